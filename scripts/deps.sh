@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need; only what is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config make
+  # libraries
+  qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libjpeg62-turbo-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
+  libgtest-dev libgmock-dev
+  # programs the system starts
+  lame sane-utils xdg-user-dirs xdg-utils
+  # programs the tests use to check what we write
+  ffmpeg crudini desktop-file-utils imagemagick jpeginfo libjpeg-turbo-progs
+  sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils
+  python3 python3-pyftpdlib xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"

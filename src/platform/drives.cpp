@@ -1,0 +1,140 @@
+#include "drives.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+namespace platform {
+
+DriveTable& DriveTable::instance()
+{
+    static DriveTable table;
+    return table;
+}
+
+DriveTable::DriveTable() { loadFromEnvironment(); }
+
+void DriveTable::loadFromEnvironment()
+{
+    QMap<QChar, QString> drives;
+    const QString spec = qEnvironmentVariable("QUORBEL_DRIVES");
+    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype eq = entry.indexOf(u'=');
+        if (eq < 1) continue;
+        const QString letter = entry.left(eq).trimmed();
+        const QString folder = entry.mid(eq + 1).trimmed();
+        if (letter.size() != 1 || !letter[0].isLetter() || letter[0].unicode() > 127 || folder.isEmpty()) continue;
+        drives.insert(letter[0].toUpper(), folder);
+    }
+    if (drives.isEmpty()) {
+        drives.insert(u'C', QDir::homePath());
+        drives.insert(u'Z', QStringLiteral("/"));
+    }
+    setDrives(drives);
+}
+
+void DriveTable::setDrives(const QMap<QChar, QString>& drives)
+{
+    drives_.clear();
+    for (auto it = drives.begin(); it != drives.end(); ++it)
+        drives_.insert(it.key().toUpper(), QDir::cleanPath(QDir(it.value()).absolutePath()));
+}
+
+QList<QChar> DriveTable::letters() const { return drives_.keys(); }
+
+bool DriveTable::isMapped(QChar letter) const { return drives_.contains(letter.toUpper()); }
+
+QString DriveTable::hostRoot(QChar letter) const { return drives_.value(letter.toUpper()); }
+
+bool sameName(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) == 0; }
+
+bool splitWindowsPath(const QString& windowsPath, WindowsPathParts& out)
+{
+    out = WindowsPathParts();
+    QString p = windowsPath;
+    p.replace(u'/', u'\\');
+    if (p.startsWith(QLatin1String("\\\\"))) return false; // UNC names are on no drive
+    qsizetype start = 0;
+    if (p.size() >= 2 && p[1] == u':') {
+        if (!p[0].isLetter() || p[0].unicode() > 127) return false;
+        out.drive = p[0].toUpper();
+        start = 2;
+    } else if (p.startsWith(u'\\')) {
+        out.drive = u'C'; // the root of the current drive; the program's drive is C:
+    }
+    const QStringList raw = p.mid(start).split(u'\\', Qt::SkipEmptyParts);
+    for (const QString& part : raw) {
+        if (part == QLatin1String(".")) continue;
+        if (part == QLatin1String("..")) {
+            if (!out.components.isEmpty()) out.components.removeLast();
+            continue;
+        }
+        out.components.append(part);
+    }
+    return true;
+}
+
+namespace {
+
+// The entry of folder that matches name as Windows would, or name itself when none does.
+QString resolveEntry(const QString& folder, const QString& name)
+{
+    const QString exact = folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+    QFileInfo fi(exact);
+    if (fi.exists() || fi.isSymLink()) return name;
+    QDir dir(folder);
+    if (!dir.exists()) return name;
+    QStringList candidates;
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& e : entries)
+        if (sameName(e, name)) candidates.append(e);
+    if (candidates.isEmpty()) return name;
+    std::sort(candidates.begin(), candidates.end());
+    return candidates.first();
+}
+
+} // namespace
+
+QString toHostPath(const QString& windowsPath)
+{
+    if (windowsPath.isEmpty()) return {};
+    WindowsPathParts parts;
+    if (!splitWindowsPath(windowsPath, parts)) return {};
+    QString host;
+    if (parts.drive.isNull()) {
+        host = QDir::currentPath();
+    } else {
+        host = DriveTable::instance().hostRoot(parts.drive);
+        if (host.isEmpty()) return {};
+    }
+    for (const QString& c : parts.components) {
+        const QString name = resolveEntry(host, c);
+        host = host.endsWith(u'/') ? host + name : host + u'/' + name;
+    }
+    return host;
+}
+
+QString toWindowsPath(const QString& hostPath)
+{
+    if (hostPath.isEmpty()) return {};
+    const QString clean = QDir::cleanPath(QDir(hostPath).absolutePath());
+    const auto drives = DriveTable::instance().drives();
+    QChar best;
+    qsizetype bestLength = -1;
+    for (auto it = drives.begin(); it != drives.end(); ++it) {
+        const QString& root = it.value();
+        const bool inside = root == QLatin1String("/") ? clean.startsWith(u'/')
+                          : (clean == root || clean.startsWith(root + u'/'));
+        if (inside && root.size() > bestLength) {
+            best = it.key();
+            bestLength = root.size();
+        }
+    }
+    if (best.isNull()) return {};
+    const QString root = drives.value(best);
+    QString rest = root == QLatin1String("/") ? clean.mid(1) : clean.mid(root.size() + 1);
+    rest.replace(u'/', u'\\');
+    return QString(best) + QStringLiteral(":\\") + rest;
+}
+
+} // namespace platform

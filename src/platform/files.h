@@ -1,0 +1,101 @@
+#pragma once
+// Files and folders with Windows semantics. Every argument is a Windows path; the drive table
+// maps it onto the host. Nothing outside src/platform touches the host's files directly.
+#include <QByteArray>
+#include <QDateTime>
+#include <QIODevice>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+// File attribute bits of the platform.
+enum FileAttribute : int {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSysFile = 0x04,
+    faVolumeID = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faNormal = 0x80,
+    faSymLink = 0x400, // a reparse point: on the host a symbolic link
+    faAnyFile = 0x1FF | faSymLink,
+};
+
+struct DirEntry {
+    QString name;        // without folder
+    int attributes = 0;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// -1 when the attributes cannot be read. Regular files carry faArchive, read-only means the
+// host's write bit is off, names beginning with "." are hidden, links carry faSymLink.
+int fileAttributes(const QString& path);
+// faReadOnly clears the write bits; any set without it (faArchive, faNormal) sets them again.
+bool setFileAttributes(const QString& path, int attributes);
+
+bool fileExists(const QString& path);       // exists and is no folder
+bool directoryExists(const QString& path);  // exists and is a folder
+std::optional<DirEntry> fileInfo(const QString& path);
+qint64 fileSize(const QString& path);       // -1 when missing
+QDateTime fileModified(const QString& path);
+
+bool createDirectory(const QString& path);  // the parent must exist
+bool forceDirectories(const QString& path); // creates every missing level
+bool removeDirectory(const QString& path);  // an empty folder, or a link (the link alone goes)
+
+// Copies, overwriting unless failIfExists; keeps the executable bit; the copy is written beside
+// the target and renamed over it. A copy of a file onto itself does nothing and succeeds.
+// A read-only target is refused, as on Windows.
+bool copyFile(const QString& source, const QString& target, bool failIfExists = false);
+// Deletes a file or a link (never what the link points to). A read-only file is refused.
+bool deleteFile(const QString& path);
+// Renames a file or folder; never replaces an existing entry (a change of case alone is allowed).
+bool renameFile(const QString& oldPath, const QString& newPath);
+
+// Windows mask matching: without regard to case, "*" and "?", "*.*" matches every name.
+bool matchesMask(const QString& name, const QString& mask);
+// The entries of folder that match mask (never "." or ".."), sorted without regard to case.
+QList<DirEntry> findFiles(const QString& folder, const QString& mask = QStringLiteral("*.*"));
+
+// Bytes free for the user on the drive that holds path (a drive letter alone will do); -1 when
+// unknown.
+qint64 diskFreeBytes(const QString& path);
+qint64 diskTotalBytes(const QString& path);
+
+bool isExecutable(const QString& path);
+bool setExecutable(const QString& path, bool executable);
+
+// Whole files. readFile fails (nullopt) for a missing file, a folder, or one larger than maxBytes.
+std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
+// Writes a whole file: to a temporary file in the same folder, renamed over the old one.
+bool writeFileReplacing(const QString& path, const QByteArray& data);
+
+// Streams over files. openFile gives nullptr when the file cannot be opened.
+std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mode);
+
+// A file written through a temporary beside it and put in place by commit(); dropped (the
+// old file untouched) when destroyed without commit.
+class ReplacingWriter {
+public:
+    explicit ReplacingWriter(const QString& path);
+    ~ReplacingWriter();
+    bool open();
+    QIODevice* device();
+    bool commit();
+    void cancel();
+    QString errorString() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// The last host error of a file operation, as text for messages.
+QString lastFileError();
+
+} // namespace platform
