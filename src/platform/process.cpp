@@ -1,6 +1,7 @@
 #include "process.h"
 
 #include "drives.h"
+#include "environment.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -30,12 +31,7 @@ void ProgramTable::loadFromEnvironment()
     table_.insert(QStringLiteral("mplayer2.exe"), QStringLiteral("xdg-open"));
     table_.insert(QStringLiteral("control.exe"), QString());
     table_.insert(QStringLiteral("open"), QStringLiteral("xdg-open"));
-    const QString spec = qEnvironmentVariable("QUORBEL_PROGRAMS");
-    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = entry.indexOf(u'=');
-        if (eq < 1) continue;
-        table_.insert(entry.left(eq).trimmed().toLower(), entry.mid(eq + 1).trimmed());
-    }
+    for (const auto& [name, command] : environmentAssignments("QUORBEL_PROGRAMS")) table_.insert(name.toLower(), command);
 }
 
 void ProgramTable::set(const QString& windowsName, const QString& hostCommand) { table_.insert(windowsName.toLower(), hostCommand); }
@@ -176,6 +172,13 @@ Prepared prepare(const QString& program, const QString& parameters, const QStrin
     return p;
 }
 
+void configure(QProcess& process, const Prepared& p)
+{
+    process.setProgram(p.program);
+    process.setArguments(p.arguments);
+    if (!p.workingDir.isEmpty() && QFileInfo(p.workingDir).isDir()) process.setWorkingDirectory(p.workingDir);
+}
+
 } // namespace
 
 RunResult runAndWait(const QString& program, const QString& parameters, const QString& workingDir,
@@ -184,9 +187,7 @@ RunResult runAndWait(const QString& program, const QString& parameters, const QS
     Prepared p = prepare(program, parameters, workingDir);
     if (!p.ready) return p.failure;
     QProcess process;
-    process.setProgram(p.program);
-    process.setArguments(p.arguments);
-    if (!p.workingDir.isEmpty() && QFileInfo(p.workingDir).isDir()) process.setWorkingDirectory(p.workingDir);
+    configure(process, p);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
@@ -238,9 +239,7 @@ RunResult startProgram(const QString& program, const QString& parameters, const 
     Prepared p = prepare(program, parameters, workingDir);
     if (!p.ready) return p.failure;
     QProcess process;
-    process.setProgram(p.program);
-    process.setArguments(p.arguments);
-    if (!p.workingDir.isEmpty() && QFileInfo(p.workingDir).isDir()) process.setWorkingDirectory(p.workingDir);
+    configure(process, p);
     qint64 pid = 0;
     RunResult r;
     if (!process.startDetached(&pid)) {
