@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 using testsupport::runHost;
 
@@ -148,4 +149,27 @@ TEST_F(AppTest, BuiltProgramTakesItsTitleFromItsFileName)
         EXPECT_TRUE(lines.contains("HelpFolder=help_EN\\")) << out.toStdString();
         EXPECT_TRUE(lines.contains("VersionText=Version 1.0.0")) << out.toStdString();
     }
+}
+
+// What the product data names is delivered beside the program.
+TEST_F(AppTest, DeliveredProgramHoldsTheNamedPicturesAndHelpPages)
+{
+    world.copyBuiltProgram();
+    for (const char* exe : {"quorbel_pro", "setup"}) {
+        for (const char* code : {"GERMAN", "ENGLISH"}) {
+            SCOPED_TRACE(std::string(exe) + " " + code);
+            runAs(QString::fromLatin1(exe));
+            writeLanguage(code);
+            DetermineProductInfo();
+            EXPECT_FALSE(ProductInfo.VersionText.isEmpty());
+            for (const QString& picture : {ProductInfo.AboutPicture, ProductInfo.WizardPicture, ProductInfo.MainPicture}) {
+                const QImage image(world.programHost() + "/recom/" + picture);
+                EXPECT_FALSE(image.isNull()) << picture.toStdString();
+            }
+            const QString help = world.programHost() + "/" + QString(ProductInfo.HelpFolder).replace('\\', '/');
+            EXPECT_TRUE(QFile::exists(help + ProductInfo.HelpFile));
+            EXPECT_TRUE(QFile::exists(help + "vcd.html"));
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
