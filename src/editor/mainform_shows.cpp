@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
@@ -52,11 +51,8 @@ void TMainForm::ClearUndo()
 {
     UndoDepth = 0;
     // The undo files are "UNDO_" + depth + ".jpg"; nothing else of the folder is touched.
-    static const QRegularExpression undoFile(QStringLiteral("^UNDO_[0-9]+\\.JPG$"));
-    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("UNDO_*.jpg"))) {
-        if (!(e.attributes & platform::faDirectory) && undoFile.match(e.name.toUpper()).hasMatch())
-            platform::deleteFile(ProgramDir + e.name);
-    }
+    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("UNDO_*.jpg")))
+        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(ProgramDir + e.name);
     UndoBitBtn->setEnabled(false);
 }
 
