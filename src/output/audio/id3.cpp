@@ -160,6 +160,7 @@ bool TID3v2::ReadFromFile(const QString& fileName)
         const qint64 frameSize = (qint64(std::uint8_t(frame.at(4))) << 24)
             | (qint64(std::uint8_t(frame.at(5))) << 16) | (qint64(std::uint8_t(frame.at(6))) << 8)
             | qint64(std::uint8_t(frame.at(7)));
+        if (frame.at(0) == '\0') break; // the padding after the last frame
         const QByteArray id = frame.left(4);
         for (int i = 0; i < idCount; ++i) {
             if (id != ids[i]) continue;
