@@ -23,22 +23,25 @@ protected:
     static QString win(const QString& name) { return "C:\\" + name; }
 };
 
-// One frame header: no CRC, the given ids; mode 0 (stereo).
-QByteArray header(int versionId, int layerId, int bitRateId, int sampleRateId, bool padding, int modeId = 0)
+enum HeaderFlag { Crc = 1, CopyrightFlag = 2, OriginalFlag = 4 };
+
+// One frame header with the given ids and flags.
+QByteArray header(int versionId, int layerId, int bitRateId, int sampleRateId, bool padding, int modeId = 0,
+                  int flags = 0)
 {
     QByteArray h(4, '\0');
     h[0] = char(0xFF);
-    h[1] = char(0xE0 | (versionId << 3) | (layerId << 1) | 1);
+    h[1] = char(0xE0 | (versionId << 3) | (layerId << 1) | ((flags & Crc) ? 0 : 1));
     h[2] = char((bitRateId << 4) | (sampleRateId << 2) | (padding ? 2 : 0));
-    h[3] = char(modeId << 6);
+    h[3] = char((modeId << 6) | ((flags & CopyrightFlag) ? 8 : 0) | ((flags & OriginalFlag) ? 4 : 0));
     return h;
 }
 
 // frames frames of length frameLength, each a header and filler that never looks like a sync.
-QByteArray frameStream(const QByteArray& head, int frameLength, int frames)
+QByteArray frameStream(const QByteArray& head, int frameLength, int frames, char filler = 0x55)
 {
     QByteArray s;
-    for (int i = 0; i < frames; ++i) s += head + QByteArray(frameLength - 4, 0x55);
+    for (int i = 0; i < frames; ++i) s += head + QByteArray(frameLength - 4, filler);
     return s;
 }
 
@@ -258,4 +261,61 @@ TEST_F(MpegAudioTest, FilesWithoutUsableFrames)
     ASSERT_TRUE(mpeg.ReadFromFile(win("cut.mp3")));
     EXPECT_TRUE(mpeg.Frame().Found);
     EXPECT_EQ(mpeg.Frame().Size, 417);
+}
+
+// The encoder guess of files without a VBR header, from the first frame's flags.
+TEST_F(MpegAudioTest, EncoderGuessOfConstantBitRateFiles)
+{
+    struct Case {
+        const char* what;
+        int mode, bitRateId, flags;
+        char filler;
+        const char* prefix;
+        int encoder;
+    } cases[] = {
+        {"original with CRC", 0, 9, OriginalFlag | Crc, 0x55, "", EncoderLAME},
+        {"joint stereo, no flags", 1, 9, 0, 0x55, "", EncoderFhG},
+        {"joint stereo, original with CRC", 1, 9, OriginalFlag | Crc, 0x55, "", EncoderLAME},
+        {"stereo at 96 kbit/s", 0, 7, 0, 0x55, "", EncoderBlade},
+        {"stereo at 96 kbit/s, original with CRC", 0, 7, OriginalFlag | Crc, 0x55, "", EncoderBlade},
+        {"copyright and original, no CRC", 0, 9, CopyrightFlag | OriginalFlag, 0x55, "", EncoderXing},
+        {"empty side data, original", 3, 9, OriginalFlag, 0, "", EncoderXing},
+        {"dual channel with CRC", 2, 9, Crc | OriginalFlag, 0x55, "", EncoderShine},
+        {"mono, no flags", 3, 9, 0, 0x55, "", EncoderUnknown},
+        {"inside a WAVE file", 3, 9, 0, 0x55, "RIFF\x10\x20\x30\x01WAVEdata", EncoderFhG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray head = header(MpegVersion1, MpegLayer3, c.bitRateId, 0, false, c.mode, c.flags);
+        const int length = c.bitRateId == 9 ? 417 : 313;
+        ASSERT_TRUE(writeHost(host("e.mp3"), QByteArray(c.prefix) + frameStream(head, length, 20, c.filler)));
+        TMPEGaudio mpeg;
+        ASSERT_TRUE(mpeg.ReadFromFile(win("e.mp3")));
+        ASSERT_TRUE(mpeg.Valid());
+        EXPECT_EQ(mpeg.EncoderID(), c.encoder);
+    }
+}
+
+// A VBRI header (32 bytes after the frame header of MPEG 1 stereo) gives frames and bytes.
+TEST_F(MpegAudioTest, VbriHeaderGivesFramesBytesAndFhG)
+{
+    const QByteArray head = header(MpegVersion1, MpegLayer3, 9, 0, false, 0);
+    QByteArray first = head + QByteArray(413, '\0');
+    QByteArray vbri("VBRI\0\x01\0\0\0\x50", 10);
+    const quint32 bytes = 2'000'000, frames = 5000;
+    for (quint32 v : {bytes, frames})
+        vbri.append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v));
+    first.replace(36, vbri.size(), vbri);
+    ASSERT_TRUE(writeHost(host("fhg.mp3"), first + frameStream(head, 417, 30)));
+    TMPEGaudio mpeg;
+    ASSERT_TRUE(mpeg.ReadFromFile(win("fhg.mp3")));
+    ASSERT_TRUE(mpeg.Valid());
+    EXPECT_EQ(mpeg.VBR().ID, "VBRI");
+    EXPECT_EQ(mpeg.VBR().Scale, 0x50);
+    EXPECT_EQ(mpeg.VBR().Bytes, bytes);
+    EXPECT_EQ(mpeg.Frames(), frames);
+    EXPECT_DOUBLE_EQ(mpeg.Duration(), 1152.0 * frames / 44100);
+    EXPECT_EQ(mpeg.BitRate(), 122); // 400 bytes a frame: 400 * 44100 / 144 / 1000 = 122.5, halves to even
+    EXPECT_EQ(mpeg.EncoderID(), EncoderFhG);
+    EXPECT_EQ(mpeg.Encoder(), "FhG");
 }
