@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/numbers.h"
+#include "platform/textcodec.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -52,9 +53,10 @@ QString trimBoth(const QString& s)
     return trimRight(s.mid(from));
 }
 
-QString latin1(const QByteArray& bytes, int offset, int length)
+// Tag bytes are characters of the Windows code page.
+QString characters(const QByteArray& bytes, int offset, int length)
 {
-    return QString::fromLatin1(bytes.constData() + offset, length);
+    return platform::fromWindows1252(bytes.mid(offset, length));
 }
 
 } // namespace
@@ -96,14 +98,14 @@ bool TID3v1::ReadFromFile(const QString& fileName)
     exists_ = true;
     const char b125 = tag.at(125), b126 = tag.at(126);
     versionId_ = ((b125 == 0 && b126 != 0) || (b125 == ' ' && b126 != ' ')) ? 2 : 1;
-    title_ = trimRight(latin1(tag, 3, 30));
-    artist_ = trimRight(latin1(tag, 33, 30));
-    album_ = trimRight(latin1(tag, 63, 30));
-    year_ = trimRight(latin1(tag, 93, 4));
+    title_ = trimRight(characters(tag, 3, 30));
+    artist_ = trimRight(characters(tag, 33, 30));
+    album_ = trimRight(characters(tag, 63, 30));
+    year_ = trimRight(characters(tag, 93, 4));
     if (versionId_ == 1) {
-        comment_ = trimRight(latin1(tag, 97, 30));
+        comment_ = trimRight(characters(tag, 97, 30));
     } else {
-        comment_ = trimRight(latin1(tag, 97, 28));
+        comment_ = trimRight(characters(tag, 97, 28));
         track_ = static_cast<std::uint8_t>(b126);
     }
     genreId_ = static_cast<std::uint8_t>(tag.at(127));
@@ -167,7 +169,7 @@ bool TID3v2::ReadFromFile(const QString& fileName)
             QByteArray buffer(textLimit, '\0');
             const QByteArray data = file->read(std::min(frameSize, textLimit));
             std::copy(data.begin(), data.end(), buffer.begin());
-            texts[i] = QString::fromLatin1(buffer);
+            texts[i] = platform::fromWindows1252(buffer);
             break;
         }
         pos += 10 + frameSize;
