@@ -272,3 +272,36 @@ TEST(AudioFormatting, DurationsInTenthsAndInClockTime)
     EXPECT_EQ(formatHoursMinutesSeconds(9.99), "0:00:09");
     EXPECT_EQ(formatHoursMinutesSeconds(3725.5), "1:02:05");
 }
+
+// Every cut of a tagged VBR MP3 and of a WAV is analysed without reading past what is there:
+// either a whole, right result or none.
+TEST_F(AudioFileAnalyserTest, EveryCutOfAFileIsSafe)
+{
+    ASSERT_TRUE(makeMp3(host("full.mp3"), 44100, 2, 1, "-V 4"));
+    ASSERT_TRUE(makeToneWav(host("full.wav"), 44100, 2, 1));
+    const QByteArray tag = id3v2Tag(3, id3v2Frame("TIT2", QByteArray(300, 't')) + id3v2Frame("TPE1", QByteArray("\0x", 2)), 700);
+    const QByteArray mp3 = tag + readHost(host("full.mp3"));
+    QByteArray wav = readHost(host("full.wav"));
+    const int fmt = wav.indexOf("fmt ");
+    wav.insert(fmt, QByteArray("LIST\x05\0\0\0abcde\0", 14)); // an odd chunk, padded
+    wav.replace(4, 4, QByteArray("\xff\xff\xff\x7f", 4));
+
+    std::vector<int> cuts;
+    for (int n = 0; n < 1200; ++n) cuts.push_back(n);
+    for (int n = 1200; n < mp3.size(); n += 97) cuts.push_back(n);
+    for (const auto& [name, bytes] : {std::pair{QString("cut.mp3"), mp3}, std::pair{QString("cut.wav"), wav}}) {
+        for (int n : cuts) {
+            if (n > bytes.size()) break;
+            SCOPED_TRACE((name + " cut at " + QString::number(n)).toStdString());
+            ASSERT_TRUE(writeHost(host(name), bytes.left(n)));
+            const AudioFileAnalyser a = analyse(win(name));
+            if (a.Info.SampleRateHz.isEmpty()) {
+                expectNoResults(a);
+            } else {
+                EXPECT_EQ(a.Info.SampleRateHz, "44100");
+                EXPECT_EQ(a.Info.StereoMark, "STEREO");
+                EXPECT_EQ(a.Message, "");
+            }
+        }
+    }
+}
