@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         QString missing;
-        if (!havePrograms({"sox", "lame", "ffmpeg", "ffprobe"}, &missing))
+        if (!havePrograms({"sox", "lame", "ffmpeg", "ffprobe", "mediainfo"}, &missing))
             GTEST_SKIP() << "missing " << missing.toStdString();
         QLocale::setDefault(QLocale::c());
     }
@@ -144,6 +144,10 @@ TEST_F(AudioFileAnalyserTest, WavHeadersAreFoundByTheirChunks)
         EXPECT_EQ(a.Wave.DurationWAVEdit, c.duration);
         EXPECT_EQ(QString(c.duration).right(2).toInt(), int(probe.duration) % 60);
         EXPECT_EQ(a.Wave.SampleRateEdit, QString::number(probe.sampleRate) + " Hz");
+        const MediaInfo info = mediainfo(host(c.name));
+        EXPECT_EQ(a.Info.SampleRateHz.toInt(), info.sampleRate);
+        EXPECT_EQ(a.Wave.ChannelModeEdit, info.channels == 1 ? "Mono" : "Joint Stereo");
+        EXPECT_NEAR(info.duration, c.seconds, 0.01);
         EXPECT_EQ(a.Wave.BitsPerSampleEdit, QString::number(c.bits));
         EXPECT_EQ(a.Wave.FileSizeEdit, QString::number(bytes.size() - 8) + " bytes");
         EXPECT_EQ(a.Info.LayerText, QString::number(c.bits) + " Bit");
