@@ -210,7 +210,7 @@ void TAviWriter::Write()
     h.id("RIFF").u32(quint32(total - 8)).id("AVI ");
     h.id("LIST").u32(quint32(layout.hdrlBytes() - 8)).id("hdrl");
     h.id("avih").u32(56)
-        .u32(quint32(FrameTime) * 1000)                                     // microseconds per frame
+        .u32(quint32(std::min<qint64>(0xFFFFFFFF, qint64(FrameTime) * 1000))) // microseconds per frame
         .u32(quint32(std::min<qint64>(0xFFFFFFFF, layout.imageSize * 1000 / FrameTime + waveFormat.avgBytesPerSec)))
         .u32(0)                                                             // padding granularity
         .u32(AvifHasIndex)

@@ -209,6 +209,9 @@ TEST_F(AviWriterTest, FailuresStopWithTheirMessageAndLeaveNoFiles)
         {"no work folder",
          [&](TAviWriter& w) { w.Bitmaps = {&good}; QDir(world.hostC() + "/encoder").removeRecursively(); },
          "Failed to create AVI video work file"},
+        {"no folder for the video",
+         [&](TAviWriter& w) { w.Bitmaps = {&good}; w.FileName = "D:\\nowhere\\show_VCD.avi"; },
+         "Unable to write output file - Close the Mediaplayer!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
