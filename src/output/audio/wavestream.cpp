@@ -147,8 +147,7 @@ void TWaveStream::readHeaders()
     // Every count in samples divides by the block align.
     if (format_.blockAlign == 0 || format_.channels == 0) fail("Abnormal 'fmt' size!");
 
-    const qint64 fmtEnd = fmt->dataOffset + qint64(fmt->size) + (fmt->size & 1);
-    if (fmtEnd > fileSize) fail("Error ascending from 'fmt' chunk!");
+    if (fmt->dataOffset + qint64(fmt->size) > fileSize) fail("Error ascending from 'fmt' chunk!");
     if (!device_->seek(riffChunk_.dataOffset + 4)) fail("Error seeking data!");
     const auto data = findChunk(device_, DataId, riffChunk_.dataOffset + 4, fileSize);
     if (!data) fail("Couldn't find 'data' chunk!");
@@ -362,6 +361,12 @@ TPCMWaveReader::TPCMWaveReader(TFileWaveStream* stream) : stream_(stream)
     if (info.channels < 1 || info.channels > 0x7FFF || info.samplerate < 1) fail("Can't suggest pcm format.");
     format_ = TWaveFormat::pcm(quint32(info.samplerate), quint16(info.channels), 16);
     pcmSampleCount_ = info.frames;
+    // The ADPCM encodings name their samples per block; a block cut off by the end of the file
+    // does not decode reliably, so only whole blocks count.
+    if ((source.formatTag == 0x02 || source.formatTag == 0x11) && source.extra.size() >= 2) {
+        const qint64 perBlock = quint8(source.extra[0]) | quint8(source.extra[1]) << 8;
+        pcmSampleCount_ = std::min<qint64>(pcmSampleCount_, perBlock * stream->sampleCount());
+    }
     decoder_->nextFrame = 0;
 
     const qint64 samples = std::max<qint64>(1, ConvertedBufferBytes / format_.blockAlign);

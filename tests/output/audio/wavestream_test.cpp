@@ -3,6 +3,7 @@
 #include "wavbytes.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -174,6 +175,18 @@ TEST_F(WorldTest, CompressedEncodingsAreDecodedToPcm)
         done += n;
     }
     EXPECT_EQ(got, expected);
+
+    // A file cut short gives the samples that are present, without an error.
+    QByteArray whole = world.readHostFile("c/ima.wav");
+    world.writeHostFile("c/cut.wav", whole.left(whole.size() / 2 + 77));
+    TFileWaveStream cutStream("C:\\cut.wav");
+    TPCMWaveReader cut(&cutStream);
+    EXPECT_LT(cut.sampleCount(), r.sampleCount());
+    EXPECT_GT(cut.sampleCount(), r.sampleCount() / 3);
+    std::vector<qint16> part(size_t(cut.sampleCount()) * 2);
+    EXPECT_EQ(cut.read(part.data(), cut.sampleCount() + 100), cut.sampleCount());
+    const auto diff = std::mismatch(part.begin(), part.end(), expected.begin());
+    EXPECT_TRUE(diff.first == part.end()) << (diff.first - part.begin()) << " of " << part.size();
 
     // A jump back lands on the same samples.
     r.setPosition(12345);
