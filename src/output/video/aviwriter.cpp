@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@ namespace {
 [[noreturn]] void fail(const char* message) { throw EAviWriterError(QString::fromUtf8(message)); }
 
 constexpr quint32 AvifHasIndex = 0x10;
+constexpr quint32 AvifIsInterleaved = 0x100;
 constexpr quint32 AviifKeyFrame = 0x10;
 constexpr quint32 AvierrFileWrite = 0x8004406E;
 
@@ -51,32 +53,61 @@ QString audioOpenError(const EWaveError& e)
 QString hex8(quint32 code) { return QString::number(code, 16).toUpper().rightJustified(8, u'0'); }
 
 // The shape of the whole file, fixed before anything is written: every size in the headers and
-// every index entry follows from it.
+// every index entry follows from it. The sound is interleaved with the frames: after frame i
+// come the samples that play until frame i + 1 starts (after the last frame, all the rest), in
+// chunks of at most about a second.
 struct Layout {
     qint64 frames = 0;
+    int frameTime = 0;
     qint64 rowBytes = 0;
     qint64 imageSize = 0;
     bool audio = false;
     qint64 audioSamples = 0;
-    qint64 chunkSamples = 0; // samples per audio chunk (the last may hold fewer)
-    qint64 audioChunks = 0;
+    double samplesPerSecond = 0;
+    qint64 chunkSamples = 0; // the most samples in one sound chunk
     int blockAlign = 0;
     QByteArray audioFormat;  // the format record as stored in the stream format chunk
 
-    qint64 chunkBytes(qint64 samples) const { return samples * blockAlign; }
     static qint64 padded(qint64 n) { return n + (n & 1); }
-    qint64 lastChunkSamples() const { return audioSamples - (audioChunks - 1) * chunkSamples; }
+
+    // Calls f(frame, samples) for every chunk of the "movi" list in order: samples 0 for the
+    // frame itself, else a sound chunk that follows that frame.
+    template <typename F>
+    void forEachChunk(F f) const
+    {
+        qint64 done = 0;
+        for (qint64 i = 0; i < frames; ++i) {
+            f(i, qint64(0));
+            if (!audio) continue;
+            const qint64 until = i + 1 == frames
+                                     ? audioSamples
+                                     : std::min(audioSamples, qint64(std::floor(double(i + 1) * frameTime / 1000.0 * samplesPerSecond)));
+            while (done < until) {
+                const qint64 k = std::min(chunkSamples, until - done);
+                f(i, k);
+                done += k;
+            }
+        }
+    }
+    qint64 chunkBytes(qint64 samples) const { return samples == 0 ? imageSize : samples * blockAlign; }
 
     qint64 audioStrlBytes() const { return audio ? 12 + 64 + 8 + padded(audioFormat.size()) : 0; }
     qint64 hdrlBytes() const { return 12 + 64 + (12 + 64 + 48) + audioStrlBytes(); }
-    qint64 audioMoviBytes() const
+
+    // Filled by measure().
+    qint64 chunks = 0;
+    qint64 moviBytes = 0;
+    void measure()
     {
-        if (!audio || audioChunks == 0) return 0;
-        return (audioChunks - 1) * (8 + padded(chunkBytes(chunkSamples))) + 8 + padded(chunkBytes(lastChunkSamples()));
+        chunks = 0;
+        moviBytes = 12;
+        forEachChunk([this](qint64, qint64 samples) {
+            ++chunks;
+            moviBytes += 8 + padded(chunkBytes(samples));
+        });
     }
-    qint64 moviBytes() const { return 12 + frames * (8 + imageSize) + audioMoviBytes(); }
-    qint64 indexBytes() const { return 8 + 16 * (frames + audioChunks); }
-    qint64 totalBytes() const { return 12 + hdrlBytes() + moviBytes() + indexBytes(); }
+    qint64 indexBytes() const { return 8 + 16 * chunks; }
+    qint64 totalBytes() const { return 12 + hdrlBytes() + moviBytes + indexBytes(); }
 };
 
 // Removes the work file when the write does not get through.
@@ -167,6 +198,7 @@ void TAviWriter::Write()
 
     Layout layout;
     layout.frames = count;
+    layout.frameTime = FrameTime;
     layout.rowBytes = (qint64(Width) * 3 + 3) & ~qint64(3);
     layout.imageSize = layout.rowBytes * Height;
 
@@ -184,10 +216,11 @@ void TAviWriter::Write()
         layout.blockAlign = waveFormat.blockAlign;
         layout.audioSamples = wave->sampleCount();
         layout.audioFormat = waveFormat.toBytes();
+        layout.samplesPerSecond = double(waveFormat.avgBytesPerSec) / waveFormat.blockAlign;
         // About one second of sound per chunk.
         layout.chunkSamples = std::max<qint64>(1, waveFormat.avgBytesPerSec / waveFormat.blockAlign);
-        layout.audioChunks = (layout.audioSamples + layout.chunkSamples - 1) / layout.chunkSamples;
     }
+    layout.measure();
 
     // A plain AVI file has 32-bit sizes: refuse what would pass them before writing a byte.
     const qint64 total = layout.totalBytes();
@@ -204,7 +237,7 @@ void TAviWriter::Write()
     progress(QStringLiteral(" Video zum schreiben geöffnet"));
 
     // 4b. The headers of the file and its streams.
-    const qint64 audioChunkMax = layout.audio ? layout.chunkBytes(std::min(layout.chunkSamples, layout.audioSamples)) : 0;
+    const qint64 audioChunkMax = layout.audio ? std::min(layout.chunkSamples, layout.audioSamples) * layout.blockAlign : 0;
     const quint32 suggestedBuffer = quint32(std::max(layout.imageSize, audioChunkMax));
     Bytes h;
     h.id("RIFF").u32(quint32(total - 8)).id("AVI ");
@@ -213,7 +246,7 @@ void TAviWriter::Write()
         .u32(quint32(std::min<qint64>(0xFFFFFFFF, qint64(FrameTime) * 1000))) // microseconds per frame
         .u32(quint32(std::min<qint64>(0xFFFFFFFF, layout.imageSize * 1000 / FrameTime + waveFormat.avgBytesPerSec)))
         .u32(0)                                                             // padding granularity
-        .u32(AvifHasIndex)
+        .u32(AvifHasIndex | (layout.audio ? AvifIsInterleaved : 0))
         .u32(quint32(count))                                                // total frames
         .u32(0)                                                             // initial frames
         .u32(layout.audio ? 2 : 1)                                          // streams
@@ -257,25 +290,49 @@ void TAviWriter::Write()
         h.id("strf").u32(quint32(layout.audioFormat.size())).raw(layout.audioFormat);
         if (layout.audioFormat.size() & 1) h.zeros(1);
     }
-    h.id("LIST").u32(quint32(layout.moviBytes() - 8)).id("movi");
+    h.id("LIST").u32(quint32(layout.moviBytes - 8)).id("movi");
     if (out->write(h.data()) != h.data().size()) fail("Failed to create AVI video stream");
     progress(QStringLiteral(" Video-Stream zum schreiben geöffnet"));
 
-    // 4c. One key frame per bitmap, converted into the one reused frame buffer.
+    // 4c. One key frame per bitmap, converted into the one reused frame buffer, each followed
+    // by the sound that plays with it.
     QByteArray frame(8 + layout.imageSize, '\0');
     std::memcpy(frame.data(), "00db", 4);
     for (int k = 0; k < 4; ++k) frame[4 + k] = char((quint32(layout.imageSize) >> (8 * k)) & 0xFF);
-    std::vector<int> columns;
-    for (qint64 i = 0; i < count; ++i) {
-        percent_ = platform::roundHalfEven(double(i) / double(count) * 100.0);
-        progress(QStringLiteral("Bild Nr.%1 schreiben").arg(i + 1));
-        columns.clear();
-        renderFrame(*Bitmaps[i], Stretch, Width, Height, layout.rowBytes,
-                    reinterpret_cast<uchar*>(frame.data()) + 8, columns);
-        if (out->write(frame) != frame.size())
-            fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite));
+    QByteArray sound;
+    if (layout.audio) {
+        sound = QByteArray(8 + Layout::padded(layout.chunkBytes(layout.chunkSamples)), '\0');
+        std::memcpy(sound.data(), "01wb", 4);
     }
+    std::vector<int> columns;
+    const QString readError = QStringLiteral("A disk error occurred while reading the audio file.");
+    layout.forEachChunk([&](qint64 i, qint64 samples) {
+        if (samples == 0) {
+            percent_ = platform::roundHalfEven(double(i) / double(count) * 100.0);
+            progress(QStringLiteral("Bild Nr.%1 schreiben").arg(i + 1));
+            columns.clear();
+            renderFrame(*Bitmaps[i], Stretch, Width, Height, layout.rowBytes,
+                        reinterpret_cast<uchar*>(frame.data()) + 8, columns);
+            if (out->write(frame) != frame.size())
+                fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite));
+            return;
+        }
+        const qint64 bytes = layout.chunkBytes(samples);
+        qint64 got = -1;
+        try {
+            got = wave->read(sound.data() + 8, samples);
+        } catch (const EWaveError&) {
+        }
+        if (got != samples) fail(readError);
+        for (int k = 0; k < 4; ++k) sound[4 + k] = char((quint32(bytes) >> (8 * k)) & 0xFF);
+        if (bytes & 1) sound[8 + bytes] = '\0';
+        const qint64 size = 8 + Layout::padded(bytes);
+        if (out->write(sound.constData(), size) != size)
+            fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite));
+    });
     frame = QByteArray();
+    sound = QByteArray();
+    wave.reset();
 
     // 5. The sound.
     if (layout.audio) {
@@ -288,56 +345,28 @@ void TAviWriter::Write()
     progress(QStringLiteral("Video schreiben..."));
     progress(QString::fromUtf8(PleaseWait));
 
-    // 7. The sound's chunks, the index, and the file put in place.
+    // 7. The index, and the file put in place.
     const QString saveError = QStringLiteral("Unable to write output file - Close the Mediaplayer!");
-    if (layout.audio && layout.audioChunks > 0) {
-        QByteArray chunk(8 + Layout::padded(audioChunkMax), '\0');
-        std::memcpy(chunk.data(), "01wb", 4);
-        try {
-            wave->seek(0, 0);
-        } catch (const EWaveError&) {
-            fail(QStringLiteral("A disk error occurred while reading the audio file."));
-        }
-        for (qint64 c = 0; c < layout.audioChunks; ++c) {
-            const qint64 samples = c + 1 < layout.audioChunks ? layout.chunkSamples : layout.lastChunkSamples();
-            const qint64 bytes = layout.chunkBytes(samples);
-            qint64 got = 0;
-            try {
-                got = wave->read(chunk.data() + 8, samples);
-            } catch (const EWaveError&) {
-                got = -1;
-            }
-            if (got != samples) fail(QStringLiteral("A disk error occurred while reading the audio file."));
-            for (int k = 0; k < 4; ++k) chunk[4 + k] = char((quint32(bytes) >> (8 * k)) & 0xFF);
-            if (bytes & 1) chunk[8 + bytes] = '\0';
-            const qint64 size = 8 + Layout::padded(bytes);
-            if (out->write(chunk.constData(), size) != size) fail(saveError);
-        }
-    }
-    wave.reset();
-
     // The index: offsets count from the "movi" form type; each chunk is a key frame.
     {
         Bytes index;
-        index.id("idx1").u32(quint32(16 * (layout.frames + layout.audioChunks)));
+        index.id("idx1").u32(quint32(16 * layout.chunks));
         if (out->write(index.data()) != index.data().size()) fail(saveError);
         const int entriesPerWrite = 4096;
         QByteArray entries;
         entries.reserve(16 * entriesPerWrite);
         qint64 offset = 4;
-        auto entry = [&](const char* id, qint64 size) {
+        layout.forEachChunk([&](qint64, qint64 samples) {
+            const qint64 size = layout.chunkBytes(samples);
             Bytes e;
-            e.id(id).u32(AviifKeyFrame).u32(quint32(offset)).u32(quint32(size));
+            e.id(samples == 0 ? "00db" : "01wb").u32(AviifKeyFrame).u32(quint32(offset)).u32(quint32(size));
             entries.append(e.data());
             offset += 8 + Layout::padded(size);
             if (entries.size() >= 16 * entriesPerWrite) {
                 if (out->write(entries) != entries.size()) fail(saveError);
                 entries.clear();
             }
-        };
-        for (qint64 i = 0; i < layout.frames; ++i) entry("00db", layout.imageSize);
-        for (qint64 c = 0; c < layout.audioChunks; ++c)
-            entry("01wb", layout.chunkBytes(c + 1 < layout.audioChunks ? layout.chunkSamples : layout.lastChunkSamples()));
+        });
         if (!entries.isEmpty() && out->write(entries) != entries.size()) fail(saveError);
     }
     if (out->pos() != total) fail(saveError);

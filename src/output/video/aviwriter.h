@@ -1,7 +1,9 @@
 #pragma once
 // Writes a list of bitmaps as an uncompressed AVI video, one frame per bitmap, with the sound
-// of a wave file when one is named. The file is assembled in the work file "AWTemp.avi" of the
-// encoder work folder and then put in place under FileName.
+// of a wave file when one is named (interleaved with the frames, copied as it stands). The file
+// is assembled in the work file "AWTemp.avi" of the encoder work folder in one pass, then put in
+// place under FileName. A video that would pass the 4 GB of a plain AVI file is refused before
+// anything is written.
 #include <QList>
 #include <QString>
 #include <functional>

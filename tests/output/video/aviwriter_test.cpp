@@ -254,3 +254,29 @@ TEST_F(AviWriterTest, AnOlderVideoOfTheSameNameIsReplaced)
     ASSERT_EQ(write(*w), QString());
     EXPECT_TRUE(decodedFrames() == tight(b));
 }
+
+TEST_F(AviWriterTest, SoundChunksOfOddSizeArePadded)
+{
+    if (!testsupport::haveHostProgram("sox")) GTEST_SKIP() << "sox missing";
+    // 8-bit mono at 11,025 Hz: every second of sound is an odd number of bytes.
+    runHost("sox -n -r 11025 -b 8 -e unsigned -c 1 '" + world.hostC() + "/encoder/odd.wav' synth 2.5 sine 300");
+    const Bitmap24 a = pattern(10, 6, 1), b = pattern(10, 6, 2);
+    auto w = writer();
+    w->Width = 10;
+    w->Height = 6;
+    w->FrameTime = 1000;
+    w->setWavFileName("C:\\encoder\\odd.wav");
+    w->Bitmaps = {&a, &b};
+    ASSERT_EQ(write(*w), QString());
+
+    EXPECT_EQ(runHost("ffmpeg -v error -i '" + avi() + "' -f null - 2>&1"), QString());
+    EXPECT_TRUE(decodedFrames() == tight(a) + tight(b));
+    const QString sound = world.root() + "/sound.raw";
+    runHost("ffmpeg -v error -y -i '" + avi() + "' -map 0:a -f u8 '" + sound + "'");
+    TFileWaveStream wav("C:\\encoder\\odd.wav");
+    QByteArray expected(wav.sampleCount(), '\0');
+    wav.read(expected.data(), wav.sampleCount());
+    QFile f(sound);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == expected);
+}
