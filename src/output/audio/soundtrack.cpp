@@ -135,6 +135,7 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
                 addedThisPass = 0;
             }
         }
+        if (output) output->close();
     } catch (...) {
         try {
             if (output) output->close();
@@ -144,7 +145,6 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
         throw;
     }
 
-    if (output) output->close();
     finishLines();
     report.bar(0);
 }

@@ -371,7 +371,6 @@ TPCMWaveReader::TPCMWaveReader(TFileWaveStream* stream) : stream_(stream)
 
     const qint64 samples = std::max<qint64>(1, ConvertedBufferBytes / format_.blockAlign);
     converted_.resize(samples * format_.blockAlign);
-    if (converted_.size() != samples * format_.blockAlign) fail("Can't recommend an acm stream size.");
 }
 
 TPCMWaveReader::~TPCMWaveReader() = default;

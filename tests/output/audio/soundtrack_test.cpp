@@ -3,6 +3,8 @@
 #include "wavbytes.h"
 
 #include <QFile>
+#include <csignal>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace wavbytes;
@@ -187,4 +189,44 @@ TEST_F(SoundtrackTest, InputsWithoutSamplesEndTheBuild)
     ASSERT_EQ(build(b), QString());
     TFileWaveStream out("C:\\Input.wav");
     EXPECT_EQ(out.sampleCount(), 0);
+}
+
+namespace {
+// Files may grow to limit bytes while this lives: writes beyond fail as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit l = old_;
+        l.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+} // namespace
+
+TEST_F(SoundtrackTest, AFullDiskIsReportedNotPassedOver)
+{
+    sox("-n -r 44100 -b 16 -c 2 t.wav synth 3 sine 440");
+    SoundtrackBuilder b;
+    b.InputFiles = {"C:\\t.wav"};
+    b.OutputFile = "C:\\Input.wav";
+    b.Seconds = 3;
+    Recorder r;
+    QString message;
+    {
+        FileSizeLimit limit(200000);
+        message = build(b, &r);
+    }
+    EXPECT_TRUE(message == "Error writing to file." || message == "Cannot flush.") << message.toStdString();
+    EXPECT_EQ(r.log.last(), "     Audio created C:\\Input.wav");
+    // What did reach the disk is a wave file whose sizes match its samples.
+    TFileWaveStream out("C:\\Input.wav");
+    EXPECT_LE(out.sampleCount() * 4 + out.dataStart(), 200000);
+    EXPECT_EQ(runHost("soxi -s '" + world.hostC() + "/Input.wav'").trimmed().toLongLong(), out.sampleCount());
 }

@@ -3,6 +3,8 @@
 #include "support/fixture.h"
 
 #include <QDir>
+#include <csignal>
+#include <sys/resource.h>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -279,4 +281,42 @@ TEST_F(AviWriterTest, SoundChunksOfOddSizeArePadded)
     QFile f(sound);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll() == expected);
+}
+
+namespace {
+// Files may grow to limit bytes while this lives: writes beyond fail as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit l = old_;
+        l.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+} // namespace
+
+TEST_F(AviWriterTest, AFullDiskStopsTheWriteAndLeavesNoHalfFile)
+{
+    world.writeHostFile("d/video/show_VCD.avi", "the video of an earlier run");
+    std::vector<Bitmap24> bitmaps;
+    for (int i = 0; i < 12; ++i) bitmaps.push_back(pattern(352, 288, i));
+    auto w = writer();
+    w->Width = 352;
+    w->Height = 288;
+    for (const auto& b : bitmaps) w->Bitmaps << &b;
+    QString message;
+    {
+        FileSizeLimit limit(1000000);
+        message = write(*w);
+    }
+    EXPECT_EQ(message, "Failed to add frame to AVI. Err=8004406E");
+    EXPECT_FALSE(QFile::exists(world.hostC() + "/encoder/AWTemp.avi"));
+    EXPECT_EQ(world.readHostFile("d/video/show_VCD.avi"), QByteArray("the video of an earlier run"));
 }
