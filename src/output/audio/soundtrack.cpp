@@ -92,8 +92,8 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
 
     try {
         qint64 addedThisPass = 0;
-        int index = 0;
-        while (index >= 0 && index < InputFiles.size()) {
+        qsizetype index = 0;
+        while (index < InputFiles.size()) {
             const QString& name = InputFiles[index];
             TFileWaveStream input(name);
             TPCMWaveReader reader(&input);
