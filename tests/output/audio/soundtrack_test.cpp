@@ -155,6 +155,12 @@ TEST_F(SoundtrackTest, InputsThatCannotBeTakenStopTheBuildWithAClearMessage)
 
     b.InputFiles = {"C:\\mp3.wav"};
     EXPECT_EQ(build(b), "MPEG Layer-3 compression is not supported.");
+    if (testsupport::haveHostProgram("ffmpeg")) {
+        runHost("cd '" + world.hostC() + "' && ffmpeg -v error -f lavfi -i sine=d=1:sample_rate=44100 -ac 2 "
+                "-c:a libmp3lame -f wav lame.wav");
+        b.InputFiles = {"C:\\lame.wav"};
+        EXPECT_EQ(build(b), "MPEG Layer-3 compression is not supported.");
+    }
 
     // A length whose file would pass the 32-bit sizes of RIFF is refused before anything.
     b.InputFiles = {"C:\\hz48.wav"};
