@@ -234,10 +234,29 @@ struct Engine {
 
     const QFontMetrics& fm()
     {
-        if (!metrics) metrics.emplace(font, const_cast<QPaintDevice*>(device));
+        if (!metrics) {
+            metrics.emplace(font, const_cast<QPaintDevice*>(device));
+            fontKey = font.key() + u'|' + QString::number(dpiX) + u'|';
+        }
         return *metrics;
     }
     void fontChanged() { metrics.reset(); }
+
+    // Widths of runs: items are laid out on every paint, measure and mouse move, and the
+    // same words come back each time; shaping them again is the bulk of the work.
+    int width(const QString& run)
+    {
+        const QFontMetrics& m = fm();
+        static thread_local QHash<QString, int> widths;
+        const QString key = fontKey + run;
+        const auto it = widths.constFind(key);
+        if (it != widths.constEnd()) return *it;
+        const int w = run.contains(u'\t') ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run).width() : m.horizontalAdvance(run);
+        if (widths.size() > 8192) widths.clear();
+        widths.insert(key, w);
+        return w;
+    }
+    QString fontKey;
     int ghHeight() { return textHeight(fm()); }
     int avail() const { return work.width(); }
     bool drawing() const { return !o.MeasureOnly && !o.HitTestOnly && layout; }
@@ -321,7 +340,7 @@ struct Engine {
             r.PlainText += run;
             return;
         }
-        const int w = run.contains(u'\t') ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run).width() : m.horizontalAdvance(run);
+        const int w = width(run);
         const bool fitsBeside = qint64(lineWidth) + w < avail();
         const bool fits = fitsBeside || w >= avail() || (!lineText.isEmpty() && !lineText.endsWith(u' '));
         if (!fits && o.WordWrap) {

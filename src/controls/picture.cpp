@@ -67,6 +67,8 @@ void THTMLPicture::Clear()
 {
     data_.clear();
     decoded_ = QImage();
+    size_ = QSize();
+    pending_.clear();
     empty_ = true;
     frameX_ = frameY_ = frameW_ = frameH_ = screenWidth_ = screenHeight_ = 0;
     resetAnimation();
@@ -171,6 +173,8 @@ void THTMLPicture::decode()
 {
     error_.clear();
     decoded_ = QImage();
+    size_ = QSize();
+    pending_.clear();
     frameX_ = frameY_ = frameW_ = frameH_ = screenWidth_ = screenHeight_ = 0;
     if (data_.isEmpty()) throw EPictureError("Empty image stream created");
 
@@ -198,28 +202,55 @@ void THTMLPicture::decode()
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
+    if (!reader.canRead()) throw EPictureError("Could not load image. Invalid format");
     const QSize declared = reader.size();
     if (declared.isValid() && qint64(declared.width()) * declared.height() > kMaxPixels)
         throw EPictureError("Could not allocate memory for image");
-    QImage img;
-    if (!reader.read(&img)) {
-        if (!reader.canRead()) throw EPictureError("Could not load image. Invalid format");
-        throw EPictureError("Could not load image");
-    }
-    if (img.isNull()) throw EPictureError("Could not load image");
-    decoded_ = img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    decoded_.setDevicePixelRatio(1.0);
     screenWidth_ = screenW;
     screenHeight_ = screenH;
     frameX_ = fx;
     frameY_ = fy;
     frameW_ = fw;
     frameH_ = fh;
+    if (declared.isValid() && !declared.isEmpty()) {
+        size_ = declared;
+        pending_ = image;
+        return;
+    }
+    // A format that tells its size only by decoding.
+    pending_ = image;
+    if (image.isEmpty() || this->image().isNull()) {
+        screenWidth_ = screenHeight_ = 0;
+        throw EPictureError("Could not load image");
+    }
+}
+
+const QImage& THTMLPicture::image() const
+{
+    if (pending_.isEmpty()) return decoded_;
+    QByteArray bytes = std::move(pending_);
+    pending_.clear();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    QImage img;
+    if (!reader.read(&img) || img.isNull()) {
+        // The header promised a picture the data does not hold: nothing to show from now on.
+        decoded_ = QImage();
+        size_ = QSize();
+        return decoded_;
+    }
+    if (!size_.isEmpty() && img.size() != size_) size_ = img.size();
+    if (size_.isEmpty()) size_ = img.size();
+    decoded_ = img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    decoded_.setDevicePixelRatio(1.0);
+    return decoded_;
 }
 
 void THTMLPicture::Draw(QPainter& canvas, const QRect& rect) const
 {
-    if (empty_ || decoded_.isNull()) return;
+    if (empty_ || image().isNull()) return;
     if (Stretch) {
         canvas.drawImage(rect, decoded_);
         return;

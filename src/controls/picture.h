@@ -56,13 +56,15 @@ public:
 
     bool GetEmpty() const { return empty_; }
     // Size of the decoded picture at 96 dots per inch; 0 when not decoded.
-    int GetWidth() const { return decoded_.isNull() ? 0 : decoded_.width(); }
-    int GetHeight() const { return decoded_.isNull() ? 0 : decoded_.height(); }
+    int GetWidth() const { return size_.width(); }
+    int GetHeight() const { return size_.height(); }
     // The size layout uses: an animation's logical screen, else the picture's own.
-    int displayWidth() const { return decoded_.isNull() ? 0 : screenWidth_ > 0 ? screenWidth_ : GetWidth(); }
-    int displayHeight() const { return decoded_.isNull() ? 0 : screenHeight_ > 0 ? screenHeight_ : GetHeight(); }
-    bool isDecoded() const { return !decoded_.isNull(); }
-    const QImage& image() const { return decoded_; }
+    int displayWidth() const { return size_.isEmpty() ? 0 : screenWidth_ > 0 ? screenWidth_ : GetWidth(); }
+    int displayHeight() const { return size_.isEmpty() ? 0 : screenHeight_ > 0 ? screenHeight_ : GetHeight(); }
+    bool isDecoded() const { return !size_.isEmpty(); }
+    // The pixels. Loading reads the header only; the pixels are decoded when first asked for
+    // (a list of 2,000 thumbnails decodes the dozen it shows). Null when they cannot be decoded.
+    const QImage& image() const;
     const QByteArray& data() const { return data_; }
 
     // Stretched into rect, or at its top-left in its own size converted to the device's
@@ -103,7 +105,9 @@ private:
 
     QByteArray data_;
     bool empty_ = true;
-    QImage decoded_;
+    mutable QImage decoded_;
+    mutable QSize size_;
+    mutable QByteArray pending_;   // the file image whose pixels are still to be decoded
     QString source_, requested_, error_;
     QString fileName_;          // the file a "file://" source loaded from
     qint64 fileSize_ = -1;
