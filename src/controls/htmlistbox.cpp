@@ -405,13 +405,14 @@ void THTMListBox::updateScrollBars()
 {
     QScrollBar* bar = verticalScrollBar();
     const int maxTop = maxTopIndex();
-    const QSignalBlocker block(bar);
+    // The range change is what shows or hides the scroll bar, so its signals stay on;
+    // scrollContentsBy follows the value.
     bar->setRange(0, maxTop);
     int visible = 0, sum = 0;
     for (int i = topIndex_; i < Count() && sum < viewport()->height(); ++i, ++visible) sum += rows_[std::size_t(i)].height;
     bar->setPageStep(std::max(1, visible));
     if (topIndex_ > maxTop) topIndex_ = maxTop;
-    bar->setValue(topIndex_);
+    if (bar->value() != topIndex_) bar->setValue(topIndex_);
 }
 
 void THTMListBox::setTopIndex(int index)
@@ -424,11 +425,10 @@ void THTMListBox::setTopIndex(int index)
     viewport()->update();
 }
 
-void THTMListBox::scrollContentsBy(int dx, int dy)
+void THTMListBox::scrollContentsBy(int, int)
 {
-    Q_UNUSED(dy);
-    if (verticalScrollBar()->value() != topIndex_) topIndex_ = verticalScrollBar()->value();
-    if (dx) { /* horizontal offset is read while painting */ }
+    // Rows scroll by whole items; the horizontal offset is read while painting.
+    topIndex_ = std::clamp(verticalScrollBar()->value(), 0, std::max(0, Count() - 1));
     viewport()->update();
 }
 
@@ -489,8 +489,7 @@ void THTMListBox::setMultiSelect(bool on)
 
 bool THTMListBox::Selected(int index) const
 {
-    if (index < 0 || index >= Count()) throw EHTMListBoxError("List index out of bounds");
-    return rows_[std::size_t(index)].selected;
+    return index >= 0 && index < Count() && rows_[std::size_t(index)].selected;
 }
 
 void THTMListBox::setSelected(int index, bool selected)
@@ -738,7 +737,7 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
     HTMLItemOptions o = options(selected);
     o.PointX = mousePos_.x() + 2;
     o.PointY = mousePos_.y();
-    o.BlinkOn = !enableBlink_ || row.text.contains(QLatin1String("<BLINK"), Qt::CaseInsensitive) ? (!enableBlink_ || !blinkPhase_) : true;
+    o.BlinkOn = !(enableBlink_ && blinkPhase_);
     HTMLItemResult res;
     MarkupLayout layout;
     const QColor background = selected ? platform::colorToQColor(selectionColors_->ColorFrom()) : platform::colorToQColor(color_);

@@ -632,7 +632,6 @@ struct Engine {
             break;
         case 'P':
             lineEnded = true;
-            background = QColor();
             band = QColor();
             bandTo = clNone;
             break;

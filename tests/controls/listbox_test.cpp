@@ -5,7 +5,9 @@
 
 #include <QHBoxLayout>
 #include <QSignalSpy>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 using namespace controls;
 using namespace testhelp;
@@ -343,4 +345,36 @@ TEST_F(ListTest, SelectedRowsArePaintedInTheSelectionColours)
     const QColor bottom = graded.pixelColor(row.width() - 3, row.bottom() - 1);
     EXPECT_GT(top.red(), bottom.red()); // vertical: red at the top, blue at the bottom
     EXPECT_LT(top.blue(), bottom.blue());
+}
+
+TEST_F(ListTest, HintsShowTheItemOrTheAnchorTarget)
+{
+    fill(a, {"<B>first</B> item", "see <A href=\"target\">link</A>"});
+    a->setItemHint(true);
+    auto hintAt = [&](QPoint pos) {
+        QHelpEvent help(QEvent::ToolTip, pos, a->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(a->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hintAt(rowCenter(a, 0)), "first item");
+    a->setHTMLHint(true);
+    EXPECT_EQ(hintAt(rowCenter(a, 0)), "<B>first</B> item");
+    a->setAnchorHint(true);
+    QObject::connect(a, &THTMListBox::AnchorHintEvent, [](QObject*, int index, QString& anchor) { anchor += QString::number(index); });
+    const QFontMetrics fm(fixedFont(), a->viewport());
+    const QPoint onLink(2 + 1 + fm.horizontalAdvance("see ") + 3, a->ItemRect(1).center().y());
+    EXPECT_EQ(hintAt(onLink), "target1");
+    QToolTip::hideText();
+}
+
+TEST_F(ListTest, HorizontalScrollingCoversTheWidestItem)
+{
+    a->setScrollHorizontal(true);
+    fill(a, {"short", QString(300, QChar('w'))});
+    const int widest = a->GetMaxItemWidth();
+    EXPECT_EQ(widest, QFontMetrics(fixedFont(), a->viewport()).horizontalAdvance(QString(300, QChar('w'))) + 6);
+    EXPECT_EQ(a->horizontalScrollBar()->maximum(), widest - a->viewport()->width());
+    a->Items().Delete(1);
+    a->Items().Clear();
+    EXPECT_EQ(a->horizontalScrollBar()->maximum(), 0);
 }

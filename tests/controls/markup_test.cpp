@@ -143,6 +143,7 @@ TEST(MarkupEntities, DecodeToTheirCharacters)
         {"a&nbsp;b", "a b"},
         {"<#text>", "#text"},
         {"&unknown;", "&unknown;"},
+        {"Tom & Jerry &x.jpg", "Tom & Jerry &x.jpg"}, // a lone "&" is an ampersand, not a mnemonic
     };
     for (const auto& c : cases) EXPECT_EQ(lay(QString::fromUtf8(c.markup), QRect(0, 0, 400, 100)).result.PlainText, QString::fromUtf8(c.plain)) << c.markup;
 }

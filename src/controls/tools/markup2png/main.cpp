@@ -76,7 +76,8 @@ int main(int argc, char** argv)
             box.activateWindow();
             box.setFocus();
             QTimer::singleShot(500, &app, [&] {
-                image = box.screen()->grabWindow(0).toImage();
+                const QRect g = box.frameGeometry();
+                image = box.screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage();
                 app.quit();
             });
             app.exec();
