@@ -103,40 +103,40 @@ int PX_EfxGradientFillRect(QPainter* dc, const QRect& rect, int style, std::int3
                                                  platform::roundHalfEven(a.green() + (b.green() - a.green()) * f),
                                                  platform::roundHalfEven(a.blue() + (b.blue() - a.blue()) * f));
     }
-    const double w = r.width(), h = r.height();
+    // Positions are pixel centres: the first pixel has the start colour, the farthest the end colour.
+    const double w = r.width() - 1.0, h = r.height() - 1.0;
     const double cx = w / 2.0, cy = h / 2.0;
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     auto value = [&](double x, double y) -> double {
         if (style <= 1015) {
             const double ang = (style - 1000) * 22.5 * std::numbers::pi / 180.0;
             const double dx = std::cos(ang), dy = std::sin(ang);
             const double lo = std::min({0.0, w * dx, h * dy, w * dx + h * dy});
             const double hi = std::max({0.0, w * dx, h * dy, w * dx + h * dy});
-            return hi > lo ? (x * dx + y * dy - lo) / (hi - lo) : 0.0;
+            return ratio(x * dx + y * dy - lo, hi - lo);
         }
         if (style <= 2007) {
             const double ang = (style - 2000) * 22.5 * std::numbers::pi / 180.0;
             const double dx = std::cos(ang), dy = std::sin(ang);
-            const double reach = std::fabs(cx * dx) + std::fabs(cy * dy);
-            return reach > 0 ? std::fabs((x - cx) * dx + (y - cy) * dy) / reach : 0.0;
+            return ratio(std::fabs((x - cx) * dx + (y - cy) * dy), std::fabs(cx * dx) + std::fabs(cy * dy));
         }
         if (style <= 3001) {
-            const double t = std::hypot(x - cx, y - cy) / std::hypot(cx, cy);
+            const double t = ratio(std::hypot(x - cx, y - cy), std::hypot(cx, cy));
             return style == 3000 ? t : 1.0 - t;
         }
         if (style <= 4001) {
-            const double t = std::max(std::fabs(x - cx) / cx, std::fabs(y - cy) / cy);
+            const double t = std::max(ratio(std::fabs(x - cx), cx), ratio(std::fabs(y - cy), cy));
             return style == 4000 ? t : 1.0 - t;
         }
         static const double origins[8][2] = {{0, 0}, {0.5, 0}, {1, 0}, {1, 0.5}, {1, 1}, {0.5, 1}, {0, 1}, {0, 0.5}};
         const double ox = origins[style - 5000][0] * w, oy = origins[style - 5000][1] * h;
         const double vx = w - 2 * ox, vy = h - 2 * oy; // to the opposite point
-        const double len = vx * vx + vy * vy;
-        return len > 0 ? ((x - ox) * vx + (y - oy) * vy) / len : 0.0;
+        return ratio((x - ox) * vx + (y - oy) * vy, vx * vx + vy * vy);
     };
     for (int y = 0; y < r.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < r.width(); ++x) {
-            const double t = std::clamp(value(x + 0.5, y + 0.5), 0.0, 1.0);
+            const double t = std::clamp(value(x, y), 0.0, 1.0);
             const int i = std::min(steps - 1, static_cast<int>(t * steps));
             line[x] = band[static_cast<std::size_t>(i)];
         }

@@ -33,9 +33,9 @@ int outY(const PxRgnTransform& t, std::int64_t y) { return clampInt(floorDiv(y *
 
 // A rectangle given as left, top, right, bottom (right and bottom outside), normalised and
 // mapped into the bitmap.
-QRect mapRectIn(const PxRgnTransform& t, const QRect& r)
+QRect mapRectIn(const PxRgnTransform& t, const PxRect& r)
 {
-    std::int64_t l = r.left(), tp = r.top(), rt = r.right(), bt = r.bottom();
+    std::int64_t l = r.Left, tp = r.Top, rt = r.Right, bt = r.Bottom;
     if (rt < l) std::swap(l, rt);
     if (bt < tp) std::swap(tp, bt);
     const int x0 = inX(t, l), y0 = inY(t, tp), x1 = inX(t, rt), y1 = inY(t, bt);
@@ -67,13 +67,13 @@ int check(const SdkBitmapHandle* bitmap, const PxRgnTransform*& transform)
 
 } // namespace
 
-int PX_SetBitmapRgnRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect, int combineMode)
+int PX_SetBitmapRgnRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect, int combineMode)
 {
     if (const int r = check(bitmap, transform); r != PX_SUCCESS) return r;
     return apply(bitmap, QRegion(mapRectIn(*transform, rect)), combineMode);
 }
 
-int PX_SetBitmapRgnRoundRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect,
+int PX_SetBitmapRgnRoundRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect,
                              int cornerWidth, int cornerHeight, int combineMode)
 {
     if (const int r = check(bitmap, transform); r != PX_SUCCESS) return r;
@@ -93,7 +93,7 @@ int PX_SetBitmapRgnRoundRect(SdkBitmapHandle* bitmap, const PxRgnTransform* tran
     return apply(bitmap, shape, combineMode);
 }
 
-int PX_SetBitmapRgnEllipse(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect, int combineMode)
+int PX_SetBitmapRgnEllipse(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect, int combineMode)
 {
     if (const int r = check(bitmap, transform); r != PX_SUCCESS) return r;
     const QRect box = mapRectIn(*transform, rect);
@@ -117,7 +117,7 @@ int PX_SetBitmapRgnHandle(SdkBitmapHandle* bitmap, const PxRgnTransform* transfo
     if (const int r = check(bitmap, transform); r != PX_SUCCESS) return r;
     QRegion shape;
     for (const QRect& rc : region) {
-        const QRect moved(QPoint(rc.left() + xOffset, rc.top() + yOffset), QPoint(rc.right() + 1 + xOffset, rc.bottom() + 1 + yOffset));
+        const PxRect moved{rc.left() + xOffset, rc.top() + yOffset, rc.right() + 1 + xOffset, rc.bottom() + 1 + yOffset};
         shape += mapRectIn(*transform, moved);
     }
     return apply(bitmap, shape, combineMode);

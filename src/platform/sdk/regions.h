@@ -33,11 +33,19 @@ struct PxRgnTransform {
     std::int32_t YOffset = 0;
 };
 
-// Rectangles are given as left, top, right, bottom with right and bottom outside the shape.
-int PX_SetBitmapRgnRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect, int combineMode);
-int PX_SetBitmapRgnRoundRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect,
+// A rectangle by its edges; Right and Bottom lie outside it. Edges given the wrong way round are
+// swapped.
+struct PxRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
+int PX_SetBitmapRgnRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect, int combineMode);
+int PX_SetBitmapRgnRoundRect(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect,
                              int cornerWidth, int cornerHeight, int combineMode);
-int PX_SetBitmapRgnEllipse(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QRect& rect, int combineMode);
+int PX_SetBitmapRgnEllipse(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const PxRect& rect, int combineMode);
 // fillMode 1: alternate (even-odd), 2: winding.
 int PX_SetBitmapRgnPolygon(SdkBitmapHandle* bitmap, const PxRgnTransform* transform, const QPoint* points, int count,
                            int fillMode, int combineMode);
