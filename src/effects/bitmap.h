@@ -65,7 +65,7 @@ public:
     Bitmap24() = default;
     // A black bitmap; negative sizes count as 0.
     Bitmap24(int width, int height);
-    Bitmap24(int width, int height, Bgr fill);
+    Bitmap24(int width, int height, Bgr colour);
 
     int width() const { return width_; }
     int height() const { return height_; }
