@@ -77,6 +77,11 @@ int PageSink::finish(int result, SdkBitmapHandle* bitmap)
         if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
         return result;
     }
+    if (delivered_ > 0 && bitmap && list_ == ownList_) {
+        // Nobody else wants the pages: the first one is handed over as it is.
+        *bitmap = std::move(list_->items[static_cast<std::size_t>(listStart_)]);
+        return result;
+    }
     if (delivered_ > 0 && bitmap) {
         const int r = PX_CopyBitmap(bitmap, &list_->items[static_cast<std::size_t>(listStart_)]);
         if (r != PX_SUCCESS) {
