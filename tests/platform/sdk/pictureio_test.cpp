@@ -93,6 +93,9 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     ASSERT_GT(scan, 0);
     write("truncated.jpg", base.left(scan + (base.size() - scan) / 2)); // cut inside the picture data
     write("huge.jpg", withJpegSize(bytes("base.jpg"), 60000, 60000));
+    // Within the pixel limit, but a progressive full-colour file needs more decoder memory than allowed.
+    make("cjpeg -quality 95 -progressive -sample 1x1 src.ppm > full.jpg");
+    write("bigprogressive.jpg", withJpegSize(bytes("full.jpg"), 17000, 17000));
     write("noheight.jpg", withJpegSize(bytes("base.jpg"), 64, 0));
     write("text.jpg", "this is not a picture\r\n");
     write("empty.jpg", "");
@@ -114,6 +117,7 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
         {"oriented.jpg", PX_SUCCESS, fmtJPEG, 24, true}, // the orientation tag is ignored
         {"truncated.jpg", PX_SUCCESS, fmtJPEG, 24, false},
         {"huge.jpg", PXERR_NOMEMORY, fmtJPEG, 24, false},
+        {"bigprogressive.jpg", PXERR_NOMEMORY, fmtJPEG, 24, false},
         {"noheight.jpg", PXERR_BADFORMAT, 0, 0, false},
         {"text.jpg", PXERR_BADFORMAT, 0, 0, false},
         {"empty.jpg", PXERR_BADFORMAT, 0, 0, false},
