@@ -20,6 +20,7 @@ public:
     // no further page is wanted.
     int endPage();
     int pagesDelivered() const { return delivered_; }
+    int firstIndex() const { return listStart_; }
     int bits() const { return bits_; }
     // After the load: the first page into bitmap, or the pages of this load removed on a failure.
     int finish(int result, SdkBitmapHandle* bitmap);

@@ -390,6 +390,23 @@ int PX_FileInfo(const QString& fileName, PxFileInfo* info, int page)
     return PX_FileInfoMemory(data, info, page);
 }
 
+namespace {
+
+PxLoadInfoCallback& loadInfoCallback()
+{
+    static PxLoadInfoCallback callback;
+    return callback;
+}
+
+} // namespace
+
+PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback)
+{
+    PxLoadInfoCallback previous = std::move(loadInfoCallback());
+    loadInfoCallback() = std::move(callback);
+    return previous;
+}
+
 int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
                   const PxLoadOptions& options, const PxLoadCallback& callback, PxFileInfo* info)
 {
@@ -401,10 +418,31 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     if (r != PX_SUCCESS) return r;
     if (!sizeAllowed(header.Width, header.Height, 24)) return PXERR_NOMEMORY;
     if (info) *info = header;
+    int xres = 0, yres = 0;
+    if (loadInfoCallback()) {
+        PxLoadInfo li{header.Format, header.Width, header.Height, header.BitsPerPixel, header.XResolution,
+                      header.YResolution, header.Pages, std::max(1, options.Page)};
+        const PxLoadInfoCallback cb = loadInfoCallback();
+        if (cb(&li) == PX_SUCCESS) {
+            xres = li.XResolution;
+            yres = li.YResolution;
+        }
+    }
     PageSink sink(bits, list, callback, options.MaxPages);
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
     else r = qtDecode(data, header.Format, sink, options, info);
-    return sink.finish(r, bitmap);
+    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
+        for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
+            if (xres > 0) list->items[i].XResolution = xres;
+            if (yres > 0) list->items[i].YResolution = yres;
+        }
+    }
+    r = sink.finish(r, bitmap);
+    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && bitmap && bitmap->allocated()) {
+        if (xres > 0) bitmap->XResolution = xres;
+        if (yres > 0) bitmap->YResolution = yres;
+    }
+    return r;
 }
 
 int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
@@ -472,6 +510,14 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
     const int r = checkSave(bitmap, format, bits, qfactor);
     if (r != PX_SUCCESS) return r;
     return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+}
+
+int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
+                            SdkBitmapListHandle layers, int layerCount)
+{
+    if (layerCount < 0) return PXERR_BADPARAM;
+    if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
+    return PX_SaveBitmap(fileName, base, format, bits, qfactor);
 }
 
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor)

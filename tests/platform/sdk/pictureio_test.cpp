@@ -378,6 +378,36 @@ TEST_F(PictureFiles, AFailedOrStoppedSaveLeavesTheOldFile)
     EXPECT_EQ(PX_SaveBitmap(win("x.jpg"), &none, fmtJPEG, 24, 4), PXERR_BADBITMAP);
 }
 
+TEST_F(PictureFiles, LoadInformationCallbackSeesTheFileFirst)
+{
+    make("cjpeg src.ppm > base.jpg");
+    std::vector<PxLoadInfo> seen;
+    PxLoadInfoCallback previous = PX_SetLoadInfoCallback([&seen](PxLoadInfo* li) {
+        seen.push_back(*li);
+        li->XResolution = 600;
+        return seen.size() == 1 ? 1 : 0; // the second time the change is not taken
+    });
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadFile(win("base.jpg"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_EQ(b.XResolution, 600);
+    ASSERT_EQ(PX_LoadFile(win("base.jpg"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_NE(b.XResolution, 600);
+    PX_SetLoadInfoCallback(std::move(previous));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].Format, fmtJPEG);
+    EXPECT_EQ(seen[0].Width, 64);
+    EXPECT_EQ(seen[0].Height, 48);
+    EXPECT_EQ(seen[0].Page, 1);
+
+    SdkBitmapListHandle layers = nullptr;
+    PX_CreateBitmapList(&layers);
+    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers.jpg"), &b, fmtJPEG, 24, 4, layers, 0), PX_SUCCESS);
+    PX_InsertBitmapListItem(layers, 0, &b);
+    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers2.jpg"), &b, fmtJPEG, 24, 4, layers, 1), PXERR_UNSUPPORTED);
+    EXPECT_FALSE(QFile::exists(host("layers2.jpg")));
+    PX_DestroyBitmapList(&layers);
+}
+
 TEST(PictureMemory, OddHeadersAreRefused)
 {
     // A GIF whose screen and frame are 0 pixels high.
