@@ -319,11 +319,11 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
     return PX_SUCCESS;
 }
 
-int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format)
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits)
 {
     const char* name = qtFormatName(format);
     if (!name || format == fmtGIF) return PXERR_UNSUPPORTED;
-    const bool grey = layout.BitsPerPixel == 8;
+    const bool grey = bits == 8;
     QImage image(layout.Width, layout.Height, grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
     if (image.isNull()) return PXERR_NOMEMORY;
     image.setDotsPerMeterX(layout.XResolution * 10000 / 254);
@@ -337,6 +337,8 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
         std::uint8_t* d = image.scanLine(y);
         if (bpp == 4) {
             for (int x = 0; x < layout.Width; ++x, s += 4, d += 3) { d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; }
+        } else if (bpp == 1 && !grey) {
+            for (int x = 0; x < layout.Width; ++x, ++s, d += 3) { d[0] = s[0]; d[1] = s[0]; d[2] = s[0]; }
         } else {
             std::memcpy(d, s, static_cast<std::size_t>(layout.Width) * bpp);
         }
@@ -472,7 +474,7 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
         return PX_SUCCESS;
     }
     if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
-        if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS;
+        if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS; // no grey from colour
         return PX_SUCCESS;
     }
     if (format == fmtGIF) return PXERR_UNSUPPORTED;
@@ -482,7 +484,7 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
 int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
 {
     if (format == fmtJPEG) return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor));
-    return qtEncode(out, bitmap, rows, format);
+    return qtEncode(out, bitmap, rows, format, bits);
 }
 
 int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)

@@ -330,6 +330,17 @@ TEST_F(PictureFiles, SavesRoundTripThroughWindowsNames)
         EXPECT_EQ(back.YResolution, 150);
     }
     EXPECT_EQ(mustRun("identify -format '%x %y %U' " + quoted(host("Pics/Out.X"))).trimmed(), "300 150 PixelsPerInch");
+    // Grey bitmaps are written grey or in colour, as asked; colour is not written grey through Qt.
+    SdkBitmapHandle g8;
+    ASSERT_EQ(PX_CopyBitmap(&g8, &b), PX_SUCCESS);
+    ASSERT_EQ(PX_ConvertBitmap(&g8, 8), PX_SUCCESS);
+    for (int bits : {8, 24}) {
+        ASSERT_EQ(PX_SaveBitmap(win("grey.png"), &g8, fmtPNG, bits, 0), PX_SUCCESS);
+        PxFileInfo gi;
+        ASSERT_EQ(PX_FileInfo(win("grey.png"), &gi), PX_SUCCESS);
+        EXPECT_EQ(gi.BitsPerPixel, bits);
+    }
+    EXPECT_EQ(PX_SaveBitmap(win("grey.png"), &b, fmtPNG, 8, 0), PXERR_BADBITS);
     QByteArray memory;
     ASSERT_EQ(PX_SaveMemory(&memory, &b, fmtJPEG, 8, 4), PX_SUCCESS);
     SdkBitmapHandle grey;
