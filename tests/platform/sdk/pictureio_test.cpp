@@ -2,8 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 using namespace sdk;
 using sdktest::mustRun;
@@ -87,6 +92,8 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     make("cjpeg -quality 95 -grayscale src.ppm > grey.jpg");
     make("convert src.ppm -colorspace CMYK -quality 95 cmyk.jpg");
     make("convert src.ppm PNG24:plain.png && convert src.ppm BMP3:plain.bmp");
+    make("convert src.ppm -depth 16 PNG48:deep.png && convert src.ppm -alpha set PNG32:alpha.png");
+    make("convert src.ppm -colors 8 PNG8:paletted.png && convert src.ppm -depth 16 -compress lzw deep.tif");
     make("convert src.ppm -orient RightTop -quality 95 oriented.jpg");
     const QByteArray base = bytes("base.jpg");
     const qsizetype scan = base.indexOf("\xFF\xDA");
@@ -114,6 +121,10 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
         {"cmyk.jpg", PX_SUCCESS, fmtJPEG, 32, true},
         {"plain.png", PX_SUCCESS, fmtPNG, 24, true},
         {"plain.bmp", PX_SUCCESS, fmtBMP, 24, true},
+        {"deep.png", PX_SUCCESS, fmtPNG, 24, true},
+        {"alpha.png", PX_SUCCESS, fmtPNG, 32, true},
+        {"paletted.png", PX_SUCCESS, fmtPNG, 8, true},
+        {"deep.tif", PX_SUCCESS, fmtTIFF, 24, true},
         {"oriented.jpg", PX_SUCCESS, fmtJPEG, 24, true}, // the orientation tag is ignored
         {"truncated.jpg", PX_SUCCESS, fmtJPEG, 24, false},
         {"huge.jpg", PXERR_NOMEMORY, fmtJPEG, 24, false},
@@ -167,6 +178,18 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     PxFileInfo info;
     ASSERT_EQ(PX_FileInfo(win("progressive.jpg"), &info), PX_SUCCESS);
     EXPECT_TRUE(info.Progressive);
+}
+
+TEST_F(PictureFiles, PxtoolReportsFailures)
+{
+    int status = 0;
+    testsupport::runHost(QString("%1 convert %2 %3 2>&1").arg(PXTOOL_PATH, quoted(host("none.png")), quoted(host("o.jpg"))), &status);
+    EXPECT_EQ(status, 1);
+    const QString text = testsupport::runHost(QString("%1 convert %2 %3 0 2>&1").arg(PXTOOL_PATH, quoted(host("src.ppm")), quoted(host("o.jpg"))), &status);
+    EXPECT_EQ(status, 1); // a PPM is no picture the engine reads
+    EXPECT_TRUE(text.contains("-9 Invalid file format")) << text.toStdString();
+    testsupport::runHost(QString("%1 rotate 2>&1").arg(PXTOOL_PATH), &status);
+    EXPECT_EQ(status, 2);
 }
 
 TEST_F(PictureFiles, AnimatedGifFramesAndDelays)
@@ -417,6 +440,54 @@ TEST_F(PictureFiles, LoadInformationCallbackSeesTheFileFirst)
     EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers2.jpg"), &b, fmtJPEG, 24, 4, layers, 1), PXERR_UNSUPPORTED);
     EXPECT_FALSE(QFile::exists(host("layers2.jpg")));
     PX_DestroyBitmapList(&layers);
+}
+
+// A YCCK file (the colour transform Adobe applications write for CMYK), made with libjpeg itself
+// since none of the command-line tools writes one.
+TEST(PictureMemory, YcckJpegLoadsInItsColours)
+{
+    constexpr int W = 16, H = 8;
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = W;
+    cinfo.image_height = H;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    jpeg_set_quality(&cinfo, 98, TRUE);
+    cinfo.write_Adobe_marker = TRUE;
+    jpeg_start_compress(&cinfo, TRUE);
+    // Adobe's inverted inks: left half red (no cyan, full magenta and yellow), right half grey.
+    std::vector<unsigned char> row(W * 4);
+    for (int x = 0; x < W; ++x) {
+        const bool red = x < W / 2;
+        row[x * 4 + 0] = 255;
+        row[x * 4 + 1] = red ? 0 : 255;
+        row[x * 4 + 2] = red ? 0 : 255;
+        row[x * 4 + 3] = red ? 255 : 128;
+    }
+    for (int y = 0; y < H; ++y) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray data(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));
+    std::free(out);
+
+    PxFileInfo info;
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadMemory(data, &b, 0, nullptr, {}, {}, &info), PX_SUCCESS);
+    EXPECT_EQ(info.BitsPerPixel, 32);
+    EXPECT_EQ(b.BitsPerPixel, 24);
+    EXPECT_TRUE(near(pixel(b, 2, 4), 0xFF0000, 6)) << std::hex << pixel(b, 2, 4);
+    EXPECT_TRUE(near(pixel(b, 13, 4), 0x808080, 6)) << std::hex << pixel(b, 13, 4);
 }
 
 TEST(PictureMemory, OddHeadersAreRefused)
