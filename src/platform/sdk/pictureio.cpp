@@ -227,6 +227,34 @@ int readerError(const QImageReader& reader, bool headerRead)
     }
 }
 
+// A GIF frame with transparent pixels becomes an opaque picture whose transparent pixels carry a
+// key colour that no visible pixel has; the bitmap says so (bfTransparent, TransparentColor).
+// Gives the key as a colour integer, or -1 when the frame has no transparent pixel.
+std::int32_t keyTransparency(QImage& image)
+{
+    if (!image.hasAlphaChannel()) return -1;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    std::vector<std::uint8_t> used(1 << 21, 0); // one bit per 24-bit colour
+    bool transparent = false;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) < 128) { transparent = true; continue; }
+            const std::uint32_t c = line[x] & 0xFFFFFF;
+            used[c >> 3] |= static_cast<std::uint8_t>(1 << (c & 7));
+        }
+    }
+    if (!transparent) return -1;
+    std::uint32_t key = 0xFF00FF;
+    while (used[key >> 3] & (1 << (key & 7))) key = (key + 1) & 0xFFFFFF;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qAlpha(line[x]) < 128 ? (0xFF000000u | key) : (line[x] | 0xFF000000u);
+    }
+    return static_cast<std::int32_t>(((key >> 16) & 0xFF) | (key & 0xFF00) | ((key & 0xFF) << 16));
+}
+
 int dpiOf(int dotsPerMeter)
 {
     return dotsPerMeter > 0 ? std::max(1, static_cast<int>((static_cast<std::int64_t>(dotsPerMeter) * 254 + 5000) / 10000)) : 96;
@@ -292,12 +320,15 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
         if (format == fmtGIF && index + 1 < first) continue; // frames build on each other: read, then skip
         int r = sink.beginPage(image.width(), image.height(), dpiOf(image.dotsPerMeterX()), dpiOf(image.dotsPerMeterY()));
         if (r != PX_SUCCESS) return r;
+        const std::int32_t key = format == fmtGIF && bits != 32 ? keyTransparency(image) : -1;
         image = image.convertToFormat(want);
         if (image.isNull()) return PXERR_NOMEMORY;
         SdkBitmapHandle& page = sink.page();
         if (format == fmtGIF && static_cast<std::size_t>(index) < gif.Delays.size()) page.Delay = gif.Delays[static_cast<std::size_t>(index)];
-        if (format == fmtGIF) {
-            page.BackgroundColor = gif.BackgroundColor;
+        if (format == fmtGIF) page.BackgroundColor = gif.BackgroundColor;
+        if (key >= 0 && bits == 24) {
+            page.Flags |= bfTransparent;
+            page.TransparentColor = key;
         }
         const std::size_t used = static_cast<std::size_t>(page.Width) * page.bytesPerPixel();
         constexpr int kBand = 64;

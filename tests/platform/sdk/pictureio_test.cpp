@@ -236,6 +236,29 @@ TEST_F(PictureFiles, AnimatedGifFramesAndDelays)
     PX_DestroyBitmapList(&list);
 }
 
+TEST_F(PictureFiles, TransparentGifPixelsCarryAKeyColour)
+{
+    make("convert -size 20x10 xc:none -fill '#FF00FF' -draw 'rectangle 0,0 9,9' -fill red -draw 'point 3,3' key.gif");
+    make("convert -size 20x10 xc:red opaque.gif");
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadFile(win("key.gif"), &b, 0, nullptr), PX_SUCCESS);
+    ASSERT_TRUE(b.Flags & bfTransparent);
+    // The key is no colour of the visible pixels (the picture itself uses magenta).
+    std::uint8_t bgr[3];
+    colorToBGR(b.TransparentColor, bgr);
+    const std::uint32_t key = (std::uint32_t(bgr[2]) << 16) | (std::uint32_t(bgr[1]) << 8) | bgr[0];
+    EXPECT_EQ(pixel(b, 15, 5), key);
+    EXPECT_EQ(pixel(b, 5, 5), 0xFF00FFu);
+    EXPECT_EQ(pixel(b, 3, 3), 0xFF0000u);
+    EXPECT_NE(key, 0xFF00FFu);
+    EXPECT_NE(key, 0xFF0000u);
+    ASSERT_EQ(PX_LoadFile(win("opaque.gif"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_FALSE(b.Flags & bfTransparent);
+    ASSERT_EQ(PX_LoadFile(win("key.gif"), &b, 32, nullptr), PX_SUCCESS); // alpha kept instead
+    EXPECT_FALSE(b.Flags & bfTransparent);
+    EXPECT_EQ(b.row(5)[15 * 4 + 3], 0);
+}
+
 TEST_F(PictureFiles, TiffPages)
 {
     make("convert -size 20x10 xc:red -size 30x16 xc:blue two.tif");
