@@ -1,6 +1,7 @@
 #include "platform/sdk/pictureio.h"
 
 #include "platform/files.h"
+#include "platform/rounding.h"
 #include "platform/sdk/codecs.h"
 
 #include <QBuffer>
@@ -257,7 +258,7 @@ std::int32_t keyTransparency(QImage& image)
 
 int dpiOf(int dotsPerMeter)
 {
-    return dotsPerMeter > 0 ? std::max(1, static_cast<int>((static_cast<std::int64_t>(dotsPerMeter) * 254 + 5000) / 10000)) : 96;
+    return dotsPerMeter > 0 ? std::max(1, platform::roundHalfEven(dotsPerMeter * 0.0254)) : 96;
 }
 
 } // namespace
@@ -357,8 +358,8 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
     const bool grey = bits == 8;
     QImage image(layout.Width, layout.Height, grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
     if (image.isNull()) return PXERR_NOMEMORY;
-    image.setDotsPerMeterX(layout.XResolution * 10000 / 254);
-    image.setDotsPerMeterY(layout.YResolution * 10000 / 254);
+    image.setDotsPerMeterX(platform::roundHalfEven(layout.XResolution / 0.0254));
+    image.setDotsPerMeterY(platform::roundHalfEven(layout.YResolution / 0.0254));
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(layout.BytesPerLine));
     const int bpp = layout.bytesPerPixel();
     StatusReporter status(layout.Height);
