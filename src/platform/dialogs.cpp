@@ -16,9 +16,13 @@ namespace {
 
 class RealDialogs final : public DialogService {
 public:
-    int showMessage(MessageKind kind, const QString& text, const QString& caption) override
+    int showMessage(MessageKind kind, const QString& message, const QString& caption) override
     {
         QWidget* parent = QApplication::activeWindow();
+        // Messages break lines with a carriage return alone ("...\r\rPlease restart"), which a
+        // message box of the framework would not show as a line break.
+        QString text = message;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
         switch (kind) {
         case MessageKind::Information:
             QMessageBox::information(parent, caption, text);

@@ -101,6 +101,13 @@ bool directoryExists(const QString& path)
     return a >= 0 && (a & faDirectory);
 }
 
+bool isRegularFile(const QString& path)
+{
+    const QString host = toHostPath(path);
+    struct stat st;
+    return !host.isEmpty() && ::stat(hostBytes(host).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::optional<DirEntry> fileInfo(const QString& path)
 {
     const QString host = toHostPath(path);

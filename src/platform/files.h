@@ -40,6 +40,9 @@ bool setFileAttributes(const QString& path, int attributes);
 
 bool fileExists(const QString& path);       // exists and is no folder
 bool directoryExists(const QString& path);  // exists and is a folder
+// An ordinary file (a link to one counts); false for folders, pipes, sockets and devices, which
+// a reader could block on or read without end.
+bool isRegularFile(const QString& path);
 std::optional<DirEntry> fileInfo(const QString& path);
 qint64 fileSize(const QString& path);       // -1 when missing
 QDateTime fileModified(const QString& path);

@@ -5,17 +5,49 @@
 #include "numbers.h"
 #include "textcodec.h"
 
+#include <QFile>
 #include <QHash>
+
+#include <sys/stat.h>
 
 namespace platform {
 
 namespace {
 
+// What tells one version of a file from the next: a replacing write gives a new inode, an
+// edit in place a new modification time (to the nanosecond) or size.
+struct Signature {
+    bool present = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const Signature& o) const
+    {
+        return present == o.present && device == o.device && inode == o.inode && size == o.size
+            && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec
+            && changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+Signature signatureOf(const QString& host)
+{
+    Signature s;
+    struct stat st;
+    if (host.isEmpty() || ::stat(QFile::encodeName(host).constData(), &st) != 0 || S_ISDIR(st.st_mode)) return s;
+    s.present = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modified = st.st_mtim;
+    s.changed = st.st_ctim;
+    return s;
+}
+
 struct CachedFile {
     QStringList lines;
-    qint64 size = -1;
-    QDateTime modified;
-    bool present = false;
+    Signature signature;
 };
 
 // One parsed copy per file for the whole process, checked against the disk on every use.
@@ -29,21 +61,18 @@ QString cacheKey(const QString& path) { return toHostPath(path); }
 
 const CachedFile& load(const QString& path)
 {
-    CachedFile& entry = cache()[cacheKey(path)];
-    const auto info = fileInfo(path);
-    const bool present = info && !(info->attributes & faDirectory);
-    if (present == entry.present && (!present || (info->size == entry.size && info->modified == entry.modified)))
-        return entry;
+    const QString host = cacheKey(path);
+    CachedFile& entry = cache()[host];
+    const Signature now = signatureOf(host);
+    if (now == entry.signature) return entry;
     entry = CachedFile();
-    if (present) {
+    if (now.present) {
         if (auto bytes = readFile(path)) {
             QString text;
             if (bytes->startsWith("\xEF\xBB\xBF")) text = QString::fromUtf8(bytes->mid(3));
             else text = fromWindows1252(*bytes);
             entry.lines = splitLines(text);
-            entry.present = true;
-            entry.size = info->size;
-            entry.modified = info->modified;
+            entry.signature = now;
         }
     }
     return entry;
@@ -52,12 +81,10 @@ const CachedFile& load(const QString& path)
 bool store(const QString& path, const QStringList& lines)
 {
     if (!writeTextLines(path, lines)) return false;
-    CachedFile& entry = cache()[cacheKey(path)];
+    const QString host = cacheKey(path);
+    CachedFile& entry = cache()[host];
     entry.lines = lines;
-    entry.present = true;
-    const auto info = fileInfo(path);
-    entry.size = info ? info->size : -1;
-    entry.modified = info ? info->modified : QDateTime();
+    entry.signature = signatureOf(host);
     return true;
 }
 

@@ -135,3 +135,13 @@ TEST_F(WorldTest, FreeSpaceOfAMappedDrive)
     EXPECT_GT(diskFreeBytes("D:\\not\\yet\\there"), 0);
     EXPECT_EQ(diskFreeBytes("Q:\\"), -1);
 }
+
+TEST_F(WorldTest, RegularFilesAreToldFromPipesAndFolders)
+{
+    world.writeHostFile("c/Pics/a.jpg", "x");
+    ASSERT_EQ(::mkfifo((world.hostC() + "/Pics/pipe.jpg").toLocal8Bit().constData(), 0600), 0);
+    EXPECT_TRUE(isRegularFile("C:\\pics\\A.JPG"));
+    EXPECT_FALSE(isRegularFile("C:\\Pics\\pipe.jpg"));
+    EXPECT_FALSE(isRegularFile("C:\\Pics"));
+    EXPECT_FALSE(isRegularFile("C:\\Pics\\none.jpg"));
+}

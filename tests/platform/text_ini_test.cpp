@@ -2,6 +2,8 @@
 #include "platform/textcodec.h"
 #include "support/fixture.h"
 
+#include <QFile>
+
 using namespace platform;
 using testsupport::WorldTest;
 using testsupport::runHost;
@@ -119,6 +121,17 @@ TEST_F(WorldTest, IniSeesChangesMadeByOthersAndIsReadByCrudini)
         EXPECT_EQ(status, 0);
         runHost("crudini --set '" + world.hostC() + "/c.ini' SETTINGS Drive E");
         EXPECT_EQ(ini.readString("SETTINGS", "Drive"), "E");
+    }
+    // Rewritten in place by someone else at once, with the same size: the new value counts.
+    for (const char* letter : {"F", "G", "H"}) {
+        QFile same(world.hostC() + "/c.ini");
+        ASSERT_TRUE(same.open(QIODevice::ReadWrite));
+        QByteArray bytes = same.readAll();
+        bytes.replace(bytes.indexOf("Drive=") + 6, 1, letter);
+        same.seek(0);
+        same.write(bytes);
+        same.close();
+        EXPECT_EQ(ini.readString("SETTINGS", "Drive"), letter);
     }
     // A hand-edited file saved as UTF-8 with a byte-order mark still reads.
     world.writeHostFile("c/u.ini", "\xEF\xBB\xBF[SETTINGS]\nName=Gr\xC3\xBC\xC3\x9F" "e\n");

@@ -1,0 +1,1079 @@
+#include "htmlistbox.h"
+
+#include "virtualkeys.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QDesktopServices>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace controls {
+
+namespace {
+
+UrlOpener& urlOpener()
+{
+    static UrlOpener opener = [](const QString& target) { return QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
+    return opener;
+}
+
+constexpr int kScrollWidth = 4096;
+constexpr int kMaxRowHeight = 251;
+
+} // namespace
+
+void setUrlOpener(UrlOpener opener)
+{
+    urlOpener() = opener ? std::move(opener) : UrlOpener([](const QString& t) { return QDesktopServices::openUrl(QUrl::fromUserInput(t)); });
+}
+
+// The one drag that runs at a time: begun by a list when the mouse moves past the threshold
+// with the button down, carried to the list under the mouse, ended by the release.
+class ListDrag {
+public:
+    static ListDrag& instance()
+    {
+        static ListDrag d;
+        return d;
+    }
+    bool active() const { return source_ != nullptr; }
+    THTMListBox* source() const { return source_; }
+
+    void begin(THTMListBox* source)
+    {
+        source_ = source;
+        target_ = nullptr;
+        accepted_ = false;
+        emit source->StartDrag();
+        QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+        cursorSet_ = true;
+    }
+
+    void move(const QPoint& global)
+    {
+        if (!source_) return;
+        THTMListBox* under = listAt(global);
+        if (under != target_) {
+            if (target_) {
+                bool accept = false;
+                const QPoint p = target_->viewport()->mapFromGlobal(global);
+                emit target_->DragOver(source_, p.x(), p.y(), dsDragLeave, accept);
+            }
+            target_ = under;
+            state_ = dsDragEnter;
+        } else {
+            state_ = dsDragMove;
+        }
+        accepted_ = false;
+        if (target_) {
+            const QPoint p = target_->viewport()->mapFromGlobal(global);
+            bool accept = target_->isSignalConnected(QMetaMethod::fromSignal(&THTMListBox::DragOver));
+            emit target_->DragOver(source_, p.x(), p.y(), state_, accept);
+            accepted_ = accept;
+        }
+        QGuiApplication::changeOverrideCursor(accepted_ ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+    }
+
+    void drop(const QPoint& global)
+    {
+        if (!source_) return;
+        move(global);
+        THTMListBox* source = source_;
+        QPointer<THTMListBox> target = accepted_ ? target_ : nullptr;
+        finish();
+        QPoint p = source->viewport()->mapFromGlobal(global);
+        if (target) {
+            p = target->viewport()->mapFromGlobal(global);
+            emit target->DragDrop(source, p.x(), p.y());
+        }
+        emit source->EndDrag(target.data(), p.x(), p.y());
+    }
+
+    void cancel()
+    {
+        if (!source_) return;
+        THTMListBox* source = source_;
+        if (target_) {
+            bool accept = false;
+            emit target_->DragOver(source, -1, -1, dsDragLeave, accept);
+        }
+        finish();
+        emit source->EndDrag(nullptr, 0, 0);
+    }
+
+    void forget(THTMListBox* box)
+    {
+        if (target_ == box) target_ = nullptr;
+        if (source_ == box) finish();
+    }
+
+private:
+    void finish()
+    {
+        source_ = nullptr;
+        target_ = nullptr;
+        if (cursorSet_) QGuiApplication::restoreOverrideCursor();
+        cursorSet_ = false;
+    }
+
+    static THTMListBox* listOf(QWidget* w)
+    {
+        for (; w; w = w->parentWidget())
+            if (auto* box = qobject_cast<THTMListBox*>(w)) return box;
+        return nullptr;
+    }
+
+    static THTMListBox* listAt(const QPoint& global)
+    {
+        if (auto* box = listOf(QApplication::widgetAt(global))) return box;
+        // Some platforms (the offscreen one) cannot tell which window lies under a point;
+        // look through the visible windows, the most recently shown first.
+        const auto tops = QApplication::topLevelWidgets();
+        for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+            QWidget* top = *it;
+            if (!top->isVisible()) continue;
+            const QPoint local = top->mapFromGlobal(global);
+            if (!top->rect().contains(local)) continue;
+            QWidget* child = top->childAt(local);
+            if (auto* box = listOf(child ? child : top)) return box;
+        }
+        return nullptr;
+    }
+
+    THTMListBox* source_ = nullptr;
+    THTMListBox* target_ = nullptr;
+    TDragState state_ = dsDragEnter;
+    bool accepted_ = false;
+    bool cursorSet_ = false;
+};
+
+// ---- items -----------------------------------------------------------------------------------
+
+int THTMListItems::Count() const { return box_->Count(); }
+
+QString THTMListItems::Strings(int index) const
+{
+    if (index < 0 || index >= Count()) return {};
+    return box_->rows_[std::size_t(index)].text;
+}
+
+void THTMListItems::setStrings(int index, const QString& text)
+{
+    if (index < 0 || index >= Count()) return;
+    auto& row = box_->rows_[std::size_t(index)];
+    row.text = text;
+    box_->measureRow(row);
+    box_->dropUnusedPictures();
+    box_->updateScrollBars();
+    box_->viewport()->update();
+}
+
+int THTMListItems::Add(const QString& text)
+{
+    box_->insertRow(Count(), text);
+    return Count() - 1;
+}
+
+void THTMListItems::Insert(int index, const QString& text)
+{
+    box_->insertRow(std::clamp(index, 0, Count()), text);
+}
+
+void THTMListItems::Delete(int index)
+{
+    if (index < 0 || index >= Count()) return;
+    box_->removeRow(index);
+}
+
+void THTMListItems::Clear() { box_->clearRows(); }
+
+void THTMListItems::Move(int curIndex, int newIndex)
+{
+    const int n = Count();
+    if (curIndex == newIndex || curIndex < 0 || curIndex >= n || newIndex < 0 || newIndex >= n) return;
+    auto& rows = box_->rows_;
+    auto row = std::move(rows[std::size_t(curIndex)]);
+    rows.erase(rows.begin() + curIndex);
+    rows.insert(rows.begin() + newIndex, std::move(row));
+    if (box_->itemIndex_ == curIndex) box_->itemIndex_ = newIndex;
+    box_->viewport()->update();
+}
+
+int THTMListItems::IndexOf(const QString& text) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (box_->rows_[std::size_t(i)].text.compare(text, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QStringList THTMListItems::toStringList() const
+{
+    QStringList out;
+    out.reserve(Count());
+    for (const auto& r : box_->rows_) out << r.text;
+    return out;
+}
+
+void THTMListItems::BeginUpdate() { box_->setUpdatesEnabled(false); }
+void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
+
+// ---- the list ----------------------------------------------------------------------------------
+
+THTMListBox::THTMListBox(QWidget* parent) : QAbstractScrollArea(parent), selectionColors_(new TGradientStyle(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setSingleStep(1);
+    blink_.setInterval(100);
+    connect(&blink_, &QTimer::timeout, this, &THTMListBox::blinkTimer);
+}
+
+THTMListBox::~THTMListBox()
+{
+    ListDrag::instance().forget(this);
+    blink_.stop();
+}
+
+int THTMListBox::layoutWidth() const
+{
+    if (scrollHorizontal_) return kScrollWidth;
+    return std::max(1, viewport()->width() - 4);
+}
+
+QRect THTMListBox::layoutRect(const QRect& itemRect) const
+{
+    const int scroll = scrollHorizontal_ ? horizontalScrollBar()->value() : 0;
+    return QRect(itemRect.left() + 2 - scroll, itemRect.top(), layoutWidth(), itemRect.height());
+}
+
+HTMLItemOptions THTMListBox::options(bool selected) const
+{
+    HTMLItemOptions o;
+    o.Images = images_;
+    o.Selected = selected;
+    o.BlinkOn = true;
+    o.WordWrap = !ellipsis_;
+    o.URLColor = selected ? selectionFontColor_ : urlColor_;
+    o.ShadowColor = shadowColor_;
+    o.ShadowOffset = shadowOffset_;
+    o.PictureCache = const_cast<THTMLPictureCache*>(&cache_);
+    o.PictureContainer = container_.data();
+    o.LineSpacing = lineSpacing_;
+    return o;
+}
+
+void THTMListBox::measureRow(Row& row)
+{
+    HTMLItemOptions o = options(true);
+    o.MeasureOnly = true;
+    HTMLItemResult res;
+    const int clientHeight = viewport()->height();
+    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)), o,
+                   res, nullptr);
+    row.height = std::min({res.ExtentY, std::max(0, clientHeight), kMaxRowHeight}) + 4;
+    row.width = res.ExtentX + 6;
+    row.pictures = std::move(res.Pictures);
+    if (scrollHorizontal_ && row.width > maxWidth_) {
+        maxWidth_ = row.width;
+        UpdateHorizontalExtent(maxWidth_);
+    }
+}
+
+void THTMListBox::insertRow(int index, const QString& text)
+{
+    Row row;
+    row.text = text;
+    measureRow(row);
+    rows_.insert(rows_.begin() + index, std::move(row));
+    if (itemIndex_ >= index) ++itemIndex_;
+    if (anchorRow_ >= index) ++anchorRow_;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void THTMListBox::removeRow(int index)
+{
+    rows_.erase(rows_.begin() + index);
+    if (itemIndex_ == index) itemIndex_ = multiSelect_ ? std::min(index, Count() - 1) : -1;
+    else if (itemIndex_ > index) --itemIndex_;
+    if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
+    if (lastHintItem_ >= Count()) lastHintItem_ = -1;
+    dropUnusedPictures();
+    updateScrollBars();
+    if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
+    viewport()->update();
+}
+
+void THTMListBox::clearRows()
+{
+    rows_.clear();
+    itemIndex_ = -1;
+    anchorRow_ = -1;
+    topIndex_ = 0;
+    lastHintItem_ = -1;
+    dropUnusedPictures();
+    updateScrollBars();
+    if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
+    viewport()->update();
+}
+
+void THTMListBox::dropUnusedPictures() { cache_.dropUnused(); }
+
+int THTMListBox::measuredHeight(int index) const
+{
+    return index >= 0 && index < Count() ? rows_[std::size_t(index)].height : 0;
+}
+
+void THTMListBox::RemeasureItems()
+{
+    ++updating_;
+    for (auto& row : rows_) measureRow(row);
+    --updating_;
+    dropUnusedPictures();
+    maxWidth_ = GetMaxItemWidth();
+    lastWidth_ = viewport()->width();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void THTMListBox::scheduleRemeasure()
+{
+    if (remeasurePending_) return;
+    remeasurePending_ = true;
+    QMetaObject::invokeMethod(this, [this] {
+        remeasurePending_ = false;
+        if (viewport()->width() != lastWidth_ && !updating_) RemeasureItems();
+    }, Qt::QueuedConnection);
+}
+
+int THTMListBox::GetMaxItemWidth() const
+{
+    int widest = 0;
+    for (const auto& row : rows_) widest = std::max(widest, row.width);
+    return widest;
+}
+
+void THTMListBox::UpdateHorizontalExtent(int width)
+{
+    if (extentReentry_) return;
+    ++extentReentry_;
+    QScrollBar* bar = horizontalScrollBar();
+    if (rows_.empty() || !scrollHorizontal_) {
+        bar->setRange(0, 0);
+        bar->setValue(0);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    } else {
+        if (width <= 0) width = GetMaxItemWidth();
+        if (viewport()->width() < width) {
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            bar->setRange(0, width - viewport()->width());
+            bar->setPageStep(viewport()->width());
+        } else {
+            bar->setRange(0, 0);
+            bar->setValue(0);
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        }
+    }
+    --extentReentry_;
+}
+
+int THTMListBox::maxTopIndex() const
+{
+    const int h = viewport()->height();
+    int sum = 0;
+    for (int i = Count() - 1; i >= 0; --i) {
+        sum += rows_[std::size_t(i)].height;
+        if (sum > h) return std::min(Count() - 1, i + 1);
+    }
+    return 0;
+}
+
+void THTMListBox::updateScrollBars()
+{
+    QScrollBar* bar = verticalScrollBar();
+    const int maxTop = maxTopIndex();
+    // The range change is what shows or hides the scroll bar, so its signals stay on;
+    // scrollContentsBy follows the value.
+    bar->setRange(0, maxTop);
+    int visible = 0, sum = 0;
+    for (int i = topIndex_; i < Count() && sum < viewport()->height(); ++i, ++visible) sum += rows_[std::size_t(i)].height;
+    bar->setPageStep(std::max(1, visible));
+    if (topIndex_ > maxTop) topIndex_ = maxTop;
+    if (bar->value() != topIndex_) bar->setValue(topIndex_);
+}
+
+void THTMListBox::setTopIndex(int index)
+{
+    index = std::clamp(index, 0, maxTopIndex());
+    if (index == topIndex_) return;
+    topIndex_ = index;
+    const QSignalBlocker block(verticalScrollBar());
+    verticalScrollBar()->setValue(index);
+    viewport()->update();
+}
+
+void THTMListBox::scrollContentsBy(int, int)
+{
+    // Rows scroll by whole items; the horizontal offset is read while painting.
+    topIndex_ = std::clamp(verticalScrollBar()->value(), 0, std::max(0, Count() - 1));
+    viewport()->update();
+}
+
+QRect THTMListBox::ItemRect(int index) const
+{
+    if (index < 0 || index >= Count()) return {};
+    int y = 0;
+    if (index >= topIndex_) {
+        for (int i = topIndex_; i < index; ++i) y += rows_[std::size_t(i)].height;
+    } else {
+        for (int i = index; i < topIndex_; ++i) y -= rows_[std::size_t(i)].height;
+    }
+    return QRect(0, y, viewport()->width(), rows_[std::size_t(index)].height);
+}
+
+int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
+{
+    if (pos.x() >= 0 && pos.x() < viewport()->width() && pos.y() >= 0) {
+        int y = 0;
+        for (int i = topIndex_; i < Count(); ++i) {
+            const int h = rows_[std::size_t(i)].height;
+            if (pos.y() < y + h) return i;
+            y += h;
+            if (y > viewport()->height()) break;
+        }
+    }
+    return existing ? -1 : Count();
+}
+
+void THTMListBox::ensureVisible(int index)
+{
+    if (index < 0 || index >= Count()) return;
+    if (index < topIndex_) {
+        setTopIndex(index);
+        return;
+    }
+    int y = 0;
+    for (int i = topIndex_; i <= index; ++i) y += rows_[std::size_t(i)].height;
+    int top = topIndex_;
+    while (y > viewport()->height() && top < index) {
+        y -= rows_[std::size_t(top)].height;
+        ++top;
+    }
+    setTopIndex(top);
+}
+
+// ---- selection -------------------------------------------------------------------------------
+
+void THTMListBox::setMultiSelect(bool on)
+{
+    multiSelect_ = on;
+    if (!on) {
+        for (auto& r : rows_) r.selected = false;
+        if (itemIndex_ >= 0) rows_[std::size_t(itemIndex_)].selected = true;
+    }
+    viewport()->update();
+}
+
+bool THTMListBox::Selected(int index) const
+{
+    return index >= 0 && index < Count() && rows_[std::size_t(index)].selected;
+}
+
+void THTMListBox::setSelected(int index, bool selected)
+{
+    if (index < 0 || index >= Count()) return;
+    if (!multiSelect_) {
+        if (selected) selectOnly(index);
+        else if (rows_[std::size_t(index)].selected) {
+            rows_[std::size_t(index)].selected = false;
+            itemIndex_ = -1;
+        }
+    } else {
+        rows_[std::size_t(index)].selected = selected;
+    }
+    viewport()->update();
+}
+
+int THTMListBox::SelCount() const
+{
+    if (!multiSelect_) return -1;
+    return int(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; }));
+}
+
+void THTMListBox::ClearSelection()
+{
+    for (auto& r : rows_) r.selected = false;
+    if (!multiSelect_) itemIndex_ = -1;
+    viewport()->update();
+}
+
+void THTMListBox::SelectAll()
+{
+    if (!multiSelect_) return;
+    for (auto& r : rows_) r.selected = true;
+    viewport()->update();
+}
+
+void THTMListBox::setItemIndex(int index)
+{
+    if (index < -1 || index >= Count()) index = -1;
+    if (multiSelect_) {
+        setCaret(index);
+    } else if (index < 0) {
+        ClearSelection();
+    } else {
+        selectOnly(index);
+    }
+    viewport()->update();
+}
+
+void THTMListBox::setCaret(int index)
+{
+    itemIndex_ = index;
+    if (index >= 0) ensureVisible(index);
+    viewport()->update();
+}
+
+void THTMListBox::selectOnly(int index)
+{
+    for (auto& r : rows_) r.selected = false;
+    if (index >= 0 && index < Count()) rows_[std::size_t(index)].selected = true;
+    anchorRow_ = index;
+    setCaret(index);
+}
+
+void THTMListBox::selectRange(int from, int to, bool keepOthers)
+{
+    if (!keepOthers)
+        for (auto& r : rows_) r.selected = false;
+    if (from < 0) from = to;
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i)
+        if (i >= 0 && i < Count()) rows_[std::size_t(i)].selected = true;
+    setCaret(to);
+}
+
+// ---- properties ------------------------------------------------------------------------------
+
+void THTMListBox::setItemHeight(int height)
+{
+    itemHeight_ = std::clamp(height, 1, 255);
+}
+
+void THTMListBox::setEllipsis(bool on)
+{
+    if (ellipsis_ == on) return;
+    ellipsis_ = on;
+    viewport()->update();
+}
+
+void THTMListBox::setEnableBlink(bool on)
+{
+    enableBlink_ = on;
+    if (on) {
+        if (!blink_.isActive()) blink_.start();
+    } else {
+        blink_.stop();
+        blinkPhase_ = false;
+        viewport()->update();
+    }
+}
+
+void THTMListBox::setImages(const TImageList* images)
+{
+    images_ = images;
+    RemeasureItems();
+}
+
+void THTMListBox::setLineSpacing(int spacing)
+{
+    lineSpacing_ = std::clamp(spacing, -255, 255);
+    RemeasureItems();
+}
+
+void THTMListBox::setMultiline(bool on)
+{
+    multiline_ = on;
+    RemeasureItems();
+}
+
+void THTMListBox::setPictureContainer(TPictureContainer* container)
+{
+    container_ = container;
+    RemeasureItems();
+}
+
+void THTMListBox::setScrollHorizontal(bool on)
+{
+    if (scrollHorizontal_ == on) return;
+    scrollHorizontal_ = on;
+    RemeasureItems();
+    UpdateHorizontalExtent(0);
+}
+
+void THTMListBox::setSelectionFontColor(ColorRef c)
+{
+    if (selectionFontColor_ == c) return;
+    selectionFontColor_ = c;
+    viewport()->update();
+}
+
+void THTMListBox::setShadowColor(ColorRef c)
+{
+    shadowColor_ = c;
+    viewport()->update();
+}
+
+void THTMListBox::setShadowOffset(int offset)
+{
+    shadowOffset_ = std::clamp(offset, -64, 64);
+    viewport()->update();
+}
+
+void THTMListBox::setShowSelection(bool on)
+{
+    showSelection_ = on;
+    viewport()->update();
+}
+
+void THTMListBox::setURLColor(ColorRef c)
+{
+    if (urlColor_ == c) return;
+    urlColor_ = c;
+    viewport()->update();
+}
+
+void THTMListBox::setColor(ColorRef c)
+{
+    color_ = c;
+    viewport()->update();
+}
+
+void THTMListBox::setSorted(bool on)
+{
+    sorted_ = on;
+    if (on) Sort();
+}
+
+void THTMListBox::Sort()
+{
+    if (rows_.size() < 2) return;
+    QCollator collator(sortLocale_);
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    collator.setNumericMode(false);
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        keys.emplace_back(sortWithHTML_ ? rows_[i].text : StripHTMLTags(rows_[i].text), i);
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    int caret = -1;
+    for (const auto& k : keys) {
+        if (int(k.second) == itemIndex_) caret = int(sorted.size());
+        sorted.push_back(std::move(rows_[k.second]));
+    }
+    rows_ = std::move(sorted);
+    itemIndex_ = caret;
+    viewport()->update();
+}
+
+// ---- text, anchors ---------------------------------------------------------------------------
+
+QString THTMListBox::GetTextItem(int index) const
+{
+    if (index < 0 || index >= Count()) throw EHTMListBoxError("Item index out of range");
+    return StripHTMLTags(rows_[std::size_t(index)].text);
+}
+
+void THTMListBox::AnchorAt(int x, int y, QString& anchor, int& index) const
+{
+    anchor.clear();
+    index = ItemAtPos(QPoint(x, y), true);
+    if (index < 0) return;
+    HTMLItemOptions o = options(true);
+    o.HitTestOnly = true;
+    o.PointX = x;
+    o.PointY = y;
+    HTMLItemResult res;
+    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), o, res, nullptr);
+    if (res.Hit) anchor = res.AnchorUnderPoint;
+}
+
+bool THTMListBox::Dragging() const { return ListDrag::instance().source() == this; }
+
+// ---- painting --------------------------------------------------------------------------------
+
+void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
+{
+    const Row& row = rows_[std::size_t(index)];
+    const bool selected = row.selected && showSelection_;
+    QColor textColor;
+    if (selected) {
+        const ColorRef from = selectionColors_->ColorFrom();
+        const ColorRef to = selectionColors_->ColorTo();
+        if (to == platform::clNone) {
+            p.fillRect(rect, platform::colorToQColor(from));
+        } else {
+            FillGradient(p, from, to, selectionColors_->Direction(), rect, 64, selectionColors_->BorderColor());
+        }
+        textColor = platform::colorToQColor(selectionFontColor_);
+    } else {
+        p.fillRect(rect, platform::colorToQColor(color_));
+        textColor = palette().color(QPalette::Text);
+    }
+    HTMLItemOptions o = options(selected);
+    o.PointX = mousePos_.x() + 2;
+    o.PointY = mousePos_.y();
+    o.BlinkOn = !(enableBlink_ && blinkPhase_);
+    HTMLItemResult res;
+    MarkupLayout layout;
+    const QColor background = selected ? platform::colorToQColor(selectionColors_->ColorFrom()) : platform::colorToQColor(color_);
+    const QRect lr = layoutRect(rect);
+    LayoutHTMLItem(p.device(), font(), textColor, background, row.text, lr, o, res, &layout);
+    p.save();
+    p.setClipRect(rect);
+    PaintMarkupLayout(p, layout);
+    p.restore();
+    if (showSelection_ && index == itemIndex_ && hasFocus()) {
+        p.save();
+        p.setPen(QPen(platform::colorToQColor(platform::clGray), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(lr.left() - 2, rect.top(), rect.width(), rect.height()).adjusted(0, 0, -1, -1));
+        p.restore();
+    }
+}
+
+void THTMListBox::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), platform::colorToQColor(color_));
+    int y = 0;
+    const int h = viewport()->height();
+    for (int i = topIndex_; i < Count() && y < h; ++i) {
+        const QRect rect(0, y, viewport()->width(), rows_[std::size_t(i)].height);
+        paintRow(p, i, rect);
+        y += rect.height();
+    }
+}
+
+void THTMListBox::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (!updating_ && viewport()->width() != lastWidth_) {
+        if (!isVisible() || lastWidth_ < 0) RemeasureItems();
+        else scheduleRemeasure();
+    }
+    updateScrollBars();
+    if (scrollHorizontal_) UpdateHorizontalExtent(0);
+}
+
+bool THTMListBox::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (!updating_ && viewport()->width() != lastWidth_) scheduleRemeasure();
+        break;
+    case QEvent::ToolTip:
+        return handleToolTip(static_cast<QHelpEvent*>(event));
+    case QEvent::Leave:
+        mousePos_ = QPoint(-1, -1);
+        break;
+    default:
+        break;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void THTMListBox::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) RemeasureItems();
+}
+
+void THTMListBox::blinkTimer()
+{
+    if (rows_.empty()) return;
+    if (cache_.AnimateAll() | (container_ && container_->Items.AnimateAll())) viewport()->update();
+    if (++ticks_ % 5 == 0) {
+        blinkPhase_ = !blinkPhase_;
+        viewport()->update();
+    }
+}
+
+// ---- mouse -----------------------------------------------------------------------------------
+
+void THTMListBox::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    mousePos_ = pos;
+    if (event->button() != Qt::LeftButton) {
+        emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const int row = ItemAtPos(pos, true);
+    QString anchor;
+    int anchorItem = -1;
+    AnchorAt(pos.x(), pos.y(), anchor, anchorItem);
+
+    // The list's own selection.
+    collapseOnRelease_ = -1;
+    if (row >= 0) {
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        if (!multiSelect_) {
+            selectOnly(row);
+        } else if (mods & Qt::ShiftModifier) {
+            selectRange(anchorRow_, row, mods & Qt::ControlModifier);
+        } else if (mods & Qt::ControlModifier) {
+            rows_[std::size_t(row)].selected = !rows_[std::size_t(row)].selected;
+            anchorRow_ = row;
+            setCaret(row);
+        } else if (rows_[std::size_t(row)].selected && SelCount() > 1) {
+            // Pressing on a selected item keeps the selection, so that it can be dragged;
+            // a release without a drag leaves that item alone selected.
+            collapseOnRelease_ = row;
+            setCaret(row);
+        } else {
+            selectOnly(row);
+        }
+        viewport()->update();
+    }
+    pressed_ = true;
+    pressPos_ = pos;
+    pressRow_ = row;
+
+    if (!anchor.isEmpty()) {
+        if (anchor.contains(QLatin1String("://")) || anchor.contains(QLatin1String("mailto:"), Qt::CaseInsensitive))
+            urlOpener()(anchor);
+        else
+            emit AnchorClick(this, anchorItem, anchor);
+        return;
+    }
+    emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+}
+
+void THTMListBox::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    mousePos_ = pos;
+    ListDrag& drag = ListDrag::instance();
+    if (pressed_ && (event->buttons() & Qt::LeftButton)) {
+        if (!drag.active() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+            collapseOnRelease_ = -1;
+            drag.begin(this);
+        }
+        if (drag.source() == this) {
+            drag.move(event->globalPosition().toPoint());
+            return;
+        }
+    }
+    emit MouseMove(event->modifiers(), pos.x(), pos.y());
+    hoverAnchor(pos);
+}
+
+void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    ListDrag& drag = ListDrag::instance();
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    if (event->button() == Qt::LeftButton && drag.source() == this) {
+        drag.drop(event->globalPosition().toPoint());
+        return;
+    }
+    if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
+    collapseOnRelease_ = -1;
+    emit MouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    if (event->button() == Qt::LeftButton && wasPressed && pressRow_ >= 0) emit Click();
+}
+
+void THTMListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click selects as a press does, then reports the double click.
+    mousePressEvent(event);
+    emit DblClick();
+}
+
+void THTMListBox::hoverAnchor(const QPoint& pos)
+{
+    if (itemHint_) {
+        const int row = ItemAtPos(pos, true);
+        if (row >= 0 && row != lastHintItem_) {
+            QToolTip::hideText();
+            lastHintItem_ = row;
+        } else if (row < 0) {
+            QToolTip::hideText();
+            lastHintItem_ = -1;
+        }
+    }
+    QString anchor;
+    int index = -1;
+    AnchorAt(pos.x(), pos.y(), anchor, index);
+    if (!anchor.isEmpty()) {
+        if (anchor != lastAnchor_) {
+            if (!lastAnchor_.isEmpty()) {
+                QToolTip::hideText();
+                emit AnchorExit(this, index, lastAnchor_);
+            }
+            if (!handCursor_) {
+                viewport()->setCursor(Qt::PointingHandCursor);
+                handCursor_ = true;
+            }
+            emit AnchorEnter(this, index, anchor);
+            lastAnchor_ = anchor;
+        }
+    } else if (handCursor_ && !lastAnchor_.isEmpty()) {
+        QToolTip::hideText();
+        viewport()->unsetCursor();
+        handCursor_ = false;
+        emit AnchorExit(this, index, lastAnchor_);
+        lastAnchor_.clear();
+    }
+}
+
+bool THTMListBox::handleToolTip(QHelpEvent* event)
+{
+    const QPoint pos = event->pos();
+    if (anchorHint_) {
+        QString anchor;
+        int index = -1;
+        AnchorAt(pos.x(), pos.y(), anchor, index);
+        if (!anchor.isEmpty()) {
+            emit AnchorHintEvent(this, index, anchor);
+            QToolTip::showText(event->globalPos() + QPoint(10, -10), anchor, viewport());
+            return true;
+        }
+    }
+    if (itemHint_) {
+        const int row = ItemAtPos(pos, true);
+        if (row >= 0) {
+            const QString& text = rows_[std::size_t(row)].text;
+            const QString hint = htmlHint_ ? text : StripHTMLTags(text);
+            QToolTip::showText(viewport()->mapToGlobal(QPoint(0, ItemRect(row).top())), hint, viewport());
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+}
+
+// ---- keys ------------------------------------------------------------------------------------
+
+void THTMListBox::keyPressEvent(QKeyEvent* event)
+{
+    int key = virtualKeyOf(event);
+    if (key == vk::Escape && ListDrag::instance().source() == this) {
+        pressed_ = false;
+        ListDrag::instance().cancel();
+        return;
+    }
+    emit KeyDown(key, event->modifiers());
+    if (key == 0) {
+        event->ignore();
+        return;
+    }
+    incrementalLookup(key);
+    if (key >= vk::Prior && key <= vk::Down) navigate(key, event->modifiers());
+}
+
+void THTMListBox::keyReleaseEvent(QKeyEvent* event)
+{
+    int key = virtualKeyOf(event);
+    emit KeyUp(key, event->modifiers());
+}
+
+void THTMListBox::focusInEvent(QFocusEvent* event)
+{
+    prefix_.clear();
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void THTMListBox::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+int THTMListBox::findPrefix(int from) const
+{
+    const QString wanted = prefix_.toUpper();
+    for (int i = std::max(0, from); i < Count(); ++i)
+        if (StripHTMLTags(rows_[std::size_t(i)].text).toUpper().startsWith(wanted)) return i;
+    return -1;
+}
+
+void THTMListBox::incrementalLookup(int key)
+{
+    if (key == vk::Escape || (key >= vk::Prior && key <= vk::Down)) {
+        prefix_.clear();
+        return;
+    }
+    const QString before = prefix_;
+    if (key == vk::Back && !prefix_.isEmpty()) {
+        prefix_.chop(1);
+    } else if (incrLookup_) {
+        if (key >= 32 && key <= 255) prefix_ += QChar(key);
+    } else {
+        prefix_ = QString(QChar(key));
+    }
+    // Only a key that changed the typed prefix looks anything up: Shift, Ctrl and the like leave
+    // the selection as it is.
+    if (prefix_ == before || prefix_.isEmpty()) return;
+    auto found = [this](int i) {
+        selectOnly(i);
+        ensureVisible(i);
+    };
+    bool anySelected = std::any_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; });
+    if (anySelected || incrLookup_) {
+        const int i = findPrefix(itemIndex_ < 0 ? 0 : itemIndex_);
+        if (i >= 0) return found(i);
+    }
+    int i = findPrefix(0);
+    if (i >= 0) return found(i);
+    if (incrLookup_ && key >= 32 && key <= 255) {
+        prefix_ = QString(QChar(key));
+        i = findPrefix(0);
+        if (i >= 0) found(i);
+    }
+}
+
+void THTMListBox::navigate(int key, Qt::KeyboardModifiers mods)
+{
+    if (rows_.empty()) return;
+    int caret = itemIndex_ < 0 ? 0 : itemIndex_;
+    int page = std::max(1, verticalScrollBar()->pageStep() - 1);
+    switch (key) {
+    case vk::Up: caret = itemIndex_ < 0 ? 0 : caret - 1; break;
+    case vk::Down: caret = itemIndex_ < 0 ? 0 : caret + 1; break;
+    case vk::Left: case vk::Right: return;
+    case vk::Home: caret = 0; break;
+    case vk::End: caret = Count() - 1; break;
+    case vk::Prior: caret -= page; break;
+    case vk::Next: caret += page; break;
+    default: return;
+    }
+    caret = std::clamp(caret, 0, Count() - 1);
+    if (multiSelect_ && (mods & Qt::ShiftModifier)) selectRange(anchorRow_ < 0 ? caret : anchorRow_, caret, false);
+    else if (multiSelect_ && (mods & Qt::ControlModifier)) setCaret(caret);
+    else selectOnly(caret);
+    ensureVisible(caret);
+    emit Click();
+}
+
+} // namespace controls

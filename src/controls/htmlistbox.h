@@ -1,0 +1,249 @@
+#pragma once
+// THTMListBox: a list box whose items are item markup, each drawn with its own measured height,
+// with multiple selection, anchors, hints, incremental lookup, sorting and an in-process drag
+// and drop between lists (and within one).
+#include "gradient.h"
+#include "imagelist.h"
+#include "markup.h"
+#include "picture.h"
+
+#include <QAbstractScrollArea>
+#include <QHelpEvent>
+#include <QCursor>
+#include <QLocale>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+namespace controls {
+
+class THTMListBox;
+
+class EHTMListBoxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+// The list's strings, as the framework's item list offers them.
+class THTMListItems {
+public:
+    explicit THTMListItems(THTMListBox* box) : box_(box) {}
+    int Count() const;
+    QString Strings(int index) const;
+    QString operator[](int index) const { return Strings(index); }
+    void setStrings(int index, const QString& text);
+    int Add(const QString& text);
+    void Insert(int index, const QString& text);
+    void Delete(int index);
+    void Clear();
+    void Move(int curIndex, int newIndex);
+    int IndexOf(const QString& text) const;
+    QStringList toStringList() const;
+    void BeginUpdate();
+    void EndUpdate();
+
+private:
+    THTMListBox* box_;
+};
+
+// Opens an anchor's web or mail target; by default the desktop's handler. Tests replace it.
+using UrlOpener = std::function<bool(const QString&)>;
+void setUrlOpener(UrlOpener opener);
+
+class THTMListBox : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit THTMListBox(QWidget* parent = nullptr);
+    ~THTMListBox() override;
+
+    THTMListItems& Items() { return items_; }
+    const THTMListItems& Items() const { return items_; }
+    int Count() const { return int(rows_.size()); }
+
+    // Selection. In a multi-select list ItemIndex is the focused item (the caret).
+    int ItemIndex() const { return itemIndex_; }
+    void setItemIndex(int index);
+    bool Selected(int index) const;
+    void setSelected(int index, bool selected);
+    int SelCount() const;
+    void ClearSelection();
+    void SelectAll();
+    bool MultiSelect() const { return multiSelect_; }
+    void setMultiSelect(bool on);
+
+    int ItemHeight() const { return itemHeight_; }
+    void setItemHeight(int height);
+    int measuredHeight(int index) const; // the height an item was measured to
+    int TopIndex() const { return topIndex_; }
+    void setTopIndex(int index);
+    // The item at a client point; -1 without one (or the count when existing is false).
+    int ItemAtPos(const QPoint& pos, bool existing) const;
+    QRect ItemRect(int index) const;
+
+    QString GetTextItem(int index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+    void RemeasureItems();
+    void UpdateHorizontalExtent(int width);
+    int GetMaxItemWidth() const;
+    void Sort();
+
+    // Properties.
+    bool AnchorHint() const { return anchorHint_; }
+    void setAnchorHint(bool on) { anchorHint_ = on; }
+    bool Ellipsis() const { return ellipsis_; }
+    void setEllipsis(bool on);
+    bool EnableBlink() const { return enableBlink_; }
+    void setEnableBlink(bool on);
+    bool HTMLHint() const { return htmlHint_; }
+    void setHTMLHint(bool on) { htmlHint_ = on; }
+    const TImageList* Images() const { return images_; }
+    void setImages(const TImageList* images);
+    bool IncrLookup() const { return incrLookup_; }
+    void setIncrLookup(bool on) { incrLookup_ = on; }
+    bool ItemHint() const { return itemHint_; }
+    void setItemHint(bool on) { itemHint_ = on; }
+    int LineSpacing() const { return lineSpacing_; }
+    void setLineSpacing(int spacing);
+    bool Multiline() const { return multiline_; }
+    void setMultiline(bool on);
+    TPictureContainer* PictureContainer() const { return container_; }
+    void setPictureContainer(TPictureContainer* container);
+    bool ScrollHorizontal() const { return scrollHorizontal_; }
+    void setScrollHorizontal(bool on);
+    TGradientStyle* SelectionColors() const { return selectionColors_; }
+    void setSelectionColors(const TGradientStyle* style) { selectionColors_->Assign(style); }
+    ColorRef SelectionFontColor() const { return selectionFontColor_; }
+    void setSelectionFontColor(ColorRef c);
+    ColorRef ShadowColor() const { return shadowColor_; }
+    void setShadowColor(ColorRef c);
+    int ShadowOffset() const { return shadowOffset_; }
+    void setShadowOffset(int offset);
+    bool ShowSelection() const { return showSelection_; }
+    void setShowSelection(bool on);
+    bool Sorted() const { return sorted_; }
+    void setSorted(bool on);
+    bool SortWithHTML() const { return sortWithHTML_; }
+    void setSortWithHTML(bool on) { sortWithHTML_ = on; }
+    ColorRef URLColor() const { return urlColor_; }
+    void setURLColor(ColorRef c);
+    ColorRef Color() const { return color_; }
+    void setColor(ColorRef c);
+    // The language sorting compares in (the user-interface language).
+    QLocale SortLocale() const { return sortLocale_; }
+    void setSortLocale(const QLocale& locale) { sortLocale_ = locale; }
+
+    THTMLPictureCache& pictureCache() { return cache_; }
+    bool Dragging() const;
+    QString lookupPrefix() const { return prefix_; }
+
+signals:
+    void Click();
+    void DblClick();
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void KeyDown(int& key, Qt::KeyboardModifiers shift);
+    void KeyUp(int& key, Qt::KeyboardModifiers shift);
+    void StartDrag();
+    // Accept starts true when something listens, as the framework's drag-over does.
+    void DragOver(QObject* source, int x, int y, controls::TDragState state, bool& accept);
+    void DragDrop(QObject* source, int x, int y);
+    void EndDrag(QObject* target, int x, int y);
+    void AnchorClick(QObject* sender, int index, const QString& anchor);
+    void AnchorEnter(QObject* sender, int index, const QString& anchor);
+    void AnchorExit(QObject* sender, int index, const QString& anchor);
+    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    friend class THTMListItems;
+    friend class ListDrag;
+    struct Row {
+        QString text;
+        int height = 0;
+        int width = 0;      // ExtentX + 6
+        bool selected = false;
+        std::vector<PicturePtr> pictures;
+    };
+
+    void insertRow(int index, const QString& text);
+    void removeRow(int index);
+    void clearRows();
+    void measureRow(Row& row);
+    QRect layoutRect(const QRect& itemRect) const;
+    int layoutWidth() const;
+    HTMLItemOptions options(bool selected) const;
+    void updateScrollBars();
+    int maxTopIndex() const;
+    void ensureVisible(int index);
+    void selectOnly(int index);
+    void selectRange(int from, int to, bool keepOthers);
+    void setCaret(int index);
+    void incrementalLookup(int key);
+    int findPrefix(int from) const;
+    void navigate(int key, Qt::KeyboardModifiers mods);
+    void hoverAnchor(const QPoint& pos);
+    void blinkTimer();
+    void scheduleRemeasure();
+    void dropUnusedPictures();
+    bool handleToolTip(QHelpEvent* event);
+    void paintRow(QPainter& p, int index, const QRect& rect);
+
+    THTMListItems items_{this};
+    std::vector<Row> rows_;
+    THTMLPictureCache cache_;
+    TGradientStyle* selectionColors_;
+    const TImageList* images_ = nullptr;
+    QPointer<TPictureContainer> container_;
+
+    bool anchorHint_ = false, ellipsis_ = false, enableBlink_ = false, htmlHint_ = false, incrLookup_ = false,
+         itemHint_ = false, multiline_ = false, scrollHorizontal_ = false, showSelection_ = true,
+         sorted_ = false, sortWithHTML_ = false, multiSelect_ = false;
+    int lineSpacing_ = 0, shadowOffset_ = 1, itemHeight_ = 16;
+    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
+             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+    QLocale sortLocale_;
+
+    int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;
+    int updating_ = 0;
+    bool remeasurePending_ = false;
+    int lastWidth_ = -1;
+    int maxWidth_ = 0;
+    int extentReentry_ = 0;
+    QString prefix_;
+    int lastHintItem_ = -1;
+    QString lastAnchor_;
+    bool handCursor_ = false;
+    QTimer blink_;
+    int ticks_ = 0;
+    bool blinkPhase_ = false;
+    QPoint mousePos_{-1, -1};
+
+    // Press and drag tracking.
+    bool pressed_ = false;
+    QPoint pressPos_;
+    int pressRow_ = -1;
+    int collapseOnRelease_ = -1;
+};
+
+} // namespace controls
