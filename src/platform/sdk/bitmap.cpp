@@ -1,16 +1,39 @@
 #include "platform/sdk/bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <sys/mman.h>
 
 namespace sdk {
 
+void SdkBitmapHandle::FreePixels::operator()(std::uint8_t* p) const { std::free(p); }
+
 struct BitmapAccess {
-    static void adopt(SdkBitmapHandle& b, std::unique_ptr<std::uint8_t[]> p) { b.pixels_ = std::move(p); }
-    static void drop(SdkBitmapHandle& b) { b.pixels_.reset(); }
+    static void adopt(SdkBitmapHandle& b, std::uint8_t* p) { b.pixels_.reset(p); }
 };
+
+namespace {
+
+// Pixel memory. Large pictures get memory in huge pages where the host offers them: a fresh
+// 24-megapixel bitmap otherwise costs some 18,000 page faults before its first row is written.
+std::uint8_t* allocatePixels(std::size_t bytes)
+{
+    constexpr std::size_t kHuge = std::size_t(2) << 20;
+    if (bytes >= 2 * kHuge) {
+        const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+        void* p = std::aligned_alloc(kHuge, rounded);
+        if (p) {
+            ::madvise(p, rounded, MADV_HUGEPAGE);
+            return static_cast<std::uint8_t*>(p);
+        }
+    }
+    return static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes));
+}
+
+} // namespace
 
 std::int64_t bytesPerLineFor(std::int64_t width, int bits)
 {
@@ -46,7 +69,7 @@ int allocateUninitialised(SdkBitmapHandle& out, int width, int height, int bits)
     if (width <= 0 || height <= 0) return PXERR_BADSIZE;
     if (!sizeAllowed(width, height, bits)) return PXERR_NOMEMORY;
     const std::int64_t line = bytesPerLineFor(width, bits);
-    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(line * height)]);
+    std::uint8_t* pixels = allocatePixels(static_cast<std::size_t>(line * height));
     if (!pixels) return PXERR_NOMEMORY;
     out = SdkBitmapHandle();
     out.Width = width;
@@ -55,7 +78,7 @@ int allocateUninitialised(SdkBitmapHandle& out, int width, int height, int bits)
     out.BytesPerLine = static_cast<std::int32_t>(line);
     out.Flags = bfAllocated;
     if (bits == 8) out.Palette = greyPalette();
-    BitmapAccess::adopt(out, std::move(pixels));
+    BitmapAccess::adopt(out, pixels);
     return PX_SUCCESS;
 }
 

@@ -20,6 +20,7 @@ public:
     // no further page is wanted.
     int endPage();
     int pagesDelivered() const { return delivered_; }
+    int firstIndex() const { return listStart_; }
     int bits() const { return bits_; }
     // After the load: the first page into bitmap, or the pages of this load removed on a failure.
     int finish(int result, SdkBitmapHandle* bitmap);
@@ -56,6 +57,6 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
 using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;
 // Writes a JFIF file; progress through the status callback.
 int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality);
-int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format);
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits);
 
 } // namespace sdk::detail

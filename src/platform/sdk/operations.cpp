@@ -149,27 +149,36 @@ inline void copyPixel(std::uint8_t* d, const std::uint8_t* s)
 }
 
 // Quarter turn clockwise (clockwise = true) or counter-clockwise, in tiles that stay in cache.
+// Three-byte pixels move as four-byte words where the extra byte lands on the next pixel of the
+// same row, which is written after it, and is read from inside the source.
 template <int Bpp>
 void quarterTurn(const SdkBitmapHandle& src, SdkBitmapHandle& dst, bool clockwise)
 {
     constexpr int T = 64;
     const int W = src.Width, H = src.Height; // dst is H wide, W high
-    const std::size_t sl = static_cast<std::size_t>(src.BytesPerLine);
+    const std::ptrdiff_t sl = src.BytesPerLine;
+    const std::uint8_t* const srcEnd = src.bits() + src.byteCount();
     for (int ty = 0; ty < W; ty += T) {
         const int yEnd = std::min(W, ty + T);
         for (int tx = 0; tx < H; tx += T) {
             const int xEnd = std::min(H, tx + T);
             for (int y = ty; y < yEnd; ++y) {
                 std::uint8_t* d = dst.row(y) + static_cast<std::size_t>(tx) * Bpp;
-                if (clockwise) {
-                    // dst(x, y) = src(y, H - 1 - x)
-                    const std::uint8_t* s = src.row(H - 1 - tx) + static_cast<std::size_t>(y) * Bpp;
-                    for (int x = tx; x < xEnd; ++x, d += Bpp, s -= sl) copyPixel<Bpp>(d, s);
-                } else {
-                    // dst(x, y) = src(W - 1 - y, x)
-                    const std::uint8_t* s = src.row(tx) + static_cast<std::size_t>(W - 1 - y) * Bpp;
-                    for (int x = tx; x < xEnd; ++x, d += Bpp, s += sl) copyPixel<Bpp>(d, s);
+                // clockwise: dst(x, y) = src(y, H - 1 - x); else dst(x, y) = src(W - 1 - y, x)
+                const std::uint8_t* s = clockwise ? src.row(H - 1 - tx) + static_cast<std::size_t>(y) * Bpp
+                                                  : src.row(tx) + static_cast<std::size_t>(W - 1 - y) * Bpp;
+                const std::ptrdiff_t step = clockwise ? -sl : sl;
+                int x = tx;
+                if constexpr (Bpp == 3) {
+                    const int wordEnd = std::min(xEnd, H - 1); // the row's last pixel takes three bytes
+                    for (; x < wordEnd; ++x, d += 3, s += step) {
+                        if (s + 4 > srcEnd) break;
+                        std::uint32_t v;
+                        std::memcpy(&v, s, 4);
+                        std::memcpy(d, &v, 4);
+                    }
                 }
+                for (; x < xEnd; ++x, d += Bpp, s += step) copyPixel<Bpp>(d, s);
             }
         }
     }
