@@ -250,7 +250,8 @@ THTMListBox::~THTMListBox()
 int THTMListBox::layoutWidth() const
 {
     if (scrollHorizontal_) return kScrollWidth;
-    return std::max(1, viewport()->width() - 4);
+    // Items stay clear of the vertical scroll bar, or 4 pixels short of the edge without one.
+    return std::max(1, viewport()->width() - (verticalScrollBar()->isVisible() ? 0 : 4));
 }
 
 QRect THTMListBox::layoutRect(const QRect& itemRect) const
@@ -298,6 +299,7 @@ void THTMListBox::insertRow(int index, const QString& text)
     row.text = text;
     measureRow(row);
     rows_.insert(rows_.begin() + index, std::move(row));
+    autoRemeasures_ = 0;
     if (itemIndex_ >= index) ++itemIndex_;
     if (anchorRow_ >= index) ++anchorRow_;
     updateScrollBars();
@@ -344,7 +346,7 @@ void THTMListBox::RemeasureItems()
     --updating_;
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
-    lastWidth_ = viewport()->width();
+    lastViewport_ = viewport()->size();
     updateScrollBars();
     viewport()->update();
 }
@@ -355,7 +357,9 @@ void THTMListBox::scheduleRemeasure()
     remeasurePending_ = true;
     QMetaObject::invokeMethod(this, [this] {
         remeasurePending_ = false;
-        if (viewport()->width() != lastWidth_ && !updating_) RemeasureItems();
+        // A scroll bar that comes and goes with the new heights must not keep the list
+        // measuring for ever: a few rounds, then the list waits for the next change.
+        if (viewport()->size() != lastViewport_ && !updating_ && ++autoRemeasures_ <= 4) RemeasureItems();
     }, Qt::QueuedConnection);
 }
 
@@ -772,9 +776,12 @@ void THTMListBox::paintEvent(QPaintEvent* event)
 
 void THTMListBox::resizeEvent(QResizeEvent* event)
 {
+    autoRemeasures_ = 0;
     QAbstractScrollArea::resizeEvent(event);
-    if (!updating_ && viewport()->width() != lastWidth_) {
-        if (!isVisible() || lastWidth_ < 0) RemeasureItems();
+    // Rows are measured against the client area (its width and, for the tallest, its
+    // height), so every change of size measures them again.
+    if (!updating_ && viewport()->size() != lastViewport_) {
+        if (!isVisible()) RemeasureItems();
         else scheduleRemeasure();
     }
     updateScrollBars();
@@ -785,7 +792,7 @@ bool THTMListBox::viewportEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Resize:
-        if (!updating_ && viewport()->width() != lastWidth_) scheduleRemeasure();
+        if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
         return handleToolTip(static_cast<QHelpEvent*>(event));

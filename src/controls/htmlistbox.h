@@ -227,7 +227,8 @@ private:
     int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;
     int updating_ = 0;
     bool remeasurePending_ = false;
-    int lastWidth_ = -1;
+    int autoRemeasures_ = 0;
+    QSize lastViewport_;
     int maxWidth_ = 0;
     int extentReentry_ = 0;
     QString prefix_;

@@ -378,3 +378,30 @@ TEST_F(ListTest, HorizontalScrollingCoversTheWidestItem)
     a->Items().Clear();
     EXPECT_EQ(a->horizontalScrollBar()->maximum(), 0);
 }
+
+TEST_F(ListTest, ItemsAddedBeforeTheFirstResizeAreMeasuredAgain)
+{
+    QString tall;
+    for (int i = 0; i < 30; ++i) tall += "line<BR>";
+    const QStringList items = {tall, "a few words that wrap in a narrow list"};
+    auto make = [&](bool fillFirst) {
+        auto list = std::make_unique<THTMListBox>();
+        list->setFont(fixedFont());
+        list->setItemHeight(70);
+        if (fillFirst) fill(list.get(), items);
+        list->resize(150, 200);
+        list->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        QTest::qWait(10);
+        if (!fillFirst) fill(list.get(), items);
+        return list;
+    };
+    const auto before = make(true);
+    const auto after = make(false);
+    EXPECT_EQ(before->measuredHeight(0), after->measuredHeight(0));
+    EXPECT_EQ(before->measuredHeight(0), after->viewport()->height() + 4); // capped by the client height
+    EXPECT_EQ(before->measuredHeight(1), after->measuredHeight(1));
+    after->resize(150, 400);
+    QTest::qWait(10);
+    EXPECT_EQ(after->measuredHeight(0), std::min(after->viewport()->height(), 251) + 4);
+}

@@ -339,6 +339,29 @@ TEST(MarkupImages, ImageListEntriesAndMissingOnes)
     }
 }
 
+TEST(MarkupImages, ShellIconsBySizeNumberOrName)
+{
+    const struct {
+        const char* markup;
+        int size;
+    } cases[] = {
+        {"<IMG src=\"SSYS:C:\\no\\such\\file.txt\">", 16}, // the extension alone decides
+        {"<IMG src=\"LSYS:C:\\no\\such\\file.txt\">", 32},
+        {"<IMG src=\"ssys:4\">", 16},
+        {"<IMG src=\"SSYS:99\">", 0},
+    };
+    for (const auto& c : cases) {
+        const Laid l = lay(c.markup, QRect(0, 0, 200, 60));
+        const auto images = l.of(MarkupOp::Image);
+        if (c.size == 0) {
+            EXPECT_TRUE(images.empty()) << c.markup;
+            continue;
+        }
+        ASSERT_EQ(images.size(), 1u) << c.markup;
+        EXPECT_EQ(images[0]->rect.size(), QSize(c.size, c.size)) << c.markup;
+    }
+}
+
 TEST(FillGradient, BandsStepFromColourToColour)
 {
     QImage img(8, 2, QImage::Format_RGB32);
