@@ -186,7 +186,8 @@ int THTMListItems::Add(const QString& text)
 
 void THTMListItems::Insert(int index, const QString& text)
 {
-    box_->insertRow(std::clamp(index, 0, Count()), text);
+    // An index outside the list (-1 included) appends.
+    box_->insertRow(index < 0 || index > Count() ? Count() : index, text);
 }
 
 void THTMListItems::Delete(int index)
@@ -739,7 +740,9 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
         textColor = palette().color(QPalette::Text);
     }
     HTMLItemOptions o = options(selected);
-    o.PointX = mousePos_.x() + 2;
+    // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
+    // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
+    o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
     o.BlinkOn = !(enableBlink_ && blinkPhase_);
     HTMLItemResult res;
@@ -942,6 +945,7 @@ void THTMListBox::hoverAnchor(const QPoint& pos)
             }
             emit AnchorEnter(this, index, anchor);
             lastAnchor_ = anchor;
+            viewport()->update(); // an image in the anchor now shows its ALT picture
         }
     } else if (handCursor_ && !lastAnchor_.isEmpty()) {
         QToolTip::hideText();
@@ -949,6 +953,7 @@ void THTMListBox::hoverAnchor(const QPoint& pos)
         handCursor_ = false;
         emit AnchorExit(this, index, lastAnchor_);
         lastAnchor_.clear();
+        viewport()->update();
     }
 }
 

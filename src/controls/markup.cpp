@@ -221,7 +221,6 @@ struct Engine {
 
     // Line state.
     std::vector<Piece> pieces;
-    std::vector<MarkupOp> pending;     // fills to go under this line
     int lineWidth = 0, x = 0, lineHeight = 0, subRoom = 0, supRoom = 0, textOffset = 0;
     QString lineText;
     bool lineEnded = false, dropRest = false, bullet = false;
@@ -309,7 +308,6 @@ struct Engine {
     void startLine(int top)
     {
         pieces.clear();
-        pending.clear();
         lineWidth = x = subRoom = supRoom = textOffset = runs = 0;
         lineHeight = ghHeight();
         lineText.clear();
