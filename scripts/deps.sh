@@ -12,7 +12,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
   # programs the system starts
-  lame sane-utils xdg-user-dirs xdg-utils
+  lame sane-utils xdg-user-dirs xdg-utils cdparanoia
   # programs the tests use to check what we write
   ffmpeg crudini desktop-file-utils imagemagick jpeginfo libjpeg-turbo-progs
   sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils

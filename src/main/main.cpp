@@ -1,12 +1,26 @@
-// The program entry.
+// The program entry: no arguments are read; the executable's own path gives the program
+// directory and the product.
+#include "app/productinfo.h"
+#include "app/startup.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorbel pro"));
-    window.showMaximized();
+
+    // Diagnostics for installers and tests: print the product identity and end.
+    if (qEnvironmentVariableIsSet("QUORBEL_PRINT_PRODUCT_INFO")) {
+        DetermineProductInfo();
+        const TProductInfo& p = ProductInfo;
+        std::printf("Title=%s\nEnglishProduct=%s\nProgramDir=%s\nVersionText=%s\nHelpFolder=%s\n",
+                    p.Title.toUtf8().constData(), p.EnglishProduct ? "TRUE" : "FALSE",
+                    p.ProgramDir.toUtf8().constData(), p.VersionText.toUtf8().constData(),
+                    p.HelpFolder.toUtf8().constData());
+        return 0;
+    }
+
+    const auto windows = StartUp();
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "drives.h"
 
+#include "environment.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
@@ -17,12 +19,7 @@ DriveTable::DriveTable() { loadFromEnvironment(); }
 void DriveTable::loadFromEnvironment()
 {
     QMap<QChar, QString> drives;
-    const QString spec = qEnvironmentVariable("QUORBEL_DRIVES");
-    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = entry.indexOf(u'=');
-        if (eq < 1) continue;
-        const QString letter = entry.left(eq).trimmed();
-        const QString folder = entry.mid(eq + 1).trimmed();
+    for (const auto& [letter, folder] : environmentAssignments("QUORBEL_DRIVES")) {
         if (letter.size() != 1 || !letter[0].isLetter() || letter[0].unicode() > 127 || folder.isEmpty()) continue;
         drives.insert(letter[0].toUpper(), folder);
     }

@@ -1,0 +1,205 @@
+#include "audioinfo.h"
+
+#include "output/audio/mpegaudio.h"
+#include "platform/files.h"
+#include "platform/rounding.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QLocale>
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+namespace audio {
+
+namespace {
+
+const QString fileMissingText = QStringLiteral("The file does not exist: ");
+const QString cannotReadText = QStringLiteral("Can not read data from the file: ");
+
+QString yesNo(bool b) { return b ? QStringLiteral("Yes") : QStringLiteral("No"); }
+
+std::uint32_t le32(const QByteArray& b, int i)
+{
+    return std::uint32_t(std::uint8_t(b.at(i))) | (std::uint32_t(std::uint8_t(b.at(i + 1))) << 8)
+        | (std::uint32_t(std::uint8_t(b.at(i + 2))) << 16)
+        | (std::uint32_t(std::uint8_t(b.at(i + 3))) << 24);
+}
+
+int le16(const QByteArray& b, int i)
+{
+    return int(std::uint8_t(b.at(i))) | (int(std::uint8_t(b.at(i + 1))) << 8);
+}
+
+// What the WAV panel shows of a RIFF WAVE file.
+struct WaveHeader {
+    std::uint32_t riffSize = 0;
+    int formatTag = 0;
+    int channels = 0;
+    std::uint32_t sampleRate = 0;
+    int blockAlign = 0;
+    int bitsPerSample = 0;
+    std::int64_t dataSize = 0; // the bytes of the data chunk that the file really holds
+};
+
+// Walks the chunks of a RIFF WAVE file for "fmt " and "data"; nullopt when the file is not one.
+std::optional<WaveHeader> readWaveHeader(QIODevice& file)
+{
+    const std::int64_t length = file.size();
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") return std::nullopt;
+    WaveHeader h;
+    h.riffSize = le32(riff, 4);
+
+    bool haveFormat = false, haveData = false;
+    std::int64_t pos = 12;
+    while (pos + 8 <= length && !(haveFormat && haveData)) {
+        if (!file.seek(pos)) return std::nullopt;
+        const QByteArray chunk = file.read(8);
+        if (chunk.size() < 8) return std::nullopt;
+        const std::int64_t size = le32(chunk, 4);
+        const QByteArray id = chunk.left(4);
+        if (id == "fmt " && !haveFormat) {
+            if (size < 16) return std::nullopt;
+            const QByteArray fmt = file.read(16);
+            if (fmt.size() < 16) return std::nullopt;
+            h.formatTag = le16(fmt, 0);
+            h.channels = le16(fmt, 2);
+            h.sampleRate = le32(fmt, 4);
+            h.blockAlign = le16(fmt, 12);
+            h.bitsPerSample = le16(fmt, 14);
+            haveFormat = true;
+        } else if (id == "data" && !haveData) {
+            h.dataSize = std::min(size, length - (pos + 8));
+            haveData = true;
+        }
+        pos += 8 + size + (size & 1); // chunks are padded to an even length
+    }
+    if (!haveFormat || !haveData || h.channels == 0) return std::nullopt;
+    return h;
+}
+
+} // namespace
+
+bool hasMp3Extension(const QString& fileName)
+{
+    const qsizetype slash = std::max(fileName.lastIndexOf(QLatin1Char('\\')), fileName.lastIndexOf(QLatin1Char('/')));
+    const QString name = fileName.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && name.mid(dot).compare(QLatin1String(".mp3"), Qt::CaseInsensitive) == 0;
+}
+
+QString formatSecondsTenths(double seconds)
+{
+    const std::int64_t tenths = platform::roundHalfEven64(seconds * 10.0);
+    const std::int64_t magnitude = tenths < 0 ? -tenths : tenths;
+    QString text = tenths < 0 ? QStringLiteral("-") : QString();
+    if (magnitude >= 10) text += QString::number(magnitude / 10);
+    return text + QLocale().decimalPoint() + QString::number(magnitude % 10);
+}
+
+QString formatHoursMinutesSeconds(double seconds)
+{
+    const std::int64_t total = seconds > 0 ? std::int64_t(seconds) : 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(total / 3600)
+        .arg(total / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(total % 60, 2, 10, QLatin1Char('0'));
+}
+
+void AudioFileAnalyser::ClearInfo()
+{
+    Mp3 = Mp3PanelTexts();
+    Wave = WavePanelTexts();
+    MP3PanelVisible = false;
+    WavePanelVisible = false;
+}
+
+void AudioFileAnalyser::AnalyseFile()
+{
+    // A file that cannot be analysed must never inherit the previous file's results.
+    Info.clear();
+    Label1.clear();
+    Message.clear();
+    ClearInfo();
+    if (hasMp3Extension(FileName)) ShowMp3Info();
+    else ShowWaveInfo();
+}
+
+void AudioFileAnalyser::ShowMp3Info()
+{
+    if (FileName.isEmpty()) return;
+    if (!platform::fileExists(FileName)) {
+        Message = fileMissingText + FileName;
+        return;
+    }
+    TMPEGaudio mpeg;
+    if (!mpeg.ReadFromFile(FileName)) {
+        Message = cannotReadText + FileName;
+        return;
+    }
+    if (!mpeg.Valid()) {
+        Mp3.ValidMPEGText = QStringLiteral("No");
+        return;
+    }
+    MP3PanelVisible = true;
+    Mp3.ValidMPEGText = QStringLiteral("Yes");
+    Mp3.FileSizeText = QString::number(mpeg.FileLength()) + QStringLiteral(" bytes");
+    Mp3.MPEGTypeText = mpeg.Version() + QLatin1Char(' ') + mpeg.Layer();
+    Mp3.BitRateText = (mpeg.VBR().Found ? QStringLiteral("VBR ") : QStringLiteral("CBR "))
+        + QString::number(mpeg.BitRate()) + QStringLiteral(" kbit/s");
+    Mp3.SampleRateText = QString::number(mpeg.SampleRate()) + QStringLiteral(" Hz");
+    Mp3.ChannelModeText = mpeg.ChannelMode();
+    Mp3.DurationText = formatSecondsTenths(mpeg.Duration()) + QStringLiteral(" sec.");
+    Mp3.FirstFrameAtText = QString::number(mpeg.FirstFrame()) + QStringLiteral(" bytes");
+    Mp3.TotalFramesText = QString::number(mpeg.Frames());
+    Mp3.CRCProtectionText = yesNo(mpeg.Protection());
+    Mp3.CopyrightText = yesNo(mpeg.Copyright());
+    Mp3.OriginalText = yesNo(mpeg.Original());
+    Mp3.EmphasisText = mpeg.Emphasis();
+    Mp3.EncoderText = mpeg.Encoder();
+    Label1 = QStringLiteral("MP3 File");
+
+    Info.VersionText = mpeg.Version();
+    Info.LayerText = mpeg.Layer();
+    Info.SampleRateHz = QString::number(mpeg.SampleRate());
+    if (mpeg.ChannelMode().toUpper().contains(QLatin1String("STEREO")))
+        Info.StereoMark = QStringLiteral("STEREO");
+}
+
+void AudioFileAnalyser::ShowWaveInfo()
+{
+    if (FileName.isEmpty()) return;
+    if (!platform::fileExists(FileName)) {
+        Message = fileMissingText + FileName;
+        return;
+    }
+    auto file = platform::openFile(FileName, QIODevice::ReadOnly);
+    std::optional<WaveHeader> header;
+    if (file) header = readWaveHeader(*file);
+    if (!header) {
+        Message = cannotReadText + FileName;
+        return;
+    }
+    const WaveHeader& h = *header;
+    WavePanelVisible = true;
+    Wave.ChannelModeEdit = h.channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Joint Stereo");
+    Wave.FileSizeEdit = QString::number(h.riffSize) + QStringLiteral(" bytes");
+    Wave.WavFormatEdit = QString::number(h.formatTag);
+    Wave.BitsPerSampleEdit = QString::number(h.bitsPerSample);
+    Wave.SampleRateEdit = QString::number(h.sampleRate) + QStringLiteral(" Hz");
+    const double seconds = (h.sampleRate == 0 || h.blockAlign == 0)
+        ? 0.0
+        : double(h.dataSize) / h.blockAlign / double(h.sampleRate);
+    Wave.DurationWAVEdit = formatHoursMinutesSeconds(seconds);
+    Label1 = QStringLiteral("WAV File");
+
+    Info.VersionText = QString::number(h.formatTag);
+    Info.LayerText = QString::number(h.bitsPerSample) + QStringLiteral(" Bit");
+    Info.SampleRateHz = QString::number(h.sampleRate);
+    if (Wave.ChannelModeEdit.toUpper().contains(QLatin1String("STEREO")))
+        Info.StereoMark = QStringLiteral("STEREO");
+}
+
+} // namespace audio

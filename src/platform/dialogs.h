@@ -1,0 +1,70 @@
+#pragma once
+// Every message box, modal form and common dialog (files, colour, printer, folder) goes
+// through one service, so that tests can script the answers and read back every message.
+#include "colors.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+namespace platform {
+
+enum class MessageKind { Information, Warning, Error, Confirmation };
+
+// The framework's modal results.
+enum ModalResult : int {
+    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString initialDir;     // Windows path
+    QString fileName;       // proposed name (save) or preselection
+    // Filters as the framework writes them: "JPEG files (*.jpg)|*.jpg|All files (*.*)|*.*".
+    QString filter;
+    int filterIndex = 1;
+    QString defaultExt;
+    bool save = false;
+    bool multiSelect = false;
+};
+
+struct FileDialogResult {
+    bool accepted = false;
+    QStringList files;      // Windows paths
+};
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // Information and error boxes answer mrOk; a confirmation answers mrYes or mrNo.
+    virtual int showMessage(MessageKind kind, const QString& text, const QString& caption) = 0;
+    // Shows a form modally and returns its modal result.
+    virtual int showModal(QDialog& form) = 0;
+    virtual FileDialogResult chooseFiles(const FileDialogRequest& request) = 0;
+    virtual std::optional<ColorRef> chooseColor(ColorRef initial) = 0;
+    virtual bool choosePrinter(QPrinter& printer) = 0;
+    virtual QString chooseFolder(const QString& title, const QString& initialDir) = 0; // Windows path or empty
+};
+
+// The service in force: the real one unless a test installed another.
+DialogService& dialogs();
+// Installs a service (nullptr puts the real one back). The caller keeps ownership.
+void installDialogService(DialogService* service);
+
+// Shortcuts for the three kinds of message boxes; the caption is the application's title.
+void showInformation(const QString& text);
+void showError(const QString& text);
+bool confirm(const QString& text);
+
+// The caption of message boxes (the product title, set at start-up).
+void setMessageCaption(const QString& caption);
+QString messageCaption();
+
+// Converts a framework filter text ("Name|*.a;*.b|Other|*.c") to Qt's form ("Name (*.a *.b);;Other (*.c)").
+QString toQtFilter(const QString& filter);
+
+} // namespace platform

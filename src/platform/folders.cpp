@@ -1,0 +1,93 @@
+#include "folders.h"
+
+#include "drives.h"
+#include "files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace platform {
+
+namespace {
+
+QString g_modulePath;
+
+// XDG_<NAME>_DIR from user-dirs.dirs, with $HOME expanded; empty when not set there.
+QString xdgUserDir(const QString& name)
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
+    QFile f(config + QStringLiteral("/user-dirs.dirs"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QRegularExpression line(QStringLiteral("^\\s*XDG_%1_DIR\\s*=\\s*\"(.*)\"\\s*$").arg(name));
+    QString found;
+    while (!f.atEnd()) {
+        const QString l = QString::fromUtf8(f.readLine()).trimmed();
+        const auto m = line.match(l);
+        if (m.hasMatch()) found = m.captured(1);
+    }
+    if (found.isEmpty()) return {};
+    found.replace(QStringLiteral("$HOME"), QDir::homePath());
+    found.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+    return QDir::cleanPath(found);
+}
+
+QString windowsOf(const QString& host)
+{
+    QString w = toWindowsPath(host);
+    if (w.endsWith(u'\\') && w.size() > 3) w.chop(1);
+    return w;
+}
+
+QString onDriveC(const QString& relative)
+{
+    const QString path = QStringLiteral("C:\\") + relative;
+    forceDirectories(path);
+    return path;
+}
+
+} // namespace
+
+QString modulePath()
+{
+    if (!g_modulePath.isEmpty()) return g_modulePath;
+    return toWindowsPath(QCoreApplication::applicationFilePath());
+}
+
+void setModulePathOverride(const QString& windowsPath) { g_modulePath = windowsPath; }
+
+QString documentsFolder()
+{
+    QString d = xdgUserDir(QStringLiteral("DOCUMENTS"));
+    if (d.isEmpty()) d = QDir::homePath();
+    return windowsOf(d);
+}
+
+QString desktopFolder()
+{
+    QString d = xdgUserDir(QStringLiteral("DESKTOP"));
+    if (d.isEmpty()) d = QDir::homePath() + QStringLiteral("/Desktop");
+    return windowsOf(d);
+}
+
+QString windowsFolder() { return onDriveC(QStringLiteral("Windows")); }
+QString systemFolder() { return onDriveC(QStringLiteral("Windows\\System")); }
+QString system32Folder() { return onDriveC(QStringLiteral("Windows\\System32")); }
+
+QString tempFolder()
+{
+    QString t = toWindowsPath(QDir::tempPath());
+    if (!t.endsWith(u'\\')) t += u'\\';
+    return t;
+}
+
+QString userName()
+{
+    QString u = qEnvironmentVariable("USER");
+    if (u.isEmpty()) u = qEnvironmentVariable("LOGNAME");
+    return u;
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+// External programs. The system starts programs by their Windows names ("Lame.exe",
+// "Ripper.exe", "CONTROL.EXE", the player in the show root) with a Windows parameter text.
+// A table maps those names onto host programs; the parameter text is split by the Windows
+// command-line rules and every argument that is a Windows path is mapped to its host path.
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace platform {
+
+class ProgramTable {
+public:
+    static ProgramTable& instance();
+
+    // The built-in table plus QUORBEL_PROGRAMS ("Lame.exe=/usr/bin/lame;CONTROL.EXE=").
+    // An entry with an empty command starts nothing.
+    void loadFromEnvironment();
+    void set(const QString& windowsName, const QString& hostCommand);
+    void remove(const QString& windowsName);
+
+    struct Resolved {
+        enum Kind { Host, Nothing, Missing } kind = Missing;
+        QString program;        // host program
+        QStringList arguments;  // fixed arguments of the table entry, before the caller's
+    };
+    // Table entry by file name (without regard to case) first, else an existing executable file
+    // at the mapped path, else the name on the host's PATH.
+    Resolved resolve(const QString& windowsProgram) const;
+
+private:
+    ProgramTable();
+    QMap<QString, QString> table_; // lower-case file name -> host command
+};
+
+// CommandLineToArgv rules: white space separates, double quotes group, 2n backslashes before a
+// quote give n and the quote toggles, 2n+1 give n and a literal quote, "" inside quotes is a quote.
+QStringList splitWindowsCommandLine(const QString& parameters);
+// The host path for an argument that is a Windows path on a mapped drive; other arguments as they are.
+QString mapArgument(const QString& argument);
+
+struct RunResult {
+    enum Status { Finished, CannotStart, Aborted, NothingToRun } status = CannotStart;
+    int exitCode = -1;
+    QString error;
+    bool ok() const { return status == Finished || status == NothingToRun; }
+};
+
+// Starts the program hidden and waits in a local event loop until it ends, so windows stay live
+// and no core is burnt. abortRequested is asked every 50 ms; when it answers true the program's
+// whole process group is killed.
+RunResult runAndWait(const QString& program, const QString& parameters, const QString& workingDir,
+                     const std::function<bool()>& abortRequested = {});
+// Starts the program and returns at once (the player).
+RunResult startProgram(const QString& program, const QString& parameters, const QString& workingDir);
+
+} // namespace platform

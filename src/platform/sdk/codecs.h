@@ -1,0 +1,61 @@
+#pragma once
+// Inside the imaging engine: the decoders and the JPEG encoder behind pictureio.h.
+#include "platform/sdk/pictureio.h"
+
+#include <QIODevice>
+
+namespace sdk::detail {
+
+// Receives decoded pages band by band.
+class PageSink {
+public:
+    PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& callback, int maxPages);
+
+    // Starts a page of the given size (checked before allocation); the bitmap to fill is page().
+    int beginPage(int width, int height, int xres, int yres);
+    SdkBitmapHandle& page() { return page_; }
+    // Rows [firstRow, firstRow + rows) of the current page are done.
+    int band(int firstRow, int rows);
+    // The current page is complete: it goes to the list. Gives PX_SUCCESS, or PXERR_STOPPED when
+    // no further page is wanted.
+    int endPage();
+    int pagesDelivered() const { return delivered_; }
+    int bits() const { return bits_; }
+    // After the load: the first page into bitmap, or the pages of this load removed on a failure.
+    int finish(int result, SdkBitmapHandle* bitmap);
+
+private:
+    int bits_;
+    SdkBitmapListHandle list_;
+    SdkBitmapListHandle ownList_ = nullptr;
+    const PxLoadCallback& callback_;
+    int maxPages_;
+    int delivered_ = 0;
+    int listStart_ = 0;
+    std::int64_t bytes_ = 0;
+    SdkBitmapHandle page_;
+    int pageWidth_ = 0;
+    int pageHeight_ = 0;
+
+public:
+    ~PageSink();
+};
+
+// Format from the first bytes of a file.
+int sniffFormat(const QByteArray& data);
+
+int jpegInfo(const QByteArray& data, PxFileInfo* info);
+// Decodes page 1 of a JPEG into the sink.
+int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options);
+
+int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info);
+
+// Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
+// bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.
+using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;
+// Writes a JFIF file; progress through the status callback.
+int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality);
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format);
+
+} // namespace sdk::detail

@@ -1,0 +1,505 @@
+#include "platform/sdk/pictureio.h"
+
+#include "platform/files.h"
+#include "platform/sdk/codecs.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <algorithm>
+#include <cstring>
+
+namespace sdk {
+
+namespace detail {
+
+// ---- page sink ----
+
+PageSink::PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& callback, int maxPages)
+    : bits_(bits), list_(list), callback_(callback),
+      maxPages_(maxPages < 0 ? maxPagesPerLoad : std::min(maxPages, maxPagesPerLoad))
+{
+    if (!list_) {
+        PX_CreateBitmapList(&ownList_);
+        list_ = ownList_;
+    }
+    listStart_ = list_ ? static_cast<int>(list_->items.size()) : 0;
+}
+
+PageSink::~PageSink() { PX_DestroyBitmapList(&ownList_); }
+
+int PageSink::beginPage(int width, int height, int xres, int yres)
+{
+    if (!list_) return PXERR_NOMEMORY;
+    if (width <= 0 || height <= 0) return PXERR_BADSIZE;
+    if (!sizeAllowed(width, height, bits_)) return PXERR_NOMEMORY;
+    const std::int64_t bytes = bytesPerLineFor(width, bits_) * height;
+    if (bytes_ + bytes > maxBytesPerLoad) return PXERR_NOMEMORY;
+    const int r = allocateUninitialised(page_, width, height, bits_);
+    if (r != PX_SUCCESS) return r;
+    page_.XResolution = xres > 0 ? xres : 96;
+    page_.YResolution = yres > 0 ? yres : 96;
+    pageWidth_ = width;
+    pageHeight_ = height;
+    return PX_SUCCESS;
+}
+
+int PageSink::band(int firstRow, int rows)
+{
+    if (!callback_) return PX_SUCCESS;
+    PxLoadBand b;
+    b.page = &page_;
+    b.pagesDelivered = delivered_;
+    b.firstRow = firstRow;
+    b.rows = rows;
+    b.flags = bandFirstPass | bandLastPass | (firstRow == 0 ? bandFirstRow : 0) |
+              (firstRow + rows >= pageHeight_ ? bandLastRow : 0);
+    b.percent = static_cast<int>(static_cast<std::int64_t>(firstRow + rows) * 100 / std::max(1, pageHeight_));
+    const int r = callback_(b);
+    if (r == PX_SUCCESS) return PX_SUCCESS;
+    return r == PXERR_STOPPED ? PXERR_STOPPED : PXERR_ABORTED;
+}
+
+int PageSink::endPage()
+{
+    bytes_ += static_cast<std::int64_t>(page_.byteCount());
+    const int r = PX_AppendBitmapListItemHandle(list_, &page_);
+    if (r != PX_SUCCESS) return r;
+    ++delivered_;
+    return delivered_ >= maxPages_ ? PXERR_STOPPED : PX_SUCCESS;
+}
+
+int PageSink::finish(int result, SdkBitmapHandle* bitmap)
+{
+    const bool kept = result == PX_SUCCESS || result == PXERR_STOPPED;
+    if (!kept || !list_) {
+        if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
+        return result;
+    }
+    if (delivered_ > 0 && bitmap) {
+        const int r = PX_CopyBitmap(bitmap, &list_->items[static_cast<std::size_t>(listStart_)]);
+        if (r != PX_SUCCESS) {
+            list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
+            return r;
+        }
+    }
+    return result;
+}
+
+// ---- formats ----
+
+int sniffFormat(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const auto n = data.size();
+    if (n >= 3 && p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF) return fmtJPEG;
+    if (n >= 6 && (std::memcmp(p, "GIF87a", 6) == 0 || std::memcmp(p, "GIF89a", 6) == 0)) return fmtGIF;
+    if (n >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0) return fmtPNG;
+    if (n >= 14 && p[0] == 'B' && p[1] == 'M') return fmtBMP;
+    if (n >= 4 && ((p[0] == 'I' && p[1] == 'I' && p[2] == 42 && p[3] == 0) || (p[0] == 'M' && p[1] == 'M' && p[2] == 0 && p[3] == 42)))
+        return fmtTIFF;
+    return fmtUnknown;
+}
+
+namespace {
+
+const char* qtFormatName(int format)
+{
+    switch (format) {
+    case fmtGIF: return "gif";
+    case fmtPNG: return "png";
+    case fmtBMP: return "bmp";
+    case fmtTIFF: return "tiff";
+    default: return nullptr;
+    }
+}
+
+void allowLargeImages()
+{
+    // Qt's own limit is far below what the engine accepts; the engine checks sizes itself.
+    static const bool once = [] {
+        QImageReader::setAllocationLimit(static_cast<int>(maxPixels * 4 / (1024 * 1024) + 64));
+        return true;
+    }();
+    (void)once;
+}
+
+// The frame count, delays, loop count and background of a GIF, read from its blocks without
+// decoding any picture.
+bool walkGif(const QByteArray& data, PxFileInfo* info)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    if (n < 13) return false;
+    qsizetype pos = 13;
+    const int flags = p[10];
+    std::vector<std::uint32_t> global;
+    if (flags & 0x80) {
+        const int entries = 2 << (flags & 7);
+        if (pos + entries * 3 > n) return false;
+        for (int i = 0; i < entries; ++i)
+            global.push_back((std::uint32_t(p[pos + i * 3]) << 16) | (std::uint32_t(p[pos + i * 3 + 1]) << 8) | p[pos + i * 3 + 2]);
+        pos += entries * 3;
+        const std::uint32_t bg = global[std::min<std::size_t>(p[11], global.size() - 1)];
+        info->HasBackground = true;
+        info->BackgroundColor = static_cast<std::int32_t>(((bg >> 16) & 0xFF) | (bg & 0xFF00) | ((bg & 0xFF) << 16));
+        info->Palette = global;
+    }
+    auto skipSubBlocks = [&](qsizetype& at) {
+        while (at < n) {
+            const int len = p[at++];
+            if (len == 0) return true;
+            at += len;
+        }
+        return false;
+    };
+    int pendingDelay = 0;
+    int frames = 0;
+    while (pos < n) {
+        const int kind = p[pos++];
+        if (kind == 0x3B) break;
+        if (kind == 0x21) {
+            if (pos >= n) break;
+            const int label = p[pos++];
+            if (label == 0xF9 && pos + 5 < n && p[pos] >= 4) pendingDelay = (p[pos + 2] | (p[pos + 3] << 8)) * 10;
+            if (label == 0xFF && pos + 12 < n && p[pos] == 11 && std::memcmp(p + pos + 1, "NETSCAPE2.0", 11) == 0) {
+                const qsizetype sub = pos + 12;
+                if (sub + 3 < n && p[sub] >= 3 && p[sub + 1] == 1) {
+                    info->Loops = true;
+                    info->LoopCount = p[sub + 2] | (p[sub + 3] << 8);
+                }
+            }
+            if (!skipSubBlocks(pos)) break;
+        } else if (kind == 0x2C) {
+            if (pos + 9 > n) break;
+            const int f = p[pos + 8];
+            pos += 9;
+            if (f & 0x80) pos += 3 * (2 << (f & 7));
+            pos += 1; // code size
+            if (pos > n || !skipSubBlocks(pos)) {
+                ++frames; // a truncated last frame still counts: the reader shows what it has
+                info->Delays.push_back(pendingDelay);
+                break;
+            }
+            ++frames;
+            info->Delays.push_back(pendingDelay);
+            pendingDelay = 0;
+        } else {
+            break;
+        }
+    }
+    info->Pages = frames;
+    return frames > 0;
+}
+
+int bitsOfQtFormat(QImage::Format f)
+{
+    switch (f) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return 1;
+    case QImage::Format_Indexed8:
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Alpha8: return 8;
+    case QImage::Format_Grayscale16: return 16;
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_RGBA64:
+    case QImage::Format_RGBA64_Premultiplied: return 32;
+    default: return 24;
+    }
+}
+
+int readerError(const QImageReader& reader, bool headerRead)
+{
+    switch (reader.error()) {
+    case QImageReader::DeviceError: return PXERR_READ;
+    case QImageReader::UnsupportedFormatError: return PXERR_BADFORMAT;
+    case QImageReader::InvalidDataError: return headerRead ? PXERR_READ : PXERR_BADFORMAT;
+    default: return headerRead ? PXERR_READ : PXERR_BADFORMAT;
+    }
+}
+
+int dpiOf(int dotsPerMeter)
+{
+    return dotsPerMeter > 0 ? std::max(1, static_cast<int>((static_cast<std::int64_t>(dotsPerMeter) * 254 + 5000) / 10000)) : 96;
+}
+
+} // namespace
+
+int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
+{
+    allowLargeImages();
+    *info = PxFileInfo();
+    info->Format = format;
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, qtFormatName(format));
+    reader.setAutoTransform(false);
+    if (format == fmtGIF) {
+        if (!walkGif(data, info)) return PXERR_BADFORMAT;
+    } else if (format == fmtTIFF) {
+        info->Pages = std::max(1, reader.imageCount());
+        if (page > 1 && !reader.jumpToImage(page - 1)) return -310; // "Page not found"
+    } else {
+        info->Pages = 1;
+    }
+    const QSize size = reader.size();
+    if (!size.isValid()) return readerError(reader, false);
+    if (size.width() <= 0 || size.height() <= 0) return PXERR_BADSIZE;
+    info->Width = size.width();
+    info->Height = size.height();
+    info->BitsPerPixel = bitsOfQtFormat(reader.imageFormat());
+    if (format == fmtGIF) info->BitsPerPixel = 8;
+    return PX_SUCCESS;
+}
+
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info)
+{
+    allowLargeImages();
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, qtFormatName(format));
+    reader.setAutoTransform(false);
+    const int first = std::max(1, options.Page);
+    PxFileInfo gif;
+    if (format == fmtGIF) walkGif(data, &gif);
+    int pages = format == fmtTIFF ? std::max(1, reader.imageCount()) : format == fmtGIF ? std::max(1, gif.Pages) : 1;
+    if (first > pages) return -310; // "Page not found"
+    const int bits = sink.bits();
+    const QImage::Format want = bits == 8 ? QImage::Format_Grayscale8 : bits == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888;
+    for (int index = 0; index < pages; ++index) {
+        if (format == fmtTIFF && !reader.jumpToImage(index)) return sink.pagesDelivered() > 0 ? PX_SUCCESS : readerError(reader, false);
+        if (format == fmtTIFF && index + 1 < first) continue;
+        const QSize size = reader.size();
+        if (size.isValid() && !sizeAllowed(size.width(), size.height(), 32)) return PXERR_NOMEMORY;
+        if (size.isValid() && (size.width() <= 0 || size.height() <= 0)) return PXERR_BADSIZE;
+        QImage image;
+        if (!reader.read(&image) || image.isNull()) {
+            // A damaged frame after good ones ends the animation there.
+            if (sink.pagesDelivered() > 0) return PX_SUCCESS;
+            return readerError(reader, size.isValid());
+        }
+        if (format == fmtGIF && index + 1 < first) continue; // frames build on each other: read, then skip
+        int r = sink.beginPage(image.width(), image.height(), dpiOf(image.dotsPerMeterX()), dpiOf(image.dotsPerMeterY()));
+        if (r != PX_SUCCESS) return r;
+        image = image.convertToFormat(want);
+        if (image.isNull()) return PXERR_NOMEMORY;
+        SdkBitmapHandle& page = sink.page();
+        if (format == fmtGIF && static_cast<std::size_t>(index) < gif.Delays.size()) page.Delay = gif.Delays[static_cast<std::size_t>(index)];
+        if (format == fmtGIF) {
+            page.BackgroundColor = gif.BackgroundColor;
+        }
+        const std::size_t used = static_cast<std::size_t>(page.Width) * page.bytesPerPixel();
+        constexpr int kBand = 64;
+        for (int y0 = 0; y0 < page.Height; y0 += kBand) {
+            const int rows = std::min(kBand, page.Height - y0);
+            for (int y = y0; y < y0 + rows; ++y) {
+                std::uint8_t* d = page.row(y);
+                std::memcpy(d, image.constScanLine(y), used);
+                std::memset(d + used, 0, static_cast<std::size_t>(page.BytesPerLine) - used);
+            }
+            r = sink.band(y0, rows);
+            if (r != PX_SUCCESS) return r;
+        }
+        r = sink.endPage();
+        if (r != PX_SUCCESS) return r;
+        if (format == fmtGIF && !reader.canRead()) break;
+    }
+    (void)info;
+    return PX_SUCCESS;
+}
+
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format)
+{
+    const char* name = qtFormatName(format);
+    if (!name || format == fmtGIF) return PXERR_UNSUPPORTED;
+    const bool grey = layout.BitsPerPixel == 8;
+    QImage image(layout.Width, layout.Height, grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
+    if (image.isNull()) return PXERR_NOMEMORY;
+    image.setDotsPerMeterX(layout.XResolution * 10000 / 254);
+    image.setDotsPerMeterY(layout.YResolution * 10000 / 254);
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(layout.BytesPerLine));
+    const int bpp = layout.bytesPerPixel();
+    StatusReporter status(layout.Height);
+    for (int y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* s = rows(y, scratch.data());
+        if (!s) return PXERR_ABORTED;
+        std::uint8_t* d = image.scanLine(y);
+        if (bpp == 4) {
+            for (int x = 0; x < layout.Width; ++x, s += 4, d += 3) { d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; }
+        } else {
+            std::memcpy(d, s, static_cast<std::size_t>(layout.Width) * bpp);
+        }
+        if (!status.update(y + 1)) return PXERR_ABORTED;
+    }
+    QImageWriter writer(out, name);
+    return writer.write(image) ? PX_SUCCESS : PXERR_WRITE;
+}
+
+} // namespace detail
+
+using namespace detail;
+
+// Files larger than this are not read.
+constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+
+int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page)
+{
+    if (!info) return PXERR_BADPARAM;
+    const int format = sniffFormat(data);
+    if (format == fmtUnknown) return PXERR_BADFORMAT;
+    if (format == fmtJPEG) {
+        const int r = jpegInfo(data, info);
+        if (r == PX_SUCCESS && page > 1) return -310; // "Page not found"
+        return r;
+    }
+    return qtInfo(data, format, info, std::max(1, page));
+}
+
+namespace {
+
+int readWholeFile(const QString& fileName, QByteArray* data)
+{
+    if (fileName.isEmpty()) return PXERR_BADFILENAME;
+    if (!platform::fileExists(fileName)) return PXERR_FILENOTFOUND;
+    const qint64 size = platform::fileSize(fileName);
+    if (size > kMaxFileBytes) return PXERR_NOMEMORY;
+    auto bytes = platform::readFile(fileName, kMaxFileBytes);
+    if (!bytes) return PXERR_READ;
+    *data = std::move(*bytes);
+    return PX_SUCCESS;
+}
+
+} // namespace
+
+int PX_FileInfo(const QString& fileName, PxFileInfo* info, int page)
+{
+    QByteArray data;
+    const int r = readWholeFile(fileName, &data);
+    if (r != PX_SUCCESS) return r;
+    return PX_FileInfoMemory(data, info, page);
+}
+
+int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
+                  const PxLoadOptions& options, const PxLoadCallback& callback, PxFileInfo* info)
+{
+    if (bits == 0) bits = 24;
+    if (bits != 8 && bits != 24 && bits != 32) return PXERR_BADBITS;
+    if (options.MaxPages == 0) return PX_SUCCESS;
+    PxFileInfo header;
+    int r = PX_FileInfoMemory(data, &header, std::max(1, options.Page));
+    if (r != PX_SUCCESS) return r;
+    if (!sizeAllowed(header.Width, header.Height, 24)) return PXERR_NOMEMORY;
+    if (info) *info = header;
+    PageSink sink(bits, list, callback, options.MaxPages);
+    if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
+    else r = qtDecode(data, header.Format, sink, options, info);
+    return sink.finish(r, bitmap);
+}
+
+int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
+                const PxLoadOptions& options, const PxLoadCallback& callback, PxFileInfo* info)
+{
+    QByteArray data;
+    const int r = readWholeFile(fileName, &data);
+    if (r != PX_SUCCESS) return r;
+    return PX_LoadMemory(data, bitmap, bits, list, options, callback, info);
+}
+
+int jpegQualityOfFactor(int qfactor)
+{
+    if (qfactor < 1 || qfactor > 255) return 0;
+    return std::max(5, 100 - qfactor);
+}
+
+namespace {
+
+int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
+{
+    if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;
+    if (bits == 0) bits = bitmap->BitsPerPixel == 8 ? 8 : 24;
+    if (format == fmtJPEG) {
+        if (bits != 8 && bits != 24) return PXERR_BADBITS;
+        if (jpegQualityOfFactor(qfactor) == 0) return PXERR_QFACTOR;
+        return PX_SUCCESS;
+    }
+    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
+        if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS;
+        return PX_SUCCESS;
+    }
+    if (format == fmtGIF) return PXERR_UNSUPPORTED;
+    return PXERR_BADFORMAT;
+}
+
+int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
+{
+    if (format == fmtJPEG) return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor));
+    return qtEncode(out, bitmap, rows, format);
+}
+
+int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
+{
+    if (fileName.isEmpty()) return PXERR_BADFILENAME;
+    platform::ReplacingWriter writer(fileName);
+    if (!writer.open()) return PXERR_OPEN;
+    const int r = encode(writer.device(), bitmap, format, bits, qfactor, rows);
+    if (r != PX_SUCCESS) {
+        writer.cancel();
+        return r;
+    }
+    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+RowFetch bitmapRows(const SdkBitmapHandle& bitmap)
+{
+    return [&bitmap](int y, std::uint8_t*) -> const std::uint8_t* { return bitmap.row(y); };
+}
+
+} // namespace
+
+int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor)
+{
+    const int r = checkSave(bitmap, format, bits, qfactor);
+    if (r != PX_SUCCESS) return r;
+    return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+}
+
+int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor)
+{
+    if (!list || list->items.empty()) return PXERR_BADPARAM;
+    if (list->items.size() > 1) return PXERR_UNSUPPORTED;
+    return PX_SaveBitmap(fileName, &list->items.front(), format, bits, qfactor);
+}
+
+int PX_SaveMemory(QByteArray* out, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor)
+{
+    if (!out) return PXERR_BADPARAM;
+    const int r = checkSave(bitmap, format, bits, qfactor);
+    if (r != PX_SUCCESS) return r;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const int e = encode(&buffer, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+    if (e == PX_SUCCESS) *out = std::move(bytes);
+    return e;
+}
+
+int PX_SaveFile(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
+                const PxRowCallback& rowSource)
+{
+    if (!rowSource) return PXERR_BADPARAM;
+    const int r = checkSave(bitmap, format, bits, qfactor);
+    if (r != PX_SUCCESS) return r;
+    const int bytes = bitmap->BytesPerLine;
+    RowFetch rows = [&rowSource, bytes](int y, std::uint8_t* scratch) -> const std::uint8_t* {
+        return rowSource(y, scratch, bytes) == PX_SUCCESS ? scratch : nullptr;
+    };
+    return saveThrough(fileName, *bitmap, format, bits, qfactor, rows);
+}
+
+} // namespace sdk
