@@ -1,10 +1,10 @@
 #include "htmlistbox.h"
 
+#include "platform/shell.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
 #include <QCollator>
-#include <QDesktopServices>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -21,21 +20,10 @@ namespace controls {
 
 namespace {
 
-UrlOpener& urlOpener()
-{
-    static UrlOpener opener = [](const QString& target) { return QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
-    return opener;
-}
-
 constexpr int kScrollWidth = 4096;
 constexpr int kMaxRowHeight = 251;
 
 } // namespace
-
-void setUrlOpener(UrlOpener opener)
-{
-    urlOpener() = opener ? std::move(opener) : UrlOpener([](const QString& t) { return QDesktopServices::openUrl(QUrl::fromUserInput(t)); });
-}
 
 // The one drag that runs at a time: begun by a list when the mouse moves past the threshold
 // with the button down, carried to the list under the mouse, ended by the release.
@@ -868,7 +856,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
 
     if (!anchor.isEmpty()) {
         if (anchor.contains(QLatin1String("://")) || anchor.contains(QLatin1String("mailto:"), Qt::CaseInsensitive))
-            urlOpener()(anchor);
+            platform::shellOpen(anchor); // a failure is not reported
         else
             emit AnchorClick(this, anchorItem, anchor);
         return;

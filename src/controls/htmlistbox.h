@@ -52,10 +52,6 @@ private:
     THTMListBox* box_;
 };
 
-// Opens an anchor's web or mail target; by default the desktop's handler. Tests replace it.
-using UrlOpener = std::function<bool(const QString&)>;
-void setUrlOpener(UrlOpener opener);
-
 class THTMListBox : public QAbstractScrollArea {
     Q_OBJECT
 public:

@@ -1,9 +1,13 @@
 #include "controls/htmlistbox.h"
 #include "controls/virtualkeys.h"
 #include "helpers.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "support/fixture.h"
 
+#include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QThread>
 #include <QSignalSpy>
 #include <QScrollBar>
 #include <QTest>
@@ -265,17 +269,22 @@ TEST_F(ListTest, DraggingWithinOneListMovesTheItem)
 
 TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
 {
-    QStringList opened;
-    setUrlOpener([&](const QString& t) {
-        opened << t;
-        return true;
-    });
+    // The desktop's opener is an outside program: a script records what it is given.
+    const QString rec = world.writeHostFile("c/opener.sh", ("#!/bin/sh\necho \"$1\" >> \"" + world.hostC() + "/opened.txt\"\n").toUtf8());
+    platform::setExecutable("C:\\opener.sh", true);
+    platform::ProgramTable::instance().set("open", rec);
+    auto opened = [&] {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 5000 && world.readHostFile("c/opened.txt").isEmpty()) QThread::msleep(20);
+        return QString::fromUtf8(world.readHostFile("c/opened.txt")).split('\n', Qt::SkipEmptyParts);
+    };
     fill(a, {"<A href=\"mailto:me@example.com\">mail</A> rest", "<A href=\"edit\">edit</A> rest"});
     QSignalSpy downs(a, &THTMListBox::MouseDown);
     QSignalSpy anchorClicks(a, &THTMListBox::AnchorClick);
     const QPoint onMail(2 + 1 + 5, a->ItemRect(0).center().y());
     QTest::mouseClick(a->viewport(), Qt::LeftButton, {}, onMail);
-    EXPECT_EQ(opened, QStringList{"mailto:me@example.com"});
+    EXPECT_EQ(opened(), QStringList{"mailto:me@example.com"});
     EXPECT_EQ(downs.count(), 0);
     const QPoint onEdit(2 + 1 + 5, a->ItemRect(1).center().y());
     QString anchor;
@@ -292,7 +301,7 @@ TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
     a->AnchorAt(5, a->ItemRect(1).bottom() + 40, anchor, index);
     EXPECT_EQ(index, -1);
     EXPECT_TRUE(anchor.isEmpty());
-    setUrlOpener(nullptr);
+    platform::ProgramTable::instance().loadFromEnvironment();
 }
 
 TEST_F(ListTest, TextOfItemsAndBadIndexes)
