@@ -252,7 +252,7 @@ QRect THTMListBox::layoutRect(const QRect& itemRect) const
 HTMLItemOptions THTMListBox::options(bool selected) const
 {
     HTMLItemOptions o;
-    o.Images = images_;
+    o.Images = images_.data();
     o.Selected = selected;
     o.BlinkOn = true;
     o.WordWrap = !ellipsis_;

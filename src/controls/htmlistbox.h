@@ -98,7 +98,7 @@ public:
     void setEnableBlink(bool on);
     bool HTMLHint() const { return htmlHint_; }
     void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_; }
+    const TImageList* Images() const { return images_.data(); }
     void setImages(const TImageList* images);
     bool IncrLookup() const { return incrLookup_; }
     void setIncrLookup(bool on) { incrLookup_ = on; }
@@ -209,7 +209,7 @@ private:
     std::vector<Row> rows_;
     THTMLPictureCache cache_;
     TGradientStyle* selectionColors_;
-    const TImageList* images_ = nullptr;
+    QPointer<const TImageList> images_; // cleared when the image list goes
     QPointer<TPictureContainer> container_;
 
     bool anchorHint_ = false, ellipsis_ = false, enableBlink_ = false, htmlHint_ = false, incrLookup_ = false,

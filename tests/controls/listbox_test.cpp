@@ -414,3 +414,24 @@ TEST_F(ListTest, ItemsAddedBeforeTheFirstResizeAreMeasuredAgain)
     QTest::qWait(10);
     EXPECT_EQ(after->measuredHeight(0), std::min(after->viewport()->height(), 251) + 4);
 }
+
+TEST_F(ListTest, AnImageListOrContainerThatGoesIsForgotten)
+{
+    auto* images = new TImageList(QSize(16, 16));
+    QPixmap px(16, 16);
+    px.fill(Qt::red);
+    images->Add(px);
+    auto* container = new TPictureContainer;
+    a->setImages(images);
+    a->setPictureContainer(container);
+    fill(a, {"<IMG src=\"IDX:0\">x", "<IMG src=\"logo\">y"});
+    QFontMetrics fm(fixedFont(), a->viewport());
+    EXPECT_EQ(a->measuredHeight(0), std::max(16, fm.height() + std::max(0, fm.leading())) + 4);
+    delete images;
+    delete container;
+    EXPECT_EQ(a->Images(), nullptr);
+    EXPECT_EQ(a->PictureContainer(), nullptr);
+    a->RemeasureItems();
+    a->viewport()->grab();
+    EXPECT_EQ(a->measuredHeight(0), fm.height() + std::max(0, fm.leading()) + 4);
+}
