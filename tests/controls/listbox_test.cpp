@@ -435,3 +435,29 @@ TEST_F(ListTest, AnImageListOrContainerThatGoesIsForgotten)
     a->viewport()->grab();
     EXPECT_EQ(a->measuredHeight(0), fm.height() + std::max(0, fm.leading()) + 4);
 }
+
+TEST_F(ListTest, BlinkingTextComesAndGoes)
+{
+    fill(a, {"<BLINK>XXXXXXXXXXXX</BLINK>", "steady"});
+    auto inked = [&] {
+        const QImage img = a->viewport()->grab().toImage();
+        const QRect row = a->ItemRect(0);
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = 3; x < 60; ++x)
+                if (img.pixelColor(x, y).lightness() < 100) return true;
+        return false;
+    };
+    EXPECT_TRUE(inked());
+    a->setEnableBlink(true);
+    bool sawBlank = false, sawInk = false;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1600 && !(sawBlank && sawInk)) {
+        QTest::qWait(50);
+        (inked() ? sawInk : sawBlank) = true;
+    }
+    EXPECT_TRUE(sawBlank);
+    EXPECT_TRUE(sawInk);
+    a->setEnableBlink(false);
+    EXPECT_TRUE(inked());
+}
