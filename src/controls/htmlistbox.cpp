@@ -76,15 +76,17 @@ public:
     {
         if (!source_) return;
         move(global);
-        THTMListBox* source = source_;
+        // Either list may be changed or even deleted by the handlers.
+        QPointer<THTMListBox> source = source_;
         QPointer<THTMListBox> target = accepted_ ? target_ : nullptr;
         finish();
+        if (!source) return;
         QPoint p = source->viewport()->mapFromGlobal(global);
         if (target) {
             p = target->viewport()->mapFromGlobal(global);
             emit target->DragDrop(source, p.x(), p.y());
         }
-        emit source->EndDrag(target.data(), p.x(), p.y());
+        if (source) emit source->EndDrag(target.data(), p.x(), p.y());
     }
 
     void cancel()
@@ -830,6 +832,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
 
     // The list's own selection.
     collapseOnRelease_ = -1;
+    toggleOnRelease_ = -1;
     if (row >= 0) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         if (!multiSelect_) {
@@ -837,7 +840,10 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
         } else if (mods & Qt::ShiftModifier) {
             selectRange(anchorRow_, row, mods & Qt::ControlModifier);
         } else if (mods & Qt::ControlModifier) {
-            rows_[std::size_t(row)].selected = !rows_[std::size_t(row)].selected;
+            // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
+            // deselected only when released without one.
+            if (rows_[std::size_t(row)].selected) toggleOnRelease_ = row;
+            else rows_[std::size_t(row)].selected = true;
             anchorRow_ = row;
             setCaret(row);
         } else if (rows_[std::size_t(row)].selected && SelCount() > 1) {
@@ -872,6 +878,7 @@ void THTMListBox::mouseMoveEvent(QMouseEvent* event)
     if (pressed_ && (event->buttons() & Qt::LeftButton)) {
         if (!drag.active() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
             collapseOnRelease_ = -1;
+            toggleOnRelease_ = -1;
             drag.begin(this);
         }
         if (drag.source() == this) {
@@ -894,7 +901,11 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
-    collapseOnRelease_ = -1;
+    if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
+        rows_[std::size_t(toggleOnRelease_)].selected = false;
+        viewport()->update();
+    }
+    collapseOnRelease_ = toggleOnRelease_ = -1;
     emit MouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() == Qt::LeftButton && wasPressed && pressRow_ >= 0) emit Click();
 }

@@ -241,6 +241,7 @@ private:
     QPoint pressPos_;
     int pressRow_ = -1;
     int collapseOnRelease_ = -1;
+    int toggleOnRelease_ = -1;
 };
 
 } // namespace controls

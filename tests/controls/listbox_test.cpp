@@ -226,6 +226,19 @@ TEST_F(ListTest, DraggingThreeItemsDropsThemInOrderOnARowOfTheOtherList)
     click(a, 2, Qt::ControlModifier);
     click(a, 4, Qt::ControlModifier);
     clicks.clear();
+    // Ctrl held while the drag begins keeps the pressed item in it.
+    const QPoint start = rowCenter(a, 2);
+    QTest::mousePress(a->viewport(), Qt::LeftButton, Qt::ControlModifier, start);
+    EXPECT_TRUE(a->Selected(2));
+    const QPoint past = start + QPoint(QApplication::startDragDistance() + 1, 0);
+    QTest::mouseMove(a->viewport(), past);
+    EXPECT_TRUE(a->Dragging());
+    QTest::mouseRelease(a->viewport(), Qt::LeftButton, {}, past);
+    EXPECT_EQ(selection(a), (std::vector<int>{1, 2, 4})); // dropped back on its own list
+    click(a, 4, Qt::ControlModifier); // a Ctrl click without a drag takes an item out
+    EXPECT_EQ(selection(a), (std::vector<int>{1, 2}));
+    click(a, 4, Qt::ControlModifier);
+    clicks.clear();
     drag(a, 2, b, rowCenter(b, 2));
     EXPECT_EQ(dropRow, 2);
     EXPECT_EQ(names(b), (QStringList{"t0", "t1", "s1", "s2", "s4", "t2", "t3"}));
