@@ -756,6 +756,7 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 void THTMListBox::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
+    const int reloads = cache_.reloads();
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), platform::colorToQColor(color_));
     int y = 0;
@@ -765,6 +766,8 @@ void THTMListBox::paintEvent(QPaintEvent* event)
         paintRow(p, i, rect);
         y += rect.height();
     }
+    // A thumbnail made anew while the list showed it may have another size.
+    if (cache_.reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
 }
 
 void THTMListBox::resizeEvent(QResizeEvent* event)

@@ -289,8 +289,8 @@ struct Engine {
                 pic = o.PictureCache->AddPicture(value);
                 pic->Asynch = false;
                 pic->LoadFromSource(value);
-            } else {
-                pic->refreshIfChanged();
+            } else if (pic->refreshIfChanged()) {
+                o.PictureCache->noteReload();
             }
             if (std::find(r.Pictures.begin(), r.Pictures.end(), pic) == r.Pictures.end()) r.Pictures.push_back(pic);
             img.picture = pic;

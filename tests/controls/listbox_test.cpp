@@ -6,6 +6,7 @@
 #include "support/fixture.h"
 
 #include <QElapsedTimer>
+#include <sys/time.h>
 #include <QHBoxLayout>
 #include <QThread>
 #include <QSignalSpy>
@@ -473,4 +474,23 @@ TEST_F(ListTest, BlinkingTextComesAndGoes)
     EXPECT_TRUE(sawInk);
     a->setEnableBlink(false);
     EXPECT_TRUE(inked());
+}
+
+TEST_F(ListTest, AThumbnailMadeAnewIsShownAndMeasuredAgain)
+{
+    const QString host = world.writeHostFile("c/s/_THUMB_x.jpg", jpegBytes(93, 70, Qt::red));
+    fill(a, {"<IMG src=\"file://C:\\s\\_THUMB_x.jpg\" align=\"top\">x.jpg"});
+    EXPECT_EQ(a->measuredHeight(0), 74);
+    a->viewport()->grab();
+    // The picture is turned: a new thumbnail under the same name, taller and blue.
+    world.writeHostFile("c/s/_THUMB_x.jpg", jpegBytes(53, 90, Qt::blue));
+    struct timeval tv[2] = {{2000000, 0}, {2000000, 0}};
+    ::utimes(host.toLocal8Bit().constData(), tv);
+    a->viewport()->update();
+    QTest::qWait(20);
+    EXPECT_EQ(a->measuredHeight(0), 94);
+    const QImage shown = a->viewport()->grab().toImage();
+    const QColor c = shown.pixelColor(2 + 1 + 20, 40);
+    EXPECT_GT(c.blue(), 200);
+    EXPECT_LT(c.red(), 60);
 }
