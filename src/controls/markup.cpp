@@ -207,7 +207,7 @@ struct Engine {
     // Running state.
     QFont font;
     std::optional<QFontMetrics> metrics;
-    QColor text, background, rememberedBackground, hiText, hiBackground, anchorBackground;
+    QColor text, background, rememberedBackground, hiText, hiBackground, anchorBackground, anchorText;
     bool shadow = false, errorMark = false, hidden = false;
     int script = 0, rotation = 0, depth = 0;
     int anchor = -1;           // number of the open anchor
@@ -316,6 +316,7 @@ struct Engine {
         lineBodyBand = QColor();
         lineBand = band;
         lineBandTo = bandTo;
+        rotation = 0; // a rotated font lasts for the rest of its line
         Q_UNUSED(top);
     }
 
@@ -483,6 +484,7 @@ struct Engine {
             anchorTargets[std::size_t(anchor)] = href;
             if (!o.HoverUnderlineOnly || anchor == o.HoveredAnchor) setUnderline(true);
             anchorBackground = background;
+            anchorText = text;
             if (!o.Selected) text = qcolor(o.URLColor);
             if (anchor == o.HoveredAnchor) {
                 if (o.HoverColor != clNone) background = qcolor(o.HoverColor);
@@ -592,7 +594,8 @@ struct Engine {
         case 'A':
             setUnderline(false);
             background = anchorBackground;
-            if (!o.Selected) text = baseText;
+            // A selected item keeps its own colour; only a hover colour is taken back.
+            text = o.Selected ? anchorText : baseText;
             anchor = -1;
             href.clear();
             break;

@@ -118,6 +118,15 @@ TEST(MarkupTags, SelectedItemsKeepTheirColours)
     EXPECT_EQ(l.text("a")->color, QColor(Qt::black));
     EXPECT_EQ(l.text("b")->color, QColor(Qt::black));
     EXPECT_FALSE(l.text("b")->background.isValid());
+
+    o.HoveredAnchor = 0;
+    o.HoverFontColor = platform::clRed;
+    o.HoverColor = platform::clYellow;
+    const Laid hovered = lay("<A href=\"t\">a</A> after", QRect(0, 0, 400, 100), o);
+    EXPECT_EQ(hovered.text("a")->color, QColor(255, 0, 0));
+    EXPECT_EQ(hovered.text("a")->background, QColor(255, 255, 0));
+    EXPECT_EQ(hovered.text("after")->color, QColor(Qt::black)); // the hover colour ends with the anchor
+    EXPECT_FALSE(hovered.text("after")->background.isValid());
 }
 
 TEST(MarkupTags, BlinkHidesTextOnlyInTheOffPhase)
