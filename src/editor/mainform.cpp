@@ -9,6 +9,9 @@
 #include "showfiles.h"
 #include "tipform.h"
 
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
+
 #include "app/language.h"
 #include "app/language_menu.h"
 #include "app/productinfo.h"
@@ -109,7 +112,8 @@ void TMainForm::connectHandlers()
     connect(TipsCheckBox, &QCheckBox::clicked, this, &TMainForm::TipsCheckBoxClick);
     connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
+    connectPictureHandlers();
 }
 
 void TMainForm::setCaptions()
@@ -183,7 +187,7 @@ void TMainForm::FormCreate()
     // 9. documents folder
     DocumentsFolder = EnsureTrailingBackslash(WindowsInfo().Personal);
     // 10. the show list's rows are as high as its thumbnails
-    QuorbelListBox->setStyleSheet(QStringLiteral("QListWidget#QuorbelListBox::item { min-height: 70px; }"));
+    QuorbelListBox->setItemHeight(70);
     // 11. the whole screen
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
@@ -242,7 +246,8 @@ void TMainForm::FormClose()
     SaveGeneratorSettings();
     // 3. out of sight
     hide();
-    // 4. (the source folder holds no copies made by this program)
+    // 4. the format-conversion copies of the last source folder
+    if (!OpenPictureDialog1.fileName.isEmpty()) DeleteConvertedCopies(PathWithoutName(OpenPictureDialog1.fileName));
     // 5. the work files of the program directory
     for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("*.*"))) {
         if (e.attributes & platform::faDirectory) continue;

@@ -7,6 +7,8 @@
 #include "tipform.h"
 
 #include "app/language_menu.h"
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -96,10 +98,11 @@ void TMainForm::buildPicturesPage()
     QWidget* page = TabSheet1;
     Label1 = named<QLabel>(page, "Label1");
     OpenBitBtn = named<QPushButton>(page, "OpenBitBtn");
-    FileListBox = named<QListWidget>(page, "FileListBox");
-    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    FileListBox->setSortingEnabled(true);
-    FileListBox->setDragEnabled(true);
+    FileListBox = named<controls::THTMListBox>(page, "FileListBox");
+    FileListBox->setMultiSelect(true);
+    FileListBox->setSorted(true);
+    FileListBox->setIncrLookup(true);
+    FileListBox->setItemHeight(150);
 
     SpeedButton1 = named<QToolButton>(page, "SpeedButton1");
     SpeedButton2 = named<QToolButton>(page, "SpeedButton2");
@@ -115,14 +118,18 @@ void TMainForm::buildPicturesPage()
     Label5 = named<QLabel>(page, "Label5");
     TitleEdit = named<QLineEdit>(page, "TitleEdit");
     QuorbelLabel = named<QLabel>(page, "QuorbelLabel");
-    QuorbelListBox = named<QListWidget>(page, "QuorbelListBox");
-    QuorbelListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QuorbelListBox->setDragEnabled(true);
-    QuorbelListBox->setAcceptDrops(true);
+    QuorbelListBox = named<controls::THTMListBox>(page, "QuorbelListBox");
+    QuorbelListBox->setMultiSelect(true);
+    QuorbelListBox->setIncrLookup(true);
+    QuorbelListBox->setItemHeight(150);
 
-    PixImage2 = pictureBox(page, "PixImage2");
+    PixImage2 = named<imaging::TPixImage>(page, "PixImage2");
+    PixImage2->setMinimumSize(160, 120);
+    PixImage2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    PixImage2->SetPaintSizeMode(imaging::smFit);
+    PixImage2->SetCenterImage(true);
     PixImage2->setVisible(false);
-    PixImage3 = named<QLabel>(page, "PixImage3");
+    PixImage3 = named<imaging::TPixImage>(page, "PixImage3");
     PixImage3->setFixedSize(105, 89);
     PixImage3->setVisible(false);
     Art = named<QLabel>(page, "Art");

@@ -19,7 +19,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
-#include <QListWidget>
+#include "controls/htmlistbox.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -111,7 +111,7 @@ void TMainForm::SaveShow(bool startPlayer)
         platform::showInformation(LangText(10001));
         return;
     }
-    if (QuorbelListBox->count() == 0) {
+    if (QuorbelListBox->Count() == 0) {
         platform::showInformation(LangText(10002));
         return;
     }

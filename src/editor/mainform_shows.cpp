@@ -16,7 +16,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -30,7 +31,7 @@ void TMainForm::setMainCaption() { setWindowTitle(ShowTitle + QStringLiteral(" :
 
 void TMainForm::updateQuorbelLabel()
 {
-    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->count()) + u' ' + LangText(595));
+    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->Count()) + u' ' + LangText(595));
 }
 
 void TMainForm::showEditor()
@@ -47,15 +48,6 @@ void TMainForm::showTipsUnlessSwitchedOff()
     if (!platform::fileExists(ProgramDir + QStringLiteral("NoTip.ini"))) tipForm().ShowTips();
 }
 
-void TMainForm::ClearUndo()
-{
-    UndoDepth = 0;
-    // The undo files are "UNDO_" + depth + ".jpg"; nothing else of the folder is touched.
-    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("UNDO_*.jpg")))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(ProgramDir + e.name);
-    UndoBitBtn->setEnabled(false);
-}
-
 void TMainForm::OpenShow(const QString& folderName)
 {
     const QString folder = ShowRoot + folderName + u'\\';
@@ -68,7 +60,7 @@ void TMainForm::OpenShow(const QString& folderName)
         SecondsPerPicture = editor::NormaliseSeconds(info.time);
         SecEdit->setText(SecondsPerPicture);
 
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
@@ -78,7 +70,8 @@ void TMainForm::OpenShow(const QString& folderName)
                 ProgressDone = i;
                 const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
-                QuorbelListBox->addItem(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
+                MakeThumbnail(folder + e.file, 70, false, false);
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
             }
             PicProgressBar->setVisible(false);
@@ -86,7 +79,7 @@ void TMainForm::OpenShow(const QString& folderName)
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
             SaveGeneratorSettings();
-            editor::DeleteStaleThumbnails(ShowFolderPath());
+            DeleteStaleThumbnails();
         }
     } else {
         ShowTitle.clear();
@@ -101,7 +94,7 @@ void TMainForm::OpenShow(const QString& folderName)
 void TMainForm::SavePictureList()
 {
     QStringList lines;
-    for (int i = 0; i < QuorbelListBox->count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->item(i)->text()));
+    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items()[i]));
     editor::WritePictureLines(ShowFolderPath(), lines);
 }
 
@@ -110,7 +103,7 @@ void TMainForm::NewQuorbel1Click()
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
     showEditor();
-    if (!ShowFolder.isEmpty()) editor::DeleteStaleThumbnails(ShowFolderPath());
+    DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
     TitleEdit->setText(ShowTitle);
     {
@@ -119,7 +112,7 @@ void TMainForm::NewQuorbel1Click()
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         setMainCaption();
         SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
@@ -148,7 +141,7 @@ void TMainForm::DeleteQuorbel1Click()
         OpenShow(QLatin1String(editor::PlaceholderFolder));
         PixImage2->setVisible(false);
         ClearUndo();
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         const QString folder = editor::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
         if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));
