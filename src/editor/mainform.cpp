@@ -7,6 +7,7 @@
 #include "openform.h"
 #include "pictures.h"
 #include "showfiles.h"
+#include "showitemdelegate.h"
 #include "tipform.h"
 
 #include "app/language.h"
@@ -183,7 +184,7 @@ void TMainForm::FormCreate()
     // 9. documents folder
     DocumentsFolder = EnsureTrailingBackslash(WindowsInfo().Personal);
     // 10. the show list's rows are as high as its thumbnails
-    QuorbelListBox->setStyleSheet(QStringLiteral("QListWidget#QuorbelListBox::item { min-height: 70px; }"));
+    QuorbelListBox->setItemDelegate(new editor::ShowItemDelegate(70, QuorbelListBox));
     // 11. the whole screen
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
