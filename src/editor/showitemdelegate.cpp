@@ -15,7 +15,7 @@ QString ShowItemDelegate::TagPicture(const QString& item)
     const QString start = QStringLiteral("src=\"file://");
     const qsizetype from = item.indexOf(start, 0, Qt::CaseInsensitive);
     const qsizetype tagEnd = item.indexOf(u'>');
-    if (from < 0 || (tagEnd >= 0 && from > tagEnd)) return {};
+    if (from < 0 || tagEnd < 0 || from > tagEnd || !item.startsWith(u'<')) return {};
     const qsizetype begin = from + start.size();
     const qsizetype end = item.indexOf(u'"', begin);
     return end < 0 ? QString() : item.mid(begin, end - begin);
