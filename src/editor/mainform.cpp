@@ -32,15 +32,38 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 
 namespace {
+
 TMainForm* g_mainForm = nullptr;
+
+// Hints come at once and stay ten seconds.
+class HintTimingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay) return 0;
+        if (hint == SH_ToolTip_FallAsleepDelay) return 10000;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void setHintPauses()
+{
+    if (dynamic_cast<HintTimingStyle*>(QApplication::style())) return;
+    QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
 }
+
+} // namespace
+
+bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
 
 TMainForm* TMainForm::instance() { return g_mainForm; }
 
@@ -160,6 +183,7 @@ void TMainForm::FormCreate()
     FrameRate = 25;
     TransitionFrames = 12;
     PageControl1->setCurrentIndex(0);
+    setHintPauses();
     Quorbel1->setEnabled(false);
     ScannenDigitalkamera1->setEnabled(false);
     // 3. program directory and program pictures

@@ -195,6 +195,8 @@ public:
     void FormCreate();
     void FormClose();
 
+    bool IsWindowsVersion6OrLater() const;
+
     // ---- help ----
     void Hilfedatei1Click();
     void HelpBitBtnClick();

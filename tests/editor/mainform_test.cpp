@@ -1,5 +1,9 @@
+#include "app/startup.h"
+#include "editor/editorwindows.h"
 #include "editor/mainform.h"
+#include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "editor/tipform.h"
 #include "editor/openform.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
@@ -419,4 +423,24 @@ TEST_F(MainFormTest, HelpThatCannotOpenIsReported)
     platform::ProgramTable::instance().loadFromEnvironment();
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({"Unable to start internet browser! Make sure you have it properly set-up on your system!"}));
+}
+
+TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
+{
+    RegisterEditorWindows();
+    auto windows = CreateApplicationWindows();
+    auto* main = qobject_cast<TMainForm*>(windows[0].get());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->objectName(), "MainForm");
+    auto find = [&](const char* name) -> QWidget* {
+        for (auto& w : windows)
+            if (w->objectName() == name) return w.get();
+        return nullptr;
+    };
+    EXPECT_EQ(&main->openForm(), find("OpenForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->newForm()), find("NewForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->aboutBox()), find("AboutBox"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->tipForm()), find("TipForm"));
+    EXPECT_EQ(find("TipForm")->windowTitle(), LangText(4803));
+    while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends
 }
