@@ -132,6 +132,9 @@ void TMainForm::connectHandlers()
         connect(b, &QRadioButton::clicked, this, &TMainForm::OFFRadioButtonClick);
     connect(TipsCheckBox, &QCheckBox::clicked, this, &TMainForm::TipsCheckBoxClick);
     connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
+    connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
+    connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
+    connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
 }

@@ -228,6 +228,9 @@ public:
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
     void TipsCheckBoxClick();
+    void PathButtonClick();
+    void BKGColorButtonClick();
+    void TextcolorButtonClick();
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 

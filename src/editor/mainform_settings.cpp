@@ -146,3 +146,30 @@ void TMainForm::TipsCheckBoxClick()
     if (platform::fileExists(marker)) platform::deleteFile(marker);
     tipForm().ShowTips();
 }
+
+void TMainForm::PathButtonClick()
+{
+    if (platform::confirm(LangText(10021))) {
+        platform::showInformation(LangText(10022));
+        SaveGeneratorSettings();
+        close();
+    } else {
+        selectDriveInBox(ShowRoot.left(1));
+    }
+}
+
+void TMainForm::BKGColorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(BKGColor)) {
+        BKGColor = *color;
+        setColorPanel(BKGColorPanel, BKGColor);
+    }
+}
+
+void TMainForm::TextcolorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(TextColor)) {
+        TextColor = *color;
+        setColorPanel(TextColorPanel, TextColor);
+    }
+}

@@ -12,6 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +107,8 @@ TEST_F(MainFormTest, CreationNamesEveryComponentAndFillsEveryCaption)
     EXPECT_FALSE(form->ScannenDigitalkamera1->isEnabled());
     EXPECT_FALSE(form->PageControl1->isVisibleTo(form.get()));
     EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form->normalGeometry(), QRect(0, 0, screen.width(), screen.height() - 27));
     EXPECT_EQ(form->ProgramDir, world.programDir());
     EXPECT_EQ(form->ShowRoot, "D:\\Quorbel\\");
     EXPECT_EQ(form->EncoderFolder, "D:\\DVD-Quorbel\\encoder\\");
@@ -443,4 +448,38 @@ TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
     EXPECT_EQ(static_cast<QWidget*>(&main->tipForm()), find("TipForm"));
     EXPECT_EQ(find("TipForm")->windowTitle(), LangText(4803));
     while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends
+}
+
+TEST_F(MainFormTest, ANewDriveIsAppliedByEndingTheProgram)
+{
+    create();
+    form->show();
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrNo);
+    form->PathButtonClick();
+    EXPECT_EQ(form->DriveComboBox1->currentData().toString(), "D"); // the show root's drive again
+    EXPECT_TRUE(form->isVisible());
+
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrYes);
+    form->PathButtonClick();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10021), LangText(10021), LangText(10022)}));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readString("SETTINGS", "Drive"), "C");
+}
+
+TEST_F(MainFormTest, ColoursComeFromTheColourDialog)
+{
+    create();
+    dialogs.colorAnswers.push_back(platform::rgbColor(10, 20, 30));
+    dialogs.colorAnswers.push_back(std::nullopt);
+    form->BKGColorButtonClick();
+    form->TextcolorButtonClick();
+    EXPECT_EQ(form->BKGColor, platform::rgbColor(10, 20, 30));
+    EXPECT_EQ(form->TextColor, 0);
+    EXPECT_EQ(form->BKGColorPanel->palette().color(QPalette::Window), QColor(10, 20, 30));
+    form->SaveGeneratorSettings();
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readInteger("SETTINGS", "BKGColor", -1), 0x1E140A);
 }
