@@ -208,7 +208,8 @@ public:
     // ---- shows ----
     QString NextShowFolderName() const;
     void OpenShow(const QString& folderName);
-    void SavePictureList();
+    // Writes "Pictures.ini" from the show list; false when the file could not be written.
+    bool SavePictureList();
     void NewQuorbel1Click();
     void OpenQuorbel1Click();
     void DeleteQuorbel1Click();

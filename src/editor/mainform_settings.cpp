@@ -117,9 +117,17 @@ void TMainForm::SaveShow(bool startPlayer)
     }
     platform::HourglassCursor hourglass;
     SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
-    SavePictureList();
-    editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture);
-    editor::WritePlayerSettings(ShowRoot + QStringLiteral("Settings.ini"), CurrentSettings());
+    // A file that cannot be written (a full disk, a folder in its place) stops the hand-over:
+    // the player would play what was there before.
+    const QString settings = ShowRoot + QStringLiteral("Settings.ini");
+    QString unwritten;
+    if (!SavePictureList()) unwritten = ShowFolderPath() + QStringLiteral("Pictures.ini");
+    else if (!editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture)) unwritten = ShowFolderPath() + QStringLiteral("Quorbel.ini");
+    else if (!editor::WritePlayerSettings(settings, CurrentSettings())) unwritten = settings;
+    if (!unwritten.isEmpty()) {
+        platform::showError(QStringLiteral("Unable to write ") + unwritten);
+        return;
+    }
     if (startPlayer) {
         const QString player = ShowRoot + editor::PlayerFileName(LanguageCode);
         if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())

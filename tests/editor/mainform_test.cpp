@@ -483,3 +483,20 @@ TEST_F(MainFormTest, ColoursComeFromTheColourDialog)
     form->SaveGeneratorSettings();
     EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readInteger("SETTINGS", "BKGColor", -1), 0x1E140A);
 }
+
+TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
+{
+    create();
+    form->BeispielBitBtnClick();
+    QFile::remove(hostD("Quorbel/Settings.ini"));
+    QDir().mkpath(hostD("Quorbel/Settings.ini")); // a folder where the file belongs
+    const QString plan = world.root() + "/plan.txt";
+    qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
+    form->SaveShow(true);
+    qunsetenv("QUORBEL_PLAYER_PLAN");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
+    QThread::msleep(300);
+    EXPECT_FALSE(QFile::exists(plan));
+}
