@@ -333,7 +333,17 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     EXPECT_EQ(planLines[0], "Arguments=TEST");
     EXPECT_TRUE(planLines.contains("Show=Quorbel_0001|Saved show|4"));
     EXPECT_TRUE(planLines.contains("Effect=7"));
-    EXPECT_EQ(planLines.filter("Picture=").first(), "Picture=Landschaft_05.jpg|" + lines[0].mid(lines[0].indexOf('|') + 1).trimmed());
+    QStringList expectedPictures;
+    for (const QString& line : lines) {
+        const qsizetype bar = line.indexOf('|');
+        expectedPictures << "Picture=" + line.left(bar).trimmed() + "|" + line.mid(bar + 1).trimmed();
+    }
+    EXPECT_EQ(planLines.filter("Picture="), expectedPictures);
+    for (const char* key : {"StopQuorbelAtEnd", "Fullscreen", "Manuell", "PictureTextVisible", "FileNameVisible", "BKGColor",
+                            "TextColor", "EffectMode", "Effect", "TextOffset"}) {
+        const QString stored = testsupport::runHost(QString("crudini --get '%1' SETTINGS %2").arg(settings, key)).trimmed();
+        EXPECT_TRUE(planLines.contains(QString(key) + "=" + stored)) << key;
+    }
 }
 
 TEST_F(MainFormTest, SavingWithoutTitleOrPicturesWritesNothing)
