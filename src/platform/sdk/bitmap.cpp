@@ -8,6 +8,18 @@
 #include <new>
 #include <sys/mman.h>
 
+// Under the address checker every buffer is fresh, so that it sees each use after free.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORBEL_KEEP_PIXELS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORBEL_KEEP_PIXELS 0
+#endif
+#endif
+#ifndef QUORBEL_KEEP_PIXELS
+#define QUORBEL_KEEP_PIXELS 1
+#endif
+
 namespace sdk {
 
 namespace {
@@ -38,9 +50,7 @@ public:
 
     std::uint8_t* take(std::size_t bytes, std::size_t* capacity)
     {
-#if defined(__SANITIZE_ADDRESS__)
-        return nullptr; // every buffer fresh, so that the checker sees each use after free
-#endif
+        if (!QUORBEL_KEEP_PIXELS) return nullptr;
         std::lock_guard<std::mutex> lock(mutex_);
         std::size_t best = entries_.size();
         for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -57,9 +67,7 @@ public:
 
     bool keep(std::uint8_t* p, std::size_t capacity)
     {
-#if defined(__SANITIZE_ADDRESS__)
-        return false;
-#endif
+        if (!QUORBEL_KEEP_PIXELS) return false;
         if (capacity < kSmallest || capacity > kMaxTotal) return false;
         std::lock_guard<std::mutex> lock(mutex_);
         while (!entries_.empty() && (entries_.size() >= kMaxEntries || total_ + capacity > kMaxTotal)) {
