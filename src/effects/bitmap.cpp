@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
 
 namespace effects {
 
@@ -54,7 +57,31 @@ std::atomic<SystemColorResolver> systemResolver{&classicResolver};
 
 int nonNegative(int v) { return v < 0 ? 0 : v; }
 
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
 } // namespace
+
+namespace detail {
+
+void* allocatePixels(std::size_t bytes)
+{
+    if (bytes >= 2 * kHugePage) {
+        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        if (void* p = std::aligned_alloc(kHugePage, rounded)) {
+#ifdef MADV_HUGEPAGE
+            madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without huge pages all still works
+#endif
+            return p;
+        }
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(bytes ? bytes : 1)) return p;
+    throw std::bad_alloc();
+}
+
+void freePixels(void* p) noexcept { std::free(p); }
+
+} // namespace detail
 
 ColorRef ColorToRGB(ColorRef color)
 {
@@ -83,9 +110,9 @@ void Bitmap24::setSize(int width, int height)
     width = nonNegative(width);
     height = nonNegative(height);
     if (width == width_ && height == height_) return;
-    std::vector<std::uint8_t> next(std::size_t(width) * 3 * std::size_t(height), 0);
+    decltype(data_) next(std::size_t(width) * 3 * std::size_t(height), 0);
     const int keepW = std::min(width, width_), keepH = std::min(height, height_);
-    for (int y = 0; y < keepH; ++y)
+    for (int y = 0; y < keepH && keepW > 0; ++y)
         std::memcpy(next.data() + std::size_t(y) * std::size_t(width) * 3, row(y), std::size_t(keepW) * 3);
     data_ = std::move(next);
     width_ = width;

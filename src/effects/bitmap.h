@@ -35,6 +35,24 @@ using SystemColorResolver = ColorRef (*)(ColorRef systemColor);
 void SetSystemColorResolver(SystemColorResolver resolver);
 
 // ---------------------------------------------------------------------------------------------
+namespace detail {
+// Pixel storage: large bitmaps are asked to live on huge pages, which keeps the distortions'
+// scattered reads (down columns, around circles) from missing the address cache on every pixel.
+void* allocatePixels(std::size_t bytes);
+void freePixels(void* p) noexcept;
+
+template <typename T>
+struct PixelAllocator {
+    using value_type = T;
+    PixelAllocator() = default;
+    template <typename U>
+    PixelAllocator(const PixelAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(allocatePixels(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t) noexcept { freePixels(p); }
+    friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
+} // namespace detail
+
 struct Bgr {
     std::uint8_t b = 0, g = 0, r = 0;
     friend bool operator==(const Bgr&, const Bgr&) = default;
@@ -47,7 +65,7 @@ public:
     Bitmap24() = default;
     // A black bitmap; negative sizes count as 0.
     Bitmap24(int width, int height);
-    Bitmap24(int width, int height, Bgr fill);
+    Bitmap24(int width, int height, Bgr colour);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -91,7 +109,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> data_;
+    std::vector<std::uint8_t, detail::PixelAllocator<std::uint8_t>> data_;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -31,11 +31,22 @@ float TvelPaintFX::ArcTan2(float dx, float dy)
 namespace {
 
 // Bilinear sampling with wrap-around (FishEye and Twist) of the source at a real point.
+//
+// A row is done in two steps: first every destination pixel's four source pixels and weights
+// (arithmetic only, no pixel is read), then the reads and writes in order, left to right. The
+// second step reads the present contents, so with one bitmap later pixels still see the ones
+// already written; splitting the steps only lets the processor fetch the scattered source
+// pixels ahead (they are prefetched a few pixels in advance).
 class WrapSampler {
 public:
+    struct Tap {
+        std::size_t p00, p01, p10, p11;  // byte offsets of the four pixels in the source
+        float w00, w01, w10, w11;
+    };
+
     explicit WrapSampler(const Bitmap24& source) : src_(source), w_(source.width()), h_(source.height()) {}
 
-    void sample(float sx, float sy, std::uint8_t* out) const
+    Tap tap(float sx, float sy) const
     {
         std::int64_t ix, iy;
         float wx0, wx1, wy0, wy1;
@@ -44,24 +55,71 @@ public:
         const std::int64_t x0 = wrap(ix, w_), y0 = wrap(iy, h_);
         const std::int64_t x1 = x0 + 1 >= w_ ? w_ - x0 - 1 : x0 + 1;
         const std::int64_t y1 = y0 + 1 >= h_ ? h_ - y0 - 1 : y0 + 1;
-        const float w00 = wy0 * wx0, w01 = wy0 * wx1, w10 = wy1 * wx0, w11 = wy1 * wx1;
-        // Read all four pixels before writing: `out` may be one of them.
-        const std::uint8_t* p00 = src_.pixelPtr(int(x0), int(y0));
-        const std::uint8_t* p01 = src_.pixelPtr(int(x1), int(y0));
-        const std::uint8_t* p10 = src_.pixelPtr(int(x0), int(y1));
-        const std::uint8_t* p11 = src_.pixelPtr(int(x1), int(y1));
+        const std::int64_t stride = w_ * 3;
+        Tap t;
+        t.p00 = std::size_t(y0 * stride + x0 * 3);
+        t.p01 = std::size_t(y0 * stride + x1 * 3);
+        t.p10 = std::size_t(y1 * stride + x0 * 3);
+        t.p11 = std::size_t(y1 * stride + x1 * 3);
+        t.w00 = wy0 * wx0;
+        t.w01 = wy0 * wx1;
+        t.w10 = wy1 * wx0;
+        t.w11 = wy1 * wx1;
+        return t;
+    }
+
+    // Each channel := Round(sum of the four weight products x channel), stored without clamping
+    // (the weights sum to 1, the value stays within 0..255). All four pixels are read before
+    // `out` is written: `out` may be one of them.
+    void apply(const Tap& t, std::uint8_t* out) const
+    {
+        const std::uint8_t* base = src_.bits();
+        const std::uint8_t* p00 = base + t.p00;
+        const std::uint8_t* p01 = base + t.p01;
+        const std::uint8_t* p10 = base + t.p10;
+        const std::uint8_t* p11 = base + t.p11;
+        const double w00 = t.w00, w01 = t.w01, w10 = t.w10, w11 = t.w11;
         int v[3];
-        for (int k = 0; k < 3; ++k) {
-            const double sum = double(w00) * p00[k] + double(w01) * p01[k] + double(w10) * p10[k] + double(w11) * p11[k];
-            v[k] = fastRound(sum);
-        }
-        // Stored without clamping: the weights sum to 1, the value stays within 0..255.
+        for (int k = 0; k < 3; ++k)
+            v[k] = roundNonNegative(w00 * p00[k] + w01 * p01[k] + w10 * p10[k] + w11 * p11[k]);
         out[0] = std::uint8_t(v[0]);
         out[1] = std::uint8_t(v[1]);
         out[2] = std::uint8_t(v[2]);
     }
 
+    void prefetch(const Tap& t) const
+    {
+        const std::uint8_t* base = src_.bits();
+        __builtin_prefetch(base + t.p00);
+        __builtin_prefetch(base + t.p10);
+    }
+
+    // One destination row: taps for every column from `point(x, sx, sy)`, then the samples.
+    template <typename Point>
+    void row(std::uint8_t* out, int width, Point point)
+    {
+        taps_.resize(std::size_t(width));
+        for (int x = 0; x < width; ++x) {
+            float sx, sy;
+            point(x, sx, sy);
+            taps_[std::size_t(x)] = tap(sx, sy);
+        }
+        constexpr int ahead = 12;
+        for (int x = 0; x < width; ++x, out += 3) {
+            if (x + ahead < width) prefetch(taps_[std::size_t(x + ahead)]);
+            apply(taps_[std::size_t(x)], out);
+        }
+    }
+
 private:
+    // Round of a sum in 0 .. 2^31, halves to even, without branches on the data.
+    static int roundNonNegative(double s)
+    {
+        const int i = int(s);
+        const double f = s - double(i);
+        return i + int(f > 0.5) + (int(f == 0.5) & (i & 1));
+    }
+
     // i := Trunc(s); weights of i and i + 1: 1 - t and t for s >= 0 (t = s - i), t and 1 - t for
     // s < 0 (t = i - s). A coordinate beyond 2^24 has no fraction; NaN counts as 0.
     static void axis(float s, std::int64_t& i, float& w0, float& w1)
@@ -79,15 +137,22 @@ private:
         }
     }
 
+    // i < 0 becomes n - ((-i) mod n) - 1; i > n - 1 becomes i mod n. The first multiple is taken
+    // without a division (most points of the distortions lie there).
     static std::int64_t wrap(std::int64_t i, std::int64_t n)
     {
-        if (i < 0) return n - ((-i) % n) - 1;
-        if (i > n - 1) return i % n;
-        return i;
+        if (i >= 0) {
+            if (i < n) return i;
+            if (i < 2 * n) return i - n;
+            return i % n;
+        }
+        if (-i < n) return n + i - 1;
+        return n - ((-i) % n) - 1;
     }
 
     const Bitmap24& src_;
     std::int64_t w_, h_;
+    std::vector<Tap> taps_;
 };
 
 } // namespace
@@ -95,18 +160,18 @@ private:
 void TvelPaintFX::FishEye(const Bitmap24& source, Bitmap24& dest, double amount)
 {
     if (source.empty() || dest.empty()) return;
-    const WrapSampler sampler(source);
+    WrapSampler sampler(source);
     const float cx = float(source.width()) / 2.0f, cy = float(source.height()) / 2.0f;
     const int wd = dest.width(), hd = dest.height();
     const float f = float(amount * wd);
-    float ratio = 0.0f, m = 0.0f;
+    float ratio = 0.0f, m = 0.0f;  // kept from pixel to pixel, as the rule says
     for (int y = 0; y < hd; ++y) {
-        std::uint8_t* out = dest.row(y);
         const float dy = float(y) - cy;
-        for (int x = 0; x < wd; ++x, out += 3) {
+        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
             const float dx = float(x) - cx;
             const float r = std::sqrt(dx * dx + dy * dy);
-            float sx = cx, sy = cy;
+            sx = cx;
+            sy = cy;
             if (r != 0.0f) {
                 if (f != 0.0f && r != f) {
                     ratio = 1.0f / (1.0f - r / f) - 1.0f;
@@ -115,32 +180,30 @@ void TvelPaintFX::FishEye(const Bitmap24& source, Bitmap24& dest, double amount)
                 sx = dx * m / r + cx;
                 sy = dy * m / r + cy;
             }
-            sampler.sample(sx, sy, out);
-        }
+        });
     }
 }
 
 void TvelPaintFX::Twist(const Bitmap24& source, Bitmap24& dest, int amount)
 {
     if (amount == 0 || source.empty() || dest.empty()) return;
-    const WrapSampler sampler(source);
+    WrapSampler sampler(source);
     const float cx = float(source.width() - 1) / 2.0f, cy = float(source.height() - 1) / 2.0f;
     const float a = float(amount);
     const int wd = dest.width(), hd = dest.height();
     for (int y = 0; y < hd; ++y) {
-        std::uint8_t* out = dest.row(y);
         const float dy = float(y) - cy;
-        for (int x = 0; x < wd; ++x, out += 3) {
+        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
             const float dx = float(x) - cx;
             const float r = std::sqrt(dx * dx + dy * dy);
-            float sx = cx, sy = cy;
+            sx = cx;
+            sy = cy;
             if (r != 0.0f) {
                 const float w = ArcTan2(dx, dy) - r / a + kPiF / 2.0f;
                 sx = r * std::cos(w) + cx;
                 sy = r * std::sin(w) + cy;
             }
-            sampler.sample(sx, sy, out);
-        }
+        });
     }
 }
 

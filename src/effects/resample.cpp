@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 
 namespace effects {
 
@@ -114,53 +115,147 @@ namespace {
 
 inline std::uint8_t clampRound(float sum)
 {
-    if (sum > 255.0f) return 255;
-    if (!(sum >= 0.0f)) return 0;  // negative (or NaN)
-    return std::uint8_t(detail::roundNonNegativeSmall(sum));
+    // 255 above 255, 0 below 0 (and for NaN), else Round: written without branches so that the
+    // loops over a row vectorise.
+    float c = sum > 255.0f ? 255.0f : sum;
+    c = c >= 0.0f ? c : 0.0f;
+    const int i = int(c);
+    const float f = c - float(i);
+    return std::uint8_t(i + int(f > 0.5f) + (int(f == 0.5f) & (i & 1)));
 }
 
-// Horizontal pass, a block of up to kRows source rows at a time: the block is turned into one
-// column of kRows x 3 floats per source pixel, so that each target column sums whole columns.
+// clampRound of four sums at once (SSE2), the same results: max with 0 first (NaN gives 0), then
+// min with 255, then Round with halves to even.
+inline __m128i clampRound4(__m128 sum)
+{
+    const __m128 c = _mm_min_ps(_mm_max_ps(sum, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128i i = _mm_cvttps_epi32(c);
+    const __m128 f = _mm_sub_ps(c, _mm_cvtepi32_ps(i));
+    const __m128i up = _mm_castps_si128(_mm_cmpgt_ps(f, _mm_set1_ps(0.5f)));     // -1 where f > 0.5
+    const __m128i tie = _mm_castps_si128(_mm_cmpeq_ps(f, _mm_set1_ps(0.5f)));    // -1 where f = 0.5
+    const __m128i odd = _mm_and_si128(tie, _mm_and_si128(i, _mm_set1_epi32(1)));  // 1 for a tie on odd
+    return _mm_add_epi32(_mm_sub_epi32(i, up), odd);
+}
+
+// n sums to n bytes.
+void clampRoundRow(const float* sums, std::uint8_t* out, std::size_t n)
+{
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const __m128i a = clampRound4(_mm_loadu_ps(sums + k));
+        const __m128i b = clampRound4(_mm_loadu_ps(sums + k + 4));
+        const __m128i c = clampRound4(_mm_loadu_ps(sums + k + 8));
+        const __m128i d = clampRound4(_mm_loadu_ps(sums + k + 12));
+        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), bytes);
+    }
+    for (; k < n; ++k) out[k] = clampRound(sums[k]);
+}
+
+// The horizontal pass's result (the work bitmap, W2 x H1) is made in blocks of kRows source rows
+// on demand, as the vertical pass asks for its rows, and kept in a small cache that holds every
+// block one target row needs: the same bytes as a whole work bitmap, without writing and reading
+// it back through memory. Within a block the source rows are turned into one column of
+// kRows x 3 floats per source pixel, so that each target column sums whole columns.
 constexpr int kRows = 8;
 constexpr int kLanes = kRows * 3;
+using Contributors = std::vector<std::vector<ResampleContributor>>;
 
-void horizontalPass(const Bitmap24& source, Bitmap24& work,
-                    const std::vector<std::vector<ResampleContributor>>& columns)
-{
-    const int w1 = source.width(), h1 = source.height(), w2 = work.width();
-    std::vector<float> block(std::size_t(w1) * kLanes);
-    for (int y0 = 0; y0 < h1; y0 += kRows) {
-        const int rows = std::min(kRows, h1 - y0);
-        std::fill(block.begin(), block.end(), 0.0f);
+class WorkRows {
+public:
+    WorkRows(const Bitmap24& source, int w2, const Contributors& columns, const Contributors& rows)
+        : source_(source), w2_(w2), columns_(columns), scratch_(std::size_t(source.width()) * kLanes)
+    {
+        // Enough blocks for the widest span of rows that one target row reads.
+        int span = 1;
+        for (const auto& list : rows) {
+            if (list.empty()) continue;
+            int lo = list.front().pixel, hi = lo;
+            for (const auto& c : list) {
+                lo = std::min(lo, c.pixel);
+                hi = std::max(hi, c.pixel);
+            }
+            span = std::max(span, hi / kRows - lo / kRows + 1);
+        }
+        const int blocks = (source.height() + kRows - 1) / kRows;
+        const int capacity = std::min(blocks, span + 1);
+        slots_.resize(std::size_t(capacity));
+        for (auto& slot : slots_) slot.pixels.resize(std::size_t(kRows) * std::size_t(w2) * 3);
+    }
+
+    const std::uint8_t* row(int y)
+    {
+        const int block = y / kRows;
+        Slot* slot = nullptr;
+        for (auto& s : slots_)
+            if (s.block == block) slot = &s;
+        if (!slot) {
+            slot = &slots_[0];
+            for (auto& s : slots_)
+                if (s.lastUse < slot->lastUse) slot = &s;
+            compute(block, slot->pixels.data());
+            slot->block = block;
+        }
+        slot->lastUse = ++clock_;
+        return slot->pixels.data() + std::size_t(y % kRows) * std::size_t(w2_) * 3;
+    }
+
+private:
+    struct Slot {
+        int block = -1;
+        std::uint64_t lastUse = 0;
+        std::vector<std::uint8_t> pixels;
+    };
+
+    void compute(int block, std::uint8_t* out)
+    {
+        const int w1 = source_.width(), y0 = block * kRows;
+        const int rows = std::min(kRows, source_.height() - y0);
+        if (rows < kRows) std::fill(scratch_.begin(), scratch_.end(), 0.0f);
         for (int r = 0; r < rows; ++r) {
-            const std::uint8_t* s = source.row(y0 + r);
-            float* b = block.data() + r * 3;
+            const std::uint8_t* s = source_.row(y0 + r);
+            float* b = scratch_.data() + r * 3;
             for (int x = 0; x < w1; ++x, s += 3, b += kLanes) {
                 b[0] = s[0];
                 b[1] = s[1];
                 b[2] = s[2];
             }
         }
-        for (int i = 0; i < w2; ++i) {
-            float acc[kLanes] = {};
-            for (const ResampleContributor& c : columns[std::size_t(i)]) {
-                const float* b = block.data() + std::size_t(c.pixel) * kLanes;
-                const float wgt = c.weight;
-                for (int t = 0; t < kLanes; ++t) acc[t] += b[t] * wgt;
+        const std::size_t rowBytes = std::size_t(w2_) * 3;
+        for (int i = 0; i < w2_; ++i) {
+            // Six registers of four sums: the 8 rows x 3 channels of target column i, each the
+            // running single-precision sum of weight x channel in contributor order.
+            __m128 acc[kLanes / 4];
+            for (auto& a : acc) a = _mm_setzero_ps();
+            for (const ResampleContributor& c : columns_[std::size_t(i)]) {
+                const float* b = scratch_.data() + std::size_t(c.pixel) * kLanes;
+                const __m128 wgt = _mm_set1_ps(c.weight);
+                for (int t = 0; t < kLanes / 4; ++t) acc[t] = _mm_add_ps(acc[t], _mm_mul_ps(_mm_loadu_ps(b + 4 * t), wgt));
             }
-            for (int r = 0; r < rows; ++r) {
-                std::uint8_t* d = work.pixelPtr(i, y0 + r);
-                d[0] = clampRound(acc[r * 3]);
-                d[1] = clampRound(acc[r * 3 + 1]);
-                d[2] = clampRound(acc[r * 3 + 2]);
+            alignas(16) float sums[kLanes];
+            for (int t = 0; t < kLanes / 4; ++t) _mm_store_ps(sums + 4 * t, acc[t]);
+            std::uint8_t bytes[kLanes];
+            clampRoundRow(sums, bytes, kLanes);
+            std::uint8_t* d = out + std::size_t(i) * 3;
+            for (int r = 0; r < rows; ++r, d += rowBytes) {
+                d[0] = bytes[r * 3];
+                d[1] = bytes[r * 3 + 1];
+                d[2] = bytes[r * 3 + 2];
             }
         }
     }
-}
 
-void verticalPass(const Bitmap24& work, Bitmap24& dest, const std::vector<std::vector<ResampleContributor>>& rows)
+    const Bitmap24& source_;
+    int w2_;
+    const Contributors& columns_;
+    std::vector<float> scratch_;
+    std::vector<Slot> slots_;
+    std::uint64_t clock_ = 0;
+};
+
+void verticalPass(WorkRows& work, Bitmap24& dest, const Contributors& rows)
 {
-    const std::size_t n = work.stride();
+    const std::size_t n = dest.stride();
     std::vector<float> acc(n);
     for (int i = 0; i < dest.height(); ++i) {
         std::fill(acc.begin(), acc.end(), 0.0f);
@@ -170,8 +265,7 @@ void verticalPass(const Bitmap24& work, Bitmap24& dest, const std::vector<std::v
             const float wgt = c.weight;
             for (std::size_t k = 0; k < n; ++k) a[k] += float(s[k]) * wgt;
         }
-        std::uint8_t* d = dest.row(i);
-        for (std::size_t k = 0; k < n; ++k) d[k] = clampRound(a[k]);
+        clampRoundRow(a, dest.row(i), n);
     }
 }
 
@@ -183,9 +277,16 @@ void ResampleStretch(const Bitmap24& source, Bitmap24& dest, ResampleFilter filt
     if (w1 <= 0 || h1 <= 0) throw ResampleError("Source bitmap too small");
     const int w2 = dest.width(), h2 = dest.height();
     if (w2 <= 0 || h2 <= 0) return;
-    Bitmap24 work(w2, h1);
-    horizontalPass(source, work, ResampleContributors(w1, w2, filter, support));
-    verticalPass(work, dest, ResampleContributors(h1, h2, filter, support));
+    if (&source == &dest) {
+        // The passes interleave, so a source that is also the destination is read from a copy.
+        const Bitmap24 copy = source;
+        ResampleStretch(copy, dest, filter, support);
+        return;
+    }
+    const Contributors columns = ResampleContributors(w1, w2, filter, support);
+    const Contributors rows = ResampleContributors(h1, h2, filter, support);
+    WorkRows work(source, w2, columns, rows);
+    verticalPass(work, dest, rows);
 }
 
 } // namespace effects

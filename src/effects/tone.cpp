@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <emmintrin.h>
 
 namespace effects {
 
@@ -79,43 +80,105 @@ void TvelPaintFX::Saturation(Bitmap24& bitmap, int amount)
 
 namespace {
 
-// Draws `count` numbers of the generator in order into `out`, exactly as `count` calls of
-// Random(range) would, and leaves the seed where those calls would. Four interleaved steps of the
-// recurrence break the dependency chain.
-void drawRandoms(std::uint32_t range, std::uint32_t* out, std::size_t count)
+// The noise offsets Random(amount) - amount div 2 for `count` draws in order, exactly as `count`
+// calls of Random would give them (the seed ends where those calls leave it), in signed 64-bit
+// and clamped to -256..256: any offset beyond moves a channel to 0 or 255 all the same. Eight
+// interleaved steps of the recurrence break its dependency chain so that the loop vectorises.
+//
+// With `channels` given, the offsets are not stored but added to channels[0 .. count - 1] at once
+// (ClampByte included), which saves a pass for colour noise.
+void noiseOffsets(std::uint32_t amount, std::int16_t* out, std::size_t count, std::uint8_t* channels = nullptr)
 {
-    std::uint32_t s = RandSeed();
-    constexpr std::uint32_t a = kRandMultiplier;
-    constexpr std::uint32_t a2 = a * a, a3 = a2 * a, a4 = a3 * a;
-    constexpr std::uint32_t c2 = a + 1u, c3 = a2 + a + 1u, c4 = a3 + a2 + a + 1u;
-    std::size_t i = 0;
-    if (count >= 4) {
-        std::uint32_t l0 = s * a + 1u, l1 = s * a2 + c2, l2 = s * a3 + c3, l3 = s * a4 + c4;
-        for (; i + 4 <= count; i += 4) {
-            out[i] = RandRange(l0, range);
-            out[i + 1] = RandRange(l1, range);
-            out[i + 2] = RandRange(l2, range);
-            out[i + 3] = RandRange(l3, range);
-            s = l3;
-            l0 = l0 * a4 + c4;
-            l1 = l1 * a4 + c4;
-            l2 = l2 * a4 + c4;
-            l3 = l3 * a4 + c4;
+    auto put = [&](std::size_t i, int n) {
+        if (channels) {
+            const int v = channels[i] + n;
+            channels[i] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+        } else {
+            out[i] = std::int16_t(n);
         }
+    };
+    constexpr int kLanes = 8;
+    std::uint32_t s = RandSeed();
+    std::size_t i = 0;
+    if (count >= kLanes) {
+        // lane k holds the seed k + 1 steps ahead; each round moves every lane 8 steps.
+        std::uint32_t mulK[kLanes], addK[kLanes], lane[kLanes];
+        std::uint32_t m = 1, c = 0;
+        for (int k = 0; k < kLanes; ++k) {
+            c = c * kRandMultiplier + 1u;
+            m = m * kRandMultiplier;
+            mulK[k] = m;
+            addK[k] = c;
+        }
+        const std::uint32_t mul8 = m, add8 = c;
+        for (int k = 0; k < kLanes; ++k) lane[k] = s * mulK[k] + addK[k];
+        const std::int64_t half = std::int64_t(amount / 2);
+        if (amount <= 0x7FFFFFFFu) {
+            // Random(amount) < 2^31 and half < 2^30: the difference fits 32 bits. SSE2, four lanes
+            // to a register: the unsigned 32 x 32 -> 64 products of pmuludq give both the
+            // generator's step (low halves) and Random's range (high halves).
+            const __m128i amountV = _mm_set1_epi32(std::int32_t(amount));
+            const __m128i halfV = _mm_set1_epi32(std::int32_t(half));
+            const __m128i mulV = _mm_set1_epi32(std::int32_t(mul8)), addV = _mm_set1_epi32(std::int32_t(add8));
+            const __m128i oddMask = _mm_set_epi32(-1, 0, -1, 0);
+            const __m128i lo = _mm_set1_epi16(-256), hi = _mm_set1_epi16(256);
+            __m128i l0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane));
+            __m128i l1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane + 4));
+            auto rangeOf = [&](__m128i v) {
+                const __m128i even = _mm_srli_epi64(_mm_mul_epu32(v, amountV), 32);
+                const __m128i odd = _mm_and_si128(_mm_mul_epu32(_mm_srli_epi64(v, 32), amountV), oddMask);
+                return _mm_or_si128(even, odd);
+            };
+            auto step = [&](__m128i v) {
+                const __m128i even = _mm_andnot_si128(oddMask, _mm_mul_epu32(v, mulV));
+                const __m128i odd = _mm_slli_epi64(_mm_mul_epu32(_mm_srli_epi64(v, 32), mulV), 32);
+                return _mm_add_epi32(_mm_or_si128(even, odd), addV);
+            };
+            for (; i + kLanes <= count; i += kLanes) {
+                const __m128i n0 = _mm_sub_epi32(rangeOf(l0), halfV);
+                const __m128i n1 = _mm_sub_epi32(rangeOf(l1), halfV);
+                const __m128i n = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(n0, n1), lo), hi);
+                if (channels) {
+                    // v + n in 16 bits, then packed with unsigned saturation: ClampByte.
+                    __m128i* at = reinterpret_cast<__m128i*>(channels + i);
+                    const __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(at), _mm_setzero_si128());
+                    _mm_storel_epi64(at, _mm_packus_epi16(_mm_add_epi16(v, n), _mm_setzero_si128()));
+                } else {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), n);
+                }
+                l0 = step(l0);
+                l1 = step(l1);
+            }
+        } else {
+            for (; i + kLanes <= count; i += kLanes) {
+                for (int k = 0; k < kLanes; ++k) {
+                    const std::int64_t n = std::int64_t(RandRange(lane[k], amount)) - half;
+                    put(i + std::size_t(k), int(std::clamp<std::int64_t>(n, -256, 256)));
+                    lane[k] = lane[k] * mul8 + add8;
+                }
+            }
+        }
+        // The last seed used is lane 7 of the last round, which the round moved on 8 steps:
+        // step it back by recomputing from the round count.
+        const std::size_t rounds = i / kLanes;
+        std::uint32_t mr = 1, cr = 0;  // 8 x rounds steps from the start seed
+        std::uint32_t bm = mul8, bc = add8;
+        for (std::size_t r = rounds; r; r >>= 1) {
+            if (r & 1) {
+                mr = mr * bm;
+                cr = cr * bm + bc;
+            }
+            bc = bc * bm + bc;
+            bm = bm * bm;
+        }
+        s = s * mr + cr;
     }
     for (; i < count; ++i) {
         s = RandStep(s);
-        out[i] = RandRange(s, range);
+        const std::int64_t n = std::int64_t(RandRange(s, amount)) - std::int64_t(amount / 2);
+        put(i, int(std::clamp<std::int64_t>(n, -256, 256)));
     }
     SetRandSeed(s);
-}
-
-// Random(amount) - amount div 2 in signed 64-bit, clamped to -256..256 (any value beyond moves
-// every channel to 0 or 255 all the same).
-inline int noiseOffset(std::uint32_t r, std::uint32_t amount)
-{
-    std::int64_t n = std::int64_t(r) - std::int64_t(amount / 2);
-    return int(std::clamp<std::int64_t>(n, -256, 256));
 }
 
 } // namespace
@@ -123,26 +186,23 @@ inline int noiseOffset(std::uint32_t r, std::uint32_t amount)
 void TvelPaintFX::AddColorNoise(Bitmap24& bitmap, std::uint32_t amount)
 {
     if (bitmap.empty()) return;
-    std::vector<std::uint32_t> r(bitmap.stride());
-    for (int y = 0; y < bitmap.height(); ++y) {
-        drawRandoms(amount, r.data(), r.size());
-        std::uint8_t* p = bitmap.row(y);
-        for (std::size_t i = 0; i < r.size(); ++i) p[i] = std::uint8_t(ClampByte(p[i] + noiseOffset(r[i], amount)));
-    }
+    // Blue, green, red of each pixel in turn: the bytes of a row in order, one number each.
+    for (int y = 0; y < bitmap.height(); ++y) noiseOffsets(amount, nullptr, bitmap.stride(), bitmap.row(y));
 }
 
 void TvelPaintFX::AddMonoNoise(Bitmap24& bitmap, std::uint32_t amount)
 {
     if (bitmap.empty()) return;
-    std::vector<std::uint32_t> r(std::size_t(bitmap.width()));
+    const std::size_t w = static_cast<std::size_t>(bitmap.width());
+    std::vector<std::int16_t> off(w), perChannel(w * 3);
     for (int y = 0; y < bitmap.height(); ++y) {
-        drawRandoms(amount, r.data(), r.size());
+        noiseOffsets(amount, off.data(), w);  // one number per pixel
+        for (std::size_t i = 0; i < w; ++i) perChannel[3 * i] = perChannel[3 * i + 1] = perChannel[3 * i + 2] = off[i];
         std::uint8_t* p = bitmap.row(y);
-        for (std::size_t i = 0; i < r.size(); ++i, p += 3) {
-            const int n = noiseOffset(r[i], amount);
-            p[0] = std::uint8_t(ClampByte(p[0] + n));
-            p[1] = std::uint8_t(ClampByte(p[1] + n));
-            p[2] = std::uint8_t(ClampByte(p[2] + n));
+        const std::int16_t* n = perChannel.data();
+        for (std::size_t i = 0; i < w * 3; ++i) {
+            const int v = p[i] + n[i];
+            p[i] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
         }
     }
 }

@@ -68,6 +68,8 @@ TEST(Resample, EnlargeTwoToThreeWithTriangle)
     EXPECT_EQ(blues(stretch(odd, 3, 1, "Triangle")), (std::vector<int>{0, 50, 101}));  // Round(50.5) = 50
     Bitmap24 col = grey(1, 2, {40, 0});
     EXPECT_EQ(blues(stretch(col, 1, 3, "Triangle")), (std::vector<int>{40, 20, 0}));
+    Bitmap24 oddCol = grey(1, 2, {0, 101});
+    EXPECT_EQ(blues(stretch(oddCol, 1, 3, "Triangle")), (std::vector<int>{0, 50, 101}));
 }
 
 TEST(Resample, SameSizeWithBoxOrTriangleIsUnchanged)
