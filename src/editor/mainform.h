@@ -30,6 +30,9 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QWidget;
+namespace controls {
+class THTMListBox;
+}
 
 class TOpenForm;
 class TNewForm;
@@ -89,7 +92,7 @@ public:
     // pictures page
     QLabel* Label1;
     QPushButton* OpenBitBtn;
-    QListWidget* FileListBox;
+    controls::THTMListBox* FileListBox;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
     QToolButton* SpeedButton3;
@@ -97,7 +100,7 @@ public:
     QLabel* Label5;
     QLineEdit* TitleEdit;
     QLabel* QuorbelLabel;
-    QListWidget* QuorbelListBox;
+    controls::THTMListBox* QuorbelListBox;
     QLabel* PixImage2;
     QLabel* PixImage3;
     QToolButton* SpeedButton5;
