@@ -13,6 +13,7 @@
 #include "imaging/piximage.h"
 
 #include "app/language.h"
+#include "controls/htmlistbox.h"
 #include "app/language_menu.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
@@ -34,15 +35,38 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 
 namespace {
+
 TMainForm* g_mainForm = nullptr;
+
+// Hints come at once and stay ten seconds.
+class HintTimingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay) return 0;
+        if (hint == SH_ToolTip_FallAsleepDelay) return 10000;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void setHintPauses()
+{
+    if (dynamic_cast<HintTimingStyle*>(QApplication::style())) return;
+    QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
 }
+
+} // namespace
+
+bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
 
 TMainForm* TMainForm::instance() { return g_mainForm; }
 
@@ -111,6 +135,9 @@ void TMainForm::connectHandlers()
         connect(b, &QRadioButton::clicked, this, &TMainForm::OFFRadioButtonClick);
     connect(TipsCheckBox, &QCheckBox::clicked, this, &TMainForm::TipsCheckBoxClick);
     connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
+    connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
+    connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
+    connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectPictureHandlers();
@@ -163,6 +190,7 @@ void TMainForm::FormCreate()
     FrameRate = 25;
     TransitionFrames = 12;
     PageControl1->setCurrentIndex(0);
+    setHintPauses();
     Quorbel1->setEnabled(false);
     ScannenDigitalkamera1->setEnabled(false);
     // 3. program directory and program pictures

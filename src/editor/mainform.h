@@ -32,6 +32,9 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QWidget;
+namespace controls {
+class THTMListBox;
+}
 
 class TOpenForm;
 class TNewForm;
@@ -205,6 +208,8 @@ public:
     void FormCreate();
     void FormClose();
 
+    bool IsWindowsVersion6OrLater() const;
+
     // ---- help ----
     void Hilfedatei1Click();
     void HelpBitBtnClick();
@@ -216,7 +221,8 @@ public:
     // ---- shows ----
     QString NextShowFolderName() const;
     void OpenShow(const QString& folderName);
-    void SavePictureList();
+    // Writes "Pictures.ini" from the show list; false when the file could not be written.
+    bool SavePictureList();
     void NewQuorbel1Click();
     void OpenQuorbel1Click();
     void DeleteQuorbel1Click();
@@ -235,6 +241,9 @@ public:
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
     void TipsCheckBoxClick();
+    void PathButtonClick();
+    void BKGColorButtonClick();
+    void TextcolorButtonClick();
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 
@@ -294,10 +303,7 @@ public:
     void DeleteStaleThumbnails();
     void DeleteConvertedCopies(const QString& folder);
     void OpenBitBtnClick();
-    void BKGColorButtonClick();
-    void TextcolorButtonClick();
     void SpinEdit2Change();
-    void PathButtonClick();
 
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();

@@ -330,8 +330,7 @@ void TMainForm::buildSettingsPage()
     effects->addWidget(OFFRadioButton);
     effects->addWidget(ONRadioButton);
     effects->addWidget(RNDRadioButton);
-    effects->addWidget(EffectPanel, 1);
-    effects->addStretch();
+    effects->addWidget(EffectPanel);
 
     GroupBox1 = named<QGroupBox>(page, "GroupBox1");
     DriveComboBox1 = named<QComboBox>(GroupBox1, "DriveComboBox1");
@@ -349,7 +348,8 @@ void TMainForm::buildSettingsPage()
     left->addWidget(GroupBox1);
     left->addStretch();
     auto* right = new QVBoxLayout;
-    right->addWidget(GroupBox5, 1);
+    right->addWidget(GroupBox5);
+    right->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addSpacing(12);

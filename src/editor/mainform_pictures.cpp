@@ -89,9 +89,6 @@ void TMainForm::connectPictureHandlers()
     connect(QuorbelListBox, &controls::THTMListBox::KeyDown, this, &TMainForm::QuorbelListBoxKeyDown);
     connect(QuorbelListBox, &controls::THTMListBox::KeyUp, this, &TMainForm::QuorbelListBoxKeyUp);
 
-    connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
-    connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
-    connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
 
     PixImage3->SetEnableMethodErrors(false);
 }
@@ -658,7 +655,7 @@ void TMainForm::DeleteStaleThumbnails()
 void TMainForm::DeleteConvertedCopies(const QString& folder) { editor::DeleteConvertedCopies(folder); }
 
 // ---------------------------------------------------------------------------------------------
-// source folder and settings page
+// source folder and text offset
 
 void TMainForm::OpenBitBtnClick()
 {
@@ -677,39 +674,4 @@ void TMainForm::OpenBitBtnClick()
     FillSourceList();
 }
 
-void TMainForm::BKGColorButtonClick()
-{
-    if (const auto color = platform::dialogs().chooseColor(BKGColor)) {
-        BKGColor = *color;
-        setColorPanel(BKGColorPanel, BKGColor);
-    }
-}
-
-void TMainForm::TextcolorButtonClick()
-{
-    if (const auto color = platform::dialogs().chooseColor(TextColor)) {
-        TextColor = *color;
-        setColorPanel(TextColorPanel, TextColor);
-    }
-}
-
 void TMainForm::SpinEdit2Change() { TextOffset = SpinEdit2->value(); }
-
-void TMainForm::PathButtonClick()
-{
-    if (platform::confirm(LangText(10021))) {
-        platform::showInformation(LangText(10022));
-        storedDrive_ = DriveLetter;
-        SaveGeneratorSettings();
-        close();
-        return;
-    }
-    // Declined: the drive stays the one the shows live on, now and at the next start.
-    const QString running = ShowRoot.left(1).toUpper();
-    if (!running.isEmpty()) {
-        DriveLetter = running;
-        storedDrive_ = running;
-    }
-    selectDriveInBox(DriveLetter);
-    PathButton->setVisible(false);
-}

@@ -8,6 +8,7 @@
 #include "tipform.h"
 
 #include "app/language.h"
+#include "controls/htmlistbox.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -91,11 +92,11 @@ void TMainForm::OpenShow(const QString& folderName)
     updateQuorbelLabel();
 }
 
-void TMainForm::SavePictureList()
+bool TMainForm::SavePictureList()
 {
     QStringList lines;
-    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items()[i]));
-    editor::WritePictureLines(ShowFolderPath(), lines);
+    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items().Strings(i)));
+    return editor::WritePictureLines(ShowFolderPath(), lines);
 }
 
 void TMainForm::NewQuorbel1Click()
