@@ -403,7 +403,6 @@ protected:
 
 private:
     friend class StatusScope;
-    friend class EditScope;
 
     void invalidateIfAuto();
     void busyCheck();

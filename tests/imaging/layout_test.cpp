@@ -121,6 +121,17 @@ TEST_F(ControlTest, SizeModeArithmetic)
     EXPECT_TRUE(empty.VertScrollBar()->isHidden());
 }
 
+TEST_F(ControlTest, AutoSizeFitsTheControlToThePictureAndFrame)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(40, 30);
+    pix->SetFrameThickness(2);
+    pix->SetAutoSize(true);
+    pix->SetBitmap(&b);
+    EXPECT_EQ(pix->size(), QSize(44, 34));
+    pix->SetPaintZoomFactor(200);
+    EXPECT_EQ(pix->size(), QSize(84, 64));
+}
+
 TEST_F(ControlTest, QuarterTurnedPerspectivesSwapTheDisplayedSides)
 {
     sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
