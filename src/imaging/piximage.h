@@ -15,6 +15,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <exception>
 #include <memory>
 
 class QScrollBar;
@@ -437,7 +438,14 @@ private:
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {});
     int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
+    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
+    // An exception from an event handler never passes through the engine: it stops the
+    // operation, which then raises it once the engine has returned.
+    int stopForHandlerError();
+    void rethrowHandlerError();
+    void paintWhileLoading(const sdk::PxLoadBand& band);
     int saveRow(int y, std::uint8_t* buffer, int bytes);
+    int saveRowChecked(int y, std::uint8_t* buffer, int bytes);
 
     // current picture
     SdkBitmapHandle fBitmap;
@@ -484,9 +492,12 @@ private:
     bool fLoading = false;
     bool fDestroying = false;
     std::int64_t fRowsDone = 0;
+    std::exception_ptr fHandlerError;
     int fPagesDelivered = 0;
 
     // files
+    const SdkBitmapHandle* fLoadingPage = nullptr; // the page being decoded, shown while it loads
+    int fLoadingRows = 0;
     QString fFileName;
     sdk::PxFileInfo fFileInfo;
     bool fFileAnimated = false;

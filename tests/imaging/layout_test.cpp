@@ -2,7 +2,10 @@
 // without (read back from grab()), and how its bars, keys and wheel scroll it.
 #include "fixture.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -296,6 +299,29 @@ TEST_F(Scrolling, RubberBandFollowsTheDrag)
     EXPECT_EQ(pix->RubberBandEnd(), QRect(QPoint(20, 60), QPoint(50, 100)));
     const QImage after = pix->grab().toImage();
     EXPECT_EQ(rgbAt(after, 20, 80), rgbAt(pix->ComposedFrame(), 20, 80));
+}
+
+// The zoom-in capture copies the screen around the cursor: the client size divided by the zoom.
+TEST_F(ControlTest, ZoomInCaptureTakesTheScreenAroundTheCursor)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    pix->SetAutoScroll(false);
+    pix->resize(200, 100);
+    pix->SetPaintZoomFactor(200);
+    QCursor::setPos(screen->geometry().center());
+    pix->ZoomInCapture();
+    const QRect r = pix->ZoomInRect();
+    EXPECT_EQ(r.size(), QSize(100, 50));
+    EXPECT_TRUE(r.contains(QCursor::pos()) || QCursor::pos() == QPoint());
+    if (pix->HasImage()) {
+        EXPECT_EQ(pix->BitmapWidth(), 100);
+        EXPECT_EQ(pix->BitmapHeight(), 50);
+    }
+    // Near an edge the rectangle is cut to the screen.
+    QCursor::setPos(screen->geometry().topLeft());
+    pix->ZoomInCapture();
+    EXPECT_TRUE(screen->geometry().contains(pix->ZoomInRect()));
 }
 
 } // namespace
