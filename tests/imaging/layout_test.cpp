@@ -135,6 +135,20 @@ TEST_F(ControlTest, AutoSizeFitsTheControlToThePictureAndFrame)
     EXPECT_EQ(pix->size(), QSize(84, 64));
 }
 
+TEST_F(ControlTest, ResolutionScalingUsesTheScreenDotsPerInch)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
+    b.XResolution = pix->logicalDpiX() * 2;
+    b.YResolution = pix->logicalDpiY() * 4;
+    pix->SetBitmap(&b);
+    pix->SetPaintSizeUseDPI(true);
+    EXPECT_EQ(pix->DstWidth(), 200);
+    EXPECT_EQ(pix->DstHeight(), 75);
+    pix->SetPaintSizeUseDPI(false);
+    pix->SetPaintSizeMode(smNormal);
+    EXPECT_EQ(pix->DstWidth(), 400);
+}
+
 TEST_F(ControlTest, QuarterTurnedPerspectivesSwapTheDisplayedSides)
 {
     sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
