@@ -60,6 +60,7 @@ struct SdkBitmapHandle {
 private:
     friend struct BitmapAccess;
     struct FreePixels {
+        std::size_t capacity; // bytes behind the pointer
         void operator()(std::uint8_t* p) const;
     };
     std::unique_ptr<std::uint8_t, FreePixels> pixels_;

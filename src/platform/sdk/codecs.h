@@ -10,6 +10,9 @@ namespace sdk::detail {
 class PageSink {
 public:
     PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& callback, int maxPages);
+    ~PageSink();
+    PageSink(const PageSink&) = delete;
+    PageSink& operator=(const PageSink&) = delete;
 
     // Starts a page of the given size (checked before allocation); the bitmap to fill is page().
     int beginPage(int width, int height, int xres, int yres);
@@ -37,9 +40,6 @@ private:
     SdkBitmapHandle page_;
     int pageWidth_ = 0;
     int pageHeight_ = 0;
-
-public:
-    ~PageSink();
 };
 
 // Format from the first bytes of a file.
@@ -50,7 +50,7 @@ int jpegInfo(const QByteArray& data, PxFileInfo* info);
 int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options);
 
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
-int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info);
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options);
 
 // Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.

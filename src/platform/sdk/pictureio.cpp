@@ -291,7 +291,7 @@ int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
     return PX_SUCCESS;
 }
 
-int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info)
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options)
 {
     allowLargeImages();
     QBuffer buffer;
@@ -347,7 +347,6 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
         if (r != PX_SUCCESS) return r;
         if (format == fmtGIF && !reader.canRead()) break;
     }
-    (void)info;
     return PX_SUCCESS;
 }
 
@@ -464,7 +463,7 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     }
     PageSink sink(bits, list, callback, options.MaxPages);
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
-    else r = qtDecode(data, header.Format, sink, options, info);
+    else r = qtDecode(data, header.Format, sink, options);
     if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
         for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
             if (xres > 0) list->items[i].XResolution = xres;

@@ -525,6 +525,18 @@ TEST(PictureMemory, OddHeadersAreRefused)
     QByteArray big("GIF89a\x60\xEA\x60\xEA\x00\x00\x00", 13);
     big += QByteArray("\x2C\x00\x00\x00\x00\x60\xEA\x60\xEA\x00\x02\x02\x4C\x01\x00\x3B", 16);
     EXPECT_EQ(PX_LoadMemory(big, &b, 0, nullptr), PXERR_NOMEMORY);
+    // A PNG declaring 60000 x 60000 with a few bytes of data: refused before anything is allocated.
+    const QByteArray png("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\xEA\x60\x00\x00"
+                         "\xEA\x60\x08\x02\x00\x00\x00\x0F\xB0\xE2\x15\x00\x00\x00\x0B\x49\x44\x41\x54\x78\x9C\x63"
+                         "\x60\x80\x01\x00\x00\x0A\x00\x01\x7F\x80\x74\x5E\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42"
+                         "\x60\x82", 68);
+    EXPECT_EQ(PX_LoadMemory(png, &b, 0, nullptr), PXERR_NOMEMORY);
+    // A BMP header alone of that size: the reader finds no picture behind it.
+    const QByteArray bmp("\x42\x4D\x36\xEC\xBA\x83\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x60\xEA\x00\x00"
+                         "\x60\xEA\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0B\x00\x00\x13\x0B"
+                         "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 54);
+    EXPECT_LT(PX_LoadMemory(bmp, &b, 0, nullptr), 0);
+    EXPECT_FALSE(b.allocated());
     EXPECT_EQ(PX_LoadMemory(QByteArray("\xFF\xD8\xFF", 3), &b, 0, nullptr), PXERR_BADFORMAT);
     EXPECT_EQ(PX_LoadMemory(QByteArray("II*\x00garbage", 11), &b, 0, nullptr), PXERR_BADFORMAT);
 }
