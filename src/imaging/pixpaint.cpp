@@ -346,6 +346,8 @@ void TPixImage::eraseBackground()
 
 void TPixImage::composeFrame()
 {
+    // A paint requested while painting (from an OnPaint handler, say) is ignored.
+    if (fInPaint) return;
     const int cw = ClientWidth();
     const int ch = ClientHeight();
     if (cw <= 0 || ch <= 0) {
@@ -419,6 +421,7 @@ void TPixImage::composeFrame()
 
 void TPixImage::Refresh()
 {
+    if (fInPaint) return;
     composeFrame();
     repaint();
 }

@@ -149,6 +149,21 @@ TEST_F(ControlTest, ResolutionScalingUsesTheScreenDotsPerInch)
     EXPECT_EQ(pix->DstWidth(), 400);
 }
 
+TEST_F(ControlTest, PaintsRequestedWhilePaintingAreIgnored)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(40, 30);
+    pix->SetBitmap(&b);
+    int paints = 0;
+    pix->OnPaint = [&](TPixImage* sender) {
+        ++paints;
+        sender->ForceRepaint();
+        sender->VScroll(scLineDown);
+    };
+    pix->ForceRepaint();
+    EXPECT_EQ(paints, 1);
+    EXPECT_EQ(imagingtest::rgbAt(pix->ComposedFrame(), 0, 0), sdktest::pixel(b, 0, 0));
+}
+
 TEST_F(ControlTest, QuarterTurnedPerspectivesSwapTheDisplayedSides)
 {
     sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
