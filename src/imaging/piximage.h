@@ -424,10 +424,10 @@ private:
     void scrollMessage(bool vertical, TScrollCode code, int pos);
     void onBarAction(bool vertical, int action);
     void moveChildren(int dx, int dy);
-    void eraseBackground();
     void composeFrame();
     void dropList();
     int selectListItem();
+    // The linked data field's modified mark; no field is linked here.
     void markDataModified() {}
     QRect innerRect() const;
     sdk::PxRgnTransform clientToBitmap() const;

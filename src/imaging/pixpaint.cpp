@@ -339,11 +339,6 @@ void TPixImage::moveChildren(int dx, int dy)
 
 // ---- painting ----
 
-void TPixImage::eraseBackground()
-{
-    fFrameDirty = true;
-}
-
 void TPixImage::composeFrame()
 {
     // A paint requested while painting (from an OnPaint handler, say) is ignored.
