@@ -295,6 +295,7 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
         throw;
     }
     BitmapChanged(target);
+    rethrowHandlerError();
     return CheckMethodResult(methodName, result);
 }
 

@@ -32,7 +32,39 @@ int TPixImage::GetFileInfo(const QString& FileName)
     return CheckMethodResult(QStringLiteral("GetFileInfo"), r);
 }
 
+// Shows the rows of the first page decoded so far, laid out as the whole page will be.
+void TPixImage::paintWhileLoading(const PxLoadBand& band)
+{
+    if (band.flags & bandFirstRow) {
+        fLoadingPage = band.page;
+        fBitmapWidth = band.page->Width;
+        fBitmapHeight = band.page->Height;
+        fXResolution = band.page->XResolution;
+        fYResolution = band.page->YResolution;
+        if (fAutoSetRects) {
+            scrollToOrigin();
+            fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
+            fSrcClip = fSrc;
+            UpdateLayout();
+        }
+    }
+    if (fLoadingPage != band.page) return;
+    fLoadingRows = band.firstRow + band.rows;
+    Refresh();
+    // The page moves into the list when its last row is done.
+    if (band.flags & bandLastRow) fLoadingPage = nullptr;
+}
+
 int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit)
+{
+    try {
+        return loadBand(band, pageLimit);
+    } catch (...) {
+        return stopForHandlerError();
+    }
+}
+
+int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
 {
     ProcessState& s = processState();
     if (static_cast<unsigned>(band.pagesDelivered) >= pageLimit) return PXERR_STOPPED;
@@ -43,6 +75,7 @@ int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit)
     } else {
         fRowsDone += band.rows;
     }
+    if (fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
     if (band.flags & bandLastRow) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
@@ -99,6 +132,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             PxFileInfo loaded;
             result = PX_LoadFile(FileName, nullptr, Bits, fList, options,
                                  [this, limit](const PxLoadBand& band) { return loadCallback(band, limit); }, &loaded);
+            fLoadingPage = nullptr;
             if (result == PXERR_STOPPED) result = PX_SUCCESS;
         }
         if (result == PX_SUCCESS && !processState().aborted) {
@@ -116,7 +150,18 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     fLoading = false;
     ImageChanged();
     markDataModified();
+    fLastResult = result;
+    rethrowHandlerError();
     return CheckMethodResult(QStringLiteral("Load"), result);
+}
+
+int TPixImage::saveRowChecked(int y, std::uint8_t* buffer, int bytes)
+{
+    try {
+        return saveRow(y, buffer, bytes);
+    } catch (...) {
+        return stopForHandlerError();
+    }
 }
 
 int TPixImage::saveRow(int y, std::uint8_t* buffer, int bytes)
@@ -148,7 +193,7 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
             // The rows report the progress; the engine's own reports would come twice.
             PxStatusCallback outer = PX_SetStatusCallBack({});
             result = PX_SaveFile(FileName, &fBitmap, Format, Bits, QFactor,
-                                 [this](int y, std::uint8_t* buffer, int bytes) { return saveRow(y, buffer, bytes); });
+                                 [this](int y, std::uint8_t* buffer, int bytes) { return saveRowChecked(y, buffer, bytes); });
             PX_SetStatusCallBack(std::move(outer));
         } else {
             result = PX_SaveBitmap(FileName, &fBitmap, Format, Bits, QFactor);
@@ -157,6 +202,8 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     (void)Flags;
     // A stopped save has left the file that was there as it was; it is never deleted.
     if (processState().aborted) result = PXERR_ABORTED;
+    fLastResult = result;
+    rethrowHandlerError();
     return CheckMethodResult(QStringLiteral("Save"), result);
 }
 

@@ -48,7 +48,13 @@ int TPixImage::StatusCallback(int percent)
         return 1;
     }
     if (control->fEnableProgressEvent) {
-        if (control->OnStatus) control->OnStatus(control, percent);
+        if (control->OnStatus) {
+            try {
+                control->OnStatus(control, percent);
+            } catch (...) {
+                return control->stopForHandlerError();
+            }
+        }
         return 1;
     }
     if (s.abortRequest) {
@@ -57,6 +63,21 @@ int TPixImage::StatusCallback(int percent)
         return 0;
     }
     return 1;
+}
+
+int TPixImage::stopForHandlerError()
+{
+    if (!fHandlerError) fHandlerError = std::current_exception();
+    processState().aborted = true;
+    return 0;
+}
+
+void TPixImage::rethrowHandlerError()
+{
+    if (!fHandlerError) return;
+    std::exception_ptr error = fHandlerError;
+    fHandlerError = nullptr;
+    std::rethrow_exception(error);
 }
 
 // ---- creation and destruction ----

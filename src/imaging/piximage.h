@@ -15,6 +15,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <exception>
 #include <memory>
 
 class QScrollBar;
@@ -403,7 +404,6 @@ protected:
 
 private:
     friend class StatusScope;
-    friend class EditScope;
 
     void invalidateIfAuto();
     void busyCheck();
@@ -424,10 +424,10 @@ private:
     void scrollMessage(bool vertical, TScrollCode code, int pos);
     void onBarAction(bool vertical, int action);
     void moveChildren(int dx, int dy);
-    void eraseBackground();
     void composeFrame();
     void dropList();
     int selectListItem();
+    // The linked data field's modified mark; no field is linked here.
     void markDataModified() {}
     QRect innerRect() const;
     sdk::PxRgnTransform clientToBitmap() const;
@@ -438,7 +438,14 @@ private:
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {});
     int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
+    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
+    // An exception from an event handler never passes through the engine: it stops the
+    // operation, which then raises it once the engine has returned.
+    int stopForHandlerError();
+    void rethrowHandlerError();
+    void paintWhileLoading(const sdk::PxLoadBand& band);
     int saveRow(int y, std::uint8_t* buffer, int bytes);
+    int saveRowChecked(int y, std::uint8_t* buffer, int bytes);
 
     // current picture
     SdkBitmapHandle fBitmap;
@@ -485,9 +492,12 @@ private:
     bool fLoading = false;
     bool fDestroying = false;
     std::int64_t fRowsDone = 0;
+    std::exception_ptr fHandlerError;
     int fPagesDelivered = 0;
 
     // files
+    const SdkBitmapHandle* fLoadingPage = nullptr; // the page being decoded, shown while it loads
+    int fLoadingRows = 0;
     QString fFileName;
     sdk::PxFileInfo fFileInfo;
     bool fFileAnimated = false;

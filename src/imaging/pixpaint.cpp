@@ -339,13 +339,10 @@ void TPixImage::moveChildren(int dx, int dy)
 
 // ---- painting ----
 
-void TPixImage::eraseBackground()
-{
-    fFrameDirty = true;
-}
-
 void TPixImage::composeFrame()
 {
+    // A paint requested while painting (from an OnPaint handler, say) is ignored.
+    if (fInPaint) return;
     const int cw = ClientWidth();
     const int ch = ClientHeight();
     if (cw <= 0 || ch <= 0) {
@@ -372,20 +369,22 @@ void TPixImage::composeFrame()
     const QRect client(0, 0, cw, ch);
     if (b > 0) DrawFrame(&p, client);
     const QRect inner = client.adjusted(b, b, -b, -b);
-    if (!inner.isEmpty() && fHasImage && fBitmap.allocated() && fDstWidth > 0 && fDstHeight > 0 && !fSrc.isEmpty()) {
+    // While a file loads, its first page is shown as far as it is decoded.
+    const SdkBitmapHandle* shown = fLoadingPage ? fLoadingPage : (fHasImage ? &fBitmap : nullptr);
+    if (!inner.isEmpty() && shown && shown->allocated() && fDstWidth > 0 && fDstHeight > 0 && !fSrc.isEmpty()) {
         const QRect display(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
         const QRect clip = fDstClip.translated(b, b) & inner;
         p.save();
         p.setClipRect(clip);
-        if (fPaintRgnOnly && PX_BitmapHasRgn(&fBitmap) == 1) {
+        if (fPaintRgnOnly && !fLoadingPage && PX_BitmapHasRgn(shown) == 1) {
             const PxRgnTransform t = bitmapToClient();
             QRegion rgn;
-            if (PX_GetBitmapRgnHandle(&fBitmap, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
+            if (PX_GetBitmapRgnHandle(shown, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
         }
-        const QImage::Format format = fBitmap.BitsPerPixel == 8    ? QImage::Format_Grayscale8
-                                      : fBitmap.BitsPerPixel == 32 ? QImage::Format_ARGB32
-                                                                   : QImage::Format_BGR888;
-        QImage picture(fBitmap.bits(), fBitmap.Width, fBitmap.Height, fBitmap.BytesPerLine, format);
+        const QImage::Format format = shown->BitsPerPixel == 8    ? QImage::Format_Grayscale8
+                                      : shown->BitsPerPixel == 32 ? QImage::Format_ARGB32
+                                                                  : QImage::Format_BGR888;
+        QImage picture(shown->bits(), shown->Width, shown->Height, shown->BytesPerLine, format);
         if (fUseTransparentColor) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
             const QRgb key = platform::colorToQColor(fTransparentColor).rgb() | 0xFF000000u;
@@ -395,8 +394,18 @@ void TPixImage::composeFrame()
                     if ((line[x] | 0xFF000000u) == key) line[x] = 0;
             }
         }
+        QRectF source(fSrc);
+        QRectF target(display);
+        if (fLoadingPage) {
+            // Only the rows decoded so far.
+            const double rows = std::min<double>(fLoadingRows, source.bottom()) - source.top();
+            if (rows < source.height()) {
+                target.setHeight(std::max(0.0, rows) * target.height() / source.height());
+                source.setHeight(std::max(0.0, rows));
+            }
+        }
         p.setRenderHint(QPainter::SmoothPixmapTransform, fPaintScaling != psNormal);
-        p.drawImage(QRectF(display), picture, QRectF(fSrc));
+        if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
     if (OnPaint) OnPaint(this);
@@ -407,6 +416,7 @@ void TPixImage::composeFrame()
 
 void TPixImage::Refresh()
 {
+    if (fInPaint) return;
     composeFrame();
     repaint();
 }

@@ -4,7 +4,9 @@
 
 #include "platform/files.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace imaging;
 using imagingtest::ControlTest;
@@ -213,6 +215,58 @@ TEST_F(Files, CurrentControlsNest)
     EXPECT_TRUE(done);
     EXPECT_TRUE(inner.HasImage());
     EXPECT_EQ(TPixImage::CurrentControl(), nullptr);
+}
+
+// A handler that raises stops the operation; the exception reaches the caller only after the
+// engine has returned, and the control is left as an abort leaves it.
+TEST_F(Files, AnExceptionFromAHandlerStopsTheOperation)
+{
+    makePicture("a.jpg", 64, 200);
+    makePicture("b.jpg", 64, 48);
+    ASSERT_EQ(pix->Load(win("b.jpg")), 1);
+    make("cp b.jpg b.orig");
+    pix->SetEnableProgressEvent(true);
+    pix->OnStatus = [](TPixImage*, int percent) {
+        if (percent >= 50) throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(pix->Save(win("b.jpg"), 23, 24, 22, 0), std::runtime_error);
+    make("cmp b.jpg b.orig");
+    EXPECT_EQ(TPixImage::CurrentControl(), nullptr);
+    EXPECT_THROW(pix->Load(win("a.jpg")), std::runtime_error);
+    EXPECT_FALSE(pix->HasImage());
+    EXPECT_FALSE(pix->Busy());
+    pix->OnStatus = nullptr;
+    EXPECT_EQ(pix->Load(win("a.jpg")), 1);
+    sdk::SdkBitmapHandle before;
+    sdk::PX_CopyBitmap(&before, pix->Bitmap());
+    pix->OnStatus = [](TPixImage*, int percent) {
+        if (percent >= 50) throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(pix->Sharpen(300), std::runtime_error);
+    EXPECT_TRUE(sdktest::samePixels(*pix->Bitmap(), before));
+    EXPECT_FALSE(pix->Processing());
+}
+
+// With paint-while-load the first page shows row by row as it is decoded.
+TEST_F(Files, PaintWhileLoadShowsTheRowsDecodedSoFar)
+{
+    make("convert -size 100x400 xc:'#FF0000' -quality 95 red.jpg");
+    pix->resize(100, 400);
+    pix->SetBackColor(platform::rgbColor(0, 0, 255));
+    pix->SetPaintWhileLoad(true);
+    pix->SetEnableProgressEvent(true);
+    bool seenHalf = false;
+    pix->OnStatus = [&](TPixImage* sender, int percent) {
+        if (seenHalf || percent < 40 || percent > 80) return;
+        seenHalf = true;
+        const QImage& frame = sender->ComposedFrame();
+        EXPECT_TRUE(imagingtest::near(imagingtest::rgbAt(frame, 50, 5), 0xFF0000u, 8));
+        EXPECT_EQ(imagingtest::rgbAt(frame, 50, 395), 0x0000FFu);
+    };
+    ASSERT_EQ(pix->Load(win("red.jpg")), 1);
+    EXPECT_TRUE(seenHalf);
+    pix->ForceRepaint();
+    EXPECT_TRUE(imagingtest::near(imagingtest::rgbAt(pix->ComposedFrame(), 50, 395), 0xFF0000u, 8));
 }
 
 TEST_F(Files, GetFileInfoReadsWithoutLoading)

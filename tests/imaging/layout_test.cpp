@@ -2,7 +2,10 @@
 // without (read back from grab()), and how its bars, keys and wheel scroll it.
 #include "fixture.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -119,6 +122,46 @@ TEST_F(ControlTest, SizeModeArithmetic)
     EXPECT_EQ(empty.DstHeight(), 0);
     EXPECT_EQ(empty.ScrollMaxX(), 0);
     EXPECT_TRUE(empty.VertScrollBar()->isHidden());
+}
+
+TEST_F(ControlTest, AutoSizeFitsTheControlToThePictureAndFrame)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(40, 30);
+    pix->SetFrameThickness(2);
+    pix->SetAutoSize(true);
+    pix->SetBitmap(&b);
+    EXPECT_EQ(pix->size(), QSize(44, 34));
+    pix->SetPaintZoomFactor(200);
+    EXPECT_EQ(pix->size(), QSize(84, 64));
+}
+
+TEST_F(ControlTest, ResolutionScalingUsesTheScreenDotsPerInch)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
+    b.XResolution = pix->logicalDpiX() * 2;
+    b.YResolution = pix->logicalDpiY() * 4;
+    pix->SetBitmap(&b);
+    pix->SetPaintSizeUseDPI(true);
+    EXPECT_EQ(pix->DstWidth(), 200);
+    EXPECT_EQ(pix->DstHeight(), 75);
+    pix->SetPaintSizeUseDPI(false);
+    pix->SetPaintSizeMode(smNormal);
+    EXPECT_EQ(pix->DstWidth(), 400);
+}
+
+TEST_F(ControlTest, PaintsRequestedWhilePaintingAreIgnored)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(40, 30);
+    pix->SetBitmap(&b);
+    int paints = 0;
+    pix->OnPaint = [&](TPixImage* sender) {
+        ++paints;
+        sender->ForceRepaint();
+        sender->VScroll(scLineDown);
+    };
+    pix->ForceRepaint();
+    EXPECT_EQ(paints, 1);
+    EXPECT_EQ(imagingtest::rgbAt(pix->ComposedFrame(), 0, 0), sdktest::pixel(b, 0, 0));
 }
 
 TEST_F(ControlTest, QuarterTurnedPerspectivesSwapTheDisplayedSides)
@@ -285,6 +328,29 @@ TEST_F(Scrolling, RubberBandFollowsTheDrag)
     EXPECT_EQ(pix->RubberBandEnd(), QRect(QPoint(20, 60), QPoint(50, 100)));
     const QImage after = pix->grab().toImage();
     EXPECT_EQ(rgbAt(after, 20, 80), rgbAt(pix->ComposedFrame(), 20, 80));
+}
+
+// The zoom-in capture copies the screen around the cursor: the client size divided by the zoom.
+TEST_F(ControlTest, ZoomInCaptureTakesTheScreenAroundTheCursor)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    pix->SetAutoScroll(false);
+    pix->resize(200, 100);
+    pix->SetPaintZoomFactor(200);
+    QCursor::setPos(screen->geometry().center());
+    pix->ZoomInCapture();
+    const QRect r = pix->ZoomInRect();
+    EXPECT_EQ(r.size(), QSize(100, 50));
+    EXPECT_TRUE(r.contains(QCursor::pos()) || QCursor::pos() == QPoint());
+    if (pix->HasImage()) {
+        EXPECT_EQ(pix->BitmapWidth(), 100);
+        EXPECT_EQ(pix->BitmapHeight(), 50);
+    }
+    // Near an edge the rectangle is cut to the screen.
+    QCursor::setPos(screen->geometry().topLeft());
+    pix->ZoomInCapture();
+    EXPECT_TRUE(screen->geometry().contains(pix->ZoomInRect()));
 }
 
 } // namespace

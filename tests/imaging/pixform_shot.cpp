@@ -1,11 +1,14 @@
 // A form holding one image control in fit mode, for looking at the control on a real display:
-//   pixform_shot <picture> [seconds]
-// shows the picture in a 640 x 480 window for the given seconds (default 3).
+//   pixform_shot <picture> [seconds] [command]
+// shows the picture in a 640 x 480 window for the given seconds (default 3); with a command
+// (run through /bin/sh, for example a screenshot), runs it once the form is on screen and ends
+// when it is done.
 #include "imaging/piximage.h"
 #include "platform/drives.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QProcess>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -35,6 +38,16 @@ int main(int argc, char** argv)
     PixImage1->SetPaintSizeMode(imaging::smFit);
     PixImage1->ForceRepaint();
     form.show();
+    if (argc > 3) {
+        const QString command = QString::fromLocal8Bit(argv[3]);
+        int status = 1;
+        QTimer::singleShot(500, &app, [&] {
+            status = QProcess::execute("/bin/sh", {"-c", command});
+            app.quit();
+        });
+        app.exec();
+        return status;
+    }
     QTimer::singleShot((argc > 2 ? atoi(argv[2]) : 3) * 1000, &app, &QApplication::quit);
     return app.exec();
 }
