@@ -3,6 +3,7 @@
 // every window once, in a fixed order. The caller runs the message loop afterwards.
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,11 @@ private:
 // product identity (which loads the text table) and creates every window; the main window is
 // shown maximised.
 std::unique_ptr<ApplicationWindows> StartUp();
+
+// The maker of one window of the fixed order, registered by the module that builds it before
+// StartUp runs. A window without a maker is a plain placeholder with its caption.
+using WindowMaker = std::function<std::unique_ptr<QWidget>()>;
+void RegisterWindowMaker(const QString& name, WindowMaker maker);
 
 // Creates the windows of the fixed order (main window first), each with its caption.
 std::vector<std::unique_ptr<QWidget>> CreateApplicationWindows();

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QMainWindow>
+#include <map>
 
 namespace {
 
@@ -54,7 +55,15 @@ QString CaptionOf(const WindowEntry& e)
     return {};
 }
 
+std::map<QString, WindowMaker>& windowMakers()
+{
+    static std::map<QString, WindowMaker> makers;
+    return makers;
+}
+
 } // namespace
+
+void RegisterWindowMaker(const QString& name, WindowMaker maker) { windowMakers()[name] = std::move(maker); }
 
 const std::vector<QString>& ApplicationWindowNames()
 {
@@ -70,16 +79,19 @@ std::vector<std::unique_ptr<QWidget>> CreateApplicationWindows()
 {
     std::vector<std::unique_ptr<QWidget>> windows;
     for (const WindowEntry& e : windowTable) {
+        const QString name = QString::fromLatin1(e.name);
         std::unique_ptr<QWidget> w;
-        if (windows.empty()) {
-            w = std::make_unique<QMainWindow>();
+        const auto maker = windowMakers().find(name);
+        if (maker != windowMakers().end() && maker->second) {
+            w = maker->second(); // the window sets its own captions when it is created
         } else {
-            w = std::make_unique<QDialog>();
-            // Hidden dialogs never keep the program alive: closing the main window ends it.
-            w->setAttribute(Qt::WA_QuitOnClose, false);
+            if (windows.empty()) w = std::make_unique<QMainWindow>();
+            else w = std::make_unique<QDialog>();
+            w->setWindowTitle(CaptionOf(e));
         }
-        w->setObjectName(QString::fromLatin1(e.name));
-        w->setWindowTitle(CaptionOf(e));
+        // Hidden dialogs never keep the program alive: closing the main window ends it.
+        if (!windows.empty()) w->setAttribute(Qt::WA_QuitOnClose, false);
+        w->setObjectName(name);
         windows.push_back(std::move(w));
     }
     return windows;

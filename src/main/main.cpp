@@ -2,6 +2,7 @@
 // directory and the product.
 #include "app/productinfo.h"
 #include "app/startup.h"
+#include "editor/editorwindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    RegisterEditorWindows();
     const auto windows = StartUp();
     return app.exec();
 }

@@ -103,7 +103,7 @@ TEST_F(AppTest, MissingOrEmptyVersionFileGivesAnEmptyVersionText)
 TEST_F(AppTest, BuiltProgramTakesItsTitleFromItsFileName)
 {
     world.copyBuiltProgram();
-    const QString built = world.programHost() + "/quorbel";
+    const QString built = world.programHost() + "/quorbel_pro";
     ASSERT_TRUE(QFile::exists(built));
     writeLanguage("FRANCE");
 

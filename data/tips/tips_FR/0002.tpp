@@ -1,0 +1,1 @@
+Faites glisser les images vers le haut ou vers le bas dans la liste pour changer leur ordre.

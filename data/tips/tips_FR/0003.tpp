@@ -1,0 +1,1 @@
+Cliquez sur une image du diaporama et saisissez sa légende en dessous.

@@ -1,0 +1,1 @@
+Mit der Beispielshow sehen Sie sofort, wie eine fertige Diashow aussieht.

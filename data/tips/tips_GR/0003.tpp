@@ -1,0 +1,1 @@
+Klicken Sie ein Bild der Diashow an und schreiben Sie darunter eine Bildunterschrift.

@@ -1,0 +1,1 @@
+La presentazione di esempio mostra subito come appare una presentazione finita.

@@ -1,0 +1,1 @@
+Trascinate le immagini in su o in giù nell'elenco per cambiarne l'ordine.

@@ -1,0 +1,1 @@
+Fate clic su un'immagine della presentazione e scrivete la didascalia qui sotto.

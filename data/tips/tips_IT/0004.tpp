@@ -1,0 +1,1 @@
+Nella pagina Musica aggiungete brani alla presentazione. Vengono suonati nell'ordine dell'elenco.

@@ -1,0 +1,1 @@
+Nelle impostazioni scegliete per quanto tempo mostrare ogni immagine e se ripetere la presentazione.

@@ -1,0 +1,1 @@
+La presentación de ejemplo le muestra enseguida cómo es una presentación terminada.

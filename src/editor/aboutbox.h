@@ -1,0 +1,34 @@
+#pragma once
+// The about box: product title, version, the maker's rights notice and its web and mail links.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+    ~TAboutBox() override;
+    static TAboutBox* instance();
+
+    QLabel* Image1;
+    QLabel* ProductName;
+    QLabel* VersionLabel;
+    QLabel* Copyright;
+    QLabel* URLLabel;
+    QLabel* MailLabel;
+    QPushButton* UpdateButton;
+    QPushButton* OKButton;
+
+    void FormCreate();
+    void URLLabelClick();
+    void MailLabelClick();
+    void UpdateButtonClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openLink(const QString& target);
+};

@@ -1,0 +1,18 @@
+#include "editorwindows.h"
+
+#include "aboutbox.h"
+#include "mainform.h"
+#include "newform.h"
+#include "openform.h"
+#include "tipform.h"
+
+#include "app/startup.h"
+
+void RegisterEditorWindows()
+{
+    RegisterWindowMaker(QStringLiteral("MainForm"), [] { return std::make_unique<TMainForm>(); });
+    RegisterWindowMaker(QStringLiteral("AboutBox"), [] { return std::make_unique<TAboutBox>(); });
+    RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
+    RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
+    RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+}

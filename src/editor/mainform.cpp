@@ -1,0 +1,300 @@
+// The main window's creation, closing, captions and help.
+#include "mainform.h"
+
+#include "aboutbox.h"
+#include "effectlist.h"
+#include "newform.h"
+#include "openform.h"
+#include "pictures.h"
+#include "showfiles.h"
+#include "tipform.h"
+
+#include "app/language.h"
+#include "controls/htmlistbox.h"
+#include "app/language_menu.h"
+#include "app/productinfo.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "util/strutils.h"
+#include "util/windowsinfo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+TMainForm* g_mainForm = nullptr;
+
+// Hints come at once and stay ten seconds.
+class HintTimingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay) return 0;
+        if (hint == SH_ToolTip_FallAsleepDelay) return 10000;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void setHintPauses()
+{
+    if (dynamic_cast<HintTimingStyle*>(QApplication::style())) return;
+    QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
+}
+
+} // namespace
+
+bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
+
+TMainForm* TMainForm::instance() { return g_mainForm; }
+
+void TMainForm::registerInstance() { g_mainForm = this; }
+
+TMainForm::~TMainForm()
+{
+    // The dialogs this window made for itself go first; they may look at the window.
+    ownTipForm_.reset();
+    ownAboutBox_.reset();
+    ownNewForm_.reset();
+    ownOpenForm_.reset();
+    if (g_mainForm == this) g_mainForm = nullptr;
+}
+
+TOpenForm& TMainForm::openForm()
+{
+    if (TOpenForm* f = TOpenForm::instance()) return *f;
+    ownOpenForm_ = std::make_unique<TOpenForm>();
+    return *ownOpenForm_;
+}
+
+TNewForm& TMainForm::newForm()
+{
+    if (TNewForm* f = TNewForm::instance()) return *f;
+    ownNewForm_ = std::make_unique<TNewForm>();
+    return *ownNewForm_;
+}
+
+TAboutBox& TMainForm::aboutBox()
+{
+    if (TAboutBox* f = TAboutBox::instance()) return *f;
+    ownAboutBox_ = std::make_unique<TAboutBox>();
+    return *ownAboutBox_;
+}
+
+TTipForm& TMainForm::tipForm()
+{
+    if (TTipForm* f = TTipForm::instance()) return *f;
+    ownTipForm_ = std::make_unique<TTipForm>();
+    return *ownTipForm_;
+}
+
+void TMainForm::connectHandlers()
+{
+    connect(BeispielBitBtn, &QPushButton::clicked, this, &TMainForm::BeispielBitBtnClick);
+    connect(NewBitBtn, &QPushButton::clicked, this, &TMainForm::NewQuorbel1Click);
+    connect(Open1BitBtn, &QPushButton::clicked, this, &TMainForm::OpenQuorbel1Click);
+    connect(Delete1BitBtn, &QPushButton::clicked, this, &TMainForm::DeleteQuorbel1Click);
+    connect(NewQuorbel1, &QAction::triggered, this, &TMainForm::NewQuorbel1Click);
+    connect(OpenQuorbel1, &QAction::triggered, this, &TMainForm::OpenQuorbel1Click);
+    connect(DeleteQuorbel1, &QAction::triggered, this, &TMainForm::DeleteQuorbel1Click);
+    connect(Programmbeenden1, &QAction::triggered, this, &TMainForm::Programmbeenden1Click);
+    connect(Hilfedatei1, &QAction::triggered, this, &TMainForm::Hilfedatei1Click);
+    connect(HelpBitBtn, &QPushButton::clicked, this, &TMainForm::HelpBitBtnClick);
+    connect(Info1, &QAction::triggered, this, &TMainForm::Info1Click);
+    connect(Update1, &QAction::triggered, this, &TMainForm::Update1Click);
+    for (QAction* item : LanguageItems) connect(item, &QAction::triggered, this, [this, item] { Deutsch1Click(item); });
+
+    connect(TitleEdit, &QLineEdit::textChanged, this, &TMainForm::TitleEditChange);
+    connect(SecEdit, &QLineEdit::textChanged, this, &TMainForm::SecEditChange);
+    connect(SecEdit, &QLineEdit::editingFinished, this, &TMainForm::SecEditExit);
+
+    connect(FullscreenCheckBox, &QCheckBox::clicked, this, &TMainForm::FullscreenCheckBoxClick);
+    for (QRadioButton* b : {OFFRadioButton, ONRadioButton, RNDRadioButton})
+        connect(b, &QRadioButton::clicked, this, &TMainForm::OFFRadioButtonClick);
+    connect(TipsCheckBox, &QCheckBox::clicked, this, &TMainForm::TipsCheckBoxClick);
+    connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
+    connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
+    connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
+    connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
+}
+
+void TMainForm::setCaptions()
+{
+    struct Caption {
+        QObject* component;
+        int number;
+    };
+    const Caption captions[] = {
+        {BeispielBitBtn, 518}, {NewBitBtn, 519}, {Open1BitBtn, 520}, {Delete1BitBtn, 521},
+        {Quorbel1, 522}, {ScannenDigitalkamera1, 523}, {Hilfe1, 524}, {OpenQuorbel1, 525}, {NewQuorbel1, 526},
+        {DeleteQuorbel1, 527}, {Programmbeenden1, 528}, {Treiberauswhlen1, 529}, {Einlesenstarten1, 530},
+        {Hilfedatei1, 531}, {Update1, 533}, {Info1, 534},
+        {OpenBitBtn, 591}, {Label1, 590}, {QuorbelLabel, 592}, {Label5, 593}, {TextLabel, 596},
+        {FarbeBitBtn, 597}, {RGBBitBtn, 598}, {BildbearbeitungBitBtn, 599}, {UndoBitBtn, 600}, {PrintBitBtn, 601},
+        {HelpBitBtn, 602}, {PrintAll1, 612}, {PrintSelected1, 613},
+        {Label14, 1001}, {GroupBox2, 1002}, {OpenAudioBitBtn, 1003}, {StartRipperBitBtn, 1004}, {InfoBitBtn, 1005},
+        {DeleteAudioBitBtn, 1006}, {GroupBox6, 1007}, {PlayBitBtn, 1008}, {PauseBitBtn, 1009}, {StopBitBtn, 1010},
+        {Label16, 1100}, {GroupBox3, 1101}, {Label8, 1102}, {Label7, 1103}, {GroupBox4, 1104},
+        {EndlessPlayCheckBox, 1105}, {FullscreenCheckBox, 1106}, {ManuellCheckBox, 1107}, {TextCheckBox, 1108},
+        {PictureNameCheckBox, 1109}, {TipsCheckBox, 1110}, {TextcolorButton, 1111}, {BKGColorButton, 1112},
+        {GroupBox7, 1113}, {TextOffsetLabel, 1114}, {GroupBox5, 1115}, {OFFRadioButton, 1116}, {ONRadioButton, 1117},
+        {RNDRadioButton, 1118}, {Label27, 1119}, {ShowAgainButton, 1120}, {GroupBox1, 1121}, {PathButton, 1122},
+    };
+    for (const Caption& c : captions) {
+        const QString text = LangText(c.number);
+        if (auto* a = qobject_cast<QAction*>(c.component)) a->setText(text);
+        else if (auto* m = qobject_cast<QMenu*>(c.component)) m->setTitle(text);
+        else if (auto* l = qobject_cast<QLabel*>(c.component)) l->setText(text);
+        else if (auto* g = qobject_cast<QGroupBox*>(c.component)) g->setTitle(text);
+        else if (auto* b = qobject_cast<QAbstractButton*>(c.component)) b->setText(text);
+    }
+    for (int i = 0; i < 4; ++i) PageControl1->setTabText(i, LangText(585 + i));
+    OpenBitBtn->setToolTip(LangText(589));
+    const std::pair<QWidget*, int> hints[] = {
+        {SpeedButton6, 603}, {SpeedButton5, 604}, {SpeedButton7, 605}, {SpeedButton9, 606}, {SpeedButton10, 607},
+        {SpeedButton1, 608}, {SpeedButton2, 609}, {SpeedButton3, 610}, {SpeedButton4, 611}, {AudioListBox, 1011},
+    };
+    for (const auto& [w, n] : hints) w->setToolTip(LangText(n));
+}
+
+void TMainForm::FormCreate()
+{
+    // 1. captions and hints
+    setCaptions();
+    // 2. video figures, first page, menus of a show disabled until one is open
+    FrameRate = 25;
+    TransitionFrames = 12;
+    PageControl1->setCurrentIndex(0);
+    setHintPauses();
+    Quorbel1->setEnabled(false);
+    ScannenDigitalkamera1->setEnabled(false);
+    // 3. program directory and program pictures
+    ProgramDir = EnsureTrailingBackslash(PathWithoutName(GetModulePath()));
+    const QPixmap picture = editor::LoadWindowPicture(ProgramDir + QStringLiteral("recom\\") + ProductInfo.MainPicture);
+    ProgrammBildImage->setPixmap(picture);
+    ProgrammBild2Image->setPixmap(picture);
+    // 4. transition list
+    EffectList = editor::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
+    SpinEdit1->setMaximum(std::max(1, editor::EffectCount(EffectList)));
+    // 5. editor settings
+    LoadGeneratorSettings();
+    // 6. folders of the run and the show root
+    prepareShowRoot();
+    // 7. language menu
+    const int tag = LanguageMenuTag(LanguageCode);
+    for (QAction* item : LanguageItems) item->setChecked(item->data().toInt() == tag);
+    // 8. caption and colour panels
+    setWindowTitle(ProductInfo.Title);
+    setColorPanel(BKGColorPanel, BKGColor);
+    setColorPanel(TextColorPanel, TextColor);
+    // 9. documents folder
+    DocumentsFolder = EnsureTrailingBackslash(WindowsInfo().Personal);
+    // 10. the show list's rows are as high as its thumbnails
+    QuorbelListBox->setItemHeight(70);
+    // 11. the whole screen
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        setGeometry(0, 0, s.width(), s.height() - 27);
+    }
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::prepareShowRoot()
+{
+    const QString desktop = WindowsInfo().Desktop;
+    const QString personal = WindowsInfo().Personal;
+    auto derive = [&] {
+        const editor::RunFolders f = editor::DeriveRunFolders(DriveLetter, LanguageCode, personal);
+        ShowRoot = f.showRoot;
+        VideoFolder = f.videoFolder;
+        CdFolder = f.cdFolder;
+        EncoderFolder = f.encoderFolder;
+        ScreensaverFolder = f.screensaverFolder;
+        return f;
+    };
+    PicProgressBar->setVisible(false);
+    editor::ShowRootStaging staging(ProgramDir, LanguageCode, derive());
+    QString failed = staging.PrepareFolders();
+    if (!failed.isEmpty() && DriveLetter != QString(editor::DefaultDrive)) {
+        // The chosen drive cannot hold the shows (absent, read-only): run on the default drive;
+        // the stored choice stays until the user applies another drive.
+        platform::showError(QStringLiteral("Unable to create the folder ") + failed);
+        DriveLetter = QString(editor::DefaultDrive);
+        selectDriveInBox(DriveLetter);
+        staging = editor::ShowRootStaging(ProgramDir, LanguageCode, derive());
+        failed = staging.PrepareFolders();
+    }
+    if (!failed.isEmpty()) {
+        platform::showError(QStringLiteral("Unable to create the folder ") + failed);
+        return;
+    }
+    staging.RefreshEveryRun();
+    staging.WriteDesktopShortcut(desktop, DriveLetter);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::FormClose()
+{
+    if (closed_) return;
+    closed_ = true;
+    // 1. undo files and the transition list
+    ClearUndo();
+    EffectList.clear();
+    // 2. editor settings
+    SaveGeneratorSettings();
+    // 3. out of sight
+    hide();
+    // 4. (the source folder holds no copies made by this program)
+    // 5. the work files of the program directory
+    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("*.*"))) {
+        if (e.attributes & platform::faDirectory) continue;
+        const QString upper = e.name.toUpper();
+        if (upper == QLatin1String("TEMP.JPG") || upper == QLatin1String("PREV.JPG") || upper == QLatin1String("PRINT.TXT"))
+            platform::deleteFile(ProgramDir + e.name);
+    }
+    // 6. the program ends with its main window
+    QCoreApplication::quit();
+}
+
+void TMainForm::Hilfedatei1Click()
+{
+    if (!platform::shellOpen(ProgramDir + ProductInfo.HelpFolder + ProductInfo.HelpFile))
+        platform::showInformation(
+            QStringLiteral("Unable to start internet browser! Make sure you have it properly set-up on your system!"));
+}
+
+void TMainForm::HelpBitBtnClick() { Hilfedatei1Click(); }
+
+void TMainForm::Info1Click() { platform::dialogs().showModal(aboutBox()); }
+
+void TMainForm::Update1Click() { aboutBox().UpdateButtonClick(); }
+
+void TMainForm::Deutsch1Click(QAction* item) { LanguageMenuClick(item->data().toInt()); }
+
+void TMainForm::Programmbeenden1Click() { close(); }

@@ -1,0 +1,274 @@
+#pragma once
+// The editor's main window: a start panel with four large buttons under a page control with the
+// four step tabs (pictures, music, settings, make). It is also the current show context: the
+// other windows read and write its public fields and components by their names.
+#include "editorsettings.h"
+#include "staging.h"
+
+#include "platform/colors.h"
+#include "platform/dialogs.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QWidget;
+namespace controls {
+class THTMListBox;
+}
+
+class TOpenForm;
+class TNewForm;
+class TAboutBox;
+class TTipForm;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The main window of the run (the one most recently made), or nullptr.
+    static TMainForm* instance();
+
+    // ---- the current show context ----
+    QString ProgramDir;
+    QString DriveLetter;
+    QString ShowRoot;
+    QString ShowFolder;        // bare folder name, no backslash
+    QString ShowTitle;
+    QString SecondsPerPicture;
+    QString SelectedPicture;
+    int FrameRate = 25;
+    int TransitionFrames = 12;
+    QString VideoFolder;
+    QString EncoderFolder;
+    QString CdFolder;
+    QString ScreensaverFolder;
+    QString DocumentsFolder;
+    QString SourceFolder;
+    platform::ColorRef BKGColor = 0;
+    platform::ColorRef TextColor = 0;
+    int TextOffset = 0;
+    int Effect = 1;
+    QStringList EffectList;
+    int UndoDepth = 0;
+    int PrintWidth = 0;
+    bool PrintCaptions = false;
+    int ProgressDone = 0;
+    int ProgressTotal = 0;
+
+    // ---- components ----
+    QWidget* SelectVariablesPanel;
+    QLabel* ProgrammBildImage;
+    QPushButton* BeispielBitBtn;
+    QPushButton* NewBitBtn;
+    QPushButton* Open1BitBtn;
+    QPushButton* Delete1BitBtn;
+
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    QWidget* TabSheet3;
+    QWidget* TabSheet4;
+
+    // pictures page
+    QLabel* Label1;
+    QPushButton* OpenBitBtn;
+    controls::THTMListBox* FileListBox;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton4;
+    QLabel* Label5;
+    QLineEdit* TitleEdit;
+    QLabel* QuorbelLabel;
+    controls::THTMListBox* QuorbelListBox;
+    QLabel* PixImage2;
+    QLabel* PixImage3;
+    QToolButton* SpeedButton5;
+    QToolButton* SpeedButton6;
+    QToolButton* SpeedButton7;
+    QToolButton* SpeedButton9;
+    QToolButton* SpeedButton10;
+    QPushButton* FarbeBitBtn;
+    QPushButton* RGBBitBtn;
+    QPushButton* BildbearbeitungBitBtn;
+    QPushButton* UndoBitBtn;
+    QPushButton* PrintBitBtn;
+    QPushButton* HelpBitBtn;
+    QMenu* PrintPopupMenu;
+    QAction* PrintAll1;
+    QAction* PrintSelected1;
+    QLabel* TextLabel;
+    QLineEdit* TextEdit;
+    QLabel* Art;
+    QLabel* TempImage;
+
+    // music page
+    QLabel* Label14;
+    QGroupBox* GroupBox2;
+    QListWidget* AudioListBox;
+    QPushButton* OpenAudioBitBtn;
+    QPushButton* StartRipperBitBtn;
+    QPushButton* InfoBitBtn;
+    QPushButton* DeleteAudioBitBtn;
+    QGroupBox* GroupBox6;
+    QPushButton* PlayBitBtn;
+    QPushButton* PauseBitBtn;
+    QPushButton* StopBitBtn;
+    QWidget* MediaPlayer1;
+
+    // settings page
+    QLabel* Label16;
+    QGroupBox* GroupBox3;
+    QLabel* Label8;
+    QLineEdit* SecEdit;
+    QLabel* Label7;
+    QGroupBox* GroupBox4;
+    QCheckBox* EndlessPlayCheckBox;
+    QCheckBox* FullscreenCheckBox;
+    QCheckBox* ManuellCheckBox;
+    QCheckBox* TextCheckBox;
+    QCheckBox* PictureNameCheckBox;
+    QCheckBox* TipsCheckBox;
+    QPushButton* TextcolorButton;
+    QFrame* TextColorPanel;
+    QPushButton* BKGColorButton;
+    QFrame* BKGColorPanel;
+    QGroupBox* GroupBox7;
+    QLabel* TextOffsetLabel;
+    QSpinBox* SpinEdit2;
+    QGroupBox* GroupBox5;
+    QRadioButton* OFFRadioButton;
+    QRadioButton* ONRadioButton;
+    QRadioButton* RNDRadioButton;
+    QWidget* EffectPanel;
+    QLabel* Label27;
+    QSpinBox* SpinEdit1;
+    QPushButton* ShowAgainButton;
+    QLabel* PixImage1;
+    QGroupBox* GroupBox1;
+    QComboBox* DriveComboBox1;
+    QPushButton* PathButton;
+
+    // make page
+    QLabel* ProgrammBild2Image;
+
+    QProgressBar* PicProgressBar;
+    QStatusBar* StatusBar1;
+    QTimer* Timer1;
+    QTimer* Timer2;
+    platform::FileDialogRequest OpenPictureDialog1;
+
+    // menus
+    QMenu* Quorbel1;
+    QAction* OpenQuorbel1;
+    QAction* NewQuorbel1;
+    QAction* DeleteQuorbel1;
+    QAction* Programmbeenden1;
+    QMenu* ScannenDigitalkamera1;
+    QAction* Treiberauswhlen1;
+    QAction* Einlesenstarten1;
+    QMenu* Hilfe1;
+    QAction* Hilfedatei1;
+    QAction* Update1;
+    QAction* Info1;
+    QMenu* Language1;
+    QList<QAction*> LanguageItems; // Deutsch1, English1, France1, Italian1, Spain1
+
+    // ---- creation and closing ----
+    void FormCreate();
+    void FormClose();
+
+    bool IsWindowsVersion6OrLater() const;
+
+    // ---- help ----
+    void Hilfedatei1Click();
+    void HelpBitBtnClick();
+    void Info1Click();
+    void Update1Click();
+    void Deutsch1Click(QAction* item);
+    void Programmbeenden1Click();
+
+    // ---- shows ----
+    QString NextShowFolderName() const;
+    void OpenShow(const QString& folderName);
+    // Writes "Pictures.ini" from the show list; false when the file could not be written.
+    bool SavePictureList();
+    void NewQuorbel1Click();
+    void OpenQuorbel1Click();
+    void DeleteQuorbel1Click();
+    void BeispielBitBtnClick();
+    void TitleEditChange();
+    void SecEditChange();
+    void SecEditExit();
+    void ClearUndo();
+    // The current show's folder with trailing backslash.
+    QString ShowFolderPath() const;
+
+    // ---- settings ----
+    void LoadGeneratorSettings();
+    void SaveGeneratorSettings();
+    void SaveShow(bool startPlayer);
+    void DriveComboBox1Change();
+    void FullscreenCheckBoxClick();
+    void OFFRadioButtonClick();
+    void TipsCheckBoxClick();
+    void PathButtonClick();
+    void BKGColorButtonClick();
+    void TextcolorButtonClick();
+    // The settings as the controls and fields hold them now.
+    editor::EditorSettings CurrentSettings() const;
+
+    // The dialogs of the run (those made at start-up, or the window's own when there are none).
+    TOpenForm& openForm();
+    TNewForm& newForm();
+    TAboutBox& aboutBox();
+    TTipForm& tipForm();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildStartPanel();
+    void buildPicturesPage();
+    void buildMusicPage();
+    void buildSettingsPage();
+    void buildMakePage();
+    void buildMenus();
+    void connectHandlers();
+    void registerInstance();
+    void setCaptions();
+    void prepareShowRoot();
+    void showEditor();
+    void updateQuorbelLabel();
+    void setMainCaption();
+    void showTipsUnlessSwitchedOff();
+    void setColorPanel(QFrame* panel, platform::ColorRef color);
+    void selectDriveInBox(const QString& letter);
+
+    QString storedDrive_; // the Drive setting written back at closing
+    std::unique_ptr<TOpenForm> ownOpenForm_;
+    std::unique_ptr<TNewForm> ownNewForm_;
+    std::unique_ptr<TAboutBox> ownAboutBox_;
+    std::unique_ptr<TTipForm> ownTipForm_;
+    bool closed_ = false;
+};

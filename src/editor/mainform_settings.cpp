@@ -1,0 +1,184 @@
+// The main window's editor settings, the settings page's own controls and the hand-over of a
+// show to the player.
+#include "mainform.h"
+
+#include "effectlist.h"
+#include "showfiles.h"
+#include "staging.h"
+#include "tipform.h"
+
+#include "app/language.h"
+#include "app/productinfo.h"
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/hourglass.h"
+#include "platform/process.h"
+#include "controls/htmlistbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+void TMainForm::setColorPanel(QFrame* panel, platform::ColorRef color)
+{
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, platform::colorToQColor(color));
+    panel->setPalette(p);
+}
+
+void TMainForm::selectDriveInBox(const QString& letter)
+{
+    const QSignalBlocker block(DriveComboBox1);
+    if (DriveComboBox1->count() == 0)
+        for (QChar d : platform::DriveTable::instance().letters()) DriveComboBox1->addItem(QString(d.toLower()) + u':', QString(d));
+    DriveComboBox1->setCurrentIndex(DriveComboBox1->findData(letter.left(1).toUpper()));
+}
+
+void TMainForm::LoadGeneratorSettings()
+{
+    const editor::EditorSettings s = editor::LoadEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), ProgramDir);
+    SecondsPerPicture = editor::NormaliseSeconds(s.defaultTime);
+    {
+        const QSignalBlocker block(SecEdit);
+        SecEdit->setText(SecondsPerPicture);
+    }
+    SourceFolder = s.sourceFolder;
+    EndlessPlayCheckBox->setChecked(s.endlessPlay);
+    FullscreenCheckBox->setChecked(s.fullscreen);
+    FullscreenCheckBoxClick();
+    ManuellCheckBox->setChecked(s.manuell);
+    TextCheckBox->setChecked(s.pictureText);
+    PictureNameCheckBox->setChecked(s.fileName);
+    BKGColor = s.bkgColor;
+    TextColor = s.textColor;
+    ONRadioButton->setChecked(s.effectMode == QLatin1String("ON"));
+    RNDRadioButton->setChecked(s.effectMode == QLatin1String("RANDOM"));
+    OFFRadioButton->setChecked(s.effectMode == QLatin1String("OFF"));
+    OFFRadioButtonClick();
+    Effect = editor::ClampEffect(s.effect, EffectList);
+    TextOffset = s.textOffset;
+    {
+        const QSignalBlocker block1(SpinEdit1);
+        const QSignalBlocker block2(SpinEdit2);
+        SpinEdit1->setValue(Effect);
+        SpinEdit2->setValue(TextOffset);
+        TextOffset = SpinEdit2->value();
+    }
+    // A stored drive that is no letter runs on the default drive and is replaced at closing.
+    const QString letter = editor::DriveLetterOf(s.drive);
+    DriveLetter = letter.isEmpty() ? QString(editor::DefaultDrive) : letter;
+    storedDrive_ = DriveLetter;
+    selectDriveInBox(DriveLetter);
+}
+
+editor::EditorSettings TMainForm::CurrentSettings() const
+{
+    editor::EditorSettings s;
+    s.defaultTime = editor::NormaliseSeconds(SecondsPerPicture);
+    s.sourceFolder = SourceFolder;
+    s.endlessPlay = EndlessPlayCheckBox->isChecked();
+    s.fullscreen = FullscreenCheckBox->isChecked();
+    s.manuell = ManuellCheckBox->isChecked();
+    s.pictureText = TextCheckBox->isChecked();
+    s.fileName = PictureNameCheckBox->isChecked();
+    s.bkgColor = BKGColor;
+    s.textColor = TextColor;
+    s.effectMode = ONRadioButton->isChecked() ? QStringLiteral("ON")
+                   : RNDRadioButton->isChecked() ? QStringLiteral("RANDOM")
+                                                 : QStringLiteral("OFF");
+    s.effect = Effect;
+    s.textOffset = TextOffset;
+    s.drive = storedDrive_;
+    return s;
+}
+
+void TMainForm::SaveGeneratorSettings()
+{
+    editor::SaveEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), CurrentSettings());
+}
+
+void TMainForm::SaveShow(bool startPlayer)
+{
+    ShowTitle = TitleEdit->text();
+    setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title);
+    if (ShowTitle.trimmed().isEmpty()) {
+        platform::showInformation(LangText(10001));
+        return;
+    }
+    if (QuorbelListBox->Count() == 0) {
+        platform::showInformation(LangText(10002));
+        return;
+    }
+    platform::HourglassCursor hourglass;
+    SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
+    // A file that cannot be written (a full disk, a folder in its place) stops the hand-over:
+    // the player would play what was there before.
+    const QString settings = ShowRoot + QStringLiteral("Settings.ini");
+    QString unwritten;
+    if (!SavePictureList()) unwritten = ShowFolderPath() + QStringLiteral("Pictures.ini");
+    else if (!editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture)) unwritten = ShowFolderPath() + QStringLiteral("Quorbel.ini");
+    else if (!editor::WritePlayerSettings(settings, CurrentSettings())) unwritten = settings;
+    if (!unwritten.isEmpty()) {
+        platform::showError(QStringLiteral("Unable to write ") + unwritten);
+        return;
+    }
+    if (startPlayer) {
+        const QString player = ShowRoot + editor::PlayerFileName(LanguageCode);
+        if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())
+            platform::showInformation(QStringLiteral("Unable to start ") + player);
+    }
+}
+
+void TMainForm::DriveComboBox1Change()
+{
+    const QString letter = DriveComboBox1->currentData().toString();
+    if (letter.isEmpty()) return;
+    DriveLetter = letter;
+    storedDrive_ = letter;
+    PathButton->setVisible(true);
+}
+
+void TMainForm::FullscreenCheckBoxClick() { ManuellCheckBox->setVisible(FullscreenCheckBox->isChecked()); }
+
+void TMainForm::OFFRadioButtonClick() { EffectPanel->setVisible(ONRadioButton->isChecked()); }
+
+void TMainForm::TipsCheckBoxClick()
+{
+    const QString marker = ProgramDir + QStringLiteral("NoTip.ini");
+    if (platform::fileExists(marker)) platform::deleteFile(marker);
+    tipForm().ShowTips();
+}
+
+void TMainForm::PathButtonClick()
+{
+    if (platform::confirm(LangText(10021))) {
+        platform::showInformation(LangText(10022));
+        SaveGeneratorSettings();
+        close();
+    } else {
+        selectDriveInBox(ShowRoot.left(1));
+    }
+}
+
+void TMainForm::BKGColorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(BKGColor)) {
+        BKGColor = *color;
+        setColorPanel(BKGColorPanel, BKGColor);
+    }
+}
+
+void TMainForm::TextcolorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(TextColor)) {
+        TextColor = *color;
+        setColorPanel(TextColorPanel, TextColor);
+    }
+}

@@ -1,0 +1,175 @@
+// The main window's show operations: new, open, delete, the show list's file and the title
+// and time fields.
+#include "mainform.h"
+
+#include "newform.h"
+#include "openform.h"
+#include "showfiles.h"
+#include "tipform.h"
+
+#include "app/language.h"
+#include "controls/htmlistbox.h"
+#include "app/productinfo.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/hourglass.h"
+#include "util/strutils.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
+
+QString TMainForm::NextShowFolderName() const { return editor::NextShowFolderName(ShowRoot); }
+
+void TMainForm::setMainCaption() { setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title); }
+
+void TMainForm::updateQuorbelLabel()
+{
+    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->Count()) + u' ' + LangText(595));
+}
+
+void TMainForm::showEditor()
+{
+    PageControl1->setVisible(true);
+    Quorbel1->setEnabled(true);
+    ScannenDigitalkamera1->setEnabled(true);
+    Hilfe1->setEnabled(true);
+    repaint();
+}
+
+void TMainForm::showTipsUnlessSwitchedOff()
+{
+    if (!platform::fileExists(ProgramDir + QStringLiteral("NoTip.ini"))) tipForm().ShowTips();
+}
+
+void TMainForm::ClearUndo()
+{
+    UndoDepth = 0;
+    // The undo files are "UNDO_" + depth + ".jpg"; nothing else of the folder is touched.
+    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("UNDO_*.jpg")))
+        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(ProgramDir + e.name);
+    UndoBitBtn->setEnabled(false);
+}
+
+void TMainForm::OpenShow(const QString& folderName)
+{
+    const QString folder = ShowRoot + folderName + u'\\';
+    const editor::ShowInfo info = editor::ReadShowInfo(folder);
+    if (info.exists) {
+        ShowTitle = info.title;
+        setMainCaption();
+        repaint();
+        TitleEdit->setText(ShowTitle);
+        SecondsPerPicture = editor::NormaliseSeconds(info.time);
+        SecEdit->setText(SecondsPerPicture);
+
+        QuorbelListBox->Items().Clear();
+        const QStringList lines = editor::ReadPictureLines(folder);
+        ProgressTotal = static_cast<int>(lines.size()) - 1;
+        PicProgressBar->setVisible(true);
+        {
+            platform::HourglassCursor hourglass;
+            for (int i = 0; i < lines.size(); ++i) {
+                ProgressDone = i;
+                const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
+                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
+                QuorbelListBox->repaint();
+            }
+            PicProgressBar->setVisible(false);
+            PixImage2->setVisible(false);
+            ClearUndo();
+            ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
+            SaveGeneratorSettings();
+            editor::DeleteStaleThumbnails(ShowFolderPath());
+        }
+    } else {
+        ShowTitle.clear();
+        setWindowTitle(ProductInfo.Title);
+        TitleEdit->clear();
+        SecondsPerPicture = QStringLiteral("3");
+        SecEdit->setText(SecondsPerPicture);
+    }
+    updateQuorbelLabel();
+}
+
+bool TMainForm::SavePictureList()
+{
+    QStringList lines;
+    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items().Strings(i)));
+    return editor::WritePictureLines(ShowFolderPath(), lines);
+}
+
+void TMainForm::NewQuorbel1Click()
+{
+    TNewForm& dialog = newForm();
+    if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
+    showEditor();
+    if (!ShowFolder.isEmpty()) editor::DeleteStaleThumbnails(ShowFolderPath());
+    ShowTitle = dialog.Edit1->text();
+    TitleEdit->setText(ShowTitle);
+    {
+        platform::HourglassCursor hourglass;
+        ShowFolder = NextShowFolderName();
+        PixImage2->setVisible(false);
+        ClearUndo();
+        SaveGeneratorSettings();
+        QuorbelListBox->Items().Clear();
+        updateQuorbelLabel();
+        setMainCaption();
+        SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
+        SecEdit->setText(SecondsPerPicture);
+        PageControl1->setCurrentIndex(0);
+    }
+    showTipsUnlessSwitchedOff();
+}
+
+void TMainForm::OpenQuorbel1Click()
+{
+    TOpenForm& dialog = openForm();
+    if (dialog.ShowWithMode(0) != platform::mrOk) return;
+    const QString folder = dialog.SelectedFolder();
+    if (folder.isEmpty()) return;
+    showEditor();
+    OpenShow(folder);
+    showTipsUnlessSwitchedOff();
+}
+
+void TMainForm::DeleteQuorbel1Click()
+{
+    TOpenForm& dialog = openForm();
+    if (dialog.ShowWithMode(1) == platform::mrOk && platform::confirm(LangText(10008))) {
+        platform::HourglassCursor hourglass;
+        OpenShow(QLatin1String(editor::PlaceholderFolder));
+        PixImage2->setVisible(false);
+        ClearUndo();
+        QuorbelListBox->Items().Clear();
+        updateQuorbelLabel();
+        const QString folder = editor::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
+        if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));
+    }
+    PageControl1->setCurrentIndex(0);
+}
+
+void TMainForm::BeispielBitBtnClick()
+{
+    showEditor();
+    OpenShow(QStringLiteral("Quorbel_0001"));
+    showTipsUnlessSwitchedOff();
+}
+
+void TMainForm::TitleEditChange() { ShowTitle = TitleEdit->text(); }
+
+void TMainForm::SecEditChange() { SecondsPerPicture = SecEdit->text().trimmed(); }
+
+void TMainForm::SecEditExit()
+{
+    SecondsPerPicture = editor::NormaliseSeconds(SecEdit->text());
+    if (SecEdit->text() != SecondsPerPicture) SecEdit->setText(SecondsPerPicture);
+}

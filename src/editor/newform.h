@@ -1,0 +1,28 @@
+#pragma once
+// Asks for the title of a new show.
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TNewForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TNewForm(QWidget* parent = nullptr);
+    ~TNewForm() override;
+    static TNewForm* instance();
+
+    QLabel* Label1;
+    QLineEdit* Edit1;      // the title; the caller reads it
+    QPushButton* BitBtn1;  // OK
+    QPushButton* BitBtn2;  // abort
+
+    void FormCreate();
+    // Enter sets the modal result OK, Escape abort.
+    void FormKeyDown(int key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,116 @@
+#include "openform.h"
+
+#include "mainform.h"
+#include "showfiles.h"
+
+#include "app/language.h"
+#include "platform/dialogs.h"
+#include "platform/hourglass.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+TOpenForm* g_openForm = nullptr;
+}
+
+TOpenForm* TOpenForm::instance() { return g_openForm; }
+
+TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
+{
+    g_openForm = this;
+    setObjectName(QStringLiteral("OpenForm"));
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    resize(420, 360);
+    DoLabel = new QLabel(this);
+    DoLabel->setObjectName(QStringLiteral("DoLabel"));
+    OpenListBox = new QListWidget(this);
+    OpenListBox->setObjectName(QStringLiteral("OpenListBox"));
+    OpenListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    OpenBitBtn = new QPushButton(this);
+    OpenBitBtn->setObjectName(QStringLiteral("OpenBitBtn"));
+    BitBtn2 = new QPushButton(this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OpenBitBtn);
+    buttons->addWidget(BitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DoLabel);
+    layout->addWidget(OpenListBox, 1);
+    layout->addLayout(buttons);
+
+    connect(OpenBitBtn, &QPushButton::clicked, this, &TOpenForm::OpenBitBtnClick);
+    connect(BitBtn2, &QPushButton::clicked, this, &TOpenForm::BitBtn2Click);
+    connect(OpenListBox, &QListWidget::itemDoubleClicked, this, &TOpenForm::OpenListBoxDblClick);
+    FormCreate();
+}
+
+TOpenForm::~TOpenForm()
+{
+    if (g_openForm == this) g_openForm = nullptr;
+}
+
+void TOpenForm::FormCreate()
+{
+    OpenBitBtn->setText(LangText(4200));
+    BitBtn2->setText(LangText(4201));
+    setWindowTitle(LangText(4202));
+}
+
+int TOpenForm::ShowWithMode(quint8 mode)
+{
+    Mode = mode;
+    FormActivate(); // what the form does when it comes up
+    return platform::dialogs().showModal(*this);
+}
+
+void TOpenForm::FormActivate()
+{
+    platform::HourglassCursor hourglass;
+    DoLabel->setText(LangText(Mode == 0 ? 4203 : 4205));
+    OpenBitBtn->setText(LangText(Mode == 0 ? 4204 : 4206));
+    OpenListBox->clear();
+    const TMainForm* main = TMainForm::instance();
+    if (!main) return;
+    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+        auto* item = new QListWidgetItem(show.text(), OpenListBox);
+        item->setData(Qt::UserRole, show.folder);
+    }
+}
+
+QString TOpenForm::SelectedFolder() const
+{
+    const QListWidgetItem* item = OpenListBox->currentItem();
+    if (!item || !item->isSelected()) return {};
+    return item->data(Qt::UserRole).toString();
+}
+
+bool TOpenForm::HasSelection()
+{
+    if (!OpenListBox->selectedItems().isEmpty()) return true;
+    platform::showInformation(LangText(10026));
+    return false;
+}
+
+void TOpenForm::OpenBitBtnClick()
+{
+    if (!HasSelection()) return;
+    if (Mode == 1) ChosenFolder = SelectedFolder();
+    done(platform::mrOk);
+}
+
+void TOpenForm::OpenListBoxDblClick()
+{
+    if (OpenListBox->selectedItems().isEmpty()) return;
+    OpenBitBtnClick();
+    if (TMainForm* main = TMainForm::instance()) main->PageControl1->setCurrentIndex(0);
+    done(platform::mrOk);
+}
+
+void TOpenForm::BitBtn2Click() { done(platform::mrAbort); }

@@ -1,0 +1,38 @@
+// The show player. It lives in the show root beside "Settings.ini", "Language.ini" and the show
+// folders. "TEST" plays the show saved most recently; without it every show plays in folder
+// order. QUORBEL_PLAYER_PLAN=<file> (or "-" for the standard output) writes the play plan and
+// ends without a window.
+#include "playerwindow.h"
+#include "playplan.h"
+
+#include "platform/drives.h"
+
+#include <QApplication>
+#include <QFile>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString root = platform::toWindowsPath(QCoreApplication::applicationDirPath());
+    const QStringList arguments = app.arguments().mid(1);
+    player::Plan plan = player::ReadPlan(root, arguments);
+
+    const QString planTarget = qEnvironmentVariable("QUORBEL_PLAYER_PLAN");
+    if (!planTarget.isEmpty()) {
+        const QByteArray text = player::PlanText(plan).toUtf8();
+        if (planTarget == QLatin1String("-")) {
+            std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+            return 0;
+        }
+        QFile out(planTarget + QStringLiteral(".part"));
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) return 1;
+        out.close();
+        QFile::remove(planTarget);
+        return out.rename(planTarget) ? 0 : 1;
+    }
+
+    player::PlayerWindow window(std::move(plan));
+    window.start();
+    return app.exec();
+}

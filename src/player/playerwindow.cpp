@@ -1,0 +1,200 @@
+#include "playerwindow.h"
+
+#include "platform/colors.h"
+#include "platform/drives.h"
+
+#include <QApplication>
+#include <QAudioOutput>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMediaPlayer>
+#include <QPainter>
+#include <QScreen>
+#include <QUrl>
+
+namespace player {
+
+PlayerWindow::PlayerWindow(Plan plan, QWidget* parent) : QWidget(parent), plan_(std::move(plan))
+{
+    setObjectName(QStringLiteral("PlayerWindow"));
+    setWindowTitle(plan_.shows.isEmpty() ? QStringLiteral("Player") : plan_.shows.first().title);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(plan_.settings.fullscreen ? Qt::BlankCursor : Qt::ArrowCursor);
+    clock_.setSingleShot(true);
+    connect(&clock_, &QTimer::timeout, this, [this] { step(1); });
+    hintTimer_.setSingleShot(true);
+    hintTimer_.setInterval(4000);
+    connect(&hintTimer_, &QTimer::timeout, this, [this] {
+        hint_ = false;
+        update();
+    });
+    music_ = new QMediaPlayer(this);
+    audio_ = new QAudioOutput(this);
+    music_->setAudioOutput(audio_);
+    connect(music_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia) playNextTrack();
+    });
+}
+
+PlayerWindow::~PlayerWindow() { music_->stop(); }
+
+void PlayerWindow::start()
+{
+    if (plan_.settings.fullscreen) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+        showFullScreen();
+    }
+    else {
+        resize(1024, 768);
+        show();
+    }
+    hintTimer_.start();
+    if (plan_.shows.isEmpty()) {
+        ended_ = true;
+        QTimer::singleShot(5000, this, &QWidget::close);
+        update();
+        return;
+    }
+    showPicture();
+}
+
+void PlayerWindow::showPicture()
+{
+    const Show& show = plan_.shows[show_];
+    const QString file = platform::toHostPath(show.folder + show.pictures[picture_].file);
+    QImageReader reader(file);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
+    if (size.isValid() && (size.width() > target.width() || size.height() > target.height()))
+        reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio));
+    image_ = reader.read(); // a picture that cannot be read leaves an empty frame with its caption
+    // The transition into the picture (EffectMode, Effect of the plan) is painted here once the
+    // transitions of the image control are available; until then pictures change directly.
+    update();
+    if (musicShow_ != show_) startMusic();
+    if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
+}
+
+void PlayerWindow::startMusic()
+{
+    musicShow_ = show_;
+    track_ = -1;
+    music_->stop();
+    playNextTrack();
+}
+
+void PlayerWindow::playNextTrack()
+{
+    if (musicShow_ < 0 || musicShow_ >= plan_.shows.size()) return;
+    const Show& show = plan_.shows[musicShow_];
+    if (show.audio.isEmpty()) return;
+    track_ = (track_ + 1) % static_cast<int>(show.audio.size());
+    music_->setSource(QUrl::fromLocalFile(platform::toHostPath(show.folder + show.audio[track_])));
+    music_->play();
+}
+
+void PlayerWindow::step(int direction)
+{
+    if (plan_.shows.isEmpty()) return;
+    if (ended_) {
+        if (direction > 0) close();
+        return;
+    }
+    clock_.stop();
+    int show = show_, picture = picture_ + direction;
+    if (picture < 0) {
+        if (show == 0) picture = 0;
+        else {
+            --show;
+            picture = static_cast<int>(plan_.shows[show].pictures.size()) - 1;
+        }
+    } else if (picture >= plan_.shows[show].pictures.size()) {
+        picture = 0;
+        ++show;
+        if (show >= plan_.shows.size()) {
+            if (plan_.settings.stopAtEnd) {
+                finish();
+                return;
+            }
+            show = 0;
+        }
+    }
+    show_ = show;
+    picture_ = picture;
+    showPicture();
+}
+
+void PlayerWindow::finish()
+{
+    ended_ = true;
+    image_ = QImage();
+    music_->stop();
+    update();
+    QTimer::singleShot(3000, this, &QWidget::close);
+}
+
+void PlayerWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const Settings& s = plan_.settings;
+    p.fillRect(rect(), platform::colorToQColor(s.bkgColor));
+    const QColor text = platform::colorToQColor(s.textColor);
+    QFont font = p.font();
+    font.setPixelSize(std::max(14, height() / 28));
+    p.setFont(font);
+    p.setPen(text);
+    if (ended_ || plan_.shows.isEmpty()) {
+        p.drawText(rect(), Qt::AlignCenter, plan_.shows.isEmpty() ? plan_.noShowText : plan_.endText);
+        return;
+    }
+    if (!image_.isNull()) {
+        const QSize fitted = image_.size().scaled(size(), Qt::KeepAspectRatio);
+        const QRect where(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(where, image_);
+    }
+    const Show& show = plan_.shows[show_];
+    const Picture& picture = show.pictures[picture_];
+    const int line = p.fontMetrics().height();
+    const int bottom = height() - s.textOffset - line / 2;
+    auto outlined = [&](const QRect& box, int flags, const QString& t) {
+        p.setPen(s.bkgColor == s.textColor ? QColor(Qt::gray) : platform::colorToQColor(s.bkgColor));
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (dx || dy) p.drawText(box.translated(dx, dy), flags, t);
+        p.setPen(text);
+        p.drawText(box, flags, t);
+    };
+    if (s.pictureText && !picture.caption.isEmpty())
+        outlined(QRect(0, bottom - line, width(), line), Qt::AlignCenter, picture.caption);
+    if (s.fileName) outlined(QRect(10, line / 2, width() - 20, line), Qt::AlignRight | Qt::AlignVCenter, picture.file);
+    if (hint_ && !plan_.escapeText.isEmpty()) {
+        QFont small = font;
+        small.setPixelSize(std::max(12, font.pixelSize() * 2 / 3));
+        p.setFont(small);
+        outlined(QRect(10, 10, width() - 20, line), Qt::AlignLeft | Qt::AlignTop, plan_.escapeText);
+    }
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape: close(); break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Space:
+    case Qt::Key_PageDown: step(1); break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp: step(-1); break;
+    default: QWidget::keyPressEvent(event);
+    }
+}
+
+void PlayerWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (plan_.settings.manuell) step(event->button() == Qt::RightButton ? -1 : 1);
+}
+
+} // namespace player

@@ -1,0 +1,53 @@
+#pragma once
+// The window that plays a plan: one picture at a time on the background colour, with its caption
+// and file name, stepped by the clock or by the keys, with the shows' music.
+#include "playplan.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+namespace player {
+
+class PlayerWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayerWindow(Plan plan, QWidget* parent = nullptr);
+    ~PlayerWindow() override;
+
+    void start();
+    int showIndex() const { return show_; }
+    int pictureIndex() const { return picture_; }
+    bool atEnd() const { return ended_; }
+    // One step forward or back (the arrow keys, the clock).
+    void step(int direction);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void showPicture();
+    void startMusic();
+    void playNextTrack();
+    void finish();
+
+    Plan plan_;
+    int show_ = 0;
+    int picture_ = 0;
+    bool ended_ = false;
+    bool hint_ = true;
+    QImage image_;
+    QTimer clock_;
+    QTimer hintTimer_;
+    int track_ = -1;
+    int musicShow_ = -1;
+    QMediaPlayer* music_ = nullptr;
+    QAudioOutput* audio_ = nullptr;
+};
+
+} // namespace player
