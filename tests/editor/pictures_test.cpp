@@ -314,3 +314,19 @@ TEST_F(PicturesTest, ThePrintMenuOnAnEmptyShowSaysSo)
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
     EXPECT_EQ(asked, 0);
 }
+
+TEST_F(PicturesTest, OpeningAShowMakesMissingThumbnailsAndDropsThoseOfEarlierEdits)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(hostD("Quorbel/Quorbel_0003/a.jpg"), 300, 200);
+    makeJpeg(hostD("Quorbel/Quorbel_0003/b.jpg"), 200, 300);
+    writeAll(hostD("Quorbel/Quorbel_0003/Quorbel.ini"), "[QUORBEL]\r\nTitel=Old\r\nTime=3\r\n");
+    writeAll(hostD("Quorbel/Quorbel_0003/Pictures.ini"), "a.jpg | one\r\nb.jpg\r\n");
+    writeAll(hostD("Quorbel/Quorbel_0003/_THUMB_1a.jpg"), "an earlier edit");
+    form = std::make_unique<TMainForm>();
+    form->OpenShow("Quorbel_0003");
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_a.jpg") + "'"), "105x70");
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_b.jpg") + "'"), "47x70");
+    EXPECT_FALSE(QFile::exists(showHost("_THUMB_1a.jpg")));
+    EXPECT_EQ(showLines(), QStringList({"a.jpg | one", "b.jpg | "}));
+}
