@@ -330,3 +330,35 @@ TEST_F(PicturesTest, OpeningAShowMakesMissingThumbnailsAndDropsThoseOfEarlierEdi
     EXPECT_FALSE(QFile::exists(showHost("_THUMB_1a.jpg")));
     EXPECT_EQ(showLines(), QStringList({"a.jpg | one", "b.jpg | "}));
 }
+
+TEST_F(PicturesTest, TheDelayedPreviewShowsTheClickedPictureAndWaitsForShiftOrCtrl)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg"}) makeJpeg(srcHost(n), 40, 30);
+    createWithNewShow();
+    chooseSource("a.jpg");
+    form->AddPictureToShow(srcWin("a.jpg"), -1);
+    form->AddPictureToShow(srcWin("b.jpg"), -1);
+
+    clickShowItem(1);
+    EXPECT_TRUE(form->Timer1->isActive());
+    int key = 16; // Shift held: the preview waits and the timer comes back
+    form->QuorbelListBoxKeyDown(key, Qt::ShiftModifier);
+    form->Timer1Timer();
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->PixImage2->HasImage());
+    form->QuorbelListBoxKeyUp(key, Qt::NoModifier);
+    form->Timer1Timer();
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->PixImage2->FileName(), "D:\\Quorbel\\" + form->ShowFolder + "\\b.jpg");
+    EXPECT_TRUE(form->PixImage2->isVisible());
+
+    // A source click previews the source picture from the source folder.
+    form->FileListBox->setItemIndex(0);
+    form->FileListBoxClick();
+    EXPECT_TRUE(form->Timer2->isActive());
+    form->Timer2Timer();
+    EXPECT_EQ(form->PixImage2->FileName(), "D:\\src\\a.jpg");
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 1); // the show list keeps its item
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
