@@ -362,3 +362,21 @@ TEST_F(PicturesTest, TheDelayedPreviewShowsTheClickedPictureAndWaitsForShiftOrCt
     EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 1); // the show list keeps its item
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
+
+TEST_F(PicturesTest, APicturesIniThatCannotBeWrittenIsReportedOnce)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 40, 30);
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("a.jpg"), -1);
+    QFile::remove(showHost("Pictures.ini"));
+    QDir().mkpath(showHost("Pictures.ini")); // a folder in the file's place
+    clickShowItem(0);
+    QTest::keyClicks(form->TextEdit, "abc");
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Unable to write D:\\Quorbel\\" + form->ShowFolder + "\\Pictures.ini"}));
+    EXPECT_EQ(showLines(), QStringList({"a.jpg | abc"}));
+    QDir().rmdir(showHost("Pictures.ini"));
+    QTest::keyClicks(form->TextEdit, "d");
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg | abcd"}));
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
