@@ -117,7 +117,9 @@ TEST_F(PicturesTest, PicturesOfTheSameNameAreNumbered)
     makeJpeg(hostD("two/beach.jpg"), 40, 60);
     createWithNewShow();
     const QString folder = form->ShowFolder;
+    writeAll(showHost("_THUMB_beach.jpg"), "left from an earlier picture of this name");
     form->AddPictureToShow(srcWin("beach.jpg"), -1);
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_beach.jpg") + "'"), "105x70");
     form->AddPictureToShow("D:\\two\\beach.jpg", -1);
     form->AddPictureToShow(srcWin("beach.jpg"), -1);
     EXPECT_EQ(showLines(), QStringList({"beach.jpg", "beach_1.jpg", "beach_2.jpg"}));
