@@ -3,6 +3,7 @@
 // four step tabs (pictures, music, settings, make). It is also the current show context: the
 // other windows read and write its public fields and components by their names.
 #include "editorsettings.h"
+#include "musiclist.h"
 #include "staging.h"
 
 #include "platform/colors.h"
@@ -30,11 +31,21 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QWidget;
+class QPoint;
+
+namespace platform {
+class MediaPlayer;
+}
+namespace editor {
+class CdRipperRun;
+}
 
 class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TCheckAudioForm;
+class TNoDriverForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -131,7 +142,10 @@ public:
     QPushButton* PlayBitBtn;
     QPushButton* PauseBitBtn;
     QPushButton* StopBitBtn;
-    QWidget* MediaPlayer1;
+    platform::MediaPlayer* MediaPlayer1;
+    platform::FileDialogRequest AudioOpenDialog;
+    int AudioDragIndex = -1;   // row under the mouse when a button went down in the list
+    int AudioDropIndex = -1;   // row under the last drop point
 
     // settings page
     QLabel* Label16;
@@ -229,11 +243,36 @@ public:
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 
+    // ---- music page ----
+    void LoadAudioList();
+    void RenumberAudioFiles();
+    void OpenAudioBitBtnClick();
+    void DeleteAudioBitBtnClick();
+    void AudioListBoxClick();
+    void AudioListBoxDblClick();
+    void InfoBitBtnClick();
+    void PlayBitBtnClick();
+    void PauseBitBtnClick();
+    void StopBitBtnClick();
+    void StartRipperBitBtnClick();
+    // Positions are in the list's viewport.
+    void AudioListBoxMouseDown(const QPoint& position);
+    bool AudioListBoxDragOver(const QObject* source) const;
+    void AudioListBoxDragDrop(const QPoint& position);
+
+    // ---- programs run and waited for ----
+    void RunAndWait(const QString& folder, const QString& file, const QString& parameters);
+    void StartCdRipper();
+    // Returns once no CD ripper runs; switching shows and renumbering wait here.
+    void WaitForCdRipper();
+
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
     TNewForm& newForm();
     TAboutBox& aboutBox();
     TTipForm& tipForm();
+    TCheckAudioForm& checkAudioForm();
+    TNoDriverForm& noDriverForm();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -246,6 +285,9 @@ private:
     void buildMakePage();
     void buildMenus();
     void connectHandlers();
+    void connectMusicPage();
+    int lastSelectedAudioRow() const;
+    void showAudioTracks();
     void registerInstance();
     void setCaptions();
     void prepareShowRoot();
@@ -262,4 +304,9 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
     bool closed_ = false;
+
+    std::unique_ptr<editor::MusicList> music_;
+    editor::CdRipperRun* ripper_ = nullptr;            // child of the window
+    TCheckAudioForm* ownCheckAudioForm_ = nullptr;     // child of the window, made when needed
+    TNoDriverForm* ownNoDriverForm_ = nullptr;
 };
