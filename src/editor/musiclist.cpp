@@ -107,15 +107,17 @@ bool MusicList::Move(int from, int to)
 void MusicList::Renumber()
 {
     // Two passes, so that no track is given a name another track still holds.
+    // Each track is renamed inside its own folder: a list still showing another show's tracks
+    // never moves them into the current one.
     QStringList parked;
     for (const QString& track : tracks_) {
-        const QString temp = folder_ + QLatin1String(TempPrefix) + bareName(track);
+        const QString temp = EnsureTrailingBackslash(PathWithoutName(track)) + QLatin1String(TempPrefix) + bareName(track);
         parked.append(platform::renameFile(track, temp) ? temp : QString());
     }
     for (int i = 0; i < tracks_.size(); ++i) {
         if (parked[i].isEmpty()) continue; // not moved: it keeps its name, nothing else is touched
-        const QString name = bareName(tracks_[i]);
-        if (!platform::renameFile(parked[i], folder_ + TrackFileName(i + 1, name)))
+        const QString numbered = EnsureTrailingBackslash(PathWithoutName(tracks_[i])) + TrackFileName(i + 1, bareName(tracks_[i]));
+        if (!platform::renameFile(parked[i], numbered))
             platform::renameFile(parked[i], tracks_[i]); // the number is taken: back to its own name
     }
     Load();
