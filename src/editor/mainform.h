@@ -39,6 +39,9 @@ class MediaPlayer;
 namespace editor {
 class CdRipperRun;
 }
+namespace controls {
+class THTMListBox;
+}
 
 class TOpenForm;
 class TNewForm;
@@ -100,7 +103,7 @@ public:
     // pictures page
     QLabel* Label1;
     QPushButton* OpenBitBtn;
-    QListWidget* FileListBox;
+    controls::THTMListBox* FileListBox;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
     QToolButton* SpeedButton3;
@@ -108,7 +111,7 @@ public:
     QLabel* Label5;
     QLineEdit* TitleEdit;
     QLabel* QuorbelLabel;
-    QListWidget* QuorbelListBox;
+    controls::THTMListBox* QuorbelListBox;
     QLabel* PixImage2;
     QLabel* PixImage3;
     QToolButton* SpeedButton5;
@@ -209,6 +212,8 @@ public:
     void FormCreate();
     void FormClose();
 
+    bool IsWindowsVersion6OrLater() const;
+
     // ---- help ----
     void Hilfedatei1Click();
     void HelpBitBtnClick();
@@ -220,7 +225,8 @@ public:
     // ---- shows ----
     QString NextShowFolderName() const;
     void OpenShow(const QString& folderName);
-    void SavePictureList();
+    // Writes "Pictures.ini" from the show list; false when the file could not be written.
+    bool SavePictureList();
     void NewQuorbel1Click();
     void OpenQuorbel1Click();
     void DeleteQuorbel1Click();
@@ -240,6 +246,9 @@ public:
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
     void TipsCheckBoxClick();
+    void PathButtonClick();
+    void BKGColorButtonClick();
+    void TextcolorButtonClick();
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 

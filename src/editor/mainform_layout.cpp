@@ -7,6 +7,7 @@
 #include "tipform.h"
 
 #include "app/language_menu.h"
+#include "controls/htmlistbox.h"
 #include "platform/media.h"
 
 #include <QAction>
@@ -97,10 +98,10 @@ void TMainForm::buildPicturesPage()
     QWidget* page = TabSheet1;
     Label1 = named<QLabel>(page, "Label1");
     OpenBitBtn = named<QPushButton>(page, "OpenBitBtn");
-    FileListBox = named<QListWidget>(page, "FileListBox");
-    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    FileListBox->setSortingEnabled(true);
-    FileListBox->setDragEnabled(true);
+    FileListBox = named<controls::THTMListBox>(page, "FileListBox");
+    FileListBox->setMultiSelect(true);
+    FileListBox->setSorted(true);
+    FileListBox->setItemHeight(150);
 
     SpeedButton1 = named<QToolButton>(page, "SpeedButton1");
     SpeedButton2 = named<QToolButton>(page, "SpeedButton2");
@@ -116,10 +117,8 @@ void TMainForm::buildPicturesPage()
     Label5 = named<QLabel>(page, "Label5");
     TitleEdit = named<QLineEdit>(page, "TitleEdit");
     QuorbelLabel = named<QLabel>(page, "QuorbelLabel");
-    QuorbelListBox = named<QListWidget>(page, "QuorbelListBox");
-    QuorbelListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QuorbelListBox->setDragEnabled(true);
-    QuorbelListBox->setAcceptDrops(true);
+    QuorbelListBox = named<controls::THTMListBox>(page, "QuorbelListBox");
+    QuorbelListBox->setMultiSelect(true);
 
     PixImage2 = pictureBox(page, "PixImage2");
     PixImage2->setVisible(false);
@@ -324,8 +323,7 @@ void TMainForm::buildSettingsPage()
     effects->addWidget(OFFRadioButton);
     effects->addWidget(ONRadioButton);
     effects->addWidget(RNDRadioButton);
-    effects->addWidget(EffectPanel, 1);
-    effects->addStretch();
+    effects->addWidget(EffectPanel);
 
     GroupBox1 = named<QGroupBox>(page, "GroupBox1");
     DriveComboBox1 = named<QComboBox>(GroupBox1, "DriveComboBox1");
@@ -343,7 +341,8 @@ void TMainForm::buildSettingsPage()
     left->addWidget(GroupBox1);
     left->addStretch();
     auto* right = new QVBoxLayout;
-    right->addWidget(GroupBox5, 1);
+    right->addWidget(GroupBox5);
+    right->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addSpacing(12);

@@ -1,5 +1,10 @@
+#include "app/startup.h"
+#include "editor/editorwindows.h"
 #include "editor/mainform.h"
+#include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "controls/htmlistbox.h"
+#include "editor/tipform.h"
 #include "editor/openform.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
@@ -8,6 +13,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,8 +43,8 @@ protected:
     QStringList itemLines() const
     {
         QStringList lines;
-        for (int i = 0; i < form->QuorbelListBox->count(); ++i) {
-            const QString t = form->QuorbelListBox->item(i)->text();
+        for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
+            const QString t = form->QuorbelListBox->Items().Strings(i);
             lines << t.mid(t.indexOf('>') + 1);
         }
         return lines;
@@ -100,6 +108,8 @@ TEST_F(MainFormTest, CreationNamesEveryComponentAndFillsEveryCaption)
     EXPECT_FALSE(form->ScannenDigitalkamera1->isEnabled());
     EXPECT_FALSE(form->PageControl1->isVisibleTo(form.get()));
     EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form->normalGeometry(), QRect(0, 0, screen.width(), screen.height() - 27));
     EXPECT_EQ(form->ProgramDir, world.programDir());
     EXPECT_EQ(form->ShowRoot, "D:\\Quorbel\\");
     EXPECT_EQ(form->EncoderFolder, "D:\\DVD-Quorbel\\encoder\\");
@@ -155,7 +165,7 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     EXPECT_EQ(form->SecEdit->text(), "4");
     EXPECT_EQ(form->ShowFolder, "Quorbel_0005");
     EXPECT_EQ(itemLines(), QStringList({"b.jpg | caption of b.jpg", "a.jpg | caption of a.jpg"}));
-    EXPECT_EQ(form->QuorbelListBox->item(0)->text(),
+    EXPECT_EQ(form->QuorbelListBox->Items().Strings(0),
               "<IMG src=\"file://D:\\Quorbel\\Quorbel_0005\\_THUMB_b.jpg\" align=\"top\">b.jpg | caption of b.jpg");
     EXPECT_EQ(form->QuorbelLabel->text(), LangText(594) + " 2 " + LangText(595));
 
@@ -163,7 +173,7 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     form->OpenShow("del");
     EXPECT_EQ(form->ShowTitle, "");
     EXPECT_EQ(form->ShowFolder, "Quorbel_0006");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // A show without "Pictures.ini" opens empty.
     writeAll(hostD("Quorbel/Quorbel_0007/Quorbel.ini"), "[QUORBEL]\r\nTitel=Bare\r\nTime=\r\n");
@@ -171,14 +181,14 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     form->OpenShow("Quorbel_0007");
     EXPECT_EQ(form->ShowTitle, "Bare");
     EXPECT_EQ(form->SecondsPerPicture, "3");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // A folder without "Quorbel.ini" keeps the list and sets the time to 3.
     form->OpenShow("Quorbel_0005");
     form->OpenShow("Nothing");
     EXPECT_EQ(form->ShowTitle, "");
     EXPECT_EQ(form->SecondsPerPicture, "3");
-    EXPECT_EQ(form->QuorbelListBox->count(), 2);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 2);
     EXPECT_EQ(form->ShowFolder, "Quorbel_0005");
 }
 
@@ -187,8 +197,8 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     create();
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
-    auto* item = form->QuorbelListBox->item(0);
-    item->setText(item->text().left(item->text().indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
+    const QString item = form->QuorbelListBox->Items().Strings(0);
+    form->QuorbelListBox->Items().setStrings(0, item.left(item.indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");
@@ -215,7 +225,7 @@ TEST_F(MainFormTest, ShowsAreOpenedAndDeletedByTheirExactFolderNames)
     EXPECT_TRUE(QFile::exists(hostD("Quorbel/My Show/x.jpg")));
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10008)}));
     EXPECT_EQ(form->ShowTitle, "");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // Answering No deletes nothing.
     chooseShow("My Show");
@@ -287,7 +297,7 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
 {
     create();
     form->BeispielBitBtnClick();
-    ASSERT_EQ(form->QuorbelListBox->count(), 5);
+    ASSERT_EQ(form->QuorbelListBox->Count(), 5);
     form->FullscreenCheckBox->setChecked(false);
     form->ManuellCheckBox->setChecked(true);
     form->TextCheckBox->setChecked(true);
@@ -295,7 +305,7 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     form->SpinEdit1->setValue(7);
     form->TitleEdit->setText("Saved show");
     // Move the last picture to the front.
-    form->QuorbelListBox->insertItem(0, form->QuorbelListBox->takeItem(4));
+    form->QuorbelListBox->Items().Move(4, 0);
 
     const QString plan = world.root() + "/plan.txt";
     qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
@@ -324,7 +334,17 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     EXPECT_EQ(planLines[0], "Arguments=TEST");
     EXPECT_TRUE(planLines.contains("Show=Quorbel_0001|Saved show|4"));
     EXPECT_TRUE(planLines.contains("Effect=7"));
-    EXPECT_EQ(planLines.filter("Picture=").first(), "Picture=Landschaft_05.jpg|" + lines[0].mid(lines[0].indexOf('|') + 1).trimmed());
+    QStringList expectedPictures;
+    for (const QString& line : lines) {
+        const qsizetype bar = line.indexOf('|');
+        expectedPictures << "Picture=" + line.left(bar).trimmed() + "|" + line.mid(bar + 1).trimmed();
+    }
+    EXPECT_EQ(planLines.filter("Picture="), expectedPictures);
+    for (const char* key : {"StopQuorbelAtEnd", "Fullscreen", "Manuell", "PictureTextVisible", "FileNameVisible", "BKGColor",
+                            "TextColor", "EffectMode", "Effect", "TextOffset"}) {
+        const QString stored = testsupport::runHost(QString("crudini --get '%1' SETTINGS %2").arg(settings, key)).trimmed();
+        EXPECT_TRUE(planLines.contains(QString(key) + "=" + stored)) << key;
+    }
 }
 
 TEST_F(MainFormTest, SavingWithoutTitleOrPicturesWritesNothing)
@@ -339,7 +359,7 @@ TEST_F(MainFormTest, SavingWithoutTitleOrPicturesWritesNothing)
 
     dialogs.clear();
     form->TitleEdit->setText("Title");
-    form->QuorbelListBox->clear();
+    form->QuorbelListBox->Items().Clear();
     form->SaveShow(true);
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10002)}));
     EXPECT_EQ(snapshot(world.hostD()), before);
@@ -419,4 +439,75 @@ TEST_F(MainFormTest, HelpThatCannotOpenIsReported)
     platform::ProgramTable::instance().loadFromEnvironment();
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({"Unable to start internet browser! Make sure you have it properly set-up on your system!"}));
+}
+
+TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
+{
+    RegisterEditorWindows();
+    auto windows = CreateApplicationWindows();
+    auto* main = qobject_cast<TMainForm*>(windows[0].get());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->objectName(), "MainForm");
+    auto find = [&](const char* name) -> QWidget* {
+        for (auto& w : windows)
+            if (w->objectName() == name) return w.get();
+        return nullptr;
+    };
+    EXPECT_EQ(&main->openForm(), find("OpenForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->newForm()), find("NewForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->aboutBox()), find("AboutBox"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->tipForm()), find("TipForm"));
+    EXPECT_EQ(find("TipForm")->windowTitle(), LangText(4803));
+    while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends
+}
+
+TEST_F(MainFormTest, ANewDriveIsAppliedByEndingTheProgram)
+{
+    create();
+    form->show();
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrNo);
+    form->PathButtonClick();
+    EXPECT_EQ(form->DriveComboBox1->currentData().toString(), "D"); // the show root's drive again
+    EXPECT_TRUE(form->isVisible());
+
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrYes);
+    form->PathButtonClick();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10021), LangText(10021), LangText(10022)}));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readString("SETTINGS", "Drive"), "C");
+}
+
+TEST_F(MainFormTest, ColoursComeFromTheColourDialog)
+{
+    create();
+    dialogs.colorAnswers.push_back(platform::rgbColor(10, 20, 30));
+    dialogs.colorAnswers.push_back(std::nullopt);
+    form->BKGColorButtonClick();
+    form->TextcolorButtonClick();
+    EXPECT_EQ(form->BKGColor, platform::rgbColor(10, 20, 30));
+    EXPECT_EQ(form->TextColor, 0);
+    EXPECT_EQ(form->BKGColorPanel->palette().color(QPalette::Window), QColor(10, 20, 30));
+    form->SaveGeneratorSettings();
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readInteger("SETTINGS", "BKGColor", -1), 0x1E140A);
+}
+
+TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
+{
+    create();
+    form->BeispielBitBtnClick();
+    QFile::remove(hostD("Quorbel/Settings.ini"));
+    QDir().mkpath(hostD("Quorbel/Settings.ini")); // a folder where the file belongs
+    const QString plan = world.root() + "/plan.txt";
+    qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
+    form->SaveShow(true);
+    qunsetenv("QUORBEL_PLAYER_PLAN");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
+    QThread::msleep(300);
+    EXPECT_FALSE(QFile::exists(plan));
 }

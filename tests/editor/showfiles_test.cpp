@@ -129,3 +129,4 @@ TEST_F(ShowFilesTest, StaleThumbnailsGoAndPicturesStay)
     QStringList left = QDir(hostD("Quorbel/S")).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(left, QStringList({"_THUMB_a_b.jpg", "_THUMB_c.jpg", "a_b.jpg", "c.jpg", "gone.txt"}));
 }
+
