@@ -2,6 +2,9 @@
 // checks a range, a value it refuses with its exact message while the old value stays.
 #include "fixture.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace imaging;
@@ -266,6 +269,26 @@ TEST_F(ControlTest, ErrorTextsFollowTheLastResult)
     EXPECT_EQ(pix->CheckMethodResult("Rotate", -13), -13);
     pix->ResumeMethodErrors();
     EXPECT_TRUE(pix->EnableMethodErrors());
+}
+
+// The popup menu opens where the user asks for the context menu; a menu deleted meanwhile is
+// simply not there any more.
+TEST_F(ControlTest, PopupMenuOpensOnTheContextMenuRequest)
+{
+    pix->resize(100, 100);
+    pix->show();
+    auto* menu = new QMenu;
+    menu->addAction("Rotate");
+    pix->SetPopupMenu(menu);
+    QContextMenuEvent ask(QContextMenuEvent::Mouse, QPoint(10, 10), pix->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(pix.get(), &ask);
+    EXPECT_TRUE(ask.isAccepted());
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    delete menu;
+    EXPECT_EQ(pix->PopupMenu(), nullptr);
+    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(10, 10), pix->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(pix.get(), &again);
 }
 
 } // namespace
