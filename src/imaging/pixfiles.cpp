@@ -228,7 +228,7 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
             if (Format == fmtJPEGFrame && (fBitmap.Width != frameFormatWidth || fBitmap.Height != frameFormatHeight)) {
                 // The frame format has one size: a resampled copy is written, the picture stays.
                 result = PX_CopyBitmap(&frame, &fBitmap);
-                if (result == PX_SUCCESS) result = PX_SizeBitmap(&frame, frameFormatWidth, frameFormatHeight, sizeBilinear);
+                if (result == PX_SUCCESS) result = PX_SizeBitmap(&frame, frameFormatWidth, frameFormatHeight, sizeFiltered);
                 source = &frame;
             }
             if (result == PX_SUCCESS)

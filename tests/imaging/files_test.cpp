@@ -334,6 +334,7 @@ TEST_F(Files, TheFrameFormatIsWrittenAt576By720)
         EXPECT_EQ(pix->BitmapWidth(), 120);
     }
     EXPECT_EQ(last, 100);
+    EXPECT_EQ(bytes("rows.jpg"), bytes("plain.jpg"));
     // The same colours as the picture: resampled, not cut or moved.
     make("convert rows.jpg -resize 120x90! back.png");
     EXPECT_GT(make("compare -metric PSNR back.png a.png null: 2>&1 || true").trimmed().toDouble(), 25.0);
