@@ -270,7 +270,8 @@ public:
     PIX_STORED(bool, RefBitmap, false)
     PIX_STORED(bool, DropAutoLoad, true)
     PIX_PROPERTY(bool, DropFilesAllowed, false)
-    PIX_STORED(bool, TabStop, false)
+    // With it the control takes the focus by the Tab key too, not only by a click.
+    PIX_PROPERTY(bool, TabStop, false)
 
     // ---- properties: painting ----
     PIX_PROPERTY(TPaintSizeMode, PaintSizeMode, smNormal)
