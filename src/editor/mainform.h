@@ -188,7 +188,7 @@ public:
     QLabel* Label27;
     QSpinBox* SpinEdit1;
     QPushButton* ShowAgainButton;
-    QLabel* PixImage1;
+    imaging::TPixImage* PixImage1;
     QGroupBox* GroupBox1;
     QComboBox* DriveComboBox1;
     QPushButton* PathButton;
@@ -254,6 +254,11 @@ public:
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
+    // ---- transition preview ----
+    // Plays transition n of EffectList on PixImage1.
+    void ShowEffectPreview(int n);
+    void SpinEdit1Change();
+    void ShowAgainButtonClick();
     void TipsCheckBoxClick();
     void PathButtonClick();
     void BKGColorButtonClick();
@@ -358,6 +363,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Which of the two preview pictures the next change shows.
+    bool PreviewFlip = false;
     void buildStartPanel();
     void buildPicturesPage();
     void buildMusicPage();
