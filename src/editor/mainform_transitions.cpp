@@ -4,6 +4,7 @@
 #include "transitionpreview.h"
 
 #include "imaging/piximage.h"
+#include "platform/files.h"
 
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -14,9 +15,9 @@ void TMainForm::ShowEffectPreview(int n)
     const std::optional<editor::Transition> transition = editor::TransitionAt(EffectList, n);
     if (!transition) return;
     PixImage1->SetBackErase(true);
-    if (!editor::ApplyTransition(PixImage1, *transition)) return;
+    const bool known = editor::ApplyTransition(PixImage1, *transition);
     PixImage1->SetBackErase(false);
-    PixImage1->Refresh();
+    if (known) PixImage1->Refresh();
 }
 
 void TMainForm::SpinEdit1Change()
@@ -32,7 +33,8 @@ void TMainForm::SpinEdit1Change()
     ShowEffectPreview(Effect);
     const QString picture = ProgramDir + (PreviewFlip ? QStringLiteral("Preview1.jpg") : QStringLiteral("Preview2.jpg"));
     PixImage1->SetPaintSizeMode(imaging::smFit);
-    // A preview picture that cannot be loaded leaves the control as it was.
+    // A preview picture that is missing or cannot be loaded leaves the control as it was.
+    if (!platform::fileExists(picture)) return;
     PixImage1->SuspendMethodErrors();
     PixImage1->Load(picture);
     PixImage1->ResumeMethodErrors();
