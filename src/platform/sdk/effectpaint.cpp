@@ -87,7 +87,8 @@ std::vector<std::uint8_t> thresholds(const PxEffectShape& shape, int w, int h, i
                 break;
             }
             case PxEffectKind::Dissolve:
-                v = 1 + mix(static_cast<std::uint32_t>((x / g) * 73856093 ^ (y / g) * 19349663 ^ shape.variant * 83492791)) % 100;
+                v = 1 + mix(static_cast<std::uint32_t>(x / g) * 73856093U ^ static_cast<std::uint32_t>(y / g) * 19349663U ^
+                            static_cast<std::uint32_t>(shape.variant) * 83492791U) % 100;
                 break;
             case PxEffectKind::BarnDoors: {
                 const bool vertical = shape.variant % 2 == 0;
