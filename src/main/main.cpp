@@ -3,6 +3,7 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "output/web/webwindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();
 }
