@@ -220,3 +220,25 @@ TEST_F(FtpTest, ClientDownloadReplacesTheLocalFileOnlyWhenComplete)
     EXPECT_FALSE(client.Upload(local, "x.txt")); // not connected: nothing is sent
     EXPECT_TRUE(server->tree().isEmpty());
 }
+
+TEST_F(FtpTest, TheButtonAbortsARunningUploadAndTheRestOfTheList)
+{
+    // A file large enough to be still on its way when the button is pressed again.
+    world.writeHostFile("program/gallery/big.jpg", QByteArray(8 * 1024 * 1024, 'x'));
+    settings("");
+    bool pressed = false;
+    QObject::connect(form->NMFTP1, &platform::FtpClient::OnPacketSent, form.get(), [&] {
+        if (!pressed) {
+            pressed = true;
+            form->BitBtn1Click(); // the user's second press while connected
+        }
+    });
+    form->BitBtn1Click();
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(form->Connected);
+    const QStringList l = log();
+    ASSERT_EQ(l.size(), 1) << l.join("\n").toStdString(); // the first file failed, the others were never tried
+    EXPECT_TRUE(l[0].endsWith("big.jpg ERROR: Upload failure"));
+    EXPECT_FALSE(server->tree().contains("gallery.html"));
+    EXPECT_FALSE(server->tree().contains("img_1.jpg"));
+}
