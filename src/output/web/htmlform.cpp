@@ -241,6 +241,9 @@ void THTMLForm::LargePicMaskEditChange()
 
 void THTMLForm::BitBtn1Click()
 {
+    // The conversion lets the window's messages through; a second press must not start a
+    // second gallery over the files of the first.
+    if (writing_) return;
     PagesWritten = false;
     const TMainForm* main = TMainForm::instance();
     if (!main) return;
@@ -271,7 +274,9 @@ void THTMLForm::BitBtn1Click()
     bool ok = false;
     {
         platform::HourglassCursor hourglass;
+        writing_ = true;
         ok = writer.Write(job, error);
+        writing_ = false;
     }
     if (!ok) {
         platform::showError(error);

@@ -84,4 +84,5 @@ protected:
 
 private:
     void showSettings();
+    bool writing_ = false;
 };

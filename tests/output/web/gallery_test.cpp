@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 
@@ -190,4 +191,18 @@ TEST_F(GalleryTest, WindowTextsAndSettingsHandlers)
     EXPECT_TRUE(page("layout.css").contains("\tcolor:#FF0000;"));
     form->FormActivate();
     EXPECT_FALSE(form->PagesWritten); // a new showing starts unwritten
+}
+
+TEST_F(GalleryTest, APressDuringTheConversionStartsNoSecondGallery)
+{
+    openShow({{"a.jpg", 400, 300, ""}, {"b.jpg", 400, 300, ""}});
+    makeForm();
+    int nested = 0;
+    QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged, form.get(), [&](int) {
+        if (nested++ == 0) form->BitBtn1Click();
+    });
+    form->BitBtn1Click();
+    EXPECT_TRUE(form->PagesWritten);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Erstellen der Galerie wurde erfolgreich abgeschlossen!"}));
+    expectLinksResolve();
 }
