@@ -152,6 +152,13 @@ TEST_F(FtpTest, AFailedLoginOrABadPortTouchesNothing)
     EXPECT_TRUE(form->LastCommand.startsWith("copy ")); // the list ran without the server
 
     dialogs.clear();
+    world.writeHostFile("program/Gallery.ini", "[FTP]\r\nport=21\r\n");
+    form = std::make_unique<TFTPForm>(world.programDir());
+    form->FormActivate();
+    form->BitBtn1Click(); // no host
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Invalid Host", LangText(10028)}));
+
+    dialogs.clear();
     settings("", "geheim", "einundzwanzig");
     form->BitBtn1Click();
     EXPECT_FALSE(form->Connected);

@@ -1,6 +1,7 @@
 // The gallery window writing the pages of the open show.
 #include "web_fixture.h"
 
+#include "output/web/ftpform.h"
 #include "output/web/htmlform.h"
 
 #include <QCheckBox>
@@ -191,6 +192,14 @@ TEST_F(GalleryTest, WindowTextsAndSettingsHandlers)
     EXPECT_TRUE(page("layout.css").contains("\tcolor:#FF0000;"));
     form->FormActivate();
     EXPECT_FALSE(form->PagesWritten); // a new showing starts unwritten
+
+    // The upload button makes the upload window, owned by this one and shown without a modal loop.
+    form->BitBtn2Click();
+    ASSERT_TRUE(form->FTPForm);
+    EXPECT_EQ(form->FTPForm->parent(), form.get());
+    EXPECT_TRUE(form->FTPForm->isVisible());
+    EXPECT_FALSE(form->FTPForm->isModal());
+    EXPECT_TRUE(dialogs.modalForms.isEmpty());
 }
 
 TEST_F(GalleryTest, APressDuringTheConversionStartsNoSecondGallery)
