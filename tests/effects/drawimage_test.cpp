@@ -307,6 +307,16 @@ TEST_F(ControlTest, BrightnessBarsDrawOnlyWhenTheButtonIsUp)
     EXPECT_EQ(effectsui::FromImage(d.PreviewImage()), expected);
 }
 
+TEST(BitmapFiles, AFailedWriteIsReportedAsAFailure)
+{
+    const Bitmap24 picture = pattern(8, 8);
+    EXPECT_NE(effectsui::SaveBitmapAsJpeg("Z:\\no-such-folder-here\\x.jpg", picture, 20), 1);
+    EXPECT_NE(effectsui::SaveBitmapAsJpeg("Z:\\tmp\\empty.jpg", Bitmap24(), 20), 1);
+    Bitmap24 kept = picture;
+    EXPECT_NE(effectsui::LoadBitmapFile("Z:\\no-such-folder-here\\x.jpg", kept), 1);
+    EXPECT_EQ(kept, picture);
+}
+
 TEST(DrawImageLifetime, TheControlFreesItsDialog)
 {
     QPointer<TPainterEffectsF> dialog;

@@ -306,3 +306,49 @@ TEST_F(EditingTest, SharpenSavesThePreviewAndNeverAStalePicture)
     EXPECT_NE(f.result(), int(platform::mrOk));
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
+
+TEST_F(EditingTest, EveryReturnToTheDialogStartsTheBarsAgainFromTheFile)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(300, 200);
+    form->FarbeBitBtnClick();
+    const QImage neutral = dialog().PreviewImage();
+    // The activation that follows the showing is the one already run: the bars stay.
+    dialog().KontrastTrackBar->setValue(90);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&dialog(), &activate);
+    EXPECT_EQ(dialog().KontrastTrackBar->value(), 90);
+    EXPECT_NE(dialog().PreviewImage(), neutral);
+
+    // A click into the main window and back: bars 0, 250, 0 and the preview of those values.
+    dialog().FarbeTrackBar->setValue(400);
+    dialog().HelligkeitTrackBar->setValue(-30);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&dialog(), &deactivate);
+    QCoreApplication::sendEvent(&dialog(), &activate);
+    EXPECT_EQ(dialog().HelligkeitTrackBar->value(), 0);
+    EXPECT_EQ(dialog().KontrastTrackBar->value(), 0);
+    EXPECT_EQ(dialog().FarbeTrackBar->value(), 250);
+    EXPECT_EQ(dialog().Contrast, 0);
+    EXPECT_EQ(dialog().PreviewImage(), neutral);
+    EXPECT_TRUE(dialog().FarbeLabel->text().endsWith(": 0"));
+    dialog().AbortBitBtnClick();
+}
+
+TEST_F(EditingTest, TheViewerOpensFromItsButtonAndFromThePreviewWhileTheButtonIsOn)
+{
+    if (!haveTools()) GTEST_SKIP();
+    showWithPicture(120, 90);
+    QDialog viewer;
+    viewer.setObjectName("FullsizeForm");
+    dialogs.modalForms.clear(); // the new-show dialog
+    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
+    form->BildbearbeitungBitBtnClick();
+    EXPECT_EQ(dialogs.modalForms, QStringList{"FullsizeForm"});
+    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
+    form->PixImage2Click();
+    EXPECT_EQ(dialogs.modalForms.size(), 2);
+    form->BildbearbeitungBitBtn->setEnabled(false);
+    form->PixImage2Click();
+    EXPECT_EQ(dialogs.modalForms.size(), 2);
+}
