@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QTreeWidget>
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -398,7 +399,7 @@ void TPainterEffectsF::SaveBitBtnClick()
         hide();
         return;
     }
-    {
+    try {
         platform::HourglassCursor hourglass;
         if (!host->LoadPictureIntoArt()) return;
         if (brightness) {
@@ -414,6 +415,13 @@ void TPainterEffectsF::SaveBitBtnClick()
         // The undo copy first: without it the picture is not overwritten.
         if (!host->PushUndo()) return;
         if (!host->SaveArtToPicture()) return;
+    } catch (const std::bad_alloc&) {
+        // A picture too large for the effect's working copies: nothing has been written.
+        platform::dialogs().showMessage(platform::MessageKind::Error,
+                                        QStringLiteral("An error occured in your application, \n")
+                                            + effectsui::BitmapFileErrorText(-1),
+                                        QStringLiteral("Error"));
+        return;
     }
     hide();
 }
