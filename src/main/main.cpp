@@ -3,6 +3,7 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "effects/ui/effectswindows.h"
 #include "output/web/webwindows.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterEffectsWindows();
     RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();
