@@ -3,6 +3,7 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "output/video/videowindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterVideoWindows();
     const auto windows = StartUp();
     return app.exec();
 }
