@@ -3,10 +3,12 @@
 #include "aboutbox.h"
 #include "mainform.h"
 #include "newform.h"
+#include "nodriverform.h"
 #include "openform.h"
 #include "tipform.h"
 
 #include "app/startup.h"
+#include "output/audio/checkaudioform.h"
 
 void RegisterEditorWindows()
 {
@@ -15,4 +17,6 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
     RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
     RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
+    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
 }

@@ -6,6 +6,7 @@
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
+#include "programrunner.h"
 #include "showfiles.h"
 #include "tipform.h"
 
@@ -141,6 +142,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectPictureHandlers();
+    connectMusicPage();
 }
 
 void TMainForm::setCaptions()
@@ -205,6 +207,7 @@ void TMainForm::FormCreate()
     LoadGeneratorSettings();
     // 6. folders of the run and the show root
     prepareShowRoot();
+    editor::StageCdDriverMarker(WindowsInfo().SystemRoot);
     // 7. language menu
     const int tag = LanguageMenuTag(LanguageCode);
     for (QAction* item : LanguageItems) item->setChecked(item->data().toInt() == tag);
