@@ -95,7 +95,12 @@ bool TDVDForm::ConvertPicturesForVideo()
         // The slide transitions are switched off (the run refuses to start otherwise), so the
         // key frames follow one another directly.
         PixImage1->hide();
-        for (int k = 1; k <= PictureCount; ++k) ProgressStep();
+        for (int k = 1; k <= PictureCount; ++k) {
+            ProgressStep();
+            const QString text = QStringLiteral("Calculate slides: Picture ") + QString::number(k) + QStringLiteral(" of ") + QString::number(PictureCount);
+            setStatus(text);
+            AppendVideoLog(text);
+        }
         platform::deleteFile(e + QStringLiteral("Temp.jpg"));
 
         QStringList frames;

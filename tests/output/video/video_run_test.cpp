@@ -165,7 +165,10 @@ TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
         // The soundtrack: 2.5 × 3 rounded to 8, + 4, + round(1 / 25) for the one frame beyond
         // the pictures.
         EXPECT_TRUE(logLines().contains("     Audio: 12 sec")) << logLines().join('\n').toStdString();
+        EXPECT_TRUE(logLines().contains("Calculate slides: Picture 3 of 3"));
         EXPECT_TRUE(logLines().contains("END"));
+        // A high-quality run keeps frames, frame list and soundtrack in the encoder folder.
+        EXPECT_TRUE(QFile::exists(encoderHost("Input.wav")));
     }
 }
 
