@@ -11,6 +11,7 @@
 #include "platform/textcodec.h"
 #include "util/strutils.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,6 +80,14 @@ TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
     connect(AbortBitBtn, &QPushButton::clicked, this, [this] { AbortBitBtnClick(); });
     connect(HilfeBitBtn, &QPushButton::clicked, this, [this] { HilfeBitBtnClick(); });
     FormCreate();
+}
+
+QDialog* TDVDWizardForm::makeWizard() const
+{
+    if (MakeWizard) return MakeWizard;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("MakeWizzard")) return qobject_cast<QDialog*>(w);
+    return nullptr;
 }
 
 void TDVDWizardForm::FormCreate()
@@ -165,10 +174,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
         return;
     }
     hide();
-    if (MakeWizard) {
-        MakeWizard->hide();
-        MakeWizard->setResult(QDialog::Accepted);
-    }
+    if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
     if (TMainForm* m = TMainForm::instance()) m->repaint();
     TDVDForm* form = TDVDForm::instance();
     if (form) {
@@ -183,7 +189,7 @@ void TDVDWizardForm::ZurueckBitBtnClick() { done(QDialog::Rejected); }
 void TDVDWizardForm::AbortBitBtnClick()
 {
     done(QDialog::Rejected);
-    if (MakeWizard) MakeWizard->done(QDialog::Rejected);
+    if (QDialog* make = makeWizard()) make->done(QDialog::Rejected);
 }
 
 void TDVDWizardForm::HilfeBitBtnClick()

@@ -37,7 +37,8 @@ public:
 
     video::DriveInfo DriveInfo;
 
-    // The make wizard, closed with this page (set by whoever shows it); may be null.
+    // The make wizard, closed with this page: the one set here, else the start-up's window
+    // "MakeWizzard" when it is a dialog.
     QDialog* MakeWizard = nullptr;
 
     void FormCreate();
@@ -51,5 +52,6 @@ public:
     void HilfeBitBtnClick();
 
 protected:
+    QDialog* makeWizard() const;
     void showEvent(QShowEvent* event) override;
 };

@@ -78,6 +78,9 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
     wizard = std::make_unique<TDVDWizardForm>();
+    QDialog make;
+    make.setResult(-1);
+    wizard->MakeWizard = &make;
 
     // No mode checked: text 10027 and nothing else.
     for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton}) {
@@ -87,6 +90,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     wizard->WeiterBitBtnClick();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10027)}));
     EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+    EXPECT_EQ(make.result(), -1);
 
     // Too little space: the picture list is rewritten from the show's list, the short
     // instructions say why, no video is made.
@@ -117,4 +121,11 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     const QJsonObject v = stream(probe(videoHost("holiday_SVCD.avi")), "video");
     EXPECT_EQ(v["width"].toInt(), 480);
     EXPECT_EQ(v["height"].toInt(), 480);
+    EXPECT_EQ(make.result(), int(QDialog::Accepted));
+
+    // Cancel closes this page and the make wizard.
+    make.setResult(-1);
+    wizard->AbortBitBtnClick();
+    EXPECT_EQ(make.result(), int(QDialog::Rejected));
+    EXPECT_EQ(wizard->result(), int(QDialog::Rejected));
 }
