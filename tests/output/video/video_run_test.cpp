@@ -2,6 +2,8 @@
 #include "video_fixture.h"
 
 #include <QImage>
+#include "platform/process.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -234,6 +236,18 @@ TEST_F(VideoTest, FailuresLeaveNoVideoAndSayWhy)
     makeVideo("VCD", true, true);
     EXPECT_TRUE(dvd->RunFailed);
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"mpdx_dll.dll not found! Error No: 0"}));
+
+    // The decoder missing: "Error starting", the log says which wave file was not made.
+    dialogs.clear();
+    addMp3("Audio001.mp3", 2);
+    platform::ProgramTable::instance().set("Lame.exe", world.root() + "/no-such-decoder");
+    makeVideo("VCD", true, false);
+    platform::ProgramTable::instance().loadFromEnvironment();
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Error starting Lame.exe"}));
+    EXPECT_TRUE(logLines().contains("FEHLER: " + form->EncoderFolder + "Inp001.wav wurde nicht erzeugt!"));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.avi")));
+    form->AudioListBox->clear();
 
     // Seconds per picture that are no number.
     dialogs.clear();
