@@ -44,42 +44,58 @@ std::string avError(int code)
     return buffer;
 }
 
-// The soundtrack: 16-bit stereo PCM at 44,100 Hz; anything else is refused.
+// The soundtrack: 16-bit stereo PCM at 44,100 Hz; anything else is refused. The samples are
+// read from the file as the encoder needs them.
 struct Pcm {
-    QByteArray samples; // interleaved
-    qint64 frames() const { return samples.size() / 4; }
+    QFile file;
+    qint64 dataStart = 0;
+    qint64 frameCount = 0;
+
+    // Reads up to n sample frames from frame `first` into out; the rest stays as it is.
+    qint64 read(qint64 first, qint64 n, char* out)
+    {
+        const qint64 have = qBound<qint64>(qint64(0), frameCount - first, n);
+        if (have <= 0 || !file.seek(dataStart + first * 4)) return 0;
+        const qint64 got = file.read(out, have * 4);
+        return got > 0 ? got / 4 : 0;
+    }
 };
 
 bool readWave(const QString& path, Pcm& out, std::string& error)
 {
-    QFile f(path);
+    QFile& f = out.file;
+    f.setFileName(path);
     if (!f.open(QIODevice::ReadOnly)) {
         error = "cannot open " + path.toStdString();
         return false;
     }
-    const QByteArray all = f.readAll();
-    if (all.size() < 12 || all.left(4) != "RIFF" || all.mid(8, 4) != "WAVE") {
+    auto u16 = [](const QByteArray& b, qsizetype at) { return quint16(uchar(b[at]) | uchar(b[at + 1]) << 8); };
+    auto u32 = [&](const QByteArray& b, qsizetype at) { return quint32(u16(b, at)) | quint32(u16(b, at + 2)) << 16; };
+    const QByteArray riff = f.read(12);
+    if (riff.size() < 12 || riff.left(4) != "RIFF" || riff.mid(8, 4) != "WAVE") {
         error = "not a wave file: " + path.toStdString();
         return false;
     }
-    auto u16 = [&](qsizetype at) { return quint16(uchar(all[at]) | uchar(all[at + 1]) << 8); };
-    auto u32 = [&](qsizetype at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
     bool haveFormat = false;
-    qsizetype at = 12;
-    while (at + 8 <= all.size()) {
-        const QByteArray id = all.mid(at, 4);
-        const qint64 size = u32(at + 4);
-        const qsizetype body = at + 8;
-        if (id == "fmt " && size >= 16 && body + 16 <= all.size()) {
-            if (u16(body) != 1 || u16(body + 2) != 2 || u32(body + 4) != SampleRate || u16(body + 14) != 16) {
+    qint64 at = 12;
+    const qint64 fileSize = f.size();
+    while (at + 8 <= fileSize && f.seek(at)) {
+        const QByteArray head = f.read(8);
+        if (head.size() < 8) break;
+        const qint64 size = u32(head, 4);
+        const qint64 body = at + 8;
+        if (head.left(4) == "fmt " && size >= 16) {
+            const QByteArray fmt = f.read(16);
+            if (fmt.size() < 16) break;
+            if (u16(fmt, 0) != 1 || u16(fmt, 2) != 2 || u32(fmt, 4) != SampleRate || u16(fmt, 14) != 16) {
                 error = "the soundtrack is not 44,100 Hz 16-bit stereo PCM";
                 return false;
             }
             haveFormat = true;
-        } else if (id == "data") {
+        } else if (head.left(4) == "data") {
             if (!haveFormat) break;
-            const qint64 available = qMin<qint64>(size, all.size() - body);
-            out.samples = all.mid(body, available - available % 4);
+            out.dataStart = body;
+            out.frameCount = qMin<qint64>(size, fileSize - body) / 4;
             return true;
         }
         at = body + size + (size & 1);
@@ -294,8 +310,7 @@ int encode(const QString& folder, const QString& outputPath)
             const int n = int(qMin<qint64>(audioFrameSize, audioTotal - audioPts));
             auto* target = reinterpret_cast<char*>(out.sound->data[0]);
             memset(target, 0, size_t(audioFrameSize) * 4);
-            const qint64 have = qBound<qint64>(qint64(0), pcm.frames() - audioPts, qint64(n));
-            if (have > 0) memcpy(target, pcm.samples.constData() + audioPts * 4, size_t(have) * 4);
+            pcm.read(audioPts, n, target);
             out.sound->pts = audioPts;
             audioPts += n;
             if ((rc = out.send(out.audio, out.audioStream, out.sound)) < 0) return abandon("audio encoding failed: " + avError(rc));
