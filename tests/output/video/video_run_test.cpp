@@ -27,6 +27,8 @@ TEST_F(VideoTest, PlainModesWriteAnAviOfOneFramePerPictureWithTheSoundtrack)
     const PlainCase cases[] = {
         {"VCD", true, 352, 288, "MODE: PAL VCD", "holiday_VCD.avi"},
         {"SVCD", false, 480, 480, "MODE: NTSC SVCD", "holiday_SVCD.avi"},
+        {"SVCD", true, 576, 480, "MODE: PAL SVCD", "holiday_SVCD.avi"}, // 576 wide, 480 high
+        {"VCD", false, 352, 240, "MODE: NTSC VCD", "holiday_VCD.avi"},
     };
     createShow("2");
     addMp3("Audio001.mp3", 15);
