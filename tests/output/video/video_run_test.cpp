@@ -268,10 +268,12 @@ TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
     addMp3("Audio001.mp3", 120);
     dvd->show();
     QTimer watch;
-    bool clicked = false;
+    bool clicked = false, stayedOpen = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!clicked && logLines().contains("     ---------MP3TOWAV---------")) {
             clicked = true;
+            dvd->close(); // refused while the run works
+            stayedOpen = dvd->isVisible();
             dvd->AbortBitBtn->click();
         }
     });
@@ -280,6 +282,7 @@ TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
     timer.start();
     makeVideo("VCD", true, false);
     EXPECT_TRUE(clicked);
+    EXPECT_TRUE(stayedOpen);
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_TRUE(dvd->AbortRequested);
     EXPECT_TRUE(dvd->RunOver);
