@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "editor/editorwindows.h"
 #include "output/video/videowindows.h"
+#include "output/web/webwindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
 
     RegisterEditorWindows();
     RegisterVideoWindows();
+    RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();
 }
