@@ -3,6 +3,7 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "effects/ui/effectswindows.h"
 #include "output/video/videowindows.h"
 #include "output/web/webwindows.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterEffectsWindows();
     RegisterVideoWindows();
     RegisterWebWindows();
     const auto windows = StartUp();
