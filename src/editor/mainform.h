@@ -40,6 +40,11 @@ class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TPrintSizeWizard;
+class TPrintSelectForm;
+namespace print {
+class TQRListForm;
+}
 
 namespace controls {
 class THTMListBox;
@@ -300,6 +305,10 @@ public:
     void DisableEditButtons();
     void PrintAll1Click();
     void PrintSelected1Click();
+    // The print sequence: printer check, size, selection (unless all are printed), preview.
+    void PrintPictures();
+    // The name of the printer a print goes to; "" when there is none.
+    QString CurrentPrinterName() const;
     void DeleteStaleThumbnails();
     void DeleteConvertedCopies(const QString& folder);
     void OpenBitBtnClick();
@@ -310,6 +319,9 @@ public:
     TNewForm& newForm();
     TAboutBox& aboutBox();
     TTipForm& tipForm();
+    TPrintSizeWizard& printSizeWizard();
+    TPrintSelectForm& printSelectForm();
+    print::TQRListForm& qrListForm();
 
 signals:
     // A print of the show's pictures was asked for (PrintAll says which); the print sequence answers it.
@@ -337,6 +349,7 @@ private:
     void selectDriveInBox(const QString& letter);
 
     void connectPictureHandlers();
+    void connectPrintHandlers();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
