@@ -4,9 +4,12 @@
 #include "mainform.h"
 #include "newform.h"
 #include "openform.h"
+#include "printselectform.h"
+#include "printsizewizard.h"
 #include "tipform.h"
 
 #include "app/startup.h"
+#include "output/print/qrlistform.h"
 
 void RegisterEditorWindows()
 {
@@ -15,4 +18,7 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
     RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
     RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+    RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
+    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
+    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
 }
