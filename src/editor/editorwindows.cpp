@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "mainform.h"
 #include "newform.h"
+#include "nodriverform.h"
 #include "openform.h"
 #include "printselectform.h"
 #include "printsizewizard.h"
@@ -10,6 +11,7 @@
 
 #include "app/startup.h"
 #include "output/print/qrlistform.h"
+#include "output/audio/checkaudioform.h"
 
 void RegisterEditorWindows()
 {
@@ -21,4 +23,6 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
     RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
     RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
+    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
 }

@@ -6,6 +6,7 @@
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
+#include "programrunner.h"
 #include "showfiles.h"
 #include "tipform.h"
 
@@ -142,6 +143,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectPictureHandlers();
     connectPrintHandlers();
+    connectMusicPage();
 }
 
 void TMainForm::setCaptions()
@@ -206,6 +208,7 @@ void TMainForm::FormCreate()
     LoadGeneratorSettings();
     // 6. folders of the run and the show root
     prepareShowRoot();
+    editor::StageCdDriverMarker(WindowsInfo().SystemRoot);
     // 7. language menu
     const int tag = LanguageMenuTag(LanguageCode);
     for (QAction* item : LanguageItems) item->setChecked(item->data().toInt() == tag);

@@ -3,6 +3,7 @@
 // four step tabs (pictures, music, settings, make). It is also the current show context: the
 // other windows read and write its public fields and components by their names.
 #include "editorsettings.h"
+#include "musiclist.h"
 #include "staging.h"
 #include "thumbnails.h"
 #include "undostack.h"
@@ -32,6 +33,14 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QWidget;
+class QPoint;
+
+namespace platform {
+class MediaPlayer;
+}
+namespace editor {
+class CdRipperRun;
+}
 namespace controls {
 class THTMListBox;
 }
@@ -45,6 +54,8 @@ class TPrintSelectForm;
 namespace print {
 class TQRListForm;
 }
+class TCheckAudioForm;
+class TNoDriverForm;
 
 namespace controls {
 class THTMListBox;
@@ -149,7 +160,10 @@ public:
     QPushButton* PlayBitBtn;
     QPushButton* PauseBitBtn;
     QPushButton* StopBitBtn;
-    QWidget* MediaPlayer1;
+    platform::MediaPlayer* MediaPlayer1;
+    platform::FileDialogRequest AudioOpenDialog;
+    int AudioDragIndex = -1;   // row under the mouse when a button went down in the list
+    int AudioDropIndex = -1;   // row under the last drop point
 
     // settings page
     QLabel* Label16;
@@ -314,6 +328,29 @@ public:
     void OpenBitBtnClick();
     void SpinEdit2Change();
 
+    // ---- music page ----
+    void LoadAudioList();
+    void RenumberAudioFiles();
+    void OpenAudioBitBtnClick();
+    void DeleteAudioBitBtnClick();
+    void AudioListBoxClick();
+    void AudioListBoxDblClick();
+    void InfoBitBtnClick();
+    void PlayBitBtnClick();
+    void PauseBitBtnClick();
+    void StopBitBtnClick();
+    void StartRipperBitBtnClick();
+    // Positions are in the list's viewport.
+    void AudioListBoxMouseDown(const QPoint& position);
+    bool AudioListBoxDragOver(const QObject* source) const;
+    void AudioListBoxDragDrop(const QPoint& position);
+
+    // ---- programs run and waited for ----
+    void RunAndWait(const QString& folder, const QString& file, const QString& parameters);
+    void StartCdRipper();
+    // Returns once no CD ripper runs; switching shows and renumbering wait here.
+    void WaitForCdRipper();
+
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
     TNewForm& newForm();
@@ -322,6 +359,8 @@ public:
     TPrintSizeWizard& printSizeWizard();
     TPrintSelectForm& printSelectForm();
     print::TQRListForm& qrListForm();
+    TCheckAudioForm& checkAudioForm();
+    TNoDriverForm& noDriverForm();
 
 signals:
     // A print of the show's pictures was asked for (PrintAll says which); the print sequence answers it.
@@ -338,6 +377,9 @@ private:
     void buildMakePage();
     void buildMenus();
     void connectHandlers();
+    void connectMusicPage();
+    int lastSelectedAudioRow() const;
+    void showAudioTracks();
     void registerInstance();
     void setCaptions();
     void prepareShowRoot();
@@ -371,4 +413,9 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
     bool closed_ = false;
+
+    std::unique_ptr<editor::MusicList> music_;
+    editor::CdRipperRun* ripper_ = nullptr;            // child of the window
+    TCheckAudioForm* ownCheckAudioForm_ = nullptr;     // child of the window, made when needed
+    TNoDriverForm* ownNoDriverForm_ = nullptr;
 };

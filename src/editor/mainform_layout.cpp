@@ -9,6 +9,7 @@
 #include "app/language_menu.h"
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
+#include "platform/media.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -237,7 +238,7 @@ void TMainForm::buildMusicPage()
     PlayBitBtn = named<QPushButton>(GroupBox6, "PlayBitBtn");
     PauseBitBtn = named<QPushButton>(GroupBox6, "PauseBitBtn");
     StopBitBtn = named<QPushButton>(GroupBox6, "StopBitBtn");
-    MediaPlayer1 = named<QWidget>(GroupBox6, "MediaPlayer1");
+    MediaPlayer1 = named<platform::MediaPlayer>(GroupBox6, "MediaPlayer1");
     MediaPlayer1->setVisible(false);
     auto* listen = new QHBoxLayout(GroupBox6);
     for (QPushButton* b : {PlayBitBtn, PauseBitBtn, StopBitBtn}) listen->addWidget(b);

@@ -51,6 +51,7 @@ void TMainForm::showTipsUnlessSwitchedOff()
 
 void TMainForm::OpenShow(const QString& folderName)
 {
+    WaitForCdRipper(); // the ripper writes into the current show folder until it ends
     const QString folder = ShowRoot + folderName + u'\\';
     const editor::ShowInfo info = editor::ReadShowInfo(folder);
     if (info.exists) {
@@ -103,6 +104,7 @@ void TMainForm::NewQuorbel1Click()
 {
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
+    WaitForCdRipper();
     showEditor();
     DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
