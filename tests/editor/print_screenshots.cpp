@@ -6,6 +6,7 @@
 #include "editor/mainform.h"
 #include "editor/printselectform.h"
 #include "editor/printsizewizard.h"
+#include "output/print/qrlistform.h"
 
 #include <QRadioButton>
 #include "platform/drives.h"
@@ -15,6 +16,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QLineEdit>
+#include <QTimer>
+#include "controls/htmlistbox.h"
 
 namespace {
 void settle(int ms)
@@ -56,5 +60,20 @@ int main(int argc, char** argv)
     select.HTMLCheckList1->setFocus();
     settle(600);
     shoot(out + "/print_select.png");
+    select.hide();
+
+    // The report's preview of the whole show at 10 x 15 with captions, closed after its picture.
+    print::TQRListForm report;
+    report.PrintSize = 571;
+    report.ShowContext = [&form] {
+        return print::PrintShowContext{form.TitleEdit->text(), form.QuorbelListBox->Items().toStringList(), true, true,
+                                       form.ShowRoot, form.ShowFolder, form.ProgramDir};
+    };
+    QTimer::singleShot(2500, [&] {
+        shoot(out + "/print_preview.png");
+        if (QWidget* w = QApplication::activeModalWidget()) w->close();
+    });
+    report.Preview();
+    report.FinishPrint();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "reportpreview.h"
 
+#include "app/language.h"
 #include "platform/dialogs.h"
 
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@ TReportPreview::TReportPreview(QPrinter& printer, QWidget* parent) : QDialog(par
         b->setObjectName(QLatin1String(name));
         return b;
     };
-    PrintButton = button(QStringLiteral("\u2399"), "PrintButton");
+    PrintButton = button(LangText(6700), "PrintButton");
     PriorButton = button(QStringLiteral("<"), "PriorButton");
     NextButton = button(QStringLiteral(">"), "NextButton");
     FitButton = button(QStringLiteral("\u2194"), "FitButton");

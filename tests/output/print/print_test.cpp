@@ -246,6 +246,17 @@ TEST_F(ReportTest, ThePreviewCanBeLeftOrPrintedFrom)
     form.Preview();
     EXPECT_EQ(images(), QStringList({"1 571 428"}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A picture that cannot be read: the error reaches the user once, not a report of success.
+    world.writeHostFile("d/Quorbel/Quorbel_0001/a.jpg", "no picture");
+    dialogs.printerAnswers = {true};
+    dialogs.modalScript.push_back([](QDialog& d) {
+        dynamic_cast<TReportPreview&>(d).PrintButtonClick();
+        return int(platform::mrOk);
+    });
+    form.Preview();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
 }
 
 } // namespace
