@@ -170,3 +170,40 @@ TEST_F(CheckListTest, CheckedBoxIsDrawnDifferently)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CheckListTest, AnchorsBeyondTheCheckBox)
+{
+    list.Items().Clear();
+    list.Items().Add(R"(<A href="next">go on</A> and text)");
+    QSignalSpy anchors(&list, &THTMLCheckList::AnchorClick);
+    QSignalSpy checks(&list, &THTMLCheckList::CheckClick);
+    // The anchor's text starts 2 pixels after the check area.
+    QString anchor;
+    int index = -1;
+    const int y = list.ItemRect(0).top() + 2 + 6;
+    list.AnchorAt(list.CheckArea(0) + 2 + 4, y, anchor, index);
+    EXPECT_EQ(anchor, "next");
+    EXPECT_EQ(index, 0);
+    list.AnchorAt(list.CheckArea(0) - 4, y, anchor, index);
+    EXPECT_EQ(anchor, "");
+    click(QPoint(list.CheckArea(0) + 2 + 4, y));
+    ASSERT_EQ(anchors.count(), 1);
+    EXPECT_EQ(anchors[0][2].toString(), "next");
+    EXPECT_EQ(checks.count(), 0);
+}
+
+TEST_F(CheckListTest, ASortedListKeepsItsOrderIgnoringCase)
+{
+    list.Items().Clear();
+    for (const char* t : {"b.jpg", "C.jpg", "a.jpg"}) list.Items().Add(t);
+    list.setChecked(0, true); // b
+    list.setSorted(true);
+    EXPECT_EQ(list.Items().toStringList(), QStringList({"a.jpg", "b.jpg", "C.jpg"}));
+    EXPECT_EQ(list.CheckedItem(0), "b.jpg"); // the record moves with its item
+    list.Items().Add("B2.jpg");
+    EXPECT_EQ(list.Items().toStringList(), QStringList({"a.jpg", "b.jpg", "B2.jpg", "C.jpg"}));
+}
+
+} // namespace
