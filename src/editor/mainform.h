@@ -54,6 +54,8 @@ class TPrintSelectForm;
 namespace print {
 class TQRListForm;
 }
+class TvelDrawImage;
+class MainFormEditHost;
 class TCheckAudioForm;
 class TNoDriverForm;
 
@@ -145,7 +147,7 @@ public:
     QAction* PrintSelected1;
     QLabel* TextLabel;
     QLineEdit* TextEdit;
-    QLabel* Art;
+    TvelDrawImage* Art;
     QLabel* TempImage;
 
     // music page
@@ -328,6 +330,20 @@ public:
     void OpenBitBtnClick();
     void SpinEdit2Change();
 
+    // ---- paint effects, colour dialog and full-size editor ----
+    // The selected picture, 199 pixels wide, into Art for the effects dialog's preview.
+    bool PrepareArtPreview();
+    // The selected picture at full size into Art; false (reported) when it cannot be read.
+    bool LoadPictureIntoArt();
+    // Art's range bitmap as JPEG quality 80 over the selected picture, then a fresh thumbnail;
+    // false (reported) when the picture could not be written.
+    bool SaveArtToPicture();
+    void FarbeBitBtnClick();
+    void ShowPaintEffects();
+    void RGBBitBtnClick();
+    void BildbearbeitungBitBtnClick();
+    void PixImage2Click();
+
     // ---- music page ----
     void LoadAudioList();
     void RenumberAudioFiles();
@@ -392,6 +408,7 @@ private:
 
     void connectPictureHandlers();
     void connectPrintHandlers();
+    void connectArtHandlers();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
@@ -412,6 +429,7 @@ private:
     std::unique_ptr<TNewForm> ownNewForm_;
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
+    std::shared_ptr<MainFormEditHost> editHost_; // what the picture editors call back (mainform_art.cpp)
     bool closed_ = false;
 
     std::unique_ptr<editor::MusicList> music_;
