@@ -142,6 +142,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectPictureHandlers();
+    connectPrintHandlers();
     connectMusicPage();
 }
 
