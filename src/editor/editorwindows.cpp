@@ -5,9 +5,12 @@
 #include "newform.h"
 #include "nodriverform.h"
 #include "openform.h"
+#include "printselectform.h"
+#include "printsizewizard.h"
 #include "tipform.h"
 
 #include "app/startup.h"
+#include "output/print/qrlistform.h"
 #include "output/audio/checkaudioform.h"
 
 void RegisterEditorWindows()
@@ -17,6 +20,9 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
     RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
     RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+    RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
+    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
+    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
     RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
     RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
 }

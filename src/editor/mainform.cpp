@@ -143,6 +143,7 @@ void TMainForm::connectHandlers()
     connect(ShowAgainButton, &QPushButton::clicked, this, &TMainForm::ShowAgainButtonClick);
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectPictureHandlers();
+    connectPrintHandlers();
     connectMusicPage();
 }
 

@@ -49,6 +49,13 @@ class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TPrintSizeWizard;
+class TPrintSelectForm;
+namespace print {
+class TQRListForm;
+}
+class TvelDrawImage;
+class MainFormEditHost;
 class TCheckAudioForm;
 class TNoDriverForm;
 
@@ -140,7 +147,7 @@ public:
     QAction* PrintSelected1;
     QLabel* TextLabel;
     QLineEdit* TextEdit;
-    QLabel* Art;
+    TvelDrawImage* Art;
     QLabel* TempImage;
 
     // music page
@@ -319,10 +326,28 @@ public:
     void DisableEditButtons();
     void PrintAll1Click();
     void PrintSelected1Click();
+    // The print sequence: printer check, size, selection (unless all are printed), preview.
+    void PrintPictures();
+    // The name of the printer a print goes to; "" when there is none.
+    QString CurrentPrinterName() const;
     void DeleteStaleThumbnails();
     void DeleteConvertedCopies(const QString& folder);
     void OpenBitBtnClick();
     void SpinEdit2Change();
+
+    // ---- paint effects, colour dialog and full-size editor ----
+    // The selected picture, 199 pixels wide, into Art for the effects dialog's preview.
+    bool PrepareArtPreview();
+    // The selected picture at full size into Art; false (reported) when it cannot be read.
+    bool LoadPictureIntoArt();
+    // Art's range bitmap as JPEG quality 80 over the selected picture, then a fresh thumbnail;
+    // false (reported) when the picture could not be written.
+    bool SaveArtToPicture();
+    void FarbeBitBtnClick();
+    void ShowPaintEffects();
+    void RGBBitBtnClick();
+    void BildbearbeitungBitBtnClick();
+    void PixImage2Click();
 
     // ---- music page ----
     void LoadAudioList();
@@ -352,6 +377,9 @@ public:
     TNewForm& newForm();
     TAboutBox& aboutBox();
     TTipForm& tipForm();
+    TPrintSizeWizard& printSizeWizard();
+    TPrintSelectForm& printSelectForm();
+    print::TQRListForm& qrListForm();
     TCheckAudioForm& checkAudioForm();
     TNoDriverForm& noDriverForm();
 
@@ -386,6 +414,8 @@ private:
     void selectDriveInBox(const QString& letter);
 
     void connectPictureHandlers();
+    void connectPrintHandlers();
+    void connectArtHandlers();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
@@ -406,6 +436,7 @@ private:
     std::unique_ptr<TNewForm> ownNewForm_;
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
+    std::shared_ptr<MainFormEditHost> editHost_; // what the picture editors call back (mainform_art.cpp)
     bool closed_ = false;
 
     std::unique_ptr<editor::MusicList> music_;

@@ -3,6 +3,9 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "effects/ui/effectswindows.h"
+#include "output/video/videowindows.h"
+#include "output/web/webwindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,6 +26,9 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterEffectsWindows();
+    RegisterVideoWindows();
+    RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();
 }
