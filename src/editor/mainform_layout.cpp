@@ -449,5 +449,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    buildScanner();
     FormCreate();
 }
