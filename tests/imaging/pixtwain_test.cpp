@@ -153,6 +153,7 @@ struct AcquireCase {
     int flags;
     int expectedBits;
     const char* scanimageOptions;
+    const char* backendSettings = ""; // further lines of test.conf
 };
 
 } // namespace
@@ -186,10 +187,14 @@ TEST_F(PixTwainTest, AcquiredPageHasTheBackendsSizeAndPixels)
         {"grey grid made 24 bits", 1, 8, 75, "Grid", 3, 24, "--mode Gray --depth 8 --resolution 75 --test-picture Grid"},
         {"grey grid kept 8 bits", 1, 8, -1, "Grid", 1, 8, "--mode Gray --depth 8 --resolution 50 --test-picture Grid"},
         {"black and white grid", 1, 1, -1, "Grid", 3, 24, "--mode Gray --depth 1 --resolution 50 --test-picture Grid"},
+        {"three passes, one per colour", 2, 8, -1, "Color pattern", 3, 24,
+         "--mode Color --three-pass=yes --resolution 50 --test-picture 'Color pattern'", "three-pass true\n"},
+        {"hand scanner, height unknown", 2, 8, -1, "Color pattern", 3, 24,
+         "--mode Color --hand-scanner=yes --resolution 50 --test-picture 'Color pattern'", "hand-scanner true\n"},
     };
     for (const AcquireCase& c : cases) {
         SCOPED_TRACE(c.label);
-        SaneConfig sane(true, QByteArray("test-picture \"") + c.picture + "\"\n");
+        SaneConfig sane(true, QByteArray("test-picture \"") + c.picture + "\"\n" + c.backendSettings);
         TPixTwain scanner;
         scanner.setObjectName("PixTwain1");
         scanner.SourceProps().PixelType = c.pixelType;

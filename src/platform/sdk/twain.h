@@ -6,6 +6,7 @@
 // again, so a change of the scanner configuration takes effect at the next call.
 #include "platform/sdk/bitmap.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 
