@@ -346,3 +346,21 @@ TEST_F(PixTwainTest, FailuresGiveTheirResultsAndMessages)
         dialogs.clear();
     }
 }
+
+TEST_F(PixTwainTest, SourceThatIsGoneFailsWhenItsPropertiesAreWritten)
+{
+    SaneConfig sane;
+    twain.SourceProps().SourceName = "test:9";
+    try {
+        twain.TwainAcquire();
+        ADD_FAILURE() << "no error raised";
+    } catch (const EPixTwainError& e) {
+        EXPECT_EQ(e.message(), "PixTwain1\nError code: -82\nTwainRealize: No Data Source");
+    }
+    EXPECT_FALSE(twain.Realized());
+    EXPECT_EQ(twain.Bitmap(), nullptr);
+    // Without raising, the result comes back and its text describes it.
+    twain.SetEnableMethodErrors(false);
+    EXPECT_EQ(twain.TwainRealize(), -82);
+    EXPECT_EQ(twain.GetLastErrorText(), "No Data Source");
+}
