@@ -64,6 +64,7 @@ class THTMListBox;
 }
 namespace imaging {
 class TPixImage;
+class TPixTwain;
 }
 
 class TMainForm : public QMainWindow {
@@ -149,6 +150,7 @@ public:
     QLineEdit* TextEdit;
     TvelDrawImage* Art;
     QLabel* TempImage;
+    imaging::TPixTwain* PixTwain1;
 
     // music page
     QLabel* Label14;
@@ -349,6 +351,10 @@ public:
     void BildbearbeitungBitBtnClick();
     void PixImage2Click();
 
+    // ---- scanner menu ----
+    void Treiberauswhlen1Click();
+    void Einlesenstarten1Click();
+
     // ---- music page ----
     void LoadAudioList();
     void RenumberAudioFiles();
@@ -416,6 +422,7 @@ private:
     void connectPictureHandlers();
     void connectPrintHandlers();
     void connectArtHandlers();
+    void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);

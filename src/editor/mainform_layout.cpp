@@ -452,5 +452,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    buildScanner();
     FormCreate();
 }
