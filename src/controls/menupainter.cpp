@@ -452,6 +452,9 @@ bool TXPMenuStyle::handles(const QWidget* widget) const
     return painter_ && painter_->Active() && (qobject_cast<const QMenu*>(widget) || qobject_cast<const QMenuBar*>(widget));
 }
 
+// The width that menus add to each owner-drawn item: a check mark's.
+constexpr int CheckMarkRoom = 12;
+
 int TXPMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
     if (handles(widget) && qobject_cast<const QMenu*>(widget)) {
@@ -489,6 +492,8 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
         result.rwidth() -= QFontMetrics(item->font).horizontalAdvance(shortcut);
         result.setWidth(std::max(result.width(), 1));
     }
+    // Beside an owner-drawn item the host menu keeps the room of a check mark.
+    result.rwidth() += CheckMarkRoom;
     return result;
 }
 
