@@ -409,3 +409,33 @@ TEST(MenuManager, FollowsFormsAndPopups)
     EXPECT_EQ(TXPMenuManager::instance(), nullptr);
     EXPECT_EQ(otherMenu->style(), QApplication::style());
 }
+
+TEST(MenuDrawing, LowColourFillsWithTheSelectColourAndWhiteChecks)
+{
+    MenuForm f;
+    f.painter->setUseSystemColors(false);
+    f.painter->setSelectColor(platform::rgbColor(0, 0, 200));
+    f.painter->setHighColorForTest(false);
+    const QImage img = MenuForm::render(f.file, f.plain);
+    const QRect plain = f.file->actionGeometry(f.plain);
+    EXPECT_EQ(hex(pixelAt(img, 30, plain.top() + 3)), hex(platform::rgbColor(0, 0, 200)));
+    const QRect tick = f.file->actionGeometry(f.tick);
+    const int L = 3 - 4 + (24 - 10) / 2, T = tick.top() + (tick.height() - 10) / 2;
+    EXPECT_EQ(hex(pixelAt(img, L + 1, T + 1)), hex(platform::clWhite));
+    // No gradient in low colour: the icon column and the background are plain.
+    const int y = tick.top() + 1;
+    EXPECT_EQ(hex(pixelAt(img, 5, y)), hex(pixelAt(img, 20, y)));
+    EXPECT_EQ(hex(pixelAt(img, 30, y)), hex(f.painter->colors().menuBackground));
+}
+
+TEST(MenuDrawing, RightToLeftPutsTheIconColumnOnTheRight)
+{
+    MenuForm f(false);
+    f.file->setLayoutDirection(Qt::RightToLeft);
+    const QImage img = MenuForm::render(f.file);
+    const XPMenuColors& c = f.painter->colors();
+    const QRect plain = f.file->actionGeometry(f.plain);
+    const int y = plain.top() + 1;
+    EXPECT_EQ(hex(pixelAt(img, plain.right() - 2, y)), hex(c.iconColumn));
+    EXPECT_EQ(hex(pixelAt(img, plain.left() + 2, y)), hex(c.menuBackground));
+}
