@@ -2,7 +2,10 @@
 // The process-wide keeper of the menu painters: it watches the application's events to give the
 // popups of painted menus their flat border and shadow, and extends the active painter to the
 // forms that have no painter of their own.
+#include "menupainter.h"
+
 #include <QList>
+#include <optional>
 #include <QObject>
 #include <QPointer>
 
@@ -60,6 +63,60 @@ private:
     bool hooked_app_ = false;
     bool handling_ = false;
     bool drawingBorder_ = false;
+};
+
+} // namespace controls
+
+namespace controls {
+
+// The kinds of standard control the painter can restyle.
+enum class ControlKind { None, Combo, Edit, MaskEdit, Memo, CheckBox, RadioButton, Button, BitButton, SpeedButton,
+                         UpDown, Panel, GroupBox, ListBox, TreeView, ProgressBar };
+ControlKind controlKindOf(const QWidget* control);
+// The container kind of a widget that holds controls, if it is one.
+std::optional<TXPContainer> containerKindOf(const QWidget* widget);
+// The flag of XPControls that names a kind (xcHotKey, never recognised, for none).
+TXPControl controlFlagOf(ControlKind kind);
+class TControlSubClass;
+// The hook on a control, if it has one.
+TControlSubClass* hookOf(const QWidget* control);
+
+// A standard control repainted flat by a painter: the control draws itself first, then the hook
+// draws its frame, box or face over it in the painter's colours. It keeps what it changed of the
+// control and gives it back when removed or when its painter goes.
+class TControlSubClass : public QObject {
+    Q_OBJECT
+public:
+    TControlSubClass(QWidget* control, TXPMenu* painter);
+    ~TControlSubClass() override;
+
+    QWidget* control() const { return control_; }
+    TXPMenu* painter() const { return painter_; }
+    // Hands the hook to another painter, keeping the saved styles.
+    void setPainter(TXPMenu* painter);
+    // Puts the control back as it was.
+    void restore();
+
+    bool mouseInside() const { return mouseInside_; }
+    bool buttonDown() const { return buttonDown_; }
+    bool spaceDown() const { return spaceDown_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void paintOver();
+    QColor hotColor() const;
+
+    QPointer<QWidget> control_;
+    QPointer<TXPMenu> painter_;
+    ControlKind kind_;
+    bool savedFrame_ = true;   // an edit's frame
+    int savedFrameShape_ = -1; // a list's or panel's frame shape
+    bool mouseInside_ = false;
+    bool buttonDown_ = false;
+    bool spaceDown_ = false;
+    bool painting_ = false;
+    bool restored_ = false;
 };
 
 } // namespace controls

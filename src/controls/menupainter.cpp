@@ -419,6 +419,26 @@ void TXPMenu::applyToForm(QWidget* form, bool active)
         if (underBar ? xpControls_.contains(xcMainMenu) : xpControls_.contains(xcPopupMenu)) menus.append(menu);
     }
     for (QWidget* m : menus) applyToMenu(m, active);
+
+    // Standard controls: a kind named in XPControls whose parent is a container kind named in
+    // XPContainers, neither of them tagged 999.
+    const auto controls = form->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        if (control->isWindow() || control->window() != form) continue;
+        TControlSubClass* hook = hookOf(control);
+        if (!active) {
+            if (hook && hook->painter() == this) delete hook;
+            continue;
+        }
+        if (hook) continue;
+        const ControlKind kind = controlKindOf(control);
+        if (kind == ControlKind::None || !xpControls_.contains(controlFlagOf(kind))) continue;
+        QWidget* parent = control->parentWidget();
+        const auto container = containerKindOf(parent);
+        if (!container || !xpContainers_.contains(*container)) continue;
+        if (tagOf(control) == LeaveAloneTag || tagOf(parent) == LeaveAloneTag) continue;
+        new TControlSubClass(control, this);
+    }
 }
 
 QSize TXPMenu::measureItem(const QString& caption, const QString& shortcut, bool topLevel, bool hasSubMenu,

@@ -14,6 +14,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyleFactory>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -438,4 +444,94 @@ TEST(MenuDrawing, RightToLeftPutsTheIconColumnOnTheRight)
     const int y = plain.top() + 1;
     EXPECT_EQ(hex(pixelAt(img, plain.right() - 2, y)), hex(c.iconColumn));
     EXPECT_EQ(hex(pixelAt(img, plain.left() + 2, y)), hex(c.menuBackground));
+}
+
+namespace {
+
+// A form with standard controls on its client area and in a group box.
+struct ControlForm {
+    std::unique_ptr<QMainWindow> form = std::make_unique<QMainWindow>();
+    QWidget* client = new QWidget;
+    QLineEdit* edit = new QLineEdit(client);
+    QLineEdit* tagged = new QLineEdit(client);
+    QCheckBox* check = new QCheckBox(QStringLiteral("Check"), client);
+    QPushButton* button = new QPushButton(QStringLiteral("Push"), client);
+    QTextEdit* rich = new QTextEdit(client);
+    QTableView* table = new QTableView(client);
+    QGroupBox* group = new QGroupBox(QStringLiteral("Group"), client);
+    QLineEdit* inGroup = new QLineEdit(group);
+    TXPMenu* painter = nullptr;
+
+    explicit ControlForm(const TXPContainers& containers)
+    {
+        form->setCentralWidget(client);
+        setTag(tagged, LeaveAloneTag);
+        edit->setGeometry(0, 0, 120, 24);
+        button->setGeometry(0, 30, 80, 26);
+        painter = new TXPMenu(form.get());
+        painter->setXPContainers(containers);
+        painter->setActive(true);
+        painter->Loaded();
+    }
+};
+
+} // namespace
+
+TEST(ControlRestyling, WhichControlsAreHooked)
+{
+    {
+        ControlForm f({});
+        for (QWidget* w : f.client->findChildren<QWidget*>()) EXPECT_EQ(hookOf(w), nullptr) << "no container kinds, no hooks";
+    }
+    ControlForm f({xccForm});
+    EXPECT_NE(hookOf(f.edit), nullptr);
+    EXPECT_NE(hookOf(f.check), nullptr);
+    EXPECT_NE(hookOf(f.button), nullptr);
+    EXPECT_EQ(hookOf(f.tagged), nullptr) << "tag 999";
+    EXPECT_EQ(hookOf(f.rich), nullptr) << "rich edits are never recognised";
+    EXPECT_EQ(hookOf(f.table), nullptr) << "list views are never recognised";
+    EXPECT_EQ(hookOf(f.inGroup), nullptr) << "group boxes are not among the containers";
+    EXPECT_NE(hookOf(f.group), nullptr) << "the group box itself sits on the form";
+    f.painter->setXPContainers({xccForm, xccGroupBox});
+    EXPECT_NE(hookOf(f.inGroup), nullptr);
+    f.painter->setXPControls({xcMainMenu, xcPopupMenu});
+    EXPECT_EQ(hookOf(f.edit), nullptr) << "the control set changed: taken off";
+    f.painter->setXPControls(allXPControls());
+    EXPECT_NE(hookOf(f.edit), nullptr);
+    f.painter->setActive(false);
+    EXPECT_EQ(hookOf(f.edit), nullptr);
+    EXPECT_TRUE(f.edit->hasFrame());
+    f.painter->setActive(true);
+    QPointer<TControlSubClass> hook = hookOf(f.edit);
+    ASSERT_TRUE(hook);
+    delete f.painter;
+    EXPECT_TRUE(hook.isNull());
+    EXPECT_EQ(hookOf(f.edit), nullptr) << "the painter's hooks go with it";
+}
+
+TEST(ControlRestyling, EditFrameAndButtonFollowTheirState)
+{
+    ControlForm f({xccForm});
+    const XPMenuColors& c = f.painter->colors();
+    const ColorRef base = platform::qcolorToColor(f.edit->palette().color(QPalette::Base));
+    auto at = [](QWidget* w, int x, int y) { return pixelAt(w->grab().toImage(), x, y); };
+    EXPECT_EQ(hex(at(f.edit, 0, 12)), hex(Darken(base, 60)));
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(f.edit, &enter);
+    EXPECT_TRUE(hookOf(f.edit)->mouseInside());
+    EXPECT_EQ(hex(at(f.edit, 0, 12)), hex(Lighten(c.selectionBorder, 60)));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.edit, &leave);
+    EXPECT_EQ(hex(at(f.edit, 0, 12)), hex(Darken(base, 60)));
+
+    // A button: the face in the icon-column colour, its edge line at the bottom right, at the top
+    // left while pressed.
+    const QImage up = f.button->grab().toImage();
+    EXPECT_EQ(hex(pixelAt(up, 40, 5)), hex(c.iconColumn));
+    const ColorRef edge = Darken(Lighten(platform::clBtnShadow, 0), 50);
+    EXPECT_EQ(hex(pixelAt(up, 40, up.height() - 2)), hex(edge));
+    f.button->setDown(true);
+    const QImage down = f.button->grab().toImage();
+    EXPECT_EQ(hex(pixelAt(down, 40, 1)), hex(edge));
+    EXPECT_NE(hex(pixelAt(down, 40, down.height() - 2)), hex(edge));
 }
