@@ -312,6 +312,10 @@ ColorRef ref(const QColor& c) { return platform::qcolorToColor(c); }
 ControlKind controlKindOf(const QWidget* w)
 {
     if (!w) return ControlKind::None;
+    if (qobject_cast<const QToolBar*>(w->parentWidget())) {
+        if (qobject_cast<const QToolButton*>(w)) return ControlKind::ToolButton;
+        if (QByteArray(w->metaObject()->className()) == "QToolBarSeparator") return ControlKind::ToolSeparator;
+    }
     if (qobject_cast<const QComboBox*>(w)) return ControlKind::Combo;
     if (auto* edit = qobject_cast<const QLineEdit*>(w)) {
         // The line edit of a combo or a spin box is part of that control.
@@ -371,6 +375,8 @@ TXPControl controlFlagOf(ControlKind kind)
     case ControlKind::ListBox: return xcListBox;
     case ControlKind::TreeView: return xcTreeView;
     case ControlKind::ProgressBar: return xcProgressBar;
+    case ControlKind::ToolButton:
+    case ControlKind::ToolSeparator: return xcToolbar;
     case ControlKind::None: break;
     }
     return xcHotKey; // never recognised
@@ -381,8 +387,8 @@ TControlSubClass* hookOf(const QWidget* control)
     return control ? qobject_cast<TControlSubClass*>(control->property("XPHook").value<QObject*>()) : nullptr;
 }
 
-TControlSubClass::TControlSubClass(QWidget* control, TXPMenu* painter)
-    : QObject(painter), control_(control), painter_(painter), kind_(controlKindOf(control))
+TControlSubClass::TControlSubClass(QWidget* control, TXPMenu* painter, ControlKind kind)
+    : QObject(painter), control_(control), painter_(painter), kind_(kind)
 {
     setObjectName(QStringLiteral("ControlSubClass"));
     control->setProperty("XPHook", QVariant::fromValue<QObject*>(this));
@@ -664,6 +670,25 @@ void TControlSubClass::paintOver()
         }
         break;
     }
+    case ControlKind::ToolButton:
+        paintToolButton(p);
+        break;
+    case ControlKind::ToolSeparator: {
+        // The separator takes the bar's colour; a tagged one shows a line down its middle.
+        QWidget* bar = w->parentWidget();
+        const ColorRef barColour = ref((bar ? bar : w)->palette().color(QPalette::Window));
+        p.fillRect(r, qcol(barColour));
+        QAction* action = nullptr;
+        if (auto* toolBar = qobject_cast<QToolBar*>(bar))
+            for (QAction* a : toolBar->actions())
+                if (toolBar->widgetForAction(a) == w) action = a;
+        if (tagOf(action) > 0) {
+            p.setPen(QPen(qcol(Darken(barColour, 30)), 1));
+            const int x = r.width() / 2;
+            p.drawLine(x, 2, x, r.height() - 2);
+        }
+        break;
+    }
     case ControlKind::ListBox:
     case ControlKind::TreeView:
     case ControlKind::ProgressBar: {
@@ -678,6 +703,67 @@ void TControlSubClass::paintOver()
     }
     default:
         break;
+    }
+}
+
+void TControlSubClass::paintToolButton(QPainter& p)
+{
+    auto* button = qobject_cast<QToolButton*>(control_.data());
+    if (!button) return;
+    const TXPMenu& m = *painter_;
+    const XPMenuColors& c = m.colors();
+    const QRect r = button->rect();
+    QWidget* bar = button->parentWidget();
+    const ColorRef barColour = ref((bar ? bar : button)->palette().color(QPalette::Window));
+    const bool hot = mouseInside_ && button->isEnabled();
+    const bool checked = button->isCheckable() && button->isChecked();
+    const bool pressed = button->isDown() || (buttonDown_ && mouseInside_);
+    const bool dropDown = button->popupMode() == QToolButton::MenuButtonPopup;
+    const bool hasMenu = button->menu() || (button->defaultAction() && button->defaultAction()->menu());
+    if (!bar || bar->autoFillBackground() || !bar->testAttribute(Qt::WA_TranslucentBackground)) p.fillRect(r, qcol(barColour));
+    const ColorRef selectionFill = (m.highColor() && !m.UseSystemColors()) ? Lighten(m.SelectColor(), 68) : c.selectionFill;
+    if (pressed && hasMenu) {
+        // An open menu of the button: the selection of an open menu-bar item in the bar's colour.
+        p.fillRect(r.adjusted(0, 0, -8, 0), qcol(c.selectionFill));
+        p.setPen(qcol(c.selectionBorder));
+        p.drawLine(0, r.bottom(), 0, 0);
+        p.drawLine(0, 0, r.width() - 9, 0);
+        p.drawLine(r.width() - 9, 0, r.width() - 9, r.bottom());
+        const int amounts[] = {10, 30, 60, 100};
+        for (int k = 0; k < 4; ++k)
+            p.fillRect(QRect(r.width() - 8, 2 + k, 4 - k, r.height() - 2 - k), qcol(Darken(barColour, amounts[k])));
+    } else if (hot) {
+        const ColorRef fill = (checked || pressed) ? c.checkFillSelected : selectionFill;
+        p.fillRect(r, qcol(fill));
+        p.setPen(qcol(c.selectionBorder));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        if (dropDown) p.drawRect(QRect(r.width() - 13, 0, 12, r.height() - 1));
+    } else if (checked) {
+        p.fillRect(r, qcol(c.checkFill));
+        p.setPen(qcol(c.selectionBorder));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    QRect glyphArea = r;
+    if (dropDown) {
+        p.setPen(Qt::black);
+        const int x = r.width() - 10, y = r.height() / 2 - 1;
+        for (int i = 0; i < 3; ++i) p.drawLine(x - 2 + i, y + i, x + 2 - i, y + i);
+        glyphArea.setWidth(glyphArea.width() - 12);
+    }
+    const QIcon icon = button->icon();
+    if (!icon.isNull()) {
+        const QIcon::Mode mode = !button->isEnabled() ? QIcon::Disabled : hot ? QIcon::Active : QIcon::Normal;
+        const QSize size = button->iconSize();
+        QPoint at(glyphArea.left() + (glyphArea.width() - size.width()) / 2, (r.height() - size.height()) / 2);
+        if (hot && !checked) at += QPoint(-1, -1);
+        p.drawPixmap(at, icon.pixmap(size, mode));
+    } else if (!button->text().isEmpty()) {
+        const QFontMetrics fm(button->font());
+        p.setPen(qcol(button->isEnabled() ? ref(button->palette().color(QPalette::ButtonText)) : c.disabled));
+        p.drawText(QRect(glyphArea.left(), (r.height() - fm.height()) / 2, glyphArea.width(), fm.height()),
+                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, button->text());
     }
 }
 

@@ -71,7 +71,8 @@ namespace controls {
 
 // The kinds of standard control the painter can restyle.
 enum class ControlKind { None, Combo, Edit, MaskEdit, Memo, CheckBox, RadioButton, Button, BitButton, SpeedButton,
-                         UpDown, Panel, GroupBox, ListBox, TreeView, ProgressBar };
+                         UpDown, Panel, GroupBox, ListBox, TreeView, ProgressBar,
+                         ToolButton, ToolSeparator /* the buttons and separators of a tool bar */ };
 ControlKind controlKindOf(const QWidget* control);
 // The container kind of a widget that holds controls, if it is one.
 std::optional<TXPContainer> containerKindOf(const QWidget* widget);
@@ -87,7 +88,7 @@ TControlSubClass* hookOf(const QWidget* control);
 class TControlSubClass : public QObject {
     Q_OBJECT
 public:
-    TControlSubClass(QWidget* control, TXPMenu* painter);
+    TControlSubClass(QWidget* control, TXPMenu* painter, ControlKind kind);
     ~TControlSubClass() override;
 
     QWidget* control() const { return control_; }
@@ -105,6 +106,7 @@ public:
 
 private:
     void paintOver();
+    void paintToolButton(QPainter& p);
     QColor hotColor() const;
 
     QPointer<QWidget> control_;

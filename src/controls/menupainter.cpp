@@ -432,12 +432,21 @@ void TXPMenu::applyToForm(QWidget* form, bool active)
         }
         if (hook) continue;
         const ControlKind kind = controlKindOf(control);
+        if (kind == ControlKind::ToolButton || kind == ControlKind::ToolSeparator) {
+            // The buttons of a tool bar are drawn by the tool-bar painter, whatever the containers;
+            // a bar with a drawing of its own keeps it unless OverrideOwnerDraw is on.
+            auto* bar = control->parentWidget();
+            if (!xpControls_.contains(xcToolbar) || tagOf(bar) == LeaveAloneTag) continue;
+            if (bar->style() != QApplication::style() && !overrideOwnerDraw_) continue;
+            new TControlSubClass(control, this, kind);
+            continue;
+        }
         if (kind == ControlKind::None || !xpControls_.contains(controlFlagOf(kind))) continue;
         QWidget* parent = control->parentWidget();
         const auto container = containerKindOf(parent);
         if (!container || !xpContainers_.contains(*container)) continue;
         if (tagOf(control) == LeaveAloneTag || tagOf(parent) == LeaveAloneTag) continue;
-        new TControlSubClass(control, this);
+        new TControlSubClass(control, this, kind);
     }
 }
 

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -534,4 +535,39 @@ TEST(ControlRestyling, EditFrameAndButtonFollowTheirState)
     const QImage down = f.button->grab().toImage();
     EXPECT_EQ(hex(pixelAt(down, 40, 1)), hex(edge));
     EXPECT_NE(hex(pixelAt(down, 40, down.height() - 2)), hex(edge));
+}
+
+TEST(ControlRestyling, ToolBarButtonsAndSeparators)
+{
+    QMainWindow form;
+    auto* bar = form.addToolBar(QStringLiteral("Tools"));
+    QAction* plain = bar->addAction(QStringLiteral("A"));
+    QAction* checked = bar->addAction(QStringLiteral("B"));
+    checked->setCheckable(true);
+    checked->setChecked(true);
+    QAction* separator = bar->addSeparator();
+    setTag(separator, 1);
+    form.resize(300, 200);
+    auto* painter = new TXPMenu(&form);
+    painter->setXPContainers({});
+    painter->setXPControls({xcToolbar});
+    painter->setActive(true);
+    const XPMenuColors& c = painter->colors();
+    QWidget* plainButton = bar->widgetForAction(plain);
+    QWidget* checkedButton = bar->widgetForAction(checked);
+    QWidget* separatorWidget = bar->widgetForAction(separator);
+    ASSERT_NE(hookOf(plainButton), nullptr) << "tool bars are drawn whatever the containers";
+    ASSERT_NE(hookOf(separatorWidget), nullptr);
+    const ColorRef barColour = platform::qcolorToColor(bar->palette().color(QPalette::Window));
+    EXPECT_EQ(hex(pixelAt(plainButton->grab().toImage(), 1, 1)), hex(barColour));
+    const QImage checkedImg = checkedButton->grab().toImage();
+    EXPECT_EQ(hex(pixelAt(checkedImg, 2, 2)), hex(c.checkFill));
+    EXPECT_EQ(hex(pixelAt(checkedImg, 0, 2)), hex(c.selectionBorder));
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(plainButton, &enter);
+    EXPECT_EQ(hex(pixelAt(plainButton->grab().toImage(), 2, 2)), hex(c.selectionFill)) << "hot";
+    const QImage sepImg = separatorWidget->grab().toImage();
+    EXPECT_EQ(hex(pixelAt(sepImg, sepImg.width() / 2, sepImg.height() / 2)), hex(Darken(barColour, 30)));
+    EXPECT_EQ(hex(pixelAt(sepImg, 0, sepImg.height() / 2)), hex(barColour));
+    delete painter;
 }
