@@ -255,6 +255,10 @@ bool TXPMenuManager::eventFilter(QObject* watched, QEvent* event)
                 // Painters that detect new menus take them at once.
                 for (const auto& p : menus_)
                     if (p && p->AutoDetect() && p->Active() && belongsTo(w, p->ownerForm())) p->applyToMenu(w, true);
+            } else if (!w->isWindow() && controlKindOf(w) != ControlKind::None && !hookOf(w)) {
+                // A control added to a painter's form.
+                for (const auto& p : menus_)
+                    if (p && p->AutoDetect() && p->Active() && p->ownerForm() == w->window()) p->applyToForm(p->ownerForm(), true);
             }
         }
         break;

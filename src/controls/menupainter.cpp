@@ -666,6 +666,11 @@ void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
                                const QWidget* widget) const
 {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (handles(widget) && element == CE_MenuBarEmptyArea && painter_->DrawMenuBar()) {
+        // The bar beyond its items in the menu-bar colour.
+        painter->fillRect(option->rect, qc(painter_->colors().menuBar));
+        return;
+    }
     if (!handles(widget) || !item) return QProxyStyle::drawControl(element, option, painter, widget);
     const TXPMenu& m = *painter_;
     const XPMenuColors& c = m.colors();
@@ -743,7 +748,8 @@ void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
 
     // Background.
     if (s.topLevel) {
-        p.fillRect(R, qc(c.menuBar));
+        // Without DrawMenuBar the bar keeps the system's menu colour.
+        p.fillRect(R, qc(m.DrawMenuBar() ? c.menuBar : platform::colorToRGB(platform::systemColor(4))));
     } else if (m.highColor() && m.Gradient()) {
         iconColumnGradient(p, R, c.iconColumn, iw, s.rtl);
     } else {

@@ -571,3 +571,21 @@ TEST(ControlRestyling, ToolBarButtonsAndSeparators)
     EXPECT_EQ(hex(pixelAt(sepImg, 0, sepImg.height() / 2)), hex(barColour));
     delete painter;
 }
+
+TEST(ControlRestyling, AutoDetectTakesNewMenusAndControls)
+{
+    ControlForm f({xccForm});
+    f.painter->setAutoDetect(true);
+    auto* late = new QLineEdit(f.client);
+    QMenu* lateMenu = new QMenu(f.form.get());
+    f.form->show();
+    late->show();
+    lateMenu->ensurePolished();
+    late->ensurePolished();
+    EXPECT_NE(hookOf(late), nullptr);
+    EXPECT_EQ(lateMenu->style(), f.painter->style());
+    f.painter->setAutoDetect(false);
+    auto* later = new QLineEdit(f.client);
+    later->ensurePolished();
+    EXPECT_EQ(hookOf(later), nullptr) << "without AutoDetect only the walk takes controls";
+}
