@@ -43,6 +43,7 @@ class CdRipperRun;
 }
 namespace controls {
 class THTMListBox;
+class TXPMenu;
 }
 
 class TOpenForm;
@@ -226,6 +227,7 @@ public:
     QAction* Info1;
     QMenu* Language1;
     QList<QAction*> LanguageItems; // Deutsch1, English1, France1, Italian1, Spain1
+    controls::TXPMenu* XPMenu1; // draws the menu bar and the popup menus flat
 
     // ---- creation and closing ----
     void FormCreate();

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTabWidget>
 
@@ -46,6 +48,17 @@ int main(int argc, char** argv)
         form.PageControl1->setCurrentIndex(i);
         settle(600);
         shoot(out + QString("/main_%1_%2.png").arg(i + 1).arg(pages[i]));
+    }
+    // The menus, opened from the bar with an item under the pointer.
+    const std::pair<QMenu*, const char*> menus[] = {{form.Quorbel1, "quorbel"}, {form.Language1, "language"}};
+    for (const auto& [menu, name] : menus) {
+        form.menuBar()->setActiveAction(menu->menuAction());
+        settle(400);
+        menu->setActiveAction(menu->actions().value(1));
+        settle(400);
+        shoot(out + QString("/menu_%1.png").arg(name));
+        menu->hide();
+        settle(200);
     }
     return 0;
 }
