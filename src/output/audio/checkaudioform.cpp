@@ -1,14 +1,12 @@
 #include "checkaudioform.h"
 
 #include "app/language.h"
-#include "app/productinfo.h"
+#include "app/wizardpicture.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -101,10 +99,7 @@ TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
 
 void TCheckAudioForm::FormCreate()
 {
-    const QString picture = ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture;
-    QPixmap banner;
-    if (const auto bytes = platform::readFile(picture, 16 * 1024 * 1024)) banner.loadFromData(*bytes);
-    Image1->setPixmap(banner);
+    Image1->setPixmap(LoadWizardPicture());
     CloseButton->setText(LangText(6400));
 }
 
