@@ -221,17 +221,7 @@ TEST_F(ReportTest, ThePreviewCanBeLeftOrPrintedFrom)
     if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
     addPicture("a.jpg", 800, 600, "one");
     form.PrintSize = 571;
-    // A printer dialog that chooses a PDF file, as a user picking "print to file" does.
-    struct PdfDialogs : testsupport::ScriptedDialogs {
-        QString file;
-        bool choosePrinter(QPrinter& printer) override
-        {
-            if (!testsupport::ScriptedDialogs::choosePrinter(printer)) return false;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(file);
-            return true;
-        }
-    } dialogs;
+    testsupport::PdfPrinterDialogs dialogs;
     dialogs.file = pdf();
     dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
     form.Preview();
