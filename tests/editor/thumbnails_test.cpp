@@ -2,7 +2,7 @@
 #include "editor/picturelist.h"
 #include "editor/thumbnails.h"
 #include "pictures_fixture.h"
-#include "support/jpegframe.h"
+#include "support/jpegbytes.h"
 
 #include <QImage>
 #include "platform/drives.h"

@@ -1,5 +1,5 @@
 #include "helpers.h"
-#include "support/jpegframe.h"
+#include "support/jpegbytes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,23 @@
 #pragma once
-// Test fixtures that lie about a JPEG's size: the frame header's height and width rewritten.
+// JPEG data made by the tests: pictures of one colour, and pictures that lie about their size.
+#include <QBuffer>
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
 
 namespace testsupport {
+
+// A JPEG (quality 90) of the given size in one colour.
+inline QByteArray jpegBytes(int width, int height, QColor color = QColor(200, 40, 40))
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(color);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG", 90);
+    return bytes;
+}
 
 // Rewrites the height and width of the first frame header (a baseline, extended or progressive
 // SOF marker) and touches nothing else; empty when the data holds none.
