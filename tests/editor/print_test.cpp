@@ -222,16 +222,7 @@ TEST_F(PrintTest, PrintingASelectionEndToEnd)
 {
     if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
     makeShow(5);
-    struct PdfDialogs : testsupport::ScriptedDialogs {
-        QString file;
-        bool choosePrinter(QPrinter& printer) override
-        {
-            if (!testsupport::ScriptedDialogs::choosePrinter(printer)) return false;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(file);
-            return true;
-        }
-    } pdfDialogs;
+    testsupport::PdfPrinterDialogs pdfDialogs;
     pdfDialogs.file = pdf();
     pdfDialogs.printerAnswers = {true};
     pdfDialogs.modalScript.push_back([](QDialog& d) {

@@ -1,30 +1,18 @@
 // Takes screenshots of the main window for a look by eye (not part of the test run): run it
 // through screenshots.sh under Xvfb. It opens the sample show of a copied program directory,
 // shows each of the four pages in turn and photographs the screen with ImageMagick's import.
-#include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
-#include "util/windowsinfo.h"
-#include "platform/drives.h"
-#include "platform/folders.h"
+#include "support/screenshots.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QTabWidget>
 
-namespace {
-void settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-void shoot(const QString& file) { QProcess::execute("import", {"-window", "root", file}); }
-} // namespace
+using testsupport::settle;
+using testsupport::shoot;
 
 int main(int argc, char** argv)
 {
@@ -32,10 +20,7 @@ int main(int argc, char** argv)
     if (argc < 3) return 2;
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
+    testsupport::runFromProgramDir(programDir);
     TMainForm form;
     form.show();
     settle(800);
