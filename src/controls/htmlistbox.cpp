@@ -1,10 +1,10 @@
 #include "htmlistbox.h"
 
+#include "platform/shell.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
 #include <QCollator>
-#include <QDesktopServices>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -21,21 +20,10 @@ namespace controls {
 
 namespace {
 
-UrlOpener& urlOpener()
-{
-    static UrlOpener opener = [](const QString& target) { return QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
-    return opener;
-}
-
 constexpr int kScrollWidth = 4096;
 constexpr int kMaxRowHeight = 251;
 
 } // namespace
-
-void setUrlOpener(UrlOpener opener)
-{
-    urlOpener() = opener ? std::move(opener) : UrlOpener([](const QString& t) { return QDesktopServices::openUrl(QUrl::fromUserInput(t)); });
-}
 
 // The one drag that runs at a time: begun by a list when the mouse moves past the threshold
 // with the button down, carried to the list under the mouse, ended by the release.
@@ -88,15 +76,17 @@ public:
     {
         if (!source_) return;
         move(global);
-        THTMListBox* source = source_;
+        // Either list may be changed or even deleted by the handlers.
+        QPointer<THTMListBox> source = source_;
         QPointer<THTMListBox> target = accepted_ ? target_ : nullptr;
         finish();
+        if (!source) return;
         QPoint p = source->viewport()->mapFromGlobal(global);
         if (target) {
             p = target->viewport()->mapFromGlobal(global);
             emit target->DragDrop(source, p.x(), p.y());
         }
-        emit source->EndDrag(target.data(), p.x(), p.y());
+        if (source) emit source->EndDrag(target.data(), p.x(), p.y());
     }
 
     void cancel()
@@ -186,7 +176,8 @@ int THTMListItems::Add(const QString& text)
 
 void THTMListItems::Insert(int index, const QString& text)
 {
-    box_->insertRow(std::clamp(index, 0, Count()), text);
+    // An index outside the list (-1 included) appends.
+    box_->insertRow(index < 0 || index > Count() ? Count() : index, text);
 }
 
 void THTMListItems::Delete(int index)
@@ -250,7 +241,8 @@ THTMListBox::~THTMListBox()
 int THTMListBox::layoutWidth() const
 {
     if (scrollHorizontal_) return kScrollWidth;
-    return std::max(1, viewport()->width() - 4);
+    // Items stay clear of the vertical scroll bar, or 4 pixels short of the edge without one.
+    return std::max(1, viewport()->width() - (verticalScrollBar()->isVisible() ? 0 : 4));
 }
 
 QRect THTMListBox::layoutRect(const QRect& itemRect) const
@@ -262,7 +254,7 @@ QRect THTMListBox::layoutRect(const QRect& itemRect) const
 HTMLItemOptions THTMListBox::options(bool selected) const
 {
     HTMLItemOptions o;
-    o.Images = images_;
+    o.Images = images_.data();
     o.Selected = selected;
     o.BlinkOn = true;
     o.WordWrap = !ellipsis_;
@@ -298,6 +290,7 @@ void THTMListBox::insertRow(int index, const QString& text)
     row.text = text;
     measureRow(row);
     rows_.insert(rows_.begin() + index, std::move(row));
+    autoRemeasures_ = 0;
     if (itemIndex_ >= index) ++itemIndex_;
     if (anchorRow_ >= index) ++anchorRow_;
     updateScrollBars();
@@ -344,7 +337,7 @@ void THTMListBox::RemeasureItems()
     --updating_;
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
-    lastWidth_ = viewport()->width();
+    lastViewport_ = viewport()->size();
     updateScrollBars();
     viewport()->update();
 }
@@ -355,7 +348,9 @@ void THTMListBox::scheduleRemeasure()
     remeasurePending_ = true;
     QMetaObject::invokeMethod(this, [this] {
         remeasurePending_ = false;
-        if (viewport()->width() != lastWidth_ && !updating_) RemeasureItems();
+        // A scroll bar that comes and goes with the new heights must not keep the list
+        // measuring for ever: a few rounds, then the list waits for the next change.
+        if (viewport()->size() != lastViewport_ && !updating_ && ++autoRemeasures_ <= 4) RemeasureItems();
     }, Qt::QueuedConnection);
 }
 
@@ -735,7 +730,9 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
         textColor = palette().color(QPalette::Text);
     }
     HTMLItemOptions o = options(selected);
-    o.PointX = mousePos_.x() + 2;
+    // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
+    // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
+    o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
     o.BlinkOn = !(enableBlink_ && blinkPhase_);
     HTMLItemResult res;
@@ -759,6 +756,7 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 void THTMListBox::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
+    const int reloads = cache_.reloads();
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), platform::colorToQColor(color_));
     int y = 0;
@@ -768,13 +766,18 @@ void THTMListBox::paintEvent(QPaintEvent* event)
         paintRow(p, i, rect);
         y += rect.height();
     }
+    // A thumbnail made anew while the list showed it may have another size.
+    if (cache_.reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
 }
 
 void THTMListBox::resizeEvent(QResizeEvent* event)
 {
+    autoRemeasures_ = 0;
     QAbstractScrollArea::resizeEvent(event);
-    if (!updating_ && viewport()->width() != lastWidth_) {
-        if (!isVisible() || lastWidth_ < 0) RemeasureItems();
+    // Rows are measured against the client area (its width and, for the tallest, its
+    // height), so every change of size measures them again.
+    if (!updating_ && viewport()->size() != lastViewport_) {
+        if (!isVisible()) RemeasureItems();
         else scheduleRemeasure();
     }
     updateScrollBars();
@@ -785,7 +788,7 @@ bool THTMListBox::viewportEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Resize:
-        if (!updating_ && viewport()->width() != lastWidth_) scheduleRemeasure();
+        if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
         return handleToolTip(static_cast<QHelpEvent*>(event));
@@ -832,6 +835,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
 
     // The list's own selection.
     collapseOnRelease_ = -1;
+    toggleOnRelease_ = -1;
     if (row >= 0) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         if (!multiSelect_) {
@@ -839,7 +843,10 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
         } else if (mods & Qt::ShiftModifier) {
             selectRange(anchorRow_, row, mods & Qt::ControlModifier);
         } else if (mods & Qt::ControlModifier) {
-            rows_[std::size_t(row)].selected = !rows_[std::size_t(row)].selected;
+            // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
+            // deselected only when released without one.
+            if (rows_[std::size_t(row)].selected) toggleOnRelease_ = row;
+            else rows_[std::size_t(row)].selected = true;
             anchorRow_ = row;
             setCaret(row);
         } else if (rows_[std::size_t(row)].selected && SelCount() > 1) {
@@ -858,7 +865,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
 
     if (!anchor.isEmpty()) {
         if (anchor.contains(QLatin1String("://")) || anchor.contains(QLatin1String("mailto:"), Qt::CaseInsensitive))
-            urlOpener()(anchor);
+            platform::shellOpen(anchor); // a failure is not reported
         else
             emit AnchorClick(this, anchorItem, anchor);
         return;
@@ -874,6 +881,7 @@ void THTMListBox::mouseMoveEvent(QMouseEvent* event)
     if (pressed_ && (event->buttons() & Qt::LeftButton)) {
         if (!drag.active() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
             collapseOnRelease_ = -1;
+            toggleOnRelease_ = -1;
             drag.begin(this);
         }
         if (drag.source() == this) {
@@ -896,7 +904,11 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
-    collapseOnRelease_ = -1;
+    if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
+        rows_[std::size_t(toggleOnRelease_)].selected = false;
+        viewport()->update();
+    }
+    collapseOnRelease_ = toggleOnRelease_ = -1;
     emit MouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() == Qt::LeftButton && wasPressed && pressRow_ >= 0) emit Click();
 }
@@ -935,6 +947,7 @@ void THTMListBox::hoverAnchor(const QPoint& pos)
             }
             emit AnchorEnter(this, index, anchor);
             lastAnchor_ = anchor;
+            viewport()->update(); // an image in the anchor now shows its ALT picture
         }
     } else if (handCursor_ && !lastAnchor_.isEmpty()) {
         QToolTip::hideText();
@@ -942,6 +955,7 @@ void THTMListBox::hoverAnchor(const QPoint& pos)
         handCursor_ = false;
         emit AnchorExit(this, index, lastAnchor_);
         lastAnchor_.clear();
+        viewport()->update();
     }
 }
 

@@ -52,10 +52,6 @@ private:
     THTMListBox* box_;
 };
 
-// Opens an anchor's web or mail target; by default the desktop's handler. Tests replace it.
-using UrlOpener = std::function<bool(const QString&)>;
-void setUrlOpener(UrlOpener opener);
-
 class THTMListBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -102,7 +98,7 @@ public:
     void setEnableBlink(bool on);
     bool HTMLHint() const { return htmlHint_; }
     void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_; }
+    const TImageList* Images() const { return images_.data(); }
     void setImages(const TImageList* images);
     bool IncrLookup() const { return incrLookup_; }
     void setIncrLookup(bool on) { incrLookup_ = on; }
@@ -213,7 +209,7 @@ private:
     std::vector<Row> rows_;
     THTMLPictureCache cache_;
     TGradientStyle* selectionColors_;
-    const TImageList* images_ = nullptr;
+    QPointer<const TImageList> images_; // cleared when the image list goes
     QPointer<TPictureContainer> container_;
 
     bool anchorHint_ = false, ellipsis_ = false, enableBlink_ = false, htmlHint_ = false, incrLookup_ = false,
@@ -227,7 +223,8 @@ private:
     int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;
     int updating_ = 0;
     bool remeasurePending_ = false;
-    int lastWidth_ = -1;
+    int autoRemeasures_ = 0;
+    QSize lastViewport_;
     int maxWidth_ = 0;
     int extentReentry_ = 0;
     QString prefix_;
@@ -244,6 +241,7 @@ private:
     QPoint pressPos_;
     int pressRow_ = -1;
     int collapseOnRelease_ = -1;
+    int toggleOnRelease_ = -1;
 };
 
 } // namespace controls

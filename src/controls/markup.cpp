@@ -207,7 +207,7 @@ struct Engine {
     // Running state.
     QFont font;
     std::optional<QFontMetrics> metrics;
-    QColor text, background, rememberedBackground, hiText, hiBackground, anchorBackground;
+    QColor text, background, rememberedBackground, hiText, hiBackground, anchorBackground, anchorText;
     bool shadow = false, errorMark = false, hidden = false;
     int script = 0, rotation = 0, depth = 0;
     int anchor = -1;           // number of the open anchor
@@ -221,7 +221,6 @@ struct Engine {
 
     // Line state.
     std::vector<Piece> pieces;
-    std::vector<MarkupOp> pending;     // fills to go under this line
     int lineWidth = 0, x = 0, lineHeight = 0, subRoom = 0, supRoom = 0, textOffset = 0;
     QString lineText;
     bool lineEnded = false, dropRest = false, bullet = false;
@@ -290,8 +289,8 @@ struct Engine {
                 pic = o.PictureCache->AddPicture(value);
                 pic->Asynch = false;
                 pic->LoadFromSource(value);
-            } else {
-                pic->refreshIfChanged();
+            } else if (pic->refreshIfChanged()) {
+                o.PictureCache->noteReload();
             }
             if (std::find(r.Pictures.begin(), r.Pictures.end(), pic) == r.Pictures.end()) r.Pictures.push_back(pic);
             img.picture = pic;
@@ -309,7 +308,6 @@ struct Engine {
     void startLine(int top)
     {
         pieces.clear();
-        pending.clear();
         lineWidth = x = subRoom = supRoom = textOffset = runs = 0;
         lineHeight = ghHeight();
         lineText.clear();
@@ -318,6 +316,7 @@ struct Engine {
         lineBodyBand = QColor();
         lineBand = band;
         lineBandTo = bandTo;
+        rotation = 0; // a rotated font lasts for the rest of its line
         Q_UNUSED(top);
     }
 
@@ -485,6 +484,7 @@ struct Engine {
             anchorTargets[std::size_t(anchor)] = href;
             if (!o.HoverUnderlineOnly || anchor == o.HoveredAnchor) setUnderline(true);
             anchorBackground = background;
+            anchorText = text;
             if (!o.Selected) text = qcolor(o.URLColor);
             if (anchor == o.HoveredAnchor) {
                 if (o.HoverColor != clNone) background = qcolor(o.HoverColor);
@@ -594,7 +594,8 @@ struct Engine {
         case 'A':
             setUnderline(false);
             background = anchorBackground;
-            if (!o.Selected) text = baseText;
+            // A selected item keeps its own colour; only a hover colour is taken back.
+            text = o.Selected ? anchorText : baseText;
             anchor = -1;
             href.clear();
             break;

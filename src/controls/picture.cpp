@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include "platform/files.h"
+#include "platform/rounding.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -261,7 +262,9 @@ void THTMLPicture::Draw(QPainter& canvas, const QRect& rect) const
     if (dpiX == 96 && dpiY == 96) {
         canvas.drawImage(rect.topLeft(), decoded_);
     } else {
-        canvas.drawImage(QRect(rect.left(), rect.top(), decoded_.width() * dpiX / 96, decoded_.height() * dpiY / 96), decoded_);
+        canvas.drawImage(QRect(rect.left(), rect.top(), platform::roundHalfEven(decoded_.width() * dpiX / 96.0),
+                               platform::roundHalfEven(decoded_.height() * dpiY / 96.0)),
+                         decoded_);
     }
 }
 

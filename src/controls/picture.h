@@ -130,11 +130,16 @@ public:
     bool AnimateAll();
     // Drops the pictures that nothing outside the cache holds any more.
     int dropUnused();
+    // Counts the pictures loaded again because their file changed, so that a list can measure
+    // its rows again when a picture may have changed size.
+    int reloads() const { return reloads_; }
+    void noteReload() { ++reloads_; }
     void Clear();
 
 private:
     std::vector<PicturePtr> items_;
     QHash<QString, THTMLPicture*> bySource_;
+    int reloads_ = 0;
 };
 
 class TPictureItem {

@@ -1,9 +1,14 @@
 #include "controls/htmlistbox.h"
 #include "controls/virtualkeys.h"
 #include "helpers.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "support/fixture.h"
 
+#include <QElapsedTimer>
+#include <sys/time.h>
 #include <QHBoxLayout>
+#include <QThread>
 #include <QSignalSpy>
 #include <QScrollBar>
 #include <QTest>
@@ -222,6 +227,19 @@ TEST_F(ListTest, DraggingThreeItemsDropsThemInOrderOnARowOfTheOtherList)
     click(a, 2, Qt::ControlModifier);
     click(a, 4, Qt::ControlModifier);
     clicks.clear();
+    // Ctrl held while the drag begins keeps the pressed item in it.
+    const QPoint start = rowCenter(a, 2);
+    QTest::mousePress(a->viewport(), Qt::LeftButton, Qt::ControlModifier, start);
+    EXPECT_TRUE(a->Selected(2));
+    const QPoint past = start + QPoint(QApplication::startDragDistance() + 1, 0);
+    QTest::mouseMove(a->viewport(), past);
+    EXPECT_TRUE(a->Dragging());
+    QTest::mouseRelease(a->viewport(), Qt::LeftButton, {}, past);
+    EXPECT_EQ(selection(a), (std::vector<int>{1, 2, 4})); // dropped back on its own list
+    click(a, 4, Qt::ControlModifier); // a Ctrl click without a drag takes an item out
+    EXPECT_EQ(selection(a), (std::vector<int>{1, 2}));
+    click(a, 4, Qt::ControlModifier);
+    clicks.clear();
     drag(a, 2, b, rowCenter(b, 2));
     EXPECT_EQ(dropRow, 2);
     EXPECT_EQ(names(b), (QStringList{"t0", "t1", "s1", "s2", "s4", "t2", "t3"}));
@@ -265,17 +283,22 @@ TEST_F(ListTest, DraggingWithinOneListMovesTheItem)
 
 TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
 {
-    QStringList opened;
-    setUrlOpener([&](const QString& t) {
-        opened << t;
-        return true;
-    });
+    // The desktop's opener is an outside program: a script records what it is given.
+    const QString rec = world.writeHostFile("c/opener.sh", ("#!/bin/sh\necho \"$1\" >> \"" + world.hostC() + "/opened.txt\"\n").toUtf8());
+    platform::setExecutable("C:\\opener.sh", true);
+    platform::ProgramTable::instance().set("open", rec);
+    auto opened = [&] {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 5000 && world.readHostFile("c/opened.txt").isEmpty()) QThread::msleep(20);
+        return QString::fromUtf8(world.readHostFile("c/opened.txt")).split('\n', Qt::SkipEmptyParts);
+    };
     fill(a, {"<A href=\"mailto:me@example.com\">mail</A> rest", "<A href=\"edit\">edit</A> rest"});
     QSignalSpy downs(a, &THTMListBox::MouseDown);
     QSignalSpy anchorClicks(a, &THTMListBox::AnchorClick);
     const QPoint onMail(2 + 1 + 5, a->ItemRect(0).center().y());
     QTest::mouseClick(a->viewport(), Qt::LeftButton, {}, onMail);
-    EXPECT_EQ(opened, QStringList{"mailto:me@example.com"});
+    EXPECT_EQ(opened(), QStringList{"mailto:me@example.com"});
     EXPECT_EQ(downs.count(), 0);
     const QPoint onEdit(2 + 1 + 5, a->ItemRect(1).center().y());
     QString anchor;
@@ -292,7 +315,7 @@ TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
     a->AnchorAt(5, a->ItemRect(1).bottom() + 40, anchor, index);
     EXPECT_EQ(index, -1);
     EXPECT_TRUE(anchor.isEmpty());
-    setUrlOpener(nullptr);
+    platform::ProgramTable::instance().loadFromEnvironment();
 }
 
 TEST_F(ListTest, TextOfItemsAndBadIndexes)
@@ -377,4 +400,97 @@ TEST_F(ListTest, HorizontalScrollingCoversTheWidestItem)
     a->Items().Delete(1);
     a->Items().Clear();
     EXPECT_EQ(a->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(ListTest, ItemsAddedBeforeTheFirstResizeAreMeasuredAgain)
+{
+    QString tall;
+    for (int i = 0; i < 30; ++i) tall += "line<BR>";
+    const QStringList items = {tall, "a few words that wrap in a narrow list"};
+    auto make = [&](bool fillFirst) {
+        auto list = std::make_unique<THTMListBox>();
+        list->setFont(fixedFont());
+        list->setItemHeight(70);
+        if (fillFirst) fill(list.get(), items);
+        list->resize(150, 200);
+        list->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        QTest::qWait(10);
+        if (!fillFirst) fill(list.get(), items);
+        return list;
+    };
+    const auto before = make(true);
+    const auto after = make(false);
+    EXPECT_EQ(before->measuredHeight(0), after->measuredHeight(0));
+    EXPECT_EQ(before->measuredHeight(0), after->viewport()->height() + 4); // capped by the client height
+    EXPECT_EQ(before->measuredHeight(1), after->measuredHeight(1));
+    after->resize(150, 400);
+    QTest::qWait(10);
+    EXPECT_EQ(after->measuredHeight(0), std::min(after->viewport()->height(), 251) + 4);
+}
+
+TEST_F(ListTest, AnImageListOrContainerThatGoesIsForgotten)
+{
+    auto* images = new TImageList(QSize(16, 16));
+    QPixmap px(16, 16);
+    px.fill(Qt::red);
+    images->Add(px);
+    auto* container = new TPictureContainer;
+    a->setImages(images);
+    a->setPictureContainer(container);
+    fill(a, {"<IMG src=\"IDX:0\">x", "<IMG src=\"logo\">y"});
+    QFontMetrics fm(fixedFont(), a->viewport());
+    EXPECT_EQ(a->measuredHeight(0), std::max(16, fm.height() + std::max(0, fm.leading())) + 4);
+    delete images;
+    delete container;
+    EXPECT_EQ(a->Images(), nullptr);
+    EXPECT_EQ(a->PictureContainer(), nullptr);
+    a->RemeasureItems();
+    a->viewport()->grab();
+    EXPECT_EQ(a->measuredHeight(0), fm.height() + std::max(0, fm.leading()) + 4);
+}
+
+TEST_F(ListTest, BlinkingTextComesAndGoes)
+{
+    fill(a, {"<BLINK>XXXXXXXXXXXX</BLINK>", "steady"});
+    auto inked = [&] {
+        const QImage img = a->viewport()->grab().toImage();
+        const QRect row = a->ItemRect(0);
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = 3; x < 60; ++x)
+                if (img.pixelColor(x, y).lightness() < 100) return true;
+        return false;
+    };
+    EXPECT_TRUE(inked());
+    a->setEnableBlink(true);
+    bool sawBlank = false, sawInk = false;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1600 && !(sawBlank && sawInk)) {
+        QTest::qWait(50);
+        (inked() ? sawInk : sawBlank) = true;
+    }
+    EXPECT_TRUE(sawBlank);
+    EXPECT_TRUE(sawInk);
+    a->setEnableBlink(false);
+    EXPECT_TRUE(inked());
+}
+
+TEST_F(ListTest, AThumbnailMadeAnewIsShownAndMeasuredAgain)
+{
+    const QString host = world.writeHostFile("c/s/_THUMB_x.jpg", jpegBytes(93, 70, Qt::red));
+    fill(a, {"<IMG src=\"file://C:\\s\\_THUMB_x.jpg\" align=\"top\">x.jpg"});
+    EXPECT_EQ(a->measuredHeight(0), 74);
+    a->viewport()->grab();
+    // The picture is turned: a new thumbnail under the same name, taller and blue.
+    world.writeHostFile("c/s/_THUMB_x.jpg", jpegBytes(53, 90, Qt::blue));
+    struct timeval tv[2] = {{2000000, 0}, {2000000, 0}};
+    ::utimes(host.toLocal8Bit().constData(), tv);
+    a->viewport()->update();
+    QTest::qWait(20);
+    EXPECT_EQ(a->measuredHeight(0), 94);
+    const QImage shown = a->viewport()->grab().toImage();
+    const QColor c = shown.pixelColor(2 + 1 + 20, 40);
+    EXPECT_GT(c.blue(), 200);
+    EXPECT_LT(c.red(), 60);
 }

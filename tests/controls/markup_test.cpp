@@ -118,6 +118,15 @@ TEST(MarkupTags, SelectedItemsKeepTheirColours)
     EXPECT_EQ(l.text("a")->color, QColor(Qt::black));
     EXPECT_EQ(l.text("b")->color, QColor(Qt::black));
     EXPECT_FALSE(l.text("b")->background.isValid());
+
+    o.HoveredAnchor = 0;
+    o.HoverFontColor = platform::clRed;
+    o.HoverColor = platform::clYellow;
+    const Laid hovered = lay("<A href=\"t\">a</A> after", QRect(0, 0, 400, 100), o);
+    EXPECT_EQ(hovered.text("a")->color, QColor(255, 0, 0));
+    EXPECT_EQ(hovered.text("a")->background, QColor(255, 255, 0));
+    EXPECT_EQ(hovered.text("after")->color, QColor(Qt::black)); // the hover colour ends with the anchor
+    EXPECT_FALSE(hovered.text("after")->background.isValid());
 }
 
 TEST(MarkupTags, BlinkHidesTextOnlyInTheOffPhase)
@@ -336,6 +345,29 @@ TEST(MarkupImages, ImageListEntriesAndMissingOnes)
         const Laid none = lay(bad, QRect(0, 0, 200, 40), o);
         EXPECT_TRUE(none.of(MarkupOp::Image).empty()) << bad;
         EXPECT_EQ(none.text("x")->rect.left(), 1) << bad; // no picture, no room
+    }
+}
+
+TEST(MarkupImages, ShellIconsBySizeNumberOrName)
+{
+    const struct {
+        const char* markup;
+        int size;
+    } cases[] = {
+        {"<IMG src=\"SSYS:C:\\no\\such\\file.txt\">", 16}, // the extension alone decides
+        {"<IMG src=\"LSYS:C:\\no\\such\\file.txt\">", 32},
+        {"<IMG src=\"ssys:4\">", 16},
+        {"<IMG src=\"SSYS:99\">", 0},
+    };
+    for (const auto& c : cases) {
+        const Laid l = lay(c.markup, QRect(0, 0, 200, 60));
+        const auto images = l.of(MarkupOp::Image);
+        if (c.size == 0) {
+            EXPECT_TRUE(images.empty()) << c.markup;
+            continue;
+        }
+        ASSERT_EQ(images.size(), 1u) << c.markup;
+        EXPECT_EQ(images[0]->rect.size(), QSize(c.size, c.size)) << c.markup;
     }
 }
 

@@ -179,3 +179,22 @@ TEST(PictureContainer, FindsNamesWithoutRegardToCase)
     ASSERT_EQ(l.of(MarkupOp::Image).size(), 1u);
     EXPECT_EQ(l.of(MarkupOp::Image)[0]->rect.size(), QSize(12, 8));
 }
+
+TEST(PictureSources, ResourcesLoadByName)
+{
+    THTMLPictureCache cache;
+    HTMLItemOptions o;
+    o.PictureCache = &cache;
+    const Laid l = lay("<IMG src=\"res://dot.ppm\">x", QRect(0, 0, 100, 40), o);
+    ASSERT_EQ(l.of(MarkupOp::Image).size(), 1u);
+    EXPECT_EQ(l.of(MarkupOp::Image)[0]->rect, QRect(1, 0, 3, 2));
+    const PicturePtr p = cache.FindPicture("res://dot.ppm");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->image().pixelColor(2, 0), QColor(0, 0, 255));
+
+    THTMLPicture web;
+    web.Asynch = false;
+    web.LoadFromSource("http://example.invalid/a.jpg");
+    EXPECT_TRUE(web.GetEmpty());
+    EXPECT_EQ(web.requestedAddress(), "http://example.invalid/a.jpg");
+}

@@ -6,12 +6,17 @@
 // Options: --width N, --height N (default: the item's height or 400 for a list), --font
 // "Family,points", --select 0,2,5 (list rows), --item-height N, --wrap 0|1, --selected (a single
 // item drawn selected), --screen (show the window and grab the screen, for a real display).
-// Windows paths in items go through the drive table (QUORBEL_DRIVES).
+// Windows paths in items go through the drive table (QUORBEL_DRIVES); files named on the command
+// line may be Windows or host paths.
 #include "controls/htmlistbox.h"
 #include "controls/markup.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QRegularExpression>
 #include <QCommandLineParser>
 #include <QImage>
 #include <QPainter>
@@ -19,6 +24,34 @@
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// A file named on the command line: a Windows path as it stands, a host path through the drive
+// table (Z: is "/" unless QUORBEL_DRIVES says otherwise).
+QString programPath(const QString& arg)
+{
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    if (drive.match(arg).hasMatch()) return arg;
+    const QString host = QDir::isAbsolutePath(arg) ? arg : QDir::cleanPath(QDir::currentPath() + u'/' + arg);
+    return platform::toWindowsPath(host);
+}
+
+bool savePng(const QImage& image, const QString& arg)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return false;
+    const QString path = programPath(arg);
+    if (path.isEmpty() || !platform::writeFileReplacing(path, bytes)) {
+        std::fprintf(stderr, "markup2png: cannot write %s: %s\n", qPrintable(arg), qPrintable(platform::lastFileError()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -52,7 +85,7 @@ int main(int argc, char** argv)
     int h = cl.value(height).toInt();
 
     if (cl.isSet(list)) {
-        const auto bytes = platform::readFile(cl.value(list), 16 * 1024 * 1024);
+        const auto bytes = platform::readFile(programPath(cl.value(list)), 16 * 1024 * 1024);
         if (!bytes) {
             std::fprintf(stderr, "markup2png: cannot read %s\n", qPrintable(cl.value(list)));
             return 1;
@@ -84,8 +117,7 @@ int main(int argc, char** argv)
         } else {
             image = box.grab().toImage();
         }
-        if (!image.save(cl.value(out), "PNG")) return 1;
-        return 0;
+        return savePng(image, cl.value(out)) ? 0 : 1;
     }
 
     const QString text = cl.positionalArguments().join(' ');
@@ -113,5 +145,5 @@ int main(int argc, char** argv)
     p.end();
     std::printf("ExtentX %d ExtentY %d anchors %d\n", res.ExtentX, res.ExtentY, res.AnchorCount);
     std::printf("PlainText %s\n", qPrintable(res.PlainText));
-    return image.save(cl.value(out), "PNG") ? 0 : 1;
+    return savePng(image, cl.value(out)) ? 0 : 1;
 }

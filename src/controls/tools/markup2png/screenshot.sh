@@ -17,7 +17,7 @@ for i in $(seq 1 50); do
     caption=$(echo "$captions" | cut -d'|' -f$(( (i - 1) % 10 + 1 )))
     printf '<IMG src="file://C:\\Show\\_THUMB_IMG_%04d.jpg" align="top">IMG_%04d.jpg | %s\n' "$i" "$i" "$caption" >> "$dir/c/items.txt"
 done
-QUORBEL_DRIVES="C=$dir/c" xvfb-run -a -s "-screen 0 800x900x24" \
+QUORBEL_DRIVES="C=$dir/c;Z=/" xvfb-run -a -s "-screen 0 800x900x24" \
     "$build/src/controls/markup2png" --screen --list 'C:\items.txt' --font "DejaVu Sans,9" \
     --width 380 --height 800 --select 1,2,4 -o "$out"
 echo "$out"
