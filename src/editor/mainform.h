@@ -221,7 +221,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    void SaveShow(bool startPlayer);
+    // False when the show was not written (no title, no pictures).
+    bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();

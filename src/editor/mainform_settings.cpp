@@ -103,17 +103,17 @@ void TMainForm::SaveGeneratorSettings()
     editor::SaveEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), CurrentSettings());
 }
 
-void TMainForm::SaveShow(bool startPlayer)
+bool TMainForm::SaveShow(bool startPlayer)
 {
     ShowTitle = TitleEdit->text();
     setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title);
     if (ShowTitle.trimmed().isEmpty()) {
         platform::showInformation(LangText(10001));
-        return;
+        return false;
     }
     if (QuorbelListBox->count() == 0) {
         platform::showInformation(LangText(10002));
-        return;
+        return false;
     }
     platform::HourglassCursor hourglass;
     SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
@@ -125,6 +125,7 @@ void TMainForm::SaveShow(bool startPlayer)
         if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())
             platform::showInformation(QStringLiteral("Unable to start ") + player);
     }
+    return true;
 }
 
 void TMainForm::DriveComboBox1Change()
