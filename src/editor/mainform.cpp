@@ -110,6 +110,7 @@ void TMainForm::connectHandlers()
     connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
+    connectMakeHandlers();
 }
 
 void TMainForm::setCaptions()

@@ -71,6 +71,7 @@ public:
     bool PrintCaptions = false;
     int ProgressDone = 0;
     int ProgressTotal = 0;
+    bool MusicTabVisited = false; // the music page was selected and not yet left
 
     // ---- components ----
     QWidget* SelectVariablesPanel;
@@ -230,6 +231,15 @@ public:
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 
+    // ---- make step ----
+    void PageControl1Change();
+    // Selects the first step page as the program's own change: the page-change handler, which
+    // answers the user's changes, does not run.
+    void SelectFirstPage();
+    // False when nothing was made (the export dialog was cancelled) or something failed (shown).
+    bool ExportToCdFolder();
+    bool InstallScreensaver();
+
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
     TNewForm& newForm();
@@ -247,6 +257,8 @@ private:
     void buildMakePage();
     void buildMenus();
     void connectHandlers();
+    void connectMakeHandlers();
+    void runMakeStep();
     void registerInstance();
     void setCaptions();
     void prepareShowRoot();

@@ -1,0 +1,157 @@
+// The main window's make step: the page change of the step tabs, the make wizard's targets, the
+// CD-ROM folder and the screensaver.
+#include "mainform.h"
+
+#include "anweisungform.h"
+#include "cdexport.h"
+#include "exportform.h"
+#include "makestep.h"
+#include "makewizard.h"
+#include "showfiles.h"
+
+#include "app/language.h"
+#include "platform/dialogs.h"
+#include "platform/folders.h"
+#include "platform/hourglass.h"
+#include "platform/process.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace {
+
+// The dialog made at start-up, or one of the main window's own when there is none.
+template <typename Form>
+Form& dialogOf(TMainForm* owner)
+{
+    if (Form* f = Form::instance()) return *f;
+    return *new Form(owner); // owned by the main window; the form registers itself as the instance
+}
+
+void showInstructions(TAnweisungForm& form, const editor::Instructions& i)
+{
+    form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
+    platform::dialogs().showModal(form);
+}
+
+// The gallery window says through this property whether it wrote pages while it was shown.
+constexpr const char* PagesWrittenProperty = "PagesWritten";
+
+} // namespace
+
+void TMainForm::connectMakeHandlers()
+{
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+}
+
+void TMainForm::SelectFirstPage()
+{
+    const QSignalBlocker block(PageControl1);
+    PageControl1->setCurrentIndex(editor::PicturesPage);
+}
+
+void TMainForm::PageControl1Change()
+{
+    // 1. the drive button belongs to the settings page's pending change only
+    PathButton->setVisible(false);
+    // 2. an empty show goes no further than the first page
+    const editor::PageChangeStart start =
+        editor::StartPageChange(PageControl1->currentIndex(), QuorbelListBox->count() == 0, FileListBox->count() > 0);
+    if (start.clearStatus) StatusBar1->clearMessage();
+    if (start.emptyShowText != 0) {
+        SelectFirstPage();
+        platform::showInformation(LangText(start.emptyShowText));
+        return;
+    }
+    // 3. the make page
+    if (start.prepareMake) runMakeStep();
+    // 4. and 5. the music page, on the page selected now
+    const editor::MusicPageActions music = editor::FinishPageChange(PageControl1->currentIndex(), MusicTabVisited);
+    (void)music;
+}
+
+void TMainForm::runMakeStep()
+{
+    using editor::MakeTarget;
+    editor::DeleteStaleThumbnails(ShowFolderPath());
+
+    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this);
+    if (platform::dialogs().showModal(wizard) != platform::mrOk) {
+        SelectFirstPage();
+        return;
+    }
+    TAnweisungForm& instructions = dialogOf<TAnweisungForm>(this);
+    SaveGeneratorSettings();
+    if (!SaveShow(false)) {
+        SelectFirstPage();
+        return;
+    }
+    const MakeTarget target = wizard.ChosenTarget();
+    switch (target) {
+    case MakeTarget::PC:
+        if (SaveShow(true)) showInstructions(instructions, editor::InstructionsFor(target));
+        break;
+    case MakeTarget::CdRom:
+        if (SaveShow(false) && ExportToCdFolder()) showInstructions(instructions, editor::InstructionsFor(target, CdFolder));
+        break;
+    case MakeTarget::HtmlPage:
+        SavePictureList();
+        if (QDialog* gallery = FindApplicationDialog(QStringLiteral("HTMLForm"))) {
+            gallery->setProperty(PagesWrittenProperty, false);
+            platform::dialogs().showModal(*gallery);
+            if (gallery->property(PagesWrittenProperty).toBool())
+                showInstructions(instructions, editor::InstructionsFor(target));
+        }
+        break;
+    case MakeTarget::Screensaver:
+        if (SaveShow(false)) InstallScreensaver();
+        break;
+    case MakeTarget::DvdPlayer: // the video was made while the wizard was open
+    case MakeTarget::None:
+        break;
+    }
+}
+
+bool TMainForm::ExportToCdFolder()
+{
+    TExportForm& dialog = dialogOf<TExportForm>(this);
+    if (dialog.ShowForExport(2602) != platform::mrOk) return false;
+    editor::ExportReport report;
+    {
+        platform::HourglassCursor hourglass;
+        report = editor::ExportToCdFolder(ShowRoot, CdFolder, dialog.CheckedFolders());
+    }
+    if (report.ok()) return true;
+    platform::showError(editor::ExportFailureText(report));
+    return false;
+}
+
+bool TMainForm::InstallScreensaver()
+{
+    TExportForm& dialog = dialogOf<TExportForm>(this);
+    if (dialog.ShowForExport(2603) != platform::mrOk) return false;
+    editor::ScreensaverInstall install;
+    install.showRoot = ShowRoot;
+    install.stagingFolder = ScreensaverFolder;
+    install.languageCode = LanguageCode;
+    install.systemFolder = platform::systemFolder();
+    install.system32Folder = platform::system32Folder();
+    install.showFolders = dialog.CheckedFolders();
+    editor::ExportReport report;
+    {
+        platform::HourglassCursor hourglass;
+        report = editor::InstallScreensaver(install);
+    }
+    if (!report.folderNotMade.isEmpty()) {
+        platform::showError(editor::ExportFailureText(report));
+        return false;
+    }
+    if (report.ok()) showInstructions(dialogOf<TAnweisungForm>(this), editor::InstructionsFor(editor::MakeTarget::Screensaver));
+    else platform::showError(editor::ExportFailureText(report));
+    // The display settings on their screensaver page, where the host has a program for them.
+    platform::startProgram(QStringLiteral("CONTROL.EXE"), QStringLiteral("desk.cpl,,1"), QString());
+    return report.ok();
+}
