@@ -1,6 +1,9 @@
 #include "editorwindows.h"
 
 #include "aboutbox.h"
+#include "anweisungform.h"
+#include "exportform.h"
+#include "makewizard.h"
 #include "mainform.h"
 #include "newform.h"
 #include "openform.h"
@@ -15,4 +18,7 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
     RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
     RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
+    RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
+    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
 }
