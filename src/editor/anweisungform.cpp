@@ -26,7 +26,7 @@ TAnweisungForm::TAnweisungForm(QWidget* parent) : QDialog(parent)
     g_anweisungForm = this;
     setObjectName(QStringLiteral("AnweisungForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    resize(480, 260);
+    resize(470, 190);
 
     MakeLabel = new QLabel(this);
     MakeLabel->setObjectName(QStringLiteral("MakeLabel"));

@@ -89,30 +89,39 @@ void TMainForm::runMakeStep()
         SelectFirstPage();
         return;
     }
+    // Each target ends with its instructions, whose OK goes back to the first page; a target
+    // that stopped short of them goes back at once.
     const MakeTarget target = wizard.ChosenTarget();
+    bool instructed = true;
     switch (target) {
     case MakeTarget::PC:
-        if (SaveShow(true)) showInstructions(instructions, editor::InstructionsFor(target));
+        instructed = SaveShow(true);
+        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
         break;
     case MakeTarget::CdRom:
-        if (SaveShow(false) && ExportToCdFolder()) showInstructions(instructions, editor::InstructionsFor(target, CdFolder));
+        instructed = SaveShow(false) && ExportToCdFolder();
+        if (instructed) showInstructions(instructions, editor::InstructionsFor(target, CdFolder));
         break;
-    case MakeTarget::HtmlPage:
+    case MakeTarget::HtmlPage: {
         SavePictureList();
-        if (QDialog* gallery = FindApplicationDialog(QStringLiteral("HTMLForm"))) {
+        QDialog* gallery = FindApplicationDialog(QStringLiteral("HTMLForm"));
+        instructed = false;
+        if (gallery) {
             gallery->setProperty(PagesWrittenProperty, false);
             platform::dialogs().showModal(*gallery);
-            if (gallery->property(PagesWrittenProperty).toBool())
-                showInstructions(instructions, editor::InstructionsFor(target));
+            instructed = gallery->property(PagesWrittenProperty).toBool();
         }
+        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
         break;
+    }
     case MakeTarget::Screensaver:
-        if (SaveShow(false)) InstallScreensaver();
+        instructed = SaveShow(false) && InstallScreensaver();
         break;
-    case MakeTarget::DvdPlayer: // the video was made while the wizard was open
+    case MakeTarget::DvdPlayer: // the video was made while the wizard was open; its run shows the instructions
     case MakeTarget::None:
         break;
     }
+    if (!instructed) SelectFirstPage();
 }
 
 bool TMainForm::ExportToCdFolder()

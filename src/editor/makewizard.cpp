@@ -60,6 +60,7 @@ TMakeWizzard::TMakeWizzard(QWidget* parent) : QDialog(parent)
     red.setColor(QPalette::WindowText, Qt::red);
     Label1->setPalette(red);
     Label1->setWordWrap(true);
+    Label1->setText(QStringLiteral("Bitte starten Sie das Programm mit Administratorrechten!"));
     Label1->setVisible(false);
 
     auto radio = [this](const char* name) {

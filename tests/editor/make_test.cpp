@@ -167,10 +167,16 @@ TEST_F(MakeTest, TheWizardWantsATargetAndOpensItsHelp)
     const QString opened = recordStarts("open");
     wizard.HilfeBitBtnClick();
     EXPECT_EQ(startedWith(opened), QStringList{hostProgram("help_GR/help.html")});
+    QFile::remove(opened);
+    TAnweisungForm instructions;
+    instructions.NeroBitBtnClick(); // the burning guide
+    EXPECT_EQ(startedWith(opened), QStringList{hostProgram("help_GR/vcd.html")});
     platform::ProgramTable::instance().set("open", world.root() + "/no-such-browser");
     wizard.HilfeBitBtnClick();
-    EXPECT_EQ(dialogs.messageTexts(),
-              QStringList{"Unable to start internet browser! Make sure you have it properly set-up on your system!"});
+    instructions.NeroBitBtnClick();
+    const QString failed = "Unable to start internet browser! Make sure you have it properly set-up on your system!";
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({failed, failed}));
+    EXPECT_TRUE(dialogs.modalForms.isEmpty());
 }
 
 TEST_F(MakeTest, PcTargetSavesTheShowAndStartsThePlayerWithTest)
