@@ -7,6 +7,7 @@
 #include "openform.h"
 #include "pictures.h"
 #include "showfiles.h"
+#include "showitemdelegate.h"
 #include "tipform.h"
 
 #include "app/language.h"
@@ -31,15 +32,38 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 
 namespace {
+
 TMainForm* g_mainForm = nullptr;
+
+// Hints come at once and stay ten seconds.
+class HintTimingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay) return 0;
+        if (hint == SH_ToolTip_FallAsleepDelay) return 10000;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void setHintPauses()
+{
+    if (dynamic_cast<HintTimingStyle*>(QApplication::style())) return;
+    QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
 }
+
+} // namespace
+
+bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
 
 TMainForm* TMainForm::instance() { return g_mainForm; }
 
@@ -108,6 +132,9 @@ void TMainForm::connectHandlers()
         connect(b, &QRadioButton::clicked, this, &TMainForm::OFFRadioButtonClick);
     connect(TipsCheckBox, &QCheckBox::clicked, this, &TMainForm::TipsCheckBoxClick);
     connect(DriveComboBox1, &QComboBox::activated, this, &TMainForm::DriveComboBox1Change);
+    connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
+    connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
+    connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
     connectMakeHandlers();
@@ -160,6 +187,7 @@ void TMainForm::FormCreate()
     FrameRate = 25;
     TransitionFrames = 12;
     PageControl1->setCurrentIndex(0);
+    setHintPauses();
     Quorbel1->setEnabled(false);
     ScannenDigitalkamera1->setEnabled(false);
     // 3. program directory and program pictures
@@ -184,7 +212,7 @@ void TMainForm::FormCreate()
     // 9. documents folder
     DocumentsFolder = EnsureTrailingBackslash(WindowsInfo().Personal);
     // 10. the show list's rows are as high as its thumbnails
-    QuorbelListBox->setStyleSheet(QStringLiteral("QListWidget#QuorbelListBox::item { min-height: 70px; }"));
+    QuorbelListBox->setItemDelegate(new editor::ShowItemDelegate(70, QuorbelListBox));
     // 11. the whole screen
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();

@@ -196,6 +196,8 @@ public:
     void FormCreate();
     void FormClose();
 
+    bool IsWindowsVersion6OrLater() const;
+
     // ---- help ----
     void Hilfedatei1Click();
     void HelpBitBtnClick();
@@ -207,7 +209,8 @@ public:
     // ---- shows ----
     QString NextShowFolderName() const;
     void OpenShow(const QString& folderName);
-    void SavePictureList();
+    // Writes "Pictures.ini" from the show list; false when the file could not be written.
+    bool SavePictureList();
     void NewQuorbel1Click();
     void OpenQuorbel1Click();
     void DeleteQuorbel1Click();
@@ -228,6 +231,9 @@ public:
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
     void TipsCheckBoxClick();
+    void PathButtonClick();
+    void BKGColorButtonClick();
+    void TextcolorButtonClick();
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 

@@ -119,6 +119,7 @@ void TMainForm::buildPicturesPage()
     QuorbelListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     QuorbelListBox->setDragEnabled(true);
     QuorbelListBox->setAcceptDrops(true);
+    QuorbelListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     PixImage2 = pictureBox(page, "PixImage2");
     PixImage2->setVisible(false);
@@ -323,8 +324,7 @@ void TMainForm::buildSettingsPage()
     effects->addWidget(OFFRadioButton);
     effects->addWidget(ONRadioButton);
     effects->addWidget(RNDRadioButton);
-    effects->addWidget(EffectPanel, 1);
-    effects->addStretch();
+    effects->addWidget(EffectPanel);
 
     GroupBox1 = named<QGroupBox>(page, "GroupBox1");
     DriveComboBox1 = named<QComboBox>(GroupBox1, "DriveComboBox1");
@@ -342,7 +342,8 @@ void TMainForm::buildSettingsPage()
     left->addWidget(GroupBox1);
     left->addStretch();
     auto* right = new QVBoxLayout;
-    right->addWidget(GroupBox5, 1);
+    right->addWidget(GroupBox5);
+    right->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addSpacing(12);

@@ -117,9 +117,17 @@ bool TMainForm::SaveShow(bool startPlayer)
     }
     platform::HourglassCursor hourglass;
     SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
-    SavePictureList();
-    editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture);
-    editor::WritePlayerSettings(ShowRoot + QStringLiteral("Settings.ini"), CurrentSettings());
+    // A file that cannot be written (a full disk, a folder in its place) stops the hand-over:
+    // the player would play what was there before.
+    const QString settings = ShowRoot + QStringLiteral("Settings.ini");
+    QString unwritten;
+    if (!SavePictureList()) unwritten = ShowFolderPath() + QStringLiteral("Pictures.ini");
+    else if (!editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture)) unwritten = ShowFolderPath() + QStringLiteral("Quorbel.ini");
+    else if (!editor::WritePlayerSettings(settings, CurrentSettings())) unwritten = settings;
+    if (!unwritten.isEmpty()) {
+        platform::showError(QStringLiteral("Unable to write ") + unwritten);
+        return false;
+    }
     if (startPlayer) {
         const QString player = ShowRoot + editor::PlayerFileName(LanguageCode);
         if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())
@@ -146,4 +154,31 @@ void TMainForm::TipsCheckBoxClick()
     const QString marker = ProgramDir + QStringLiteral("NoTip.ini");
     if (platform::fileExists(marker)) platform::deleteFile(marker);
     tipForm().ShowTips();
+}
+
+void TMainForm::PathButtonClick()
+{
+    if (platform::confirm(LangText(10021))) {
+        platform::showInformation(LangText(10022));
+        SaveGeneratorSettings();
+        close();
+    } else {
+        selectDriveInBox(ShowRoot.left(1));
+    }
+}
+
+void TMainForm::BKGColorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(BKGColor)) {
+        BKGColor = *color;
+        setColorPanel(BKGColorPanel, BKGColor);
+    }
+}
+
+void TMainForm::TextcolorButtonClick()
+{
+    if (const auto color = platform::dialogs().chooseColor(TextColor)) {
+        TextColor = *color;
+        setColorPanel(TextColorPanel, TextColor);
+    }
 }

@@ -98,11 +98,11 @@ void TMainForm::OpenShow(const QString& folderName)
     updateQuorbelLabel();
 }
 
-void TMainForm::SavePictureList()
+bool TMainForm::SavePictureList()
 {
     QStringList lines;
     for (int i = 0; i < QuorbelListBox->count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->item(i)->text()));
-    editor::WritePictureLines(ShowFolderPath(), lines);
+    return editor::WritePictureLines(ShowFolderPath(), lines);
 }
 
 void TMainForm::NewQuorbel1Click()

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMediaPlayer>
 #include <QPainter>
+#include <QScreen>
 #include <QUrl>
 
 namespace player {
@@ -39,7 +40,10 @@ PlayerWindow::~PlayerWindow() { music_->stop(); }
 
 void PlayerWindow::start()
 {
-    if (plan_.settings.fullscreen) showFullScreen();
+    if (plan_.settings.fullscreen) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+        showFullScreen();
+    }
     else {
         resize(1024, 768);
         show();
@@ -164,7 +168,7 @@ void PlayerWindow::paintEvent(QPaintEvent*)
     };
     if (s.pictureText && !picture.caption.isEmpty())
         outlined(QRect(0, bottom - line, width(), line), Qt::AlignCenter, picture.caption);
-    if (s.fileName) outlined(QRect(0, line / 2, width(), line), Qt::AlignCenter, picture.file);
+    if (s.fileName) outlined(QRect(10, line / 2, width() - 20, line), Qt::AlignRight | Qt::AlignVCenter, picture.file);
     if (hint_ && !plan_.escapeText.isEmpty()) {
         QFont small = font;
         small.setPixelSize(std::max(12, font.pixelSize() * 2 / 3));

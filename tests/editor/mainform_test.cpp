@@ -1,5 +1,9 @@
+#include "app/startup.h"
+#include "editor/editorwindows.h"
 #include "editor/mainform.h"
+#include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "editor/tipform.h"
 #include "editor/openform.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
@@ -8,6 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +107,8 @@ TEST_F(MainFormTest, CreationNamesEveryComponentAndFillsEveryCaption)
     EXPECT_FALSE(form->ScannenDigitalkamera1->isEnabled());
     EXPECT_FALSE(form->PageControl1->isVisibleTo(form.get()));
     EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form->normalGeometry(), QRect(0, 0, screen.width(), screen.height() - 27));
     EXPECT_EQ(form->ProgramDir, world.programDir());
     EXPECT_EQ(form->ShowRoot, "D:\\Quorbel\\");
     EXPECT_EQ(form->EncoderFolder, "D:\\DVD-Quorbel\\encoder\\");
@@ -324,7 +333,17 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     EXPECT_EQ(planLines[0], "Arguments=TEST");
     EXPECT_TRUE(planLines.contains("Show=Quorbel_0001|Saved show|4"));
     EXPECT_TRUE(planLines.contains("Effect=7"));
-    EXPECT_EQ(planLines.filter("Picture=").first(), "Picture=Landschaft_05.jpg|" + lines[0].mid(lines[0].indexOf('|') + 1).trimmed());
+    QStringList expectedPictures;
+    for (const QString& line : lines) {
+        const qsizetype bar = line.indexOf('|');
+        expectedPictures << "Picture=" + line.left(bar).trimmed() + "|" + line.mid(bar + 1).trimmed();
+    }
+    EXPECT_EQ(planLines.filter("Picture="), expectedPictures);
+    for (const char* key : {"StopQuorbelAtEnd", "Fullscreen", "Manuell", "PictureTextVisible", "FileNameVisible", "BKGColor",
+                            "TextColor", "EffectMode", "Effect", "TextOffset"}) {
+        const QString stored = testsupport::runHost(QString("crudini --get '%1' SETTINGS %2").arg(settings, key)).trimmed();
+        EXPECT_TRUE(planLines.contains(QString(key) + "=" + stored)) << key;
+    }
 }
 
 TEST_F(MainFormTest, SavingWithoutTitleOrPicturesWritesNothing)
@@ -419,4 +438,75 @@ TEST_F(MainFormTest, HelpThatCannotOpenIsReported)
     platform::ProgramTable::instance().loadFromEnvironment();
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({"Unable to start internet browser! Make sure you have it properly set-up on your system!"}));
+}
+
+TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
+{
+    RegisterEditorWindows();
+    auto windows = CreateApplicationWindows();
+    auto* main = qobject_cast<TMainForm*>(windows[0].get());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->objectName(), "MainForm");
+    auto find = [&](const char* name) -> QWidget* {
+        for (auto& w : windows)
+            if (w->objectName() == name) return w.get();
+        return nullptr;
+    };
+    EXPECT_EQ(&main->openForm(), find("OpenForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->newForm()), find("NewForm"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->aboutBox()), find("AboutBox"));
+    EXPECT_EQ(static_cast<QWidget*>(&main->tipForm()), find("TipForm"));
+    EXPECT_EQ(find("TipForm")->windowTitle(), LangText(4803));
+    while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends
+}
+
+TEST_F(MainFormTest, ANewDriveIsAppliedByEndingTheProgram)
+{
+    create();
+    form->show();
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrNo);
+    form->PathButtonClick();
+    EXPECT_EQ(form->DriveComboBox1->currentData().toString(), "D"); // the show root's drive again
+    EXPECT_TRUE(form->isVisible());
+
+    form->DriveComboBox1->setCurrentIndex(form->DriveComboBox1->findData("C"));
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrYes);
+    form->PathButtonClick();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10021), LangText(10021), LangText(10022)}));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readString("SETTINGS", "Drive"), "C");
+}
+
+TEST_F(MainFormTest, ColoursComeFromTheColourDialog)
+{
+    create();
+    dialogs.colorAnswers.push_back(platform::rgbColor(10, 20, 30));
+    dialogs.colorAnswers.push_back(std::nullopt);
+    form->BKGColorButtonClick();
+    form->TextcolorButtonClick();
+    EXPECT_EQ(form->BKGColor, platform::rgbColor(10, 20, 30));
+    EXPECT_EQ(form->TextColor, 0);
+    EXPECT_EQ(form->BKGColorPanel->palette().color(QPalette::Window), QColor(10, 20, 30));
+    form->SaveGeneratorSettings();
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readInteger("SETTINGS", "BKGColor", -1), 0x1E140A);
+}
+
+TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
+{
+    create();
+    form->BeispielBitBtnClick();
+    QFile::remove(hostD("Quorbel/Settings.ini"));
+    QDir().mkpath(hostD("Quorbel/Settings.ini")); // a folder where the file belongs
+    const QString plan = world.root() + "/plan.txt";
+    qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
+    form->SaveShow(true);
+    qunsetenv("QUORBEL_PLAYER_PLAN");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
+    QThread::msleep(300);
+    EXPECT_FALSE(QFile::exists(plan));
 }

@@ -1,16 +1,114 @@
 #include "platform/sdk/bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
+#include <sys/mman.h>
+
+// Under the address checker every buffer is fresh, so that it sees each use after free.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORBEL_KEEP_PIXELS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORBEL_KEEP_PIXELS 0
+#endif
+#endif
+#ifndef QUORBEL_KEEP_PIXELS
+#define QUORBEL_KEEP_PIXELS 1
+#endif
 
 namespace sdk {
 
-struct BitmapAccess {
-    static void adopt(SdkBitmapHandle& b, std::unique_ptr<std::uint8_t[]> p) { b.pixels_ = std::move(p); }
-    static void drop(SdkBitmapHandle& b) { b.pixels_.reset(); }
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+std::vector<std::uint32_t> greyPalette()
+{
+    std::vector<std::uint32_t> p(256);
+    for (std::uint32_t i = 0; i < 256; ++i) p[i] = (i << 16) | (i << 8) | i;
+    return p;
+}
+
+// Large pixel buffers that were given back are kept for the next picture: a fresh buffer costs
+// the host's zeroing of every page before the first row is written, and the program replaces one
+// big picture by the next all the time. A few buffers and a limited total are kept.
+class PixelCache {
+public:
+    static constexpr std::size_t kSmallest = 2 * kHugePage;
+    static constexpr std::size_t kMaxTotal = std::size_t(192) << 20;
+    static constexpr std::size_t kMaxEntries = 3;
+
+    static PixelCache& instance()
+    {
+        static PixelCache* cache = new PixelCache; // lives to the very end, after every static bitmap
+        return *cache;
+    }
+
+    std::uint8_t* take(std::size_t bytes, std::size_t* capacity)
+    {
+        if (!QUORBEL_KEEP_PIXELS) return nullptr;
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t best = entries_.size();
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            const std::size_t cap = entries_[i].capacity;
+            if (cap >= bytes && cap <= bytes * 2 && (best == entries_.size() || cap < entries_[best].capacity)) best = i;
+        }
+        if (best == entries_.size()) return nullptr;
+        std::uint8_t* p = entries_[best].pixels;
+        *capacity = entries_[best].capacity;
+        total_ -= *capacity;
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(best));
+        return p;
+    }
+
+    bool keep(std::uint8_t* p, std::size_t capacity)
+    {
+        if (!QUORBEL_KEEP_PIXELS) return false;
+        if (capacity < kSmallest || capacity > kMaxTotal) return false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        while (!entries_.empty() && (entries_.size() >= kMaxEntries || total_ + capacity > kMaxTotal)) {
+            std::free(entries_.front().pixels);
+            total_ -= entries_.front().capacity;
+            entries_.erase(entries_.begin());
+        }
+        entries_.push_back({p, capacity});
+        total_ += capacity;
+        return true;
+    }
+
+private:
+    struct Entry {
+        std::uint8_t* pixels;
+        std::size_t capacity;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+    std::size_t total_ = 0;
 };
+
+// Pixel memory. Large pictures get memory in huge pages where the host offers them: a fresh
+// 24-megapixel bitmap otherwise costs some 18,000 page faults before its first row is written.
+std::uint8_t* allocatePixels(std::size_t bytes, std::size_t* capacity)
+{
+    if (bytes >= PixelCache::kSmallest) {
+        if (std::uint8_t* cached = PixelCache::instance().take(bytes, capacity)) return cached;
+        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = std::aligned_alloc(kHugePage, rounded);
+        if (p) {
+            ::madvise(p, rounded, MADV_HUGEPAGE);
+            *capacity = rounded;
+            return static_cast<std::uint8_t*>(p);
+        }
+    }
+    *capacity = bytes;
+    return static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes));
+}
+
+} // namespace
 
 std::int64_t bytesPerLineFor(std::int64_t width, int bits)
 {
@@ -29,16 +127,17 @@ bool sizeAllowed(std::int64_t width, std::int64_t height, int bits)
     return line * height <= std::numeric_limits<std::int64_t>::max() / 2;
 }
 
-namespace {
-
-std::vector<std::uint32_t> greyPalette()
+void SdkBitmapHandle::FreePixels::operator()(std::uint8_t* p) const
 {
-    std::vector<std::uint32_t> p(256);
-    for (std::uint32_t i = 0; i < 256; ++i) p[i] = (i << 16) | (i << 8) | i;
-    return p;
+    if (!PixelCache::instance().keep(p, capacity)) std::free(p);
 }
 
-} // namespace
+struct BitmapAccess {
+    static void adopt(SdkBitmapHandle& b, std::uint8_t* p, std::size_t capacity)
+    {
+        b.pixels_ = std::unique_ptr<std::uint8_t, SdkBitmapHandle::FreePixels>(p, SdkBitmapHandle::FreePixels{capacity});
+    }
+};
 
 int allocateUninitialised(SdkBitmapHandle& out, int width, int height, int bits)
 {
@@ -46,7 +145,8 @@ int allocateUninitialised(SdkBitmapHandle& out, int width, int height, int bits)
     if (width <= 0 || height <= 0) return PXERR_BADSIZE;
     if (!sizeAllowed(width, height, bits)) return PXERR_NOMEMORY;
     const std::int64_t line = bytesPerLineFor(width, bits);
-    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(line * height)]);
+    std::size_t capacity = 0;
+    std::uint8_t* pixels = allocatePixels(static_cast<std::size_t>(line * height), &capacity);
     if (!pixels) return PXERR_NOMEMORY;
     out = SdkBitmapHandle();
     out.Width = width;
@@ -55,7 +155,7 @@ int allocateUninitialised(SdkBitmapHandle& out, int width, int height, int bits)
     out.BytesPerLine = static_cast<std::int32_t>(line);
     out.Flags = bfAllocated;
     if (bits == 8) out.Palette = greyPalette();
-    BitmapAccess::adopt(out, std::move(pixels));
+    BitmapAccess::adopt(out, pixels, capacity);
     return PX_SUCCESS;
 }
 

@@ -59,7 +59,11 @@ struct SdkBitmapHandle {
 
 private:
     friend struct BitmapAccess;
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    struct FreePixels {
+        std::size_t capacity; // bytes behind the pointer
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t, FreePixels> pixels_;
 };
 
 // Bytes of one row of the given width and depth (a multiple of 4); -1 when it does not fit.

@@ -10,6 +10,9 @@ namespace sdk::detail {
 class PageSink {
 public:
     PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& callback, int maxPages);
+    ~PageSink();
+    PageSink(const PageSink&) = delete;
+    PageSink& operator=(const PageSink&) = delete;
 
     // Starts a page of the given size (checked before allocation); the bitmap to fill is page().
     int beginPage(int width, int height, int xres, int yres);
@@ -20,6 +23,7 @@ public:
     // no further page is wanted.
     int endPage();
     int pagesDelivered() const { return delivered_; }
+    int firstIndex() const { return listStart_; }
     int bits() const { return bits_; }
     // After the load: the first page into bitmap, or the pages of this load removed on a failure.
     int finish(int result, SdkBitmapHandle* bitmap);
@@ -36,9 +40,6 @@ private:
     SdkBitmapHandle page_;
     int pageWidth_ = 0;
     int pageHeight_ = 0;
-
-public:
-    ~PageSink();
 };
 
 // Format from the first bytes of a file.
@@ -49,13 +50,13 @@ int jpegInfo(const QByteArray& data, PxFileInfo* info);
 int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options);
 
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
-int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info);
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options);
 
 // Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.
 using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;
 // Writes a JFIF file; progress through the status callback.
 int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality);
-int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format);
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits);
 
 } // namespace sdk::detail

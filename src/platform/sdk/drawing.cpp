@@ -206,6 +206,37 @@ int PX_EfxDraw3dShape(QPainter* dc, const PxShapeStyle& s)
     return PX_SUCCESS;
 }
 
+int PX_PaintDCBuffer(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& source, const QRect& sourceClip,
+                     const QRect& destination, const QRect& destinationClip, int rop, int firstRow, int rows)
+{
+    if (!dc || rop != ropSourceCopy) return PXERR_BADPARAM;
+    if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;
+    const QRect src = source.normalized(), dst = destination.normalized();
+    if (src.isEmpty() || dst.isEmpty()) return PX_SUCCESS;
+    const QRect band(0, firstRow, bitmap->Width, rows < 0 ? -rows : rows);
+    const QRect visible = src.intersected(sourceClip.normalized()).intersected(band).intersected(QRect(0, 0, bitmap->Width, bitmap->Height));
+    if (visible.isEmpty()) return PX_SUCCESS;
+    const QImage::Format format = bitmap->BitsPerPixel == 8 ? QImage::Format_Grayscale8
+                                  : bitmap->BitsPerPixel == 32 ? QImage::Format_ARGB32
+                                                               : QImage::Format_BGR888;
+    const QImage view(bitmap->bits(), bitmap->Width, bitmap->Height, bitmap->BytesPerLine, format);
+    const double sx = static_cast<double>(dst.width()) / src.width(), sy = static_cast<double>(dst.height()) / src.height();
+    const QRectF target(dst.left() + (visible.left() - src.left()) * sx, dst.top() + (visible.top() - src.top()) * sy,
+                        visible.width() * sx, visible.height() * sy);
+    dc->save();
+    dc->setClipRect(destinationClip.normalized(), Qt::IntersectClip);
+    dc->drawImage(target, view, QRectF(visible));
+    dc->restore();
+    return PX_SUCCESS;
+}
+
+int PX_PaintDC(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& source, const QRect& sourceClip,
+               const QRect& destination, const QRect& destinationClip, int rop)
+{
+    const int height = bitmap ? bitmap->Height : 0;
+    return PX_PaintDCBuffer(dc, bitmap, source, sourceClip, destination, destinationClip, rop, 0, height);
+}
+
 int PX_ColorBitmapRgn(QPainter* dc, const SdkBitmapHandle* bitmap, const PxRgnTransform* transform, std::int32_t color)
 {
     if (!dc) return PXERR_BADPARAM;

@@ -80,6 +80,18 @@ struct PxShapeStyle {
 // inner band.
 int PX_EfxDraw3dShape(QPainter* dc, const PxShapeStyle& style);
 
+// The raster operation of a plain copy; the only one painting takes.
+constexpr int ropSourceCopy = 13369376;
+// Paints the source rectangle of the bitmap (bitmap coordinates) into the destination rectangle
+// of the device, scaled to fit; only what lies inside the source clip and the destination clip is
+// drawn.
+int PX_PaintDC(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& source, const QRect& sourceClip,
+               const QRect& destination, const QRect& destinationClip, int rop);
+// The same for the rows [firstRow, firstRow + |rows|) of the bitmap only (a band just loaded; a
+// negative count is taken as its size).
+int PX_PaintDCBuffer(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& source, const QRect& sourceClip,
+                     const QRect& destination, const QRect& destinationClip, int rop, int firstRow, int rows);
+
 // Paints the bitmap's region in color, or its dashed outline at phase 0..7, through the transform
 // (bitmap to device coordinates).
 int PX_ColorBitmapRgn(QPainter* dc, const SdkBitmapHandle* bitmap, const PxRgnTransform* transform, std::int32_t color);

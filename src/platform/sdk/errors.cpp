@@ -327,6 +327,12 @@ QString formatMethodError(const QString& componentName, int code, const QString&
         .arg(componentName, QString::number(code), methodName, ErrorCodeMessage(code));
 }
 
+QString formatTwainError(const QString& componentName, int code, const QString& methodName)
+{
+    return componentName + QStringLiteral("\nError code: ") + QString::number(code) + QStringLiteral("\n") + methodName +
+           QStringLiteral(": ") + ErrorCodeMessage(code);
+}
+
 QString formatNotAllocated(const QString& componentName, const QString& methodName)
 {
     return QStringLiteral("%1 \n%2: Image not allocated.").arg(componentName, methodName);

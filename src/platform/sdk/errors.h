@@ -38,6 +38,9 @@ QString ErrorCodeMessage(int code);
 // "%s \nError code: %d\n%s: %s " with the component name, the code, the method name and the
 // message of the code.
 QString formatMethodError(const QString& componentName, int code, const QString& methodName);
+// The scanner component's form: the name, "\nError code: ", the code, "\n", the method name, ": "
+// and the message (no blank after the name, none at the end).
+QString formatTwainError(const QString& componentName, int code, const QString& methodName);
 // "%s \n<method>: Image not allocated." with the component name.
 QString formatNotAllocated(const QString& componentName, const QString& methodName);
 

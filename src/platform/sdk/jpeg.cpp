@@ -127,7 +127,10 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
     DecompressGuard guard{&cinfo};
     std::vector<std::uint8_t> cmykRow;
     volatile bool started = false;
-    if (setjmp(err.jump)) return started ? PXERR_READ : PXERR_BADFORMAT;
+    if (setjmp(err.jump)) {
+        if (err.pub.msg_code == JERR_OUT_OF_MEMORY || err.pub.msg_code == JERR_NO_BACKING_STORE) return PXERR_NOMEMORY;
+        return started ? PXERR_READ : PXERR_BADFORMAT;
+    }
 
     cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     progress.progress_monitor = limitScans;
@@ -278,10 +281,6 @@ int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& ro
         direct = srcBpp != 1;
     }
     jpeg_set_defaults(&cinfo);
-    if (bits == 24 && srcBpp == 4) {
-        cinfo.input_components = 4;
-        cinfo.in_color_space = JCS_EXT_BGRX;
-    }
     jpeg_set_quality(&cinfo, quality, TRUE);
     cinfo.write_JFIF_header = TRUE;
     cinfo.density_unit = 1;

@@ -1,6 +1,7 @@
 #include "platform/sdk/pictureio.h"
 
 #include "platform/files.h"
+#include "platform/rounding.h"
 #include "platform/sdk/codecs.h"
 
 #include <QBuffer>
@@ -75,6 +76,11 @@ int PageSink::finish(int result, SdkBitmapHandle* bitmap)
     const bool kept = result == PX_SUCCESS || result == PXERR_STOPPED;
     if (!kept || !list_) {
         if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
+        return result;
+    }
+    if (delivered_ > 0 && bitmap && list_ == ownList_) {
+        // Nobody else wants the pages: the first one is handed over as it is.
+        *bitmap = std::move(list_->items[static_cast<std::size_t>(listStart_)]);
         return result;
     }
     if (delivered_ > 0 && bitmap) {
@@ -222,9 +228,37 @@ int readerError(const QImageReader& reader, bool headerRead)
     }
 }
 
+// A GIF frame with transparent pixels becomes an opaque picture whose transparent pixels carry a
+// key colour that no visible pixel has; the bitmap says so (bfTransparent, TransparentColor).
+// Gives the key as a colour integer, or -1 when the frame has no transparent pixel.
+std::int32_t keyTransparency(QImage& image)
+{
+    if (!image.hasAlphaChannel()) return -1;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    std::vector<std::uint8_t> used(1 << 21, 0); // one bit per 24-bit colour
+    bool transparent = false;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) < 128) { transparent = true; continue; }
+            const std::uint32_t c = line[x] & 0xFFFFFF;
+            used[c >> 3] |= static_cast<std::uint8_t>(1 << (c & 7));
+        }
+    }
+    if (!transparent) return -1;
+    std::uint32_t key = 0xFF00FF;
+    while (used[key >> 3] & (1 << (key & 7))) key = (key + 1) & 0xFFFFFF;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qAlpha(line[x]) < 128 ? (0xFF000000u | key) : (line[x] | 0xFF000000u);
+    }
+    return static_cast<std::int32_t>(((key >> 16) & 0xFF) | (key & 0xFF00) | ((key & 0xFF) << 16));
+}
+
 int dpiOf(int dotsPerMeter)
 {
-    return dotsPerMeter > 0 ? std::max(1, static_cast<int>((static_cast<std::int64_t>(dotsPerMeter) * 254 + 5000) / 10000)) : 96;
+    return dotsPerMeter > 0 ? std::max(1, platform::roundHalfEven(dotsPerMeter * 0.0254)) : 96;
 }
 
 } // namespace
@@ -257,7 +291,7 @@ int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
     return PX_SUCCESS;
 }
 
-int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options, PxFileInfo* info)
+int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options)
 {
     allowLargeImages();
     QBuffer buffer;
@@ -287,12 +321,15 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
         if (format == fmtGIF && index + 1 < first) continue; // frames build on each other: read, then skip
         int r = sink.beginPage(image.width(), image.height(), dpiOf(image.dotsPerMeterX()), dpiOf(image.dotsPerMeterY()));
         if (r != PX_SUCCESS) return r;
+        const std::int32_t key = format == fmtGIF && bits != 32 ? keyTransparency(image) : -1;
         image = image.convertToFormat(want);
         if (image.isNull()) return PXERR_NOMEMORY;
         SdkBitmapHandle& page = sink.page();
         if (format == fmtGIF && static_cast<std::size_t>(index) < gif.Delays.size()) page.Delay = gif.Delays[static_cast<std::size_t>(index)];
-        if (format == fmtGIF) {
-            page.BackgroundColor = gif.BackgroundColor;
+        if (format == fmtGIF) page.BackgroundColor = gif.BackgroundColor;
+        if (key >= 0 && bits == 24) {
+            page.Flags |= bfTransparent;
+            page.TransparentColor = key;
         }
         const std::size_t used = static_cast<std::size_t>(page.Width) * page.bytesPerPixel();
         constexpr int kBand = 64;
@@ -310,19 +347,18 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
         if (r != PX_SUCCESS) return r;
         if (format == fmtGIF && !reader.canRead()) break;
     }
-    (void)info;
     return PX_SUCCESS;
 }
 
-int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format)
+int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits)
 {
     const char* name = qtFormatName(format);
     if (!name || format == fmtGIF) return PXERR_UNSUPPORTED;
-    const bool grey = layout.BitsPerPixel == 8;
+    const bool grey = bits == 8;
     QImage image(layout.Width, layout.Height, grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
     if (image.isNull()) return PXERR_NOMEMORY;
-    image.setDotsPerMeterX(layout.XResolution * 10000 / 254);
-    image.setDotsPerMeterY(layout.YResolution * 10000 / 254);
+    image.setDotsPerMeterX(platform::roundHalfEven(layout.XResolution / 0.0254));
+    image.setDotsPerMeterY(platform::roundHalfEven(layout.YResolution / 0.0254));
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(layout.BytesPerLine));
     const int bpp = layout.bytesPerPixel();
     StatusReporter status(layout.Height);
@@ -332,6 +368,8 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
         std::uint8_t* d = image.scanLine(y);
         if (bpp == 4) {
             for (int x = 0; x < layout.Width; ++x, s += 4, d += 3) { d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; }
+        } else if (bpp == 1 && !grey) {
+            for (int x = 0; x < layout.Width; ++x, ++s, d += 3) { d[0] = s[0]; d[1] = s[0]; d[2] = s[0]; }
         } else {
             std::memcpy(d, s, static_cast<std::size_t>(layout.Width) * bpp);
         }
@@ -385,6 +423,23 @@ int PX_FileInfo(const QString& fileName, PxFileInfo* info, int page)
     return PX_FileInfoMemory(data, info, page);
 }
 
+namespace {
+
+PxLoadInfoCallback& loadInfoCallback()
+{
+    static PxLoadInfoCallback callback;
+    return callback;
+}
+
+} // namespace
+
+PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback)
+{
+    PxLoadInfoCallback previous = std::move(loadInfoCallback());
+    loadInfoCallback() = std::move(callback);
+    return previous;
+}
+
 int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
                   const PxLoadOptions& options, const PxLoadCallback& callback, PxFileInfo* info)
 {
@@ -396,10 +451,31 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     if (r != PX_SUCCESS) return r;
     if (!sizeAllowed(header.Width, header.Height, 24)) return PXERR_NOMEMORY;
     if (info) *info = header;
+    int xres = 0, yres = 0;
+    if (loadInfoCallback()) {
+        PxLoadInfo li{header.Format, header.Width, header.Height, header.BitsPerPixel, header.XResolution,
+                      header.YResolution, header.Pages, std::max(1, options.Page)};
+        const PxLoadInfoCallback cb = loadInfoCallback();
+        if (cb(&li) == PX_SUCCESS) {
+            xres = li.XResolution;
+            yres = li.YResolution;
+        }
+    }
     PageSink sink(bits, list, callback, options.MaxPages);
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
-    else r = qtDecode(data, header.Format, sink, options, info);
-    return sink.finish(r, bitmap);
+    else r = qtDecode(data, header.Format, sink, options);
+    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
+        for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
+            if (xres > 0) list->items[i].XResolution = xres;
+            if (yres > 0) list->items[i].YResolution = yres;
+        }
+    }
+    r = sink.finish(r, bitmap);
+    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && bitmap && bitmap->allocated()) {
+        if (xres > 0) bitmap->XResolution = xres;
+        if (yres > 0) bitmap->YResolution = yres;
+    }
+    return r;
 }
 
 int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
@@ -429,7 +505,7 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
         return PX_SUCCESS;
     }
     if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
-        if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS;
+        if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS; // no grey from colour
         return PX_SUCCESS;
     }
     if (format == fmtGIF) return PXERR_UNSUPPORTED;
@@ -439,7 +515,7 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
 int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
 {
     if (format == fmtJPEG) return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor));
-    return qtEncode(out, bitmap, rows, format);
+    return qtEncode(out, bitmap, rows, format, bits);
 }
 
 int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
@@ -467,6 +543,14 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
     const int r = checkSave(bitmap, format, bits, qfactor);
     if (r != PX_SUCCESS) return r;
     return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+}
+
+int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
+                            SdkBitmapListHandle layers, int layerCount)
+{
+    if (layerCount < 0) return PXERR_BADPARAM;
+    if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
+    return PX_SaveBitmap(fileName, base, format, bits, qfactor);
 }
 
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor)

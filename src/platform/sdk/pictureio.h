@@ -73,6 +73,22 @@ struct PxLoadOptions {
     int ReduceHeight = 0;
 };
 
+// What a load is about to read, handed to the load-information callback before any pixel is
+// decoded. A callback that returns 1 may change the resolution the pages are given.
+struct PxLoadInfo {
+    int Format = 0;
+    int Width = 0;
+    int Height = 0;
+    int BitsPerPixel = 0;
+    int XResolution = 0;
+    int YResolution = 0;
+    int Pages = 0;
+    int Page = 0;
+};
+using PxLoadInfoCallback = std::function<int(PxLoadInfo* info)>;
+// Installs the process's load-information callback (empty: none); gives back the one before.
+PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback);
+
 // Loads pages of the file. Bits 0 or 24 give 24-bit bitmaps, 8 grey levels, 32 blue, green, red,
 // alpha. Each page is appended to list (when given); bitmap receives a copy of the first page read.
 int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
@@ -90,6 +106,10 @@ int jpegQualityOfFactor(int qfactor);
 // Progress goes to the status callback; a stop gives PXERR_ABORTED. The target is replaced only
 // when the new file is complete: on any failure the old file stays as it was.
 int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor);
+// Saves a base picture with layers over it. None of the formats written here holds layers: with
+// layers the answer is PXERR_UNSUPPORTED, without them the base is saved as by PX_SaveBitmap.
+int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
+                            SdkBitmapListHandle layers, int layerCount);
 // Saves the pages of a list; formats that hold one page take a list of one item.
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor);
 // Encodes to memory instead of a file.

@@ -6,6 +6,7 @@
 #include "platform/sdk/errors.h"
 #include "platform/sdk/operations.h"
 #include "platform/sdk/pictureio.h"
+#include "platform/sdk/playback.h"
 #include "platform/sdk/regions.h"
 
 namespace sdk {

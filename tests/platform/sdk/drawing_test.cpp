@@ -133,3 +133,30 @@ TEST(Drawing, FrameAndRegionPainting)
     EXPECT_EQ(PX_CreatePixDC(&none, &dc), PXERR_BADBITMAP);
     EXPECT_EQ(dc, nullptr);
 }
+
+TEST(Drawing, PaintingScalesAndClips)
+{
+    const SdkBitmapHandle b = makeBitmap(4, 4, [](int x, int y) { return y < 2 ? (x < 2 ? 0xFF0000u : 0x00FF00u) : 0x0000FFu; });
+    SdkBitmapHandle screen = makeBitmap(8, 8, [](int, int) { return 0u; });
+    // Twice the size, without clipping.
+    ASSERT_EQ(drawOn(screen, [&](QPainter* p) {
+        return PX_PaintDC(p, &b, QRect(0, 0, 4, 4), QRect(0, 0, 4, 4), QRect(0, 0, 8, 8), QRect(0, 0, 8, 8), ropSourceCopy);
+    }), PX_SUCCESS);
+    EXPECT_EQ(pixel(screen, 3, 3), 0xFF0000u);
+    EXPECT_EQ(pixel(screen, 4, 3), 0x00FF00u);
+    EXPECT_EQ(pixel(screen, 7, 7), 0x0000FFu);
+
+    // Only the band of rows 2 and 3, and only inside the destination clip.
+    SdkBitmapHandle band = makeBitmap(8, 8, [](int, int) { return 0u; });
+    ASSERT_EQ(drawOn(band, [&](QPainter* p) {
+        return PX_PaintDCBuffer(p, &b, QRect(0, 0, 4, 4), QRect(0, 0, 4, 4), QRect(0, 0, 8, 8), QRect(0, 0, 6, 8),
+                                ropSourceCopy, 2, -2);
+    }), PX_SUCCESS);
+    EXPECT_EQ(pixel(band, 1, 1), 0u);
+    EXPECT_EQ(pixel(band, 1, 5), 0x0000FFu);
+    EXPECT_EQ(pixel(band, 5, 7), 0x0000FFu);
+    EXPECT_EQ(pixel(band, 6, 7), 0u);
+    EXPECT_EQ(drawOn(band, [&](QPainter* p) {
+        return PX_PaintDC(p, &b, QRect(0, 0, 4, 4), QRect(0, 0, 4, 4), QRect(0, 0, 8, 8), QRect(0, 0, 8, 8), 0);
+    }), PXERR_BADPARAM);
+}

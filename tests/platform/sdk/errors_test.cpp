@@ -69,6 +69,7 @@ TEST(ErrorTable, MethodMessagesHaveTheirExactForm)
     // A name that looks like a placeholder stays as it is.
     EXPECT_EQ(formatMethodError("%2", 0, "%1"), "%2 \nError code: 0\n%1: Function not successful ");
     EXPECT_EQ(formatNotAllocated("PixImage2", "Sharpen"), "PixImage2 \nSharpen: Image not allocated.");
+    EXPECT_EQ(formatTwainError("PixTwain1", -82, "TwainAcquire"), "PixTwain1\nError code: -82\nTwainAcquire: No Data Source");
 }
 
 TEST(ErrorTable, ExceptionsCarryTheirMessage)
@@ -79,8 +80,8 @@ TEST(ErrorTable, ExceptionsCarryTheirMessage)
         EXPECT_STREQ(e.what(), "Img \nSize: Image not allocated.");
     }
     try {
-        throw EPixTwainError("Twain \nError code: -82\nAcquire: No Data Source ");
+        throw EPixTwainError(formatTwainError("Twain", -82, "Acquire"));
     } catch (const EPixTwainError& e) {
-        EXPECT_EQ(e.message(), "Twain \nError code: -82\nAcquire: No Data Source ");
+        EXPECT_EQ(e.message(), "Twain\nError code: -82\nAcquire: No Data Source");
     }
 }

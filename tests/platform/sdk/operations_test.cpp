@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -55,6 +56,32 @@ TEST_F(WorldTest, TurnsAndMirrorsMatchImageMagick)
         const QString ae = sdktest::mustRun("compare -metric AE " + sdktest::quoted(world.hostC() + "/ours.png") + " " +
                                             sdktest::quoted(theirs) + " null:");
         EXPECT_EQ(ae.trimmed(), "0");
+    }
+}
+
+TEST(Rotate, QuarterTurnsAcrossTileEdgesAndDepths)
+{
+    for (int bits : {8, 24, 32}) {
+        SdkBitmapHandle src = sdktest::patterned(130, 77);
+        ASSERT_EQ(PX_ConvertBitmap(&src, bits), PX_SUCCESS);
+        if (bits == 32)
+            for (int y = 0; y < src.Height; ++y) src.row(y)[3 * 4] = static_cast<std::uint8_t>(y); // alpha varies
+        for (int angle : {9000, 27000, 18000}) {
+            SdkBitmapHandle b = copyOf(src);
+            ASSERT_EQ(PX_RotateBitmap(&b, angle, 1, 0), PX_SUCCESS);
+            const int bpp = bits / 8;
+            for (int y = 0; y < b.Height; ++y)
+                for (int x = 0; x < b.Width; ++x) {
+                    const int sx = angle == 9000 ? y : angle == 27000 ? src.Width - 1 - y : src.Width - 1 - x;
+                    const int sy = angle == 9000 ? src.Height - 1 - x : angle == 27000 ? x : src.Height - 1 - y;
+                    ASSERT_EQ(std::memcmp(b.row(y) + x * bpp, src.row(sy) + sx * bpp, bpp), 0)
+                        << bits << " " << angle << " " << x << "," << y;
+                }
+            // Row padding stays zero.
+            const int used = b.Width * bpp;
+            for (int y = 0; y < b.Height; ++y)
+                for (int i = used; i < b.BytesPerLine; ++i) ASSERT_EQ(b.row(y)[i], 0);
+        }
     }
 }
 

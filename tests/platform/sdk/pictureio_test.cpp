@@ -2,8 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 using namespace sdk;
 using sdktest::mustRun;
@@ -87,12 +92,17 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     make("cjpeg -quality 95 -grayscale src.ppm > grey.jpg");
     make("convert src.ppm -colorspace CMYK -quality 95 cmyk.jpg");
     make("convert src.ppm PNG24:plain.png && convert src.ppm BMP3:plain.bmp");
+    make("convert src.ppm -depth 16 PNG48:deep.png && convert src.ppm -alpha set PNG32:alpha.png");
+    make("convert src.ppm -colors 8 PNG8:paletted.png && convert src.ppm -depth 16 -compress lzw deep.tif");
     make("convert src.ppm -orient RightTop -quality 95 oriented.jpg");
     const QByteArray base = bytes("base.jpg");
     const qsizetype scan = base.indexOf("\xFF\xDA");
     ASSERT_GT(scan, 0);
     write("truncated.jpg", base.left(scan + (base.size() - scan) / 2)); // cut inside the picture data
     write("huge.jpg", withJpegSize(bytes("base.jpg"), 60000, 60000));
+    // Within the pixel limit, but a progressive full-colour file needs more decoder memory than allowed.
+    make("cjpeg -quality 95 -progressive -sample 1x1 src.ppm > full.jpg");
+    write("bigprogressive.jpg", withJpegSize(bytes("full.jpg"), 17000, 17000));
     write("noheight.jpg", withJpegSize(bytes("base.jpg"), 64, 0));
     write("text.jpg", "this is not a picture\r\n");
     write("empty.jpg", "");
@@ -111,9 +121,14 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
         {"cmyk.jpg", PX_SUCCESS, fmtJPEG, 32, true},
         {"plain.png", PX_SUCCESS, fmtPNG, 24, true},
         {"plain.bmp", PX_SUCCESS, fmtBMP, 24, true},
+        {"deep.png", PX_SUCCESS, fmtPNG, 24, true},
+        {"alpha.png", PX_SUCCESS, fmtPNG, 32, true},
+        {"paletted.png", PX_SUCCESS, fmtPNG, 8, true},
+        {"deep.tif", PX_SUCCESS, fmtTIFF, 24, true},
         {"oriented.jpg", PX_SUCCESS, fmtJPEG, 24, true}, // the orientation tag is ignored
         {"truncated.jpg", PX_SUCCESS, fmtJPEG, 24, false},
         {"huge.jpg", PXERR_NOMEMORY, fmtJPEG, 24, false},
+        {"bigprogressive.jpg", PXERR_NOMEMORY, fmtJPEG, 24, false},
         {"noheight.jpg", PXERR_BADFORMAT, 0, 0, false},
         {"text.jpg", PXERR_BADFORMAT, 0, 0, false},
         {"empty.jpg", PXERR_BADFORMAT, 0, 0, false},
@@ -165,6 +180,18 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     EXPECT_TRUE(info.Progressive);
 }
 
+TEST_F(PictureFiles, PxtoolReportsFailures)
+{
+    int status = 0;
+    testsupport::runHost(QString("%1 convert %2 %3 2>&1").arg(PXTOOL_PATH, quoted(host("none.png")), quoted(host("o.jpg"))), &status);
+    EXPECT_EQ(status, 1);
+    const QString text = testsupport::runHost(QString("%1 convert %2 %3 0 2>&1").arg(PXTOOL_PATH, quoted(host("src.ppm")), quoted(host("o.jpg"))), &status);
+    EXPECT_EQ(status, 1); // a PPM is no picture the engine reads
+    EXPECT_TRUE(text.contains("-9 Invalid file format")) << text.toStdString();
+    testsupport::runHost(QString("%1 rotate 2>&1").arg(PXTOOL_PATH), &status);
+    EXPECT_EQ(status, 2);
+}
+
 TEST_F(PictureFiles, AnimatedGifFramesAndDelays)
 {
     make("convert -delay 20 -size 40x30 xc:red -delay 30 xc:lime -delay 45 xc:blue -loop 0 anim.gif");
@@ -207,6 +234,29 @@ TEST_F(PictureFiles, AnimatedGifFramesAndDelays)
     EXPECT_EQ(PX_LoadFile(win("cut.gif"), &b, 0, list), PX_SUCCESS);
     EXPECT_GE(list->items.size(), 2u);
     PX_DestroyBitmapList(&list);
+}
+
+TEST_F(PictureFiles, TransparentGifPixelsCarryAKeyColour)
+{
+    make("convert -size 20x10 xc:none -fill '#FF00FF' -draw 'rectangle 0,0 9,9' -fill red -draw 'point 3,3' key.gif");
+    make("convert -size 20x10 xc:red opaque.gif");
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadFile(win("key.gif"), &b, 0, nullptr), PX_SUCCESS);
+    ASSERT_TRUE(b.Flags & bfTransparent);
+    // The key is no colour of the visible pixels (the picture itself uses magenta).
+    std::uint8_t bgr[3];
+    colorToBGR(b.TransparentColor, bgr);
+    const std::uint32_t key = (std::uint32_t(bgr[2]) << 16) | (std::uint32_t(bgr[1]) << 8) | bgr[0];
+    EXPECT_EQ(pixel(b, 15, 5), key);
+    EXPECT_EQ(pixel(b, 5, 5), 0xFF00FFu);
+    EXPECT_EQ(pixel(b, 3, 3), 0xFF0000u);
+    EXPECT_NE(key, 0xFF00FFu);
+    EXPECT_NE(key, 0xFF0000u);
+    ASSERT_EQ(PX_LoadFile(win("opaque.gif"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_FALSE(b.Flags & bfTransparent);
+    ASSERT_EQ(PX_LoadFile(win("key.gif"), &b, 32, nullptr), PX_SUCCESS); // alpha kept instead
+    EXPECT_FALSE(b.Flags & bfTransparent);
+    EXPECT_EQ(b.row(5)[15 * 4 + 3], 0);
 }
 
 TEST_F(PictureFiles, TiffPages)
@@ -326,6 +376,17 @@ TEST_F(PictureFiles, SavesRoundTripThroughWindowsNames)
         EXPECT_EQ(back.YResolution, 150);
     }
     EXPECT_EQ(mustRun("identify -format '%x %y %U' " + quoted(host("Pics/Out.X"))).trimmed(), "300 150 PixelsPerInch");
+    // Grey bitmaps are written grey or in colour, as asked; colour is not written grey through Qt.
+    SdkBitmapHandle g8;
+    ASSERT_EQ(PX_CopyBitmap(&g8, &b), PX_SUCCESS);
+    ASSERT_EQ(PX_ConvertBitmap(&g8, 8), PX_SUCCESS);
+    for (int bits : {8, 24}) {
+        ASSERT_EQ(PX_SaveBitmap(win("grey.png"), &g8, fmtPNG, bits, 0), PX_SUCCESS);
+        PxFileInfo gi;
+        ASSERT_EQ(PX_FileInfo(win("grey.png"), &gi), PX_SUCCESS);
+        EXPECT_EQ(gi.BitsPerPixel, bits);
+    }
+    EXPECT_EQ(PX_SaveBitmap(win("grey.png"), &b, fmtPNG, 8, 0), PXERR_BADBITS);
     QByteArray memory;
     ASSERT_EQ(PX_SaveMemory(&memory, &b, fmtJPEG, 8, 4), PX_SUCCESS);
     SdkBitmapHandle grey;
@@ -374,6 +435,84 @@ TEST_F(PictureFiles, AFailedOrStoppedSaveLeavesTheOldFile)
     EXPECT_EQ(PX_SaveBitmap(win("x.jpg"), &none, fmtJPEG, 24, 4), PXERR_BADBITMAP);
 }
 
+TEST_F(PictureFiles, LoadInformationCallbackSeesTheFileFirst)
+{
+    make("cjpeg src.ppm > base.jpg");
+    std::vector<PxLoadInfo> seen;
+    PxLoadInfoCallback previous = PX_SetLoadInfoCallback([&seen](PxLoadInfo* li) {
+        seen.push_back(*li);
+        li->XResolution = 600;
+        return seen.size() == 1 ? 1 : 0; // the second time the change is not taken
+    });
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadFile(win("base.jpg"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_EQ(b.XResolution, 600);
+    ASSERT_EQ(PX_LoadFile(win("base.jpg"), &b, 0, nullptr), PX_SUCCESS);
+    EXPECT_NE(b.XResolution, 600);
+    PX_SetLoadInfoCallback(std::move(previous));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].Format, fmtJPEG);
+    EXPECT_EQ(seen[0].Width, 64);
+    EXPECT_EQ(seen[0].Height, 48);
+    EXPECT_EQ(seen[0].Page, 1);
+
+    SdkBitmapListHandle layers = nullptr;
+    PX_CreateBitmapList(&layers);
+    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers.jpg"), &b, fmtJPEG, 24, 4, layers, 0), PX_SUCCESS);
+    PX_InsertBitmapListItem(layers, 0, &b);
+    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers2.jpg"), &b, fmtJPEG, 24, 4, layers, 1), PXERR_UNSUPPORTED);
+    EXPECT_FALSE(QFile::exists(host("layers2.jpg")));
+    PX_DestroyBitmapList(&layers);
+}
+
+// A YCCK file (the colour transform Adobe applications write for CMYK), made with libjpeg itself
+// since none of the command-line tools writes one.
+TEST(PictureMemory, YcckJpegLoadsInItsColours)
+{
+    constexpr int W = 16, H = 8;
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = W;
+    cinfo.image_height = H;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    jpeg_set_quality(&cinfo, 98, TRUE);
+    cinfo.write_Adobe_marker = TRUE;
+    jpeg_start_compress(&cinfo, TRUE);
+    // Adobe's inverted inks: left half red (no cyan, full magenta and yellow), right half grey.
+    std::vector<unsigned char> row(W * 4);
+    for (int x = 0; x < W; ++x) {
+        const bool red = x < W / 2;
+        row[x * 4 + 0] = 255;
+        row[x * 4 + 1] = red ? 0 : 255;
+        row[x * 4 + 2] = red ? 0 : 255;
+        row[x * 4 + 3] = red ? 255 : 128;
+    }
+    for (int y = 0; y < H; ++y) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray data(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));
+    std::free(out);
+
+    PxFileInfo info;
+    SdkBitmapHandle b;
+    ASSERT_EQ(PX_LoadMemory(data, &b, 0, nullptr, {}, {}, &info), PX_SUCCESS);
+    EXPECT_EQ(info.BitsPerPixel, 32);
+    EXPECT_EQ(b.BitsPerPixel, 24);
+    EXPECT_TRUE(near(pixel(b, 2, 4), 0xFF0000, 6)) << std::hex << pixel(b, 2, 4);
+    EXPECT_TRUE(near(pixel(b, 13, 4), 0x808080, 6)) << std::hex << pixel(b, 13, 4);
+}
+
 TEST(PictureMemory, OddHeadersAreRefused)
 {
     // A GIF whose screen and frame are 0 pixels high.
@@ -386,6 +525,18 @@ TEST(PictureMemory, OddHeadersAreRefused)
     QByteArray big("GIF89a\x60\xEA\x60\xEA\x00\x00\x00", 13);
     big += QByteArray("\x2C\x00\x00\x00\x00\x60\xEA\x60\xEA\x00\x02\x02\x4C\x01\x00\x3B", 16);
     EXPECT_EQ(PX_LoadMemory(big, &b, 0, nullptr), PXERR_NOMEMORY);
+    // A PNG declaring 60000 x 60000 with a few bytes of data: refused before anything is allocated.
+    const QByteArray png("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\xEA\x60\x00\x00"
+                         "\xEA\x60\x08\x02\x00\x00\x00\x0F\xB0\xE2\x15\x00\x00\x00\x0B\x49\x44\x41\x54\x78\x9C\x63"
+                         "\x60\x80\x01\x00\x00\x0A\x00\x01\x7F\x80\x74\x5E\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42"
+                         "\x60\x82", 68);
+    EXPECT_EQ(PX_LoadMemory(png, &b, 0, nullptr), PXERR_NOMEMORY);
+    // A BMP header alone of that size: the reader finds no picture behind it.
+    const QByteArray bmp("\x42\x4D\x36\xEC\xBA\x83\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x60\xEA\x00\x00"
+                         "\x60\xEA\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0B\x00\x00\x13\x0B"
+                         "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 54);
+    EXPECT_LT(PX_LoadMemory(bmp, &b, 0, nullptr), 0);
+    EXPECT_FALSE(b.allocated());
     EXPECT_EQ(PX_LoadMemory(QByteArray("\xFF\xD8\xFF", 3), &b, 0, nullptr), PXERR_BADFORMAT);
     EXPECT_EQ(PX_LoadMemory(QByteArray("II*\x00garbage", 11), &b, 0, nullptr), PXERR_BADFORMAT);
 }
