@@ -6,10 +6,12 @@
 #include "makewizard.h"
 #include "mainform.h"
 #include "newform.h"
+#include "nodriverform.h"
 #include "openform.h"
 #include "tipform.h"
 
 #include "app/startup.h"
+#include "output/audio/checkaudioform.h"
 
 void RegisterEditorWindows()
 {
@@ -21,4 +23,6 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
     RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
     RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
+    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
 }

@@ -6,6 +6,7 @@
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
+#include "programrunner.h"
 #include "showfiles.h"
 #include "showitemdelegate.h"
 #include "tipform.h"
@@ -138,6 +139,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
     connectMakeHandlers();
+    connectMusicPage();
 }
 
 void TMainForm::setCaptions()
@@ -202,6 +204,7 @@ void TMainForm::FormCreate()
     LoadGeneratorSettings();
     // 6. folders of the run and the show root
     prepareShowRoot();
+    editor::StageCdDriverMarker(WindowsInfo().SystemRoot);
     // 7. language menu
     const int tag = LanguageMenuTag(LanguageCode);
     for (QAction* item : LanguageItems) item->setChecked(item->data().toInt() == tag);

@@ -3,6 +3,7 @@
 // four step tabs (pictures, music, settings, make). It is also the current show context: the
 // other windows read and write its public fields and components by their names.
 #include "editorsettings.h"
+#include "musiclist.h"
 #include "staging.h"
 
 #include "platform/colors.h"
@@ -30,11 +31,21 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QWidget;
+class QPoint;
+
+namespace platform {
+class MediaPlayer;
+}
+namespace editor {
+class CdRipperRun;
+}
 
 class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TCheckAudioForm;
+class TNoDriverForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -132,7 +143,10 @@ public:
     QPushButton* PlayBitBtn;
     QPushButton* PauseBitBtn;
     QPushButton* StopBitBtn;
-    QWidget* MediaPlayer1;
+    platform::MediaPlayer* MediaPlayer1;
+    platform::FileDialogRequest AudioOpenDialog;
+    int AudioDragIndex = -1;   // row under the mouse when a button went down in the list
+    int AudioDropIndex = -1;   // row under the last drop point
 
     // settings page
     QLabel* Label16;
@@ -245,12 +259,36 @@ public:
     // False when nothing was made (the export dialog was cancelled) or something failed (shown).
     bool ExportToCdFolder();
     bool InstallScreensaver();
+    // ---- music page ----
+    void LoadAudioList();
+    void RenumberAudioFiles();
+    void OpenAudioBitBtnClick();
+    void DeleteAudioBitBtnClick();
+    void AudioListBoxClick();
+    void AudioListBoxDblClick();
+    void InfoBitBtnClick();
+    void PlayBitBtnClick();
+    void PauseBitBtnClick();
+    void StopBitBtnClick();
+    void StartRipperBitBtnClick();
+    // Positions are in the list's viewport.
+    void AudioListBoxMouseDown(const QPoint& position);
+    bool AudioListBoxDragOver(const QObject* source) const;
+    void AudioListBoxDragDrop(const QPoint& position);
+
+    // ---- programs run and waited for ----
+    void RunAndWait(const QString& folder, const QString& file, const QString& parameters);
+    void StartCdRipper();
+    // Returns once no CD ripper runs; switching shows and renumbering wait here.
+    void WaitForCdRipper();
 
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
     TNewForm& newForm();
     TAboutBox& aboutBox();
     TTipForm& tipForm();
+    TCheckAudioForm& checkAudioForm();
+    TNoDriverForm& noDriverForm();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -265,6 +303,9 @@ private:
     void connectHandlers();
     void connectMakeHandlers();
     void runMakeStep();
+    void connectMusicPage();
+    int lastSelectedAudioRow() const;
+    void showAudioTracks();
     void registerInstance();
     void setCaptions();
     void prepareShowRoot();
@@ -281,4 +322,9 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
     bool closed_ = false;
+
+    std::unique_ptr<editor::MusicList> music_;
+    editor::CdRipperRun* ripper_ = nullptr;            // child of the window
+    TCheckAudioForm* ownCheckAudioForm_ = nullptr;     // child of the window, made when needed
+    TNoDriverForm* ownNoDriverForm_ = nullptr;
 };

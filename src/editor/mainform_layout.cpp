@@ -7,6 +7,7 @@
 #include "tipform.h"
 
 #include "app/language_menu.h"
+#include "platform/media.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -231,7 +232,7 @@ void TMainForm::buildMusicPage()
     PlayBitBtn = named<QPushButton>(GroupBox6, "PlayBitBtn");
     PauseBitBtn = named<QPushButton>(GroupBox6, "PauseBitBtn");
     StopBitBtn = named<QPushButton>(GroupBox6, "StopBitBtn");
-    MediaPlayer1 = named<QWidget>(GroupBox6, "MediaPlayer1");
+    MediaPlayer1 = named<platform::MediaPlayer>(GroupBox6, "MediaPlayer1");
     MediaPlayer1->setVisible(false);
     auto* listen = new QHBoxLayout(GroupBox6);
     for (QPushButton* b : {PlayBitBtn, PauseBitBtn, StopBitBtn}) listen->addWidget(b);

@@ -58,6 +58,7 @@ void TMainForm::ClearUndo()
 
 void TMainForm::OpenShow(const QString& folderName)
 {
+    WaitForCdRipper(); // the ripper writes into the current show folder until it ends
     const QString folder = ShowRoot + folderName + u'\\';
     const editor::ShowInfo info = editor::ReadShowInfo(folder);
     if (info.exists) {
@@ -109,6 +110,7 @@ void TMainForm::NewQuorbel1Click()
 {
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
+    WaitForCdRipper();
     showEditor();
     if (!ShowFolder.isEmpty()) editor::DeleteStaleThumbnails(ShowFolderPath());
     ShowTitle = dialog.Edit1->text();

@@ -164,6 +164,16 @@ bool removeDirectory(const QString& path)
     return true;
 }
 
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString ha = toHostPath(a);
+    const QString hb = toHostPath(b);
+    if (ha.isEmpty() || hb.isEmpty()) return false;
+    struct stat sa, sb;
+    if (::stat(hostBytes(ha).constData(), &sa) != 0 || ::stat(hostBytes(hb).constData(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool copyFile(const QString& source, const QString& target, bool failIfExists)
 {
     const QString src = toHostPath(source);

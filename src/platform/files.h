@@ -59,6 +59,8 @@ bool copyFile(const QString& source, const QString& target, bool failIfExists = 
 bool deleteFile(const QString& path);
 // Renames a file or folder; never replaces an existing entry (a change of case alone is allowed).
 bool renameFile(const QString& oldPath, const QString& newPath);
+// True when both paths name one existing file (also through different drives, links or case).
+bool sameFile(const QString& a, const QString& b);
 
 // Windows mask matching: without regard to case, "*" and "?", "*.*" matches every name.
 bool matchesMask(const QString& name, const QString& mask);

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -182,21 +183,29 @@ void configure(QProcess& process, const Prepared& p)
 } // namespace
 
 RunResult runAndWait(const QString& program, const QString& parameters, const QString& workingDir,
-                     const std::function<bool()>& abortRequested)
+                     const std::function<bool()>& abortRequested, const RunWatch& watch)
 {
     Prepared p = prepare(program, parameters, workingDir);
     if (!p.ready) return p.failure;
-    QProcess process;
-    configure(process, p);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    // On the heap: a program still running when the application terminates is left to itself.
+    auto process = std::make_unique<QProcess>();
+    configure(*process, p);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
 
     RunResult result;
     QEventLoop loop;
-    bool failedToStart = false, aborted = false;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+    bool failedToStart = false, aborted = false, ended = false;
+    QObject::connect(process.get(), &QProcess::started, &loop, [&] {
+        if (watch.started) watch.started();
+    });
+    QObject::connect(process.get(), &QProcess::finished, &loop, [&] {
+        ended = true;
+        loop.quit();
+        if (watch.ended) watch.ended();
+    });
+    QObject::connect(process.get(), &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) {
             failedToStart = true;
             loop.quit();
@@ -208,29 +217,37 @@ RunResult runAndWait(const QString& program, const QString& parameters, const QS
         QObject::connect(&abortTimer, &QTimer::timeout, &loop, [&] {
             if (!aborted && abortRequested()) {
                 aborted = true;
-                const qint64 pid = process.processId();
+                const qint64 pid = process->processId();
                 if (pid > 0) ::kill(-static_cast<pid_t>(pid), SIGKILL);
-                process.kill();
+                process->kill();
             }
         });
         abortTimer.start();
     }
-    process.start();
-    if (!failedToStart && process.state() != QProcess::NotRunning) loop.exec();
-    else if (process.state() == QProcess::NotRunning && process.error() == QProcess::FailedToStart) failedToStart = true;
+    process->start();
+    if (!failedToStart && process->state() != QProcess::NotRunning) loop.exec();
+    else if (process->state() == QProcess::NotRunning && process->error() == QProcess::FailedToStart) failedToStart = true;
 
     if (failedToStart) {
         result.status = RunResult::CannotStart;
-        result.error = process.errorString();
+        result.error = process->errorString();
         return result;
     }
-    if (process.state() != QProcess::NotRunning) process.waitForFinished(-1);
+    if (!ended && !aborted && process->state() != QProcess::NotRunning) {
+        // Nothing of ours ended the loop: the application is terminating. Stop waiting and let
+        // the program run on; the object stays alive so that it is not killed.
+        process->disconnect();
+        process.release();
+        result.status = RunResult::StillRunning;
+        return result;
+    }
+    if (process->state() != QProcess::NotRunning) process->waitForFinished(-1);
     if (aborted) {
         result.status = RunResult::Aborted;
         return result;
     }
     result.status = RunResult::Finished;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.exitCode = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     return result;
 }
 

@@ -41,17 +41,26 @@ QStringList splitWindowsCommandLine(const QString& parameters);
 QString mapArgument(const QString& argument);
 
 struct RunResult {
-    enum Status { Finished, CannotStart, Aborted, NothingToRun } status = CannotStart;
+    // StillRunning: the wait ended because the application is terminating; the program goes on.
+    enum Status { Finished, CannotStart, Aborted, NothingToRun, StillRunning } status = CannotStart;
     int exitCode = -1;
     QString error;
     bool ok() const { return status == Finished || status == NothingToRun; }
 };
 
+// Optional notices while runAndWait waits. ended comes as soon as the program has ended, while
+// the wait may still be held up by event loops that run on top of it.
+struct RunWatch {
+    std::function<void()> started;
+    std::function<void()> ended;
+};
+
 // Starts the program hidden and waits in a local event loop until it ends, so windows stay live
 // and no core is burnt. abortRequested is asked every 50 ms; when it answers true the program's
-// whole process group is killed.
+// whole process group is killed. When the application terminates meanwhile, the wait ends at
+// once and the program is left running (StillRunning).
 RunResult runAndWait(const QString& program, const QString& parameters, const QString& workingDir,
-                     const std::function<bool()>& abortRequested = {});
+                     const std::function<bool()>& abortRequested = {}, const RunWatch& watch = {});
 // Starts the program and returns at once (the player).
 RunResult startProgram(const QString& program, const QString& parameters, const QString& workingDir);
 

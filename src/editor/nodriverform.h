@@ -1,0 +1,29 @@
+#pragma once
+// "Missing driver": explains that reading audio CDs needs a driver and offers its download page.
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class TNoDriverForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TNoDriverForm(QWidget* parent = nullptr);
+    ~TNoDriverForm() override;
+    static TNoDriverForm* instance();
+
+    // Where the driver comes from: on this host, the package that reads audio CDs.
+    static const char* const DownloadAddress;
+
+    QLabel* Image1;
+    QLabel* Label1;
+    QPlainTextEdit* Memo1;
+    QPlainTextEdit* Memo2;
+    QPushButton* DownloadButton;
+    QPushButton* AboartButton;
+
+    void FormCreate();
+    void DownloadButtonClick();
+    void AboartButtonClick();
+};
