@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 #include "platform/hourglass.h"
+#include "platform/media.h"
 #include "platform/process.h"
 
 #include <QListWidget>
@@ -70,12 +71,16 @@ void TMainForm::PageControl1Change()
     if (start.prepareMake) runMakeStep();
     // 4. and 5. the music page, on the page selected now
     const editor::MusicPageActions music = editor::FinishPageChange(PageControl1->currentIndex(), MusicTabVisited);
-    (void)music;
+    if (music.loadAudioList) LoadAudioList();
+    if (music.renumberAudioFiles) RenumberAudioFiles();
 }
 
 void TMainForm::runMakeStep()
 {
     using editor::MakeTarget;
+    RenumberAudioFiles();
+    MediaPlayer1->Close();
+    LoadAudioList();
     editor::DeleteStaleThumbnails(ShowFolderPath());
 
     TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this);
