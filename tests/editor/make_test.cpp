@@ -104,6 +104,27 @@ TEST_F(MakeTest, OnlyTheUsersPageChangesRunTheHandler)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(MakeTest, TheTracksAreRenumberedOnlyWhenTheUserLeavesTheMusicPage)
+{
+    openSampleShow();
+    const QString folder = hostD("Quorbel/Quorbel_0001/");
+    const QString sample = "Bumble Bee - TORVELD.mp3";
+    ASSERT_TRUE(QFile::exists(folder + sample));
+    auto tracks = [&] { return QDir(folder).entryList({"*.mp3", "*.wav"}, QDir::Files); };
+
+    selectPage(editor::SettingsPage); // straight from the pictures
+    EXPECT_EQ(tracks(), QStringList{sample});
+    form->SelectFirstPage();
+    selectPage(editor::MusicPage);
+    EXPECT_EQ(form->AudioListBox->count(), 1);
+    form->SelectFirstPage(); // the program's own change
+    EXPECT_EQ(tracks(), QStringList{sample});
+    selectPage(editor::SettingsPage);
+    EXPECT_EQ(tracks(), QStringList{"Audio001.mp3"});
+    EXPECT_EQ(readAll(folder + "Audio001.mp3").size(), QFileInfo(hostProgram(sample)).size());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+}
+
 TEST_F(MakeTest, AnEmptyShowGoesBackToTheFirstPageAndWritesNothing)
 {
     openSampleShow();
@@ -202,6 +223,8 @@ TEST_F(MakeTest, PcTargetSavesTheShowAndStartsThePlayerWithTest)
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
     EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "AnweisungForm"}));
     EXPECT_EQ(startedWith(started), QStringList{"TEST"});
+    // The make page renumbered the music before the wizard came up.
+    EXPECT_TRUE(QFile::exists(hostD("Quorbel/Quorbel_0001/Audio001.mp3")));
     const QString settings = hostD("Quorbel/Settings.ini");
     const std::pair<const char*, const char*> keys[] = {
         {"StopQuorbelAtEnd", "FALSE"}, {"Fullscreen", "TRUE"}, {"Manuell", "FALSE"}, {"PictureTextVisible", "TRUE"},
