@@ -8,10 +8,10 @@
 #include "pictures.h"
 #include "programrunner.h"
 #include "showfiles.h"
-#include "showitemdelegate.h"
 #include "tipform.h"
 
 #include "app/language.h"
+#include "controls/htmlistbox.h"
 #include "app/language_menu.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
@@ -215,7 +215,7 @@ void TMainForm::FormCreate()
     // 9. documents folder
     DocumentsFolder = EnsureTrailingBackslash(WindowsInfo().Personal);
     // 10. the show list's rows are as high as its thumbnails
-    QuorbelListBox->setItemDelegate(new editor::ShowItemDelegate(70, QuorbelListBox));
+    QuorbelListBox->setItemHeight(70);
     // 11. the whole screen
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();

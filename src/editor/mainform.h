@@ -39,6 +39,9 @@ class MediaPlayer;
 namespace editor {
 class CdRipperRun;
 }
+namespace controls {
+class THTMListBox;
+}
 
 class TOpenForm;
 class TNewForm;
@@ -101,7 +104,7 @@ public:
     // pictures page
     QLabel* Label1;
     QPushButton* OpenBitBtn;
-    QListWidget* FileListBox;
+    controls::THTMListBox* FileListBox;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
     QToolButton* SpeedButton3;
@@ -109,7 +112,7 @@ public:
     QLabel* Label5;
     QLineEdit* TitleEdit;
     QLabel* QuorbelLabel;
-    QListWidget* QuorbelListBox;
+    controls::THTMListBox* QuorbelListBox;
     QLabel* PixImage2;
     QLabel* PixImage3;
     QToolButton* SpeedButton5;

@@ -8,6 +8,7 @@
 
 #include "app/language_menu.h"
 #include "platform/media.h"
+#include "controls/htmlistbox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -97,10 +98,10 @@ void TMainForm::buildPicturesPage()
     QWidget* page = TabSheet1;
     Label1 = named<QLabel>(page, "Label1");
     OpenBitBtn = named<QPushButton>(page, "OpenBitBtn");
-    FileListBox = named<QListWidget>(page, "FileListBox");
-    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    FileListBox->setSortingEnabled(true);
-    FileListBox->setDragEnabled(true);
+    FileListBox = named<controls::THTMListBox>(page, "FileListBox");
+    FileListBox->setMultiSelect(true);
+    FileListBox->setSorted(true);
+    FileListBox->setItemHeight(150);
 
     SpeedButton1 = named<QToolButton>(page, "SpeedButton1");
     SpeedButton2 = named<QToolButton>(page, "SpeedButton2");
@@ -116,11 +117,8 @@ void TMainForm::buildPicturesPage()
     Label5 = named<QLabel>(page, "Label5");
     TitleEdit = named<QLineEdit>(page, "TitleEdit");
     QuorbelLabel = named<QLabel>(page, "QuorbelLabel");
-    QuorbelListBox = named<QListWidget>(page, "QuorbelListBox");
-    QuorbelListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QuorbelListBox->setDragEnabled(true);
-    QuorbelListBox->setAcceptDrops(true);
-    QuorbelListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QuorbelListBox = named<controls::THTMListBox>(page, "QuorbelListBox");
+    QuorbelListBox->setMultiSelect(true);
 
     PixImage2 = pictureBox(page, "PixImage2");
     PixImage2->setVisible(false);

@@ -16,6 +16,8 @@
 #include "platform/media.h"
 #include "platform/process.h"
 
+#include "controls/htmlistbox.h"
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -60,7 +62,7 @@ void TMainForm::PageControl1Change()
     PathButton->setVisible(false);
     // 2. an empty show goes no further than the first page
     const editor::PageChangeStart start =
-        editor::StartPageChange(PageControl1->currentIndex(), QuorbelListBox->count() == 0, FileListBox->count() > 0);
+        editor::StartPageChange(PageControl1->currentIndex(), QuorbelListBox->Count() == 0, FileListBox->Count() > 0);
     if (start.clearStatus) StatusBar1->clearMessage();
     if (start.emptyShowText != 0) {
         SelectFirstPage();

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/process.h"
+#include "controls/htmlistbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -111,7 +112,7 @@ bool TMainForm::SaveShow(bool startPlayer)
         platform::showInformation(LangText(10001));
         return false;
     }
-    if (QuorbelListBox->count() == 0) {
+    if (QuorbelListBox->Count() == 0) {
         platform::showInformation(LangText(10002));
         return false;
     }

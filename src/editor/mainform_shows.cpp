@@ -8,6 +8,7 @@
 #include "tipform.h"
 
 #include "app/language.h"
+#include "controls/htmlistbox.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -30,7 +31,7 @@ void TMainForm::setMainCaption() { setWindowTitle(ShowTitle + QStringLiteral(" :
 
 void TMainForm::updateQuorbelLabel()
 {
-    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->count()) + u' ' + LangText(595));
+    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->Count()) + u' ' + LangText(595));
 }
 
 void TMainForm::showEditor()
@@ -69,7 +70,7 @@ void TMainForm::OpenShow(const QString& folderName)
         SecondsPerPicture = editor::NormaliseSeconds(info.time);
         SecEdit->setText(SecondsPerPicture);
 
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
@@ -79,7 +80,7 @@ void TMainForm::OpenShow(const QString& folderName)
                 ProgressDone = i;
                 const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
-                QuorbelListBox->addItem(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
             }
             PicProgressBar->setVisible(false);
@@ -102,7 +103,7 @@ void TMainForm::OpenShow(const QString& folderName)
 bool TMainForm::SavePictureList()
 {
     QStringList lines;
-    for (int i = 0; i < QuorbelListBox->count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->item(i)->text()));
+    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items().Strings(i)));
     return editor::WritePictureLines(ShowFolderPath(), lines);
 }
 
@@ -121,7 +122,7 @@ void TMainForm::NewQuorbel1Click()
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         setMainCaption();
         SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
@@ -150,7 +151,7 @@ void TMainForm::DeleteQuorbel1Click()
         OpenShow(QLatin1String(editor::PlaceholderFolder));
         PixImage2->setVisible(false);
         ClearUndo();
-        QuorbelListBox->clear();
+        QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         const QString folder = editor::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
         if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));

@@ -3,6 +3,7 @@
 #include "editor/mainform.h"
 #include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "controls/htmlistbox.h"
 #include "editor/tipform.h"
 #include "editor/openform.h"
 #include "editor_fixture.h"
@@ -42,8 +43,8 @@ protected:
     QStringList itemLines() const
     {
         QStringList lines;
-        for (int i = 0; i < form->QuorbelListBox->count(); ++i) {
-            const QString t = form->QuorbelListBox->item(i)->text();
+        for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
+            const QString t = form->QuorbelListBox->Items().Strings(i);
             lines << t.mid(t.indexOf('>') + 1);
         }
         return lines;
@@ -164,7 +165,7 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     EXPECT_EQ(form->SecEdit->text(), "4");
     EXPECT_EQ(form->ShowFolder, "Quorbel_0005");
     EXPECT_EQ(itemLines(), QStringList({"b.jpg | caption of b.jpg", "a.jpg | caption of a.jpg"}));
-    EXPECT_EQ(form->QuorbelListBox->item(0)->text(),
+    EXPECT_EQ(form->QuorbelListBox->Items().Strings(0),
               "<IMG src=\"file://D:\\Quorbel\\Quorbel_0005\\_THUMB_b.jpg\" align=\"top\">b.jpg | caption of b.jpg");
     EXPECT_EQ(form->QuorbelLabel->text(), LangText(594) + " 2 " + LangText(595));
 
@@ -172,7 +173,7 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     form->OpenShow("del");
     EXPECT_EQ(form->ShowTitle, "");
     EXPECT_EQ(form->ShowFolder, "Quorbel_0006");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // A show without "Pictures.ini" opens empty.
     writeAll(hostD("Quorbel/Quorbel_0007/Quorbel.ini"), "[QUORBEL]\r\nTitel=Bare\r\nTime=\r\n");
@@ -180,14 +181,14 @@ TEST_F(MainFormTest, OpeningAShowFillsTheContext)
     form->OpenShow("Quorbel_0007");
     EXPECT_EQ(form->ShowTitle, "Bare");
     EXPECT_EQ(form->SecondsPerPicture, "3");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // A folder without "Quorbel.ini" keeps the list and sets the time to 3.
     form->OpenShow("Quorbel_0005");
     form->OpenShow("Nothing");
     EXPECT_EQ(form->ShowTitle, "");
     EXPECT_EQ(form->SecondsPerPicture, "3");
-    EXPECT_EQ(form->QuorbelListBox->count(), 2);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 2);
     EXPECT_EQ(form->ShowFolder, "Quorbel_0005");
 }
 
@@ -196,8 +197,8 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     create();
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
-    auto* item = form->QuorbelListBox->item(0);
-    item->setText(item->text().left(item->text().indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
+    const QString item = form->QuorbelListBox->Items().Strings(0);
+    form->QuorbelListBox->Items().setStrings(0, item.left(item.indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");
@@ -224,7 +225,7 @@ TEST_F(MainFormTest, ShowsAreOpenedAndDeletedByTheirExactFolderNames)
     EXPECT_TRUE(QFile::exists(hostD("Quorbel/My Show/x.jpg")));
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10008)}));
     EXPECT_EQ(form->ShowTitle, "");
-    EXPECT_EQ(form->QuorbelListBox->count(), 0);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
 
     // Answering No deletes nothing.
     chooseShow("My Show");
@@ -296,7 +297,7 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
 {
     create();
     form->BeispielBitBtnClick();
-    ASSERT_EQ(form->QuorbelListBox->count(), 5);
+    ASSERT_EQ(form->QuorbelListBox->Count(), 5);
     form->FullscreenCheckBox->setChecked(false);
     form->ManuellCheckBox->setChecked(true);
     form->TextCheckBox->setChecked(true);
@@ -304,7 +305,7 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     form->SpinEdit1->setValue(7);
     form->TitleEdit->setText("Saved show");
     // Move the last picture to the front.
-    form->QuorbelListBox->insertItem(0, form->QuorbelListBox->takeItem(4));
+    form->QuorbelListBox->Items().Move(4, 0);
 
     const QString plan = world.root() + "/plan.txt";
     qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
@@ -358,7 +359,7 @@ TEST_F(MainFormTest, SavingWithoutTitleOrPicturesWritesNothing)
 
     dialogs.clear();
     form->TitleEdit->setText("Title");
-    form->QuorbelListBox->clear();
+    form->QuorbelListBox->Items().Clear();
     form->SaveShow(true);
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10002)}));
     EXPECT_EQ(snapshot(world.hostD()), before);

@@ -7,6 +7,7 @@
 #include "editor/mainform.h"
 #include "editor/makewizard.h"
 #include "editor_fixture.h"
+#include "controls/htmlistbox.h"
 #include "platform/process.h"
 
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ protected:
     {
         form = std::make_unique<TMainForm>();
         form->BeispielBitBtnClick();
-        ASSERT_EQ(form->QuorbelListBox->count(), 5);
+        ASSERT_EQ(form->QuorbelListBox->Count(), 5);
         dialogs.clear();
     }
 

@@ -128,13 +128,13 @@ TEST_F(MakeTest, TheTracksAreRenumberedOnlyWhenTheUserLeavesTheMusicPage)
 TEST_F(MakeTest, AnEmptyShowGoesBackToTheFirstPageAndWritesNothing)
 {
     openSampleShow();
-    form->QuorbelListBox->clear();
+    form->QuorbelListBox->Items().Clear();
     const auto program = snapshot(world.programHost());
     const auto drive = snapshot(hostD());
     for (int page : {1, 2, 3}) {
         for (bool sourceHasPictures : {true, false}) {
-            form->FileListBox->clear();
-            if (sourceHasPictures) form->FileListBox->addItem("picture.jpg");
+            form->FileListBox->Items().Clear();
+            if (sourceHasPictures) form->FileListBox->Items().Add("picture.jpg");
             dialogs.clear();
             selectPage(page);
             EXPECT_EQ(form->PageControl1->currentIndex(), 0) << page;
@@ -151,7 +151,7 @@ TEST_F(MakeTest, CancellingTheWizardWritesNothing)
     openSampleShow();
     // Changes that a save would write into every one of the three files.
     form->FullscreenCheckBox->setChecked(false);
-    form->QuorbelListBox->insertItem(0, form->QuorbelListBox->takeItem(4));
+    form->QuorbelListBox->Items().Move(4, 0);
     const QString files[] = {hostProgram("Generator.ini"), hostD("Quorbel/Settings.ini"), hostD("Quorbel/Quorbel_0001/Pictures.ini")};
     QStringList before;
     for (const QString& f : files) before << sha256(f);

@@ -2,6 +2,7 @@
 // drag, renumbering into play order, deleting, the preview and the audio information window.
 // Fixtures are made by sox and lame.
 #include "editor/mainform.h"
+#include "controls/htmlistbox.h"
 #include "editor_fixture.h"
 #include "output/audio/checkaudioform.h"
 #include "platform/media.h"

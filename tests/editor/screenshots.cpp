@@ -2,6 +2,7 @@
 // through screenshots.sh under Xvfb. It opens the sample show of a copied program directory,
 // shows each of the four pages in turn and photographs the screen with ImageMagick's import.
 #include "app/productinfo.h"
+#include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "util/windowsinfo.h"
 #include "platform/drives.h"
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
     settle(800);
     shoot(out + "/main_start.png");
     form.BeispielBitBtnClick();
-    form.QuorbelListBox->setCurrentRow(1);
+    form.QuorbelListBox->setItemIndex(1);
+    form.QuorbelListBox->setSelected(1, true);
     const char* pages[] = {"pictures", "music", "settings", "make"};
     for (int i = 0; i < 4; ++i) {
         {

@@ -1,5 +1,4 @@
 #include "editor/showfiles.h"
-#include "editor/showitemdelegate.h"
 #include "editor_fixture.h"
 
 using namespace editor;
@@ -131,9 +130,3 @@ TEST_F(ShowFilesTest, StaleThumbnailsGoAndPicturesStay)
     EXPECT_EQ(left, QStringList({"_THUMB_a_b.jpg", "_THUMB_c.jpg", "a_b.jpg", "c.jpg", "gone.txt"}));
 }
 
-TEST_F(ShowFilesTest, TheListShowsTheThumbnailOfTheImageTag)
-{
-    EXPECT_EQ(ShowItemDelegate::TagPicture(ShowItem(Root + "S\\", "a.jpg", "a.jpg | x")), Root + "S\\_THUMB_a.jpg");
-    EXPECT_EQ(ShowItemDelegate::TagPicture("a.jpg | src=\"file://C:\\x\""), ""); // not in a tag
-    EXPECT_EQ(ShowItemDelegate::TagPicture("plain"), "");
-}

@@ -1,6 +1,10 @@
 #include "editor/staging.h"
 #include "editor_fixture.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
 using namespace editor;
 
 class StagingTest : public EditorTest {
@@ -126,4 +130,28 @@ TEST_F(StagingTest, AMissingPackageFileIsLeftOut)
     EXPECT_FALSE(QFile::exists(hostD("Quorbel/play.ply")));
     EXPECT_FALSE(QFile::exists(hostD("Quorbel/Effects.ini")));
     EXPECT_TRUE(QFile::exists(hostD("Quorbel/intro.ply")));
+}
+
+// The delivered program itself, started as a user starts it: its main window stages the show
+// root before the first message is handled.
+TEST_F(StagingTest, TheDeliveredProgramStagesTheShowRootWhenItStarts)
+{
+    writeAll(hostProgram("LanguageIsSet.ini"), "ITALIAN\r\n");
+    useLanguage("ITALIAN");
+    QProcess program;
+    program.setProgram(hostProgram("quorbel_pro"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start();
+    ASSERT_TRUE(program.waitForStarted());
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(desktopHost() + "/Quorbelix-Player.desktop") && t.elapsed() < 30000) QThread::msleep(50);
+    program.kill();
+    program.waitForFinished();
+    EXPECT_TRUE(QFileInfo(hostD("Quorbelix/Quorbelix-Player.exe")).isExecutable());
+    EXPECT_EQ(readAll(hostD("Quorbelix/Autorun.inf")), readAll(hostProgram("quorbel/Quorbelix-Autorun.inf")));
+    EXPECT_TRUE(QFile::exists(hostD("Quorbelix/Quorbel_0002/Farben_01.jpg")));
+    EXPECT_TRUE(QFile::exists(desktopHost() + "/Quorbelix-Player.desktop"));
 }

@@ -1,0 +1,210 @@
+// TPixImage: loading and saving picture files, with progress and the stop protocol.
+#include "imaging/piximage.h"
+
+#include "imaging/statusstack.h"
+#include "platform/rounding.h"
+
+namespace imaging {
+
+using namespace sdk;
+
+namespace {
+
+bool isAnimatedFile(const PxFileInfo& info)
+{
+    return (info.Format == fmtGIF && info.Pages != 1) || info.Format == 59 || info.Format == 61 ||
+           info.Format == 119 || info.Format == 134;
+}
+
+int percentOf(std::int64_t done, int height)
+{
+    if (height <= 0) return 100;
+    return platform::roundHalfEven(static_cast<double>(done) * 100.0 / height);
+}
+
+} // namespace
+
+int TPixImage::GetFileInfo(const QString& FileName)
+{
+    PxFileInfo info;
+    const int r = PX_FileInfo(FileName, &info, 1);
+    if (r == PX_SUCCESS) fFileInfo = info;
+    return CheckMethodResult(QStringLiteral("GetFileInfo"), r);
+}
+
+// Shows the rows of the first page decoded so far, laid out as the whole page will be.
+void TPixImage::paintWhileLoading(const PxLoadBand& band)
+{
+    if (band.flags & bandFirstRow) {
+        fLoadingPage = band.page;
+        fBitmapWidth = band.page->Width;
+        fBitmapHeight = band.page->Height;
+        fXResolution = band.page->XResolution;
+        fYResolution = band.page->YResolution;
+        if (fAutoSetRects) {
+            scrollToOrigin();
+            fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
+            fSrcClip = fSrc;
+            UpdateLayout();
+        }
+    }
+    if (fLoadingPage != band.page) return;
+    fLoadingRows = band.firstRow + band.rows;
+    Refresh();
+    // The page moves into the list when its last row is done.
+    if (band.flags & bandLastRow) fLoadingPage = nullptr;
+}
+
+int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit)
+{
+    try {
+        return loadBand(band, pageLimit);
+    } catch (...) {
+        return stopForHandlerError();
+    }
+}
+
+int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
+{
+    ProcessState& s = processState();
+    if (static_cast<unsigned>(band.pagesDelivered) >= pageLimit) return PXERR_STOPPED;
+    const int height = band.page ? band.page->Height : 0;
+    if (band.flags & bandFirstRow) {
+        if (fEnableProgressEvent && OnStatus) OnStatus(this, 0);
+        fRowsDone = band.rows;
+    } else {
+        fRowsDone += band.rows;
+    }
+    if (fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
+    if (band.flags & bandLastRow) {
+        ++fPagesDelivered;
+        if (OnFilePage) OnFilePage(this);
+    }
+    if (fEnableProgressEvent && OnStatus) OnStatus(this, percentOf(fRowsDone, height));
+    fLastResult = 1;
+    if (s.abortRequest) {
+        s.abortRequest = false;
+        s.aborted = true;
+        return 0;
+    }
+    return 1;
+}
+
+int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
+{
+    // Clear the control; this refuses while an operation of this control runs.
+    Clear();
+    fFrameDirty = true;
+    fLoading = true;
+    struct LoadingFlag {
+        bool& flag;
+        ~LoadingFlag() { flag = false; }
+    } loadingFlag{fLoading};
+    fHorzInfo.Page = -1;
+    fVertInfo.Page = -1;
+    if (Pages == 0) {
+        ImageChanged();
+        markDataModified();
+        fLoading = false;
+        fLastResult = 1;
+        return 1;
+    }
+    int result;
+    {
+        StatusScope scope(this, false);
+        PxFileInfo info;
+        result = PX_FileInfo(FileName, &info, std::max(1, Page));
+        if (result == PX_SUCCESS) {
+            fFileInfo = info;
+            fFileAnimated = isAnimatedFile(info);
+            fLoopForever = fFileAnimated && ((fAutoAnimationLoop == 1 && fAutoAnimate) ||
+                                             (info.Format == fmtGIF && info.Loops && info.LoopCount == 0));
+            result = PX_CreateBitmapList(&fList);
+        }
+        if (result == PX_SUCCESS) {
+            processState().aborted = false;
+            fRowsDone = 0;
+            fPagesDelivered = 0;
+            const unsigned limit = static_cast<unsigned>(Pages);
+            PxLoadOptions options;
+            options.Page = std::max(1, Page);
+            options.MaxPages = Pages < 0 ? -1 : Pages;
+            PxFileInfo loaded;
+            result = PX_LoadFile(FileName, nullptr, Bits, fList, options,
+                                 [this, limit](const PxLoadBand& band) { return loadCallback(band, limit); }, &loaded);
+            fLoadingPage = nullptr;
+            if (result == PXERR_STOPPED) result = PX_SUCCESS;
+        }
+        if (result == PX_SUCCESS && !processState().aborted) {
+            int count = 0;
+            PX_GetBitmapListCount(fList, &count);
+            fListCount = count;
+            fListIndex = 0;
+            result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
+            fHasImage = result == PX_SUCCESS;
+            if (fHasImage) fFileName = FileName;
+        }
+        if (processState().aborted) result = PXERR_ABORTED;
+    }
+    if (result != PX_SUCCESS) dropList();
+    fLoading = false;
+    ImageChanged();
+    markDataModified();
+    fLastResult = result;
+    rethrowHandlerError();
+    return CheckMethodResult(QStringLiteral("Load"), result);
+}
+
+int TPixImage::saveRowChecked(int y, std::uint8_t* buffer, int bytes)
+{
+    try {
+        return saveRow(y, buffer, bytes);
+    } catch (...) {
+        return stopForHandlerError();
+    }
+}
+
+int TPixImage::saveRow(int y, std::uint8_t* buffer, int bytes)
+{
+    ProcessState& s = processState();
+    if (PX_GetBitmapRow(&fBitmap, y, buffer, bytes) != PX_SUCCESS) return 0;
+    ++fRowsDone;
+    if (fEnableProgressEvent && OnStatus) OnStatus(this, percentOf(fRowsDone, fBitmap.Height));
+    if (s.abortRequest) {
+        s.abortRequest = false;
+        s.aborted = true;
+        return 0;
+    }
+    return 1;
+}
+
+int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, int Flags)
+{
+    busyCheck();
+    if (!fHasImage) raiseNotAllocated(QStringLiteral("Save"));
+    fRowsDone = 0;
+    processState().aborted = false;
+    int result;
+    {
+        StatusScope scope(this, true);
+        if (Format == fmtGIF && fList) {
+            result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor);
+        } else if (fEnableProgressEvent) {
+            // The rows report the progress; the engine's own reports would come twice.
+            PxStatusCallback outer = PX_SetStatusCallBack({});
+            result = PX_SaveFile(FileName, &fBitmap, Format, Bits, QFactor,
+                                 [this](int y, std::uint8_t* buffer, int bytes) { return saveRowChecked(y, buffer, bytes); });
+            PX_SetStatusCallBack(std::move(outer));
+        } else {
+            result = PX_SaveBitmap(FileName, &fBitmap, Format, Bits, QFactor);
+        }
+    }
+    (void)Flags;
+    // A stopped save has left the file that was there as it was; it is never deleted.
+    if (processState().aborted) result = PXERR_ABORTED;
+    fLastResult = result;
+    rethrowHandlerError();
+    return CheckMethodResult(QStringLiteral("Save"), result);
+}
+
+} // namespace imaging

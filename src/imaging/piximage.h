@@ -1,0 +1,524 @@
+#pragma once
+// TPixImage: the window control through which pictures are loaded, shown, edited and saved.
+// It owns the current bitmap and the list of pages it came from, lays the picture out in its
+// client area, composes each paint off-screen and keeps the composed frame, and reports every
+// engine result through its last result and EPixImageError.
+#include "imaging/pixscrollinfo.h"
+#include "imaging/pixtypes.h"
+#include "platform/colors.h"
+#include "platform/sdk/sdk.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <exception>
+#include <memory>
+
+class QScrollBar;
+class QTimer;
+
+namespace imaging {
+
+using sdk::SdkBitmapHandle;
+using sdk::SdkBitmapListHandle;
+using platform::ColorRef;
+
+// A property that only stores its value (and repaints when AutoRepaint is on).
+#define PIX_STORED(Type, Name, Default)                                                                               \
+public:                                                                                                              \
+    Type Name() const { return f##Name; }                                                                            \
+    void Set##Name(Type Value)                                                                                       \
+    {                                                                                                                \
+        f##Name = Value;                                                                                             \
+        invalidateIfAuto();                                                                                          \
+    }                                                                                                                \
+                                                                                                                     \
+private:                                                                                                             \
+    Type f##Name = Default;
+
+// A property with its own setter; the getter and the field come from here.
+#define PIX_PROPERTY(Type, Name, Default)                                                                            \
+public:                                                                                                              \
+    Type Name() const { return f##Name; }                                                                            \
+    void Set##Name(Type Value);                                                                                      \
+                                                                                                                     \
+private:                                                                                                             \
+    Type f##Name = Default;
+
+class TPixImage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TPixImage(QWidget* parent = nullptr);
+    ~TPixImage() override;
+
+    // ---- results and errors ----
+    int LastResult() const { return fLastResult; }
+    QString GetLastErrorText() const;
+    int CheckMethodResult(const QString& methodName, int result);
+    int CheckMethodResult(const QString& methodName, int result, bool report);
+    [[noreturn]] void RaiseMethodError(const QString& methodName, int code);
+    void SuspendMethodErrors();
+    void ResumeMethodErrors();
+
+    // ---- picture state ----
+    bool HasImage() const { return fHasImage; }
+    // The current bitmap, or null without a picture or while a bitmap context is out during a
+    // status callback. Callers copy from it at once.
+    SdkBitmapHandle* Bitmap();
+    // Replaces the current list item by a copy of bitmap (null or empty removes it).
+    void SetBitmap(SdkBitmapHandle* bitmap);
+    SdkBitmapListHandle BitmapList() const { return fList; }
+    void SetBitmapList(SdkBitmapListHandle list);
+    int BitmapListCount();
+    int BitmapListIndex() const { return fListIndex; }
+    // Shows item index of the list.
+    int SetBitmapListIndex(int index);
+    int BitmapWidth() const { return fBitmapWidth; }
+    int BitmapHeight() const { return fBitmapHeight; }
+    int BitsPerPixel() const { return fBitsPerPixel; }
+    int BytesPerLine() const { return fBytesPerLine; }
+    int XResolution() const { return fXResolution; }
+    int YResolution() const { return fYResolution; }
+    int ViewPerspective() const { return fViewPerspective; }
+    bool IsTransparentBitmap() const { return fTransparentBitmap; }
+    bool Busy() const { return fBusyDepth > 0; }
+    bool Processing() const { return fProcessing; }
+    bool Loading() const { return fLoading; }
+
+    int Clear();
+    int ForceRepaint();
+    int Size(int Width, int Height, int Flags);
+    int GetBitmapDC(sdk::PxPixDC** dc);
+    int ReleaseBitmapDC(sdk::PxPixDC* dc);
+
+    // ---- files ----
+    virtual int Load(const QString& FileName, int Bits = 0, int Page = 1, int Pages = -1);
+    int Save(const QString& FileName, int Format, int Bits, int QFactor, int Flags);
+    // Reads the information of a file into the control's file information.
+    int GetFileInfo(const QString& FileName);
+    const QString& FileName() const { return fFileName; }
+    const sdk::PxFileInfo& FileInfo() const { return fFileInfo; }
+    bool FileIsAnimated() const { return fFileAnimated; }
+    bool AnimationLoopForever() const { return fLoopForever; }
+
+    // ---- operations ----
+    int Reverse();
+    int Flip();
+    virtual int Rotate(int Angle, int Flags, ColorRef FillColor);
+    virtual int FastRotate(int Angle);
+    int Sharpen(int Amount);
+    int BalanceColors(const sdk::PxBalance* Red, const sdk::PxBalance* Green, const sdk::PxBalance* Blue);
+    int Fill(ColorRef Color);
+    int Combine(int X, int Y, int Width, int Height, const SdkBitmapHandle* Source, int SrcX, int SrcY, int Flags);
+    int DrawShape(int ShapeType, SdkBitmapHandle* Background);
+    int DrawFrame(QPainter* dc, const QRect& rect);
+
+    // ---- regions ----
+    int SetRgnRect(int Left, int Top, int Width, int Height, int CombineMode);
+    int FreeRgn();
+    bool HasRgn();
+    int RgnLeft() const { return fRgnBounds.left(); }
+    int RgnTop() const { return fRgnBounds.top(); }
+    int RgnWidth() const { return fRgnBounds.width(); }
+    int RgnHeight() const { return fRgnBounds.height(); }
+
+    // ---- layout ----
+    virtual void UpdateLayout();
+    int BorderWidth() const { return fFrameThickness + fFrameInnerThickness + fFrameOuterThickness; }
+    int ClientWidth() const;
+    int ClientHeight() const;
+    int DstLeft() const { return fDstLeft; }
+    int DstTop() const { return fDstTop; }
+    int DstWidth() const { return fDstWidth; }
+    int DstHeight() const { return fDstHeight; }
+    int DstClipLeft() const { return fDstClip.left(); }
+    int DstClipTop() const { return fDstClip.top(); }
+    int DstClipWidth() const { return fDstClip.width(); }
+    int DstClipHeight() const { return fDstClip.height(); }
+    void SetDstClipLeft(int v);
+    void SetDstClipTop(int v);
+    void SetDstClipWidth(int v);
+    void SetDstClipHeight(int v);
+    int SetDstClipRect(int Left, int Top, int Width, int Height);
+    int SrcLeft() const { return fSrc.left(); }
+    int SrcTop() const { return fSrc.top(); }
+    int SrcWidth() const { return fSrc.width(); }
+    int SrcHeight() const { return fSrc.height(); }
+    int SrcClipLeft() const { return fSrcClip.left(); }
+    int SrcClipTop() const { return fSrcClip.top(); }
+    int SrcClipWidth() const { return fSrcClip.width(); }
+    int SrcClipHeight() const { return fSrcClip.height(); }
+    double ZoomX() const { return fZoomX; }
+    double ZoomY() const { return fZoomY; }
+    int ScrollPosX() const { return fPosX; }
+    int ScrollPosY() const { return fPosY; }
+    int ScrollMaxX() const { return fMaxX; }
+    int ScrollMaxY() const { return fMaxY; }
+    const TPixScrollInfo& HorzScrollInfo() const { return fHorzInfo; }
+    const TPixScrollInfo& VertScrollInfo() const { return fVertInfo; }
+    QScrollBar* HorzScrollBar() const { return fHorzBar; }
+    QScrollBar* VertScrollBar() const { return fVertBar; }
+
+    // ---- scrolling ----
+    void VScroll(TScrollCode code, int pos = 0);
+    void HScroll(TScrollCode code, int pos = 0);
+    void ScrollBy(int dx, int dy);
+
+    // ---- rubber band and zoom-in capture ----
+    void RubberBandBegin(int x, int y);
+    void RubberBandMove(int x, int y);
+    QRect RubberBandEnd();
+    QRect RubberBandRect() const { return fRubberRect; }
+    // Arms the one-shot zoom-in capture around the cursor.
+    void StartZoomInCapture();
+    // Copies the screen around the cursor into the control (the timer's work).
+    void ZoomInCapture();
+    QRect ZoomInRect() const { return fZoomInRect; }
+
+    // ---- painting ----
+    // The frame composed by the last paint: exactly what the control shows.
+    const QImage& ComposedFrame() const { return fFrame; }
+    // Composes the frame now and shows it at once.
+    void Refresh();
+
+    // ---- hooks ----
+    virtual void ImageReset() {}
+    virtual void PanWinMoved() {}
+    virtual void AfterPaint(QPainter*) {}
+    virtual void RotateDone(int) {}
+    virtual void FastRotateDone(int) {}
+    virtual void SizeDone(int, int, int, int) {}
+    virtual void RepaintRequested() {}
+    virtual void ImageChanged();
+    virtual void BitmapChanged(SdkBitmapHandle* bitmap);
+
+    // ---- events ----
+    TAnimationEvent OnAnimate;
+    TNotifyEvent OnBeforeScroll;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TDropFileEvent OnDropFile;
+    TNotifyEvent OnChange;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnFilePage;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    TNotifyEvent OnLoadInfo;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnPaint;
+    TPaintNotifyEvent OnPaintNotify;
+    TPanWinEvent OnPanWin;
+    TNotifyEvent OnResize;
+    TReadyStateEvent OnReadyStateChanged;
+    TNotifyEvent OnRgnChange;
+    TRubberBandEvent OnRubberBand;
+    TStatusEvent OnStatus;
+    TNotifyEvent OnScroll;
+    TZoomInDoneEvent OnZoomInDone;
+    TNotifyEvent OnMagGlassCursor;
+
+    // ---- properties: layout and behaviour ----
+    PIX_STORED(bool, AutoAnimate, false)
+    PIX_STORED(int, AutoAnimationLoop, 0)
+    PIX_PROPERTY(bool, AutoFloater, true)
+    PIX_PROPERTY(bool, AutoRepaint, true)
+    PIX_PROPERTY(bool, AutoScroll, true)
+    PIX_PROPERTY(bool, AutoSetRects, true)
+    PIX_PROPERTY(bool, AutoSize, false)
+    PIX_PROPERTY(bool, CenterImage, false)
+    PIX_PROPERTY(ColorRef, BackColor, platform::clBtnFace)
+    PIX_STORED(bool, BackErase, false)
+    PIX_PROPERTY(bool, Transparent, false)
+    PIX_PROPERTY(int, HScrollStep, 10)
+    PIX_PROPERTY(int, VScrollStep, 10)
+    PIX_STORED(bool, EnableKeyboard, true)
+    PIX_STORED(bool, EnableScroll, true)
+    PIX_STORED(bool, EnableZoomInRect, true)
+    PIX_STORED(bool, EnableMethodErrors, true)
+    PIX_PROPERTY(bool, EnableProgressEvent, false)
+    PIX_PROPERTY(bool, EnableFloater, false)
+    PIX_STORED(bool, RefBitmap, false)
+    PIX_STORED(bool, DropAutoLoad, true)
+    PIX_PROPERTY(bool, DropFilesAllowed, false)
+    PIX_STORED(bool, TabStop, false)
+
+    // ---- properties: painting ----
+    PIX_PROPERTY(TPaintSizeMode, PaintSizeMode, smNormal)
+public:
+    int PaintZoomFactor() const;
+    void SetPaintZoomFactor(int Value);
+    PIX_PROPERTY(bool, PaintSizeUseDPI, false)
+    PIX_PROPERTY(TPaintDither, PaintDither, pdOrdered)
+    PIX_PROPERTY(TPaletteType, PaintPalette, ppAuto)
+    PIX_PROPERTY(TPaintScaling, PaintScaling, psNormal)
+    PIX_PROPERTY(TBitonalScaling, BitonalScaling, btsNormal)
+    PIX_PROPERTY(int, PaintContrast, 0)
+    PIX_PROPERTY(int, PaintGamma, 100)
+    PIX_PROPERTY(int, PaintIntensity, 0)
+    PIX_PROPERTY(bool, PaintRgnOnly, false)
+    PIX_STORED(bool, PaintWhileLoad, false)
+    PIX_STORED(bool, UseTransparentColor, false)
+    PIX_STORED(ColorRef, TransparentColor, 0)
+
+    // ---- properties: paint effects and transitions ----
+    PIX_PROPERTY(int, PaintEffect, 1000)
+    PIX_PROPERTY(std::uint32_t, EffectGrain, 5)
+    PIX_STORED(std::uint32_t, EffectDelay, 0)
+    PIX_PROPERTY(std::uint32_t, PaintMaxPasses, 1)
+    PIX_STORED(std::uint32_t, PaintNotificationDelay, 0)
+    PIX_STORED(std::uint32_t, WandSize, 0)
+    PIX_STORED(ColorRef, WandColor, 0)
+    PIX_STORED(TTransitionStyle, TransitionStyle, etsNone)
+    PIX_PROPERTY(int, TransitionEffect, 1000)
+    PIX_PROPERTY(std::uint32_t, GradientStyle, 1000)
+    PIX_STORED(ColorRef, GradientStartColor, 16711680)
+    PIX_STORED(ColorRef, GradientEndColor, 0)
+    PIX_PROPERTY(std::uint32_t, GradientSteps, 16)
+    PIX_STORED(TPatternStyle, PatternStyle, epsSolid)
+    PIX_STORED(ColorRef, PatternBackColor, 0)
+    PIX_STORED(ColorRef, PatternForeColor, 0)
+
+    // ---- properties: frame ----
+    PIX_PROPERTY(std::uint32_t, FrameThickness, 0)
+    PIX_PROPERTY(ColorRef, FrameColor, 0)
+    PIX_STORED(TFrameInnerStyle, FrameInnerStyle, fisInset)
+    PIX_PROPERTY(std::uint32_t, FrameInnerThickness, 0)
+    PIX_STORED(ColorRef, FrameInnerHiliteColor, 16777215)
+    PIX_STORED(ColorRef, FrameInnerShadowColor, 8421504)
+    PIX_STORED(TFrameOuterStyle, FrameOuterStyle, fosInset)
+    PIX_PROPERTY(std::uint32_t, FrameOuterThickness, 0)
+    PIX_STORED(ColorRef, FrameOuterHiliteColor, 16777215)
+    PIX_STORED(ColorRef, FrameOuterShadowColor, 0)
+
+    // ---- properties: shapes ----
+    PIX_STORED(int, ShapeLeft, 0)
+    PIX_STORED(int, ShapeTop, 0)
+    PIX_STORED(int, ShapeWidth, 0)
+    PIX_STORED(int, ShapeHeight, 0)
+    PIX_STORED(TShapeBackStyle, ShapeBackgroundStyle, sbsTransparent)
+    PIX_STORED(ColorRef, ShapeBorderColor, 0)
+    PIX_STORED(TShapeBorderStyle, ShapeBorderStyle, sbrTransparent)
+    PIX_STORED(int, ShapeBorderThickness, 0)
+    PIX_STORED(TShapeInnerBandStyle, ShapeInnerBandStyle, sibNone)
+    PIX_STORED(int, ShapeInnerBandThickness, 0)
+    PIX_STORED(ColorRef, ShapeInnerBandHiliteColor, 16777215)
+    PIX_STORED(ColorRef, ShapeInnerBandShadowColor, 8421504)
+    PIX_STORED(TShapeOuterBandStyle, ShapeOuterBandStyle, sobNone)
+    PIX_STORED(int, ShapeOuterBandThickness, 0)
+    PIX_STORED(ColorRef, ShapeOuterBandHiliteColor, 16777215)
+    PIX_STORED(ColorRef, ShapeOuterBandShadowColor, 8421504)
+    PIX_STORED(ColorRef, ShadowColor, 0)
+    PIX_STORED(int, ShadowXDepth, 0)
+    PIX_STORED(int, ShadowYDepth, 0)
+    PIX_STORED(int, BackgroundImageLeft, 0)
+    PIX_STORED(int, BackgroundImageTop, 0)
+    PIX_STORED(int, BackgroundImageWidth, 0)
+    PIX_STORED(int, BackgroundImageHeight, 0)
+
+    // ---- properties: text ----
+public:
+    const QFont& TextFont() const { return fTextFont; }
+    void SetTextFont(const QFont& Value) { fTextFont = Value; }
+    PIX_STORED(TTextAlign, TextAlign, etaLeftTop)
+    PIX_STORED(int, TextLeft, 0)
+    PIX_STORED(int, TextTop, 0)
+    PIX_STORED(int, TextWidth, 0)
+    PIX_STORED(int, TextHeight, 0)
+    PIX_STORED(int, TextAngle, 0)
+    PIX_STORED(TTextStyle, TextStyle, etsNormal)
+    PIX_STORED(bool, TextWordWrap, false)
+    PIX_STORED(ColorRef, TextHiliteColor, 16777215)
+
+    // ---- properties: drawing on the bitmap ----
+    PIX_STORED(TPenMode, DrawMode, pmCopy)
+    PIX_STORED(ColorRef, DrawPenColor, 0)
+    PIX_STORED(TPenStyle, DrawPenStyle, psSolid)
+    PIX_STORED(int, DrawPenWidth, 1)
+    PIX_STORED(ColorRef, DrawFillColor, 0)
+    PIX_STORED(TBrushStyle, DrawFillStyle, bsClear)
+    PIX_STORED(bool, DrawPersistence, false)
+
+    // ---- properties: pan window and magnifier ----
+    PIX_STORED(int, PanWinX, 0)
+    PIX_STORED(int, PanWinY, 0)
+    PIX_STORED(int, PanWinWidth, 150)
+    PIX_STORED(int, PanWinHeight, 150)
+    PIX_STORED(QString, PanWinTitle, QStringLiteral("Pan Window"))
+    PIX_STORED(ColorRef, PanWinRectColor, 255)
+    PIX_STORED(bool, PanWinSysMenu, true)
+public:
+    const QIcon& PanWinIcon() const { return fPanWinIcon; }
+    void SetPanWinIcon(const QIcon& Value) { fPanWinIcon = Value; }
+    PIX_STORED(int, PanWinPointer, 0)
+    PIX_STORED(TPaletteType, PanWinPaintPalette, ppAuto)
+    PIX_STORED(TBitonalScaling, PanWinBitonalScaling, btsNormal)
+    PIX_STORED(TPaintDither, PanWinPaintDither, pdOrdered)
+    PIX_STORED(TPaintScaling, PanWinPaintScaling, psNormal)
+    PIX_STORED(TPaletteType, MagGlassPaintPalette, ppAuto)
+    PIX_STORED(TBitonalScaling, MagGlassBitonalScaling, btsNormal)
+    PIX_STORED(TPaintDither, MagGlassPaintDither, pdOrdered)
+    PIX_STORED(TPaintScaling, MagGlassPaintScaling, psResample)
+    PIX_STORED(int, MagGlassPointer, 0)
+
+    // ---- properties: data field ----
+    PIX_STORED(QString, DataField, QString())
+    PIX_STORED(bool, ReadOnly, false)
+    PIX_STORED(int, DataLoadBits, 24)
+    PIX_STORED(int, DataSaveBits, 24)
+    PIX_STORED(int, DataSaveFormat, 5)
+    PIX_STORED(int, DataSaveQuality, -1)
+    PIX_STORED(QString, BitmapDataPath, QString())
+
+    // ---- properties: document rasterising options ----
+    PIX_PROPERTY(int, PDFXResolution, 96)
+    PIX_PROPERTY(int, PDFYResolution, 96)
+    PIX_PROPERTY(int, PDFDisplayDepth, 24)
+    PIX_PROPERTY(int, PDFTextAlpha, 4)
+    PIX_PROPERTY(int, PDFGraphicsAlpha, 1)
+    PIX_STORED(bool, PDFUseLibFonts, true)
+    PIX_PROPERTY(int, RasterizeViewportWidth, 640)
+    PIX_PROPERTY(int, RasterizeViewportHeight, 480)
+    PIX_PROPERTY(int, RasterizeViewMode, 1)
+
+public:
+    // Process-wide: the status callback of every control and its stack of current controls.
+    static TPixImage* CurrentControl();
+    static bool AbortRequested();
+    static bool Aborted();
+    static int StatusCallback(int percent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    friend class StatusScope;
+
+    void invalidateIfAuto();
+    void busyCheck();
+    [[noreturn]] void raiseNotAllocated(const QString& methodName);
+    [[noreturn]] void raiseProperty(const QString& text);
+    [[noreturn]] void raiseInvalidValue(const QString& propertyName);
+    void setBorderThickness(std::uint32_t& field, std::uint32_t value);
+
+    void refreshAttributes();
+    void resetAttributesAndRects();
+    void sizeModeArithmetic();
+    void centre();
+    void applyPaintSizeMode();
+    void scrollToOrigin();
+    void setScrollBar(TPixScrollInfo& info, int range);
+    void setScrollBarPos(TPixScrollInfo& info, int pos);
+    void syncScrollBars();
+    void scrollMessage(bool vertical, TScrollCode code, int pos);
+    void onBarAction(bool vertical, int action);
+    void moveChildren(int dx, int dy);
+    void composeFrame();
+    void dropList();
+    int selectListItem();
+    // The linked data field's modified mark; no field is linked here.
+    void markDataModified() {}
+    QRect innerRect() const;
+    sdk::PxRgnTransform clientToBitmap() const;
+    sdk::PxRgnTransform bitmapToClient() const;
+    void refreshRgnBounds();
+
+    // Runs an edit of the bitmap inside the edit frame: backup, status callback, commit, report.
+    int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
+                const std::function<void(int)>& afterSuccess = {});
+    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
+    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
+    // An exception from an event handler never passes through the engine: it stops the
+    // operation, which then raises it once the engine has returned.
+    int stopForHandlerError();
+    void rethrowHandlerError();
+    void paintWhileLoading(const sdk::PxLoadBand& band);
+    int saveRow(int y, std::uint8_t* buffer, int bytes);
+    int saveRowChecked(int y, std::uint8_t* buffer, int bytes);
+
+    // current picture
+    SdkBitmapHandle fBitmap;
+    bool fHasImage = false;
+    SdkBitmapListHandle fList = nullptr;
+    int fListCount = 0;
+    int fListIndex = 0;
+    SdkBitmapHandle fBackup;
+
+    // cached attributes
+    int fBitsPerPixel = 0, fBytesPerLine = 0, fOrder = 0;
+    int fBitmapWidth = 0, fBitmapHeight = 0;
+    int fXResolution = 0, fYResolution = 0;
+    bool fTransparentBitmap = false;
+    int fViewPerspective = 0;
+
+    // layout
+    int fDstLeft = 0, fDstTop = 0, fDstWidth = 0, fDstHeight = 0;
+    QRect fDstClip;
+    QRect fSrc, fSrcClip;
+    QRect fDisplay;
+    double fZoomX = 1.0, fZoomY = 1.0;
+    int fPosX = 0, fPosY = 0, fMaxX = 0, fMaxY = 0;
+    TPixScrollInfo fHorzInfo, fVertInfo;
+    QScrollBar* fHorzBar = nullptr;
+    QScrollBar* fVertBar = nullptr;
+    int fWheelRemainder = 0;
+    bool fLayoutInProgress = false;
+    bool fScrolling = false;
+    bool fUpdatingBars = false;
+    bool fPaletteDirty = false;
+    bool fReadingForm = false;
+
+    // painting
+    QImage fFrame;
+    bool fFrameDirty = true;
+    bool fInPaint = false;
+
+    // results and state
+    int fLastResult = 1;
+    bool fSavedMethodErrors = true;
+    int fBusyDepth = 0;
+    bool fProcessing = false;
+    bool fLoading = false;
+    bool fDestroying = false;
+    std::int64_t fRowsDone = 0;
+    std::exception_ptr fHandlerError;
+    int fPagesDelivered = 0;
+
+    // files
+    const SdkBitmapHandle* fLoadingPage = nullptr; // the page being decoded, shown while it loads
+    int fLoadingRows = 0;
+    QString fFileName;
+    sdk::PxFileInfo fFileInfo;
+    bool fFileAnimated = false;
+    bool fLoopForever = false;
+
+    // regions
+    QRect fRgnBounds;
+
+    // rubber band and zoom-in capture
+    QPoint fRubberAnchor;
+    QRect fRubberRect;
+    bool fRubberActive = false;
+    QPoint fRubberScrollStart;
+    QRect fZoomInRect;
+    QTimer* fZoomInTimer = nullptr;
+
+    QFont fTextFont;
+    QIcon fPanWinIcon;
+};
+
+#undef PIX_STORED
+#undef PIX_PROPERTY
+
+} // namespace imaging

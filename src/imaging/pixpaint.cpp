@@ -1,0 +1,562 @@
+// TPixImage: layout of the picture in the client area, the composed paint, the scroll bars with
+// their keys and wheel, the rubber band and the zoom-in capture.
+//
+// Every paint is composed off-screen into fFrame and the paint event only shows that frame, so
+// what the control shows can always be read back exactly.
+#include "imaging/piximage.h"
+
+#include "imaging/statusstack.h"
+#include "platform/rounding.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
+
+namespace imaging {
+
+using namespace sdk;
+
+namespace {
+
+// The destination size of n bitmap pixels at zoom z.
+int scaled(int n, double z)
+{
+    if (z > 0.0) return platform::roundHalfEven(n * z);
+    if (z == 0.0) return 1;
+    return platform::roundHalfEven(n / (1.0 - z));
+}
+
+constexpr int lineStepX = 1;
+constexpr int lineStepY = 2;
+constexpr int wheelUnitsPerPage = 120;
+
+} // namespace
+
+// ---- client area ----
+
+int TPixImage::ClientWidth() const
+{
+    return std::max(0, width() - (fVertBar && !fVertBar->isHidden() ? fVertBar->sizeHint().width() : 0));
+}
+
+int TPixImage::ClientHeight() const
+{
+    return std::max(0, height() - (fHorzBar && !fHorzBar->isHidden() ? fHorzBar->sizeHint().height() : 0));
+}
+
+QRect TPixImage::innerRect() const
+{
+    const int b = BorderWidth();
+    return QRect(b, b, ClientWidth() - 2 * b, ClientHeight() - 2 * b);
+}
+
+// ---- layout ----
+
+void TPixImage::sizeModeArithmetic()
+{
+    int w = fBitmapWidth;
+    int h = fBitmapHeight;
+    if (fPaintSizeUseDPI) {
+        w = platform::roundHalfEven(static_cast<double>(w) * logicalDpiX() / std::max(1, fXResolution));
+        h = platform::roundHalfEven(static_cast<double>(h) * logicalDpiY() / std::max(1, fYResolution));
+    }
+    if (w == 0 || h == 0) {
+        fDstWidth = 0;
+        fDstHeight = 0;
+        if (fAutoScroll) {
+            setScrollBar(fHorzInfo, 0);
+            setScrollBar(fVertInfo, 0);
+        }
+        return;
+    }
+    const int b = BorderWidth();
+    const double fx = static_cast<double>(ClientWidth() - 2 * b) / w;
+    const double fy = static_cast<double>(ClientHeight() - 2 * b) / h;
+    switch (fPaintSizeMode) {
+    case smNormal:
+    case smZoom: break;
+    case smStretch:
+        fZoomX = fx;
+        fZoomY = fy;
+        break;
+    case smFitSides:
+        fZoomX = fx;
+        fZoomY = fx;
+        break;
+    case smFit:
+        fZoomX = std::min(fx, fy);
+        fZoomY = fZoomX;
+        break;
+    }
+    fDstHeight = scaled(h, fZoomY);
+    fDstWidth = scaled(w, fZoomX);
+    fDstClip = QRect(fDstLeft, fDstTop, fDstWidth, fDstHeight);
+}
+
+void TPixImage::centre()
+{
+    // Centred inside the frame: the inner area is what the picture is shown in.
+    const int b = BorderWidth();
+    const int cw = ClientWidth() - 2 * b;
+    const int ch = ClientHeight() - 2 * b;
+    QRect r = fDisplay;
+    if (r.width() < cw) {
+        const int left = platform::roundHalfEven(cw / 2.0) - platform::roundHalfEven(r.width() / 2.0);
+        r.moveLeft(left);
+    }
+    if (r.height() < ch) {
+        const int top = platform::roundHalfEven(ch / 2.0 - r.height() / 2.0);
+        r.moveTop(top);
+    }
+    fDisplay = r;
+    fDstClip = r;
+    fDstLeft = r.left();
+    fDstTop = r.top();
+    fDstWidth = std::abs(r.width());
+    fDstHeight = std::abs(r.height());
+    invalidateIfAuto();
+}
+
+void TPixImage::UpdateLayout()
+{
+    if (fDestroying || fLayoutInProgress) return;
+    for (int pass = 0; pass < 3; ++pass) {
+        fLayoutInProgress = true;
+        const int b = BorderWidth();
+        const int innerH = ClientHeight() - 2 * b;
+        const int innerW = ClientWidth() - 2 * b;
+        if (!fScrolling) {
+            if (fAutoSetRects) sizeModeArithmetic();
+            fMaxY = std::max(0, fDstHeight - innerH);
+            fMaxX = std::max(0, fDstWidth - innerW);
+            fPosY = std::max(0, std::min(fPosY, fMaxY));
+            fPosX = std::max(0, std::min(fPosX, fMaxX));
+            if (fAutoSize && fHasImage) {
+                resize(width() - ClientWidth() + 2 * b + fDstWidth, height() - ClientHeight() + 2 * b + fDstHeight);
+            } else if (fAutoScroll) {
+                fDstLeft = -fPosX;
+                fDstTop = -fPosY;
+            }
+            if (fAutoSetRects) {
+                fDstClip = QRect(fDstLeft, fDstTop, fDstWidth, fDstHeight);
+                fDisplay = fDstClip;
+            }
+        }
+        if (fCenterImage && (fDisplay.width() < innerW || fDisplay.height() < innerH)) centre();
+        fLayoutInProgress = false;
+        fFrameDirty = true;
+        if (!fAutoScroll || fAutoSize || fScrolling) break;
+        const bool hadH = !fHorzBar->isHidden();
+        const bool hadV = !fVertBar->isHidden();
+        syncScrollBars();
+        if (hadH == !fHorzBar->isHidden() && hadV == !fVertBar->isHidden()) break;
+    }
+    invalidateIfAuto();
+}
+
+void TPixImage::scrollToOrigin()
+{
+    moveChildren(-fPosX, -fPosY);
+    fDstLeft += fPosX;
+    fDstTop += fPosY;
+    fPosX = 0;
+    fPosY = 0;
+    setScrollBarPos(fHorzInfo, 0);
+    setScrollBarPos(fVertInfo, 0);
+}
+
+void TPixImage::applyPaintSizeMode() { SetPaintSizeMode(fPaintSizeMode); }
+
+void TPixImage::SetDstClipLeft(int v)
+{
+    fDstClip.moveLeft(v);
+    invalidateIfAuto();
+}
+
+void TPixImage::SetDstClipTop(int v)
+{
+    fDstClip.moveTop(v);
+    invalidateIfAuto();
+}
+
+void TPixImage::SetDstClipWidth(int v)
+{
+    fDstClip.setWidth(v);
+    invalidateIfAuto();
+}
+
+void TPixImage::SetDstClipHeight(int v)
+{
+    fDstClip.setHeight(v);
+    invalidateIfAuto();
+}
+
+int TPixImage::SetDstClipRect(int Left, int Top, int Width, int Height)
+{
+    fDstClip = QRect(Left, Top, Width, Height);
+    invalidateIfAuto();
+    return 1;
+}
+
+// ---- scroll bars ----
+
+void TPixImage::setScrollBar(TPixScrollInfo& info, int range)
+{
+    const bool vertical = info.Kind == sbVertical;
+    if (info.Page == -1 && fHasImage) {
+        info.Page = platform::roundHalfEven((vertical ? fBitmapHeight : fBitmapWidth) / 10.0);
+        if (info.Page == 0) info.Page = 1;
+    }
+    const int page = std::max(1, info.Page);
+    info.Min = 0;
+    info.Max = range + page - 1;
+    QScrollBar* bar = vertical ? fVertBar : fHorzBar;
+    bar->setRange(0, std::max(0, range));
+    bar->setPageStep(page);
+    bar->setSingleStep(vertical ? lineStepY : lineStepX);
+    const bool show = range > 0;
+    if (show != !bar->isHidden()) {
+        bar->setVisible(show);
+        const int vw = fVertBar->sizeHint().width();
+        const int hh = fHorzBar->sizeHint().height();
+        const bool v = !fVertBar->isHidden();
+        const bool h = !fHorzBar->isHidden();
+        fVertBar->setGeometry(width() - vw, 0, vw, height() - (h ? hh : 0));
+        fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
+    }
+}
+
+void TPixImage::setScrollBarPos(TPixScrollInfo& info, int pos)
+{
+    info.Pos = pos;
+    QScrollBar* bar = info.Kind == sbVertical ? fVertBar : fHorzBar;
+    const QSignalBlocker block(bar);
+    bar->setValue(pos);
+}
+
+void TPixImage::syncScrollBars()
+{
+    fUpdatingBars = true;
+    setScrollBar(fHorzInfo, fMaxX);
+    setScrollBarPos(fHorzInfo, fPosX);
+    setScrollBar(fVertInfo, fMaxY);
+    setScrollBarPos(fVertInfo, fPosY);
+    fUpdatingBars = false;
+}
+
+void TPixImage::VScroll(TScrollCode code, int pos) { scrollMessage(true, code, pos); }
+void TPixImage::HScroll(TScrollCode code, int pos) { scrollMessage(false, code, pos); }
+
+void TPixImage::scrollMessage(bool vertical, TScrollCode code, int pos)
+{
+    if (!fEnableScroll || fInPaint) return;
+    fScrolling = true;
+    const int current = vertical ? fPosY : fPosX;
+    const int maximum = vertical ? fMaxY : fMaxX;
+    const int page = std::max(1, (vertical ? fVertInfo : fHorzInfo).Page);
+    const int line = vertical ? lineStepY : lineStepX;
+    int delta = 0;
+    switch (code) {
+    case scLineUp: delta = -line; break;
+    case scLineDown: delta = line; break;
+    case scPageUp: delta = -page; break;
+    case scPageDown: delta = page; break;
+    case scPosition:
+    case scTrack: delta = pos - current; break;
+    case scTop: delta = -current; break;
+    case scBottom: delta = maximum - current; break;
+    default: break;
+    }
+    delta = std::max(-current, std::min(delta, maximum - current));
+    if (delta != 0 && fAutoScroll && OnBeforeScroll) OnBeforeScroll(this);
+    if (fAutoScroll) {
+        if (vertical) ScrollBy(0, delta);
+        else ScrollBy(delta, 0);
+    }
+    fScrolling = false;
+    if (fAutoScroll && OnScroll) OnScroll(this);
+}
+
+void TPixImage::onBarAction(bool vertical, int action)
+{
+    QScrollBar* bar = vertical ? fVertBar : fHorzBar;
+    TScrollCode code = scEndScroll;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; break;
+    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; break;
+    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; break;
+    case QAbstractSlider::SliderPageStepSub: code = scPageUp; break;
+    case QAbstractSlider::SliderToMinimum: code = scTop; break;
+    case QAbstractSlider::SliderToMaximum: code = scBottom; break;
+    case QAbstractSlider::SliderMove: code = scTrack; break;
+    default: break;
+    }
+    scrollMessage(vertical, code, bar->sliderPosition());
+    // The bar shows where the picture is, whatever the bar computed for itself.
+    bar->setSliderPosition(vertical ? fPosY : fPosX);
+}
+
+void TPixImage::ScrollBy(int dx, int dy)
+{
+    if (dx == 0 && dy == 0) return;
+    dx = std::max(-fPosX, std::min(dx, fMaxX - fPosX));
+    dy = std::max(-fPosY, std::min(dy, fMaxY - fPosY));
+    fPosX += dx;
+    fPosY += dy;
+    fDstLeft -= dx;
+    fDstTop -= dy;
+    if (dx != 0 && fDstLeft > 0) {
+        fDstLeft = 0;
+        fPosX = 0;
+    }
+    if (dy != 0 && fDstTop > 0) {
+        fDstTop = 0;
+        fPosY = 0;
+    }
+    fDstClip.translate(-dx, -dy);
+    fDisplay.translate(-dx, -dy);
+    setScrollBarPos(fHorzInfo, fPosX);
+    setScrollBarPos(fVertInfo, fPosY);
+    moveChildren(dx, dy);
+    Refresh();
+}
+
+void TPixImage::moveChildren(int dx, int dy)
+{
+    if (fLoading || (dx == 0 && dy == 0)) return;
+    for (QObject* o : children()) {
+        auto* child = qobject_cast<QWidget*>(o);
+        if (!child || child == fHorzBar || child == fVertBar) continue;
+        child->move(child->x() - dx, child->y() - dy);
+    }
+}
+
+// ---- painting ----
+
+void TPixImage::composeFrame()
+{
+    // A paint requested while painting (from an OnPaint handler, say) is ignored.
+    if (fInPaint) return;
+    const int cw = ClientWidth();
+    const int ch = ClientHeight();
+    if (cw <= 0 || ch <= 0) {
+        fFrame = QImage();
+        fFrameDirty = false;
+        return;
+    }
+    ProcessState& s = processState();
+    fInPaint = true;
+    ++s.paintingCount;
+    struct Finish {
+        TPixImage* self;
+        ~Finish()
+        {
+            --processState().paintingCount;
+            self->fInPaint = false;
+        }
+    } finish{this};
+
+    fFrame = QImage(cw, ch, fTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    fFrame.fill(fTransparent ? QColor(Qt::transparent) : platform::colorToQColor(fBackColor));
+    QPainter p(&fFrame);
+    const int b = BorderWidth();
+    const QRect client(0, 0, cw, ch);
+    if (b > 0) DrawFrame(&p, client);
+    const QRect inner = client.adjusted(b, b, -b, -b);
+    // While a file loads, its first page is shown as far as it is decoded.
+    const SdkBitmapHandle* shown = fLoadingPage ? fLoadingPage : (fHasImage ? &fBitmap : nullptr);
+    if (!inner.isEmpty() && shown && shown->allocated() && fDstWidth > 0 && fDstHeight > 0 && !fSrc.isEmpty()) {
+        const QRect display(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
+        const QRect clip = fDstClip.translated(b, b) & inner;
+        p.save();
+        p.setClipRect(clip);
+        if (fPaintRgnOnly && !fLoadingPage && PX_BitmapHasRgn(shown) == 1) {
+            const PxRgnTransform t = bitmapToClient();
+            QRegion rgn;
+            if (PX_GetBitmapRgnHandle(shown, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
+        }
+        const QImage::Format format = shown->BitsPerPixel == 8    ? QImage::Format_Grayscale8
+                                      : shown->BitsPerPixel == 32 ? QImage::Format_ARGB32
+                                                                  : QImage::Format_BGR888;
+        QImage picture(shown->bits(), shown->Width, shown->Height, shown->BytesPerLine, format);
+        if (fUseTransparentColor) {
+            picture = picture.convertToFormat(QImage::Format_ARGB32);
+            const QRgb key = platform::colorToQColor(fTransparentColor).rgb() | 0xFF000000u;
+            for (int y = 0; y < picture.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+                for (int x = 0; x < picture.width(); ++x)
+                    if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+            }
+        }
+        QRectF source(fSrc);
+        QRectF target(display);
+        if (fLoadingPage) {
+            // Only the rows decoded so far.
+            const double rows = std::min<double>(fLoadingRows, source.bottom()) - source.top();
+            if (rows < source.height()) {
+                target.setHeight(std::max(0.0, rows) * target.height() / source.height());
+                source.setHeight(std::max(0.0, rows));
+            }
+        }
+        p.setRenderHint(QPainter::SmoothPixmapTransform, fPaintScaling != psNormal);
+        if (!source.isEmpty()) p.drawImage(target, picture, source);
+        p.restore();
+    }
+    if (OnPaint) OnPaint(this);
+    AfterPaint(&p);
+    p.end();
+    fFrameDirty = false;
+}
+
+void TPixImage::Refresh()
+{
+    if (fInPaint) return;
+    composeFrame();
+    repaint();
+}
+
+void TPixImage::paintEvent(QPaintEvent*)
+{
+    if (fInPaint) return;
+    if (fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight())) composeFrame();
+    QPainter p(this);
+    if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
+    if (fRubberActive && !fRubberRect.isNull()) {
+        const QPoint moved(fRubberScrollStart.x() - fPosX, fRubberScrollStart.y() - fPosY);
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(fRubberRect.translated(moved));
+    }
+}
+
+void TPixImage::resizeEvent(QResizeEvent* event)
+{
+    const int vw = fVertBar->sizeHint().width();
+    const int hh = fHorzBar->sizeHint().height();
+    const bool v = !fVertBar->isHidden();
+    const bool h = !fHorzBar->isHidden();
+    fVertBar->setGeometry(width() - vw, 0, vw, height() - (h ? hh : 0));
+    fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
+    UpdateLayout();
+    fFrameDirty = true;
+    QWidget::resizeEvent(event);
+    if (OnResize) OnResize(this);
+}
+
+// ---- keys and wheel ----
+
+void TPixImage::keyPressEvent(QKeyEvent* event)
+{
+    if (fEnableKeyboard) {
+        switch (event->key()) {
+        case Qt::Key_PageUp: VScroll(scPageUp); break;
+        case Qt::Key_PageDown: VScroll(scPageDown); break;
+        case Qt::Key_Left: HScroll(scLineUp); break;
+        case Qt::Key_Right: HScroll(scLineDown); break;
+        case Qt::Key_Up: VScroll(scLineUp); break;
+        case Qt::Key_Down: VScroll(scLineDown); break;
+        default: break;
+        }
+    }
+    if (hasFocus() && OnKeyDown) {
+        int key = event->key();
+        TShiftState shift = 0;
+        if (event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+        if (event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+        if (event->modifiers() & Qt::AltModifier) shift |= ssAlt;
+        OnKeyDown(this, key, shift);
+    }
+    event->accept();
+}
+
+bool TPixImage::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
+void TPixImage::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (event->buttons() & (Qt::LeftButton | Qt::MiddleButton | Qt::RightButton)) return;
+    const QPoint angle = event->angleDelta();
+    fWheelRemainder += angle.y() != 0 ? angle.y() : angle.x();
+    const bool horizontal = (event->modifiers() & Qt::ShiftModifier) != 0;
+    while (std::abs(fWheelRemainder) >= wheelUnitsPerPage) {
+        const bool forward = fWheelRemainder > 0;
+        fWheelRemainder += forward ? -wheelUnitsPerPage : wheelUnitsPerPage;
+        if (horizontal) HScroll(forward ? scPageUp : scPageDown);
+        else VScroll(forward ? scPageUp : scPageDown);
+    }
+}
+
+// ---- rubber band ----
+
+void TPixImage::RubberBandBegin(int x, int y)
+{
+    fRubberAnchor = QPoint(x, y);
+    fRubberRect = QRect();
+    fRubberScrollStart = QPoint(fPosX, fPosY);
+    fRubberActive = true;
+}
+
+void TPixImage::RubberBandMove(int x, int y)
+{
+    if (!fRubberActive) return;
+    fRubberRect = QRect(QPoint(std::min(x, fRubberAnchor.x()), std::min(y, fRubberAnchor.y())),
+                        QPoint(std::max(x, fRubberAnchor.x()), std::max(y, fRubberAnchor.y())));
+    update();
+}
+
+QRect TPixImage::RubberBandEnd()
+{
+    fRubberActive = false;
+    update();
+    return fRubberRect;
+}
+
+// ---- zoom-in capture ----
+
+void TPixImage::StartZoomInCapture() { fZoomInTimer->start(0); }
+
+void TPixImage::ZoomInCapture()
+{
+    fZoomInTimer->stop();
+    const QPoint cursor = QCursor::pos();
+    fZoomInRect = QRect();
+    dropList();
+    const int factor = std::max(1, PaintZoomFactor());
+    int w = static_cast<int>(static_cast<std::int64_t>(ClientWidth()) * 100 / factor);
+    int h = static_cast<int>(static_cast<std::int64_t>(ClientHeight()) * 100 / factor);
+    QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect screenRect = screen ? screen->geometry() : QRect();
+    QRect r(cursor.x() - w / 2, cursor.y() - h / 2, w, h);
+    r &= screenRect;
+    if (r.width() < 1) r.setWidth(1);
+    if (r.height() < 1) r.setHeight(1);
+    if (fEnableZoomInRect) fZoomInRect = r;
+    SdkBitmapHandle captured;
+    if (screen) {
+        const QImage shot = screen->grabWindow(0, r.x() - screenRect.x(), r.y() - screenRect.y(), r.width(), r.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_BGR888);
+        if (!shot.isNull() && PX_InitBitmap(&captured, shot.width(), shot.height(), 24) == PX_SUCCESS)
+            for (int y = 0; y < shot.height(); ++y)
+                PX_SetBitmapRow(&captured, y, shot.constScanLine(y), static_cast<int>(shot.bytesPerLine()));
+    }
+    const bool ref = fRefBitmap;
+    fRefBitmap = false;
+    try {
+        SetBitmap(captured.allocated() ? &captured : nullptr);
+    } catch (...) {
+        fRefBitmap = ref;
+        throw;
+    }
+    fRefBitmap = ref;
+}
+
+} // namespace imaging

@@ -1,0 +1,86 @@
+#pragma once
+// Enumerations, event types and the range-error class of the image control.
+#include "platform/sdk/errors.h"
+
+#include <QString>
+#include <exception>
+#include <functional>
+
+namespace imaging {
+
+class TPixImage;
+
+using sdk::EPixImageError;
+
+// The framework's range error: raised for scroll steps below 1 and polygon point indexes.
+class ERangeError : public std::exception {
+public:
+    explicit ERangeError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    const QString& message() const { return message_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString message_;
+    QByteArray utf8_;
+};
+
+enum TPaintSizeMode : int { smNormal, smStretch, smFitSides, smFit, smZoom };
+enum TPaintDither : int { pdOrdered, pdDiffusion };
+enum TPaletteType : int { ppAuto, ppFixed, ppAutoNetscape, ppFixedNetscape };
+enum TPaintScaling : int { psNormal, psResample, psBicubic };
+enum TBitonalScaling : int { btsNormal, btsFavorBlack, btsScaleToGray };
+enum TTransitionStyle : int { etsNone, etsGradient, etsPattern };
+enum TPatternStyle : int {
+    epsSolid, epsTransparent, epsHorzLine, epsVertLine, epsDownwarDiag, epsUpwardDiag, epsCross, epsDiagCross
+};
+enum TFrameInnerStyle : int { fisInset, fisRaised };
+enum TFrameOuterStyle : int { fosInset, fosRaised };
+enum TShapeBackStyle : int {
+    sbsTransparent, sbsOpaque, sbsTranslucent, sbsTiledImage, sbsTranslucentTiledImage, sbsGradient,
+    sbsTranslucentGradient
+};
+enum TShapeBorderStyle : int { sbrTransparent, sbrSolid, sbrDash, sbrDot, sbrDashDot, sbrDashDotDot };
+enum TShapeInnerBandStyle : int { sibNone, sibInset, sibRaised };
+enum TShapeOuterBandStyle : int { sobNone, sobInset, sobRaised };
+enum TTextAlign : int {
+    etaLeftTop, etaLeftVcenter, etaLeftBottom, etaHcenterTop, etaHcenterVcenter, etaHcenterBottom, etaRightTop,
+    etaRightVcenter, etaRightBottom
+};
+enum TTextStyle : int {
+    etsNormal, etsInsetLight, etsInsetExtraLight, etsInsetHeavy, etsInsetExtraHeavy, etsRaisedLight, etsRaisedHeavy,
+    etsDropShadow, etsBlockShadow, etsOutLineBlock, etsRaisedExtraHeavy, etsRaisedExtraLight
+};
+// The framework's pen modes, pen styles and brush styles used by the drawing properties.
+enum TPenMode : int {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen, pmMaskNotPen,
+    pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+enum TPenStyle : int { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TBrushStyle : int { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+
+// Scroll requests of the two bars.
+enum TScrollCode : int {
+    scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll
+};
+enum TScrollBarKind : int { sbHorizontal, sbVertical };
+
+// Shift state of key events.
+enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+using TShiftState = int;
+
+// Events: one handler each.
+using TNotifyEvent = std::function<void(TPixImage* Sender)>;
+using TStatusEvent = std::function<void(TPixImage* Sender, int Percent)>;
+using TAnimationEvent = std::function<void(TPixImage* Sender, bool bEnable)>;
+using TDropFileEvent = std::function<void(TPixImage* Sender, const QString& fName)>;
+using TPaintNotifyEvent = std::function<void(TPixImage* Sender, unsigned uPass, unsigned uType)>;
+using TPanWinEvent = std::function<void(TPixImage* Sender, void* hPanWin, int iFlag)>;
+using TReadyStateEvent = std::function<void(TPixImage* Sender, int ReadyState)>;
+using TZoomInDoneEvent = std::function<void(TPixImage* Sender, int x, int y)>;
+using TKeyEvent = std::function<void(TPixImage* Sender, int& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TPixImage* Sender, QChar& Key)>;
+using TMouseEvent = std::function<void(TPixImage* Sender, int Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TPixImage* Sender, TShiftState Shift, int X, int Y)>;
+using TRubberBandEvent = std::function<void(TPixImage* Sender, int Left, int Top, int Right, int Bottom)>;
+
+} // namespace imaging

@@ -1,0 +1,53 @@
+// A form holding one image control in fit mode, for looking at the control on a real display:
+//   pixform_shot <picture> [seconds] [command]
+// shows the picture in a 640 x 480 window for the given seconds (default 3); with a command
+// (run through /bin/sh, for example a screenshot), runs it once the form is on screen and ends
+// when it is done.
+#include "imaging/piximage.h"
+#include "platform/drives.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QProcess>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pixform_shot <picture> [seconds]\n");
+        return 2;
+    }
+    QDialog form;
+    form.setWindowTitle("Preview");
+    form.setGeometry(0, 0, 640, 480);
+    auto* layout = new QVBoxLayout(&form);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto* PixImage1 = new imaging::TPixImage(&form);
+    PixImage1->setObjectName("PixImage1");
+    PixImage1->SetFrameThickness(2);
+    PixImage1->SetCenterImage(true);
+    layout->addWidget(PixImage1);
+    PixImage1->SetEnableMethodErrors(false);
+    if (PixImage1->Load(platform::toWindowsPath(QString::fromLocal8Bit(argv[1]))) != 1) {
+        std::fprintf(stderr, "%s\n", qPrintable(PixImage1->GetLastErrorText()));
+        return 1;
+    }
+    PixImage1->SetPaintSizeMode(imaging::smFit);
+    PixImage1->ForceRepaint();
+    form.show();
+    if (argc > 3) {
+        const QString command = QString::fromLocal8Bit(argv[3]);
+        int status = 1;
+        QTimer::singleShot(500, &app, [&] {
+            status = QProcess::execute("/bin/sh", {"-c", command});
+            app.quit();
+        });
+        app.exec();
+        return status;
+    }
+    QTimer::singleShot((argc > 2 ? atoi(argv[2]) : 3) * 1000, &app, &QApplication::quit);
+    return app.exec();
+}

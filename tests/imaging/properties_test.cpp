@@ -1,0 +1,271 @@
+// Every published property of the control: its default, a value it accepts and, where the setter
+// checks a range, a value it refuses with its exact message while the old value stays.
+#include "fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace imaging;
+using imagingtest::ControlTest;
+
+namespace {
+
+struct PropertyCase {
+    const char* name;
+    std::function<void(TPixImage&)> check;
+};
+void PrintTo(const PropertyCase& c, std::ostream* os) { *os << c.name; }
+
+// Default, then an accepted value read back.
+#define STORED(Name, Default, Accepted)                                                                               \
+    PropertyCase                                                                                                     \
+    {                                                                                                                \
+        #Name, [](TPixImage& p) {                                                                                    \
+            EXPECT_EQ(p.Name(), Default);                                                                            \
+            p.Set##Name(Accepted);                                                                                   \
+            EXPECT_EQ(p.Name(), Accepted);                                                                           \
+        }                                                                                                            \
+    }
+
+// Default, an accepted value, a refused one with its message and last result; the accepted value stays.
+#define CHECKED(Name, Default, Accepted, Refused, Message, Result)                                                    \
+    PropertyCase                                                                                                     \
+    {                                                                                                                \
+        #Name, [](TPixImage& p) {                                                                                    \
+            EXPECT_EQ(p.Name(), Default);                                                                            \
+            p.Set##Name(Accepted);                                                                                   \
+            EXPECT_EQ(p.Name(), Accepted);                                                                           \
+            const int before = p.LastResult();                                                                       \
+            EXPECT_EQ(ControlTest::raisedBy([&] { p.Set##Name(Refused); }), QString(Message));                       \
+            EXPECT_EQ(p.Name(), Accepted);                                                                           \
+            EXPECT_EQ(p.LastResult(), (Result) == 99 ? before : (Result));                                           \
+        }                                                                                                            \
+    }
+
+constexpr int kept = 99; // the refusal leaves the last result as it was
+
+const std::vector<PropertyCase>& cases()
+{
+    static const std::vector<PropertyCase> all = {
+        // layout and behaviour
+        STORED(AutoAnimate, false, true),
+        STORED(AutoAnimationLoop, 0, 1),
+        STORED(AutoFloater, true, false),
+        STORED(AutoRepaint, true, false),
+        STORED(AutoScroll, true, false),
+        STORED(AutoSetRects, true, false),
+        STORED(AutoSize, false, true),
+        STORED(CenterImage, false, true),
+        STORED(BackColor, -16777201, 0x00FF00),
+        STORED(BackErase, false, true),
+        STORED(Transparent, false, true),
+        CHECKED(HScrollStep, 10, 1, 0, "range: PixImage1 \nHScrollStep: Scroll step out of range.", 0),
+        CHECKED(VScrollStep, 10, 1, 0, "range: PixImage1 \nVScrollStep: Scroll step out of range.", 0),
+        STORED(EnableKeyboard, true, false),
+        STORED(EnableScroll, true, false),
+        STORED(EnableZoomInRect, true, false),
+        STORED(EnableMethodErrors, true, false),
+        STORED(EnableProgressEvent, false, true),
+        STORED(EnableFloater, false, true),
+        STORED(RefBitmap, false, true),
+        STORED(DropAutoLoad, true, false),
+        STORED(DropFilesAllowed, false, true),
+        STORED(TabStop, false, true),
+        // painting
+        STORED(PaintSizeMode, smNormal, smFit),
+        CHECKED(PaintZoomFactor, 100, 250, -1, "PixImage1 \nPaintZoomFactor: Invalid value passed.", -13),
+        STORED(PaintSizeUseDPI, false, true),
+        STORED(PaintDither, pdOrdered, pdDiffusion),
+        STORED(PaintPalette, ppAuto, ppFixedNetscape),
+        STORED(PaintScaling, psNormal, psBicubic),
+        STORED(BitonalScaling, btsNormal, btsScaleToGray),
+        STORED(PaintContrast, 0, -20),
+        STORED(PaintGamma, 100, 180),
+        STORED(PaintIntensity, 0, 15),
+        STORED(PaintRgnOnly, false, true),
+        STORED(PaintWhileLoad, false, true),
+        STORED(UseTransparentColor, false, true),
+        STORED(TransparentColor, 0, 0xFFFFFF),
+        // paint effects and transitions
+        CHECKED(PaintEffect, 1000, 2554, 2555, "PixImage1 \nPaintEffect: Invalid Property value", kept),
+        CHECKED(EffectGrain, 5u, 256u, 257u, "PixImage1 \nEffectGrain: Invalid Property value.", kept),
+        STORED(EffectDelay, 0u, 40u),
+        CHECKED(PaintMaxPasses, 1u, 64u, 65u, "PixImage1 \nPaintMaxPasses: Invalid Property value.", kept),
+        STORED(PaintNotificationDelay, 0u, 25u),
+        STORED(WandSize, 0u, 3u),
+        STORED(WandColor, 0, 0x0000FF),
+        STORED(TransitionStyle, etsNone, etsPattern),
+        CHECKED(TransitionEffect, 1000, 16035, 999, "PixImage1 \nTransitionEffect: Invalid Property value", kept),
+        CHECKED(GradientStyle, 1000u, 5007u, 1016u, "PixImage1 \nGradientStyle: Invalid Property value", kept),
+        STORED(GradientStartColor, 16711680, 0x00FFFF),
+        STORED(GradientEndColor, 0, 0xFFFFFF),
+        CHECKED(GradientSteps, 16u, 265u, 266u, "PixImage1 \nGradientSteps: Invalid Property value.", kept),
+        STORED(PatternStyle, epsSolid, epsDiagCross),
+        STORED(PatternBackColor, 0, 0x808080),
+        STORED(PatternForeColor, 0, 0xC0C0C0),
+        // frame
+        STORED(FrameThickness, 0u, 3u),
+        STORED(FrameColor, 0, 0x0000FF),
+        STORED(FrameInnerStyle, fisInset, fisRaised),
+        STORED(FrameInnerThickness, 0u, 2u),
+        STORED(FrameInnerHiliteColor, 16777215, 0xEEEEEE),
+        STORED(FrameInnerShadowColor, 8421504, 0x404040),
+        STORED(FrameOuterStyle, fosInset, fosRaised),
+        STORED(FrameOuterThickness, 0u, 2u),
+        STORED(FrameOuterHiliteColor, 16777215, 0xEEEEEE),
+        STORED(FrameOuterShadowColor, 0, 0x404040),
+        // shapes
+        STORED(ShapeLeft, 0, 4),
+        STORED(ShapeTop, 0, 5),
+        STORED(ShapeWidth, 0, 105),
+        STORED(ShapeHeight, 0, 70),
+        STORED(ShapeBackgroundStyle, sbsTransparent, sbsTranslucentGradient),
+        STORED(ShapeBorderColor, 0, 0xC0C0C0),
+        STORED(ShapeBorderStyle, sbrTransparent, sbrSolid),
+        STORED(ShapeBorderThickness, 0, 1),
+        STORED(ShapeInnerBandStyle, sibNone, sibRaised),
+        STORED(ShapeInnerBandThickness, 0, 5),
+        STORED(ShapeInnerBandHiliteColor, 16777215, 0xF0F0F0),
+        STORED(ShapeInnerBandShadowColor, 8421504, 0xFFFFFF),
+        STORED(ShapeOuterBandStyle, sobNone, sobInset),
+        STORED(ShapeOuterBandThickness, 0, 2),
+        STORED(ShapeOuterBandHiliteColor, 16777215, 0xF0F0F0),
+        STORED(ShapeOuterBandShadowColor, 8421504, 0x202020),
+        STORED(ShadowColor, 0, 15395562),
+        STORED(ShadowXDepth, 0, 2),
+        STORED(ShadowYDepth, 0, 2),
+        STORED(BackgroundImageLeft, 0, 1),
+        STORED(BackgroundImageTop, 0, 2),
+        STORED(BackgroundImageWidth, 0, 30),
+        STORED(BackgroundImageHeight, 0, 40),
+        // text
+        STORED(TextAlign, etaLeftTop, etaRightBottom),
+        STORED(TextLeft, 0, 10),
+        STORED(TextTop, 0, 11),
+        STORED(TextWidth, 0, 100),
+        STORED(TextHeight, 0, 20),
+        STORED(TextAngle, 0, 900),
+        STORED(TextStyle, etsNormal, etsDropShadow),
+        STORED(TextWordWrap, false, true),
+        STORED(TextHiliteColor, 16777215, 0x00FFFF),
+        // drawing on the bitmap
+        STORED(DrawMode, pmCopy, pmNotXor),
+        STORED(DrawPenColor, 0, 0x0000FF),
+        STORED(DrawPenStyle, psSolid, psDot),
+        STORED(DrawPenWidth, 1, 3),
+        STORED(DrawFillColor, 0, 0xFF0000),
+        STORED(DrawFillStyle, bsClear, bsSolid),
+        STORED(DrawPersistence, false, true),
+        // pan window and magnifier
+        STORED(PanWinX, 0, 10),
+        STORED(PanWinY, 0, 20),
+        STORED(PanWinWidth, 150, 200),
+        STORED(PanWinHeight, 150, 120),
+        STORED(PanWinTitle, QString("Pan Window"), QString("Overview")),
+        STORED(PanWinRectColor, 255, 0xFF0000),
+        STORED(PanWinSysMenu, true, false),
+        STORED(PanWinPointer, 0, 1),
+        STORED(PanWinPaintPalette, ppAuto, ppFixed),
+        STORED(PanWinBitonalScaling, btsNormal, btsFavorBlack),
+        STORED(PanWinPaintDither, pdOrdered, pdDiffusion),
+        STORED(PanWinPaintScaling, psNormal, psResample),
+        STORED(MagGlassPaintPalette, ppAuto, ppAutoNetscape),
+        STORED(MagGlassBitonalScaling, btsNormal, btsScaleToGray),
+        STORED(MagGlassPaintDither, pdOrdered, pdDiffusion),
+        STORED(MagGlassPaintScaling, psResample, psNormal),
+        STORED(MagGlassPointer, 0, 2),
+        // data field
+        STORED(DataField, QString(), QString("Picture")),
+        STORED(ReadOnly, false, true),
+        STORED(DataLoadBits, 24, 8),
+        STORED(DataSaveBits, 24, 8),
+        STORED(DataSaveFormat, 5, 23),
+        STORED(DataSaveQuality, -1, 4),
+        STORED(BitmapDataPath, QString(), QString("C:\\data\\")),
+        // document rasterising options
+        CHECKED(PDFXResolution, 96, 0, -1, "PixImage1 \n PDFXResolution: Invalid value passed.", -13),
+        CHECKED(PDFYResolution, 96, 300, -5, "PixImage1 \n PDFYResolution: Invalid value passed.", -13),
+        CHECKED(PDFDisplayDepth, 24, 8, 16, "PixImage1 \n PDFDisplayDepth: Invalid value passed.", -13),
+        CHECKED(PDFTextAlpha, 4, 2, 3, "PixImage1 \n PDFTextAlpha : Invalid value passed.", -13),
+        CHECKED(PDFGraphicsAlpha, 1, 4, 0, "PixImage1 \n PDFGraphicsAlpha: Invalid value passed.", -13),
+        STORED(PDFUseLibFonts, true, false),
+        CHECKED(RasterizeViewportWidth, 640, 0, -1, "PixImage1 \n RasterizeViewportWidth: Invalid value passed.", -13),
+        CHECKED(RasterizeViewportHeight, 480, 10, -1, "PixImage1 \n RasterizeViewportHeight: Invalid value passed.", -13),
+        CHECKED(RasterizeViewMode, 1, 3, 4, "PixImage1 \n RasterizeViewMode: Invalid value passed.", -13),
+    };
+    return all;
+}
+
+class Properties : public ControlTest, public ::testing::WithParamInterface<PropertyCase> {};
+
+TEST_P(Properties, DefaultAcceptedAndRefused)
+{
+    GetParam().check(*pix);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, Properties, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<PropertyCase>& info) { return std::string(info.param.name); });
+
+// The lower ends of the checked ranges, which the table does not reach.
+TEST_F(ControlTest, RangeLowerEndsAreRefused)
+{
+    EXPECT_FALSE(raisedBy([&] { pix->SetEffectGrain(0); }).isEmpty());
+    EXPECT_FALSE(raisedBy([&] { pix->SetPaintMaxPasses(0); }).isEmpty());
+    EXPECT_FALSE(raisedBy([&] { pix->SetGradientSteps(1); }).isEmpty());
+    EXPECT_TRUE(raisedBy([&] { pix->SetGradientSteps(2); }).isEmpty());
+    EXPECT_FALSE(raisedBy([&] { pix->SetPaintEffect(1002); }).isEmpty());
+    EXPECT_TRUE(raisedBy([&] { pix->SetPaintEffect(16000); }).isEmpty());
+    EXPECT_EQ(pix->EffectGrain(), 5u);
+    EXPECT_EQ(pix->PaintMaxPasses(), 1u);
+}
+
+TEST_F(ControlTest, PaintZoomFactorSwitchesToZoomAndReadsTheSmallerStretchFactor)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);
+    pix->SetBitmap(&b);
+    pix->SetPaintZoomFactor(250);
+    EXPECT_EQ(pix->PaintSizeMode(), smZoom);
+    EXPECT_DOUBLE_EQ(pix->ZoomX(), 2.5);
+    EXPECT_DOUBLE_EQ(pix->ZoomY(), 2.5);
+    EXPECT_EQ(pix->DstWidth(), 1000);
+    EXPECT_EQ(pix->DstHeight(), 750);
+
+    pix->SetAutoScroll(false); // no bars: the client is the whole control
+    pix->resize(200, 100);
+    pix->SetPaintSizeMode(smStretch);
+    EXPECT_DOUBLE_EQ(pix->ZoomX(), 0.5);
+    EXPECT_NEAR(pix->ZoomY(), 1.0 / 3.0, 1e-12);
+    EXPECT_EQ(pix->PaintZoomFactor(), 33);
+}
+
+TEST_F(ControlTest, FloaterSwitchIsRefusedWhileTheFloaterIsNotAutomatic)
+{
+    pix->SetAutoFloater(false);
+    pix->SetEnableFloater(true);
+    EXPECT_FALSE(pix->EnableFloater());
+    EXPECT_EQ(pix->LastResult(), 0);
+    pix->SetAutoFloater(true);
+    pix->SetEnableFloater(true);
+    EXPECT_TRUE(pix->EnableFloater());
+}
+
+TEST_F(ControlTest, ErrorTextsFollowTheLastResult)
+{
+    EXPECT_EQ(pix->GetLastErrorText(), "");
+    pix->SetEnableMethodErrors(false);
+    EXPECT_EQ(pix->Load(win("missing.jpg")), -10);
+    EXPECT_EQ(pix->GetLastErrorText(), "File not found");
+    pix->SetEnableMethodErrors(true);
+    EXPECT_EQ(raisedBy([&] { pix->CheckMethodResult("Rotate", -13); }),
+              "PixImage1 \nError code: -13\nRotate: Invalid parmameter passed ");
+    EXPECT_EQ(raisedBy([&] { pix->SetEnableMethodErrors(false), pix->RaiseMethodError("Fill", -2); }),
+              "PixImage1 \nError code: -2\nFill: Invalid bitmap handle ");
+    // Suspend and resume put the switch back as it was.
+    pix->SetEnableMethodErrors(true);
+    pix->SuspendMethodErrors();
+    EXPECT_FALSE(pix->EnableMethodErrors());
+    EXPECT_EQ(pix->CheckMethodResult("Rotate", -13), -13);
+    pix->ResumeMethodErrors();
+    EXPECT_TRUE(pix->EnableMethodErrors());
+}
+
+} // namespace
