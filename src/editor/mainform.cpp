@@ -10,6 +10,9 @@
 #include "showfiles.h"
 #include "tipform.h"
 
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
+
 #include "app/language.h"
 #include "controls/htmlistbox.h"
 #include "app/language_menu.h"
@@ -137,9 +140,10 @@ void TMainForm::connectHandlers()
     connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
     connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int value) { TextOffset = value; });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectMakeHandlers();
     connectMusicPage();
+    connectPictureHandlers();
 }
 
 void TMainForm::setCaptions()
@@ -274,7 +278,8 @@ void TMainForm::FormClose()
     SaveGeneratorSettings();
     // 3. out of sight
     hide();
-    // 4. (the source folder holds no copies made by this program)
+    // 4. the format-conversion copies of the last source folder
+    if (!OpenPictureDialog1.fileName.isEmpty()) DeleteConvertedCopies(PathWithoutName(OpenPictureDialog1.fileName));
     // 5. the work files of the program directory
     for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("*.*"))) {
         if (e.attributes & platform::faDirectory) continue;

@@ -5,6 +5,8 @@
 #include "editorsettings.h"
 #include "musiclist.h"
 #include "staging.h"
+#include "thumbnails.h"
+#include "undostack.h"
 
 #include "platform/colors.h"
 #include "platform/dialogs.h"
@@ -50,6 +52,13 @@ class TTipForm;
 class TCheckAudioForm;
 class TNoDriverForm;
 
+namespace controls {
+class THTMListBox;
+}
+namespace imaging {
+class TPixImage;
+}
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -83,6 +92,7 @@ public:
     int UndoDepth = 0;
     int PrintWidth = 0;
     bool PrintCaptions = false;
+    bool PrintAll = true;
     int ProgressDone = 0;
     int ProgressTotal = 0;
     bool MusicTabVisited = false; // the music page was selected and not yet left
@@ -113,8 +123,8 @@ public:
     QLineEdit* TitleEdit;
     QLabel* QuorbelLabel;
     controls::THTMListBox* QuorbelListBox;
-    QLabel* PixImage2;
-    QLabel* PixImage3;
+    imaging::TPixImage* PixImage2;
+    imaging::TPixImage* PixImage3;
     QToolButton* SpeedButton5;
     QToolButton* SpeedButton6;
     QToolButton* SpeedButton7;
@@ -235,7 +245,6 @@ public:
     void TitleEditChange();
     void SecEditChange();
     void SecEditExit();
-    void ClearUndo();
     // The current show's folder with trailing backslash.
     QString ShowFolderPath() const;
 
@@ -284,6 +293,63 @@ public:
     void StartCdRipper();
     // Returns once no CD ripper runs; switching shows and renumbering wait here.
     void WaitForCdRipper();
+    // ---- picture lists, thumbnails, undo and picture edits ----
+    bool DragFromSource = false;
+    int DragIndex = -1;
+    int RememberedIndex = -1;
+    int SavedScrollPos = 1;
+    QString ClickedItemName;
+    QString LastPreviewFile;
+    bool MultiSelectKey = false;
+    QStringList DropNames;
+    bool DragInProgress = false;
+
+    void AddPictureToShow(const QString& source, int index);
+    void RemovePicture(int index);
+    QString UniquePictureName(const QString& path) const;
+    void FillSourceList();
+    void SelectedPicturePath();
+    void SelectShowItem(int index);
+    void PreviewPicture(const QString& file, bool inShowFolder, bool force);
+    void DeleteFiles(const QString& mask);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void FileListBoxClick();
+    void FileListBoxDragOver(QObject* source, int x, int y, bool& accept);
+    void QuorbelListBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void QuorbelListBoxDragOver(QObject* source, int x, int y, bool& accept);
+    void QuorbelListBoxDragDrop(QObject* source, int x, int y);
+    void QuorbelListBoxKeyDown(int& key, Qt::KeyboardModifiers shift);
+    void QuorbelListBoxKeyUp(int& key, Qt::KeyboardModifiers shift);
+
+    bool MakeThumbnail(const QString& picture, int height, bool force, bool cache);
+    void RefreshThumbnail();
+    bool PushUndo();
+    void UndoBitBtnClick();
+    void ClearUndo();
+
+    void TransformPicture(const QString& operation);
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton9Click();
+    void SpeedButton10Click();
+    void QuorbelListBoxClick();
+    void TextEditChange();
+    void Timer1Timer();
+    void Timer2Timer();
+    void FileListBoxDblClick();
+    void QuorbelListBoxEndDrag(QObject* target, int x, int y);
+    void EnableEditButtons();
+    void DisableEditButtons();
+    void PrintAll1Click();
+    void PrintSelected1Click();
+    void DeleteStaleThumbnails();
+    void DeleteConvertedCopies(const QString& folder);
+    void OpenBitBtnClick();
+    void SpinEdit2Change();
 
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
@@ -292,6 +358,10 @@ public:
     TTipForm& tipForm();
     TCheckAudioForm& checkAudioForm();
     TNoDriverForm& noDriverForm();
+
+signals:
+    // A print of the show's pictures was asked for (PrintAll says which); the print sequence answers it.
+    void PrintPicturesRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -319,6 +389,20 @@ private:
     void setColorPanel(QFrame* panel, platform::ColorRef color);
     void selectDriveInBox(const QString& letter);
 
+    void connectPictureHandlers();
+    editor::ThumbnailMaker& thumbnailMaker();
+    editor::UndoStack& undoStack();
+    bool loadPreview(const QString& path);
+    void noteShowSelection();
+    void updateUndoButton();
+    bool selectedShowPictureReady();
+    // Writes "Pictures.ini" while the show folder exists (a new show has none before its first picture).
+    void savePictureListIfStored();
+
+    std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
+    std::unique_ptr<editor::UndoStack> undo_;
+    // The preview holds the selected show picture (not a source picture): the edits may act.
+    bool showPictureChosen_ = false;
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

@@ -9,6 +9,7 @@
 #include "app/language_menu.h"
 #include "platform/media.h"
 #include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -101,6 +102,7 @@ void TMainForm::buildPicturesPage()
     FileListBox = named<controls::THTMListBox>(page, "FileListBox");
     FileListBox->setMultiSelect(true);
     FileListBox->setSorted(true);
+    FileListBox->setIncrLookup(true);
     FileListBox->setItemHeight(150);
 
     SpeedButton1 = named<QToolButton>(page, "SpeedButton1");
@@ -119,10 +121,16 @@ void TMainForm::buildPicturesPage()
     QuorbelLabel = named<QLabel>(page, "QuorbelLabel");
     QuorbelListBox = named<controls::THTMListBox>(page, "QuorbelListBox");
     QuorbelListBox->setMultiSelect(true);
+    QuorbelListBox->setIncrLookup(true);
+    QuorbelListBox->setItemHeight(150);
 
-    PixImage2 = pictureBox(page, "PixImage2");
+    PixImage2 = named<imaging::TPixImage>(page, "PixImage2");
+    PixImage2->setMinimumSize(160, 120);
+    PixImage2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    PixImage2->SetPaintSizeMode(imaging::smFit);
+    PixImage2->SetCenterImage(true);
     PixImage2->setVisible(false);
-    PixImage3 = named<QLabel>(page, "PixImage3");
+    PixImage3 = named<imaging::TPixImage>(page, "PixImage3");
     PixImage3->setFixedSize(105, 89);
     PixImage3->setVisible(false);
     Art = named<QLabel>(page, "Art");

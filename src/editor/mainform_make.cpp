@@ -83,7 +83,7 @@ void TMainForm::runMakeStep()
     RenumberAudioFiles();
     MediaPlayer1->Close();
     LoadAudioList();
-    editor::DeleteStaleThumbnails(ShowFolderPath());
+    DeleteStaleThumbnails();
 
     TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this);
     if (platform::dialogs().showModal(wizard) != platform::mrOk) {

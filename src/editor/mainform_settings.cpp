@@ -20,7 +20,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
-#include <QListWidget>
+#include "controls/htmlistbox.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -164,6 +164,12 @@ void TMainForm::PathButtonClick()
         SaveGeneratorSettings();
         close();
     } else {
+        // Declined: the drive stays the one the shows live on, now and at the next start.
+        const QString running = ShowRoot.left(1).toUpper();
+        if (!running.isEmpty()) {
+            DriveLetter = running;
+            storedDrive_ = running;
+        }
         selectDriveInBox(ShowRoot.left(1));
     }
 }

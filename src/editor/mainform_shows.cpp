@@ -17,7 +17,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -48,15 +49,6 @@ void TMainForm::showTipsUnlessSwitchedOff()
     if (!platform::fileExists(ProgramDir + QStringLiteral("NoTip.ini"))) tipForm().ShowTips();
 }
 
-void TMainForm::ClearUndo()
-{
-    UndoDepth = 0;
-    // The undo files are "UNDO_" + depth + ".jpg"; nothing else of the folder is touched.
-    for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("UNDO_*.jpg")))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(ProgramDir + e.name);
-    UndoBitBtn->setEnabled(false);
-}
-
 void TMainForm::OpenShow(const QString& folderName)
 {
     WaitForCdRipper(); // the ripper writes into the current show folder until it ends
@@ -80,6 +72,7 @@ void TMainForm::OpenShow(const QString& folderName)
                 ProgressDone = i;
                 const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                MakeThumbnail(folder + e.file, 70, false, false);
                 QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
             }
@@ -88,7 +81,7 @@ void TMainForm::OpenShow(const QString& folderName)
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
             SaveGeneratorSettings();
-            editor::DeleteStaleThumbnails(ShowFolderPath());
+            DeleteStaleThumbnails();
         }
     } else {
         ShowTitle.clear();
@@ -113,7 +106,7 @@ void TMainForm::NewQuorbel1Click()
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
     WaitForCdRipper();
     showEditor();
-    if (!ShowFolder.isEmpty()) editor::DeleteStaleThumbnails(ShowFolderPath());
+    DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
     TitleEdit->setText(ShowTitle);
     {

@@ -1,0 +1,677 @@
+// The main window's pictures page: the source list and the show list, the thumbnails, the undo
+// stack, the turns and mirrors of the selected show picture, and the small handlers of the
+// settings page. The work itself lies in picturelist, thumbnails and undostack.
+#include "mainform.h"
+
+#include "picturelist.h"
+#include "showfiles.h"
+
+#include "app/language.h"
+#include "controls/htmlistbox.h"
+#include "imaging/piximage.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/hourglass.h"
+#include "util/strutils.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <exception>
+#include <optional>
+
+namespace {
+
+const QString ThumbPrefix = QStringLiteral("_THUMB_");
+
+QString textAfterFirstGt(const QString& item)
+{
+    const qsizetype gt = item.indexOf(u'>');
+    return gt < 0 ? item : item.mid(gt + 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// wiring
+
+void TMainForm::connectPictureHandlers()
+{
+    connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TMainForm::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
+    connect(SpeedButton7, &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
+    connect(SpeedButton10, &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
+    connect(UndoBitBtn, &QPushButton::clicked, this, &TMainForm::UndoBitBtnClick);
+    connect(OpenBitBtn, &QPushButton::clicked, this, &TMainForm::OpenBitBtnClick);
+    connect(PrintAll1, &QAction::triggered, this, &TMainForm::PrintAll1Click);
+    connect(PrintSelected1, &QAction::triggered, this, &TMainForm::PrintSelected1Click);
+    // Only what the user types: the window's own changes of the edit are no caption edits.
+    connect(TextEdit, &QLineEdit::textEdited, this, &TMainForm::TextEditChange);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+
+    connect(FileListBox, &controls::THTMListBox::Click, this, &TMainForm::FileListBoxClick);
+    connect(FileListBox, &controls::THTMListBox::DblClick, this, &TMainForm::FileListBoxDblClick);
+    connect(FileListBox, &controls::THTMListBox::DragOver, this,
+            [this](QObject* source, int x, int y, controls::TDragState, bool& accept) { FileListBoxDragOver(source, x, y, accept); });
+    connect(FileListBox, &controls::THTMListBox::KeyDown, this, &TMainForm::QuorbelListBoxKeyDown);
+    connect(FileListBox, &controls::THTMListBox::KeyUp, this, &TMainForm::QuorbelListBoxKeyUp);
+
+    connect(QuorbelListBox, &controls::THTMListBox::Click, this, &TMainForm::QuorbelListBoxClick);
+    connect(QuorbelListBox, &controls::THTMListBox::MouseDown, this, &TMainForm::QuorbelListBoxMouseDown);
+    connect(QuorbelListBox, &controls::THTMListBox::DragOver, this,
+            [this](QObject* source, int x, int y, controls::TDragState state, bool& accept) {
+                if (state == controls::dsDragLeave) {
+                    accept = false;
+                    return;
+                }
+                QuorbelListBoxDragOver(source, x, y, accept);
+            });
+    connect(QuorbelListBox, &controls::THTMListBox::DragDrop, this, &TMainForm::QuorbelListBoxDragDrop);
+    connect(QuorbelListBox, &controls::THTMListBox::EndDrag, this, &TMainForm::QuorbelListBoxEndDrag);
+    connect(QuorbelListBox, &controls::THTMListBox::KeyDown, this, &TMainForm::QuorbelListBoxKeyDown);
+    connect(QuorbelListBox, &controls::THTMListBox::KeyUp, this, &TMainForm::QuorbelListBoxKeyUp);
+
+
+    PixImage3->SetEnableMethodErrors(false);
+}
+
+editor::ThumbnailMaker& TMainForm::thumbnailMaker()
+{
+    if (!thumbnails_) thumbnails_ = std::make_unique<editor::ThumbnailMaker>(*PixImage3, ProgramDir);
+    return *thumbnails_;
+}
+
+editor::UndoStack& TMainForm::undoStack()
+{
+    if (!undo_) undo_ = std::make_unique<editor::UndoStack>(ProgramDir);
+    return *undo_;
+}
+
+void TMainForm::savePictureListIfStored()
+{
+    if (!ShowFolder.isEmpty() && platform::directoryExists(ShowFolderPath())) SavePictureList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// the show list
+
+void TMainForm::AddPictureToShow(const QString& source, int index)
+{
+    {
+        platform::HourglassCursor hourglass;
+        if (ShowFolder.isEmpty()) ShowFolder = NextShowFolderName();
+        const QString folder = ShowFolderPath();
+        if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
+        editor::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
+        const QString name = editor::CopyPictureIntoShow(source, folder);
+        if (!name.isEmpty()) {
+            // A fresh thumbnail always: one left behind by an earlier picture of this name would be wrong.
+            MakeThumbnail(folder + name, 70, true, false);
+            const QString item = editor::ShowItem(folder, name, name);
+            if (index < 0 || index >= QuorbelListBox->Count()) QuorbelListBox->Items().Add(item);
+            else QuorbelListBox->Items().Insert(index, item);
+            SavePictureList();
+            updateQuorbelLabel();
+            return;
+        }
+    }
+    platform::showError(LangText(10000));
+}
+
+QString TMainForm::UniquePictureName(const QString& path) const { return editor::UniquePictureName(path); }
+
+void TMainForm::RemovePicture(int index)
+{
+    if (QuorbelListBox->Count() == 0 || index < 0 || index >= QuorbelListBox->Count()) return;
+    platform::HourglassCursor hourglass;
+    TextEdit->clear();
+    DisableEditButtons();
+    showPictureChosen_ = false;
+    const QString name = editor::ItemFileName(QuorbelListBox->Items()[index]);
+    if (editor::IsBareFileName(name)) {
+        const QString file = ShowFolderPath() + name;
+        if (UndoDepth > 0 && undoStack().Picture().compare(file, Qt::CaseInsensitive) == 0) ClearUndo();
+        platform::deleteFile(file);
+    }
+    QuorbelListBox->Items().Delete(index);
+    SavePictureList();
+    updateQuorbelLabel();
+}
+
+void TMainForm::DeleteFiles(const QString& mask)
+{
+    platform::HourglassCursor hourglass;
+    editor::DeleteFilesMatching(mask);
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    QStringList names;
+    for (int i = 0; i < FileListBox->Count(); ++i)
+        if (FileListBox->Selected(i)) names.append(textAfterFirstGt(FileListBox->Items()[i]));
+    if (names.isEmpty()) {
+        platform::showInformation(LangText(10004));
+        return;
+    }
+    PicProgressBar->setVisible(true);
+    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    PicProgressBar->setVisible(false);
+}
+
+void TMainForm::SpeedButton2Click()
+{
+    if (FileListBox->Count() == 0) {
+        platform::showInformation(LangText(10005));
+        return;
+    }
+    QStringList names;
+    for (int i = 0; i < FileListBox->Count(); ++i) names.append(textAfterFirstGt(FileListBox->Items()[i]));
+    PicProgressBar->setVisible(true);
+    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    PicProgressBar->setVisible(false);
+}
+
+void TMainForm::SpeedButton3Click()
+{
+    if (QuorbelListBox->Count() == 0) {
+        if (!ShowFolder.isEmpty() && platform::directoryExists(ShowFolderPath())) DeleteFiles(ShowFolderPath() + QStringLiteral("*.jpg"));
+        return;
+    }
+    if (QuorbelListBox->SelCount() == 0) {
+        platform::showInformation(LangText(10006));
+        return;
+    }
+    QuorbelListBox->Items().BeginUpdate();
+    for (int i = QuorbelListBox->Count() - 1; i >= 0 && QuorbelListBox->SelCount() > 0; --i)
+        if (QuorbelListBox->Selected(i)) RemovePicture(i);
+    QuorbelListBox->Items().EndUpdate();
+    DeleteStaleThumbnails();
+}
+
+void TMainForm::SpeedButton4Click()
+{
+    if (!platform::confirm(LangText(10007))) return;
+    while (QuorbelListBox->Count() > 0) RemovePicture(0);
+    if (!ShowFolder.isEmpty() && platform::directoryExists(ShowFolderPath())) DeleteFiles(ShowFolderPath() + QStringLiteral("*.jpg"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// the source list
+
+void TMainForm::FillSourceList()
+{
+    FileListBox->Items().Clear();
+    DragFromSource = false;
+    platform::HourglassCursor hourglass;
+    const QString folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
+    ProgressTotal = editor::CountJpegEntries(folder);
+    ProgressDone = 0;
+    PicProgressBar->setVisible(true);
+    const QStringList names = editor::SourcePictureNames(folder);
+    FileListBox->Items().BeginUpdate();
+    for (const QString& name : names) {
+        // A host name with a backslash cannot be reached through a Windows path.
+        if (name.contains(u'\\')) continue;
+        ++ProgressDone;
+        const QString picture = folder + name;
+        MakeThumbnail(picture, 70, false, true);
+        FileListBox->Items().Add(editor::SourceItem(thumbnailMaker().Target(picture, true), name));
+    }
+    FileListBox->Items().EndUpdate();
+    FileListBox->Sort();
+    StatusBar1->clearMessage();
+    PicProgressBar->setVisible(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// selection and preview
+
+void TMainForm::SelectedPicturePath()
+{
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0 || index >= QuorbelListBox->Count()) {
+        SelectedPicture.clear();
+        return;
+    }
+    SelectedPicture = ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[index]);
+}
+
+void TMainForm::SelectShowItem(int index)
+{
+    const int count = QuorbelListBox->Count();
+    if (count == 0) return;
+    QuorbelListBox->ClearSelection();
+    const int row = (index != -1 && index >= 0 && index < count) ? index : count - 1;
+    QuorbelListBox->setItemIndex(row);
+    QuorbelListBox->setSelected(row, true);
+}
+
+bool TMainForm::loadPreview(const QString& path)
+{
+    PixImage2->SetPaintSizeMode(imaging::smFit);
+    bool loaded = false;
+    try {
+        loaded = PixImage2->Load(path, 0, 1, -1) == 1 && PixImage2->HasImage();
+    } catch (const std::exception&) {
+        loaded = false;
+    }
+    PixImage2->setVisible(true);
+    return loaded;
+}
+
+void TMainForm::PreviewPicture(const QString& file, bool inShowFolder, bool force)
+{
+    if (!force && file == LastPreviewFile) return;
+    LastPreviewFile = file;
+    QString name = file;
+    if (name.contains(u'>')) name = textAfterFirstGt(name);
+    QString path;
+    if (inShowFolder) path = ShowFolderPath() + name;
+    // A bare source name lies in the source folder.
+    else path = (name.contains(u'\\') || name.contains(u':')) ? name : SourceFolder + name;
+    loadPreview(path);
+    if (RememberedIndex >= 0 && RememberedIndex < QuorbelListBox->Count()) QuorbelListBox->setItemIndex(RememberedIndex);
+}
+
+void TMainForm::noteShowSelection()
+{
+    SelectedPicturePath();
+    if (UndoDepth > 0 && undoStack().Picture().compare(SelectedPicture, Qt::CaseInsensitive) != 0) ClearUndo();
+}
+
+void TMainForm::QuorbelListBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
+{
+    if (QuorbelListBox->Count() == 0) return;
+    DragFromSource = false;
+    DragIndex = QuorbelListBox->ItemAtPos(QPoint(x, y), true);
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0) return;
+    const QString line = textAfterFirstGt(QuorbelListBox->Items()[index]);
+    ClickedItemName = GetWordAt(1, line, QStringLiteral("|")).trimmed();
+    TextEdit->setText(GetWordAt(2, line, QStringLiteral("|")).trimmed());
+    showPictureChosen_ = true;
+    noteShowSelection();
+    EnableEditButtons();
+    RememberedIndex = index;
+    Timer1->start();
+}
+
+void TMainForm::QuorbelListBoxClick()
+{
+    DragInProgress = false;
+    PixImage2->setVisible(true);
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0 || index >= QuorbelListBox->Count()) return;
+    showPictureChosen_ = true;
+    // Another picture empties the undo stack; the stack belongs to one file.
+    noteShowSelection();
+    const QString line = textAfterFirstGt(QuorbelListBox->Items()[index]);
+    const qsizetype bar = line.indexOf(u'|');
+    ClickedItemName = (bar < 0 ? line : line.left(bar)).trimmed();
+    TextEdit->setText(bar < 0 ? QString() : line.mid(bar + 1).trimmed());
+    EnableEditButtons();
+    RememberedIndex = index;
+    Timer1->start();
+}
+
+void TMainForm::FileListBoxClick()
+{
+    // The preview is about to show a source picture: the edits wait for a show picture.
+    DisableEditButtons();
+    PrintBitBtn->setEnabled(QuorbelListBox->Count() > 0);
+    showPictureChosen_ = false;
+    DragFromSource = true;
+    RememberedIndex = QuorbelListBox->ItemIndex();
+    const int index = FileListBox->ItemIndex();
+    if (index < 0 || index >= FileListBox->Count()) return;
+    ClickedItemName = FileListBox->Items()[index];
+    Timer2->start();
+}
+
+void TMainForm::FileListBoxDblClick() { SpeedButton1Click(); }
+
+void TMainForm::QuorbelListBoxKeyDown(int& key, Qt::KeyboardModifiers)
+{
+    if (key == 16 || key == 17) MultiSelectKey = true;
+    if (key == 46) SpeedButton3Click();
+}
+
+void TMainForm::QuorbelListBoxKeyUp(int& key, Qt::KeyboardModifiers)
+{
+    if (key == 16 || key == 17) MultiSelectKey = false;
+}
+
+void TMainForm::Timer1Timer()
+{
+    // While Shift or Ctrl is held the preview waits; the timer comes back every 200 ms.
+    if (MultiSelectKey) {
+        Timer1->start();
+        return;
+    }
+    Timer1->stop();
+    PreviewPicture(ClickedItemName, true, false);
+}
+
+void TMainForm::Timer2Timer()
+{
+    Timer2->stop();
+    PreviewPicture(ClickedItemName, false, false);
+}
+
+void TMainForm::TextEditChange()
+{
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0 || index >= QuorbelListBox->Count()) return;
+    QString text = TextEdit->text();
+    if (!editor::IsStorableCaption(text)) {
+        // "Pictures.ini" keeps the caption behind the one "|" of a line: no other may come in.
+        const int cursor = TextEdit->cursorPosition();
+        const qsizetype before = text.size();
+        text.remove(u'|').remove(u'\r').remove(u'\n');
+        TextEdit->setText(text);
+        TextEdit->setCursorPosition(std::max(0, cursor - int(before - text.size())));
+    }
+    QuorbelListBox->Items().setStrings(index, editor::ItemWithCaption(QuorbelListBox->Items()[index], text));
+    savePictureListIfStored();
+}
+
+// ---------------------------------------------------------------------------------------------
+// drag and drop
+
+void TMainForm::FileListBoxDragOver(QObject*, int, int, bool& accept)
+{
+    DragFromSource = true;
+    accept = false;
+}
+
+void TMainForm::QuorbelListBoxDragOver(QObject* source, int x, int y, bool& accept)
+{
+    accept = source == FileListBox || source == QuorbelListBox;
+    if (!accept) return;
+    const int height = QuorbelListBox->viewport()->height();
+    if (y < 50) QuorbelListBox->setTopIndex(std::max(0, QuorbelListBox->TopIndex() - 1));
+    else if (y > height - 50) QuorbelListBox->setTopIndex(QuorbelListBox->TopIndex() + 1);
+    if (source == FileListBox) {
+        const int row = QuorbelListBox->ItemAtPos(QPoint(x, y), true);
+        DragIndex = row < 0 ? QuorbelListBox->Count() : row;
+    }
+    DragInProgress = true;
+    SavedScrollPos = QuorbelListBox->TopIndex();
+}
+
+void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
+{
+    if (source == FileListBox) {
+        DropNames.clear();
+        for (int i = 0; i < FileListBox->Count(); ++i)
+            if (FileListBox->Selected(i)) DropNames.append(textAfterFirstGt(FileListBox->Items()[i]));
+        if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
+        PicProgressBar->setVisible(true);
+        // Inserting at the same row from the last name to the first keeps the source order.
+        for (int i = int(DropNames.size()) - 1; i >= 0; --i) {
+            AddPictureToShow(SourceFolder + DropNames[i], DragIndex);
+            SelectShowItem(DragIndex);
+        }
+        PicProgressBar->setVisible(false);
+        if (QuorbelListBox->Count() > 0) QuorbelListBoxClick();
+        DragFromSource = false;
+    } else if (source == QuorbelListBox) {
+        const int target = QuorbelListBox->ItemAtPos(QPoint(x, y), true);
+        if (target >= 0 && DragIndex >= 0 && DragIndex < QuorbelListBox->Count() && target != DragIndex) {
+            QuorbelListBox->Items().Move(DragIndex, target);
+            DragIndex = target;
+            // The new order is kept at once.
+            savePictureListIfStored();
+        }
+    }
+}
+
+void TMainForm::QuorbelListBoxEndDrag(QObject*, int x, int y)
+{
+    MultiSelectKey = false;
+    if (!DragInProgress) return;
+    DragInProgress = false;
+    if (SavedScrollPos != 1) {
+        QuorbelListBox->setTopIndex(0);
+        QuorbelListBox->setTopIndex(SavedScrollPos);
+        SavedScrollPos = 1;
+    }
+    SelectShowItem(QuorbelListBox->ItemAtPos(QPoint(x, y), false));
+    noteShowSelection();
+}
+
+// ---------------------------------------------------------------------------------------------
+// thumbnails and undo
+
+bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bool cache)
+{
+    editor::ThumbnailMaker& maker = thumbnailMaker();
+    if (!force && maker.IsCurrent(picture, maker.Target(picture, cache), cache)) return true;
+    const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
+    StatusBar1->showMessage(LangText(14000) + u' ' + QString::number(percent) + u' ' + LangText(14001));
+    PicProgressBar->setValue(std::clamp(percent, 0, 100));
+    StatusBar1->repaint();
+    PicProgressBar->repaint();
+    bool made;
+    {
+        platform::HourglassCursor hourglass;
+        made = maker.Make(picture, height, true, cache);
+    }
+    StatusBar1->showMessage(QStringLiteral("Fertig"));
+    return made;
+}
+
+void TMainForm::RefreshThumbnail()
+{
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return;
+    const QString caption = editor::ItemCaption(QuorbelListBox->Items()[index]);
+    const QString folder = editor::FolderOf(SelectedPicture);
+    const QString name = editor::NameOf(SelectedPicture);
+    int k = 1;
+    while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
+    const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
+    if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
+    QuorbelListBox->Items().setStrings(index, QStringLiteral("<IMG src=\"file://") + numbered + QStringLiteral("\" align=\"top\">")
+                                                  + name + QStringLiteral(" | ") + caption);
+    savePictureListIfStored();
+    PreviewPicture(SelectedPicture, false, true);
+}
+
+void TMainForm::updateUndoButton() { UndoBitBtn->setEnabled(UndoDepth > 0); }
+
+bool TMainForm::PushUndo()
+{
+    const bool pushed = undoStack().Push(SelectedPicture);
+    UndoDepth = undoStack().Depth();
+    updateUndoButton();
+    return pushed;
+}
+
+void TMainForm::ClearUndo()
+{
+    undoStack().Clear();
+    UndoDepth = 0;
+    UndoBitBtn->setEnabled(false);
+}
+
+void TMainForm::UndoBitBtnClick()
+{
+    if (UndoDepth <= 0 || undoStack().Depth() <= 0) {
+        ClearUndo();
+        return;
+    }
+    {
+        platform::HourglassCursor hourglass;
+        RememberedIndex = QuorbelListBox->ItemIndex();
+        SelectedPicturePath();
+        if (SelectedPicture.isEmpty() || undoStack().Picture().compare(SelectedPicture, Qt::CaseInsensitive) != 0) {
+            // The stack belongs to a picture that is no longer selected: it is never written elsewhere.
+            ClearUndo();
+            return;
+        }
+        undoStack().Undo(SelectedPicture);
+        loadPreview(SelectedPicture);
+        RefreshThumbnail();
+        UndoDepth = undoStack().Depth();
+        SelectShowItem(RememberedIndex);
+    }
+    updateUndoButton();
+}
+
+// ---------------------------------------------------------------------------------------------
+// picture edits
+
+bool TMainForm::selectedShowPictureReady()
+{
+    if (!showPictureChosen_) return false;
+    const int index = QuorbelListBox->ItemIndex();
+    if (index < 0 || index >= QuorbelListBox->Count() || !QuorbelListBox->Selected(index)) return false;
+    RememberedIndex = index;
+    noteShowSelection();
+    if (SelectedPicture.isEmpty() || !platform::isRegularFile(SelectedPicture)) return false;
+    // The edit acts on the picture file itself, whatever the preview showed last.
+    LastPreviewFile = SelectedPicture;
+    return true;
+}
+
+void TMainForm::TransformPicture(const QString& operation)
+{
+    if (!selectedShowPictureReady()) return;
+    std::optional<platform::HourglassCursor> hourglass(std::in_place);
+    bool done = false;
+    QString failure;
+    try {
+        if (!loadPreview(SelectedPicture)) {
+            failure = PixImage2->GetLastErrorText();
+        } else if (!PushUndo()) {
+            failure = platform::lastFileError();
+        } else {
+            int result = 0;
+            const platform::ColorRef white = platform::clWhite;
+            if (operation == QLatin1String("90")) result = PixImage2->Rotate(9000, 1, white);
+            else if (operation == QLatin1String("-90")) result = PixImage2->Rotate(27000, 1, white);
+            else if (operation == QLatin1String("180")) result = PixImage2->Rotate(18000, 1, white);
+            else if (operation == QLatin1String("FlipH")) result = PixImage2->Flip();
+            else if (operation == QLatin1String("FlipV")) result = PixImage2->Reverse();
+            if (result == 1) result = PixImage2->Save(SelectedPicture, 23, 24, 4, 0);
+            done = result == 1;
+            if (!done) failure = PixImage2->GetLastErrorText();
+        }
+    } catch (const std::exception&) {
+        done = false;
+        failure = PixImage2->GetLastErrorText();
+    }
+    if (!done) {
+        hourglass.reset();
+        platform::dialogs().showMessage(platform::MessageKind::Error,
+                                        QStringLiteral("An error occured in your application, \n") + failure,
+                                        QStringLiteral("Error"));
+        return;
+    }
+    RefreshThumbnail();
+    SelectShowItem(RememberedIndex);
+}
+
+void TMainForm::SpeedButton5Click() { TransformPicture(QStringLiteral("90")); }
+void TMainForm::SpeedButton6Click() { TransformPicture(QStringLiteral("-90")); }
+void TMainForm::SpeedButton7Click() { TransformPicture(QStringLiteral("180")); }
+void TMainForm::SpeedButton9Click() { TransformPicture(QStringLiteral("FlipV")); }
+void TMainForm::SpeedButton10Click() { TransformPicture(QStringLiteral("FlipH")); }
+
+void TMainForm::EnableEditButtons()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{FarbeBitBtn, RGBBitBtn, BildbearbeitungBitBtn, PrintBitBtn, SpeedButton5,
+                                                       SpeedButton6, SpeedButton7, SpeedButton9, SpeedButton10})
+        w->setEnabled(true);
+    QPalette p = TextLabel->palette();
+    p.setColor(QPalette::WindowText, platform::colorToQColor(0x800000));
+    TextLabel->setPalette(p);
+    updateUndoButton();
+}
+
+void TMainForm::DisableEditButtons()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{FarbeBitBtn, RGBBitBtn, BildbearbeitungBitBtn, PrintBitBtn, SpeedButton5,
+                                                       SpeedButton6, SpeedButton7, SpeedButton9, SpeedButton10, UndoBitBtn})
+        w->setEnabled(false);
+    QPalette p = TextLabel->palette();
+    p.setColor(QPalette::WindowText, platform::colorToQColor(0x808080));
+    TextLabel->setPalette(p);
+}
+
+// ---------------------------------------------------------------------------------------------
+// print pop-up
+
+void TMainForm::PrintAll1Click()
+{
+    if (QuorbelListBox->Count() == 0) {
+        PageControl1->setCurrentIndex(0);
+        platform::showInformation(LangText(10010));
+        return;
+    }
+    PrintAll = true;
+    emit PrintPicturesRequested();
+}
+
+void TMainForm::PrintSelected1Click()
+{
+    if (QuorbelListBox->Count() == 0) {
+        PageControl1->setCurrentIndex(0);
+        platform::showInformation(LangText(10010));
+        return;
+    }
+    PrintAll = false;
+    emit PrintPicturesRequested();
+}
+
+// ---------------------------------------------------------------------------------------------
+// clean-up
+
+void TMainForm::DeleteStaleThumbnails()
+{
+    if (ShowFolder.isEmpty()) return;
+    editor::DeleteStaleThumbnails(ShowFolderPath(), QuorbelListBox->Items().toStringList());
+}
+
+void TMainForm::DeleteConvertedCopies(const QString& folder) { editor::DeleteConvertedCopies(folder); }
+
+// ---------------------------------------------------------------------------------------------
+// source folder and text offset
+
+void TMainForm::OpenBitBtnClick()
+{
+    QString folder;
+    for (;;) {
+        OpenPictureDialog1.initialDir = SourceFolder;
+        const platform::FileDialogResult chosen = platform::dialogs().chooseFiles(OpenPictureDialog1);
+        if (!chosen.accepted || chosen.files.isEmpty()) return;
+        OpenPictureDialog1.fileName = chosen.files.first();
+        folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
+        if (!editor::IsForbiddenSourceFolder(folder, ShowRoot, ProgramDir)) break;
+        platform::showInformation(LangText(10003));
+    }
+    if (!SourceFolder.isEmpty() && SourceFolder != folder) DeleteConvertedCopies(SourceFolder);
+    SourceFolder = folder;
+    FillSourceList();
+}
+
+void TMainForm::SpinEdit2Change() { TextOffset = SpinEdit2->value(); }

@@ -1,0 +1,83 @@
+#pragma once
+// The two picture lists of the pictures page: the source list (the JPEG pictures of a folder,
+// each behind its cached thumbnail) and the show list (the show's pictures in play order, each
+// item the "Pictures.ini" line behind the picture's thumbnail). These routines hold what the
+// lists do to names, items and files; the main window's handlers call them.
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace editor {
+
+// The folder of a path with trailing backslash, and the name after it.
+QString FolderOf(const QString& path);
+QString NameOf(const QString& path);
+
+// ---- source list ----
+
+// A name the source list takes: its upper-cased form contains ".JPG" ("photo.jpg.bak" does,
+// "photo.jpeg" does not).
+bool IsSourcePictureName(const QString& name);
+// The picture names of a folder (with trailing backslash) in the folder's order: regular files
+// only, whose name IsSourcePictureName.
+QStringList SourcePictureNames(const QString& folder);
+// Number of entries of the folder that match "*.jpg" (what the progress counts against).
+int CountJpegEntries(const QString& folder);
+
+// The cached thumbnail of a source picture: programDir + "thumbs\" + the mapped name of its full
+// path + ".jpg". Two paths whose mapped names would be equal get different files (a digest of
+// the exact path closes the name), and a mapped name too long for the host is cut to the same
+// length every time.
+QString CacheThumbnailPath(const QString& programDir, const QString& picturePath);
+// <IMG src="file://THUMB" align="top"> + name.
+QString SourceItem(const QString& thumbnailPath, const QString& name);
+
+// ---- show list items ----
+
+// The file name of a show item: the text between the first ">" and the first "|", trimmed.
+QString ItemFileName(const QString& item);
+// The caption of a show item: word 2 at "|" of the text after the first ">", trimmed.
+QString ItemCaption(const QString& item);
+// The item with another caption: its part before the first "|" (image tag and file name),
+// trimmed, + " | " + caption.
+QString ItemWithCaption(const QString& item, const QString& caption);
+// A caption "Pictures.ini" can carry: one line, no "|".
+bool IsStorableCaption(const QString& caption);
+
+// ---- pictures in the show folder ----
+
+// The first free name folder + stem + "_" + n + "." + extension for n from 1 (stem: the words
+// of the name at "." but the last, joined by "."; extension: the last word).
+QString UniquePictureName(const QString& path);
+// A file name that "Pictures.ini" and a Windows path can carry: the characters \ / : * ? " < > |,
+// control characters and those outside Windows-1252 become "_", surrounding blanks go; a name
+// left empty (or only dots) becomes "picture.jpg". A name that needs none of this comes back as it is.
+QString ShowSafeName(const QString& name);
+
+// Copies a picture into a show folder (with trailing backslash, created when missing) under its
+// own name, a safe name when its own cannot be stored, and a free numbered name when that is
+// taken; the copy is made writable (archive only). Returns the name in the folder, or empty
+// when no copy stands there afterwards.
+QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath);
+
+// Deletes every regular file matching mask ("C:\dir\*.jpg") in the mask's folder.
+void DeleteFilesMatching(const QString& pathWithMask);
+
+// Deletes the thumbnails ("_THUMB_" + name, also the numbered ones) of a show folder whose
+// picture is gone, except those that a current item refers to (referenced: full paths of the
+// thumbnails the items point at, compared without regard to case). The picture of a thumbnail
+// is its name after the literal "_THUMB_".
+void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items);
+// The thumbnail path an item points at (the src of its image tag, "file://" removed).
+QString ItemThumbnailPath(const QString& item);
+
+// Deletes the copies converted from other picture formats in a folder: every file whose
+// upper-cased name ends in "_TIFF.JPG", "_GIF.JPG", "_JPEG.JPG" or "_BMP.JPG" and whose source
+// (the name before the mark with ".tif"/".tiff", ".gif", ".jpeg" or ".bmp") lies beside it.
+void DeleteConvertedCopies(const QString& folder);
+
+// True when a chosen source folder lies inside the show root or the program directory (compared
+// in upper case), where the source list must not be taken from.
+bool IsForbiddenSourceFolder(const QString& folder, const QString& showRoot, const QString& programDir);
+
+} // namespace editor

@@ -1,0 +1,321 @@
+// The pictures page: the source list, adding, ordering, captioning and removing show pictures.
+#include "editor/picturelist.h"
+#include "pictures_fixture.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+using platform::MessageKind;
+
+namespace {
+
+// The names of the fixture folder and whether the source list takes them.
+struct SourceCase {
+    const char* name;
+    bool listed;
+};
+
+} // namespace
+
+TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("b.jpg"), 40, 30);
+    makeJpeg(srcHost("A.JPG"), 40, 30);
+    makeJpeg(srcHost("photo.jpg.bak"), 40, 30);
+    makeJpeg(srcHost("photo.jpeg"), 40, 30);
+    makeJpeg(srcHost("x.jpg/inner.jpg"), 40, 30); // a folder named x.jpg
+    writeAll(srcHost("notes.txt"), "text");
+    createWithNewShow();
+    chooseSource("b.jpg");
+    EXPECT_EQ(sourceNames(), QStringList({"A.JPG", "b.jpg", "photo.jpg.bak"}));
+    EXPECT_EQ(form->SourceFolder, "D:\\src\\");
+    // Each item shows its cached thumbnail.
+    for (int i = 0; i < form->FileListBox->Count(); ++i) {
+        const QString thumb = editor::ItemThumbnailPath(form->FileListBox->Items()[i]);
+        EXPECT_TRUE(thumb.startsWith(world.programDir() + "thumbs\\")) << thumb.toStdString();
+        EXPECT_TRUE(platform::fileExists(thumb)) << thumb.toStdString();
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(form->PicProgressBar->isVisible());
+}
+
+TEST_F(PicturesTest, APictureInsideTheShowRootIsRefusedAsSource)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(hostD("Quorbel/Quorbel_0001/in.jpg"), 20, 20);
+    makeJpeg(srcHost("ok.jpg"), 20, 20);
+    createWithNewShow();
+    dialogs.fileAnswers.push_back({true, {"D:\\Quorbel\\Quorbel_0001\\in.jpg"}});
+    dialogs.fileAnswers.push_back({true, {srcWin("ok.jpg")}});
+    form->OpenBitBtnClick();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10003)}));
+    EXPECT_EQ(sourceNames(), QStringList({"ok.jpg"}));
+}
+
+TEST_F(PicturesTest, ConvertedCopiesGoWhenAnotherSourceFolderIsChosen)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 20, 20);
+    writeAll(srcHost("scan.tif"), "tiff");
+    makeJpeg(srcHost("scan_TIFF.jpg"), 20, 20);
+    makeJpeg(srcHost("mine_BMP.jpg"), 20, 20); // no "mine.bmp" beside it: the user's own picture
+    makeJpeg(hostD("other/b.jpg"), 20, 20);
+    createWithNewShow();
+    chooseSource("a.jpg");
+    chooseSource("a.jpg"); // the same folder again keeps its copies
+    EXPECT_TRUE(QFile::exists(srcHost("scan_TIFF.jpg")));
+    dialogs.fileAnswers.push_back({true, {"D:\\other\\b.jpg"}});
+    form->OpenBitBtnClick();
+    EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
+    EXPECT_TRUE(QFile::exists(srcHost("scan.tif")));
+    EXPECT_TRUE(QFile::exists(srcHost("mine_BMP.jpg")));
+    EXPECT_TRUE(QFile::exists(srcHost("a.jpg")));
+}
+
+TEST_F(PicturesTest, PicturesOfTheSameNameAreNumbered)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("beach.jpg"), 60, 40);
+    makeJpeg(hostD("two/beach.jpg"), 40, 60);
+    createWithNewShow();
+    const QString folder = form->ShowFolder;
+    form->AddPictureToShow(srcWin("beach.jpg"), -1);
+    form->AddPictureToShow("D:\\two\\beach.jpg", -1);
+    form->AddPictureToShow(srcWin("beach.jpg"), -1);
+    EXPECT_EQ(showLines(), QStringList({"beach.jpg", "beach_1.jpg", "beach_2.jpg"}));
+    EXPECT_EQ(picturesIni(), showLines());
+    EXPECT_EQ(readAll(showHost("beach_1.jpg")), readAll(hostD("two/beach.jpg")));
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_beach_1.jpg") + "'"), "47x70");
+    EXPECT_EQ(form->QuorbelListBox->Items()[1],
+              "<IMG src=\"file://D:\\Quorbel\\" + folder + "\\_THUMB_beach_1.jpg\" align=\"top\">beach_1.jpg");
+    EXPECT_EQ(testsupport::runHost("crudini --get '" + showHost("Quorbel.ini") + "' QUORBEL Titel").trimmed(), "Holiday");
+    EXPECT_EQ(form->QuorbelLabel->text(), LangText(594) + " 3 " + LangText(595));
+}
+
+TEST_F(PicturesTest, NamesThatPicturesIniCannotCarryAreStoredUnderSafeNames)
+{
+    if (!haveTools()) GTEST_SKIP();
+    const char* hostNames[] = {"a|b.jpg", "what?.jpg", "\xE6\x97\xA5\xE6\x9C\xAC.jpg", " pad.jpg"};
+    for (const char* n : hostNames) makeJpeg(srcHost(QString::fromUtf8(n)), 30, 20);
+    createWithNewShow();
+    for (const char* n : hostNames) form->AddPictureToShow(srcWin(QString::fromUtf8(n)), -1);
+    EXPECT_EQ(showLines(), QStringList({"a_b.jpg", "what_.jpg", "__.jpg", "pad.jpg"}));
+    // Every stored line names a file of the show, and the show opens with all four.
+    for (const QString& line : picturesIni()) EXPECT_TRUE(QFile::exists(showHost(line))) << line.toStdString();
+    form->OpenShow(form->ShowFolder);
+    EXPECT_EQ(form->QuorbelListBox->Count(), 4);
+}
+
+TEST_F(PicturesTest, ThreePicturesDroppedOnRowTwoKeepTheirOrder)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"p1.jpg", "p2.jpg", "p3.jpg", "s1.jpg", "s2.jpg", "s3.jpg"}) makeJpeg(srcHost(n), 30, 20);
+    createWithNewShow();
+    chooseSource("p1.jpg");
+    for (const char* n : {"p1.jpg", "p2.jpg", "p3.jpg"}) form->AddPictureToShow(srcWin(n), -1);
+    selectSource({3, 4, 5});
+    bool accept = true;
+    form->FileListBoxDragOver(form->FileListBox, 5, 5, accept);
+    EXPECT_FALSE(accept); // nothing is dropped on the source list
+    EXPECT_TRUE(form->DragFromSource);
+    const QPoint row2 = form->QuorbelListBox->ItemRect(2).center();
+    form->QuorbelListBoxDragOver(form->FileListBox, row2.x(), row2.y(), accept);
+    EXPECT_TRUE(accept);
+    EXPECT_EQ(form->DragIndex, 2);
+    form->QuorbelListBoxDragDrop(form->FileListBox, row2.x(), row2.y());
+    EXPECT_EQ(picturesIni(), QStringList({"p1.jpg", "p2.jpg", "s1.jpg", "s2.jpg", "s3.jpg", "p3.jpg"}));
+    EXPECT_EQ(showLines(), picturesIni());
+    EXPECT_FALSE(form->DragFromSource);
+
+    // Dropped below the last row they are appended.
+    selectSource({0});
+    const QPoint below(row2.x(), form->QuorbelListBox->viewport()->height() - 60);
+    form->QuorbelListBox->setTopIndex(0);
+    form->QuorbelListBoxDragOver(form->FileListBox, below.x(), form->QuorbelListBox->ItemRect(5).bottom() + 5, accept);
+    EXPECT_EQ(form->DragIndex, 6);
+    form->QuorbelListBoxDragDrop(form->FileListBox, below.x(), below.y());
+    EXPECT_EQ(picturesIni().last(), "p1_1.jpg");
+}
+
+TEST_F(PicturesTest, ACaptionTypedAndAPictureMovedSurviveReopeningTheShow)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) makeJpeg(srcHost(n), 30, 20);
+    createWithNewShow();
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) form->AddPictureToShow(srcWin(n), -1);
+    clickShowItem(1);
+    EXPECT_EQ(form->ClickedItemName, "b.jpg");
+    QTest::keyClicks(form->TextEdit, "Sun|set");
+    EXPECT_EQ(form->TextEdit->text(), "Sunset"); // "|" is refused
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "b.jpg | Sunset", "c.jpg"}));
+
+    // Drag the last picture onto the first row.
+    form->DragIndex = 2;
+    const QPoint row0 = form->QuorbelListBox->ItemRect(0).center();
+    bool accept = false;
+    form->QuorbelListBoxDragOver(form->QuorbelListBox, row0.x(), row0.y(), accept);
+    form->QuorbelListBoxDragDrop(form->QuorbelListBox, row0.x(), row0.y());
+    form->QuorbelListBoxEndDrag(form->QuorbelListBox, row0.x(), row0.y());
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);
+    EXPECT_EQ(picturesIni(), QStringList({"c.jpg", "a.jpg", "b.jpg | Sunset"}));
+
+    const QString folder = form->ShowFolder;
+    form.reset(); // closing the window
+    form = std::make_unique<TMainForm>();
+    form->OpenShow(folder);
+    EXPECT_EQ(showLines(), QStringList({"c.jpg | ", "a.jpg | ", "b.jpg | Sunset"}));
+}
+
+TEST_F(PicturesTest, RemovingPicturesByButtonsAndTheDeleteKey)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) makeJpeg(srcHost(n), 30, 20);
+    createWithNewShow();
+    chooseSource("a.jpg");
+
+    // Nothing selected: the buttons say so.
+    form->FileListBox->ClearSelection();
+    form->SpeedButton1Click();
+    form->SpeedButton3Click(); // empty show list: nothing to say, nothing to delete
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10004)}));
+    form->SpeedButton2Click();
+    EXPECT_EQ(showLines(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    dialogs.clear();
+    form->QuorbelListBox->ClearSelection();
+    form->SpeedButton3Click();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10006)}));
+
+    // Delete pressed in the source list removes the selected show pictures, not source files.
+    form->QuorbelListBox->setSelected(1, true);
+    form->QuorbelListBox->setSelected(3, true);
+    selectSource({0});
+    form->FileListBox->setFocus();
+    QTest::keyClick(form->FileListBox, Qt::Key_Delete);
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "c.jpg"}));
+    EXPECT_FALSE(QFile::exists(showHost("b.jpg")));
+    EXPECT_FALSE(QFile::exists(showHost("_THUMB_b.jpg"))); // stale thumbnails go with them
+    EXPECT_TRUE(QFile::exists(srcHost("b.jpg")));
+    EXPECT_EQ(sourceNames().size(), 4);
+
+    // "<<" asks first; Yes empties the show and its folder's pictures.
+    dialogs.confirmAnswers.push_back(platform::mrNo);
+    form->SpeedButton4Click();
+    EXPECT_EQ(form->QuorbelListBox->Count(), 2);
+    dialogs.confirmAnswers.push_back(platform::mrYes);
+    form->SpeedButton4Click();
+    EXPECT_EQ(form->QuorbelListBox->Count(), 0);
+    EXPECT_EQ(QDir(showHost()).entryList({"*.jpg"}, QDir::Files), QStringList());
+    EXPECT_TRUE(picturesIni().isEmpty());
+
+    // "<" on an empty list clears JPEGs left in the show folder.
+    makeJpeg(showHost("left.jpg"), 10, 10);
+    form->SpeedButton3Click();
+    EXPECT_FALSE(QFile::exists(showHost("left.jpg")));
+}
+
+TEST_F(PicturesTest, ASourceClickFollowedByEveryEditButtonChangesNoShowPicture)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg"}) makeJpeg(srcHost(n), 64, 40);
+    makeJpeg(srcHost("z.jpg"), 40, 64, {}, "gradient:green-yellow");
+    createWithNewShow();
+    chooseSource("a.jpg");
+    form->AddPictureToShow(srcWin("a.jpg"), -1);
+    form->AddPictureToShow(srcWin("b.jpg"), -1);
+    const auto before = snapshot(showHost());
+    const QByteArray sourceBefore = sha256(srcHost("z.jpg"));
+
+    // With nothing selected in the show list, and again after a show picture was chosen.
+    for (bool showItemChosen : {false, true}) {
+        if (showItemChosen) clickShowItem(0);
+        form->FileListBox->ClearSelection();
+        form->FileListBox->setItemIndex(2);
+        form->FileListBox->setSelected(2, true);
+        form->FileListBoxClick();
+        form->Timer2Timer(); // the source picture is previewed
+        EXPECT_FALSE(form->SpeedButton5->isEnabled());
+        form->SpeedButton5Click();
+        form->SpeedButton6Click();
+        form->SpeedButton7Click();
+        form->SpeedButton9Click();
+        form->SpeedButton10Click();
+        form->UndoBitBtnClick();
+        EXPECT_EQ(snapshot(showHost()), before) << showItemChosen;
+        EXPECT_EQ(sha256(srcHost("z.jpg")), sourceBefore);
+        EXPECT_EQ(form->UndoDepth, 0);
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(PicturesTest, StaleThumbnailsGoButNeverOnesTheListShows)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a__b.jpg"), 30, 20);
+    makeJpeg(srcHost("c.jpg"), 30, 20);
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("a__b.jpg"), -1);
+    form->AddPictureToShow(srcWin("c.jpg"), -1);
+    // c.jpg was edited once: its item points at a numbered thumbnail.
+    QFile::copy(showHost("_THUMB_c.jpg"), showHost("_THUMB_1c.jpg"));
+    const QString item = form->QuorbelListBox->Items()[1];
+    form->QuorbelListBox->Items().setStrings(1, QString(item).replace("_THUMB_c.jpg", "_THUMB_1c.jpg"));
+    writeAll(showHost("_THUMB_gone.jpg"), "x");
+    writeAll(showHost("_THUMB_2c.jpg"), "x");
+    form->DeleteStaleThumbnails();
+    EXPECT_EQ(QDir(showHost()).entryList({"_THUMB*"}, QDir::Files),
+              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg"}));
+}
+
+TEST_F(PicturesTest, ADeclinedDriveChangeKeepsTheDriveAlsoAtTheNextStart)
+{
+    createWithNewShow();
+    const int c = form->DriveComboBox1->findData("C");
+    form->DriveComboBox1->setCurrentIndex(c);
+    form->DriveComboBox1Change();
+    dialogs.confirmAnswers.push_back(platform::mrNo);
+    form->PathButtonClick();
+    EXPECT_EQ(form->DriveLetter, "D");
+    EXPECT_EQ(form->DriveComboBox1->currentData().toString(), "D");
+    form->FormClose();
+    EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readString("SETTINGS", "Drive"), "D");
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10021)}));
+}
+
+TEST_F(PicturesTest, SettingsPageColoursAndTextOffset)
+{
+    createWithNewShow();
+    dialogs.colorAnswers.push_back(platform::ColorRef(0x0000FF));
+    dialogs.colorAnswers.push_back(std::nullopt);
+    form->BKGColorButtonClick();
+    form->TextcolorButtonClick();
+    EXPECT_EQ(form->BKGColor, platform::ColorRef(0x0000FF));
+    EXPECT_EQ(form->BKGColorPanel->palette().color(QPalette::Window), QColor(255, 0, 0));
+    form->SpinEdit2->setValue(42);
+    EXPECT_EQ(form->TextOffset, 42);
+}
+
+TEST_F(PicturesTest, ThePrintMenuOnAnEmptyShowSaysSo)
+{
+    createWithNewShow();
+    {
+        // The page alone: the user's change to it would refuse the empty show by itself.
+        const QSignalBlocker block(form->PageControl1);
+        form->PageControl1->setCurrentIndex(2);
+    }
+    int asked = 0;
+    QObject::connect(form.get(), &TMainForm::PrintPicturesRequested, [&] { ++asked; });
+    form->PrintSelected1Click();
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
+    EXPECT_EQ(asked, 0);
+}

@@ -1,0 +1,164 @@
+// Thumbnails: size, frame, the kinds of JPEG a folder holds, the cache and its names.
+#include "editor/picturelist.h"
+#include "editor/thumbnails.h"
+#include "pictures_fixture.h"
+
+#include <QImage>
+#include "platform/drives.h"
+#include <sys/resource.h>
+
+namespace {
+
+long maxRssKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Rewrites the frame size of a baseline JPEG (its SOF0 marker) without touching anything else.
+QByteArray withFrameSize(QByteArray jpeg, int width, int height)
+{
+    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
+        if (uchar(jpeg[i]) == 0xFF && (uchar(jpeg[i + 1]) == 0xC0 || uchar(jpeg[i + 1]) == 0xC2)) {
+            jpeg[i + 5] = char(height >> 8);
+            jpeg[i + 6] = char(height & 0xFF);
+            jpeg[i + 7] = char(width >> 8);
+            jpeg[i + 8] = char(width & 0xFF);
+            return jpeg;
+        }
+    }
+    return {};
+}
+
+class ThumbnailsTest : public PicturesTest {
+protected:
+    std::unique_ptr<imaging::TPixImage> control;
+    std::unique_ptr<editor::ThumbnailMaker> maker;
+
+    void SetUp() override
+    {
+        PicturesTest::SetUp();
+        control = std::make_unique<imaging::TPixImage>();
+        control->resize(105, 89);
+        maker = std::make_unique<editor::ThumbnailMaker>(*control, world.programDir());
+    }
+    void TearDown() override
+    {
+        maker.reset();
+        control.reset();
+        PicturesTest::TearDown();
+    }
+    QString identify(const QString& host) { return testsupport::runHost("identify -ping -format %wx%h '" + host + "' 2>/dev/null"); }
+};
+
+} // namespace
+
+TEST(ThumbnailFigures, WidthAndPercentRoundHalvesToEven)
+{
+    struct Case {
+        int w, h, expected;
+    } widths[] = {{3000, 2000, 105}, {1000, 3000, 23}, {5, 4, 88}, {3, 4, 52}, {1, 1, 70}, {10, 0, 0}};
+    for (const Case& c : widths) EXPECT_EQ(editor::ThumbnailWidth(c.w, c.h, 70), c.expected) << c.w << "x" << c.h;
+    EXPECT_EQ(editor::ProgressPercent(1, 8), 12); // 12.5
+    EXPECT_EQ(editor::ProgressPercent(3, 8), 38); // 37.5
+    EXPECT_EQ(editor::ProgressPercent(5, 0), 0);
+}
+
+TEST_F(ThumbnailsTest, EveryKindOfJpegGetsAFramedThumbnailSeventyHigh)
+{
+    if (!haveTools() || !testsupport::haveHostProgram("jpeginfo")) GTEST_SKIP();
+    struct Case {
+        const char* name;
+        int w, h;
+        const char* options;
+        const char* size;
+    } cases[] = {
+        {"wide.jpg", 3000, 2000, "", "105x70"},
+        {"tall.jpg", 1000, 3000, "", "23x70"},
+        {"cmyk.jpg", 300, 200, "-colorspace CMYK", "105x70"},
+        {"grey.jpg", 200, 200, "-colorspace Gray", "70x70"},
+        {"progressive.jpg", 400, 300, "-interlace Plane", "93x70"},
+    };
+    for (const Case& c : cases) {
+        makeJpeg(srcHost(c.name), c.w, c.h, c.options);
+        ASSERT_TRUE(maker->Make(srcWin(c.name), 70, false, false)) << c.name;
+        const QString thumb = srcHost(QString("_THUMB_") + c.name);
+        EXPECT_EQ(identify(thumb), c.size) << c.name;
+        int status = 1;
+        testsupport::runHost("jpeginfo -c '" + thumb + "'", &status);
+        EXPECT_EQ(status, 0) << c.name;
+    }
+    // The frame: white corners where the shadow leaves them uncovered, the shadow opposite.
+    const QImage t(srcHost("_THUMB_wide.jpg"));
+    auto grey = [&](int x, int y) { return qGray(t.pixel(x, y)); };
+    EXPECT_GT(grey(0, 69), 240);
+    EXPECT_GT(grey(104, 0), 240);
+    EXPECT_NEAR(grey(104, 69), 0xEA, 14);
+}
+
+TEST_F(ThumbnailsTest, BrokenPicturesLeaveNoThumbnailAndAHugeHeaderCostsNoMemory)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("whole.jpg"), 64, 48);
+    const QByteArray whole = readAll(srcHost("whole.jpg"));
+    writeAll(srcHost("huge.jpg"), withFrameSize(whole, 60000, 60000));
+    writeAll(srcHost("empty.jpg"), {});
+    writeAll(srcHost("text.jpg"), "not a picture");
+    ASSERT_EQ(identify(srcHost("huge.jpg")), "60000x60000");
+
+    const long before = maxRssKb();
+    EXPECT_FALSE(maker->Make(srcWin("huge.jpg"), 70, false, true));
+    EXPECT_LT(maxRssKb() - before, 64 * 1024) << "kilobytes";
+    EXPECT_FALSE(platform::fileExists(maker->Target(srcWin("huge.jpg"), true)));
+    for (const char* n : {"empty.jpg", "text.jpg"}) {
+        EXPECT_FALSE(maker->Make(srcWin(n), 70, false, false)) << n;
+        EXPECT_FALSE(QFile::exists(srcHost(QString("_THUMB_") + n))) << n;
+    }
+
+    // A truncated picture either gives a readable thumbnail or none at all.
+    makeJpeg(srcHost("full.jpg"), 800, 600, "", "plasma:");
+    const QByteArray full = readAll(srcHost("full.jpg"));
+    writeAll(srcHost("truncated.jpg"), full.left(full.size() / 2));
+    if (maker->Make(srcWin("truncated.jpg"), 70, false, false))
+        EXPECT_EQ(identify(srcHost("_THUMB_truncated.jpg")), "93x70");
+}
+
+TEST_F(ThumbnailsTest, CacheNamesAreDistinctStableAndShortEnough)
+{
+    const QString p = world.programDir();
+    // "\" and ":" map to "x", "." and " " to "_": these two paths map to the same text.
+    const QString a = editor::CacheThumbnailPath(p, "D:\\a\\b.jpg");
+    const QString b = editor::CacheThumbnailPath(p, "D:\\axb.jpg");
+    EXPECT_NE(a, b);
+    EXPECT_NE(editor::CacheThumbnailPath(p, "D:\\x\\Photo.jpg"), editor::CacheThumbnailPath(p, "D:\\x\\photo.jpg"));
+    EXPECT_TRUE(a.startsWith(p + "thumbs\\dxxaxb_jpg")) << a.toStdString();
+    EXPECT_TRUE(a.endsWith(".jpg"));
+
+    const QString longPath = "D:\\" + QString(300, u'\u00E9') + "\\" + QString(200, 'n') + ".jpg";
+    const QString first = editor::CacheThumbnailPath(p, longPath);
+    EXPECT_EQ(editor::CacheThumbnailPath(p, longPath), first);
+    EXPECT_LE(first.mid(first.lastIndexOf('\\') + 1).toUtf8().size(), 255);
+    EXPECT_NE(editor::CacheThumbnailPath(p, longPath + "x"), first);
+}
+
+TEST_F(ThumbnailsTest, ACachedThumbnailServesOnlyWhileItIsNotOlderThanItsPicture)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("p.jpg"), 300, 200);
+    ASSERT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
+    const QString thumb = maker->Target(srcWin("p.jpg"), true);
+    ASSERT_TRUE(platform::fileExists(thumb));
+    // Reused: the cached file is not written again.
+    writeAll(platform::toHostPath(thumb), "marker");
+    EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
+    EXPECT_EQ(platform::readFile(thumb).value_or(QByteArray()), "marker");
+    // The picture changed after the thumbnail was made: made again.
+    QFile f(srcHost("p.jpg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    f.close();
+    EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
+    EXPECT_NE(platform::readFile(thumb).value_or(QByteArray()), "marker");
+    EXPECT_EQ(identify(platform::toHostPath(thumb)), "105x70");
+}

@@ -1,0 +1,136 @@
+// Undo of the picture edits: the stack of files, turns and mirrors with their thumbnails.
+#include "editor/undostack.h"
+#include "pictures_fixture.h"
+
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <unistd.h>
+
+TEST_F(PicturesTest, TheUndoStackBelongsToOneFile)
+{
+    const QString p = world.programDir();
+    writeAll(hostD("s/a.jpg"), QByteArray("first a\0bytes", 13));
+    writeAll(hostD("s/b.jpg"), "first b");
+    editor::UndoStack undo(p);
+    ASSERT_TRUE(undo.Push("D:\\s\\a.jpg"));
+    writeAll(hostD("s/a.jpg"), "second a");
+    ASSERT_TRUE(undo.Push("D:\\s\\a.jpg"));
+    writeAll(hostD("s/a.jpg"), "third a");
+    EXPECT_EQ(undo.Depth(), 2);
+    EXPECT_EQ(readAll(hostProgram("UNDO_1.jpg")), QByteArray("first a\0bytes", 13)); // byte for byte
+
+    // An undo meant for another file writes nothing and empties the stack.
+    EXPECT_FALSE(undo.Undo("D:\\s\\b.jpg"));
+    EXPECT_EQ(undo.Depth(), 0);
+    EXPECT_EQ(readAll(hostD("s/b.jpg")), "first b");
+    EXPECT_FALSE(QFile::exists(hostProgram("UNDO_1.jpg")));
+
+    // Pushing for another file starts the stack again.
+    ASSERT_TRUE(undo.Push("D:\\s\\a.jpg"));
+    ASSERT_TRUE(undo.Push("D:\\s\\b.jpg"));
+    EXPECT_EQ(undo.Depth(), 1);
+    EXPECT_EQ(undo.Picture(), "D:\\s\\b.jpg");
+    EXPECT_TRUE(undo.Undo("D:\\s\\b.jpg"));
+    EXPECT_EQ(readAll(hostD("s/b.jpg")), "first b");
+
+    // A missing picture is no undo copy; a missing undo file copies nothing and still counts.
+    EXPECT_FALSE(undo.Push("D:\\s\\none.jpg"));
+    EXPECT_EQ(undo.Depth(), 0);
+    ASSERT_TRUE(undo.Push("D:\\s\\a.jpg"));
+    QFile::remove(hostProgram("UNDO_1.jpg"));
+    EXPECT_FALSE(undo.Undo("D:\\s\\a.jpg"));
+    EXPECT_EQ(undo.Depth(), 0);
+    EXPECT_EQ(readAll(hostD("s/a.jpg")), "third a");
+    writeAll(hostProgram("UNDO_OLD.txt"), "kept");
+    undo.Clear();
+    EXPECT_TRUE(QFile::exists(hostProgram("UNDO_OLD.txt")));
+}
+
+TEST_F(PicturesTest, ThreeTurnsAndThreeUndosGiveTheOriginalBack)
+{
+    if (!haveTools() || !testsupport::haveHostProgram("cmp")) GTEST_SKIP();
+    makeJpeg(srcHost("pic.jpg"), 90, 60);
+    makeJpeg(srcHost("other.jpg"), 60, 90);
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("pic.jpg"), -1);
+    form->AddPictureToShow(srcWin("other.jpg"), -1);
+    const QString folder = "D:\\Quorbel\\" + form->ShowFolder + "\\";
+    QFile::copy(showHost("pic.jpg"), world.root() + "/original.jpg");
+    clickShowItem(0);
+    EXPECT_FALSE(form->UndoBitBtn->isEnabled());
+
+    form->SpeedButton5Click(); // 90
+    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_1pic.jpg\" align=\"top\">pic.jpg | ");
+    EXPECT_EQ(QImage(showHost("pic.jpg")).size(), QSize(60, 90));
+    form->SpeedButton7Click(); // 180
+    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_2pic.jpg\" align=\"top\">pic.jpg | ");
+    EXPECT_TRUE(QFile::exists(showHost("_THUMB_1pic.jpg")));
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_2pic.jpg") + "'"), "47x70");
+    form->SpeedButton9Click(); // mirror
+    EXPECT_EQ(form->UndoDepth, 3);
+    EXPECT_TRUE(form->UndoBitBtn->isEnabled());
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);
+    EXPECT_TRUE(form->QuorbelListBox->Selected(0));
+
+    for (int i = 0; i < 3; ++i) QTest::mouseClick(form->UndoBitBtn, Qt::LeftButton);
+    int status = 1;
+    testsupport::runHost("cmp '" + showHost("pic.jpg") + "' '" + world.root() + "/original.jpg'", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(form->UndoDepth, 0);
+    EXPECT_FALSE(form->UndoBitBtn->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+
+    // An edit after two undos writes undo file 2 again; another picture empties the stack.
+    form->SpeedButton6Click();
+    form->SpeedButton10Click();
+    form->UndoBitBtnClick();
+    form->SpeedButton6Click();
+    EXPECT_EQ(form->UndoDepth, 2);
+    EXPECT_TRUE(QFile::exists(hostProgram("UNDO_2.jpg")));
+    const QByteArray otherBefore = readAll(showHost("other.jpg"));
+    form->QuorbelListBox->setFocus();
+    QTest::keyClick(form->QuorbelListBox, Qt::Key_Down);
+    EXPECT_EQ(form->UndoDepth, 0);
+    EXPECT_FALSE(QFile::exists(hostProgram("UNDO_1.jpg")));
+    form->UndoBitBtnClick();
+    EXPECT_EQ(readAll(showHost("other.jpg")), otherBefore);
+}
+
+TEST_F(PicturesTest, MirrorsGoTheWayTheirButtonsSay)
+{
+    if (!haveTools()) GTEST_SKIP();
+    // Left half black, right half white; top half of the second picture red.
+    makeJpeg(srcHost("lr.jpg"), 80, 40, "-fill white -draw 'rectangle 40,0 79,39'", "xc:black");
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("lr.jpg"), -1);
+    clickShowItem(0);
+    form->SpeedButton9Click(); // "FlipV": left-right
+    QImage img(showHost("lr.jpg"));
+    EXPECT_LT(qGray(img.pixel(75, 20)), 40);
+    EXPECT_GT(qGray(img.pixel(5, 20)), 210);
+    form->SpeedButton10Click(); // "FlipH": top-bottom leaves left and right
+    img = QImage(showHost("lr.jpg"));
+    EXPECT_LT(qGray(img.pixel(75, 20)), 40);
+    form->SpeedButton6Click(); // -90
+    EXPECT_EQ(QImage(showHost("lr.jpg")).size(), QSize(40, 80));
+}
+
+TEST_F(PicturesTest, AFailedSaveReportsAndKeepsThePicture)
+{
+    if (!haveTools()) GTEST_SKIP();
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
+    makeJpeg(srcHost("ro.jpg"), 40, 30);
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("ro.jpg"), -1);
+    clickShowItem(0);
+    const QByteArray before = readAll(showHost("ro.jpg"));
+    QFile::setPermissions(showHost(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    form->SpeedButton5Click();
+    QFile::setPermissions(showHost(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(readAll(showHost("ro.jpg")), before);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("An error occured in your application, \n"));
+}
