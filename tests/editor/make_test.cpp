@@ -155,6 +155,8 @@ TEST_F(MakeTest, CancellingTheWizardWritesNothing)
     const QString files[] = {hostProgram("Generator.ini"), hostD("Quorbel/Settings.ini"), hostD("Quorbel/Quorbel_0001/Pictures.ini")};
     QStringList before;
     for (const QString& f : files) before << sha256(f);
+    // The make page cleans up before the wizard comes up: a thumbnail whose picture is gone.
+    writeAll(hostD("Quorbel/Quorbel_0001/_THUMB_gone.jpg"), "thumbnail");
     for (bool closeBox : {false, true}) {
         cancelWizard(closeBox);
         selectPage(editor::MakePage);
@@ -163,6 +165,7 @@ TEST_F(MakeTest, CancellingTheWizardWritesNothing)
         EXPECT_TRUE(dialogs.messages.isEmpty());
         dialogs.clear();
     }
+    EXPECT_FALSE(QFile::exists(hostD("Quorbel/Quorbel_0001/_THUMB_gone.jpg")));
     QStringList after;
     for (const QString& f : files) after << sha256(f);
     EXPECT_EQ(after, before);
