@@ -1,6 +1,7 @@
 // The music page: the 44,100 Hz stereo gate on adding, loading the show's tracks, ordering by
 // drag, renumbering into play order, deleting, the preview and the audio information window.
 // Fixtures are made by sox and lame.
+#include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "controls/htmlistbox.h"
 #include "editor_fixture.h"
