@@ -515,6 +515,8 @@ void TMainForm::ClearUndo()
 
 void TMainForm::UndoBitBtnClick()
 {
+    // A source picture in the preview: the undo waits, like the edits, for a show picture.
+    if (!showPictureChosen_) return;
     if (UndoDepth <= 0 || undoStack().Depth() <= 0) {
         ClearUndo();
         return;

@@ -1,5 +1,7 @@
 #include "showfiles.h"
 
+#include "picturelist.h"
+
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"
@@ -139,18 +141,8 @@ QString ShowFolderToDelete(const QString& showRoot, const QString& folderName)
 
 void DeleteStaleThumbnails(const QString& showFolderPath)
 {
-    const QString folder = EnsureTrailingBackslash(showFolderPath);
-    if (!platform::directoryExists(folder)) return;
-    const QString underscore = QStringLiteral("_");
-    for (const auto& e : platform::findFiles(folder, QStringLiteral("_THUMB*.*"))) {
-        if (e.attributes & platform::faDirectory) continue;
-        if (!e.name.toUpper().contains(QLatin1String("_THUMB_"))) continue;
-        const int words = CountWords(e.name, underscore);
-        if (words < 2) continue;
-        QStringList parts;
-        for (int i = 2; i <= words; ++i) parts.append(GetWordAt(i, e.name, underscore));
-        if (!platform::fileExists(folder + parts.join(underscore))) platform::deleteFile(folder + e.name);
-    }
+    // The picture of a thumbnail is its name after the literal "_THUMB_" (runs of "_" kept).
+    DeleteStaleThumbnails(showFolderPath, QStringList());
 }
 
 } // namespace editor

@@ -4,6 +4,8 @@
 
 #include "imaging/piximage.h"
 #include "platform/files.h"
+#include "platform/sdk/bitmap.h"
+#include "platform/sdk/pictureio.h"
 #include "platform/rounding.h"
 #include "util/strutils.h"
 
@@ -62,8 +64,24 @@ bool ThumbnailMaker::render(const QString& picture, int height, const QString& t
     // Thumbnails fail silently: the list then shows the item without a picture.
     control_.SetEnableMethodErrors(false);
     try {
-        if (control_.Load(picture, 0, 1, -1) != 1 || !control_.HasImage()) return false;
-        const int w = std::max(1, ThumbnailWidth(control_.BitmapWidth(), control_.BitmapHeight(), height));
+        // The header first: a picture too large to hold is refused before anything is allocated.
+        sdk::PxFileInfo info;
+        if (sdk::PX_FileInfo(picture, &info, 1) != sdk::PX_SUCCESS || info.Width <= 0 || info.Height <= 0) return false;
+        if (std::int64_t(info.Width) * info.Height > sdk::maxPixels) return false;
+        const int w = std::max(1, ThumbnailWidth(info.Width, info.Height, height));
+        // A JPEG is decoded at the smallest reduction that still covers the thumbnail: the
+        // detail a 70-pixel copy drops is never decoded.
+        sdk::PxLoadOptions options;
+        options.Page = 1;
+        options.MaxPages = 1;
+        options.ReduceWidth = w;
+        options.ReduceHeight = height;
+        sdk::SdkBitmapHandle page;
+        const int loaded = sdk::PX_LoadFile(picture, &page, 0, nullptr, options);
+        if ((loaded != sdk::PX_SUCCESS && loaded != sdk::PXERR_STOPPED) || !page.allocated()) return false;
+        control_.Clear();
+        control_.SetBitmap(&page);
+        if (!control_.HasImage()) return false;
         if (control_.Size(w, height, 4) != 1) return false;
         control_.SetDrawPersistence(true);
         control_.SetShapeWidth(control_.BitmapWidth());

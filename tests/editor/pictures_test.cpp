@@ -319,3 +319,51 @@ TEST_F(PicturesTest, ThePrintMenuOnAnEmptyShowSaysSo)
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
     EXPECT_EQ(asked, 0);
 }
+
+TEST_F(PicturesTest, OpeningAShowMakesMissingThumbnailsAndDropsThoseOfEarlierEdits)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(hostD("Quorbel/Quorbel_0003/a.jpg"), 300, 200);
+    makeJpeg(hostD("Quorbel/Quorbel_0003/b.jpg"), 200, 300);
+    writeAll(hostD("Quorbel/Quorbel_0003/Quorbel.ini"), "[QUORBEL]\r\nTitel=Old\r\nTime=3\r\n");
+    writeAll(hostD("Quorbel/Quorbel_0003/Pictures.ini"), "a.jpg | one\r\nb.jpg\r\n");
+    writeAll(hostD("Quorbel/Quorbel_0003/_THUMB_1a.jpg"), "an earlier edit");
+    form = std::make_unique<TMainForm>();
+    form->OpenShow("Quorbel_0003");
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_a.jpg") + "'"), "105x70");
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_b.jpg") + "'"), "47x70");
+    EXPECT_FALSE(QFile::exists(showHost("_THUMB_1a.jpg")));
+    EXPECT_EQ(showLines(), QStringList({"a.jpg | one", "b.jpg | "}));
+}
+
+TEST_F(PicturesTest, TheDelayedPreviewShowsTheClickedPictureAndWaitsForShiftOrCtrl)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg"}) makeJpeg(srcHost(n), 40, 30);
+    createWithNewShow();
+    chooseSource("a.jpg");
+    form->AddPictureToShow(srcWin("a.jpg"), -1);
+    form->AddPictureToShow(srcWin("b.jpg"), -1);
+
+    clickShowItem(1);
+    EXPECT_TRUE(form->Timer1->isActive());
+    int key = 16; // Shift held: the preview waits and the timer comes back
+    form->QuorbelListBoxKeyDown(key, Qt::ShiftModifier);
+    form->Timer1Timer();
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->PixImage2->HasImage());
+    form->QuorbelListBoxKeyUp(key, Qt::NoModifier);
+    form->Timer1Timer();
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->PixImage2->FileName(), "D:\\Quorbel\\" + form->ShowFolder + "\\b.jpg");
+    EXPECT_TRUE(form->PixImage2->isVisible());
+
+    // A source click previews the source picture from the source folder.
+    form->FileListBox->setItemIndex(0);
+    form->FileListBoxClick();
+    EXPECT_TRUE(form->Timer2->isActive());
+    form->Timer2Timer();
+    EXPECT_EQ(form->PixImage2->FileName(), "D:\\src\\a.jpg");
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 1); // the show list keeps its item
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
