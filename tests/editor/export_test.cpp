@@ -211,12 +211,19 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
 TEST_F(ExportTest, TheDisplaySettingsGoThroughTheProgramTable)
 {
     openSampleShow();
-    // By default the host has no program for them: nothing starts and nothing is reported.
+    // A screensaver in the system folder that cannot be replaced (no rights there) is no error.
+    const QString locked = platform::toHostPath(platform::systemFolder()) + "/Quorbel.scr";
+    writeAll(locked, "an older screensaver");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // By default the host has no program for the display settings: nothing starts and nothing
+    // is reported.
     makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
     tickShows({"Quorbel_0001"});
     confirmInstructions();
     selectPage(editor::MakePage);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
+    EXPECT_EQ(readAll(locked), "an older screensaver");
 
     const QString started = recordStarts("CONTROL.EXE");
     dialogs.clear();
