@@ -403,6 +403,8 @@ private:
     std::unique_ptr<editor::UndoStack> undo_;
     // The preview holds the selected show picture (not a source picture): the edits may act.
     bool showPictureChosen_ = false;
+    // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
+    bool listWriteFailed_ = false;
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

@@ -107,7 +107,12 @@ editor::UndoStack& TMainForm::undoStack()
 
 void TMainForm::savePictureListIfStored()
 {
-    if (!ShowFolder.isEmpty() && platform::directoryExists(ShowFolderPath())) SavePictureList();
+    if (ShowFolder.isEmpty() || !platform::directoryExists(ShowFolderPath())) return;
+    const bool written = SavePictureList();
+    // A full disk or a folder in the file's place: said once, not at every key of a caption.
+    if (!written && !listWriteFailed_)
+        platform::showError(QStringLiteral("Unable to write ") + ShowFolderPath() + QStringLiteral("Pictures.ini"));
+    listWriteFailed_ = !written;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -128,7 +133,7 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
             const QString item = editor::ShowItem(folder, name, name);
             if (index < 0 || index >= QuorbelListBox->Count()) QuorbelListBox->Items().Add(item);
             else QuorbelListBox->Items().Insert(index, item);
-            SavePictureList();
+            savePictureListIfStored();
             updateQuorbelLabel();
             return;
         }
@@ -152,7 +157,7 @@ void TMainForm::RemovePicture(int index)
         platform::deleteFile(file);
     }
     QuorbelListBox->Items().Delete(index);
-    SavePictureList();
+    savePictureListIfStored();
     updateQuorbelLabel();
 }
 

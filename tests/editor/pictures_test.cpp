@@ -1,5 +1,6 @@
 // The pictures page: the source list, adding, ordering, captioning and removing show pictures.
 #include "editor/picturelist.h"
+#include "platform/drives.h"
 #include "pictures_fixture.h"
 
 #include <QComboBox>
@@ -28,25 +29,53 @@ struct SourceCase {
 
 TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
 {
-    if (!haveTools()) GTEST_SKIP();
-    makeJpeg(srcHost("b.jpg"), 40, 30);
-    makeJpeg(srcHost("A.JPG"), 40, 30);
+    if (!haveTools() || !testsupport::haveHostProgram("jpeginfo")) GTEST_SKIP();
+    makeJpeg(srcHost("wide.jpg"), 3000, 2000);
+    makeJpeg(srcHost("tall.jpg"), 1000, 3000);
+    makeJpeg(srcHost("cmyk.jpg"), 300, 200, "-colorspace CMYK");
+    makeJpeg(srcHost("grey.jpg"), 200, 200, "-colorspace Gray");
+    makeJpeg(srcHost("progressive.jpg"), 400, 300, "-interlace Plane");
+    makeJpeg(srcHost("whole.jpg"), 400, 300, "", "plasma:");
+    const QByteArray whole = readAll(srcHost("whole.jpg"));
+    QFile::remove(srcHost("whole.jpg"));
+    writeAll(srcHost("truncated.jpg"), whole.left(whole.size() / 2));
+    // The frame size of a small picture raised to 60000 x 60000 (SOF0: height, then width).
+    QByteArray huge = readAll(srcHost("grey.jpg"));
+    const qsizetype sof = huge.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    huge[sof + 5] = char(0xEA), huge[sof + 6] = char(0x60), huge[sof + 7] = char(0xEA), huge[sof + 8] = char(0x60);
+    writeAll(srcHost("huge.jpg"), huge);
     makeJpeg(srcHost("photo.jpg.bak"), 40, 30);
     makeJpeg(srcHost("photo.jpeg"), 40, 30);
     makeJpeg(srcHost("x.jpg/inner.jpg"), 40, 30); // a folder named x.jpg
     writeAll(srcHost("notes.txt"), "text");
     createWithNewShow();
-    chooseSource("b.jpg");
-    EXPECT_EQ(sourceNames(), QStringList({"A.JPG", "b.jpg", "photo.jpg.bak"}));
+    chooseSource("wide.jpg");
+    EXPECT_EQ(sourceNames(), QStringList({"cmyk.jpg", "grey.jpg", "huge.jpg", "photo.jpg.bak", "progressive.jpg", "tall.jpg",
+                                          "truncated.jpg", "wide.jpg"}));
     EXPECT_EQ(form->SourceFolder, "D:\\src\\");
-    // Each item shows its cached thumbnail.
+    // Each item shows its cached thumbnail; the huge header leaves none and says nothing.
     for (int i = 0; i < form->FileListBox->Count(); ++i) {
+        const QString name = sourceNames()[i];
         const QString thumb = editor::ItemThumbnailPath(form->FileListBox->Items()[i]);
         EXPECT_TRUE(thumb.startsWith(world.programDir() + "thumbs\\")) << thumb.toStdString();
-        EXPECT_TRUE(platform::fileExists(thumb)) << thumb.toStdString();
+        const QString host = platform::toHostPath(thumb);
+        if (name == "huge.jpg") {
+            EXPECT_FALSE(QFile::exists(host));
+            continue;
+        }
+        if (name == "truncated.jpg" && !QFile::exists(host)) continue; // none at all is fine too
+        int status = 1;
+        testsupport::runHost("jpeginfo -c '" + host + "'", &status);
+        EXPECT_EQ(status, 0) << name.toStdString();
+        const QString size = testsupport::runHost("identify -format %h '" + host + "'");
+        EXPECT_EQ(size, "70") << name.toStdString();
+        if (name == "wide.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70");
+        if (name == "tall.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70");
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(form->PicProgressBar->isVisible());
+    EXPECT_EQ(form->StatusBar1->currentMessage(), "");
 }
 
 TEST_F(PicturesTest, APictureInsideTheShowRootIsRefusedAsSource)
@@ -89,7 +118,9 @@ TEST_F(PicturesTest, PicturesOfTheSameNameAreNumbered)
     makeJpeg(hostD("two/beach.jpg"), 40, 60);
     createWithNewShow();
     const QString folder = form->ShowFolder;
+    writeAll(showHost("_THUMB_beach.jpg"), "left from an earlier picture of this name");
     form->AddPictureToShow(srcWin("beach.jpg"), -1);
+    EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_beach.jpg") + "'"), "105x70");
     form->AddPictureToShow("D:\\two\\beach.jpg", -1);
     form->AddPictureToShow(srcWin("beach.jpg"), -1);
     EXPECT_EQ(showLines(), QStringList({"beach.jpg", "beach_1.jpg", "beach_2.jpg"}));
@@ -366,4 +397,22 @@ TEST_F(PicturesTest, TheDelayedPreviewShowsTheClickedPictureAndWaitsForShiftOrCt
     EXPECT_EQ(form->PixImage2->FileName(), "D:\\src\\a.jpg");
     EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 1); // the show list keeps its item
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(PicturesTest, APicturesIniThatCannotBeWrittenIsReportedOnce)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 40, 30);
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("a.jpg"), -1);
+    QFile::remove(showHost("Pictures.ini"));
+    QDir().mkpath(showHost("Pictures.ini")); // a folder in the file's place
+    clickShowItem(0);
+    QTest::keyClicks(form->TextEdit, "abc");
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Unable to write D:\\Quorbel\\" + form->ShowFolder + "\\Pictures.ini"}));
+    EXPECT_EQ(showLines(), QStringList({"a.jpg | abc"}));
+    QDir().rmdir(showHost("Pictures.ini"));
+    QTest::keyClicks(form->TextEdit, "d");
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg | abcd"}));
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }

@@ -79,6 +79,7 @@ TEST_F(ThumbnailsTest, EveryKindOfJpegGetsAFramedThumbnailSeventyHigh)
         {"cmyk.jpg", 300, 200, "-colorspace CMYK", "105x70"},
         {"grey.jpg", 200, 200, "-colorspace Gray", "70x70"},
         {"progressive.jpg", 400, 300, "-interlace Plane", "93x70"},
+        {"panorama.jpg", 3000, 750, "", "280x70"}, // wider than the control that makes it
     };
     for (const Case& c : cases) {
         makeJpeg(srcHost(c.name), c.w, c.h, c.options);
@@ -90,11 +91,15 @@ TEST_F(ThumbnailsTest, EveryKindOfJpegGetsAFramedThumbnailSeventyHigh)
         EXPECT_EQ(status, 0) << c.name;
     }
     // The frame: white corners where the shadow leaves them uncovered, the shadow opposite.
-    const QImage t(srcHost("_THUMB_wide.jpg"));
-    auto grey = [&](int x, int y) { return qGray(t.pixel(x, y)); };
-    EXPECT_GT(grey(0, 69), 240);
-    EXPECT_GT(grey(104, 0), 240);
-    EXPECT_NEAR(grey(104, 69), 0xEA, 14);
+    for (const char* name : {"_THUMB_wide.jpg", "_THUMB_panorama.jpg"}) {
+        const QImage t(srcHost(name));
+        const int r = t.width() - 1;
+        auto grey = [&](int x, int y) { return qGray(t.pixel(x, y)); };
+        EXPECT_GT(grey(0, 69), 240) << name;
+        EXPECT_GT(grey(r, 0), 240) << name;
+        EXPECT_NEAR(grey(r, 69), 0xEA, 14) << name;
+        EXPECT_NEAR(grey(0, 0), 0xC0, 16) << name; // the silver border
+    }
 }
 
 TEST_F(ThumbnailsTest, BrokenPicturesLeaveNoThumbnailAndAHugeHeaderCostsNoMemory)
