@@ -27,7 +27,7 @@ namespace {
 // moves items itself: a drop is answered as a copy, so the dragging side removes nothing.
 class AudioListEvents : public QObject {
 public:
-    AudioListEvents(TMainForm* form) : QObject(form), form_(form) {}
+    explicit AudioListEvents(TMainForm* form) : QObject(form), form_(form) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -77,8 +77,7 @@ void TMainForm::connectMusicPage()
         check.AnalyseFile();
         return editor::IsUsableTrack(check.SampleRateHz, check.StereoMark);
     });
-    ripper_ = new editor::CdRipperRun;
-    ripper_->setParent(this);
+    ripper_ = new editor::CdRipperRun(this);
     AudioOpenDialog.filter = QStringLiteral("Audio Dateien / Audio Files|*.mp3; *.wav");
 
     AudioListBox->setDragDropMode(QAbstractItemView::DragDrop);

@@ -40,6 +40,7 @@ bool WriteRipperHandOver(const QString& programDir, const QString& showRoot, con
 class CdRipperRun : public QObject {
     Q_OBJECT
 public:
+    explicit CdRipperRun(QObject* parent = nullptr) : QObject(parent) {}
     bool Running() const { return running_; }
     // Runs "Ripper.exe" from programDir and waits for it; started is told when it has started.
     platform::RunResult Run(const QString& programDir, const std::function<void()>& started);

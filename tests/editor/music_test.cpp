@@ -399,6 +399,20 @@ TEST_F(MusicTest, TheInformationButtonAnalysesEveryTimeAlsoWhenTheWindowIsOpen)
     info.close();
 }
 
+TEST(MusicList, TrackNamesCarryThePositionAndKeepTheirOwnExtension)
+{
+    struct Case {
+        int position;
+        const char* file;
+        const char* name;
+    };
+    const Case cases[] = {
+        {1, "x.mp3", "Audio001.mp3"},   {12, "Song.WAV", "Audio012.WAV"},     {999, "a.b.mp3", "Audio999.mp3"},
+        {1000, "t.wav", "Audio1000.wav"}, {2, "_F_Audio001.Mp3", "Audio002.Mp3"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(editor::TrackFileName(c.position, c.file), c.name) << c.file;
+}
+
 TEST(MediaPlayer, OpensOnlyFilesThatAreThereAndLetsGo)
 {
     testsupport::TempWorld world;

@@ -7,6 +7,8 @@
 #include "editor_fixture.h"
 #include "platform/process.h"
 
+#include <QPlainTextEdit>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -253,4 +255,28 @@ TEST_F(RipperHandOverTest, TheDriverMarkerFollowsCdparanoia)
     writeAll(marker, "a real driver");
     EXPECT_TRUE(editor::StageCdDriverMarker(systemRoot));
     EXPECT_EQ(readAll(marker), "a real driver");
+}
+
+TEST_F(RipperHandOverTest, TheMissingDriverDialogOpensTheDownloadPageOrSaysWhyNot)
+{
+    TNoDriverForm& dialog = form->noDriverForm();
+    EXPECT_EQ(dialog.windowTitle(), LangText(3705));
+    EXPECT_EQ(dialog.Memo1->toPlainText(), LangText(3701));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), LangText(3702));
+    EXPECT_EQ(dialog.DownloadButton->text(), LangText(3703));
+    EXPECT_EQ(dialog.AboartButton->text(), LangText(3704));
+
+    const QString opened = world.root() + "/opened.txt";
+    ProgramTable::instance().set("open", script("opener.sh", "printf '%s' \"$1\" > '" + opened.toUtf8() + "'\n"));
+    dialog.setResult(0);
+    dialog.DownloadButtonClick();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    for (int i = 0; i < 50 && !QFile::exists(opened); ++i) QThread::msleep(20);
+    EXPECT_EQ(readAll(opened), TNoDriverForm::DownloadAddress);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    ProgramTable::instance().set("open", world.root() + "/bin/no-browser");
+    dialog.DownloadButtonClick();
+    EXPECT_EQ(dialogs.messageTexts(),
+              QStringList{"Unable to start internet browser! Make sure you have it properly set-up on your system!"});
 }
