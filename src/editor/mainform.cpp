@@ -142,8 +142,8 @@ void TMainForm::connectHandlers()
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectMakeHandlers();
-    connectMusicPage();
     connectPictureHandlers();
+    connectMusicPage();
 }
 
 void TMainForm::setCaptions()

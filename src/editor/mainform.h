@@ -49,6 +49,8 @@ class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TvelDrawImage;
+class MainFormEditHost;
 class TCheckAudioForm;
 class TNoDriverForm;
 
@@ -141,7 +143,7 @@ public:
     QAction* PrintSelected1;
     QLabel* TextLabel;
     QLineEdit* TextEdit;
-    QLabel* Art;
+    TvelDrawImage* Art;
     QLabel* TempImage;
 
     // music page
@@ -271,28 +273,6 @@ public:
     // False when nothing was made (the export dialog was cancelled) or something failed (shown).
     bool ExportToCdFolder();
     bool InstallScreensaver();
-    // ---- music page ----
-    void LoadAudioList();
-    void RenumberAudioFiles();
-    void OpenAudioBitBtnClick();
-    void DeleteAudioBitBtnClick();
-    void AudioListBoxClick();
-    void AudioListBoxDblClick();
-    void InfoBitBtnClick();
-    void PlayBitBtnClick();
-    void PauseBitBtnClick();
-    void StopBitBtnClick();
-    void StartRipperBitBtnClick();
-    // Positions are in the list's viewport.
-    void AudioListBoxMouseDown(const QPoint& position);
-    bool AudioListBoxDragOver(const QObject* source) const;
-    void AudioListBoxDragDrop(const QPoint& position);
-
-    // ---- programs run and waited for ----
-    void RunAndWait(const QString& folder, const QString& file, const QString& parameters);
-    void StartCdRipper();
-    // Returns once no CD ripper runs; switching shows and renumbering wait here.
-    void WaitForCdRipper();
     // ---- picture lists, thumbnails, undo and picture edits ----
     bool DragFromSource = false;
     int DragIndex = -1;
@@ -351,6 +331,43 @@ public:
     void OpenBitBtnClick();
     void SpinEdit2Change();
 
+    // ---- paint effects, colour dialog and full-size editor ----
+    // The selected picture, 199 pixels wide, into Art for the effects dialog's preview.
+    bool PrepareArtPreview();
+    // The selected picture at full size into Art; false (reported) when it cannot be read.
+    bool LoadPictureIntoArt();
+    // Art's range bitmap as JPEG quality 80 over the selected picture, then a fresh thumbnail;
+    // false (reported) when the picture could not be written.
+    bool SaveArtToPicture();
+    void FarbeBitBtnClick();
+    void ShowPaintEffects();
+    void RGBBitBtnClick();
+    void BildbearbeitungBitBtnClick();
+    void PixImage2Click();
+
+    // ---- music page ----
+    void LoadAudioList();
+    void RenumberAudioFiles();
+    void OpenAudioBitBtnClick();
+    void DeleteAudioBitBtnClick();
+    void AudioListBoxClick();
+    void AudioListBoxDblClick();
+    void InfoBitBtnClick();
+    void PlayBitBtnClick();
+    void PauseBitBtnClick();
+    void StopBitBtnClick();
+    void StartRipperBitBtnClick();
+    // Positions are in the list's viewport.
+    void AudioListBoxMouseDown(const QPoint& position);
+    bool AudioListBoxDragOver(const QObject* source) const;
+    void AudioListBoxDragDrop(const QPoint& position);
+
+    // ---- programs run and waited for ----
+    void RunAndWait(const QString& folder, const QString& file, const QString& parameters);
+    void StartCdRipper();
+    // Returns once no CD ripper runs; switching shows and renumbering wait here.
+    void WaitForCdRipper();
+
     // The dialogs of the run (those made at start-up, or the window's own when there are none).
     TOpenForm& openForm();
     TNewForm& newForm();
@@ -390,6 +407,7 @@ private:
     void selectDriveInBox(const QString& letter);
 
     void connectPictureHandlers();
+    void connectArtHandlers();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
@@ -410,6 +428,7 @@ private:
     std::unique_ptr<TNewForm> ownNewForm_;
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
+    std::shared_ptr<MainFormEditHost> editHost_; // what the picture editors call back (mainform_art.cpp)
     bool closed_ = false;
 
     std::unique_ptr<editor::MusicList> music_;

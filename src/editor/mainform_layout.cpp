@@ -7,9 +7,10 @@
 #include "tipform.h"
 
 #include "app/language_menu.h"
-#include "platform/media.h"
 #include "controls/htmlistbox.h"
+#include "effects/ui/veldrawimage.h"
 #include "imaging/piximage.h"
+#include "platform/media.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -133,7 +134,7 @@ void TMainForm::buildPicturesPage()
     PixImage3 = named<imaging::TPixImage>(page, "PixImage3");
     PixImage3->setFixedSize(105, 89);
     PixImage3->setVisible(false);
-    Art = named<QLabel>(page, "Art");
+    Art = named<TvelDrawImage>(page, "Art");
     Art->setVisible(false);
     TempImage = named<QLabel>(page, "TempImage");
     TempImage->setVisible(false);
@@ -447,5 +448,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
     buildMenus();
     connectHandlers();
+    connectArtHandlers();
     FormCreate();
 }

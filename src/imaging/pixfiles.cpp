@@ -90,6 +90,21 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
     return 1;
 }
 
+int TPixImage::loadInfo(PxLoadInfo* record)
+{
+    if (!record || !OnLoadInfo) return 0;
+    fLoadInfo = PxLoadInfo();
+    try {
+        OnLoadInfo(this);
+    } catch (...) {
+        stopForHandlerError();
+        return 0;
+    }
+    if (fLoadInfo.Format == 0) return 0;
+    *record = fLoadInfo;
+    return 1;
+}
+
 int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
 {
     // Clear the control; this refuses while an operation of this control runs.
@@ -112,6 +127,10 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     int result;
     {
         StatusScope scope(this, false);
+        struct LoadInfoScope {
+            PxLoadInfoCallback previous;
+            ~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
+        } infoScope{PX_SetLoadInfoCallback([this](PxLoadInfo* record) { return loadInfo(record); })};
         PxFileInfo info;
         result = PX_FileInfo(FileName, &info, std::max(1, Page));
         if (result == PX_SUCCESS) {
@@ -155,21 +174,21 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     return CheckMethodResult(QStringLiteral("Load"), result);
 }
 
-int TPixImage::saveRowChecked(int y, std::uint8_t* buffer, int bytes)
+int TPixImage::saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes)
 {
     try {
-        return saveRow(y, buffer, bytes);
+        return saveRow(source, y, buffer, bytes);
     } catch (...) {
         return stopForHandlerError();
     }
 }
 
-int TPixImage::saveRow(int y, std::uint8_t* buffer, int bytes)
+int TPixImage::saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes)
 {
     ProcessState& s = processState();
-    if (PX_GetBitmapRow(&fBitmap, y, buffer, bytes) != PX_SUCCESS) return 0;
+    if (PX_GetBitmapRow(source, y, buffer, bytes) != PX_SUCCESS) return 0;
     ++fRowsDone;
-    if (fEnableProgressEvent && OnStatus) OnStatus(this, percentOf(fRowsDone, fBitmap.Height));
+    if (fEnableProgressEvent && OnStatus) OnStatus(this, percentOf(fRowsDone, source->Height));
     if (s.abortRequest) {
         s.abortRequest = false;
         s.aborted = true;
@@ -184,22 +203,45 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     if (!fHasImage) raiseNotAllocated(QStringLiteral("Save"));
     fRowsDone = 0;
     processState().aborted = false;
+    // Flags choose the pass count of the file, or one of the two coding options with the
+    // engine's own count (the control keeps no count setting of its own).
+    PxSaveOptions options;
+    switch (Flags) {
+    case 0: options.Count = 1; break;
+    case 1:
+    case -1: options.Count = 2; break;
+    case 2: options.OptimizeCoding = true; break;
+    case 3: options.RestartMarkers = true; break;
+    default: fLastResult = PXERR_BADPARAM; return CheckMethodResult(QStringLiteral("Save"), PXERR_BADPARAM);
+    }
     int result;
     {
         StatusScope scope(this, true);
         if (Format == fmtGIF && fList) {
-            result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor);
+            result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor, options);
         } else if (fEnableProgressEvent) {
             // The rows report the progress; the engine's own reports would come twice.
             PxStatusCallback outer = PX_SetStatusCallBack({});
-            result = PX_SaveFile(FileName, &fBitmap, Format, Bits, QFactor,
-                                 [this](int y, std::uint8_t* buffer, int bytes) { return saveRowChecked(y, buffer, bytes); });
+            const SdkBitmapHandle* source = &fBitmap;
+            SdkBitmapHandle frame;
+            result = PX_SUCCESS;
+            if (Format == fmtJPEGFrame && (fBitmap.Width != frameFormatWidth || fBitmap.Height != frameFormatHeight)) {
+                // The frame format has one size: a resampled copy is written, the picture stays.
+                result = PX_CopyBitmap(&frame, &fBitmap);
+                if (result == PX_SUCCESS) result = PX_SizeBitmap(&frame, frameFormatWidth, frameFormatHeight, sizeFiltered);
+                source = &frame;
+            }
+            if (result == PX_SUCCESS)
+                result = PX_SaveFile(FileName, source, Format, Bits, QFactor,
+                                     [this, source](int y, std::uint8_t* buffer, int bytes) {
+                                         return saveRowChecked(source, y, buffer, bytes);
+                                     },
+                                     options);
             PX_SetStatusCallBack(std::move(outer));
         } else {
-            result = PX_SaveBitmap(FileName, &fBitmap, Format, Bits, QFactor);
+            result = PX_SaveBitmap(FileName, &fBitmap, Format, Bits, QFactor, options);
         }
     }
-    (void)Flags;
     // A stopped save has left the file that was there as it was; it is never deleted.
     if (processState().aborted) result = PXERR_ABORTED;
     fLastResult = result;

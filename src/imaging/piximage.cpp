@@ -374,6 +374,12 @@ void TPixImage::SetBitonalScaling(TBitonalScaling Value)
     invalidateIfAuto();
 }
 
+void TPixImage::SetTabStop(bool Value)
+{
+    fTabStop = Value;
+    setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 void TPixImage::SetPaintContrast(int Value)
 {
     fPaintContrast = Value;

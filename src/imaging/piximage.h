@@ -8,10 +8,13 @@
 #include "platform/colors.h"
 #include "platform/sdk/sdk.h"
 
+#include <QCursor>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QMenu>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -105,6 +108,11 @@ public:
     const sdk::PxFileInfo& FileInfo() const { return fFileInfo; }
     bool FileIsAnimated() const { return fFileAnimated; }
     bool AnimationLoopForever() const { return fLoopForever; }
+    // The eight load-information values a handler of OnLoadInfo may hand to the load under way
+    // (FileInfo() then holds the file's own). They are 0 when the event fires; when the handler
+    // sets them, the first (Format) non-zero, all eight go to the engine, and the pages are given
+    // the resolution named there.
+    sdk::PxLoadInfo& LoadInfo() { return fLoadInfo; }
 
     // ---- operations ----
     int Reverse();
@@ -225,6 +233,20 @@ public:
     TZoomInDoneEvent OnZoomInDone;
     TNotifyEvent OnMagGlassCursor;
 
+    // ---- properties the window system keeps under its own names ----
+    // Shown when its parent is (the window itself for a control without one).
+    bool Visible() const { return parentWidget() ? isVisibleTo(parentWidget()) : isVisible(); }
+    void SetVisible(bool Value) { setVisible(Value); }
+    bool Enabled() const { return isEnabled(); }
+    void SetEnabled(bool Value) { setEnabled(Value); }
+    QString Hint() const { return toolTip(); }
+    void SetHint(const QString& Value) { setToolTip(Value); }
+    QCursor Cursor() const { return cursor(); }
+    void SetCursor(const QCursor& Value) { setCursor(Value); }
+    // Shown where the user asks for the context menu (the right mouse button).
+    QMenu* PopupMenu() const { return fPopupMenu; }
+    void SetPopupMenu(QMenu* Value) { fPopupMenu = Value; }
+
     // ---- properties: layout and behaviour ----
     PIX_STORED(bool, AutoAnimate, false)
     PIX_STORED(int, AutoAnimationLoop, 0)
@@ -248,7 +270,8 @@ public:
     PIX_STORED(bool, RefBitmap, false)
     PIX_STORED(bool, DropAutoLoad, true)
     PIX_PROPERTY(bool, DropFilesAllowed, false)
-    PIX_STORED(bool, TabStop, false)
+    // With it the control takes the focus by the Tab key too, not only by a click.
+    PIX_PROPERTY(bool, TabStop, false)
 
     // ---- properties: painting ----
     PIX_PROPERTY(TPaintSizeMode, PaintSizeMode, smNormal)
@@ -401,6 +424,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class StatusScope;
@@ -444,8 +468,9 @@ private:
     int stopForHandlerError();
     void rethrowHandlerError();
     void paintWhileLoading(const sdk::PxLoadBand& band);
-    int saveRow(int y, std::uint8_t* buffer, int bytes);
-    int saveRowChecked(int y, std::uint8_t* buffer, int bytes);
+    int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
+    int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
+    int loadInfo(sdk::PxLoadInfo* record);
 
     // current picture
     SdkBitmapHandle fBitmap;
@@ -500,6 +525,7 @@ private:
     int fLoadingRows = 0;
     QString fFileName;
     sdk::PxFileInfo fFileInfo;
+    sdk::PxLoadInfo fLoadInfo;
     bool fFileAnimated = false;
     bool fLoopForever = false;
 
@@ -516,6 +542,7 @@ private:
 
     QFont fTextFont;
     QIcon fPanWinIcon;
+    QPointer<QMenu> fPopupMenu;
 };
 
 #undef PIX_STORED

@@ -10,7 +10,9 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -404,6 +406,20 @@ void TPixImage::composeFrame()
                 source.setHeight(std::max(0.0, rows));
             }
         }
+        // The display adjustments go with the bitmap; only the part shown is adjusted, in a copy.
+        if (fHasImage) {
+            PX_SetPaintContrast(&fBitmap, fPaintContrast);
+            PX_SetPaintIntensity(&fBitmap, fPaintIntensity);
+            PX_SetPaintGamma(&fBitmap, fPaintGamma);
+        }
+        if (paintAdjusted(fPaintContrast, fPaintIntensity, fPaintGamma)) {
+            const QRect part = source.toAlignedRect() & picture.rect();
+            if (!part.isEmpty()) {
+                picture = picture.copy(part);
+                applyPaintAdjustments(picture, fPaintContrast, fPaintIntensity, fPaintGamma);
+                source.translate(-part.left(), -part.top());
+            }
+        }
         p.setRenderHint(QPainter::SmoothPixmapTransform, fPaintScaling != psNormal);
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
@@ -477,6 +493,16 @@ void TPixImage::keyPressEvent(QKeyEvent* event)
 }
 
 bool TPixImage::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
+void TPixImage::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!fPopupMenu) {
+        QWidget::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    fPopupMenu->popup(event->globalPos());
+}
 
 void TPixImage::wheelEvent(QWheelEvent* event)
 {

@@ -3,6 +3,8 @@
 #include "app/productinfo.h"
 #include "app/startup.h"
 #include "editor/editorwindows.h"
+#include "effects/ui/effectswindows.h"
+#include "output/web/webwindows.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,6 +25,8 @@ int main(int argc, char** argv)
     }
 
     RegisterEditorWindows();
+    RegisterEffectsWindows();
+    RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();
 }

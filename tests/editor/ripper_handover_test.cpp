@@ -173,6 +173,25 @@ TEST_F(RipperHandOverTest, TheRipperGetsTheShowAndItsTracksAppearInTheList)
     }
 }
 
+TEST_F(RipperHandOverTest, TheDeliveredRipperIsFoundInTheProgramFolderAndRipsIntoTheShow)
+{
+    // The real "Ripper.exe" of the program folder, with a stand-in for cdparanoia (no CD drive
+    // here) that lists one track and writes it as a 44,100 Hz stereo WAV.
+    setDriver("system32");
+    script("cdparanoia", "if [ \"$1\" = \"-Q\" ]; then\n"
+                         "  echo '  1.      100 [00:01.25]        0 [00:00.00]    no   no  2' >&2\n"
+                         "  exit 0\n"
+                         "fi\n"
+                         "sox -n -r 44100 -c 2 -b 16 -t wav \"$3\" synth 0.3 sine 440\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (world.root() + "/bin:").toUtf8() + path);
+    form->StartCdRipper();
+    qputenv("PATH", path);
+    EXPECT_EQ(form->AudioListBox->count(), 1);
+    EXPECT_EQ(form->AudioListBox->item(0)->text(), "D:\\Quorbel\\Quorbel_0003\\CD-Track01.wav");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST_F(RipperHandOverTest, ARipperThatCannotStartIsReportedAndTheListStillReloads)
 {
     setDriver("system32");

@@ -279,3 +279,120 @@ TEST_F(Files, GetFileInfoReadsWithoutLoading)
 }
 
 } // namespace
+
+namespace {
+
+// Save's Flags choose how the JPEG is coded; every choice gives a sound file of the same quality.
+TEST_F(Files, SaveFlagsChooseTheCodingOfTheFile)
+{
+    if (!imagingtest::haveTools({"identify", "jpeginfo", "djpeg"})) GTEST_SKIP();
+    makePicture("a.png", 200, 120, sdk::fmtPNG);
+    ASSERT_EQ(pix->Load(win("a.png")), 1);
+    struct Case {
+        int flags;
+        const char* interlace; // what identify reports
+        bool restarts;         // a restart interval is defined (DRI segment)
+    };
+    const Case cases[] = {{0, "None", false}, {1, "JPEG", false}, {-1, "JPEG", false}, {2, "None", false}, {3, "None", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        const QString name = QString("f%1.jpg").arg(c.flags + 1);
+        ASSERT_EQ(pix->Save(win(name), 23, 24, 4, c.flags), 1);
+        make("jpeginfo -c " + name);
+        EXPECT_EQ(make("identify -format '%[interlace] %Q %wx%h' " + name).trimmed(), QString(c.interlace) + " 96 200x120");
+        EXPECT_EQ(bytes(name).contains(QByteArray("\xFF\xDD", 2)), c.restarts);
+    }
+    // Tables made for the picture: a smaller file that decodes to the very same pixels.
+    EXPECT_LT(bytes("f3.jpg").size(), bytes("f1.jpg").size());
+    make("djpeg f1.jpg > f1.ppm && djpeg f3.jpg > f3.ppm && djpeg f4.jpg > f4.ppm && cmp f1.ppm f3.ppm && cmp f1.ppm f4.ppm");
+
+    make("cp f1.jpg keep.jpg");
+    EXPECT_EQ(raisedBy([&] { pix->Save(win("f1.jpg"), 23, 24, 4, 4); }),
+              "PixImage1 \nError code: -13\nSave: Invalid parmameter passed ");
+    make("cmp f1.jpg keep.jpg");
+}
+
+// Format 51 holds a 576 x 720 picture: another size is written resampled, the picture itself
+// stays as it is, with or without progress events.
+TEST_F(Files, TheFrameFormatIsWrittenAt576By720)
+{
+    if (!imagingtest::haveTools({"identify", "jpeginfo"})) GTEST_SKIP();
+    makePicture("a.png", 120, 90, sdk::fmtPNG);
+    ASSERT_EQ(pix->Load(win("a.png")), 1);
+    sdk::SdkBitmapHandle before;
+    sdk::PX_CopyBitmap(&before, pix->Bitmap());
+    int last = -1;
+    pix->OnStatus = [&](TPixImage*, int percent) { last = percent; };
+    for (bool progress : {false, true}) {
+        SCOPED_TRACE(progress);
+        pix->SetEnableProgressEvent(progress);
+        const QString name = progress ? "rows.jpg" : "plain.jpg";
+        ASSERT_EQ(pix->Save(win(name), 51, 24, 4, 0), 1);
+        make("jpeginfo -c " + name);
+        EXPECT_EQ(make("identify -format '%m %wx%h %Q' " + name).trimmed(), "JPEG 576x720 96");
+        EXPECT_TRUE(sdktest::samePixels(*pix->Bitmap(), before));
+        EXPECT_EQ(pix->BitmapWidth(), 120);
+    }
+    EXPECT_EQ(last, 100);
+    EXPECT_EQ(bytes("rows.jpg"), bytes("plain.jpg"));
+    // The same colours as the picture: resampled, not cut or moved.
+    make("convert rows.jpg -resize 120x90! back.png");
+    EXPECT_GT(make("compare -metric PSNR back.png a.png null: 2>&1 || true").trimmed().toDouble(), 25.0);
+
+    // A picture of the frame size is written as it is.
+    pix->SetEnableProgressEvent(true);
+    ASSERT_EQ(pix->Size(576, 720, 4), 1);
+    ASSERT_EQ(pix->Save(win("frame.jpg"), 51, 24, 4, 0), 1);
+    ASSERT_EQ(pix->Save(win("jpeg.jpg"), 23, 24, 4, 0), 1);
+    EXPECT_EQ(bytes("frame.jpg"), bytes("jpeg.jpg"));
+}
+
+// OnLoadInfo fires once per load, before any pixel is read, with the control current and the
+// file's information at hand; values it sets (Format first) are used for the load.
+TEST_F(Files, LoadInformationGoesThroughOnLoadInfo)
+{
+    makePicture("a.jpg", 64, 48);
+    ASSERT_EQ(pix->Load(win("a.jpg")), 1);
+    const int fileResolution = pix->XResolution();
+    ASSERT_NE(fileResolution, 300);
+
+    int fired = 0;
+    bool give = true;
+    pix->OnLoadInfo = [&](TPixImage* sender) {
+        ++fired;
+        EXPECT_EQ(TPixImage::CurrentControl(), pix.get());
+        EXPECT_FALSE(sender->HasImage());
+        EXPECT_EQ(sender->FileInfo().Width, 64);
+        sdk::PxLoadInfo& values = sender->LoadInfo();
+        EXPECT_EQ(values.Format, 0);
+        EXPECT_EQ(values.XResolution, 0);
+        values = {give ? sdk::fmtJPEG : 0, 64, 48, 24, 300, 150, 1, 1};
+    };
+    ASSERT_EQ(pix->Load(win("a.jpg")), 1);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(pix->XResolution(), 300);
+    EXPECT_EQ(pix->YResolution(), 150);
+
+    // Without the first value the handler's values are not taken.
+    give = false;
+    ASSERT_EQ(pix->Load(win("a.jpg")), 1);
+    EXPECT_EQ(fired, 2);
+    EXPECT_EQ(pix->XResolution(), fileResolution);
+
+    // Only the control's own loads ask it; clearing and reading file information do not.
+    sdk::SdkBitmapHandle other;
+    EXPECT_EQ(sdk::PX_LoadFile(win("a.jpg"), &other, 0, nullptr), sdk::PX_SUCCESS);
+    EXPECT_EQ(pix->Load(win("a.jpg"), 0, 1, 0), 1);
+    EXPECT_EQ(pix->GetFileInfo(win("a.jpg")), 1);
+    EXPECT_EQ(fired, 2);
+
+    // A handler that raises stops the load, which then raises it.
+    pix->OnLoadInfo = [](TPixImage*) { throw std::runtime_error("handler failed"); };
+    EXPECT_THROW(pix->Load(win("a.jpg")), std::runtime_error);
+    EXPECT_FALSE(pix->HasImage());
+    EXPECT_EQ(TPixImage::CurrentControl(), nullptr);
+    pix->OnLoadInfo = nullptr;
+    EXPECT_EQ(pix->Load(win("a.jpg")), 1);
+}
+
+} // namespace

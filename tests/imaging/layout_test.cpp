@@ -164,6 +164,49 @@ TEST_F(ControlTest, PaintsRequestedWhilePaintingAreIgnored)
     EXPECT_EQ(imagingtest::rgbAt(pix->ComposedFrame(), 0, 0), sdktest::pixel(b, 0, 0));
 }
 
+// PaintContrast, PaintIntensity and PaintGamma change what is shown, never the picture itself, and
+// leave the background alone.
+TEST_F(ControlTest, DisplayAdjustmentsChangeOnlyWhatIsShown)
+{
+    constexpr std::uint32_t colour = 0x644080; // 100, 64, 128
+    sdk::SdkBitmapHandle b = sdktest::makeBitmap(40, 30, [](int, int) { return colour; });
+    pix->resize(60, 60);
+    pix->SetBackColor(platform::rgbColor(0, 255, 0));
+    pix->SetBitmap(&b);
+    struct Case {
+        int contrast, intensity, gamma;
+        std::uint32_t shown;
+    };
+    const Case cases[] = {
+        {0, 0, 100, colour},       {0, 20, 100, 0x9773B3},   {0, -100, 100, 0x000000}, {0, 0, 200, 0xA080B5},
+        {-100, 0, 100, 0x808080},  {50, 0, 100, 0x490280},   {100, 0, 100, 0x0000B2},  {50, 20, 200, 0xB274D6},
+        // beyond the ends: the nearest end
+        {500, 0, 100, 0x0000B2},   {0, 250, 100, 0xFFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.contrast << " " << c.intensity << " " << c.gamma);
+        pix->SetPaintContrast(c.contrast);
+        pix->SetPaintIntensity(c.intensity);
+        pix->SetPaintGamma(c.gamma);
+        const QImage shot = pix->grab().toImage();
+        EXPECT_EQ(rgbAt(shot, 5, 5), c.shown);
+        EXPECT_EQ(rgbAt(shot, 39, 29), c.shown);
+        EXPECT_EQ(rgbAt(shot, 50, 50), green);
+        EXPECT_EQ(rgbAt(pix->ComposedFrame(), 5, 5), c.shown);
+        EXPECT_EQ(sdktest::pixel(*pix->Bitmap(), 5, 5), colour);
+    }
+    // A gamma of 0 or below paints as the smallest one does, without a failure.
+    pix->SetPaintContrast(0);
+    pix->SetPaintIntensity(0);
+    pix->SetPaintGamma(10);
+    const std::uint32_t smallest = rgbAt(pix->grab().toImage(), 5, 5);
+    for (int gamma : {0, -50}) {
+        pix->SetPaintGamma(gamma);
+        EXPECT_EQ(rgbAt(pix->grab().toImage(), 5, 5), smallest);
+    }
+    EXPECT_EQ(pix->LastResult(), 1);
+}
+
 TEST_F(ControlTest, QuarterTurnedPerspectivesSwapTheDisplayedSides)
 {
     sdk::SdkBitmapHandle b = sdktest::patterned(400, 300);

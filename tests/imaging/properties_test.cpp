@@ -2,6 +2,12 @@
 // checks a range, a value it refuses with its exact message while the old value stays.
 #include "fixture.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace imaging;
@@ -266,6 +272,51 @@ TEST_F(ControlTest, ErrorTextsFollowTheLastResult)
     EXPECT_EQ(pix->CheckMethodResult("Rotate", -13), -13);
     pix->ResumeMethodErrors();
     EXPECT_TRUE(pix->EnableMethodErrors());
+}
+
+// The popup menu opens where the user asks for the context menu; a menu deleted meanwhile is
+// simply not there any more.
+TEST_F(ControlTest, PopupMenuOpensOnTheContextMenuRequest)
+{
+    pix->resize(100, 100);
+    pix->show();
+    auto* menu = new QMenu;
+    menu->addAction("Rotate");
+    pix->SetPopupMenu(menu);
+    QContextMenuEvent ask(QContextMenuEvent::Mouse, QPoint(10, 10), pix->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(pix.get(), &ask);
+    EXPECT_TRUE(ask.isAccepted());
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    delete menu;
+    EXPECT_EQ(pix->PopupMenu(), nullptr);
+    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(10, 10), pix->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(pix.get(), &again);
+}
+
+// The Tab key reaches the control only with TabStop on; a click always gives it the focus.
+TEST_F(ControlTest, TabStopDecidesWhetherTheTabKeyReachesTheControl)
+{
+    for (bool tabStop : {false, true}) {
+        SCOPED_TRACE(tabStop);
+        QWidget form;
+        auto* before = new QLineEdit(&form);
+        auto* control = new TPixImage(&form);
+        auto* after = new QLineEdit(&form);
+        control->move(0, 40);
+        after->move(0, 200);
+        control->SetTabStop(tabStop);
+        form.show();
+        form.activateWindow();
+        QApplication::setActiveWindow(&form);
+        before->setFocus();
+        ASSERT_TRUE(before->hasFocus());
+        QTest::keyClick(before, Qt::Key_Tab);
+        EXPECT_EQ(control->hasFocus(), tabStop);
+        EXPECT_EQ(after->hasFocus(), !tabStop);
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_TRUE(control->hasFocus());
+    }
 }
 
 } // namespace

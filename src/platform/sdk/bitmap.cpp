@@ -174,6 +174,9 @@ void copyAttributes(SdkBitmapHandle& to, const SdkBitmapHandle& from)
     to.TransparentColor = from.TransparentColor;
     to.BackgroundColor = from.BackgroundColor;
     to.Delay = from.Delay;
+    to.PaintContrast = from.PaintContrast;
+    to.PaintIntensity = from.PaintIntensity;
+    to.PaintGamma = from.PaintGamma;
 }
 
 PxStatusCallback& statusCallback()

@@ -42,6 +42,10 @@ struct SdkBitmapHandle {
     std::int32_t BackgroundColor = 0;  // colour integer, the file's background (animations)
     std::int32_t Delay = 0;            // milliseconds this frame stays (animations)
     QRegion Region;                    // the selection, in bitmap coordinates; empty = none
+    // How painting shows the pixels (PX_SetPaintContrast and its twins); the pixels keep their values.
+    std::int32_t PaintContrast = 0;
+    std::int32_t PaintIntensity = 0;
+    std::int32_t PaintGamma = 100;
 
     SdkBitmapHandle() = default;
     SdkBitmapHandle(SdkBitmapHandle&&) noexcept = default;

@@ -56,7 +56,8 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.
 using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;
 // Writes a JFIF file; progress through the status callback.
-int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality);
+int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality,
+               const PxSaveOptions& options = {});
 int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits);
 
 } // namespace sdk::detail

@@ -5,6 +5,7 @@
 
 #include <QPainterPath>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -206,6 +207,87 @@ int PX_EfxDraw3dShape(QPainter* dc, const PxShapeStyle& s)
     return PX_SUCCESS;
 }
 
+namespace {
+
+struct PaintLevels {
+    int contrast, intensity, gamma;
+};
+
+PaintLevels clampedLevels(int contrast, int intensity, int gamma)
+{
+    return {std::clamp(contrast, -100, 100), std::clamp(intensity, -100, 100), std::clamp(gamma, 10, 1000)};
+}
+
+// What each byte value is shown as.
+std::array<std::uint8_t, 256> adjustmentTable(const PaintLevels& l)
+{
+    // Contrast stretches or squeezes the values around the middle; 100 is steep but finite.
+    const double factor = l.contrast >= 0 ? 100.0 / (100.0 - l.contrast * 0.99) : (100.0 + l.contrast) / 100.0;
+    const double lift = l.intensity * 255.0 / 100.0;
+    const double exponent = 100.0 / l.gamma;
+    std::array<std::uint8_t, 256> table{};
+    for (int v = 0; v < 256; ++v) {
+        double x = std::clamp(127.5 + (v - 127.5) * factor + lift, 0.0, 255.0);
+        x = 255.0 * std::pow(x / 255.0, exponent);
+        table[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(std::clamp(platform::roundHalfEven(x), 0, 255));
+    }
+    return table;
+}
+
+} // namespace
+
+int PX_SetPaintContrast(SdkBitmapHandle* bitmap, int contrast)
+{
+    if (!bitmap) return PXERR_BADBITMAP;
+    bitmap->PaintContrast = contrast;
+    return PX_SUCCESS;
+}
+
+int PX_SetPaintIntensity(SdkBitmapHandle* bitmap, int intensity)
+{
+    if (!bitmap) return PXERR_BADBITMAP;
+    bitmap->PaintIntensity = intensity;
+    return PX_SUCCESS;
+}
+
+int PX_SetPaintGamma(SdkBitmapHandle* bitmap, int gamma)
+{
+    if (!bitmap) return PXERR_BADBITMAP;
+    bitmap->PaintGamma = gamma;
+    return PX_SUCCESS;
+}
+
+bool paintAdjusted(int contrast, int intensity, int gamma)
+{
+    const PaintLevels l = clampedLevels(contrast, intensity, gamma);
+    return l.contrast != 0 || l.intensity != 0 || l.gamma != 100;
+}
+
+void applyPaintAdjustments(QImage& image, int contrast, int intensity, int gamma)
+{
+    if (image.isNull() || !paintAdjusted(contrast, intensity, gamma)) return;
+    const auto table = adjustmentTable(clampedLevels(contrast, intensity, gamma));
+    const QImage::Format f = image.format();
+    const bool bytewise = f == QImage::Format_Grayscale8 || f == QImage::Format_BGR888 || f == QImage::Format_RGB888;
+    if (!bytewise && f != QImage::Format_ARGB32 && f != QImage::Format_RGB32)
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        if (bytewise) {
+            std::uint8_t* line = image.scanLine(y);
+            const int n = width * (f == QImage::Format_Grayscale8 ? 1 : 3);
+            for (int i = 0; i < n; ++i) line[i] = table[line[i]];
+        } else {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = line[x];
+                line[x] = qRgba(table[static_cast<std::size_t>(qRed(c))], table[static_cast<std::size_t>(qGreen(c))],
+                                table[static_cast<std::size_t>(qBlue(c))], qAlpha(c));
+            }
+        }
+    }
+}
+
 int PX_PaintDCBuffer(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& source, const QRect& sourceClip,
                      const QRect& destination, const QRect& destinationClip, int rop, int firstRow, int rows)
 {
@@ -219,13 +301,20 @@ int PX_PaintDCBuffer(QPainter* dc, const SdkBitmapHandle* bitmap, const QRect& s
     const QImage::Format format = bitmap->BitsPerPixel == 8 ? QImage::Format_Grayscale8
                                   : bitmap->BitsPerPixel == 32 ? QImage::Format_ARGB32
                                                                : QImage::Format_BGR888;
-    const QImage view(bitmap->bits(), bitmap->Width, bitmap->Height, bitmap->BytesPerLine, format);
+    QImage view(bitmap->bits(), bitmap->Width, bitmap->Height, bitmap->BytesPerLine, format);
+    QRect from = visible;
+    if (paintAdjusted(bitmap->PaintContrast, bitmap->PaintIntensity, bitmap->PaintGamma)) {
+        // Only the part painted is adjusted, in a copy.
+        view = view.copy(visible);
+        applyPaintAdjustments(view, bitmap->PaintContrast, bitmap->PaintIntensity, bitmap->PaintGamma);
+        from.moveTo(0, 0);
+    }
     const double sx = static_cast<double>(dst.width()) / src.width(), sy = static_cast<double>(dst.height()) / src.height();
     const QRectF target(dst.left() + (visible.left() - src.left()) * sx, dst.top() + (visible.top() - src.top()) * sy,
                         visible.width() * sx, visible.height() * sy);
     dc->save();
     dc->setClipRect(destinationClip.normalized(), Qt::IntersectClip);
-    dc->drawImage(target, view, QRectF(visible));
+    dc->drawImage(target, view, QRectF(from));
     dc->restore();
     return PX_SUCCESS;
 }

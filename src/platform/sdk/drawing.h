@@ -80,6 +80,18 @@ struct PxShapeStyle {
 // inner band.
 int PX_EfxDraw3dShape(QPainter* dc, const PxShapeStyle& style);
 
+// Display adjustments of a bitmap, used by every paint of it: contrast -100..100 (0 none; -100
+// flat grey, 100 nearly black and white), intensity -100..100 (0 none; added as that percentage
+// of full brightness), gamma in hundredths (100 none; 200 lightens the middle tones as a gamma of
+// 2.0 does). Values beyond are taken as the nearest end (gamma 10..1000). The pixels are not
+// changed.
+int PX_SetPaintContrast(SdkBitmapHandle* bitmap, int contrast);
+int PX_SetPaintIntensity(SdkBitmapHandle* bitmap, int intensity);
+int PX_SetPaintGamma(SdkBitmapHandle* bitmap, int gamma);
+bool paintAdjusted(int contrast, int intensity, int gamma);
+// Shows image (a 24-bit, 32-bit or grey copy of pixels) through the adjustments.
+void applyPaintAdjustments(QImage& image, int contrast, int intensity, int gamma);
+
 // The raster operation of a plain copy; the only one painting takes.
 constexpr int ropSourceCopy = 13369376;
 // Paints the source rectangle of the bitmap (bitmap coordinates) into the destination rectangle

@@ -246,7 +246,8 @@ struct CompressGuard {
 
 } // namespace
 
-int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality)
+int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality,
+               const PxSaveOptions& options)
 {
     if (bits != 8 && bits != 24) return PXERR_BADBITS;
     jpeg_compress_struct cinfo;
@@ -286,6 +287,9 @@ int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& ro
     cinfo.density_unit = 1;
     cinfo.X_density = static_cast<UINT16>(std::clamp(layout.XResolution, 1, 65535));
     cinfo.Y_density = static_cast<UINT16>(std::clamp(layout.YResolution, 1, 65535));
+    if (options.Count >= 2) jpeg_simple_progression(&cinfo);
+    if (options.OptimizeCoding) cinfo.optimize_coding = TRUE;
+    if (options.RestartMarkers) cinfo.restart_in_rows = 1;
     if (!direct) converted.resize(static_cast<std::size_t>(layout.Width) * (bits / 8));
     jpeg_start_compress(&cinfo, TRUE);
     StatusReporter status(layout.Height);

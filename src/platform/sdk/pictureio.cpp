@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/rounding.h"
 #include "platform/sdk/codecs.h"
+#include "platform/sdk/operations.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -495,11 +496,12 @@ int jpegQualityOfFactor(int qfactor)
 
 namespace {
 
-int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
+int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options)
 {
     if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;
+    if (options.Count < 1) return PXERR_BADPARAM;
     if (bits == 0) bits = bitmap->BitsPerPixel == 8 ? 8 : 24;
-    if (format == fmtJPEG) {
+    if (format == fmtJPEG || format == fmtJPEGFrame) {
         if (bits != 8 && bits != 24) return PXERR_BADBITS;
         if (jpegQualityOfFactor(qfactor) == 0) return PXERR_QFACTOR;
         return PX_SUCCESS;
@@ -512,18 +514,26 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor)
     return PXERR_BADFORMAT;
 }
 
-int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
+bool frameSized(const SdkBitmapHandle& bitmap)
 {
-    if (format == fmtJPEG) return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor));
+    return bitmap.Width == frameFormatWidth && bitmap.Height == frameFormatHeight;
+}
+
+int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows,
+           const PxSaveOptions& options)
+{
+    if (format == fmtJPEG || format == fmtJPEGFrame)
+        return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor), options);
     return qtEncode(out, bitmap, rows, format, bits);
 }
 
-int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor, const RowFetch& rows)
+int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
+                const RowFetch& rows, const PxSaveOptions& options)
 {
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     platform::ReplacingWriter writer(fileName);
     if (!writer.open()) return PXERR_OPEN;
-    const int r = encode(writer.device(), bitmap, format, bits, qfactor, rows);
+    const int r = encode(writer.device(), bitmap, format, bits, qfactor, rows, options);
     if (r != PX_SUCCESS) {
         writer.cancel();
         return r;
@@ -536,54 +546,83 @@ RowFetch bitmapRows(const SdkBitmapHandle& bitmap)
     return [&bitmap](int y, std::uint8_t*) -> const std::uint8_t* { return bitmap.row(y); };
 }
 
+// The picture a frame-format file holds: the bitmap itself when it has the size, else a copy
+// resampled to it (in resized).
+int frameSource(const SdkBitmapHandle* bitmap, SdkBitmapHandle& resized, const SdkBitmapHandle*& source)
+{
+    source = bitmap;
+    if (frameSized(*bitmap)) return PX_SUCCESS;
+    int r = PX_CopyBitmap(&resized, bitmap);
+    if (r == PX_SUCCESS) r = PX_SizeBitmap(&resized, frameFormatWidth, frameFormatHeight, sizeFiltered);
+    if (r == PX_SUCCESS) source = &resized;
+    return r;
+}
+
 } // namespace
 
-int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor)
+int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
+                  const PxSaveOptions& options)
 {
-    const int r = checkSave(bitmap, format, bits, qfactor);
+    int r = checkSave(bitmap, format, bits, qfactor, options);
     if (r != PX_SUCCESS) return r;
-    return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+    if (format == fmtJPEGFrame) {
+        SdkBitmapHandle resized;
+        const SdkBitmapHandle* source = nullptr;
+        r = frameSource(bitmap, resized, source);
+        if (r != PX_SUCCESS) return r;
+        return saveThrough(fileName, *source, format, bits, qfactor, bitmapRows(*source), options);
+    }
+    return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap), options);
 }
 
 int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount)
+                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options)
 {
     if (layerCount < 0) return PXERR_BADPARAM;
     if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
-    return PX_SaveBitmap(fileName, base, format, bits, qfactor);
+    return PX_SaveBitmap(fileName, base, format, bits, qfactor, options);
 }
 
-int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor)
+int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,
+                      const PxSaveOptions& options)
 {
     if (!list || list->items.empty()) return PXERR_BADPARAM;
     if (list->items.size() > 1) return PXERR_UNSUPPORTED;
-    return PX_SaveBitmap(fileName, &list->items.front(), format, bits, qfactor);
+    return PX_SaveBitmap(fileName, &list->items.front(), format, bits, qfactor, options);
 }
 
-int PX_SaveMemory(QByteArray* out, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor)
+int PX_SaveMemory(QByteArray* out, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
+                  const PxSaveOptions& options)
 {
     if (!out) return PXERR_BADPARAM;
-    const int r = checkSave(bitmap, format, bits, qfactor);
+    int r = checkSave(bitmap, format, bits, qfactor, options);
     if (r != PX_SUCCESS) return r;
+    SdkBitmapHandle resized;
+    const SdkBitmapHandle* source = bitmap;
+    if (format == fmtJPEGFrame) {
+        r = frameSource(bitmap, resized, source);
+        if (r != PX_SUCCESS) return r;
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const int e = encode(&buffer, *bitmap, format, bits, qfactor, bitmapRows(*bitmap));
+    const int e = encode(&buffer, *source, format, bits, qfactor, bitmapRows(*source), options);
     if (e == PX_SUCCESS) *out = std::move(bytes);
     return e;
 }
 
 int PX_SaveFile(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
-                const PxRowCallback& rowSource)
+                const PxRowCallback& rowSource, const PxSaveOptions& options)
 {
     if (!rowSource) return PXERR_BADPARAM;
-    const int r = checkSave(bitmap, format, bits, qfactor);
+    const int r = checkSave(bitmap, format, bits, qfactor, options);
     if (r != PX_SUCCESS) return r;
+    if (format == fmtJPEGFrame && !frameSized(*bitmap)) return PXERR_BADSIZE;
     const int bytes = bitmap->BytesPerLine;
     RowFetch rows = [&rowSource, bytes](int y, std::uint8_t* scratch) -> const std::uint8_t* {
         return rowSource(y, scratch, bytes) == PX_SUCCESS ? scratch : nullptr;
     };
-    return saveThrough(fileName, *bitmap, format, bits, qfactor, rows);
+    return saveThrough(fileName, *bitmap, format, bits, qfactor, rows, options);
 }
 
 } // namespace sdk

@@ -17,7 +17,10 @@ enum PxFormat : int {
     fmtTIFF = 3,
     fmtPNG = 10,
     fmtJPEG = 23,
+    fmtJPEGFrame = 51, // a JFIF picture of exactly frameFormatWidth x frameFormatHeight pixels
 };
+constexpr int frameFormatWidth = 576;
+constexpr int frameFormatHeight = 720;
 
 // At most this many pages or frames are read by one load; a file with more stops there as if the
 // caller's page limit had been reached.
@@ -101,25 +104,41 @@ int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page = 1);
 // libjpeg quality of a quality factor (1..255): max(5, 100 - factor); 0 for a factor outside.
 int jpegQualityOfFactor(int qfactor);
 
+// How a JPEG is written (the other formats take no options).
+struct PxSaveOptions {
+    // The passes the picture data is written in: 1 one sequential pass (a baseline file); 2 or
+    // more a progressive file, a coarse picture first and its detail after it.
+    int Count = 1;
+    // Huffman tables made for this picture: a smaller file with the same pixels.
+    bool OptimizeCoding = false;
+    // A restart marker after every row of 8 x 8 blocks, so a damaged file loses only that row.
+    bool RestartMarkers = false;
+};
+
 // Saves the bitmap. Format fmtJPEG with Bits 24 (or 8 for grey, 0 for the bitmap's own) writes a
-// JFIF file with the quality of QFactor; fmtBMP, fmtPNG and fmtTIFF write 24 bits through Qt.
+// JFIF file with the quality of QFactor; fmtJPEGFrame the same at 576 x 720 (a bitmap of another
+// size is resampled into a copy first); fmtBMP, fmtPNG and fmtTIFF write 24 bits through Qt.
 // Progress goes to the status callback; a stop gives PXERR_ABORTED. The target is replaced only
 // when the new file is complete: on any failure the old file stays as it was.
-int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor);
+int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
+                  const PxSaveOptions& options = {});
 // Saves a base picture with layers over it. None of the formats written here holds layers: with
 // layers the answer is PXERR_UNSUPPORTED, without them the base is saved as by PX_SaveBitmap.
 int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount);
+                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options = {});
 // Saves the pages of a list; formats that hold one page take a list of one item.
-int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor);
+int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,
+                      const PxSaveOptions& options = {});
 // Encodes to memory instead of a file.
-int PX_SaveMemory(QByteArray* out, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor);
+int PX_SaveMemory(QByteArray* out, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
+                  const PxSaveOptions& options = {});
 
 // Row source of PX_SaveFile: fills buffer (bytes long, one row of the bitmap's layout) with row y;
 // returns 1 to go on, anything else stops the save.
 using PxRowCallback = std::function<int(int y, std::uint8_t* buffer, int bytes)>;
-// Saves a picture of the size and depth of bitmap whose rows come from rowSource.
+// Saves a picture of the size and depth of bitmap whose rows come from rowSource. Rows cannot be
+// resampled on their way: fmtJPEGFrame takes only a bitmap of its own size (else PXERR_BADSIZE).
 int PX_SaveFile(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
-                const PxRowCallback& rowSource);
+                const PxRowCallback& rowSource, const PxSaveOptions& options = {});
 
 } // namespace sdk

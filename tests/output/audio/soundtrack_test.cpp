@@ -1,4 +1,5 @@
 #include "output/audio/soundtrack.h"
+#include "support/filesizelimit.h"
 #include "support/fixture.h"
 #include "wavbytes.h"
 
@@ -197,24 +198,7 @@ TEST_F(SoundtrackTest, InputsWithoutSamplesEndTheBuild)
     EXPECT_EQ(out.sampleCount(), 0);
 }
 
-namespace {
-// Files may grow to limit bytes while this lives: writes beyond fail as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit l = old_;
-        l.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &l);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
-} // namespace
+using testsupport::FileSizeLimit;
 
 TEST_F(SoundtrackTest, AFullDiskIsReportedNotPassedOver)
 {

@@ -1,5 +1,6 @@
 #include "output/audio/wavestream.h"
 #include "output/video/aviwriter.h"
+#include "support/filesizelimit.h"
 #include "support/fixture.h"
 
 #include <QDir>
@@ -283,24 +284,7 @@ TEST_F(AviWriterTest, SoundChunksOfOddSizeArePadded)
     EXPECT_TRUE(f.readAll() == expected);
 }
 
-namespace {
-// Files may grow to limit bytes while this lives: writes beyond fail as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit l = old_;
-        l.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &l);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
-} // namespace
+using testsupport::FileSizeLimit;
 
 TEST_F(AviWriterTest, AFullDiskStopsTheWriteAndLeavesNoHalfFile)
 {

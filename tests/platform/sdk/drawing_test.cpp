@@ -160,3 +160,31 @@ TEST(Drawing, PaintingScalesAndClips)
         return PX_PaintDC(p, &b, QRect(0, 0, 4, 4), QRect(0, 0, 4, 4), QRect(0, 0, 8, 8), QRect(0, 0, 8, 8), 0);
     }), PXERR_BADPARAM);
 }
+
+// The display adjustments go with the bitmap (and its copies) into every paint of it, over the
+// part painted only; its pixels stay as they are.
+TEST(Drawing, PaintingShowsTheBitmapThroughItsAdjustments)
+{
+    SdkBitmapHandle b = makeBitmap(4, 4, [](int x, int) { return x < 2 ? 0x644080u : 0x000000u; });
+    ASSERT_EQ(PX_SetPaintIntensity(&b, 20), PX_SUCCESS);
+    ASSERT_EQ(PX_SetPaintGamma(&b, 200), PX_SUCCESS);
+    ASSERT_EQ(PX_SetPaintContrast(&b, 0), PX_SUCCESS);
+    SdkBitmapHandle copy;
+    ASSERT_EQ(PX_CopyBitmap(&copy, &b), PX_SUCCESS);
+    for (const SdkBitmapHandle* painted : {&b, &copy}) {
+        SdkBitmapHandle screen = makeBitmap(8, 4, [](int, int) { return 0x123456u; });
+        // The right half of the bitmap only, at the screen's right.
+        ASSERT_EQ(drawOn(screen, [&](QPainter* p) {
+            return PX_PaintDC(p, painted, QRect(0, 0, 4, 4), QRect(1, 0, 3, 4), QRect(4, 0, 4, 4), QRect(0, 0, 8, 4),
+                              ropSourceCopy);
+        }), PX_SUCCESS);
+        // 100, 64, 128 lifted by 51, then gamma 2.0; black lifted to 51, then to 114.
+        EXPECT_EQ(pixel(screen, 5, 2), 0xC4ABD6u);
+        EXPECT_EQ(pixel(screen, 6, 2), 0x727272u);
+        EXPECT_EQ(pixel(screen, 4, 2), 0x123456u);
+        EXPECT_EQ(pixel(screen, 0, 0), 0x123456u);
+    }
+    EXPECT_EQ(pixel(b, 0, 0), 0x644080u);
+    EXPECT_EQ(pixel(b, 3, 0), 0u);
+    EXPECT_EQ(PX_SetPaintGamma(nullptr, 100), PXERR_BADBITMAP);
+}

@@ -85,6 +85,28 @@ TEST_F(PictureFiles, QualityFactorsGiveTheMappedJpegQuality)
     EXPECT_FALSE(QFile::exists(host("bad.jpg")));
 }
 
+// The frame format: a 576 x 720 JFIF picture. A bitmap is resampled into it; rows handed over one
+// by one cannot be, so they must come at that size. Options are checked before anything is written.
+TEST_F(PictureFiles, FrameFormatAndSaveOptions)
+{
+    SdkBitmapHandle b = sdktest::patterned(64, 48);
+    ASSERT_EQ(PX_SaveBitmap(win("frame.jpg"), &b, fmtJPEGFrame, 24, 4), PX_SUCCESS);
+    EXPECT_EQ(mustRun("identify -format '%m %wx%h' " + quoted(host("frame.jpg"))).trimmed(), "JPEG 576x720");
+    EXPECT_EQ(b.Width, 64);
+    const auto rows = [&b](int y, std::uint8_t* buffer, int n) { return PX_GetBitmapRow(&b, y, buffer, n); };
+    EXPECT_EQ(PX_SaveFile(win("rows.jpg"), &b, fmtJPEGFrame, 24, 4, rows), PXERR_BADSIZE);
+    QByteArray memory;
+    ASSERT_EQ(PX_SaveMemory(&memory, &b, fmtJPEGFrame, 24, 4), PX_SUCCESS);
+    EXPECT_EQ(memory, bytes("frame.jpg"));
+
+    PxSaveOptions none;
+    none.Count = 0;
+    EXPECT_EQ(PX_SaveBitmap(win("none.jpg"), &b, fmtJPEG, 24, 4, none), PXERR_BADPARAM);
+    EXPECT_EQ(PX_SaveFile(win("none.jpg"), &b, fmtJPEG, 24, 4, rows, none), PXERR_BADPARAM);
+    EXPECT_FALSE(QFile::exists(host("rows.jpg")));
+    EXPECT_FALSE(QFile::exists(host("none.jpg")));
+}
+
 TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
 {
     make("cjpeg -quality 95 src.ppm > base.jpg");

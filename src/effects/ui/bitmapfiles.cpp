@@ -1,0 +1,59 @@
+#include "bitmapfiles.h"
+
+#include "platform/sdk/bitmap.h"
+#include "platform/sdk/errors.h"
+#include "platform/sdk/pictureio.h"
+
+#include <cstring>
+
+namespace effectsui {
+
+int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap)
+{
+    sdk::SdkBitmapHandle page;
+    sdk::PxLoadOptions options;
+    options.MaxPages = 1;
+    int result = sdk::PX_LoadFile(fileName, &page, 24, nullptr, options);
+    if (result == sdk::PXERR_STOPPED && page.allocated()) result = sdk::PX_SUCCESS;
+    if (result != sdk::PX_SUCCESS) return result;
+    if (!page.allocated() || page.Width <= 0 || page.Height <= 0) return sdk::PXERR_BADBITMAP;
+    if (page.BitsPerPixel != 24) {
+        result = sdk::PX_ConvertBitmap(&page, 24);
+        if (result != sdk::PX_SUCCESS) return result;
+    }
+    effects::Bitmap24 out(page.Width, page.Height);
+    for (int y = 0; y < page.Height; ++y) std::memcpy(out.row(y), page.row(y), out.stride());
+    bitmap = std::move(out);
+    return sdk::PX_SUCCESS;
+}
+
+int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor)
+{
+    if (bitmap.empty()) return sdk::PXERR_BADBITMAP;
+    sdk::SdkBitmapHandle handle;
+    int result = sdk::PX_InitBitmap(&handle, bitmap.width(), bitmap.height(), 24);
+    if (result != sdk::PX_SUCCESS) return result;
+    for (int y = 0; y < bitmap.height(); ++y) std::memcpy(handle.row(y), bitmap.row(y), bitmap.stride());
+    return sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
+}
+
+QString BitmapFileErrorText(int result) { return sdk::ErrorCodeMessage(result); }
+
+QImage ToImage(const effects::Bitmap24& bitmap)
+{
+    if (bitmap.empty()) return {};
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_BGR888);
+    for (int y = 0; y < bitmap.height(); ++y) std::memcpy(image.scanLine(y), bitmap.row(y), bitmap.stride());
+    return image;
+}
+
+effects::Bitmap24 FromImage(const QImage& image)
+{
+    if (image.isNull()) return {};
+    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+    effects::Bitmap24 out(bgr.width(), bgr.height());
+    for (int y = 0; y < bgr.height(); ++y) std::memcpy(out.row(y), bgr.constScanLine(y), out.stride());
+    return out;
+}
+
+} // namespace effectsui

@@ -1,0 +1,24 @@
+#pragma once
+// Pictures between files and the effects' 24-bit bitmaps, and between those bitmaps and Qt
+// images for display. Files go through the imaging engine (JPEG through libjpeg; a file is
+// replaced only when the new one is complete).
+#include "effects/bitmap.h"
+
+#include <QImage>
+#include <QString>
+
+namespace effectsui {
+
+// Decodes the first page of a picture file at full size. Gives the engine's result (1 for
+// success, a negative error code otherwise); on failure the bitmap is left as it was.
+int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap);
+// Writes the bitmap as a JFIF file with the engine's quality factor (libjpeg quality
+// max(5, 100 - factor)). Gives the engine's result; an empty bitmap is refused.
+int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor);
+// The error text of an engine result.
+QString BitmapFileErrorText(int result);
+
+QImage ToImage(const effects::Bitmap24& bitmap);
+effects::Bitmap24 FromImage(const QImage& image);
+
+} // namespace effectsui

@@ -1,0 +1,429 @@
+#include "painteffectsform.h"
+
+#include "bitmapfiles.h"
+#include "edithost.h"
+#include "veldrawimage.h"
+
+#include "app/language.h"
+#include "platform/dialogs.h"
+#include "platform/hourglass.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTreeWidget>
+
+#include <new>
+#include <optional>
+
+namespace {
+
+// The amount bar's range per effect number: minimum, maximum, position. Effects 0, 1, 2 and 11
+// set none (the bar keeps the range of the effect before).
+struct AmountRange {
+    int minimum, maximum, position;
+};
+
+std::optional<AmountRange> amountRangeOf(int fx)
+{
+    if (fx == 3 || fx == 7) return AmountRange{0, 20, 0};
+    if (fx == 4) return AmountRange{0, 30, 0};
+    if (fx == 5 || fx == 6) return AmountRange{0, 200, 0};
+    if (fx == 8) return AmountRange{3, 15, 5};
+    if (fx == 9) return AmountRange{2, 30, 15};
+    if (fx == 10) return AmountRange{1, 50, 10};
+    if (fx == 12 || fx == 13) return AmountRange{1, 200, 15};
+    if (fx == 14 || fx == 16) return AmountRange{1, 10, 1};
+    if (fx == 15) return AmountRange{0, 360, 0};
+    if (fx >= 17 && fx <= 24) return AmountRange{1, 400, 1};
+    if (fx == 25 || fx == 41 || fx == 43 || fx == 44 || fx == 52) return AmountRange{0, 100, 0};
+    if (fx >= 26 && fx <= 31) return AmountRange{0, 255, 128};
+    if (fx >= 32 && fx <= 40) return AmountRange{0, 255, 0};
+    if (fx == 42 || fx == 51) return AmountRange{1, 100, 1};
+    if (fx == 45) return AmountRange{5, 127, 19};
+    if (fx >= 46 && fx <= 50) return AmountRange{3, 100, 3};
+    if (fx == 53) return AmountRange{0, 255, 1};
+    if (fx == 54) return AmountRange{1, 255, 1};
+    return std::nullopt;
+}
+
+struct TreeNode {
+    const char* caption;
+    int fx;
+    std::vector<std::pair<const char*, int>> children;
+};
+
+const std::vector<TreeNode>& effectTree()
+{
+    static const std::vector<TreeNode> tree = {
+        {"Posterize", 54, {}},
+        {"Gaussian Blur", 3, {}},
+        {"Split Blur", 4, {}},
+        {"Noise", -1, {{"Color", 5}, {"Mono", 6}}},
+        {"Smooth", 7, {}},
+        {"Seamless", 8, {}},
+        {"Mosaic", 9, {}},
+        {"Twist", 10, {}},
+        {"Fisheye", 11, {}},
+        {"Wave", -1, {{"Normal", 12}, {"Extra", 13}, {"Inference", 14}}},
+        {"Rotate", 15, {}},
+        {"Split Light", 16, {}},
+        {"Wings", -1, {{"Deep", 17}, {"Down", 18}, {"Up", 19}, {"Fold", 20}, {"Touche", 21}, {"Flyer", 22}, {"Flipover", 23}, {"Wavy", 24}}},
+        {"Emboss", 25, {}},
+        {"Colors", -1, {{"Red", 26}, {"Green", 27}, {"Blue", 28}, {"XRed", 29}, {"XGreen", 30}, {"XBlue", 31}}},
+        {"Squeeze", -1, {{"Horizontal", 32}, {"Top", 33}, {"Bottom", 34}, {"Diamond", 35}, {"Waste", 36}, {"Round", 37}, {"Double Round", 38}}},
+        {"Split", -1, {{"Round", 39}, {"Waste", 40}}},
+        {"Shear", 41, {}},
+        {"Plasma", 42, {}},
+        {"MandelBrot", 43, {}},
+        {"Julia", 44, {}},
+        {"Triangles", 45, {}},
+        {"Ripple", 0, {{"Tooth", 46}, {"Triangle", 47}, {"Random", 48}}},
+        {"Texturize", 0, {{"Tile", 49}, {"Overlap", 50}}},
+        {"Map", 51, {}},
+        {"Blend", 52, {}},
+        {"Solarize", 53, {}},
+    };
+    return tree;
+}
+
+QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int ticks, QRect geometry)
+{
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(min, max);
+    bar->setValue(position);
+    bar->setTickPosition(QSlider::TicksBothSides);
+    bar->setTickInterval(ticks);
+    bar->setGeometry(geometry);
+    return bar;
+}
+
+QScrollBar* scrollBar(QWidget* parent, const char* name, int min, int max, int position, QRect geometry)
+{
+    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(min, max);
+    bar->setValue(position);
+    bar->setPageStep(0);
+    bar->setGeometry(geometry);
+    return bar;
+}
+
+QLabel* label(QWidget* parent, const char* name, QRect geometry, const QString& text = {})
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+QLabel* imageBox(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* l = label(parent, name, geometry);
+    l->setScaledContents(true);
+    l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; background: white; }"));
+    return l;
+}
+
+} // namespace
+
+TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
+{
+    // The owner (the drawing control) frees the dialog; the window itself is top-level.
+    Q_UNUSED(owner);
+    setObjectName(QStringLiteral("PainterEffectsF"));
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setFixedSize(512, 463);
+
+    HelligkeitPanel = new QWidget(this);
+    HelligkeitPanel->setObjectName(QStringLiteral("HelligkeitPanel"));
+    HelligkeitPanel->setGeometry(0, 0, 512, 222);
+    Label8 = label(HelligkeitPanel, "Label8", QRect(16, 6, 360, 20));
+    QFont heading = Label8->font();
+    heading.setBold(true);
+    Label8->setFont(heading);
+    ZuruecksetzenButton = new QPushButton(HelligkeitPanel);
+    ZuruecksetzenButton->setObjectName(QStringLiteral("ZuruecksetzenButton"));
+    ZuruecksetzenButton->setGeometry(380, 4, 116, 26);
+    HelligkeitLabel = label(HelligkeitPanel, "HelligkeitLabel", QRect(16, 34, 300, 18));
+    HelligkeitTrackBar = trackBar(HelligkeitPanel, "HelligkeitTrackBar", -255, 255, 0, 51, QRect(16, 52, 480, 32));
+    KontrastLabel = label(HelligkeitPanel, "KontrastLabel", QRect(16, 94, 300, 18));
+    KontrastTrackBar = trackBar(HelligkeitPanel, "KontrastTrackBar", -255, 255, 0, 25, QRect(16, 112, 480, 32));
+    FarbeLabel = label(HelligkeitPanel, "FarbeLabel", QRect(16, 154, 300, 18));
+    FarbeTrackBar = trackBar(HelligkeitPanel, "FarbeTrackBar", 0, 500, 250, 25, QRect(16, 172, 480, 32));
+
+    EffectPanel = new QWidget(this);
+    EffectPanel->setObjectName(QStringLiteral("EffectPanel"));
+    EffectPanel->setGeometry(0, 0, 512, 222);
+    Label9 = label(EffectPanel, "Label9", QRect(8, 4, 240, 18));
+    Label9->setFont(heading);
+    ETree = new QTreeWidget(EffectPanel);
+    ETree->setObjectName(QStringLiteral("ETree"));
+    ETree->setHeaderHidden(true);
+    ETree->setGeometry(8, 24, 240, 192);
+    EBar = scrollBar(EffectPanel, "EBar", 0, 100, 0, QRect(264, 44, 232, 18));
+    Label1 = label(EffectPanel, "Label1", QRect(264, 24, 110, 18));
+    Label2 = label(EffectPanel, "Label2", QRect(386, 24, 110, 18));
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelX = label(EffectPanel, "LabelX", QRect(264, 76, 232, 18), QStringLiteral("X"));
+    cxbar = scrollBar(EffectPanel, "cxbar", 0, 100, 0, QRect(264, 94, 232, 18));
+    LabelY = label(EffectPanel, "LabelY", QRect(264, 122, 232, 18), QStringLiteral("Y"));
+    cybar = scrollBar(EffectPanel, "cybar", 0, 100, 0, QRect(264, 140, 232, 18));
+    LabelExtra = label(EffectPanel, "LabelExtra", QRect(264, 168, 232, 18), QStringLiteral("Extra"));
+    extrabar = scrollBar(EffectPanel, "extrabar", 1, 300, 1, QRect(264, 186, 232, 18));
+    EffectPanel->setVisible(false);
+
+    Label6 = label(this, "Label6", QRect(16, 224, 232, 18));
+    Image1 = imageBox(this, "Image1", QRect(16, 242, 232, 174));
+    Label7 = label(this, "Label7", QRect(264, 224, 232, 18));
+    Image = imageBox(this, "Image", QRect(264, 242, 232, 174));
+
+    auto* bottomBar = new QFrame(this);
+    bottomBar->setFrameShape(QFrame::HLine);
+    bottomBar->setGeometry(0, 422, 512, 2);
+    SaveBitBtn = new QPushButton(this);
+    SaveBitBtn->setObjectName(QStringLiteral("SaveBitBtn"));
+    SaveBitBtn->setGeometry(264, 430, 112, 27);
+    AbortBitBtn = new QPushButton(this);
+    AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
+    AbortBitBtn->setGeometry(384, 430, 112, 27);
+
+    buildTree();
+
+    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) {
+        connect(bar, &QSlider::valueChanged, this, [this, bar] { trackBarChange(bar); });
+        // The change that comes with the button up.
+        connect(bar, &QSlider::sliderReleased, this, [this, bar] { trackBarChange(bar); });
+    }
+    connect(ZuruecksetzenButton, &QPushButton::clicked, this, &TPainterEffectsF::ZuruecksetzenButtonClick);
+    connect(ETree, &QTreeWidget::itemClicked, this, [this] { EListClick(); });
+    for (QScrollBar* bar : {EBar, cxbar, cybar, extrabar})
+        connect(bar, &QScrollBar::valueChanged, this, &TPainterEffectsF::EBarChange);
+    connect(SaveBitBtn, &QPushButton::clicked, this, &TPainterEffectsF::SaveBitBtnClick);
+    connect(AbortBitBtn, &QPushButton::clicked, this, &TPainterEffectsF::AbortBitBtnClick);
+
+    FormCreate();
+}
+
+TPainterEffectsF::~TPainterEffectsF() = default;
+
+void TPainterEffectsF::buildTree()
+{
+    for (const TreeNode& node : effectTree()) {
+        auto* top = new QTreeWidgetItem(ETree, {QString::fromLatin1(node.caption)});
+        top->setData(0, Qt::UserRole, node.fx);
+        for (const auto& [caption, fx] : node.children) {
+            auto* child = new QTreeWidgetItem(top, {QString::fromLatin1(caption)});
+            child->setData(0, Qt::UserRole, fx);
+        }
+    }
+}
+
+void TPainterEffectsF::FormCreate()
+{
+    Label9->setText(LangText(2000));
+    Label1->setText(LangText(2001));
+    Label2->setText(LangText(2002));
+    Label6->setText(LangText(2003));
+    Label7->setText(LangText(2004));
+    SaveBitBtn->setText(LangText(2005));
+    AbortBitBtn->setText(LangText(2006));
+    Label8->setText(LangText(2007));
+    ZuruecksetzenButton->setText(LangText(2011));
+    writeTrackLabels();
+}
+
+void TPainterEffectsF::SetEffectsForm(TvelDrawImage* control) { control_ = control; }
+
+void TPainterEffectsF::SetAmountRange(int maximum, int minimum, int position)
+{
+    EBar->setMinimum(minimum);
+    EBar->setMaximum(maximum);
+    EBar->setValue(position);
+}
+
+int TPainterEffectsF::SelectedFxId() const
+{
+    const auto selected = ETree->selectedItems();
+    if (selected.isEmpty()) return -1;
+    return selected.first()->data(0, Qt::UserRole).toInt();
+}
+
+bool TPainterEffectsF::SelectEffect(const QString& path)
+{
+    const QStringList parts = path.split(u'/');
+    QTreeWidgetItem* found = nullptr;
+    for (int i = 0; i < ETree->topLevelItemCount() && !found; ++i) {
+        QTreeWidgetItem* top = ETree->topLevelItem(i);
+        if (top->text(0) != parts.first()) continue;
+        if (parts.size() == 1) {
+            found = top;
+            break;
+        }
+        for (int c = 0; c < top->childCount(); ++c)
+            if (top->child(c)->text(0) == parts.value(1)) {
+                found = top->child(c);
+                break;
+            }
+    }
+    if (!found) return false;
+    ETree->clearSelection();
+    ETree->setCurrentItem(found);
+    found->setSelected(true);
+    return true;
+}
+
+void TPainterEffectsF::writeTrackLabels()
+{
+    HelligkeitLabel->setText(LangText(2008) + QStringLiteral(": ") + QString::number(HelligkeitTrackBar->value()));
+    KontrastLabel->setText(LangText(2009) + QStringLiteral(": ") + QString::number(KontrastTrackBar->value()));
+    FarbeLabel->setText(LangText(2010) + QStringLiteral(": ") + QString::number(FarbeTrackBar->value() - 250));
+}
+
+void TPainterEffectsF::ShowPreview(const QImage& image)
+{
+    preview_ = image;
+    Image->setPixmap(QPixmap::fromImage(image));
+    Image->repaint();
+}
+
+void TPainterEffectsF::FormActivate()
+{
+    activationDone_ = true;
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    const QString file = host ? host->SelectedPicture() : QString();
+    effects::Bitmap24 picture;
+    const int loaded = file.isEmpty() ? -10 : effectsui::LoadBitmapFile(file, picture);
+    if (loaded != 1) {
+        original_ = QImage();
+        Image1->clear();
+        Image->clear();
+        preview_ = QImage();
+        platform::showError(effectsui::BitmapFileErrorText(loaded) + QStringLiteral("\n") + file);
+        return;
+    }
+    original_ = effectsui::ToImage(picture);
+    Image1->setPixmap(QPixmap::fromImage(original_));
+    ShowPreview(original_);
+
+    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(true);
+    HelligkeitTrackBar->setValue(0);
+    KontrastTrackBar->setValue(0);
+    FarbeTrackBar->setValue(250);
+    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(false);
+    Brightness = 0;
+    Colour = 250;
+    Contrast = 0;
+    writeTrackLabels();
+    PreviewEnabled = true;
+    HelligkeitTrackBarChange();
+}
+
+bool TPainterEffectsF::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate) {
+        // Every return to the dialog starts again from the file; the activation that showing
+        // the dialog has run already is not repeated.
+        if (!activationDone_) FormActivate();
+        activationDone_ = false;
+    } else if (e->type() == QEvent::WindowDeactivate) {
+        activationDone_ = false;
+    }
+    return QDialog::event(e);
+}
+
+void TPainterEffectsF::trackBarChange(QSlider* bar)
+{
+    if (bar->isSliderDown()) {
+        PreviewEnabled = true;
+        return;
+    }
+    ApplyTrackBars();
+}
+
+void TPainterEffectsF::HelligkeitTrackBarChange() { trackBarChange(HelligkeitTrackBar); }
+void TPainterEffectsF::KontrastTrackBarChange() { trackBarChange(KontrastTrackBar); }
+void TPainterEffectsF::FarbeTrackBarChange() { trackBarChange(FarbeTrackBar); }
+
+void TPainterEffectsF::ApplyTrackBars()
+{
+    if (!PreviewEnabled) return;
+    Brightness = HelligkeitTrackBar->value();
+    Colour = FarbeTrackBar->value();
+    Contrast = KontrastTrackBar->value();
+    writeTrackLabels();
+    if (control_) control_->ApplyLightnessSaturationContrast(Brightness, Colour, Contrast);
+}
+
+void TPainterEffectsF::ZuruecksetzenButtonClick()
+{
+    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(true);
+    HelligkeitTrackBar->setValue(0);
+    KontrastTrackBar->setValue(0);
+    FarbeTrackBar->setValue(250);
+    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(false);
+    Brightness = 0;
+    Colour = 250;
+    Contrast = 0;
+    writeTrackLabels();
+    PreviewEnabled = true;
+    HelligkeitTrackBarChange();
+}
+
+void TPainterEffectsF::EListClick()
+{
+    const int fx = SelectedFxId();
+    if (fx < 0) return;
+    if (const auto range = amountRangeOf(fx)) SetAmountRange(range->maximum, range->minimum, range->position);
+}
+
+void TPainterEffectsF::EBarChange()
+{
+    const int fx = SelectedFxId();
+    if (fx < 0 || !control_) return;
+    control_->ApplyEffect(fx);
+}
+
+void TPainterEffectsF::SaveBitBtnClick()
+{
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    const bool brightness = !HelligkeitPanel->isHidden();
+    const int fx = SelectedFxId();
+    // Without an effect chosen there is nothing to save: the range holds no result of this
+    // picture, and writing it would put a stale picture over the file.
+    if (!control_ || !host || (!brightness && fx < 0)) {
+        hide();
+        return;
+    }
+    try {
+        platform::HourglassCursor hourglass;
+        if (!host->LoadPictureIntoArt()) return;
+        if (brightness) {
+            Brightness = HelligkeitTrackBar->value();
+            Colour = FarbeTrackBar->value();
+            Contrast = KontrastTrackBar->value();
+            writeTrackLabels();
+            PreviewEnabled = false;
+            control_->ApplyLightnessSaturationContrast(Brightness, Colour, Contrast);
+        } else {
+            EBarChange();
+        }
+        // The undo copy first: without it the picture is not overwritten.
+        if (!host->PushUndo()) return;
+        if (!host->SaveArtToPicture()) return;
+    } catch (const std::bad_alloc&) {
+        // A picture too large for the effect's working copies: nothing has been written.
+        platform::dialogs().showMessage(platform::MessageKind::Error,
+                                        QStringLiteral("An error occured in your application, \n")
+                                            + effectsui::BitmapFileErrorText(-1),
+                                        QStringLiteral("Error"));
+        return;
+    }
+    hide();
+}
+
+void TPainterEffectsF::AbortBitBtnClick() { hide(); }

@@ -1,0 +1,282 @@
+#include "pixeffectsform.h"
+
+#include "edithost.h"
+
+#include "app/language.h"
+#include "imaging/piximage.h"
+#include "platform/dialogs.h"
+#include "platform/sdk/operations.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+TPixEffectsForm* g_instance = nullptr;
+
+QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int ticks, QRect geometry)
+{
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(min, max);
+    bar->setValue(position);
+    bar->setTickPosition(QSlider::TicksBothSides);
+    bar->setTickInterval(ticks);
+    bar->setCursor(Qt::PointingHandCursor);
+    bar->setGeometry(geometry);
+    return bar;
+}
+
+QLabel* label(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
+
+} // namespace
+
+TPixEffectsForm* TPixEffectsForm::instance() { return g_instance; }
+
+TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
+{
+    if (!g_instance) g_instance = this;
+    setObjectName(QStringLiteral("PixEffectsForm"));
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setFixedSize(511, 464);
+
+    Label1 = label(this, "Label1", QRect(16, 8, 232, 18));
+    PixImage2 = new imaging::TPixImage(this);
+    PixImage2->setObjectName(QStringLiteral("PixImage2"));
+    PixImage2->setGeometry(16, 28, 232, 174);
+    Label2 = label(this, "Label2", QRect(264, 8, 232, 18));
+    PixImage1 = new imaging::TPixImage(this);
+    PixImage1->setObjectName(QStringLiteral("PixImage1"));
+    PixImage1->setGeometry(264, 28, 232, 174);
+    for (imaging::TPixImage* image : {PixImage1, PixImage2}) image->SetPaintSizeMode(imaging::smFit);
+
+    RGBPanel = new QWidget(this);
+    RGBPanel->setObjectName(QStringLiteral("RGBPanel"));
+    RGBPanel->setGeometry(0, 210, 511, 210);
+    Label3 = label(RGBPanel, "Label3", QRect(16, 4, 340, 18));
+    QFont heading = Label3->font();
+    heading.setBold(true);
+    Label3->setFont(heading);
+    ZuruecksetzenButton = new QPushButton(RGBPanel);
+    ZuruecksetzenButton->setObjectName(QStringLiteral("ZuruecksetzenButton"));
+    ZuruecksetzenButton->setGeometry(380, 2, 116, 26);
+    RedLabel = label(RGBPanel, "RedLabel", QRect(16, 32, 300, 18));
+    RedTrackBar = trackBar(RGBPanel, "RedTrackBar", 10, 100, 100, 5, QRect(16, 50, 480, 32));
+    GreenLabel = label(RGBPanel, "GreenLabel", QRect(16, 90, 300, 18));
+    GreenTrackBar = trackBar(RGBPanel, "GreenTrackBar", 10, 100, 100, 5, QRect(16, 108, 480, 32));
+    BlueLabel = label(RGBPanel, "BlueLabel", QRect(16, 148, 300, 18));
+    BlueTrackBar = trackBar(RGBPanel, "BlueTrackBar", 10, 100, 100, 5, QRect(16, 166, 480, 32));
+
+    SharpenPanel = new QWidget(this);
+    SharpenPanel->setObjectName(QStringLiteral("SharpenPanel"));
+    SharpenPanel->setGeometry(0, 210, 511, 210);
+    Label7 = label(SharpenPanel, "Label7", QRect(16, 4, 340, 18));
+    Label7->setFont(heading);
+    Button1 = new QPushButton(SharpenPanel);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(380, 2, 116, 26);
+    Label4 = label(SharpenPanel, "Label4", QRect(16, 40, 200, 18));
+    Label5 = label(SharpenPanel, "Label5", QRect(296, 40, 200, 18));
+    Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SharpenTrackBar = trackBar(SharpenPanel, "SharpenTrackBar", -1000, 1000, 0, 50, QRect(16, 60, 480, 32));
+    SharpenLabel = label(SharpenPanel, "SharpenLabel", QRect(16, 100, 480, 18));
+    SharpenLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    SharpenPanel->setVisible(false);
+
+    SaveBitBtn = new QPushButton(this);
+    SaveBitBtn->setObjectName(QStringLiteral("SaveBitBtn"));
+    SaveBitBtn->setGeometry(264, 428, 112, 27);
+    AbortBitBtn = new QPushButton(this);
+    AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
+    AbortBitBtn->setGeometry(384, 428, 112, 27);
+
+    for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar, SharpenTrackBar}) {
+        connect(bar, &QSlider::valueChanged, this, [this, bar] { barChange(bar); });
+        connect(bar, &QSlider::sliderReleased, this, [this, bar] { barChange(bar); });
+    }
+    connect(ZuruecksetzenButton, &QPushButton::clicked, this, &TPixEffectsForm::ZuruecksetzenButtonClick);
+    connect(Button1, &QPushButton::clicked, this, &TPixEffectsForm::Button1Click);
+    connect(SaveBitBtn, &QPushButton::clicked, this, &TPixEffectsForm::SaveBitBtnClick);
+    connect(AbortBitBtn, &QPushButton::clicked, this, [this] { done(platform::mrCancel); });
+
+    FormCreate();
+}
+
+TPixEffectsForm::~TPixEffectsForm()
+{
+    if (g_instance == this) g_instance = nullptr;
+}
+
+void TPixEffectsForm::FormCreate()
+{
+    Label1->setText(LangText(1503));
+    Label2->setText(LangText(1504));
+    Label3->setText(LangText(1507));
+    RedLabel->setText(LangText(1508));
+    GreenLabel->setText(LangText(1509));
+    BlueLabel->setText(LangText(1510));
+    ZuruecksetzenButton->setText(LangText(1511));
+    Label7->setText(LangText(1500));
+    Label4->setText(LangText(1501));
+    Label5->setText(LangText(1502));
+    Button1->setText(LangText(1505));
+    SaveBitBtn->setText(LangText(2005));
+    AbortBitBtn->setText(LangText(2006));
+}
+
+void TPixEffectsForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+bool TPixEffectsForm::loadInto(imaging::TPixImage* image)
+{
+    image->SetPaintSizeMode(imaging::smFit);
+    image->ForceRepaint();
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    const QString file = host ? host->SelectedPicture() : QString();
+    if (file.isEmpty()) return false;
+    try {
+        return image->Load(file, 0, 1, -1) == 1 && image->HasImage();
+    } catch (const std::exception& e) {
+        platform::showError(QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+void TPixEffectsForm::setBar(QSlider* bar, int value)
+{
+    bar->blockSignals(true);
+    bar->setValue(value);
+    bar->blockSignals(false);
+}
+
+void TPixEffectsForm::FormActivate()
+{
+    previewLoaded_ = loadInto(PixImage1);
+    loadInto(PixImage2);
+    RGBPanel->setVisible(false);
+    SharpenPanel->setVisible(false);
+    if (Mode == QLatin1String("RGB")) {
+        RGBPanel->setVisible(true);
+        for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
+        RedValue = GreenValue = BlueValue = 100;
+        RedLabel->setText(LangText(1508) + QStringLiteral(": 100%"));
+        GreenLabel->setText(LangText(1509) + QStringLiteral(": 100%"));
+        BlueLabel->setText(LangText(1510) + QStringLiteral(": 100%"));
+    } else if (Mode == QLatin1String("SHARPEN")) {
+        SharpenPanel->setVisible(true);
+        setBar(SharpenTrackBar, 0);
+        SharpenValue = 0;
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+    }
+}
+
+void TPixEffectsForm::barChange(QSlider* bar)
+{
+    if (bar->isSliderDown()) {
+        PreviewPending = true;
+        return;
+    }
+    ApplyEffectPreview();
+}
+
+void TPixEffectsForm::RedTrackBarChange() { barChange(RedTrackBar); }
+void TPixEffectsForm::GreenTrackBarChange() { barChange(GreenTrackBar); }
+void TPixEffectsForm::BlueTrackBarChange() { barChange(BlueTrackBar); }
+void TPixEffectsForm::SharpenTrackBarChange() { barChange(SharpenTrackBar); }
+
+void TPixEffectsForm::ApplyEffectPreview()
+{
+    if (!PreviewPending) return;
+    if (Mode == QLatin1String("RGB")) {
+        RedValue = RedTrackBar->value();
+        GreenValue = GreenTrackBar->value();
+        BlueValue = BlueTrackBar->value();
+        RedLabel->setText(percentText(QStringLiteral("Rot: "), RedValue));
+        GreenLabel->setText(percentText(QString::fromUtf8("Grün: "), GreenValue));
+        BlueLabel->setText(percentText(QStringLiteral("Blau: "), BlueValue));
+        PreviewPending = false;
+        previewLoaded_ = loadInto(PixImage1);
+        if (!previewLoaded_) return;
+        const sdk::PxBalance red{RedValue / 100.0, 0, 0};
+        const sdk::PxBalance green{0, GreenValue / 100.0, 0};
+        const sdk::PxBalance blue{0, 0, BlueValue / 100.0};
+        try {
+            if (PixImage1->BalanceColors(&red, &green, &blue) != 1) previewLoaded_ = false;
+        } catch (const std::exception& e) {
+            previewLoaded_ = false;
+            platform::showError(QString::fromUtf8(e.what()));
+        }
+    } else if (Mode == QLatin1String("SHARPEN")) {
+        previewLoaded_ = loadInto(PixImage1);
+        SharpenValue = SharpenTrackBar->value();
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
+        if (!previewLoaded_) return;
+        try {
+            if (PixImage1->Sharpen(SharpenValue) != 1) previewLoaded_ = false;
+        } catch (const std::exception& e) {
+            previewLoaded_ = false;
+            platform::showError(QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void TPixEffectsForm::ZuruecksetzenButtonClick()
+{
+    for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
+    RedValue = GreenValue = BlueValue = 100;
+    RedLabel->setText(QStringLiteral("Rot: 100%"));
+    BlueLabel->setText(QStringLiteral("Blau: 100%"));
+    GreenLabel->setText(QString::fromUtf8("Grün: 100%"));
+    PreviewPending = true;
+    RedTrackBarChange();
+}
+
+void TPixEffectsForm::Button1Click()
+{
+    setBar(SharpenTrackBar, 0);
+    SharpenValue = 0;
+    SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+    PreviewPending = true;
+    SharpenTrackBarChange();
+}
+
+void TPixEffectsForm::SaveBitBtnClick()
+{
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    if (!host) return;
+    const QString file = host->SelectedPicture();
+    // A preview that does not hold this picture (it could not be read) is never written over it.
+    if (!previewLoaded_ || !PixImage1->HasImage()) {
+        platform::dialogs().showMessage(platform::MessageKind::Error,
+                                        QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
+                                        QStringLiteral("Error"));
+        return;
+    }
+    if (!host->PushUndo()) return;
+    int saved = 0;
+    try {
+        saved = PixImage1->Save(file, 23, 24, 4, 0);
+    } catch (const std::exception&) {
+        saved = 0;
+    }
+    if (saved != 1) {
+        platform::dialogs().showMessage(platform::MessageKind::Error,
+                                        QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
+                                        QStringLiteral("Error"));
+        return;
+    }
+    host->RefreshThumbnail();
+    done(platform::mrOk);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// TPixEffectsForm: the modal colour-balance and sharpen dialog. The original and a preview side
+// by side; the red, green and blue bars weaken their channels ("RGB"), or one bar sharpens or
+// softens the picture ("SHARPEN"); the preview is what is saved over the picture file.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QSlider;
+namespace imaging {
+class TPixImage;
+}
+
+class TPixEffectsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPixEffectsForm(QWidget* parent = nullptr);
+    ~TPixEffectsForm() override;
+
+    // The dialog made at start-up, or nullptr.
+    static TPixEffectsForm* instance();
+
+    QLabel* Label1;
+    imaging::TPixImage* PixImage2;
+    QLabel* Label2;
+    imaging::TPixImage* PixImage1;
+    QWidget* RGBPanel;
+    QLabel* Label3;
+    QSlider* RedTrackBar;
+    QSlider* GreenTrackBar;
+    QSlider* BlueTrackBar;
+    QLabel* RedLabel;
+    QLabel* GreenLabel;
+    QLabel* BlueLabel;
+    QPushButton* ZuruecksetzenButton;
+    QWidget* SharpenPanel;
+    QLabel* Label7;
+    QLabel* Label4;
+    QLabel* Label5;
+    QSlider* SharpenTrackBar;
+    QLabel* SharpenLabel;
+    QPushButton* Button1;
+    QPushButton* SaveBitBtn;
+    QPushButton* AbortBitBtn;
+
+    QString Mode;
+    int SharpenValue = 0;
+    int RedValue = 100;
+    int GreenValue = 100;
+    int BlueValue = 100;
+    bool PreviewPending = false;
+
+    void FormCreate();
+    void FormActivate();
+    void RedTrackBarChange();
+    void GreenTrackBarChange();
+    void BlueTrackBarChange();
+    void SharpenTrackBarChange();
+    void ApplyEffectPreview();
+    void ZuruecksetzenButtonClick();
+    void Button1Click();
+    void SaveBitBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void barChange(QSlider* bar);
+    bool loadInto(imaging::TPixImage* image);
+    void setBar(QSlider* bar, int value);
+
+    // PixImage1 holds the selected picture (with the preview's change): only then is it saved.
+    bool previewLoaded_ = false;
+};

@@ -1,0 +1,111 @@
+#pragma once
+// TvelDrawImage: the drawing control. It holds one working picture and runs the paint effects on
+// it: every effect copies the whole picture into the range bitmap, works there in place and shows
+// the range in the effects dialog's preview. The control creates and owns the effects dialog that
+// is shown. The main window keeps one, never visible, as picture holder and effect engine.
+//
+// The drawing tools, brush tools and generators and the air brush that act on this control with
+// the mouse are built on top of it elsewhere; the control keeps their settings (the published
+// properties below) so that they find them here.
+#include "effects/bitmap.h"
+#include "effects/paintfx.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class TPainterEffectsF;
+
+// The colour-picked event: the control and the colour integer.
+using TColorPicked = std::function<void(QObject* sender, effects::ColorRef color)>;
+
+class TvelDrawImage : public QWidget {
+    Q_OBJECT
+public:
+    // Raster operation of a plain copy.
+    static constexpr std::int32_t SRCCOPY = 0x00CC0020;
+
+    explicit TvelDrawImage(QWidget* owner = nullptr);
+    ~TvelDrawImage() override;
+
+    // ---- the working picture, the range and the range rectangle ----
+    // The picture the effects work on (what the main window assigns).
+    const effects::Bitmap24& Picture() const { return picture_; }
+    void SetPicture(effects::Bitmap24 picture);
+    // Left, top, right, bottom in picture pixels; right and bottom inclusive.
+    struct TRangeRect {
+        int Left = 0, Top = 0, Right = 256, Bottom = 256;
+    };
+    TRangeRect RangeRect;
+    std::int32_t RangeCopyMode = SRCCOPY;
+    effects::Bitmap24 RangeBitmap;
+    effects::Bitmap24 ZoomBitmap;
+    QStringList ToolList;
+    effects::TvelPaintFX PaintFX;
+    // Entry i: sin(i / 255 x pi / 2) x 255, rounded.
+    std::array<std::uint8_t, 256> SplitLightTable{};
+
+    // ---- published properties (stored values; the setters only store) ----
+    QString Shape() const { return FShape; }
+    void SetShape(const QString& value) { FShape = value; }
+    bool polygonchecked() const { return Fpolygonchecked; }
+    void Setpolygonchecked(bool value) { Fpolygonchecked = value; }
+    int stars() const { return Fstars; }
+    void Setstars(int value) { Fstars = value; }
+    int starpoints() const { return Fstarpoints; }
+    void Setstarpoints(int value) { Fstarpoints = value; }
+    int blocks() const { return Fblocks; }
+    void Setblocks(int value) { Fblocks = value; }
+    int spirals() const { return Fspirals; }
+    void Setspirals(int value) { Fspirals = value; }
+    const TColorPicked& onColorPicked() const { return FonColorPicked; }
+    void SetonColorPicked(TColorPicked handler) { FonColorPicked = std::move(handler); }
+
+    // After the properties are set: a white 256 x 256 picture.
+    void Loaded();
+
+    // Copies the range rectangle of the picture into the range bitmap (24 bits).
+    void CopyRangeFromCanvas();
+    // The range becomes the whole picture, copied into the range bitmap.
+    void CopyPictureToRange();
+    // Sizes the range bitmap to the range and fills it with the colour.
+    void ClearRange(effects::ColorRef colour);
+    // Rows shifted right in proportion to their depth, squeezed back into the width (0..100).
+    static void Shear(effects::Bitmap24& bitmap, int amount);
+    // Passes times every byte of the range through the split-light table.
+    void SplitLight(int passes);
+    // Resizes source into target (whose size the caller sets) with the Mitchell filter.
+    static void StretchMitchell(const effects::Bitmap24& source, effects::Bitmap24& target);
+    void DoColorPicked(effects::ColorRef colour);
+
+    // ---- the effects dialog ----
+    TPainterEffectsF* EffectsDialog() const { return effectsDialog_; }
+    // Shows the effects dialog without a modal loop: the brightness panel when true, the effect
+    // tree otherwise.
+    void ShowEffectsDialog(bool brightness);
+    // The brightness preview: lightness, saturation (0..500), contrast on a copy of the picture.
+    void ApplyLightnessSaturationContrast(int brightness, int colour, int contrast);
+    // The effect method of an effect number (0..54), with the dialog's bars as they stand now.
+    // False when the number has no effect or the effect left the range unchanged on purpose
+    // (a blend without a matching clipboard picture); the preview is then not updated.
+    bool ApplyEffect(int fxId);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void showRangeInPreview();
+
+    effects::Bitmap24 picture_;
+    TPainterEffectsF* effectsDialog_ = nullptr;
+    QString FShape;
+    bool Fpolygonchecked = false;
+    int Fstars = 1;
+    int Fstarpoints = 5;
+    int Fblocks = 32;
+    int Fspirals = 3;
+    TColorPicked FonColorPicked;
+};

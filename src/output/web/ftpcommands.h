@@ -1,0 +1,37 @@
+#pragma once
+// The upload's settings ("Gallery.ini" [FTP]) and its transfer command list: one line per
+// command, "verb |source | target".
+#include <QString>
+#include <QStringList>
+
+namespace web {
+
+struct FtpSettings {
+    QString host;
+    QString userId;
+    QString password; // stored as typed
+    QString port;
+    QString serverDir;
+};
+
+FtpSettings LoadFtpSettings(const QString& iniPath);
+bool SaveFtpSettings(const QString& iniPath, const FtpSettings& settings);
+
+struct FtpCommand {
+    QString verb, source, target; // lower case
+};
+// The verb is the trimmed text before the first blank, source and target the trimmed second
+// and third "|" fields.
+FtpCommand ParseFtpCommand(const QString& line);
+
+// "\" becomes "/".
+QString ToFtpPath(const QString& text);
+
+// "copy |" + full local path + " | " + target name for every entry of the folder whose name
+// does not begin with "."; the target is serverDir + "/" + name, or the name alone.
+QStringList BuildUploadCommands(const QString& folder, const QString& serverDir);
+
+// The name of a transaction type of the client's events.
+QString TransactionName(int transaction);
+
+} // namespace web

@@ -1,0 +1,24 @@
+#pragma once
+// The gallery's settings, "Gallery.ini" [SETTINGS] in the program directory.
+#include "platform/colors.h"
+
+#include <QString>
+
+namespace web {
+
+struct GallerySettings {
+    QString SmallPicX = QStringLiteral("80");   // thumbnail: height of a landscape one, width of a portrait one
+    QString LargePicX = QStringLiteral("250");  // large picture, same rule
+    QString Compression = QStringLiteral("80"); // kept, not used
+    QString PicProRow = QStringLiteral("4");
+    platform::ColorRef BKGColor = 0;
+    platform::ColorRef TextColor = 4;
+    bool TextVisible = false;
+    bool FilenameVisible = false;
+    bool ShapeVisible = true;
+};
+
+GallerySettings LoadGallerySettings(const QString& iniPath);
+bool SaveGallerySettings(const QString& iniPath, const GallerySettings& settings);
+
+} // namespace web

@@ -1,0 +1,88 @@
+#pragma once
+// The gallery window: the settings of the web gallery, the button that writes it into the
+// program directory's "gallery" folder and the one that opens the FTP upload window.
+#include "gallerysettings.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class TFTPForm;
+namespace imaging {
+class TPixImage;
+}
+
+class THTMLForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit THTMLForm(QWidget* parent = nullptr);
+    ~THTMLForm() override;
+    // The gallery window of the run (the one most recently made), or nullptr.
+    static THTMLForm* instance();
+
+    // True once the pages were written completely since the window last came up; the make
+    // step reads it after the modal showing to decide on its instructions.
+    bool PagesWritten = false;
+
+    web::GallerySettings Settings;
+    QString G; // the gallery folder, with trailing backslash
+
+    QLabel* Image1;
+    QLabel* Label16;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QLineEdit* SmallPicMaskEdit;
+    QLabel* Label2;
+    QLineEdit* LargePicMaskEdit;
+    QLabel* Label3;
+    QLineEdit* PicProRowMaskEdit;
+    QCheckBox* TextCheckBox;
+    QCheckBox* FileNameCheckBox;
+    QCheckBox* RahmenCheckBox;
+    QGroupBox* GroupBox2;
+    QPushButton* BKGColorButton;
+    QFrame* BKGColorPanel;
+    QPushButton* TextcolorButton;
+    QFrame* TextColorPanel;
+    QLabel* KonvertLabel;
+    QProgressBar* ProgressBar1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    imaging::TPixImage* PixImage1;
+    QPointer<TFTPForm> FTPForm; // made by the upload button, owned by this window
+
+    QString SettingsPath() const;
+
+    void FormCreate();
+    void FormActivate();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void TextcolorButtonClick();
+    void BKGColorButtonClick();
+    void TextCheckBoxClick();
+    void FileNameCheckBoxClick();
+    void RahmenCheckBoxClick();
+    void PicProRowMaskEditChange();
+    void SmallPicMaskEditChange();
+    void LargePicMaskEditChange();
+    void LoadGallerySettings();
+    void SaveGallerySettings();
+
+    // Opens the argument in the user's browser.
+    static bool OpenInBrowser(const QString& argument);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showSettings();
+    bool writing_ = false;
+};

@@ -1,0 +1,3 @@
+#pragma once
+// Hands the gallery window to the start-up, which creates it in its fixed order.
+void RegisterWebWindows();

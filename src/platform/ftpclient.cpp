@@ -1,0 +1,291 @@
+#include "ftpclient.h"
+
+#include "files.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QUrl>
+#include <curl/curl.h>
+
+namespace platform {
+
+namespace {
+
+void initCurlOnce()
+{
+    static const bool done = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    (void)done;
+}
+
+} // namespace
+
+struct FtpClient::Session {
+    CURL* easy = nullptr;
+    char error[CURL_ERROR_SIZE] = {};
+    curl_slist* quote = nullptr;
+    QIODevice* source = nullptr;  // upload
+    QIODevice* target = nullptr;  // download
+    bool writeFailed = false;
+    qint64 lastNow = -1;
+
+    ~Session()
+    {
+        if (quote) curl_slist_free_all(quote);
+        if (easy) curl_easy_cleanup(easy);
+    }
+};
+
+// The library's callbacks, with access to the client.
+struct FtpTransferHooks {
+    static size_t read(char* buffer, size_t size, size_t count, void* data)
+    {
+        auto* c = static_cast<FtpClient*>(data);
+        if (c->aborted_) return CURL_READFUNC_ABORT;
+        const qint64 n = c->s_->source->read(buffer, static_cast<qint64>(size * count));
+        return n < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(n);
+    }
+    static size_t write(char* buffer, size_t size, size_t count, void* data)
+    {
+        auto* c = static_cast<FtpClient*>(data);
+        const qint64 want = static_cast<qint64>(size * count);
+        if (c->s_->target->write(buffer, want) != want) {
+            c->s_->writeFailed = true;
+            return 0; // the library ends the transfer with a write error
+        }
+        return static_cast<size_t>(want);
+    }
+    static int progress(void* data, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal, curl_off_t ulNow)
+    {
+        auto* c = static_cast<FtpClient*>(data);
+        if (c->s_->source && ulNow != c->s_->lastNow) {
+            c->s_->lastNow = ulNow;
+            emit c->OnPacketSent(ulNow, ulTotal);
+        } else if (c->s_->target && dlNow != c->s_->lastNow) {
+            c->s_->lastNow = dlNow;
+            emit c->OnPacketRecvd(dlNow, dlTotal);
+        }
+        QCoreApplication::processEvents();
+        return c->aborted_ ? 1 : 0;
+    }
+};
+
+FtpClient::FtpClient(QObject* parent) : QObject(parent), s_(std::make_unique<Session>()) { initCurlOnce(); }
+
+FtpClient::~FtpClient() = default;
+
+QString FtpClient::ResolveRemotePath(const QString& current, const QString& name)
+{
+    QStringList parts;
+    const QString start = name.startsWith(u'/') ? name : current + u'/' + name;
+    for (const QString& p : start.split(u'/', Qt::SkipEmptyParts)) {
+        if (p == QStringLiteral(".")) continue;
+        if (p == QStringLiteral("..")) {
+            if (!parts.isEmpty()) parts.removeLast();
+            continue;
+        }
+        parts << p;
+    }
+    return u'/' + parts.join(u'/');
+}
+
+QByteArray FtpClient::urlOf(const QString& absolutePath, bool folder) const
+{
+    QByteArray url = "ftp://";
+    const QString host = Host.trimmed();
+    url += host.contains(u':') ? "[" + host.toUtf8() + "]" : QUrl::toPercentEncoding(host, ".-");
+    url += ":" + QByteArray::number(Port) + "/%2F";
+    QByteArrayList parts;
+    for (const QString& p : absolutePath.split(u'/', Qt::SkipEmptyParts)) parts << QUrl::toPercentEncoding(p);
+    url += parts.join('/');
+    if (folder && !parts.isEmpty()) url += '/';
+    if (folder && parts.isEmpty()) url += '/';
+    return url;
+}
+
+namespace {
+
+void commonOptions(CURL* easy, const FtpClient& c, char* error, void* self, bool ascii)
+{
+    curl_easy_reset(easy);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(easy, CURLOPT_USERNAME, c.UserID.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, c.Password.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(c.TimeOut));
+    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(std::max(1, c.TimeOut / 1000)));
+    // A transfer that moves nothing for the time-out ends with an error.
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max(1, c.TimeOut / 1000)));
+    curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpTransferHooks::progress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, self);
+}
+
+} // namespace
+
+bool FtpClient::Connect()
+{
+    if (busy_) return false;
+    if (connected_) Disconnect();
+    if (!s_->easy) s_->easy = curl_easy_init();
+    if (!s_->easy) {
+        emit OnConnectionFailed();
+        return false;
+    }
+    aborted_ = false;
+    commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    const QByteArray url = "ftp://" +
+        (Host.trimmed().contains(u':') ? "[" + Host.trimmed().toUtf8() + "]" : QUrl::toPercentEncoding(Host.trimmed(), ".-")) +
+        ":" + QByteArray::number(Port) + "/";
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_NOBODY, 1L);
+    busy_ = true;
+    const CURLcode code = Host.trimmed().isEmpty() || Port <= 0 || Port > 65535 ? CURLE_COULDNT_RESOLVE_HOST
+                                                                                : curl_easy_perform(s_->easy);
+    busy_ = false;
+    if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_URL_MALFORMAT) {
+        emit InvalidHost();
+        return false;
+    }
+    if (code != CURLE_OK) {
+        emit OnConnectionFailed();
+        return false;
+    }
+    emit OnHostResolved();
+    char* entry = nullptr;
+    curl_easy_getinfo(s_->easy, CURLINFO_FTP_ENTRY_PATH, &entry);
+    currentDir_ = entry && *entry == '/' ? ResolveRemotePath(QStringLiteral("/"), QString::fromUtf8(entry))
+                                         : QStringLiteral("/");
+    connected_ = true;
+    emit OnConnect();
+    return true;
+}
+
+void FtpClient::Disconnect()
+{
+    if (busy_) aborted_ = true; // the running transfer ends first; its caller sees the failure
+    const bool was = connected_;
+    connected_ = false;
+    if (!busy_ && s_->easy) {
+        curl_easy_cleanup(s_->easy); // closes the control connection
+        s_->easy = nullptr;
+    }
+    if (was) emit OnDisconnect();
+}
+
+void FtpClient::Abort() { aborted_ = true; }
+
+bool FtpClient::finish(int transaction, int code)
+{
+    if (code == CURLE_OK) {
+        emit OnSuccess(transaction);
+        return true;
+    }
+    if (code == CURLE_UNSUPPORTED_PROTOCOL || code == CURLE_NOT_BUILT_IN) emit OnUnSupportedFunction(transaction);
+    else emit OnFailure(transaction);
+    return false;
+}
+
+bool FtpClient::runCommand(int transaction, const QString& command)
+{
+    if (!connected_ || busy_) return finish(transaction, CURLE_FAILED_INIT);
+    aborted_ = false;
+    commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    if (s_->quote) curl_slist_free_all(s_->quote);
+    s_->quote = curl_slist_append(nullptr, command.toUtf8().constData());
+    const QByteArray url = urlOf(currentDir_, true);
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_QUOTE, s_->quote);
+    curl_easy_setopt(s_->easy, CURLOPT_NOBODY, 1L);
+    busy_ = true;
+    const CURLcode code = curl_easy_perform(s_->easy);
+    busy_ = false;
+    curl_easy_setopt(s_->easy, CURLOPT_QUOTE, nullptr);
+    return finish(transaction, code);
+}
+
+bool FtpClient::ChangeDir(const QString& dir)
+{
+    if (!connected_ || busy_) return finish(cmdChangeDir, CURLE_FAILED_INIT);
+    const QString target = ResolveRemotePath(currentDir_, dir);
+    aborted_ = false;
+    commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    const QByteArray url = urlOf(target, true);
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_NOBODY, 1L);
+    busy_ = true;
+    const CURLcode code = curl_easy_perform(s_->easy);
+    busy_ = false;
+    if (code == CURLE_OK) currentDir_ = target;
+    return finish(cmdChangeDir, code);
+}
+
+bool FtpClient::MakeDirectory(const QString& dir)
+{
+    return runCommand(cmdMakeDir, QStringLiteral("MKD ") + ResolveRemotePath(currentDir_, dir));
+}
+
+bool FtpClient::RemoveDir(const QString& dir)
+{
+    return runCommand(cmdRemoveDir, QStringLiteral("RMD ") + ResolveRemotePath(currentDir_, dir));
+}
+
+bool FtpClient::Delete(const QString& name)
+{
+    return runCommand(cmdDelete, QStringLiteral("DELE ") + ResolveRemotePath(currentDir_, name));
+}
+
+bool FtpClient::Upload(const QString& localFile, const QString& remoteName)
+{
+    if (!connected_ || busy_) return finish(cmdUpload, CURLE_FAILED_INIT);
+    const std::unique_ptr<QIODevice> in =
+        isRegularFile(localFile) ? openFile(localFile, QIODevice::ReadOnly) : nullptr;
+    if (!in) return finish(cmdUpload, CURLE_READ_ERROR);
+    aborted_ = false;
+    commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    const QByteArray url = urlOf(ResolveRemotePath(currentDir_, remoteName), false);
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(s_->easy, CURLOPT_READFUNCTION, &FtpTransferHooks::read);
+    curl_easy_setopt(s_->easy, CURLOPT_READDATA, this);
+    curl_easy_setopt(s_->easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(in->size()));
+    s_->source = in.get();
+    s_->lastNow = -1;
+    busy_ = true;
+    emit OnTransactionStart();
+    const CURLcode code = curl_easy_perform(s_->easy);
+    busy_ = false;
+    s_->source = nullptr;
+    emit OnTransactionStop();
+    return finish(cmdUpload, code);
+}
+
+bool FtpClient::Download(const QString& remoteName, const QString& localFile)
+{
+    if (!connected_ || busy_) return finish(cmdDownload, CURLE_FAILED_INIT);
+    // The local file is replaced only by a complete download.
+    ReplacingWriter out(localFile);
+    if (!out.open()) return finish(cmdDownload, CURLE_WRITE_ERROR);
+    aborted_ = false;
+    commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    const QByteArray url = urlOf(ResolveRemotePath(currentDir_, remoteName), false);
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_WRITEFUNCTION, &FtpTransferHooks::write);
+    curl_easy_setopt(s_->easy, CURLOPT_WRITEDATA, this);
+    s_->target = out.device();
+    s_->writeFailed = false;
+    s_->lastNow = -1;
+    busy_ = true;
+    emit OnTransactionStart();
+    CURLcode code = curl_easy_perform(s_->easy);
+    busy_ = false;
+    s_->target = nullptr;
+    emit OnTransactionStop();
+    if (code == CURLE_OK && !out.commit()) code = CURLE_WRITE_ERROR;
+    return finish(cmdDownload, code);
+}
+
+} // namespace platform

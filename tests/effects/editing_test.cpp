@@ -1,0 +1,354 @@
+// Editing a show picture from the main window: the effects dialog (brightness panel and effect
+// tree) on the 199-pixel copy, saved at full size with an undo copy and a fresh thumbnail; the
+// colour-balance and sharpen dialog likewise; cancelling and unreadable pictures change nothing.
+#include "editor/pictures_fixture.h"
+
+#include "effects/paintfx.h"
+#include "effects/ui/bitmapfiles.h"
+#include "effects/ui/painteffectsform.h"
+#include "effects/ui/pixeffectsform.h"
+#include "effects/ui/veldrawimage.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTreeWidget>
+
+namespace {
+
+class EditingTest : public PicturesTest {
+protected:
+    QString original;
+
+    static bool haveChecks()
+    {
+        return haveTools() && testsupport::haveHostProgram("cmp") && testsupport::haveHostProgram("jpeginfo");
+    }
+
+    // A show with one picture of w x h, selected; its bytes kept beside the show.
+    void showWithPicture(int w = 400, int h = 300)
+    {
+        makeJpeg(srcHost("pic.jpg"), w, h, {}, "plasma:fractal -seed 5");
+        createWithNewShow();
+        form->AddPictureToShow(srcWin("pic.jpg"), -1);
+        clickShowItem(0);
+        original = world.root() + "/original.jpg";
+        QFile::remove(original);
+        ASSERT_TRUE(QFile::copy(showHost("pic.jpg"), original));
+    }
+
+    TPainterEffectsF& dialog() { return *form->Art->EffectsDialog(); }
+
+    QString identify(const QString& format, const QString& host)
+    {
+        return testsupport::runHost(QString("identify -format '%1' '%2'").arg(format, host)).trimmed();
+    }
+    static int run(const QString& command)
+    {
+        int status = -1;
+        testsupport::runHost(command, &status);
+        return status;
+    }
+
+    // The saved picture: full size, a sound JPEG of quality 80, the undo copy the old bytes, the
+    // list item on a fresh thumbnail.
+    void expectSavedEdit(int w, int h, const QString& quality)
+    {
+        const QString file = showHost("pic.jpg");
+        EXPECT_EQ(identify("%wx%h", file), QString("%1x%2").arg(w).arg(h));
+        EXPECT_EQ(identify("%Q", file), quality);
+        EXPECT_EQ(run(QString("jpeginfo -c '%1'").arg(file)), 0);
+        EXPECT_EQ(run(QString("cmp -s '%1' '%2'").arg(original, hostProgram("UNDO_1.jpg"))), 0);
+        EXPECT_NE(run(QString("cmp -s '%1' '%2'").arg(original, file)), 0);
+        EXPECT_EQ(form->UndoDepth, 1);
+        EXPECT_TRUE(form->UndoBitBtn->isEnabled());
+        EXPECT_TRUE(QFile::exists(showHost("_THUMB_1pic.jpg")));
+        EXPECT_TRUE(form->QuorbelListBox->Items()[0].contains("_THUMB_1pic.jpg"));
+        EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);
+    }
+    void expectUnchanged(const QByteArray& hash)
+    {
+        EXPECT_EQ(sha256(showHost("pic.jpg")), hash);
+        EXPECT_FALSE(QFile::exists(hostProgram("UNDO_1.jpg")));
+        EXPECT_EQ(form->UndoDepth, 0);
+    }
+    static double meanOf(const QImage& image, int channel)
+    {
+        double sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                sum += channel == 0 ? qRed(p) : channel == 1 ? qGreen(p) : qBlue(p);
+            }
+        return sum / (double(image.width()) * image.height());
+    }
+    static QImage imageOf(imaging::TPixImage* control)
+    {
+        const sdk::SdkBitmapHandle* b = control->Bitmap();
+        QImage image(b->Width, b->Height, QImage::Format_BGR888);
+        for (int y = 0; y < b->Height; ++y) std::memcpy(image.scanLine(y), b->row(y), std::size_t(b->Width) * 3);
+        return image;
+    }
+    QImage fileImage() { return QImage(showHost("pic.jpg")); }
+};
+
+// A drag as the user makes it: the value changes with the button down, then the button comes up.
+void drag(QSlider* bar, int value)
+{
+    bar->setSliderDown(true);
+    bar->setValue(value);
+    bar->setSliderDown(false);
+}
+
+} // namespace
+
+TEST_F(EditingTest, BrightnessPreviewsTheSmallCopyAndSavesTheFullPicture)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(400, 300);
+    form->FarbeBitBtnClick();
+    // 300 x 199 / 400 = 149.25: the copy is 199 x 149.
+    EXPECT_EQ(form->Art->Picture().width(), 199);
+    EXPECT_EQ(form->Art->Picture().height(), 149);
+    EXPECT_TRUE(dialog().isVisible());
+    EXPECT_FALSE(dialog().HelligkeitPanel->isHidden());
+    EXPECT_TRUE(dialog().EffectPanel->isHidden());
+    EXPECT_EQ(dialog().OriginalImage().size(), QSize(400, 300));
+    EXPECT_EQ(dialog().PreviewImage().size(), QSize(199, 149));
+    EXPECT_EQ(dialog().cxbar->value(), dialog().cxbar->maximum() / 2);
+
+    const double before = meanOf(dialog().PreviewImage(), 1);
+    dialog().HelligkeitTrackBar->setValue(120);
+    EXPECT_GT(meanOf(dialog().PreviewImage(), 1), before + 20);
+    EXPECT_TRUE(dialog().HelligkeitLabel->text().endsWith(": 120"));
+
+    const double fileBefore = meanOf(fileImage(), 1);
+    dialog().SaveBitBtnClick();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(form->Art->RangeBitmap.width(), 400);
+    expectSavedEdit(400, 300, "80");
+    EXPECT_GT(meanOf(fileImage(), 1), fileBefore + 20);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(EditingTest, AnEffectOfTheTreeIsSavedWithTheBarsOfThePreview)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(320, 240);
+    form->ShowPaintEffects();
+    EXPECT_TRUE(dialog().HelligkeitPanel->isHidden());
+    EXPECT_FALSE(dialog().EffectPanel->isHidden());
+    ASSERT_TRUE(dialog().SelectEffect("Mosaic"));
+    dialog().EListClick(); // amount 15 at once
+    EXPECT_EQ(dialog().PreviewImage().width(), 199);
+    const QImage preview = dialog().PreviewImage();
+    EXPECT_EQ(preview.pixel(14, 14), preview.pixel(0, 0));
+    dialog().EBar->setValue(8);
+
+    effects::Bitmap24 full;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, full), 1);
+    effects::TvelPaintFX::Mosaic(full, 8);
+    dialog().SaveBitBtnClick();
+    // The full picture went through the effect with the preview's amount.
+    EXPECT_EQ(form->Art->RangeBitmap, full);
+    expectSavedEdit(320, 240, "80");
+}
+
+TEST_F(EditingTest, CancelAndSaveWithoutAnEffectWriteNothing)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(200, 100);
+    const QByteArray hash = sha256(showHost("pic.jpg"));
+    const QByteArray thumb = sha256(showHost("_THUMB_pic.jpg"));
+
+    form->FarbeBitBtnClick();
+    dialog().KontrastTrackBar->setValue(200);
+    dialog().AbortBitBtnClick();
+    EXPECT_FALSE(dialog().isVisible());
+    expectUnchanged(hash);
+
+    // The effect tree with no node, then with a group node: the range holds no result of the
+    // picture, and nothing is written.
+    form->ShowPaintEffects();
+    dialog().ETree->clearSelection();
+    dialog().SaveBitBtnClick();
+    expectUnchanged(hash);
+    form->ShowPaintEffects();
+    ASSERT_TRUE(dialog().SelectEffect("Wings"));
+    dialog().SaveBitBtnClick();
+    expectUnchanged(hash);
+    EXPECT_EQ(sha256(showHost("_THUMB_pic.jpg")), thumb);
+    EXPECT_FALSE(QFile::exists(showHost("_THUMB_1pic.jpg")));
+}
+
+TEST_F(EditingTest, AnUnreadablePictureIsReportedAndNeverOverwritten)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(300, 200);
+    // The picture breaks while the dialog is open: the full-size load fails, and the small copy
+    // in the control must not be written over the file.
+    form->FarbeBitBtnClick();
+    const QByteArray bytes = readAll(showHost("pic.jpg"));
+    writeAll(showHost("pic.jpg"), bytes.left(200));
+    const QByteArray hash = sha256(showHost("pic.jpg"));
+    dialog().HelligkeitTrackBar->setValue(50);
+    dialog().SaveBitBtnClick();
+    expectUnchanged(hash);
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.messages.last().kind, platform::MessageKind::Error);
+    EXPECT_TRUE(dialogs.messages.last().text.startsWith("An error occured in your application, \n"));
+
+    // Opening the dialog on the broken picture reports it and shows no dialog.
+    dialog().hide();
+    dialogs.messages.clear();
+    form->FarbeBitBtnClick();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    expectUnchanged(hash);
+}
+
+TEST_F(EditingTest, AnUndoCopyThatCannotBeMadeStopsTheSave)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(240, 160);
+    const QByteArray hash = sha256(showHost("pic.jpg"));
+    // A folder in the undo file's place: the copy cannot be made.
+    QDir().mkpath(hostProgram("UNDO_1.jpg"));
+    form->ShowPaintEffects();
+    ASSERT_TRUE(dialog().SelectEffect("Emboss"));
+    dialog().EListClick();
+    dialog().SaveBitBtnClick();
+    EXPECT_EQ(sha256(showHost("pic.jpg")), hash);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages.first().caption, "Error");
+}
+
+TEST_F(EditingTest, ColourBalanceWeakensTheRedAndSavesThePreview)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(200, 150);
+    const QImage before = fileImage();
+    double previewRed = 0, originalRed = 0, previewGreen = 0, originalGreen = 0;
+    dialogs.modalScript.push_back([&](QDialog& d) {
+        auto& f = static_cast<TPixEffectsForm&>(d);
+        f.FormActivate();
+        EXPECT_EQ(f.Mode, "RGB");
+        EXPECT_FALSE(f.RGBPanel->isHidden());
+        EXPECT_TRUE(f.SharpenPanel->isHidden());
+        EXPECT_EQ(f.RedTrackBar->value(), 100);
+        EXPECT_TRUE(f.RedLabel->text().endsWith(": 100%"));
+        drag(f.RedTrackBar, 50);
+        EXPECT_EQ(f.RedLabel->text(), "Rot: 50%");
+        previewRed = meanOf(imageOf(f.PixImage1), 0);
+        originalRed = meanOf(imageOf(f.PixImage2), 0);
+        previewGreen = meanOf(imageOf(f.PixImage1), 1);
+        originalGreen = meanOf(imageOf(f.PixImage2), 1);
+        f.SaveBitBtnClick();
+        return f.result();
+    });
+    form->RGBBitBtnClick();
+    EXPECT_TRUE(dialogs.modalScript.empty());
+    EXPECT_NEAR(previewRed, originalRed / 2, 1.0);
+    EXPECT_NEAR(previewGreen, originalGreen, 0.01);
+    expectSavedEdit(200, 150, "96");
+    EXPECT_NEAR(meanOf(fileImage(), 0), meanOf(before, 0) / 2, 3.0);
+    EXPECT_NEAR(meanOf(fileImage(), 1), meanOf(before, 1), 3.0);
+}
+
+TEST_F(EditingTest, ColourDialogResetAndCancelLeaveThePicture)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(160, 120);
+    const QByteArray hash = sha256(showHost("pic.jpg"));
+    dialogs.modalScript.push_back([&](QDialog& d) {
+        auto& f = static_cast<TPixEffectsForm&>(d);
+        f.FormActivate();
+        drag(f.BlueTrackBar, 20);
+        EXPECT_LT(meanOf(imageOf(f.PixImage1), 2), meanOf(imageOf(f.PixImage2), 2) * 0.5);
+        f.ZuruecksetzenButtonClick();
+        EXPECT_EQ(f.BlueTrackBar->value(), 100);
+        EXPECT_EQ(imageOf(f.PixImage1), imageOf(f.PixImage2));
+        drag(f.GreenTrackBar, 40);
+        f.AbortBitBtn->click();
+        return f.result();
+    });
+    form->RGBBitBtnClick();
+    expectUnchanged(hash);
+}
+
+TEST_F(EditingTest, SharpenSavesThePreviewAndNeverAStalePicture)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(200, 150);
+    TPixEffectsForm f;
+    f.Mode = "SHARPEN";
+    f.FormActivate();
+    EXPECT_TRUE(f.RGBPanel->isHidden());
+    EXPECT_FALSE(f.SharpenPanel->isHidden());
+    EXPECT_EQ(f.SharpenLabel->text(), LangText(1506) + " 0%");
+    drag(f.SharpenTrackBar, 1000);
+    EXPECT_EQ(f.SharpenLabel->text(), LangText(1506) + " 1000%");
+    EXPECT_NE(imageOf(f.PixImage1), imageOf(f.PixImage2));
+    f.SaveBitBtnClick();
+    EXPECT_EQ(f.result(), int(platform::mrOk));
+    expectSavedEdit(200, 150, "96");
+
+    // A picture that cannot be read leaves the last one in the preview: it is not saved over it.
+    form->ClearUndo();
+    writeAll(showHost("pic.jpg"), "broken");
+    f.setResult(0);
+    f.FormActivate();
+    dialogs.messages.clear();
+    f.SaveBitBtnClick();
+    EXPECT_EQ(readAll(showHost("pic.jpg")), "broken");
+    EXPECT_EQ(form->UndoDepth, 0);
+    EXPECT_NE(f.result(), int(platform::mrOk));
+    EXPECT_FALSE(dialogs.messages.isEmpty());
+}
+
+TEST_F(EditingTest, EveryReturnToTheDialogStartsTheBarsAgainFromTheFile)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(300, 200);
+    form->FarbeBitBtnClick();
+    const QImage neutral = dialog().PreviewImage();
+    // The activation that follows the showing is the one already run: the bars stay.
+    dialog().KontrastTrackBar->setValue(90);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&dialog(), &activate);
+    EXPECT_EQ(dialog().KontrastTrackBar->value(), 90);
+    EXPECT_NE(dialog().PreviewImage(), neutral);
+
+    // A click into the main window and back: bars 0, 250, 0 and the preview of those values.
+    dialog().FarbeTrackBar->setValue(400);
+    dialog().HelligkeitTrackBar->setValue(-30);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&dialog(), &deactivate);
+    QCoreApplication::sendEvent(&dialog(), &activate);
+    EXPECT_EQ(dialog().HelligkeitTrackBar->value(), 0);
+    EXPECT_EQ(dialog().KontrastTrackBar->value(), 0);
+    EXPECT_EQ(dialog().FarbeTrackBar->value(), 250);
+    EXPECT_EQ(dialog().Contrast, 0);
+    EXPECT_EQ(dialog().PreviewImage(), neutral);
+    EXPECT_TRUE(dialog().FarbeLabel->text().endsWith(": 0"));
+    dialog().AbortBitBtnClick();
+}
+
+TEST_F(EditingTest, TheViewerOpensFromItsButtonAndFromThePreviewWhileTheButtonIsOn)
+{
+    if (!haveTools()) GTEST_SKIP();
+    showWithPicture(120, 90);
+    QDialog viewer;
+    viewer.setObjectName("FullsizeForm");
+    dialogs.modalForms.clear(); // the new-show dialog
+    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
+    form->BildbearbeitungBitBtnClick();
+    EXPECT_EQ(dialogs.modalForms, QStringList{"FullsizeForm"});
+    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
+    form->PixImage2Click();
+    EXPECT_EQ(dialogs.modalForms.size(), 2);
+    form->BildbearbeitungBitBtn->setEnabled(false);
+    form->PixImage2Click();
+    EXPECT_EQ(dialogs.modalForms.size(), 2);
+}

@@ -1,0 +1,251 @@
+// The upload window and the FTP client against a real FTP server on 127.0.0.1.
+#include "web_fixture.h"
+
+#include "output/web/ftpform.h"
+#include "platform/ftpclient.h"
+
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QProcess>
+#include <QThread>
+
+namespace {
+
+// pyftpdlib serving a temporary folder on a free port of 127.0.0.1, user "anna", password "geheim".
+class FtpServer {
+public:
+    explicit FtpServer(const QString& root) : root_(root)
+    {
+        QDir().mkpath(root);
+        port_ = testsupport::runHost("/usr/bin/python3 -c 'import socket; s=socket.socket(); "
+                                     "s.bind((\"127.0.0.1\", 0)); print(s.getsockname()[1])'")
+                    .trimmed()
+                    .toInt();
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w",
+                                            "-d", root, "-u", "anna", "-P", "geheim"});
+        process_.waitForStarted();
+        for (int i = 0; i < 100 && !ready(); ++i) QThread::msleep(50);
+    }
+    ~FtpServer()
+    {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    int port() const { return port_; }
+    bool ready() const
+    {
+        int status = -1;
+        testsupport::runHost(QString("/usr/bin/python3 -c 'import socket; socket.create_connection((\"127.0.0.1\", %1), 1)' 2>/dev/null")
+                                 .arg(port_),
+                             &status);
+        return status == 0;
+    }
+    // Every file below the root, relative, with its contents.
+    QMap<QString, QByteArray> tree() const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(root_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString f = it.next();
+            QFile file(f);
+            file.open(QIODevice::ReadOnly);
+            files.insert(QDir(root_).relativeFilePath(f), file.readAll());
+        }
+        return files;
+    }
+
+private:
+    QString root_;
+    int port_ = 0;
+    QProcess process_;
+};
+
+} // namespace
+
+class FtpTest : public WebTest {
+protected:
+    std::unique_ptr<FtpServer> server;
+    std::unique_ptr<TFTPForm> form;
+
+    void SetUp() override
+    {
+        WebTest::SetUp();
+        server = std::make_unique<FtpServer>(world.root() + "/server");
+        ASSERT_TRUE(server->ready());
+        world.writeHostFile("program/gallery/Img_1.jpg", "picture bytes");
+        world.writeHostFile("program/gallery/gallery.html", "<HTML></HTML>");
+        world.writeHostFile("program/gallery/.hidden", "never sent");
+    }
+    void TearDown() override
+    {
+        form.reset();
+        server.reset();
+        WebTest::TearDown();
+    }
+    void settings(const QString& serverDir, const QString& password = "geheim", const QString& port = {})
+    {
+        world.writeHostFile("program/Gallery.ini",
+                            ("[FTP]\r\nhost=127.0.0.1\r\nuser-ID=anna\r\npassword=" + password + "\r\nport=" +
+                             (port.isEmpty() ? QString::number(server->port()) : port) + "\r\nServerDir=" + serverDir + "\r\n")
+                                .toUtf8());
+        form = std::make_unique<TFTPForm>(world.programDir());
+        form->FormActivate();
+    }
+    QStringList log() const
+    {
+        QStringList l;
+        for (int i = 0; i < form->ListBox1->count(); ++i) l << form->ListBox1->item(i)->text();
+        return l;
+    }
+};
+
+TEST_F(FtpTest, UploadsTheGalleryIntoTheServerFolderInLowerCase)
+{
+    QDir().mkpath(world.root() + "/server/daten/galerie");
+    settings("daten/galerie");
+    EXPECT_EQ(form->Edit1->text(), "127.0.0.1");
+    EXPECT_EQ(form->Edit4->text(), QString::number(server->port()));
+    form->BitBtn1Click();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_TRUE(form->Connected);
+    const QMap<QString, QByteArray> expected{{"daten/galerie/img_1.jpg", "picture bytes"},
+                                             {"daten/galerie/gallery.html", "<HTML></HTML>"}};
+    EXPECT_EQ(server->tree(), expected);
+    const QString g = (world.programDir() + "gallery\\").toLower();
+    EXPECT_EQ(log(), QStringList({"copy " + g + "gallery.html daten/galerie/gallery.html Upload success",
+                                  "copy " + g + "img_1.jpg daten/galerie/img_1.jpg Upload success"}));
+    EXPECT_EQ(form->ProgressBar1->value(), 100);
+
+    // While connected the button aborts instead.
+    form->BitBtn1Click();
+    EXPECT_FALSE(form->Connected);
+}
+
+TEST_F(FtpTest, EmptyServerFolderUploadsIntoTheLoginFolder)
+{
+    settings("  ");
+    form->BitBtn1Click();
+    EXPECT_EQ(server->tree().keys(), QStringList({"gallery.html", "img_1.jpg"}));
+}
+
+TEST_F(FtpTest, AMissingServerFolderFailsPerFileAndTheListGoesOn)
+{
+    settings("fehlt");
+    form->BitBtn1Click();
+    EXPECT_TRUE(server->tree().isEmpty());
+    const QStringList l = log();
+    ASSERT_EQ(l.size(), 2);
+    for (const QString& line : l) EXPECT_TRUE(line.endsWith("ERROR: Upload failure")) << line.toStdString();
+}
+
+TEST_F(FtpTest, AFailedLoginOrABadPortTouchesNothing)
+{
+    settings("", "falsch");
+    form->BitBtn1Click();
+    EXPECT_FALSE(form->Connected);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Connection Failed", LangText(10028)}));
+    EXPECT_TRUE(server->tree().isEmpty());
+    EXPECT_TRUE(log().isEmpty());
+    EXPECT_TRUE(form->LastCommand.startsWith("copy ")); // the list ran without the server
+
+    dialogs.clear();
+    world.writeHostFile("program/Gallery.ini", "[FTP]\r\nport=21\r\n");
+    form = std::make_unique<TFTPForm>(world.programDir());
+    form->FormActivate();
+    form->BitBtn1Click(); // no host
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Invalid Host", LangText(10028)}));
+
+    dialogs.clear();
+    settings("", "geheim", "einundzwanzig");
+    form->BitBtn1Click();
+    EXPECT_FALSE(form->Connected);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"'einundzwanzig' is not a valid integer value"}));
+    EXPECT_TRUE(server->tree().isEmpty());
+}
+
+TEST_F(FtpTest, CommandInterpreterRunsEveryVerb)
+{
+    settings("");
+    form->ConnectFtp();
+    ASSERT_TRUE(form->Connected);
+    const QString local = world.programDir() + "gallery\\Img_1.jpg";
+    const QString back = world.programDir() + "Back.jpg";
+    form->CommandList = QStringList{"md |Neu", "cd |Neu", "md |Tief", "cd |Tief",
+                                    "copy |" + local + " | bild.jpg", "cd..", "del |Tief\\bild.jpg", "rmdir |tief",
+                                    "copy |" + local + " | " + back, "cd\\", "", "zap |x"};
+    form->RunFtpCommands();
+    EXPECT_EQ(form->NMFTP1->CurrentDir(), "/");
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Command unknown!"}));
+    EXPECT_TRUE(server->tree().isEmpty());
+    EXPECT_TRUE(QDir(world.root() + "/server/neu").exists());
+    EXPECT_FALSE(QDir(world.root() + "/server/neu/tief").exists());
+    const QStringList l = log();
+    // Source and target both with a drive: an upload under the target's name, then a download
+    // to it; the server has no such folder, so both fail and the local file is never made.
+    const QString localFtp = QString(local.toLower()).replace('\\', '/');
+    const QString backFtp = QString(back.toLower()).replace('\\', '/');
+    EXPECT_TRUE(l.contains("copy " + local.toLower() + " " + backFtp + " ERROR: Upload failure"));
+    EXPECT_TRUE(l.contains("copy " + localFtp + " " + backFtp + " ERROR: Download failure"));
+    EXPECT_FALSE(QFile::exists(hostProgram("back.jpg")));
+    EXPECT_TRUE(l.contains("md neu  MakeDir success"));
+    EXPECT_TRUE(l.contains("cd neu  ChangeDir success"));
+    EXPECT_TRUE(l.contains("del tief/bild.jpg  Delete success"));
+    EXPECT_TRUE(l.contains("rmdir tief  RemoveDir success"));
+    EXPECT_TRUE(l.contains("cd\\   ChangeDir success"));
+}
+
+TEST(FtpClientPaths, RemotePathsResolveAgainstTheCurrentFolder)
+{
+    using platform::FtpClient;
+    EXPECT_EQ(FtpClient::ResolveRemotePath("/", "a/b"), "/a/b");
+    EXPECT_EQ(FtpClient::ResolveRemotePath("/a/b", "../"), "/a");
+    EXPECT_EQ(FtpClient::ResolveRemotePath("/", "../"), "/");
+    EXPECT_EQ(FtpClient::ResolveRemotePath("/a", "/x/./y"), "/x/y");
+}
+
+TEST_F(FtpTest, ClientDownloadReplacesTheLocalFileOnlyWhenComplete)
+{
+    platform::FtpClient client;
+    client.Host = "127.0.0.1";
+    client.Port = server->port();
+    client.UserID = "anna";
+    client.Password = "geheim";
+    ASSERT_TRUE(client.Connect());
+    QList<int> failures;
+    QObject::connect(&client, &platform::FtpClient::OnFailure, [&](int t) { failures << t; });
+    const QString local = world.programDir() + "keep.txt";
+    world.writeHostFile("program/keep.txt", "mine");
+    EXPECT_FALSE(client.Download("missing.txt", local));
+    EXPECT_EQ(failures, QList<int>({platform::cmdDownload}));
+    EXPECT_EQ(world.readHostFile("program/keep.txt"), "mine");
+    EXPECT_FALSE(client.ChangeDir("nowhere"));
+    EXPECT_EQ(client.CurrentDir(), "/");
+    client.Disconnect();
+    EXPECT_FALSE(client.Upload(local, "x.txt")); // not connected: nothing is sent
+    EXPECT_TRUE(server->tree().isEmpty());
+}
+
+TEST_F(FtpTest, TheButtonAbortsARunningUploadAndTheRestOfTheList)
+{
+    // A file large enough to be still on its way when the button is pressed again.
+    world.writeHostFile("program/gallery/big.jpg", QByteArray(8 * 1024 * 1024, 'x'));
+    settings("");
+    bool pressed = false;
+    QObject::connect(form->NMFTP1, &platform::FtpClient::OnPacketSent, form.get(), [&] {
+        if (!pressed) {
+            pressed = true;
+            form->BitBtn1Click(); // the user's second press while connected
+        }
+    });
+    form->BitBtn1Click();
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(form->Connected);
+    const QStringList l = log();
+    ASSERT_EQ(l.size(), 1) << l.join("\n").toStdString(); // the first file failed, the others were never tried
+    EXPECT_TRUE(l[0].endsWith("big.jpg ERROR: Upload failure"));
+    EXPECT_FALSE(server->tree().contains("gallery.html"));
+    EXPECT_FALSE(server->tree().contains("img_1.jpg"));
+}

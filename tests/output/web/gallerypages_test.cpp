@@ -1,0 +1,171 @@
+// The gallery's texts and settings, and the upload's command lines, without a window.
+#include "output/web/ftpcommands.h"
+#include "output/web/gallerypages.h"
+#include "output/web/gallerysettings.h"
+#include "platform/inifile.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace web;
+
+TEST(GalleryTable, RowsColumnsAndCellWidth)
+{
+    struct Case { int pictures, perRow, rows, columns, width; };
+    const Case cases[] = {
+        {10, 4, 3, 4, 25}, {4, 4, 2, 3, 33}, {1, 4, 1, 2, 50}, {0, 4, 1, 1, 100},
+        // A row setting of 0 counts as 1 instead of dividing by zero.
+        {3, 0, 4, 1, 100},
+    };
+    for (const Case& c : cases) {
+        const TableLayout t = GalleryTable(c.pictures, c.perRow);
+        EXPECT_EQ(t.rows, c.rows) << c.pictures << "/" << c.perRow;
+        EXPECT_EQ(t.columns, c.columns) << c.pictures << "/" << c.perRow;
+        EXPECT_EQ(t.cellWidth, c.width) << c.pictures << "/" << c.perRow;
+        EXPECT_GE(t.rows * t.columns, c.pictures); // every picture gets a cell
+    }
+}
+
+TEST(GalleryTexts, ColorToHtmlPutsRedFirst)
+{
+    EXPECT_EQ(ColorToHtml(255), "#FF0000");
+    EXPECT_EQ(ColorToHtml(0xFF0000), "#0000FF");
+    EXPECT_EQ(ColorToHtml(0x0A0B0C), "#0C0B0A");
+    EXPECT_EQ(ColorToHtml(platform::clNone), "#000000");
+}
+
+TEST(GalleryTexts, WebNamesAreMappedAndNeverShared)
+{
+    EXPECT_EQ(WebNames({"Img 1.jpg", "Strand (2).JPG", QString::fromUtf8("Müll.jpg")}),
+              QStringList({"img_1", "strand_x2x", "muell"}));
+    // Two pictures that map onto one name, a name that would be the index page, and a picture
+    // whose name is another's thumbnail keep their own files.
+    EXPECT_EQ(WebNames({"a b.jpg", "a_b.jpg", "A B.jpeg"}), QStringList({"a_b", "a_b_2", "a_b_3"}));
+    EXPECT_EQ(WebNames({"Gallery.jpg"}), QStringList({"gallery_2"}));
+    EXPECT_EQ(WebNames({"x.jpg", "x_thumb.jpg"}), QStringList({"x", "x_thumb_2"}));
+}
+
+TEST(GalleryTexts, LinkLinesAndPicturePage)
+{
+    GalleryPicture p;
+    p.webName = "Img_1";
+    p.thumbWidth = 107;
+    p.thumbHeight = 80;
+    const QString alt = "alt=\"Klicken Sie auf das Bild, um es zu vergr&ouml;&szlig;ern\"";
+    EXPECT_EQ(PictureLinkLine(p, "Sea", false),
+              "<a href=\"Img_1.html\"><img src=\"Img_1_thumb.jpg\" width=\"107\" height=\"80\" border=\"0\" " + alt +
+                  "></a><br>Sea");
+    EXPECT_EQ(PictureLinkLine(p, "", true),
+              "<a href=\"Img_1.html\"><img src=\"Img_1_thumb.jpg\" width=\"107\" height=\"80\" border=\"0\" " + alt +
+                  "><br>Img_1.html<br></a>");
+
+    PageContext c;
+    c.german = false;
+    c.showTitle = "Trip";
+    const QStringList body = PictureBodyLines(c, p, "Sea", true, "Img_0.html", "Img_2.html");
+    EXPECT_EQ(body.mid(0, 4), QStringList({"<CENTER><div class=\"header\">", "Trip", "</div><br>", "</CENTER>"}));
+    EXPECT_TRUE(body.contains("<br>Img_1.jpg<br>Sea<br>"));
+    EXPECT_TRUE(body.contains("<A HREF=\"Img_0.html\"><IMG SRC=\"previous.gif\" BORDER=\"0\" ALT=\"Previous Picture\"></A>&nbsp;&nbsp;&nbsp;&nbsp;"));
+    EXPECT_TRUE(body.contains("<A HREF=\"Img_2.html\"><IMG SRC=\"next.gif\" BORDER=\"0\" ALT=\"Next Picture\"></A> "));
+    c.german = true;
+    EXPECT_TRUE(PictureBodyLines(c, p, "", false, "a", "b").contains(
+        QString::fromUtf8("<A HREF=\"b\"><IMG SRC=\"next.gif\" BORDER=\"0\" ALT=\"Nächstes Bild\"></A> ")));
+}
+
+TEST(GalleryTexts, TemplatesFollowTheLanguage)
+{
+    PageContext c{true, "Quorbel pro", "TORVELD", "https://www.torveld.example/", "Urlaub"};
+    const QStringList de = GalleryHeadLines(c);
+    EXPECT_EQ(de.first(), "<HTML><HEAD><TITLE>Quorbel pro</TITLE>");
+    EXPECT_TRUE(de.contains("<META NAME=\"description\" CONTENT=\"Seite erstellt mit TORVELD Quorbel pro https://www.torveld.example/\">"));
+    EXPECT_TRUE(de.contains("Urlaub</div><br><br>"));
+    EXPECT_EQ(de.last(), "<table width=\"100%\" border=\"0\" cellspacing=\"15\" cellpadding=\"0\">");
+    c.german = false;
+    EXPECT_TRUE(PictureHeadLines(c).contains("<META NAME=\"description\" CONTENT=\"Page created with TORVELD Quorblix pro https://www.torveld.example/\">"));
+    EXPECT_TRUE(GalleryHeadLines(c).contains("<META NAME=\"description\" CONTENT=\"Created with TORVELD Quorbelix pro https://www.torveld.example/\">"));
+    EXPECT_EQ(GalleryTailLines(c).first(), "</table>");
+    EXPECT_TRUE(CreditLine(c).startsWith("Created with Quorbelix pro --- &copy; <A HREF=\"https://www.torveld.example/\" TARGET=\"_blank\">"));
+}
+
+TEST(GalleryTexts, StyleSheetCarriesBothColours)
+{
+    const QStringList css = LayoutCssLines(255, 0xFFFFFF);
+    EXPECT_EQ(css.first(), "");
+    EXPECT_EQ(css.count("\tcolor:#FF0000;"), 13);
+    EXPECT_TRUE(css.contains("\tbackground-color :#FFFFFF;"));
+    EXPECT_TRUE(css.contains("\tFONT-FAMILY: verdana, arial,  helvetica;"));
+    EXPECT_EQ(css.count("\ttext-decoration: none"), 8);
+    EXPECT_EQ(css.last(), "}");
+}
+
+class GallerySettingsTest : public testsupport::WorldTest {};
+
+TEST_F(GallerySettingsTest, DefaultsRoundTripAndHandEditedValues)
+{
+    const QString ini = world.programDir() + "Gallery.ini";
+    GallerySettings s = LoadGallerySettings(ini);
+    EXPECT_EQ(s.SmallPicX, "80");
+    EXPECT_EQ(s.LargePicX, "250");
+    EXPECT_EQ(s.PicProRow, "4");
+    EXPECT_EQ(s.TextColor, 4);
+    EXPECT_FALSE(s.TextVisible);
+    EXPECT_TRUE(s.ShapeVisible);
+
+    s.SmallPicX = "120";
+    s.BKGColor = 0xFFFFFF;
+    s.TextVisible = true;
+    s.ShapeVisible = false;
+    ASSERT_TRUE(SaveGallerySettings(ini, s));
+    const QString text = QString::fromLatin1(world.readHostFile("program/Gallery.ini"));
+    EXPECT_TRUE(text.contains("ShapeVisible=FALSE\r\n"));
+    EXPECT_TRUE(text.contains("BKGColor=16777215\r\n"));
+    const GallerySettings back = LoadGallerySettings(ini);
+    EXPECT_EQ(back.SmallPicX, "120");
+    EXPECT_EQ(back.BKGColor, 0xFFFFFF);
+    EXPECT_TRUE(back.TextVisible);
+    EXPECT_FALSE(back.ShapeVisible);
+
+    // Booleans count only as "TRUE" in any case; a colour that is no number keeps its default.
+    world.writeHostFile("program/Gallery.ini", "[SETTINGS]\r\nTextVisible=true\r\nFilenameVisible=yes\r\nTextColor=red\r\n");
+    const GallerySettings edited = LoadGallerySettings(ini);
+    EXPECT_TRUE(edited.TextVisible);
+    EXPECT_FALSE(edited.FilenameVisible);
+    EXPECT_EQ(edited.TextColor, 4);
+}
+
+TEST(FtpCommands, LinesSplitLowerCasedAndPathsTurned)
+{
+    const FtpCommand c = ParseFtpCommand("copy |C:\\Prog\\Gallery\\Img_1.jpg | daten/galerie/Img_1.jpg");
+    EXPECT_EQ(c.verb, "copy");
+    EXPECT_EQ(c.source, "c:\\prog\\gallery\\img_1.jpg");
+    EXPECT_EQ(c.target, "daten/galerie/img_1.jpg");
+    EXPECT_EQ(ParseFtpCommand("CD.."). verb, "cd..");
+    EXPECT_EQ(ParseFtpCommand("md |Neu\\Ordner").source, "neu\\ordner");
+    EXPECT_EQ(ToFtpPath("a\\b\\c"), "a/b/c");
+    EXPECT_EQ(TransactionName(9), "Upload");
+    EXPECT_EQ(TransactionName(0), "ChangeDir");
+}
+
+class FtpSettingsTest : public testsupport::WorldTest {};
+
+TEST_F(FtpSettingsTest, UploadLinesForEveryVisibleFile)
+{
+    world.writeHostFile("program/gallery/Img_1.jpg", "x");
+    world.writeHostFile("program/gallery/gallery.html", "x");
+    world.writeHostFile("program/gallery/.hidden", "x");
+    const QString g = world.programDir() + "gallery";
+    EXPECT_EQ(BuildUploadCommands(g, "daten/galerie"),
+              QStringList({"copy |" + g + "\\gallery.html | daten/galerie/gallery.html",
+                           "copy |" + g + "\\Img_1.jpg | daten/galerie/Img_1.jpg"}));
+    EXPECT_EQ(BuildUploadCommands(g, "  "),
+              QStringList({"copy |" + g + "\\gallery.html | gallery.html", "copy |" + g + "\\Img_1.jpg | Img_1.jpg"}));
+
+    FtpSettings s{"127.0.0.1", "anna", "geheim", "2121", "web"};
+    ASSERT_TRUE(SaveFtpSettings(world.programDir() + "Gallery.ini", s));
+    const QString text = QString::fromLatin1(world.readHostFile("program/Gallery.ini"));
+    EXPECT_EQ(text, "[FTP]\r\nServerDir=web\r\nhost=127.0.0.1\r\nport=2121\r\nuser-ID=anna\r\npassword=geheim\r\n");
+    const FtpSettings back = LoadFtpSettings(world.programDir() + "Gallery.ini");
+    EXPECT_EQ(back.userId, "anna");
+    EXPECT_EQ(back.port, "2121");
+    EXPECT_EQ(LoadFtpSettings(world.programDir() + "None.ini").port, "");
+}
