@@ -1,5 +1,6 @@
 #include "editor/makestep.h"
 #include "editor/newform.h"
+#include "output/web/htmlform.h"
 #include "make_fixture.h"
 
 #include <QCheckBox>
@@ -265,28 +266,32 @@ TEST_F(MakeTest, PcTargetWithoutATitleStopsAtItsMessage)
 TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 {
     openSampleShow();
-    // The gallery window as the start-up makes it.
-    QDialog gallery;
-    gallery.setObjectName("HTMLForm");
-    for (bool wrote : {false, true}) {
+    THTMLForm gallery; // as the start-up makes it
+    const QString opened = recordStarts("open"); // the gallery shows its pages in the browser
+    for (bool write : {false, true}) {
+        SCOPED_TRACE(write);
         writeAll(hostD("Quorbel/Quorbel_0001/Pictures.ini"), "stale\r\n");
         chooseTarget(&TMakeWizzard::HTMLRadioButton);
-        dialogs.modalScript.push_back([this, wrote](QDialog& d) {
+        dialogs.modalScript.push_back([this, write](QDialog& d) {
             // The list is saved before the gallery opens.
             EXPECT_TRUE(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")).startsWith("Landschaft_01.jpg | "));
-            if (wrote) d.setProperty("PagesWritten", true);
+            auto& g = static_cast<THTMLForm&>(d);
+            if (write) g.BitBtn1Click();
+            g.BitBtn3Click();
             return int(platform::mrCancel);
         });
-        if (wrote) confirmInstructions();
+        if (write) confirmInstructions();
         selectPage(editor::MakePage);
-        EXPECT_TRUE(dialogs.messages.isEmpty());
-        if (wrote) {
+        if (write) {
             EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "HTMLForm", "AnweisungForm"}));
+            EXPECT_EQ(dialogs.messageTexts(), QStringList{"Erstellen der Galerie wurde erfolgreich abgeschlossen!"});
+            EXPECT_TRUE(QFile::exists(hostProgram("gallery/gallery.html")));
             EXPECT_EQ(instructionsSeen.heading, LangText(4604));
             EXPECT_EQ(instructionsSeen.text, LangText(4613));
             EXPECT_FALSE(instructionsSeen.icon);
         } else {
             EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "HTMLForm"}));
+            EXPECT_TRUE(dialogs.messages.isEmpty());
         }
         EXPECT_EQ(form->PageControl1->currentIndex(), 0);
         dialogs.clear();
