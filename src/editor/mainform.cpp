@@ -143,6 +143,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectMakeHandlers();
     connectPictureHandlers();
+    connectPrintHandlers();
     connectMusicPage();
 }
 

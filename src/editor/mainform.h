@@ -49,6 +49,11 @@ class TOpenForm;
 class TNewForm;
 class TAboutBox;
 class TTipForm;
+class TPrintSizeWizard;
+class TPrintSelectForm;
+namespace print {
+class TQRListForm;
+}
 class TvelDrawImage;
 class MainFormEditHost;
 class TCheckAudioForm;
@@ -326,6 +331,10 @@ public:
     void DisableEditButtons();
     void PrintAll1Click();
     void PrintSelected1Click();
+    // The print sequence: printer check, size, selection (unless all are printed), preview.
+    void PrintPictures();
+    // The name of the printer a print goes to; "" when there is none.
+    QString CurrentPrinterName() const;
     void DeleteStaleThumbnails();
     void DeleteConvertedCopies(const QString& folder);
     void OpenBitBtnClick();
@@ -373,6 +382,9 @@ public:
     TNewForm& newForm();
     TAboutBox& aboutBox();
     TTipForm& tipForm();
+    TPrintSizeWizard& printSizeWizard();
+    TPrintSelectForm& printSelectForm();
+    print::TQRListForm& qrListForm();
     TCheckAudioForm& checkAudioForm();
     TNoDriverForm& noDriverForm();
 
@@ -407,6 +419,7 @@ private:
     void selectDriveInBox(const QString& letter);
 
     void connectPictureHandlers();
+    void connectPrintHandlers();
     void connectArtHandlers();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "editor/editorwindows.h"
 #include "effects/ui/effectswindows.h"
+#include "output/video/videowindows.h"
 #include "output/web/webwindows.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
 
     RegisterEditorWindows();
     RegisterEffectsWindows();
+    RegisterVideoWindows();
     RegisterWebWindows();
     const auto windows = StartUp();
     return app.exec();

@@ -1,0 +1,199 @@
+#pragma once
+// THTMLCheckList: a list box of item markup with a check box in front of every item, all items
+// of one fixed height. Items may be grayed, disabled, indented or headers (no check box); the
+// ticked ones are read back in list order through CheckedCount and CheckedItem.
+#include "gradient.h"
+#include "imagelist.h"
+#include "markup.h"
+#include "picture.h"
+
+#include <QCursor>
+#include <QListWidget>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class QHelpEvent;
+
+namespace controls {
+
+class THTMLCheckList;
+
+enum TCheckBoxState { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
+
+// What an item carries beyond its text; made when an item first needs one.
+struct THTMLCheckListDataWrapper {
+    qintptr Data = 0;
+    TCheckBoxState State = cbUnchecked;
+    bool Disabled = false;
+    int Level = 0;
+    bool Header = false;
+};
+
+// An item taken out of the list while duplicates are not allowed.
+struct TSaveObject {
+    int Level = 0;
+    qintptr Data = 0;
+};
+
+// The list's strings, as the framework's item list offers them.
+class THTMLCheckListItems {
+public:
+    explicit THTMLCheckListItems(THTMLCheckList* list) : list_(list) {}
+    int Count() const;
+    QString Strings(int index) const;
+    QString operator[](int index) const { return Strings(index); }
+    int Add(const QString& text);
+    void Insert(int index, const QString& text);
+    void Delete(int index);
+    void Clear();
+    QStringList toStringList() const;
+
+private:
+    THTMLCheckList* list_;
+};
+
+class THTMLCheckList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit THTMLCheckList(QWidget* parent = nullptr);
+    ~THTMLCheckList() override;
+
+    THTMLCheckListItems& Items() { return items_; }
+    const THTMLCheckListItems& Items() const { return items_; }
+    int Count() const { return count(); }
+    int ItemIndex() const { return currentRow(); }
+    void setItemIndex(int index) { setCurrentRow(index); }
+    bool Selected(int index) const;
+
+    // Per item. Reading an item without a record gives the defaults; writing makes the record.
+    bool Checked(int index) const;
+    void setChecked(int index, bool checked) { setState(index, checked ? cbChecked : cbUnchecked); }
+    TCheckBoxState State(int index) const;
+    void setState(int index, TCheckBoxState state);
+    bool ItemEnabled(int index) const;
+    void setItemEnabled(int index, bool enabled);
+    int Level(int index) const;
+    void setLevel(int index, int level);
+    bool Header(int index) const;
+    void setHeader(int index, bool header);
+    qintptr ItemData(int index) const;
+    void setItemData(int index, qintptr data);
+
+    int CheckedCount() const;
+    // The raw markup of the n-th checked item (0-based, in list order); "" when there are fewer.
+    QString CheckedItem(int n) const;
+    // The plain text of an item; an index outside the list throws.
+    QString GetTextItem(int index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+
+    // Geometry: the check box's size, one slot of the indent, an item's check area.
+    QSize CheckBoxSize() const { return boxSize_; }
+    int CheckWidth() const { return boxSize_.width() + 2; }
+    int CheckArea(int index) const;
+    QRect ItemRect(int index) const;
+    QRect CheckBoxRect(int index) const;
+
+    // Properties.
+    bool AllowGrayed() const { return allowGrayed_; }
+    void setAllowGrayed(bool on) { allowGrayed_ = on; }
+    bool AnchorHint() const { return anchorHint_; }
+    void setAnchorHint(bool on) { anchorHint_ = on; }
+    bool Duplicates() const { return duplicates_; }
+    void setDuplicates(bool on);
+    bool Ellipsis() const { return ellipsis_; }
+    void setEllipsis(bool on) { ellipsis_ = on; }
+    bool Flat() const { return flat_; }
+    void setFlat(bool on);
+    bool HTMLHint() const { return htmlHint_; }
+    void setHTMLHint(bool on) { htmlHint_ = on; }
+    const TImageList* Images() const { return images_.data(); }
+    void setImages(const TImageList* images);
+    bool ItemHint() const { return itemHint_; }
+    void setItemHint(bool on) { itemHint_ = on; }
+    int ItemHeight() const { return itemHeight_; }
+    void setItemHeight(int height);
+    int LineSpacing() const { return lineSpacing_; }
+    void setLineSpacing(int spacing);
+    TPictureContainer* PictureContainer() const { return container_; }
+    void setPictureContainer(TPictureContainer* container);
+    TGradientStyle* SelectionColors() const { return selectionColors_; }
+    void setSelectionColors(const TGradientStyle* style);
+    ColorRef SelectionFontColor() const { return selectionFontColor_; }
+    void setSelectionFontColor(ColorRef c);
+    ColorRef ShadowColor() const { return shadowColor_; }
+    void setShadowColor(ColorRef c);
+    int ShadowOffset() const { return shadowOffset_; }
+    void setShadowOffset(int offset);
+    bool ShowSelection() const { return showSelection_; }
+    void setShowSelection(bool on);
+    bool Sorted() const { return sorted_; }
+    void setSorted(bool on);
+    ColorRef URLColor() const { return urlColor_; }
+    void setURLColor(ColorRef c);
+    ColorRef Color() const { return color_; }
+    void setColor(ColorRef c);
+
+    THTMLPictureCache& pictureCache() { return cache_; }
+    // The items kept aside while Duplicates is false, in the order they were taken out.
+    int hiddenCount() const { return int(hidden_.size()); }
+
+signals:
+    void CheckClick();
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void AnchorClick(QObject* sender, int index, const QString& anchor);
+    void AnchorEnter(QObject* sender, int index, const QString& anchor);
+    void AnchorExit(QObject* sender, int index, const QString& anchor);
+    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    friend class THTMLCheckListItems;
+    friend class CheckListDelegate;
+    class Item;
+
+    Item* itemAt(int index) const;
+    THTMLCheckListDataWrapper& record(int index);
+    const THTMLCheckListDataWrapper* recordOf(int index) const;
+    void insertItem(int index, const QString& text);
+    void measure(Item* item);
+    HTMLItemOptions options(bool selected) const;
+    QRect textRect(int index, const QRect& itemRect) const;
+    void paintItem(QPainter& p, const QRect& rect, int index) const;
+    void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
+    void toggle(int index);
+    void hoverAnchor(const QPoint& pos);
+    bool handleToolTip(QHelpEvent* event);
+    void repaintItem(int index);
+    void applyItemHeight();
+
+    THTMLCheckListItems items_{this};
+    THTMLPictureCache cache_;
+    TGradientStyle* selectionColors_;
+    QPointer<const TImageList> images_;
+    QPointer<TPictureContainer> container_;
+    std::vector<std::pair<QString, TSaveObject>> hidden_;
+    QSize boxSize_;
+
+    bool allowGrayed_ = false, anchorHint_ = false, duplicates_ = true, ellipsis_ = false, flat_ = true,
+         htmlHint_ = false, itemHint_ = false, showSelection_ = true, sorted_ = false;
+    int itemHeight_ = 16, lineSpacing_ = 0, shadowOffset_ = 1;
+    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
+             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+
+    QString lastAnchor_;
+    bool handCursor_ = false;
+    int lastHintItem_ = -1;
+    QPoint mousePos_{-1, -1};
+};
+
+} // namespace controls

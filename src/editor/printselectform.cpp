@@ -1,0 +1,110 @@
+#include "printselectform.h"
+
+#include "mainform.h"
+
+#include "app/language.h"
+#include "controls/htmlchecklist.h"
+#include "controls/htmlistbox.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/textcodec.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+TPrintSelectForm* g_selectForm = nullptr;
+}
+
+TPrintSelectForm* TPrintSelectForm::instance() { return g_selectForm; }
+
+TPrintSelectForm::TPrintSelectForm(QWidget* parent) : QDialog(parent)
+{
+    g_selectForm = this;
+    setObjectName(QStringLiteral("PrintSelectForm"));
+    resize(520, 600);
+    HTMLCheckList1 = new controls::THTMLCheckList(this);
+    HTMLCheckList1->setObjectName(QStringLiteral("HTMLCheckList1"));
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(41);
+    PrintBitBtn = new QPushButton(Panel1);
+    PrintBitBtn->setObjectName(QStringLiteral("PrintBitBtn"));
+    AbortBitBtn = new QPushButton(Panel1);
+    AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
+    for (QPushButton* b : {PrintBitBtn, AbortBitBtn}) b->setGeometry(0, 8, 90, 25);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(HTMLCheckList1, 1);
+    layout->addWidget(Panel1);
+    connect(PrintBitBtn, &QPushButton::clicked, this, &TPrintSelectForm::PrintBitBtnClick);
+    connect(AbortBitBtn, &QPushButton::clicked, this, &TPrintSelectForm::AbortBitBtnClick);
+    FormCreate();
+}
+
+TPrintSelectForm::~TPrintSelectForm()
+{
+    if (g_selectForm == this) g_selectForm = nullptr;
+}
+
+void TPrintSelectForm::FormCreate()
+{
+    HTMLCheckList1->setItemHeight(70);
+    PrintBitBtn->setText(LangText(6700));
+    AbortBitBtn->setText(LangText(6701));
+}
+
+void TPrintSelectForm::FormActivate()
+{
+    HTMLCheckList1->Items().Clear();
+    TMainForm* main = TMainForm::instance();
+    if (main) {
+        for (const QString& item : main->QuorbelListBox->Items().toStringList()) HTMLCheckList1->Items().Add(item);
+        setWindowTitle(main->windowTitle());
+    }
+    placeButtons();
+}
+
+void TPrintSelectForm::placeButtons()
+{
+    const int w = Panel1->width();
+    PrintBitBtn->move(w - PrintBitBtn->width() - AbortBitBtn->width() - 20, PrintBitBtn->y());
+    AbortBitBtn->move(w - AbortBitBtn->width() - 10, AbortBitBtn->y());
+}
+
+void TPrintSelectForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeButtons();
+}
+
+void TPrintSelectForm::PrintBitBtnClick()
+{
+    if (HTMLCheckList1->CheckedCount() == 0) {
+        platform::showInformation(LangText(10011));
+        return;
+    }
+    QStringList lines;
+    for (int i = 0; i < HTMLCheckList1->Count(); ++i) {
+        const QString item = HTMLCheckList1->CheckedItem(i).trimmed();
+        if (!item.isEmpty()) lines << item;
+    }
+    const TMainForm* main = TMainForm::instance();
+    const QString file = (main ? main->ProgramDir : QString()) + QStringLiteral("Print.txt");
+    // A selection that cannot be stored is reported, and the window stays: printing an old
+    // selection would print the wrong pictures.
+    if (!platform::writeTextLines(file, lines)) {
+        platform::showError(QStringLiteral("\"%1\" cannot be written. %2").arg(file, platform::lastFileError()));
+        return;
+    }
+    done(platform::mrOk);
+}
+
+void TPrintSelectForm::AbortBitBtnClick() { done(platform::mrAbort); }
+
+int TPrintSelectForm::Execute()
+{
+    FormActivate();
+    return platform::dialogs().showModal(*this);
+}

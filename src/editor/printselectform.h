@@ -1,0 +1,37 @@
+#pragma once
+// The pictures to print: the show's items with a check box each; "Print" writes the ticked ones,
+// in list order, into "Print.txt" in the program directory, which the report then reads.
+#include <QDialog>
+
+class QPushButton;
+class QWidget;
+namespace controls {
+class THTMLCheckList;
+}
+
+class TPrintSelectForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPrintSelectForm(QWidget* parent = nullptr);
+    ~TPrintSelectForm() override;
+    static TPrintSelectForm* instance();
+
+    controls::THTMLCheckList* HTMLCheckList1;
+    QWidget* Panel1;
+    QPushButton* PrintBitBtn;
+    QPushButton* AbortBitBtn;
+
+    void FormCreate();
+    // What the window does each time it comes up: the show's items, nothing ticked.
+    void FormActivate();
+    void PrintBitBtnClick();
+    void AbortBitBtnClick();
+    // FormActivate, then the window modally (through the dialog service); its modal result.
+    int Execute();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeButtons();
+};

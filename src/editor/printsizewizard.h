@@ -1,0 +1,54 @@
+#pragma once
+// "Print pictures": the size the pictures print at (9 x 13, 10 x 15, 13 x 18 cm or a free width
+// in centimetres) and whether their captions print too. The choice goes straight into the main
+// window's PrintWidth; the captions into PrintCaptions when the dialog is left with OK.
+#include <QDialog>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class TPrintSizeWizard : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPrintSizeWizard(QWidget* parent = nullptr);
+    ~TPrintSizeWizard() override;
+    static TPrintSizeWizard* instance();
+
+    // The longer side in report pixels (96 per inch) for a free width in centimetres: a 13 cm
+    // picture prints as 9 x 13 does.
+    static int WidthForCm(double cm);
+
+    double FreeWidthCm = 0;
+
+    QLabel* Image1;
+    QLabel* Label3;
+    QGroupBox* FormatAnpassungGroupBox1;
+    QRadioButton* RadioButton9_13;
+    QRadioButton* RadioButton10_15;
+    QRadioButton* RadioButton13_18;
+    QRadioButton* RadioButton_Frei;
+    QCheckBox* TextCheckBox;
+    QFrame* SizePanel;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QPushButton* SaveBitBtn;
+    QPushButton* AbortBitBtn;
+
+    void FormCreate();
+    void RadioButton9_13Click();
+    void RadioButton10_15Click();
+    void RadioButton13_18Click();
+    void RadioButton_FreiClick();
+    void Edit1Change();
+    void SaveBitBtnClick();
+    // Shows the dialog modally (through the dialog service) and returns its modal result.
+    int Execute();
+
+private:
+    void setPrintWidth(int width);
+};

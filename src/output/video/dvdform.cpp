@@ -1,0 +1,563 @@
+#include "dvdform.h"
+
+#include "output/video/aviwriter.h"
+#include "output/video/videoestimate.h"
+
+#include "app/language.h"
+#include "app/productinfo.h"
+#include "editor/mainform.h"
+#include "encoder/mpdx.h"
+#include "imaging/piximage.h"
+#include "output/audio/checkaudioform.h"
+#include "output/audio/waveform.h"
+#include "output/audio/wavestream.h"
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/hourglass.h"
+#include "platform/plugin.h"
+#include "platform/rounding.h"
+#include "platform/textcodec.h"
+#include "util/strutils.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+TDVDForm* g_instance = nullptr;
+
+QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
+} // namespace
+
+TDVDForm::TDVDForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("DVDForm"));
+    setWindowTitle(QStringLiteral("Video creator"));
+    auto* layout = new QVBoxLayout(this);
+    StatusLabel = new QLabel(this);
+    StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    WorkingLabel = new QLabel(this);
+    WorkingLabel->setObjectName(QStringLiteral("WorkingLabel"));
+    PixImage1 = new imaging::TPixImage(this);
+    PixImage1->setObjectName(QStringLiteral("PixImage1"));
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    PercentLabel = new QLabel(this);
+    PercentLabel->setObjectName(QStringLiteral("PercentLabel"));
+    VideoBitBtn = new QPushButton(this);
+    VideoBitBtn->setObjectName(QStringLiteral("VideoBitBtn"));
+    CloseBitBtn = new QPushButton(this);
+    CloseBitBtn->setObjectName(QStringLiteral("CloseBitBtn"));
+    AbortBitBtn = new QPushButton(this);
+    AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
+    WaveForm1 = new TWaveForm(this);
+
+    layout->addWidget(StatusLabel);
+    layout->addWidget(WorkingLabel);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(PixImage1, 1);
+    middle->addWidget(Memo1, 1);
+    layout->addLayout(middle, 1);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(ProgressBar1, 1);
+    bar->addWidget(PercentLabel);
+    layout->addLayout(bar);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(VideoBitBtn);
+    buttons->addWidget(AbortBitBtn);
+    buttons->addWidget(CloseBitBtn);
+    layout->addLayout(buttons);
+
+    connect(AbortBitBtn, &QPushButton::clicked, this, [this] { AbortBitBtnClick(); });
+    connect(CloseBitBtn, &QPushButton::clicked, this, [this] { CloseBitBtnClick(); });
+    connect(VideoBitBtn, &QPushButton::clicked, this, [this] { VideoBitBtnClick(); });
+    FormCreate();
+    g_instance = this;
+}
+
+TDVDForm::~TDVDForm()
+{
+    if (g_instance == this) g_instance = nullptr;
+}
+
+TDVDForm* TDVDForm::instance() { return g_instance; }
+
+TMainForm* TDVDForm::main() const { return TMainForm::instance(); }
+
+void TDVDForm::FormCreate()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        ProgressBar1->setFixedWidth(qMax(100, screen->geometry().width() - 20 - 80));
+    StatusLabel->setText(LangText(2400));
+    WorkingLabel->setText(LangText(2401));
+    VideoBitBtn->setText(LangText(2402));
+    CloseBitBtn->setText(LangText(2403));
+    AbortBitBtn->setText(LangText(2404));
+    makeClosingPictures();
+}
+
+// The closing pictures: the product title on a dark ground, in the video's proportions.
+void TDVDForm::makeClosingPictures()
+{
+    auto make = [](const QString& line) {
+        QImage image(720, 576, QImage::Format_RGB888);
+        image.fill(QColor(16, 24, 48));
+        QPainter p(&image);
+        p.setPen(Qt::white);
+        QFont font = p.font();
+        font.setPixelSize(56);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(image.rect().adjusted(0, 0, 0, -60), Qt::AlignCenter, ProductInfo.Title.isEmpty() ? QStringLiteral("Quorbel pro") : ProductInfo.Title);
+        font.setPixelSize(28);
+        font.setBold(false);
+        p.setFont(font);
+        p.drawText(image.rect().adjusted(0, 120, 0, 0), Qt::AlignCenter, line);
+        return image;
+    };
+    TORVELDImage = make(QStringLiteral("Ende"));
+    ENImage = make(QStringLiteral("The End"));
+}
+
+void TDVDForm::closeEvent(QCloseEvent* event)
+{
+    // FormCloseQuery: no closing while a run works.
+    if (!RunOver) event->ignore();
+    else QDialog::closeEvent(event);
+}
+
+QString TDVDForm::VideoFileName() const
+{
+    TMainForm* m = main();
+    return m->VideoFolder + MakeDosName(m->ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
+}
+
+int TDVDForm::KeyFrameHold(double seconds) { return platform::roundHalfEven(seconds * 25); }
+
+void TDVDForm::AppendVideoLog(const QString& line)
+{
+    platform::appendTextLine(main()->ProgramDir + QStringLiteral("Quorbel.log"), line);
+}
+
+void TDVDForm::setStatus(const QString& text)
+{
+    StatusLabel->setText(text);
+    StatusLabel->repaint();
+}
+
+void TDVDForm::memo(const QString& line)
+{
+    Memo1->appendPlainText(line);
+    Memo1->repaint();
+}
+
+void TDVDForm::ProgressStep()
+{
+    ++ProgressCount;
+    double percent = ProgressTotal > 0 ? double(ProgressCount) / ProgressTotal * 100 : 0;
+    if (percent > 90) percent = 90;
+    ProgressBar1->setValue(platform::roundHalfEven(percent));
+    PercentLabel->setText(QString::number(percent, 'g', 15).left(4) + u'%');
+    repaint();
+}
+
+void TDVDForm::CleanEncoderFolder()
+{
+    platform::HourglassCursor hourglass;
+    const QString e = main()->EncoderFolder;
+    static const char* const masks[] = {"*.mp3", "*.jpg", "*.mpa", "*.nno", "*.wav", "*.mpg", "*.avi", "*.bmp", "*.jpg"};
+    for (const char* mask : masks)
+        for (const platform::DirEntry& entry : platform::findFiles(e, QString::fromLatin1(mask)))
+            if (!(entry.attributes & platform::faDirectory)) platform::deleteFile(e + entry.name);
+}
+
+void TDVDForm::EnsureInputWav()
+{
+    const QString target = main()->EncoderFolder + QStringLiteral("Input.wav");
+    if (!platform::fileExists(target)) platform::copyFile(main()->ProgramDir + QStringLiteral("empty.wav"), target);
+}
+
+platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& program, const QString& parameters)
+{
+    platform::RunResult result = platform::runAndWait(program, parameters, folder, [this] { return AbortRequested; });
+    if (result.status == platform::RunResult::CannotStart) platform::showError(QStringLiteral("Error starting ") + program);
+    return result;
+}
+
+void TDVDForm::MakeVideo()
+{
+    TMainForm* m = main();
+    const QString e = m->EncoderFolder;
+    const QString p = m->ProgramDir;
+
+    ProgressBar1->setValue(0);
+    PercentLabel->setText(QStringLiteral("0%"));
+    platform::HourglassCursor hourglass;
+    VideoBitBtn->setVisible(!(HighQuality && ModeName == QLatin1String("SVCD")));
+    RunFailed = false;
+    WorkingLabel->show();
+    CloseBitBtn->setEnabled(false);
+    VideoBitBtn->setEnabled(false);
+    AbortBitBtn->setEnabled(true);
+    RunOver = false;
+
+    platform::deleteFile(p + QStringLiteral("Quorbel.log"));
+    AppendVideoLog(QStringLiteral("BEGIN"));
+    if (Pal) {
+        FrameWidth = ModeName == QLatin1String("VCD") ? 352 : 576;
+        FrameHeight = ModeName == QLatin1String("VCD") ? 288 : 480;
+    } else {
+        FrameWidth = ModeName == QLatin1String("VCD") ? 352 : 480;
+        FrameHeight = ModeName == QLatin1String("VCD") ? 240 : 480;
+    }
+    AppendVideoLog(QStringLiteral("MODE: ") + (Pal ? QStringLiteral("PAL ") : QStringLiteral("NTSC ")) + ModeName);
+    PixImage1->setFixedSize(FrameWidth, FrameHeight);
+
+    platform::forceDirectories(e);
+    CleanEncoderFolder();
+    AppendVideoLog(QStringLiteral("Alle alten *.mp3 *.wav *.mpeg *.avi *.bmp Dateien um Ordner \\encoder\\ wurden gelöscht"));
+
+    AbortRequested = false;
+    Memo1->clear();
+    PictureList.clear();
+    AudioList.clear();
+    setStatus(QStringLiteral("Prepare pictures"));
+
+    const std::optional<double> seconds = video::DotToComma(m->SecondsPerPicture);
+    if (!seconds || *seconds <= 0) {
+        platform::showError(QStringLiteral("'") + m->SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
+        FailureCleanUp();
+        return;
+    }
+    seconds_ = *seconds;
+    if (HighQuality && !m->OFFRadioButton->isChecked()) {
+        // The slide transitions cannot be captured into frames yet.
+        const QString text = QStringLiteral("Slide transitions are not available for video yet. Switch the transitions off to make this video.");
+        AppendVideoLog(QStringLiteral("FEHLER: ") + text);
+        platform::showError(text);
+        FailureCleanUp();
+        return;
+    }
+
+    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
+    const std::optional<QStringList> lines = platform::readTextLines(picturesIni);
+    PictureList = lines.value_or(QStringList());
+    PictureCount = int(PictureList.size());
+    ProgressCount = 0;
+    ProgressTotal = platform::roundHalfEven((HighQuality ? 2 : 1) * PictureCount * 1.2);
+
+    if (!ConvertPicturesForVideo()) {
+        FailureCleanUp();
+        return;
+    }
+
+    if (!AbortRequested) {
+        setStatus(QStringLiteral("Get number of audiofiles"));
+        for (int i = 0; i < m->AudioListBox->count(); ++i) AudioList << m->AudioListBox->item(i)->text();
+    }
+    if (!AbortRequested) {
+        if (AudioList.isEmpty()) {
+            AppendVideoLog(QStringLiteral("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
+        } else {
+            setStatus(QStringLiteral("prepare audio"));
+            AppendVideoLog(QStringLiteral("START: AUDIO"));
+        }
+    }
+    TCheckAudioForm checkAudio;
+    for (int i = 0; i < AudioList.size() && !AbortRequested; ++i) {
+        const QString track = AudioList[i];
+        const QString nnn = threeDigits(i + 1);
+        const QString wave = e + QStringLiteral("Inp") + nnn + QStringLiteral(".wav");
+        const QString upper = track.toUpper();
+        if (upper.contains(QLatin1String(".MP3"))) {
+            checkAudio.FileName = track;
+            checkAudio.AnalyseFile();
+            const QString info = QStringLiteral("Audio Info: MP3 ") + checkAudio.VersionText + u' ' + checkAudio.LayerText
+                                 + QStringLiteral("   Samplingrate: ") + checkAudio.SampleRateHz;
+            memo(info);
+            AppendVideoLog(QStringLiteral("   ") + info);
+            if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
+                WrongFormatFailure(track);
+                return;
+            }
+            memo(QStringLiteral("Audio Nr.") + QString::number(i + 1) + QStringLiteral(" MP3 to WAV ...please wait!"));
+            AppendVideoLog(QStringLiteral("     ---------MP3TOWAV---------"));
+            const QString parameters = u'"' + track + QStringLiteral("\" \"") + wave + QStringLiteral("\" --decode");
+            AppendVideoLog(QStringLiteral("        Start: Lame.exe ") + parameters);
+            const platform::RunResult run = RunAndWait(e, QStringLiteral("Lame.exe"), parameters);
+            if (AbortRequested) break;
+            // A decoder that fails may leave a partial wave file: only a clean exit counts.
+            if (!platform::fileExists(wave) || run.status != platform::RunResult::Finished || run.exitCode != 0) {
+                AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
+                FailureCleanUp();
+                return;
+            }
+            AppendVideoLog(QStringLiteral("        Fertig: Lame.exe"));
+        } else if (upper.contains(QLatin1String(".WAV"))) {
+            checkAudio.FileName = track;
+            checkAudio.AnalyseFile();
+            const QString info = QStringLiteral("Audio Info: WAV Version: ") + checkAudio.VersionText + QStringLiteral("  ")
+                                 + checkAudio.LayerText + QStringLiteral("  Samplingrate: ") + checkAudio.SampleRateHz;
+            memo(info);
+            AppendVideoLog(QStringLiteral("     ") + info);
+            if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
+                WrongFormatFailure(track);
+                return;
+            }
+            AppendVideoLog(QStringLiteral("     Start: ") + track + QStringLiteral(" kopieren"));
+            if (!platform::copyFile(track, wave)) {
+                AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
+                platform::showError(QStringLiteral("Unable to copy ") + track + QStringLiteral(": ") + platform::lastFileError());
+                FailureCleanUp();
+                return;
+            }
+            AppendVideoLog(QStringLiteral("     Fertig: Inp") + nnn + QStringLiteral(".wav wurde kopiert"));
+            memo(QStringLiteral("copy Audio Nr.") + QString::number(i + 1));
+        }
+    }
+
+    if (!AbortRequested && !AudioList.isEmpty()) {
+        AppendVideoLog(QStringLiteral("     prepare Audio / cut"));
+        memo(QStringLiteral(" prepare Audio / cut"));
+        QStringList inputs;
+        for (int i = 0; i < AudioList.size(); ++i) {
+            const QString wave = e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav");
+            if (platform::fileExists(wave)) inputs << wave;
+        }
+        int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
+        if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m->FrameRate);
+        memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+        AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+        WaveForm1->InputFiles = inputs;
+        WaveForm1->OutputFile = e + QStringLiteral("Input.wav");
+        WaveForm1->Seconds = length;
+        WaveForm1->OnLog = [this](const QString& line) { AppendVideoLog(line); };
+        WaveForm1->OnMemo = [this](const QString& line) { memo(line); };
+        WaveForm1->show();
+        try {
+            WaveForm1->BuildSoundtrack();
+        } catch (const std::exception& error) {
+            WaveForm1->close();
+            // A soundtrack cut short by the error must not go into the video.
+            platform::deleteFile(e + QStringLiteral("Input.wav"));
+            platform::showError(QString::fromStdString(error.what()));
+            FailureCleanUp();
+            return;
+        }
+        WaveForm1->close();
+        for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+    }
+
+    if (!AbortRequested) {
+        const bool written = HighQuality ? EncodeMpeg() : WriteAviVideo();
+        if (!written) {
+            FailureCleanUp();
+            return;
+        }
+        AppendVideoLog(QStringLiteral("END"));
+    }
+    EndOfRun();
+}
+
+bool TDVDForm::EncodeMpeg()
+{
+    TMainForm* m = main();
+    const QString plugin = m->ProgramDir + QStringLiteral("mpdx_dll.dll");
+    const QString output = VideoFileName();
+    auto failed = [this](const QString& text) {
+        AppendVideoLog(QStringLiteral("FEHLER: ") + text);
+        platform::showError(text);
+        return false;
+    };
+    // Without the plug-in no video can be made: that is a failure, not a finished run.
+    if (!platform::fileExists(plugin)) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
+    EnsureInputWav();
+    platform::PluginLibrary library;
+    if (!library.load(plugin)) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
+    auto open = reinterpret_cast<OpenMPDXProc>(library.resolve("OpenMPDX"));
+    auto encode = reinterpret_cast<EncodeMPDXProc>(library.resolve("EncodeMPDX"));
+    auto lastError = reinterpret_cast<MPDXLastErrorProc>(library.resolve("MPDXLastError"));
+    if (!open || !encode) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
+    platform::forceDirectories(m->VideoFolder);
+    const QByteArray folderText = (platform::toHostPath(m->EncoderFolder) + u'/').toLocal8Bit();
+    const QByteArray outputText = (platform::toHostPath(output)).toLocal8Bit();
+    const char* folderArg = folderText.constData();
+    const char* outputArg = outputText.constData();
+    AppendVideoLog(QStringLiteral("     Start: mpdx_dll.dll ") + output);
+    open(&folderArg, &outputArg);
+    const int rc = encode();
+    const QString why = lastError ? QString::fromUtf8(lastError()) : QString();
+    library.unload();
+    if (rc != 0 || !platform::fileExists(output))
+        return failed(QStringLiteral("The MPEG video could not be written: ") + (why.isEmpty() ? output : why));
+    AppendVideoLog(QStringLiteral("     Fertig: mpdx_dll.dll"));
+    return true;
+}
+
+bool TDVDForm::WriteAviVideo()
+{
+    TMainForm* m = main();
+    const QString e = m->EncoderFolder;
+    AppendVideoLog(QStringLiteral("START: AVI"));
+    PictureList.clear();
+    for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.bmp"))) PictureList << e + entry.name;
+
+    const QString output = VideoFileName();
+    platform::forceDirectories(m->VideoFolder);
+    platform::deleteFile(output);
+    TAviWriter writer(e);
+    writer.FileName = output;
+    writer.Width = FrameWidth;
+    writer.Height = FrameHeight;
+    writer.FrameTime = platform::roundHalfEven(seconds_ * 1000);
+    writer.Stretch = false;
+    writer.OnProgress = [this](TAviWriter*, const QString& message, int) { AviWriter1Progress(message); };
+
+    ProgressTotal = platform::roundHalfEven(3 * PictureCount * 1.4);
+    setStatus(QStringLiteral("Add pictures to video"));
+    std::vector<std::unique_ptr<Bitmap24>> bitmaps;
+    for (const QString& file : PictureList) {
+        if (!platform::fileExists(file)) continue;
+        const std::optional<QByteArray> bytes = platform::readFile(file);
+        QImage image;
+        if (bytes) image.loadFromData(*bytes, "BMP");
+        if (image.isNull()) {
+            platform::showError(QStringLiteral("Cannot load bitmap because: ") + (bytes ? QStringLiteral("Bitmap image is not valid") : platform::lastFileError()));
+            continue;
+        }
+        image = image.convertToFormat(QImage::Format_BGR888);
+        auto bitmap = std::make_unique<Bitmap24>(image.width(), image.height());
+        for (int y = 0; y < image.height(); ++y)
+            memcpy(bitmap->pixel(0, y), image.constScanLine(y), size_t(image.width()) * 3);
+        writer.Bitmaps.append(bitmap.get());
+        bitmaps.push_back(std::move(bitmap));
+        AppendVideoLog(QStringLiteral("     AviWriter1.Bitmaps.Add: ") + platform::fileInfo(file).value_or(platform::DirEntry{}).name);
+        ProgressStep();
+        memo(u' ' + LangText(12002) + u' ' + QString::number(bitmaps.size()) + u' ' + LangText(12003));
+    }
+    const QString wav = e + QStringLiteral("Input.wav");
+    if (platform::fileExists(wav)) {
+        writer.setWavFileName(wav);
+        AppendVideoLog(QStringLiteral("     AviWriter: Audiodatei=Input.wav"));
+    } else {
+        AppendVideoLog(QStringLiteral("     AviWriter: File not exist Input.wav --> AVI ohne Audio herstellen"));
+    }
+    AppendVideoLog(QStringLiteral("     Start: AviWriter"));
+    try {
+        writer.Write();
+    } catch (const EAviWriterError& error) {
+        AppendVideoLog(QStringLiteral("FEHLER: ") + error.message());
+        platform::showError(error.message());
+        return false;
+    }
+    AppendVideoLog(QStringLiteral("     Fertig: AviWriter"));
+    CleanEncoderFolder();
+    writer.Bitmaps.clear();
+    AppendVideoLog(QStringLiteral("FERTIG: AVI"));
+    return true;
+}
+
+void TDVDForm::AviWriter1Progress(const QString& message)
+{
+    ProgressStep();
+    Memo1->appendPlainText(message);
+    AppendVideoLog(QStringLiteral("        AVIWriter: ") + message);
+    StatusLabel->setText(message);
+    Memo1->repaint();
+    StatusLabel->repaint();
+}
+
+void TDVDForm::EndOfRun()
+{
+    PictureList.clear();
+    AudioList.clear();
+    // After an abort the encoder folder is emptied as well: a decoder killed mid-way leaves a
+    // partial wave file, and no half-made frames may be taken up by a later run.
+    if (!HighQuality || AbortRequested) CleanEncoderFolder();
+    CloseBitBtn->setEnabled(true);
+    VideoBitBtn->setEnabled(true);
+    AbortBitBtn->setEnabled(false);
+    memo(QStringLiteral(" "));
+    memo(LangText(12007));
+    StatusLabel->setText(LangText(12007));
+    AppendVideoLog(LangText(12007));
+    ProgressBar1->setValue(100);
+    PercentLabel->clear();
+    WorkingLabel->hide();
+    QApplication::beep();
+    RunOver = true;
+    if (AbortRequested) close();
+}
+
+void TDVDForm::FailureCleanUp()
+{
+    PictureList.clear();
+    AudioList.clear();
+    CleanEncoderFolder();
+    CloseBitBtn->setEnabled(true);
+    VideoBitBtn->setEnabled(false);
+    AbortBitBtn->setEnabled(false);
+    memo(LangText(12008));
+    AppendVideoLog(LangText(12008));
+    ProgressBar1->setValue(0);
+    PercentLabel->setText(QStringLiteral("0%"));
+    WorkingLabel->hide();
+    RunFailed = true;
+    RunOver = true;
+}
+
+void TDVDForm::WrongFormatFailure(const QString& track)
+{
+    memo(QStringLiteral("wrong Samplerate / or not Stereo"));
+    AppendVideoLog(QStringLiteral("wrong Samplerate / or not Stereo"));
+    const QString name = platform::fileInfo(track) ? platform::fileInfo(track)->name : track.mid(track.lastIndexOf(u'\\') + 1);
+    platform::showInformation(LangText(10012) + u' ' + name.toUpper() + u' ' + LangText(10013) + QStringLiteral("\r\r")
+                              + LangText(10014) + QStringLiteral("\r\r") + LangText(10015));
+    FailureCleanUp();
+}
+
+void TDVDForm::AbortBitBtnClick()
+{
+    memo(QStringLiteral(" "));
+    memo(LangText(12001));
+    CleanEncoderFolder();
+    platform::showInformation(LangText(4605) + QStringLiteral("\n\n") + LangText(4614));
+    AbortRequested = true;
+    RunOver = true;
+    WaveForm1->close();
+    close();
+}
+
+void TDVDForm::CloseBitBtnClick()
+{
+    if (RunFailed) {
+        platform::showInformation(LangText(4606) + QStringLiteral("\n\n") + LangText(4615));
+    } else if (ModeName == QLatin1String("VCD")) {
+        platform::showInformation(LangText(4607) + QStringLiteral("\n\n") + LangText(4622) + u' ' + main()->VideoFolder + u' ' + LangText(4623));
+    } else {
+        platform::showInformation(LangText(4608) + QStringLiteral("\n\n") + LangText(4624) + u' ' + main()->VideoFolder + u' ' + LangText(4625));
+    }
+    close();
+}
+
+void TDVDForm::VideoBitBtnClick()
+{
+    RunAndWait(QString(), QStringLiteral("mplayer2.exe"), u'"' + VideoFileName() + u'"');
+}

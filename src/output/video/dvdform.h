@@ -1,0 +1,99 @@
+#pragma once
+// The video window ("Video creator"): turns the current show into a video for a DVD player.
+// Every picture becomes a frame of the video size with its caption, a closing picture is
+// added, the music is decoded into one soundtrack, and the plain modes write an uncompressed
+// AVI while the high-quality modes hand JPEG frames and soundtrack to the MPEG encoder plug-in.
+// Every step goes to the run log "Quorbel.log" of the program directory.
+#include <QDialog>
+#include <QImage>
+#include <QStringList>
+
+#include "platform/process.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class TMainForm;
+class TWaveForm;
+namespace imaging { class TPixImage; }
+
+class TDVDForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDVDForm(QWidget* parent = nullptr);
+    ~TDVDForm() override;
+
+    // The window of the run (the one most recently made), or nullptr.
+    static TDVDForm* instance();
+
+    // ---- run state, set by the wizard ----
+    QString ModeName = QStringLiteral("VCD"); // "VCD" or "SVCD"
+    bool HighQuality = false;
+    bool Pal = true;                          // the television norm chosen in the wizard
+
+    int FrameWidth = 0;
+    int FrameHeight = 0;
+    int PictureCount = 0;
+    int ProgressCount = 0;
+    int ProgressTotal = 0;
+    QString CurrentCaption;
+    QStringList PictureList;
+    QStringList AudioList;
+    bool AbortRequested = false;
+    bool RunOver = true;
+    bool RunFailed = false;
+
+    // ---- components ----
+    QLabel* StatusLabel;     // text 2400
+    QLabel* WorkingLabel;    // text 2401
+    QPushButton* VideoBitBtn; // text 2402
+    QPushButton* CloseBitBtn; // text 2403
+    QPushButton* AbortBitBtn; // text 2404
+    QProgressBar* ProgressBar1;
+    QLabel* PercentLabel;
+    QPlainTextEdit* Memo1;
+    imaging::TPixImage* PixImage1; // the preview, also the scaler of every picture
+    QImage TORVELDImage;           // closing picture, German user interface
+    QImage ENImage;                // closing picture, the other languages
+    TWaveForm* WaveForm1;          // the soundtrack window
+
+    void FormCreate();
+    void MakeVideo();
+    void AbortBitBtnClick();
+    void CloseBitBtnClick();
+    void VideoBitBtnClick();
+    void AviWriter1Progress(const QString& message);
+
+    platform::RunResult RunAndWait(const QString& folder, const QString& program, const QString& parameters);
+    void AppendVideoLog(const QString& line);
+    void CleanEncoderFolder();
+    void EnsureInputWav();
+
+    // Frame rendering.
+    bool ConvertPicturesForVideo();
+    bool ConvertPictureForVideo(const QString& source, const QString& targetBase);
+
+    // The video file of this run: video folder + safe title + "_" + mode + ".avi" / ".mpg".
+    QString VideoFileName() const;
+    // The frames per key frame for s seconds per picture (the frame rate of both norms, 25).
+    static int KeyFrameHold(double seconds);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ProgressStep();
+    void setStatus(const QString& text);
+    void memo(const QString& line);
+    bool WriteAviVideo();
+    bool EncodeMpeg();
+    void FailureCleanUp();
+    void WrongFormatFailure(const QString& track);
+    void EndOfRun();
+    void makeClosingPictures();
+    TMainForm* main() const;
+
+    double seconds_ = 0;
+    int jpegCount_ = 0;
+};

@@ -1,0 +1,199 @@
+#include "dvdwizardform.h"
+
+#include "output/video/dvdform.h"
+
+#include "app/language.h"
+#include "app/productinfo.h"
+#include "editor/mainform.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "platform/textcodec.h"
+#include "util/strutils.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "controls/htmlistbox.h"
+
+TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("DVDWizardForm"));
+    auto named = [this](auto* widget, const char* name) {
+        widget->setObjectName(QString::fromLatin1(name));
+        return widget;
+    };
+    Image1 = named(new QLabel(this), "Image1");
+    QuestionLabel = named(new QLabel(this), "QuestionLabel");
+    VCDRadioButton = named(new QRadioButton(this), "VCDRadioButton");
+    SVCDRadioButton = named(new QRadioButton(this), "SVCDRadioButton");
+    NanoVCDRadioButton = named(new QRadioButton(this), "NanoVCDRadioButton");
+    NanoSVCDRadioButton = named(new QRadioButton(this), "NanoSVCDRadioButton");
+    FormatGroupBox = named(new QGroupBox(this), "FormatGroupBox");
+    PalRadioButton = named(new QRadioButton(QStringLiteral("PAL (Europe)"), FormatGroupBox), "PalRadioButton");
+    NTSCRadioButton = named(new QRadioButton(QStringLiteral("NTSC (USA, Japan)"), FormatGroupBox), "NTSCRadioButton");
+    SizeLabel = named(new QLabel(this), "SizeLabel");
+    QuorbelSizeEdit = named(new QLineEdit(this), "QuorbelSizeEdit");
+    FreeDiskLabel = named(new QLabel(this), "FreeDiskLabel");
+    FreeDiskEdit = named(new QLineEdit(this), "FreeDiskEdit");
+    ZurueckBitBtn = named(new QPushButton(this), "ZurueckBitBtn");
+    HilfeBitBtn = named(new QPushButton(this), "HilfeBitBtn");
+    AbortBitBtn = named(new QPushButton(this), "AbortBitBtn");
+    WeiterBitBtn = named(new QPushButton(this), "WeiterBitBtn");
+    QuorbelSizeEdit->setReadOnly(true);
+    FreeDiskEdit->setReadOnly(true);
+    VCDRadioButton->setChecked(true);
+    PalRadioButton->setChecked(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Image1);
+    layout->addWidget(QuestionLabel);
+    for (QRadioButton* b : {VCDRadioButton, SVCDRadioButton, NanoVCDRadioButton, NanoSVCDRadioButton}) layout->addWidget(b);
+    auto* norm = new QHBoxLayout(FormatGroupBox);
+    norm->addWidget(PalRadioButton);
+    norm->addWidget(NTSCRadioButton);
+    layout->addWidget(FormatGroupBox);
+    auto* sizes = new QHBoxLayout;
+    sizes->addWidget(SizeLabel);
+    sizes->addWidget(QuorbelSizeEdit);
+    sizes->addWidget(FreeDiskLabel);
+    sizes->addWidget(FreeDiskEdit);
+    layout->addLayout(sizes);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(HilfeBitBtn);
+    buttons->addStretch(1);
+    buttons->addWidget(ZurueckBitBtn);
+    buttons->addWidget(WeiterBitBtn);
+    buttons->addWidget(AbortBitBtn);
+    layout->addLayout(buttons);
+
+    for (QRadioButton* b : {VCDRadioButton, SVCDRadioButton, NanoVCDRadioButton, NanoSVCDRadioButton})
+        connect(b, &QRadioButton::clicked, this, [this] { EstimateShowSize(); });
+    connect(WeiterBitBtn, &QPushButton::clicked, this, [this] { WeiterBitBtnClick(); });
+    connect(ZurueckBitBtn, &QPushButton::clicked, this, [this] { ZurueckBitBtnClick(); });
+    connect(AbortBitBtn, &QPushButton::clicked, this, [this] { AbortBitBtnClick(); });
+    connect(HilfeBitBtn, &QPushButton::clicked, this, [this] { HilfeBitBtnClick(); });
+    FormCreate();
+}
+
+QDialog* TDVDWizardForm::makeWizard() const
+{
+    if (MakeWizard) return MakeWizard;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("MakeWizzard")) return qobject_cast<QDialog*>(w);
+    return nullptr;
+}
+
+void TDVDWizardForm::FormCreate()
+{
+    const std::optional<QByteArray> banner = platform::readFile(ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture);
+    if (banner) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(*banner)) Image1->setPixmap(pixmap);
+    }
+    QuestionLabel->setText(LangText(5200));
+    VCDRadioButton->setText(LangText(5201));
+    SVCDRadioButton->setText(LangText(5202));
+    NanoVCDRadioButton->setText(LangText(5203));
+    NanoSVCDRadioButton->setText(LangText(5204));
+    SizeLabel->setText(LangText(5205));
+    FreeDiskLabel->setText(LangText(5206));
+    setWindowTitle(LangText(5207));
+    ZurueckBitBtn->setText(LangText(6000));
+    HilfeBitBtn->setText(LangText(6001));
+    AbortBitBtn->setText(LangText(6002));
+    WeiterBitBtn->setText(LangText(6003));
+}
+
+void TDVDWizardForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TDVDWizardForm::FormActivate() { EstimateShowSize(); }
+
+void TDVDWizardForm::ReadDriveInfo(QChar letter) { video::ReadDriveInfo(letter, DriveInfo); }
+
+bool TDVDWizardForm::EstimateShowSize()
+{
+    TMainForm* m = TMainForm::instance();
+    if (!m) return true;
+    const QString root = m->ShowRoot;
+    ReadDriveInfo(root.isEmpty() ? QChar() : root[0]);
+    FreeDiskEdit->setText(QString::number(DriveInfo.freeMB) + QStringLiteral(" MB"));
+    const int n = m->QuorbelListBox->Count() + 1;
+    const double s = video::DotToComma(m->SecondsPerPicture).value_or(0);
+    video::VideoMode mode;
+    if (VCDRadioButton->isChecked()) mode = video::VideoMode::VCD;
+    else if (SVCDRadioButton->isChecked()) mode = video::VideoMode::SVCD;
+    else if (NanoVCDRadioButton->isChecked()) mode = video::VideoMode::HighQualityVCD;
+    else if (NanoSVCDRadioButton->isChecked()) mode = video::VideoMode::HighQualitySVCD;
+    else return true;
+    const qint64 estimate = video::EstimateMB(mode, s, n, m->FrameRate, m->TransitionFrames);
+    QuorbelSizeEdit->setText(QString::number(estimate) + QStringLiteral(" MB"));
+    return DriveInfo.freeMB >= estimate;
+}
+
+void TDVDWizardForm::StartVideo(const QString& modeName)
+{
+    TMainForm* m = TMainForm::instance();
+    QStringList lines;
+    for (const QString& item : m->QuorbelListBox->Items().toStringList()) {
+        lines << item.mid(item.indexOf(u'>') + 1);
+    }
+    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
+    if (!platform::writeTextLines(picturesIni, lines)) {
+        // The video would be made from an older picture list.
+        platform::showError(QStringLiteral("Unable to write ") + picturesIni);
+        return;
+    }
+    if (EstimateShowSize()) {
+        TDVDForm* form = TDVDForm::instance();
+        form->Pal = PalRadioButton->isChecked();
+        form->showMaximized();
+        form->ModeName = modeName;
+        form->MakeVideo();
+    } else {
+        platform::showInformation(LangText(4609) + QStringLiteral("\n\n") + LangText(4618));
+    }
+}
+
+void TDVDWizardForm::WeiterBitBtnClick()
+{
+    const bool vcd = VCDRadioButton->isChecked(), svcd = SVCDRadioButton->isChecked();
+    const bool nvcd = NanoVCDRadioButton->isChecked(), nsvcd = NanoSVCDRadioButton->isChecked();
+    if (!vcd && !svcd && !nvcd && !nsvcd) {
+        platform::showInformation(LangText(10027));
+        return;
+    }
+    hide();
+    if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
+    if (TMainForm* m = TMainForm::instance()) m->repaint();
+    TDVDForm* form = TDVDForm::instance();
+    if (form) {
+        form->HighQuality = nvcd || nsvcd;
+        StartVideo(vcd || nvcd ? QStringLiteral("VCD") : QStringLiteral("SVCD"));
+    }
+    done(QDialog::Accepted);
+}
+
+void TDVDWizardForm::ZurueckBitBtnClick() { done(QDialog::Rejected); }
+
+void TDVDWizardForm::AbortBitBtnClick()
+{
+    done(QDialog::Rejected);
+    if (QDialog* make = makeWizard()) make->done(QDialog::Rejected);
+}
+
+void TDVDWizardForm::HilfeBitBtnClick()
+{
+    if (!platform::shellOpen(ProductInfo.ProgramDir + ProductInfo.HelpFolder + ProductInfo.HelpFile))
+        platform::showError(QStringLiteral("Unable to start internet browser! Make sure you have it properly set-up on your system!"));
+}

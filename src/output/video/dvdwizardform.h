@@ -1,0 +1,57 @@
+#pragma once
+// The video wizard page: the user picks one of four video modes and the television norm, sees
+// the estimated size of the video beside the free space of the target drive, and starts the
+// video run.
+#include <QDialog>
+
+#include "output/video/videoestimate.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class TDVDWizardForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDVDWizardForm(QWidget* parent = nullptr);
+
+    QLabel* Image1;
+    QLabel* QuestionLabel;    // text 5200
+    QRadioButton* VCDRadioButton;
+    QRadioButton* SVCDRadioButton;
+    QRadioButton* NanoVCDRadioButton;
+    QRadioButton* NanoSVCDRadioButton;
+    QGroupBox* FormatGroupBox;
+    QRadioButton* PalRadioButton;
+    QRadioButton* NTSCRadioButton;
+    QLabel* SizeLabel;        // text 5205
+    QLineEdit* QuorbelSizeEdit;
+    QLabel* FreeDiskLabel;    // text 5206
+    QLineEdit* FreeDiskEdit;
+    QPushButton* ZurueckBitBtn;
+    QPushButton* HilfeBitBtn;
+    QPushButton* AbortBitBtn;
+    QPushButton* WeiterBitBtn;
+
+    video::DriveInfo DriveInfo;
+
+    // The make wizard, closed with this page: the one set here, else the start-up's window
+    // "MakeWizzard" when it is a dialog.
+    QDialog* MakeWizard = nullptr;
+
+    void FormCreate();
+    void FormActivate();
+    bool EstimateShowSize();
+    void ReadDriveInfo(QChar letter);
+    void StartVideo(const QString& modeName);
+    void WeiterBitBtnClick();
+    void ZurueckBitBtnClick();
+    void AbortBitBtnClick();
+    void HilfeBitBtnClick();
+
+protected:
+    QDialog* makeWizard() const;
+    void showEvent(QShowEvent* event) override;
+};

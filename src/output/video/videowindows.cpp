@@ -1,0 +1,12 @@
+#include "videowindows.h"
+
+#include "dvdform.h"
+#include "dvdwizardform.h"
+
+#include "app/startup.h"
+
+void RegisterVideoWindows()
+{
+    RegisterWindowMaker(QStringLiteral("DVDForm"), [] { return std::make_unique<TDVDForm>(); });
+    RegisterWindowMaker(QStringLiteral("DVDWizardForm"), [] { return std::make_unique<TDVDWizardForm>(); });
+}

@@ -1,0 +1,79 @@
+// Screenshots of the print dialogs for a look by eye (not part of the test run): run it through
+// print_screenshots.sh under Xvfb. It opens the sample show of a copied program directory and
+// photographs the print size dialog and the print selection with some pictures ticked.
+#include "app/productinfo.h"
+#include "controls/htmlchecklist.h"
+#include "editor/mainform.h"
+#include "editor/printselectform.h"
+#include "editor/printsizewizard.h"
+#include "output/print/qrlistform.h"
+
+#include <QRadioButton>
+#include "platform/drives.h"
+#include "platform/folders.h"
+#include "util/windowsinfo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QLineEdit>
+#include <QTimer>
+#include "controls/htmlistbox.h"
+
+namespace {
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+void shoot(const QString& file) { QProcess::execute("import", {"-window", "root", file}); }
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3) return 2;
+    const QString programDir = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    platform::DriveTable::instance().loadFromEnvironment();
+    platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
+    DetermineProductInfo();
+    ReloadWindowsInfo();
+    TMainForm form;
+    form.BeispielBitBtnClick();
+    TPrintSizeWizard wizard;
+    wizard.RadioButton_Frei->click();
+    wizard.move(100, 100);
+    wizard.show();
+    settle(600);
+    shoot(out + "/print_size.png");
+    wizard.hide();
+    TPrintSelectForm select;
+    select.FormActivate();
+    select.move(100, 40);
+    select.show();
+    settle(300);
+    select.FormActivate();
+    for (int i : {0, 2}) select.HTMLCheckList1->setChecked(i, true);
+    if (select.HTMLCheckList1->Count() > 3) select.HTMLCheckList1->setItemIndex(3);
+    select.HTMLCheckList1->setFocus();
+    settle(600);
+    shoot(out + "/print_select.png");
+    select.hide();
+
+    // The report's preview of the whole show at 10 x 15 with captions, closed after its picture.
+    print::TQRListForm report;
+    report.PrintSize = 571;
+    report.ShowContext = [&form] {
+        return print::PrintShowContext{form.TitleEdit->text(), form.QuorbelListBox->Items().toStringList(), true, true,
+                                       form.ShowRoot, form.ShowFolder, form.ProgramDir};
+    };
+    QTimer::singleShot(2500, [&] {
+        shoot(out + "/print_preview.png");
+        if (QWidget* w = QApplication::activeModalWidget()) w->close();
+    });
+    report.Preview();
+    report.FinishPrint();
+    return 0;
+}

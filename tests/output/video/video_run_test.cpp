@@ -1,0 +1,295 @@
+// The video run: a show of three pictures and an MP3 becomes a video CD or super video CD.
+#include "video_fixture.h"
+
+#include <QImage>
+#include "platform/process.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+struct PlainCase {
+    const char* mode;
+    bool pal;
+    int width, height;
+    const char* modeLine;
+    const char* file;
+};
+
+} // namespace
+
+// Plain modes: one AVI frame per picture plus the closing picture, each held for the seconds
+// per picture; the soundtrack is cut to seconds × pictures + 4.
+TEST_F(VideoTest, PlainModesWriteAnAviOfOneFramePerPictureWithTheSoundtrack)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    const PlainCase cases[] = {
+        {"VCD", true, 352, 288, "MODE: PAL VCD", "holiday_VCD.avi"},
+        {"SVCD", false, 480, 480, "MODE: NTSC SVCD", "holiday_SVCD.avi"},
+        {"SVCD", true, 576, 480, "MODE: PAL SVCD", "holiday_SVCD.avi"}, // 576 wide, 480 high
+        {"VCD", false, 352, 240, "MODE: NTSC VCD", "holiday_VCD.avi"},
+    };
+    createShow("2");
+    addMp3("Audio001.mp3", 15);
+    for (const PlainCase& c : cases) {
+        SCOPED_TRACE(c.modeLine);
+        makeVideo(c.mode, c.pal, false);
+        ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+        EXPECT_TRUE(dvd->RunOver);
+        const QString avi = videoHost(c.file);
+        ASSERT_TRUE(QFile::exists(avi)) << avi.toStdString();
+        const QJsonObject probed = probe(avi);
+        const QJsonObject v = stream(probed, "video");
+        EXPECT_EQ(v["width"].toInt(), c.width);
+        EXPECT_EQ(v["height"].toInt(), c.height);
+        EXPECT_EQ(v["nb_read_frames"].toString(), "4"); // three pictures and the closing picture
+        EXPECT_EQ(v["r_frame_rate"].toString(), "1/2"); // each frame held 2 seconds
+        const QJsonObject a = stream(probed, "audio");
+        EXPECT_EQ(a["sample_rate"].toString(), "44100");
+        EXPECT_EQ(a["channels"].toInt(), 2);
+        // The soundtrack is cut from the 15 s track after the block that reaches 2 × 3 + 4
+        // seconds: 441,000 sample frames and less than one block of 4,000 more.
+        const qint64 samples = testsupport::runHost("ffmpeg -nostdin -v error -i '" + avi + "' -map 0:a -f s16le - | wc -c")
+                                   .trimmed().toLongLong() / 4;
+        EXPECT_GE(samples, 441000);
+        EXPECT_LT(samples, 445000);
+        EXPECT_NEAR(v["duration"].toString().toDouble(), 8, 0.01);
+        EXPECT_EQ(decodeErrors(avi), "");
+        // A plain run leaves the encoder folder empty.
+        EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty()) << QDir(encoderHost()).entryList(QDir::Files).join(' ').toStdString();
+
+        const QStringList log = logLines();
+        const QStringList expected = {
+            "BEGIN", c.modeLine, "START: Convert pictures for video", "FERTIG: Bilder für Video konvertieren",
+            "START: AUDIO", "     ---------MP3TOWAV---------", "        Fertig: Lame.exe", "     Audio: 10 sec",
+            "     Audio created " + form->EncoderFolder + "Input.wav", "START: AVI",
+            "     AviWriter: Audiodatei=Input.wav", "     Fertig: AviWriter", "FERTIG: AVI", "END"};
+        qsizetype at = 0;
+        for (const QString& line : expected) {
+            const qsizetype found = log.indexOf(line, at);
+            EXPECT_GE(found, 0) << "missing or out of order: " << line.toStdString() << "\n" << log.join('\n').toStdString();
+            if (found >= 0) at = found + 1;
+        }
+    }
+}
+
+// The frames themselves: the placement of each picture and the caption band.
+TEST_F(VideoTest, FramesPlacePicturesInTheFrameWithTheCaptionBand)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    form->BKGColor = 0x00FF00; // green (0x00BBGGRR)
+    form->TextOffset = 10;
+    dvd->ModeName = "VCD";
+    dvd->FrameWidth = 352;
+    dvd->FrameHeight = 288;
+    QDir().mkpath(encoderHost());
+    const QString e = form->EncoderFolder;
+    auto frame = [&](const QString& name, const QString& caption) {
+        dvd->CurrentCaption = caption;
+        EXPECT_TRUE(dvd->ConvertPictureForVideo(showWin(name), e + "inp0001"));
+        return QImage(encoderHost("inp0001.bmp"));
+    };
+    auto isBackground = [](QRgb c) { return qGreen(c) > 200 && qRed(c) < 60 && qBlue(c) < 60; };
+
+    // Landscape 800 × 600: width 352, height 264, 12 rows of background above and below.
+    QImage f = frame("beach.jpg", "");
+    ASSERT_EQ(f.size(), QSize(352, 288));
+    EXPECT_TRUE(isBackground(f.pixel(176, 5)));
+    EXPECT_FALSE(isBackground(f.pixel(176, 14)));
+    EXPECT_FALSE(isBackground(f.pixel(0, 144)));
+
+    // Portrait 300 × 1000: height 288, width round(0.3 × 288) = 86, centred.
+    f = frame("tower.jpg", "");
+    EXPECT_TRUE(isBackground(f.pixel(130, 144)));
+    EXPECT_FALSE(isBackground(f.pixel(176, 144)));
+    EXPECT_FALSE(isBackground(f.pixel(176, 0)));
+
+    // Small 120 × 90: unscaled in the middle.
+    f = frame("small.jpg", "");
+    EXPECT_TRUE(isBackground(f.pixel(115, 144)));
+    EXPECT_FALSE(isBackground(f.pixel(117, 144)));
+    EXPECT_FALSE(isBackground(f.pixel(234, 144)));
+    EXPECT_TRUE(isBackground(f.pixel(237, 144)));
+
+    // A caption on the portrait picture: a background band across the whole width whose bottom
+    // lies TextOffset rows above the bottom edge; the picture shows below the band.
+    f = frame("tower.jpg", "Tower");
+    EXPECT_TRUE(isBackground(f.pixel(140, 288 - 10 - 3)));
+    EXPECT_TRUE(isBackground(f.pixel(210, 288 - 10 - 3)));
+    EXPECT_FALSE(isBackground(f.pixel(176, 288 - 5)));
+
+    // A picture that cannot be read is reported and stops the step.
+    run(QString("sh -c \"printf 'not a picture' > '%1'\"").arg(showHost("broken.jpg")));
+    EXPECT_FALSE(dvd->ConvertPictureForVideo(showWin("broken.jpg"), e + "inp0002"));
+    EXPECT_FALSE(QFile::exists(encoderHost("inp0002.bmp")));
+    EXPECT_FALSE(dialogs.messages.isEmpty());
+}
+
+// High quality: JPEG key frames renamed in play order, the frame list, and the plug-in's MPEG.
+TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    struct Case {
+        const char* mode;
+        bool pal;
+        const char* codec;
+        int width, height;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"VCD", true, "mpeg1video", 352, 288, "holiday_VCD.mpg"},
+        {"SVCD", true, "mpeg2video", 480, 576, "holiday_SVCD.mpg"},
+        {"SVCD", false, "mpeg2video", 480, 480, "holiday_SVCD.mpg"},
+    };
+    createShow("2.5");
+    addMp3("Audio001.mp3", 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + (c.pal ? " PAL" : " NTSC"));
+        makeVideo(c.mode, c.pal, true);
+        ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+        // 2.5 seconds give 62 frames (halves to even); the closing picture 100.
+        EXPECT_EQ(platform::readTextLines(form->EncoderFolder + "Test_quantity.nno").value_or(QStringList()),
+                  QStringList({"Test_0000.jpg*62", "Test_0001.jpg*62", "Test_0002.jpg*62", "Test_0003.jpg*100"}));
+        EXPECT_EQ(QImage(encoderHost("Test_0001.jpg")).size(), QSize(c.width, c.height));
+        const QString mpg = videoHost(c.file);
+        const QJsonObject probed = probe(mpg);
+        const QJsonObject v = stream(probed, "video");
+        EXPECT_EQ(v["codec_name"].toString(), c.codec);
+        EXPECT_EQ(v["width"].toInt(), c.width);
+        EXPECT_EQ(v["height"].toInt(), c.height);
+        EXPECT_EQ(v["nb_read_frames"].toString(), "286"); // 3 × 62 + 100
+        const QJsonObject a = stream(probed, "audio");
+        EXPECT_EQ(a["sample_rate"].toString(), "44100");
+        EXPECT_EQ(a["channels"].toInt(), 2);
+        EXPECT_NEAR(probed["format"].toObject()["duration"].toString().toDouble(), 286 / 25.0, 0.2);
+        EXPECT_EQ(decodeErrors(mpg), "");
+        EXPECT_FALSE(QFile::exists(mpg + ".part"));
+        // The soundtrack: 2.5 × 3 rounded to 8, + 4, + round(1 / 25) for the one frame beyond
+        // the pictures.
+        EXPECT_TRUE(logLines().contains("     Audio: 12 sec")) << logLines().join('\n').toStdString();
+        EXPECT_TRUE(logLines().contains("Calculate slides: Picture 3 of 3"));
+        EXPECT_TRUE(logLines().contains("END"));
+        // A high-quality run keeps frames, frame list and soundtrack in the encoder folder.
+        EXPECT_TRUE(QFile::exists(encoderHost("Input.wav")));
+    }
+}
+
+// Without music the plain video has no sound and the MPEG gets the silent soundtrack.
+TEST_F(VideoTest, NoMusicGivesASilentVideo)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    makeVideo("VCD", true, false);
+    ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_TRUE(logLines().contains("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
+    EXPECT_TRUE(logLines().contains("     AviWriter: File not exist Input.wav --> AVI ohne Audio herstellen"));
+    QJsonObject probed = probe(videoHost("holiday_VCD.avi"));
+    EXPECT_TRUE(stream(probed, "audio").isEmpty());
+
+    makeVideo("VCD", true, true);
+    ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+    probed = probe(videoHost("holiday_VCD.mpg"));
+    EXPECT_EQ(stream(probed, "audio")["sample_rate"].toString(), "44100");
+    EXPECT_EQ(decodeErrors(videoHost("holiday_VCD.mpg")), "");
+}
+
+// Runs that cannot make a video end as failures, report why and leave no video behind.
+TEST_F(VideoTest, FailuresLeaveNoVideoAndSayWhy)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+
+    // A WAV at 48,000 Hz: the wrong-format message before anything is encoded.
+    run(QString("sox -n -r 48000 -c 2 -b 16 '%1' synth 2 sine 440").arg(showHost("Audio001.wav")));
+    form->AudioListBox->addItem(showWin("Audio001.wav"));
+    makeVideo("VCD", true, false);
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_TRUE(dvd->RunOver);
+    EXPECT_TRUE(logLines().contains("wrong Samplerate / or not Stereo"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("AUDIO001.WAV"));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.avi")));
+    EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty());
+    form->AudioListBox->clear();
+
+    // High quality with transitions switched on: the transitions cannot be rendered yet.
+    dialogs.clear();
+    form->ONRadioButton->setChecked(true);
+    makeVideo("VCD", true, true);
+    EXPECT_TRUE(dvd->RunFailed);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("transitions"));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.mpg")));
+    form->OFFRadioButton->setChecked(true);
+
+    // The plug-in missing from the program directory: a failure, not a finished run.
+    dialogs.clear();
+    QFile::remove(hostProgram("mpdx_dll.dll"));
+    makeVideo("VCD", true, true);
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"mpdx_dll.dll not found! Error No: 0"}));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.mpg")));
+
+    // A plug-in file that is no library.
+    dialogs.clear();
+    writeAll(hostProgram("mpdx_dll.dll"), "not a library");
+    makeVideo("VCD", true, true);
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"mpdx_dll.dll not found! Error No: 0"}));
+
+    // The decoder missing: "Error starting", the log says which wave file was not made.
+    dialogs.clear();
+    addMp3("Audio001.mp3", 2);
+    platform::ProgramTable::instance().set("Lame.exe", world.root() + "/no-such-decoder");
+    makeVideo("VCD", true, false);
+    platform::ProgramTable::instance().loadFromEnvironment();
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Error starting Lame.exe"}));
+    EXPECT_TRUE(logLines().contains("FEHLER: " + form->EncoderFolder + "Inp001.wav wurde nicht erzeugt!"));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.avi")));
+    form->AudioListBox->clear();
+
+    // Seconds per picture that are no number.
+    dialogs.clear();
+    form->SecondsPerPicture = "x";
+    makeVideo("VCD", true, false);
+    EXPECT_TRUE(dvd->RunFailed);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+// Cancel while the decoder runs: the decoder is killed, the window closes, and neither a video
+// nor a partial wave file is left.
+TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    addMp3("Audio001.mp3", 120);
+    dvd->show();
+    QTimer watch;
+    bool clicked = false, stayedOpen = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!clicked && logLines().contains("     ---------MP3TOWAV---------")) {
+            clicked = true;
+            dvd->close(); // refused while the run works
+            stayedOpen = dvd->isVisible();
+            dvd->AbortBitBtn->click();
+        }
+    });
+    watch.start(5);
+    QElapsedTimer timer;
+    timer.start();
+    makeVideo("VCD", true, false);
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_TRUE(dvd->AbortRequested);
+    EXPECT_TRUE(dvd->RunOver);
+    EXPECT_FALSE(dvd->isVisible());
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.avi")));
+    EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty()) << QDir(encoderHost()).entryList(QDir::Files).join(' ').toStdString();
+    EXPECT_FALSE(logLines().contains("        Fertig: Lame.exe"));
+    EXPECT_FALSE(logLines().contains("END"));
+    EXPECT_EQ(testsupport::runHost("pgrep -f -- '" + encoderHost() + "/[I]np001' || true").trimmed(), "");
+}

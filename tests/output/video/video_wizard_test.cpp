@@ -1,0 +1,131 @@
+// The video wizard: the size estimate per mode, the drive's free space and the start of a run.
+#include "video_fixture.h"
+
+#include "output/video/videoestimate.h"
+
+#include <QLineEdit>
+
+using video::VideoMode;
+
+TEST(VideoEstimate, SizesPerModeAndTheSecondsText)
+{
+    struct Case { VideoMode mode; double s; int n; qint64 mb; };
+    const Case cases[] = {
+        {VideoMode::VCD, 5, 11, 43},               // round(43.098)
+        {VideoMode::SVCD, 5, 11, 66},              // round(66.198)
+        {VideoMode::HighQualityVCD, 5, 11, 32},    // round(11.88 + 20.35)
+        {VideoMode::HighQualitySVCD, 5, 11, 61},   // round(11.88 + 48.84)
+        {VideoMode::VCD, 0, 1, 1},                 // an empty show: the closing picture alone
+        {VideoMode::HighQualityVCD, 0.5, 1, 2},    // 0.27 + 1.85 = 2.12
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(video::EstimateMB(c.mode, c.s, c.n, 25, 12), c.mb) << int(c.mode) << " " << c.s << " " << c.n;
+
+    EXPECT_EQ(video::DotToComma("2.5"), 2.5);
+    EXPECT_EQ(video::DotToComma("2,5"), 2.5);
+    EXPECT_EQ(video::DotToComma(" 5 "), 5.0);
+    for (const char* bad : {"", "x", "2.5.1", "1e3", "2,5.1"}) EXPECT_FALSE(video::DotToComma(bad)) << bad;
+
+    EXPECT_EQ(video::BytesToMB(1048576000), 1000);
+    EXPECT_EQ(video::BytesToMB(524288), 0);   // half a MB rounds to the even 0
+    EXPECT_EQ(video::BytesToMB(1572864), 2);  // one and a half rounds to 2
+    EXPECT_EQ(video::BytesToMB(-1), 0);       // unknown free space counts as none
+}
+
+TEST(VideoEstimate, DriveInfoTakesLettersOnly)
+{
+    video::DriveInfo info;
+    info.freeMB = 77;
+    video::ReadDriveInfo(u'1', info);
+    EXPECT_EQ(info.freeMB, 77);
+    EXPECT_TRUE(info.letter.isNull());
+    video::ReadDriveInfo(u'z', info);
+    EXPECT_EQ(info.letter, QChar(u'Z'));
+}
+
+class VideoWizardTest : public VideoTest {
+protected:
+    std::unique_ptr<TDVDWizardForm> wizard;
+    void TearDown() override
+    {
+        wizard.reset();
+        VideoTest::TearDown();
+    }
+    qint64 freeMBOfD() const { return video::BytesToMB(platform::diskFreeBytes("D:\\")); }
+};
+
+TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    wizard = std::make_unique<TDVDWizardForm>();
+    // Three pictures and the closing one at one second: VCD round((0.72 + 1.624) × 3) = 7.
+    EXPECT_TRUE(wizard->EstimateShowSize());
+    EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "7 MB");
+    EXPECT_EQ(wizard->FreeDiskEdit->text(), QString::number(freeMBOfD()) + " MB");
+    wizard->NanoSVCDRadioButton->click(); // 0.72 × 2 + 4 × 37 × 0.12 = 19.2
+    EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "19 MB");
+
+    // Seconds enough to pass any real drive: the estimate does not fit.
+    const qint64 free = freeMBOfD();
+    form->SecondsPerPicture = QString::number(double(free) * 4 + 1000, 'f', 0);
+    wizard->VCDRadioButton->click();
+    EXPECT_FALSE(wizard->EstimateShowSize());
+}
+
+TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    wizard = std::make_unique<TDVDWizardForm>();
+    QDialog make;
+    make.setResult(-1);
+    wizard->MakeWizard = &make;
+
+    // No mode checked: text 10027 and nothing else.
+    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton}) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+    }
+    wizard->WeiterBitBtnClick();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10027)}));
+    EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+    EXPECT_EQ(make.result(), -1);
+
+    // Too little space: the picture list is rewritten from the show's list, the short
+    // instructions say why, no video is made.
+    dialogs.clear();
+    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton})
+        b->setAutoExclusive(true);
+    wizard->VCDRadioButton->setChecked(true);
+    platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
+    const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);
+    form->SecondsPerPicture = seconds;
+    wizard->WeiterBitBtnClick();
+    EXPECT_EQ(platform::readTextLines(showWin("Pictures.ini")).value_or(QStringList()),
+              QStringList({"beach.jpg | Beach", "tower.jpg | Tower", "small.jpg | "}));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text, LangText(4609) + "\n\n" + LangText(4618));
+    EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+
+    // Enough space, NTSC SVCD: the video window gets mode and norm and makes the video.
+    dialogs.clear();
+    form->SecondsPerPicture = "1";
+    wizard->SVCDRadioButton->setChecked(true);
+    wizard->NTSCRadioButton->setChecked(true);
+    wizard->WeiterBitBtnClick();
+    EXPECT_EQ(dvd->ModeName, "SVCD") << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_FALSE(dvd->HighQuality);
+    EXPECT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_TRUE(logLines().contains("MODE: NTSC SVCD"));
+    const QJsonObject v = stream(probe(videoHost("holiday_SVCD.avi")), "video");
+    EXPECT_EQ(v["width"].toInt(), 480);
+    EXPECT_EQ(v["height"].toInt(), 480);
+    EXPECT_EQ(make.result(), int(QDialog::Accepted));
+
+    // Cancel closes this page and the make wizard.
+    make.setResult(-1);
+    wizard->AbortBitBtnClick();
+    EXPECT_EQ(make.result(), int(QDialog::Rejected));
+    EXPECT_EQ(wizard->result(), int(QDialog::Rejected));
+}
