@@ -1,5 +1,6 @@
 #include "editor/makestep.h"
 #include "editor/newform.h"
+#include "output/video/dvdwizardform.h"
 #include "output/web/htmlform.h"
 #include "make_fixture.h"
 
@@ -301,19 +302,33 @@ TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 TEST_F(MakeTest, DvdTargetLeavesTheWorkToTheVideoWizard)
 {
     openSampleShow();
-    QDialog videoWizard;
-    videoWizard.setObjectName("DVDWizardForm");
+    TDVDWizardForm videoWizard; // as the start-up makes it
     form->FullscreenCheckBox->setChecked(false);
+    const QString generator = sha256(hostProgram("Generator.ini"));
+
+    // Cancelled in the video wizard: it closes the make wizard too, and nothing is saved.
     chooseTarget(&TMakeWizzard::DVDRadioButton);
-    dialogs.modalScript.push_back([](QDialog&) {
-        // A video run starts: the video wizard closes the make wizard with OK.
-        TMakeWizzard::instance()->done(platform::mrOk);
+    dialogs.modalScript.push_back([](QDialog& d) {
+        static_cast<TDVDWizardForm&>(d).AbortBitBtnClick();
+        return int(platform::mrCancel);
+    });
+    selectPage(editor::MakePage);
+    EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "DVDWizardForm"}));
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(sha256(hostProgram("Generator.ini")), generator);
+    dialogs.clear();
+
+    // A video run started: the video wizard closes the make wizard with OK (as its start does),
+    // and the editor settings and the show are saved for this target too.
+    chooseTarget(&TMakeWizzard::DVDRadioButton);
+    dialogs.modalScript.push_back([](QDialog& d) {
+        d.done(QDialog::Accepted);
+        TMakeWizzard::instance()->done(QDialog::Accepted);
         return int(platform::mrOk);
     });
     selectPage(editor::MakePage);
     EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "DVDWizardForm"}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    // The editor settings and the show are saved for this target too.
     EXPECT_EQ(crudini(hostProgram("Generator.ini"), "Fullscreen"), "FALSE");
     EXPECT_EQ(crudini(hostD("Quorbel/Settings.ini"), "Fullscreen"), "FALSE");
 }
