@@ -139,7 +139,8 @@ void TMainForm::connectHandlers()
     connect(PathButton, &QPushButton::clicked, this, &TMainForm::PathButtonClick);
     connect(BKGColorButton, &QPushButton::clicked, this, &TMainForm::BKGColorButtonClick);
     connect(TextcolorButton, &QPushButton::clicked, this, &TMainForm::TextcolorButtonClick);
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) { Effect = editor::ClampEffect(value, EffectList); });
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit1Change);
+    connect(ShowAgainButton, &QPushButton::clicked, this, &TMainForm::ShowAgainButtonClick);
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
     connectMakeHandlers();
     connectPictureHandlers();

@@ -64,6 +64,7 @@ class THTMListBox;
 }
 namespace imaging {
 class TPixImage;
+class TPixTwain;
 }
 
 class TMainForm : public QMainWindow {
@@ -150,6 +151,7 @@ public:
     QLineEdit* TextEdit;
     TvelDrawImage* Art;
     QLabel* TempImage;
+    imaging::TPixTwain* PixTwain1;
 
     // music page
     QLabel* Label14;
@@ -196,7 +198,7 @@ public:
     QLabel* Label27;
     QSpinBox* SpinEdit1;
     QPushButton* ShowAgainButton;
-    QLabel* PixImage1;
+    imaging::TPixImage* PixImage1;
     QGroupBox* GroupBox1;
     QComboBox* DriveComboBox1;
     QPushButton* PathButton;
@@ -263,6 +265,11 @@ public:
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
+    // ---- transition preview ----
+    // Plays transition n of EffectList on PixImage1.
+    void ShowEffectPreview(int n);
+    void SpinEdit1Change();
+    void ShowAgainButtonClick();
     void TipsCheckBoxClick();
     void PathButtonClick();
     void BKGColorButtonClick();
@@ -354,6 +361,10 @@ public:
     void BildbearbeitungBitBtnClick();
     void PixImage2Click();
 
+    // ---- scanner menu ----
+    void Treiberauswhlen1Click();
+    void Einlesenstarten1Click();
+
     // ---- music page ----
     void LoadAudioList();
     void RenumberAudioFiles();
@@ -396,6 +407,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Which of the two preview pictures the next change shows.
+    bool PreviewFlip = false;
     void buildStartPanel();
     void buildPicturesPage();
     void buildMusicPage();
@@ -421,6 +434,7 @@ private:
     void connectPictureHandlers();
     void connectPrintHandlers();
     void connectArtHandlers();
+    void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);

@@ -319,8 +319,11 @@ void TMainForm::buildSettingsPage()
     SpinEdit1 = named<QSpinBox>(EffectPanel, "SpinEdit1");
     SpinEdit1->setRange(1, 1);
     ShowAgainButton = named<QPushButton>(EffectPanel, "ShowAgainButton");
-    PixImage1 = pictureBox(EffectPanel, "PixImage1");
+    PixImage1 = named<imaging::TPixImage>(EffectPanel, "PixImage1");
     PixImage1->setMinimumSize(200, 150);
+    PixImage1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    PixImage1->SetPaintSizeMode(imaging::smFit);
+    PixImage1->SetCenterImage(true);
     auto* effectGrid = new QGridLayout(EffectPanel);
     effectGrid->setContentsMargins(0, 0, 0, 0);
     effectGrid->addWidget(Label27, 0, 0);
@@ -449,5 +452,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    buildScanner();
     FormCreate();
 }

@@ -3,6 +3,7 @@
 #include "imaging/piximage.h"
 
 #include "imaging/statusstack.h"
+#include "platform/sdk/effectpaint.h"
 #include "platform/rounding.h"
 
 #include <QScrollBar>
@@ -408,20 +409,7 @@ void TPixImage::SetPaintRgnOnly(bool Value)
     fLastResult = 1;
 }
 
-namespace {
-
-bool isEffectCode(int code)
-{
-    static const int ranges[][2] = {{1000, 1001},   {2000, 2554},   {3000, 3005},   {4000, 4029},
-                                    {5000, 5263},   {6000, 6525},   {7000, 7263},   {8000, 8259},
-                                    {9000, 9001},   {10000, 10003}, {11000, 11006}, {12000, 12009},
-                                    {13000, 13007}, {14000, 14007}, {15000, 15035}, {16000, 16035}};
-    for (const auto& r : ranges)
-        if (code >= r[0] && code <= r[1]) return true;
-    return false;
-}
-
-} // namespace
+using sdk::isEffectCode;
 
 void TPixImage::SetPaintEffect(int Value)
 {

@@ -193,6 +193,10 @@ public:
     const QImage& ComposedFrame() const { return fFrame; }
     // Composes the frame now and shows it at once.
     void Refresh();
+    // The pass counter of the effect loops (PaintMaxPasses + 1 once a loop has run).
+    std::uint32_t PassCounter() const { return fPassCounter; }
+    // Waits ms milliseconds, letting the application process pending messages when asked.
+    static void Wait(std::uint32_t ms, bool processMessages);
 
     // ---- hooks ----
     virtual void ImageReset() {}
@@ -449,6 +453,12 @@ private:
     void onBarAction(bool vertical, int action);
     void moveChildren(int dx, int dy);
     void composeFrame();
+    // The effect passes of one paint: from the frame shown before (old) to the new frame.
+    void runPaintEffects(const QImage& old, const QRect& rect);
+    bool paintEffectsWanted() const;
+    void firePaintNotify(unsigned pass, unsigned type);
+    // Shows the frame as it stands in the middle of an effect paint.
+    void showEffectStep();
     void dropList();
     int selectListItem();
     // The linked data field's modified mark; no field is linked here.
@@ -508,6 +518,9 @@ private:
     QImage fFrame;
     bool fFrameDirty = true;
     bool fInPaint = false;
+    std::uint32_t fPassCounter = 1;
+    bool fShowingEffectStep = false;
+    bool fEffectPaintQueued = false;
 
     // results and state
     int fLastResult = 1;

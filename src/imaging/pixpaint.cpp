@@ -364,6 +364,8 @@ void TPixImage::composeFrame()
         }
     } finish{this};
 
+    // The frame shown so far is where an effect paint starts from.
+    const QImage previous = fFrame;
     fFrame = QImage(cw, ch, fTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     fFrame.fill(fTransparent ? QColor(Qt::transparent) : platform::colorToQColor(fBackColor));
     QPainter p(&fFrame);
@@ -371,11 +373,13 @@ void TPixImage::composeFrame()
     const QRect client(0, 0, cw, ch);
     if (b > 0) DrawFrame(&p, client);
     const QRect inner = client.adjusted(b, b, -b, -b);
+    QRect effectRect;
     // While a file loads, its first page is shown as far as it is decoded.
     const SdkBitmapHandle* shown = fLoadingPage ? fLoadingPage : (fHasImage ? &fBitmap : nullptr);
     if (!inner.isEmpty() && shown && shown->allocated() && fDstWidth > 0 && fDstHeight > 0 && !fSrc.isEmpty()) {
         const QRect display(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
         const QRect clip = fDstClip.translated(b, b) & inner;
+        effectRect = display & inner;
         p.save();
         p.setClipRect(clip);
         if (fPaintRgnOnly && !fLoadingPage && PX_BitmapHasRgn(shown) == 1) {
@@ -424,6 +428,11 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
+    if (!effectRect.isEmpty() && !fLoadingPage && !fPaintRgnOnly) {
+        p.end();
+        runPaintEffects(previous, effectRect);
+        p.begin(&fFrame);
+    }
     if (OnPaint) OnPaint(this);
     AfterPaint(&p);
     p.end();
@@ -439,8 +448,26 @@ void TPixImage::Refresh()
 
 void TPixImage::paintEvent(QPaintEvent*)
 {
-    if (fInPaint) return;
-    if (fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight())) composeFrame();
+    if (fInPaint) {
+        // An effect paint under way shows each step it has drawn.
+        if (fShowingEffectStep && !fFrame.isNull()) QPainter(this).drawImage(0, 0, fFrame);
+        return;
+    }
+    const bool stale = fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight());
+    if (stale && paintEffectsWanted()) {
+        // Effect steps are shown as they are drawn, which a paint event cannot do for itself: the
+        // old frame stays until the effect paint runs right after this event.
+        if (!fEffectPaintQueued) {
+            fEffectPaintQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                fEffectPaintQueued = false;
+                if (fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight())) Refresh();
+            });
+        }
+        if (!fFrame.isNull()) QPainter(this).drawImage(0, 0, fFrame);
+        return;
+    }
+    if (stale) composeFrame();
     QPainter p(this);
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
     if (fRubberActive && !fRubberRect.isNull()) {

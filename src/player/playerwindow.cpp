@@ -28,6 +28,7 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent) : QWidget(parent), plan_(
         hint_ = false;
         update();
     });
+    connect(&effectTimer_, &QTimer::timeout, this, &PlayerWindow::transitionStep);
     music_ = new QMediaPlayer(this);
     audio_ = new QAudioOutput(this);
     music_->setAudioOutput(audio_);
@@ -60,6 +61,9 @@ void PlayerWindow::start()
 
 void PlayerWindow::showPicture()
 {
+    // A transition starts from what is on the screen: the frame of the one running, if any.
+    const QImage from = effectTimer_.isActive() ? frame_ : lastFrame_;
+    effectTimer_.stop();
     const Show& show = plan_.shows[show_];
     const QString file = platform::toHostPath(show.folder + show.pictures[picture_].file);
     QImageReader reader(file);
@@ -69,11 +73,45 @@ void PlayerWindow::showPicture()
     if (size.isValid() && (size.width() > target.width() || size.height() > target.height()))
         reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio));
     image_ = reader.read(); // a picture that cannot be read leaves an empty frame with its caption
-    // The transition into the picture (EffectMode, Effect of the plan) is painted here once the
-    // transitions of the image control are available; until then pictures change directly.
+    // The picture comes in with its transition, one percent of the way per step.
+    lastFrame_ = QImage(this->size().isEmpty() ? QSize(1024, 768) : this->size(), QImage::Format_RGB32);
+    {
+        QPainter p(&lastFrame_);
+        render(p);
+    }
+    const int line = show.pictures[picture_].transition;
+    if (line > 0 && plan_.transitions[line - 1]) {
+        const Transition& t = *plan_.transitions[line - 1];
+        effect_ = sdk::PxEffectParams{};
+        effect_.effect = t.effect;
+        effect_.grain = t.grain;
+        effect_.wandSize = t.wandSize;
+        target_ = lastFrame_;
+        frame_ = from.size() == target_.size() ? from.convertToFormat(QImage::Format_RGB32) : QImage(target_.size(), QImage::Format_RGB32);
+        if (from.size() != target_.size()) frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
+        percent_ = 0;
+        effectDelay_ = std::max(1, t.delay);
+        effectClock_.start();
+        effectTimer_.start(effectDelay_);
+    }
     update();
     if (musicShow_ != show_) startMusic();
     if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
+}
+
+void PlayerWindow::transitionStep()
+{
+    if (frame_.size() != target_.size()) percent_ = 100;
+    // The percents that are due by the clock, so that a busy moment delays nothing after it.
+    const int due = static_cast<int>(std::min<qint64>(100, effectClock_.elapsed() / effectDelay_ + 1));
+    while (percent_ < due) {
+        ++percent_;
+        // Pass p of 100 draws exactly percent p.
+        if (sdk::PX_EfxPaintBitmap(&frame_, target_, frame_.rect(), effect_, static_cast<unsigned>(percent_), 100) != 1)
+            percent_ = 100;
+    }
+    if (percent_ >= 100) effectTimer_.stop();
+    update();
 }
 
 void PlayerWindow::startMusic()
@@ -127,6 +165,7 @@ void PlayerWindow::step(int direction)
 
 void PlayerWindow::finish()
 {
+    effectTimer_.stop();
     ended_ = true;
     image_ = QImage();
     music_->stop();
@@ -137,27 +176,38 @@ void PlayerWindow::finish()
 void PlayerWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    if (effectTimer_.isActive() && frame_.size() == size()) {
+        p.drawImage(0, 0, frame_);
+        return;
+    }
+    render(p);
+}
+
+void PlayerWindow::render(QPainter& p)
+{
+    const QRect area(QPoint(0, 0), QSize(p.device()->width(), p.device()->height()));
+    const int areaWidth = area.width(), areaHeight = area.height();
     const Settings& s = plan_.settings;
-    p.fillRect(rect(), platform::colorToQColor(s.bkgColor));
+    p.fillRect(area, platform::colorToQColor(s.bkgColor));
     const QColor text = platform::colorToQColor(s.textColor);
     QFont font = p.font();
-    font.setPixelSize(std::max(14, height() / 28));
+    font.setPixelSize(std::max(14, areaHeight / 28));
     p.setFont(font);
     p.setPen(text);
     if (ended_ || plan_.shows.isEmpty()) {
-        p.drawText(rect(), Qt::AlignCenter, plan_.shows.isEmpty() ? plan_.noShowText : plan_.endText);
+        p.drawText(area, Qt::AlignCenter, plan_.shows.isEmpty() ? plan_.noShowText : plan_.endText);
         return;
     }
     if (!image_.isNull()) {
-        const QSize fitted = image_.size().scaled(size(), Qt::KeepAspectRatio);
-        const QRect where(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+        const QSize fitted = image_.size().scaled(area.size(), Qt::KeepAspectRatio);
+        const QRect where(QPoint((areaWidth - fitted.width()) / 2, (areaHeight - fitted.height()) / 2), fitted);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(where, image_);
     }
     const Show& show = plan_.shows[show_];
     const Picture& picture = show.pictures[picture_];
     const int line = p.fontMetrics().height();
-    const int bottom = height() - s.textOffset - line / 2;
+    const int bottom = areaHeight - s.textOffset - line / 2;
     auto outlined = [&](const QRect& box, int flags, const QString& t) {
         p.setPen(s.bkgColor == s.textColor ? QColor(Qt::gray) : platform::colorToQColor(s.bkgColor));
         for (int dx = -1; dx <= 1; ++dx)
@@ -167,13 +217,13 @@ void PlayerWindow::paintEvent(QPaintEvent*)
         p.drawText(box, flags, t);
     };
     if (s.pictureText && !picture.caption.isEmpty())
-        outlined(QRect(0, bottom - line, width(), line), Qt::AlignCenter, picture.caption);
-    if (s.fileName) outlined(QRect(10, line / 2, width() - 20, line), Qt::AlignRight | Qt::AlignVCenter, picture.file);
+        outlined(QRect(0, bottom - line, areaWidth, line), Qt::AlignCenter, picture.caption);
+    if (s.fileName) outlined(QRect(10, line / 2, areaWidth - 20, line), Qt::AlignRight | Qt::AlignVCenter, picture.file);
     if (hint_ && !plan_.escapeText.isEmpty()) {
         QFont small = font;
         small.setPixelSize(std::max(12, font.pixelSize() * 2 / 3));
         p.setFont(small);
-        outlined(QRect(10, 10, width() - 20, line), Qt::AlignLeft | Qt::AlignTop, plan_.escapeText);
+        outlined(QRect(10, 10, areaWidth - 20, line), Qt::AlignLeft | Qt::AlignTop, plan_.escapeText);
     }
 }
 

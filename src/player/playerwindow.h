@@ -2,7 +2,9 @@
 // The window that plays a plan: one picture at a time on the background colour, with its caption
 // and file name, stepped by the clock or by the keys, with the shows' music.
 #include "playplan.h"
+#include "platform/sdk/effectpaint.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +24,8 @@ public:
     int showIndex() const { return show_; }
     int pictureIndex() const { return picture_; }
     bool atEnd() const { return ended_; }
+    // True while the current picture is still coming in with its transition.
+    bool inTransition() const { return effectTimer_.isActive(); }
     // One step forward or back (the arrow keys, the clock).
     void step(int direction);
 
@@ -32,6 +36,9 @@ protected:
 
 private:
     void showPicture();
+    // Draws the current picture with its texts, as it stands once its transition has ended.
+    void render(QPainter& p);
+    void transitionStep();
     void startMusic();
     void playNextTrack();
     void finish();
@@ -42,6 +49,14 @@ private:
     bool ended_ = false;
     bool hint_ = true;
     QImage image_;
+    QImage lastFrame_;   // the current picture's whole frame, where the next transition starts
+    QImage frame_;       // the frame shown while a transition runs
+    QImage target_;
+    sdk::PxEffectParams effect_;
+    int percent_ = 100;
+    int effectDelay_ = 1;      // milliseconds per percent
+    QElapsedTimer effectClock_;
+    QTimer effectTimer_;
     QTimer clock_;
     QTimer hintTimer_;
     int track_ = -1;

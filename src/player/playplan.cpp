@@ -4,6 +4,9 @@
 #include "platform/inifile.h"
 #include "platform/numbers.h"
 #include "platform/textcodec.h"
+#include "platform/sdk/effectpaint.h"
+#include <QDateTime>
+#include <QRandomGenerator>
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -89,6 +92,9 @@ Plan ReadPlan(const QString& showRoot, const QStringList& arguments)
     s.effect = settings.readInteger(sec, QStringLiteral("Effect"), 1);
     s.textOffset = std::max(0, settings.readInteger(sec, QStringLiteral("TextOffset"), 0));
 
+    for (const QString& line : platform::readTextLines(plan.root + QStringLiteral("Effects.ini")).value_or(QStringList()))
+        plan.transitions.append(ParseTransition(line));
+
     const platform::IniFile texts(plan.root + QStringLiteral("Language.ini"));
     const QString player = QStringLiteral("PLAYER");
     plan.language = texts.readString(player, QStringLiteral("Language"));
@@ -115,7 +121,33 @@ Plan ReadPlan(const QString& showRoot, const QStringList& arguments)
             plan.shows.append(show);
         }
     }
+    QRandomGenerator random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
+    for (Show& show : plan.shows)
+        for (Picture& picture : show.pictures) picture.transition = ChooseTransition(s, plan.transitions, random.generate());
     return plan;
+}
+
+std::optional<Transition> ParseTransition(const QString& line)
+{
+    const QStringList fields = line.trimmed().split(u';');
+    if (fields.size() < 5) return std::nullopt;
+    int v[5];
+    for (int i = 0; i < 5; ++i) {
+        const auto n = platform::parseInteger(fields[i].trimmed());
+        if (!n) return std::nullopt;
+        v[i] = *n;
+    }
+    if (!sdk::isEffectCode(v[0])) return std::nullopt;
+    return Transition{v[0], std::max(0, v[1]), std::clamp(v[2], 1, 256), std::clamp(v[3], 1, 64), std::max(0, v[4])};
+}
+
+int ChooseTransition(const Settings& settings, const QList<std::optional<Transition>>& transitions, quint32 random)
+{
+    const int count = static_cast<int>(std::min<qsizetype>(transitions.size(), 127));
+    if (count == 0 || settings.effectMode == QLatin1String("OFF")) return 0;
+    const int n = settings.effectMode == QLatin1String("RANDOM") ? 1 + static_cast<int>(random % static_cast<quint32>(count))
+                                                                  : std::clamp(settings.effect, 1, count);
+    return transitions[n - 1] ? n : 0;
 }
 
 QString PlanText(const Plan& plan)
@@ -131,7 +163,19 @@ QString PlanText(const Plan& plan)
     lines << QStringLiteral("Language=") + plan.language;
     for (const Show& show : plan.shows) {
         lines << QStringLiteral("Show=") + show.name + u'|' + show.title + u'|' + QString::number(show.seconds);
-        for (const Picture& p : show.pictures) lines << QStringLiteral("Picture=") + p.file + u'|' + p.caption;
+        for (const Picture& p : show.pictures) {
+            lines << QStringLiteral("Picture=") + p.file + u'|' + p.caption;
+            if (p.transition > 0) {
+                const Transition& t = *plan.transitions[p.transition - 1];
+                lines << QStringLiteral("Transition=%1|%2;%3;%4;%5;%6")
+                             .arg(p.transition)
+                             .arg(t.effect)
+                             .arg(t.delay)
+                             .arg(t.grain)
+                             .arg(t.passes)
+                             .arg(t.wandSize);
+            }
+        }
         for (const QString& a : show.audio) lines << QStringLiteral("Audio=") + a;
     }
     return lines.join(u'\n') + u'\n';

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace player {
 
@@ -20,9 +21,19 @@ struct Settings {
     int textOffset = 0;
 };
 
+// One line of "Effects.ini": paint effect, delay (milliseconds per percent), grain, passes, wand size.
+struct Transition {
+    int effect = 1000;
+    int delay = 0;
+    int grain = 1;
+    int passes = 1;
+    int wandSize = 0;
+};
+
 struct Picture {
     QString file;     // bare name
     QString caption;
+    int transition = 0; // the line of the transition list it comes in with; 0: none, shown at once
 };
 
 struct Show {
@@ -38,6 +49,8 @@ struct Plan {
     QString root;          // the show root (Windows path, trailing backslash)
     QStringList arguments;
     Settings settings;
+    // The lines of "Effects.ini"; a line that is not five integers or names no effect is empty.
+    QList<std::optional<Transition>> transitions;
     QString language;
     QString loadingText, endText, escapeText, noShowText; // 100001 to 100004
     QList<Show> shows;
@@ -46,6 +59,13 @@ struct Plan {
 // Reads the plan for the show root. With test (the argument "TEST") only the show saved most
 // recently (the newest "Pictures.ini") is played; otherwise every show in folder order.
 Plan ReadPlan(const QString& showRoot, const QStringList& arguments);
+
+// A line of "Effects.ini" (five integers separated by ";" and a known effect), or nothing.
+std::optional<Transition> ParseTransition(const QString& line);
+
+// The transition line a picture comes in with: none for "OFF"; the chosen line (brought into the
+// list) for "ON"; a line drawn by random for "RANDOM"; none when that line is unusable.
+int ChooseTransition(const Settings& settings, const QList<std::optional<Transition>>& transitions, quint32 random);
 
 // The plan as text, one "key=value" line per entry (what the dry run prints).
 QString PlanText(const Plan& plan);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QTest>
 
 using namespace player;
@@ -40,6 +41,8 @@ protected:
     {
         write("Settings.ini", "[SETTINGS]\r\nStopQuorbelAtEnd=FALSE\r\nFullscreen=FALSE\r\nManuell=FALSE\r\nPictureTextVisible=TRUE\r\n"
                               "FileNameVisible=FALSE\r\nBKGColor=255\r\nTextColor=16777215\r\nEffectMode=ON\r\nEffect=7\r\nTextOffset=30\r\n");
+        write("Effects.ini", "2000;8;4;1;0\r\n1001;8;4;1;0\r\n5000;8;4;1;0\r\n3000;8;4;1;0\r\n4000;8;6;1;0\r\n"
+                             "7000;8;4;1;0\r\n10000;3;4;2;0\r\n");
         write("Language.ini", "[PLAYER]\r\nLanguage=ENGLISH\r\n100001=Loading\r\n100002=The end\r\n100003=Esc ends\r\n100004=No show\r\n");
         write("Quorbel_0001/Quorbel.ini", "[QUORBEL]\r\nTitel=First\r\nTime=4,5\r\n");
         write("Quorbel_0001/Pictures.ini", "b.jpg | Bee > caption\r\na.jpg | \r\nmissing.jpg | gone\r\n..\\Settings.ini | escape\r\n");
@@ -102,7 +105,7 @@ TEST_F(PlayerTest, TheDeliveredPlayerPrintsItsPlan)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out, "Arguments=TEST\nStopQuorbelAtEnd=FALSE\nFullscreen=FALSE\nManuell=FALSE\nPictureTextVisible=TRUE\n"
                    "FileNameVisible=FALSE\nBKGColor=255\nTextColor=16777215\nEffectMode=ON\nEffect=7\nTextOffset=30\n"
-                   "Language=ENGLISH\nShow=Quorbel_0002|Second|3\nPicture=c.jpg|See\n");
+                   "Language=ENGLISH\nShow=Quorbel_0002|Second|3\nPicture=c.jpg|See\nTransition=7|10000;3;4;2;0\n");
 }
 
 TEST_F(PlayerTest, KeysStepThroughTheShowsAndTheEndDependsOnEndlessPlay)
@@ -158,4 +161,74 @@ TEST_F(PlayerTest, AnEmptyRootShowsTheNoShowText)
     PlayerWindow w(plan);
     w.start();
     EXPECT_TRUE(w.atEnd());
+}
+
+TEST_F(PlayerTest, EveryPictureComesInWithTheTransitionTheSettingsChoose)
+{
+    makeRoot();
+    Plan plan = ReadPlan(Root, {});
+    ASSERT_EQ(plan.transitions.size(), 7);
+    for (const Show& show : plan.shows)
+        for (const Picture& picture : show.pictures) EXPECT_EQ(picture.transition, 7) << picture.file.toStdString();
+
+    // The choice, for each mode, from a short list with unusable lines.
+    QList<std::optional<Transition>> list{ParseTransition("2000;8;4;1;0"), ParseTransition("7;10;4"),
+                                          ParseTransition("5000;x;4;1;0"), ParseTransition("999;8;4;1;0"),
+                                          ParseTransition(" 6003 ; 0 ; 300 ; 0 ; -2 ")};
+    ASSERT_TRUE(list[0] && list[4]);
+    EXPECT_FALSE(list[1] || list[2] || list[3]);
+    // Grain and passes into their ranges, delay and wand size not below 0.
+    EXPECT_EQ(list[4]->effect, 6003);
+    EXPECT_EQ(list[4]->grain, 256);
+    EXPECT_EQ(list[4]->passes, 1);
+    EXPECT_EQ(list[4]->wandSize, 0);
+    struct Case {
+        const char* mode;
+        int effect;
+        quint32 random;
+        int want;
+    };
+    for (const Case& c : {Case{"OFF", 1, 0, 0}, Case{"ON", 1, 0, 1}, Case{"ON", 5, 0, 5}, Case{"ON", 200, 0, 5},
+                          Case{"ON", 0, 0, 1}, Case{"ON", 2, 0, 0}, Case{"RANDOM", 1, 4, 5}, Case{"RANDOM", 1, 5, 1},
+                          Case{"RANDOM", 1, 3, 0}}) {
+        Settings s;
+        s.effectMode = c.mode;
+        s.effect = c.effect;
+        EXPECT_EQ(ChooseTransition(s, list, c.random), c.want) << c.mode << " " << c.effect << " " << c.random;
+    }
+    Settings on;
+    on.effectMode = "ON";
+    EXPECT_EQ(ChooseTransition(on, {}, 0), 0); // no "Effects.ini"
+
+    // Random mode draws from the whole list, each picture on its own.
+    write("Settings.ini", "[SETTINGS]\r\nEffectMode=RANDOM\r\n");
+    QSet<int> seen;
+    for (int i = 0; i < 40; ++i)
+        for (const Show& show : ReadPlan(Root, {}).shows)
+            for (const Picture& picture : show.pictures) seen.insert(picture.transition);
+    EXPECT_GT(seen.size(), 3);
+    for (int n : seen) EXPECT_TRUE(n >= 1 && n <= 7) << n;
+}
+
+TEST_F(PlayerTest, APictureComesInStepByStepAndEndsAsTheWholePicture)
+{
+    makeRoot();
+    Plan plan = ReadPlan(Root, {});
+    plan.settings.manuell = true;
+    PlayerWindow w(plan);
+    w.start();
+    EXPECT_TRUE(w.inTransition());
+    QElapsedTimer t;
+    t.start();
+    while (w.inTransition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(w.inTransition());
+    const QImage whole = w.grab().toImage();
+    QTest::keyClick(&w, Qt::Key_Right);
+    EXPECT_TRUE(w.inTransition());
+    // A step during a transition starts the next one from what is shown.
+    QTest::keyClick(&w, Qt::Key_Left);
+    EXPECT_TRUE(w.inTransition());
+    t.restart();
+    while (w.inTransition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(w.grab().toImage(), whole);
 }

@@ -1,0 +1,149 @@
+// TPixImage: paint effects and transitions. A paint with an effect does not show its new frame at
+// once: the transition background (when a transition style is set) and then the picture are
+// revealed over the frame shown before, pass by pass, each percent of the way drawn into the
+// composed frame, shown, and reported through the status callback before the next one.
+#include "imaging/piximage.h"
+
+#include "imaging/statusstack.h"
+#include "platform/sdk/effectpaint.h"
+#include "platform/sdk/errors.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QThread>
+
+namespace imaging {
+
+using namespace sdk;
+
+void TPixImage::Wait(std::uint32_t ms, bool processMessages)
+{
+    if (ms == 0) return;
+    QElapsedTimer timer;
+    timer.start();
+    while (static_cast<std::uint64_t>(timer.elapsed()) < ms) {
+        if (processMessages) QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+}
+
+bool TPixImage::paintEffectsWanted() const
+{
+    return fHasImage && !fLoadingPage && !fPaintRgnOnly && (fPaintEffect != 1000 || fTransitionStyle != etsNone);
+}
+
+void TPixImage::firePaintNotify(unsigned pass, unsigned type)
+{
+    if (OnPaintNotify) OnPaintNotify(this, pass, type);
+}
+
+void TPixImage::showEffectStep()
+{
+    if (!isVisible()) return;
+    fShowingEffectStep = true;
+    repaint();
+    fShowingEffectStep = false;
+}
+
+void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
+{
+    const bool effects = fPaintEffect != 1000 || fTransitionStyle != etsNone;
+    if (!effects) {
+        // Drawn at once, PaintMaxPasses times, each as pass 1 of 1.
+        fPassCounter = 1;
+        firePaintNotify(0, 1);
+        while (fPassCounter <= fPaintMaxPasses) {
+            ++fPassCounter;
+            Wait(fPaintNotificationDelay, false);
+            firePaintNotify(fPassCounter - 1, 1);
+        }
+        return;
+    }
+
+    // The new frame is the target; the effect starts from the old one inside the picture's
+    // rectangle and from the new one everywhere else.
+    const QImage target = fFrame;
+    {
+        QPainter p(&fFrame);
+        if (!old.isNull() && old.size() == fFrame.size()) {
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(rect, old, rect);
+        } else {
+            p.fillRect(rect, fTransparent ? QColor(Qt::transparent) : platform::colorToQColor(fBackColor));
+        }
+    }
+
+    StatusScope scope(this, false);
+    PxStatusCallback outer = PX_SetStatusCallBack([this](int percent) {
+        showEffectStep();
+        return TPixImage::StatusCallback(percent);
+    });
+    struct Restore {
+        PxStatusCallback* outer;
+        ~Restore() { PX_SetStatusCallBack(std::move(*outer)); }
+    } restore{&outer};
+
+    PxEffectParams params;
+    params.grain = static_cast<int>(fEffectGrain);
+    params.delay = static_cast<int>(std::min<std::uint32_t>(fEffectDelay, 10000));
+    params.transparency = fUseTransparentColor;
+    params.transparentColor = static_cast<std::int32_t>(fTransparentColor);
+    params.wandSize = static_cast<int>(std::min<std::uint32_t>(fWandSize, 100000));
+    params.wandColor = static_cast<std::int32_t>(fWandColor);
+    bool stopped = false;
+
+    if (fTransitionStyle != etsNone) {
+        if (fBackErase) {
+            QPainter p(&fFrame);
+            p.fillRect(rect, platform::colorToQColor(fBackColor));
+        }
+        const bool gradient = fTransitionStyle == etsGradient;
+        const int style = gradient ? static_cast<int>(fGradientStyle) : static_cast<int>(fPatternStyle);
+        const ColorRef first = gradient ? fGradientStartColor : fPatternBackColor;
+        const ColorRef second = gradient ? fGradientEndColor : fPatternForeColor;
+        params.effect = fTransitionEffect;
+        fPassCounter = 1;
+        firePaintNotify(0, 0);
+        while (fPassCounter <= fPaintMaxPasses) {
+            const int result =
+                PX_EfxPaintTransition(&fFrame, gradient, style, static_cast<std::int32_t>(first),
+                                      static_cast<std::int32_t>(second), static_cast<int>(fGradientSteps), rect, params,
+                                      fTransitionEffect == 1000 ? 1 : fPassCounter,
+                                      fTransitionEffect == 1000 ? 1 : fPaintMaxPasses);
+            if (result == PXERR_ABORTED || fHandlerError) {
+                stopped = true;
+                break;
+            }
+            ++fPassCounter;
+            Wait(fPaintNotificationDelay, false);
+            firePaintNotify(fPassCounter - 1, 0);
+        }
+    }
+
+    if (!stopped) {
+        params.effect = fPaintEffect;
+        fPassCounter = 1;
+        firePaintNotify(0, 1);
+        while (fPassCounter <= fPaintMaxPasses) {
+            const bool atOnce = fPaintEffect == 1000;
+            const int result = PX_EfxPaintBitmap(&fFrame, target, rect, params, atOnce ? 1 : fPassCounter,
+                                                 atOnce ? 1 : fPaintMaxPasses);
+            if (result == PXERR_ABORTED || fHandlerError) {
+                stopped = true;
+                break;
+            }
+            ++fPassCounter;
+            Wait(fPaintNotificationDelay, false);
+            firePaintNotify(fPassCounter - 1, 1);
+        }
+    }
+    // However the passes ended (all run, stopped, or fewer passes left after a handler lowered
+    // PaintMaxPasses), the control shows its picture.
+    fFrame = target;
+    processState().aborted = false;
+    // A handler's exception ends the paint; it cannot travel on through the paint event.
+    fHandlerError = nullptr;
+}
+
+} // namespace imaging
