@@ -104,6 +104,7 @@ public:
     bool PrintAll = true;
     int ProgressDone = 0;
     int ProgressTotal = 0;
+    bool MusicTabVisited = false; // the music page was selected and not yet left
 
     // ---- components ----
     QWidget* SelectVariablesPanel;
@@ -261,7 +262,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    void SaveShow(bool startPlayer);
+    // False when the show was not written (no title, no pictures).
+    bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
@@ -277,6 +279,14 @@ public:
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 
+    // ---- make step ----
+    void PageControl1Change();
+    // Selects the first step page as the program's own change: the page-change handler, which
+    // answers the user's changes, does not run.
+    void SelectFirstPage();
+    // False when nothing was made (the export dialog was cancelled) or something failed (shown).
+    bool ExportToCdFolder();
+    bool InstallScreensaver();
     // ---- picture lists, thumbnails, undo and picture edits ----
     bool DragFromSource = false;
     int DragIndex = -1;
@@ -408,6 +418,8 @@ private:
     void buildMakePage();
     void buildMenus();
     void connectHandlers();
+    void connectMakeHandlers();
+    void runMakeStep();
     void connectMusicPage();
     int lastSelectedAudioRow() const;
     void showAudioTracks();
