@@ -186,3 +186,83 @@ TEST_F(CaptureTest, TransitionLineAndRandomChoice)
     effects::SetRandomizeClock(nullptr);
     EXPECT_EQ(drawn, QSet<int>({2003, 5000}));
 }
+
+// A high-quality run of three pictures with transitions on: every picture pair gives 18 frames
+// between its key frames, the frame list names the key frames among them, and the plug-in encodes
+// them all. Stale frames of an earlier run do not get in.
+TEST_F(CaptureTest, HighQualityRunWithTransitionsEncodesTheCapturedFrames)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    struct Case {
+        const char* mode;
+        const char* codec;
+        int width, height;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"VCD", "mpeg1video", 352, 288, "holiday_VCD.mpg"},
+        {"SVCD", "mpeg2video", 480, 576, "holiday_SVCD.mpg"},
+    };
+    createShow("0.2");
+    addMp3("Audio001.mp3", 2);
+    ASSERT_TRUE(platform::writeTextLines(form->ProgramDir + "Effects.ini", {"5000;0;4;1;0", "2000;0;4;2;0"}));
+    form->ONRadioButton->setChecked(true);
+    form->SpinEdit1->setValue(2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        dialogs.clear();
+        QDir().mkpath(encoderHost());
+        QImage stale(352, 288, QImage::Format_RGB32);
+        stale.fill(Qt::green);
+        ASSERT_TRUE(stale.save(encoderHost("inp0001099.jpg"), "JPG"));
+        for (int i = 0; i < 3; ++i) dialogs.modalScript.push_back([](QDialog& d) { return runCapture(d); });
+        makeVideo(c.mode, true, true);
+        ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+        EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "CaptureForm"}));
+
+        // 0.2 seconds give 5 frames per key frame; 3 × 18 transition frames lie between them.
+        EXPECT_EQ(platform::readTextLines(form->EncoderFolder + "Test_quantity.nno").value_or(QStringList()),
+                  QStringList({"Test_0000.jpg*5", "Test_0019.jpg*5", "Test_0038.jpg*5", "Test_0057.jpg*100"}));
+        const QStringList frames = QDir(encoderHost()).entryList({"*.jpg"}, QDir::Files, QDir::Name);
+        ASSERT_EQ(frames.size(), 58);
+        EXPECT_EQ(frames.last(), "Test_0057.jpg");
+        EXPECT_EQ(QImage(encoderHost("Test_0010.jpg")).size(), QSize(c.width, c.height));
+        // The soundtrack covers the transition frames too: round(0.6) + round(55 / 25) + 4.
+        EXPECT_TRUE(logLines().contains("     Audio: 7 sec")) << logLines().join('\n').toStdString();
+
+        const QString mpg = videoHost(c.file);
+        const QJsonObject probed = probe(mpg);
+        const QJsonObject v = stream(probed, "video");
+        EXPECT_EQ(v["codec_name"].toString(), c.codec);
+        EXPECT_EQ(v["width"].toInt(), c.width);
+        EXPECT_EQ(v["height"].toInt(), c.height);
+        EXPECT_EQ(v["nb_read_frames"].toString(), "169"); // 3 × 5 + 100 + 54
+        EXPECT_EQ(decodeErrors(mpg), "");
+        EXPECT_TRUE(logLines().contains("END"));
+    }
+}
+
+// Cancel while a transition is captured: the run makes no further transitions, writes no video
+// and leaves the encoder folder empty.
+TEST_F(CaptureTest, CancelDuringTheTransitionsStopsTheRunAndEmptiesTheEncoderFolder)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("0.2");
+    form->ONRadioButton->setChecked(true);
+    dvd->show();
+    dialogs.clear();
+    dialogs.modalScript.push_back([](QDialog& d) { return runCapture(d); });
+    dialogs.modalScript.push_back([this](QDialog& d) {
+        dvd->AbortBitBtn->click();
+        return runCapture(d);
+    });
+    makeVideo("VCD", true, true);
+    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm"}));
+    EXPECT_TRUE(dvd->AbortRequested);
+    EXPECT_TRUE(dvd->RunOver);
+    EXPECT_FALSE(dvd->isVisible());
+    EXPECT_FALSE(logLines().contains("Calculate slides: Picture 3 of 3"));
+    EXPECT_FALSE(logLines().contains("END"));
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.mpg")));
+    EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty()) << QDir(encoderHost()).entryList(QDir::Files).join(' ').toStdString();
+}
