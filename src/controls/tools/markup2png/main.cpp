@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
 #include <QRegularExpression>
 #include <QCommandLineParser>
 #include <QImage>
@@ -33,8 +32,7 @@ QString programPath(const QString& arg)
 {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
     if (drive.match(arg).hasMatch()) return arg;
-    const QString host = QDir::isAbsolutePath(arg) ? arg : QDir::cleanPath(QDir::currentPath() + u'/' + arg);
-    return platform::toWindowsPath(host);
+    return platform::toWindowsPath(arg); // relative host paths count from the current folder
 }
 
 bool savePng(const QImage& image, const QString& arg)
