@@ -326,6 +326,7 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
             fLastResult = put;
             refreshRgnBounds();
             if (put == PX_SUCCESS && fEnableFloater && hasRegion()) buildFloaterCopies();
+            if (put == PX_SUCCESS) restartOutline();
             result = put;
         }
         fLastResult = result;

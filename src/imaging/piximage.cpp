@@ -86,6 +86,8 @@ void TPixImage::rethrowHandlerError()
 TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::ClickFocus);
+    // Mouse moves reach OnMouseMove with or without a button held.
+    setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     fTextFont = font();
     fHorzBar = new QScrollBar(Qt::Horizontal, this);

@@ -151,6 +151,14 @@ TEST_F(Regions, MouseEventsFireForEveryButton)
     QTest::mouseRelease(pix.get(), Qt::RightButton, {}, QPoint(50, 50));
     EXPECT_FALSE(pix->HasRgn());
     EXPECT_EQ(seen, QStringList({"down 1 10,10", "up 1 50,50"}));
+
+    // Moves without a button reach OnMouseMove and draw nothing.
+    int moves = 0;
+    pix->OnMouseMove = [&](TPixImage*, TShiftState, int, int) { ++moves; };
+    QTest::mouseMove(pix.get(), QPoint(70, 70));
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(pix->PolygonPointCount(), 0);
+    EXPECT_EQ(rgbAt(pix->grab().toImage(), 50, 50), grey);
 }
 
 TEST_F(Regions, OutlineIsDrawnMovesWithItsTimerAndFillShowsTheColour)
