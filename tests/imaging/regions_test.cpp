@@ -334,6 +334,12 @@ TEST_F(Floater, RotateAndSizeWorkOnTheSelectionOnly)
     EXPECT_EQ(pixel(*pix->Bitmap(), 100, 50), pixel(original, 100, 50));
     EXPECT_EQ(pixel(*pix->Bitmap(), 139, 69), pixel(original, 119, 59));
 
+    ASSERT_EQ(pix->SetRgnRect(150, 100, 20, 10, 1), 1);
+    ASSERT_EQ(pix->Reverse(), 1);
+    EXPECT_EQ(pixel(*pix->Bitmap(), 150, 100), pixel(original, 169, 100));
+    EXPECT_EQ(pixel(*pix->Bitmap(), 170, 100), pixel(original, 170, 100));
+    EXPECT_EQ(bounds(), QRect(150, 100, 20, 10));
+
     // Without the floater the whole picture turns.
     pix->SetEnableFloater(false);
     ASSERT_EQ(pix->Rotate(9000, 1, platform::clWhite), 1);
@@ -343,6 +349,11 @@ TEST_F(Floater, RotateAndSizeWorkOnTheSelectionOnly)
 TEST_F(Floater, ExplicitFloaterIsShownMovedAndRemovedWithoutTouchingThePicture)
 {
     ASSERT_EQ(pix->SetRgnRect(10, 10, 30, 20, 1), 1);
+    // With AutoFloater, Floater is a copy of the selection.
+    sdk::SdkBitmapHandle* copy = pix->Floater();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(QSize(copy->Width, copy->Height), QSize(30, 20));
+    EXPECT_EQ(pixel(*copy, 0, 0), pixel(original, 10, 10));
     // Switching EnableFloater needs AutoFloater.
     pix->SetAutoFloater(false);
     EXPECT_FALSE(pix->EnableFloater());
