@@ -1,28 +1,16 @@
 // Photographs the pictures page for a look by eye (run through pictures_screenshot.sh under
 // Xvfb): a source folder of twenty pictures, a show of ten with captions, one selected.
 #include "app/language.h"
-#include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "imaging/piximage.h"
-#include "platform/drives.h"
-#include "platform/folders.h"
-#include "util/windowsinfo.h"
+#include "support/screenshots.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTabWidget>
 
-namespace {
-void settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-} // namespace
+using testsupport::settle;
 
 int main(int argc, char** argv)
 {
@@ -31,10 +19,7 @@ int main(int argc, char** argv)
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString sourceFolder = QString::fromLocal8Bit(argv[2]); // Windows path with trailing "\"
     const QString out = QString::fromLocal8Bit(argv[3]);
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
+    testsupport::runFromProgramDir(programDir);
     LoadLanguageTable();
     TMainForm form;
     form.show();
@@ -61,7 +46,7 @@ int main(int argc, char** argv)
     form.FileListBox->setSelected(4, true);
     form.PageControl1->setCurrentIndex(0);
     settle(1200);
-    QProcess::execute("import", {"-window", "root", out});
+    testsupport::shoot(out);
     form.ClearUndo();
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "htmlchecklist.h"
 
 #include "platform/colors.h"
-#include "platform/shell.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -11,7 +10,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -414,10 +412,7 @@ void THTMLCheckList::mousePressEvent(QMouseEvent* event)
     int anchorItem = -1;
     AnchorAt(pos.x(), pos.y(), anchor, anchorItem);
     if (anchor.isEmpty()) return;
-    if (anchor.contains(QLatin1String("://")) || anchor.contains(QLatin1String("mailto:"), Qt::CaseInsensitive))
-        platform::shellOpen(anchor); // a failure is not reported
-    else
-        emit AnchorClick(this, anchorItem, anchor);
+    followAnchor(anchor, [&] { emit AnchorClick(this, anchorItem, anchor); });
 }
 
 void THTMLCheckList::AnchorAt(int x, int y, QString& anchor, int& index) const
@@ -439,89 +434,38 @@ void THTMLCheckList::mouseMoveEvent(QMouseEvent* event)
 {
     QListWidget::mouseMoveEvent(event);
     mousePos_ = event->position().toPoint();
-    hoverAnchor(mousePos_);
+    hover_.move(mousePos_, itemHint_);
 }
 
-void THTMLCheckList::hoverAnchor(const QPoint& pos)
+AnchorHover::List THTMLCheckList::hoverList()
 {
-    if (itemHint_) {
+    AnchorHover::List l;
+    l.area = this;
+    l.rowAt = [this](const QPoint& pos) {
         const QModelIndex mi = indexAt(pos);
-        const int row = mi.isValid() ? mi.row() : -1;
-        if (row >= 0 && row != lastHintItem_) {
-            QToolTip::hideText();
-            lastHintItem_ = row;
-        } else if (row < 0) {
-            QToolTip::hideText();
-            lastHintItem_ = -1;
-        }
-    }
-    QString anchor;
-    int index = -1;
-    AnchorAt(pos.x(), pos.y(), anchor, index);
-    if (!anchor.isEmpty()) {
-        if (anchor != lastAnchor_) {
-            if (!lastAnchor_.isEmpty()) {
-                QToolTip::hideText();
-                emit AnchorExit(this, index, lastAnchor_);
-            }
-            if (!handCursor_) {
-                viewport()->setCursor(Qt::PointingHandCursor);
-                handCursor_ = true;
-            }
-            emit AnchorEnter(this, index, anchor);
-            lastAnchor_ = anchor;
-            viewport()->update();
-        }
-    } else if (handCursor_ && !lastAnchor_.isEmpty()) {
-        QToolTip::hideText();
-        viewport()->unsetCursor();
-        handCursor_ = false;
-        emit AnchorExit(this, index, lastAnchor_);
-        lastAnchor_.clear();
-        viewport()->update();
-    }
+        return mi.isValid() ? mi.row() : -1;
+    };
+    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
+    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
+    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
+    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
+    l.itemText = [this](int row) { return item(row)->text(); };
+    l.itemHintPos = [this](int row) {
+        const QRect r = ItemRect(row);
+        return QPoint(r.left() + CheckArea(row), r.top());
+    };
+    return l;
 }
 
 void THTMLCheckList::focusOutEvent(QFocusEvent* event)
 {
     QListWidget::focusOutEvent(event);
-    if (handCursor_) {
-        viewport()->unsetCursor();
-        handCursor_ = false;
-    }
-}
-
-bool THTMLCheckList::handleToolTip(QHelpEvent* event)
-{
-    const QPoint pos = event->pos();
-    if (anchorHint_) {
-        QString anchor;
-        int index = -1;
-        AnchorAt(pos.x(), pos.y(), anchor, index);
-        if (!anchor.isEmpty()) {
-            emit AnchorHintEvent(this, index, anchor);
-            QToolTip::showText(event->globalPos() + QPoint(10, -10), anchor, viewport());
-            return true;
-        }
-    }
-    if (itemHint_) {
-        const QModelIndex mi = indexAt(pos);
-        if (mi.isValid()) {
-            const QString text = item(mi.row())->text();
-            const QRect r = ItemRect(mi.row());
-            QToolTip::showText(viewport()->mapToGlobal(QPoint(r.left() + CheckArea(mi.row()), r.top())),
-                               htmlHint_ ? text : StripHTMLTags(text), viewport());
-            return true;
-        }
-    }
-    QToolTip::hideText();
-    event->ignore();
-    return true;
+    hover_.releaseCursor();
 }
 
 bool THTMLCheckList::viewportEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) return handleToolTip(static_cast<QHelpEvent*>(event));
+    if (event->type() == QEvent::ToolTip) return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
     if (event->type() == QEvent::Leave) mousePos_ = QPoint(-1, -1);
     return QListWidget::viewportEvent(event);
 }

@@ -2,6 +2,7 @@
 // THTMLCheckList: a list box of item markup with a check box in front of every item, all items
 // of one fixed height. Items may be grayed, disabled, indented or headers (no check box); the
 // ticked ones are read back in list order through CheckedCount and CheckedItem.
+#include "anchorhover.h"
 #include "gradient.h"
 #include "imagelist.h"
 #include "markup.h"
@@ -171,8 +172,7 @@ private:
     void paintItem(QPainter& p, const QRect& rect, int index) const;
     void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
     void toggle(int index);
-    void hoverAnchor(const QPoint& pos);
-    bool handleToolTip(QHelpEvent* event);
+    AnchorHover::List hoverList();
     void repaintItem(int index);
     void applyItemHeight();
 
@@ -190,9 +190,7 @@ private:
     ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
              urlColor_ = platform::clBlue, color_ = platform::clWindow;
 
-    QString lastAnchor_;
-    bool handCursor_ = false;
-    int lastHintItem_ = -1;
+    AnchorHover hover_{hoverList()};
     QPoint mousePos_{-1, -1};
 };
 

@@ -1,6 +1,5 @@
 #include "htmlistbox.h"
 
-#include "platform/shell.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
@@ -12,7 +11,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -303,7 +301,7 @@ void THTMListBox::removeRow(int index)
     if (itemIndex_ == index) itemIndex_ = multiSelect_ ? std::min(index, Count() - 1) : -1;
     else if (itemIndex_ > index) --itemIndex_;
     if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
-    if (lastHintItem_ >= Count()) lastHintItem_ = -1;
+    if (hover_.lastHintItem() >= Count()) hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
     if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
@@ -316,7 +314,7 @@ void THTMListBox::clearRows()
     itemIndex_ = -1;
     anchorRow_ = -1;
     topIndex_ = 0;
-    lastHintItem_ = -1;
+    hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
     if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
@@ -791,7 +789,7 @@ bool THTMListBox::viewportEvent(QEvent* event)
         if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
-        return handleToolTip(static_cast<QHelpEvent*>(event));
+        return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
     case QEvent::Leave:
         mousePos_ = QPoint(-1, -1);
         break;
@@ -864,10 +862,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
     pressRow_ = row;
 
     if (!anchor.isEmpty()) {
-        if (anchor.contains(QLatin1String("://")) || anchor.contains(QLatin1String("mailto:"), Qt::CaseInsensitive))
-            platform::shellOpen(anchor); // a failure is not reported
-        else
-            emit AnchorClick(this, anchorItem, anchor);
+        followAnchor(anchor, [&] { emit AnchorClick(this, anchorItem, anchor); });
         return;
     }
     emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
@@ -890,7 +885,7 @@ void THTMListBox::mouseMoveEvent(QMouseEvent* event)
         }
     }
     emit MouseMove(event->modifiers(), pos.x(), pos.y());
-    hoverAnchor(pos);
+    hover_.move(pos, itemHint_);
 }
 
 void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
@@ -920,70 +915,18 @@ void THTMListBox::mouseDoubleClickEvent(QMouseEvent* event)
     emit DblClick();
 }
 
-void THTMListBox::hoverAnchor(const QPoint& pos)
+AnchorHover::List THTMListBox::hoverList()
 {
-    if (itemHint_) {
-        const int row = ItemAtPos(pos, true);
-        if (row >= 0 && row != lastHintItem_) {
-            QToolTip::hideText();
-            lastHintItem_ = row;
-        } else if (row < 0) {
-            QToolTip::hideText();
-            lastHintItem_ = -1;
-        }
-    }
-    QString anchor;
-    int index = -1;
-    AnchorAt(pos.x(), pos.y(), anchor, index);
-    if (!anchor.isEmpty()) {
-        if (anchor != lastAnchor_) {
-            if (!lastAnchor_.isEmpty()) {
-                QToolTip::hideText();
-                emit AnchorExit(this, index, lastAnchor_);
-            }
-            if (!handCursor_) {
-                viewport()->setCursor(Qt::PointingHandCursor);
-                handCursor_ = true;
-            }
-            emit AnchorEnter(this, index, anchor);
-            lastAnchor_ = anchor;
-            viewport()->update(); // an image in the anchor now shows its ALT picture
-        }
-    } else if (handCursor_ && !lastAnchor_.isEmpty()) {
-        QToolTip::hideText();
-        viewport()->unsetCursor();
-        handCursor_ = false;
-        emit AnchorExit(this, index, lastAnchor_);
-        lastAnchor_.clear();
-        viewport()->update();
-    }
-}
-
-bool THTMListBox::handleToolTip(QHelpEvent* event)
-{
-    const QPoint pos = event->pos();
-    if (anchorHint_) {
-        QString anchor;
-        int index = -1;
-        AnchorAt(pos.x(), pos.y(), anchor, index);
-        if (!anchor.isEmpty()) {
-            emit AnchorHintEvent(this, index, anchor);
-            QToolTip::showText(event->globalPos() + QPoint(10, -10), anchor, viewport());
-            return true;
-        }
-    }
-    if (itemHint_) {
-        const int row = ItemAtPos(pos, true);
-        if (row >= 0) {
-            const QString& text = rows_[std::size_t(row)].text;
-            const QString hint = htmlHint_ ? text : StripHTMLTags(text);
-            QToolTip::showText(viewport()->mapToGlobal(QPoint(0, ItemRect(row).top())), hint, viewport());
-            return true;
-        }
-    }
-    QToolTip::hideText();
-    event->ignore();
-    return true;
+    AnchorHover::List l;
+    l.area = this;
+    l.rowAt = [this](const QPoint& pos) { return ItemAtPos(pos, true); };
+    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
+    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
+    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
+    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
+    l.itemText = [this](int row) { return rows_[std::size_t(row)].text; };
+    l.itemHintPos = [this](int row) { return QPoint(0, ItemRect(row).top()); };
+    return l;
 }
 
 // ---- keys ------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // THTMListBox: a list box whose items are item markup, each drawn with its own measured height,
 // with multiple selection, anchors, hints, incremental lookup, sorting and an in-process drag
 // and drop between lists (and within one).
+#include "anchorhover.h"
 #include "gradient.h"
 #include "imagelist.h"
 #include "markup.h"
@@ -198,11 +199,10 @@ private:
     void incrementalLookup(int key);
     int findPrefix(int from) const;
     void navigate(int key, Qt::KeyboardModifiers mods);
-    void hoverAnchor(const QPoint& pos);
     void blinkTimer();
     void scheduleRemeasure();
     void dropUnusedPictures();
-    bool handleToolTip(QHelpEvent* event);
+    AnchorHover::List hoverList();
     void paintRow(QPainter& p, int index, const QRect& rect);
 
     THTMListItems items_{this};
@@ -228,9 +228,7 @@ private:
     int maxWidth_ = 0;
     int extentReentry_ = 0;
     QString prefix_;
-    int lastHintItem_ = -1;
-    QString lastAnchor_;
-    bool handCursor_ = false;
+    AnchorHover hover_{hoverList()};
     QTimer blink_;
     int ticks_ = 0;
     bool blinkPhase_ = false;

@@ -1,6 +1,9 @@
 #include "editorwindows.h"
 
 #include "aboutbox.h"
+#include "anweisungform.h"
+#include "exportform.h"
+#include "makewizard.h"
 #include "mainform.h"
 #include "newform.h"
 #include "nodriverform.h"
@@ -20,6 +23,9 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
     RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
     RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
+    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
+    RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
+    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
     RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
     RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
     RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });

@@ -142,6 +142,7 @@ void TMainForm::connectHandlers()
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit1Change);
     connect(ShowAgainButton, &QPushButton::clicked, this, &TMainForm::ShowAgainButtonClick);
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TMainForm::SpinEdit2Change);
+    connectMakeHandlers();
     connectPictureHandlers();
     connectPrintHandlers();
     connectMusicPage();

@@ -43,6 +43,7 @@ class CdRipperRun;
 }
 namespace controls {
 class THTMListBox;
+class TXPMenu;
 }
 
 class TOpenForm;
@@ -64,6 +65,7 @@ class THTMListBox;
 }
 namespace imaging {
 class TPixImage;
+class TPixTwain;
 }
 
 class TMainForm : public QMainWindow {
@@ -102,6 +104,7 @@ public:
     bool PrintAll = true;
     int ProgressDone = 0;
     int ProgressTotal = 0;
+    bool MusicTabVisited = false; // the music page was selected and not yet left
 
     // ---- components ----
     QWidget* SelectVariablesPanel;
@@ -149,6 +152,7 @@ public:
     QLineEdit* TextEdit;
     TvelDrawImage* Art;
     QLabel* TempImage;
+    imaging::TPixTwain* PixTwain1;
 
     // music page
     QLabel* Label14;
@@ -224,6 +228,7 @@ public:
     QAction* Info1;
     QMenu* Language1;
     QList<QAction*> LanguageItems; // Deutsch1, English1, France1, Italian1, Spain1
+    controls::TXPMenu* XPMenu1; // draws the menu bar and the popup menus flat
 
     // ---- creation and closing ----
     void FormCreate();
@@ -257,7 +262,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    void SaveShow(bool startPlayer);
+    // False when the show was not written (no title, no pictures).
+    bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
     void OFFRadioButtonClick();
@@ -273,6 +279,14 @@ public:
     // The settings as the controls and fields hold them now.
     editor::EditorSettings CurrentSettings() const;
 
+    // ---- make step ----
+    void PageControl1Change();
+    // Selects the first step page as the program's own change: the page-change handler, which
+    // answers the user's changes, does not run.
+    void SelectFirstPage();
+    // False when nothing was made (the export dialog was cancelled) or something failed (shown).
+    bool ExportToCdFolder();
+    bool InstallScreensaver();
     // ---- picture lists, thumbnails, undo and picture edits ----
     bool DragFromSource = false;
     int DragIndex = -1;
@@ -349,6 +363,10 @@ public:
     void BildbearbeitungBitBtnClick();
     void PixImage2Click();
 
+    // ---- scanner menu ----
+    void Treiberauswhlen1Click();
+    void Einlesenstarten1Click();
+
     // ---- music page ----
     void LoadAudioList();
     void RenumberAudioFiles();
@@ -400,6 +418,8 @@ private:
     void buildMakePage();
     void buildMenus();
     void connectHandlers();
+    void connectMakeHandlers();
+    void runMakeStep();
     void connectMusicPage();
     int lastSelectedAudioRow() const;
     void showAudioTracks();
@@ -416,6 +436,7 @@ private:
     void connectPictureHandlers();
     void connectPrintHandlers();
     void connectArtHandlers();
+    void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);

@@ -8,6 +8,7 @@
 
 #include "app/language_menu.h"
 #include "controls/htmlistbox.h"
+#include "controls/menupainter.h"
 #include "effects/ui/veldrawimage.h"
 #include "imaging/piximage.h"
 #include "platform/media.h"
@@ -402,6 +403,23 @@ void TMainForm::buildMenus()
         a->setCheckable(true);
         LanguageItems.append(a);
     }
+
+    // The menus are drawn flat, with an icon column and a tinted selection.
+    XPMenu1 = new controls::TXPMenu(this);
+    XPMenu1->setObjectName(QStringLiteral("XPMenu1"));
+    XPMenu1->setDimLevel(0);
+    XPMenu1->setGrayLevel(10);
+    QFont menuFont(QStringLiteral("Tahoma"));
+    menuFont.setPixelSize(11);
+    XPMenu1->setFont(menuFont, controls::clMenuText);
+    XPMenu1->setSelectFontColor(controls::clMenuText);
+    XPMenu1->setUseDimColor(true);
+    XPMenu1->setGradient(true);
+    XPMenu1->setFlatMenu(true);
+    XPMenu1->setXPContainers({});
+    XPMenu1->setXPControls({controls::xcMainMenu, controls::xcPopupMenu});
+    XPMenu1->setActive(true);
+    XPMenu1->Loaded();
 }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
@@ -452,5 +470,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    buildScanner();
     FormCreate();
 }

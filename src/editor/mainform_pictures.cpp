@@ -631,7 +631,7 @@ void TMainForm::DisableEditButtons()
 void TMainForm::PrintAll1Click()
 {
     if (QuorbelListBox->Count() == 0) {
-        PageControl1->setCurrentIndex(0);
+        SelectFirstPage();
         platform::showInformation(LangText(10010));
         return;
     }
@@ -642,7 +642,7 @@ void TMainForm::PrintAll1Click()
 void TMainForm::PrintSelected1Click()
 {
     if (QuorbelListBox->Count() == 0) {
-        PageControl1->setCurrentIndex(0);
+        SelectFirstPage();
         platform::showInformation(LangText(10010));
         return;
     }

@@ -104,17 +104,17 @@ void TMainForm::SaveGeneratorSettings()
     editor::SaveEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), CurrentSettings());
 }
 
-void TMainForm::SaveShow(bool startPlayer)
+bool TMainForm::SaveShow(bool startPlayer)
 {
     ShowTitle = TitleEdit->text();
     setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title);
     if (ShowTitle.trimmed().isEmpty()) {
         platform::showInformation(LangText(10001));
-        return;
+        return false;
     }
     if (QuorbelListBox->Count() == 0) {
         platform::showInformation(LangText(10002));
-        return;
+        return false;
     }
     platform::HourglassCursor hourglass;
     SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
@@ -127,13 +127,14 @@ void TMainForm::SaveShow(bool startPlayer)
     else if (!editor::WritePlayerSettings(settings, CurrentSettings())) unwritten = settings;
     if (!unwritten.isEmpty()) {
         platform::showError(QStringLiteral("Unable to write ") + unwritten);
-        return;
+        return false;
     }
     if (startPlayer) {
         const QString player = ShowRoot + editor::PlayerFileName(LanguageCode);
         if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())
             platform::showInformation(QStringLiteral("Unable to start ") + player);
     }
+    return true;
 }
 
 void TMainForm::DriveComboBox1Change()

@@ -120,7 +120,7 @@ void TMainForm::NewQuorbel1Click()
         setMainCaption();
         SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
         SecEdit->setText(SecondsPerPicture);
-        PageControl1->setCurrentIndex(0);
+        SelectFirstPage();
     }
     showTipsUnlessSwitchedOff();
 }
@@ -149,7 +149,7 @@ void TMainForm::DeleteQuorbel1Click()
         const QString folder = editor::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
         if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));
     }
-    PageControl1->setCurrentIndex(0);
+    SelectFirstPage();
 }
 
 void TMainForm::BeispielBitBtnClick()

@@ -109,7 +109,7 @@ void TOpenForm::OpenListBoxDblClick()
 {
     if (OpenListBox->selectedItems().isEmpty()) return;
     OpenBitBtnClick();
-    if (TMainForm* main = TMainForm::instance()) main->PageControl1->setCurrentIndex(0);
+    if (TMainForm* main = TMainForm::instance()) main->SelectFirstPage();
     done(platform::mrOk);
 }
 

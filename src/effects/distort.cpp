@@ -155,56 +155,54 @@ private:
     std::vector<Tap> taps_;
 };
 
+// Every destination pixel, row by row and left to right, sampled at the source point that
+// `polar(dx, dy, r, sx, sy)` gives for its offset (dx, dy) from the centre (cx, cy) and its
+// distance r from it; the centre itself samples the centre.
+template <typename Polar>
+void radialMap(const Bitmap24& source, Bitmap24& dest, float cx, float cy, Polar polar)
+{
+    WrapSampler sampler(source);
+    const int wd = dest.width(), hd = dest.height();
+    for (int y = 0; y < hd; ++y) {
+        const float dy = float(y) - cy;
+        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
+            const float dx = float(x) - cx;
+            const float r = std::sqrt(dx * dx + dy * dy);
+            sx = cx;
+            sy = cy;
+            if (r != 0.0f) polar(dx, dy, r, sx, sy);
+        });
+    }
+}
+
 } // namespace
 
 void TvelPaintFX::FishEye(const Bitmap24& source, Bitmap24& dest, double amount)
 {
     if (source.empty() || dest.empty()) return;
-    WrapSampler sampler(source);
     const float cx = float(source.width()) / 2.0f, cy = float(source.height()) / 2.0f;
-    const int wd = dest.width(), hd = dest.height();
-    const float f = float(amount * wd);
+    const float f = float(amount * dest.width());
     float ratio = 0.0f, m = 0.0f;  // kept from pixel to pixel, as the rule says
-    for (int y = 0; y < hd; ++y) {
-        const float dy = float(y) - cy;
-        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
-            const float dx = float(x) - cx;
-            const float r = std::sqrt(dx * dx + dy * dy);
-            sx = cx;
-            sy = cy;
-            if (r != 0.0f) {
-                if (f != 0.0f && r != f) {
-                    ratio = 1.0f / (1.0f - r / f) - 1.0f;
-                    if (ratio != 0.0f) m = ratio * f / 2.0f;
-                }
-                sx = dx * m / r + cx;
-                sy = dy * m / r + cy;
-            }
-        });
-    }
+    radialMap(source, dest, cx, cy, [&](float dx, float dy, float r, float& sx, float& sy) {
+        if (f != 0.0f && r != f) {
+            ratio = 1.0f / (1.0f - r / f) - 1.0f;
+            if (ratio != 0.0f) m = ratio * f / 2.0f;
+        }
+        sx = dx * m / r + cx;
+        sy = dy * m / r + cy;
+    });
 }
 
 void TvelPaintFX::Twist(const Bitmap24& source, Bitmap24& dest, int amount)
 {
     if (amount == 0 || source.empty() || dest.empty()) return;
-    WrapSampler sampler(source);
     const float cx = float(source.width() - 1) / 2.0f, cy = float(source.height() - 1) / 2.0f;
     const float a = float(amount);
-    const int wd = dest.width(), hd = dest.height();
-    for (int y = 0; y < hd; ++y) {
-        const float dy = float(y) - cy;
-        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
-            const float dx = float(x) - cx;
-            const float r = std::sqrt(dx * dx + dy * dy);
-            sx = cx;
-            sy = cy;
-            if (r != 0.0f) {
-                const float w = ArcTan2(dx, dy) - r / a + kPiF / 2.0f;
-                sx = r * std::cos(w) + cx;
-                sy = r * std::sin(w) + cy;
-            }
-        });
-    }
+    radialMap(source, dest, cx, cy, [&](float dx, float dy, float r, float& sx, float& sy) {
+        const float w = ArcTan2(dx, dy) - r / a + kPiF / 2.0f;
+        sx = r * std::cos(w) + cx;
+        sy = r * std::sin(w) + cy;
+    });
 }
 
 void TvelPaintFX::Rotate(const Bitmap24& source, Bitmap24& dest, int x0, int y0, double angle)

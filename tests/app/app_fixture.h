@@ -8,8 +8,18 @@
 #include "support/fixture.h"
 #include "support/scripted_dialogs.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+// Lets a window's activation and timers run for a moment.
+inline void settle()
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
 
 class AppTest : public testsupport::WorldTest {
 protected:

@@ -2,23 +2,9 @@
 #include "app_fixture.h"
 #include "platform/files.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
 using platform::MessageKind;
-
-namespace {
-
-// Lets the dialog's activation and timer run.
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-} // namespace
 
 TEST_F(AppTest, LanguageDialogLayout)
 {

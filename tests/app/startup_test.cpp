@@ -2,8 +2,6 @@
 #include "app/startup.h"
 #include "app_fixture.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
 #include <QTimer>
@@ -11,13 +9,6 @@
 using platform::MessageKind;
 
 namespace {
-
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 const QStringList windowOrder = {
     "MainForm",   "AboutBox",        "OpenForm",       "NewForm",         "NoDriverForm", "MakeWizzard",   "DVDForm",

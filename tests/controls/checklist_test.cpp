@@ -2,8 +2,12 @@
 #include "helpers.h"
 #include "support/fixture.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 using namespace controls;
 using namespace testhelp;
@@ -192,6 +196,59 @@ TEST_F(CheckListTest, AnchorsBeyondTheCheckBox)
     ASSERT_EQ(anchors.count(), 1);
     EXPECT_EQ(anchors[0][2].toString(), "next");
     EXPECT_EQ(checks.count(), 0);
+}
+
+TEST_F(CheckListTest, MovingOverAnAnchorReportsItAndShowsTheHand)
+{
+    list.Items().Clear();
+    list.Items().Add(R"(<A href="next">go on</A> and text)");
+    list.Items().Add("plain");
+    QSignalSpy enter(&list, &THTMLCheckList::AnchorEnter);
+    QSignalSpy exit(&list, &THTMLCheckList::AnchorExit);
+    auto moveTo = [&](QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, list.viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &move);
+    };
+    const QPoint onLink(list.CheckArea(0) + 2 + 4, list.ItemRect(0).top() + 2 + 6);
+    moveTo(onLink);
+    ASSERT_EQ(enter.count(), 1);
+    EXPECT_EQ(enter[0][1].toInt(), 0);
+    EXPECT_EQ(enter[0][2].toString(), "next");
+    EXPECT_EQ(list.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    moveTo(onLink + QPoint(1, 0)); // still the same anchor: nothing new
+    EXPECT_EQ(enter.count(), 1);
+    EXPECT_EQ(exit.count(), 0);
+    moveTo(textPoint(1));
+    ASSERT_EQ(exit.count(), 1);
+    EXPECT_EQ(exit[0][2].toString(), "next");
+    EXPECT_EQ(list.viewport()->cursor().shape(), Qt::ArrowCursor);
+
+    // Losing the focus takes the hand away while the mouse stays on the anchor.
+    moveTo(onLink);
+    EXPECT_EQ(enter.count(), 2);
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(&list, &out);
+    EXPECT_EQ(list.viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(CheckListTest, HintsShowTheItemAfterTheCheckAreaOrTheAnchorTarget)
+{
+    list.Items().Clear();
+    list.Items().Add("<B>first</B> item");
+    list.Items().Add(R"(<A href="target">link</A>)");
+    list.setItemHint(true);
+    auto hintAt = [&](QPoint pos) {
+        QHelpEvent help(QEvent::ToolTip, pos, list.viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(list.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hintAt(textPoint(0)), "first item");
+    list.setHTMLHint(true);
+    EXPECT_EQ(hintAt(textPoint(0)), "<B>first</B> item");
+    list.setAnchorHint(true);
+    QObject::connect(&list, &THTMLCheckList::AnchorHintEvent, [](QObject*, int index, QString& anchor) { anchor += QString::number(index); });
+    EXPECT_EQ(hintAt(QPoint(list.CheckArea(1) + 2 + 4, list.ItemRect(1).top() + 2 + 6)), "target1");
+    QToolTip::hideText();
 }
 
 TEST_F(CheckListTest, ASortedListKeepsItsOrderIgnoringCase)

@@ -5,17 +5,6 @@
 
 namespace testhelp {
 
-QByteArray jpegBytes(int width, int height, QColor color)
-{
-    QImage img(width, height, QImage::Format_RGB32);
-    img.fill(color);
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "JPG", 90);
-    return bytes;
-}
-
 QByteArray gifBytes(int screenWidth, int screenHeight, const std::vector<GifFrame>& frames)
 {
     QByteArray g("GIF89a");

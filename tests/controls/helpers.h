@@ -2,6 +2,7 @@
 // Small fixtures for the markup tests: pictures written as files, hand-made GIFs, a layout run
 // on a 96-dpi image with a fixed font.
 #include "controls/markup.h"
+#include "support/jpegbytes.h"
 
 #include <QByteArray>
 #include <QFont>
@@ -10,8 +11,7 @@
 
 namespace testhelp {
 
-// A JPEG of the given size in one colour.
-QByteArray jpegBytes(int width, int height, QColor color = QColor(200, 40, 40));
+using testsupport::jpegBytes;
 // A GIF whose frames are 1x1 pixels at the given positions, each with the given delay
 // (hundredths of a second), disposal and transparency flag.
 struct GifFrame {

@@ -390,6 +390,31 @@ TEST_F(ListTest, HintsShowTheItemOrTheAnchorTarget)
     QToolTip::hideText();
 }
 
+TEST_F(ListTest, MovingOverAnAnchorReportsItAndShowsTheHand)
+{
+    fill(a, {"first item", "see <A href=\"target\">link</A>"});
+    QSignalSpy enter(a, &THTMListBox::AnchorEnter);
+    QSignalSpy exit(a, &THTMListBox::AnchorExit);
+    auto moveTo = [&](QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, a->viewport()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(a->viewport(), &move);
+    };
+    const QFontMetrics fm(fixedFont(), a->viewport());
+    const QPoint onLink(2 + 1 + fm.horizontalAdvance("see ") + 3, a->ItemRect(1).center().y());
+    moveTo(onLink);
+    ASSERT_EQ(enter.count(), 1);
+    EXPECT_EQ(enter[0][1].toInt(), 1);
+    EXPECT_EQ(enter[0][2].toString(), "target");
+    EXPECT_EQ(a->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    moveTo(onLink + QPoint(1, 0)); // still the same anchor: nothing new
+    EXPECT_EQ(enter.count(), 1);
+    EXPECT_EQ(exit.count(), 0);
+    moveTo(rowCenter(a, 0));
+    ASSERT_EQ(exit.count(), 1);
+    EXPECT_EQ(exit[0][2].toString(), "target");
+    EXPECT_EQ(a->viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(ListTest, HorizontalScrollingCoversTheWidestItem)
 {
     a->setScrollHorizontal(true);

@@ -4,6 +4,8 @@
 #include "editor/aboutbox.h"
 #include "editor/newform.h"
 #include "controls/htmlistbox.h"
+#include "controls/menumanager.h"
+#include "controls/menupainter.h"
 #include "editor/tipform.h"
 #include "editor/openform.h"
 #include "editor_fixture.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -510,4 +513,23 @@ TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
     EXPECT_EQ(dialogs.messages[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
     QThread::msleep(300);
     EXPECT_FALSE(QFile::exists(plan));
+}
+
+TEST_F(MainFormTest, MenusAreDrawnFlatByTheMainWindowsPainter)
+{
+    create();
+    controls::TXPMenu* painter = form->XPMenu1;
+    ASSERT_NE(painter, nullptr);
+    EXPECT_TRUE(painter->Active());
+    EXPECT_TRUE(painter->Gradient());
+    EXPECT_TRUE(painter->FlatMenu());
+    EXPECT_EQ(painter->DimLevel(), 0);
+    EXPECT_EQ(painter->XPControls(), (controls::TXPControls{controls::xcMainMenu, controls::xcPopupMenu}));
+    EXPECT_TRUE(painter->XPContainers().isEmpty());
+    for (QWidget* menu : std::initializer_list<QWidget*>{form->menuBar(), form->Quorbel1, form->ScannenDigitalkamera1,
+                                                          form->Hilfe1, form->Language1, form->PrintPopupMenu})
+        EXPECT_EQ(menu->style(), painter->style()) << menu->objectName().toStdString();
+    EXPECT_EQ(controls::TXPMenuManager::instance()->activePainter(), painter);
+    form.reset();
+    EXPECT_EQ(controls::TXPMenuManager::instance(), nullptr);
 }

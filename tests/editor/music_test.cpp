@@ -3,11 +3,13 @@
 // Fixtures are made by sox and lame.
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "controls/htmlistbox.h"
 #include "editor_fixture.h"
 #include "output/audio/checkaudioform.h"
 #include "platform/media.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -90,6 +92,9 @@ protected:
     void showMusicPage()
     {
         form->PageControl1->setVisible(true);
+        // Only the page is wanted here, not the user's page change (which refuses a show
+        // without pictures).
+        const QSignalBlocker block(form->PageControl1);
         form->PageControl1->setCurrentWidget(form->TabSheet2);
         form->show();
         QApplication::processEvents();

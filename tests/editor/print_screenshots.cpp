@@ -1,34 +1,22 @@
 // Screenshots of the print dialogs for a look by eye (not part of the test run): run it through
 // print_screenshots.sh under Xvfb. It opens the sample show of a copied program directory and
 // photographs the print size dialog and the print selection with some pictures ticked.
-#include "app/productinfo.h"
 #include "controls/htmlchecklist.h"
 #include "editor/mainform.h"
 #include "editor/printselectform.h"
 #include "editor/printsizewizard.h"
 #include "output/print/qrlistform.h"
+#include "support/screenshots.h"
 
 #include <QRadioButton>
-#include "platform/drives.h"
-#include "platform/folders.h"
-#include "util/windowsinfo.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QLineEdit>
 #include <QTimer>
 #include "controls/htmlistbox.h"
 
-namespace {
-void settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-void shoot(const QString& file) { QProcess::execute("import", {"-window", "root", file}); }
-} // namespace
+using testsupport::settle;
+using testsupport::shoot;
 
 int main(int argc, char** argv)
 {
@@ -36,10 +24,7 @@ int main(int argc, char** argv)
     if (argc < 3) return 2;
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
+    testsupport::runFromProgramDir(programDir);
     TMainForm form;
     form.BeispielBitBtnClick();
     TPrintSizeWizard wizard;

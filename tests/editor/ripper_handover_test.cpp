@@ -6,6 +6,7 @@
 #include "editor/programrunner.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
+#include "support/cputime.h"
 
 #include <QPlainTextEdit>
 
@@ -16,25 +17,14 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
-#include <sys/resource.h>
 
 using platform::MessageKind;
 using platform::ProgramTable;
+using testsupport::cpuSeconds;
 using testsupport::runHost;
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 class RipperHandOverTest : public EditorTest {
 protected:

@@ -2,14 +2,7 @@
 # Screenshots of the main window and of the player under Xvfb, for a look by eye:
 #   tests/editor/screenshots.sh <build folder> <output folder>
 set -euo pipefail
-build=$(realpath "$1"); out=$(realpath -m "$2"); mkdir -p "$out"
-work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/c" "$work/d" "$work/home"
-cp -a "$build/program" "$work/prog"
-printf 'GERMAN\r\n' > "$work/prog/LanguageIsSet.ini"
-printf '[SETTINGS]\r\nLanguage=GERMAN\r\nDrive=D\r\n' > "$work/prog/Generator.ini"
-: > "$work/prog/NoTip.ini"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QUORBEL_DRIVES="C=$work/c;D=$work/d;Z=/"
+source "$(dirname "$0")/../support/screenshot_world.sh"
 run() {
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$1"
 }

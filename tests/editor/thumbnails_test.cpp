@@ -2,6 +2,7 @@
 #include "editor/picturelist.h"
 #include "editor/thumbnails.h"
 #include "pictures_fixture.h"
+#include "support/jpegbytes.h"
 
 #include <QImage>
 #include "platform/drives.h"
@@ -14,21 +15,6 @@ long maxRssKb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-// Rewrites the frame size of a baseline JPEG (its SOF0 marker) without touching anything else.
-QByteArray withFrameSize(QByteArray jpeg, int width, int height)
-{
-    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
-        if (uchar(jpeg[i]) == 0xFF && (uchar(jpeg[i + 1]) == 0xC0 || uchar(jpeg[i + 1]) == 0xC2)) {
-            jpeg[i + 5] = char(height >> 8);
-            jpeg[i + 6] = char(height & 0xFF);
-            jpeg[i + 7] = char(width >> 8);
-            jpeg[i + 8] = char(width & 0xFF);
-            return jpeg;
-        }
-    }
-    return {};
 }
 
 class ThumbnailsTest : public PicturesTest {
@@ -107,7 +93,7 @@ TEST_F(ThumbnailsTest, BrokenPicturesLeaveNoThumbnailAndAHugeHeaderCostsNoMemory
     if (!haveTools()) GTEST_SKIP();
     makeJpeg(srcHost("whole.jpg"), 64, 48);
     const QByteArray whole = readAll(srcHost("whole.jpg"));
-    writeAll(srcHost("huge.jpg"), withFrameSize(whole, 60000, 60000));
+    writeAll(srcHost("huge.jpg"), testsupport::withJpegFrameSize(whole, 60000, 60000));
     writeAll(srcHost("empty.jpg"), {});
     writeAll(srcHost("text.jpg"), "not a picture");
     ASSERT_EQ(identify(srcHost("huge.jpg")), "60000x60000");

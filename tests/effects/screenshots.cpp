@@ -2,31 +2,19 @@
 // through screenshots.sh under Xvfb. It opens the sample show of a copied program directory,
 // opens the effects dialog on a picture with an effect previewed, then the brightness panel and
 // the colour dialog, and photographs the screen with ImageMagick's import each time.
-#include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "effects/ui/painteffectsform.h"
 #include "effects/ui/pixeffectsform.h"
 #include "effects/ui/veldrawimage.h"
-#include "platform/drives.h"
-#include "platform/folders.h"
-#include "util/windowsinfo.h"
+#include "support/screenshots.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QScrollBar>
 #include <QSlider>
 
-namespace {
-void settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-void shoot(const QString& file) { QProcess::execute("import", {"-window", "root", file}); }
-} // namespace
+using testsupport::settle;
+using testsupport::shoot;
 
 int main(int argc, char** argv)
 {
@@ -34,10 +22,7 @@ int main(int argc, char** argv)
     if (argc < 3) return 2;
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
+    testsupport::runFromProgramDir(programDir);
     TMainForm form;
     form.show();
     settle(500);

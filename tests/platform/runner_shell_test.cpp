@@ -4,6 +4,7 @@
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "support/cputime.h"
 #include "support/fixture.h"
 #include "support/scripted_dialogs.h"
 
@@ -12,10 +13,10 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
-#include <sys/resource.h>
 
 using namespace platform;
 using testsupport::WorldTest;
+using testsupport::cpuSeconds;
 using testsupport::runHost;
 
 TEST(CommandLine, SplitsByWindowsRules)
@@ -41,15 +42,6 @@ TEST_F(WorldTest, ArgumentsThatAreWindowsPathsAreMapped)
     EXPECT_EQ(mapArgument("--decode"), "--decode");
     EXPECT_EQ(mapArgument("Q:\\x"), "Q:\\x");
 }
-
-namespace {
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-} // namespace
 
 TEST_F(WorldTest, RunnerWaitsWithTimersLiveAndWithoutBurningACore)
 {

@@ -1,6 +1,7 @@
 #include "scripted_dialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -92,6 +93,14 @@ QString ScriptedDialogs::chooseFolder(const QString& title, const QString&)
     const QString a = folderAnswers.front();
     folderAnswers.pop_front();
     return a;
+}
+
+bool PdfPrinterDialogs::choosePrinter(QPrinter& printer)
+{
+    if (!ScriptedDialogs::choosePrinter(printer)) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
 }
 
 } // namespace testsupport

@@ -48,4 +48,12 @@ public:
     QString chooseFolder(const QString& title, const QString& initialDir) override;
 };
 
+// The same, with a printer dialog that chooses a PDF file (as a user picking "print to file"
+// does): when the scripted answer accepts, the printer writes `file`.
+class PdfPrinterDialogs : public ScriptedDialogs {
+public:
+    QString file;
+    bool choosePrinter(QPrinter& printer) override;
+};
+
 } // namespace testsupport

@@ -309,18 +309,7 @@ void TPainterEffectsF::FormActivate()
     original_ = effectsui::ToImage(picture);
     Image1->setPixmap(QPixmap::fromImage(original_));
     ShowPreview(original_);
-
-    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(true);
-    HelligkeitTrackBar->setValue(0);
-    KontrastTrackBar->setValue(0);
-    FarbeTrackBar->setValue(250);
-    for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(false);
-    Brightness = 0;
-    Colour = 250;
-    Contrast = 0;
-    writeTrackLabels();
-    PreviewEnabled = true;
-    HelligkeitTrackBarChange();
+    resetTrackBars();
 }
 
 bool TPainterEffectsF::event(QEvent* e)
@@ -359,7 +348,9 @@ void TPainterEffectsF::ApplyTrackBars()
     if (control_) control_->ApplyLightnessSaturationContrast(Brightness, Colour, Contrast);
 }
 
-void TPainterEffectsF::ZuruecksetzenButtonClick()
+void TPainterEffectsF::ZuruecksetzenButtonClick() { resetTrackBars(); }
+
+void TPainterEffectsF::resetTrackBars()
 {
     for (QSlider* bar : {HelligkeitTrackBar, KontrastTrackBar, FarbeTrackBar}) bar->blockSignals(true);
     HelligkeitTrackBar->setValue(0);

@@ -86,6 +86,8 @@ protected:
 private:
     void trackBarChange(QSlider* bar);
     void writeTrackLabels();
+    // Brightness, contrast and colour back to neutral, and the preview made from them.
+    void resetTrackBars();
     void buildTree();
 
     TvelDrawImage* control_ = nullptr;

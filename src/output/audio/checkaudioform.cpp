@@ -1,19 +1,27 @@
 #include "checkaudioform.h"
 
 #include "app/language.h"
-#include "app/productinfo.h"
+#include "app/wizardpicture.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace {
 
 constexpr int rowHeight = 19;
+
+// The MP3 and the WAV panel lie on the same place; one of them shows at a time.
+QFrame* addPanel(QWidget* form, const char* name)
+{
+    auto* panel = new QFrame(form);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setGeometry(168, 32, 304, 290);
+    return panel;
+}
 
 QLabel* addMp3Row(QFrame* panel, int row, const QString& caption, const char* name)
 {
@@ -54,10 +62,7 @@ TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     Label1->setFont(bold);
 
-    MP3Panel = new QFrame(this);
-    MP3Panel->setObjectName(QStringLiteral("MP3Panel"));
-    MP3Panel->setFrameShape(QFrame::StyledPanel);
-    MP3Panel->setGeometry(168, 32, 304, 290);
+    MP3Panel = addPanel(this, "MP3Panel");
     ValidMPEGText = addMp3Row(MP3Panel, 0, QStringLiteral("Valid MPEG:"), "ValidMPEGText");
     FileSizeText = addMp3Row(MP3Panel, 1, QStringLiteral("File size:"), "FileSizeText");
     MPEGTypeText = addMp3Row(MP3Panel, 2, QStringLiteral("MPEG type:"), "MPEGTypeText");
@@ -73,10 +78,7 @@ TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
     EmphasisText = addMp3Row(MP3Panel, 12, QStringLiteral("Emphasis:"), "EmphasisText");
     EncoderText = addMp3Row(MP3Panel, 13, QStringLiteral("Encoder:"), "EncoderText");
 
-    WavePanel = new QFrame(this);
-    WavePanel->setObjectName(QStringLiteral("WavePanel"));
-    WavePanel->setFrameShape(QFrame::StyledPanel);
-    WavePanel->setGeometry(168, 32, 304, 290);
+    WavePanel = addPanel(this, "WavePanel");
     DurationWAVEdit = addWaveRow(WavePanel, 0, QStringLiteral("Duration:"), "DurationWAVEdit");
     SampleRateEdit = addWaveRow(WavePanel, 1, QStringLiteral("Sample rate:"), "SampleRateEdit");
     BitsPerSampleEdit = addWaveRow(WavePanel, 2, QStringLiteral("Bits per sample:"), "BitsPerSampleEdit");
@@ -97,10 +99,7 @@ TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
 
 void TCheckAudioForm::FormCreate()
 {
-    const QString picture = ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture;
-    QPixmap banner;
-    if (const auto bytes = platform::readFile(picture, 16 * 1024 * 1024)) banner.loadFromData(*bytes);
-    Image1->setPixmap(banner);
+    Image1->setPixmap(LoadWizardPicture());
     CloseButton->setText(LangText(6400));
 }
 

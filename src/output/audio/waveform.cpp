@@ -1,10 +1,8 @@
 #include "output/audio/waveform.h"
 
 #include "app/language.h"
-#include "app/productinfo.h"
-#include "platform/files.h"
+#include "app/wizardpicture.h"
 
-#include <QPixmap>
 
 TWaveForm::TWaveForm(QWidget* parent) : QDialog(parent)
 {
@@ -39,10 +37,7 @@ TWaveForm::TWaveForm(QWidget* parent) : QDialog(parent)
 
 void TWaveForm::FormCreate()
 {
-    QPixmap banner;
-    const QString picture = ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture;
-    if (const auto bytes = platform::readFile(picture, 16 * 1024 * 1024)) banner.loadFromData(*bytes);
-    Image1->setPixmap(banner);
+    Image1->setPixmap(LoadWizardPicture());
     Label2->setText(LangText(5000));
 }
 

@@ -247,14 +247,6 @@ void TDVDForm::MakeVideo()
         return;
     }
     seconds_ = *seconds;
-    if (HighQuality && !m->OFFRadioButton->isChecked()) {
-        // The slide transitions cannot be captured into frames yet.
-        const QString text = QStringLiteral("Slide transitions are not available for video yet. Switch the transitions off to make this video.");
-        AppendVideoLog(QStringLiteral("FEHLER: ") + text);
-        platform::showError(text);
-        FailureCleanUp();
-        return;
-    }
 
     const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
     const std::optional<QStringList> lines = platform::readTextLines(picturesIni);

@@ -3,6 +3,8 @@
 // the encoder plug-in reads.
 #include "dvdform.h"
 
+#include "output/video/captureform.h"
+
 #include "app/language.h"
 #include "editor/mainform.h"
 #include "imaging/piximage.h"
@@ -20,8 +22,10 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -92,14 +96,25 @@ bool TDVDForm::ConvertPicturesForVideo()
     setStatus(QStringLiteral("Calculate slides"));
     jpegCount_ = 0;
     if (HighQuality) {
-        // The slide transitions are switched off (the run refuses to start otherwise), so the
-        // key frames follow one another directly.
+        // The transition from each picture to the next (the last one to the closing picture)
+        // becomes frames "inp" + picture number + frame number, which sort between the two key
+        // frames.
         PixImage1->hide();
         for (int k = 1; k <= PictureCount; ++k) {
+            if (!m->OFFRadioButton->isChecked()) {
+                auto capture = std::make_unique<TCaptureForm>(m);
+                capture->FromPicture = e + QStringLiteral("inp") + fourDigits(k) + QStringLiteral("_Key.jpg");
+                capture->ToPicture = e + QStringLiteral("inp") + fourDigits(k + 1) + QStringLiteral("_Key.jpg");
+                capture->TransitionNumber = m->SpinEdit1->value();
+                capture->TransitionListFile = m->ProgramDir + QStringLiteral("Effects.ini");
+                capture->FramePrefix = e + QStringLiteral("inp") + fourDigits(k);
+                platform::dialogs().showModal(*capture);
+            }
             ProgressStep();
             const QString text = QStringLiteral("Calculate slides: Picture ") + QString::number(k) + QStringLiteral(" of ") + QString::number(PictureCount);
             setStatus(text);
             AppendVideoLog(text);
+            if (AbortRequested) return true;
         }
         platform::deleteFile(e + QStringLiteral("Temp.jpg"));
 

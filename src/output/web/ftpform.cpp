@@ -1,9 +1,8 @@
 #include "ftpform.h"
 
 #include "app/language.h"
-#include "app/productinfo.h"
+#include "app/wizardpicture.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
 #include "platform/ftpclient.h"
 #include "platform/hourglass.h"
 #include "platform/numbers.h"
@@ -125,10 +124,7 @@ QString TFTPForm::SettingsPath() const { return programDir_ + QStringLiteral("Ga
 
 void TFTPForm::FormCreate()
 {
-    const QString picture = ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture;
-    QPixmap banner;
-    if (const auto bytes = platform::readFile(picture, 16 * 1024 * 1024)) banner.loadFromData(*bytes);
-    Image1->setPixmap(banner);
+    Image1->setPixmap(LoadWizardPicture());
     GroupBox1->setTitle(LangText(2800));
     Label1->setText(LangText(2801));
     Label2->setText(LangText(2802));

@@ -5,11 +5,11 @@
 
 #include "app/language.h"
 #include "app/productinfo.h"
+#include "app/wizardpicture.h"
 #include "editor/mainform.h"
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/shell.h"
 #include "util/strutils.h"
@@ -152,10 +152,7 @@ QString THTMLForm::SettingsPath() const
 
 void THTMLForm::FormCreate()
 {
-    const QString picture = ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture;
-    QPixmap banner;
-    if (const auto bytes = platform::readFile(picture, 16 * 1024 * 1024)) banner.loadFromData(*bytes);
-    Image1->setPixmap(banner);
+    Image1->setPixmap(LoadWizardPicture());
     Label16->setText(LangText(3500));
     GroupBox1->setTitle(LangText(3501));
     Label1->setText(LangText(3502));

@@ -20,6 +20,8 @@ class TPixImage;
 
 class THTMLForm : public QDialog {
     Q_OBJECT
+    // Read by the make step through the window's properties (the editor does not link this library).
+    Q_PROPERTY(bool PagesWritten MEMBER PagesWritten)
 public:
     explicit THTMLForm(QWidget* parent = nullptr);
     ~THTMLForm() override;

@@ -8,6 +8,7 @@
 #include "platform/sdk/pictureio.h"
 #include "platform/sdk/playback.h"
 #include "platform/sdk/regions.h"
+#include "platform/sdk/twain.h"
 
 namespace sdk {
 

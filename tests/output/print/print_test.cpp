@@ -2,9 +2,9 @@
 #include "output/print/qrlistform.h"
 #include "output/print/reportpreview.h"
 #include "support/fixture.h"
+#include "support/jpegbytes.h"
 #include "support/scripted_dialogs.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -66,17 +66,6 @@ TEST(PrintItems, BandsFlowOntoPages)
     }
 }
 
-QByteArray jpeg(int w, int h, QColor color)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(color);
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "JPEG", 90);
-    return bytes;
-}
-
 // A show folder on D: with pictures, the report window reading it.
 class ReportTest : public testsupport::WorldTest {
 protected:
@@ -95,7 +84,7 @@ protected:
     }
     void addPicture(const QString& name, int w, int h, const QString& caption)
     {
-        world.writeHostFile("d/Quorbel/Quorbel_0001/" + name, jpeg(w, h, QColor(30, 120, 200)));
+        world.writeHostFile("d/Quorbel/Quorbel_0001/" + name, testsupport::jpegBytes(w, h, QColor(30, 120, 200)));
         ctx.Items << QString(R"(<IMG src="file://D:\Quorbel\Quorbel_0001\_THUMB_%1" align="top">%1 | %2)").arg(name, caption);
     }
     QString pdf() const { return world.root() + "/list.pdf"; }
@@ -221,17 +210,7 @@ TEST_F(ReportTest, ThePreviewCanBeLeftOrPrintedFrom)
     if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
     addPicture("a.jpg", 800, 600, "one");
     form.PrintSize = 571;
-    // A printer dialog that chooses a PDF file, as a user picking "print to file" does.
-    struct PdfDialogs : testsupport::ScriptedDialogs {
-        QString file;
-        bool choosePrinter(QPrinter& printer) override
-        {
-            if (!testsupport::ScriptedDialogs::choosePrinter(printer)) return false;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(file);
-            return true;
-        }
-    } dialogs;
+    testsupport::PdfPrinterDialogs dialogs;
     dialogs.file = pdf();
     dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
     form.Preview();

@@ -214,16 +214,6 @@ TEST_F(VideoTest, FailuresLeaveNoVideoAndSayWhy)
     EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty());
     form->AudioListBox->clear();
 
-    // High quality with transitions switched on: the transitions cannot be rendered yet.
-    dialogs.clear();
-    form->ONRadioButton->setChecked(true);
-    makeVideo("VCD", true, true);
-    EXPECT_TRUE(dvd->RunFailed);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].text.contains("transitions"));
-    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.mpg")));
-    form->OFFRadioButton->setChecked(true);
-
     // The plug-in missing from the program directory: a failure, not a finished run.
     dialogs.clear();
     QFile::remove(hostProgram("mpdx_dll.dll"));

@@ -62,7 +62,11 @@ TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
     // Three pictures and the closing one at one second: VCD round((0.72 + 1.624) × 3) = 7.
     EXPECT_TRUE(wizard->EstimateShowSize());
     EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "7 MB");
-    EXPECT_EQ(wizard->FreeDiskEdit->text(), QString::number(freeMBOfD()) + " MB");
+    // The drive is shared with every other test running at the same time: its free space may
+    // move a little between the wizard's reading and ours.
+    const QString shown = wizard->FreeDiskEdit->text();
+    ASSERT_TRUE(shown.endsWith(" MB")) << shown.toStdString();
+    EXPECT_NEAR(shown.chopped(3).toLongLong(), freeMBOfD(), 256) << shown.toStdString();
     wizard->NanoSVCDRadioButton->click(); // 0.72 × 2 + 4 × 37 × 0.12 = 19.2
     EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "19 MB");
 

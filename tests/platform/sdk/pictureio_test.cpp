@@ -1,4 +1,5 @@
 #include "helpers.h"
+#include "support/jpegbytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@ using namespace sdk;
 using sdktest::mustRun;
 using sdktest::pixel;
 using sdktest::quoted;
+using testsupport::withJpegFrameSize;
 
 namespace {
 
@@ -47,22 +49,6 @@ bool near(std::uint32_t got, std::uint32_t want, int tol)
     for (int s = 0; s < 24; s += 8)
         if (std::abs(int((got >> s) & 0xFF) - int((want >> s) & 0xFF)) > tol) return false;
     return true;
-}
-
-// The first SOF marker's height and width fields, rewritten.
-QByteArray withJpegSize(QByteArray jpeg, int width, int height)
-{
-    for (int i = 2; i + 9 < jpeg.size(); ++i) {
-        const auto m = static_cast<unsigned char>(jpeg[i + 1]);
-        if (static_cast<unsigned char>(jpeg[i]) == 0xFF && (m == 0xC0 || m == 0xC1 || m == 0xC2)) {
-            jpeg[i + 5] = char(height >> 8);
-            jpeg[i + 6] = char(height & 0xFF);
-            jpeg[i + 7] = char(width >> 8);
-            jpeg[i + 8] = char(width & 0xFF);
-            return jpeg;
-        }
-    }
-    return {};
 }
 
 } // namespace
@@ -121,11 +107,11 @@ TEST_F(PictureFiles, FixtureKindsLoadOrFailAsTheyShould)
     const qsizetype scan = base.indexOf("\xFF\xDA");
     ASSERT_GT(scan, 0);
     write("truncated.jpg", base.left(scan + (base.size() - scan) / 2)); // cut inside the picture data
-    write("huge.jpg", withJpegSize(bytes("base.jpg"), 60000, 60000));
+    write("huge.jpg", withJpegFrameSize(bytes("base.jpg"), 60000, 60000));
     // Within the pixel limit, but a progressive full-colour file needs more decoder memory than allowed.
     make("cjpeg -quality 95 -progressive -sample 1x1 src.ppm > full.jpg");
-    write("bigprogressive.jpg", withJpegSize(bytes("full.jpg"), 17000, 17000));
-    write("noheight.jpg", withJpegSize(bytes("base.jpg"), 64, 0));
+    write("bigprogressive.jpg", withJpegFrameSize(bytes("full.jpg"), 17000, 17000));
+    write("noheight.jpg", withJpegFrameSize(bytes("base.jpg"), 64, 0));
     write("text.jpg", "this is not a picture\r\n");
     write("empty.jpg", "");
 

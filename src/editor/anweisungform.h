@@ -1,0 +1,31 @@
+#pragma once
+// The short-instructions dialog shown after a make target: a heading, a text, the player icon
+// with its explanation and the burning-guide button. The window is shared by every target;
+// each caller sets all four through Prepare before showing it.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TAnweisungForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAnweisungForm(QWidget* parent = nullptr);
+    ~TAnweisungForm() override;
+    static TAnweisungForm* instance();
+
+    QLabel* MakeLabel;
+    QLabel* MakeSubLabel;
+    QLabel* IconImage;
+    QLabel* IconLabel;
+    QPushButton* NeroBitBtn;
+    QPushButton* NextTipBitBtn;
+
+    // Sets the heading, the text, the burning-guide button and the player icon (with its label)
+    // for the next showing.
+    void Prepare(const QString& heading, const QString& text, bool burningGuide, bool playerIcon);
+
+    void FormCreate();
+    void NeroBitBtnClick();
+    void NextTipBitBtnClick();
+};

@@ -1,0 +1,104 @@
+#include "cdexport.h"
+
+#include "showfiles.h"
+#include "staging.h"
+
+#include "platform/files.h"
+#include "platform/inifile.h"
+#include "util/strutils.h"
+
+namespace editor {
+
+namespace {
+
+// Copies every ordinary file of a folder (no sub-folders) into another; the targets that could
+// not be written go to failures when a list is given.
+void copyFolderFiles(const QString& from, const QString& to, QStringList* failures, const QString& mask = QStringLiteral("*.*"))
+{
+    for (const platform::DirEntry& e : platform::findFiles(from, mask)) {
+        if (e.attributes & platform::faDirectory) continue;
+        if (!platform::isRegularFile(from + e.name)) continue; // pipes and devices are no show files
+        if (!platform::copyFile(from + e.name, to + e.name) && failures) failures->append(to + e.name);
+    }
+}
+
+// Deletes a folder with everything in it and makes it again, empty.
+bool remakeFolder(const QString& folder)
+{
+    DeleteDirectory(PathRemoveSeparator(folder));
+    if (platform::directoryExists(folder)) return false; // something in it could not be deleted
+    return platform::forceDirectories(folder);
+}
+
+// Copies the chosen shows into sub-folders of target. False when a sub-folder could not be made.
+bool copyShows(const QString& showRoot, const QString& target, const QStringList& showFolders, ExportReport& report)
+{
+    for (const QString& show : showFolders) {
+        if (!IsBareFileName(show)) continue; // a name that would reach outside the show root
+        const QString to = target + show + u'\\';
+        if (!platform::directoryExists(to) && !platform::createDirectory(to)) {
+            report.folderNotMade = to;
+            return false;
+        }
+        copyFolderFiles(showRoot + show + u'\\', to, &report.failedCopies);
+    }
+    return true;
+}
+
+} // namespace
+
+QString ExportFailureText(const ExportReport& report)
+{
+    if (!report.folderNotMade.isEmpty()) return QStringLiteral("Unable to create the folder ") + report.folderNotMade;
+    constexpr int shown = 10;
+    QString text = QStringLiteral("Unable to copy these files:");
+    for (int i = 0; i < report.failedCopies.size() && i < shown; ++i) text += u'\n' + report.failedCopies[i];
+    if (report.failedCopies.size() > shown)
+        text += QStringLiteral("\n(") + QString::number(report.failedCopies.size() - shown) + QStringLiteral(" more)");
+    return text;
+}
+
+QString ScreensaverFileName(const QString& languageCode)
+{
+    return IsGermanInterface(languageCode) ? QStringLiteral("Quorbel.scr") : QStringLiteral("Quorbelix.scr");
+}
+
+ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, const QStringList& showFolders)
+{
+    ExportReport report;
+    const QString root = EnsureTrailingBackslash(showRoot);
+    const QString cd = EnsureTrailingBackslash(cdFolder);
+    if (!remakeFolder(cd)) {
+        report.folderNotMade = cd;
+        return report;
+    }
+    copyFolderFiles(root, cd, &report.failedCopies);
+    copyShows(root, cd, showFolders, report);
+    return report;
+}
+
+ExportReport InstallScreensaver(const ScreensaverInstall& install)
+{
+    ExportReport report;
+    const QString root = EnsureTrailingBackslash(install.showRoot);
+    const QString staging = EnsureTrailingBackslash(install.stagingFolder);
+    if (!remakeFolder(staging)) {
+        report.folderNotMade = staging;
+        return report;
+    }
+    copyFolderFiles(root, staging, &report.failedCopies);
+    const QString player = root + PlayerFileName(install.languageCode);
+    for (const QString& folder : {install.systemFolder, install.system32Folder}) {
+        if (folder.isEmpty()) continue;
+        const QString system = EnsureTrailingBackslash(folder);
+        copyFolderFiles(root, system, nullptr, QStringLiteral("*.dll"));
+        platform::copyFile(player, system + ScreensaverFileName(install.languageCode));
+    }
+    if (!copyShows(root, staging, install.showFolders, report)) return report;
+    // The staged copy of the root's play settings differs in this one key.
+    if (!platform::IniFile(staging + QStringLiteral("Settings.ini")).writeString(QStringLiteral("SETTINGS"), QStringLiteral("Fullscreen"), QStringLiteral("TRUE")))
+        report.failedCopies.append(staging + QStringLiteral("Settings.ini"));
+    return report;
+}
+
+} // namespace editor

@@ -1,0 +1,99 @@
+#include "exportform.h"
+
+#include "mainform.h"
+#include "showfiles.h"
+
+#include "app/language.h"
+#include "platform/dialogs.h"
+#include "platform/hourglass.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+TExportForm* g_exportForm = nullptr;
+}
+
+TExportForm* TExportForm::instance() { return g_exportForm; }
+
+TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
+{
+    g_exportForm = this;
+    setObjectName(QStringLiteral("ExportForm"));
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    resize(420, 360);
+    DoLabel = new QLabel(this);
+    DoLabel->setObjectName(QStringLiteral("DoLabel"));
+    DoLabel->setWordWrap(true);
+    CheckListBox = new QListWidget(this);
+    CheckListBox->setObjectName(QStringLiteral("CheckListBox"));
+    OpenBitBtn = new QPushButton(this);
+    OpenBitBtn->setObjectName(QStringLiteral("OpenBitBtn"));
+    OpenBitBtn->setMinimumWidth(90);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OpenBitBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DoLabel);
+    layout->addWidget(CheckListBox, 1);
+    layout->addLayout(buttons);
+    connect(OpenBitBtn, &QPushButton::clicked, this, &TExportForm::OpenBitBtnClick);
+    FormCreate();
+}
+
+TExportForm::~TExportForm()
+{
+    if (g_exportForm == this) g_exportForm = nullptr;
+}
+
+void TExportForm::FormCreate()
+{
+    setWindowTitle(LangText(2600));
+    OpenBitBtn->setText(LangText(2601));
+}
+
+int TExportForm::ShowForExport(int headingText)
+{
+    DoLabel->setText(LangText(headingText));
+    FormActivate(); // what the form does when it comes up
+    return platform::dialogs().showModal(*this);
+}
+
+void TExportForm::FormActivate()
+{
+    platform::HourglassCursor hourglass;
+    CheckListBox->clear();
+    const TMainForm* main = TMainForm::instance();
+    if (!main) return;
+    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+        auto* item = new QListWidgetItem(show.text(), CheckListBox);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setData(Qt::UserRole, show.folder);
+    }
+}
+
+QStringList TExportForm::CheckedFolders() const
+{
+    QStringList folders;
+    for (int i = 0; i < CheckListBox->count(); ++i) {
+        const QListWidgetItem* item = CheckListBox->item(i);
+        if (item->checkState() == Qt::Checked) folders.append(item->data(Qt::UserRole).toString());
+    }
+    return folders;
+}
+
+bool TExportForm::HasCheckedShow()
+{
+    if (!CheckedFolders().isEmpty()) return true;
+    platform::showInformation(LangText(10029));
+    return false;
+}
+
+void TExportForm::OpenBitBtnClick()
+{
+    if (HasCheckedShow()) done(platform::mrOk);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The export dialog: the shows of the show root, each with a check box, for the CD-ROM folder
+// or the screensaver. Each item keeps its show's exact folder name beside the text it shows.
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class TExportForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TExportForm(QWidget* parent = nullptr);
+    ~TExportForm() override;
+    static TExportForm* instance();
+
+    QLabel* DoLabel;
+    QListWidget* CheckListBox;
+    QPushButton* OpenBitBtn;
+
+    // Sets the heading (text 2602 for the CD-ROM, 2603 for the screensaver), fills the list and
+    // shows the dialog modally. The result is OK only through the confirm button; the close box
+    // answers Cancel.
+    int ShowForExport(int headingText);
+    // The folder names of the ticked shows, in list order.
+    QStringList CheckedFolders() const;
+
+    void FormCreate();
+    void FormActivate();
+    bool HasCheckedShow();
+    void OpenBitBtnClick();
+};

@@ -1,0 +1,49 @@
+#pragma once
+// The make wizard: asks where the show is to be played (this PC, a CD-ROM, a DVD player, an
+// HTML page or a screensaver). The window lives for the whole run, so the choice stays between
+// showings.
+#include "makestep.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+class TMakeWizzard : public QDialog {
+    Q_OBJECT
+public:
+    explicit TMakeWizzard(QWidget* parent = nullptr);
+    ~TMakeWizzard() override;
+    static TMakeWizzard* instance();
+
+    QLabel* Image1;
+    QLabel* Label3;
+    QLabel* Label1;
+    QRadioButton* PCRadioButton;
+    QRadioButton* CDROMRadioButton;
+    QRadioButton* DVDRadioButton;
+    QRadioButton* HTMLRadioButton;
+    QRadioButton* ScreenSaverRadioButton;
+    QPushButton* WeiterBitBtn;
+    QPushButton* AbortBitBtn;
+    QPushButton* HilfeBitBtn;
+
+    // The checked target (None when no button is checked).
+    editor::MakeTarget ChosenTarget() const;
+
+    void FormCreate();
+    void FormShow();
+    void WeiterBitBtnClick();
+    void AbortBitBtnClick();
+    void HilfeBitBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applyAdministratorHint();
+};
+
+// One of the windows made at start-up, found by its name ("DVDWizardForm", "HTMLForm"), or nullptr.
+QDialog* FindApplicationDialog(const QString& objectName);
