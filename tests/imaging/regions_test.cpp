@@ -313,6 +313,18 @@ TEST_F(Floater, DragAtHalfSizeMovesTwiceAsFarOnThePicture)
     EXPECT_EQ(bounds(), QRect(40, 20, 40, 40));
     drag({30, 20}, {}, {20, 15});
     EXPECT_EQ(bounds(), QRect(20, 10, 40, 40));
+
+    // At 62.5 percent (250 x 188 on the screen) a part pixel goes toward the top-left: 3 screen
+    // pixels are about 4.8 on the picture, 4 to the right or down and 5 to the left or up.
+    pix->resize(250, 200);
+    pix->ForceRepaint();
+    ASSERT_DOUBLE_EQ(pix->ZoomX(), 0.625);
+    ASSERT_EQ(pix->SetRgnRect(50, 50, 25, 25, 1), 1);
+    ASSERT_EQ(bounds(), QRect(80, 79, 40, 40));
+    drag({60, 60}, {}, {63, 63});
+    EXPECT_EQ(bounds(), QRect(84, 83, 40, 40));
+    drag({63, 63}, {}, {60, 60});
+    EXPECT_EQ(bounds(), QRect(79, 78, 40, 40));
 }
 
 TEST_F(Floater, RotateAndSizeWorkOnTheSelectionOnly)
