@@ -164,6 +164,10 @@ int TPixImage::Clear()
     PX_FreeBitmap(&fBitmap);
     fHasImage = false;
     fRgnBounds = QRect();
+    dropAutoFloater();
+    PX_FreeBitmap(&fFloater);
+    fExplicitImage = QImage();
+    fExplicitShape = QRegion();
     fFrameDirty = true;
     ImageReset();
     return 1;
@@ -250,7 +254,10 @@ void TPixImage::ImageChanged()
     if (fDestroying) return;
     resetAttributesAndRects();
     fPaletteDirty = true;
+    dropAutoFloater();
     refreshRgnBounds();
+    // A new picture shows its own region: the outline starts again.
+    restartOutline();
     invalidateIfAuto();
     if (OnChange) OnChange(this);
 }
@@ -261,6 +268,7 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     if (aborted && fBackup.allocated()) PX_CopyBitmap(bitmap, &fBackup);
     PX_FreeBitmap(&fBackup);
     if (fLastResult == 1) markDataModified();
+    if (!fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
     if (fList && fHasImage) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
     fPaletteDirty = true;
     fProcessing = false;
@@ -270,7 +278,8 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
 }
 
 int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
-                       const std::function<void(int)>& afterSuccess)
+                       const std::function<void(int)>& afterSuccess, bool onFloater,
+                       const std::function<int(SdkBitmapHandle*)>& shapeOp)
 {
     if (guardFirst) {
         busyCheck();
@@ -279,6 +288,18 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
     if (!fHasImage) raiseNotAllocated(methodName);
     SdkBitmapHandle* target = &fBitmap;
     busyCheck();
+    // With EnableFloater the edit works on the selection alone.
+    QRect selection;
+    QRegion shapeBefore;
+    QSize sizeBefore;
+    const bool floater = onFloater && fEnableFloater && hasRegion();
+    if (floater) {
+        const int cut = cutFloater(&selection);
+        if (cut != PX_SUCCESS) return CheckMethodResult(methodName, cut);
+        target = &fLifted;
+        shapeBefore = fLifted.Region;
+        sizeBefore = QSize(fLifted.Width, fLifted.Height);
+    }
     fProcessing = true;
     processState().aborted = false;
     PX_CopyBitmap(&fBackup, target);
@@ -294,7 +315,22 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
         BitmapChanged(target);
         throw;
     }
+    const bool succeeded = result == PX_SUCCESS && !processState().aborted;
     BitmapChanged(target);
+    if (floater) {
+        // The selection goes back into the picture at its place, with its new shape.
+        if (!succeeded && fLifted.Width == sizeBefore.width() && fLifted.Height == sizeBefore.height())
+            fLifted.Region = shapeBefore;
+        const int put = pasteFloater(selection, shapeBefore, sizeBefore, succeeded ? shapeOp : nullptr);
+        if (result == PX_SUCCESS) {
+            fLastResult = put;
+            refreshRgnBounds();
+            if (put == PX_SUCCESS && fEnableFloater && hasRegion()) buildFloaterCopies();
+            if (put == PX_SUCCESS) restartOutline();
+            result = put;
+        }
+        fLastResult = result;
+    }
     rethrowHandlerError();
     return CheckMethodResult(methodName, result);
 }
@@ -314,7 +350,8 @@ int TPixImage::Size(int Width, int Height, int Flags)
             resetAttributesAndRects();
             fFrameDirty = true;
             applyPaintSizeMode();
-        });
+        },
+        true, [&](SdkBitmapHandle* mask) { return PX_SizeBitmap(mask, Width, Height, Flags); });
 }
 
 } // namespace imaging

@@ -86,6 +86,8 @@ void TPixImage::rethrowHandlerError()
 TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::ClickFocus);
+    // Mouse moves reach OnMouseMove with or without a button held.
+    setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     fTextFont = font();
     fHorzBar = new QScrollBar(Qt::Horizontal, this);
@@ -101,6 +103,8 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     fZoomInTimer = new QTimer(this);
     fZoomInTimer->setSingleShot(true);
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
+    fRgnTimer = new QTimer(this);
+    connect(fRgnTimer, &QTimer::timeout, this, &TPixImage::outlineTick);
     processState().abortRequest = false;
     processState().aborted = false;
     sdk::PX_InitBitmap(&fBitmap, 0, 0, 0);
@@ -111,11 +115,16 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
 TPixImage::~TPixImage()
 {
     fDestroying = true;
+    fRgnTimer->stop();
     SetEnableProgressEvent(false);
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
     sdk::PX_FreeBitmap(&fBackup);
+    sdk::PX_FreeBitmap(&fLifted);
+    sdk::PX_FreeBitmap(&fFloaterBackground);
+    sdk::PX_FreeBitmap(&fFloaterCopy);
+    sdk::PX_FreeBitmap(&fFloater);
     fHorzInfo.Detach();
     fVertInfo.Detach();
 }
@@ -181,16 +190,26 @@ void TPixImage::invalidateIfAuto()
 void TPixImage::SetAutoFloater(bool Value)
 {
     if (Value == fAutoFloater) return;
+    if (Value) {
+        SetFloaterVisible(false);
+        dropAutoFloater();
+        sdk::PX_FreeBitmap(&fFloater);
+        fExplicitImage = QImage();
+        fExplicitShape = QRegion();
+    } else {
+        dropAutoFloater();
+        fEnableFloater = false;
+    }
     fAutoFloater = Value;
-    if (!Value) fEnableFloater = false;
 }
 
 void TPixImage::SetEnableFloater(bool Value)
 {
-    if (!fAutoFloater) {
+    if (fDragging || !fAutoFloater) {
         fLastResult = 0;
         return;
     }
+    if (!Value) dropAutoFloater();
     fEnableFloater = Value;
 }
 

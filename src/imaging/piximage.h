@@ -16,10 +16,12 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <vector>
 
 class QScrollBar;
 class QTimer;
@@ -29,6 +31,11 @@ namespace imaging {
 using sdk::SdkBitmapHandle;
 using sdk::SdkBitmapListHandle;
 using platform::ColorRef;
+
+// The shapes the mouse draws a region with.
+enum TRgnShape : int { rsNone, rsRectangle, rsRoundRect, rsEllipse, rsPolygon };
+// A region handle: a region the caller owns.
+using TRgnHandle = QRegion*;
 
 // A property that only stores its value (and repaints when AutoRepaint is on).
 #define PIX_STORED(Type, Name, Default)                                                                               \
@@ -127,13 +134,52 @@ public:
     int DrawFrame(QPainter* dc, const QRect& rect);
 
     // ---- regions ----
+    // Client coordinates; a rectangle given with a negative width or height is the one it spans.
     int SetRgnRect(int Left, int Top, int Width, int Height, int CombineMode);
+    // A region handle (bitmap coordinates) moved by XOffset, YOffset.
+    int SetRgnHandle(const TRgnHandle Handle, int XOffset, int YOffset, int CombineMode);
+    // A new handle holding the bitmap's region; the caller frees it with DeleteRgnHandle.
+    TRgnHandle GetRgnHandle();
+    bool DeleteRgnHandle(TRgnHandle Handle);
     int FreeRgn();
     bool HasRgn();
+    // Whether the client point lies in the region.
+    bool IsPtInRgn(int X, int Y);
     int RgnLeft() const { return fRgnBounds.left(); }
     int RgnTop() const { return fRgnBounds.top(); }
     int RgnWidth() const { return fRgnBounds.width(); }
     int RgnHeight() const { return fRgnBounds.height(); }
+    // How the region is shown: 0 not at all, 1 outline, 2 moving outline, 3 filled with RgnColor.
+    std::uint8_t RgnFrameType() const { return fRgnFrameType; }
+    void SetRgnFrameType(std::uint8_t Type);
+    ColorRef RgnColor() const { return fRgnColor; }
+    void SetRgnColor(ColorRef Value) { fRgnColor = Value; }
+    // The step of the moving outline (0..7) and whether its timer runs.
+    int RgnOutlinePhase() const { return fRgnPhase; }
+    bool RgnOutlineTimerActive() const;
+    // The shape the mouse draws a region with.
+    TRgnShape RgnShape() const { return fRgnShape; }
+    void SetRgnShape(TRgnShape Value) { fRgnShape = Value; }
+    // The points of a polygon region being drawn.
+    int PolygonPointCount() const { return static_cast<int>(fPolygon.size()); }
+    QPoint PolygonPoint(int Index);
+
+    // ---- floater ----
+    // With AutoFloater, a fresh copy of the selection; without, the floater given to SetFloater.
+    SdkBitmapHandle* Floater();
+    void SetFloater(SdkBitmapHandle* bitmap);
+    bool FloaterVisible() const { return fFloaterVisible; }
+    void SetFloaterVisible(bool Value);
+    int SetFloaterRect(int Left, int Top, int Width, int Height);
+    int SetFloaterClipRect(int Left, int Top, int Width, int Height);
+    int FloaterLeft() const { return fFloaterRect.left(); }
+    int FloaterTop() const { return fFloaterRect.top(); }
+    int FloaterWidth() const { return fFloaterRect.width(); }
+    int FloaterHeight() const { return fFloaterRect.height(); }
+    void SetFloaterLeft(int Value);
+    void SetFloaterTop(int Value);
+    // True while the user drags the selection with the mouse.
+    bool FloaterDragging() const { return fDragging; }
 
     // ---- layout ----
     virtual void UpdateLayout();
@@ -429,6 +475,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     friend class StatusScope;
@@ -467,10 +517,41 @@ private:
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
     void refreshRgnBounds();
+    bool hasRegion() const;
+    void storeIntoList();
+    // What follows every change of the region: bounds, floater copies, list, repaint, event.
+    void regionChanged();
+    QRect visiblePicture() const;
+    void paintRegionOutline(QPainter& p);
+    void drawOutlineNow();
+    void outlineTick();
+    void restartOutline();
+    void finishShape();
+    void paintShapeInProgress(QPainter& p);
+    // The automatic floater.
+    int buildFloaterCopies();
+    void dropAutoFloater();
+    void pickUpFloater(const QPoint& at);
+    void dragFloater(const QPoint& at);
+    void dropFloater();
+    // An edit of the selection: cut it out, and put it back with its new pixels and shape.
+    int cutFloater(QRect* source);
+    int pasteFloater(const QRect& source, const QRegion& shapeBefore, const QSize& sizeBefore,
+                     const std::function<int(SdkBitmapHandle*)>& shapeOp);
+    QRect clientRectOf(const QRect& bitmapRect) const;
+    // The explicit floater's picture and shape at its display size; -1 when they cannot be made.
+    int rebuildFloaterScreen();
+    bool floatersShown() const;
+    void paintFloaters(QPainter& p);
+    // Shows the frame again with the floaters where they are now.
+    void presentFloaters();
 
     // Runs an edit of the bitmap inside the edit frame: backup, status callback, commit, report.
+    // With onFloater, an edit of a picture that has a region and EnableFloater works on the
+    // selection; shapeOp turns its shape the way call turns its pixels (empty: call does it).
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
-                const std::function<void(int)>& afterSuccess = {});
+                const std::function<void(int)>& afterSuccess = {}, bool onFloater = false,
+                const std::function<int(SdkBitmapHandle*)>& shapeOp = {});
     int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
     int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
     // An exception from an event handler never passes through the engine: it stops the
@@ -544,6 +625,36 @@ private:
 
     // regions
     QRect fRgnBounds;
+    std::uint8_t fRgnFrameType = 0;
+    ColorRef fRgnColor = 0;
+    int fRgnPhase = 0;
+    QTimer* fRgnTimer = nullptr;
+    TRgnShape fRgnShape = rsNone;
+    int fRgnCombineMode = 1;
+    bool fMouseDrawing = false;
+    bool fMouseCaptured = false;
+    QPoint fPressPoint, fCurrentPoint;
+    std::vector<QPoint> fPolygon;
+
+    // automatic floater: the selection lifted off the picture while the mouse drags it
+    SdkBitmapHandle fLifted;            // the selection's pixels, its shape as region
+    SdkBitmapHandle fFloaterBackground; // what lies under the selection
+    QRect fBackgroundRect;              // where that was taken (bitmap coordinates)
+    QRect fFloaterSource;               // the selection's rectangle (bitmap coordinates)
+    QRect fFloaterScreen;               // where it is shown while dragged (client coordinates)
+    QImage fFloaterImage;
+    QRegion fFloaterShape;
+    QPoint fDragDistance, fDragLast;
+    bool fDragging = false;
+    SdkBitmapHandle fFloaterCopy;       // what Floater() hands out
+
+    // explicit floater
+    SdkBitmapHandle fFloater;
+    QRect fFloaterRect, fFloaterClip;
+    bool fFloaterVisible = false;
+    QImage fExplicitImage;
+    QRegion fExplicitShape;
+    QImage fUnderFloaters;              // the last frame without the floaters
 
     // rubber band and zoom-in capture
     QPoint fRubberAnchor;

@@ -1,5 +1,5 @@
 // TPixImage: the edits of the picture (mirror, flip, rotate, sharpen, colour balance, fill,
-// combine), the framed shape, the control's frame and the rectangle regions.
+// combine), the framed shape and the control's frame.
 #include "imaging/piximage.h"
 
 #include "imaging/statusstack.h"
@@ -11,12 +11,12 @@ using namespace sdk;
 
 int TPixImage::Reverse()
 {
-    return runEdit(QStringLiteral("Reverse"), true, [](SdkBitmapHandle* b) { return PX_ReverseBitmap(b); });
+    return runEdit(QStringLiteral("Reverse"), true, [](SdkBitmapHandle* b) { return PX_ReverseBitmap(b); }, {}, true);
 }
 
 int TPixImage::Flip()
 {
-    return runEdit(QStringLiteral("Flip"), true, [](SdkBitmapHandle* b) { return PX_FlipBitmap(b); });
+    return runEdit(QStringLiteral("Flip"), true, [](SdkBitmapHandle* b) { return PX_FlipBitmap(b); }, {}, true);
 }
 
 int TPixImage::Rotate(int Angle, int Flags, ColorRef FillColor)
@@ -28,7 +28,8 @@ int TPixImage::Rotate(int Angle, int Flags, ColorRef FillColor)
             RotateDone(Angle);
             // The turned picture has new sides: the layout follows them.
             resetAttributesAndRects();
-        });
+        },
+        true, [&](SdkBitmapHandle* mask) { return PX_RotateBitmap(mask, Angle, Flags, 0); });
 }
 
 int TPixImage::FastRotate(int Angle)
@@ -165,94 +166,6 @@ int TPixImage::DrawFrame(QPainter* dc, const QRect& rect)
                            static_cast<int>(fFrameInnerThickness), platform::colorToRGB(fFrameInnerShadowColor),
                            platform::colorToRGB(fFrameInnerHiliteColor), static_cast<int>(fFrameOuterThickness),
                            platform::colorToRGB(fFrameOuterShadowColor), platform::colorToRGB(fFrameOuterHiliteColor));
-}
-
-// ---- regions ----
-
-PxRgnTransform TPixImage::clientToBitmap() const
-{
-    PxRgnTransform t;
-    t.ViewPerspective = fBitmap.ViewPerspective;
-    t.XScaleNum = fSrc.width();
-    t.XScaleDen = fDstWidth;
-    t.YScaleNum = fSrc.height();
-    t.YScaleDen = fDstHeight;
-    t.XOffset = -fDstLeft;
-    t.YOffset = -fDstTop;
-    return t;
-}
-
-PxRgnTransform TPixImage::bitmapToClient() const
-{
-    PxRgnTransform t;
-    t.ViewPerspective = 0;
-    t.XScaleNum = fDstWidth;
-    t.XScaleDen = fSrc.width();
-    t.YScaleNum = fDstHeight;
-    t.YScaleDen = fSrc.height();
-    t.XOffset = fDstLeft + BorderWidth();
-    t.YOffset = fDstTop + BorderWidth();
-    return t;
-}
-
-void TPixImage::refreshRgnBounds()
-{
-    if (!fHasImage) {
-        fRgnBounds = QRect();
-        return;
-    }
-    if (PX_BitmapHasRgn(&fBitmap) != 1) {
-        fRgnBounds = QRect();
-        return;
-    }
-    const PxRgnTransform identity;
-    QRect bounds;
-    const int r = PX_GetBitmapRgnBounds(&fBitmap, &identity, &bounds);
-    if (r == PX_SUCCESS && bounds.isEmpty()) {
-        PX_FreeBitmapRgn(&fBitmap);
-        if (fList) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
-        fRgnBounds = QRect();
-        return;
-    }
-    fLastResult = r;
-    if (r == PX_SUCCESS) fRgnBounds = bounds;
-}
-
-int TPixImage::SetRgnRect(int Left, int Top, int Width, int Height, int CombineMode)
-{
-    busyCheck();
-    if (!fHasImage) raiseNotAllocated(QStringLiteral("SetRgnRect"));
-    PxRect rect;
-    rect.Left = std::min(Left, Left + Width);
-    rect.Right = std::max(Left, Left + Width);
-    rect.Top = std::min(Top, Top + Height);
-    rect.Bottom = std::max(Top, Top + Height);
-    const PxRgnTransform transform = clientToBitmap();
-    const int r = PX_SetBitmapRgnRect(&fBitmap, &transform, rect, CombineMode);
-    if (r == PX_SUCCESS) {
-        refreshRgnBounds();
-        if (fList) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
-        if (fPaintRgnOnly) invalidateIfAuto();
-        if (OnRgnChange) OnRgnChange(this);
-    }
-    return CheckMethodResult(QStringLiteral("SetRgnRect"), r);
-}
-
-int TPixImage::FreeRgn()
-{
-    busyCheck();
-    if (!fHasImage) raiseNotAllocated(QStringLiteral("FreeRgn"));
-    const int r = PX_FreeBitmapRgn(&fBitmap);
-    fRgnBounds = QRect();
-    if (fList) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
-    if (fPaintRgnOnly) invalidateIfAuto();
-    return CheckMethodResult(QStringLiteral("FreeRgn"), r);
-}
-
-bool TPixImage::HasRgn()
-{
-    fLastResult = 1;
-    return fHasImage && PX_BitmapHasRgn(&fBitmap) == 1;
 }
 
 } // namespace imaging

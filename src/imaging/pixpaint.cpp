@@ -150,6 +150,7 @@ void TPixImage::UpdateLayout()
                 fDisplay = fDstClip;
             }
         }
+        if (!fScrolling && !fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
         if (fCenterImage && (fDisplay.width() < innerW || fDisplay.height() < innerH)) centre();
         fLayoutInProgress = false;
         fFrameDirty = true;
@@ -434,6 +435,16 @@ void TPixImage::composeFrame()
         p.begin(&fFrame);
     }
     if (OnPaint) OnPaint(this);
+    paintRegionOutline(p);
+    if (floatersShown()) {
+        // The floaters are drawn over a copy kept without them, so that they can move alone.
+        p.end();
+        fUnderFloaters = fFrame.copy();
+        p.begin(&fFrame);
+        paintFloaters(p);
+    } else {
+        fUnderFloaters = QImage();
+    }
     AfterPaint(&p);
     p.end();
     fFrameDirty = false;
@@ -477,6 +488,7 @@ void TPixImage::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRect(fRubberRect.translated(moved));
     }
+    paintShapeInProgress(p);
 }
 
 void TPixImage::resizeEvent(QResizeEvent* event)
