@@ -2,6 +2,7 @@
 
 #include "output/video/aviwriter.h"
 #include "output/video/videoestimate.h"
+#include "output/video/videoinstructions.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
@@ -530,7 +531,7 @@ void TDVDForm::AbortBitBtnClick()
     memo(QStringLiteral(" "));
     memo(LangText(12001));
     CleanEncoderFolder();
-    platform::showInformation(LangText(4605) + QStringLiteral("\n\n") + LangText(4614));
+    video::ShowInstructions(video::VideoInstructions(video::VideoOutcome::Aborted));
     AbortRequested = true;
     RunOver = true;
     WaveForm1->close();
@@ -539,13 +540,11 @@ void TDVDForm::AbortBitBtnClick()
 
 void TDVDForm::CloseBitBtnClick()
 {
-    if (RunFailed) {
-        platform::showInformation(LangText(4606) + QStringLiteral("\n\n") + LangText(4615));
-    } else if (ModeName == QLatin1String("VCD")) {
-        platform::showInformation(LangText(4607) + QStringLiteral("\n\n") + LangText(4622) + u' ' + main()->VideoFolder + u' ' + LangText(4623));
-    } else {
-        platform::showInformation(LangText(4608) + QStringLiteral("\n\n") + LangText(4624) + u' ' + main()->VideoFolder + u' ' + LangText(4625));
-    }
+    using video::VideoOutcome;
+    const VideoOutcome outcome = RunFailed                             ? VideoOutcome::Failed
+                                 : ModeName == QLatin1String("VCD") ? VideoOutcome::MadeVCD
+                                                                      : VideoOutcome::MadeSVCD;
+    video::ShowInstructions(video::VideoInstructions(outcome, main() ? main()->VideoFolder : QString()));
     close();
 }
 

@@ -1,6 +1,7 @@
 #include "dvdwizardform.h"
 
 #include "output/video/dvdform.h"
+#include "output/video/videoinstructions.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
@@ -161,7 +162,7 @@ void TDVDWizardForm::StartVideo(const QString& modeName)
         form->ModeName = modeName;
         form->MakeVideo();
     } else {
-        platform::showInformation(LangText(4609) + QStringLiteral("\n\n") + LangText(4618));
+        video::ShowInstructions(video::VideoInstructions(video::VideoOutcome::NoSpace));
     }
 }
 

@@ -256,8 +256,15 @@ TEST_F(CaptureTest, CancelDuringTheTransitionsStopsTheRunAndEmptiesTheEncoderFol
         dvd->AbortBitBtn->click();
         return runCapture(d);
     });
+    makeInstructionsDialog(true);
+    confirmInstructions(); // shown by the cancel button while the capture window is up
     makeVideo("VCD", true, true);
-    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm"}));
+    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "AnweisungForm"}));
+    ASSERT_EQ(instructionsSeen.size(), 1);
+    EXPECT_EQ(instructionsSeen[0].heading, LangText(4605));
+    EXPECT_EQ(instructionsSeen[0].text, LangText(4614));
+    EXPECT_FALSE(instructionsSeen[0].burningGuide);
+    EXPECT_FALSE(instructionsSeen[0].icon);
     EXPECT_TRUE(dvd->AbortRequested);
     EXPECT_TRUE(dvd->RunOver);
     EXPECT_FALSE(dvd->isVisible());

@@ -4,6 +4,7 @@
 #include "editor/editor_fixture.h"
 
 #include "controls/htmlistbox.h"
+#include "editor/anweisungform.h"
 #include "editor/mainform.h"
 #include "editor/newform.h"
 #include "output/video/dvdform.h"
@@ -15,11 +16,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListWidget>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
 
 class VideoTest : public EditorTest {
 protected:
@@ -29,8 +33,46 @@ protected:
     void TearDown() override
     {
         dvd.reset();
+        instructions.reset();
         form.reset();
         EditorTest::TearDown();
+    }
+
+    // What the short-instructions dialog showed, read while it was up.
+    struct InstructionsShown {
+        QString heading, text;
+        bool burningGuide = false, icon = false, iconLabel = false;
+        int page = -1; // the main window's page after its OK
+    };
+    QList<InstructionsShown> instructionsSeen;
+    // The next modal form is the short-instructions dialog: read it and confirm with OK.
+    void confirmInstructions()
+    {
+        dialogs.modalScript.push_back([this](QDialog& d) {
+            auto* f = qobject_cast<TAnweisungForm*>(&d);
+            EXPECT_NE(f, nullptr) << "not the instructions: " << d.objectName().toStdString();
+            if (!f) return int(platform::mrCancel);
+            InstructionsShown seen{f->MakeLabel->text(), f->MakeSubLabel->text(), !f->NeroBitBtn->isHidden(),
+                                   !f->IconImage->isHidden(), !f->IconLabel->isHidden()};
+            f->NextTipBitBtn->click();
+            seen.page = form->PageControl1->currentIndex();
+            instructionsSeen.append(seen);
+            return f->result();
+        });
+    }
+    // The make page selected, as while the make wizard runs (without the page change's make step).
+    void selectMakePage()
+    {
+        const QSignalBlocker block(form->PageControl1);
+        form->PageControl1->setCurrentIndex(3);
+    }
+    // The instructions dialog as the start-up makes it, left as an earlier showing after making
+    // for the PC left it (player icon shown) with the burning guide as given.
+    std::unique_ptr<TAnweisungForm> instructions;
+    void makeInstructionsDialog(bool burningGuide)
+    {
+        instructions = std::make_unique<TAnweisungForm>();
+        instructions->Prepare("earlier heading", "earlier text", burningGuide, true);
     }
 
     static bool haveTools()

@@ -32,8 +32,11 @@ TEST_F(VideoTest, PlainModesWriteAnAviOfOneFramePerPictureWithTheSoundtrack)
     };
     createShow("2");
     addMp3("Audio001.mp3", 15);
+    makeInstructionsDialog(false);
     for (const PlainCase& c : cases) {
         SCOPED_TRACE(c.modeLine);
+        dialogs.clear();
+        instructionsSeen.clear();
         makeVideo(c.mode, c.pal, false);
         ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
         EXPECT_TRUE(dvd->RunOver);
@@ -71,6 +74,24 @@ TEST_F(VideoTest, PlainModesWriteAnAviOfOneFramePerPictureWithTheSoundtrack)
             EXPECT_GE(found, 0) << "missing or out of order: " << line.toStdString() << "\n" << log.join('\n').toStdString();
             if (found >= 0) at = found + 1;
         }
+
+        // Closing the window tells where the video is and offers the burning guide; the player
+        // icon an earlier showing left visible is hidden.
+        instructions->Prepare("earlier heading", "earlier text", false, true);
+        selectMakePage();
+        confirmInstructions();
+        dvd->CloseBitBtn->click();
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
+        EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+        ASSERT_EQ(instructionsSeen.size(), 1);
+        const bool vcd = QString(c.mode) == "VCD";
+        EXPECT_EQ(instructionsSeen[0].heading, LangText(vcd ? 4607 : 4608));
+        EXPECT_EQ(instructionsSeen[0].text, LangText(vcd ? 4622 : 4624) + " " + form->VideoFolder + " "
+                                                + LangText(vcd ? 4623 : 4625));
+        EXPECT_TRUE(instructionsSeen[0].burningGuide);
+        EXPECT_FALSE(instructionsSeen[0].icon);
+        EXPECT_FALSE(instructionsSeen[0].iconLabel);
+        EXPECT_EQ(instructionsSeen[0].page, 0);
     }
 }
 
@@ -214,6 +235,20 @@ TEST_F(VideoTest, FailuresLeaveNoVideoAndSayWhy)
     EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty());
     form->AudioListBox->clear();
 
+    // Closing the failed run's window: the instructions say so, without the burning guide.
+    makeInstructionsDialog(true);
+    confirmInstructions();
+    const qsizetype formsBefore = dialogs.modalForms.size();
+    dvd->CloseBitBtn->click();
+    EXPECT_EQ(dialogs.modalForms.mid(formsBefore), QStringList({"AnweisungForm"}));
+    ASSERT_EQ(instructionsSeen.size(), 1);
+    EXPECT_EQ(instructionsSeen[0].heading, LangText(4606));
+    EXPECT_EQ(instructionsSeen[0].text, LangText(4615));
+    EXPECT_FALSE(instructionsSeen[0].burningGuide);
+    EXPECT_FALSE(instructionsSeen[0].icon);
+    EXPECT_FALSE(instructionsSeen[0].iconLabel);
+    EXPECT_EQ(dialogs.messages.size(), 1); // only the wrong-format message
+
     // The plug-in missing from the program directory: a failure, not a finished run.
     dialogs.clear();
     QFile::remove(hostProgram("mpdx_dll.dll"));
@@ -256,6 +291,9 @@ TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
     addMp3("Audio001.mp3", 120);
+    makeInstructionsDialog(true);
+    confirmInstructions(); // shown by the cancel button
+    dialogs.clear();
     dvd->show();
     QTimer watch;
     bool clicked = false, stayedOpen = false;
@@ -282,4 +320,13 @@ TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
     EXPECT_FALSE(logLines().contains("        Fertig: Lame.exe"));
     EXPECT_FALSE(logLines().contains("END"));
     EXPECT_EQ(testsupport::runHost("pgrep -f -- '" + encoderHost() + "/[I]np001' || true").trimmed(), "");
+    // The cancel explains itself in the short instructions, not in a message box.
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+    ASSERT_EQ(instructionsSeen.size(), 1);
+    EXPECT_EQ(instructionsSeen[0].heading, LangText(4605));
+    EXPECT_EQ(instructionsSeen[0].text, LangText(4614));
+    EXPECT_FALSE(instructionsSeen[0].burningGuide);
+    EXPECT_FALSE(instructionsSeen[0].icon);
+    EXPECT_FALSE(instructionsSeen[0].iconLabel);
 }

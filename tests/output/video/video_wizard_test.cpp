@@ -105,12 +105,27 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
     const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);
     form->SecondsPerPicture = seconds;
+    // No instructions dialog was made at start-up: the wizard makes one for the main window.
+    ASSERT_EQ(TAnweisungForm::instance(), nullptr);
+    selectMakePage();
+    confirmInstructions();
     wizard->WeiterBitBtnClick();
     EXPECT_EQ(platform::readTextLines(showWin("Pictures.ini")).value_or(QStringList()),
               QStringList({"beach.jpg | Beach", "tower.jpg | Tower", "small.jpg | "}));
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text, LangText(4609) + "\n\n" + LangText(4618));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+    ASSERT_EQ(instructionsSeen.size(), 1);
+    EXPECT_EQ(instructionsSeen[0].heading, LangText(4609));
+    EXPECT_EQ(instructionsSeen[0].text, LangText(4618));
+    EXPECT_FALSE(instructionsSeen[0].burningGuide);
+    EXPECT_FALSE(instructionsSeen[0].icon);
+    EXPECT_FALSE(instructionsSeen[0].iconLabel);
+    EXPECT_EQ(instructionsSeen[0].page, 0); // its OK goes back to the first step
+    ASSERT_NE(TAnweisungForm::instance(), nullptr);
+    EXPECT_EQ(TAnweisungForm::instance()->parent(), form.get());
     EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+    EXPECT_EQ(make.result(), int(QDialog::Accepted));
+    make.setResult(-1);
 
     // Enough space, NTSC SVCD: the video window gets mode and norm and makes the video.
     dialogs.clear();
@@ -126,6 +141,23 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     EXPECT_EQ(v["width"].toInt(), 480);
     EXPECT_EQ(v["height"].toInt(), 480);
     EXPECT_EQ(make.result(), int(QDialog::Accepted));
+    EXPECT_TRUE(dialogs.modalForms.isEmpty()) << dialogs.modalForms.join(' ').toStdString();
+
+    // Closing the finished run's window: where the super video CD is, with the burning guide.
+    // The dialog is the one made for the no-space case, left with the player icon shown.
+    TAnweisungForm::instance()->Prepare("earlier heading", "earlier text", false, true);
+    selectMakePage();
+    confirmInstructions();
+    dvd->CloseBitBtn->click();
+    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+    ASSERT_EQ(instructionsSeen.size(), 2);
+    EXPECT_EQ(instructionsSeen[1].heading, LangText(4608));
+    EXPECT_EQ(instructionsSeen[1].text, LangText(4624) + " " + form->VideoFolder + " " + LangText(4625));
+    EXPECT_TRUE(instructionsSeen[1].burningGuide);
+    EXPECT_FALSE(instructionsSeen[1].icon);
+    EXPECT_FALSE(instructionsSeen[1].iconLabel);
+    EXPECT_EQ(instructionsSeen[1].page, 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
 
     // Cancel closes this page and the make wizard.
     make.setResult(-1);

@@ -1,0 +1,28 @@
+#pragma once
+// The short instructions after the video wizard and the video run: what the shared
+// instructions dialog of the make step says about a video, and its showing.
+#include "editor/makestep.h"
+
+#include <QString>
+
+namespace video {
+
+// How a video came to an end, as the instructions tell it.
+enum class VideoOutcome {
+    NoSpace,    // the wizard found too little free space for the estimate; no video was made
+    Aborted,    // the user cancelled the run
+    Failed,     // the run ended through its failure clean-up
+    MadeVCD,    // a video CD was written into the video folder
+    MadeSVCD,   // a super video CD was written into the video folder
+};
+
+// The heading, text, burning-guide button and player icon for an outcome; videoFolder is named
+// in the texts of a finished video. The player icon belongs to the show made for the PC and is
+// hidden for every video.
+editor::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder = {});
+
+// Shows the instructions dialog made at start-up ("AnweisungForm", or one made for the main
+// window when there is none) modally through the dialog service, prepared with i.
+int ShowInstructions(const editor::Instructions& i);
+
+} // namespace video
