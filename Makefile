@@ -19,7 +19,7 @@ run: build
 	cd $(BUILD)/program && ./quorbel_pro
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The same tests in a separate tree built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
