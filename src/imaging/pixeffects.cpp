@@ -30,7 +30,7 @@ void TPixImage::Wait(std::uint32_t ms, bool processMessages)
 
 bool TPixImage::paintEffectsWanted() const
 {
-    return fHasImage && !fLoadingPage && !fPaintRgnOnly && (fPaintEffect != 1000 || fTransitionStyle != etsNone);
+    return fHasImage && !fLoadingPage && !fPaintRgnOnly && !fPlaying && (fPaintEffect != 1000 || fTransitionStyle != etsNone);
 }
 
 void TPixImage::firePaintNotify(unsigned pass, unsigned type)

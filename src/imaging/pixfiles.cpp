@@ -138,6 +138,13 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             fFileAnimated = isAnimatedFile(info);
             fLoopForever = fFileAnimated && ((fAutoAnimationLoop == 1 && fAutoAnimate) ||
                                              (info.Format == fmtGIF && info.Loops && info.LoopCount == 0));
+            fAnimation = AnimationData();
+            if (fFileAnimated) {
+                fAnimation.known = true;
+                fAnimation.width = info.Width;
+                fAnimation.height = info.Height;
+                fAnimation.background = info.HasBackground ? info.BackgroundColor : 0;
+            }
             result = PX_CreateBitmapList(&fList);
         }
         if (result == PX_SUCCESS) {
@@ -162,8 +169,19 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
             fHasImage = result == PX_SUCCESS;
             if (fHasImage) fFileName = FileName;
+            // The display bitmap takes the depth of the frames as they were read.
+            if (fHasImage) fAnimation.bits = fBitmap.BitsPerPixel;
         }
         if (processState().aborted) result = PXERR_ABORTED;
+    }
+    if (result == PX_SUCCESS && fAutoAnimate && fFileAnimated && fListCount > 1) {
+        fLoading = false;
+        result = startLoadedAnimation();
+        if (result == PX_SUCCESS) {
+            fLastResult = 1;
+            rethrowHandlerError();
+            return 1;
+        }
     }
     if (result != PX_SUCCESS) dropList();
     fLoading = false;
@@ -218,6 +236,8 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     {
         StatusScope scope(this, true);
         if (Format == fmtGIF && fList) {
+            // An animation repeats as the file it came from did.
+            options.LoopCount = fLoopForever ? 0 : (fFileAnimated && fFileInfo.Loops ? fFileInfo.LoopCount : -1);
             result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor, options);
         } else if (fEnableProgressEvent) {
             // The rows report the progress; the engine's own reports would come twice.
@@ -225,6 +245,15 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
             const SdkBitmapHandle* source = &fBitmap;
             SdkBitmapHandle frame;
             result = PX_SUCCESS;
+            if (fBitmap.ViewPerspective != perspectiveTopLeft) {
+                // Rows go out as they are stored and no file written here says how to show them
+                // (a TIFF included): the picture is turned upright first.
+                result = PX_ChangeBitmapViewPerspective(&fBitmap, perspectiveTopLeft);
+                if (result == PX_SUCCESS) {
+                    storeIntoList();
+                    refreshAttributes();
+                }
+            }
             if (Format == fmtJPEGFrame && (fBitmap.Width != frameFormatWidth || fBitmap.Height != frameFormatHeight)) {
                 // The frame format has one size: a resampled copy is written, the picture stays.
                 result = PX_CopyBitmap(&frame, &fBitmap);

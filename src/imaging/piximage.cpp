@@ -105,6 +105,9 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
     fRgnTimer = new QTimer(this);
     connect(fRgnTimer, &QTimer::timeout, this, &TPixImage::outlineTick);
+    fAnimTimer = new QTimer(this);
+    fAnimTimer->setInterval(0);
+    connect(fAnimTimer, &QTimer::timeout, this, &TPixImage::AnimationStep);
     processState().abortRequest = false;
     processState().aborted = false;
     sdk::PX_InitBitmap(&fBitmap, 0, 0, 0);
@@ -117,6 +120,7 @@ TPixImage::~TPixImage()
     fDestroying = true;
     fRgnTimer->stop();
     SetEnableProgressEvent(false);
+    stopPlayback();
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
@@ -176,6 +180,7 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 
 void TPixImage::busyCheck()
 {
+    if (fPlaying) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
     if (fProcessing || fBusyDepth > 0) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 

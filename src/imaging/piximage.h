@@ -3,6 +3,7 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
@@ -120,6 +121,35 @@ public:
     // sets them, the first (Format) non-zero, all eight go to the engine, and the pages are given
     // the resolution named there.
     sdk::PxLoadInfo& LoadInfo() { return fLoadInfo; }
+
+    // ---- animation ----
+    // Starts or stops the playback of the list's frames; OnAnimate tells which.
+    int AnimationEnable(bool enable);
+    bool Animating() const { return fPlaying; }
+    // The playback step, run by the animation timer: shows the next frame when it is due and sets
+    // the timer to the frame's delay.
+    void AnimationStep();
+    // The animation timer (for callers that watch or drive the playback themselves).
+    QTimer* AnimationTimer() const { return fAnimTimer; }
+    // The clock of the playback step: milliseconds from any start (tests put their own).
+    using TTickClock = std::function<std::uint32_t()>;
+    static void SetTickClock(TTickClock clock);
+
+    // ---- pan window and magnifying glass ----
+    // Shows the pan window (created when needed) or closes it.
+    int ShowPanWin(bool show);
+    bool PanWinShown() const;
+    // The pan window while it exists, else null.
+    TPanWindow* PanWindow() const { return fPanWin; }
+    // The display flag word of the pan window's or the glass's options.
+    int PanWinDisplayFlags() const;
+    int MagGlassDisplayFlags() const;
+    // Starts the glass that follows the mouse over the picture; the values in this order.
+    virtual int StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor, ColorRef BackColor, bool Ellipse,
+                              int BorderSize, bool Border3D, bool Crosshair, bool Centered, bool RegionOnly);
+    virtual int StopMagGlass();
+    bool MagGlassActive() const { return fMagGlass != nullptr; }
+    TMagGlass* MagGlass() const { return fMagGlass; }
 
     // ---- operations ----
     int Reverse();
@@ -420,26 +450,35 @@ public:
     PIX_STORED(bool, DrawPersistence, false)
 
     // ---- properties: pan window and magnifier ----
-    PIX_STORED(int, PanWinX, 0)
-    PIX_STORED(int, PanWinY, 0)
-    PIX_STORED(int, PanWinWidth, 150)
-    PIX_STORED(int, PanWinHeight, 150)
-    PIX_STORED(QString, PanWinTitle, QStringLiteral("Pan Window"))
-    PIX_STORED(ColorRef, PanWinRectColor, 255)
-    PIX_STORED(bool, PanWinSysMenu, true)
+    // Position and size read from the pan window while it is shown (screen coordinates).
+public:
+    int PanWinX() const;
+    int PanWinY() const;
+    int PanWinWidth() const;
+    int PanWinHeight() const;
+    void SetPanWinX(int Value);
+    void SetPanWinY(int Value);
+    void SetPanWinWidth(int Value);
+    void SetPanWinHeight(int Value);
+private:
+    int fPanWinX = 0, fPanWinY = 0, fPanWinWidth = 150, fPanWinHeight = 150;
+    PIX_PROPERTY(QString, PanWinTitle, QStringLiteral("Pan Window"))
+    PIX_PROPERTY(ColorRef, PanWinRectColor, 255)
+    PIX_PROPERTY(bool, PanWinSysMenu, true)
 public:
     const QIcon& PanWinIcon() const { return fPanWinIcon; }
-    void SetPanWinIcon(const QIcon& Value) { fPanWinIcon = Value; }
-    PIX_STORED(int, PanWinPointer, 0)
-    PIX_STORED(TPaletteType, PanWinPaintPalette, ppAuto)
-    PIX_STORED(TBitonalScaling, PanWinBitonalScaling, btsNormal)
-    PIX_STORED(TPaintDither, PanWinPaintDither, pdOrdered)
-    PIX_STORED(TPaintScaling, PanWinPaintScaling, psNormal)
-    PIX_STORED(TPaletteType, MagGlassPaintPalette, ppAuto)
-    PIX_STORED(TBitonalScaling, MagGlassBitonalScaling, btsNormal)
-    PIX_STORED(TPaintDither, MagGlassPaintDither, pdOrdered)
-    PIX_STORED(TPaintScaling, MagGlassPaintScaling, psResample)
-    PIX_STORED(int, MagGlassPointer, 0)
+    void SetPanWinIcon(const QIcon& Value);
+    // A cursor of the framework's list (0 the default, -3 the cross, -21 the hand, ...).
+    PIX_PROPERTY(int, PanWinPointer, 0)
+    PIX_PROPERTY(TPaletteType, PanWinPaintPalette, ppAuto)
+    PIX_PROPERTY(TBitonalScaling, PanWinBitonalScaling, btsNormal)
+    PIX_PROPERTY(TPaintDither, PanWinPaintDither, pdOrdered)
+    PIX_PROPERTY(TPaintScaling, PanWinPaintScaling, psNormal)
+    PIX_PROPERTY(TPaletteType, MagGlassPaintPalette, ppAuto)
+    PIX_PROPERTY(TBitonalScaling, MagGlassBitonalScaling, btsNormal)
+    PIX_PROPERTY(TPaintDither, MagGlassPaintDither, pdOrdered)
+    PIX_PROPERTY(TPaintScaling, MagGlassPaintScaling, psResample)
+    PIX_PROPERTY(int, MagGlassPointer, 0)
 
     // ---- properties: data field ----
     PIX_STORED(QString, DataField, QString())
@@ -562,6 +601,23 @@ private:
     int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int loadInfo(sdk::PxLoadInfo* record);
+    // Starts the playback of an animated file just loaded.
+    int startLoadedAnimation();
+    // The display bitmap of the playback, of the animation's size.
+    int createPlaybackBitmap();
+    void stopPlayback();
+    // Draws the frame the playback has put into the display bitmap.
+    void showPlaybackFrame();
+    void updatePanWindow();
+    void panWindowEvent(int flag, const QPoint& bitmapPos);
+    void closePanWindow();
+    void updateMagGlass();
+    void followMagGlass(const QPoint& at);
+    void restartMagGlass();
+    // The part of the picture the control shows, in bitmap coordinates.
+    QRect visibleBitmapPart() const;
+    // The picture as it is shown: turned upright for a bitmap stored in another perspective.
+    QImage pictureImage(const SdkBitmapHandle& bitmap) const;
 
     // current picture
     SdkBitmapHandle fBitmap;
@@ -623,6 +679,18 @@ private:
     bool fFileAnimated = false;
     bool fLoopForever = false;
 
+    // animation
+    sdk::SdkPlaybackHandle fPlayback = nullptr;
+    bool fPlaying = false;
+    bool fAnimationRequested = false;
+    QTimer* fAnimTimer = nullptr;
+    struct AnimationData {
+        bool known = false;
+        int width = 0, height = 0, bits = 24;
+        std::vector<std::uint32_t> palette;
+        ColorRef background = 0;
+    } fAnimation;
+
     // regions
     QRect fRgnBounds;
     std::uint8_t fRgnFrameType = 0;
@@ -666,6 +734,10 @@ private:
 
     QFont fTextFont;
     QIcon fPanWinIcon;
+    QPointer<TPanWindow> fPanWin;
+    bool fPanWinShown = false;
+    QPointer<TMagGlass> fMagGlass;
+    TMagGlassOptions fMagGlassOptions;
     QPointer<QMenu> fPopupMenu;
 };
 

@@ -152,6 +152,7 @@ void TPixImage::UpdateLayout()
         }
         if (!fScrolling && !fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
         if (fCenterImage && (fDisplay.width() < innerW || fDisplay.height() < innerH)) centre();
+        updatePanWindow();
         fLayoutInProgress = false;
         fFrameDirty = true;
         if (!fAutoScroll || fAutoSize || fScrolling) break;
@@ -328,6 +329,8 @@ void TPixImage::ScrollBy(int dx, int dy)
     setScrollBarPos(fVertInfo, fPosY);
     moveChildren(dx, dy);
     Refresh();
+    updatePanWindow();
+    updateMagGlass();
 }
 
 void TPixImage::moveChildren(int dx, int dy)
@@ -388,13 +391,13 @@ void TPixImage::composeFrame()
             QRegion rgn;
             if (PX_GetBitmapRgnHandle(shown, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
         }
-        const QImage::Format format = shown->BitsPerPixel == 8    ? QImage::Format_Grayscale8
-                                      : shown->BitsPerPixel == 32 ? QImage::Format_ARGB32
-                                                                  : QImage::Format_BGR888;
-        QImage picture(shown->bits(), shown->Width, shown->Height, shown->BytesPerLine, format);
-        if (fUseTransparentColor) {
+        QImage picture = pictureImage(*shown);
+        // A frame of an animation shows the background where it is transparent.
+        const bool frameKeyed = fPlaying && (shown->Flags & bfTransparent);
+        if (fUseTransparentColor || frameKeyed) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = platform::colorToQColor(fTransparentColor).rgb() | 0xFF000000u;
+            const QRgb key =
+                platform::colorToQColor(frameKeyed ? shown->TransparentColor : fTransparentColor).rgb() | 0xFF000000u;
             for (int y = 0; y < picture.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
                 for (int x = 0; x < picture.width(); ++x)
@@ -429,7 +432,7 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPaintRgnOnly) {
+    if (!effectRect.isEmpty() && !fLoadingPage && !fPaintRgnOnly && !fPlaying) {
         p.end();
         runPaintEffects(previous, effectRect);
         p.begin(&fFrame);
@@ -448,6 +451,21 @@ void TPixImage::composeFrame()
     AfterPaint(&p);
     p.end();
     fFrameDirty = false;
+}
+
+QImage TPixImage::pictureImage(const SdkBitmapHandle& bitmap) const
+{
+    const QImage::Format format = bitmap.BitsPerPixel == 8    ? QImage::Format_Grayscale8
+                                  : bitmap.BitsPerPixel == 32 ? QImage::Format_ARGB32
+                                                              : QImage::Format_BGR888;
+    if (bitmap.ViewPerspective <= perspectiveTopLeft || bitmap.ViewPerspective > 8)
+        return QImage(bitmap.bits(), bitmap.Width, bitmap.Height, bitmap.BytesPerLine, format);
+    // Stored in another perspective: shown turned upright, whole.
+    SdkBitmapHandle upright;
+    if (PX_CopyBitmap(&upright, &bitmap) != PX_SUCCESS ||
+        PX_ChangeBitmapViewPerspective(&upright, perspectiveTopLeft) != PX_SUCCESS)
+        return {};
+    return QImage(upright.bits(), upright.Width, upright.Height, upright.BytesPerLine, format).copy();
 }
 
 void TPixImage::Refresh()
@@ -501,6 +519,7 @@ void TPixImage::resizeEvent(QResizeEvent* event)
     fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
     UpdateLayout();
     fFrameDirty = true;
+    updateMagGlass();
     QWidget::resizeEvent(event);
     if (OnResize) OnResize(this);
 }

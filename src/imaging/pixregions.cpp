@@ -283,7 +283,7 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
-    if (fProcessing || fBusyDepth > 0) return;
+    if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
     const QRect visible = visiblePicture();
     fMouseDrawing = false;
     setFocus(Qt::MouseFocusReason);
@@ -328,7 +328,9 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && fMouseCaptured) {
+    if (MagGlassActive()) followMagGlass(at);
+    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
+        fMouseCaptured) {
         if (fDragging) {
             dragFloater(at);
         } else if (fMouseDrawing) {
@@ -350,7 +352,8 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0) {
+    if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
+        !fPlaying) {
         try {
             if (fDragging) dropFloater();
             else if (fMouseDrawing) finishShape();
