@@ -55,16 +55,16 @@ void TPixImage::paintWhileLoading(const PxLoadBand& band)
     if (band.flags & bandLastRow) fLoadingPage = nullptr;
 }
 
-int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit)
+int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad)
 {
     try {
-        return loadBand(band, pageLimit);
+        return loadBand(band, pageLimit, paintWhileLoad);
     } catch (...) {
         return stopForHandlerError();
     }
 }
 
-int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
+int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad)
 {
     ProcessState& s = processState();
     if (static_cast<unsigned>(band.pagesDelivered) >= pageLimit) return PXERR_STOPPED;
@@ -75,7 +75,7 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
     } else {
         fRowsDone += band.rows;
     }
-    if (fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
+    if (paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
     if (band.flags & bandLastRow) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
@@ -105,6 +105,49 @@ int TPixImage::loadInfo(PxLoadInfo* record)
     return 1;
 }
 
+TPixImage::LoadInfoScope::LoadInfoScope(TPixImage* control)
+    : previous(PX_SetLoadInfoCallback([control](PxLoadInfo* record) { return control->loadInfo(record); }))
+{
+}
+
+TPixImage::LoadInfoScope::~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
+
+PxLoadCallback TPixImage::pageCallback(int Pages, bool paintWhileLoad)
+{
+    processState().aborted = false;
+    fRowsDone = 0;
+    fPagesDelivered = 0;
+    const unsigned limit = static_cast<unsigned>(Pages);
+    return [this, limit, paintWhileLoad](const PxLoadBand& band) { return loadCallback(band, limit, paintWhileLoad); };
+}
+
+int TPixImage::showLoadedPages(int result)
+{
+    fLoadingPage = nullptr;
+    if (result == PXERR_STOPPED) result = PX_SUCCESS;
+    if (result == PX_SUCCESS && !processState().aborted) {
+        int count = 0;
+        PX_GetBitmapListCount(fList, &count);
+        fListCount = count;
+        fListIndex = 0;
+        result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
+        fHasImage = result == PX_SUCCESS;
+    }
+    if (processState().aborted) result = PXERR_ABORTED;
+    return result;
+}
+
+int TPixImage::finishLoad(const QString& methodName, int result)
+{
+    if (result != PX_SUCCESS) dropList();
+    fLoading = false;
+    ImageChanged();
+    markDataModified();
+    fLastResult = result;
+    rethrowHandlerError();
+    return CheckMethodResult(methodName, result);
+}
+
 int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
 {
     // Clear the control; this refuses while an operation of this control runs.
@@ -127,10 +170,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     int result;
     {
         StatusScope scope(this, false);
-        struct LoadInfoScope {
-            PxLoadInfoCallback previous;
-            ~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
-        } infoScope{PX_SetLoadInfoCallback([this](PxLoadInfo* record) { return loadInfo(record); })};
+        LoadInfoScope infoScope(this);
         PxFileInfo info;
         result = PX_FileInfo(FileName, &info, std::max(1, Page));
         if (result == PX_SUCCESS) {
@@ -148,31 +188,18 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             result = PX_CreateBitmapList(&fList);
         }
         if (result == PX_SUCCESS) {
-            processState().aborted = false;
-            fRowsDone = 0;
-            fPagesDelivered = 0;
-            const unsigned limit = static_cast<unsigned>(Pages);
             PxLoadOptions options;
             options.Page = std::max(1, Page);
             options.MaxPages = Pages < 0 ? -1 : Pages;
             PxFileInfo loaded;
-            result = PX_LoadFile(FileName, nullptr, Bits, fList, options,
-                                 [this, limit](const PxLoadBand& band) { return loadCallback(band, limit); }, &loaded);
-            fLoadingPage = nullptr;
-            if (result == PXERR_STOPPED) result = PX_SUCCESS;
+            result = PX_LoadFile(FileName, nullptr, Bits, fList, options, pageCallback(Pages, true), &loaded);
         }
-        if (result == PX_SUCCESS && !processState().aborted) {
-            int count = 0;
-            PX_GetBitmapListCount(fList, &count);
-            fListCount = count;
-            fListIndex = 0;
-            result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
-            fHasImage = result == PX_SUCCESS;
-            if (fHasImage) fFileName = FileName;
+        result = showLoadedPages(result);
+        if (fHasImage) {
+            fFileName = FileName;
             // The display bitmap takes the depth of the frames as they were read.
-            if (fHasImage) fAnimation.bits = fBitmap.BitsPerPixel;
+            fAnimation.bits = fBitmap.BitsPerPixel;
         }
-        if (processState().aborted) result = PXERR_ABORTED;
     }
     if (result == PX_SUCCESS && fAutoAnimate && fFileAnimated && fListCount > 1) {
         fLoading = false;
@@ -183,13 +210,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             return 1;
         }
     }
-    if (result != PX_SUCCESS) dropList();
-    fLoading = false;
-    ImageChanged();
-    markDataModified();
-    fLastResult = result;
-    rethrowHandlerError();
-    return CheckMethodResult(QStringLiteral("Load"), result);
+    return finishLoad(QStringLiteral("Load"), result);
 }
 
 int TPixImage::saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes)

@@ -121,6 +121,8 @@ TPixImage::~TPixImage()
     fRgnTimer->stop();
     SetEnableProgressEvent(false);
     stopPlayback();
+    fDownload.reset();
+    if (fFeed) sdk::PX_StopFeedLoad(&fFeed);
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
@@ -181,7 +183,7 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 void TPixImage::busyCheck()
 {
     if (fPlaying) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
-    if (fProcessing || fBusyDepth > 0) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
+    if (fProcessing || fBusyDepth > 0 || fFeed) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 
 void TPixImage::invalidateIfAuto()

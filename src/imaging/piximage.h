@@ -8,6 +8,7 @@
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
 #include "platform/sdk/sdk.h"
+#include "platform/urldownload.h"
 
 #include <QCursor>
 #include <QFont>
@@ -150,6 +151,20 @@ public:
     virtual int StopMagGlass();
     bool MagGlassActive() const { return fMagGlass != nullptr; }
     TMagGlass* MagGlass() const { return fMagGlass; }
+
+    // ---- memory, feed and URL loading ----
+    // Loads page Page of the picture held in the Size bytes at Memory.
+    virtual int LoadMemory(const void* Memory, int Bits, int Page, qint64 Size);
+    // A load whose bytes come in pieces: opened, fed, closed (which shows the first page).
+    int StartFeedLoad(int Bits, int Page, int Pages);
+    int FeedLoad(const void* Buffer, qint64 Size);
+    int StopFeedLoad();
+    bool FeedLoadOpen() const { return fFeed != nullptr; }
+    // Setting it downloads the picture at the address (http or https) into the control; the
+    // download runs on while the program goes on, and OnReadyStateChanged tells when it is done.
+    const QString& BitmapDataPath() const { return fBitmapDataPath; }
+    void SetBitmapDataPath(const QString& Value);
+    TReadyState ReadyState() const { return fReadyState; }
 
     // ---- operations ----
     int Reverse();
@@ -487,7 +502,6 @@ public:
     PIX_STORED(int, DataSaveBits, 24)
     PIX_STORED(int, DataSaveFormat, 5)
     PIX_STORED(int, DataSaveQuality, -1)
-    PIX_STORED(QString, BitmapDataPath, QString())
 
     // ---- properties: document rasterising options ----
     PIX_PROPERTY(int, PDFXResolution, 96)
@@ -591,8 +605,8 @@ private:
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {}, bool onFloater = false,
                 const std::function<int(SdkBitmapHandle*)>& shapeOp = {});
-    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
-    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
+    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
+    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
     // An exception from an event handler never passes through the engine: it stops the
     // operation, which then raises it once the engine has returned.
     int stopForHandlerError();
@@ -601,6 +615,18 @@ private:
     int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int loadInfo(sdk::PxLoadInfo* record);
+    // Puts the control's load-information callback in force for one load.
+    struct LoadInfoScope {
+        explicit LoadInfoScope(TPixImage* control);
+        ~LoadInfoScope();
+        sdk::PxLoadInfoCallback previous;
+    };
+    // The band callback of a load that delivers at most Pages pages (-1: all); starts the count.
+    sdk::PxLoadCallback pageCallback(int Pages, bool paintWhileLoad);
+    // After a read into the list: its first page becomes the picture.
+    int showLoadedPages(int result);
+    // The end of every load: an empty control on failure, the notices, the report.
+    int finishLoad(const QString& methodName, int result);
     // Starts the playback of an animated file just loaded.
     int startLoadedAnimation();
     // The display bitmap of the playback, of the animation's size.
@@ -678,6 +704,17 @@ private:
     sdk::PxLoadInfo fLoadInfo;
     bool fFileAnimated = false;
     bool fLoopForever = false;
+
+    // feed and URL loading
+    sdk::SdkFeedLoadHandle fFeed = nullptr;
+    QString fBitmapDataPath;
+    TReadyState fReadyState = rsComplete;
+    std::unique_ptr<platform::UrlDownload> fDownload;
+    void downloadStarted();
+    void downloadData(const QByteArray& data);
+    void downloadFinished(int error);
+    // Ends a download under way: the feed closed, nothing kept.
+    void stopDownload();
 
     // animation
     sdk::SdkPlaybackHandle fPlayback = nullptr;

@@ -24,6 +24,21 @@ private:
     QByteArray utf8_;
 };
 
+// The framework's invalid-operation error: a feed load used without being opened.
+class EInvalidOperation : public std::exception {
+public:
+    explicit EInvalidOperation(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    const QString& message() const { return message_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString message_;
+    QByteArray utf8_;
+};
+
+// How far a download of BitmapDataPath is.
+enum TReadyState : int { rsLoading, rsComplete };
+
 enum TPaintSizeMode : int { smNormal, smStretch, smFitSides, smFit, smZoom };
 enum TPaintDither : int { pdOrdered, pdDiffusion };
 enum TPaletteType : int { ppAuto, ppFixed, ppAutoNetscape, ppFixedNetscape };

@@ -33,6 +33,8 @@ QString ControlTest::raisedBy(const std::function<void()>& call)
         return e.message();
     } catch (const imaging::ERangeError& e) {
         return "range: " + e.message();
+    } catch (const imaging::EInvalidOperation& e) {
+        return "invalid: " + e.message();
     }
     return {};
 }

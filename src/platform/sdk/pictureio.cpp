@@ -386,7 +386,7 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
 using namespace detail;
 
 // Files larger than this are not read.
-constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+constexpr qint64 kMaxFileBytes = maxPictureBytes;
 
 int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page)
 {

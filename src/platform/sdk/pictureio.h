@@ -27,6 +27,8 @@ constexpr int frameFormatHeight = 720;
 constexpr int maxPagesPerLoad = 1000;
 // All pages of one load together hold at most this many bytes.
 constexpr std::int64_t maxBytesPerLoad = std::int64_t(2) << 30;
+// A picture file (or the bytes of one in memory or arriving in pieces) larger than this is not read.
+constexpr std::int64_t maxPictureBytes = std::int64_t(1) << 30;
 
 struct PxFileInfo {
     int Format = fmtUnknown;
