@@ -105,6 +105,7 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
     fRgnTimer = new QTimer(this);
     connect(fRgnTimer, &QTimer::timeout, this, &TPixImage::outlineTick);
+    fDataLink = std::make_unique<platform::TFieldDataLink>([this] { LoadFromDataField(); }, [this] { updateDataField(); });
     fAnimTimer = new QTimer(this);
     fAnimTimer->setInterval(0);
     connect(fAnimTimer, &QTimer::timeout, this, &TPixImage::AnimationStep);
@@ -122,6 +123,7 @@ TPixImage::~TPixImage()
     SetEnableProgressEvent(false);
     stopPlayback();
     fDownload.reset();
+    fDataLink.reset();
     if (fFeed) sdk::PX_StopFeedLoad(&fFeed);
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);

@@ -7,6 +7,7 @@
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
+#include "platform/datalink.h"
 #include "platform/sdk/sdk.h"
 #include "platform/urldownload.h"
 
@@ -165,6 +166,9 @@ public:
     const QString& BitmapDataPath() const { return fBitmapDataPath; }
     void SetBitmapDataPath(const QString& Value);
     TReadyState ReadyState() const { return fReadyState; }
+
+    // Loads the picture held in the linked blob field (run when the record changes).
+    virtual int LoadFromDataField();
 
     // ---- operations ----
     int Reverse();
@@ -496,8 +500,14 @@ public:
     PIX_PROPERTY(int, MagGlassPointer, 0)
 
     // ---- properties: data field ----
-    PIX_STORED(QString, DataField, QString())
-    PIX_STORED(bool, ReadOnly, false)
+public:
+    // The record the picture is kept in and the blob column that holds it.
+    platform::TDataSource* DataSource() const;
+    void SetDataSource(platform::TDataSource* Value);
+    QString DataField() const;
+    void SetDataField(const QString& Value);
+    bool ReadOnly() const;
+    void SetReadOnly(bool Value);
     PIX_STORED(int, DataLoadBits, 24)
     PIX_STORED(int, DataSaveBits, 24)
     PIX_STORED(int, DataSaveFormat, 5)
@@ -564,8 +574,10 @@ private:
     void showEffectStep();
     void dropList();
     int selectListItem();
-    // The linked data field's modified mark; no field is linked here.
-    void markDataModified() {}
+    // Tells the linked blob field that the picture changed.
+    void markDataModified();
+    // Stores the picture into the linked field (when the record is posted).
+    void updateDataField();
     QRect innerRect() const;
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
@@ -704,6 +716,10 @@ private:
     sdk::PxLoadInfo fLoadInfo;
     bool fFileAnimated = false;
     bool fLoopForever = false;
+
+    // data field
+    std::unique_ptr<platform::TFieldDataLink> fDataLink;
+    bool fDataFieldModified = false;
 
     // feed and URL loading
     sdk::SdkFeedLoadHandle fFeed = nullptr;

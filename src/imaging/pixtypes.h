@@ -12,10 +12,10 @@ class TPixImage;
 
 using sdk::EPixImageError;
 
-// The framework's range error: raised for scroll steps below 1 and polygon point indexes.
-class ERangeError : public std::exception {
+// An error of the framework's own kinds, with its message.
+class EFrameworkError : public std::exception {
 public:
-    explicit ERangeError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    explicit EFrameworkError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
     const QString& message() const { return message_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
@@ -24,16 +24,22 @@ private:
     QByteArray utf8_;
 };
 
-// The framework's invalid-operation error: a feed load used without being opened.
-class EInvalidOperation : public std::exception {
+// The framework's range error: raised for scroll steps below 1 and polygon point indexes.
+class ERangeError : public EFrameworkError {
 public:
-    explicit EInvalidOperation(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
-    const QString& message() const { return message_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
+    using EFrameworkError::EFrameworkError;
+};
 
-private:
-    QString message_;
-    QByteArray utf8_;
+// The framework's invalid-operation error: a feed load used without being opened.
+class EInvalidOperation : public EFrameworkError {
+public:
+    using EFrameworkError::EFrameworkError;
+};
+
+// The data link's error for a column that cannot hold a picture.
+class EInvalidFieldType : public EFrameworkError {
+public:
+    using EFrameworkError::EFrameworkError;
 };
 
 // How far a download of BitmapDataPath is.

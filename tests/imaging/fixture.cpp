@@ -35,6 +35,8 @@ QString ControlTest::raisedBy(const std::function<void()>& call)
         return "range: " + e.message();
     } catch (const imaging::EInvalidOperation& e) {
         return "invalid: " + e.message();
+    } catch (const imaging::EInvalidFieldType& e) {
+        return "field type: " + e.message();
     }
     return {};
 }

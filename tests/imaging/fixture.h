@@ -12,7 +12,7 @@ namespace imagingtest {
 class ControlTest : public testsupport::WorldTest {
 public:
     // The text of the exception that call raises (empty when none); range errors begin "range: ",
-    // invalid operations "invalid: ".
+    // invalid operations "invalid: ", wrong column types "field type: ".
     static QString raisedBy(const std::function<void()>& call);
 
 protected:

@@ -116,7 +116,8 @@ const char* qtFormatName(int format)
 {
     switch (format) {
     case fmtGIF: return "gif";
-    case fmtPNG: return "png";
+    case fmtPNG:
+    case fmtCompressed: return "png";
     case fmtBMP: return "bmp";
     case fmtTIFF: return "tiff";
     default: return nullptr;
@@ -507,7 +508,7 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
         if (jpegQualityOfFactor(qfactor) == 0) return PXERR_QFACTOR;
         return PX_SUCCESS;
     }
-    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
+    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF || format == fmtCompressed) {
         if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS; // no grey from colour
         return PX_SUCCESS;
     }

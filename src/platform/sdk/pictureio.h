@@ -15,6 +15,7 @@ enum PxFormat : int {
     fmtBMP = 1,
     fmtGIF = 2,
     fmtTIFF = 3,
+    fmtCompressed = 5, // the engine's own lossless compressed picture (written as PNG)
     fmtPNG = 10,
     fmtJPEG = 23,
     fmtJPEGFrame = 51, // a JFIF picture of exactly frameFormatWidth x frameFormatHeight pixels
