@@ -541,13 +541,29 @@ void TPixImage::keyPressEvent(QKeyEvent* event)
     }
     if (hasFocus() && OnKeyDown) {
         int key = event->key();
-        TShiftState shift = 0;
-        if (event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
-        if (event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
-        if (event->modifiers() & Qt::AltModifier) shift |= ssAlt;
-        OnKeyDown(this, key, shift);
+        OnKeyDown(this, key, shiftStateOf(event->modifiers()));
+    }
+    // A key that types a character also gives it to OnKeyPress.
+    if (hasFocus() && OnKeyPress && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+        QChar c = event->text().at(0);
+        OnKeyPress(this, c);
     }
     event->accept();
+}
+
+void TPixImage::keyReleaseEvent(QKeyEvent* event)
+{
+    if (hasFocus() && OnKeyUp && !event->isAutoRepeat()) {
+        int key = event->key();
+        OnKeyUp(this, key, shiftStateOf(event->modifiers()));
+    }
+    event->accept();
+}
+
+void TPixImage::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    if (OnEnter) OnEnter(this);
 }
 
 bool TPixImage::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }

@@ -28,15 +28,6 @@ int mouseButton(Qt::MouseButton b)
     }
 }
 
-TShiftState shiftOf(Qt::KeyboardModifiers m)
-{
-    TShiftState s = 0;
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    return s;
-}
-
 // The rectangle between two points, edges as given to the engine (right and bottom outside).
 PxRect spanned(const QPoint& a, const QPoint& b, int shift)
 {
@@ -280,7 +271,7 @@ QRect TPixImage::visiblePicture() const
 void TPixImage::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftOf(event->modifiers()), at.x(), at.y());
+    if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
     if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
@@ -346,7 +337,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
             update();
         }
     }
-    if (OnMouseMove) OnMouseMove(this, shiftOf(event->modifiers()), at.x(), at.y());
+    if (OnMouseMove) OnMouseMove(this, shiftStateOf(event->modifiers()), at.x(), at.y());
 }
 
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
@@ -363,7 +354,7 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
         fMouseDrawing = false;
     }
     if (event->buttons() == Qt::NoButton) fMouseCaptured = false;
-    if (OnMouseUp) OnMouseUp(this, mouseButton(event->button()), shiftOf(event->modifiers()), at.x(), at.y());
+    if (OnMouseUp) OnMouseUp(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::LeftButton && rect().contains(at) && OnClick) OnClick(this);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/sdk/errors.h"
 
 #include <QString>
+#include <Qt>
 #include <exception>
 #include <functional>
 
@@ -88,6 +89,14 @@ enum TScrollBarKind : int { sbHorizontal, sbVertical };
 // Shift state of key events.
 enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 using TShiftState = int;
+inline TShiftState shiftStateOf(Qt::KeyboardModifiers m)
+{
+    TShiftState s = 0;
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    return s;
+}
 
 // Events: one handler each.
 using TNotifyEvent = std::function<void(TPixImage* Sender)>;

@@ -1,0 +1,125 @@
+// Files dropped on the control, and the key and focus events.
+#include "fixture.h"
+
+#include "platform/drives.h"
+#include "support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace imaging;
+using imagingtest::ControlTest;
+
+namespace {
+
+class Drop : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        if (!imagingtest::haveTools({"convert"})) GTEST_SKIP() << "ImageMagick missing";
+        ControlTest::SetUp();
+        pix->OnDropFile = [this](TPixImage*, const QString& name) { dropped.push_back(name); };
+    }
+    // Drags the URLs over the control and drops them; whether the control took the drag.
+    bool drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pix.get(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pix.get(), &dropped);
+        return enter.isAccepted();
+    }
+
+    std::vector<QString> dropped;
+    testsupport::ScriptedDialogs dialogs;
+};
+
+TEST_F(Drop, TheFirstLocalFileIsLoadedWhenAllowed)
+{
+    makePicture("a.jpg", 30, 20);
+    makePicture("b.jpg", 40, 10);
+    const QUrl a = QUrl::fromLocalFile(host("a.jpg"));
+    const QUrl b = QUrl::fromLocalFile(host("b.jpg"));
+    const QUrl web("http://127.0.0.1/a.jpg");
+    struct Case {
+        const char* what;
+        bool allowed;
+        bool autoLoad;
+        QList<QUrl> urls;
+        bool taken;
+        QString name; // what OnDropFile gets; empty: no event
+        int width;    // of the picture afterwards; 0: none
+    };
+    const Case cases[] = {
+        {"not allowed", false, true, {a}, false, "", 0},
+        {"allowed and loaded", true, true, {a, b}, true, win("a.jpg"), 30},
+        {"web address first", true, true, {web, b}, true, win("b.jpg"), 40},
+        {"only told", true, false, {a}, true, win("a.jpg"), 0},
+        {"no local file", true, true, {web}, false, "", 0},
+    };
+    for (const Case& c : cases) {
+        pix->Load(win("x"), 0, 1, 0);
+        dropped.clear();
+        pix->SetDropFilesAllowed(c.allowed);
+        pix->SetDropAutoLoad(c.autoLoad);
+        EXPECT_EQ(pix->acceptDrops(), c.allowed) << c.what;
+        EXPECT_EQ(drop(c.urls), c.taken) << c.what;
+        EXPECT_EQ(dropped, c.name.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.name}) << c.what;
+        EXPECT_EQ(pix->BitmapWidth(), c.width) << c.what;
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(Drop, LongNamesArriveWholeAndFailuresAreShown)
+{
+    // Well past 257 characters, in folders of ordinary length.
+    QString folder = "c";
+    for (int i = 0; i < 6; ++i) folder += "/" + QString(50, QChar('a' + i));
+    world.writeHostFile(folder + "/picture.png", {});
+    makePicture(folder.mid(2).replace('/', '\\') + "\\picture.png", 12, 8, sdk::fmtPNG);
+    const QString hostFile = world.root() + "/" + folder + "/picture.png";
+    ASSERT_GT(platform::toWindowsPath(hostFile).size(), 300);
+    pix->SetDropFilesAllowed(true);
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(hostFile)}));
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0], platform::toWindowsPath(hostFile));
+    EXPECT_EQ(pix->BitmapWidth(), 12);
+
+    // A file that is no picture: the control ends empty and the error is shown.
+    world.writeHostFile("c/notes.jpg", "only text");
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(host("notes.jpg"))}));
+    EXPECT_FALSE(pix->HasImage());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("PixImage1 \nError code: ")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains("\nLoad: "));
+}
+
+TEST_F(ControlTest, KeysAndFocusReachTheirEvents)
+{
+    std::vector<QString> seen;
+    pix->OnEnter = [&](TPixImage*) { seen.push_back("enter"); };
+    pix->OnKeyDown = [&](TPixImage*, int& key, TShiftState) { seen.push_back("down " + QString::number(key)); };
+    pix->OnKeyPress = [&](TPixImage*, QChar& key) { seen.push_back(QString("press ") + key); };
+    pix->OnKeyUp = [&](TPixImage*, int& key, TShiftState shift) {
+        seen.push_back("up " + QString::number(key) + (shift & ssShift ? " shift" : ""));
+    };
+    pix->show();
+    QApplication::setActiveWindow(pix.get());
+    pix->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(pix->hasFocus());
+    QTest::keyClick(pix.get(), 'a');
+    QTest::keyClick(pix.get(), Qt::Key_Left, Qt::ShiftModifier);
+    // A key without a character (the arrow) has no OnKeyPress.
+    const QString a = QString::number(Qt::Key_A), left = QString::number(Qt::Key_Left);
+    const QString shift = QString::number(Qt::Key_Shift);
+    EXPECT_EQ(seen, (std::vector<QString>{"enter", "down " + a, "press a", "up " + a, "down " + shift, "down " + left,
+                                          "up " + left + " shift", "up " + shift}));
+}
+
+} // namespace
