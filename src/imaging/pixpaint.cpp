@@ -432,7 +432,8 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPaintRgnOnly && !fPlaying) {
+    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying &&
+        (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
         runPaintEffects(previous, effectRect);
         p.begin(&fFrame);
