@@ -282,6 +282,10 @@ public:
     // Copies the screen around the cursor into the control (the timer's work).
     void ZoomInCapture();
     QRect ZoomInRect() const { return fZoomInRect; }
+    // The outline drawn around the captured part of the screen (null before the first capture).
+    TZoomInFrame* ZoomInFrame() const { return fZoomInFrame.get(); }
+    // True while the middle mouse button drags a zoom-in capture across the screen.
+    bool ZoomInDragging() const { return fZoomInDragging; }
 
     // ---- painting ----
     // The frame composed by the last paint: exactly what the control shows.
@@ -789,6 +793,8 @@ private:
     QPoint fRubberScrollStart;
     QRect fZoomInRect;
     QTimer* fZoomInTimer = nullptr;
+    std::unique_ptr<TZoomInFrame> fZoomInFrame;
+    bool fZoomInDragging = false;
 
     QFont fTextFont;
     QIcon fPanWinIcon;

@@ -627,6 +627,8 @@ void TPixImage::ZoomInCapture()
 {
     fZoomInTimer->stop();
     const QPoint cursor = QCursor::pos();
+    // The outline of the last capture goes first.
+    if (fZoomInFrame) fZoomInFrame->hide();
     fZoomInRect = QRect();
     dropList();
     const int factor = std::max(1, PaintZoomFactor());
@@ -639,7 +641,11 @@ void TPixImage::ZoomInCapture()
     r &= screenRect;
     if (r.width() < 1) r.setWidth(1);
     if (r.height() < 1) r.setHeight(1);
-    if (fEnableZoomInRect) fZoomInRect = r;
+    if (fEnableZoomInRect) {
+        fZoomInRect = r;
+        if (!fZoomInFrame) fZoomInFrame = std::make_unique<TZoomInFrame>();
+        fZoomInFrame->Around(r);
+    }
     SdkBitmapHandle captured;
     if (screen) {
         const QImage shot = screen->grabWindow(0, r.x() - screenRect.x(), r.y() - screenRect.y(), r.width(), r.height())

@@ -144,6 +144,32 @@ void TPanWindow::closeEvent(QCloseEvent* event)
     if (callback_) callback_(2, {});
 }
 
+// ---- the zoom-in outline ----
+
+TZoomInFrame::TZoomInFrame()
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowStaysOnTopHint)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+void TZoomInFrame::Around(const QRect& rect)
+{
+    setGeometry(rect.adjusted(-1, -1, 1, 1));
+    // Only the line is part of the window: what it surrounds stays the screen's.
+    setMask(QRegion(rect.adjusted(-1, -1, 1, 1).translated(-rect.topLeft() + QPoint(1, 1))) -
+            QRegion(QRect(1, 1, rect.width(), rect.height())));
+    show();
+}
+
+void TZoomInFrame::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 // ---- the magnifying glass ----
 
 TMagGlass::TMagGlass(QWidget* control, const TMagGlassOptions& options) : QWidget(control), options_(options)

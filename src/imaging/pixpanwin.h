@@ -45,6 +45,19 @@ private:
     QPoint grab_;
 };
 
+// The outline of the zoom-in capture on the screen: a white line one pixel outside the part of
+// the screen being captured, in a window of its own that the mouse passes through.
+class TZoomInFrame : public QWidget {
+    Q_OBJECT
+public:
+    TZoomInFrame();
+    // Shows the outline around rect (screen coordinates).
+    void Around(const QRect& rect);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
 // The eleven values of a magnifying glass, in the order StartMagGlass takes them.
 struct TMagGlassOptions {
     int Width = 100;

@@ -273,6 +273,14 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
+    if (event->button() == Qt::MiddleButton) {
+        // The middle button drags a zoom-in capture of the screen around the mouse.
+        if (fProcessing || fBusyDepth > 0 || fPlaying) return;
+        fZoomInDragging = true;
+        grabMouse();
+        StartZoomInCapture();
+        return;
+    }
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
     if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
     const QRect visible = visiblePicture();
@@ -320,6 +328,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     if (MagGlassActive()) followMagGlass(at);
+    if (fZoomInDragging) StartZoomInCapture();
     if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
         fMouseCaptured) {
         if (fDragging) {
@@ -343,6 +352,14 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (fZoomInDragging && event->button() == Qt::MiddleButton) {
+        fZoomInDragging = false;
+        releaseMouse();
+        fZoomInTimer->stop();
+        if (fZoomInFrame) fZoomInFrame->hide();
+        const QPoint screen = QCursor::pos();
+        if (OnZoomInDone) OnZoomInDone(this, screen.x(), screen.y());
+    }
     if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
         !fPlaying) {
         try {

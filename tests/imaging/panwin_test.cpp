@@ -2,6 +2,7 @@
 #include "fixture.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -184,6 +185,42 @@ TEST_F(ControlTest, PanWindowAndGlassOnScreen)
     EXPECT_NEAR(glassRing.width(), 160, 2);
     EXPECT_NEAR(glassRing.height(), 160, 2);
     EXPECT_LT(glassRing.right(), 640);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, TheMiddleButtonDragsAZoomInCaptureWithItsOutline)
+{
+    pix->resize(120, 80);
+    pix->show();
+    QCursor::setPos(300, 200);
+    std::vector<QPoint> done;
+    pix->OnZoomInDone = [&](TPixImage*, int x, int y) { done.emplace_back(x, y); };
+    pix->SetPaintZoomFactor(200);
+    QTest::mousePress(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(pix->ZoomInDragging());
+    // The capture waits for the timer; here it is run at once.
+    pix->ZoomInCapture();
+    const QPoint cursor = QCursor::pos();
+    // Half the control's size at a zoom of 200 %, around the mouse.
+    const QRect want(cursor.x() - 30, cursor.y() - 20, 60, 40);
+    EXPECT_EQ(pix->ZoomInRect(), want);
+    ASSERT_NE(pix->ZoomInFrame(), nullptr);
+    EXPECT_TRUE(pix->ZoomInFrame()->isVisible());
+    EXPECT_EQ(pix->ZoomInFrame()->geometry(), want.adjusted(-1, -1, 1, 1));
+    // Without EnableZoomInRect nothing is drawn.
+    pix->SetEnableZoomInRect(false);
+    pix->ZoomInCapture();
+    EXPECT_TRUE(pix->ZoomInRect().isNull());
+    EXPECT_FALSE(pix->ZoomInFrame()->isVisible());
+    pix->SetEnableZoomInRect(true);
+    pix->ZoomInCapture();
+    QTest::mouseRelease(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(pix->ZoomInDragging());
+    EXPECT_FALSE(pix->ZoomInFrame()->isVisible());
+    EXPECT_EQ(done, std::vector<QPoint>{cursor});
 }
 
 } // namespace
