@@ -335,6 +335,28 @@ public:
     TNotifyEvent OnScroll;
     TZoomInDoneEvent OnZoomInDone;
     TNotifyEvent OnMagGlassCursor;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TNotifyEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    // Declared for the engine's document clean-up operations, which the system does not run.
+    TNotifyEvent OnSmooth;
+    TDocCleanEvent OnLineRemove;
+    TDocCleanEvent OnInvertedText;
+    TDocCleanEvent OnHolePunchRemove;
+    TDocCleanEvent OnDotRemove;
+    TDocCleanEvent OnBorderRemove;
+    TTransformMarkerEvent OnTransformMarker;
+
+    // ---- dragging the control onto another ----
+    // With dmAutomatic a press of the left button drags the control; BeginDrag starts it by hand
+    // (at once, or once the mouse has moved a little).
+    PIX_STORED(TDragMode, DragMode, dmManual)
+    // The cursor while a drop is accepted (an index of the framework's cursor list).
+    PIX_STORED(int, DragCursor, -12)
+public:
+    void BeginDrag(bool Immediate);
+    bool Dragging() const { return fDragState != DragIdle; }
 
     // ---- properties the window system keeps under its own names ----
     // Shown when its parent is (the window itself for a control without one).
@@ -729,6 +751,18 @@ private:
     // data field
     std::unique_ptr<platform::TFieldDataLink> fDataLink;
     bool fDataFieldModified = false;
+
+    // dragging onto another control
+    enum DragPhase { DragIdle, DragPending, DragActive };
+    DragPhase fDragState = DragIdle;
+    QPoint fDragStart;
+    QPointer<TPixImage> fDragTarget;
+    bool fDragAccepted = false;
+    // The mouse's part in a drag; true when the event was the drag's.
+    bool dragPress(const QMouseEvent* event);
+    bool dragMove(const QMouseEvent* event);
+    bool dragRelease(const QMouseEvent* event);
+    void dragOverTarget(const QPoint& global);
 
     // feed and URL loading
     sdk::SdkFeedLoadHandle fFeed = nullptr;

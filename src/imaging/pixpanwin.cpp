@@ -15,8 +15,9 @@ using namespace sdk;
 
 namespace {
 
-// The framework's cursor list by index.
-Qt::CursorShape cursorOfIndex(int index)
+} // namespace
+
+Qt::CursorShape cursorShapeOf(int index)
 {
     switch (index) {
     case -1: return Qt::BlankCursor;
@@ -40,6 +41,8 @@ Qt::CursorShape cursorOfIndex(int index)
     default: return Qt::ArrowCursor;
     }
 }
+
+namespace {
 
 // The flag word of a set of display options.
 int displayFlags(TPaintDither dither, TBitonalScaling bitonal, TPaletteType palette, TPaintScaling scaling)
@@ -269,7 +272,7 @@ int TPixImage::ShowPanWin(bool show)
             fPanWin = new TPanWindow(this, [this](int flag, QPoint at) { panWindowEvent(flag, at); });
             fPanWin->setGeometry(fPanWinX, fPanWinY, std::max(1, fPanWinWidth), std::max(1, fPanWinHeight));
             fPanWin->setWindowIcon(fPanWinIcon);
-            fPanWin->setCursor(cursorOfIndex(fPanWinPointer));
+            fPanWin->setCursor(cursorShapeOf(fPanWinPointer));
             fPanWin->setWindowFlag(Qt::WindowCloseButtonHint, fPanWinSysMenu);
             panWindowEvent(0, {});
         }
@@ -392,7 +395,7 @@ void TPixImage::SetPanWinIcon(const QIcon& Value)
 void TPixImage::SetPanWinPointer(int Value)
 {
     fPanWinPointer = Value;
-    if (fPanWin) fPanWin->setCursor(cursorOfIndex(Value));
+    if (fPanWin) fPanWin->setCursor(cursorShapeOf(Value));
     fLastResult = 1;
 }
 
@@ -439,7 +442,7 @@ int TPixImage::StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor,
         fMagGlassOptions = TMagGlassOptions{Width, Height, Zoom, PenColor, BackColor, Ellipse, BorderSize, Border3D,
                                             Crosshair, Centered, RegionOnly};
         fMagGlass = new TMagGlass(this, fMagGlassOptions);
-        if (fMagGlassPointer != 0) setCursor(cursorOfIndex(fMagGlassPointer));
+        if (fMagGlassPointer != 0) setCursor(cursorShapeOf(fMagGlassPointer));
         const QPoint at = mapFromGlobal(QCursor::pos());
         if (rect().contains(at)) followMagGlass(at);
     }

@@ -271,6 +271,7 @@ QRect TPixImage::visiblePicture() const
 void TPixImage::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (dragPress(event)) return;
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
     if (event->button() == Qt::MiddleButton) {
@@ -327,6 +328,7 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (dragMove(event)) return;
     if (MagGlassActive()) followMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
     if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
@@ -352,6 +354,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (dragRelease(event)) return;
     if (fZoomInDragging && event->button() == Qt::MiddleButton) {
         fZoomInDragging = false;
         releaseMouse();

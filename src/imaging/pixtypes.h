@@ -2,6 +2,7 @@
 // Enumerations, event types and the range-error class of the image control.
 #include "platform/sdk/errors.h"
 
+#include <QRect>
 #include <QString>
 #include <Qt>
 #include <exception>
@@ -80,6 +81,14 @@ enum TPenMode : int {
 enum TPenStyle : int { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TBrushStyle : int { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
+// Dragging one control onto another with the mouse.
+enum TDragMode : int { dmManual, dmAutomatic };
+enum TDragState : int { dsDragEnter, dsDragLeave, dsDragMove };
+
+// The cursor of an index of the framework's cursor list (0 the default, -3 the cross, -12 the
+// drag cursor, -13 no drop, -21 the hand, ...).
+Qt::CursorShape cursorShapeOf(int index);
+
 // Scroll requests of the two bars.
 enum TScrollCode : int {
     scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll
@@ -112,5 +121,14 @@ using TKeyPressEvent = std::function<void(TPixImage* Sender, QChar& Key)>;
 using TMouseEvent = std::function<void(TPixImage* Sender, int Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TPixImage* Sender, TShiftState Shift, int X, int Y)>;
 using TRubberBandEvent = std::function<void(TPixImage* Sender, int Left, int Top, int Right, int Bottom)>;
+// Source: the control being dragged; Accept starts true, and false refuses the drop here.
+using TDragOverEvent =
+    std::function<void(TPixImage* Sender, TPixImage* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TPixImage* Sender, TPixImage* Source, int X, int Y)>;
+// Target: the control it was dropped on, null when the drop was refused or missed.
+using TEndDragEvent = std::function<void(TPixImage* Sender, TPixImage* Target, int X, int Y)>;
+// The document clean-up events of the engine's document operations (region, bounds, counts).
+using TDocCleanEvent = std::function<void(TPixImage* Sender, void* Rgn, const QRect& Bounds, int Count1, int Count2)>;
+using TTransformMarkerEvent = std::function<void(TPixImage* Sender, int iMarker, int lSize, void* pData, int iTransform)>;
 
 } // namespace imaging

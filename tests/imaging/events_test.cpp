@@ -123,3 +123,66 @@ TEST_F(ControlTest, KeysAndFocusReachTheirEvents)
 }
 
 } // namespace
+
+namespace {
+
+// The mouse on the source control at a point of the screen.
+void mouseAt(TPixImage* source, QEvent::Type type, const QPoint& global, Qt::MouseButtons held)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(source->mapFromGlobal(global)), QPointF(global), button, held, Qt::NoModifier);
+    QApplication::sendEvent(source, &event);
+}
+
+TEST_F(ControlTest, AControlIsDraggedOntoAnotherThatTakesIt)
+{
+    TPixImage target;
+    target.setObjectName("PixImage2");
+    pix->setGeometry(0, 0, 100, 100);
+    target.setGeometry(300, 0, 100, 100);
+    pix->show();
+    target.show();
+    pix->SetDragMode(dmAutomatic);
+    std::vector<QString> seen;
+    pix->OnStartDrag = [&](TPixImage*) { seen.push_back("start"); };
+    pix->OnMouseDown = [&](TPixImage*, int, TShiftState, int, int) { seen.push_back("mouse down"); };
+    pix->OnEndDrag = [&](TPixImage*, TPixImage* on, int x, int y) {
+        seen.push_back(QString("end on %1 at %2,%3").arg(on ? on->objectName() : "nothing").arg(x).arg(y));
+    };
+    bool accept = true;
+    target.OnDragOver = [&](TPixImage* sender, TPixImage* source, int x, int y, TDragState state, bool& accepted) {
+        seen.push_back(QString("over %1 from %2 state %3 at %4,%5").arg(sender->objectName(), source->objectName()).arg(state).arg(x).arg(y));
+        accepted = accept;
+    };
+    target.OnDragDrop = [&](TPixImage* sender, TPixImage* source, int x, int y) {
+        seen.push_back(QString("drop on %1 from %2 at %3,%4").arg(sender->objectName(), source->objectName()).arg(x).arg(y));
+    };
+    const QPoint start = pix->mapToGlobal(QPoint(10, 10));
+    const QPoint over = target.mapToGlobal(QPoint(20, 30));
+    mouseAt(pix.get(), QEvent::MouseButtonPress, start, Qt::LeftButton);
+    mouseAt(pix.get(), QEvent::MouseMove, start + QPoint(1, 0), Qt::LeftButton); // not far enough yet
+    EXPECT_TRUE(seen.empty());
+    mouseAt(pix.get(), QEvent::MouseMove, over, Qt::LeftButton);
+    mouseAt(pix.get(), QEvent::MouseMove, over + QPoint(5, 0), Qt::LeftButton);
+    mouseAt(pix.get(), QEvent::MouseButtonRelease, over + QPoint(5, 0), Qt::NoButton);
+    EXPECT_EQ(seen, (std::vector<QString>{"start", "over PixImage2 from PixImage1 state 0 at 20,30",
+                                          "over PixImage2 from PixImage1 state 2 at 25,30",
+                                          "over PixImage2 from PixImage1 state 2 at 25,30",
+                                          "drop on PixImage2 from PixImage1 at 25,30", "end on PixImage2 at 25,30"}));
+    EXPECT_FALSE(pix->Dragging());
+
+    // Refused over the target, then left for empty space: no drop, the end on nothing.
+    seen.clear();
+    accept = false;
+    pix->BeginDrag(true);
+    mouseAt(pix.get(), QEvent::MouseMove, over, Qt::LeftButton);
+    mouseAt(pix.get(), QEvent::MouseMove, QPoint(700, 500), Qt::LeftButton);
+    mouseAt(pix.get(), QEvent::MouseButtonRelease, QPoint(700, 500), Qt::NoButton);
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen.front(), "start");
+    EXPECT_EQ(seen[seen.size() - 2], "over PixImage2 from PixImage1 state 1 at 400,500");
+    EXPECT_EQ(seen.back(), QString("end on nothing at %1,%2").arg(pix->mapFromGlobal(QPoint(700, 500)).x()).arg(pix->mapFromGlobal(QPoint(700, 500)).y()));
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const QString& s) { return s.startsWith("drop"); }), 0);
+}
+
+} // namespace
