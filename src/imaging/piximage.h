@@ -277,6 +277,8 @@ public:
     void RubberBandMove(int x, int y);
     QRect RubberBandEnd();
     QRect RubberBandRect() const { return fRubberRect; }
+    // True while the rubber band drawn last is shown.
+    bool RubberBandShown() const { return fRubberShown; }
     // Arms the one-shot zoom-in capture around the cursor.
     void StartZoomInCapture();
     // Copies the screen around the cursor into the control (the timer's work).
@@ -394,6 +396,9 @@ public:
     PIX_PROPERTY(bool, EnableFloater, false)
     PIX_STORED(bool, RefBitmap, false)
     PIX_STORED(bool, DropAutoLoad, true)
+    // With it (and no region shape chosen) the mouse draws a rubber band and OnRubberBand tells
+    // where it ended.
+    PIX_STORED(bool, RubberBandMode, false)
     PIX_PROPERTY(bool, DropFilesAllowed, false)
     // With it the control takes the focus by the Tab key too, not only by a click.
     PIX_PROPERTY(bool, TabStop, false)
@@ -824,6 +829,8 @@ private:
     QPoint fRubberAnchor;
     QRect fRubberRect;
     bool fRubberActive = false;
+    bool fRubberShown = false;
+    void finishRubberBand();
     QPoint fRubberScrollStart;
     QRect fZoomInRect;
     QTimer* fZoomInTimer = nullptr;

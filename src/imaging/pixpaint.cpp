@@ -500,7 +500,7 @@ void TPixImage::paintEvent(QPaintEvent*)
     if (stale) composeFrame();
     QPainter p(this);
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
-    if (fRubberActive && !fRubberRect.isNull()) {
+    if ((fRubberActive || (fRubberShown && fRgnShape == rsNone)) && !fRubberRect.isNull()) {
         const QPoint moved(fRubberScrollStart.x() - fPosX, fRubberScrollStart.y() - fPosY);
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
@@ -617,6 +617,17 @@ QRect TPixImage::RubberBandEnd()
     fRubberActive = false;
     update();
     return fRubberRect;
+}
+
+void TPixImage::finishRubberBand()
+{
+    fMouseDrawing = false;
+    const QRect band = RubberBandEnd();
+    // It stays shown where it was drawn, following the picture when it scrolls.
+    fRubberScrollStart = QPoint(fPosX, fPosY);
+    fRubberShown = true;
+    update();
+    if (OnRubberBand) OnRubberBand(this, band.left(), band.top(), band.right(), band.bottom());
 }
 
 // ---- zoom-in capture ----

@@ -313,9 +313,14 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         // The failure is kept as the last result; a mouse event cannot carry it further.
         return;
     }
-    if (fRgnShape == rsNone) return;
+    if (fRgnShape == rsNone && !fRubberBandMode) return;
     fMouseDrawing = true;
     fRgnCombineMode = 1;
+    if (fRgnShape == rsNone) {
+        // A rubber band: the one shown before goes.
+        fRubberShown = false;
+        RubberBandBegin(at.x(), at.y());
+    }
     if (fRgnShape == rsPolygon) {
         fPolygon.clear();
         fPolygon.reserve(polygonGrowth);
@@ -341,6 +346,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
             const QPoint p(std::clamp(at.x(), visible.left(), visible.left() + visible.width()),
                            std::clamp(at.y(), visible.top(), visible.top() + visible.height()));
             fCurrentPoint = p;
+            if (fRgnShape == rsNone) RubberBandMove(p.x(), p.y());
             if (fRgnShape == rsPolygon) {
                 if (fPolygon.size() == fPolygon.capacity()) fPolygon.reserve(fPolygon.capacity() + polygonGrowth);
                 fPolygon.push_back(p);
@@ -367,6 +373,7 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
         !fPlaying) {
         try {
             if (fDragging) dropFloater();
+            else if (fMouseDrawing && fRgnShape == rsNone) finishRubberBand();
             else if (fMouseDrawing) finishShape();
         } catch (const std::exception&) {
             // Kept as the last result, as for the press.

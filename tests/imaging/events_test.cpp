@@ -186,3 +186,38 @@ TEST_F(ControlTest, AControlIsDraggedOntoAnotherThatTakesIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlTest, InRubberBandModeTheMouseDrawsABandThatStays)
+{
+    sdk::SdkBitmapHandle b = sdktest::patterned(120, 90);
+    pix->resize(200, 150);
+    pix->SetBitmap(&b);
+    pix->show();
+    std::vector<QRect> bands;
+    pix->OnRubberBand = [&](TPixImage*, int l, int t, int r, int bt) { bands.push_back(QRect(QPoint(l, t), QPoint(r, bt))); };
+    // Without the mode nothing is drawn.
+    QTest::mousePress(pix.get(), Qt::LeftButton, {}, QPoint(60, 40));
+    QTest::mouseMove(pix.get(), QPoint(10, 10));
+    QTest::mouseRelease(pix.get(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(bands.empty());
+
+    pix->SetRubberBandMode(true);
+    QTest::mousePress(pix.get(), Qt::LeftButton, {}, QPoint(60, 40));
+    QTest::mouseMove(pix.get(), QPoint(10, 10));
+    QTest::mouseRelease(pix.get(), Qt::LeftButton, {}, QPoint(10, 10));
+    // Dragged past the picture's edge: kept on it.
+    QTest::mousePress(pix.get(), Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(pix.get(), QPoint(190, 140));
+    QTest::mouseRelease(pix.get(), Qt::LeftButton, {}, QPoint(190, 140));
+    EXPECT_EQ(bands, (std::vector<QRect>{QRect(QPoint(10, 10), QPoint(60, 40)), QRect(QPoint(30, 30), QPoint(120, 90))}));
+    EXPECT_TRUE(pix->RubberBandShown());
+    EXPECT_FALSE(pix->HasRgn());
+    // It is drawn inverted over the picture.
+    const QImage shown = pix->grab().toImage();
+    EXPECT_NE(imagingtest::rgbAt(shown, 30, 60), imagingtest::rgbAt(pix->ComposedFrame(), 30, 60));
+    EXPECT_EQ(imagingtest::rgbAt(shown, 50, 60), imagingtest::rgbAt(pix->ComposedFrame(), 50, 60));
+}
+
+} // namespace
