@@ -122,7 +122,7 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
 {
     {
         platform::HourglassCursor hourglass;
-        if (ShowFolder.isEmpty()) ShowFolder = NextShowFolderName();
+        if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
         if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
         editor::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
