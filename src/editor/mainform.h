@@ -338,6 +338,7 @@ public:
     void QuorbelListBoxEndDrag(QObject* target, int x, int y);
     void EnableEditButtons();
     void DisableEditButtons();
+    void PrintBitBtnClick();   // the print menu at the mouse; an empty show says so instead
     void PrintAll1Click();
     void PrintSelected1Click();
     // The print sequence: printer check, size, selection (unless all are printed), preview.
