@@ -2,8 +2,10 @@
 #include "web_fixture.h"
 
 #include "output/web/ftpform.h"
+#include "output/web/htmlform.h"
 #include "platform/ftpclient.h"
 
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
@@ -125,6 +127,31 @@ TEST_F(FtpTest, UploadsIntoAMixedCaseServerFolderKeepingEveryName)
     // While connected the button aborts instead.
     form->BitBtn1Click();
     EXPECT_FALSE(form->Connected);
+}
+
+TEST_F(FtpTest, AMadeGalleryArrivesWholeInAnExistingMixedCaseFolder)
+{
+    // The gallery window opens its result with the desktop's opener: nothing to open here.
+    platform::ProgramTable::instance().set("open", "/bin/true");
+    openShow({{"Abend.jpg", 400, 300, "Am Wasser <Abend> \"ruhig\""}, {"Turm #2.jpg", 300, 400, "<script>alert(1)</script>"}});
+    THTMLForm html;
+    html.FormActivate();
+    html.TextCheckBox->click();
+    html.BitBtn1Click();
+    platform::ProgramTable::instance().loadFromEnvironment();
+    ASSERT_TRUE(html.PagesWritten) << dialogs.messageTexts().join("|").toStdString();
+
+    QDir().mkpath(world.root() + "/server/Web/Galerie");
+    settings("Web/Galerie");
+    dialogs.clear();
+    form->BitBtn1Click();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_EQ(form->ProgressBar1->value(), 100);
+    int status = -1;
+    const QString diff = testsupport::runHost("diff -r '" + galleryHost() + "' '" + world.root() + "/server/Web/Galerie' 2>&1", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(diff.toStdString(), "");
+    EXPECT_EQ(QDir(world.root() + "/server").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Web"});
 }
 
 TEST_F(FtpTest, EmptyServerFolderUploadsIntoTheLoginFolder)
