@@ -97,6 +97,7 @@ QString titleLine(const PageContext& c)
 {
     return QStringLiteral("<HTML><HEAD><TITLE>") + HtmlText(c.productTitle) + QStringLiteral("</TITLE>");
 }
+
 const QString ThumbAlt = QStringLiteral("Klicken Sie auf das Bild, um es zu vergr&ouml;&szlig;ern");
 
 } // namespace
