@@ -64,6 +64,7 @@ public:
     bool SelectEffect(const QString& path);
 
     void FormCreate();
+    // Opens the dialog on the selected picture (the drawing control has its small copy).
     void FormActivate();
     void HelligkeitTrackBarChange();
     void KontrastTrackBarChange();
@@ -89,8 +90,13 @@ private:
     // Brightness, contrast and colour back to neutral, and the preview made from them.
     void resetTrackBars();
     void buildTree();
+    // Both images from the picture the dialog is for, and the brightness bars to neutral.
+    void loadOriginal();
+    void belongToModalWindow();
 
     TvelDrawImage* control_ = nullptr;
+    // The picture the dialog was opened for.
+    QString picture_;
     QImage preview_;
     QImage original_;
     // The activation that ShowEffectsDialog has already run; the window's own activation
