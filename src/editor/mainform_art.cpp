@@ -131,7 +131,11 @@ bool TMainForm::SaveArtToPicture()
         RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
-        if (TFullsizeForm* viewer = TFullsizeForm::instance()) viewer->UndoBitBtn->setEnabled(UndoBitBtn->isEnabled());
+        if (TFullsizeForm* viewer = TFullsizeForm::instance()) {
+            // A viewer that is open shows the result at once: a later crop there cuts this picture.
+            if (viewer->isVisible()) viewer->TakeOverMainPicture();
+            viewer->UndoBitBtn->setEnabled(UndoBitBtn->isEnabled());
+        }
     }
     return true;
 }

@@ -13,9 +13,11 @@
 #include "platform/sdk/operations.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -59,9 +61,11 @@ TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
     if (!g_instance) g_instance = this;
     setObjectName(QStringLiteral("FullsizeForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowState(Qt::WindowMaximized);
     setSizeGripEnabled(false);
-    resize(1024, 740);
+    // Maximised on the screen, also where no window manager maximises it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+    else resize(1024, 740);
+    setWindowState(Qt::WindowMaximized);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
