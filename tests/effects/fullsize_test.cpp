@@ -33,6 +33,8 @@ protected:
                 ADD_FAILURE() << "not the viewer: " << d.metaObject()->className();
                 return int(platform::mrCancel);
             }
+            // Modal, as its modal loop makes it: every other window is blocked but its own.
+            viewer->setWindowModality(Qt::ApplicationModal);
             viewer->show();
             QCoreApplication::processEvents();
             body(*viewer);
@@ -312,8 +314,13 @@ TEST_F(ViewerTest, TheEffectTreeFromTheViewerWritesWhatTheDrawingControlComputes
         v.EffekteBitBtn->click();
         ASSERT_TRUE(dialog().isVisible());
         EXPECT_FALSE(dialog().EffectPanel->isHidden());
-        ASSERT_TRUE(dialog().SelectEffect("Mosaic"));
-        dialog().EListClick();
+        // The dialog opened from the modal viewer takes clicks: "Mosaic" chosen with the mouse.
+        QTreeWidgetItem* mosaic = dialog().ETree->findItems("Mosaic", Qt::MatchExactly).value(0);
+        ASSERT_NE(mosaic, nullptr);
+        dialog().ETree->scrollToItem(mosaic);
+        const QPoint at = dialog().ETree->viewport()->mapTo(&dialog(), dialog().ETree->visualItemRect(mosaic).center());
+        QTest::mouseClick(dialog().windowHandle(), Qt::LeftButton, {}, at);
+        ASSERT_EQ(dialog().SelectedFxId(), 9);
         dialog().EBar->setValue(8);
 
         effects::Bitmap24 expected;
