@@ -203,19 +203,13 @@ void TFullsizeForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     FormActivate();
-    activationDone_ = true;
+    activation_.shown();
 }
 
 bool TFullsizeForm::event(QEvent* e)
 {
-    if (e->type() == QEvent::WindowActivate) {
-        // Every return to the viewer takes the main picture over again; the activation that
-        // showing the window ran already is not repeated.
-        if (!activationDone_) FormActivate();
-        activationDone_ = false;
-    } else if (e->type() == QEvent::WindowDeactivate) {
-        activationDone_ = false;
-    }
+    // Every return to the viewer takes the main picture over again.
+    if (activation_.isReturn(e)) FormActivate();
     return QDialog::event(e);
 }
 
@@ -248,12 +242,24 @@ void TFullsizeForm::TakeOverMainPicture()
 
 // ---- the buttons that run in the main window ----
 
+effectsui::PictureEditHost* TFullsizeForm::hostForEdit()
+{
+    // The main window edits what this window shows, also if its selection has moved meanwhile.
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    return host && host->SelectPicture(picture_) ? host : nullptr;
+}
+
+void TFullsizeForm::inMainWindow(const std::function<void(effectsui::PictureEditHost&)>& operation)
+{
+    if (effectsui::PictureEditHost* host = hostForEdit()) {
+        operation(*host);
+        TakeOverMainPicture();
+    }
+}
+
 void TFullsizeForm::transform(const char* operation)
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host || !host->SelectPicture(picture_)) return;
-    host->TransformPicture(QLatin1String(operation));
-    TakeOverMainPicture();
+    inMainWindow([&](effectsui::PictureEditHost& host) { host.TransformPicture(QLatin1String(operation)); });
 }
 
 // The turns send what their hints say; a positive angle turns clockwise.
@@ -283,24 +289,18 @@ void TFullsizeForm::FullsizeBitBtnClick()
 
 void TFullsizeForm::FarbeBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host || !host->SelectPicture(picture_)) return;
-    host->ShowBrightnessDialog();
-    TakeOverMainPicture();
+    inMainWindow([](effectsui::PictureEditHost& host) { host.ShowBrightnessDialog(); });
 }
 
 void TFullsizeForm::RGBBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host || !host->SelectPicture(picture_)) return;
-    host->ShowColourDialog();
-    TakeOverMainPicture();
+    inMainWindow([](effectsui::PictureEditHost& host) { host.ShowColourDialog(); });
 }
 
 void TFullsizeForm::SharpenBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host || !host->SelectPicture(picture_)) return;
+    effectsui::PictureEditHost* host = hostForEdit();
+    if (!host) return;
     TPixEffectsForm& dialog = host->ColourDialog();
     dialog.Mode = QStringLiteral("SHARPEN");
     if (platform::dialogs().showModal(dialog) == platform::mrOk) TakeOverMainPicture();
@@ -309,10 +309,7 @@ void TFullsizeForm::SharpenBitBtnClick()
 
 void TFullsizeForm::EffekteBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host || !host->SelectPicture(picture_)) return;
-    host->ShowPaintEffects();
-    TakeOverMainPicture();
+    inMainWindow([](effectsui::PictureEditHost& host) { host.ShowPaintEffects(); });
 }
 
 void TFullsizeForm::PrintBitBtnClick()
@@ -479,13 +476,12 @@ bool TFullsizeForm::CropToFloater()
 
 void TFullsizeForm::CutBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (!host) return;
     if (markedRect().isEmpty()) {
         platform::showInformation(LangText(3011));
         return;
     }
-    if (!host->SelectPicture(picture_)) return;
+    effectsui::PictureEditHost* host = hostForEdit();
+    if (!host) return;
     TPixImage* main = host->MainPicture();
     // The picture as it stands, to put back when the cut cannot be written.
     sdk::SdkBitmapHandle before;

@@ -5,10 +5,13 @@
 // host) on its preview image and the picture file, and the viewer takes the main picture over
 // afterwards; the crop is the viewer's own: the user marks a rectangle with the mouse, may pick
 // it up as a floater, and the crop button cuts the picture to it and writes the file.
+#include "returnactivation.h"
+
 #include <QDialog>
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -16,6 +19,9 @@ class QStatusBar;
 class QToolButton;
 namespace imaging {
 class TPixImage;
+}
+namespace effectsui {
+class PictureEditHost;
 }
 
 class TFullsizeForm : public QDialog {
@@ -102,11 +108,15 @@ private:
     void makeFloater(const QRect& source, bool exact);
     void copyUndoState();
     void transform(const char* operation);
+    // The edit host with this window's picture selected in the main window; nullptr (reported)
+    // when that picture is no longer in the show.
+    effectsui::PictureEditHost* hostForEdit();
+    // Runs an operation of the main window on this window's picture, then takes the result over.
+    void inMainWindow(const std::function<void(effectsui::PictureEditHost&)>& operation);
 
     // Where the crop floater was lifted from, in picture pixels; it does not move with the floater.
     QRect floaterSource_;
     // The file the viewer shows: the selected picture when the main picture was last taken over.
     QString picture_;
-    // The activation that showing the window has run already.
-    bool activationDone_ = false;
+    effectsui::ReturnActivation activation_;
 };

@@ -300,6 +300,7 @@ void TPainterEffectsF::FormActivate()
     effectsui::PictureEditHost* host = effectsui::editHost();
     picture_ = host ? host->SelectedPicture() : QString();
     belongToModalWindow();
+    activation_.shown();
     loadOriginal();
 }
 
@@ -315,7 +316,6 @@ void TPainterEffectsF::belongToModalWindow()
 
 void TPainterEffectsF::loadOriginal()
 {
-    activationDone_ = true;
     const QString file = picture_;
     effects::Bitmap24 picture;
     const int loaded = file.isEmpty() ? -10 : effectsui::LoadBitmapFile(file, picture);
@@ -335,14 +335,8 @@ void TPainterEffectsF::loadOriginal()
 
 bool TPainterEffectsF::event(QEvent* e)
 {
-    if (e->type() == QEvent::WindowActivate) {
-        // Every return to the dialog starts again from the file; the activation that showing
-        // the dialog has run already is not repeated.
-        if (!activationDone_) loadOriginal();
-        activationDone_ = false;
-    } else if (e->type() == QEvent::WindowDeactivate) {
-        activationDone_ = false;
-    }
+    // Every return to the dialog starts again from the file.
+    if (activation_.isReturn(e)) loadOriginal();
     return QDialog::event(e);
 }
 

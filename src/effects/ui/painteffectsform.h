@@ -3,6 +3,8 @@
 // one effect of the effect tree with up to four scroll bars, previewed on the drawing control's
 // small copy of the picture beside the unchanged picture, and saved over the picture file.
 // Shown without a modal loop; the drawing control that runs the effects owns it.
+#include "returnactivation.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -99,7 +101,5 @@ private:
     QString picture_;
     QImage preview_;
     QImage original_;
-    // The activation that ShowEffectsDialog has already run; the window's own activation
-    // event that follows is then not a return to the dialog.
-    bool activationDone_ = false;
+    effectsui::ReturnActivation activation_;
 };
