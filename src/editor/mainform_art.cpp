@@ -62,7 +62,7 @@ public:
     void ShowPaintEffects() override { form_.ShowPaintEffects(); }
     void ShowColourDialog() override { form_.RGBBitBtnClick(); }
     void UndoLastEdit() override { form_.UndoBitBtnClick(); }
-    QMenu* PrintMenu() override { return form_.PrintPopupMenu; }
+    void ShowPrintMenu() override { form_.PrintBitBtnClick(); }
     void ShowHelp() override { form_.Hilfedatei1Click(); }
 
     // The colour dialog of the run, or one of this window's own when start-up made none.

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include <functional>
 

@@ -6,7 +6,6 @@
 // this library needs nothing of the editor's.
 #include <QString>
 
-class QMenu;
 class TPixEffectsForm;
 namespace imaging {
 class TPixImage;
@@ -54,7 +53,7 @@ public:
     // Copies the last undo file back over the selected picture.
     virtual void UndoLastEdit() = 0;
     // The print menu (all pictures, the selected ones).
-    virtual QMenu* PrintMenu() = 0;
+    virtual void ShowPrintMenu() = 0;
     // The help pages.
     virtual void ShowHelp() = 0;
 };

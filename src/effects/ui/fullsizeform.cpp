@@ -15,7 +15,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -314,8 +313,7 @@ void TFullsizeForm::EffekteBitBtnClick()
 
 void TFullsizeForm::PrintBitBtnClick()
 {
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    if (QMenu* menu = host ? host->PrintMenu() : nullptr) menu->popup(PrintBitBtn->mapToGlobal(QPoint(0, PrintBitBtn->height())));
+    if (effectsui::PictureEditHost* host = effectsui::editHost()) host->ShowPrintMenu();
 }
 
 void TFullsizeForm::HelpBitBtnClick()
