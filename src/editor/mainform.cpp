@@ -270,6 +270,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize() { repaint(); }
+
 void TMainForm::FormClose()
 {
     if (closed_) return;

@@ -254,6 +254,11 @@ void TMainForm::FillSourceList()
 // ---------------------------------------------------------------------------------------------
 // selection and preview
 
+QString TMainForm::showPictureAt(int row) const
+{
+    return ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[row]);
+}
+
 void TMainForm::SelectedPicturePath()
 {
     const int index = QuorbelListBox->ItemIndex();
@@ -261,7 +266,7 @@ void TMainForm::SelectedPicturePath()
         SelectedPicture.clear();
         return;
     }
-    SelectedPicture = ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[index]);
+    SelectedPicture = showPictureAt(index);
 }
 
 void TMainForm::SelectShowItem(int index)
@@ -520,6 +525,13 @@ bool TMainForm::PushUndo()
     return pushed;
 }
 
+void TMainForm::DiscardUndo()
+{
+    undoStack().DropLast();
+    UndoDepth = undoStack().Depth();
+    updateUndoButton();
+}
+
 void TMainForm::ClearUndo()
 {
     undoStack().Clear();
@@ -574,6 +586,7 @@ void TMainForm::TransformPicture(const QString& operation)
     if (!selectedShowPictureReady()) return;
     std::optional<platform::HourglassCursor> hourglass(std::in_place);
     bool done = false;
+    bool pushed = false;
     QString failure;
     try {
         if (!loadPreview(SelectedPicture)) {
@@ -581,6 +594,7 @@ void TMainForm::TransformPicture(const QString& operation)
         } else if (!PushUndo()) {
             failure = platform::lastFileError();
         } else {
+            pushed = true;
             int result = 0;
             const platform::ColorRef white = platform::clWhite;
             if (operation == QLatin1String("90")) result = PixImage2->Rotate(9000, 1, white);
@@ -597,6 +611,9 @@ void TMainForm::TransformPicture(const QString& operation)
         failure = PixImage2->GetLastErrorText();
     }
     if (!done) {
+        // The file is as it was: so are the undo stack and the preview.
+        if (pushed) DiscardUndo();
+        loadPreview(SelectedPicture);
         hourglass.reset();
         platform::dialogs().showMessage(platform::MessageKind::Error,
                                         QStringLiteral("An error occured in your application, \n") + failure,

@@ -38,6 +38,15 @@ bool UndoStack::Undo(const QString& picture)
     return copied;
 }
 
+bool UndoStack::DropLast()
+{
+    if (depth_ <= 0) return false;
+    platform::deleteFile(UndoFile(depth_));
+    --depth_;
+    if (depth_ == 0) picture_.clear();
+    return true;
+}
+
 void UndoStack::Clear()
 {
     depth_ = 0;
