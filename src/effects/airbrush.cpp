@@ -53,6 +53,12 @@ TjvAirBrush::TjvAirBrush(TickSource ticks) : FTicks(ticks ? std::move(ticks) : T
     FLastTick = FTicks();
 }
 
+void TjvAirBrush::SetTickSource(TickSource ticks)
+{
+    FTicks = ticks ? std::move(ticks) : TickSource(SystemTicks);
+    FLastTick = FTicks();
+}
+
 void TjvAirBrush::SetSize(int value)
 {
     if (value < 10 || value > 200) return;

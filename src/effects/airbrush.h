@@ -19,6 +19,8 @@ public:
     static std::int64_t SystemTicks();
 
     explicit TjvAirBrush(TickSource ticks = SystemTicks);
+    // Replaces the clock; the interval restarts at its present tick.
+    void SetTickSource(TickSource ticks);
 
     // Edge of the square stamp, 10..200 (other values are ignored); rebuilds the stamp.
     int Size() const { return FSize; }
