@@ -59,11 +59,12 @@ void fromImage(const QImage& image, Bitmap24& b, int left, int top)
     }
 }
 
-// The framework's normalised rectangle, right and bottom exclusive, as Qt's inclusive one.
-QRect shapeRect(int x1, int y1, int x2, int y2)
+// The framework's normalised rectangle, right and bottom exclusive, as Qt draws it: an outline
+// runs through both edges of the rectangle it is given, a fill without pen covers it.
+QRect shapeRect(int x1, int y1, int x2, int y2, bool pen)
 {
     const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
-    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+    return pen ? QRect(l, t, r - l - 1, b - t - 1) : QRect(l, t, r - l, b - t);
 }
 
 // One byte of a ternary raster operation: bit (p s d) of the operation's index gives the result.
@@ -169,20 +170,20 @@ void TCanvas::LineTo(int x, int y)
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     if (x1 == x2 || y1 == y2) return;
-    paint(x1, y1, x2, y2, true, [&](QPainter& p) { p.drawRect(shapeRect(x1, y1, x2, y2)); });
+    paint(x1, y1, x2, y2, true, [&](QPainter& p) { p.drawRect(shapeRect(x1, y1, x2, y2, Pen.Style != psClear)); });
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     if (x1 == x2 || y1 == y2) return;
-    paint(x1, y1, x2, y2, true, [&](QPainter& p) { p.drawEllipse(shapeRect(x1, y1, x2, y2)); });
+    paint(x1, y1, x2, y2, true, [&](QPainter& p) { p.drawEllipse(shapeRect(x1, y1, x2, y2, Pen.Style != psClear)); });
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
 {
     if (x1 == x2 || y1 == y2) return;
     paint(x1, y1, x2, y2, true, [&](QPainter& p) {
-        p.drawRoundedRect(shapeRect(x1, y1, x2, y2), cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
+        p.drawRoundedRect(shapeRect(x1, y1, x2, y2, Pen.Style != psClear), cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
     });
 }
 
@@ -213,7 +214,7 @@ void TCanvas::PolyBezier(const std::vector<Point>& points)
 void TCanvas::arcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
 {
     if (x1 == x2 || y1 == y2) return;
-    const QRect rect = shapeRect(x1, y1, x2, y2);
+    const QRect rect = shapeRect(x1, y1, x2, y2, Pen.Style != psClear);
     const QPointF c = QRectF(rect).center();
     // Angles counter-clockwise from three o'clock, with the screen's y axis pointing down.
     auto angleTo = [&](int x, int y) { return std::atan2(-(y - c.y()), x - c.x()) * 180 / std::numbers::pi; };

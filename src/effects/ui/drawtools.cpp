@@ -628,10 +628,10 @@ TMouseButton buttonOf(const QMouseEvent* e)
 // The picture is stretched over the control: mouse positions become picture pixels.
 static Point toPicture(const QWidget& widget, const effects::Bitmap24& picture, const QMouseEvent* e)
 {
-    const QPoint p = e->position().toPoint();
-    if (picture.empty() || widget.width() <= 0 || widget.height() <= 0) return {p.x(), p.y()};
-    return {int(std::floor(double(p.x()) * picture.width() / widget.width())),
-            int(std::floor(double(p.y()) * picture.height() / widget.height()))};
+    const QPointF p = e->position();
+    if (picture.empty() || widget.width() <= 0 || widget.height() <= 0)
+        return {int(std::floor(p.x())), int(std::floor(p.y()))};
+    return {int(std::floor(p.x() * picture.width() / widget.width())), int(std::floor(p.y() * picture.height() / widget.height()))};
 }
 
 void TvelDrawImage::mousePressEvent(QMouseEvent* event)
