@@ -6,6 +6,7 @@
 #include "effects/random.h"
 #include "effects/ui/drawtools.h"
 #include "effects/ui/veldrawimage.h"
+#include "platform/rounding.h"
 #include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
@@ -218,6 +219,15 @@ std::vector<ToolCase> toolCases()
         return [=](TvelDrawImage& art) { art.RangeRect = TvelDrawImage::TRangeRect{l, t, r, b}; };
     };
 
+    // One pixel of the range (0, 0) - (5, 5) has the brush colour.
+    auto brushColourInRange = [](TvelDrawImage& art) {
+        Bitmap24 p = art.Picture();
+        p.setPixel(2, 3, Bgr{0, 0, 200});
+        art.SetPicture(p);
+        art.RangeRect = TvelDrawImage::TRangeRect{0, 0, 5, 5};
+        art.Canvas().Brush.Color = effects::rgbColor(200, 0, 0);
+    };
+
     std::vector<ToolCase> cases = {
         // ---- outline tools ----
         {"line", nothing, {stroke(kPath)}, [](const Outcome& o) { return changesOnlyIn(o, nearPath({A, B}), 15); }},
@@ -318,26 +328,14 @@ std::vector<ToolCase> toolCases()
              return changesOnlyIn(o, box(30, 31, 35, 36), 35);
          }},
         {"pastecolor",
-         [](TvelDrawImage& art) {
-             Bitmap24 p = art.Picture();
-             p.setPixel(2, 3, Bgr{0, 0, 200});
-             art.SetPicture(p);
-             art.RangeRect = TvelDrawImage::TRangeRect{0, 0, 5, 5};
-             art.Canvas().Brush.Color = effects::rgbColor(200, 0, 0);
-         },
+         brushColourInRange,
          {click({30, 31})}, [](const Outcome& o) {
              // Only the pixel of the brush colour is pasted.
              if (!(o.after.pixel(32, 34) == (Bgr{0, 0, 200}))) return testing::AssertionFailure() << "not pasted";
              return changesOnlyIn(o, box(32, 34, 32, 34));
          }},
         {"pastecolorx",
-         [](TvelDrawImage& art) {
-             Bitmap24 p = art.Picture();
-             p.setPixel(2, 3, Bgr{0, 0, 200});
-             art.SetPicture(p);
-             art.RangeRect = TvelDrawImage::TRangeRect{0, 0, 5, 5};
-             art.Canvas().Brush.Color = effects::rgbColor(200, 0, 0);
-         },
+         brushColourInRange,
          {click({30, 31})}, [](const Outcome& o) {
              // All but the pixel of the brush colour.
              if (!(o.after.pixel(30, 31) == o.before.pixel(0, 0))) return testing::AssertionFailure() << "not pasted";
@@ -661,7 +659,7 @@ TEST_F(DrawToolsTest, DistortionBrushIsTheLibraryRoutineOnTheSquare)
     const Bitmap24 before = art.Picture();
     drag(art, dab({24, 24}, {32, 30}));
     const double theta = std::atan2(8.0, 6.0);
-    const int amount = int(std::lround(std::abs(theta * 25 / std::numbers::pi) + 1));
+    const int amount = platform::roundHalfEven(std::abs(theta * 25 / std::numbers::pi) + 1);
     ASSERT_EQ(amount, 8);
     Bitmap24 square(20, 20);
     for (int y = 0; y < 20; ++y)

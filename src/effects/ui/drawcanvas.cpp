@@ -1,5 +1,7 @@
 #include "drawcanvas.h"
 
+#include "platform/rounding.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -221,7 +223,7 @@ void TCanvas::arcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3,
     const double start = angleTo(x3, y3);
     double span = angleTo(x4, y4) - start;
     while (span <= 0) span += 360;
-    const int a = int(std::lround(start * 16)), s = int(std::lround(span * 16));
+    const int a = platform::roundHalfEven(start * 16), s = platform::roundHalfEven(span * 16);
     paint(x1, y1, x2, y2, kind != 0, [&](QPainter& p) {
         if (kind == 0) p.drawArc(rect, a, s);
         else if (kind == 1) p.drawChord(rect, a, s);

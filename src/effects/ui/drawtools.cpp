@@ -152,12 +152,16 @@ void toggleCurve(TCanvas& c)
     c.Pen.Mode = mode;
 }
 
+// The rectangle of a drag, left above right and top above bottom.
+Rect normalised(Point a, Point b) { return Rect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)}; }
+
 // Concentric copies for "rectangle", "roundrect" and "ellipse": the k-th inset by
 // k x (half width div stars) and k x (half height div stars).
 template <typename Draw>
 void concentric(int stars, Point a, Point b, Draw draw)
 {
-    const int l = std::min(a.x, b.x), r = std::max(a.x, b.x), t = std::min(a.y, b.y), bt = std::max(a.y, b.y);
+    const Rect n = normalised(a, b);
+    const int l = n.left, r = n.right, t = n.top, bt = n.bottom;
     draw(l, t, r, bt);
     if (stars <= 1) return;
     const int dx = (r - l) / 2 / stars, dy = (bt - t) / 2 / stars;
@@ -422,7 +426,7 @@ void TvelDrawImage::MouseUp(TMouseButton button, TShiftState shift, int x, int y
         if (final) concentric(Fstars, start, pt, [&](int l, int t, int r, int b) { c.Ellipse(l, t, r, b); });
     } else if (shape == QLatin1String("globe")) {
         if (final) {
-            const int l = std::min(start.x, pt.x), r = std::max(start.x, pt.x), t = std::min(start.y, pt.y), b = std::max(start.y, pt.y);
+            const auto [l, t, r, b] = normalised(start, pt);
             c.Ellipse(l, t, r, b);
             const int mw = (r - l) / 20, mh = (b - t) / 20;
             for (int i = 1; i <= 10; ++i) {
@@ -432,7 +436,7 @@ void TvelDrawImage::MouseUp(TMouseButton button, TShiftState shift, int x, int y
         }
     } else if (shape == QLatin1String("maze")) {
         if (final) {
-            const int l = std::min(start.x, pt.x), r = std::max(start.x, pt.x), t = std::min(start.y, pt.y), b = std::max(start.y, pt.y);
+            const auto [l, t, r, b] = normalised(start, pt);
             c.Rectangle(l, t, r, b);
             const int dx = (r - l) / 10, dy = (b - t) / 10;
             for (int i = 0; i <= 10; ++i) {
@@ -493,7 +497,7 @@ void TvelDrawImage::MouseUp(TMouseButton button, TShiftState shift, int x, int y
         if (final) closedOutline(c, stageCorners(shape, pt));
         FShape = shape.left(shape.size() - 1) + QLatin1Char('2');
     } else if (shape == QLatin1String("cube")) {
-        s.StageRect = Rect{std::min(start.x, pt.x), std::min(start.y, pt.y), std::max(start.x, pt.x), std::max(start.y, pt.y)};
+        s.StageRect = normalised(start, pt);
         s.Depth = {s.StageRect.right, s.StageRect.bottom};
         if (final) drawCube(c, true);
         FShape = QStringLiteral("cube1");
@@ -547,7 +551,8 @@ void TvelDrawImage::MouseUp(TMouseButton button, TShiftState shift, int x, int y
             c.Brush.Style = brush0;
         }
     } else if (shape == QLatin1String("snapshot")) {
-        RangeRect = TRangeRect{std::min(start.x, pt.x), std::min(start.y, pt.y), std::max(start.x, pt.x), std::max(start.y, pt.y)};
+        const Rect r = normalised(start, pt);
+        RangeRect = TRangeRect{r.left, r.top, r.right, r.bottom};
         c.Brush.Style = s.SavedBrushStyle;
         c.Pen.Width = s.SavedPenWidth;
     } else if (shape == QLatin1String("paste")) {
