@@ -557,6 +557,18 @@ TEST_F(DrawToolsTest, PolyToolsFollowTheMouseBetweenClicksAndTheRightButtonEndsT
     EXPECT_FALSE(DrawToolState().Drawing);
     EXPECT_EQ(DrawToolState().PolyCount, 0);
     EXPECT_EQ(DrawToolState().RememberedPoint, (Point{0, 0}));
+    // The band that followed the mouse is gone: only the drawn line stays.
+    EXPECT_TRUE(changesOnlyIn(Outcome{before, art.Picture(), art}, nearPath({{10, 10}, {30, 10}}), 15));
+
+    // A band shown between clicks is replaced by the line of the next click.
+    art.SetPicture(before);
+    drag(art, stroke({{10, 10}, {30, 10}}));
+    send(art, QEvent::MouseMove, {40, 20}, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    send(art, QEvent::MouseMove, {44, 30}, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    drag(art, stroke({{30, 40}, {30, 42}}));
+    send(art, QEvent::MouseMove, {5, 44}, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    drag(art, click({0, 0}, Qt::RightButton));
+    EXPECT_TRUE(changesOnlyIn(Outcome{before, art.Picture(), art}, nearPath({{10, 10}, {30, 10}, {30, 42}}), 40));
 
     // "polygon" with two points: the right click draws nothing and empties the list.
     art.SetShape("polygon");

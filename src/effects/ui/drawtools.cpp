@@ -184,6 +184,12 @@ void TvelDrawImage::MouseDown(TMouseButton button, TShiftState shift, int x, int
     s.SavedPenColor = c.Pen.Color;
     s.SavedBrushColor = c.Brush.Color;
     if (button == mbRight) {
+        // The rubber band that followed the mouse since the last click goes first.
+        if (isPolyTool(FShape) && s.BandShown) {
+            c.Pen.Mode = pmNotXor;
+            drawBand(c, Band::Line, s.StartPoint, s.LastPoint);
+            s.BandShown = false;
+        }
         if (FShape == QLatin1String("polygon") && s.PolyCount > 2)
             c.Polygon({s.PolyPoints.begin(), s.PolyPoints.begin() + s.PolyCount});
         if (FShape == QLatin1String("polygon") || FShape == QLatin1String("polyline")) {
@@ -210,6 +216,9 @@ void TvelDrawImage::MouseDown(TMouseButton button, TShiftState shift, int x, int
     for (const auto& stage : finalStages)
         if (FShape == QLatin1String(stage[0])) FShape = QLatin1String(stage[1]);
 
+    // Between the clicks of a poly tool the band follows the mouse; it stays until it is redrawn.
+    const bool polyBand = isPolyTool(FShape) && s.BandShown;
+    const Point bandEnd = s.LastPoint;
     c.MoveTo(pt.x, pt.y);
     s.StartPoint = s.LastPoint = pt;
     s.LineLock = QStringLiteral("none");
@@ -221,6 +230,10 @@ void TvelDrawImage::MouseDown(TMouseButton button, TShiftState shift, int x, int
     if (isPolyTool(shape) && s.PolyCount > 0) {
         // The rubber band runs from the last vertex.
         s.StartPoint = s.LastPoint = s.PolyPoints[std::size_t(s.PolyCount - 1)];
+        if (polyBand) {
+            s.LastPoint = bandEnd;
+            s.BandShown = true;
+        }
         c.MoveTo(s.StartPoint.x, s.StartPoint.y);
     } else if (shape == QLatin1String("snapshot")) {
         s.SavedBrushStyle = c.Brush.Style;
