@@ -256,7 +256,7 @@ void TCanvas::FloodFill(int x, int y, ColorRef colour, TFillStyle style)
     if (Brush.Style != bsSolid || x < 0 || y < 0 || x >= w || y >= h) return;
     const Bgr key = effects::bgrOf(effects::ColorToRGB(colour));
     const Bgr fill = effects::bgrOf(effects::ColorToRGB(Brush.Color));
-    // Every pixel is looked at once: the marks end the walk whatever the fill colour.
+    // Every pixel is filled once: the marks end the walk whatever the fill colour.
     std::vector<bool> seen(std::size_t(w) * std::size_t(h), false);
     auto fillable = [&](int px, int py) {
         if (seen[std::size_t(py) * std::size_t(w) + std::size_t(px)]) return false;
@@ -272,7 +272,10 @@ void TCanvas::FloodFill(int x, int y, ColorRef colour, TFillStyle style)
         int l = seed.x, r = seed.x;
         while (l > 0 && fillable(l - 1, seed.y)) --l;
         while (r < w - 1 && fillable(r + 1, seed.y)) ++r;
-        for (int i = l; i <= r; ++i) seen[std::size_t(seed.y) * std::size_t(w) + std::size_t(i)] = true;
+        for (int i = l; i <= r; ++i) {
+            seen[std::size_t(seed.y) * std::size_t(w) + std::size_t(i)] = true;
+            bitmap_.setPixel(i, seed.y, fill);
+        }
         for (int ny : {seed.y - 1, seed.y + 1}) {
             if (ny < 0 || ny >= h) continue;
             bool inRun = false;
@@ -283,10 +286,6 @@ void TCanvas::FloodFill(int x, int y, ColorRef colour, TFillStyle style)
             }
         }
     }
-    // Painted afterwards, so the test above sees the colours as they were.
-    for (int py = 0; py < h; ++py)
-        for (int px = 0; px < w; ++px)
-            if (seen[std::size_t(py) * std::size_t(w) + std::size_t(px)]) bitmap_.setPixel(px, py, fill);
 }
 
 ColorRef TCanvas::Pixel(int x, int y) const
