@@ -605,6 +605,15 @@ TEST_F(DrawToolsTest, WithANotXorPenTheRubberBandIsTheResult)
     EXPECT_EQ(art.Canvas().Pen.Mode, pmNotXor);
 }
 
+TEST_F(DrawToolsTest, CtrlShiftPressStartsAtTheRememberedPoint)
+{
+    art.SetShape("freehand");
+    const Bitmap24 before = art.Picture();
+    drag(art, click({5, 5}, Qt::RightButton));
+    drag(art, Gesture{{30, 30}, {{40, 40}}, {40, 40}, Qt::ControlModifier | Qt::ShiftModifier});
+    EXPECT_TRUE(changesOnlyIn(Outcome{before, art.Picture(), art}, nearPath({{5, 5}, {40, 40}}), 30));
+}
+
 TEST_F(DrawToolsTest, StraightLineSwitchesDirectionPastTheThreshold)
 {
     art.SetShape("sline");
@@ -653,7 +662,10 @@ TEST_F(DrawToolsTest, ColourPickReportsThroughTheEvent)
     effects::ColorRef picked = -1;
     art.SetonColorPicked([&](QObject*, effects::ColorRef c) { picked = c; });
     art.SetShape("paintpick");
-    drag(art, click({7, 9}));
+    // The picture is stretched over the control: a control twice its size halves the position.
+    art.resize(2 * kSize, 2 * kSize);
+    drag(art, click({15, 19}));
+    art.resize(kSize, kSize);
     const Bgr p = art.Picture().pixel(7, 9);
     EXPECT_EQ(picked, effects::rgbColor(p.r, p.g, p.b));
     // With Alt: the mix of the pixels five to the left and right (moved inside at the edge).
