@@ -1,9 +1,16 @@
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/inifile.h"
+#include "platform/textcodec.h"
+#include "support/filesizelimit.h"
 #include "support/fixture.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,4 +151,90 @@ TEST_F(WorldTest, RegularFilesAreToldFromPipesAndFolders)
     EXPECT_FALSE(isRegularFile("C:\\Pics\\pipe.jpg"));
     EXPECT_FALSE(isRegularFile("C:\\Pics"));
     EXPECT_FALSE(isRegularFile("C:\\Pics\\none.jpg"));
+}
+
+namespace {
+
+const int PayloadSizes[] = {3000, 200000};
+
+// The sources, written before the disk is full: C:\source<size>.txt.
+void writeSources(const testsupport::TempWorld& world)
+{
+    for (const int size : PayloadSizes) {
+        QByteArray text;
+        while (text.size() < size) text += "a line of text that fills the disk\n";
+        world.writeHostFile(QString("c/source%1.txt").arg(size), text);
+    }
+}
+
+// Every write that replaces a whole file, run onto a disk that is full: each must fail, keep the
+// old file's bytes and leave no partial file beside it. folder is a Windows folder on that disk;
+// the data is a few KB (which a write buffer would hold until the end) and 200 KB.
+void expectFullDiskKeepsOldFiles(const QString& folderHost, const QString& folder)
+{
+    const QByteArray old = "[S]\r\nKey=old\r\n";
+    for (const int size : PayloadSizes) {
+        const QString source = QString("C:\\source%1.txt").arg(size);
+        const QByteArray text = readFile(source).value();
+        struct Row {
+            const char* routine;
+            std::function<bool(const QString& target)> write;
+        };
+        const Row rows[] = {
+            {"copyFile", [&](const QString& t) { return copyFile(source, t); }},
+            {"writeFileReplacing", [&](const QString& t) { return writeFileReplacing(t, text); }},
+            {"ReplacingWriter, writes unchecked",
+             [&](const QString& t) {
+                 ReplacingWriter w(t);
+                 if (!w.open()) return false;
+                 for (qsizetype at = 0; at < text.size(); at += 1000) w.device()->write(text.mid(at, 1000));
+                 return w.commit();
+             }},
+            {"writeTextLines", [&](const QString& t) { return writeTextLines(t, QString::fromLatin1(text).split('\n')); }},
+            {"IniFile", [&](const QString& t) { return IniFile(t).writeString("S", "Key", QString::fromLatin1(text.left(60000))); }},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.routine) + ", " + std::to_string(size) + " bytes");
+            EXPECT_FALSE(row.write(folder + "target.ini"));
+            EXPECT_FALSE(lastFileError().isEmpty());
+            QFile f(folderHost + "/target.ini");
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), old);
+            EXPECT_EQ(QDir(folderHost).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "target.ini"}));
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(WorldTest, WritesOntoAFullFileSystemKeepTheOldFileAndFail)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting the small file system needs root";
+    const QString mountHost = world.hostD() + "/full";
+    QDir().mkpath(mountHost);
+    if (::mount("tmpfs", QFile::encodeName(mountHost).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        QString at;
+        ~Unmount() { ::umount2(QFile::encodeName(at).constData(), MNT_DETACH); }
+    } unmount{mountHost};
+    writeSources(world);
+    world.writeHostFile("d/full/target.ini", "[S]\r\nKey=old\r\n");
+    {
+        // Fill every block that is left.
+        QFile filler(mountHost + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {}
+    }
+    expectFullDiskKeepsOldFiles(mountHost, "D:\\full\\");
+}
+
+TEST_F(WorldTest, WritesBeyondTheFileSizeLimitKeepTheOldFileAndFail)
+{
+    writeSources(world);
+    world.writeHostFile("d/full/target.ini", "[S]\r\nKey=old\r\n");
+    world.writeHostFile("d/full/filler", "");
+    testsupport::FileSizeLimit limit(1024);
+    expectFullDiskKeepsOldFiles(world.hostD() + "/full", "D:\\full\\");
 }
