@@ -4,6 +4,7 @@
 #include "platform/textcodec.h"
 #include "support/filesizelimit.h"
 #include "support/fixture.h"
+#include "support/pipewatch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -237,4 +238,45 @@ TEST_F(WorldTest, WritesBeyondTheFileSizeLimitKeepTheOldFileAndFail)
     world.writeHostFile("d/full/filler", "");
     testsupport::FileSizeLimit limit(1024);
     expectFullDiskKeepsOldFiles(world.hostD() + "/full", "D:\\full\\");
+}
+
+TEST_F(WorldTest, PipesAndDevicesAreRefusedBeforeAnythingReadsThem)
+{
+    QDir().mkpath(world.hostC() + "/Pics");
+    const QString pipe = world.hostC() + "/Pics/pipe.ini";
+    ASSERT_TRUE(testsupport::makePipe(pipe));
+    struct Row {
+        const char* routine;
+        std::function<bool(const QString& path)> reads; // true when it read something
+    };
+    const Row rows[] = {
+        {"readFile", [](const QString& p) { return readFile(p).has_value(); }},
+        {"readFile with a limit", [](const QString& p) { return readFile(p, 1000).has_value(); }},
+        {"openFile", [](const QString& p) { return openFile(p, QIODevice::ReadOnly) != nullptr; }},
+        {"readTextLines", [](const QString& p) { return readTextLines(p).has_value(); }},
+        {"IniFile", [](const QString& p) { return IniFile(p).readString("S", "Key", "none") != "none"; }},
+        {"copyFile", [](const QString& p) { return copyFile(p, "D:\\copy.ini"); }},
+    };
+    for (const QString& path : {QString("C:\\Pics\\pipe.ini"), QString("Z:\\dev\\zero")}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.routine) + " of " + path.toStdString());
+            bool read = true;
+            EXPECT_TRUE(testsupport::endsInTime({pipe}, std::chrono::seconds(5), [&] { read = row.reads(path); }));
+            EXPECT_FALSE(read);
+        }
+        EXPECT_EQ(lastFileError(), "Not a regular file");
+        EXPECT_FALSE(QFileInfo::exists(world.hostD() + "/copy.ini"));
+    }
+}
+
+TEST_F(WorldTest, ReadingTrustsTheBytesNotTheSizeTheHostClaims)
+{
+    // /proc files claim a size of 0 and hold more; a file that grows past the limit is refused.
+    const auto status = readFile("Z:\\proc\\self\\status");
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(status->contains("Name:"));
+    world.writeHostFile("c/ten.txt", "0123456789");
+    EXPECT_EQ(readFile("C:\\ten.txt", 10).value(), "0123456789");
+    EXPECT_FALSE(readFile("C:\\ten.txt", 9).has_value());
+    EXPECT_EQ(lastFileError(), "File too large");
 }
