@@ -15,7 +15,11 @@
 #include "platform/files.h"
 #include "util/strutils.h"
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -177,4 +181,45 @@ TEST_F(ConfinementTest, TheFileRoutinesRefuseAPathOutsideTheFolderTheyAreGiven)
     EXPECT_TRUE(platform::renameFile(folder + "two.jpg", folder + "three.jpg", folder));
     EXPECT_TRUE(platform::writeFileReplacing(folder + "three.jpg", "3", folder));
     EXPECT_TRUE(platform::deleteFile(folder + "three.jpg", folder));
+}
+
+TEST_F(ConfinementTest, ACdRomExportOntoAFullDiskCopiesWholeFilesOrNamesThem)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting the small file system needs root";
+    const QString media = hostD("media");
+    QDir().mkpath(media);
+    if (::mount("tmpfs", QFile::encodeName(media).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        QString at;
+        ~Unmount() { ::umount2(QFile::encodeName(at).constData(), MNT_DETACH); }
+    } unmount{media};
+    // Small INI files and pictures that together do not fit.
+    const QString show = hostD("Quorbel/Quorbel_0001");
+    writeAll(show + "/Quorbel.ini", "[QUORBEL]\r\nTitel=Holiday\r\nTime=3\r\n");
+    QByteArray lines;
+    for (int i = 1; i <= 6; ++i) {
+        writeAll(show + QString("/pic%1.jpg").arg(i), QByteArray(20000, char('a' + i)));
+        lines += QString("pic%1.jpg\r\n").arg(i).toLatin1();
+    }
+    writeAll(show + "/Pictures.ini", lines);
+    writeAll(hostD("Quorbel/Settings.ini"), "[SETTINGS]\r\nFullscreen=FALSE\r\n");
+
+    const editor::ExportReport report =
+        editor::ExportToCdFolder(platform::toWindowsPath(hostD("Quorbel")), platform::toWindowsPath(media + "/cd"), {"Quorbel_0001"});
+    EXPECT_FALSE(report.ok());
+    // Every file that is there is whole; every other one is named in the report.
+    for (const QString& rel : {QString("Settings.ini"), QString("Quorbel_0001/Quorbel.ini"), QString("Quorbel_0001/Pictures.ini"),
+                               QString("Quorbel_0001/pic1.jpg"), QString("Quorbel_0001/pic6.jpg")}) {
+        SCOPED_TRACE(rel.toStdString());
+        const QString copy = media + "/cd/" + rel;
+        const QString windows = platform::toWindowsPath(copy);
+        if (QFileInfo::exists(copy)) {
+            EXPECT_EQ(readAll(copy), readAll(hostD("Quorbel/" + rel)));
+            EXPECT_FALSE(report.failedCopies.contains(windows));
+        } else {
+            EXPECT_TRUE(report.failedCopies.contains(windows)) << report.failedCopies.join(", ").toStdString();
+        }
+    }
+    EXPECT_EQ(QDir(media + "/cd/Quorbel_0001").entryList(QDir::Files | QDir::Hidden).filter(".~").size(), 0);
 }
