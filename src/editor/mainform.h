@@ -338,6 +338,7 @@ public:
     void QuorbelListBoxEndDrag(QObject* target, int x, int y);
     void EnableEditButtons();
     void DisableEditButtons();
+    void PrintBitBtnClick();   // the print menu at the mouse; an empty show says so instead
     void PrintAll1Click();
     void PrintSelected1Click();
     // The print sequence: printer check, size, selection (unless all are printed), preview.
@@ -445,6 +446,9 @@ private:
     bool selectedShowPictureReady();
     // Writes "Pictures.ini" while the show folder exists (a new show has none before its first picture).
     void savePictureListIfStored();
+    // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
+    // stored there; a show without a folder yet (no picture added) has nothing to write.
+    void storeShowInfo();
 
     std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
     std::unique_ptr<editor::UndoStack> undo_;
@@ -452,6 +456,10 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    bool infoWriteFailed_ = false;
+    // The show folder whose title and seconds the fields hold; empty while a show is being
+    // switched or when the fields belong to no show folder.
+    QString fieldsShowFolder_;
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

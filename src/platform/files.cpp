@@ -155,6 +155,7 @@ struct ReplacingWriter::Impl {
     bool hadTarget = false;
     mode_t mode = 0;
     bool keepMode = false; // set mode on the result (the target's own, or the copied file's)
+    FileAccess access = FileAccess::AsBefore;
     QString error;
 
     bool fail(const QString& e)
@@ -176,6 +177,10 @@ struct ReplacingWriter::Impl {
     bool open()
     {
         if (host.isEmpty()) return fail(QStringLiteral("No such drive"));
+        if (access == FileAccess::OwnerOnly) {
+            mode = S_IRUSR | S_IWUSR;
+            keepMode = true;
+        }
         struct stat st;
         if (::stat(hostBytes(host).constData(), &st) == 0) {
             if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("Is a folder"));
@@ -190,7 +195,9 @@ struct ReplacingWriter::Impl {
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString candidate = folder + QStringLiteral(".~write")
                                       + QString::number(QRandomGenerator::global()->generate(), 16);
-            fd = ::open(hostBytes(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            // An owner-only file is closed to others before anything is written into it.
+            fd = ::open(hostBytes(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        access == FileAccess::OwnerOnly ? 0600 : 0666);
             if (fd >= 0) {
                 temp = candidate;
                 break;
@@ -577,9 +584,9 @@ std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
     return data;
 }
 
-bool writeFileReplacing(const QString& path, const QByteArray& data, const QString& inside)
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside)
 {
-    ReplacingWriter w(path, inside);
+    ReplacingWriter w(path, access, inside);
     if (!w.open()) return false;
     if (w.device()->write(data) != data.size()) {
         w.cancel();
@@ -609,9 +616,10 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
     return f;
 }
 
-ReplacingWriter::ReplacingWriter(const QString& path, const QString& inside) : d(std::make_unique<Impl>())
+ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside) : d(std::make_unique<Impl>())
 {
     d->host = toHostPath(path);
+    d->access = access;
     d->inside = inside;
     if (!inside.isEmpty() && !isInside(inside, path)) d->error = QStringLiteral("%1 lies outside %2").arg(path, inside);
 }

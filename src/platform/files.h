@@ -90,6 +90,11 @@ qint64 diskTotalBytes(const QString& path);
 bool isExecutable(const QString& path);
 bool setExecutable(const QString& path, bool executable);
 
+// Who may read a file that a replacing write puts in place: as before (the old file's
+// permissions, the usual ones for a new file), or the owner alone from the first byte written
+// (for a file that holds a password).
+enum class FileAccess : int { AsBefore, OwnerOnly };
+
 // Whole files. readFile fails (nullopt) for a missing file, anything but a regular file (a
 // folder, a pipe, a device: refused before it is opened for reading), or one holding more than
 // maxBytes (DefaultReadLimit when negative); the size the host claims is not trusted.
@@ -97,7 +102,8 @@ constexpr qint64 DefaultReadLimit = 256LL * 1024 * 1024;
 std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
 // Writes a whole file: to a temporary file in the same folder, renamed over the old one. False
 // when any write or the commit failed; the old file then stays as it was.
-bool writeFileReplacing(const QString& path, const QByteArray& data, const QString& inside = QString());
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore,
+                        const QString& inside = QString());
 
 // Streams over files. openFile gives nullptr when the file cannot be opened; reading is refused
 // for anything but a regular file. Writes go straight to the host, so a write that fails (a
@@ -108,7 +114,7 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
 // old file untouched) when destroyed without commit. A write that fails makes commit fail.
 class ReplacingWriter {
 public:
-    explicit ReplacingWriter(const QString& path, const QString& inside = QString());
+    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore, const QString& inside = QString());
     ~ReplacingWriter();
     bool open();
     QIODevice* device();

@@ -157,10 +157,10 @@ TEST_F(ConfinementTest, TheFileRoutinesRefuseAPathOutsideTheFolderTheyAreGiven)
         {"renameFile out of", [&] { return platform::renameFile(out, folder + "taken.jpg", folder); }},
         {"renameFile onto", [&] { return platform::renameFile(folder + "own.jpg", folder + "..\\decoy\\new.jpg", folder); }},
         {"copyFile", [&] { return platform::copyFile(folder + "own.jpg", out, false, folder); }},
-        {"writeFileReplacing", [&] { return platform::writeFileReplacing(out, "overwritten", folder); }},
+        {"writeFileReplacing", [&] { return platform::writeFileReplacing(out, "overwritten", platform::FileAccess::AsBefore, folder); }},
         {"ReplacingWriter",
          [&] {
-             platform::ReplacingWriter w(out, folder);
+             platform::ReplacingWriter w(out, platform::FileAccess::AsBefore, folder);
              return w.open() && w.device()->write("overwritten") > 0 && w.commit();
          }},
         {"removeDirectory", [&] { return platform::removeDirectory(folder + "..\\decoy", folder); }},
@@ -179,7 +179,7 @@ TEST_F(ConfinementTest, TheFileRoutinesRefuseAPathOutsideTheFolderTheyAreGiven)
     // Inside, the same routines work.
     EXPECT_TRUE(platform::copyFile(folder + "own.jpg", folder + "two.jpg", false, folder));
     EXPECT_TRUE(platform::renameFile(folder + "two.jpg", folder + "three.jpg", folder));
-    EXPECT_TRUE(platform::writeFileReplacing(folder + "three.jpg", "3", folder));
+    EXPECT_TRUE(platform::writeFileReplacing(folder + "three.jpg", "3", platform::FileAccess::AsBefore, folder));
     EXPECT_TRUE(platform::deleteFile(folder + "three.jpg", folder));
 }
 
