@@ -4,15 +4,13 @@
 #include "platform/textcodec.h"
 #include "support/filesizelimit.h"
 #include "support/fixture.h"
+#include "support/smalldisk.h"
 #include "support/pipewatch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 #include <functional>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -248,15 +246,9 @@ void expectFullDiskKeepsOldFiles(const QString& folderHost, const QString& folde
 
 TEST_F(WorldTest, WritesOntoAFullFileSystemKeepTheOldFileAndFail)
 {
-    if (::geteuid() != 0) GTEST_SKIP() << "mounting the small file system needs root";
     const QString mountHost = world.hostD() + "/full";
-    QDir().mkpath(mountHost);
-    if (::mount("tmpfs", QFile::encodeName(mountHost).constData(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    struct Unmount {
-        QString at;
-        ~Unmount() { ::umount2(QFile::encodeName(at).constData(), MNT_DETACH); }
-    } unmount{mountHost};
+    const testsupport::SmallDisk disk(mountHost);
+    if (!disk.ready()) GTEST_SKIP() << disk.why();
     writeSources(world);
     world.writeHostFile("d/full/target.ini", "[S]\r\nKey=old\r\n");
     {
