@@ -157,7 +157,7 @@ void TMainForm::RemovePicture(int index)
     if (editor::IsBareFileName(name)) {
         const QString file = ShowFolderPath() + name;
         if (UndoDepth > 0 && undoStack().Picture().compare(file, Qt::CaseInsensitive) == 0) ClearUndo();
-        platform::deleteFile(file);
+        platform::deleteFile(file, ShowFolderPath());
     }
     QuorbelListBox->Items().Delete(index);
     savePictureListIfStored();

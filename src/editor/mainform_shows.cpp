@@ -68,12 +68,17 @@ void TMainForm::OpenShow(const QString& folderName)
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
+        QStringList notFiles; // pipes and devices under a picture's name: never opened
         {
             platform::HourglassCursor hourglass;
             for (int i = 0; i < lines.size(); ++i) {
                 ProgressDone = i;
                 const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                if (!platform::isRegularFile(folder + e.file)) {
+                    notFiles.append(folder + e.file);
+                    continue;
+                }
                 MakeThumbnail(folder + e.file, 70, false, false);
                 QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
@@ -86,6 +91,8 @@ void TMainForm::OpenShow(const QString& folderName)
             SaveGeneratorSettings();
             DeleteStaleThumbnails();
         }
+        if (!notFiles.isEmpty())
+            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);
