@@ -262,7 +262,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    // False when the show was not written (no title, no pictures).
+    // False when the show was not written (no title, no pictures, a file that cannot be written)
+    // or, with startPlayer, when the player could not be started.
     bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
@@ -299,7 +300,9 @@ public:
     bool DragInProgress = false;
 
     void AddPictureToShow(const QString& source, int index);
-    void RemovePicture(int index);
+    // False when the picture's file could not be deleted: the item then stays, and the reason
+    // is added to failures ("path: reason").
+    bool RemovePicture(int index, QStringList* failures = nullptr);
     QString UniquePictureName(const QString& path) const;
     void FillSourceList();
     void SelectedPicturePath();
@@ -445,6 +448,8 @@ private:
     bool selectedShowPictureReady();
     // Writes "Pictures.ini" while the show folder exists (a new show has none before its first picture).
     void savePictureListIfStored();
+    // One error box naming the pictures "<" or "<<" could not delete.
+    void reportUndeletedPictures(const QStringList& failures);
 
     std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
     std::unique_ptr<editor::UndoStack> undo_;
@@ -452,6 +457,9 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    // The copies converted from other picture formats that this run wrote into source folders
+    // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
+    QStringList convertedCopies_;
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

@@ -47,10 +47,11 @@ TEST_F(ShowFilesTest, SecondsAreNormalisedToAWholeNumberOfAtLeastOne)
     for (const auto& [in, out] : cases) EXPECT_EQ(NormaliseSeconds(QString::fromUtf8(in)), QLatin1String(out)) << in;
 }
 
-TEST_F(ShowFilesTest, ShowItemLineIsEverythingAfterTheFirstAngleBracket)
+TEST_F(ShowFilesTest, ShowItemLineIsEverythingAfterTheFirstAngleBracketAsTyped)
 {
     const QString item = ShowItem(Root + "Quorbel_0001\\", "a.jpg", "a.jpg | 3 > 2 <b>");
-    EXPECT_EQ(item, "<IMG src=\"file://D:\\Quorbel\\Quorbel_0001\\_THUMB_a.jpg\" align=\"top\">a.jpg | 3 > 2 <b>");
+    // The line is text in the markup: it never closes the tag or turns into one.
+    EXPECT_EQ(item, "<IMG src=\"file://D:\\Quorbel\\Quorbel_0001\\_THUMB_a.jpg\" align=\"top\">a.jpg | 3 &gt; 2 &lt;b&gt;");
     EXPECT_EQ(ItemLine(item), "a.jpg | 3 > 2 <b>");
     const PictureEntry e = ParsePictureLine(ItemLine(item));
     EXPECT_EQ(e.file, "a.jpg");

@@ -6,6 +6,7 @@
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "editor/mainform.h"
+#include "editor/showfiles.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -147,7 +148,7 @@ void TDVDWizardForm::StartVideo(const QString& modeName)
     TMainForm* m = TMainForm::instance();
     QStringList lines;
     for (const QString& item : m->QuorbelListBox->Items().toStringList()) {
-        lines << item.mid(item.indexOf(u'>') + 1);
+        lines << editor::ItemLine(item);
     }
     const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
     if (!platform::writeTextLines(picturesIni, lines)) {
