@@ -310,9 +310,13 @@ TEST_F(PicturesTest, StaleThumbnailsGoButNeverOnesTheListShows)
     form->QuorbelListBox->Items().setStrings(1, QString(item).replace("_THUMB_c.jpg", "_THUMB_1c.jpg"));
     writeAll(showHost("_THUMB_gone.jpg"), "x");
     writeAll(showHost("_THUMB_2c.jpg"), "x");
+    // A show picture named like a thumbnail (kept from an older show) is a picture, not a thumbnail.
+    writeAll(showHost("_THUMB_mine.jpg"), "picture");
+    form->QuorbelListBox->Items().Add(editor::ShowItem(form->ShowFolderPath(), "_THUMB_mine.jpg", "_THUMB_mine.jpg"));
     form->DeleteStaleThumbnails();
     EXPECT_EQ(QDir(showHost()).entryList({"_THUMB*"}, QDir::Files),
-              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg"}));
+              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg", "_THUMB_mine.jpg"}));
+    EXPECT_EQ(readAll(showHost("_THUMB_mine.jpg")), "picture");
 }
 
 TEST_F(PicturesTest, ADeclinedDriveChangeKeepsTheDriveAlsoAtTheNextStart)
