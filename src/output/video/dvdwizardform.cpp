@@ -6,7 +6,6 @@
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "editor/mainform.h"
-#include "editor/showfiles.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -146,12 +145,8 @@ bool TDVDWizardForm::EstimateShowSize()
 void TDVDWizardForm::StartVideo(const QString& modeName)
 {
     TMainForm* m = TMainForm::instance();
-    QStringList lines;
-    for (const QString& item : m->QuorbelListBox->Items().toStringList()) {
-        lines << editor::ItemLine(item);
-    }
-    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
-    if (!platform::writeTextLines(picturesIni, lines)) {
+    const QString picturesIni = m->ShowFolderPath() + QStringLiteral("Pictures.ini");
+    if (!m->SavePictureList()) {
         // The video would be made from an older picture list.
         platform::showError(QStringLiteral("Unable to write ") + picturesIni);
         return;
