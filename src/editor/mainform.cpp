@@ -130,6 +130,7 @@ void TMainForm::connectHandlers()
     connect(TitleEdit, &QLineEdit::textChanged, this, &TMainForm::TitleEditChange);
     connect(SecEdit, &QLineEdit::textChanged, this, &TMainForm::SecEditChange);
     connect(SecEdit, &QLineEdit::editingFinished, this, &TMainForm::SecEditExit);
+    connect(TitleEdit, &QLineEdit::editingFinished, this, &TMainForm::storeShowInfo);
 
     connect(FullscreenCheckBox, &QCheckBox::clicked, this, &TMainForm::FullscreenCheckBoxClick);
     for (QRadioButton* b : {OFFRadioButton, ONRadioButton, RNDRadioButton})
@@ -276,8 +277,9 @@ void TMainForm::FormClose()
     // 1. undo files and the transition list
     ClearUndo();
     EffectList.clear();
-    // 2. editor settings
+    // 2. editor settings, and the show's title and seconds if they were edited since
     SaveGeneratorSettings();
+    storeShowInfo();
     // 3. out of sight
     hide();
     // 4. the format-conversion copies of the last source folder

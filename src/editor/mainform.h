@@ -341,6 +341,7 @@ public:
     void QuorbelListBoxEndDrag(QObject* target, int x, int y);
     void EnableEditButtons();
     void DisableEditButtons();
+    void PrintBitBtnClick();   // the print menu at the mouse; an empty show says so instead
     void PrintAll1Click();
     void PrintSelected1Click();
     // The print sequence: printer check, size, selection (unless all are printed), preview.
@@ -450,6 +451,9 @@ private:
     void savePictureListIfStored();
     // One error box naming the pictures "<" or "<<" could not delete.
     void reportUndeletedPictures(const QStringList& failures);
+    // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
+    // stored there; a show without a folder yet (no picture added) has nothing to write.
+    void storeShowInfo();
 
     std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
     std::unique_ptr<editor::UndoStack> undo_;
@@ -460,6 +464,10 @@ private:
     // The copies converted from other picture formats that this run wrote into source folders
     // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
     QStringList convertedCopies_;
+    bool infoWriteFailed_ = false;
+    // The show folder whose title and seconds the fields hold; empty while a show is being
+    // switched or when the fields belong to no show folder.
+    QString fieldsShowFolder_;
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

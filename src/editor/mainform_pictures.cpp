@@ -3,6 +3,8 @@
 // settings page. The work itself lies in picturelist, thumbnails and undostack.
 #include "mainform.h"
 
+#include <QCursor>
+
 #include "picturelist.h"
 #include "showfiles.h"
 
@@ -55,6 +57,7 @@ void TMainForm::connectPictureHandlers()
     connect(SpeedButton10, &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
     connect(UndoBitBtn, &QPushButton::clicked, this, &TMainForm::UndoBitBtnClick);
     connect(OpenBitBtn, &QPushButton::clicked, this, &TMainForm::OpenBitBtnClick);
+    connect(PrintBitBtn, &QPushButton::clicked, this, &TMainForm::PrintBitBtnClick);
     connect(PrintAll1, &QAction::triggered, this, &TMainForm::PrintAll1Click);
     connect(PrintSelected1, &QAction::triggered, this, &TMainForm::PrintSelected1Click);
     // Only what the user types: the window's own changes of the edit are no caption edits.
@@ -120,7 +123,7 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
 {
     {
         platform::HourglassCursor hourglass;
-        if (ShowFolder.isEmpty()) ShowFolder = NextShowFolderName();
+        if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
         if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
         editor::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
@@ -257,6 +260,8 @@ void TMainForm::FillSourceList()
         FileListBox->Items().Add(editor::SourceItem(thumbnailMaker().Target(picture, true), name));
     }
     FileListBox->Items().EndUpdate();
+    // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
+    FileListBox->setSortLocale(LanguageLocale());
     FileListBox->Sort();
     StatusBar1->clearMessage();
     PicProgressBar->setVisible(false);
@@ -342,8 +347,10 @@ void TMainForm::QuorbelListBoxClick()
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count()) return;
     showPictureChosen_ = true;
-    // Another picture empties the undo stack; the stack belongs to one file.
-    noteShowSelection();
+    // Every click empties the undo stack, a click on the picture already selected too: what
+    // Undo would bring back is never older than the last choice of a picture.
+    SelectedPicturePath();
+    ClearUndo();
     const QString line = editor::ItemLine(QuorbelListBox->Items()[index]);
     const qsizetype bar = line.indexOf(u'|');
     ClickedItemName = (bar < 0 ? line : line.left(bar)).trimmed();
@@ -372,7 +379,9 @@ void TMainForm::FileListBoxDblClick() { SpeedButton1Click(); }
 void TMainForm::QuorbelListBoxKeyDown(int& key, Qt::KeyboardModifiers)
 {
     if (key == 16 || key == 17) MultiSelectKey = true;
-    if (key == 46) SpeedButton3Click();
+    // Delete removes show pictures (and their files) only from the show list itself: pressed in
+    // the source list it would delete pictures the user may not even see.
+    if (key == 46 && QuorbelListBox->hasFocus()) SpeedButton3Click();
 }
 
 void TMainForm::QuorbelListBoxKeyUp(int& key, Qt::KeyboardModifiers)
@@ -649,6 +658,16 @@ void TMainForm::DisableEditButtons()
 
 // ---------------------------------------------------------------------------------------------
 // print pop-up
+
+void TMainForm::PrintBitBtnClick()
+{
+    if (QuorbelListBox->Count() == 0) {
+        SelectFirstPage();
+        platform::showInformation(LangText(10010));
+        return;
+    }
+    PrintPopupMenu->popup(QCursor::pos());
+}
 
 void TMainForm::PrintAll1Click()
 {

@@ -55,6 +55,8 @@ void TMainForm::showTipsUnlessSwitchedOff()
 void TMainForm::OpenShow(const QString& folderName)
 {
     WaitForCdRipper(); // the ripper writes into the current show folder until it ends
+    storeShowInfo();   // the show being left keeps its title and seconds
+    fieldsShowFolder_.clear();
     const QString folder = ShowRoot + folderName + u'\\';
     const editor::ShowInfo info = editor::ReadShowInfo(folder);
     if (info.exists) {
@@ -105,6 +107,7 @@ void TMainForm::OpenShow(const QString& folderName)
             PixImage2->setVisible(false);
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
+            fieldsShowFolder_ = ShowFolder;
             SaveGeneratorSettings();
             // The renamed pictures are listed under their new names at once.
             if (renamed) savePictureListIfStored();
@@ -134,6 +137,8 @@ void TMainForm::NewQuorbel1Click()
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
     WaitForCdRipper();
+    storeShowInfo();
+    fieldsShowFolder_.clear();
     showEditor();
     DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
@@ -141,6 +146,7 @@ void TMainForm::NewQuorbel1Click()
     {
         platform::HourglassCursor hourglass;
         ShowFolder = NextShowFolderName();
+        fieldsShowFolder_ = ShowFolder;
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
@@ -190,10 +196,28 @@ void TMainForm::BeispielBitBtnClick()
 
 void TMainForm::TitleEditChange() { ShowTitle = TitleEdit->text(); }
 
+void TMainForm::storeShowInfo()
+{
+    if (ShowFolder.isEmpty() || fieldsShowFolder_.compare(ShowFolder, Qt::CaseInsensitive) != 0) return;
+    const QString folder = ShowFolderPath();
+    if (!platform::directoryExists(folder)) return;
+    const QString seconds = editor::NormaliseSeconds(SecondsPerPicture);
+    const editor::ShowInfo stored = editor::ReadShowInfo(folder);
+    if (stored.exists && !stored.placeholder && stored.title == ShowTitle.trimmed()
+        && editor::NormaliseSeconds(stored.time) == seconds)
+        return;
+    const bool written = editor::WriteShowInfo(folder, ShowTitle, seconds);
+    // A full disk or a read-only show: said once, not at every change of the fields.
+    if (!written && !infoWriteFailed_)
+        platform::showError(QStringLiteral("Unable to write ") + folder + QStringLiteral("Quorbel.ini"));
+    infoWriteFailed_ = !written;
+}
+
 void TMainForm::SecEditChange() { SecondsPerPicture = SecEdit->text().trimmed(); }
 
 void TMainForm::SecEditExit()
 {
     SecondsPerPicture = editor::NormaliseSeconds(SecEdit->text());
     if (SecEdit->text() != SecondsPerPicture) SecEdit->setText(SecondsPerPicture);
+    storeShowInfo();
 }

@@ -7,12 +7,24 @@
 #include "output/video/videowindows.h"
 #include "output/web/webwindows.h"
 
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+
+    // Every text, picture and setting lies in the program's own folder: a drive table that
+    // leaves it out would start a program without a single text.
+    QString why;
+    if (!platform::DriveTable::instance().reach(QCoreApplication::applicationDirPath(), &why)) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        if (!qEnvironmentVariableIsSet("QUORBEL_PRINT_PRODUCT_INFO")) platform::showError(why);
+        return 1;
+    }
 
     // Diagnostics for installers and tests: print the product identity and end.
     if (qEnvironmentVariableIsSet("QUORBEL_PRINT_PRODUCT_INFO")) {

@@ -376,9 +376,9 @@ std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
     return f.readAll();
 }
 
-bool writeFileReplacing(const QString& path, const QByteArray& data)
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access)
 {
-    ReplacingWriter w(path);
+    ReplacingWriter w(path, access);
     if (!w.open()) return false;
     if (w.device()->write(data) != data.size()) { setError(w.errorString()); w.cancel(); return false; }
     return w.commit();
@@ -400,11 +400,13 @@ struct ReplacingWriter::Impl {
     std::unique_ptr<QSaveFile> file;
     bool hadTarget = false;
     mode_t targetMode = 0;
+    FileAccess access = FileAccess::AsBefore;
 };
 
-ReplacingWriter::ReplacingWriter(const QString& path) : d(std::make_unique<Impl>())
+ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access) : d(std::make_unique<Impl>())
 {
     d->host = toHostPath(path);
+    d->access = access;
 }
 
 ReplacingWriter::~ReplacingWriter()
@@ -425,6 +427,13 @@ bool ReplacingWriter::open()
     d->file = std::make_unique<QSaveFile>(d->host);
     d->file->setDirectWriteFallback(false);
     if (!d->file->open(QIODevice::WriteOnly)) { setError(d->file->errorString()); return false; }
+    // The temporary file is closed to others before anything is written into it.
+    if (d->access == FileAccess::OwnerOnly &&
+        !d->file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        setError(d->file->errorString());
+        d->file->cancelWriting();
+        return false;
+    }
     return true;
 }
 
@@ -434,7 +443,8 @@ bool ReplacingWriter::commit()
 {
     if (!d->file) return false;
     if (!d->file->commit()) { setError(d->file->errorString()); return false; }
-    if (d->hadTarget) ::chmod(hostBytes(d->host).constData(), d->targetMode);
+    if (d->access == FileAccess::OwnerOnly) ::chmod(hostBytes(d->host).constData(), S_IRUSR | S_IWUSR);
+    else if (d->hadTarget) ::chmod(hostBytes(d->host).constData(), d->targetMode);
     return true;
 }
 

@@ -75,10 +75,15 @@ qint64 diskTotalBytes(const QString& path);
 bool isExecutable(const QString& path);
 bool setExecutable(const QString& path, bool executable);
 
+// Who may read a file that a replacing write puts in place: as before (the old file's
+// permissions, the usual ones for a new file), or the owner alone from the first byte written
+// (for a file that holds a password).
+enum class FileAccess : int { AsBefore, OwnerOnly };
+
 // Whole files. readFile fails (nullopt) for a missing file, a folder, or one larger than maxBytes.
 std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
 // Writes a whole file: to a temporary file in the same folder, renamed over the old one.
-bool writeFileReplacing(const QString& path, const QByteArray& data);
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore);
 
 // Streams over files. openFile gives nullptr when the file cannot be opened.
 std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mode);
@@ -87,7 +92,7 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
 // old file untouched) when destroyed without commit.
 class ReplacingWriter {
 public:
-    explicit ReplacingWriter(const QString& path);
+    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore);
     ~ReplacingWriter();
     bool open();
     QIODevice* device();

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -254,6 +255,41 @@ TEST_F(EditingTest, ColourBalanceWeakensTheRedAndSavesThePreview)
     expectSavedEdit(200, 150, "96");
     EXPECT_NEAR(meanOf(fileImage(), 0), meanOf(before, 0) / 2, 3.0);
     EXPECT_NEAR(meanOf(fileImage(), 1), meanOf(before, 1), 3.0);
+}
+
+// Clicks on a bar's groove and keys change the value without a drag: the label and the preview
+// follow every change, and the labels speak the chosen language.
+TEST_F(EditingTest, ColourBarsShowEveryChangeInTheChosenLanguage)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(160, 120);
+    useLanguage("ENGLISH"); // the texts of the next start, read afresh by the dialog
+    dialogs.modalScript.push_back([&](QDialog& d) {
+        auto& f = static_cast<TPixEffectsForm&>(d);
+        f.FormActivate();
+        EXPECT_EQ(f.RedLabel->text(), "Red: 100%");
+        EXPECT_EQ(f.GreenLabel->text(), "Green: 100%");
+        drag(f.RedTrackBar, 80); // the first change
+        EXPECT_EQ(f.RedLabel->text(), "Red: 80%");
+        const double afterDrag = meanOf(imageOf(f.PixImage1), 0);
+
+        f.RedTrackBar->triggerAction(QAbstractSlider::SliderPageStepSub); // a click on the groove
+        EXPECT_EQ(f.RedLabel->text(), QString("Red: %1%").arg(f.RedTrackBar->value()));
+        EXPECT_LT(meanOf(imageOf(f.PixImage1), 0), afterDrag - 1.0);
+
+        const double beforeKey = meanOf(imageOf(f.PixImage1), 2);
+        QTest::keyClick(f.BlueTrackBar, Qt::Key_PageDown);
+        EXPECT_EQ(f.BlueLabel->text(), QString("Blue: %1%").arg(f.BlueTrackBar->value()));
+        EXPECT_LT(f.BlueTrackBar->value(), 100);
+        EXPECT_LT(meanOf(imageOf(f.PixImage1), 2), beforeKey - 1.0);
+
+        f.ZuruecksetzenButtonClick();
+        EXPECT_EQ(f.BlueLabel->text(), "Blue: 100%");
+        f.AbortBitBtn->click();
+        return f.result();
+    });
+    form->RGBBitBtnClick();
+    EXPECT_TRUE(dialogs.modalScript.empty());
 }
 
 TEST_F(EditingTest, ColourDialogResetAndCancelLeaveThePicture)

@@ -2,6 +2,7 @@
 #include "platform/files.h"
 #include "support/fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -127,6 +128,43 @@ TEST_F(WorldTest, ReplacingWritesKeepTheOldFileUntilCommit)
     EXPECT_EQ(readFile("C:\\pic.jpg").value(), "new");
     EXPECT_FALSE(readFile("C:\\pic.jpg", 2).has_value());
     EXPECT_FALSE(readFile("C:\\").has_value());
+}
+
+TEST_F(WorldTest, OwnerOnlyWritesAreClosedToOthersFromTheFirstByte)
+{
+    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                          QFileDevice::ReadOther;
+    const auto mask = everyone | QFileDevice::WriteGroup | QFileDevice::WriteOther | QFileDevice::ExeOwner;
+    const QString host = world.hostC() + "/secret.ini";
+    for (const bool existed : {false, true}) {
+        SCOPED_TRACE(existed ? "over a file readable by everyone" : "a new file");
+        QFile::remove(host);
+        if (existed) {
+            world.writeHostFile("c/secret.ini", "old");
+            QFile::setPermissions(host, everyone);
+        }
+        ReplacingWriter w("C:\\secret.ini", FileAccess::OwnerOnly);
+        ASSERT_TRUE(w.open());
+        w.device()->write("password=geheim");
+        // While it is written, the file taking the new text (a temporary beside the target, named
+        // or not yet) is the owner's alone; the open descriptors of the process show it either way.
+        int temporaries = 0;
+        for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files)) {
+            const QString target = fd.symLinkTarget();
+            if (!target.startsWith(world.hostC() + "/") || target == host) continue;
+            ++temporaries;
+            EXPECT_EQ(QFile::permissions(fd.filePath()) & mask, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+                << target.toStdString();
+        }
+        EXPECT_EQ(temporaries, 1);
+        ASSERT_TRUE(w.commit());
+        EXPECT_EQ(QFile::permissions(host) & mask, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        EXPECT_EQ(world.readHostFile("c/secret.ini"), "password=geheim");
+    }
+    // Without the request a replaced file keeps what it had.
+    ASSERT_TRUE(QFile::setPermissions(host, everyone));
+    ASSERT_TRUE(writeFileReplacing("C:\\secret.ini", "plain"));
+    EXPECT_EQ(QFile::permissions(host) & mask, everyone);
 }
 
 TEST_F(WorldTest, FreeSpaceOfAMappedDrive)

@@ -8,6 +8,7 @@
 #include "platform/sdk/operations.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QPushButton>
 #include <QSlider>
 
@@ -37,6 +38,9 @@ QLabel* label(QWidget* parent, const char* name, QRect geometry)
 }
 
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
+
+// A channel's label: its name in the chosen language, then the bar's value.
+QString channelText(int textNumber, int value) { return percentText(LangText(textNumber) + QStringLiteral(": "), value); }
 
 } // namespace
 
@@ -171,9 +175,7 @@ void TPixEffectsForm::FormActivate()
         RGBPanel->setVisible(true);
         for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
         RedValue = GreenValue = BlueValue = 100;
-        RedLabel->setText(LangText(1508) + QStringLiteral(": 100%"));
-        GreenLabel->setText(LangText(1509) + QStringLiteral(": 100%"));
-        BlueLabel->setText(LangText(1510) + QStringLiteral(": 100%"));
+        showBarValues();
     } else if (Mode == QLatin1String("SHARPEN")) {
         SharpenPanel->setVisible(true);
         setBar(SharpenTrackBar, 0);
@@ -182,13 +184,35 @@ void TPixEffectsForm::FormActivate()
     }
 }
 
+// Every change of a bar, by drag, key, wheel or a click on the groove, shows its value at once
+// and brings the preview up to date; while the thumb is dragged the preview follows as fast as
+// it can be recomputed, one change at a time.
 void TPixEffectsForm::barChange(QSlider* bar)
 {
+    PreviewPending = true;
+    showBarValues();
     if (bar->isSliderDown()) {
-        PreviewPending = true;
+        if (!previewScheduled_) {
+            previewScheduled_ = true;
+            QTimer::singleShot(0, this, [this] {
+                previewScheduled_ = false;
+                ApplyEffectPreview();
+            });
+        }
         return;
     }
     ApplyEffectPreview();
+}
+
+void TPixEffectsForm::showBarValues()
+{
+    if (Mode == QLatin1String("RGB")) {
+        RedLabel->setText(channelText(1508, RedTrackBar->value()));
+        GreenLabel->setText(channelText(1509, GreenTrackBar->value()));
+        BlueLabel->setText(channelText(1510, BlueTrackBar->value()));
+    } else if (Mode == QLatin1String("SHARPEN")) {
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
+    }
 }
 
 void TPixEffectsForm::RedTrackBarChange() { barChange(RedTrackBar); }
@@ -203,9 +227,7 @@ void TPixEffectsForm::ApplyEffectPreview()
         RedValue = RedTrackBar->value();
         GreenValue = GreenTrackBar->value();
         BlueValue = BlueTrackBar->value();
-        RedLabel->setText(percentText(QStringLiteral("Rot: "), RedValue));
-        GreenLabel->setText(percentText(QString::fromUtf8("Grün: "), GreenValue));
-        BlueLabel->setText(percentText(QStringLiteral("Blau: "), BlueValue));
+        showBarValues();
         PreviewPending = false;
         previewLoaded_ = loadInto(PixImage1);
         if (!previewLoaded_) return;
@@ -236,9 +258,7 @@ void TPixEffectsForm::ZuruecksetzenButtonClick()
 {
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
     RedValue = GreenValue = BlueValue = 100;
-    RedLabel->setText(QStringLiteral("Rot: 100%"));
-    BlueLabel->setText(QStringLiteral("Blau: 100%"));
-    GreenLabel->setText(QString::fromUtf8("Grün: 100%"));
+    showBarValues();
     PreviewPending = true;
     RedTrackBarChange();
 }

@@ -66,6 +66,8 @@ protected:
 
 private:
     void barChange(QSlider* bar);
+    void showBarValues();           // the bars' values in their labels
+    bool previewScheduled_ = false; // a preview waits for the next turn of the event loop
     bool loadInto(imaging::TPixImage* image);
     void setBar(QSlider* bar, int value);
 
