@@ -3,6 +3,7 @@
 #include "editor/printsizewizard.h"
 #include "editor/showfiles.h"
 #include "output/print/printers.h"
+#include "output/print/printlayout.h"
 #include "output/print/qrlistform.h"
 #include "output/print/reportpreview.h"
 #include "pictures_fixture.h"
@@ -157,6 +158,10 @@ TEST_F(PrintTest, TheSelectionWritesTheTickedItemsInListOrder)
     const QByteArray want = platform::toWindows1252(items[1].trimmed() + "\r\n" + items[2].trimmed() + "\r\n" + items[4].trimmed() + "\r\n");
     EXPECT_EQ(readAll(hostProgram("Print.txt")), want);
     EXPECT_TRUE(want.contains("Caf\xE9")); // the "é" of "Café" as one byte
+    // The report reads the caption back from the file as it was typed.
+    const QStringList lines = platform::fromWindows1252(readAll(hostProgram("Print.txt"))).split("\r\n");
+    EXPECT_EQ(print::PrintItemCaption(lines[0]), "Café & <b>Tee</b>");
+    EXPECT_EQ(print::PrintItemFileName(lines[0]), "p2.jpg");
 
     // Shown again, nothing is ticked.
     select.FormActivate();
