@@ -92,7 +92,14 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
              music.Load();
              while (music.Count() > 0) music.Delete(0);
          }},
-        {"converted-copy clean-up", aside, [](const QString& f) { editor::DeleteConvertedCopies(f); }},
+        {"converted-copy clean-up", aside,
+         [](const QString& f) {
+             // As if every name the folder holds had been made here as a copy.
+             QStringList made;
+             for (const auto& e : platform::findFiles(f, QStringLiteral("*.*"))) made << f + e.name;
+             made << f + QStringLiteral("..\\..\\decoy\\photo_JPEG.jpg");
+             editor::DeleteConvertedCopies(f, made);
+         }},
         {"stale-thumbnail clean-up", show, [](const QString& f) { editor::DeleteStaleThumbnails(f, {}); }},
         {"pictures by mask", show, [](const QString& f) { editor::DeleteFilesMatching(f + "*.jpg"); }},
         {"undo clean-up", aside, [](const QString& f) { editor::UndoStack(f).Clear(); }},
