@@ -688,6 +688,11 @@ private:
     void updateMagGlass();
     void followMagGlass(const QPoint& at);
     void restartMagGlass();
+    // A pan window option: stored and shown at once; a glass option: the glass starts anew with it.
+    template <typename T>
+    void setPanWinOption(T& field, T value);
+    template <typename T>
+    void setMagGlassOption(T& field, T value);
     // The part of the picture the control shows, in bitmap coordinates.
     QRect visibleBitmapPart() const;
     // The picture as it is shown: turned upright for a bitmap stored in another perspective.

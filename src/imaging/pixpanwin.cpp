@@ -327,6 +327,21 @@ void TPixImage::panWindowEvent(int flag, const QPoint& bitmapPos)
     if (OnPanWin) OnPanWin(this, handle, flag);
 }
 
+template <typename T>
+void TPixImage::setPanWinOption(T& field, T value)
+{
+    field = std::move(value);
+    updatePanWindow();
+    fLastResult = 1;
+}
+
+template <typename T>
+void TPixImage::setMagGlassOption(T& field, T value)
+{
+    field = std::move(value);
+    restartMagGlass();
+}
+
 int TPixImage::PanWinX() const { return PanWinShown() ? fPanWin->geometry().x() : fPanWinX; }
 int TPixImage::PanWinY() const { return PanWinShown() ? fPanWin->geometry().y() : fPanWinY; }
 int TPixImage::PanWinWidth() const { return PanWinShown() ? fPanWin->geometry().width() : fPanWinWidth; }
@@ -360,19 +375,9 @@ void TPixImage::SetPanWinHeight(int Value)
     fLastResult = 1;
 }
 
-void TPixImage::SetPanWinTitle(QString Value)
-{
-    fPanWinTitle = std::move(Value);
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinTitle(QString Value) { setPanWinOption(fPanWinTitle, std::move(Value)); }
 
-void TPixImage::SetPanWinRectColor(ColorRef Value)
-{
-    fPanWinRectColor = Value;
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinRectColor(ColorRef Value) { setPanWinOption(fPanWinRectColor, Value); }
 
 void TPixImage::SetPanWinSysMenu(bool Value)
 {
@@ -399,33 +404,13 @@ void TPixImage::SetPanWinPointer(int Value)
     fLastResult = 1;
 }
 
-void TPixImage::SetPanWinPaintPalette(TPaletteType Value)
-{
-    fPanWinPaintPalette = Value;
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinPaintPalette(TPaletteType Value) { setPanWinOption(fPanWinPaintPalette, Value); }
 
-void TPixImage::SetPanWinBitonalScaling(TBitonalScaling Value)
-{
-    fPanWinBitonalScaling = Value;
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinBitonalScaling(TBitonalScaling Value) { setPanWinOption(fPanWinBitonalScaling, Value); }
 
-void TPixImage::SetPanWinPaintDither(TPaintDither Value)
-{
-    fPanWinPaintDither = Value;
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinPaintDither(TPaintDither Value) { setPanWinOption(fPanWinPaintDither, Value); }
 
-void TPixImage::SetPanWinPaintScaling(TPaintScaling Value)
-{
-    fPanWinPaintScaling = Value;
-    updatePanWindow();
-    fLastResult = 1;
-}
+void TPixImage::SetPanWinPaintScaling(TPaintScaling Value) { setPanWinOption(fPanWinPaintScaling, Value); }
 
 // ---- magnifying glass ----
 
@@ -495,34 +480,14 @@ void TPixImage::restartMagGlass()
                   o.Centered, o.RegionOnly);
 }
 
-void TPixImage::SetMagGlassPaintPalette(TPaletteType Value)
-{
-    fMagGlassPaintPalette = Value;
-    restartMagGlass();
-}
+void TPixImage::SetMagGlassPaintPalette(TPaletteType Value) { setMagGlassOption(fMagGlassPaintPalette, Value); }
 
-void TPixImage::SetMagGlassBitonalScaling(TBitonalScaling Value)
-{
-    fMagGlassBitonalScaling = Value;
-    restartMagGlass();
-}
+void TPixImage::SetMagGlassBitonalScaling(TBitonalScaling Value) { setMagGlassOption(fMagGlassBitonalScaling, Value); }
 
-void TPixImage::SetMagGlassPaintDither(TPaintDither Value)
-{
-    fMagGlassPaintDither = Value;
-    restartMagGlass();
-}
+void TPixImage::SetMagGlassPaintDither(TPaintDither Value) { setMagGlassOption(fMagGlassPaintDither, Value); }
 
-void TPixImage::SetMagGlassPaintScaling(TPaintScaling Value)
-{
-    fMagGlassPaintScaling = Value;
-    restartMagGlass();
-}
+void TPixImage::SetMagGlassPaintScaling(TPaintScaling Value) { setMagGlassOption(fMagGlassPaintScaling, Value); }
 
-void TPixImage::SetMagGlassPointer(int Value)
-{
-    fMagGlassPointer = Value;
-    restartMagGlass();
-}
+void TPixImage::SetMagGlassPointer(int Value) { setMagGlassOption(fMagGlassPointer, Value); }
 
 } // namespace imaging

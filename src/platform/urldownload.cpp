@@ -19,11 +19,15 @@ constexpr long connectTimeout = 15000;
 struct UrlDownload::Transfer {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
-    QTimer timer;
+    // Its own tick may end the transfer: it goes once that tick is over.
+    QTimer* timer = new QTimer;
     char error[CURL_ERROR_SIZE] = {};
 
     ~Transfer()
     {
+        timer->stop();
+        timer->disconnect();
+        timer->deleteLater();
         if (multi && easy) curl_multi_remove_handle(multi, easy);
         if (easy) curl_easy_cleanup(easy);
         if (multi) curl_multi_cleanup(multi);
@@ -78,9 +82,9 @@ UrlDownload::Result UrlDownload::Start()
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
     if (curl_multi_add_handle(t->multi, e) != CURLM_OK) return Failed;
-    t->timer.setInterval(pollInterval);
-    QObject::connect(&t->timer, &QTimer::timeout, [this] { poll(); });
-    t->timer.start();
+    t->timer->setInterval(pollInterval);
+    QObject::connect(t->timer, &QTimer::timeout, [this] { poll(); });
+    t->timer->start();
     t_ = std::move(t);
     return Complete;
 }

@@ -55,6 +55,15 @@ protected:
         plainNew = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);
     }
 
+    // A transition background: a gradient from blue to black, wiped in.
+    void useBlueGradientTransition()
+    {
+        pix->SetTransitionStyle(etsGradient);
+        pix->SetGradientStyle(1000);
+        pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
+        pix->SetTransitionEffect(2000);
+    }
+
     static std::vector<int> oneToHundred()
     {
         std::vector<int> all;
@@ -180,10 +189,7 @@ TEST_F(Effects, CapturedAtTwelveFramesPerTransitionATransitionGivesEighteenFrame
 
 TEST_F(Effects, ATransitionBackgroundRunsItsPassesBeforeThePicture)
 {
-    pix->SetTransitionStyle(etsGradient);
-    pix->SetGradientStyle(1000);
-    pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
-    pix->SetTransitionEffect(2000);
+    useBlueGradientTransition();
     QImage gradientShown;
     onStatus = [&](int percent) {
         if (percents.size() == 100 && percent == 100) gradientShown = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);
@@ -202,10 +208,7 @@ TEST_F(Effects, WithPaintRgnOnlyTheTransitionRunsInsideTheRegionAlone)
 {
     newPicture.Region = QRegion(20, 20, 60, 40); // the picture is shown 1:1
     pix->SetPaintRgnOnly(true);
-    pix->SetTransitionStyle(etsGradient);
-    pix->SetGradientStyle(1000);
-    pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
-    pix->SetTransitionEffect(2000);
+    useBlueGradientTransition();
     QImage gradientShown;
     onStatus = [&](int percent) {
         if (percent == 100 && gradientShown.isNull()) gradientShown = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);

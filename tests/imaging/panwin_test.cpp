@@ -160,8 +160,9 @@ TEST_F(ControlTest, PanWindowAndGlassOnScreen)
     make("convert -size 1200x900 xc:'#B0B0B0' -fill none -stroke black -strokewidth 4 "
          "-draw \"$(for i in $(seq 100 100 1100); do echo line $i,0 $i,899 line 0,$i 1199,$i; done)\" pic.png");
     const QString shot = host("shot.png");
-    make(QString("xvfb-run -a -s '-screen 0 1024x600x24' env QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 %1 %2 %3")
-             .arg(sdktest::quoted(PIXPERIPHERY_SHOT_PATH), sdktest::quoted(host("pic.png")),
+    make(QString("xvfb-run -a -s '-screen 0 1024x600x24' env QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 %1 %2 0 %3 "
+                 "periphery")
+             .arg(sdktest::quoted(PIXFORM_SHOT_PATH), sdktest::quoted(host("pic.png")),
                   sdktest::quoted("import -window root " + sdktest::quoted(shot))));
     const QImage screen(shot);
     ASSERT_FALSE(screen.isNull());

@@ -163,31 +163,37 @@ struct Indexed {
     std::vector<GifPixelType> pixels;   // Width x Height
 };
 
+// Calls visit(0x00RRGGBB) for each opaque pixel of the frame, row by row, until it returns false;
+// true when the frame has a transparent pixel among those seen.
+template <typename Visit>
+bool forEachOpaquePixel(const SdkBitmapHandle& frame, const Transparency& t, Visit visit)
+{
+    const int bpp = frame.bytesPerPixel();
+    bool anyTransparent = false;
+    for (int y = 0; y < frame.Height; ++y) {
+        const std::uint8_t* row = frame.row(y);
+        for (int x = 0; x < frame.Width; ++x) {
+            if (t.at(row, x, bpp)) anyTransparent = true;
+            else if (!visit(rgbOf(row, x, bpp))) return anyTransparent;
+        }
+    }
+    return anyTransparent;
+}
+
 Indexed indexFrame(const SdkBitmapHandle& frame)
 {
     Indexed out;
     const int bpp = frame.bytesPerPixel();
     const Transparency t = transparencyOf(frame);
-    bool anyTransparent = false;
     // The exact colours while they fit.
     std::unordered_map<std::uint32_t, std::uint8_t> exact;
     bool fits = true;
-    for (int y = 0; y < frame.Height && fits; ++y) {
-        const std::uint8_t* row = frame.row(y);
-        for (int x = 0; x < frame.Width; ++x) {
-            if (t.at(row, x, bpp)) {
-                anyTransparent = true;
-                continue;
-            }
-            const std::uint32_t c = rgbOf(row, x, bpp);
-            if (exact.count(c)) continue;
-            if (exact.size() >= 256) {
-                fits = false;
-                break;
-            }
-            exact.emplace(c, static_cast<std::uint8_t>(exact.size()));
-        }
-    }
+    bool anyTransparent = forEachOpaquePixel(frame, t, [&](std::uint32_t c) {
+        if (exact.count(c)) return true;
+        if (exact.size() >= 256) return fits = false;
+        exact.emplace(c, static_cast<std::uint8_t>(exact.size()));
+        return true;
+    });
     if (fits && anyTransparent && exact.size() >= 256) fits = false;
     std::vector<std::uint8_t> cellIndex;
     if (fits) {
@@ -195,21 +201,14 @@ Indexed indexFrame(const SdkBitmapHandle& frame)
         for (const auto& [colour, index] : exact) out.palette[index] = colour;
     } else {
         std::vector<Cell> byKey(32768);
-        for (int y = 0; y < frame.Height; ++y) {
-            const std::uint8_t* row = frame.row(y);
-            for (int x = 0; x < frame.Width; ++x) {
-                if (t.at(row, x, bpp)) {
-                    anyTransparent = true;
-                    continue;
-                }
-                const std::uint32_t c = rgbOf(row, x, bpp);
-                Cell& cell = byKey[static_cast<std::size_t>(cellOf(c))];
-                ++cell.pixels;
-                cell.sum[0] += (c >> 16) & 0xFF;
-                cell.sum[1] += (c >> 8) & 0xFF;
-                cell.sum[2] += c & 0xFF;
-            }
-        }
+        anyTransparent = forEachOpaquePixel(frame, t, [&](std::uint32_t c) {
+            Cell& cell = byKey[static_cast<std::size_t>(cellOf(c))];
+            ++cell.pixels;
+            cell.sum[0] += (c >> 16) & 0xFF;
+            cell.sum[1] += (c >> 8) & 0xFF;
+            cell.sum[2] += c & 0xFF;
+            return true;
+        });
         std::vector<Cell> cells;
         for (std::uint32_t k = 0; k < byKey.size(); ++k)
             if (byKey[k].pixels) {
