@@ -118,7 +118,7 @@ void TPixImage::showPlaybackFrame()
     fTransparentBitmap = (fBitmap.Flags & bfTransparent) != 0;
     fFrameDirty = true;
     Refresh();
-    updatePanWindow();
+    updatePanWindow(true);
     updateMagGlass();
 }
 

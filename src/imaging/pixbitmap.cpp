@@ -261,7 +261,7 @@ void TPixImage::ImageChanged()
     // A new picture shows its own region: the outline starts again.
     restartOutline();
     invalidateIfAuto();
-    updatePanWindow();
+    updatePanWindow(true);
     updateMagGlass();
     if (OnChange) OnChange(this);
 }
@@ -278,7 +278,7 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     fProcessing = false;
     refreshAttributes();
     invalidateIfAuto();
-    updatePanWindow();
+    updatePanWindow(true);
     updateMagGlass();
     if (!aborted && OnChange) OnChange(this);
 }

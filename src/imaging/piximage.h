@@ -682,7 +682,8 @@ private:
     void stopPlayback();
     // Draws the frame the playback has put into the display bitmap.
     void showPlaybackFrame();
-    void updatePanWindow();
+    // Shows the visible part in the pan window; with pictureChanged also the picture anew.
+    void updatePanWindow(bool pictureChanged = false);
     void panWindowEvent(int flag, const QPoint& bitmapPos);
     void closePanWindow();
     void updateMagGlass();

@@ -69,9 +69,17 @@ TPanWindow::TPanWindow(QWidget* owner, Callback callback)
     setObjectName(QStringLiteral("PX_PANWINDOW_32"));
 }
 
-void TPanWindow::Update(const QImage& picture, const QRect& visible, platform::ColorRef rectColor, const QString& title)
+void TPanWindow::SetPicture(const QImage& picture, bool smooth)
 {
-    picture_ = picture;
+    bitmapSize_ = picture.size();
+    picture_ = picture.isNull() ? QImage()
+                                : picture.scaled(size(), Qt::KeepAspectRatio,
+                                                 smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+    update();
+}
+
+void TPanWindow::Update(const QRect& visible, platform::ColorRef rectColor, const QString& title)
+{
     visible_ = visible;
     rectColor_ = rectColor;
     setWindowTitle(title);
@@ -80,8 +88,8 @@ void TPanWindow::Update(const QImage& picture, const QRect& visible, platform::C
 
 QRect TPanWindow::pictureRect() const
 {
-    if (picture_.isNull()) return {};
-    const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
+    if (bitmapSize_.isEmpty()) return {};
+    const QSize fitted = bitmapSize_.scaled(size(), Qt::KeepAspectRatio);
     return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
@@ -89,12 +97,18 @@ QRect TPanWindow::ViewRect() const
 {
     const QRect area = pictureRect();
     if (area.isEmpty()) return {};
-    const double sx = static_cast<double>(area.width()) / picture_.width();
-    const double sy = static_cast<double>(area.height()) / picture_.height();
+    const double sx = static_cast<double>(area.width()) / bitmapSize_.width();
+    const double sy = static_cast<double>(area.height()) / bitmapSize_.height();
     return QRect(area.left() + platform::roundHalfEven(visible_.left() * sx),
                  area.top() + platform::roundHalfEven(visible_.top() * sy),
                  std::max(1, platform::roundHalfEven(visible_.width() * sx)),
                  std::max(1, platform::roundHalfEven(visible_.height() * sy)));
+}
+
+void TPanWindow::resizeEvent(QResizeEvent*)
+{
+    // The kept copy is made again at the new size by the control.
+    if (callback_) callback_(3, {});
 }
 
 void TPanWindow::paintEvent(QPaintEvent*)
@@ -114,12 +128,12 @@ void TPanWindow::moveViewTo(const QPoint& windowPos)
 {
     const QRect area = pictureRect();
     if (area.isEmpty()) return;
-    const double sx = static_cast<double>(picture_.width()) / area.width();
-    const double sy = static_cast<double>(picture_.height()) / area.height();
+    const double sx = static_cast<double>(bitmapSize_.width()) / area.width();
+    const double sy = static_cast<double>(bitmapSize_.height()) / area.height();
     QPoint bitmapPos(platform::roundHalfEven((windowPos.x() - area.left()) * sx),
                      platform::roundHalfEven((windowPos.y() - area.top()) * sy));
-    bitmapPos.setX(std::clamp(bitmapPos.x(), 0, std::max(0, picture_.width() - visible_.width())));
-    bitmapPos.setY(std::clamp(bitmapPos.y(), 0, std::max(0, picture_.height() - visible_.height())));
+    bitmapPos.setX(std::clamp(bitmapPos.x(), 0, std::max(0, bitmapSize_.width() - visible_.width())));
+    bitmapPos.setY(std::clamp(bitmapPos.y(), 0, std::max(0, bitmapSize_.height() - visible_.height())));
     if (callback_) callback_(1, bitmapPos);
 }
 
@@ -278,7 +292,7 @@ int TPixImage::ShowPanWin(bool show)
         }
         if (fPanWin) {
             fPanWin->show();
-            updatePanWindow();
+            updatePanWindow(true);
         } else {
             result = fHasImage ? PXERR_NOMEMORY : PXERR_BADBITMAP;
         }
@@ -300,16 +314,21 @@ void TPixImage::closePanWindow()
     window->deleteLater();
 }
 
-void TPixImage::updatePanWindow()
+void TPixImage::updatePanWindow(bool pictureChanged)
 {
     if (!fPanWin || !fPanWinShown || !fHasImage || !fBitmap.allocated()) return;
-    // The glass shows the picture as painted, so its options are those of the pan window.
-    fPanWin->Update(pictureImage(fBitmap), visibleBitmapPart(), fPanWinRectColor, fPanWinTitle);
+    if (pictureChanged) fPanWin->SetPicture(pictureImage(fBitmap), fPanWinPaintScaling != psNormal);
+    fPanWin->Update(visibleBitmapPart(), fPanWinRectColor, fPanWinTitle);
 }
 
 void TPixImage::panWindowEvent(int flag, const QPoint& bitmapPos)
 {
     QWidget* handle = fPanWin;
+    if (flag == 3) {
+        // Resized: its copy of the picture is made anew (the control is not told).
+        updatePanWindow(true);
+        return;
+    }
     if (flag == 1 && fHasImage) {
         const int x = std::min(fMaxX, platform::roundHalfEven(bitmapPos.x() * fZoomX));
         const int y = std::min(fMaxY, platform::roundHalfEven(bitmapPos.y() * fZoomY));
@@ -331,7 +350,7 @@ template <typename T>
 void TPixImage::setPanWinOption(T& field, T value)
 {
     field = std::move(value);
-    updatePanWindow();
+    updatePanWindow(true);
     fLastResult = 1;
 }
 

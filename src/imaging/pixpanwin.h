@@ -16,18 +16,21 @@ class TPanWindow : public QWidget {
     Q_OBJECT
 public:
     // What the window tells its control: 0 created, 1 the user moved the rectangle (to the
-    // bitmap position given), 2 closed.
+    // bitmap position given), 2 closed, 3 resized.
     using Callback = std::function<void(int flag, QPoint bitmapPos)>;
     TPanWindow(QWidget* owner, Callback callback);
 
-    // The whole picture, the visible part in bitmap coordinates, the rectangle's colour, title.
-    void Update(const QImage& picture, const QRect& visible, platform::ColorRef rectColor, const QString& title);
+    // The whole picture: a copy of it at the window's size is kept.
+    void SetPicture(const QImage& picture, bool smooth);
+    // The visible part in bitmap coordinates, the rectangle's colour, the title.
+    void Update(const QRect& visible, platform::ColorRef rectColor, const QString& title);
     // The rectangle as drawn, in window coordinates.
     QRect ViewRect() const;
     const QRect& VisiblePart() const { return visible_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -38,7 +41,8 @@ private:
     void moveViewTo(const QPoint& windowPos);
 
     Callback callback_;
-    QImage picture_;
+    QImage picture_;      // at the window's size
+    QSize bitmapSize_;
     QRect visible_;
     platform::ColorRef rectColor_ = 255;
     bool dragging_ = false;
