@@ -198,11 +198,13 @@ void TPixImage::downloadFinished(int error)
     if (result == platform::UrlDownload::Complete && fFeed) {
         // All arrived: the picture is decoded now. A picture that cannot be read is reported as
         // an error of the address.
+        fReadyState = rsLoading;
         SuspendMethodErrors();
         const int r = StopFeedLoad();
         ResumeMethodErrors();
         if (r != PX_SUCCESS && fEnableMethodErrors)
             platform::showError(formatMethodError(objectName(), r, fBitmapDataPath));
+        if (OnReadyStateChanged && !fDestroying) OnReadyStateChanged(this, rsLoading);
     } else {
         // Nothing of a failed download is kept; a feed that failed keeps its own result.
         const bool fed = fFeed != nullptr;
