@@ -23,6 +23,10 @@ PageSink::PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& cal
       maxPages_(maxPages < 0 ? maxPagesPerLoad : std::min(maxPages, maxPagesPerLoad))
 {
     if (!list_) {
+        // Without a list only the first page can be handed back: no other is decoded, and
+        // reaching it is the end of the load, not a stop.
+        firstOnly_ = true;
+        maxPages_ = 1;
         PX_CreateBitmapList(&ownList_);
         list_ = ownList_;
     }
@@ -69,11 +73,13 @@ int PageSink::endPage()
     const int r = PX_AppendBitmapListItemHandle(list_, &page_);
     if (r != PX_SUCCESS) return r;
     ++delivered_;
-    return delivered_ >= maxPages_ ? PXERR_STOPPED : PX_SUCCESS;
+    if (delivered_ < maxPages_) return PX_SUCCESS;
+    return firstOnly_ ? PXERR_DONE : PXERR_STOPPED;
 }
 
 int PageSink::finish(int result, SdkBitmapHandle* bitmap)
 {
+    if (result == PXERR_DONE) result = PX_SUCCESS;
     const bool kept = result == PX_SUCCESS || result == PXERR_STOPPED;
     if (!kept || !list_) {
         if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());

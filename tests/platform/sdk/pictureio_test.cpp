@@ -548,3 +548,32 @@ TEST(PictureMemory, OddHeadersAreRefused)
     EXPECT_EQ(PX_LoadMemory(QByteArray("\xFF\xD8\xFF", 3), &b, 0, nullptr), PXERR_BADFORMAT);
     EXPECT_EQ(PX_LoadMemory(QByteArray("II*\x00garbage", 11), &b, 0, nullptr), PXERR_BADFORMAT);
 }
+
+// A file of more frames than one load takes: a load into a list keeps the first 1,000 and says
+// it stopped, with the file's own count in the information; a load of one bitmap decodes only
+// the first frame and succeeds, so that converting such a file works.
+TEST_F(PictureFiles, AnAnimationLongerThanTheFrameLimit)
+{
+    write("many.gif", sdktest::gifOfFrames(1001));
+    SdkBitmapListHandle list = nullptr;
+    PX_CreateBitmapList(&list);
+    SdkBitmapHandle b;
+    PxFileInfo info;
+    EXPECT_EQ(PX_LoadFile(win("many.gif"), &b, 0, list, {}, {}, &info), PXERR_STOPPED);
+    EXPECT_EQ(list->items.size(), 1000u);
+    EXPECT_EQ(info.Pages, 1001);
+    PX_DestroyBitmapList(&list);
+
+    int bands = 0;
+    SdkBitmapHandle first;
+    EXPECT_EQ(PX_LoadFile(win("many.gif"), &first, 24, nullptr, {}, [&bands](const PxLoadBand&) { return ++bands, 1; }),
+              PX_SUCCESS);
+    EXPECT_EQ(bands, 1);
+    EXPECT_EQ(pixel(first, 0, 0), 0x000000u);
+
+    int status = 0;
+    const QString text = testsupport::runHost(
+        QString("%1 convert %2 %3 2>&1").arg(PXTOOL_PATH, quoted(host("many.gif")), quoted(host("first.png"))), &status);
+    EXPECT_EQ(status, 0) << text.toStdString();
+    EXPECT_EQ(testsupport::runHost("identify -format '%w %h' " + quoted(host("first.png"))), "1 1");
+}
