@@ -22,7 +22,10 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The same tests in a separate tree built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Any report fails its test; tests/support/lsan.supp lists the leaks of host libraries.
 sanitize:
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DQUORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
 clean:

@@ -184,7 +184,7 @@ TEST_F(ReportTest, APictureLargerThanThePagePrintsWholeOnAPageOfItsOwn)
 TEST_F(ReportTest, ABrokenPictureIsReportedAndTheCopiesGo)
 {
     addPicture("good.jpg", 800, 600, "fine");
-    world.writeHostFile("d/Quorbel/Quorbel_0001/bad.jpg", QByteArray("\xFF\xD8\xFF\xE0 not a picture", 20));
+    world.writeHostFile("d/Quorbel/Quorbel_0001/bad.jpg", QByteArray("\xFF\xD8\xFF\xE0 not a picture"));
     ctx.Items << R"(<IMG src="x" align="top">bad.jpg | broken)";
     addPicture("after.jpg", 800, 600, "never reached");
     EXPECT_FALSE(printToPdf());
