@@ -3,6 +3,8 @@
 // settings page. The work itself lies in picturelist, thumbnails and undostack.
 #include "mainform.h"
 
+#include <QCursor>
+
 #include "picturelist.h"
 #include "showfiles.h"
 
@@ -60,6 +62,7 @@ void TMainForm::connectPictureHandlers()
     connect(SpeedButton10, &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
     connect(UndoBitBtn, &QPushButton::clicked, this, &TMainForm::UndoBitBtnClick);
     connect(OpenBitBtn, &QPushButton::clicked, this, &TMainForm::OpenBitBtnClick);
+    connect(PrintBitBtn, &QPushButton::clicked, this, &TMainForm::PrintBitBtnClick);
     connect(PrintAll1, &QAction::triggered, this, &TMainForm::PrintAll1Click);
     connect(PrintSelected1, &QAction::triggered, this, &TMainForm::PrintSelected1Click);
     // Only what the user types: the window's own changes of the edit are no caption edits.
@@ -122,7 +125,7 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
 {
     {
         platform::HourglassCursor hourglass;
-        if (ShowFolder.isEmpty()) ShowFolder = NextShowFolderName();
+        if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
         if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
         editor::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
@@ -154,7 +157,7 @@ void TMainForm::RemovePicture(int index)
     if (editor::IsBareFileName(name)) {
         const QString file = ShowFolderPath() + name;
         if (UndoDepth > 0 && undoStack().Picture().compare(file, Qt::CaseInsensitive) == 0) ClearUndo();
-        platform::deleteFile(file);
+        platform::deleteFile(file, ShowFolderPath());
     }
     QuorbelListBox->Items().Delete(index);
     savePictureListIfStored();
@@ -241,6 +244,8 @@ void TMainForm::FillSourceList()
         FileListBox->Items().Add(editor::SourceItem(thumbnailMaker().Target(picture, true), name));
     }
     FileListBox->Items().EndUpdate();
+    // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
+    FileListBox->setSortLocale(LanguageLocale());
     FileListBox->Sort();
     StatusBar1->clearMessage();
     PicProgressBar->setVisible(false);
@@ -249,6 +254,11 @@ void TMainForm::FillSourceList()
 // ---------------------------------------------------------------------------------------------
 // selection and preview
 
+QString TMainForm::showPictureAt(int row) const
+{
+    return ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[row]);
+}
+
 void TMainForm::SelectedPicturePath()
 {
     const int index = QuorbelListBox->ItemIndex();
@@ -256,7 +266,7 @@ void TMainForm::SelectedPicturePath()
         SelectedPicture.clear();
         return;
     }
-    SelectedPicture = ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[index]);
+    SelectedPicture = showPictureAt(index);
 }
 
 void TMainForm::SelectShowItem(int index)
@@ -326,8 +336,10 @@ void TMainForm::QuorbelListBoxClick()
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count()) return;
     showPictureChosen_ = true;
-    // Another picture empties the undo stack; the stack belongs to one file.
-    noteShowSelection();
+    // Every click empties the undo stack, a click on the picture already selected too: what
+    // Undo would bring back is never older than the last choice of a picture.
+    SelectedPicturePath();
+    ClearUndo();
     const QString line = textAfterFirstGt(QuorbelListBox->Items()[index]);
     const qsizetype bar = line.indexOf(u'|');
     ClickedItemName = (bar < 0 ? line : line.left(bar)).trimmed();
@@ -356,7 +368,9 @@ void TMainForm::FileListBoxDblClick() { SpeedButton1Click(); }
 void TMainForm::QuorbelListBoxKeyDown(int& key, Qt::KeyboardModifiers)
 {
     if (key == 16 || key == 17) MultiSelectKey = true;
-    if (key == 46) SpeedButton3Click();
+    // Delete removes show pictures (and their files) only from the show list itself: pressed in
+    // the source list it would delete pictures the user may not even see.
+    if (key == 46 && QuorbelListBox->hasFocus()) SpeedButton3Click();
 }
 
 void TMainForm::QuorbelListBoxKeyUp(int& key, Qt::KeyboardModifiers)
@@ -511,6 +525,13 @@ bool TMainForm::PushUndo()
     return pushed;
 }
 
+void TMainForm::DiscardUndo()
+{
+    undoStack().DropLast();
+    UndoDepth = undoStack().Depth();
+    updateUndoButton();
+}
+
 void TMainForm::ClearUndo()
 {
     undoStack().Clear();
@@ -565,6 +586,7 @@ void TMainForm::TransformPicture(const QString& operation)
     if (!selectedShowPictureReady()) return;
     std::optional<platform::HourglassCursor> hourglass(std::in_place);
     bool done = false;
+    bool pushed = false;
     QString failure;
     try {
         if (!loadPreview(SelectedPicture)) {
@@ -572,6 +594,7 @@ void TMainForm::TransformPicture(const QString& operation)
         } else if (!PushUndo()) {
             failure = platform::lastFileError();
         } else {
+            pushed = true;
             int result = 0;
             const platform::ColorRef white = platform::clWhite;
             if (operation == QLatin1String("90")) result = PixImage2->Rotate(9000, 1, white);
@@ -588,6 +611,9 @@ void TMainForm::TransformPicture(const QString& operation)
         failure = PixImage2->GetLastErrorText();
     }
     if (!done) {
+        // The file is as it was: so are the undo stack and the preview.
+        if (pushed) DiscardUndo();
+        loadPreview(SelectedPicture);
         hourglass.reset();
         platform::dialogs().showMessage(platform::MessageKind::Error,
                                         QStringLiteral("An error occured in your application, \n") + failure,
@@ -627,6 +653,16 @@ void TMainForm::DisableEditButtons()
 
 // ---------------------------------------------------------------------------------------------
 // print pop-up
+
+void TMainForm::PrintBitBtnClick()
+{
+    if (QuorbelListBox->Count() == 0) {
+        SelectFirstPage();
+        platform::showInformation(LangText(10010));
+        return;
+    }
+    PrintPopupMenu->popup(QCursor::pos());
+}
 
 void TMainForm::PrintAll1Click()
 {

@@ -52,6 +52,8 @@ void TMainForm::showTipsUnlessSwitchedOff()
 void TMainForm::OpenShow(const QString& folderName)
 {
     WaitForCdRipper(); // the ripper writes into the current show folder until it ends
+    storeShowInfo();   // the show being left keeps its title and seconds
+    fieldsShowFolder_.clear();
     const QString folder = ShowRoot + folderName + u'\\';
     const editor::ShowInfo info = editor::ReadShowInfo(folder);
     if (info.exists) {
@@ -66,12 +68,17 @@ void TMainForm::OpenShow(const QString& folderName)
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
+        QStringList notFiles; // pipes and devices under a picture's name: never opened
         {
             platform::HourglassCursor hourglass;
             for (int i = 0; i < lines.size(); ++i) {
                 ProgressDone = i;
                 const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                if (!platform::isRegularFile(folder + e.file)) {
+                    notFiles.append(folder + e.file);
+                    continue;
+                }
                 MakeThumbnail(folder + e.file, 70, false, false);
                 QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
@@ -80,9 +87,12 @@ void TMainForm::OpenShow(const QString& folderName)
             PixImage2->setVisible(false);
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
+            fieldsShowFolder_ = ShowFolder;
             SaveGeneratorSettings();
             DeleteStaleThumbnails();
         }
+        if (!notFiles.isEmpty())
+            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);
@@ -105,6 +115,8 @@ void TMainForm::NewQuorbel1Click()
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
     WaitForCdRipper();
+    storeShowInfo();
+    fieldsShowFolder_.clear();
     showEditor();
     DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
@@ -112,6 +124,7 @@ void TMainForm::NewQuorbel1Click()
     {
         platform::HourglassCursor hourglass;
         ShowFolder = NextShowFolderName();
+        fieldsShowFolder_ = ShowFolder;
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
@@ -161,10 +174,28 @@ void TMainForm::BeispielBitBtnClick()
 
 void TMainForm::TitleEditChange() { ShowTitle = TitleEdit->text(); }
 
+void TMainForm::storeShowInfo()
+{
+    if (ShowFolder.isEmpty() || fieldsShowFolder_.compare(ShowFolder, Qt::CaseInsensitive) != 0) return;
+    const QString folder = ShowFolderPath();
+    if (!platform::directoryExists(folder)) return;
+    const QString seconds = editor::NormaliseSeconds(SecondsPerPicture);
+    const editor::ShowInfo stored = editor::ReadShowInfo(folder);
+    if (stored.exists && !stored.placeholder && stored.title == ShowTitle.trimmed()
+        && editor::NormaliseSeconds(stored.time) == seconds)
+        return;
+    const bool written = editor::WriteShowInfo(folder, ShowTitle, seconds);
+    // A full disk or a read-only show: said once, not at every change of the fields.
+    if (!written && !infoWriteFailed_)
+        platform::showError(QStringLiteral("Unable to write ") + folder + QStringLiteral("Quorbel.ini"));
+    infoWriteFailed_ = !written;
+}
+
 void TMainForm::SecEditChange() { SecondsPerPicture = SecEdit->text().trimmed(); }
 
 void TMainForm::SecEditExit()
 {
     SecondsPerPicture = editor::NormaliseSeconds(SecEdit->text());
     if (SecEdit->text() != SecondsPerPicture) SecEdit->setText(SecondsPerPicture);
+    storeShowInfo();
 }

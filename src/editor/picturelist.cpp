@@ -153,8 +153,7 @@ QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath
     const QString ownName = NameOf(source);
     QString target = folder + ShowSafeName(ownName);
     if (platform::fileExists(target) || platform::directoryExists(target)) target = UniquePictureName(target);
-    platform::copyFile(source, target);
-    if (!platform::fileExists(target)) return {};
+    if (!platform::copyFile(source, target, false, folder)) return {};
     platform::setFileAttributes(target, platform::faArchive);
     return target.mid(folder.size());
 }
@@ -165,7 +164,7 @@ void DeleteFilesMatching(const QString& pathWithMask)
     const QString mask = NameOf(pathWithMask);
     for (const auto& e : platform::findFiles(folder, mask))
         if (!(e.attributes & platform::faDirectory) && platform::isRegularFile(folder + e.name))
-            platform::deleteFile(folder + e.name);
+            platform::deleteFile(folder + e.name, folder);
 }
 
 QString ItemThumbnailPath(const QString& item)
@@ -191,7 +190,7 @@ void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& ite
         if (!e.name.toUpper().startsWith(ThumbPrefix)) continue;
         if (referenced.contains((folder + e.name).toUpper())) continue;
         const QString picture = e.name.mid(ThumbPrefix.size());
-        if (picture.isEmpty() || !platform::fileExists(folder + picture)) platform::deleteFile(folder + e.name);
+        if (picture.isEmpty() || !platform::fileExists(folder + picture)) platform::deleteFile(folder + e.name, folder);
     }
 }
 
@@ -221,7 +220,7 @@ void DeleteConvertedCopies(const QString& folder)
             for (const QString& ext : mark.sourceExtensions)
                 if (!stem.isEmpty() && platform::fileExists(dir + stem + ext)) fromSource = true;
             // A picture of the user's that only looks like a copy (no source beside it) stays.
-            if (fromSource) platform::deleteFile(dir + e.name);
+            if (fromSource) platform::deleteFile(dir + e.name, dir);
             break;
         }
     }

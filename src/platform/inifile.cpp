@@ -142,10 +142,10 @@ const CachedFile& load(const QString& path)
     return entry;
 }
 
-bool store(const QString& path, const Lines& lines)
+bool store(const QString& path, const Lines& lines, FileAccess access)
 {
     const QByteArray bytes = joinLines(lines);
-    if (!writeFileReplacing(path, bytes)) return false;
+    if (!writeFileReplacing(path, bytes, access)) return false;
     const QString host = cacheKey(path);
     CachedFile& entry = cache()[host];
     entry.lines = parseLines(bytes); // what the next read would find
@@ -231,7 +231,7 @@ QString oneLine(QString s)
 
 } // namespace
 
-IniFile::IniFile(const QString& path) : path_(path) {}
+IniFile::IniFile(const QString& path, FileAccess access) : path_(path), access_(access) {}
 
 bool IniFile::exists() const { return fileExists(path_); }
 
@@ -262,7 +262,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     if (r.header < 0) {
         lines.append(u'[' + sectionName + u']');
         lines.append(keyName + u'=' + v);
-        return store(path_, lines);
+        return store(path_, lines, access_);
     }
     const qsizetype i = findKey(lines.text, r, keyName);
     if (i >= 0) {
@@ -275,7 +275,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         while (at > r.header + 1 && lines.text[at - 1].trimmed().isEmpty()) --at;
         lines.insert(at, keyName + u'=' + v);
     }
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -330,7 +330,7 @@ bool IniFile::eraseSection(const QString& section)
     const SectionRange r = findSection(lines.text, section);
     if (r.header < 0) return true;
     lines.remove(r.header, r.end);
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
@@ -339,7 +339,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     const qsizetype i = findKey(lines.text, findSection(lines.text, section), key);
     if (i < 0) return true;
     lines.remove(i, i + 1);
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 } // namespace platform

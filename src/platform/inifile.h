@@ -6,6 +6,8 @@
 // Every read sees the file as it is on disk now; every write goes to disk at once.
 // Files are Windows-1252 with CR LF line ends; a UTF-8 file with its byte-order mark is read and
 // written back as UTF-8. Lines a write does not change keep their bytes and line ends.
+#include "files.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +15,8 @@ namespace platform {
 
 class IniFile {
 public:
-    explicit IniFile(const QString& path);
+    // access: who may read the file after a write (owner-only for a file that holds a password).
+    explicit IniFile(const QString& path, FileAccess access = FileAccess::AsBefore);
 
     const QString& fileName() const { return path_; }
 
@@ -36,6 +39,7 @@ public:
 
 private:
     QString path_;
+    FileAccess access_;
 };
 
 } // namespace platform

@@ -296,6 +296,56 @@ TEST_F(MainFormTest, TheSecondsFieldIsNormalisedWhenLeft)
     }
 }
 
+TEST_F(MainFormTest, EditedTitleAndSecondsAreKeptWithoutMakingATarget)
+{
+    const QString ini = "Quorbel/Quorbel_0005/Quorbel.ini";
+    auto stored = [&](const char* key) {
+        return platform::IniFile(QStringLiteral("D:\\Quorbel\\Quorbel_0005\\Quorbel.ini"))
+            .readString("QUORBEL", QString::fromLatin1(key));
+    };
+    create();
+    makeShow("Quorbel_0005", "Trip", {"a.jpg"});
+    makeShow("Quorbel_0006", "Other", {"b.jpg"});
+
+    // Opening and leaving a show without an edit rewrites nothing.
+    writeAll(hostD(ini), "[QUORBEL]\r\nTitel=Trip\r\nTime=4,5\r\n");
+    form->OpenShow("Quorbel_0005");
+    form->OpenShow("Quorbel_0006");
+    EXPECT_EQ(readAll(hostD(ini)), "[QUORBEL]\r\nTitel=Trip\r\nTime=4,5\r\n");
+
+    // Leaving the seconds field stores them at once, normalised.
+    form->OpenShow("Quorbel_0005");
+    form->SecEdit->setText("7,5");
+    emit form->SecEdit->editingFinished();
+    EXPECT_EQ(stored("Time"), "7");
+
+    // The title is stored when its field is left, and when the show is switched.
+    form->TitleEdit->setText("Summer");
+    emit form->TitleEdit->editingFinished();
+    EXPECT_EQ(stored("Titel"), "Summer");
+    form->TitleEdit->setText("Summer at the lake");
+    form->OpenShow("Quorbel_0006");
+    EXPECT_EQ(stored("Titel"), "Summer at the lake");
+    EXPECT_EQ(form->ShowTitle, "Other");
+
+    // ...and at the latest when the program ends.
+    form->OpenShow("Quorbel_0005");
+    form->TitleEdit->setText("Last words");
+    form->SecEditChange();
+    form->FormClose();
+    EXPECT_EQ(stored("Titel"), "Last words");
+    EXPECT_EQ(stored("Time"), "7");
+
+    // A folder opened without "Quorbel.ini" leaves the fields to no show: nothing is written into
+    // the show that stays current.
+    create();
+    form->OpenShow("Quorbel_0005");
+    form->OpenShow("Nothing");
+    form->FormClose();
+    EXPECT_EQ(stored("Titel"), "Last words");
+    EXPECT_EQ(stored("Time"), "7");
+}
+
 TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
 {
     create();

@@ -4,6 +4,9 @@
 #include "pictures_fixture.h"
 
 #include <QComboBox>
+#include <QCursor>
+#include <QMenu>
+#include <QPushButton>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -226,12 +229,20 @@ TEST_F(PicturesTest, RemovingPicturesByButtonsAndTheDeleteKey)
     form->SpeedButton3Click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10006)}));
 
-    // Delete pressed in the source list removes the selected show pictures, not source files.
+    // Delete pressed in the source list does nothing: the show pictures selected there may be
+    // scrolled out of sight.
     form->QuorbelListBox->setSelected(1, true);
     form->QuorbelListBox->setSelected(3, true);
     selectSource({0});
     form->FileListBox->setFocus();
     QTest::keyClick(form->FileListBox, Qt::Key_Delete);
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    EXPECT_TRUE(QFile::exists(showHost("b.jpg")));
+    EXPECT_TRUE(dialogs.messages.size() == 1); // only the one said above
+
+    // In the show list it removes the selected show pictures, not source files.
+    form->QuorbelListBox->setFocus();
+    QTest::keyClick(form->QuorbelListBox, Qt::Key_Delete);
     EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "c.jpg"}));
     EXPECT_FALSE(QFile::exists(showHost("b.jpg")));
     EXPECT_FALSE(QFile::exists(showHost("_THUMB_b.jpg"))); // stale thumbnails go with them
@@ -415,4 +426,59 @@ TEST_F(PicturesTest, APicturesIniThatCannotBeWrittenIsReportedOnce)
     QTest::keyClicks(form->TextEdit, "d");
     EXPECT_EQ(picturesIni(), QStringList({"a.jpg | abcd"}));
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(PicturesTest, TheSourceListOrdersNamesAsTheLanguageDoes)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"Safe Landing.jpg", "autumn.jpg", "Zebra.jpg", "\xc3\x84rger.jpg", "beach.jpg", "Apfel.jpg"})
+        makeJpeg(srcHost(QString::fromUtf8(n)), 20, 10);
+    createWithNewShow();
+    chooseSource("beach.jpg");
+    EXPECT_EQ(sourceNames(), QStringList({"Apfel.jpg", QString::fromUtf8("\xc3\x84rger.jpg"), "autumn.jpg", "beach.jpg",
+                                          "Safe Landing.jpg", "Zebra.jpg"}));
+}
+
+TEST_F(PicturesTest, ThePrintButtonOpensItsMenuAtTheMouseOrSaysTheShowIsEmpty)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 30, 20);
+    createWithNewShow();
+    {
+        const QSignalBlocker block(form->PageControl1);
+        form->PageControl1->setCurrentIndex(2);
+    }
+    form->PrintBitBtnClick();
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
+    EXPECT_FALSE(form->PrintPopupMenu->isVisible());
+
+    dialogs.clear();
+    chooseSource("a.jpg");
+    form->SpeedButton2Click();
+    clickShowItem(0);
+    QCursor::setPos(form->mapToGlobal(QPoint(300, 200)));
+    form->PrintBitBtn->setEnabled(true);
+    form->PrintBitBtn->click();
+    EXPECT_TRUE(form->PrintPopupMenu->isVisible());
+    EXPECT_LE((form->PrintPopupMenu->pos() - QCursor::pos()).manhattanLength(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    form->PrintPopupMenu->hide();
+}
+
+TEST_F(PicturesTest, EveryClickInTheShowListEmptiesTheUndoStack)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 40, 30);
+    createWithNewShow();
+    chooseSource("a.jpg");
+    form->SpeedButton2Click();
+    clickShowItem(0);
+    form->PushUndo();
+    EXPECT_GT(form->UndoDepth, 0);
+    EXPECT_TRUE(form->UndoBitBtn->isEnabled());
+    clickShowItem(0); // the picture already selected
+    EXPECT_EQ(form->UndoDepth, 0);
+    EXPECT_FALSE(form->UndoBitBtn->isEnabled());
+    EXPECT_TRUE(QDir(form->ProgramDir.isEmpty() ? QString() : world.programHost()).entryList({"UNDO_*"}).isEmpty());
 }

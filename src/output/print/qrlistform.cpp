@@ -134,7 +134,7 @@ void TQRListForm::DeletePrintFiles(const QString& mask)
         if (e.attributes & (platform::faDirectory | platform::faSymLink)) continue;
         // Only the scaled copies, which begin with the marker: a picture of the user's whose
         // name merely holds it stays.
-        if (IsPrintFileName(e.name)) platform::deleteFile(folder + e.name);
+        if (IsPrintFileName(e.name)) platform::deleteFile(folder + e.name, folder);
     }
 }
 
