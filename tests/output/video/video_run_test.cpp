@@ -148,26 +148,34 @@ TEST_F(VideoTest, FramesPlacePicturesInTheFrameWithTheCaptionBand)
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
 
-// High quality: JPEG key frames renamed in play order, the frame list, and the plug-in's MPEG.
-TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
+// High quality: JPEG key frames renamed in play order, the frame list, and the plug-in's MPEG,
+// which the disc tool takes as a video CD or super video CD stream as it is: the norm's size and
+// rate, 4:3 on the screen, and the frame list's time in either norm.
+TEST_F(VideoTest, HighQualityModesEncodeAStandardStreamThroughThePlugin)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    if (!testsupport::haveHostProgram("vcdimager")) GTEST_SKIP() << "vcdimager missing";
     struct Case {
         const char* mode;
         bool pal;
         const char* codec;
         int width, height;
+        const char* rate;
+        int frames;         // 286 25ths of a second in the norm's frames
         const char* file;
+        const char* discType;
     };
     const Case cases[] = {
-        {"VCD", true, "mpeg1video", 352, 288, "holiday_VCD.mpg"},
-        {"SVCD", true, "mpeg2video", 480, 576, "holiday_SVCD.mpg"},
-        {"SVCD", false, "mpeg2video", 480, 480, "holiday_SVCD.mpg"},
+        {"VCD", true, "mpeg1video", 352, 288, "25/1", 286, "holiday_VCD.mpg", "vcd2"},
+        {"VCD", false, "mpeg1video", 352, 240, "30000/1001", 343, "holiday_VCD.mpg", "vcd2"},
+        {"SVCD", true, "mpeg2video", 480, 576, "25/1", 286, "holiday_SVCD.mpg", "svcd"},
+        {"SVCD", false, "mpeg2video", 480, 480, "30000/1001", 343, "holiday_SVCD.mpg", "svcd"},
     };
     createShow("2.5");
     addMp3("Audio001.mp3", 10);
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.mode) + (c.pal ? " PAL" : " NTSC"));
+        const std::string name = std::string(c.mode) + (c.pal ? " PAL" : " NTSC");
+        SCOPED_TRACE(name);
         makeVideo(c.mode, c.pal, true);
         ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
         // 2.5 seconds give 62 frames (halves to even); the closing picture 100.
@@ -175,16 +183,24 @@ TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
                   QStringList({"Test_0000.jpg*62", "Test_0001.jpg*62", "Test_0002.jpg*62", "Test_0003.jpg*100"}));
         EXPECT_EQ(QImage(encoderHost("Test_0001.jpg")).size(), QSize(c.width, c.height));
         const QString mpg = videoHost(c.file);
+        EXPECT_EQ(testsupport::discToolComplaints(mpg, c.discType, world.root() + "/disc-" + QString::fromStdString(name).replace(' ', '-'))
+                      .toStdString(),
+                  "");
         const QJsonObject probed = probe(mpg);
         const QJsonObject v = stream(probed, "video");
         EXPECT_EQ(v["codec_name"].toString(), c.codec);
         EXPECT_EQ(v["width"].toInt(), c.width);
         EXPECT_EQ(v["height"].toInt(), c.height);
-        EXPECT_EQ(v["nb_read_frames"].toString(), "286"); // 3 × 62 + 100
+        EXPECT_EQ(v["r_frame_rate"].toString(), c.rate);
+        const QStringList dar = v["display_aspect_ratio"].toString().split(':');
+        ASSERT_EQ(dar.size(), 2);
+        EXPECT_NEAR(dar[0].toDouble() / dar[1].toDouble(), 4.0 / 3.0, 0.01) << v["display_aspect_ratio"].toString().toStdString();
+        // 3 × 62 + 100 25ths of a second: 11.44 s, in whole frames of the norm.
+        EXPECT_EQ(v["nb_read_frames"].toString().toInt(), c.frames);
         const QJsonObject a = stream(probed, "audio");
         EXPECT_EQ(a["sample_rate"].toString(), "44100");
         EXPECT_EQ(a["channels"].toInt(), 2);
-        EXPECT_NEAR(probed["format"].toObject()["duration"].toString().toDouble(), 286 / 25.0, 0.2);
+        EXPECT_NEAR(a["nb_read_frames"].toString().toDouble() * 1152 / 44100, 11.44, 1152.0 / 44100);
         EXPECT_EQ(decodeErrors(mpg), "");
         EXPECT_FALSE(QFile::exists(mpg + ".part"));
         // The soundtrack: 2.5 × 3 rounded to 8, + 4, + round(1 / 25) for the one frame beyond
