@@ -3,7 +3,9 @@
 
 #include "output/video/videoestimate.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
+#include <QTest>
 
 using video::VideoMode;
 
@@ -77,6 +79,51 @@ TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
     EXPECT_FALSE(wizard->EstimateShowSize());
 }
 
+// The four modes are one group and the two norms another: a click on a mode changes the mode
+// only, a click on the checked button keeps it, so Next always has a mode and a norm.
+TEST_F(VideoWizardTest, ModesAndNormsAreTwoGroupsThatKeepTheirChoice)
+{
+    createShow("1");
+    wizard = std::make_unique<TDVDWizardForm>();
+    wizard->show();
+    const QList<QRadioButton*> modes = {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton,
+                                        wizard->NanoSVCDRadioButton};
+    const QList<QRadioButton*> norms = {wizard->PalRadioButton, wizard->NTSCRadioButton};
+    auto checked = [](const QList<QRadioButton*>& group) {
+        QString names;
+        for (QRadioButton* b : group)
+            if (b->isChecked()) names += (names.isEmpty() ? "" : " ") + b->objectName();
+        return names.toStdString();
+    };
+    EXPECT_EQ(checked(modes), "VCDRadioButton");
+    EXPECT_EQ(checked(norms), "PalRadioButton");
+    struct Click { QRadioButton* button; const char* modes; const char* norms; };
+    const Click clicks[] = {
+        {wizard->VCDRadioButton, "VCDRadioButton", "PalRadioButton"},            // the checked one again
+        {wizard->NanoSVCDRadioButton, "NanoSVCDRadioButton", "PalRadioButton"},
+        {wizard->NanoSVCDRadioButton, "NanoSVCDRadioButton", "PalRadioButton"},
+        {wizard->NTSCRadioButton, "NanoSVCDRadioButton", "NTSCRadioButton"},
+        {wizard->NTSCRadioButton, "NanoSVCDRadioButton", "NTSCRadioButton"},
+        {wizard->SVCDRadioButton, "SVCDRadioButton", "NTSCRadioButton"},
+    };
+    for (const Click& c : clicks) {
+        SCOPED_TRACE(c.button->objectName().toStdString());
+        QTest::mouseClick(c.button, Qt::LeftButton, {}, QPoint(5, c.button->height() / 2));
+        EXPECT_EQ(checked(modes), c.modes);
+        EXPECT_EQ(checked(norms), c.norms);
+    }
+    // Next finds the mode: no "choose a mode" message.
+    EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "15 MB"); // SVCD, clicked last: round((0.72 + 4.424) × 3)
+    dialogs.clear();
+    QDialog make;
+    wizard->MakeWizard = &make;
+    form->SecondsPerPicture = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0); // no room: no video is made
+    confirmInstructions();
+    wizard->WeiterBitBtnClick();
+    EXPECT_FALSE(dialogs.messageTexts().contains(LangText(10027)));
+    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+}
+
 TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
@@ -86,11 +133,10 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     make.setResult(-1);
     wizard->MakeWizard = &make;
 
-    // No mode checked: text 10027 and nothing else.
-    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton}) {
-        b->setAutoExclusive(false);
+    // No mode checked (the group lets none go unless told): text 10027 and nothing else.
+    wizard->ModeButtonGroup->setExclusive(false);
+    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton})
         b->setChecked(false);
-    }
     wizard->WeiterBitBtnClick();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10027)}));
     EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
@@ -99,8 +145,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     // Too little space: the picture list is rewritten from the show's list, the short
     // instructions say why, no video is made.
     dialogs.clear();
-    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton})
-        b->setAutoExclusive(true);
+    wizard->ModeButtonGroup->setExclusive(true);
     wizard->VCDRadioButton->setChecked(true);
     platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
     const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);
