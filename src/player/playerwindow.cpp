@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "platform/drives.h"
+#include "platform/screensaver.h"
 
 #include <QApplication>
 #include <QAudioOutput>
@@ -41,7 +42,9 @@ PlayerWindow::~PlayerWindow() { music_->stop(); }
 
 void PlayerWindow::start()
 {
-    if (plan_.settings.fullscreen) {
+    if (platform::showInScreensaverWindow(*this)) {
+        // Played by the desktop's screensaver service, in the window it gave.
+    } else if (plan_.settings.fullscreen) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
         showFullScreen();
     }

@@ -70,6 +70,21 @@ int SecondsOf(const QString& text)
     return v && *v >= 1 ? *v : 3;
 }
 
+QString ShowRootFor(const QString& programFile, const QStringList& arguments, const QString& documentsFolder)
+{
+    const qsizetype slash = programFile.lastIndexOf(u'\\');
+    const QString folder = programFile.left(slash + 1);
+    const bool screensaver = std::any_of(arguments.begin(), arguments.end(),
+                                         [](const QString& a) { return a.compare(QLatin1String("/s"), Qt::CaseInsensitive) == 0; });
+    if (!screensaver || documentsFolder.isEmpty()) return folder;
+    const QString word = programFile.mid(slash + 1).contains(QLatin1String("quorbelix"), Qt::CaseInsensitive)
+                             ? QStringLiteral("Quorbelix")
+                             : QStringLiteral("Quorbel");
+    const QString staged = documentsFolder + (documentsFolder.endsWith(u'\\') ? QString() : QStringLiteral("\\")) + word
+                           + QStringLiteral("_Screensaver\\");
+    return platform::directoryExists(staged) ? staged : folder;
+}
+
 Plan ReadPlan(const QString& showRoot, const QStringList& arguments)
 {
     Plan plan;

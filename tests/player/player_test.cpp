@@ -232,3 +232,25 @@ TEST_F(PlayerTest, APictureComesInStepByStepAndEndsAsTheWholePicture)
     while (w.inTransition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(w.grab().toImage(), whole);
 }
+
+// Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
+// documents folder; otherwise, or while nothing is staged, the shows beside it.
+TEST_F(PlayerTest, AsTheScreensaverItPlaysTheStagedShows)
+{
+    QDir().mkpath(world.hostC() + "/Documents/Quorbelix_Screensaver");
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        const char* root;
+    };
+    const Case cases[] = {
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/S"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"TEST"}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system\\Quorbel.scr", {"/s"}, "C:\\Windows\\system\\"}, // nothing staged for it
+        {"D:\\Quorbelix\\Quorbelix-Player.exe", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShowRootFor(c.program, c.arguments, "C:\\Documents"), c.root) << c.program << " " << c.arguments.join(' ').toStdString();
+}
