@@ -79,6 +79,39 @@ TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
     EXPECT_FALSE(wizard->EstimateShowSize());
 }
 
+// Label, serial number and file system come from the volume that holds the drive's folder, as
+// the host's own tools see it; a letter without a drive leaves them empty.
+TEST_F(VideoWizardTest, DriveInfoComesFromTheMountedVolume)
+{
+    EXPECT_EQ(video::SerialText(0x1A2B3C4D), "1A2B-3C4D");
+    EXPECT_EQ(video::SerialText(0xABC), "0000-0ABC");
+    if (!testsupport::haveHostProgram("findmnt")) GTEST_SKIP() << "findmnt missing";
+    const QString folder = hostD("");
+    auto mount = [&](const char* column) {
+        return testsupport::runHost(QString("findmnt -n -o %1 --target '%2'").arg(column, folder)).trimmed();
+    };
+    video::DriveInfo info;
+    video::ReadDriveInfo(u'd', info);
+    EXPECT_EQ(info.letter, QChar(u'D'));
+    EXPECT_EQ(info.fileSystem, mount("FSTYPE"));
+    EXPECT_FALSE(info.fileSystem.isEmpty());
+    EXPECT_EQ(info.label, mount("LABEL"));
+    // The volume's UUID where the host lists it, else the file system's id (its first word).
+    QString serial = mount("UUID").remove('-').left(8).toUpper();
+    if (serial.size() < 8 || !QDir("/dev/disk/by-uuid").exists()) {
+        const quint64 id = testsupport::runHost("stat -f -c %i '" + folder + "'").trimmed().toULongLong(nullptr, 16);
+        serial = QString("%1").arg(quint32(id >> 32), 8, 16, QLatin1Char('0')).toUpper();
+    }
+    EXPECT_EQ(info.serialText, serial.left(4) + "-" + serial.mid(4));
+    EXPECT_EQ(info.serial, serial.toUInt(nullptr, 16));
+
+    video::ReadDriveInfo(u'Q', info); // no such drive
+    EXPECT_EQ(info.letter, QChar(u'Q'));
+    EXPECT_TRUE(info.label.isEmpty());
+    EXPECT_TRUE(info.serialText.isEmpty());
+    EXPECT_TRUE(info.fileSystem.isEmpty());
+}
+
 // The four modes are one group and the two norms another: a click on a mode changes the mode
 // only, a click on the checked button keeps it, so Next always has a mode and a norm.
 TEST_F(VideoWizardTest, ModesAndNormsAreTwoGroupsThatKeepTheirChoice)
