@@ -52,6 +52,16 @@ Show readShow(const QString& root, const QString& name)
     }
     std::stable_sort(tracks.begin(), tracks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& t : tracks) s.audio.append(t.second);
+    // A show whose music was never numbered (the sample shows) plays its MP3 and WAV files in
+    // name order.
+    if (s.audio.isEmpty()) {
+        for (const auto& e : platform::findFiles(s.folder, QStringLiteral("*.*"))) {
+            const QString upper = e.name.toUpper();
+            if ((e.attributes & platform::faDirectory) || !(upper.endsWith(QLatin1String(".MP3")) || upper.endsWith(QLatin1String(".WAV"))))
+                continue;
+            if (platform::isRegularFile(s.folder + e.name)) s.audio.append(e.name);
+        }
+    }
     return s;
 }
 

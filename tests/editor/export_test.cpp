@@ -219,6 +219,8 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
             EXPECT_TRUE(plan.contains("Fullscreen=TRUE\n")) << plan.toStdString();
             EXPECT_TRUE(plan.contains("TextOffset=25\n")) << plan.toStdString();
             EXPECT_TRUE(plan.contains("\nShow=Quorbel_0002|")) << plan.toStdString();
+            // The sample show plays its music, which was never numbered.
+            EXPECT_TRUE(plan.endsWith("\nAudio=Bumble Bee - TORVELD.mp3\n")) << plan.toStdString();
             EXPECT_FALSE(plan.contains("\nShow=Quorbel_0001|")) << plan.toStdString();
         }
         form.reset();

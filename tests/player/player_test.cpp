@@ -254,3 +254,17 @@ TEST_F(PlayerTest, AsTheScreensaverItPlaysTheStagedShows)
     for (const Case& c : cases)
         EXPECT_EQ(ShowRootFor(c.program, c.arguments, "C:\\Documents"), c.root) << c.program << " " << c.arguments.join(' ').toStdString();
 }
+
+// A show without numbered tracks (the sample shows) plays its MP3 and WAV files in name order;
+// numbered tracks, where there are any, are the only music.
+TEST_F(PlayerTest, AShowWithoutNumberedTracksPlaysItsOtherMusicInNameOrder)
+{
+    makeRoot();
+    for (const char* file : {"Quorbel_0002/b.wav", "Quorbel_0002/Bumble Bee - TORVELD.mp3", "Quorbel_0002/a.MP3", "Quorbel_0002/notes.txt"})
+        write(file, "x");
+    QDir().mkpath(host("Quorbel_0002/folder.mp3"));
+    const Plan plan = ReadPlan(Root, {});
+    ASSERT_EQ(plan.shows.size(), 2);
+    EXPECT_EQ(plan.shows[0].audio, QStringList({"Audio001.mp3", "Audio002.mp3", "Audio010.wav"}));
+    EXPECT_EQ(plan.shows[1].audio, QStringList({"a.MP3", "b.wav", "Bumble Bee - TORVELD.mp3"}));
+}
