@@ -169,7 +169,7 @@ TEST_F(CaptureTest, TransitionLineAndRandomChoice)
     capture->ApplyTransitionLine(0);
     imaging::TPixImage* pix = capture->Pix1;
     EXPECT_EQ(pix->PaintEffect(), 2003);
-    EXPECT_EQ(pix->EffectDelay(), 7u);
+    EXPECT_EQ(pix->EffectDelay(), 0u); // the line's 7 ms per step are for the screen, not the frames
     EXPECT_EQ(pix->EffectGrain(), 9u);
     EXPECT_EQ(pix->PaintMaxPasses(), 3u);
     EXPECT_EQ(pix->WandSize(), 2u);
