@@ -10,7 +10,8 @@
 // Debian's plasma-workspace-wallpapers when installed (used in turn until there are 20), else
 // drawn here.
 //
-//   cmake --build build --target video_run_bench && build/bench/video/video_run_bench [program folder]
+//   cmake --build build --target video_run_bench && build/bench/video/video_run_bench [program folder [keep folder]]
+// With a keep folder both MPEGs are copied there for a look.
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "controls/htmlistbox.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
     form.ONRadioButton->setChecked(true);
     form.SpinEdit1->setValue(1);
     form.TextCheckBox->setChecked(true);
+    form.TextColor = 0x00FFFFFF;
     dvd.ModeName = "VCD";
     dvd.Pal = true;
     dvd.HighQuality = true;
@@ -205,5 +207,13 @@ int main(int argc, char** argv)
     std::printf("ffmpeg: %7.2f s  (%s frames)  vcdimager: %s\n", theirs, qPrintable(theirProbe.trimmed()),
                 qPrintable(discTool(theirVideo, root + "/disc-ffmpeg")));
     std::printf("ours / ffmpeg: %.2f\n", ours / theirs);
+    if (argc > 2) {
+        const QString keep = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(keep);
+        QFile::remove(keep + "/ours.mpg");
+        QFile::remove(keep + "/ffmpeg.mpg");
+        QFile::copy(ourVideo, keep + "/ours.mpg");
+        QFile::copy(theirVideo, keep + "/ffmpeg.mpg");
+    }
     return 0;
 }

@@ -259,7 +259,7 @@ TEST_F(CaptureTest, CancelDuringTheTransitionsStopsTheRunAndEmptiesTheEncoderFol
     makeInstructionsDialog(true);
     confirmInstructions(); // shown by the cancel button while the capture window is up
     makeVideo("VCD", true, true);
-    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "AnweisungForm"}));
+    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "AnweisungForm"})) << dialogs.messageTexts().join('\n').toStdString();
     ASSERT_EQ(instructionsSeen.size(), 1);
     EXPECT_EQ(instructionsSeen[0].heading, LangText(4605));
     EXPECT_EQ(instructionsSeen[0].text, LangText(4614));
