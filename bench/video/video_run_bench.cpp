@@ -13,14 +13,12 @@
 //   cmake --build build --target video_run_bench && build/bench/video/video_run_bench [program folder [keep folder]]
 // With a keep folder both MPEGs are copied there for a look.
 #include "app/language.h"
-#include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "output/video/dvdform.h"
 #include "platform/drives.h"
-#include "platform/folders.h"
 #include "platform/textcodec.h"
-#include "util/windowsinfo.h"
+#include "support/screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,10 +87,7 @@ int main(int argc, char** argv)
         g.open(QIODevice::WriteOnly);
         g.write("[SETTINGS]\r\nLanguage=GERMAN\r\nDrive=D\r\n");
     }
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(root + "/program") + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
+    testsupport::runFromProgramDir(root + "/program");
     LoadLanguageTable();
 
     TMainForm form;

@@ -22,6 +22,17 @@ protected:
         writeAll(hostD("Quorbel/Quorbel_0001/extra/notes.txt"), "not for the CD");
     }
     void makeTarget(QRadioButton* TMakeWizzard::*target) { chooseTarget(target); }
+    // The screensaver target with these shows ticked, through to its instructions.
+    void makeScreensaver(const QStringList& shows)
+    {
+        makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
+        tickShows(shows);
+        confirmInstructions();
+        selectPage(editor::MakePage);
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
+        EXPECT_EQ(instructionsSeen.heading, LangText(4601));
+    }
     // A file that cannot be read: a link to a process's memory fails at its first byte, for
     // every user.
     void addUnreadableFile(const QString& hostPath) { QFile::link("/proc/self/mem", hostPath); }
@@ -168,13 +179,7 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
         form->TextCheckBox->setChecked(true);
         form->SpinEdit2->setValue(25);
 
-        makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
-        tickShows({"Quorbel_0002"});
-        confirmInstructions();
-        selectPage(editor::MakePage);
-        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
-        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
-        EXPECT_EQ(instructionsSeen.heading, LangText(4601));
+        makeScreensaver({"Quorbel_0002"});
         EXPECT_EQ(instructionsSeen.text, LangText(4627)); // no screensaver settings here: what to do
         EXPECT_FALSE(instructionsSeen.icon);
         EXPECT_FALSE(instructionsSeen.burningGuide);
@@ -249,13 +254,7 @@ TEST_F(ExportTest, TheDisplaySettingsGoThroughTheProgramTable)
         if (c.settingsProgram) platform::ProgramTable::instance().set("CONTROL.EXE desk.cpl,,1", world.root() + "/DisplaySettings.sh");
         QFile::remove(started);
         dialogs.clear();
-        makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
-        tickShows({"Quorbel_0001"});
-        confirmInstructions();
-        selectPage(editor::MakePage);
-        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
-        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
-        EXPECT_EQ(instructionsSeen.heading, LangText(4601));
+        makeScreensaver({"Quorbel_0001"});
         EXPECT_EQ(instructionsSeen.text, LangText(c.text));
         EXPECT_EQ(readAll(locked), "an older screensaver");
         // The settings program gets none of the control panel's parameters.
