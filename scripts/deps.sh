@@ -16,7 +16,7 @@ packages=(
   # programs the tests use to check what we write
   ffmpeg crudini desktop-file-utils imagemagick jpeginfo libjpeg-turbo-progs
   sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils vcdimager xscreensaver
-  python3 python3-pyftpdlib xvfb xauth
+  python3 python3-pyftpdlib xvfb xauth tidy
 )
 
 missing=()

@@ -3,6 +3,7 @@
 // lame in the build).
 //   quorbel_showgen samples <folder1> <folder2>   pictures of the two sample shows
 //   quorbel_showgen music <file.wav>               the sample track, 44,100 Hz stereo, 16 bits
+//   quorbel_showgen preview <folder>               the two pictures of the transition preview
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -129,6 +130,14 @@ bool samples(const QString& first, const QString& second)
     return true;
 }
 
+// The settings page plays each transition from one of these onto the other: a landscape and a
+// field of colours, so that every transition shows against a picture unlike the one it covers.
+bool previews(const QString& folder)
+{
+    QDir().mkpath(folder);
+    return save(landscape(2), folder + "/Preview1.jpg") && save(colours(1), folder + "/Preview2.jpg");
+}
+
 // A busy chromatic melody over a steady bass, 32 seconds, as 16-bit stereo PCM at 44,100 Hz.
 bool music(const QString& path)
 {
@@ -190,6 +199,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("samples")) return samples(args[2], args[3]) ? 0 : 1;
     if (args.size() == 3 && args[1] == QLatin1String("music")) return music(args[2]) ? 0 : 1;
-    std::fprintf(stderr, "usage: quorbel_showgen samples <folder1> <folder2> | music <file.wav>\n");
+    if (args.size() == 3 && args[1] == QLatin1String("preview")) return previews(args[2]) ? 0 : 1;
+    std::fprintf(stderr, "usage: quorbel_showgen samples <folder1> <folder2> | music <file.wav> | preview <folder>\n");
     return 2;
 }

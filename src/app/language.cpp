@@ -23,6 +23,15 @@ const QString placeholder = QStringLiteral("$PRG_NAME$");
 
 } // namespace
 
+QLocale LanguageLocale()
+{
+    if (LanguageCode == QLatin1String("ENGLISH")) return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    if (LanguageCode == QLatin1String("FRANCE")) return QLocale(QLocale::French, QLocale::France);
+    if (LanguageCode == QLatin1String("ITALIAN")) return QLocale(QLocale::Italian, QLocale::Italy);
+    if (LanguageCode == QLatin1String("SPAIN")) return QLocale(QLocale::Spanish, QLocale::Spain);
+    return QLocale(QLocale::German, QLocale::Germany);
+}
+
 QString KnownLanguageCode(const QString& stored)
 {
     const QString code = stored.trimmed();

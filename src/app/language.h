@@ -1,6 +1,7 @@
 #pragma once
 // The five-language text table ("Language.ini" in the program directory) and the run's
 // language code.
+#include <QLocale>
 #include <QString>
 
 // "GERMAN", "ENGLISH", "FRANCE", "ITALIAN" or "SPAIN"; set by LoadLanguageTable.
@@ -18,6 +19,9 @@ QString KnownLanguageCode(const QString& stored);
 // The text with this number in the current language, with the first "$PRG_NAME$" (any case)
 // replaced by the product name; empty when the number is missing.
 QString LangText(int number);
+
+// The locale of the run's language: the order in which its lists sort names.
+QLocale LanguageLocale();
 
 // The product name that stands in for "$PRG_NAME$".
 QString ProductNameForTexts();

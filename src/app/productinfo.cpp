@@ -7,6 +7,8 @@
 #include "platform/textcodec.h"
 #include "util/strutils.h"
 
+#include <QGuiApplication>
+
 TProductInfo ProductInfo;
 
 namespace {
@@ -26,11 +28,9 @@ QString ExecutableProgramDir()
     return EnsureTrailingBackslash(PathWithoutName(platform::modulePath()));
 }
 
-void DetermineProductInfo()
+void DetermineProductTitle()
 {
     TProductInfo& p = ProductInfo;
-    p.ProgramDir = ExecutableProgramDir();
-
     const QString exeName = FileNameOf(platform::modulePath());
     p.EnglishProduct = !exeName.toLower().contains(QStringLiteral("quorbel"));
     if (p.EnglishProduct)
@@ -40,6 +40,15 @@ void DetermineProductInfo()
     else
         p.Title = QStringLiteral("Quorbel pro");
     platform::setMessageCaption(p.Title);
+    // Windows and boxes without a caption of their own show the product, not the executable's name.
+    if (qGuiApp) QGuiApplication::setApplicationDisplayName(p.Title);
+}
+
+void DetermineProductInfo()
+{
+    TProductInfo& p = ProductInfo;
+    p.ProgramDir = ExecutableProgramDir();
+    DetermineProductTitle();
 
     LoadLanguageTable();
 

@@ -23,6 +23,9 @@ extern TProductInfo ProductInfo;
 
 // Fills ProductInfo from the executable's own path and loads the text table on the way.
 void DetermineProductInfo();
+// Only the title and the English/German choice, from the executable's name; it also captions
+// every window and message box that has no caption of its own. DetermineProductInfo includes it.
+void DetermineProductTitle();
 
 // The program directory: the folder of the running executable, with trailing backslash.
 QString ExecutableProgramDir();

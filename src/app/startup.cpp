@@ -33,6 +33,7 @@ std::unique_ptr<ApplicationWindows> StartUp()
 {
     auto app = std::make_unique<ApplicationWindows>();
 
+    DetermineProductTitle(); // the language dialog's refusal already carries the product's name
     app->languageForm_ = std::make_unique<TLanguageForm>();
     platform::dialogs().showModal(*app->languageForm_);
 

@@ -130,6 +130,7 @@ void TMainForm::connectHandlers()
     connect(TitleEdit, &QLineEdit::textChanged, this, &TMainForm::TitleEditChange);
     connect(SecEdit, &QLineEdit::textChanged, this, &TMainForm::SecEditChange);
     connect(SecEdit, &QLineEdit::editingFinished, this, &TMainForm::SecEditExit);
+    connect(TitleEdit, &QLineEdit::editingFinished, this, &TMainForm::storeShowInfo);
 
     connect(FullscreenCheckBox, &QCheckBox::clicked, this, &TMainForm::FullscreenCheckBoxClick);
     for (QRadioButton* b : {OFFRadioButton, ONRadioButton, RNDRadioButton})
@@ -269,6 +270,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize() { repaint(); }
+
 void TMainForm::FormClose()
 {
     if (closed_) return;
@@ -276,8 +285,9 @@ void TMainForm::FormClose()
     // 1. undo files and the transition list
     ClearUndo();
     EffectList.clear();
-    // 2. editor settings
+    // 2. editor settings, and the show's title and seconds if they were edited since
     SaveGeneratorSettings();
+    storeShowInfo();
     // 3. out of sight
     hide();
     // 4. the format-conversion copies of the last source folder
@@ -287,7 +297,7 @@ void TMainForm::FormClose()
         if (e.attributes & platform::faDirectory) continue;
         const QString upper = e.name.toUpper();
         if (upper == QLatin1String("TEMP.JPG") || upper == QLatin1String("PREV.JPG") || upper == QLatin1String("PRINT.TXT"))
-            platform::deleteFile(ProgramDir + e.name);
+            platform::deleteFile(ProgramDir + e.name, ProgramDir);
     }
     // 6. the program ends with its main window
     QCoreApplication::quit();

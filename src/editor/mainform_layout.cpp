@@ -161,7 +161,6 @@ void TMainForm::buildPicturesPage()
     PrintPopupMenu->setObjectName(QStringLiteral("PrintPopupMenu"));
     PrintAll1 = namedAction(PrintPopupMenu, "PrintAll1");
     PrintSelected1 = namedAction(PrintPopupMenu, "PrintSelected1");
-    PrintBitBtn->setMenu(PrintPopupMenu);
     TextLabel = named<QLabel>(page, "TextLabel");
     TextEdit = named<QLineEdit>(page, "TextEdit");
     TextEdit->setMaxLength(58);

@@ -4,6 +4,7 @@
 
 #include "newform.h"
 #include "openform.h"
+#include "picturelist.h"
 #include "showfiles.h"
 #include "tipform.h"
 
@@ -23,6 +24,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <optional>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
 
@@ -52,6 +55,8 @@ void TMainForm::showTipsUnlessSwitchedOff()
 void TMainForm::OpenShow(const QString& folderName)
 {
     WaitForCdRipper(); // the ripper writes into the current show folder until it ends
+    storeShowInfo();   // the show being left keeps its title and seconds
+    fieldsShowFolder_.clear();
     const QString folder = ShowRoot + folderName + u'\\';
     const editor::ShowInfo info = editor::ReadShowInfo(folder);
     if (info.exists) {
@@ -66,12 +71,40 @@ void TMainForm::OpenShow(const QString& folderName)
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
+        QStringList notFiles; // pipes and devices under a picture's name: never opened
+        QStringList unrenamed;
         {
             platform::HourglassCursor hourglass;
-            for (int i = 0; i < lines.size(); ++i) {
+            // A name that a list item or "Pictures.ini" cannot carry, or that the program's own
+            // files begin with, gets a safe one as when adding: first, so that no thumbnail is
+            // made over a picture.
+            bool renamed = false;
+            QList<std::optional<editor::PictureEntry>> entries;
+            for (const QString& line : lines) {
+                editor::PictureEntry e = editor::ParsePictureLine(line);
+                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                if (!platform::isRegularFile(folder + e.file)) {
+                    notFiles.append(folder + e.file);
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                const QString safe = editor::RenameToShowSafeName(folder, e.file);
+                if (safe.isEmpty()) {
+                    unrenamed.append(folder + e.file + QStringLiteral(" to a name the show can keep: ") + platform::lastFileError());
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                renamed = renamed || safe != e.file;
+                e.file = safe;
+                entries.append(e);
+            }
+            for (int i = 0; i < entries.size(); ++i) {
                 ProgressDone = i;
-                const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
-                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                if (!entries[i]) continue;
+                const editor::PictureEntry& e = *entries[i];
                 MakeThumbnail(folder + e.file, 70, false, false);
                 QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
@@ -80,9 +113,16 @@ void TMainForm::OpenShow(const QString& folderName)
             PixImage2->setVisible(false);
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
+            fieldsShowFolder_ = ShowFolder;
             SaveGeneratorSettings();
+            // The renamed pictures are listed under their new names at once.
+            if (renamed) savePictureListIfStored();
             DeleteStaleThumbnails();
         }
+        if (!notFiles.isEmpty())
+            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
+        for (const QString& file : unrenamed)
+            platform::showError(QStringLiteral("Unable to rename ") + file);
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);
@@ -105,6 +145,8 @@ void TMainForm::NewQuorbel1Click()
     TNewForm& dialog = newForm();
     if (platform::dialogs().showModal(dialog) != platform::mrOk) return;
     WaitForCdRipper();
+    storeShowInfo();
+    fieldsShowFolder_.clear();
     showEditor();
     DeleteStaleThumbnails();
     ShowTitle = dialog.Edit1->text();
@@ -112,6 +154,7 @@ void TMainForm::NewQuorbel1Click()
     {
         platform::HourglassCursor hourglass;
         ShowFolder = NextShowFolderName();
+        fieldsShowFolder_ = ShowFolder;
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
@@ -161,10 +204,28 @@ void TMainForm::BeispielBitBtnClick()
 
 void TMainForm::TitleEditChange() { ShowTitle = TitleEdit->text(); }
 
+void TMainForm::storeShowInfo()
+{
+    if (ShowFolder.isEmpty() || fieldsShowFolder_.compare(ShowFolder, Qt::CaseInsensitive) != 0) return;
+    const QString folder = ShowFolderPath();
+    if (!platform::directoryExists(folder)) return;
+    const QString seconds = editor::NormaliseSeconds(SecondsPerPicture);
+    const editor::ShowInfo stored = editor::ReadShowInfo(folder);
+    if (stored.exists && !stored.placeholder && stored.title == ShowTitle.trimmed()
+        && editor::NormaliseSeconds(stored.time) == seconds)
+        return;
+    const bool written = editor::WriteShowInfo(folder, ShowTitle, seconds);
+    // A full disk or a read-only show: said once, not at every change of the fields.
+    if (!written && !infoWriteFailed_)
+        platform::showError(QStringLiteral("Unable to write ") + folder + QStringLiteral("Quorbel.ini"));
+    infoWriteFailed_ = !written;
+}
+
 void TMainForm::SecEditChange() { SecondsPerPicture = SecEdit->text().trimmed(); }
 
 void TMainForm::SecEditExit()
 {
     SecondsPerPicture = editor::NormaliseSeconds(SecEdit->text());
     if (SecEdit->text() != SecondsPerPicture) SecEdit->setText(SecondsPerPicture);
+    storeShowInfo();
 }

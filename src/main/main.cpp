@@ -2,10 +2,10 @@
 // directory and the product.
 #include "app/productinfo.h"
 #include "app/startup.h"
-#include "editor/editorwindows.h"
-#include "effects/ui/effectswindows.h"
-#include "output/video/videowindows.h"
-#include "output/web/webwindows.h"
+#include "programwindows.h"
+
+#include "platform/dialogs.h"
+#include "platform/drives.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -13,6 +13,15 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+
+    // Every text, picture and setting lies in the program's own folder: a drive table that
+    // leaves it out would start a program without a single text.
+    QString why;
+    if (!platform::DriveTable::instance().reach(QCoreApplication::applicationDirPath(), &why)) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        if (!qEnvironmentVariableIsSet("QUORBEL_PRINT_PRODUCT_INFO")) platform::showError(why);
+        return 1;
+    }
 
     // Diagnostics for installers and tests: print the product identity and end.
     if (qEnvironmentVariableIsSet("QUORBEL_PRINT_PRODUCT_INFO")) {
@@ -25,10 +34,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    RegisterEditorWindows();
-    RegisterEffectsWindows();
-    RegisterVideoWindows();
-    RegisterWebWindows();
+    RegisterProgramWindows();
     const auto windows = StartUp();
     return app.exec();
 }

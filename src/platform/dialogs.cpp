@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -53,9 +54,9 @@ public:
         QFileDialog dlg(QApplication::activeWindow(), request.title);
         dlg.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(request.save ? QFileDialog::AnyFile : (request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
-        const QString dir = toHostPath(request.initialDir);
-        if (!dir.isEmpty()) dlg.setDirectory(dir);
-        if (!request.fileName.isEmpty()) dlg.selectFile(request.fileName);
+        const HostFileDialogStart start = hostFileDialogStart(request);
+        if (!start.directory.isEmpty()) dlg.setDirectory(start.directory);
+        if (!start.selection.isEmpty()) dlg.selectFile(start.selection);
         if (!request.filter.isEmpty()) {
             const QStringList filters = toQtFilter(request.filter).split(QStringLiteral(";;"));
             dlg.setNameFilters(filters);
@@ -113,6 +114,21 @@ QString messageCaption() { return g_caption.isEmpty() ? QApplication::applicatio
 void showInformation(const QString& text) { dialogs().showMessage(MessageKind::Information, text, messageCaption()); }
 void showError(const QString& text) { dialogs().showMessage(MessageKind::Error, text, messageCaption()); }
 bool confirm(const QString& text) { return dialogs().showMessage(MessageKind::Confirmation, text, messageCaption()) == mrYes; }
+
+HostFileDialogStart hostFileDialogStart(const FileDialogRequest& request)
+{
+    HostFileDialogStart start;
+    start.directory = request.initialDir.isEmpty() ? QString() : toHostPath(request.initialDir);
+    const QString& name = request.fileName;
+    const bool isPath = name.contains(u'\\') || name.contains(u'/') || (name.size() >= 2 && name[1] == u':');
+    if (!isPath) {
+        start.selection = name;
+    } else if (const QString host = toHostPath(name); !host.isEmpty()) {
+        start.selection = host;
+        if (start.directory.isEmpty()) start.directory = QFileInfo(host).absolutePath();
+    }
+    return start;
+}
 
 QString toQtFilter(const QString& filter)
 {

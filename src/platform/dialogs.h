@@ -32,6 +32,14 @@ struct FileDialogRequest {
     bool multiSelect = false;
 };
 
+// Where a host file dialog opens and what it preselects: the request's Windows paths as host
+// paths (a host dialog shown "Z:\\home\\..." would offer a name no host folder has).
+struct HostFileDialogStart {
+    QString directory;      // host folder, empty for the dialog's own choice
+    QString selection;      // host path or bare name to preselect, empty for none
+};
+HostFileDialogStart hostFileDialogStart(const FileDialogRequest& request);
+
 struct FileDialogResult {
     bool accepted = false;
     QStringList files;      // Windows paths

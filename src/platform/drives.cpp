@@ -42,6 +42,20 @@ void DriveTable::setDrives(const QMap<QChar, QString>& drives)
         drives_.insert(it.key().toUpper(), QDir::cleanPath(QDir(it.value()).absolutePath()));
 }
 
+bool DriveTable::reach(const QString& hostFolder, QString* why)
+{
+    if (!toWindowsPath(hostFolder).isEmpty()) return true;
+    if (!drives_.contains(u'Z')) {
+        drives_.insert(u'Z', QStringLiteral("/"));
+        return true;
+    }
+    if (why)
+        *why = QStringLiteral("The program folder %1 lies on no drive of QUORBEL_DRIVES, and Z: is taken. "
+                              "Add a drive for it to QUORBEL_DRIVES, or leave Z: free.")
+                   .arg(hostFolder);
+    return false;
+}
+
 QList<QChar> DriveTable::letters() const { return drives_.keys(); }
 
 bool DriveTable::isMapped(QChar letter) const { return drives_.contains(letter.toUpper()); }

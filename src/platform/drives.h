@@ -23,6 +23,11 @@ public:
     QString hostRoot(QChar letter) const;      // empty when the letter is not mapped
     QMap<QChar, QString> drives() const { return drives_; }
 
+    // Makes sure a host folder (the program's own) lies on a drive: when the table leaves it out,
+    // Z: is added as "/" if Z is free. False when it stays unreachable; *why then says what to
+    // change in QUORBEL_DRIVES.
+    bool reach(const QString& hostFolder, QString* why = nullptr);
+
 private:
     DriveTable();
     QMap<QChar, QString> drives_;

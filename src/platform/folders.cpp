@@ -6,7 +6,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -20,7 +24,8 @@ QString xdgUserDir(const QString& name)
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
     QFile f(config + QStringLiteral("/user-dirs.dirs"));
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    // A regular file only: a pipe there would hold the start-up still.
+    if (!QFileInfo(f.fileName()).isFile() || !f.open(QIODevice::ReadOnly)) return {};
     const QRegularExpression line(QStringLiteral("^\\s*XDG_%1_DIR\\s*=\\s*\"(.*)\"\\s*$").arg(name));
     QString found;
     while (!f.atEnd()) {
@@ -72,6 +77,31 @@ QString desktopFolder()
     return windowsOf(d);
 }
 
+namespace {
+
+QString xdgBase(const char* variable, const QString& fallback)
+{
+    const QString v = qEnvironmentVariable(variable);
+    return QDir::cleanPath(v.isEmpty() || !QDir::isAbsolutePath(v) ? QDir::homePath() + fallback : v);
+}
+
+QString dataHome() { return xdgBase("XDG_DATA_HOME", QStringLiteral("/.local/share")); }
+QString configHome() { return xdgBase("XDG_CONFIG_HOME", QStringLiteral("/.config")); }
+
+} // namespace
+
+QString templatesFolder()
+{
+    QString d = xdgUserDir(QStringLiteral("TEMPLATES"));
+    if (d.isEmpty()) d = QDir::homePath() + QStringLiteral("/Templates");
+    return windowsOf(d);
+}
+
+QString launchersFolder() { return windowsOf(dataHome() + QStringLiteral("/applications")); }
+QString autostartFolder() { return windowsOf(configHome() + QStringLiteral("/autostart")); }
+QString fontsFolder() { return windowsOf(dataHome() + QStringLiteral("/fonts")); }
+QString recentFolder() { return windowsOf(dataHome()); }
+
 QString windowsFolder() { return onDriveC(QStringLiteral("Windows")); }
 QString systemFolder() { return onDriveC(QStringLiteral("Windows\\System")); }
 QString system32Folder() { return onDriveC(QStringLiteral("Windows\\System32")); }
@@ -87,6 +117,10 @@ QString userName()
 {
     QString u = qEnvironmentVariable("USER");
     if (u.isEmpty()) u = qEnvironmentVariable("LOGNAME");
+    if (u.isEmpty()) {
+        // A session without the variables (a service, a container): the account itself.
+        if (const passwd* account = getpwuid(geteuid())) u = QString::fromLocal8Bit(account->pw_name);
+    }
     return u;
 }
 

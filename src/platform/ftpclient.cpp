@@ -27,6 +27,7 @@ struct FtpClient::Session {
     QIODevice* target = nullptr;  // download
     bool writeFailed = false;
     qint64 lastNow = -1;
+    QByteArray lastReply; // the server's last reply line while connecting
 
     ~Session()
     {
@@ -53,6 +54,13 @@ struct FtpTransferHooks {
             return 0; // the library ends the transfer with a write error
         }
         return static_cast<size_t>(want);
+    }
+    static size_t reply(char* buffer, size_t size, size_t count, void* data)
+    {
+        auto* c = static_cast<FtpClient*>(data);
+        const QByteArray line = QByteArray(buffer, static_cast<qsizetype>(size * count)).trimmed();
+        if (!line.isEmpty()) c->s_->lastReply = line;
+        return size * count;
     }
     static int progress(void* data, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal, curl_off_t ulNow)
     {
@@ -131,12 +139,16 @@ bool FtpClient::Connect()
     if (busy_) return false;
     if (connected_) Disconnect();
     if (!s_->easy) s_->easy = curl_easy_init();
+    connectError_ = FtpConnectError::Failed;
     if (!s_->easy) {
         emit OnConnectionFailed();
         return false;
     }
     aborted_ = false;
     commonOptions(s_->easy, *this, s_->error, this, mode_ == MODE_ASCII);
+    s_->lastReply.clear();
+    curl_easy_setopt(s_->easy, CURLOPT_HEADERFUNCTION, &FtpTransferHooks::reply);
+    curl_easy_setopt(s_->easy, CURLOPT_HEADERDATA, this);
     const QByteArray url = "ftp://" +
         (Host.trimmed().contains(u':') ? "[" + Host.trimmed().toUtf8() + "]" : QUrl::toPercentEncoding(Host.trimmed(), ".-")) +
         ":" + QByteArray::number(Port) + "/";
@@ -147,13 +159,28 @@ bool FtpClient::Connect()
                                                                                 : curl_easy_perform(s_->easy);
     busy_ = false;
     if (code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_URL_MALFORMAT) {
+        connectError_ = FtpConnectError::InvalidHost;
         emit InvalidHost();
         return false;
     }
+    if (code == CURLE_LOGIN_DENIED) {
+        // The server's own words: "530 Login incorrect." gives 530 and its text.
+        connectError_ = FtpConnectError::LoginRefused;
+        long number = 0;
+        curl_easy_getinfo(s_->easy, CURLINFO_RESPONSE_CODE, &number);
+        QString text = QString::fromUtf8(s_->lastReply);
+        if (text.left(3).toInt() == number && number > 0) text = text.mid(3).trimmed();
+        if (text.isEmpty()) text = QString::fromUtf8(s_->error);
+        emit OnError(static_cast<int>(number), text);
+        return false;
+    }
     if (code != CURLE_OK) {
+        if (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT)
+            connectError_ = FtpConnectError::Unreachable;
         emit OnConnectionFailed();
         return false;
     }
+    connectError_ = FtpConnectError::None;
     emit OnHostResolved();
     char* entry = nullptr;
     curl_easy_getinfo(s_->easy, CURLINFO_FTP_ENTRY_PATH, &entry);

@@ -18,6 +18,15 @@ enum FtpTransaction : int {
 
 enum FtpTransferMode : int { MODE_ASCII = 1, MODE_IMAGE = 2, MODE_BYTE = 3 };
 
+// Why the last Connect failed.
+enum class FtpConnectError : int {
+    None,
+    InvalidHost,  // no host, or a name that does not resolve
+    Unreachable,  // nothing answers on that host and port in time
+    LoginRefused, // the server answered and refused the user name or password
+    Failed,       // anything else
+};
+
 class FtpClient : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +40,11 @@ public:
     QString Password;
 
     // Logs in and takes the login folder as the current remote folder. False when the host is
-    // unknown or the connection or login fails (the events have told which).
+    // unknown or the connection or login fails: InvalidHost, OnConnectionFailed (unreachable or
+    // other) or OnError with the server's reply (login refused) has told which, and so does
+    // ConnectError.
     bool Connect();
+    FtpConnectError ConnectError() const { return connectError_; }
     void Disconnect();
     bool Connected() const { return connected_; }
 
@@ -75,6 +87,7 @@ private:
     bool connected_ = false;
     bool aborted_ = false;
     bool busy_ = false;
+    FtpConnectError connectError_ = FtpConnectError::None;
     FtpTransferMode mode_ = MODE_IMAGE;
     QString currentDir_ = QStringLiteral("/");
 

@@ -78,9 +78,9 @@ const CachedFile& load(const QString& path)
     return entry;
 }
 
-bool store(const QString& path, const QStringList& lines)
+bool store(const QString& path, const QStringList& lines, FileAccess access)
 {
-    if (!writeTextLines(path, lines)) return false;
+    if (!writeTextLines(path, lines, access)) return false;
     const QString host = cacheKey(path);
     CachedFile& entry = cache()[host];
     entry.lines = lines;
@@ -166,7 +166,7 @@ QString oneLine(QString s)
 
 } // namespace
 
-IniFile::IniFile(const QString& path) : path_(path) {}
+IniFile::IniFile(const QString& path, FileAccess access) : path_(path), access_(access) {}
 
 bool IniFile::exists() const { return fileExists(path_); }
 
@@ -197,7 +197,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     if (r.header < 0) {
         lines.append(u'[' + sectionName + u']');
         lines.append(keyName + u'=' + v);
-        return store(path_, lines);
+        return store(path_, lines, access_);
     }
     const qsizetype i = findKey(lines, r, keyName);
     if (i >= 0) {
@@ -210,7 +210,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         while (at > r.header + 1 && lines[at - 1].trimmed().isEmpty()) --at;
         lines.insert(at, keyName + u'=' + v);
     }
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -265,7 +265,7 @@ bool IniFile::eraseSection(const QString& section)
     const SectionRange r = findSection(lines, section);
     if (r.header < 0) return true;
     lines.erase(lines.begin() + r.header, lines.begin() + r.end);
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
@@ -274,7 +274,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     const qsizetype i = findKey(lines, findSection(lines, section), key);
     if (i < 0) return true;
     lines.removeAt(i);
-    return store(path_, lines);
+    return store(path_, lines, access_);
 }
 
 } // namespace platform

@@ -5,6 +5,8 @@
 // its order; a new key goes to the end of its section; a missing file or section is created.
 // Every read sees the file as it is on disk now; every write goes to disk at once.
 // Files are Windows-1252 with CR LF line ends (a UTF-8 file with its byte-order mark is read too).
+#include "files.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +14,8 @@ namespace platform {
 
 class IniFile {
 public:
-    explicit IniFile(const QString& path);
+    // access: who may read the file after a write (owner-only for a file that holds a password).
+    explicit IniFile(const QString& path, FileAccess access = FileAccess::AsBefore);
 
     const QString& fileName() const { return path_; }
 
@@ -35,6 +38,7 @@ public:
 
 private:
     QString path_;
+    FileAccess access_;
 };
 
 } // namespace platform

@@ -88,14 +88,14 @@ std::optional<QStringList> readTextLines(const QString& path)
     return splitLines(fromWindows1252(*bytes));
 }
 
-bool writeTextLines(const QString& path, const QStringList& lines)
+bool writeTextLines(const QString& path, const QStringList& lines, FileAccess access)
 {
     QByteArray out;
     for (const QString& l : lines) {
         out += toWindows1252(l);
         out += "\r\n";
     }
-    return writeFileReplacing(path, out);
+    return writeFileReplacing(path, out, access);
 }
 
 bool appendTextLine(const QString& path, const QString& line)

@@ -3,6 +3,8 @@
 // The table is our own, independent of the host locale. The five bytes the code page leaves
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control characters of the same number,
 // so every byte 0..255 survives a round trip. A character outside the code page is written "?".
+#include "files.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,7 +28,7 @@ QStringList splitLines(const QString& text);
 // any line end, written with CR LF after every line, through a temporary file renamed over the
 // old one. nullopt when the file cannot be read.
 std::optional<QStringList> readTextLines(const QString& path);
-bool writeTextLines(const QString& path, const QStringList& lines);
+bool writeTextLines(const QString& path, const QStringList& lines, FileAccess access = FileAccess::AsBefore);
 // Appends one line (CR LF) to a text file, creating it when missing (for logs).
 bool appendTextLine(const QString& path, const QString& line);
 

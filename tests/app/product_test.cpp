@@ -1,9 +1,11 @@
 #include "app_fixture.h"
 
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 
 using testsupport::runHost;
@@ -38,6 +40,9 @@ TEST_F(AppTest, TitleFollowsTheExecutableName)
         DetermineProductInfo();
         EXPECT_EQ(ProductInfo.Title, QString::fromLatin1(c.title));
         EXPECT_EQ(ProductInfo.EnglishProduct, c.english);
+        // Boxes and windows without a caption of their own name the product, not the executable.
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromLatin1(c.title));
+        EXPECT_EQ(platform::messageCaption(), QString::fromLatin1(c.title));
         EXPECT_EQ(ProductInfo.ProgramDir, world.programDir());
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -149,6 +154,29 @@ TEST_F(AppTest, BuiltProgramTakesItsTitleFromItsFileName)
         EXPECT_TRUE(lines.contains("HelpFolder=help_EN\\")) << out.toStdString();
         EXPECT_TRUE(lines.contains("VersionText=Version 1.0.0")) << out.toStdString();
     }
+}
+
+// A drive table that leaves the program's folder out: the program reaches it through Z: = "/",
+// or, with Z: taken, refuses to start and names the variable instead of running without texts.
+TEST_F(AppTest, BuiltProgramReachesItsFolderWhateverTheDriveTable)
+{
+    world.copyBuiltProgram();
+    writeLanguage("ENGLISH");
+    const QString exe = world.programHost() + "/quorbel_pro";
+    ASSERT_TRUE(QFile::exists(exe));
+    const QString other = world.root() + "/other";
+    QDir().mkpath(other);
+    const QString run = "cd '" + other + "' && QT_QPA_PLATFORM=offscreen QUORBEL_PRINT_PRODUCT_INFO=1 QUORBEL_DRIVES=";
+    int status = -1;
+    QString out = runHost(run + "'C=" + other + "' '" + exe + "'", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(out.split('\n').contains("ProgramDir=Z:" + QDir::toNativeSeparators(world.programHost()).replace('/', '\\') + "\\"))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains("VersionText=Version 1.0.0")) << out.toStdString();
+
+    out = runHost(run + "'C=" + other + ";Z=" + other + "' '" + exe + "' 2>&1", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(out.contains("QUORBEL_DRIVES")) << out.toStdString();
 }
 
 // What the product data names is delivered beside the program.

@@ -3,6 +3,8 @@
 #include "editor/mainform.h"
 #include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "editor/picturelist.h"
+#include "editor/showfiles.h"
 #include "controls/htmlistbox.h"
 #include "controls/menumanager.h"
 #include "controls/menupainter.h"
@@ -48,7 +50,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items().Strings(i);
-            lines << t.mid(t.indexOf('>') + 1);
+            lines << editor::ItemLine(t);
         }
         return lines;
     }
@@ -201,7 +203,7 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
     const QString item = form->QuorbelListBox->Items().Strings(0);
-    form->QuorbelListBox->Items().setStrings(0, item.left(item.indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
+    form->QuorbelListBox->Items().setStrings(0, editor::ItemWithCaption(item, "3 > 2 and <b>"));
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");
@@ -294,6 +296,56 @@ TEST_F(MainFormTest, TheSecondsFieldIsNormalisedWhenLeft)
         EXPECT_EQ(form->SecEdit->text(), shown) << typed;
         EXPECT_EQ(form->SecondsPerPicture, shown);
     }
+}
+
+TEST_F(MainFormTest, EditedTitleAndSecondsAreKeptWithoutMakingATarget)
+{
+    const QString ini = "Quorbel/Quorbel_0005/Quorbel.ini";
+    auto stored = [&](const char* key) {
+        return platform::IniFile(QStringLiteral("D:\\Quorbel\\Quorbel_0005\\Quorbel.ini"))
+            .readString("QUORBEL", QString::fromLatin1(key));
+    };
+    create();
+    makeShow("Quorbel_0005", "Trip", {"a.jpg"});
+    makeShow("Quorbel_0006", "Other", {"b.jpg"});
+
+    // Opening and leaving a show without an edit rewrites nothing.
+    writeAll(hostD(ini), "[QUORBEL]\r\nTitel=Trip\r\nTime=4,5\r\n");
+    form->OpenShow("Quorbel_0005");
+    form->OpenShow("Quorbel_0006");
+    EXPECT_EQ(readAll(hostD(ini)), "[QUORBEL]\r\nTitel=Trip\r\nTime=4,5\r\n");
+
+    // Leaving the seconds field stores them at once, normalised.
+    form->OpenShow("Quorbel_0005");
+    form->SecEdit->setText("7,5");
+    emit form->SecEdit->editingFinished();
+    EXPECT_EQ(stored("Time"), "7");
+
+    // The title is stored when its field is left, and when the show is switched.
+    form->TitleEdit->setText("Summer");
+    emit form->TitleEdit->editingFinished();
+    EXPECT_EQ(stored("Titel"), "Summer");
+    form->TitleEdit->setText("Summer at the lake");
+    form->OpenShow("Quorbel_0006");
+    EXPECT_EQ(stored("Titel"), "Summer at the lake");
+    EXPECT_EQ(form->ShowTitle, "Other");
+
+    // ...and at the latest when the program ends.
+    form->OpenShow("Quorbel_0005");
+    form->TitleEdit->setText("Last words");
+    form->SecEditChange();
+    form->FormClose();
+    EXPECT_EQ(stored("Titel"), "Last words");
+    EXPECT_EQ(stored("Time"), "7");
+
+    // A folder opened without "Quorbel.ini" leaves the fields to no show: nothing is written into
+    // the show that stays current.
+    create();
+    form->OpenShow("Quorbel_0005");
+    form->OpenShow("Nothing");
+    form->FormClose();
+    EXPECT_EQ(stored("Titel"), "Last words");
+    EXPECT_EQ(stored("Time"), "7");
 }
 
 TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)

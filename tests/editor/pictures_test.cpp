@@ -4,6 +4,9 @@
 #include "pictures_fixture.h"
 
 #include <QComboBox>
+#include <QCursor>
+#include <QMenu>
+#include <QPushButton>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -91,24 +94,32 @@ TEST_F(PicturesTest, APictureInsideTheShowRootIsRefusedAsSource)
     EXPECT_EQ(sourceNames(), QStringList({"ok.jpg"}));
 }
 
-TEST_F(PicturesTest, ConvertedCopiesGoWhenAnotherSourceFolderIsChosen)
+TEST_F(PicturesTest, OnlyConvertedCopiesThisRunMadeAreDeleted)
 {
     if (!haveTools()) GTEST_SKIP();
-    makeJpeg(srcHost("a.jpg"), 20, 20);
+    // Pictures of the user's that look like converted copies, some with a "source" beside them.
+    const QStringList decoys = {"holiday_JPEG.jpg", "scan_TIFF.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg"};
+    for (const QString& d : decoys) makeJpeg(srcHost(d), 20, 20);
+    writeAll(srcHost("holiday.jpeg"), "jpeg");
     writeAll(srcHost("scan.tif"), "tiff");
-    makeJpeg(srcHost("scan_TIFF.jpg"), 20, 20);
-    makeJpeg(srcHost("mine_BMP.jpg"), 20, 20); // no "mine.bmp" beside it: the user's own picture
     makeJpeg(hostD("other/b.jpg"), 20, 20);
+    const auto before = snapshot(srcHost());
     createWithNewShow();
     chooseSource("a.jpg");
-    chooseSource("a.jpg"); // the same folder again keeps its copies
-    EXPECT_TRUE(QFile::exists(srcHost("scan_TIFF.jpg")));
     dialogs.fileAnswers.push_back({true, {"D:\\other\\b.jpg"}});
-    form->OpenBitBtnClick();
+    form->OpenBitBtnClick(); // another folder: the clean-up of the first one runs
+    chooseSource("a.jpg");
+    form->FormClose();       // and at the end, for the last one
+    EXPECT_EQ(snapshot(srcHost()), before);
+
+    // What the program recorded as its own copies goes, and only in the folder asked for.
+    QStringList made = {srcWin("scan_TIFF.jpg"), srcWin("a.jpg"), "D:\\other\\b_BMP.jpg", srcWin("gone_GIF.jpg")};
+    editor::DeleteConvertedCopies(srcWin(), made);
     EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
-    EXPECT_TRUE(QFile::exists(srcHost("scan.tif")));
-    EXPECT_TRUE(QFile::exists(srcHost("mine_BMP.jpg")));
-    EXPECT_TRUE(QFile::exists(srcHost("a.jpg")));
+    // A recorded name without a copy's mark is not a copy: it stays.
+    for (const QString& d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
+        EXPECT_EQ(readAll(srcHost(d)), before.value(d)) << d.toStdString();
+    EXPECT_EQ(made, QStringList({"D:\\other\\b_BMP.jpg"}));
 }
 
 TEST_F(PicturesTest, PicturesOfTheSameNameAreNumbered)
@@ -226,12 +237,20 @@ TEST_F(PicturesTest, RemovingPicturesByButtonsAndTheDeleteKey)
     form->SpeedButton3Click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10006)}));
 
-    // Delete pressed in the source list removes the selected show pictures, not source files.
+    // Delete pressed in the source list does nothing: the show pictures selected there may be
+    // scrolled out of sight.
     form->QuorbelListBox->setSelected(1, true);
     form->QuorbelListBox->setSelected(3, true);
     selectSource({0});
     form->FileListBox->setFocus();
     QTest::keyClick(form->FileListBox, Qt::Key_Delete);
+    EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    EXPECT_TRUE(QFile::exists(showHost("b.jpg")));
+    EXPECT_TRUE(dialogs.messages.size() == 1); // only the one said above
+
+    // In the show list it removes the selected show pictures, not source files.
+    form->QuorbelListBox->setFocus();
+    QTest::keyClick(form->QuorbelListBox, Qt::Key_Delete);
     EXPECT_EQ(picturesIni(), QStringList({"a.jpg", "c.jpg"}));
     EXPECT_FALSE(QFile::exists(showHost("b.jpg")));
     EXPECT_FALSE(QFile::exists(showHost("_THUMB_b.jpg"))); // stale thumbnails go with them
@@ -302,9 +321,13 @@ TEST_F(PicturesTest, StaleThumbnailsGoButNeverOnesTheListShows)
     form->QuorbelListBox->Items().setStrings(1, QString(item).replace("_THUMB_c.jpg", "_THUMB_1c.jpg"));
     writeAll(showHost("_THUMB_gone.jpg"), "x");
     writeAll(showHost("_THUMB_2c.jpg"), "x");
+    // A show picture named like a thumbnail (kept from an older show) is a picture, not a thumbnail.
+    writeAll(showHost("_THUMB_mine.jpg"), "picture");
+    form->QuorbelListBox->Items().Add(editor::ShowItem(form->ShowFolderPath(), "_THUMB_mine.jpg", "_THUMB_mine.jpg"));
     form->DeleteStaleThumbnails();
     EXPECT_EQ(QDir(showHost()).entryList({"_THUMB*"}, QDir::Files),
-              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg"}));
+              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg", "_THUMB_mine.jpg"}));
+    EXPECT_EQ(readAll(showHost("_THUMB_mine.jpg")), "picture");
 }
 
 TEST_F(PicturesTest, ADeclinedDriveChangeKeepsTheDriveAlsoAtTheNextStart)
@@ -415,4 +438,59 @@ TEST_F(PicturesTest, APicturesIniThatCannotBeWrittenIsReportedOnce)
     QTest::keyClicks(form->TextEdit, "d");
     EXPECT_EQ(picturesIni(), QStringList({"a.jpg | abcd"}));
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(PicturesTest, TheSourceListOrdersNamesAsTheLanguageDoes)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"Safe Landing.jpg", "autumn.jpg", "Zebra.jpg", "\xc3\x84rger.jpg", "beach.jpg", "Apfel.jpg"})
+        makeJpeg(srcHost(QString::fromUtf8(n)), 20, 10);
+    createWithNewShow();
+    chooseSource("beach.jpg");
+    EXPECT_EQ(sourceNames(), QStringList({"Apfel.jpg", QString::fromUtf8("\xc3\x84rger.jpg"), "autumn.jpg", "beach.jpg",
+                                          "Safe Landing.jpg", "Zebra.jpg"}));
+}
+
+TEST_F(PicturesTest, ThePrintButtonOpensItsMenuAtTheMouseOrSaysTheShowIsEmpty)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 30, 20);
+    createWithNewShow();
+    {
+        const QSignalBlocker block(form->PageControl1);
+        form->PageControl1->setCurrentIndex(2);
+    }
+    form->PrintBitBtnClick();
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
+    EXPECT_FALSE(form->PrintPopupMenu->isVisible());
+
+    dialogs.clear();
+    chooseSource("a.jpg");
+    form->SpeedButton2Click();
+    clickShowItem(0);
+    QCursor::setPos(form->mapToGlobal(QPoint(300, 200)));
+    form->PrintBitBtn->setEnabled(true);
+    form->PrintBitBtn->click();
+    EXPECT_TRUE(form->PrintPopupMenu->isVisible());
+    EXPECT_LE((form->PrintPopupMenu->pos() - QCursor::pos()).manhattanLength(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    form->PrintPopupMenu->hide();
+}
+
+TEST_F(PicturesTest, EveryClickInTheShowListEmptiesTheUndoStack)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a.jpg"), 40, 30);
+    createWithNewShow();
+    chooseSource("a.jpg");
+    form->SpeedButton2Click();
+    clickShowItem(0);
+    form->PushUndo();
+    EXPECT_GT(form->UndoDepth, 0);
+    EXPECT_TRUE(form->UndoBitBtn->isEnabled());
+    clickShowItem(0); // the picture already selected
+    EXPECT_EQ(form->UndoDepth, 0);
+    EXPECT_FALSE(form->UndoBitBtn->isEnabled());
+    EXPECT_TRUE(QDir(form->ProgramDir.isEmpty() ? QString() : world.programHost()).entryList({"UNDO_*"}).isEmpty());
 }

@@ -1,3 +1,4 @@
+#include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "support/fixture.h"
 
@@ -54,4 +55,54 @@ TEST_F(WorldTest, HostPathsBecomeWindowsPathsByTheLongestDrive)
     EXPECT_EQ(toWindowsPath(world.hostD()), "D:\\");
     EXPECT_EQ(toWindowsPath("/opt/q"), "Z:\\opt\\q");
     EXPECT_EQ(toWindowsPath(world.hostC() + "x/y"), toWindowsPath(world.root()) + "\\cx\\y"); // not drive C
+}
+
+TEST_F(WorldTest, TheProgramFolderAlwaysLiesOnADrive)
+{
+    auto& t = DriveTable::instance();
+    const QString program = world.root() + "/elsewhere/program";
+    QDir().mkpath(program);
+
+    // Covered already: nothing changes.
+    QString why;
+    EXPECT_TRUE(t.reach(world.hostC(), &why));
+    EXPECT_EQ(t.letters(), (QList<QChar>{u'C', u'D', u'Z'}));
+
+    // Left out with Z: free: Z: = "/" reaches it.
+    t.setDrives({{u'C', world.hostC()}, {u'D', world.hostD()}});
+    EXPECT_TRUE(t.reach(program, &why));
+    EXPECT_EQ(t.hostRoot(u'Z'), "/");
+    EXPECT_FALSE(toWindowsPath(program).isEmpty());
+
+    // Left out with Z: taken: refused, and the reason names the variable.
+    t.setDrives({{u'C', world.hostC()}, {u'Z', world.hostD()}});
+    EXPECT_FALSE(t.reach(program, &why));
+    EXPECT_TRUE(why.contains("QUORBEL_DRIVES")) << why.toStdString();
+    EXPECT_TRUE(toWindowsPath(program).isEmpty());
+    t.loadFromEnvironment();
+}
+
+TEST_F(WorldTest, HostFileDialogsOpenOnHostPaths)
+{
+    QDir().mkpath(world.hostD() + "/Pictures");
+    FileDialogRequest r;
+    r.initialDir = "D:\\pictures";
+    r.fileName = "D:\\Pictures\\beach.jpg";
+    HostFileDialogStart s = hostFileDialogStart(r);
+    EXPECT_EQ(s.directory, world.hostD() + "/Pictures");
+    EXPECT_EQ(s.selection, world.hostD() + "/Pictures/beach.jpg");
+
+    // Without a folder the chosen file's folder is opened; a bare name stays a name.
+    r.initialDir.clear();
+    s = hostFileDialogStart(r);
+    EXPECT_EQ(s.directory, world.hostD() + "/Pictures");
+    r.fileName = "gallery.html";
+    s = hostFileDialogStart(r);
+    EXPECT_EQ(s.selection, "gallery.html");
+    EXPECT_TRUE(s.directory.isEmpty());
+
+    // A path on no drive preselects nothing rather than a name no host folder has.
+    r.fileName = "Q:\\nowhere\\x.jpg";
+    s = hostFileDialogStart(r);
+    EXPECT_TRUE(s.selection.isEmpty());
 }

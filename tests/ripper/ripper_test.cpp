@@ -1,11 +1,16 @@
 #include "platform/inifile.h"
 #include "ripper/ripper.h"
+#include "ripper/ripperwindow.h"
 #include "support/fixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 
 using testsupport::WorldTest;
 
@@ -95,4 +100,19 @@ TEST_F(WorldTest, SaysSoWithoutCdparanoiaOrHandOver)
     ini.writeString("SETTINGS", "QuorbelDir", "Quorbel_0001");
     EXPECT_EQ(runRipper(world, "/nonexistent", &err), 3);
     EXPECT_TRUE(err.contains("cdparanoia")) << err.toStdString();
+}
+
+// The ripper's window opens in the middle of the screen the editor fills, not at 0,0 over the
+// editor's menu bar.
+TEST(Ripper, TheWindowOpensInTheMiddleOfTheScreen)
+{
+    ripper::RipperWindow window;
+    window.show();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((window.geometry().center() - area.center()).manhattanLength(), 2);
+    EXPECT_GT(window.geometry().top(), area.top());
+    window.setStep(3, 12);
+    EXPECT_EQ(window.Bar->value(), 3);
+    window.Stop->click();
+    EXPECT_TRUE(window.stopped());
 }

@@ -8,6 +8,7 @@
 #include "platform/sdk/operations.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QPushButton>
 #include <QSlider>
 
@@ -37,6 +38,9 @@ QLabel* label(QWidget* parent, const char* name, QRect geometry)
 }
 
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
+
+// A channel's label: its name in the chosen language, then the bar's value.
+QString channelText(int textNumber, int value) { return percentText(LangText(textNumber) + QStringLiteral(": "), value); }
 
 } // namespace
 
@@ -143,11 +147,9 @@ bool TPixEffectsForm::loadInto(imaging::TPixImage* image)
 {
     image->SetPaintSizeMode(imaging::smFit);
     image->ForceRepaint();
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    const QString file = host ? host->SelectedPicture() : QString();
-    if (file.isEmpty()) return false;
+    if (picture_.isEmpty()) return false;
     try {
-        return image->Load(file, 0, 1, -1) == 1 && image->HasImage();
+        return image->Load(picture_, 0, 1, -1) == 1 && image->HasImage();
     } catch (const std::exception& e) {
         platform::showError(QString::fromUtf8(e.what()));
         return false;
@@ -163,6 +165,9 @@ void TPixEffectsForm::setBar(QSlider* bar, int value)
 
 void TPixEffectsForm::FormActivate()
 {
+    // The picture the dialog is shown for: every preview starts from it and the save writes it.
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    picture_ = host ? host->SelectedPicture() : QString();
     previewLoaded_ = loadInto(PixImage1);
     loadInto(PixImage2);
     RGBPanel->setVisible(false);
@@ -171,9 +176,7 @@ void TPixEffectsForm::FormActivate()
         RGBPanel->setVisible(true);
         for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
         RedValue = GreenValue = BlueValue = 100;
-        RedLabel->setText(LangText(1508) + QStringLiteral(": 100%"));
-        GreenLabel->setText(LangText(1509) + QStringLiteral(": 100%"));
-        BlueLabel->setText(LangText(1510) + QStringLiteral(": 100%"));
+        showBarValues();
     } else if (Mode == QLatin1String("SHARPEN")) {
         SharpenPanel->setVisible(true);
         setBar(SharpenTrackBar, 0);
@@ -182,13 +185,35 @@ void TPixEffectsForm::FormActivate()
     }
 }
 
+// Every change of a bar, by drag, key, wheel or a click on the groove, shows its value at once
+// and brings the preview up to date; while the thumb is dragged the preview follows as fast as
+// it can be recomputed, one change at a time.
 void TPixEffectsForm::barChange(QSlider* bar)
 {
+    PreviewPending = true;
+    showBarValues();
     if (bar->isSliderDown()) {
-        PreviewPending = true;
+        if (!previewScheduled_) {
+            previewScheduled_ = true;
+            QTimer::singleShot(0, this, [this] {
+                previewScheduled_ = false;
+                ApplyEffectPreview();
+            });
+        }
         return;
     }
     ApplyEffectPreview();
+}
+
+void TPixEffectsForm::showBarValues()
+{
+    if (Mode == QLatin1String("RGB")) {
+        RedLabel->setText(channelText(1508, RedTrackBar->value()));
+        GreenLabel->setText(channelText(1509, GreenTrackBar->value()));
+        BlueLabel->setText(channelText(1510, BlueTrackBar->value()));
+    } else if (Mode == QLatin1String("SHARPEN")) {
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
+    }
 }
 
 void TPixEffectsForm::RedTrackBarChange() { barChange(RedTrackBar); }
@@ -203,9 +228,7 @@ void TPixEffectsForm::ApplyEffectPreview()
         RedValue = RedTrackBar->value();
         GreenValue = GreenTrackBar->value();
         BlueValue = BlueTrackBar->value();
-        RedLabel->setText(percentText(QStringLiteral("Rot: "), RedValue));
-        GreenLabel->setText(percentText(QString::fromUtf8("Grün: "), GreenValue));
-        BlueLabel->setText(percentText(QStringLiteral("Blau: "), BlueValue));
+        showBarValues();
         PreviewPending = false;
         previewLoaded_ = loadInto(PixImage1);
         if (!previewLoaded_) return;
@@ -236,9 +259,7 @@ void TPixEffectsForm::ZuruecksetzenButtonClick()
 {
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
     RedValue = GreenValue = BlueValue = 100;
-    RedLabel->setText(QStringLiteral("Rot: 100%"));
-    BlueLabel->setText(QStringLiteral("Blau: 100%"));
-    GreenLabel->setText(QString::fromUtf8("Grün: 100%"));
+    showBarValues();
     PreviewPending = true;
     RedTrackBarChange();
 }
@@ -256,7 +277,6 @@ void TPixEffectsForm::SaveBitBtnClick()
 {
     effectsui::PictureEditHost* host = effectsui::editHost();
     if (!host) return;
-    const QString file = host->SelectedPicture();
     // A preview that does not hold this picture (it could not be read) is never written over it.
     if (!previewLoaded_ || !PixImage1->HasImage()) {
         platform::dialogs().showMessage(platform::MessageKind::Error,
@@ -264,14 +284,17 @@ void TPixEffectsForm::SaveBitBtnClick()
                                         QStringLiteral("Error"));
         return;
     }
+    if (!host->SelectPicture(picture_)) return;
     if (!host->PushUndo()) return;
     int saved = 0;
     try {
-        saved = PixImage1->Save(file, 23, 24, 4, 0);
+        saved = PixImage1->Save(picture_, 23, 24, 4, 0);
     } catch (const std::exception&) {
         saved = 0;
     }
     if (saved != 1) {
+        // The file is as it was: so is the undo stack.
+        host->DiscardUndo();
         platform::dialogs().showMessage(platform::MessageKind::Error,
                                         QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
                                         QStringLiteral("Error"));

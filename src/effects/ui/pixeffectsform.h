@@ -66,9 +66,13 @@ protected:
 
 private:
     void barChange(QSlider* bar);
+    void showBarValues();           // the bars' values in their labels
+    bool previewScheduled_ = false; // a preview waits for the next turn of the event loop
     bool loadInto(imaging::TPixImage* image);
     void setBar(QSlider* bar, int value);
 
     // PixImage1 holds the selected picture (with the preview's change): only then is it saved.
     bool previewLoaded_ = false;
+    // The picture the dialog was shown for.
+    QString picture_;
 };

@@ -1,7 +1,7 @@
 #include "ftpcommands.h"
 
+#include "gallerysettings.h"
 #include "platform/files.h"
-#include "platform/inifile.h"
 #include "util/strutils.h"
 
 namespace web {
@@ -12,19 +12,19 @@ const QString Section = QStringLiteral("FTP");
 
 FtpSettings LoadFtpSettings(const QString& iniPath)
 {
-    const platform::IniFile ini(iniPath);
+    const platform::IniFile ini = GalleryIni(iniPath);
     FtpSettings s;
     s.host = ini.readString(Section, QStringLiteral("host"));
     s.userId = ini.readString(Section, QStringLiteral("user-ID"));
     s.password = ini.readString(Section, QStringLiteral("password"));
-    s.port = ini.readString(Section, QStringLiteral("port"));
+    s.port = ini.readString(Section, QStringLiteral("port"), s.port);
     s.serverDir = ini.readString(Section, QStringLiteral("ServerDir"));
     return s;
 }
 
 bool SaveFtpSettings(const QString& iniPath, const FtpSettings& s)
 {
-    platform::IniFile ini(iniPath);
+    platform::IniFile ini = GalleryIni(iniPath);
     bool ok = ini.writeString(Section, QStringLiteral("ServerDir"), s.serverDir);
     ok = ini.writeString(Section, QStringLiteral("host"), s.host) && ok;
     ok = ini.writeString(Section, QStringLiteral("port"), s.port) && ok;
@@ -39,8 +39,9 @@ FtpCommand ParseFtpCommand(const QString& line)
     const qsizetype blank = line.indexOf(u' ');
     c.verb = (blank < 0 ? line : line.left(blank)).trimmed().toLower();
     const QStringList fields = line.split(u'|');
-    c.source = fields.size() > 1 ? fields[1].trimmed().toLower() : QString();
-    c.target = fields.size() > 2 ? fields[2].trimmed().toLower() : QString();
+    // Names keep their case: web servers tell "Galerie" from "galerie".
+    c.source = fields.size() > 1 ? fields[1].trimmed() : QString();
+    c.target = fields.size() > 2 ? fields[2].trimmed() : QString();
     return c;
 }
 

@@ -10,7 +10,7 @@ struct FtpSettings {
     QString host;
     QString userId;
     QString password; // stored as typed
-    QString port;
+    QString port = QStringLiteral("21"); // also when the key is missing
     QString serverDir;
 };
 
@@ -18,10 +18,10 @@ FtpSettings LoadFtpSettings(const QString& iniPath);
 bool SaveFtpSettings(const QString& iniPath, const FtpSettings& settings);
 
 struct FtpCommand {
-    QString verb, source, target; // lower case
+    QString verb, source, target;
 };
-// The verb is the trimmed text before the first blank, source and target the trimmed second
-// and third "|" fields.
+// The verb is the trimmed text before the first blank in lower case, source and target the
+// trimmed second and third "|" fields as written.
 FtpCommand ParseFtpCommand(const QString& line);
 
 // "\" becomes "/".

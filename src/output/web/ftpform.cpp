@@ -85,10 +85,12 @@ TFTPForm::TFTPForm(const QString& programDir, QWidget* parent) : QDialog(parent)
     });
     connect(NMFTP1, &FtpClient::OnFailure, this, [this](int t) {
         ProgressLabel->setText(QStringLiteral("ERROR: ") + web::TransactionName(t) + QStringLiteral(" failure"));
+        failed_ = true;
         logResult();
     });
     connect(NMFTP1, &FtpClient::OnUnSupportedFunction, this, [this](int t) {
         ProgressLabel->setText(QStringLiteral("ERROR: ") + web::TransactionName(t) + QStringLiteral(" unsupported"));
+        failed_ = true;
         logResult();
     });
     connect(NMFTP1, &FtpClient::OnPacketRecvd, this, [this](qint64 done, qint64 total) {
@@ -197,7 +199,8 @@ void TFTPForm::ConnectFtp()
     {
         platform::HourglassCursor hourglass;
         ListBox1->clear();
-        const auto port = platform::parseInteger(Settings.port);
+        // An empty field is the usual FTP port.
+        const auto port = Settings.port.trimmed().isEmpty() ? std::optional<int>(21) : platform::parseInteger(Settings.port);
         if (!port || *port < 1 || *port > 65535) {
             // Not a port: nothing is tried, and the list that follows runs without a connection.
             platform::showError(QStringLiteral("'%1' is not a valid integer value").arg(Settings.port));
@@ -214,7 +217,12 @@ void TFTPForm::ConnectFtp()
             return;
         }
     }
-    platform::showError(LangText(10028));
+    // Which of the user's entries to check: the server and port, or the user name and password.
+    switch (NMFTP1->ConnectError()) {
+    case platform::FtpConnectError::LoginRefused: platform::showError(LangText(2808)); break;
+    case platform::FtpConnectError::Unreachable: platform::showError(LangText(2809)); break;
+    default: platform::showError(LangText(10028));
+    }
 }
 
 void TFTPForm::BuildUploadCommands()
@@ -226,6 +234,7 @@ void TFTPForm::BuildUploadCommands()
 void TFTPForm::RunFtpCommands()
 {
     running_ = true;
+    failed_ = false;
     const int count = static_cast<int>(CommandList.size());
     for (int i = 0; i < count; ++i) {
         const QString line = CommandList[i].trimmed();
@@ -236,6 +245,8 @@ void TFTPForm::RunFtpCommands()
         ProgressBar1->setValue(platform::roundHalfEven((i + 1) / static_cast<double>(count) * 100.0));
         ProgressBar1->repaint();
     }
+    // A full bar says the gallery is on the server; after a failure it starts again at 0.
+    if (!Connected || failed_) ProgressBar1->setValue(0);
     running_ = false;
 }
 

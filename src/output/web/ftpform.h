@@ -71,4 +71,5 @@ private:
     void logResult();
     QString programDir_;
     bool running_ = false;
+    bool failed_ = false; // a transfer of the running list failed
 };

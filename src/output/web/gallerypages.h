@@ -26,6 +26,14 @@ private:
     bool templatesRead_ = true;
 };
 
+// Text as it goes into a page, also as an attribute value: &, <, >, " and ' as references and
+// every character beyond ASCII as its number, so a browser shows exactly the text and nothing in
+// it becomes markup.
+QString HtmlText(const QString& text);
+// A gallery file as a link target: its name as page text, with "#" (which would start a
+// fragment) as "%23".
+QString HtmlLink(const QString& fileName);
+
 // "#RRGGBB" of a colour integer (red in its low byte); system colours resolved; "#000000" for
 // no colour.
 QString ColorToHtml(platform::ColorRef color);
@@ -66,7 +74,7 @@ struct GalleryPicture {
     QString thumbnail() const { return webName + QStringLiteral("_thumb.jpg"); }
 };
 
-// The link of one index cell; caption is empty when captions are off.
+// The link of one index cell; caption (the typed text) is empty when captions are off.
 QString PictureLinkLine(const GalleryPicture& p, const QString& caption, bool filenameVisible);
 // The body lines of a picture page.
 QStringList PictureBodyLines(const PageContext& c, const GalleryPicture& p, const QString& caption,

@@ -1,6 +1,5 @@
 #include "gallerysettings.h"
 
-#include "platform/inifile.h"
 #include "platform/numbers.h"
 
 namespace web {
@@ -18,9 +17,14 @@ QString boolText(bool b) { return b ? QStringLiteral("TRUE") : QStringLiteral("F
 
 } // namespace
 
+platform::IniFile GalleryIni(const QString& iniPath)
+{
+    return platform::IniFile(iniPath, platform::FileAccess::OwnerOnly);
+}
+
 GallerySettings LoadGallerySettings(const QString& iniPath)
 {
-    const platform::IniFile ini(iniPath);
+    const platform::IniFile ini = GalleryIni(iniPath);
     GallerySettings s;
     s.SmallPicX = ini.readString(Section, QStringLiteral("SmallPicX"), s.SmallPicX);
     s.LargePicX = ini.readString(Section, QStringLiteral("LargePicX"), s.LargePicX);
@@ -36,7 +40,7 @@ GallerySettings LoadGallerySettings(const QString& iniPath)
 
 bool SaveGallerySettings(const QString& iniPath, const GallerySettings& s)
 {
-    platform::IniFile ini(iniPath);
+    platform::IniFile ini = GalleryIni(iniPath);
     bool ok = ini.writeString(Section, QStringLiteral("SmallPicX"), s.SmallPicX);
     ok = ini.writeString(Section, QStringLiteral("LargePicX"), s.LargePicX) && ok;
     ok = ini.writeString(Section, QStringLiteral("Compression"), s.Compression) && ok;

@@ -1,6 +1,7 @@
 #pragma once
 // The gallery's settings, "Gallery.ini" [SETTINGS] in the program directory.
 #include "platform/colors.h"
+#include "platform/inifile.h"
 
 #include <QString>
 
@@ -17,6 +18,10 @@ struct GallerySettings {
     bool FilenameVisible = false;
     bool ShapeVisible = true;
 };
+
+// "Gallery.ini" (both sections); it holds the upload's password, so every write leaves it
+// readable by its owner alone.
+platform::IniFile GalleryIni(const QString& iniPath);
 
 GallerySettings LoadGallerySettings(const QString& iniPath);
 bool SaveGallerySettings(const QString& iniPath, const GallerySettings& settings);

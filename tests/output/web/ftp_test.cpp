@@ -2,14 +2,17 @@
 #include "web_fixture.h"
 
 #include "output/web/ftpform.h"
+#include "output/web/htmlform.h"
 #include "platform/ftpclient.h"
 
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QProcess>
 #include <QThread>
+#include <functional>
 
 namespace {
 
@@ -29,7 +32,9 @@ public:
         process_.waitForStarted();
         for (int i = 0; i < 100 && !ready(); ++i) QThread::msleep(50);
     }
-    ~FtpServer()
+    ~FtpServer() { stop(); }
+    // The server goes away; its folder stays.
+    void stop()
     {
         process_.kill();
         process_.waitForFinished();
@@ -102,21 +107,21 @@ protected:
     }
 };
 
-TEST_F(FtpTest, UploadsTheGalleryIntoTheServerFolderInLowerCase)
+TEST_F(FtpTest, UploadsIntoAMixedCaseServerFolderKeepingEveryName)
 {
-    QDir().mkpath(world.root() + "/server/daten/galerie");
-    settings("daten/galerie");
+    QDir().mkpath(world.root() + "/server/Web/Galerie");
+    settings("Web/Galerie");
     EXPECT_EQ(form->Edit1->text(), "127.0.0.1");
     EXPECT_EQ(form->Edit4->text(), QString::number(server->port()));
     form->BitBtn1Click();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
     EXPECT_TRUE(form->Connected);
-    const QMap<QString, QByteArray> expected{{"daten/galerie/img_1.jpg", "picture bytes"},
-                                             {"daten/galerie/gallery.html", "<HTML></HTML>"}};
+    const QMap<QString, QByteArray> expected{{"Web/Galerie/Img_1.jpg", "picture bytes"},
+                                             {"Web/Galerie/gallery.html", "<HTML></HTML>"}};
     EXPECT_EQ(server->tree(), expected);
-    const QString g = (world.programDir() + "gallery\\").toLower();
-    EXPECT_EQ(log(), QStringList({"copy " + g + "gallery.html daten/galerie/gallery.html Upload success",
-                                  "copy " + g + "img_1.jpg daten/galerie/img_1.jpg Upload success"}));
+    const QString g = world.programDir() + "gallery\\";
+    EXPECT_EQ(log(), QStringList({"copy " + g + "gallery.html Web/Galerie/gallery.html Upload success",
+                                  "copy " + g + "Img_1.jpg Web/Galerie/Img_1.jpg Upload success"}));
     EXPECT_EQ(form->ProgressBar1->value(), 100);
 
     // While connected the button aborts instead.
@@ -124,11 +129,36 @@ TEST_F(FtpTest, UploadsTheGalleryIntoTheServerFolderInLowerCase)
     EXPECT_FALSE(form->Connected);
 }
 
+TEST_F(FtpTest, AMadeGalleryArrivesWholeInAnExistingMixedCaseFolder)
+{
+    // The gallery window opens its result with the desktop's opener: nothing to open here.
+    platform::ProgramTable::instance().set("open", "/bin/true");
+    openShow({{"Abend.jpg", 400, 300, "Am Wasser <Abend> \"ruhig\""}, {"Turm #2.jpg", 300, 400, "<script>alert(1)</script>"}});
+    THTMLForm html;
+    html.FormActivate();
+    html.TextCheckBox->click();
+    html.BitBtn1Click();
+    platform::ProgramTable::instance().loadFromEnvironment();
+    ASSERT_TRUE(html.PagesWritten) << dialogs.messageTexts().join("|").toStdString();
+
+    QDir().mkpath(world.root() + "/server/Web/Galerie");
+    settings("Web/Galerie");
+    dialogs.clear();
+    form->BitBtn1Click();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_EQ(form->ProgressBar1->value(), 100);
+    int status = -1;
+    const QString diff = testsupport::runHost("diff -r '" + galleryHost() + "' '" + world.root() + "/server/Web/Galerie' 2>&1", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(diff.toStdString(), "");
+    EXPECT_EQ(QDir(world.root() + "/server").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Web"});
+}
+
 TEST_F(FtpTest, EmptyServerFolderUploadsIntoTheLoginFolder)
 {
     settings("  ");
     form->BitBtn1Click();
-    EXPECT_EQ(server->tree().keys(), QStringList({"gallery.html", "img_1.jpg"}));
+    EXPECT_EQ(server->tree().keys(), QStringList({"Img_1.jpg", "gallery.html"}));
 }
 
 TEST_F(FtpTest, AMissingServerFolderFailsPerFileAndTheListGoesOn)
@@ -139,31 +169,71 @@ TEST_F(FtpTest, AMissingServerFolderFailsPerFileAndTheListGoesOn)
     const QStringList l = log();
     ASSERT_EQ(l.size(), 2);
     for (const QString& line : l) EXPECT_TRUE(line.endsWith("ERROR: Upload failure")) << line.toStdString();
+    EXPECT_EQ(form->ProgressBar1->value(), 0); // a full bar would say the gallery is there
 }
 
-TEST_F(FtpTest, AFailedLoginOrABadPortTouchesNothing)
+TEST_F(FtpTest, EachFailedConnectionSaysWhyAndTouchesNothing)
 {
-    settings("", "falsch");
-    form->BitBtn1Click();
-    EXPECT_FALSE(form->Connected);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Connection Failed", LangText(10028)}));
-    EXPECT_TRUE(server->tree().isEmpty());
-    EXPECT_TRUE(log().isEmpty());
-    EXPECT_TRUE(form->LastCommand.startsWith("copy ")); // the list ran without the server
+    world.writeHostFile("server/Web/Galerie/alt.html", "the page on the server");
+    const auto serverBefore = server->tree();
+    const auto galleryBefore = snapshot(galleryHost());
+    // The two things a user checks are told apart: the user name and password, or the server.
+    ASSERT_NE(LangText(2808), LangText(2809));
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"wrong password", [&] { settings("Web/Galerie", "falsch"); },
+         {"Error 530: Authentication failed.", LangText(2808)}},
+        {"no host", [&] {
+             world.writeHostFile("program/Gallery.ini", "[FTP]\r\nport=21\r\n");
+             form = std::make_unique<TFTPForm>(world.programDir());
+             form->FormActivate();
+         }, {"Invalid Host", LangText(10028)}},
+        {"port no number", [&] { settings("", "geheim", "einundzwanzig"); },
+         {"'einundzwanzig' is not a valid integer value"}},
+        {"stopped server", [&] {
+             settings("Web/Galerie");
+             server->stop();
+         }, {"Connection Failed", LangText(2809)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.clear();
+        c.prepare();
+        form->BitBtn1Click();
+        EXPECT_FALSE(form->Connected);
+        EXPECT_EQ(dialogs.messageTexts(), c.messages);
+        EXPECT_EQ(form->ProgressBar1->value(), 0);
+        EXPECT_TRUE(log().isEmpty());
+        EXPECT_TRUE(form->LastCommand.startsWith("copy ")); // the list ran without the server
+        EXPECT_EQ(server->tree(), serverBefore);
+        EXPECT_EQ(snapshot(galleryHost()), galleryBefore);
+    }
+}
 
-    dialogs.clear();
-    world.writeHostFile("program/Gallery.ini", "[FTP]\r\nport=21\r\n");
+TEST_F(FtpTest, FirstUseConnectsOnTheUsualPortWithoutOneTyped)
+{
+    QFile::remove(world.programHost() + "/Gallery.ini");
     form = std::make_unique<TFTPForm>(world.programDir());
     form->FormActivate();
-    form->BitBtn1Click(); // no host
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Invalid Host", LangText(10028)}));
-
-    dialogs.clear();
-    settings("", "geheim", "einundzwanzig");
-    form->BitBtn1Click();
-    EXPECT_FALSE(form->Connected);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({"'einundzwanzig' is not a valid integer value"}));
-    EXPECT_TRUE(server->tree().isEmpty());
+    EXPECT_EQ(form->Edit4->text(), "21");
+    EXPECT_EQ(form->Settings.port, "21");
+    // A port field left empty is the usual port too.
+    form->Edit1->setText("127.0.0.1");
+    form->Edit4->clear();
+    form->ConnectFtp();
+    EXPECT_EQ(form->NMFTP1->Port, 21);
+    form->FormClose();
+    // Typed, it is the one used.
+    form->Edit4->setText(QString::number(server->port()));
+    form->Edit2->setText("anna");
+    form->Edit3->setText("geheim");
+    form->ConnectFtp();
+    EXPECT_TRUE(form->Connected);
+    EXPECT_EQ(form->NMFTP1->Port, server->port());
 }
 
 TEST_F(FtpTest, CommandInterpreterRunsEveryVerb)
@@ -174,26 +244,26 @@ TEST_F(FtpTest, CommandInterpreterRunsEveryVerb)
     const QString local = world.programDir() + "gallery\\Img_1.jpg";
     const QString back = world.programDir() + "Back.jpg";
     form->CommandList = QStringList{"md |Neu", "cd |Neu", "md |Tief", "cd |Tief",
-                                    "copy |" + local + " | bild.jpg", "cd..", "del |Tief\\bild.jpg", "rmdir |tief",
+                                    "copy |" + local + " | Bild.jpg", "cd..", "del |Tief\\Bild.jpg", "rmdir |Tief",
                                     "copy |" + local + " | " + back, "cd\\", "", "zap |x"};
     form->RunFtpCommands();
     EXPECT_EQ(form->NMFTP1->CurrentDir(), "/");
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"Command unknown!"}));
     EXPECT_TRUE(server->tree().isEmpty());
-    EXPECT_TRUE(QDir(world.root() + "/server/neu").exists());
-    EXPECT_FALSE(QDir(world.root() + "/server/neu/tief").exists());
+    EXPECT_TRUE(QDir(world.root() + "/server/Neu").exists());
+    EXPECT_FALSE(QDir(world.root() + "/server/Neu/Tief").exists());
     const QStringList l = log();
     // Source and target both with a drive: an upload under the target's name, then a download
     // to it; the server has no such folder, so both fail and the local file is never made.
-    const QString localFtp = QString(local.toLower()).replace('\\', '/');
-    const QString backFtp = QString(back.toLower()).replace('\\', '/');
-    EXPECT_TRUE(l.contains("copy " + local.toLower() + " " + backFtp + " ERROR: Upload failure"));
+    const QString localFtp = QString(local).replace('\\', '/');
+    const QString backFtp = QString(back).replace('\\', '/');
+    EXPECT_TRUE(l.contains("copy " + local + " " + backFtp + " ERROR: Upload failure"));
     EXPECT_TRUE(l.contains("copy " + localFtp + " " + backFtp + " ERROR: Download failure"));
     EXPECT_FALSE(QFile::exists(hostProgram("back.jpg")));
-    EXPECT_TRUE(l.contains("md neu  MakeDir success"));
-    EXPECT_TRUE(l.contains("cd neu  ChangeDir success"));
-    EXPECT_TRUE(l.contains("del tief/bild.jpg  Delete success"));
-    EXPECT_TRUE(l.contains("rmdir tief  RemoveDir success"));
+    EXPECT_TRUE(l.contains("md Neu  MakeDir success"));
+    EXPECT_TRUE(l.contains("cd Neu  ChangeDir success"));
+    EXPECT_TRUE(l.contains("del Tief/Bild.jpg  Delete success"));
+    EXPECT_TRUE(l.contains("rmdir Tief  RemoveDir success"));
     EXPECT_TRUE(l.contains("cd\\   ChangeDir success"));
 }
 
@@ -247,5 +317,6 @@ TEST_F(FtpTest, TheButtonAbortsARunningUploadAndTheRestOfTheList)
     ASSERT_EQ(l.size(), 1) << l.join("\n").toStdString(); // the first file failed, the others were never tried
     EXPECT_TRUE(l[0].endsWith("big.jpg ERROR: Upload failure"));
     EXPECT_FALSE(server->tree().contains("gallery.html"));
-    EXPECT_FALSE(server->tree().contains("img_1.jpg"));
+    EXPECT_FALSE(server->tree().contains("Img_1.jpg"));
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
 }

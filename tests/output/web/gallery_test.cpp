@@ -215,3 +215,57 @@ TEST_F(GalleryTest, APressDuringTheConversionStartsNoSecondGallery)
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"Erstellen der Galerie wurde erfolgreich abgeschlossen!"}));
     expectLinksResolve();
 }
+
+// A caption, the title and a file name are text: a browser reading the pages in the encoding
+// they declare shows each exactly as typed, no typed text becomes an element, and tidy finds no
+// element or byte it does not know.
+TEST_F(GalleryTest, TypedTextShowsExactlyAsTypedAndNeverBecomesMarkup)
+{
+    const QString evening = "Am Wasser <Abend> \"ruhig\"";
+    const QString bold = "<b>bold?</b> & <big>";
+    const QString umlauts = QString::fromUtf8("'ä' ß € &amp; &#39;"); // written-out references stay text
+    const QString script = "<script>alert(1)</script>";
+    openShow({{"Abend.jpg", 400, 300, evening},
+              {"Bild #1.jpg", 300, 400, bold},
+              {QString::fromUtf8("Grüße & Küsse.jpg"), 400, 300, umlauts},
+              {"It's.jpg", 400, 300, script}});
+    // Typed into the title field: also a character the pages' code page lacks.
+    const QString title = QString::fromUtf8("Ferien <i>2024</i> & \"mehr\" – 'ä€' → Süd");
+    mainForm->TitleEdit->setText(title);
+    makeForm();
+    form->TextCheckBox->click();
+    form->FileNameCheckBox->click();
+    form->BitBtn1Click();
+    ASSERT_TRUE(form->PagesWritten) << dialogs.messageTexts().join("|").toStdString();
+
+    struct Page { QString file, caption, picture; };
+    const Page pages[] = {
+        {"abend.html", evening, "abend.jpg"},
+        {"bild_#1.html", bold, "bild_#1.jpg"},
+        {"gruesse_a_kuesse.html", umlauts, "gruesse_a_kuesse.jpg"},
+        {"it_s.html", script, "it_s.jpg"},
+    };
+    const QStringList markup = {"html", "head", "title", "meta", "link", "body", "center", "div", "br",
+                                "table", "tr", "td", "a", "img", "hr"};
+    auto check = [&](const QString& file, const QStringList& texts) {
+        SCOPED_TRACE(file.toStdString());
+        const QString host = galleryHost(file);
+        int status = -1;
+        const QString report = testsupport::runHost("tidy -errors -q '" + host + "' 2>&1", &status);
+        EXPECT_LT(status, 2) << report.toStdString(); // 2: errors
+        for (const char* bad : {"Error", "not recognized", "discarding", "missing </", "unexpected", "invalid", "replacing"})
+            EXPECT_FALSE(report.contains(bad)) << report.toStdString();
+
+        const PageText page = readPage(host);
+        EXPECT_EQ(page.charset, "windows-1252");
+        for (const QString& tag : page.tags) EXPECT_TRUE(markup.contains(tag)) << tag.toStdString();
+        for (const QString& t : texts) EXPECT_TRUE(page.texts.contains(t)) << t.toStdString();
+    };
+    QStringList indexTexts{title};
+    for (const Page& p : pages) {
+        indexTexts << p.caption << p.file;
+        check(p.file, {title, p.caption, p.picture});
+    }
+    check("gallery.html", indexTexts);
+    expectLinksResolve();
+}

@@ -5,7 +5,11 @@
 #include "platform/inifile.h"
 #include "support/fixture.h"
 
+#include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace web;
 
@@ -69,7 +73,44 @@ TEST(GalleryTexts, LinkLinesAndPicturePage)
     EXPECT_TRUE(body.contains("<A HREF=\"Img_2.html\"><IMG SRC=\"next.gif\" BORDER=\"0\" ALT=\"Next Picture\"></A> "));
     c.german = true;
     EXPECT_TRUE(PictureBodyLines(c, p, "", false, "a", "b").contains(
-        QString::fromUtf8("<A HREF=\"b\"><IMG SRC=\"next.gif\" BORDER=\"0\" ALT=\"Nächstes Bild\"></A> ")));
+        "<A HREF=\"b\"><IMG SRC=\"next.gif\" BORDER=\"0\" ALT=\"N&auml;chstes Bild\"></A> "));
+}
+
+TEST(GalleryTexts, TypedTextIsWrittenAsTextNeverAsMarkup)
+{
+    struct Case { QString typed, written; };
+    const Case cases[] = {
+        {"Am Wasser <Abend> \"ruhig\"", "Am Wasser &lt;Abend&gt; &quot;ruhig&quot;"},
+        {"<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+        {"Tom's & Jerry's", "Tom&#39;s &amp; Jerry&#39;s"},
+        {"&amp; stays typed", "&amp;amp; stays typed"},
+        // Beyond ASCII as numbers, whatever encoding a reader assumes; also beyond the code page.
+        {QString::fromUtf8("ä ß €"), "&#228; &#223; &#8364;"},
+        {QString::fromUtf8("→ 😀"), "&#8594; &#128512;"},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HtmlText(c.typed), c.written) << c.typed.toStdString();
+    // A link target: "#" would start a fragment.
+    EXPECT_EQ(HtmlLink("bild_#1.html"), "bild_%231.html");
+    EXPECT_EQ(HtmlLink("a'b.jpg"), "a&#39;b.jpg");
+
+    // Every place a caption, a file name or the title goes.
+    GalleryPicture p;
+    p.webName = "it's_#1";
+    const QString caption = "<b>x</b>";
+    EXPECT_TRUE(PictureLinkLine(p, caption, true)
+                    .startsWith("<a href=\"it&#39;s_%231.html\"><img src=\"it&#39;s_%231_thumb.jpg\""));
+    EXPECT_TRUE(PictureLinkLine(p, caption, true).endsWith("<br>it&#39;s_#1.html<br></a>&lt;b&gt;x&lt;/b&gt;"));
+    EXPECT_TRUE(PictureLinkLine(p, caption, false).endsWith("</a><br>&lt;b&gt;x&lt;/b&gt;"));
+    PageContext c;
+    c.showTitle = "A & <B>";
+    const QStringList body = PictureBodyLines(c, p, caption, true, "<prev>", "next#");
+    EXPECT_EQ(body[1], "A &amp; &lt;B&gt;");
+    EXPECT_TRUE(body.contains("<br>it&#39;s_#1.jpg<br>&lt;b&gt;x&lt;/b&gt;<br>"));
+    EXPECT_TRUE(body.contains("<div align=\"center\"><a href=\"gallery.html\"><img src=\"it&#39;s_%231.jpg\" border=\"0\"></a>"));
+    EXPECT_TRUE(body.filter("previous.gif").first().startsWith("<A HREF=\"&lt;prev&gt;\">"));
+    EXPECT_TRUE(body.filter("next.gif").first().startsWith("<A HREF=\"next%23\">"));
+    EXPECT_TRUE(GalleryHeadLines(c).contains("A &amp; &lt;B&gt;</div><br><br>"));
 }
 
 TEST(GalleryTexts, TemplatesFollowTheLanguage)
@@ -77,6 +118,10 @@ TEST(GalleryTexts, TemplatesFollowTheLanguage)
     PageContext c{true, "Quorbel pro", "TORVELD", "https://www.torveld.example/", "Urlaub"};
     const QStringList de = GalleryHeadLines(c);
     EXPECT_EQ(de.first(), "<HTML><HEAD><TITLE>Quorbel pro</TITLE>");
+    // The pages are Windows-1252, and say so right after the title.
+    const QString charset = "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">";
+    EXPECT_EQ(de[1], charset);
+    EXPECT_EQ(PictureHeadLines(c)[1], charset);
     EXPECT_TRUE(de.contains("<META NAME=\"description\" CONTENT=\"Seite erstellt mit TORVELD Quorbel pro https://www.torveld.example/\">"));
     EXPECT_TRUE(de.contains("Urlaub</div><br><br>"));
     EXPECT_EQ(de.last(), "<table width=\"100%\" border=\"0\" cellspacing=\"15\" cellpadding=\"0\">");
@@ -133,14 +178,15 @@ TEST_F(GallerySettingsTest, DefaultsRoundTripAndHandEditedValues)
     EXPECT_EQ(edited.TextColor, 4);
 }
 
-TEST(FtpCommands, LinesSplitLowerCasedAndPathsTurned)
+TEST(FtpCommands, LinesSplitKeepingTheCaseOfNamesAndPathsTurned)
 {
-    const FtpCommand c = ParseFtpCommand("copy |C:\\Prog\\Gallery\\Img_1.jpg | daten/galerie/Img_1.jpg");
+    // A web server tells "Galerie" from "galerie": names go as written, only the verb is folded.
+    const FtpCommand c = ParseFtpCommand("COPY |C:\\Prog\\Gallery\\Img_1.jpg | Daten/Galerie/Img_1.jpg");
     EXPECT_EQ(c.verb, "copy");
-    EXPECT_EQ(c.source, "c:\\prog\\gallery\\img_1.jpg");
-    EXPECT_EQ(c.target, "daten/galerie/img_1.jpg");
+    EXPECT_EQ(c.source, "C:\\Prog\\Gallery\\Img_1.jpg");
+    EXPECT_EQ(c.target, "Daten/Galerie/Img_1.jpg");
     EXPECT_EQ(ParseFtpCommand("CD.."). verb, "cd..");
-    EXPECT_EQ(ParseFtpCommand("md |Neu\\Ordner").source, "neu\\ordner");
+    EXPECT_EQ(ParseFtpCommand("md |Neu\\Ordner").source, "Neu\\Ordner");
     EXPECT_EQ(ToFtpPath("a\\b\\c"), "a/b/c");
     EXPECT_EQ(TransactionName(9), "Upload");
     EXPECT_EQ(TransactionName(0), "ChangeDir");
@@ -167,5 +213,50 @@ TEST_F(FtpSettingsTest, UploadLinesForEveryVisibleFile)
     const FtpSettings back = LoadFtpSettings(world.programDir() + "Gallery.ini");
     EXPECT_EQ(back.userId, "anna");
     EXPECT_EQ(back.port, "2121");
-    EXPECT_EQ(LoadFtpSettings(world.programDir() + "None.ini").port, "");
+    // First use: no file, or no port in it, is the usual FTP port; a port left empty stays so.
+    EXPECT_EQ(LoadFtpSettings(world.programDir() + "None.ini").port, "21");
+    world.writeHostFile("program/Other.ini", "[FTP]\r\nhost=x\r\n");
+    EXPECT_EQ(LoadFtpSettings(world.programDir() + "Other.ini").port, "21");
+    world.writeHostFile("program/Other.ini", "[FTP]\r\nport=\r\n");
+    EXPECT_EQ(LoadFtpSettings(world.programDir() + "Other.ini").port, "");
+}
+
+TEST_F(FtpSettingsTest, GalleryIniHoldsThePasswordForItsOwnerAlone)
+{
+    const QString ini = world.programDir() + "Gallery.ini";
+    const QString host = world.programHost() + "/Gallery.ini";
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    auto inodeOf = [](const QString& h) {
+        struct stat st {};
+        ::stat(QFile::encodeName(h).constData(), &st);
+        return st.st_ino;
+    };
+    const auto others = QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // Whichever window writes it, a file that was readable by everyone ends owner-only, replaced
+    // whole, with the other section kept.
+    struct Case { const char* what; std::function<bool()> save; };
+    const Case cases[] = {
+        {"upload settings", [&] { return SaveFtpSettings(ini, {"h", "anna", "geheim", "21", ""}); }},
+        {"gallery settings", [&] { return SaveGallerySettings(ini, GallerySettings()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        world.writeHostFile("program/Gallery.ini", "[FTP]\r\npassword=alt\r\n[SETTINGS]\r\nPicProRow=3\r\n");
+        QFile::setPermissions(host, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        // A second name for the old file keeps its inode taken, so a new file cannot get it back.
+        const QString keep = world.root() + "/kept-Gallery.ini";
+        QFile::remove(keep);
+        ASSERT_EQ(::link(QFile::encodeName(host).constData(), QFile::encodeName(keep).constData()), 0);
+        const auto inode = inodeOf(host);
+        ASSERT_TRUE(c.save());
+        EXPECT_EQ(QFile::permissions(host) & (ownerOnly | others), ownerOnly);
+        EXPECT_NE(inodeOf(host), inode);
+        EXPECT_EQ(QDir(world.programHost()).entryList({"Gallery*"}, QDir::Files | QDir::Hidden), QStringList{"Gallery.ini"});
+        EXPECT_FALSE(LoadFtpSettings(ini).password.isEmpty());
+        EXPECT_FALSE(LoadGallerySettings(ini).PicProRow.isEmpty());
+    }
+    // A first write makes it owner-only too.
+    QFile::remove(host);
+    ASSERT_TRUE(SaveFtpSettings(ini, {"h", "anna", "geheim", "21", ""}));
+    EXPECT_EQ(QFile::permissions(host) & (ownerOnly | others), ownerOnly);
 }

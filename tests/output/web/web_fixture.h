@@ -4,11 +4,14 @@
 #include "editor/editor_fixture.h"
 #include "editor/mainform.h"
 #include "platform/process.h"
+#include "platform/textcodec.h"
 
 #include <QDir>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
-#include <QRegularExpression>
 #include <memory>
 
 class WebTest : public EditorTest {
@@ -42,23 +45,34 @@ protected:
         QByteArray lines;
         for (const Pic& p : pics) {
             writePicture(folder + "/" + p.name, p.w, p.h);
-            lines += (p.name + " | " + p.caption).toLatin1() + "\r\n";
+            lines += platform::toWindows1252(p.name + " | " + p.caption) + "\r\n";
         }
         writeAll(folder + "/Pictures.ini", lines);
-        writeAll(folder + "/Quorbel.ini", "[QUORBEL]\r\nTitel=" + title.toLatin1() + "\r\nTime=3\r\n");
+        writeAll(folder + "/Quorbel.ini", "[QUORBEL]\r\nTitel=" + platform::toWindows1252(title) + "\r\nTime=3\r\n");
         mainForm = std::make_unique<TMainForm>();
         mainForm->OpenShow("Quorbel_0005");
     }
 
     QString galleryHost(const QString& name = {}) const { return world.programHost() + "/gallery/" + name; }
 
-    static QStringList htmlLinks(const QByteArray& page)
+    // A page as a browser reads it (tests/output/web/pagetext.py): the declared charset, the
+    // element names, the texts between tags, the files its links ask for, the title.
+    struct PageText {
+        QString charset, title;
+        QStringList tags, texts, links;
+    };
+    static PageText readPage(const QString& host)
     {
-        static const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]*)\""),
-                                             QRegularExpression::CaseInsensitiveOption);
-        QStringList links;
-        for (auto it = link.globalMatch(QString::fromLatin1(page)); it.hasNext();) links << it.next().captured(1);
-        return links;
+        int status = -1;
+        const QString out = testsupport::runHost("/usr/bin/python3 '" WEB_PAGE_READER "' '" + host + "'", &status);
+        EXPECT_EQ(status, 0) << host.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+        auto list = [&](const char* key) {
+            QStringList l;
+            for (const QJsonValue& v : o.value(QLatin1String(key)).toArray()) l << v.toString();
+            return l;
+        };
+        return {o.value("charset").toString(), o.value("title").toString(), list("tags"), list("texts"), list("links")};
     }
 
     // Every link of every page in the gallery that is no web address names a file that exists,
@@ -68,7 +82,7 @@ protected:
         const QStringList names = QDir(galleryHost()).entryList(QDir::Files);
         for (const QString& page : names) {
             if (!page.endsWith(".html")) continue;
-            for (const QString& l : htmlLinks(readAll(galleryHost(page)))) {
+            for (const QString& l : readPage(galleryHost(page)).links) {
                 if (l.startsWith("http")) continue;
                 EXPECT_TRUE(names.contains(l)) << page.toStdString() << " links to missing " << l.toStdString();
             }
