@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/rounding.h"
 #include "platform/sdk/codecs.h"
+#include "platform/sdk/gifwrite.h"
 #include "platform/sdk/operations.h"
 
 #include <QBuffer>
@@ -115,7 +116,8 @@ const char* qtFormatName(int format)
 {
     switch (format) {
     case fmtGIF: return "gif";
-    case fmtPNG: return "png";
+    case fmtPNG:
+    case fmtCompressed: return "png";
     case fmtBMP: return "bmp";
     case fmtTIFF: return "tiff";
     default: return nullptr;
@@ -385,7 +387,7 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
 using namespace detail;
 
 // Files larger than this are not read.
-constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+constexpr qint64 kMaxFileBytes = maxPictureBytes;
 
 int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page)
 {
@@ -507,11 +509,14 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
         if (jpegQualityOfFactor(qfactor) == 0) return PXERR_QFACTOR;
         return PX_SUCCESS;
     }
-    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
+    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF || format == fmtCompressed) {
         if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS; // no grey from colour
         return PX_SUCCESS;
     }
-    if (format == fmtGIF) return PXERR_UNSUPPORTED;
+    if (format == fmtGIF) {
+        if (bits != 8 && bits != 24) return PXERR_BADBITS;
+        return PX_SUCCESS;
+    }
     return PXERR_BADFORMAT;
 }
 
@@ -525,21 +530,43 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
 {
     if (format == fmtJPEG || format == fmtJPEGFrame)
         return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor), options);
+    if (format == fmtGIF) {
+        // The palette is chosen from the whole picture, so the rows are gathered first.
+        SdkBitmapHandle whole;
+        int r = allocateUninitialised(whole, bitmap.Width, bitmap.Height, bitmap.BitsPerPixel);
+        if (r != PX_SUCCESS) return r;
+        whole.Flags |= bitmap.Flags & bfTransparent;
+        whole.TransparentColor = bitmap.TransparentColor;
+        whole.Delay = bitmap.Delay;
+        std::vector<std::uint8_t> scratch(static_cast<std::size_t>(bitmap.BytesPerLine));
+        for (int y = 0; y < bitmap.Height; ++y) {
+            const std::uint8_t* s = rows(y, scratch.data());
+            if (!s) return PXERR_ABORTED;
+            std::memcpy(whole.row(y), s, static_cast<std::size_t>(bitmap.BytesPerLine));
+        }
+        return gifEncode(out, {&whole}, options.LoopCount);
+    }
     return qtEncode(out, bitmap, rows, format, bits);
 }
 
-int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
-                const RowFetch& rows, const PxSaveOptions& options)
+// Writes the file through write; the target is replaced only when all of it is written.
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
 {
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     platform::ReplacingWriter writer(fileName);
     if (!writer.open()) return PXERR_OPEN;
-    const int r = encode(writer.device(), bitmap, format, bits, qfactor, rows, options);
+    const int r = write(writer.device());
     if (r != PX_SUCCESS) {
         writer.cancel();
         return r;
     }
     return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
+                const RowFetch& rows, const PxSaveOptions& options)
+{
+    return writeReplacing(fileName, [&](QIODevice* out) { return encode(out, bitmap, format, bits, qfactor, rows, options); });
 }
 
 RowFetch bitmapRows(const SdkBitmapHandle& bitmap)
@@ -588,6 +615,17 @@ int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int for
                       const PxSaveOptions& options)
 {
     if (!list || list->items.empty()) return PXERR_BADPARAM;
+    if (format == fmtGIF && list->items.size() > 1) {
+        int r = PX_SUCCESS;
+        std::vector<const SdkBitmapHandle*> frames;
+        for (const SdkBitmapHandle& item : list->items) {
+            int itemBits = bits;
+            r = checkSave(&item, format, itemBits, qfactor, options);
+            if (r != PX_SUCCESS) return r;
+            frames.push_back(&item);
+        }
+        return writeReplacing(fileName, [&](QIODevice* out) { return gifEncode(out, frames, options.LoopCount); });
+    }
     if (list->items.size() > 1) return PXERR_UNSUPPORTED;
     return PX_SaveBitmap(fileName, &list->items.front(), format, bits, qfactor, options);
 }
