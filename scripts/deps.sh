@@ -15,7 +15,7 @@ packages=(
   lame sane-utils xdg-user-dirs xdg-utils cdparanoia
   # programs the tests use to check what we write
   ffmpeg crudini desktop-file-utils imagemagick jpeginfo libjpeg-turbo-progs
-  sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils
+  sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils vcdimager xscreensaver
   python3 python3-pyftpdlib xvfb xauth tidy
 )
 

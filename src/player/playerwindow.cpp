@@ -3,6 +3,7 @@
 #include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/screensaver.h"
 
 #include <QApplication>
 #include <QAudioOutput>
@@ -58,7 +59,9 @@ PlayerWindow::~PlayerWindow() { music_->stop(); }
 
 void PlayerWindow::start()
 {
-    if (plan_.settings.fullscreen) {
+    if (platform::showInScreensaverWindow(*this)) {
+        // Played by the desktop's screensaver service, in the window it gave.
+    } else if (plan_.settings.fullscreen) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
         showFullScreen();
     }

@@ -249,3 +249,39 @@ TEST_F(PlayerTest, APictureComesInStepByStepAndEndsAsTheWholePicture)
     runUntilStill();
     EXPECT_EQ(w.grab().toImage(), whole);
 }
+
+// Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
+// documents folder; otherwise, or while nothing is staged, the shows beside it.
+TEST_F(PlayerTest, AsTheScreensaverItPlaysTheStagedShows)
+{
+    QDir().mkpath(world.hostC() + "/Documents/Quorbelix_Screensaver");
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        const char* root;
+    };
+    const Case cases[] = {
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/S"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"TEST"}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system\\Quorbel.scr", {"/s"}, "C:\\Windows\\system\\"}, // nothing staged for it
+        {"D:\\Quorbelix\\Quorbelix-Player.exe", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShowRootFor(c.program, c.arguments, "C:\\Documents"), c.root) << c.program << " " << c.arguments.join(' ').toStdString();
+}
+
+// A show without numbered tracks (the sample shows) plays its MP3 and WAV files in name order;
+// numbered tracks, where there are any, are the only music.
+TEST_F(PlayerTest, AShowWithoutNumberedTracksPlaysItsOtherMusicInNameOrder)
+{
+    makeRoot();
+    for (const char* file : {"Quorbel_0002/b.wav", "Quorbel_0002/Bumble Bee - TORVELD.mp3", "Quorbel_0002/a.MP3", "Quorbel_0002/notes.txt"})
+        write(file, "x");
+    QDir().mkpath(host("Quorbel_0002/folder.mp3"));
+    const Plan plan = ReadPlan(Root, {});
+    ASSERT_EQ(plan.shows.size(), 2);
+    EXPECT_EQ(plan.shows[0].audio, QStringList({"Audio001.mp3", "Audio002.mp3", "Audio010.wav"}));
+    EXPECT_EQ(plan.shows[1].audio, QStringList({"a.MP3", "b.wav", "Bumble Bee - TORVELD.mp3"}));
+}

@@ -13,6 +13,7 @@
 #include "util/strutils.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,6 +50,11 @@ TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
     WeiterBitBtn = named(new QPushButton(this), "WeiterBitBtn");
     QuorbelSizeEdit->setReadOnly(true);
     FreeDiskEdit->setReadOnly(true);
+    ModeButtonGroup = new QButtonGroup(this);
+    for (QRadioButton* b : {VCDRadioButton, SVCDRadioButton, NanoVCDRadioButton, NanoSVCDRadioButton}) ModeButtonGroup->addButton(b);
+    NormButtonGroup = new QButtonGroup(this);
+    NormButtonGroup->addButton(PalRadioButton);
+    NormButtonGroup->addButton(NTSCRadioButton);
     VCDRadioButton->setChecked(true);
     PalRadioButton->setChecked(true);
 

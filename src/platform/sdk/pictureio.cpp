@@ -471,7 +471,7 @@ namespace {
 
 PxLoadInfoCallback& loadInfoCallback()
 {
-    static PxLoadInfoCallback callback;
+    static thread_local PxLoadInfoCallback callback; // one per thread, as the status callback
     return callback;
 }
 
