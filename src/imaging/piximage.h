@@ -687,8 +687,15 @@ private:
     int showLoadedPages(int result);
     // The end of every load: an empty control on failure, the notices, the report.
     int finishLoad(const QString& methodName, int result);
-    // Starts the playback of an animated file just loaded.
-    int startLoadedAnimation();
+    // Starts the playback of an animated file just loaded, at frame index.
+    int startLoadedAnimation(int index);
+    // An animated file loaded with AutoAnimate plays while it loads: the playback over the frames
+    // as they come, each band stepping it; after the read, the frames become the list.
+    int startLoaderPlayback(int Bits);
+    // The list taken over from the playback; *playFrom the frame to play on from, -1 for a still.
+    int finishLoaderPlayback(int result, int* playFrom);
+    // While the loader steps the playback: whether the frame on show has stayed its delay.
+    bool loaderFrameDue();
     // The display bitmap of the playback, of the animation's size.
     int createPlaybackBitmap();
     void stopPlayback();
@@ -808,6 +815,9 @@ private:
     sdk::SdkPlaybackHandle fPlayback = nullptr;
     bool fPlaying = false;
     bool fAnimationRequested = false;
+    bool fLoaderDriven = false;           // the load of the file steps the playback
+    int fLoaderFrameIndex = -1;           // the frame on show while it loads, and since when
+    std::uint32_t fLoaderFrameShownAt = 0;
     QTimer* fAnimTimer = nullptr;
     struct AnimationData {
         bool known = false;
