@@ -19,6 +19,11 @@ packages=(
   python3 python3-pyftpdlib xvfb xauth tidy
 )
 
+# `deps.sh fuzz` (make fuzz): the clang toolchain the fuzz targets need, on top of the rest.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

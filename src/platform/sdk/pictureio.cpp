@@ -24,6 +24,10 @@ PageSink::PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& cal
       maxPages_(maxPages < 0 ? maxPagesPerLoad : std::min(maxPages, maxPagesPerLoad))
 {
     if (!list_) {
+        // Without a list only the first page can be handed back: no other is decoded, and
+        // reaching it is the end of the load, not a stop.
+        firstOnly_ = true;
+        maxPages_ = 1;
         PX_CreateBitmapList(&ownList_);
         list_ = ownList_;
     }
@@ -70,11 +74,13 @@ int PageSink::endPage()
     const int r = PX_AppendBitmapListItemHandle(list_, &page_);
     if (r != PX_SUCCESS) return r;
     ++delivered_;
-    return delivered_ >= maxPages_ ? PXERR_STOPPED : PX_SUCCESS;
+    if (delivered_ < maxPages_) return PX_SUCCESS;
+    return firstOnly_ ? PXERR_DONE : PXERR_STOPPED;
 }
 
 int PageSink::finish(int result, SdkBitmapHandle* bitmap)
 {
+    if (result == PXERR_DONE) result = PX_SUCCESS;
     const bool kept = result == PX_SUCCESS || result == PXERR_STOPPED;
     if (!kept || !list_) {
         if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
@@ -202,6 +208,39 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
     return frames > 0;
 }
 
+// An uncompressed BMP says how many bytes its pixels take; a file that ends before them is broken
+// (the reader would otherwise allocate the whole claimed picture for the few rows the file holds).
+bool bmpHoldsItsPixels(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    auto u16 = [p](qsizetype at) { return std::int64_t(p[at] | (p[at + 1] << 8)); };
+    auto u32 = [p](qsizetype at) { return std::int64_t(std::uint32_t(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16) | (std::uint32_t(p[at + 3]) << 24))); };
+    if (n < 26) return true; // too short to judge; the reader refuses it
+    const std::int64_t offset = u32(10);
+    const std::int64_t headerSize = u32(14);
+    std::int64_t width = 0, height = 0, bits = 0, compression = 0;
+    if (headerSize == 12) {
+        width = u16(18);
+        height = u16(20);
+        bits = u16(24);
+    } else if (headerSize >= 40 && n >= 34) {
+        width = std::int32_t(u32(18));
+        height = std::int32_t(u32(22));
+        bits = u16(28);
+        compression = u32(30);
+    } else {
+        return true;
+    }
+    // 0: plain rows; 3 and 6: plain rows with bit masks. Other methods pack the rows.
+    if (compression != 0 && compression != 3 && compression != 6) return true;
+    if (width <= 0 || height == 0 || bits <= 0 || bits > 64) return true;
+    // The padding of the last row may be missing; its pixels may not.
+    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    const std::int64_t lastRow = (width * bits + 7) / 8;
+    return offset + rowBytes * ((height < 0 ? -height : height) - 1) + lastRow <= n;
+}
+
 int bitsOfQtFormat(QImage::Format f)
 {
     switch (f) {
@@ -284,6 +323,7 @@ int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
     } else {
         info->Pages = 1;
     }
+    if (format == fmtBMP && !bmpHoldsItsPixels(data)) return PXERR_READ;
     const QSize size = reader.size();
     if (!size.isValid()) return readerError(reader, false);
     if (size.width() <= 0 || size.height() <= 0) return PXERR_BADSIZE;
