@@ -251,8 +251,14 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             options.Page = std::max(1, Page);
             options.MaxPages = Pages < 0 ? -1 : Pages;
             PxFileInfo loaded;
-            result = PX_LoadFile(FileName, nullptr, Bits, fLoaderDriven ? nullptr : fList, options,
-                                 pageCallback(Pages, true), &loaded);
+            // While an animation plays as it loads, the playback keeps the frames; the engine's
+            // own copies are dropped after the read.
+            SdkBitmapListHandle decoded = nullptr;
+            if (fLoaderDriven) result = PX_CreateBitmapList(&decoded);
+            if (result == PX_SUCCESS)
+                result = PX_LoadFile(FileName, nullptr, Bits, fLoaderDriven ? decoded : fList, options,
+                                     pageCallback(Pages, true), &loaded);
+            PX_DestroyBitmapList(&decoded);
         }
         result = fLoaderDriven || fPlayback ? finishLoaderPlayback(result, &playFrom) : showLoadedPages(result);
         if (fHasImage) {
