@@ -3,7 +3,9 @@
 // settings page. The work itself lies in picturelist, thumbnails and undostack.
 #include "mainform.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 
 #include "picturelist.h"
 #include "showfiles.h"
@@ -28,6 +30,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -98,7 +101,7 @@ void TMainForm::connectPictureHandlers()
 
 editor::ThumbnailMaker& TMainForm::thumbnailMaker()
 {
-    if (!thumbnails_) thumbnails_ = std::make_unique<editor::ThumbnailMaker>(*PixImage3, ProgramDir);
+    if (!thumbnails_) thumbnails_ = std::make_unique<editor::ThumbnailMaker>(ProgramDir);
     return *thumbnails_;
 }
 
@@ -226,6 +229,8 @@ void TMainForm::SpeedButton4Click()
 
 void TMainForm::FillSourceList()
 {
+    // A folder chosen while the last one still fills replaces it: its workers stop first.
+    if (sourceRun_) sourceRun_->cancel();
     FileListBox->Items().Clear();
     DragFromSource = false;
     platform::HourglassCursor hourglass;
@@ -233,17 +238,23 @@ void TMainForm::FillSourceList()
     ProgressTotal = editor::CountJpegEntries(folder);
     ProgressDone = 0;
     PicProgressBar->setVisible(true);
-    const QStringList names = editor::SourcePictureNames(folder);
-    FileListBox->Items().BeginUpdate();
-    for (const QString& name : names) {
+    QStringList names;
+    QStringList pictures;
+    for (const QString& name : editor::SourcePictureNames(folder)) {
         // A host name with a backslash cannot be reached through a Windows path.
         if (name.contains(u'\\')) continue;
-        ++ProgressDone;
-        const QString picture = folder + name;
-        MakeThumbnail(picture, 70, false, true);
-        FileListBox->Items().Add(editor::SourceItem(thumbnailMaker().Target(picture, true), name));
+        names.append(name);
+        pictures.append(folder + name);
     }
-    FileListBox->Items().EndUpdate();
+    // The missing thumbnails are made on worker threads; the list takes them in the folder's order.
+    editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, true);
+    sourceRun_ = &run;
+    const auto forget = qScopeGuard([&] { if (sourceRun_ == &run) sourceRun_ = nullptr; });
+    for (int i = 0; i < names.size(); ++i) {
+        ++ProgressDone;
+        if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
+        FileListBox->Items().Add(editor::SourceItem(run.target(i), names[i]));
+    }
     // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
     FileListBox->setSortLocale(LanguageLocale());
     FileListBox->Sort();
@@ -491,6 +502,30 @@ bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bo
     }
     StatusBar1->showMessage(QStringLiteral("Fertig"));
     return made;
+}
+
+bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInput)
+{
+    const auto flags = userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+    auto pump = [&] {
+        QCoreApplication::processEvents(flags);
+        lastPump_ = QDateTime::currentMSecsSinceEpoch();
+    };
+    if (run.needsMaking(index)) {
+        const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
+        StatusBar1->showMessage(LangText(14000) + u' ' + QString::number(percent) + u' ' + LangText(14001));
+        PicProgressBar->setValue(std::clamp(percent, 0, 100));
+    }
+    if (!run.take(index, pump)) return false;
+    // While thumbnails are made the list fills in sight, a few times a second.
+    if (run.toMake() > 0 && QDateTime::currentMSecsSinceEpoch() - lastPump_ >= 50) pump();
+    return !run.cancelled();
+}
+
+void TMainForm::cancelThumbnails()
+{
+    if (sourceRun_) sourceRun_->cancel();
+    if (showRun_) showRun_->cancel();
 }
 
 void TMainForm::RefreshThumbnail()

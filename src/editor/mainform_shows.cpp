@@ -22,7 +22,11 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTabWidget>
+
+#include <vector>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
 
@@ -64,20 +68,34 @@ void TMainForm::OpenShow(const QString& folderName)
         SecondsPerPicture = editor::NormaliseSeconds(info.time);
         SecEdit->setText(SecondsPerPicture);
 
+        if (showRun_) showRun_->cancel();
         QuorbelListBox->Items().Clear();
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
         {
             platform::HourglassCursor hourglass;
-            for (int i = 0; i < lines.size(); ++i) {
-                ProgressDone = i;
-                const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
+            std::vector<editor::PictureEntry> entries;
+            QStringList pictures;
+            for (const QString& line : lines) {
+                const editor::PictureEntry e = editor::ParsePictureLine(line);
                 if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
-                MakeThumbnail(folder + e.file, 70, false, false);
-                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
-                QuorbelListBox->repaint();
+                entries.push_back(e);
+                pictures.append(folder + e.file);
             }
+            // Missing thumbnails are made on worker threads and taken in the show's order; the
+            // list is laid out and painted once, not after every picture. The window paints the
+            // progress meanwhile but takes no input: the show is half open.
+            editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, false);
+            showRun_ = &run;
+            const auto forget = qScopeGuard([&] { if (showRun_ == &run) showRun_ = nullptr; });
+            for (int i = 0; i < int(entries.size()); ++i) {
+                ProgressDone = i;
+                if (!takeThumbnail(run, i, false)) return; // the window is closing
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, entries[std::size_t(i)].file,
+                                                             editor::PictureLine(entries[std::size_t(i)])));
+            }
+            StatusBar1->showMessage(QStringLiteral("Fertig"));
             PicProgressBar->setVisible(false);
             PixImage2->setVisible(false);
             ClearUndo();

@@ -181,7 +181,8 @@ void copyAttributes(SdkBitmapHandle& to, const SdkBitmapHandle& from)
 
 PxStatusCallback& statusCallback()
 {
-    static PxStatusCallback callback;
+    // Per thread: a worker never calls into a control of the GUI thread, nor races its installs.
+    static thread_local PxStatusCallback callback;
     return callback;
 }
 

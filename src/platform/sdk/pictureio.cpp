@@ -428,7 +428,7 @@ namespace {
 
 PxLoadInfoCallback& loadInfoCallback()
 {
-    static PxLoadInfoCallback callback;
+    static thread_local PxLoadInfoCallback callback; // per thread, like the status callback
     return callback;
 }
 

@@ -89,7 +89,8 @@ struct PxLoadInfo {
     int Page = 0;
 };
 using PxLoadInfoCallback = std::function<int(PxLoadInfo* info)>;
-// Installs the process's load-information callback (empty: none); gives back the one before.
+// Installs the load-information callback of the calling thread (empty: none); gives back the one
+// before.
 PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback);
 
 // Loads pages of the file. Bits 0 or 24 give 24-bit bitmaps, 8 grey levels, 32 blue, green, red,
