@@ -447,6 +447,11 @@ private:
     void cancelThumbnails();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
+    // The thumbnail half of RefreshThumbnail: a new numbered thumbnail for the selected show
+    // picture and its item; false when no show picture is selected.
+    bool refreshThumbnailItem();
+    // The preview half, when the preview already holds the selected picture's bitmap.
+    void previewHoldsSelectedPicture();
     void noteShowSelection();
     void updateUndoButton();
     bool selectedShowPictureReady();

@@ -530,8 +530,14 @@ void TMainForm::cancelThumbnails()
 
 void TMainForm::RefreshThumbnail()
 {
+    if (!refreshThumbnailItem()) return;
+    PreviewPicture(SelectedPicture, false, true);
+}
+
+bool TMainForm::refreshThumbnailItem()
+{
     const int index = QuorbelListBox->ItemIndex();
-    if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return;
+    if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return false;
     const QString caption = editor::ItemCaption(QuorbelListBox->Items()[index]);
     const QString folder = editor::FolderOf(SelectedPicture);
     const QString name = editor::NameOf(SelectedPicture);
@@ -542,7 +548,16 @@ void TMainForm::RefreshThumbnail()
     QuorbelListBox->Items().setStrings(index, QStringLiteral("<IMG src=\"file://") + numbered + QStringLiteral("\" align=\"top\">")
                                                   + name + QStringLiteral(" | ") + caption);
     savePictureListIfStored();
-    PreviewPicture(SelectedPicture, false, true);
+    return true;
+}
+
+void TMainForm::previewHoldsSelectedPicture()
+{
+    // The preview holds the bitmap just written to (or read from) the selected picture: it is
+    // shown as it is instead of decoding the file again.
+    LastPreviewFile = SelectedPicture;
+    PixImage2->setVisible(true);
+    if (RememberedIndex >= 0 && RememberedIndex < QuorbelListBox->Count()) QuorbelListBox->setItemIndex(RememberedIndex);
 }
 
 void TMainForm::updateUndoButton() { UndoBitBtn->setEnabled(UndoDepth > 0); }
@@ -581,7 +596,7 @@ void TMainForm::UndoBitBtnClick()
         }
         undoStack().Undo(SelectedPicture);
         loadPreview(SelectedPicture);
-        RefreshThumbnail();
+        if (refreshThumbnailItem()) previewHoldsSelectedPicture();
         UndoDepth = undoStack().Depth();
         SelectShowItem(RememberedIndex);
     }
@@ -638,7 +653,8 @@ void TMainForm::TransformPicture(const QString& operation)
                                         QStringLiteral("Error"));
         return;
     }
-    RefreshThumbnail();
+    // The preview holds what was written: only the thumbnail is made from the file.
+    if (refreshThumbnailItem()) previewHoldsSelectedPicture();
     SelectShowItem(RememberedIndex);
 }
 
