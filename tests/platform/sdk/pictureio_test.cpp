@@ -1,9 +1,14 @@
 #include "helpers.h"
 #include "support/jpegbytes.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
+#include <QImageWriter>
 #include <QFile>
 #include <cstdio>
+#include <cstring>
+#include "platform/rounding.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -547,4 +552,48 @@ TEST(PictureMemory, OddHeadersAreRefused)
     EXPECT_FALSE(b.allocated());
     EXPECT_EQ(PX_LoadMemory(QByteArray("\xFF\xD8\xFF", 3), &b, 0, nullptr), PXERR_BADFORMAT);
     EXPECT_EQ(PX_LoadMemory(QByteArray("II*\x00garbage", 11), &b, 0, nullptr), PXERR_BADFORMAT);
+}
+
+// Plain 24-bit BMP files are read and written by the engine's own rows: the same bytes and the
+// same pixels as through Qt, for every row padding and every depth asked for.
+TEST(BmpRows, TheSameFilesAndPixelsAsThroughQt)
+{
+    struct Case {
+        int w, h, xres, yres;
+    } cases[] = {{1, 2, 96, 96}, {2, 3, 300, 150}, {3, 2, 72, 72}, {4, 5, 96, 200}, {5, 4, 1, 1}, {17, 9, 600, 600}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        SdkBitmapHandle b = sdktest::makeBitmap(c.w, c.h, [](int x, int y) { return std::uint32_t((x * 73 + y * 151) * 2654435761u) & 0xFFFFFF; });
+        b.XResolution = c.xres;
+        b.YResolution = c.yres;
+        QByteArray ours;
+        ASSERT_EQ(PX_SaveMemory(&ours, &b, fmtBMP, 24, 0), PX_SUCCESS);
+        // What Qt writes for the same rows.
+        QImage image(c.w, c.h, QImage::Format_BGR888);
+        for (int y = 0; y < c.h; ++y) std::memcpy(image.scanLine(y), b.row(y), std::size_t(c.w) * 3);
+        image.setDotsPerMeterX(platform::roundHalfEven(c.xres / 0.0254));
+        image.setDotsPerMeterY(platform::roundHalfEven(c.yres / 0.0254));
+        QByteArray theirs;
+        QBuffer buffer(&theirs);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(QImageWriter(&buffer, "bmp").write(image));
+        EXPECT_EQ(ours.toHex(), theirs.toHex());
+
+        {
+            const QByteArray& file = ours;
+            const QImage qt = QImage::fromData(file, "BMP");
+            ASSERT_FALSE(qt.isNull());
+            for (int bits : {24, 32, 8}) {
+                SCOPED_TRACE(bits);
+                SdkBitmapHandle back;
+                ASSERT_EQ(PX_LoadMemory(file, &back, bits, nullptr), PX_SUCCESS);
+                EXPECT_EQ(back.XResolution, c.xres);
+                EXPECT_EQ(back.YResolution, c.yres);
+                const QImage want = qt.convertToFormat(bits == 8 ? QImage::Format_Grayscale8 : bits == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888);
+                for (int y = 0; y < c.h; ++y)
+                    ASSERT_EQ(QByteArray(reinterpret_cast<const char*>(back.row(y)), c.w * bits / 8),
+                              QByteArray(reinterpret_cast<const char*>(want.constScanLine(y)), c.w * bits / 8)) << y;
+            }
+        }
+    }
 }
