@@ -597,3 +597,68 @@ TEST(BmpRows, TheSameFilesAndPixelsAsThroughQt)
         }
     }
 }
+
+namespace {
+
+// A JPEG decoded by libjpeg alone at 1/denom of its size, rows of blue, green, red.
+std::vector<std::uint8_t> libjpegDecode(const QByteArray& file, unsigned denom, int* width, int* height)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.constData()), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGR;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = denom;
+    jpeg_start_decompress(&cinfo);
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    std::vector<std::uint8_t> pixels(std::size_t(*width) * 3 * std::size_t(*height));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + std::size_t(cinfo.output_scanline) * std::size_t(*width) * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return pixels;
+}
+
+} // namespace
+
+// A progressive JPEG wanted at an eighth of its size is decoded from its DC scans alone: the
+// pixels are those of the whole stream at that size.
+TEST_F(PictureFiles, AProgressiveJpegAtAnEighthComesOutAsFromTheWholeStream)
+{
+    struct Case {
+        const char* name;
+        const char* make;
+        int reduceW, reduceH;
+        unsigned denom;
+    } cases[] = {
+        {"plain.jpg", "convert -size 640x400 plasma: -interlace Plane -quality 90", 80, 50, 8},
+        {"odd.jpg", "convert -size 333x211 plasma: -interlace Plane -sampling-factor 2x2 -quality 75", 40, 26, 8},
+        {"grey.jpg", "convert -size 320x240 plasma: -colorspace Gray -interlace Plane", 40, 30, 8},
+        {"restarts.jpg", "convert -size 400x300 plasma: -interlace Plane -define jpeg:restart-interval=2", 50, 37, 8},
+        {"quarter.jpg", "convert -size 640x400 plasma: -interlace Plane", 160, 100, 4}, // the whole stream
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mustRun(QString(c.make) + " " + quoted(host(c.name)));
+        QFile f(host(c.name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray file = f.readAll();
+        PxLoadOptions o;
+        o.ReduceWidth = c.reduceW;
+        o.ReduceHeight = c.reduceH;
+        SdkBitmapHandle b;
+        ASSERT_EQ(PX_LoadMemory(file, &b, 24, nullptr, o), PX_SUCCESS);
+        int w = 0, h = 0;
+        const std::vector<std::uint8_t> want = libjpegDecode(file, c.denom, &w, &h);
+        ASSERT_EQ(b.Width, w);
+        ASSERT_EQ(b.Height, h);
+        for (int y = 0; y < h; ++y)
+            ASSERT_EQ(std::memcmp(b.row(y), want.data() + std::size_t(y) * std::size_t(w) * 3, std::size_t(w) * 3), 0) << y;
+    }
+}
