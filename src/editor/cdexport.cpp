@@ -18,7 +18,7 @@ void copyFolderFiles(const QString& from, const QString& to, QStringList* failur
     for (const platform::DirEntry& e : platform::findFiles(from, mask)) {
         if (e.attributes & platform::faDirectory) continue;
         if (!platform::isRegularFile(from + e.name)) continue; // pipes and devices are no show files
-        if (!platform::copyFile(from + e.name, to + e.name) && failures) failures->append(to + e.name);
+        if (!platform::copyFile(from + e.name, to + e.name, false, to) && failures) failures->append(to + e.name);
     }
 }
 

@@ -271,6 +271,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize() { repaint(); }
+
 void TMainForm::FormClose()
 {
     if (closed_) return;
@@ -291,7 +299,7 @@ void TMainForm::FormClose()
         if (e.attributes & platform::faDirectory) continue;
         const QString upper = e.name.toUpper();
         if (upper == QLatin1String("TEMP.JPG") || upper == QLatin1String("PREV.JPG") || upper == QLatin1String("PRINT.TXT"))
-            platform::deleteFile(ProgramDir + e.name);
+            platform::deleteFile(ProgramDir + e.name, ProgramDir);
     }
     // 6. the program ends with its main window
     QCoreApplication::quit();

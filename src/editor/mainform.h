@@ -59,6 +59,7 @@ class TvelDrawImage;
 class MainFormEditHost;
 class TCheckAudioForm;
 class TNoDriverForm;
+class TFullsizeForm;
 
 namespace controls {
 class THTMListBox;
@@ -262,7 +263,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    // False when the show was not written (no title, no pictures).
+    // False when the show was not written (no title, no pictures, a file that cannot be written)
+    // or, with startPlayer, when the player could not be started.
     bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
@@ -299,7 +301,9 @@ public:
     bool DragInProgress = false;
 
     void AddPictureToShow(const QString& source, int index);
-    void RemovePicture(int index);
+    // False when the picture's file could not be deleted: the item then stays, and the reason
+    // is added to failures ("path: reason").
+    bool RemovePicture(int index, QStringList* failures = nullptr);
     QString UniquePictureName(const QString& path) const;
     void FillSourceList();
     void SelectedPicturePath();
@@ -321,6 +325,8 @@ public:
     bool MakeThumbnail(const QString& picture, int height, bool force, bool cache);
     void RefreshThumbnail();
     bool PushUndo();
+    // Drops the undo copy just pushed: the write it was taken for failed.
+    void DiscardUndo();
     void UndoBitBtnClick();
     void ClearUndo();
 
@@ -363,6 +369,11 @@ public:
     void RGBBitBtnClick();
     void BildbearbeitungBitBtnClick();
     void PixImage2Click();
+    // Makes `picture` the selected show picture again, as a click on its item does, when another
+    // is selected; false (reported) when it is no longer a picture of the show.
+    bool ReselectPicture(const QString& picture);
+
+    void FormResize();
 
     // ---- scanner menu ----
     void Treiberauswhlen1Click();
@@ -401,6 +412,7 @@ public:
     print::TQRListForm& qrListForm();
     TCheckAudioForm& checkAudioForm();
     TNoDriverForm& noDriverForm();
+    TFullsizeForm& fullsizeForm();
 
 signals:
     // A print of the show's pictures was asked for (PrintAll says which); the print sequence answers it.
@@ -408,6 +420,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Which of the two preview pictures the next change shows.
@@ -455,8 +468,12 @@ private:
     void noteShowSelection();
     void updateUndoButton();
     bool selectedShowPictureReady();
+    // The full path of the show picture in list row `row`.
+    QString showPictureAt(int row) const;
     // Writes "Pictures.ini" while the show folder exists (a new show has none before its first picture).
     void savePictureListIfStored();
+    // One error box naming the pictures "<" or "<<" could not delete.
+    void reportUndeletedPictures(const QStringList& failures);
     // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
     // stored there; a show without a folder yet (no picture added) has nothing to write.
     void storeShowInfo();
@@ -471,6 +488,9 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    // The copies converted from other picture formats that this run wrote into source folders
+    // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
+    QStringList convertedCopies_;
     bool infoWriteFailed_ = false;
     // The show folder whose title and seconds the fields hold; empty while a show is being
     // switched or when the fields belong to no show folder.

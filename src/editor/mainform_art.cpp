@@ -5,12 +5,14 @@
 #include "controls/htmlistbox.h"
 #include "effects/ui/bitmapfiles.h"
 #include "effects/ui/edithost.h"
+#include "effects/ui/fullsizeform.h"
 #include "effects/ui/pixeffectsform.h"
 #include "effects/ui/veldrawimage.h"
 #include "imaging/piximage.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/rounding.h"
+#include "platform/sdk/errors.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -41,6 +43,7 @@ public:
     }
 
     QString SelectedPicture() const override { return form_.SelectedPicture; }
+    bool SelectPicture(const QString& picture) override { return form_.ReselectPicture(picture); }
     bool LoadPictureIntoArt() override { return form_.LoadPictureIntoArt(); }
     bool PushUndo() override
     {
@@ -48,11 +51,22 @@ public:
         reportEditError(platform::lastFileError());
         return false;
     }
+    void DiscardUndo() override { form_.DiscardUndo(); }
     bool SaveArtToPicture() override { return form_.SaveArtToPicture(); }
     void RefreshThumbnail() override { form_.RefreshThumbnail(); }
 
+    imaging::TPixImage* MainPicture() override { return form_.PixImage2; }
+    bool UndoEnabled() const override { return form_.UndoBitBtn->isEnabled(); }
+    void TransformPicture(const QString& operation) override { form_.TransformPicture(operation); }
+    void ShowBrightnessDialog() override { form_.FarbeBitBtnClick(); }
+    void ShowPaintEffects() override { form_.ShowPaintEffects(); }
+    void ShowColourDialog() override { form_.RGBBitBtnClick(); }
+    void UndoLastEdit() override { form_.UndoBitBtnClick(); }
+    void ShowPrintMenu() override { form_.PrintBitBtnClick(); }
+    void ShowHelp() override { form_.Hilfedatei1Click(); }
+
     // The colour dialog of the run, or one of this window's own when start-up made none.
-    TPixEffectsForm& pixEffectsForm()
+    TPixEffectsForm& ColourDialog() override
     {
         if (TPixEffectsForm* f = TPixEffectsForm::instance()) return *f;
         if (!ownPixEffectsForm_) ownPixEffectsForm_ = std::make_unique<TPixEffectsForm>();
@@ -117,6 +131,11 @@ bool TMainForm::SaveArtToPicture()
         RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
+        if (TFullsizeForm* viewer = TFullsizeForm::instance()) {
+            // A viewer that is open shows the result at once: a later crop there cuts this picture.
+            if (viewer->isVisible()) viewer->TakeOverMainPicture();
+            viewer->UndoBitBtn->setEnabled(UndoBitBtn->isEnabled());
+        }
     }
     return true;
 }
@@ -134,22 +153,47 @@ void TMainForm::ShowPaintEffects()
 void TMainForm::RGBBitBtnClick()
 {
     if (!selectedShowPictureReady()) return;
-    TPixEffectsForm& form = editHost_->pixEffectsForm();
+    TPixEffectsForm& form = editHost_->ColourDialog();
     form.Mode = QStringLiteral("RGB");
     if (platform::dialogs().showModal(form) == platform::mrOk) SelectShowItem(RememberedIndex);
+}
+
+TFullsizeForm& TMainForm::fullsizeForm()
+{
+    if (TFullsizeForm* f = TFullsizeForm::instance()) return *f;
+    return *new TFullsizeForm(this); // the window's own, gone with it
 }
 
 void TMainForm::BildbearbeitungBitBtnClick()
 {
     if (!selectedShowPictureReady()) return;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() != QLatin1String("FullsizeForm")) continue;
-        if (auto* viewer = qobject_cast<QDialog*>(w)) platform::dialogs().showModal(*viewer);
+    // The viewer shows what the preview holds: the selected picture, also before the delayed
+    // preview of the click has come.
+    if (!loadPreview(SelectedPicture)) {
+        reportEditError(PixImage2->GetLastErrorText());
         return;
     }
+    platform::dialogs().showModal(fullsizeForm());
 }
 
 void TMainForm::PixImage2Click()
 {
     if (BildbearbeitungBitBtn->isEnabled()) BildbearbeitungBitBtnClick();
+}
+
+bool TMainForm::ReselectPicture(const QString& picture)
+{
+    const int index = QuorbelListBox->ItemIndex();
+    if (showPictureChosen_ && !picture.isEmpty() && index >= 0 && index < QuorbelListBox->Count() &&
+        QuorbelListBox->Selected(index) && showPictureAt(index).compare(picture, Qt::CaseInsensitive) == 0)
+        return true;
+    for (int row = 0; !picture.isEmpty() && row < QuorbelListBox->Count(); ++row) {
+        if (showPictureAt(row).compare(picture, Qt::CaseInsensitive) != 0) continue;
+        SelectShowItem(row);
+        QuorbelListBoxClick();
+        if (selectedShowPictureReady()) return true;
+        break;
+    }
+    reportEditError(effectsui::BitmapFileErrorText(sdk::PXERR_FILENOTFOUND) + QStringLiteral("\n") + picture);
+    return false;
 }

@@ -4,6 +4,7 @@
 
 #include "newform.h"
 #include "openform.h"
+#include "picturelist.h"
 #include "showfiles.h"
 #include "tipform.h"
 
@@ -26,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <optional>
 #include <vector>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
@@ -73,15 +75,42 @@ void TMainForm::OpenShow(const QString& folderName)
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
+        QStringList notFiles; // pipes and devices under a picture's name: never opened
+        QStringList unrenamed;
         {
             platform::HourglassCursor hourglass;
-            std::vector<editor::PictureEntry> entries;
-            QStringList pictures;
+            // A name that a list item or "Pictures.ini" cannot carry, or that the program's own
+            // files begin with, gets a safe one as when adding: first, so that no thumbnail is
+            // made over a picture.
+            bool renamed = false;
+            QList<std::optional<editor::PictureEntry>> entries;
             for (const QString& line : lines) {
-                const editor::PictureEntry e = editor::ParsePictureLine(line);
-                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
-                entries.push_back(e);
-                pictures.append(folder + e.file);
+                editor::PictureEntry e = editor::ParsePictureLine(line);
+                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                if (!platform::isRegularFile(folder + e.file)) {
+                    notFiles.append(folder + e.file);
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                const QString safe = editor::RenameToShowSafeName(folder, e.file);
+                if (safe.isEmpty()) {
+                    unrenamed.append(folder + e.file + QStringLiteral(" to a name the show can keep: ") + platform::lastFileError());
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                renamed = renamed || safe != e.file;
+                e.file = safe;
+                entries.append(e);
+            }
+            std::vector<int> lineOf; // the line of each listed picture, for the progress
+            QStringList pictures;
+            for (int i = 0; i < entries.size(); ++i) {
+                if (!entries[i]) continue;
+                lineOf.push_back(i);
+                pictures.append(folder + entries[i]->file);
             }
             // Missing thumbnails are made on worker threads and taken in the show's order; the
             // list is laid out and painted once, not after every picture. The window paints the
@@ -89,11 +118,11 @@ void TMainForm::OpenShow(const QString& folderName)
             editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, false);
             showRun_ = &run;
             const auto forget = qScopeGuard([&] { if (showRun_ == &run) showRun_ = nullptr; });
-            for (int i = 0; i < int(entries.size()); ++i) {
-                ProgressDone = i;
-                if (!takeThumbnail(run, i, false)) return; // the window is closing
-                QuorbelListBox->Items().Add(editor::ShowItem(folder, entries[std::size_t(i)].file,
-                                                             editor::PictureLine(entries[std::size_t(i)])));
+            for (int k = 0; k < int(lineOf.size()); ++k) {
+                ProgressDone = lineOf[std::size_t(k)];
+                if (!takeThumbnail(run, k, false)) return; // the window is closing
+                const editor::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
             }
             StatusBar1->showMessage(QStringLiteral("Fertig"));
             PicProgressBar->setVisible(false);
@@ -102,8 +131,14 @@ void TMainForm::OpenShow(const QString& folderName)
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
             fieldsShowFolder_ = ShowFolder;
             SaveGeneratorSettings();
+            // The renamed pictures are listed under their new names at once.
+            if (renamed) savePictureListIfStored();
             DeleteStaleThumbnails();
         }
+        if (!notFiles.isEmpty())
+            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
+        for (const QString& file : unrenamed)
+            platform::showError(QStringLiteral("Unable to rename ") + file);
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);

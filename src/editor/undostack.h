@@ -23,6 +23,9 @@ public:
     // when the stack is empty or belongs to another picture than `picture` (which empties it).
     // A missing undo file copies nothing; the depth still goes down.
     bool Undo(const QString& picture);
+    // Deletes the last undo file without copying it back: the edit it was taken for did not
+    // change the picture (its write failed). False when the stack is empty.
+    bool DropLast();
     // Empties the stack and deletes every "UNDO_*.jpg" of the program directory.
     void Clear();
 

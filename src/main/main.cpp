@@ -2,10 +2,7 @@
 // directory and the product.
 #include "app/productinfo.h"
 #include "app/startup.h"
-#include "editor/editorwindows.h"
-#include "effects/ui/effectswindows.h"
-#include "output/video/videowindows.h"
-#include "output/web/webwindows.h"
+#include "programwindows.h"
 
 #include "platform/dialogs.h"
 #include "platform/drives.h"
@@ -37,10 +34,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    RegisterEditorWindows();
-    RegisterEffectsWindows();
-    RegisterVideoWindows();
-    RegisterWebWindows();
+    RegisterProgramWindows();
     const auto windows = StartUp();
     return app.exec();
 }

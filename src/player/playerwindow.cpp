@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "platform/drives.h"
+#include "platform/files.h"
 
 #include <QApplication>
 #include <QAudioOutput>
@@ -65,8 +66,9 @@ void PlayerWindow::showPicture()
     const QImage from = effectTimer_.isActive() ? frame_ : lastFrame_;
     effectTimer_.stop();
     const Show& show = plan_.shows[show_];
-    const QString file = platform::toHostPath(show.folder + show.pictures[picture_].file);
-    QImageReader reader(file);
+    // Only a regular file is read (a pipe would hold the player still); nullptr reads nothing.
+    const auto file = platform::openFile(show.folder + show.pictures[picture_].file, QIODevice::ReadOnly);
+    QImageReader reader(file.get());
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
@@ -127,9 +129,14 @@ void PlayerWindow::playNextTrack()
     if (musicShow_ < 0 || musicShow_ >= plan_.shows.size()) return;
     const Show& show = plan_.shows[musicShow_];
     if (show.audio.isEmpty()) return;
-    track_ = (track_ + 1) % static_cast<int>(show.audio.size());
-    music_->setSource(QUrl::fromLocalFile(platform::toHostPath(show.folder + show.audio[track_])));
-    music_->play();
+    // A track that is no regular file (a pipe would hold the player still) is passed over.
+    for (qsizetype tries = show.audio.size(); tries > 0; --tries) {
+        track_ = (track_ + 1) % static_cast<int>(show.audio.size());
+        if (!platform::isRegularFile(show.folder + show.audio[track_])) continue;
+        music_->setSource(QUrl::fromLocalFile(platform::toHostPath(show.folder + show.audio[track_])));
+        music_->play();
+        return;
+    }
 }
 
 void PlayerWindow::step(int direction)

@@ -1,108 +1,7 @@
 // Editing a show picture from the main window: the effects dialog (brightness panel and effect
 // tree) on the 199-pixel copy, saved at full size with an undo copy and a fresh thumbnail; the
 // colour-balance and sharpen dialog likewise; cancelling and unreadable pictures change nothing.
-#include "editor/pictures_fixture.h"
-
-#include "effects/paintfx.h"
-#include "effects/ui/bitmapfiles.h"
-#include "effects/ui/painteffectsform.h"
-#include "effects/ui/pixeffectsform.h"
-#include "effects/ui/veldrawimage.h"
-
-#include <QLabel>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSlider>
-#include <QTreeWidget>
-#include <QtTest/QTest>
-
-namespace {
-
-class EditingTest : public PicturesTest {
-protected:
-    QString original;
-
-    static bool haveChecks()
-    {
-        return haveTools() && testsupport::haveHostProgram("cmp") && testsupport::haveHostProgram("jpeginfo");
-    }
-
-    // A show with one picture of w x h, selected; its bytes kept beside the show.
-    void showWithPicture(int w = 400, int h = 300)
-    {
-        makeJpeg(srcHost("pic.jpg"), w, h, {}, "plasma:fractal -seed 5");
-        createWithNewShow();
-        form->AddPictureToShow(srcWin("pic.jpg"), -1);
-        clickShowItem(0);
-        original = world.root() + "/original.jpg";
-        QFile::remove(original);
-        ASSERT_TRUE(QFile::copy(showHost("pic.jpg"), original));
-    }
-
-    TPainterEffectsF& dialog() { return *form->Art->EffectsDialog(); }
-
-    QString identify(const QString& format, const QString& host)
-    {
-        return testsupport::runHost(QString("identify -format '%1' '%2'").arg(format, host)).trimmed();
-    }
-    static int run(const QString& command)
-    {
-        int status = -1;
-        testsupport::runHost(command, &status);
-        return status;
-    }
-
-    // The saved picture: full size, a sound JPEG of quality 80, the undo copy the old bytes, the
-    // list item on a fresh thumbnail.
-    void expectSavedEdit(int w, int h, const QString& quality)
-    {
-        const QString file = showHost("pic.jpg");
-        EXPECT_EQ(identify("%wx%h", file), QString("%1x%2").arg(w).arg(h));
-        EXPECT_EQ(identify("%Q", file), quality);
-        EXPECT_EQ(run(QString("jpeginfo -c '%1'").arg(file)), 0);
-        EXPECT_EQ(run(QString("cmp -s '%1' '%2'").arg(original, hostProgram("UNDO_1.jpg"))), 0);
-        EXPECT_NE(run(QString("cmp -s '%1' '%2'").arg(original, file)), 0);
-        EXPECT_EQ(form->UndoDepth, 1);
-        EXPECT_TRUE(form->UndoBitBtn->isEnabled());
-        EXPECT_TRUE(QFile::exists(showHost("_THUMB_1pic.jpg")));
-        EXPECT_TRUE(form->QuorbelListBox->Items()[0].contains("_THUMB_1pic.jpg"));
-        EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);
-    }
-    void expectUnchanged(const QByteArray& hash)
-    {
-        EXPECT_EQ(sha256(showHost("pic.jpg")), hash);
-        EXPECT_FALSE(QFile::exists(hostProgram("UNDO_1.jpg")));
-        EXPECT_EQ(form->UndoDepth, 0);
-    }
-    static double meanOf(const QImage& image, int channel)
-    {
-        double sum = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                sum += channel == 0 ? qRed(p) : channel == 1 ? qGreen(p) : qBlue(p);
-            }
-        return sum / (double(image.width()) * image.height());
-    }
-    static QImage imageOf(imaging::TPixImage* control)
-    {
-        const sdk::SdkBitmapHandle* b = control->Bitmap();
-        QImage image(b->Width, b->Height, QImage::Format_BGR888);
-        for (int y = 0; y < b->Height; ++y) std::memcpy(image.scanLine(y), b->row(y), std::size_t(b->Width) * 3);
-        return image;
-    }
-    QImage fileImage() { return QImage(showHost("pic.jpg")); }
-};
-
-// A drag as the user makes it: the value changes with the button down, then the button comes up.
-void drag(QSlider* bar, int value)
-{
-    bar->setSliderDown(true);
-    bar->setValue(value);
-    bar->setSliderDown(false);
-}
-
-} // namespace
+#include "editing_fixture.h"
 
 TEST_F(EditingTest, BrightnessPreviewsTheSmallCopyAndSavesTheFullPicture)
 {
@@ -371,20 +270,82 @@ TEST_F(EditingTest, EveryReturnToTheDialogStartsTheBarsAgainFromTheFile)
     dialog().AbortBitBtnClick();
 }
 
-TEST_F(EditingTest, TheViewerOpensFromItsButtonAndFromThePreviewWhileTheButtonIsOn)
+TEST_F(EditingTest, TheDialogsWriteThePictureTheyWereOpenedFor)
 {
-    if (!haveTools()) GTEST_SKIP();
-    showWithPicture(120, 90);
-    QDialog viewer;
-    viewer.setObjectName("FullsizeForm");
-    dialogs.modalForms.clear(); // the new-show dialog
-    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
-    form->BildbearbeitungBitBtnClick();
-    EXPECT_EQ(dialogs.modalForms, QStringList{"FullsizeForm"});
-    dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });
-    form->PixImage2Click();
-    EXPECT_EQ(dialogs.modalForms.size(), 2);
-    form->BildbearbeitungBitBtn->setEnabled(false);
-    form->PixImage2Click();
-    EXPECT_EQ(dialogs.modalForms.size(), 2);
+    if (!haveChecks()) GTEST_SKIP();
+    struct Case {
+        const char* name;
+        // Opens a dialog on A, lets the user select B in the show list, and saves.
+        std::function<void()> edit;
+        bool written; // A is rewritten (else A was taken out of the show and nothing is written)
+    };
+    const Case cases[] = {
+        {"brightness and contrast",
+         [this] {
+             form->FarbeBitBtnClick();
+             clickShowItem(1);
+             // Back in the dialog: it still shows A.
+             QEvent activate(QEvent::WindowActivate);
+             QCoreApplication::sendEvent(&dialog(), &activate);
+             EXPECT_EQ(dialog().OriginalImage().size(), QSize(400, 300));
+             dialog().HelligkeitTrackBar->setValue(120);
+             dialog().SaveBitBtnClick();
+         },
+         true},
+        {"colour dialog",
+         [this] {
+             dialogs.modalScript.push_back([this](QDialog& d) {
+                 auto& f = static_cast<TPixEffectsForm&>(d);
+                 f.FormActivate();
+                 clickShowItem(1);
+                 drag(f.RedTrackBar, 50);
+                 EXPECT_EQ(imageOf(f.PixImage1).size(), QSize(400, 300));
+                 f.SaveBitBtnClick();
+                 return f.result();
+             });
+             form->RGBBitBtnClick();
+         },
+         true},
+        {"picture taken out of the show meanwhile",
+         [this] {
+             form->ShowPaintEffects();
+             dialog().SelectEffect("Emboss");
+             dialog().EListClick();
+             form->RemovePicture(0);
+             clickShowItem(0);
+             dialog().SaveBitBtnClick();
+             EXPECT_FALSE(dialog().isVisible());
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.reset();
+        makeJpeg(srcHost("a.jpg"), 400, 300, {}, "plasma:fractal -seed 5");
+        makeJpeg(srcHost("b.jpg"), 300, 200, "-quality 92", "plasma:fractal -seed 9");
+        createWithNewShow();
+        form->AddPictureToShow(srcWin("a.jpg"), -1);
+        form->AddPictureToShow(srcWin("b.jpg"), -1);
+        clickShowItem(0);
+        const QByteArray a = readAll(showHost("a.jpg")), b = readAll(showHost("b.jpg"));
+        dialogs.messages.clear();
+
+        c.edit();
+        // B is never written: the dialog did not show it.
+        EXPECT_EQ(readAll(showHost("b.jpg")), b);
+        if (!c.written) {
+            EXPECT_FALSE(QFile::exists(showHost("a.jpg")));
+            EXPECT_EQ(form->UndoDepth, 0);
+            EXPECT_EQ(dialogs.messages.size(), 1);
+            continue;
+        }
+        EXPECT_NE(readAll(showHost("a.jpg")), a);
+        EXPECT_EQ(identify("%wx%h", showHost("a.jpg")), "400x300");
+        EXPECT_EQ(readAll(hostProgram("UNDO_1.jpg")), a);
+        // A is selected again, with its undo copy.
+        EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);
+        EXPECT_TRUE(form->SelectedPicture.endsWith("a.jpg"));
+        EXPECT_EQ(form->UndoDepth, 1);
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+    }
 }

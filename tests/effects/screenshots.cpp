@@ -1,9 +1,12 @@
 // Screenshots of the picture-editing dialogs for a look by eye (not part of the test run): run it
 // through screenshots.sh under Xvfb. It opens the sample show of a copied program directory,
-// opens the effects dialog on a picture with an effect previewed, then the brightness panel and
-// the colour dialog, and photographs the screen with ImageMagick's import each time.
+// opens the effects dialog on a picture with an effect previewed, then the brightness panel, the
+// colour dialog and the full-size viewer with a marked rectangle, and photographs the screen with
+// ImageMagick's import each time.
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "imaging/piximage.h"
+#include "effects/ui/fullsizeform.h"
 #include "effects/ui/painteffectsform.h"
 #include "effects/ui/pixeffectsform.h"
 #include "effects/ui/veldrawimage.h"
@@ -58,5 +61,16 @@ int main(int argc, char** argv)
     colours.RedTrackBar->setSliderDown(false);
     settle(800);
     shoot(out + "/colour_balance.png");
+    colours.hide();
+
+    // The viewer is modal in the program; here it is shown plainly, a rectangle marked on it.
+    TFullsizeForm viewer;
+    viewer.show();
+    settle(500);
+    imaging::TPixImage* p = viewer.PixImage1;
+    const int w = p->DstWidth(), h = p->DstHeight();
+    p->SetRgnRect(p->DstLeft() + w / 5, p->DstTop() + h / 4, w / 2, h / 2, 1);
+    settle(1500);
+    shoot(out + "/fullsize_viewer.png");
     return 0;
 }

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Screenshots of the effects dialog and the colour dialog under Xvfb, for a look by eye:
+# Screenshots of the effects dialog, the colour dialog and the full-size viewer under Xvfb, for a
+# look by eye:
 #   tests/effects/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 source "$(dirname "$0")/../support/screenshot_world.sh"

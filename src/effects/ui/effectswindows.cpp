@@ -1,5 +1,6 @@
 #include "effectswindows.h"
 
+#include "fullsizeform.h"
 #include "painteffectsform.h"
 #include "pixeffectsform.h"
 
@@ -18,4 +19,5 @@ void RegisterEffectsWindows()
     // The program's list makes an effects dialog of its own; the one that is shown is the drawing
     // control's.
     RegisterWindowMaker(QStringLiteral("PainterEffectsF"), [] { return std::make_unique<TPainterEffectsF>(); });
+    RegisterWindowMaker(QStringLiteral("FullsizeForm"), [] { return std::make_unique<TFullsizeForm>(); });
 }

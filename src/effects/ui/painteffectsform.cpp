@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -15,6 +16,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <new>
 #include <optional>
@@ -293,9 +295,28 @@ void TPainterEffectsF::ShowPreview(const QImage& image)
 
 void TPainterEffectsF::FormActivate()
 {
-    activationDone_ = true;
+    // The picture the dialog is opened for: the drawing control holds its small copy, and the
+    // save writes this picture, whichever the main window selects meanwhile.
     effectsui::PictureEditHost* host = effectsui::editHost();
-    const QString file = host ? host->SelectedPicture() : QString();
+    picture_ = host ? host->SelectedPicture() : QString();
+    belongToModalWindow();
+    activation_.shown();
+    loadOriginal();
+}
+
+void TPainterEffectsF::belongToModalWindow()
+{
+    // Opened from a modal window (the full-size viewer), the dialog is that window's: a modal
+    // window blocks every window that is not its own.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this) return;
+    if (!windowHandle()) create();
+    if (QWindow* window = windowHandle()) window->setTransientParent(modal ? modal->windowHandle() : nullptr);
+}
+
+void TPainterEffectsF::loadOriginal()
+{
+    const QString file = picture_;
     effects::Bitmap24 picture;
     const int loaded = file.isEmpty() ? -10 : effectsui::LoadBitmapFile(file, picture);
     if (loaded != 1) {
@@ -314,14 +335,8 @@ void TPainterEffectsF::FormActivate()
 
 bool TPainterEffectsF::event(QEvent* e)
 {
-    if (e->type() == QEvent::WindowActivate) {
-        // Every return to the dialog starts again from the file; the activation that showing
-        // the dialog has run already is not repeated.
-        if (!activationDone_) FormActivate();
-        activationDone_ = false;
-    } else if (e->type() == QEvent::WindowDeactivate) {
-        activationDone_ = false;
-    }
+    // Every return to the dialog starts again from the file.
+    if (activation_.isReturn(e)) loadOriginal();
     return QDialog::event(e);
 }
 
@@ -390,6 +405,12 @@ void TPainterEffectsF::SaveBitBtnClick()
         hide();
         return;
     }
+    // The picture the dialog shows is the one written, also when the user has selected another
+    // one in the main window meanwhile.
+    if (!host->SelectPicture(picture_)) {
+        hide();
+        return;
+    }
     try {
         platform::HourglassCursor hourglass;
         if (!host->LoadPictureIntoArt()) return;
@@ -403,9 +424,13 @@ void TPainterEffectsF::SaveBitBtnClick()
         } else {
             EBarChange();
         }
-        // The undo copy first: without it the picture is not overwritten.
+        // The undo copy first: without it the picture is not overwritten; a failed write takes
+        // it back.
         if (!host->PushUndo()) return;
-        if (!host->SaveArtToPicture()) return;
+        if (!host->SaveArtToPicture()) {
+            host->DiscardUndo();
+            return;
+        }
     } catch (const std::bad_alloc&) {
         // A picture too large for the effect's working copies: nothing has been written.
         platform::dialogs().showMessage(platform::MessageKind::Error,

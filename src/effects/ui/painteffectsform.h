@@ -3,6 +3,8 @@
 // one effect of the effect tree with up to four scroll bars, previewed on the drawing control's
 // small copy of the picture beside the unchanged picture, and saved over the picture file.
 // Shown without a modal loop; the drawing control that runs the effects owns it.
+#include "returnactivation.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -64,6 +66,7 @@ public:
     bool SelectEffect(const QString& path);
 
     void FormCreate();
+    // Opens the dialog on the selected picture (the drawing control has its small copy).
     void FormActivate();
     void HelligkeitTrackBarChange();
     void KontrastTrackBarChange();
@@ -89,11 +92,14 @@ private:
     // Brightness, contrast and colour back to neutral, and the preview made from them.
     void resetTrackBars();
     void buildTree();
+    // Both images from the picture the dialog is for, and the brightness bars to neutral.
+    void loadOriginal();
+    void belongToModalWindow();
 
     TvelDrawImage* control_ = nullptr;
+    // The picture the dialog was opened for.
+    QString picture_;
     QImage preview_;
     QImage original_;
-    // The activation that ShowEffectsDialog has already run; the window's own activation
-    // event that follows is then not a return to the dialog.
-    bool activationDone_ = false;
+    effectsui::ReturnActivation activation_;
 };

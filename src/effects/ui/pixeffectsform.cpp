@@ -147,11 +147,9 @@ bool TPixEffectsForm::loadInto(imaging::TPixImage* image)
 {
     image->SetPaintSizeMode(imaging::smFit);
     image->ForceRepaint();
-    effectsui::PictureEditHost* host = effectsui::editHost();
-    const QString file = host ? host->SelectedPicture() : QString();
-    if (file.isEmpty()) return false;
+    if (picture_.isEmpty()) return false;
     try {
-        return image->Load(file, 0, 1, -1) == 1 && image->HasImage();
+        return image->Load(picture_, 0, 1, -1) == 1 && image->HasImage();
     } catch (const std::exception& e) {
         platform::showError(QString::fromUtf8(e.what()));
         return false;
@@ -167,6 +165,9 @@ void TPixEffectsForm::setBar(QSlider* bar, int value)
 
 void TPixEffectsForm::FormActivate()
 {
+    // The picture the dialog is shown for: every preview starts from it and the save writes it.
+    effectsui::PictureEditHost* host = effectsui::editHost();
+    picture_ = host ? host->SelectedPicture() : QString();
     previewLoaded_ = loadInto(PixImage1);
     loadInto(PixImage2);
     RGBPanel->setVisible(false);
@@ -276,7 +277,6 @@ void TPixEffectsForm::SaveBitBtnClick()
 {
     effectsui::PictureEditHost* host = effectsui::editHost();
     if (!host) return;
-    const QString file = host->SelectedPicture();
     // A preview that does not hold this picture (it could not be read) is never written over it.
     if (!previewLoaded_ || !PixImage1->HasImage()) {
         platform::dialogs().showMessage(platform::MessageKind::Error,
@@ -284,14 +284,17 @@ void TPixEffectsForm::SaveBitBtnClick()
                                         QStringLiteral("Error"));
         return;
     }
+    if (!host->SelectPicture(picture_)) return;
     if (!host->PushUndo()) return;
     int saved = 0;
     try {
-        saved = PixImage1->Save(file, 23, 24, 4, 0);
+        saved = PixImage1->Save(picture_, 23, 24, 4, 0);
     } catch (const std::exception&) {
         saved = 0;
     }
     if (saved != 1) {
+        // The file is as it was: so is the undo stack.
+        host->DiscardUndo();
         platform::dialogs().showMessage(platform::MessageKind::Error,
                                         QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
                                         QStringLiteral("Error"));

@@ -73,4 +73,6 @@ private:
 
     // PixImage1 holds the selected picture (with the preview's change): only then is it saved.
     bool previewLoaded_ = false;
+    // The picture the dialog was shown for.
+    QString picture_;
 };

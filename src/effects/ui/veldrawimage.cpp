@@ -20,11 +20,13 @@ using effects::TvelPaintFX;
 TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner)
 {
     resize(256, 256);
+    effectsui::ResetDrawToolState();
     RangeRect = TRangeRect{0, 0, 256, 256};
     FShape = QStringLiteral("line");
     for (int i = 0; i < 256; ++i)
         SplitLightTable[std::size_t(i)] =
             std::uint8_t(platform::roundHalfEven(std::sin(i / 255.0 * std::numbers::pi / 2) * 255));
+    BuildToolList();
     effectsDialog_ = new TPainterEffectsF(this);
     effectsDialog_->SetEffectsForm(this);
     Loaded();
@@ -39,6 +41,8 @@ TvelDrawImage::~TvelDrawImage()
 void TvelDrawImage::Loaded()
 {
     picture_ = Bitmap24(256, 256, effects::bgrOf(effects::clWhite));
+    canvas_.Brush.Style = effectsui::bsClear;
+    canvas_.Pen.Color = effects::clBlack;
     update();
 }
 
@@ -60,8 +64,11 @@ void TvelDrawImage::CopyRangeFromCanvas()
     const int height = RangeRect.Bottom - RangeRect.Top + 1;
     if (RangeBitmap.width() != width || RangeBitmap.height() != height) RangeBitmap.setSize(width, height);
     // The inclusive rectangle, pixel for pixel: the range is an exact copy of that part of the
-    // picture (nothing at the right or bottom edge is lost or stretched).
-    effects::Draw(picture_, RangeBitmap, -RangeRect.Left, -RangeRect.Top);
+    // picture (nothing at the right or bottom edge is lost or stretched), combined with what the
+    // range holds by the raster operation.
+    effectsui::TCanvas::CopyRect(RangeBitmap, effects::Rect{0, 0, width, height}, picture_,
+                                 effects::Rect{RangeRect.Left, RangeRect.Top, RangeRect.Right + 1, RangeRect.Bottom + 1},
+                                 RangeCopyMode);
 }
 
 void TvelDrawImage::CopyPictureToRange()

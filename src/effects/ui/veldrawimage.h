@@ -4,9 +4,12 @@
 // the range in the effects dialog's preview. The control creates and owns the effects dialog that
 // is shown. The main window keeps one, never visible, as picture holder and effect engine.
 //
-// The drawing tools, brush tools and generators and the air brush that act on this control with
-// the mouse are built on top of it elsewhere; the control keeps their settings (the published
-// properties below) so that they find them here.
+// The drawing tools, brush tools and generators and the air brush act on the picture through the
+// mouse handlers; the tool in force is the one named by Shape (drawtools.h lists them).
+#include "drawcanvas.h"
+#include "drawtools.h"
+
+#include "effects/airbrush.h"
 #include "effects/bitmap.h"
 #include "effects/paintfx.h"
 
@@ -45,6 +48,7 @@ public:
     effects::Bitmap24 ZoomBitmap;
     QStringList ToolList;
     effects::TvelPaintFX PaintFX;
+    effects::TjvAirBrush AirBrush;
     // Entry i: sin(i / 255 x pi / 2) x 255, rounded.
     std::array<std::uint8_t, 256> SplitLightTable{};
 
@@ -64,10 +68,20 @@ public:
     const TColorPicked& onColorPicked() const { return FonColorPicked; }
     void SetonColorPicked(TColorPicked handler) { FonColorPicked = std::move(handler); }
 
-    // After the properties are set: a white 256 x 256 picture.
+    // After the properties are set: a white 256 x 256 picture, a clear brush and a black pen.
     void Loaded();
 
-    // Copies the range rectangle of the picture into the range bitmap (24 bits).
+    // ---- the drawing tools (drawtools.cpp) ----
+    // The canvas over the picture: the tools' pen and brush.
+    effectsui::TCanvas& Canvas() { return canvas_; }
+    void BuildToolList();
+    // Picture coordinates; the widget's mouse events arrive here.
+    void MouseDown(effectsui::TMouseButton button, effectsui::TShiftState shift, int x, int y);
+    void MouseMove(effectsui::TShiftState shift, int x, int y);
+    void MouseUp(effectsui::TMouseButton button, effectsui::TShiftState shift, int x, int y);
+
+    // Copies the range rectangle of the picture into the range bitmap (24 bits) with the raster
+    // operation RangeCopyMode.
     void CopyRangeFromCanvas();
     // The range becomes the whole picture, copied into the range bitmap.
     void CopyPictureToRange();
@@ -95,11 +109,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void showRangeInPreview();
 
     effects::Bitmap24 picture_;
+    effectsui::TCanvas canvas_{picture_};
     TPainterEffectsF* effectsDialog_ = nullptr;
     QString FShape;
     bool Fpolygonchecked = false;

@@ -145,12 +145,8 @@ bool TDVDWizardForm::EstimateShowSize()
 void TDVDWizardForm::StartVideo(const QString& modeName)
 {
     TMainForm* m = TMainForm::instance();
-    QStringList lines;
-    for (const QString& item : m->QuorbelListBox->Items().toStringList()) {
-        lines << item.mid(item.indexOf(u'>') + 1);
-    }
-    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
-    if (!platform::writeTextLines(picturesIni, lines)) {
+    const QString picturesIni = m->ShowFolderPath() + QStringLiteral("Pictures.ini");
+    if (!m->SavePictureList()) {
         // The video would be made from an older picture list.
         platform::showError(QStringLiteral("Unable to write ") + picturesIni);
         return;

@@ -129,7 +129,7 @@ bool TDVDForm::ConvertPicturesForVideo()
             const QString newName = QStringLiteral("Test_") + fourDigits(j) + QStringLiteral(".jpg");
             if (frames[j].contains(QLatin1String("_Key."), Qt::CaseInsensitive))
                 frameList << newName + u'*' + QString::number(j == frames.size() - 1 ? 100 : hold);
-            if (!platform::renameFile(e + frames[j], e + newName)) {
+            if (!platform::renameFile(e + frames[j], e + newName, e)) {
                 platform::showError(QStringLiteral("Unable to rename ") + e + frames[j] + QStringLiteral(": ") + platform::lastFileError());
                 return false;
             }

@@ -1,3 +1,4 @@
 #pragma once
-// Hands the video windows (the video wizard and the video window) to the start-up.
+// Hands the video windows (the video wizard, the video window and the soundtrack window) to the
+// start-up.
 void RegisterVideoWindows();

@@ -406,6 +406,7 @@ int readWholeFile(const QString& fileName, QByteArray* data)
 {
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     if (!platform::fileExists(fileName)) return PXERR_FILENOTFOUND;
+    if (!platform::isRegularFile(fileName)) return PXERR_OPEN; // a pipe or a device is no picture
     const qint64 size = platform::fileSize(fileName);
     if (size > kMaxFileBytes) return PXERR_NOMEMORY;
     auto bytes = platform::readFile(fileName, kMaxFileBytes);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace web;
 
@@ -242,6 +243,10 @@ TEST_F(FtpSettingsTest, GalleryIniHoldsThePasswordForItsOwnerAlone)
         SCOPED_TRACE(c.what);
         world.writeHostFile("program/Gallery.ini", "[FTP]\r\npassword=alt\r\n[SETTINGS]\r\nPicProRow=3\r\n");
         QFile::setPermissions(host, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        // A second name for the old file keeps its inode taken, so a new file cannot get it back.
+        const QString keep = world.root() + "/kept-Gallery.ini";
+        QFile::remove(keep);
+        ASSERT_EQ(::link(QFile::encodeName(host).constData(), QFile::encodeName(keep).constData()), 0);
         const auto inode = inodeOf(host);
         ASSERT_TRUE(c.save());
         EXPECT_EQ(QFile::permissions(host) & (ownerOnly | others), ownerOnly);

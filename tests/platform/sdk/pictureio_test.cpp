@@ -205,6 +205,20 @@ TEST_F(PictureFiles, PxtoolReportsFailures)
     EXPECT_EQ(status, 2);
 }
 
+TEST_F(PictureFiles, PxtoolRefusesPipesAndDevicesAtOnce)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(host("pipe.jpg")).constData(), 0600), 0);
+    for (const QString& file : {QString("/dev/zero"), host("pipe.jpg")}) {
+        SCOPED_TRACE(file.toStdString());
+        // Bounded, so that a reader that blocks or reads without end fails here instead.
+        int status = 0;
+        const QString text = testsupport::runHost(
+            QString("ulimit -v 4000000; timeout 20 %1 info %2 2>&1").arg(PXTOOL_PATH, quoted(file)), &status);
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(text.contains("-14 Not able to open file")) << text.toStdString();
+    }
+}
+
 TEST_F(PictureFiles, AnimatedGifFramesAndDelays)
 {
     make("convert -delay 20 -size 40x30 xc:red -delay 30 xc:lime -delay 45 xc:blue -loop 0 anim.gif");
