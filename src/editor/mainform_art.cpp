@@ -123,12 +123,17 @@ bool TMainForm::SaveArtToPicture()
 {
     {
         platform::HourglassCursor hourglass;
-        const int saved = effectsui::SaveBitmapAsJpeg(SelectedPicture, Art->RangeBitmap, ArtQualityFactor);
+        sdk::SdkBitmapHandle written;
+        const int saved = effectsui::SaveBitmapAsJpeg(SelectedPicture, Art->RangeBitmap, ArtQualityFactor, &written);
         if (saved != 1) {
             reportEditError(effectsui::BitmapFileErrorText(saved));
             return false;
         }
-        RefreshThumbnail();
+        // The preview shows the bitmap just written instead of decoding the file again.
+        PixImage2->SetPaintSizeMode(imaging::smFit);
+        PixImage2->SetBitmap(&written);
+        if (PixImage2->HasImage() && refreshThumbnailItem()) previewHoldsSelectedPicture();
+        else RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
         if (TFullsizeForm* viewer = TFullsizeForm::instance()) {

@@ -1,6 +1,9 @@
 // Undo of the picture edits: the stack of files, turns and mirrors with their thumbnails.
 #include "editor/undostack.h"
 #include "pictures_fixture.h"
+#include "effects/paintfx.h"
+#include "effects/ui/bitmapfiles.h"
+#include "effects/ui/veldrawimage.h"
 #include "platform/sdk/pictureio.h"
 
 #include <QImage>
@@ -166,4 +169,14 @@ TEST_F(PicturesTest, AfterATurnAndAnUndoThePreviewShowsWhatTheFileHolds)
     form->UndoBitBtnClick();
     expectPreviewIsTheFile("undo");
     EXPECT_EQ(form->PixImage2->BitmapWidth(), 200);
+    // An effect written from the drawing control: its result, grey, is what the preview shows.
+    effects::Bitmap24 grey;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, grey), 1);
+    effects::TvelPaintFX::Saturation(grey, 0);
+    form->Art->RangeBitmap = grey;
+    ASSERT_TRUE(form->SaveArtToPicture());
+    expectPreviewIsTheFile("effect");
+    const sdk::SdkBitmapHandle* shown = form->PixImage2->Bitmap();
+    EXPECT_EQ(shown->row(10)[30], shown->row(10)[31]);
+    EXPECT_EQ(shown->row(10)[30], shown->row(10)[32]);
 }

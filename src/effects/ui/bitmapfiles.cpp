@@ -27,14 +27,17 @@ int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap)
     return sdk::PX_SUCCESS;
 }
 
-int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor)
+int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor,
+                     sdk::SdkBitmapHandle* written)
 {
     if (bitmap.empty()) return sdk::PXERR_BADBITMAP;
     sdk::SdkBitmapHandle handle;
     int result = sdk::PX_InitBitmap(&handle, bitmap.width(), bitmap.height(), 24);
     if (result != sdk::PX_SUCCESS) return result;
     for (int y = 0; y < bitmap.height(); ++y) std::memcpy(handle.row(y), bitmap.row(y), bitmap.stride());
-    return sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
+    result = sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
+    if (result == sdk::PX_SUCCESS && written) *written = std::move(handle);
+    return result;
 }
 
 QString BitmapFileErrorText(int result) { return sdk::ErrorCodeMessage(result); }
