@@ -123,17 +123,12 @@ bool TMainForm::SaveArtToPicture()
 {
     {
         platform::HourglassCursor hourglass;
-        sdk::SdkBitmapHandle written;
-        const int saved = effectsui::SaveBitmapAsJpeg(SelectedPicture, Art->RangeBitmap, ArtQualityFactor, &written);
+        const int saved = effectsui::SaveBitmapAsJpeg(SelectedPicture, Art->RangeBitmap, ArtQualityFactor);
         if (saved != 1) {
             reportEditError(effectsui::BitmapFileErrorText(saved));
             return false;
         }
-        // The preview shows the bitmap just written instead of decoding the file again.
-        PixImage2->SetPaintSizeMode(imaging::smFit);
-        PixImage2->SetBitmap(&written);
-        if (PixImage2->HasImage() && refreshThumbnailItem()) previewHoldsSelectedPicture();
-        else RefreshThumbnail();
+        RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
         if (TFullsizeForm* viewer = TFullsizeForm::instance()) {

@@ -27,17 +27,14 @@ int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap)
     return sdk::PX_SUCCESS;
 }
 
-int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor,
-                     sdk::SdkBitmapHandle* written)
+int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor)
 {
     if (bitmap.empty()) return sdk::PXERR_BADBITMAP;
     sdk::SdkBitmapHandle handle;
     int result = sdk::PX_InitBitmap(&handle, bitmap.width(), bitmap.height(), 24);
     if (result != sdk::PX_SUCCESS) return result;
     for (int y = 0; y < bitmap.height(); ++y) std::memcpy(handle.row(y), bitmap.row(y), bitmap.stride());
-    result = sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
-    if (result == sdk::PX_SUCCESS && written) *written = std::move(handle);
-    return result;
+    return sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
 }
 
 QString BitmapFileErrorText(int result) { return sdk::ErrorCodeMessage(result); }

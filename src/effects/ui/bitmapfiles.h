@@ -7,20 +7,14 @@
 #include <QImage>
 #include <QString>
 
-namespace sdk {
-struct SdkBitmapHandle;
-}
-
 namespace effectsui {
 
 // Decodes the first page of a picture file at full size. Gives the engine's result (1 for
 // success, a negative error code otherwise); on failure the bitmap is left as it was.
 int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap);
 // Writes the bitmap as a JFIF file with the engine's quality factor (libjpeg quality
-// max(5, 100 - factor)). Gives the engine's result; an empty bitmap is refused. written (when
-// given) receives the engine's bitmap that was written, for showing without decoding the file.
-int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor,
-                     sdk::SdkBitmapHandle* written = nullptr);
+// max(5, 100 - factor)). Gives the engine's result; an empty bitmap is refused.
+int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, int qualityFactor);
 // The error text of an engine result.
 QString BitmapFileErrorText(int result);
 
