@@ -49,7 +49,9 @@ bool OrderedWork::take(int index, const std::function<void()>& idle)
             changed_.wait(lock);
             continue;
         }
-        changed_.wait_for(lock, std::chrono::milliseconds(15));
+        // Against the system clock: a change of the time costs one poll at most, and every
+        // thread checker knows this wait.
+        changed_.wait_until(lock, std::chrono::system_clock::now() + std::chrono::milliseconds(15));
         if (cancelled_ || done_[std::size_t(index)]) break;
         lock.unlock();
         idle();
