@@ -9,3 +9,18 @@ function(quorbel_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# quorbel_fuzz(NAME SOURCES... LIBS libs...)
+# A libFuzzer target, built only with QUORBEL_FUZZ into <build>/fuzz; `make fuzz` runs each.
+function(quorbel_fuzz name)
+  if(NOT QUORBEL_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  set_property(GLOBAL APPEND PROPERTY QUORBEL_FUZZ_TARGETS ${name})
+endfunction()

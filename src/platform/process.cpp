@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <memory>
+#include <vector>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -173,6 +174,14 @@ Prepared prepare(const QString& program, const QString& parameters, const QStrin
     return p;
 }
 
+// Programs left running when the application terminates. Their QProcess objects are kept here
+// for the rest of the process and never destroyed: destroying one would kill its program.
+std::vector<QProcess*>& leftRunning()
+{
+    static auto* kept = new std::vector<QProcess*>;
+    return *kept;
+}
+
 void configure(QProcess& process, const Prepared& p)
 {
     process.setProgram(p.program);
@@ -237,7 +246,7 @@ RunResult runAndWait(const QString& program, const QString& parameters, const QS
         // Nothing of ours ended the loop: the application is terminating. Stop waiting and let
         // the program run on; the object stays alive so that it is not killed.
         process->disconnect();
-        process.release();
+        leftRunning().push_back(process.release());
         result.status = RunResult::StillRunning;
         return result;
     }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QAudioOutput>
+#include <QElapsedTimer>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMediaPlayer>
@@ -15,7 +16,22 @@
 
 namespace player {
 
-PlayerWindow::PlayerWindow(Plan plan, QWidget* parent) : QWidget(parent), plan_(std::move(plan))
+namespace {
+
+qint64 steadyMilliseconds()
+{
+    static const QElapsedTimer since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return since.elapsed();
+}
+
+} // namespace
+
+PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), transitionClock_(steadyMilliseconds)
 {
     setObjectName(QStringLiteral("PlayerWindow"));
     setWindowTitle(plan_.shows.isEmpty() ? QStringLiteral("Player") : plan_.shows.first().title);
@@ -93,7 +109,7 @@ void PlayerWindow::showPicture()
         if (from.size() != target_.size()) frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
         percent_ = 0;
         effectDelay_ = std::max(1, t.delay);
-        effectClock_.start();
+        effectStart_ = transitionClock_();
         effectTimer_.start(effectDelay_);
     }
     update();
@@ -101,11 +117,16 @@ void PlayerWindow::showPicture()
     if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
 }
 
+void PlayerWindow::setTransitionClock(Clock clock)
+{
+    transitionClock_ = clock ? std::move(clock) : Clock(steadyMilliseconds);
+}
+
 void PlayerWindow::transitionStep()
 {
     if (frame_.size() != target_.size()) percent_ = 100;
     // The percents that are due by the clock, so that a busy moment delays nothing after it.
-    const int due = static_cast<int>(std::min<qint64>(100, effectClock_.elapsed() / effectDelay_ + 1));
+    const int due = static_cast<int>(std::min<qint64>(100, (transitionClock_() - effectStart_) / effectDelay_ + 1));
     while (percent_ < due) {
         ++percent_;
         // Pass p of 100 draws exactly percent p.

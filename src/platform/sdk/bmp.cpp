@@ -57,8 +57,9 @@ bool plainBmp(const QByteArray& data, BmpLayout* layout)
     if (!sizeAllowed(width, rows, 24)) return false;
     const std::int64_t offset = std::uint32_t(s32At(p + 10));
     const std::int64_t rowBytes = (width * 3 + 3) / 4 * 4;
-    // Every pixel lies inside the file (the padding of the last row may be missing): a file that
-    // ends early is left to the general reader, which reports it.
+    // Every pixel lies inside the file (the padding of the last row may be missing). A file that
+    // ends early never gets here: the header check of every BMP load (bmpHoldsItsPixels in
+    // pictureio.cpp) refuses it first; this test keeps the reader safe on its own.
     if (offset < kFileHeader + headerSize || offset + rowBytes * (rows - 1) + width * 3 > n) return false;
     layout->width = int(width);
     layout->height = int(rows);
