@@ -3,9 +3,12 @@
 // taken back one by one in the items' order by the thread that started it.
 #include <QThreadPool>
 
+#include <QThread>
+
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace util {
@@ -44,5 +47,24 @@ private:
     bool cancelled_ = false;
     QThreadPool pool_;
 };
+
+// Runs work(i) for i from 0 to count - 1 on worker threads and calls take(i, result) on the
+// calling thread for i = 0, 1, 2, ... as soon as that result is there (the later ones go on
+// meanwhile, at most two per thread beyond the one taken last, so results do not pile up).
+// take returning false stops: items not yet begun are not run, those under way are waited for
+// and dropped. work must not touch windows or anything of the calling thread. True when every
+// item was taken.
+template <typename Result>
+bool forEachInOrder(int count, const std::function<Result(int)>& work, const std::function<bool(int, Result&)>& take)
+{
+    std::vector<std::optional<Result>> results(static_cast<std::size_t>(count > 0 ? count : 0));
+    // Each job writes its own element; taking a job's end makes its element visible here.
+    OrderedWork run(count, [&](int i) { results[static_cast<std::size_t>(i)].emplace(work(i)); }, 0,
+                    2 * QThread::idealThreadCount());
+    for (int i = 0; i < count; ++i) {
+        if (!run.take(i) || !take(i, *results[static_cast<std::size_t>(i)])) return false;
+    }
+    return true;
+}
 
 } // namespace util
