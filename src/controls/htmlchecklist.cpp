@@ -90,7 +90,7 @@ QStringList THTMLCheckListItems::toStringList() const
 
 // ---- the list --------------------------------------------------------------------------------
 
-THTMLCheckList::THTMLCheckList(QWidget* parent) : QListWidget(parent), selectionColors_(new TGradientStyle(this))
+THTMLCheckList::THTMLCheckList(QWidget* parent) : QListWidget(parent)
 {
     setItemDelegate(new CheckListDelegate(this));
     setUniformItemSizes(true);
@@ -106,7 +106,7 @@ THTMLCheckList::THTMLCheckList(QWidget* parent) : QListWidget(parent), selection
     opt.initFrom(this);
     boxSize_ = QSize(style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, this),
                      style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, this));
-    setColor(color_);
+    lookChanged(Change::Background);
 }
 
 THTMLCheckList::~THTMLCheckList()
@@ -141,12 +141,7 @@ void THTMLCheckList::insertItem(int index, const QString& text)
 void THTMLCheckList::measure(Item* it)
 {
     // Laid out once to find the pictures the item names; they stay while the item does.
-    HTMLItemOptions o = options(true);
-    o.MeasureOnly = true;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), it->text(), QRect(0, 0, std::max(1, viewport()->width()), itemHeight_), o,
-                   res, nullptr);
-    it->pictures = std::move(res.Pictures);
+    it->pictures = measureItem(viewport(), font(), it->text(), QRect(0, 0, std::max(1, viewport()->width()), itemHeight_)).Pictures;
 }
 
 bool THTMLCheckList::Selected(int index) const
@@ -282,22 +277,6 @@ QRect THTMLCheckList::textRect(int index, const QRect& itemRect) const
     return r.translated(2, 2);
 }
 
-HTMLItemOptions THTMLCheckList::options(bool selected) const
-{
-    HTMLItemOptions o;
-    o.Images = images_.data();
-    o.Selected = selected;
-    o.BlinkOn = true;
-    o.WordWrap = !ellipsis_;
-    o.URLColor = selected ? selectionFontColor_ : urlColor_;
-    o.ShadowColor = shadowColor_;
-    o.ShadowOffset = shadowOffset_;
-    o.PictureCache = const_cast<THTMLPictureCache*>(&cache_);
-    o.PictureContainer = container_.data();
-    o.LineSpacing = lineSpacing_;
-    return o;
-}
-
 // ---- painting --------------------------------------------------------------------------------
 
 void THTMLCheckList::paintItem(QPainter& p, const QRect& rect, int index) const
@@ -306,47 +285,24 @@ void THTMLCheckList::paintItem(QPainter& p, const QRect& rect, int index) const
     if (!it) return;
     const bool selected = it->isSelected() && showSelection_;
     const QRect band(0, rect.top(), viewport()->width(), rect.height());
-    QColor textColor = palette().color(QPalette::Text);
-    QColor background = platform::colorToQColor(color_);
-    p.save();
-    if (showSelection_) {
-        if (selected) {
-            const ColorRef from = selectionColors_->ColorFrom();
-            if (selectionColors_->ColorTo() != platform::clNone) {
-                FillGradient(p, from, selectionColors_->ColorTo(), selectionColors_->Direction(), band, 64,
-                             selectionColors_->BorderColor());
-            } else {
-                p.setPen(platform::colorToQColor(selectionColors_->BorderColor()));
-                p.setBrush(platform::colorToQColor(from));
-                p.drawRect(band.adjusted(0, 0, -1, -1));
-            }
-            textColor = platform::colorToQColor(selectionFontColor_);
-            background = platform::colorToQColor(from);
-        } else {
-            p.fillRect(band, background);
-        }
-    }
+    // Without ShowSelection no band is painted: the text keeps the list's own colours.
+    ItemColors colors{palette().color(QPalette::Text), platform::colorToQColor(color_)};
+    if (showSelection_) colors = paintBand(p, band, selected, true, colors.text);
     const bool enabled = isEnabled() && ItemEnabled(index);
     if (!Header(index)) drawCheck(p, CheckBoxRect(index), State(index), enabled);
-    if (!ItemEnabled(index)) textColor = platform::colorToQColor(platform::clGrayText);
+    if (!ItemEnabled(index)) colors.text = platform::colorToQColor(platform::clGrayText);
 
     HTMLItemOptions o = options(selected);
     o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
-    HTMLItemResult res;
-    MarkupLayout layout;
-    LayoutHTMLItem(p.device(), font(), textColor, background, it->text(), textRect(index, rect), o, res, &layout);
-    p.setClipRect(rect);
-    PaintMarkupLayout(p, layout);
-    p.setClipping(false);
+    paintMarkup(p, font(), it->text(), textRect(index, rect), rect, o, colors);
     if (showSelection_ && index == currentRow() && hasFocus()) {
         QStyleOptionFocusRect fo;
         fo.initFrom(this);
         fo.rect = band;
-        fo.backgroundColor = background;
+        fo.backgroundColor = colors.background;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &fo, &p, this);
     }
-    p.restore();
 }
 
 void THTMLCheckList::drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const
@@ -421,13 +377,7 @@ void THTMLCheckList::AnchorAt(int x, int y, QString& anchor, int& index) const
     const QModelIndex mi = indexAt(QPoint(x, y));
     index = mi.isValid() ? mi.row() : -1;
     if (index < 0) return;
-    HTMLItemOptions o = options(true);
-    o.HitTestOnly = true;
-    o.PointX = x;
-    o.PointY = y;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), item(index)->text(), textRect(index, ItemRect(index)), o, res, nullptr);
-    if (res.Hit) anchor = res.AnchorUnderPoint;
+    anchor = anchorUnder(viewport(), font(), item(index)->text(), textRect(index, ItemRect(index)), QPoint(x, y));
 }
 
 void THTMLCheckList::mouseMoveEvent(QMouseEvent* event)
@@ -439,22 +389,18 @@ void THTMLCheckList::mouseMoveEvent(QMouseEvent* event)
 
 AnchorHover::List THTMLCheckList::hoverList()
 {
-    AnchorHover::List l;
-    l.area = this;
-    l.rowAt = [this](const QPoint& pos) {
-        const QModelIndex mi = indexAt(pos);
-        return mi.isValid() ? mi.row() : -1;
-    };
-    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
-    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
-    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
-    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
-    l.itemText = [this](int row) { return item(row)->text(); };
-    l.itemHintPos = [this](int row) {
-        const QRect r = ItemRect(row);
-        return QPoint(r.left() + CheckArea(row), r.top());
-    };
-    return l;
+    return hoverOf(
+        this,
+        [this](const QPoint& pos) {
+            const QModelIndex mi = indexAt(pos);
+            return mi.isValid() ? mi.row() : -1;
+        },
+        [this](int row) { return item(row)->text(); },
+        [this](int row) {
+            // An item's hint shows at its check area's edge.
+            const QRect r = ItemRect(row);
+            return QPoint(r.left() + CheckArea(row), r.top());
+        });
 }
 
 void THTMLCheckList::focusOutEvent(QFocusEvent* event)
@@ -465,7 +411,7 @@ void THTMLCheckList::focusOutEvent(QFocusEvent* event)
 
 bool THTMLCheckList::viewportEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
+    if (event->type() == QEvent::ToolTip) return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
     if (event->type() == QEvent::Leave) mousePos_ = QPoint(-1, -1);
     return QListWidget::viewportEvent(event);
 }
@@ -528,54 +474,6 @@ void THTMLCheckList::setFlat(bool on)
     viewport()->update();
 }
 
-void THTMLCheckList::setImages(const TImageList* images)
-{
-    images_ = images;
-    viewport()->update();
-}
-
-void THTMLCheckList::setLineSpacing(int spacing)
-{
-    lineSpacing_ = std::clamp(spacing, -255, 255);
-    viewport()->update();
-}
-
-void THTMLCheckList::setPictureContainer(TPictureContainer* container)
-{
-    container_ = container;
-    viewport()->update();
-}
-
-void THTMLCheckList::setSelectionColors(const TGradientStyle* style)
-{
-    selectionColors_->Assign(style);
-    viewport()->update();
-}
-
-void THTMLCheckList::setSelectionFontColor(ColorRef c)
-{
-    selectionFontColor_ = c;
-    viewport()->update();
-}
-
-void THTMLCheckList::setShadowColor(ColorRef c)
-{
-    shadowColor_ = c;
-    viewport()->update();
-}
-
-void THTMLCheckList::setShadowOffset(int offset)
-{
-    shadowOffset_ = std::clamp(offset, -64, 64);
-    viewport()->update();
-}
-
-void THTMLCheckList::setShowSelection(bool on)
-{
-    showSelection_ = on;
-    viewport()->update();
-}
-
 void THTMLCheckList::setSorted(bool on)
 {
     sorted_ = on;
@@ -583,20 +481,15 @@ void THTMLCheckList::setSorted(bool on)
     if (on) sortItems();
 }
 
-void THTMLCheckList::setURLColor(ColorRef c)
+void THTMLCheckList::lookChanged(Change what)
 {
-    if (urlColor_ == c) return;
-    urlColor_ = c;
-    viewport()->update();
-}
-
-void THTMLCheckList::setColor(ColorRef c)
-{
-    color_ = c;
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Base, platform::colorToQColor(c));
-    pal.setColor(QPalette::Window, platform::colorToQColor(c));
-    viewport()->setPalette(pal);
+    if (what == Change::Background) {
+        QPalette pal = viewport()->palette();
+        pal.setColor(QPalette::Base, platform::colorToQColor(color_));
+        pal.setColor(QPalette::Window, platform::colorToQColor(color_));
+        viewport()->setPalette(pal);
+    }
+    // Items are laid out at the one fixed height when painted: every change is a repaint.
     viewport()->update();
 }
 

@@ -2,11 +2,7 @@
 // THTMLCheckList: a list box of item markup with a check box in front of every item, all items
 // of one fixed height. Items may be grayed, disabled, indented or headers (no check box); the
 // ticked ones are read back in list order through CheckedCount and CheckedItem.
-#include "anchorhover.h"
-#include "gradient.h"
-#include "imagelist.h"
-#include "markup.h"
-#include "picture.h"
+#include "markuplist.h"
 
 #include <QCursor>
 #include <QListWidget>
@@ -57,7 +53,7 @@ private:
     THTMLCheckList* list_;
 };
 
-class THTMLCheckList : public QListWidget {
+class THTMLCheckList : public QListWidget, public MarkupListLook {
     Q_OBJECT
 public:
     explicit THTMLCheckList(QWidget* parent = nullptr);
@@ -98,47 +94,18 @@ public:
     QRect ItemRect(int index) const;
     QRect CheckBoxRect(int index) const;
 
-    // Properties.
+    // Properties of their own; the appearance is the markup lists' common one.
     bool AllowGrayed() const { return allowGrayed_; }
     void setAllowGrayed(bool on) { allowGrayed_ = on; }
-    bool AnchorHint() const { return anchorHint_; }
-    void setAnchorHint(bool on) { anchorHint_ = on; }
     bool Duplicates() const { return duplicates_; }
     void setDuplicates(bool on);
-    bool Ellipsis() const { return ellipsis_; }
-    void setEllipsis(bool on) { ellipsis_ = on; }
     bool Flat() const { return flat_; }
     void setFlat(bool on);
-    bool HTMLHint() const { return htmlHint_; }
-    void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_.data(); }
-    void setImages(const TImageList* images);
-    bool ItemHint() const { return itemHint_; }
-    void setItemHint(bool on) { itemHint_ = on; }
     int ItemHeight() const { return itemHeight_; }
     void setItemHeight(int height);
-    int LineSpacing() const { return lineSpacing_; }
-    void setLineSpacing(int spacing);
-    TPictureContainer* PictureContainer() const { return container_; }
-    void setPictureContainer(TPictureContainer* container);
-    TGradientStyle* SelectionColors() const { return selectionColors_; }
-    void setSelectionColors(const TGradientStyle* style);
-    ColorRef SelectionFontColor() const { return selectionFontColor_; }
-    void setSelectionFontColor(ColorRef c);
-    ColorRef ShadowColor() const { return shadowColor_; }
-    void setShadowColor(ColorRef c);
-    int ShadowOffset() const { return shadowOffset_; }
-    void setShadowOffset(int offset);
-    bool ShowSelection() const { return showSelection_; }
-    void setShowSelection(bool on);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
-    ColorRef URLColor() const { return urlColor_; }
-    void setURLColor(ColorRef c);
-    ColorRef Color() const { return color_; }
-    void setColor(ColorRef c);
 
-    THTMLPictureCache& pictureCache() { return cache_; }
     // The items kept aside while Duplicates is false, in the order they were taken out.
     int hiddenCount() const { return int(hidden_.size()); }
 
@@ -167,7 +134,6 @@ private:
     const THTMLCheckListDataWrapper* recordOf(int index) const;
     void insertItem(int index, const QString& text);
     void measure(Item* item);
-    HTMLItemOptions options(bool selected) const;
     QRect textRect(int index, const QRect& itemRect) const;
     void paintItem(QPainter& p, const QRect& rect, int index) const;
     void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
@@ -175,20 +141,14 @@ private:
     AnchorHover::List hoverList();
     void repaintItem(int index);
     void applyItemHeight();
+    void lookChanged(Change what) override;
 
     THTMLCheckListItems items_{this};
-    THTMLPictureCache cache_;
-    TGradientStyle* selectionColors_;
-    QPointer<const TImageList> images_;
-    QPointer<TPictureContainer> container_;
     std::vector<std::pair<QString, TSaveObject>> hidden_;
     QSize boxSize_;
 
-    bool allowGrayed_ = false, anchorHint_ = false, duplicates_ = true, ellipsis_ = false, flat_ = true,
-         htmlHint_ = false, itemHint_ = false, showSelection_ = true, sorted_ = false;
-    int itemHeight_ = 16, lineSpacing_ = 0, shadowOffset_ = 1;
-    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
-             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+    bool allowGrayed_ = false, duplicates_ = true, flat_ = true, sorted_ = false;
+    int itemHeight_ = 16;
 
     AnchorHover hover_{hoverList()};
     QPoint mousePos_{-1, -1};

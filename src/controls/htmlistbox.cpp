@@ -218,7 +218,7 @@ void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
 
 // ---- the list ----------------------------------------------------------------------------------
 
-THTMListBox::THTMListBox(QWidget* parent) : QAbstractScrollArea(parent), selectionColors_(new TGradientStyle(this))
+THTMListBox::THTMListBox(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -249,30 +249,10 @@ QRect THTMListBox::layoutRect(const QRect& itemRect) const
     return QRect(itemRect.left() + 2 - scroll, itemRect.top(), layoutWidth(), itemRect.height());
 }
 
-HTMLItemOptions THTMListBox::options(bool selected) const
-{
-    HTMLItemOptions o;
-    o.Images = images_.data();
-    o.Selected = selected;
-    o.BlinkOn = true;
-    o.WordWrap = !ellipsis_;
-    o.URLColor = selected ? selectionFontColor_ : urlColor_;
-    o.ShadowColor = shadowColor_;
-    o.ShadowOffset = shadowOffset_;
-    o.PictureCache = const_cast<THTMLPictureCache*>(&cache_);
-    o.PictureContainer = container_.data();
-    o.LineSpacing = lineSpacing_;
-    return o;
-}
-
 void THTMListBox::measureRow(Row& row)
 {
-    HTMLItemOptions o = options(true);
-    o.MeasureOnly = true;
-    HTMLItemResult res;
     const int clientHeight = viewport()->height();
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)), o,
-                   res, nullptr);
+    HTMLItemResult res = measureItem(viewport(), font(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)));
     row.height = std::min({res.ExtentY, std::max(0, clientHeight), kMaxRowHeight}) + 4;
     row.width = res.ExtentX + 6;
     row.pictures = std::move(res.Pictures);
@@ -565,13 +545,6 @@ void THTMListBox::setItemHeight(int height)
     itemHeight_ = std::clamp(height, 1, 255);
 }
 
-void THTMListBox::setEllipsis(bool on)
-{
-    if (ellipsis_ == on) return;
-    ellipsis_ = on;
-    viewport()->update();
-}
-
 void THTMListBox::setEnableBlink(bool on)
 {
     enableBlink_ = on;
@@ -584,27 +557,9 @@ void THTMListBox::setEnableBlink(bool on)
     }
 }
 
-void THTMListBox::setImages(const TImageList* images)
-{
-    images_ = images;
-    RemeasureItems();
-}
-
-void THTMListBox::setLineSpacing(int spacing)
-{
-    lineSpacing_ = std::clamp(spacing, -255, 255);
-    RemeasureItems();
-}
-
 void THTMListBox::setMultiline(bool on)
 {
     multiline_ = on;
-    RemeasureItems();
-}
-
-void THTMListBox::setPictureContainer(TPictureContainer* container)
-{
-    container_ = container;
     RemeasureItems();
 }
 
@@ -616,42 +571,11 @@ void THTMListBox::setScrollHorizontal(bool on)
     UpdateHorizontalExtent(0);
 }
 
-void THTMListBox::setSelectionFontColor(ColorRef c)
+void THTMListBox::lookChanged(Change what)
 {
-    if (selectionFontColor_ == c) return;
-    selectionFontColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setShadowColor(ColorRef c)
-{
-    shadowColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setShadowOffset(int offset)
-{
-    shadowOffset_ = std::clamp(offset, -64, 64);
-    viewport()->update();
-}
-
-void THTMListBox::setShowSelection(bool on)
-{
-    showSelection_ = on;
-    viewport()->update();
-}
-
-void THTMListBox::setURLColor(ColorRef c)
-{
-    if (urlColor_ == c) return;
-    urlColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setColor(ColorRef c)
-{
-    color_ = c;
-    viewport()->update();
+    // Images, pictures and line spacing change the items' heights.
+    if (what == Change::Layout) RemeasureItems();
+    else viewport()->update();
 }
 
 void THTMListBox::setSorted(bool on)
@@ -696,13 +620,7 @@ void THTMListBox::AnchorAt(int x, int y, QString& anchor, int& index) const
     anchor.clear();
     index = ItemAtPos(QPoint(x, y), true);
     if (index < 0) return;
-    HTMLItemOptions o = options(true);
-    o.HitTestOnly = true;
-    o.PointX = x;
-    o.PointY = y;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), o, res, nullptr);
-    if (res.Hit) anchor = res.AnchorUnderPoint;
+    anchor = anchorUnder(viewport(), font(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), QPoint(x, y));
 }
 
 bool THTMListBox::Dragging() const { return ListDrag::instance().source() == this; }
@@ -713,35 +631,15 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 {
     const Row& row = rows_[std::size_t(index)];
     const bool selected = row.selected && showSelection_;
-    QColor textColor;
-    if (selected) {
-        const ColorRef from = selectionColors_->ColorFrom();
-        const ColorRef to = selectionColors_->ColorTo();
-        if (to == platform::clNone) {
-            p.fillRect(rect, platform::colorToQColor(from));
-        } else {
-            FillGradient(p, from, to, selectionColors_->Direction(), rect, 64, selectionColors_->BorderColor());
-        }
-        textColor = platform::colorToQColor(selectionFontColor_);
-    } else {
-        p.fillRect(rect, platform::colorToQColor(color_));
-        textColor = palette().color(QPalette::Text);
-    }
+    const ItemColors colors = paintBand(p, rect, selected, false, palette().color(QPalette::Text));
     HTMLItemOptions o = options(selected);
     // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
     // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
     o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
     o.BlinkOn = !(enableBlink_ && blinkPhase_);
-    HTMLItemResult res;
-    MarkupLayout layout;
-    const QColor background = selected ? platform::colorToQColor(selectionColors_->ColorFrom()) : platform::colorToQColor(color_);
     const QRect lr = layoutRect(rect);
-    LayoutHTMLItem(p.device(), font(), textColor, background, row.text, lr, o, res, &layout);
-    p.save();
-    p.setClipRect(rect);
-    PaintMarkupLayout(p, layout);
-    p.restore();
+    paintMarkup(p, font(), row.text, lr, rect, o, colors);
     if (showSelection_ && index == itemIndex_ && hasFocus()) {
         p.save();
         p.setPen(QPen(platform::colorToQColor(platform::clGray), 1));
@@ -789,7 +687,7 @@ bool THTMListBox::viewportEvent(QEvent* event)
         if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
-        return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
+        return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
     case QEvent::Leave:
         mousePos_ = QPoint(-1, -1);
         break;
@@ -917,16 +815,9 @@ void THTMListBox::mouseDoubleClickEvent(QMouseEvent* event)
 
 AnchorHover::List THTMListBox::hoverList()
 {
-    AnchorHover::List l;
-    l.area = this;
-    l.rowAt = [this](const QPoint& pos) { return ItemAtPos(pos, true); };
-    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
-    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
-    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
-    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
-    l.itemText = [this](int row) { return rows_[std::size_t(row)].text; };
-    l.itemHintPos = [this](int row) { return QPoint(0, ItemRect(row).top()); };
-    return l;
+    return hoverOf(
+        this, [this](const QPoint& pos) { return ItemAtPos(pos, true); }, [this](int row) { return rows_[std::size_t(row)].text; },
+        [this](int row) { return QPoint(0, ItemRect(row).top()); });
 }
 
 // ---- keys ------------------------------------------------------------------------------------

@@ -2,11 +2,7 @@
 // THTMListBox: a list box whose items are item markup, each drawn with its own measured height,
 // with multiple selection, anchors, hints, incremental lookup, sorting and an in-process drag
 // and drop between lists (and within one).
-#include "anchorhover.h"
-#include "gradient.h"
-#include "imagelist.h"
-#include "markup.h"
-#include "picture.h"
+#include "markuplist.h"
 
 #include <QAbstractScrollArea>
 #include <QHelpEvent>
@@ -53,7 +49,7 @@ private:
     THTMListBox* box_;
 };
 
-class THTMListBox : public QAbstractScrollArea {
+class THTMListBox : public QAbstractScrollArea, public MarkupListLook {
     Q_OBJECT
 public:
     explicit THTMListBox(QWidget* parent = nullptr);
@@ -90,52 +86,23 @@ public:
     int GetMaxItemWidth() const;
     void Sort();
 
-    // Properties.
-    bool AnchorHint() const { return anchorHint_; }
-    void setAnchorHint(bool on) { anchorHint_ = on; }
-    bool Ellipsis() const { return ellipsis_; }
-    void setEllipsis(bool on);
+    // Properties of its own; the appearance is the markup lists' common one.
     bool EnableBlink() const { return enableBlink_; }
     void setEnableBlink(bool on);
-    bool HTMLHint() const { return htmlHint_; }
-    void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_.data(); }
-    void setImages(const TImageList* images);
     bool IncrLookup() const { return incrLookup_; }
     void setIncrLookup(bool on) { incrLookup_ = on; }
-    bool ItemHint() const { return itemHint_; }
-    void setItemHint(bool on) { itemHint_ = on; }
-    int LineSpacing() const { return lineSpacing_; }
-    void setLineSpacing(int spacing);
     bool Multiline() const { return multiline_; }
     void setMultiline(bool on);
-    TPictureContainer* PictureContainer() const { return container_; }
-    void setPictureContainer(TPictureContainer* container);
     bool ScrollHorizontal() const { return scrollHorizontal_; }
     void setScrollHorizontal(bool on);
-    TGradientStyle* SelectionColors() const { return selectionColors_; }
-    void setSelectionColors(const TGradientStyle* style) { selectionColors_->Assign(style); }
-    ColorRef SelectionFontColor() const { return selectionFontColor_; }
-    void setSelectionFontColor(ColorRef c);
-    ColorRef ShadowColor() const { return shadowColor_; }
-    void setShadowColor(ColorRef c);
-    int ShadowOffset() const { return shadowOffset_; }
-    void setShadowOffset(int offset);
-    bool ShowSelection() const { return showSelection_; }
-    void setShowSelection(bool on);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
     bool SortWithHTML() const { return sortWithHTML_; }
     void setSortWithHTML(bool on) { sortWithHTML_ = on; }
-    ColorRef URLColor() const { return urlColor_; }
-    void setURLColor(ColorRef c);
-    ColorRef Color() const { return color_; }
-    void setColor(ColorRef c);
     // The language sorting compares in (the user-interface language).
     QLocale SortLocale() const { return sortLocale_; }
     void setSortLocale(const QLocale& locale) { sortLocale_ = locale; }
 
-    THTMLPictureCache& pictureCache() { return cache_; }
     bool Dragging() const;
     QString lookupPrefix() const { return prefix_; }
 
@@ -189,7 +156,6 @@ private:
     void measureRow(Row& row);
     QRect layoutRect(const QRect& itemRect) const;
     int layoutWidth() const;
-    HTMLItemOptions options(bool selected) const;
     void updateScrollBars();
     int maxTopIndex() const;
     void ensureVisible(int index);
@@ -204,20 +170,14 @@ private:
     void dropUnusedPictures();
     AnchorHover::List hoverList();
     void paintRow(QPainter& p, int index, const QRect& rect);
+    void lookChanged(Change what) override;
 
     THTMListItems items_{this};
     std::vector<Row> rows_;
-    THTMLPictureCache cache_;
-    TGradientStyle* selectionColors_;
-    QPointer<const TImageList> images_; // cleared when the image list goes
-    QPointer<TPictureContainer> container_;
 
-    bool anchorHint_ = false, ellipsis_ = false, enableBlink_ = false, htmlHint_ = false, incrLookup_ = false,
-         itemHint_ = false, multiline_ = false, scrollHorizontal_ = false, showSelection_ = true,
-         sorted_ = false, sortWithHTML_ = false, multiSelect_ = false;
-    int lineSpacing_ = 0, shadowOffset_ = 1, itemHeight_ = 16;
-    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
-             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+    bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, scrollHorizontal_ = false, sorted_ = false,
+         sortWithHTML_ = false, multiSelect_ = false;
+    int itemHeight_ = 16;
     QLocale sortLocale_;
 
     int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;

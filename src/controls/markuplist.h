@@ -1,0 +1,126 @@
+#pragma once
+// What the two markup lists have in common: the appearance their items are laid out with
+// (images, pictures, colours, shadow, line spacing, hints), the picture cache that keeps the
+// pictures their items name, and the painting of one item (its band, its markup, the anchor
+// under a point). Each list says what a change of appearance means for it: a repaint, a new
+// measurement of its items, or a new background.
+#include "anchorhover.h"
+#include "gradient.h"
+#include "imagelist.h"
+#include "markup.h"
+#include "picture.h"
+
+#include <QColor>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QFont;
+class QPaintDevice;
+class QPainter;
+
+namespace controls {
+
+class MarkupListLook {
+public:
+    MarkupListLook();
+    virtual ~MarkupListLook();
+    MarkupListLook(const MarkupListLook&) = delete;
+    MarkupListLook& operator=(const MarkupListLook&) = delete;
+
+    bool AnchorHint() const { return anchorHint_; }
+    void setAnchorHint(bool on) { anchorHint_ = on; }
+    bool HTMLHint() const { return htmlHint_; }
+    void setHTMLHint(bool on) { htmlHint_ = on; }
+    bool ItemHint() const { return itemHint_; }
+    void setItemHint(bool on) { itemHint_ = on; }
+    bool Ellipsis() const { return ellipsis_; }
+    void setEllipsis(bool on);
+    const TImageList* Images() const { return images_.data(); }
+    void setImages(const TImageList* images);
+    int LineSpacing() const { return lineSpacing_; }
+    void setLineSpacing(int spacing);
+    TPictureContainer* PictureContainer() const { return container_; }
+    void setPictureContainer(TPictureContainer* container);
+    TGradientStyle* SelectionColors() const { return selectionColors_.get(); }
+    void setSelectionColors(const TGradientStyle* style);
+    ColorRef SelectionFontColor() const { return selectionFontColor_; }
+    void setSelectionFontColor(ColorRef c);
+    ColorRef ShadowColor() const { return shadowColor_; }
+    void setShadowColor(ColorRef c);
+    int ShadowOffset() const { return shadowOffset_; }
+    void setShadowOffset(int offset);
+    bool ShowSelection() const { return showSelection_; }
+    void setShowSelection(bool on);
+    ColorRef URLColor() const { return urlColor_; }
+    void setURLColor(ColorRef c);
+    ColorRef Color() const { return color_; }
+    void setColor(ColorRef c);
+
+    THTMLPictureCache& pictureCache() { return cache_; }
+
+protected:
+    // What a changed property asks of the list.
+    enum class Change { Paint, Layout, Background };
+    virtual void lookChanged(Change what) = 0;
+
+    // The layout options of an item in this appearance, selected or not.
+    HTMLItemOptions options(bool selected) const;
+    // Lays an item out without drawing it: its extent and the pictures it names.
+    HTMLItemResult measureItem(const QPaintDevice* device, const QFont& font, const QString& text,
+                               const QRect& rect) const;
+    // The target of the anchor under a point of an item laid out in rect; "" without one.
+    QString anchorUnder(const QPaintDevice* device, const QFont& font, const QString& text, const QRect& rect,
+                        const QPoint& point) const;
+
+    // The colours an item's markup is drawn in.
+    struct ItemColors {
+        QColor text, background;
+    };
+    // Paints the band behind an item: the selection colours (a gradient when ColorTo is set)
+    // when selected, else Color. A plain selected band is framed in the border colour when
+    // framed is set, else filled edge to edge. fontColor is the text colour of an unselected item.
+    ItemColors paintBand(QPainter& p, const QRect& band, bool selected, bool framed, const QColor& fontColor) const;
+    // Lays out and paints an item's markup inside layoutRect, clipped to clip.
+    void paintMarkup(QPainter& p, const QFont& font, const QString& text, const QRect& layoutRect, const QRect& clip,
+                     const HTMLItemOptions& o, const ItemColors& colors) const;
+
+    // The anchor and hint reports of a list: rowAt, itemText and itemHintPos are its own; the
+    // anchor under a point and the Anchor* signals are taken from the list itself.
+    template <class List>
+    static AnchorHover::List hoverOf(List* list, std::function<int(const QPoint&)> rowAt,
+                                     std::function<QString(int)> itemText, std::function<QPoint(int)> itemHintPos)
+    {
+        AnchorHover::List l;
+        l.area = list;
+        l.rowAt = std::move(rowAt);
+        l.anchorAt = [list](const QPoint& pos, QString& anchor, int& index) { list->AnchorAt(pos.x(), pos.y(), anchor, index); };
+        l.enter = [list](int index, const QString& anchor) { emit list->AnchorEnter(list, index, anchor); };
+        l.exit = [list](int index, const QString& anchor) { emit list->AnchorExit(list, index, anchor); };
+        l.anchorHint = [list](int index, QString& anchor) { emit list->AnchorHintEvent(list, index, anchor); };
+        l.itemText = std::move(itemText);
+        l.itemHintPos = std::move(itemHintPos);
+        return l;
+    }
+
+    // The tool tip of an anchor or an item, as the hint properties ask.
+    bool hoverToolTip(AnchorHover& hover, QHelpEvent* event) const
+    {
+        return hover.toolTip(event, anchorHint_, itemHint_, htmlHint_);
+    }
+
+    // Loaded pictures are a memo of the items' markup: laying an item out (also from a const
+    // query such as the anchor under a point) may add to it.
+    mutable THTMLPictureCache cache_;
+    std::unique_ptr<TGradientStyle> selectionColors_;
+    QPointer<const TImageList> images_; // cleared when the image list goes
+    QPointer<TPictureContainer> container_;
+
+    bool anchorHint_ = false, htmlHint_ = false, itemHint_ = false, ellipsis_ = false, showSelection_ = true;
+    int lineSpacing_ = 0, shadowOffset_ = 1;
+    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
+             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+};
+
+} // namespace controls
