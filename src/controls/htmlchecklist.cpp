@@ -483,12 +483,7 @@ void THTMLCheckList::setSorted(bool on)
 
 void THTMLCheckList::lookChanged(Change what)
 {
-    if (what == Change::Background) {
-        QPalette pal = viewport()->palette();
-        pal.setColor(QPalette::Base, platform::colorToQColor(color_));
-        pal.setColor(QPalette::Window, platform::colorToQColor(color_));
-        viewport()->setPalette(pal);
-    }
+    if (what == Change::Background) applyBackground(viewport());
     // Items are laid out at the one fixed height when painted: every change is a repaint.
     viewport()->update();
 }

@@ -2,6 +2,8 @@
 
 #include "virtualkeys.h"
 
+#include <QAbstractItemDelegate>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QCollator>
 #include <QHelpEvent>
@@ -22,6 +24,49 @@ constexpr int kScrollWidth = 4096;
 constexpr int kMaxRowHeight = 251;
 
 } // namespace
+
+// The rows as the view sees them: the markup and the measured size of each.
+class THTMListBox::RowModel : public QAbstractListModel {
+public:
+    explicit RowModel(THTMListBox* box) : QAbstractListModel(box), box_(box) {}
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(box_->rows_.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount()) return {};
+        const Row& row = box_->rows_[std::size_t(index.row())];
+        if (role == Qt::DisplayRole) return row.text;
+        if (role == Qt::SizeHintRole) return QSize(box_->scrollHorizontal_ ? row.width : 0, row.height);
+        return {};
+    }
+    using QAbstractListModel::beginInsertRows;
+    using QAbstractListModel::beginMoveRows;
+    using QAbstractListModel::beginRemoveRows;
+    using QAbstractListModel::beginResetModel;
+    using QAbstractListModel::endInsertRows;
+    using QAbstractListModel::endMoveRows;
+    using QAbstractListModel::endRemoveRows;
+    using QAbstractListModel::endResetModel;
+
+private:
+    THTMListBox* box_;
+};
+
+// Each row is painted by the list across the whole client width, at its measured height.
+class ListRowDelegate : public QAbstractItemDelegate {
+public:
+    explicit ListRowDelegate(THTMListBox* box) : QAbstractItemDelegate(box), box_(box) {}
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        box_->paintRow(*p, index.row(), QRect(0, option.rect.top(), box_->viewport()->width(), option.rect.height()));
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        return index.data(Qt::SizeHintRole).toSize();
+    }
+
+private:
+    THTMListBox* box_;
+};
 
 // The one drag that runs at a time: begun by a list when the mouse moves past the threshold
 // with the button down, carried to the list under the mouse, ended by the release.
@@ -161,6 +206,7 @@ void THTMListItems::setStrings(int index, const QString& text)
     auto& row = box_->rows_[std::size_t(index)];
     row.text = text;
     box_->measureRow(row);
+    box_->model_->dataChanged(box_->model_->index(index), box_->model_->index(index));
     box_->dropUnusedPictures();
     box_->updateScrollBars();
     box_->viewport()->update();
@@ -190,11 +236,16 @@ void THTMListItems::Move(int curIndex, int newIndex)
 {
     const int n = Count();
     if (curIndex == newIndex || curIndex < 0 || curIndex >= n || newIndex < 0 || newIndex >= n) return;
+    // The moved item keeps its selection; the focused item stays where it was unless it is the
+    // one that moved.
+    const int caret = box_->ItemIndex();
     auto& rows = box_->rows_;
+    box_->model_->beginMoveRows({}, curIndex, curIndex, {}, newIndex > curIndex ? newIndex + 1 : newIndex);
     auto row = std::move(rows[std::size_t(curIndex)]);
     rows.erase(rows.begin() + curIndex);
     rows.insert(rows.begin() + newIndex, std::move(row));
-    if (box_->itemIndex_ == curIndex) box_->itemIndex_ = newIndex;
+    box_->model_->endMoveRows();
+    box_->setCurrent(caret == curIndex ? newIndex : caret);
     box_->viewport()->update();
 }
 
@@ -218,11 +269,22 @@ void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
 
 // ---- the list ----------------------------------------------------------------------------------
 
-THTMListBox::THTMListBox(QWidget* parent) : QAbstractScrollArea(parent)
+THTMListBox::THTMListBox(QWidget* parent) : QListView(parent), model_(new RowModel(this))
 {
+    setModel(model_);
+    setItemDelegate(new ListRowDelegate(this));
+    // The selection model keeps what is selected and focused; the list's own mouse and key
+    // handling decides it, as the list box it stands for does.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setAutoScroll(false);
+    setUniformItemSizes(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
-    viewport()->setAutoFillBackground(false);
+    applyBackground(viewport());
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
@@ -267,19 +329,25 @@ void THTMListBox::insertRow(int index, const QString& text)
     Row row;
     row.text = text;
     measureRow(row);
+    model_->beginInsertRows({}, index, index);
     rows_.insert(rows_.begin() + index, std::move(row));
+    model_->endInsertRows();
     autoRemeasures_ = 0;
-    if (itemIndex_ >= index) ++itemIndex_;
     if (anchorRow_ >= index) ++anchorRow_;
-    updateScrollBars();
+    // A row more only widens the scroll range: the view lays the rows out once, when next
+    // asked, rather than at every item of a long fill.
+    scheduleDelayedItemsLayout();
     viewport()->update();
 }
 
 void THTMListBox::removeRow(int index)
 {
+    const bool wasCaret = ItemIndex() == index;
+    model_->beginRemoveRows({}, index, index);
     rows_.erase(rows_.begin() + index);
-    if (itemIndex_ == index) itemIndex_ = multiSelect_ ? std::min(index, Count() - 1) : -1;
-    else if (itemIndex_ > index) --itemIndex_;
+    model_->endRemoveRows();
+    // The focus moves to the item that took the removed one's place (none in a single-select list).
+    if (wasCaret) setCurrent(multiSelect_ ? std::min(index, Count() - 1) : -1);
     if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
     if (hover_.lastHintItem() >= Count()) hover_.forgetHintItem();
     dropUnusedPictures();
@@ -290,10 +358,10 @@ void THTMListBox::removeRow(int index)
 
 void THTMListBox::clearRows()
 {
+    model_->beginResetModel();
     rows_.clear();
-    itemIndex_ = -1;
+    model_->endResetModel();
     anchorRow_ = -1;
-    topIndex_ = 0;
     hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
@@ -313,6 +381,7 @@ void THTMListBox::RemeasureItems()
     ++updating_;
     for (auto& row : rows_) measureRow(row);
     --updating_;
+    if (!rows_.empty()) model_->dataChanged(model_->index(0), model_->index(Count() - 1), {Qt::SizeHintRole});
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
     lastViewport_ = viewport()->size();
@@ -363,56 +432,32 @@ void THTMListBox::UpdateHorizontalExtent(int width)
     --extentReentry_;
 }
 
-int THTMListBox::maxTopIndex() const
-{
-    const int h = viewport()->height();
-    int sum = 0;
-    for (int i = Count() - 1; i >= 0; --i) {
-        sum += rows_[std::size_t(i)].height;
-        if (sum > h) return std::min(Count() - 1, i + 1);
-    }
-    return 0;
-}
-
 void THTMListBox::updateScrollBars()
 {
-    QScrollBar* bar = verticalScrollBar();
-    const int maxTop = maxTopIndex();
-    // The range change is what shows or hides the scroll bar, so its signals stay on;
-    // scrollContentsBy follows the value.
-    bar->setRange(0, maxTop);
-    int visible = 0, sum = 0;
-    for (int i = topIndex_; i < Count() && sum < viewport()->height(); ++i, ++visible) sum += rows_[std::size_t(i)].height;
-    bar->setPageStep(std::max(1, visible));
-    if (topIndex_ > maxTop) topIndex_ = maxTop;
-    if (bar->value() != topIndex_) bar->setValue(topIndex_);
+    // The view lays the rows out again at their measured heights; that sets the scroll range.
+    if (!updating_) doItemsLayout();
 }
+
+int THTMListBox::TopIndex() const { return verticalScrollBar()->value(); }
 
 void THTMListBox::setTopIndex(int index)
 {
-    index = std::clamp(index, 0, maxTopIndex());
-    if (index == topIndex_) return;
-    topIndex_ = index;
-    const QSignalBlocker block(verticalScrollBar());
-    verticalScrollBar()->setValue(index);
-    viewport()->update();
-}
-
-void THTMListBox::scrollContentsBy(int, int)
-{
-    // Rows scroll by whole items; the horizontal offset is read while painting.
-    topIndex_ = std::clamp(verticalScrollBar()->value(), 0, std::max(0, Count() - 1));
+    // Rows scroll by whole items: the scroll position is the top item.
+    executeDelayedItemsLayout();
+    if (index == TopIndex()) return;
+    verticalScrollBar()->setValue(std::max(0, index));
     viewport()->update();
 }
 
 QRect THTMListBox::ItemRect(int index) const
 {
     if (index < 0 || index >= Count()) return {};
+    const int top = TopIndex();
     int y = 0;
-    if (index >= topIndex_) {
-        for (int i = topIndex_; i < index; ++i) y += rows_[std::size_t(i)].height;
+    if (index >= top) {
+        for (int i = top; i < index; ++i) y += rows_[std::size_t(i)].height;
     } else {
-        for (int i = index; i < topIndex_; ++i) y -= rows_[std::size_t(i)].height;
+        for (int i = index; i < top; ++i) y -= rows_[std::size_t(i)].height;
     }
     return QRect(0, y, viewport()->width(), rows_[std::size_t(index)].height);
 }
@@ -421,7 +466,7 @@ int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
 {
     if (pos.x() >= 0 && pos.x() < viewport()->width() && pos.y() >= 0) {
         int y = 0;
-        for (int i = topIndex_; i < Count(); ++i) {
+        for (int i = TopIndex(); i < Count(); ++i) {
             const int h = rows_[std::size_t(i)].height;
             if (pos.y() < y + h) return i;
             y += h;
@@ -434,13 +479,13 @@ int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
 void THTMListBox::ensureVisible(int index)
 {
     if (index < 0 || index >= Count()) return;
-    if (index < topIndex_) {
+    if (index < TopIndex()) {
         setTopIndex(index);
         return;
     }
     int y = 0;
-    for (int i = topIndex_; i <= index; ++i) y += rows_[std::size_t(i)].height;
-    int top = topIndex_;
+    for (int i = TopIndex(); i <= index; ++i) y += rows_[std::size_t(i)].height;
+    int top = TopIndex();
     while (y > viewport()->height() && top < index) {
         y -= rows_[std::size_t(top)].height;
         ++top;
@@ -454,15 +499,16 @@ void THTMListBox::setMultiSelect(bool on)
 {
     multiSelect_ = on;
     if (!on) {
-        for (auto& r : rows_) r.selected = false;
-        if (itemIndex_ >= 0) rows_[std::size_t(itemIndex_)].selected = true;
+        const int caret = ItemIndex();
+        selectionModel()->clearSelection();
+        if (caret >= 0) selectionModel()->select(model_->index(caret), QItemSelectionModel::Select);
     }
     viewport()->update();
 }
 
 bool THTMListBox::Selected(int index) const
 {
-    return index >= 0 && index < Count() && rows_[std::size_t(index)].selected;
+    return index >= 0 && index < Count() && selectionModel()->isSelected(model_->index(index));
 }
 
 void THTMListBox::setSelected(int index, bool selected)
@@ -470,12 +516,12 @@ void THTMListBox::setSelected(int index, bool selected)
     if (index < 0 || index >= Count()) return;
     if (!multiSelect_) {
         if (selected) selectOnly(index);
-        else if (rows_[std::size_t(index)].selected) {
-            rows_[std::size_t(index)].selected = false;
-            itemIndex_ = -1;
+        else if (Selected(index)) {
+            selectionModel()->select(model_->index(index), QItemSelectionModel::Deselect);
+            setCurrent(-1);
         }
     } else {
-        rows_[std::size_t(index)].selected = selected;
+        selectionModel()->select(model_->index(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     }
     viewport()->update();
 }
@@ -483,21 +529,27 @@ void THTMListBox::setSelected(int index, bool selected)
 int THTMListBox::SelCount() const
 {
     if (!multiSelect_) return -1;
-    return int(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; }));
+    return int(selectionModel()->selectedRows().size());
 }
 
 void THTMListBox::ClearSelection()
 {
-    for (auto& r : rows_) r.selected = false;
-    if (!multiSelect_) itemIndex_ = -1;
+    selectionModel()->clearSelection();
+    if (!multiSelect_) setCurrent(-1);
     viewport()->update();
 }
 
 void THTMListBox::SelectAll()
 {
-    if (!multiSelect_) return;
-    for (auto& r : rows_) r.selected = true;
+    if (!multiSelect_ || rows_.empty()) return;
+    selectionModel()->select(QItemSelection(model_->index(0), model_->index(Count() - 1)), QItemSelectionModel::Select);
     viewport()->update();
+}
+
+int THTMListBox::ItemIndex() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 void THTMListBox::setItemIndex(int index)
@@ -513,28 +565,33 @@ void THTMListBox::setItemIndex(int index)
     viewport()->update();
 }
 
+void THTMListBox::setCurrent(int index)
+{
+    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? model_->index(index) : QModelIndex(),
+                                      QItemSelectionModel::NoUpdate);
+}
+
 void THTMListBox::setCaret(int index)
 {
-    itemIndex_ = index;
+    setCurrent(index);
     if (index >= 0) ensureVisible(index);
     viewport()->update();
 }
 
 void THTMListBox::selectOnly(int index)
 {
-    for (auto& r : rows_) r.selected = false;
-    if (index >= 0 && index < Count()) rows_[std::size_t(index)].selected = true;
+    if (index >= 0 && index < Count()) selectionModel()->select(model_->index(index), QItemSelectionModel::ClearAndSelect);
+    else selectionModel()->clearSelection();
     anchorRow_ = index;
     setCaret(index);
 }
 
 void THTMListBox::selectRange(int from, int to, bool keepOthers)
 {
-    if (!keepOthers)
-        for (auto& r : rows_) r.selected = false;
     if (from < 0) from = to;
-    for (int i = std::min(from, to); i <= std::max(from, to); ++i)
-        if (i >= 0 && i < Count()) rows_[std::size_t(i)].selected = true;
+    const int first = std::clamp(std::min(from, to), 0, Count() - 1), last = std::clamp(std::max(from, to), 0, Count() - 1);
+    const QItemSelection range(model_->index(first), model_->index(last));
+    selectionModel()->select(range, keepOthers ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     setCaret(to);
 }
 
@@ -574,8 +631,9 @@ void THTMListBox::setScrollHorizontal(bool on)
 void THTMListBox::lookChanged(Change what)
 {
     // Images, pictures and line spacing change the items' heights.
-    if (what == Change::Layout) RemeasureItems();
-    else viewport()->update();
+    if (what == Change::Layout) return RemeasureItems();
+    if (what == Change::Background) applyBackground(viewport());
+    viewport()->update();
 }
 
 void THTMListBox::setSorted(bool on)
@@ -595,15 +653,26 @@ void THTMListBox::Sort()
     for (std::size_t i = 0; i < rows_.size(); ++i)
         keys.emplace_back(sortWithHTML_ ? rows_[i].text : StripHTMLTags(rows_[i].text), i);
     std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    // The items keep their selection and the focused item stays focused where it went.
     std::vector<Row> sorted;
     sorted.reserve(rows_.size());
+    std::vector<int> picked;
+    const int wasCaret = ItemIndex(), top = TopIndex();
     int caret = -1;
     for (const auto& k : keys) {
-        if (int(k.second) == itemIndex_) caret = int(sorted.size());
+        if (int(k.second) == wasCaret) caret = int(sorted.size());
+        if (Selected(int(k.second))) picked.push_back(int(sorted.size()));
         sorted.push_back(std::move(rows_[k.second]));
     }
+    model_->beginResetModel();
     rows_ = std::move(sorted);
-    itemIndex_ = caret;
+    model_->endResetModel();
+    updateScrollBars();
+    QItemSelection selection;
+    for (int i : picked) selection.select(model_->index(i), model_->index(i));
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    setCurrent(caret);
+    setTopIndex(top);
     viewport()->update();
 }
 
@@ -630,7 +699,7 @@ bool THTMListBox::Dragging() const { return ListDrag::instance().source() == thi
 void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 {
     const Row& row = rows_[std::size_t(index)];
-    const bool selected = row.selected && showSelection_;
+    const bool selected = showSelection_ && Selected(index);
     const ItemColors colors = paintBand(p, rect, selected, false, palette().color(QPalette::Text));
     HTMLItemOptions o = options(selected);
     // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
@@ -640,7 +709,7 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
     o.BlinkOn = !(enableBlink_ && blinkPhase_);
     const QRect lr = layoutRect(rect);
     paintMarkup(p, font(), row.text, lr, rect, o, colors);
-    if (showSelection_ && index == itemIndex_ && hasFocus()) {
+    if (showSelection_ && index == ItemIndex() && hasFocus()) {
         p.save();
         p.setPen(QPen(platform::colorToQColor(platform::clGray), 1));
         p.setBrush(Qt::NoBrush);
@@ -651,17 +720,9 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 
 void THTMListBox::paintEvent(QPaintEvent* event)
 {
-    Q_UNUSED(event);
     const int reloads = cache_.reloads();
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), platform::colorToQColor(color_));
-    int y = 0;
-    const int h = viewport()->height();
-    for (int i = topIndex_; i < Count() && y < h; ++i) {
-        const QRect rect(0, y, viewport()->width(), rows_[std::size_t(i)].height);
-        paintRow(p, i, rect);
-        y += rect.height();
-    }
+    executeDelayedItemsLayout();
+    QListView::paintEvent(event);
     // A thumbnail made anew while the list showed it may have another size.
     if (cache_.reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
 }
@@ -669,7 +730,7 @@ void THTMListBox::paintEvent(QPaintEvent* event)
 void THTMListBox::resizeEvent(QResizeEvent* event)
 {
     autoRemeasures_ = 0;
-    QAbstractScrollArea::resizeEvent(event);
+    QListView::resizeEvent(event);
     // Rows are measured against the client area (its width and, for the tallest, its
     // height), so every change of size measures them again.
     if (!updating_ && viewport()->size() != lastViewport_) {
@@ -694,12 +755,12 @@ bool THTMListBox::viewportEvent(QEvent* event)
     default:
         break;
     }
-    return QAbstractScrollArea::viewportEvent(event);
+    return QListView::viewportEvent(event);
 }
 
 void THTMListBox::changeEvent(QEvent* event)
 {
-    QAbstractScrollArea::changeEvent(event);
+    QListView::changeEvent(event);
     if (event->type() == QEvent::FontChange) RemeasureItems();
 }
 
@@ -741,11 +802,11 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
         } else if (mods & Qt::ControlModifier) {
             // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
             // deselected only when released without one.
-            if (rows_[std::size_t(row)].selected) toggleOnRelease_ = row;
-            else rows_[std::size_t(row)].selected = true;
+            if (Selected(row)) toggleOnRelease_ = row;
+            else selectionModel()->select(model_->index(row), QItemSelectionModel::Select);
             anchorRow_ = row;
             setCaret(row);
-        } else if (rows_[std::size_t(row)].selected && SelCount() > 1) {
+        } else if (Selected(row) && SelCount() > 1) {
             // Pressing on a selected item keeps the selection, so that it can be dragged;
             // a release without a drag leaves that item alone selected.
             collapseOnRelease_ = row;
@@ -798,7 +859,7 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
     if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
-        rows_[std::size_t(toggleOnRelease_)].selected = false;
+        selectionModel()->select(model_->index(toggleOnRelease_), QItemSelectionModel::Deselect);
         viewport()->update();
     }
     collapseOnRelease_ = toggleOnRelease_ = -1;
@@ -848,6 +909,8 @@ void THTMListBox::keyReleaseEvent(QKeyEvent* event)
 void THTMListBox::focusInEvent(QFocusEvent* event)
 {
     prefix_.clear();
+    // Past the item view's own handling, which would focus the first item: a list that gains
+    // the focus keeps no focused item until one is chosen.
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
 }
@@ -887,9 +950,8 @@ void THTMListBox::incrementalLookup(int key)
         selectOnly(i);
         ensureVisible(i);
     };
-    bool anySelected = std::any_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; });
-    if (anySelected || incrLookup_) {
-        const int i = findPrefix(itemIndex_ < 0 ? 0 : itemIndex_);
+    if (selectionModel()->hasSelection() || incrLookup_) {
+        const int i = findPrefix(std::max(0, ItemIndex()));
         if (i >= 0) return found(i);
     }
     int i = findPrefix(0);
@@ -904,11 +966,12 @@ void THTMListBox::incrementalLookup(int key)
 void THTMListBox::navigate(int key, Qt::KeyboardModifiers mods)
 {
     if (rows_.empty()) return;
-    int caret = itemIndex_ < 0 ? 0 : itemIndex_;
+    const int focused = ItemIndex();
+    int caret = focused < 0 ? 0 : focused;
     int page = std::max(1, verticalScrollBar()->pageStep() - 1);
     switch (key) {
-    case vk::Up: caret = itemIndex_ < 0 ? 0 : caret - 1; break;
-    case vk::Down: caret = itemIndex_ < 0 ? 0 : caret + 1; break;
+    case vk::Up: caret = focused < 0 ? 0 : caret - 1; break;
+    case vk::Down: caret = focused < 0 ? 0 : caret + 1; break;
     case vk::Left: case vk::Right: return;
     case vk::Home: caret = 0; break;
     case vk::End: caret = Count() - 1; break;

@@ -4,7 +4,7 @@
 // and drop between lists (and within one).
 #include "markuplist.h"
 
-#include <QAbstractScrollArea>
+#include <QListView>
 #include <QHelpEvent>
 #include <QCursor>
 #include <QLocale>
@@ -49,7 +49,7 @@ private:
     THTMListBox* box_;
 };
 
-class THTMListBox : public QAbstractScrollArea, public MarkupListLook {
+class THTMListBox : public QListView, public MarkupListLook {
     Q_OBJECT
 public:
     explicit THTMListBox(QWidget* parent = nullptr);
@@ -60,7 +60,7 @@ public:
     int Count() const { return int(rows_.size()); }
 
     // Selection. In a multi-select list ItemIndex is the focused item (the caret).
-    int ItemIndex() const { return itemIndex_; }
+    int ItemIndex() const;
     void setItemIndex(int index);
     bool Selected(int index) const;
     void setSelected(int index, bool selected);
@@ -73,7 +73,7 @@ public:
     int ItemHeight() const { return itemHeight_; }
     void setItemHeight(int height);
     int measuredHeight(int index) const; // the height an item was measured to
-    int TopIndex() const { return topIndex_; }
+    int TopIndex() const;
     void setTopIndex(int index);
     // The item at a client point; -1 without one (or the count when existing is false).
     int ItemAtPos(const QPoint& pos, bool existing) const;
@@ -136,17 +136,17 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
     friend class THTMListItems;
     friend class ListDrag;
+    friend class ListRowDelegate;
+    class RowModel;
     struct Row {
         QString text;
         int height = 0;
         int width = 0;      // ExtentX + 6
-        bool selected = false;
         std::vector<PicturePtr> pictures;
     };
 
@@ -157,11 +157,11 @@ private:
     QRect layoutRect(const QRect& itemRect) const;
     int layoutWidth() const;
     void updateScrollBars();
-    int maxTopIndex() const;
     void ensureVisible(int index);
     void selectOnly(int index);
     void selectRange(int from, int to, bool keepOthers);
     void setCaret(int index);
+    void setCurrent(int index); // the focused item, leaving the selection alone
     void incrementalLookup(int key);
     int findPrefix(int from) const;
     void navigate(int key, Qt::KeyboardModifiers mods);
@@ -174,13 +174,14 @@ private:
 
     THTMListItems items_{this};
     std::vector<Row> rows_;
+    RowModel* model_;
 
     bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, scrollHorizontal_ = false, sorted_ = false,
          sortWithHTML_ = false, multiSelect_ = false;
     int itemHeight_ = 16;
     QLocale sortLocale_;
 
-    int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;
+    int anchorRow_ = -1;
     int updating_ = 0;
     bool remeasurePending_ = false;
     int autoRemeasures_ = 0;

@@ -1,6 +1,7 @@
 #include "markuplist.h"
 
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -77,6 +78,14 @@ void MarkupListLook::setColor(ColorRef c)
 {
     color_ = c;
     lookChanged(Change::Background);
+}
+
+void MarkupListLook::applyBackground(QWidget* viewport) const
+{
+    QPalette pal = viewport->palette();
+    pal.setColor(QPalette::Base, platform::colorToQColor(color_));
+    pal.setColor(QPalette::Window, platform::colorToQColor(color_));
+    viewport->setPalette(pal);
 }
 
 HTMLItemOptions MarkupListLook::options(bool selected) const

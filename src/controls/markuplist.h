@@ -19,6 +19,7 @@
 class QFont;
 class QPaintDevice;
 class QPainter;
+class QWidget;
 
 namespace controls {
 
@@ -73,6 +74,9 @@ protected:
     // The target of the anchor under a point of an item laid out in rect; "" without one.
     QString anchorUnder(const QPaintDevice* device, const QFont& font, const QString& text, const QRect& rect,
                         const QPoint& point) const;
+
+    // Gives a viewport the list's Color as the background it is cleared to.
+    void applyBackground(QWidget* viewport) const;
 
     // The colours an item's markup is drawn in.
     struct ItemColors {
