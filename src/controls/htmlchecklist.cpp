@@ -57,20 +57,10 @@ QString THTMLCheckListItems::Strings(int index) const
     return it ? it->text() : QString();
 }
 
-int THTMLCheckListItems::Add(const QString& text)
-{
-    list_->insertItem(Count(), text);
-    return Count() - 1;
-}
+void THTMLCheckListItems::insertAt(int index, const QString& text) { list_->insertItem(index, text); }
 
-void THTMLCheckListItems::Insert(int index, const QString& text)
+void THTMLCheckListItems::removeAt(int index)
 {
-    list_->insertItem(index < 0 || index > Count() ? Count() : index, text);
-}
-
-void THTMLCheckListItems::Delete(int index)
-{
-    if (index < 0 || index >= Count()) return;
     delete list_->takeItem(index);
     list_->cache_.dropUnused();
 }
@@ -79,13 +69,6 @@ void THTMLCheckListItems::Clear()
 {
     list_->clear();
     list_->cache_.dropUnused();
-}
-
-QStringList THTMLCheckListItems::toStringList() const
-{
-    QStringList out;
-    for (int i = 0; i < Count(); ++i) out << Strings(i);
-    return out;
 }
 
 // ---- the list --------------------------------------------------------------------------------

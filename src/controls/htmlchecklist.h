@@ -37,17 +37,16 @@ struct TSaveObject {
 };
 
 // The list's strings, as the framework's item list offers them.
-class THTMLCheckListItems {
+class THTMLCheckListItems : public MarkupListItems {
 public:
     explicit THTMLCheckListItems(THTMLCheckList* list) : list_(list) {}
-    int Count() const;
-    QString Strings(int index) const;
-    QString operator[](int index) const { return Strings(index); }
-    int Add(const QString& text);
-    void Insert(int index, const QString& text);
-    void Delete(int index);
+    int Count() const override;
+    QString Strings(int index) const override;
     void Clear();
-    QStringList toStringList() const;
+
+protected:
+    void insertAt(int index, const QString& text) override;
+    void removeAt(int index) override;
 
 private:
     THTMLCheckList* list_;

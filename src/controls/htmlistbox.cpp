@@ -212,23 +212,9 @@ void THTMListItems::setStrings(int index, const QString& text)
     box_->viewport()->update();
 }
 
-int THTMListItems::Add(const QString& text)
-{
-    box_->insertRow(Count(), text);
-    return Count() - 1;
-}
+void THTMListItems::insertAt(int index, const QString& text) { box_->insertRow(index, text); }
 
-void THTMListItems::Insert(int index, const QString& text)
-{
-    // An index outside the list (-1 included) appends.
-    box_->insertRow(index < 0 || index > Count() ? Count() : index, text);
-}
-
-void THTMListItems::Delete(int index)
-{
-    if (index < 0 || index >= Count()) return;
-    box_->removeRow(index);
-}
+void THTMListItems::removeAt(int index) { box_->removeRow(index); }
 
 void THTMListItems::Clear() { box_->clearRows(); }
 
@@ -254,14 +240,6 @@ int THTMListItems::IndexOf(const QString& text) const
     for (int i = 0; i < Count(); ++i)
         if (box_->rows_[std::size_t(i)].text.compare(text, Qt::CaseInsensitive) == 0) return i;
     return -1;
-}
-
-QStringList THTMListItems::toStringList() const
-{
-    QStringList out;
-    out.reserve(Count());
-    for (const auto& r : box_->rows_) out << r.text;
-    return out;
 }
 
 void THTMListItems::BeginUpdate() { box_->setUpdatesEnabled(false); }

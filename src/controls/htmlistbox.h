@@ -28,22 +28,21 @@ public:
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 // The list's strings, as the framework's item list offers them.
-class THTMListItems {
+class THTMListItems : public MarkupListItems {
 public:
     explicit THTMListItems(THTMListBox* box) : box_(box) {}
-    int Count() const;
-    QString Strings(int index) const;
-    QString operator[](int index) const { return Strings(index); }
+    int Count() const override;
+    QString Strings(int index) const override;
     void setStrings(int index, const QString& text);
-    int Add(const QString& text);
-    void Insert(int index, const QString& text);
-    void Delete(int index);
     void Clear();
     void Move(int curIndex, int newIndex);
     int IndexOf(const QString& text) const;
-    QStringList toStringList() const;
     void BeginUpdate();
     void EndUpdate();
+
+protected:
+    void insertAt(int index, const QString& text) override;
+    void removeAt(int index) override;
 
 private:
     THTMListBox* box_;

@@ -7,6 +7,27 @@
 
 namespace controls {
 
+int MarkupListItems::Add(const QString& text)
+{
+    insertAt(Count(), text);
+    return Count() - 1;
+}
+
+void MarkupListItems::Insert(int index, const QString& text) { insertAt(index < 0 || index > Count() ? Count() : index, text); }
+
+void MarkupListItems::Delete(int index)
+{
+    if (index >= 0 && index < Count()) removeAt(index);
+}
+
+QStringList MarkupListItems::toStringList() const
+{
+    QStringList out;
+    out.reserve(Count());
+    for (int i = 0; i < Count(); ++i) out << Strings(i);
+    return out;
+}
+
 MarkupListLook::MarkupListLook() : selectionColors_(std::make_unique<TGradientStyle>()) {}
 
 MarkupListLook::~MarkupListLook() = default;

@@ -12,6 +12,7 @@
 
 #include <QColor>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,24 @@ class QPainter;
 class QWidget;
 
 namespace controls {
+
+// The strings of a markup list, as the framework's item list offers them: an index outside the
+// list appends when inserting and does nothing when deleting.
+class MarkupListItems {
+public:
+    virtual ~MarkupListItems() = default;
+    virtual int Count() const = 0;
+    virtual QString Strings(int index) const = 0; // "" outside the list
+    QString operator[](int index) const { return Strings(index); }
+    int Add(const QString& text);
+    void Insert(int index, const QString& text);
+    void Delete(int index);
+    QStringList toStringList() const;
+
+protected:
+    virtual void insertAt(int index, const QString& text) = 0;
+    virtual void removeAt(int index) = 0;
+};
 
 class MarkupListLook {
 public:
