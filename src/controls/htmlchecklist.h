@@ -5,7 +5,6 @@
 #include "markuplist.h"
 
 #include <QCursor>
-#include <QListWidget>
 #include <QPointer>
 #include <QStringList>
 
@@ -52,7 +51,7 @@ private:
     THTMLCheckList* list_;
 };
 
-class THTMLCheckList : public QListWidget, public MarkupListLook {
+class THTMLCheckList : public MarkupListView {
     Q_OBJECT
 public:
     explicit THTMLCheckList(QWidget* parent = nullptr);
@@ -60,9 +59,9 @@ public:
 
     THTMLCheckListItems& Items() { return items_; }
     const THTMLCheckListItems& Items() const { return items_; }
-    int Count() const { return count(); }
-    int ItemIndex() const { return currentRow(); }
-    void setItemIndex(int index) { setCurrentRow(index); }
+    int Count() const { return int(entries_.size()); }
+    int ItemIndex() const;
+    void setItemIndex(int index);
     bool Selected(int index) const;
 
     // Per item. Reading an item without a record gives the defaults; writing makes the record.
@@ -84,7 +83,7 @@ public:
     QString CheckedItem(int n) const;
     // The plain text of an item; an index outside the list throws.
     QString GetTextItem(int index) const;
-    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const override;
 
     // Geometry: the check box's size, one slot of the indent, an item's check area.
     QSize CheckBoxSize() const { return boxSize_; }
@@ -110,11 +109,6 @@ public:
 
 signals:
     void CheckClick();
-    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void AnchorClick(QObject* sender, int index, const QString& anchor);
-    void AnchorEnter(QObject* sender, int index, const QString& anchor);
-    void AnchorExit(QObject* sender, int index, const QString& anchor);
-    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -125,16 +119,26 @@ protected:
 
 private:
     friend class THTMLCheckListItems;
-    friend class CheckListDelegate;
-    class Item;
+    // An item: its markup, its record (made when first needed) and the pictures its markup names.
+    struct Item {
+        QString text;
+        std::unique_ptr<THTMLCheckListDataWrapper> rec;
+        std::vector<PicturePtr> pictures;
+    };
 
-    Item* itemAt(int index) const;
+    const Item* itemAt(int index) const;
     THTMLCheckListDataWrapper& record(int index);
     const THTMLCheckListDataWrapper* recordOf(int index) const;
     void insertItem(int index, const QString& text);
-    void measure(Item* item);
+    void removeItem(int index);
+    void sortItems();
+    void clearItems();
+    void measure(Item& item);
     QRect textRect(int index, const QRect& itemRect) const;
-    void paintItem(QPainter& p, const QRect& rect, int index) const;
+    int itemCount() const override { return Count(); }
+    QString itemMarkup(int index) const override { return entries_[std::size_t(index)].text; }
+    QSize rowSize(int) const override { return QSize(viewport()->width(), itemHeight_); }
+    void paintRow(QPainter& p, int index, const QRect& rect) override;
     void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
     void toggle(int index);
     AnchorHover::List hoverList();
@@ -143,6 +147,7 @@ private:
     void lookChanged(Change what) override;
 
     THTMLCheckListItems items_{this};
+    std::vector<Item> entries_;
     std::vector<std::pair<QString, TSaveObject>> hidden_;
     QSize boxSize_;
 

@@ -2,8 +2,6 @@
 
 #include "virtualkeys.h"
 
-#include <QAbstractItemDelegate>
-#include <QAbstractListModel>
 #include <QApplication>
 #include <QCollator>
 #include <QHelpEvent>
@@ -24,49 +22,6 @@ constexpr int kScrollWidth = 4096;
 constexpr int kMaxRowHeight = 251;
 
 } // namespace
-
-// The rows as the view sees them: the markup and the measured size of each.
-class THTMListBox::RowModel : public QAbstractListModel {
-public:
-    explicit RowModel(THTMListBox* box) : QAbstractListModel(box), box_(box) {}
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(box_->rows_.size()); }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= rowCount()) return {};
-        const Row& row = box_->rows_[std::size_t(index.row())];
-        if (role == Qt::DisplayRole) return row.text;
-        if (role == Qt::SizeHintRole) return QSize(box_->scrollHorizontal_ ? row.width : 0, row.height);
-        return {};
-    }
-    using QAbstractListModel::beginInsertRows;
-    using QAbstractListModel::beginMoveRows;
-    using QAbstractListModel::beginRemoveRows;
-    using QAbstractListModel::beginResetModel;
-    using QAbstractListModel::endInsertRows;
-    using QAbstractListModel::endMoveRows;
-    using QAbstractListModel::endRemoveRows;
-    using QAbstractListModel::endResetModel;
-
-private:
-    THTMListBox* box_;
-};
-
-// Each row is painted by the list across the whole client width, at its measured height.
-class ListRowDelegate : public QAbstractItemDelegate {
-public:
-    explicit ListRowDelegate(THTMListBox* box) : QAbstractItemDelegate(box), box_(box) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        box_->paintRow(*p, index.row(), QRect(0, option.rect.top(), box_->viewport()->width(), option.rect.height()));
-    }
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        return index.data(Qt::SizeHintRole).toSize();
-    }
-
-private:
-    THTMListBox* box_;
-};
 
 // The one drag that runs at a time: begun by a list when the mouse moves past the threshold
 // with the button down, carried to the list under the mouse, ended by the release.
@@ -206,7 +161,7 @@ void THTMListItems::setStrings(int index, const QString& text)
     auto& row = box_->rows_[std::size_t(index)];
     row.text = text;
     box_->measureRow(row);
-    box_->model_->dataChanged(box_->model_->index(index), box_->model_->index(index));
+    box_->rows()->dataChanged(box_->rows()->index(index), box_->rows()->index(index));
     box_->dropUnusedPictures();
     box_->updateScrollBars();
     box_->viewport()->update();
@@ -226,11 +181,11 @@ void THTMListItems::Move(int curIndex, int newIndex)
     // one that moved.
     const int caret = box_->ItemIndex();
     auto& rows = box_->rows_;
-    box_->model_->beginMoveRows({}, curIndex, curIndex, {}, newIndex > curIndex ? newIndex + 1 : newIndex);
+    box_->rows()->beginMoveRows({}, curIndex, curIndex, {}, newIndex > curIndex ? newIndex + 1 : newIndex);
     auto row = std::move(rows[std::size_t(curIndex)]);
     rows.erase(rows.begin() + curIndex);
     rows.insert(rows.begin() + newIndex, std::move(row));
-    box_->model_->endMoveRows();
+    box_->rows()->endMoveRows();
     box_->setCurrent(caret == curIndex ? newIndex : caret);
     box_->viewport()->update();
 }
@@ -247,22 +202,14 @@ void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
 
 // ---- the list ----------------------------------------------------------------------------------
 
-THTMListBox::THTMListBox(QWidget* parent) : QListView(parent), model_(new RowModel(this))
+THTMListBox::THTMListBox(QWidget* parent) : MarkupListView(parent)
 {
-    setModel(model_);
-    setItemDelegate(new ListRowDelegate(this));
     // The selection model keeps what is selected and focused; the list's own mouse and key
     // handling decides it, as the list box it stands for does.
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragDropMode(QAbstractItemView::NoDragDrop);
     setAutoScroll(false);
-    setUniformItemSizes(false);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setFocusPolicy(Qt::StrongFocus);
-    viewport()->setMouseTracking(true);
-    applyBackground(viewport());
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
@@ -274,6 +221,9 @@ THTMListBox::~THTMListBox()
 {
     ListDrag::instance().forget(this);
     blink_.stop();
+    rows()->beginResetModel();
+    rows_.clear();
+    rows()->endResetModel();
 }
 
 int THTMListBox::layoutWidth() const
@@ -307,9 +257,9 @@ void THTMListBox::insertRow(int index, const QString& text)
     Row row;
     row.text = text;
     measureRow(row);
-    model_->beginInsertRows({}, index, index);
+    rows()->beginInsertRows({}, index, index);
     rows_.insert(rows_.begin() + index, std::move(row));
-    model_->endInsertRows();
+    rows()->endInsertRows();
     autoRemeasures_ = 0;
     if (anchorRow_ >= index) ++anchorRow_;
     // A row more only widens the scroll range: the view lays the rows out once, when next
@@ -321,9 +271,9 @@ void THTMListBox::insertRow(int index, const QString& text)
 void THTMListBox::removeRow(int index)
 {
     const bool wasCaret = ItemIndex() == index;
-    model_->beginRemoveRows({}, index, index);
+    rows()->beginRemoveRows({}, index, index);
     rows_.erase(rows_.begin() + index);
-    model_->endRemoveRows();
+    rows()->endRemoveRows();
     // The focus moves to the item that took the removed one's place (none in a single-select list).
     if (wasCaret) setCurrent(multiSelect_ ? std::min(index, Count() - 1) : -1);
     if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
@@ -336,9 +286,9 @@ void THTMListBox::removeRow(int index)
 
 void THTMListBox::clearRows()
 {
-    model_->beginResetModel();
+    rows()->beginResetModel();
     rows_.clear();
-    model_->endResetModel();
+    rows()->endResetModel();
     anchorRow_ = -1;
     hover_.forgetHintItem();
     dropUnusedPictures();
@@ -359,7 +309,7 @@ void THTMListBox::RemeasureItems()
     ++updating_;
     for (auto& row : rows_) measureRow(row);
     --updating_;
-    if (!rows_.empty()) model_->dataChanged(model_->index(0), model_->index(Count() - 1), {Qt::SizeHintRole});
+    if (!rows_.empty()) rows()->dataChanged(rows()->index(0), rows()->index(Count() - 1), {Qt::SizeHintRole});
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
     lastViewport_ = viewport()->size();
@@ -427,6 +377,14 @@ void THTMListBox::setTopIndex(int index)
     viewport()->update();
 }
 
+QSize THTMListBox::rowSize(int index) const
+{
+    const Row& row = rows_[std::size_t(index)];
+    return QSize(scrollHorizontal_ ? row.width : 0, row.height);
+}
+
+QString THTMListBox::itemMarkup(int index) const { return rows_[std::size_t(index)].text; }
+
 QRect THTMListBox::ItemRect(int index) const
 {
     if (index < 0 || index >= Count()) return {};
@@ -479,14 +437,14 @@ void THTMListBox::setMultiSelect(bool on)
     if (!on) {
         const int caret = ItemIndex();
         selectionModel()->clearSelection();
-        if (caret >= 0) selectionModel()->select(model_->index(caret), QItemSelectionModel::Select);
+        if (caret >= 0) selectionModel()->select(rows()->index(caret), QItemSelectionModel::Select);
     }
     viewport()->update();
 }
 
 bool THTMListBox::Selected(int index) const
 {
-    return index >= 0 && index < Count() && selectionModel()->isSelected(model_->index(index));
+    return index >= 0 && index < Count() && selectionModel()->isSelected(rows()->index(index));
 }
 
 void THTMListBox::setSelected(int index, bool selected)
@@ -495,11 +453,11 @@ void THTMListBox::setSelected(int index, bool selected)
     if (!multiSelect_) {
         if (selected) selectOnly(index);
         else if (Selected(index)) {
-            selectionModel()->select(model_->index(index), QItemSelectionModel::Deselect);
+            selectionModel()->select(rows()->index(index), QItemSelectionModel::Deselect);
             setCurrent(-1);
         }
     } else {
-        selectionModel()->select(model_->index(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+        selectionModel()->select(rows()->index(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     }
     viewport()->update();
 }
@@ -520,7 +478,7 @@ void THTMListBox::ClearSelection()
 void THTMListBox::SelectAll()
 {
     if (!multiSelect_ || rows_.empty()) return;
-    selectionModel()->select(QItemSelection(model_->index(0), model_->index(Count() - 1)), QItemSelectionModel::Select);
+    selectionModel()->select(QItemSelection(rows()->index(0), rows()->index(Count() - 1)), QItemSelectionModel::Select);
     viewport()->update();
 }
 
@@ -545,7 +503,7 @@ void THTMListBox::setItemIndex(int index)
 
 void THTMListBox::setCurrent(int index)
 {
-    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? model_->index(index) : QModelIndex(),
+    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? rows()->index(index) : QModelIndex(),
                                       QItemSelectionModel::NoUpdate);
 }
 
@@ -558,7 +516,7 @@ void THTMListBox::setCaret(int index)
 
 void THTMListBox::selectOnly(int index)
 {
-    if (index >= 0 && index < Count()) selectionModel()->select(model_->index(index), QItemSelectionModel::ClearAndSelect);
+    if (index >= 0 && index < Count()) selectionModel()->select(rows()->index(index), QItemSelectionModel::ClearAndSelect);
     else selectionModel()->clearSelection();
     anchorRow_ = index;
     setCaret(index);
@@ -568,7 +526,7 @@ void THTMListBox::selectRange(int from, int to, bool keepOthers)
 {
     if (from < 0) from = to;
     const int first = std::clamp(std::min(from, to), 0, Count() - 1), last = std::clamp(std::max(from, to), 0, Count() - 1);
-    const QItemSelection range(model_->index(first), model_->index(last));
+    const QItemSelection range(rows()->index(first), rows()->index(last));
     selectionModel()->select(range, keepOthers ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     setCaret(to);
 }
@@ -642,12 +600,12 @@ void THTMListBox::Sort()
         if (Selected(int(k.second))) picked.push_back(int(sorted.size()));
         sorted.push_back(std::move(rows_[k.second]));
     }
-    model_->beginResetModel();
+    rows()->beginResetModel();
     rows_ = std::move(sorted);
-    model_->endResetModel();
+    rows()->endResetModel();
     updateScrollBars();
     QItemSelection selection;
-    for (int i : picked) selection.select(model_->index(i), model_->index(i));
+    for (int i : picked) selection.select(rows()->index(i), rows()->index(i));
     selectionModel()->select(selection, QItemSelectionModel::Select);
     setCurrent(caret);
     setTopIndex(top);
@@ -781,7 +739,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
             // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
             // deselected only when released without one.
             if (Selected(row)) toggleOnRelease_ = row;
-            else selectionModel()->select(model_->index(row), QItemSelectionModel::Select);
+            else selectionModel()->select(rows()->index(row), QItemSelectionModel::Select);
             anchorRow_ = row;
             setCaret(row);
         } else if (Selected(row) && SelCount() > 1) {
@@ -799,7 +757,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
     pressRow_ = row;
 
     if (!anchor.isEmpty()) {
-        followAnchor(anchor, [&] { emit AnchorClick(this, anchorItem, anchor); });
+        clickAnchor(anchor, anchorItem);
         return;
     }
     emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
@@ -837,7 +795,7 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
     if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
-        selectionModel()->select(model_->index(toggleOnRelease_), QItemSelectionModel::Deselect);
+        selectionModel()->select(rows()->index(toggleOnRelease_), QItemSelectionModel::Deselect);
         viewport()->update();
     }
     collapseOnRelease_ = toggleOnRelease_ = -1;
@@ -854,9 +812,8 @@ void THTMListBox::mouseDoubleClickEvent(QMouseEvent* event)
 
 AnchorHover::List THTMListBox::hoverList()
 {
-    return hoverOf(
-        this, [this](const QPoint& pos) { return ItemAtPos(pos, true); }, [this](int row) { return rows_[std::size_t(row)].text; },
-        [this](int row) { return QPoint(0, ItemRect(row).top()); });
+    return hoverOf([this](const QPoint& pos) { return ItemAtPos(pos, true); },
+                   [this](int row) { return QPoint(0, ItemRect(row).top()); });
 }
 
 // ---- keys ------------------------------------------------------------------------------------

@@ -48,7 +48,7 @@ private:
     THTMListBox* box_;
 };
 
-class THTMListBox : public QListView, public MarkupListLook {
+class THTMListBox : public MarkupListView {
     Q_OBJECT
 public:
     explicit THTMListBox(QWidget* parent = nullptr);
@@ -79,7 +79,7 @@ public:
     QRect ItemRect(int index) const;
 
     QString GetTextItem(int index) const;
-    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const override;
     void RemeasureItems();
     void UpdateHorizontalExtent(int width);
     int GetMaxItemWidth() const;
@@ -108,7 +108,6 @@ public:
 signals:
     void Click();
     void DblClick();
-    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
     void KeyDown(int& key, Qt::KeyboardModifiers shift);
@@ -118,10 +117,6 @@ signals:
     void DragOver(QObject* source, int x, int y, controls::TDragState state, bool& accept);
     void DragDrop(QObject* source, int x, int y);
     void EndDrag(QObject* target, int x, int y);
-    void AnchorClick(QObject* sender, int index, const QString& anchor);
-    void AnchorEnter(QObject* sender, int index, const QString& anchor);
-    void AnchorExit(QObject* sender, int index, const QString& anchor);
-    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -140,8 +135,6 @@ protected:
 private:
     friend class THTMListItems;
     friend class ListDrag;
-    friend class ListRowDelegate;
-    class RowModel;
     struct Row {
         QString text;
         int height = 0;
@@ -168,12 +161,14 @@ private:
     void scheduleRemeasure();
     void dropUnusedPictures();
     AnchorHover::List hoverList();
-    void paintRow(QPainter& p, int index, const QRect& rect);
+    int itemCount() const override { return Count(); }
+    QString itemMarkup(int index) const override;
+    QSize rowSize(int index) const override;
+    void paintRow(QPainter& p, int index, const QRect& rect) override;
     void lookChanged(Change what) override;
 
     THTMListItems items_{this};
     std::vector<Row> rows_;
-    RowModel* model_;
 
     bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, scrollHorizontal_ = false, sorted_ = false,
          sortWithHTML_ = false, multiSelect_ = false;

@@ -1,5 +1,6 @@
 #include "markuplist.h"
 
+#include <QAbstractItemDelegate>
 #include <QPainter>
 #include <QWidget>
 
@@ -181,6 +182,72 @@ void MarkupListLook::paintMarkup(QPainter& p, const QFont& font, const QString& 
     p.setClipRect(clip);
     PaintMarkupLayout(p, layout);
     p.restore();
+}
+
+// Every row is painted by its list across the client width.
+class MarkupRowDelegate : public QAbstractItemDelegate {
+public:
+    explicit MarkupRowDelegate(MarkupListView* view) : QAbstractItemDelegate(view), view_(view) {}
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        view_->paintRow(*p, index.row(), QRect(0, option.rect.top(), view_->viewport()->width(), option.rect.height()));
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        return index.data(Qt::SizeHintRole).toSize();
+    }
+
+private:
+    MarkupListView* view_;
+};
+
+int MarkupListView::Rows::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !view_ ? 0 : view_->itemCount();
+}
+
+QVariant MarkupListView::Rows::data(const QModelIndex& index, int role) const
+{
+    if (!view_ || !index.isValid() || index.row() >= view_->itemCount()) return {};
+    if (role == Qt::DisplayRole) return view_->itemMarkup(index.row());
+    if (role == Qt::SizeHintRole) return view_->rowSize(index.row());
+    return {};
+}
+
+MarkupListView::MarkupListView(QWidget* parent) : QListView(parent), model_(new Rows(this))
+{
+    setModel(model_);
+    setItemDelegate(new MarkupRowDelegate(this));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    viewport()->setMouseTracking(true);
+    applyBackground(viewport());
+}
+
+MarkupListView::~MarkupListView()
+{
+    // The list's own part is gone: the view asks it nothing more.
+    model_->forget();
+}
+
+AnchorHover::List MarkupListView::hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos)
+{
+    AnchorHover::List l;
+    l.area = this;
+    l.rowAt = std::move(rowAt);
+    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
+    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
+    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
+    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
+    l.itemText = [this](int row) { return itemMarkup(row); };
+    l.itemHintPos = std::move(itemHintPos);
+    return l;
+}
+
+void MarkupListView::clickAnchor(const QString& anchor, int index)
+{
+    followAnchor(anchor, [&] { emit AnchorClick(this, index, anchor); });
 }
 
 } // namespace controls

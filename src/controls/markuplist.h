@@ -10,7 +10,9 @@
 #include "markup.h"
 #include "picture.h"
 
+#include <QAbstractListModel>
 #include <QColor>
+#include <QListView>
 #include <QPointer>
 #include <QStringList>
 
@@ -109,24 +111,6 @@ protected:
     void paintMarkup(QPainter& p, const QFont& font, const QString& text, const QRect& layoutRect, const QRect& clip,
                      const HTMLItemOptions& o, const ItemColors& colors) const;
 
-    // The anchor and hint reports of a list: rowAt, itemText and itemHintPos are its own; the
-    // anchor under a point and the Anchor* signals are taken from the list itself.
-    template <class List>
-    static AnchorHover::List hoverOf(List* list, std::function<int(const QPoint&)> rowAt,
-                                     std::function<QString(int)> itemText, std::function<QPoint(int)> itemHintPos)
-    {
-        AnchorHover::List l;
-        l.area = list;
-        l.rowAt = std::move(rowAt);
-        l.anchorAt = [list](const QPoint& pos, QString& anchor, int& index) { list->AnchorAt(pos.x(), pos.y(), anchor, index); };
-        l.enter = [list](int index, const QString& anchor) { emit list->AnchorEnter(list, index, anchor); };
-        l.exit = [list](int index, const QString& anchor) { emit list->AnchorExit(list, index, anchor); };
-        l.anchorHint = [list](int index, QString& anchor) { emit list->AnchorHintEvent(list, index, anchor); };
-        l.itemText = std::move(itemText);
-        l.itemHintPos = std::move(itemHintPos);
-        return l;
-    }
-
     // The tool tip of an anchor or an item, as the hint properties ask.
     bool hoverToolTip(AnchorHover& hover, QHelpEvent* event) const
     {
@@ -144,6 +128,64 @@ protected:
     int lineSpacing_ = 0, shadowOffset_ = 1;
     ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
              urlColor_ = platform::clBlue, color_ = platform::clWindow;
+};
+
+// The item view both markup lists stand on: one row per item, painted by the list itself; the
+// reports every markup list gives (mouse down, anchors) and the hover over anchors and items.
+class MarkupListView : public QListView, public MarkupListLook {
+    Q_OBJECT
+public:
+    explicit MarkupListView(QWidget* parent = nullptr);
+    ~MarkupListView() override;
+
+    // The anchor under a client point and the item it is in ("" and -1 without one).
+    virtual void AnchorAt(int x, int y, QString& anchor, int& index) const = 0;
+
+signals:
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void AnchorClick(QObject* sender, int index, const QString& anchor);
+    void AnchorEnter(QObject* sender, int index, const QString& anchor);
+    void AnchorExit(QObject* sender, int index, const QString& anchor);
+    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
+
+protected:
+    // The rows as the view sees them; the list tells it of every change.
+    class Rows : public QAbstractListModel {
+    public:
+        explicit Rows(MarkupListView* view) : QAbstractListModel(view), view_(view) {}
+        int rowCount(const QModelIndex& parent = {}) const override;
+        QVariant data(const QModelIndex& index, int role) const override;
+        void forget() { view_ = nullptr; }
+        using QAbstractListModel::beginInsertRows;
+        using QAbstractListModel::beginMoveRows;
+        using QAbstractListModel::beginRemoveRows;
+        using QAbstractListModel::beginResetModel;
+        using QAbstractListModel::endInsertRows;
+        using QAbstractListModel::endMoveRows;
+        using QAbstractListModel::endRemoveRows;
+        using QAbstractListModel::endResetModel;
+
+    private:
+        MarkupListView* view_;
+    };
+    Rows* rows() const { return model_; }
+    QModelIndex rowIndex(int index) const { return model_->index(index); }
+
+    // What the list holds: how many items, an item's markup, the size of its row, and its painting
+    // across the client width.
+    virtual int itemCount() const = 0;
+    virtual QString itemMarkup(int index) const = 0;
+    virtual QSize rowSize(int index) const = 0;
+    virtual void paintRow(QPainter& p, int index, const QRect& rect) = 0;
+
+    // The anchor and hint reports of the list: rowAt, and where an item's hint shows, are its own.
+    AnchorHover::List hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos);
+    // A press on an anchor: web and mail targets open, anything else is reported as AnchorClick.
+    void clickAnchor(const QString& anchor, int index);
+
+private:
+    friend class MarkupRowDelegate;
+    Rows* model_;
 };
 
 } // namespace controls
