@@ -16,28 +16,6 @@ namespace controls {
 
 // ---- items -----------------------------------------------------------------------------------
 
-int THTMLCheckListItems::Count() const { return list_->Count(); }
-
-QString THTMLCheckListItems::Strings(int index) const
-{
-    const auto* it = list_->itemAt(index);
-    return it ? it->text : QString();
-}
-
-void THTMLCheckListItems::insertAt(int index, const QString& text) { list_->insertItem(index, text); }
-
-void THTMLCheckListItems::removeAt(int index)
-{
-    list_->removeItem(index);
-    list_->cache_.dropUnused();
-}
-
-void THTMLCheckListItems::Clear()
-{
-    list_->clearItems();
-    list_->cache_.dropUnused();
-}
-
 // ---- the list --------------------------------------------------------------------------------
 
 THTMLCheckList::THTMLCheckList(QWidget* parent) : MarkupListView(parent)
@@ -105,6 +83,7 @@ void THTMLCheckList::removeItem(int index)
     rows()->beginRemoveRows({}, index, index);
     entries_.erase(entries_.begin() + index);
     rows()->endRemoveRows();
+    cache_.dropUnused();
 }
 
 void THTMLCheckList::clearItems()
@@ -112,20 +91,13 @@ void THTMLCheckList::clearItems()
     rows()->beginResetModel();
     entries_.clear();
     rows()->endResetModel();
+    cache_.dropUnused();
 }
 
 void THTMLCheckList::measure(Item& it)
 {
     // Laid out once to find the pictures the item names; they stay while the item does.
     it.pictures = measureItem(viewport(), font(), it.text, QRect(0, 0, std::max(1, viewport()->width()), itemHeight_)).Pictures;
-}
-
-bool THTMLCheckList::Selected(int index) const { return itemAt(index) && selectionModel()->isSelected(rowIndex(index)); }
-
-int THTMLCheckList::ItemIndex() const
-{
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : -1;
 }
 
 void THTMLCheckList::setItemIndex(int index) { setCurrentIndex(itemAt(index) ? rowIndex(index) : QModelIndex()); }

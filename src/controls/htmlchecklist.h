@@ -38,17 +38,7 @@ struct TSaveObject {
 // The list's strings, as the framework's item list offers them.
 class THTMLCheckListItems : public MarkupListItems {
 public:
-    explicit THTMLCheckListItems(THTMLCheckList* list) : list_(list) {}
-    int Count() const override;
-    QString Strings(int index) const override;
-    void Clear();
-
-protected:
-    void insertAt(int index, const QString& text) override;
-    void removeAt(int index) override;
-
-private:
-    THTMLCheckList* list_;
+    using MarkupListItems::MarkupListItems;
 };
 
 class THTMLCheckList : public MarkupListView {
@@ -60,9 +50,7 @@ public:
     THTMLCheckListItems& Items() { return items_; }
     const THTMLCheckListItems& Items() const { return items_; }
     int Count() const { return int(entries_.size()); }
-    int ItemIndex() const;
     void setItemIndex(int index);
-    bool Selected(int index) const;
 
     // Per item. Reading an item without a record gives the defaults; writing makes the record.
     bool Checked(int index) const;
@@ -129,10 +117,10 @@ private:
     const Item* itemAt(int index) const;
     THTMLCheckListDataWrapper& record(int index);
     const THTMLCheckListDataWrapper* recordOf(int index) const;
-    void insertItem(int index, const QString& text);
-    void removeItem(int index);
+    void insertItem(int index, const QString& text) override;
+    void removeItem(int index) override;
     void sortItems();
-    void clearItems();
+    void clearItems() override;
     void measure(Item& item);
     QRect textRect(int index, const QRect& itemRect) const;
     int itemCount() const override { return Count(); }

@@ -147,13 +147,7 @@ private:
 
 // ---- items -----------------------------------------------------------------------------------
 
-int THTMListItems::Count() const { return box_->Count(); }
-
-QString THTMListItems::Strings(int index) const
-{
-    if (index < 0 || index >= Count()) return {};
-    return box_->rows_[std::size_t(index)].text;
-}
+THTMListItems::THTMListItems(THTMListBox* box) : MarkupListItems(box), box_(box) {}
 
 void THTMListItems::setStrings(int index, const QString& text)
 {
@@ -166,12 +160,6 @@ void THTMListItems::setStrings(int index, const QString& text)
     box_->updateScrollBars();
     box_->viewport()->update();
 }
-
-void THTMListItems::insertAt(int index, const QString& text) { box_->insertRow(index, text); }
-
-void THTMListItems::removeAt(int index) { box_->removeRow(index); }
-
-void THTMListItems::Clear() { box_->clearRows(); }
 
 void THTMListItems::Move(int curIndex, int newIndex)
 {
@@ -252,7 +240,7 @@ void THTMListBox::measureRow(Row& row)
     }
 }
 
-void THTMListBox::insertRow(int index, const QString& text)
+void THTMListBox::insertItem(int index, const QString& text)
 {
     Row row;
     row.text = text;
@@ -268,7 +256,7 @@ void THTMListBox::insertRow(int index, const QString& text)
     viewport()->update();
 }
 
-void THTMListBox::removeRow(int index)
+void THTMListBox::removeItem(int index)
 {
     const bool wasCaret = ItemIndex() == index;
     rows()->beginRemoveRows({}, index, index);
@@ -284,7 +272,7 @@ void THTMListBox::removeRow(int index)
     viewport()->update();
 }
 
-void THTMListBox::clearRows()
+void THTMListBox::clearItems()
 {
     rows()->beginResetModel();
     rows_.clear();
@@ -442,11 +430,6 @@ void THTMListBox::setMultiSelect(bool on)
     viewport()->update();
 }
 
-bool THTMListBox::Selected(int index) const
-{
-    return index >= 0 && index < Count() && selectionModel()->isSelected(rows()->index(index));
-}
-
 void THTMListBox::setSelected(int index, bool selected)
 {
     if (index < 0 || index >= Count()) return;
@@ -480,12 +463,6 @@ void THTMListBox::SelectAll()
     if (!multiSelect_ || rows_.empty()) return;
     selectionModel()->select(QItemSelection(rows()->index(0), rows()->index(Count() - 1)), QItemSelectionModel::Select);
     viewport()->update();
-}
-
-int THTMListBox::ItemIndex() const
-{
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : -1;
 }
 
 void THTMListBox::setItemIndex(int index)

@@ -30,19 +30,12 @@ enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 // The list's strings, as the framework's item list offers them.
 class THTMListItems : public MarkupListItems {
 public:
-    explicit THTMListItems(THTMListBox* box) : box_(box) {}
-    int Count() const override;
-    QString Strings(int index) const override;
+    explicit THTMListItems(THTMListBox* box);
     void setStrings(int index, const QString& text);
-    void Clear();
     void Move(int curIndex, int newIndex);
     int IndexOf(const QString& text) const;
     void BeginUpdate();
     void EndUpdate();
-
-protected:
-    void insertAt(int index, const QString& text) override;
-    void removeAt(int index) override;
 
 private:
     THTMListBox* box_;
@@ -59,9 +52,7 @@ public:
     int Count() const { return int(rows_.size()); }
 
     // Selection. In a multi-select list ItemIndex is the focused item (the caret).
-    int ItemIndex() const;
     void setItemIndex(int index);
-    bool Selected(int index) const;
     void setSelected(int index, bool selected);
     int SelCount() const;
     void ClearSelection();
@@ -142,9 +133,9 @@ private:
         std::vector<PicturePtr> pictures;
     };
 
-    void insertRow(int index, const QString& text);
-    void removeRow(int index);
-    void clearRows();
+    void insertItem(int index, const QString& text) override;
+    void removeItem(int index) override;
+    void clearItems() override;
     void measureRow(Row& row);
     QRect layoutRect(const QRect& itemRect) const;
     int layoutWidth() const;

@@ -8,18 +8,30 @@
 
 namespace controls {
 
+int MarkupListItems::Count() const { return view_->itemCount(); }
+
+QString MarkupListItems::Strings(int index) const
+{
+    return index >= 0 && index < Count() ? view_->itemMarkup(index) : QString();
+}
+
 int MarkupListItems::Add(const QString& text)
 {
-    insertAt(Count(), text);
+    view_->insertItem(Count(), text);
     return Count() - 1;
 }
 
-void MarkupListItems::Insert(int index, const QString& text) { insertAt(index < 0 || index > Count() ? Count() : index, text); }
+void MarkupListItems::Insert(int index, const QString& text)
+{
+    view_->insertItem(index < 0 || index > Count() ? Count() : index, text);
+}
 
 void MarkupListItems::Delete(int index)
 {
-    if (index >= 0 && index < Count()) removeAt(index);
+    if (index >= 0 && index < Count()) view_->removeItem(index);
 }
+
+void MarkupListItems::Clear() { view_->clearItems(); }
 
 QStringList MarkupListItems::toStringList() const
 {
@@ -229,6 +241,17 @@ MarkupListView::~MarkupListView()
 {
     // The list's own part is gone: the view asks it nothing more.
     model_->forget();
+}
+
+int MarkupListView::ItemIndex() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+bool MarkupListView::Selected(int index) const
+{
+    return index >= 0 && index < itemCount() && selectionModel()->isSelected(rowIndex(index));
 }
 
 AnchorHover::List MarkupListView::hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos)

@@ -26,22 +26,24 @@ class QWidget;
 
 namespace controls {
 
+class MarkupListView;
+
 // The strings of a markup list, as the framework's item list offers them: an index outside the
 // list appends when inserting and does nothing when deleting.
 class MarkupListItems {
 public:
-    virtual ~MarkupListItems() = default;
-    virtual int Count() const = 0;
-    virtual QString Strings(int index) const = 0; // "" outside the list
+    explicit MarkupListItems(MarkupListView* view) : view_(view) {}
+    int Count() const;
+    QString Strings(int index) const; // "" outside the list
     QString operator[](int index) const { return Strings(index); }
     int Add(const QString& text);
     void Insert(int index, const QString& text);
     void Delete(int index);
+    void Clear();
     QStringList toStringList() const;
 
-protected:
-    virtual void insertAt(int index, const QString& text) = 0;
-    virtual void removeAt(int index) = 0;
+private:
+    MarkupListView* view_;
 };
 
 class MarkupListLook {
@@ -138,6 +140,10 @@ public:
     explicit MarkupListView(QWidget* parent = nullptr);
     ~MarkupListView() override;
 
+    // The focused item (-1 without one) and whether an item is selected.
+    int ItemIndex() const;
+    bool Selected(int index) const;
+
     // The anchor under a client point and the item it is in ("" and -1 without one).
     virtual void AnchorAt(int x, int y, QString& anchor, int& index) const = 0;
 
@@ -177,6 +183,10 @@ protected:
     virtual QString itemMarkup(int index) const = 0;
     virtual QSize rowSize(int index) const = 0;
     virtual void paintRow(QPainter& p, int index, const QRect& rect) = 0;
+    // Changes of the items, each told to the view and dropping the pictures no item names.
+    virtual void insertItem(int index, const QString& text) = 0;
+    virtual void removeItem(int index) = 0;
+    virtual void clearItems() = 0;
 
     // The anchor and hint reports of the list: rowAt, and where an item's hint shows, are its own.
     AnchorHover::List hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos);
@@ -184,6 +194,7 @@ protected:
     void clickAnchor(const QString& anchor, int index);
 
 private:
+    friend class MarkupListItems;
     friend class MarkupRowDelegate;
     Rows* model_;
 };
