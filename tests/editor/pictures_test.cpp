@@ -73,8 +73,8 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
         EXPECT_EQ(status, 0) << name.toStdString();
         const QString size = testsupport::runHost("identify -format %h '" + host + "'");
         EXPECT_EQ(size, "70") << name.toStdString();
-        if (name == "wide.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70");
-        if (name == "tall.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70");
+        if (name == "wide.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70"); }
+        if (name == "tall.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70"); }
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(form->PicProgressBar->isVisible());
