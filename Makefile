@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test sanitize clean
+.PHONY: deps configure build run test sanitize fuzz clean
 
 deps:
 	@bash scripts/deps.sh
@@ -22,8 +22,27 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The same tests in a separate tree built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Any report fails its test; tests/support/lsan.supp lists the leaks of host libraries.
 sanitize:
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DQUORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The fuzz targets, built with clang in build-fuzz, each run for FUZZ_SECONDS on the corpus it
+# keeps in build-fuzz/corpus/<target>, starting from the seeds in tests/support/fuzz-seeds/<target>.
+# Any crash, leak or sanitizer report fails the run (the input is kept as build-fuzz/<target>-crash-*).
+FUZZ_SECONDS ?= 20
+fuzz:
+	@bash scripts/deps.sh fuzz
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUORBEL_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+	@set -e; export LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0; \
+	for target in build-fuzz/fuzz/*; do \
+	  name=$$(basename $$target); mkdir -p build-fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -timeout=25 -rss_limit_mb=4096 -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/$$name- build-fuzz/corpus/$$name tests/support/fuzz-seeds/$$name; \
+	done
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -8,16 +8,21 @@ packages=(
   # libraries
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libjpeg62-turbo-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev
+  libjpeg62-turbo-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev libgif-dev libqt6sql6-sqlite
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
   # programs the system starts
   lame sane-utils xdg-user-dirs xdg-utils cdparanoia
   # programs the tests use to check what we write
   ffmpeg crudini desktop-file-utils imagemagick jpeginfo libjpeg-turbo-progs
-  sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils
+  sox libsox-fmt-mp3 id3v2 mediainfo xorriso genisoimage poppler-utils vcdimager xscreensaver
   python3 python3-pyftpdlib xvfb xauth tidy
 )
+
+# `deps.sh fuzz` (make fuzz): the clang toolchain the fuzz targets need, on top of the rest.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

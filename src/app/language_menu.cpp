@@ -3,6 +3,7 @@
 #include "productinfo.h"
 
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/inifile.h"
 
 #include <QCoreApplication>
@@ -34,8 +35,12 @@ void LanguageMenuClick(int tag)
 {
     if (tag < 1 || tag > LanguageMenuItemCount) return;
     const LanguageMenuItem& item = LanguageMenuItems()[tag - 1];
-    platform::IniFile(ExecutableProgramDir() + QStringLiteral("Generator.ini"))
-        .writeString(QStringLiteral("SETTINGS"), QStringLiteral("Language"), QLatin1String(item.code));
+    const QString settings = ExecutableProgramDir() + QStringLiteral("Generator.ini");
+    if (!platform::IniFile(settings).writeString(QStringLiteral("SETTINGS"), QStringLiteral("Language"), QLatin1String(item.code))) {
+        // Not stored (a full disk, no rights): the run goes on in its language.
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(settings, platform::lastFileError()));
+        return;
+    }
     platform::showInformation(item.message);
     // exit() rather than quit(): quit() would first ask every window to close, and the main
     // window's closing steps must not run here.

@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/inifile.h"
+#include "platform/screensaver.h"
 #include "util/strutils.h"
 
 namespace editor {
@@ -18,7 +19,7 @@ void copyFolderFiles(const QString& from, const QString& to, QStringList* failur
     for (const platform::DirEntry& e : platform::findFiles(from, mask)) {
         if (e.attributes & platform::faDirectory) continue;
         if (!platform::isRegularFile(from + e.name)) continue; // pipes and devices are no show files
-        if (!platform::copyFile(from + e.name, to + e.name) && failures) failures->append(to + e.name);
+        if (!platform::copyFile(from + e.name, to + e.name, false, to) && failures) failures->append(to + e.name);
     }
 }
 
@@ -50,6 +51,7 @@ bool copyShows(const QString& showRoot, const QString& target, const QStringList
 QString ExportFailureText(const ExportReport& report)
 {
     if (!report.folderNotMade.isEmpty()) return QStringLiteral("Unable to create the folder ") + report.folderNotMade;
+    if (report.failedCopies.isEmpty()) return report.notListed;
     constexpr int shown = 10;
     QString text = QStringLiteral("Unable to copy these files:");
     for (int i = 0; i < report.failedCopies.size() && i < shown; ++i) text += u'\n' + report.failedCopies[i];
@@ -98,6 +100,15 @@ ExportReport InstallScreensaver(const ScreensaverInstall& install)
     // The staged copy of the root's play settings differs in this one key.
     if (!platform::IniFile(staging + QStringLiteral("Settings.ini")).writeString(QStringLiteral("SETTINGS"), QStringLiteral("Fullscreen"), QStringLiteral("TRUE")))
         report.failedCopies.append(staging + QStringLiteral("Settings.ini"));
+    // The desktop's screensaver service starts the copy in the system folder with "/s"; the
+    // player then plays the staged shows.
+    const QString systemFolder = install.system32Folder.isEmpty() ? install.systemFolder : install.system32Folder;
+    const QString installed = EnsureTrailingBackslash(systemFolder) + ScreensaverFileName(install.languageCode);
+    if (!systemFolder.isEmpty() && platform::fileExists(installed)) {
+        const platform::ScreensaverRegistration listed =
+            platform::registerScreensaver(installed, ScreensaverFileName(install.languageCode).chopped(4));
+        if (listed.status == platform::ScreensaverRegistration::Failed) report.notListed = listed.error;
+    }
     return report;
 }
 

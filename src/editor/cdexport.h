@@ -13,7 +13,8 @@ namespace editor {
 struct ExportReport {
     QString folderNotMade;     // the folder that could not be (re)created
     QStringList failedCopies;  // the targets that could not be written
-    bool ok() const { return folderNotMade.isEmpty() && failedCopies.isEmpty(); }
+    QString notListed;         // why the installed screensaver could not be listed in the desktop's settings
+    bool ok() const { return folderNotMade.isEmpty() && failedCopies.isEmpty() && notListed.isEmpty(); }
 };
 // The error text for a report that is not ok.
 QString ExportFailureText(const ExportReport& report);
@@ -37,7 +38,9 @@ struct ScreensaverInstall {
 // Rebuilds the staging folder from the show root, copies the root's "*.dll" files into both
 // system folders and the player there under its ".scr" name, stages the chosen shows and sets
 // the staged "Settings.ini" to play full screen. Copies into the system folders that fail are
-// not reported (a user without the rights to write there keeps the older screensaver).
+// not reported (a user without the rights to write there keeps the older screensaver). Where
+// the desktop has a screensaver service, the installed player is listed in its settings,
+// started with "/s".
 ExportReport InstallScreensaver(const ScreensaverInstall& install);
 
 } // namespace editor

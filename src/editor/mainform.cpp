@@ -297,7 +297,7 @@ void TMainForm::FormClose()
         if (e.attributes & platform::faDirectory) continue;
         const QString upper = e.name.toUpper();
         if (upper == QLatin1String("TEMP.JPG") || upper == QLatin1String("PREV.JPG") || upper == QLatin1String("PRINT.TXT"))
-            platform::deleteFile(ProgramDir + e.name);
+            platform::deleteFile(ProgramDir + e.name, ProgramDir);
     }
     // 6. the program ends with its main window
     QCoreApplication::quit();

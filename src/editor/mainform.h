@@ -263,7 +263,8 @@ public:
     // ---- settings ----
     void LoadGeneratorSettings();
     void SaveGeneratorSettings();
-    // False when the show was not written (no title, no pictures).
+    // False when the show was not written (no title, no pictures, a file that cannot be written)
+    // or, with startPlayer, when the player could not be started.
     bool SaveShow(bool startPlayer);
     void DriveComboBox1Change();
     void FullscreenCheckBoxClick();
@@ -300,7 +301,9 @@ public:
     bool DragInProgress = false;
 
     void AddPictureToShow(const QString& source, int index);
-    void RemovePicture(int index);
+    // False when the picture's file could not be deleted: the item then stays, and the reason
+    // is added to failures ("path: reason").
+    bool RemovePicture(int index, QStringList* failures = nullptr);
     QString UniquePictureName(const QString& path) const;
     void FillSourceList();
     void SelectedPicturePath();
@@ -458,6 +461,8 @@ private:
     QString showPictureAt(int row) const;
     // Writes "Pictures.ini" while the show folder exists (a new show has none before its first picture).
     void savePictureListIfStored();
+    // One error box naming the pictures "<" or "<<" could not delete.
+    void reportUndeletedPictures(const QStringList& failures);
     // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
     // stored there; a show without a folder yet (no picture added) has nothing to write.
     void storeShowInfo();
@@ -468,6 +473,9 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    // The copies converted from other picture formats that this run wrote into source folders
+    // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
+    QStringList convertedCopies_;
     bool infoWriteFailed_ = false;
     // The show folder whose title and seconds the fields hold; empty while a show is being
     // switched or when the fields belong to no show folder.

@@ -165,9 +165,13 @@ bool TMainForm::InstallScreensaver()
         platform::showError(editor::ExportFailureText(report));
         return false;
     }
-    if (report.ok()) showInstructions(dialogOf<TAnweisungForm>(this), editor::InstructionsFor(editor::MakeTarget::Screensaver));
+    // The display settings on their screensaver page, where the host has a program for them;
+    // without one the instructions say how to get it.
+    const QString settingsProgram = QStringLiteral("CONTROL.EXE"), settingsPage = QStringLiteral("desk.cpl,,1");
+    editor::Instructions instructions = editor::InstructionsFor(editor::MakeTarget::Screensaver);
+    if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = LangText(4627);
+    if (report.ok()) showInstructions(dialogOf<TAnweisungForm>(this), instructions);
     else platform::showError(editor::ExportFailureText(report));
-    // The display settings on their screensaver page, where the host has a program for them.
-    platform::startProgram(QStringLiteral("CONTROL.EXE"), QStringLiteral("desk.cpl,,1"), QString());
+    platform::startProgram(settingsProgram, settingsPage, QString());
     return report.ok();
 }

@@ -10,6 +10,7 @@
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"
+#include "controls/itemtext.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -37,12 +38,6 @@
 namespace {
 
 const QString ThumbPrefix = QStringLiteral("_THUMB_");
-
-QString textAfterFirstGt(const QString& item)
-{
-    const qsizetype gt = item.indexOf(u'>');
-    return gt < 0 ? item : item.mid(gt + 1);
-}
 
 } // namespace
 
@@ -110,7 +105,10 @@ editor::UndoStack& TMainForm::undoStack()
 
 void TMainForm::savePictureListIfStored()
 {
-    if (ShowFolder.isEmpty() || !platform::directoryExists(ShowFolderPath())) return;
+    // A new show has no folder before its first picture; a show with pictures whose folder is
+    // gone (removed from outside) is told, not skipped.
+    if (ShowFolder.isEmpty()) return;
+    if (QuorbelListBox->Count() == 0 && !platform::directoryExists(ShowFolderPath())) return;
     const bool written = SavePictureList();
     // A full disk or a folder in the file's place: said once, not at every key of a caption.
     if (!written && !listWriteFailed_)
@@ -146,9 +144,9 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
 
 QString TMainForm::UniquePictureName(const QString& path) const { return editor::UniquePictureName(path); }
 
-void TMainForm::RemovePicture(int index)
+bool TMainForm::RemovePicture(int index, QStringList* failures)
 {
-    if (QuorbelListBox->Count() == 0 || index < 0 || index >= QuorbelListBox->Count()) return;
+    if (QuorbelListBox->Count() == 0 || index < 0 || index >= QuorbelListBox->Count()) return true;
     platform::HourglassCursor hourglass;
     TextEdit->clear();
     DisableEditButtons();
@@ -157,11 +155,23 @@ void TMainForm::RemovePicture(int index)
     if (editor::IsBareFileName(name)) {
         const QString file = ShowFolderPath() + name;
         if (UndoDepth > 0 && undoStack().Picture().compare(file, Qt::CaseInsensitive) == 0) ClearUndo();
-        platform::deleteFile(file);
+        // The list follows the disk: a picture that stays on disk (a read-only file or folder)
+        // stays in the list. One that is gone already leaves the list as well.
+        if (!platform::deleteFile(file, ShowFolderPath()) && (platform::fileExists(file) || platform::directoryExists(file))) {
+            if (failures) failures->append(file + QStringLiteral(": ") + platform::lastFileError());
+            return false;
+        }
     }
     QuorbelListBox->Items().Delete(index);
     savePictureListIfStored();
     updateQuorbelLabel();
+    return true;
+}
+
+void TMainForm::reportUndeletedPictures(const QStringList& failures)
+{
+    if (failures.isEmpty()) return;
+    platform::showError(QStringLiteral("Unable to delete these pictures; they stay in the show:\n") + failures.join(u'\n'));
 }
 
 void TMainForm::DeleteFiles(const QString& mask)
@@ -174,7 +184,7 @@ void TMainForm::SpeedButton1Click()
 {
     QStringList names;
     for (int i = 0; i < FileListBox->Count(); ++i)
-        if (FileListBox->Selected(i)) names.append(textAfterFirstGt(FileListBox->Items()[i]));
+        if (FileListBox->Selected(i)) names.append(editor::ItemLine(FileListBox->Items()[i]));
     if (names.isEmpty()) {
         platform::showInformation(LangText(10004));
         return;
@@ -191,7 +201,7 @@ void TMainForm::SpeedButton2Click()
         return;
     }
     QStringList names;
-    for (int i = 0; i < FileListBox->Count(); ++i) names.append(textAfterFirstGt(FileListBox->Items()[i]));
+    for (int i = 0; i < FileListBox->Count(); ++i) names.append(editor::ItemLine(FileListBox->Items()[i]));
     PicProgressBar->setVisible(true);
     for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
     PicProgressBar->setVisible(false);
@@ -207,17 +217,23 @@ void TMainForm::SpeedButton3Click()
         platform::showInformation(LangText(10006));
         return;
     }
+    QStringList failures;
     QuorbelListBox->Items().BeginUpdate();
     for (int i = QuorbelListBox->Count() - 1; i >= 0 && QuorbelListBox->SelCount() > 0; --i)
-        if (QuorbelListBox->Selected(i)) RemovePicture(i);
+        if (QuorbelListBox->Selected(i)) RemovePicture(i, &failures);
     QuorbelListBox->Items().EndUpdate();
     DeleteStaleThumbnails();
+    reportUndeletedPictures(failures);
 }
 
 void TMainForm::SpeedButton4Click()
 {
     if (!platform::confirm(LangText(10007))) return;
-    while (QuorbelListBox->Count() > 0) RemovePicture(0);
+    QStringList failures;
+    for (int i = 0; i < QuorbelListBox->Count();)
+        if (!RemovePicture(i, &failures)) ++i; // it stays; the next one moves up otherwise
+    reportUndeletedPictures(failures);
+    if (!failures.isEmpty()) return;
     if (!ShowFolder.isEmpty() && platform::directoryExists(ShowFolderPath())) DeleteFiles(ShowFolderPath() + QStringLiteral("*.jpg"));
 }
 
@@ -297,7 +313,7 @@ void TMainForm::PreviewPicture(const QString& file, bool inShowFolder, bool forc
     if (!force && file == LastPreviewFile) return;
     LastPreviewFile = file;
     QString name = file;
-    if (name.contains(u'>')) name = textAfterFirstGt(name);
+    if (name.contains(u'>')) name = editor::ItemLine(name);
     QString path;
     if (inShowFolder) path = ShowFolderPath() + name;
     // A bare source name lies in the source folder.
@@ -319,7 +335,7 @@ void TMainForm::QuorbelListBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, 
     DragIndex = QuorbelListBox->ItemAtPos(QPoint(x, y), true);
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0) return;
-    const QString line = textAfterFirstGt(QuorbelListBox->Items()[index]);
+    const QString line = editor::ItemLine(QuorbelListBox->Items()[index]);
     ClickedItemName = GetWordAt(1, line, QStringLiteral("|")).trimmed();
     TextEdit->setText(GetWordAt(2, line, QStringLiteral("|")).trimmed());
     showPictureChosen_ = true;
@@ -340,7 +356,7 @@ void TMainForm::QuorbelListBoxClick()
     // Undo would bring back is never older than the last choice of a picture.
     SelectedPicturePath();
     ClearUndo();
-    const QString line = textAfterFirstGt(QuorbelListBox->Items()[index]);
+    const QString line = editor::ItemLine(QuorbelListBox->Items()[index]);
     const qsizetype bar = line.indexOf(u'|');
     ClickedItemName = (bar < 0 ? line : line.left(bar)).trimmed();
     TextEdit->setText(bar < 0 ? QString() : line.mid(bar + 1).trimmed());
@@ -441,7 +457,7 @@ void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
     if (source == FileListBox) {
         DropNames.clear();
         for (int i = 0; i < FileListBox->Count(); ++i)
-            if (FileListBox->Selected(i)) DropNames.append(textAfterFirstGt(FileListBox->Items()[i]));
+            if (FileListBox->Selected(i)) DropNames.append(editor::ItemLine(FileListBox->Items()[i]));
         if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
         PicProgressBar->setVisible(true);
         // Inserting at the same row from the last name to the first keeps the source order.
@@ -509,8 +525,7 @@ void TMainForm::RefreshThumbnail()
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
     if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
-    QuorbelListBox->Items().setStrings(index, QStringLiteral("<IMG src=\"file://") + numbered + QStringLiteral("\" align=\"top\">")
-                                                  + name + QStringLiteral(" | ") + caption);
+    QuorbelListBox->Items().setStrings(index, controls::PictureItem(numbered, name + QStringLiteral(" | ") + caption));
     savePictureListIfStored();
     PreviewPicture(SelectedPicture, false, true);
 }
@@ -575,7 +590,14 @@ bool TMainForm::selectedShowPictureReady()
     if (index < 0 || index >= QuorbelListBox->Count() || !QuorbelListBox->Selected(index)) return false;
     RememberedIndex = index;
     noteShowSelection();
-    if (SelectedPicture.isEmpty() || !platform::isRegularFile(SelectedPicture)) return false;
+    if (SelectedPicture.isEmpty()) return false;
+    if (!platform::isRegularFile(SelectedPicture)) {
+        // Gone from outside (the show folder removed, the file renamed): said, with the file.
+        const bool there = platform::fileExists(SelectedPicture) || platform::directoryExists(SelectedPicture);
+        platform::showError(QStringLiteral("Unable to open ") + SelectedPicture
+                            + (there ? QStringLiteral(": it is not a picture file") : QStringLiteral(": the file is missing")));
+        return false;
+    }
     // The edit acts on the picture file itself, whatever the preview showed last.
     LastPreviewFile = SelectedPicture;
     return true;
@@ -695,7 +717,7 @@ void TMainForm::DeleteStaleThumbnails()
     editor::DeleteStaleThumbnails(ShowFolderPath(), QuorbelListBox->Items().toStringList());
 }
 
-void TMainForm::DeleteConvertedCopies(const QString& folder) { editor::DeleteConvertedCopies(folder); }
+void TMainForm::DeleteConvertedCopies(const QString& folder) { editor::DeleteConvertedCopies(folder, convertedCopies_); }
 
 // ---------------------------------------------------------------------------------------------
 // source folder and text offset

@@ -131,8 +131,11 @@ bool TMainForm::SaveShow(bool startPlayer)
     }
     if (startPlayer) {
         const QString player = ShowRoot + editor::PlayerFileName(LanguageCode);
-        if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok())
-            platform::showInformation(QStringLiteral("Unable to start ") + player);
+        // The show is saved, but it does not play: no word of a show that is playing follows.
+        if (!platform::startProgram(player, QStringLiteral("TEST"), QString()).ok()) {
+            platform::showError(QStringLiteral("Unable to start ") + player);
+            return false;
+        }
     }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "newform.h"
 #include "openform.h"
+#include "picturelist.h"
 #include "showfiles.h"
 #include "tipform.h"
 
@@ -23,6 +24,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <optional>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
 
@@ -68,12 +71,40 @@ void TMainForm::OpenShow(const QString& folderName)
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
+        QStringList notFiles; // pipes and devices under a picture's name: never opened
+        QStringList unrenamed;
         {
             platform::HourglassCursor hourglass;
-            for (int i = 0; i < lines.size(); ++i) {
+            // A name that a list item or "Pictures.ini" cannot carry, or that the program's own
+            // files begin with, gets a safe one as when adding: first, so that no thumbnail is
+            // made over a picture.
+            bool renamed = false;
+            QList<std::optional<editor::PictureEntry>> entries;
+            for (const QString& line : lines) {
+                editor::PictureEntry e = editor::ParsePictureLine(line);
+                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                if (!platform::isRegularFile(folder + e.file)) {
+                    notFiles.append(folder + e.file);
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                const QString safe = editor::RenameToShowSafeName(folder, e.file);
+                if (safe.isEmpty()) {
+                    unrenamed.append(folder + e.file + QStringLiteral(" to a name the show can keep: ") + platform::lastFileError());
+                    entries.append(std::nullopt);
+                    continue;
+                }
+                renamed = renamed || safe != e.file;
+                e.file = safe;
+                entries.append(e);
+            }
+            for (int i = 0; i < entries.size(); ++i) {
                 ProgressDone = i;
-                const editor::PictureEntry e = editor::ParsePictureLine(lines[i]);
-                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) continue;
+                if (!entries[i]) continue;
+                const editor::PictureEntry& e = *entries[i];
                 MakeThumbnail(folder + e.file, 70, false, false);
                 QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
                 QuorbelListBox->repaint();
@@ -84,8 +115,14 @@ void TMainForm::OpenShow(const QString& folderName)
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
             fieldsShowFolder_ = ShowFolder;
             SaveGeneratorSettings();
+            // The renamed pictures are listed under their new names at once.
+            if (renamed) savePictureListIfStored();
             DeleteStaleThumbnails();
         }
+        if (!notFiles.isEmpty())
+            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
+        for (const QString& file : unrenamed)
+            platform::showError(QStringLiteral("Unable to rename ") + file);
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);

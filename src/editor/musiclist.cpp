@@ -13,6 +13,14 @@ namespace {
 
 QString bareName(const QString& path) { return path.mid(path.lastIndexOf(u'\\') + 1); }
 
+// The folder a track is renamed and deleted in: the show folder for its tracks, else the
+// track's own folder (a list still showing another show's tracks).
+QString trackFolder(const QString& track, const QString& showFolder)
+{
+    if (!showFolder.isEmpty() && track.startsWith(showFolder, Qt::CaseInsensitive)) return showFolder;
+    return EnsureTrailingBackslash(PathWithoutName(track));
+}
+
 // Renumbering parks every track under this prefix before it gives out the numbers.
 constexpr const char* TempPrefix = "_F_";
 
@@ -87,7 +95,7 @@ MusicList::AddResult MusicList::Add(const QString& chosenFile)
         if (platform::confirm(LangText(10016))) addToList = false;
         else target = freeRandomTarget(name);
     }
-    if (!platform::copyFile(chosenFile, target)) {
+    if (!platform::copyFile(chosenFile, target, false, folder_)) {
         platform::showError(QStringLiteral("Unable to copy ") + chosenFile + QStringLiteral(" to ") + target + QStringLiteral(": ")
                             + platform::lastFileError());
         return AddResult::Failed;
@@ -112,13 +120,14 @@ void MusicList::Renumber()
     QStringList parked;
     for (const QString& track : tracks_) {
         const QString temp = EnsureTrailingBackslash(PathWithoutName(track)) + QLatin1String(TempPrefix) + bareName(track);
-        parked.append(platform::renameFile(track, temp) ? temp : QString());
+        parked.append(platform::renameFile(track, temp, trackFolder(track, folder_)) ? temp : QString());
     }
     for (int i = 0; i < tracks_.size(); ++i) {
         if (parked[i].isEmpty()) continue; // not moved: it keeps its name, nothing else is touched
+        const QString inside = trackFolder(tracks_[i], folder_);
         const QString numbered = EnsureTrailingBackslash(PathWithoutName(tracks_[i])) + TrackFileName(i + 1, bareName(tracks_[i]));
-        if (!platform::renameFile(parked[i], numbered))
-            platform::renameFile(parked[i], tracks_[i]); // the number is taken: back to its own name
+        if (!platform::renameFile(parked[i], numbered, inside))
+            platform::renameFile(parked[i], tracks_[i], inside); // the number is taken: back to its own name
     }
     Load();
 }
@@ -127,7 +136,7 @@ bool MusicList::Delete(int index)
 {
     if (index < 0 || index >= Count()) return false;
     const QString path = tracks_.takeAt(index);
-    return platform::deleteFile(path);
+    return platform::deleteFile(path, trackFolder(path, folder_));
 }
 
 } // namespace editor

@@ -1,5 +1,7 @@
 #include "picturelist.h"
+#include "showfiles.h"
 
+#include "controls/itemtext.h"
 #include "platform/files.h"
 #include "platform/textcodec.h"
 #include "util/strutils.h"
@@ -11,17 +13,10 @@ namespace editor {
 namespace {
 
 const QString ThumbPrefix = QStringLiteral("_THUMB_");
-const QString FilePrefix = QStringLiteral("file://");
 
 // The longest mapped name kept in a cache file name, in UTF-8 bytes; with the digest and the
 // extension the name stays well below the 255 bytes a host file name may have.
 constexpr int MaxMappedNameBytes = 180;
-
-QString afterFirstGt(const QString& item)
-{
-    const qsizetype gt = item.indexOf(u'>');
-    return gt < 0 ? item : item.mid(gt + 1);
-}
 
 QString cutToUtf8Bytes(const QString& text, int maxBytes)
 {
@@ -79,24 +74,20 @@ QString CacheThumbnailPath(const QString& programDir, const QString& picturePath
            + QStringLiteral(".jpg");
 }
 
-QString SourceItem(const QString& thumbnailPath, const QString& name)
-{
-    return QStringLiteral("<IMG src=\"file://") + thumbnailPath + QStringLiteral("\" align=\"top\">") + name;
-}
+QString SourceItem(const QString& thumbnailPath, const QString& name) { return controls::PictureItem(thumbnailPath, name); }
 
 QString ItemFileName(const QString& item)
 {
-    const QString line = afterFirstGt(item);
+    const QString line = controls::PictureItemText(item);
     const qsizetype bar = line.indexOf(u'|');
     return (bar < 0 ? line : line.left(bar)).trimmed();
 }
 
-QString ItemCaption(const QString& item) { return GetWordAt(2, afterFirstGt(item), QStringLiteral("|")).trimmed(); }
+QString ItemCaption(const QString& item) { return GetWordAt(2, controls::PictureItemText(item), QStringLiteral("|")).trimmed(); }
 
 QString ItemWithCaption(const QString& item, const QString& caption)
 {
-    const qsizetype bar = item.indexOf(u'|');
-    return (bar < 0 ? item : item.left(bar)).trimmed() + QStringLiteral(" | ") + caption;
+    return controls::PictureItemWithText(item, ItemFileName(item) + QStringLiteral(" | ") + caption);
 }
 
 bool IsStorableCaption(const QString& caption)
@@ -143,7 +134,24 @@ QString ShowSafeName(const QString& name)
     for (QChar c : out)
         if (c != u'.') onlyDots = false;
     if (onlyDots) out = QStringLiteral("picture.jpg");
+    // The program's own files beside the pictures begin with these; a picture named so would be
+    // taken for one of them. Their underscores become "-".
+    for (bool renamed = true; renamed;) {
+        renamed = false;
+        for (const QString& prefix : OwnFilePrefixes()) {
+            if (!out.startsWith(prefix, Qt::CaseInsensitive)) continue;
+            for (qsizetype i = 0; i < prefix.size(); ++i)
+                if (out[i] == u'_') out[i] = u'-';
+            renamed = true;
+        }
+    }
     return out;
+}
+
+const QStringList& OwnFilePrefixes()
+{
+    static const QStringList prefixes = {QStringLiteral("_THUMB_"), QStringLiteral("_PRINT_"), QStringLiteral("UNDO_")};
+    return prefixes;
 }
 
 QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath)
@@ -153,9 +161,19 @@ QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath
     const QString ownName = NameOf(source);
     QString target = folder + ShowSafeName(ownName);
     if (platform::fileExists(target) || platform::directoryExists(target)) target = UniquePictureName(target);
-    platform::copyFile(source, target);
-    if (!platform::fileExists(target)) return {};
+    if (!platform::copyFile(source, target, false, folder)) return {};
     platform::setFileAttributes(target, platform::faArchive);
+    return target.mid(folder.size());
+}
+
+QString RenameToShowSafeName(const QString& showFolderPath, const QString& name)
+{
+    const QString safe = ShowSafeName(name);
+    if (safe == name) return name;
+    const QString folder = EnsureTrailingBackslash(showFolderPath);
+    QString target = folder + safe;
+    if (platform::fileExists(target) || platform::directoryExists(target)) target = UniquePictureName(target);
+    if (!platform::renameFile(folder + name, target)) return {};
     return target.mid(folder.size());
 }
 
@@ -165,65 +183,52 @@ void DeleteFilesMatching(const QString& pathWithMask)
     const QString mask = NameOf(pathWithMask);
     for (const auto& e : platform::findFiles(folder, mask))
         if (!(e.attributes & platform::faDirectory) && platform::isRegularFile(folder + e.name))
-            platform::deleteFile(folder + e.name);
+            platform::deleteFile(folder + e.name, folder);
 }
 
-QString ItemThumbnailPath(const QString& item)
-{
-    const qsizetype src = item.indexOf(QLatin1String("src=\""), 0, Qt::CaseInsensitive);
-    if (src < 0) return {};
-    const qsizetype start = src + 5;
-    const qsizetype end = item.indexOf(u'"', start);
-    if (end < 0) return {};
-    QString path = item.mid(start, end - start);
-    if (path.startsWith(FilePrefix, Qt::CaseInsensitive)) path = path.mid(FilePrefix.size());
-    return path;
-}
+QString ItemThumbnailPath(const QString& item) { return controls::PictureItemThumbnail(item); }
 
-void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items)
+void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items, const QStringList& pictures)
 {
     const QString folder = EnsureTrailingBackslash(showFolderPath);
     if (folder.size() <= 1 || !platform::directoryExists(folder)) return;
     QSet<QString> referenced;
-    for (const QString& item : items) referenced.insert(ItemThumbnailPath(item).toUpper());
+    for (const QString& item : items) {
+        referenced.insert(ItemThumbnailPath(item).toUpper());
+        // A picture of the show whose name begins like a thumbnail's is a picture all the same.
+        referenced.insert((folder + ItemFileName(item)).toUpper());
+    }
+    for (const QString& picture : pictures) referenced.insert((folder + picture).toUpper());
     for (const auto& e : platform::findFiles(folder, QStringLiteral("_THUMB*.*"))) {
         if (e.attributes & platform::faDirectory) continue;
         if (!e.name.toUpper().startsWith(ThumbPrefix)) continue;
         if (referenced.contains((folder + e.name).toUpper())) continue;
         const QString picture = e.name.mid(ThumbPrefix.size());
-        if (picture.isEmpty() || !platform::fileExists(folder + picture)) platform::deleteFile(folder + e.name);
+        if (picture.isEmpty() || !platform::fileExists(folder + picture)) platform::deleteFile(folder + e.name, folder);
     }
 }
 
-void DeleteConvertedCopies(const QString& folder)
+bool IsConvertedCopyName(const QString& name)
+{
+    static const char* const marks[] = {"_TIFF.JPG", "_GIF.JPG", "_JPEG.JPG", "_BMP.JPG"};
+    const QString upper = name.toUpper();
+    for (const char* mark : marks)
+        if (upper.endsWith(QLatin1String(mark)) && upper.size() > qsizetype(qstrlen(mark))) return true;
+    return false;
+}
+
+void DeleteConvertedCopies(const QString& folder, QStringList& made)
 {
     const QString dir = EnsureTrailingBackslash(folder);
     if (dir.size() <= 1) return;
-    // A copy is named after its source: "photo_TIFF.jpg" stands for "photo.tif" or "photo.tiff".
-    struct Mark {
-        const char* suffix;
-        QStringList sourceExtensions;
-    };
-    const Mark marks[] = {
-        {"_TIFF.JPG", {QStringLiteral(".tif"), QStringLiteral(".tiff")}},
-        {"_GIF.JPG", {QStringLiteral(".gif")}},
-        {"_JPEG.JPG", {QStringLiteral(".jpeg")}},
-        {"_BMP.JPG", {QStringLiteral(".bmp")}},
-    };
-    for (const auto& e : platform::findFiles(dir, QStringLiteral("*.*"))) {
-        if (e.attributes & platform::faDirectory) continue;
-        const QString upper = e.name.toUpper();
-        for (const Mark& mark : marks) {
-            const QLatin1String suffix(mark.suffix);
-            if (!upper.endsWith(suffix)) continue;
-            const QString stem = e.name.left(e.name.size() - suffix.size());
-            bool fromSource = false;
-            for (const QString& ext : mark.sourceExtensions)
-                if (!stem.isEmpty() && platform::fileExists(dir + stem + ext)) fromSource = true;
-            // A picture of the user's that only looks like a copy (no source beside it) stays.
-            if (fromSource) platform::deleteFile(dir + e.name);
-            break;
-        }
+    for (qsizetype i = made.size() - 1; i >= 0; --i) {
+        const QString& copy = made[i];
+        if (FolderOf(copy).compare(dir, Qt::CaseInsensitive) != 0) continue;
+        const QString name = NameOf(copy);
+        // Only what this program wrote there under a copy's name, and only a plain file.
+        if (IsBareFileName(name) && IsConvertedCopyName(name) && platform::isRegularFile(dir + name))
+            platform::deleteFile(dir + name, dir);
+        made.removeAt(i);
     }
 }
 

@@ -51,8 +51,12 @@ bool IsStorableCaption(const QString& caption);
 QString UniquePictureName(const QString& path);
 // A file name that "Pictures.ini" and a Windows path can carry: the characters \ / : * ? " < > |,
 // control characters and those outside Windows-1252 become "_", surrounding blanks go; a name
-// left empty (or only dots) becomes "picture.jpg". A name that needs none of this comes back as it is.
+// left empty (or only dots) becomes "picture.jpg". A name beginning with one of the program's own
+// prefixes (OwnFilePrefixes, in any case) has that prefix's "_" turned into "-". A name that needs
+// none of this comes back as it is.
 QString ShowSafeName(const QString& name);
+// "_THUMB_", "_PRINT_", "UNDO_": the beginnings of the files the program makes beside pictures.
+const QStringList& OwnFilePrefixes();
 
 // Copies a picture into a show folder (with trailing backslash, created when missing) under its
 // own name, a safe name when its own cannot be stored, and a free numbered name when that is
@@ -60,21 +64,30 @@ QString ShowSafeName(const QString& name);
 // when no copy stands there afterwards.
 QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath);
 
+// Renames a picture of a show folder whose name is not show-safe to its safe name (a free
+// numbered one when that is taken) inside the same folder. Returns the name it has afterwards:
+// the name itself when it was safe, empty when the rename failed.
+QString RenameToShowSafeName(const QString& showFolderPath, const QString& name);
+
 // Deletes every regular file matching mask ("C:\dir\*.jpg") in the mask's folder.
 void DeleteFilesMatching(const QString& pathWithMask);
 
 // Deletes the thumbnails ("_THUMB_" + name, also the numbered ones) of a show folder whose
 // picture is gone, except those that a current item refers to (referenced: full paths of the
-// thumbnails the items point at, compared without regard to case). The picture of a thumbnail
-// is its name after the literal "_THUMB_".
-void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items);
+// thumbnails the items point at, compared without regard to case) and the show's pictures
+// themselves (the items' files and the further names in pictures), whatever their names. The
+// picture of a thumbnail is its name after the literal "_THUMB_".
+void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items, const QStringList& pictures = {});
 // The thumbnail path an item points at (the src of its image tag, "file://" removed).
 QString ItemThumbnailPath(const QString& item);
 
-// Deletes the copies converted from other picture formats in a folder: every file whose
-// upper-cased name ends in "_TIFF.JPG", "_GIF.JPG", "_JPEG.JPG" or "_BMP.JPG" and whose source
-// (the name before the mark with ".tif"/".tiff", ".gif", ".jpeg" or ".bmp") lies beside it.
-void DeleteConvertedCopies(const QString& folder);
+// A name of a copy converted from another picture format: it ends in "_TIFF.JPG", "_GIF.JPG",
+// "_JPEG.JPG" or "_BMP.JPG" (in any case) after a stem.
+bool IsConvertedCopyName(const QString& name);
+// Deletes the converted copies that this program made in a folder: those of made (full paths, as
+// they were recorded when written) that lie in the folder and still carry a copy's name. Those
+// of the folder are taken off the record. A file is never deleted for its name alone.
+void DeleteConvertedCopies(const QString& folder, QStringList& made);
 
 // True when a chosen source folder lies inside the show root or the program directory (compared
 // in upper case), where the source list must not be taken from.

@@ -2,6 +2,7 @@
 
 #include "picturelist.h"
 
+#include "controls/itemtext.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"
@@ -105,15 +106,10 @@ QString ThumbnailPath(const QString& showFolderPath, const QString& file)
 
 QString ShowItem(const QString& showFolderPath, const QString& file, const QString& lineText)
 {
-    return QStringLiteral("<IMG src=\"file://") + ThumbnailPath(showFolderPath, file) + QStringLiteral("\" align=\"top\">")
-           + lineText;
+    return controls::PictureItem(ThumbnailPath(showFolderPath, file), lineText);
 }
 
-QString ItemLine(const QString& item)
-{
-    const qsizetype gt = item.indexOf(u'>');
-    return gt < 0 ? item : item.mid(gt + 1);
-}
+QString ItemLine(const QString& item) { return controls::PictureItemText(item); }
 
 QList<ShowListing> ListShows(const QString& showRoot)
 {
@@ -141,8 +137,11 @@ QString ShowFolderToDelete(const QString& showRoot, const QString& folderName)
 
 void DeleteStaleThumbnails(const QString& showFolderPath)
 {
-    // The picture of a thumbnail is its name after the literal "_THUMB_" (runs of "_" kept).
-    DeleteStaleThumbnails(showFolderPath, QStringList());
+    // The picture of a thumbnail is its name after the literal "_THUMB_" (runs of "_" kept); the
+    // pictures "Pictures.ini" lists stay whatever their names.
+    QStringList pictures;
+    for (const QString& line : ReadPictureLines(showFolderPath)) pictures.append(ParsePictureLine(line).file);
+    DeleteStaleThumbnails(showFolderPath, QStringList(), pictures);
 }
 
 } // namespace editor

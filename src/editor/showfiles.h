@@ -74,7 +74,8 @@ QList<ShowListing> ListShows(const QString& showRoot);
 QString ShowFolderToDelete(const QString& showRoot, const QString& folderName);
 
 // Deletes the thumbnails of a show folder whose picture is gone ("_THUMB_" + name, also the
-// numbered ones "_THUMB_" + k + name, which name the picture k + name).
+// numbered ones "_THUMB_" + k + name, which name the picture k + name); a picture that
+// "Pictures.ini" lists is never taken for a thumbnail.
 void DeleteStaleThumbnails(const QString& showFolderPath);
 
 } // namespace editor

@@ -54,7 +54,7 @@ void ShowRootStaging::copyFolderFiles(const QString& from, const QString& to)
 {
     for (const auto& e : platform::findFiles(from, QStringLiteral("*.*"))) {
         if (e.attributes & platform::faDirectory) continue;
-        platform::copyFile(from + e.name, to + e.name); // a failure leaves that file out
+        platform::copyFile(from + e.name, to + e.name, false, to); // a failure leaves that file out
     }
 }
 

@@ -14,8 +14,8 @@ bool UndoStack::Push(const QString& picture)
     if (depth_ > 0 && picture_.compare(picture, Qt::CaseInsensitive) != 0) Clear();
     if (!platform::isRegularFile(picture)) return false;
     const QString file = UndoFile(depth_ + 1);
-    if (!platform::copyFile(picture, file)) {
-        platform::deleteFile(file);
+    if (!platform::copyFile(picture, file, false, programDir_)) {
+        platform::deleteFile(file, programDir_);
         return false;
     }
     ++depth_;
@@ -52,7 +52,7 @@ void UndoStack::Clear()
     depth_ = 0;
     picture_.clear();
     for (const auto& e : platform::findFiles(programDir_, QStringLiteral("UNDO_*.jpg")))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(programDir_ + e.name);
+        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(programDir_ + e.name, programDir_);
 }
 
 } // namespace editor

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,8 @@ extern "C" {
 
 namespace {
 
-constexpr int FrameRate = 25;
+// The frame list counts in 25ths of a second, whatever the norm.
+constexpr int FrameListRate = 25;
 constexpr int SampleRate = 44100;
 
 std::string g_folder;
@@ -148,17 +150,64 @@ bool readPlan(const QString& folder, FramePlan& plan, std::string& error)
     return true;
 }
 
+// The four standard streams, told apart by the frame size. Each is signalled 4:3: the pixel
+// aspect makes the frame fill a 4:3 screen (MPEG-1 has only a table of pixel aspects, so a video
+// CD gets the nearest one).
+struct StreamFormat {
+    int width, height;
+    bool videoCd;      // MPEG-1 in the video CD multiplex; otherwise MPEG-2 for a super video CD
+    AVRational rate;   // frames per second of the norm
+    AVRational pixelAspect;
+    int gop;
+};
+constexpr StreamFormat Formats[] = {
+    {352, 288, true, {25, 1}, {12, 11}, 15},        // video CD, PAL
+    {352, 240, true, {30000, 1001}, {10, 11}, 18},  // video CD, NTSC
+    {480, 576, false, {25, 1}, {8, 5}, 15},         // super video CD, PAL
+    {480, 480, false, {30000, 1001}, {4, 3}, 18},   // super video CD, NTSC
+};
+
+const StreamFormat* formatFor(int width, int height)
+{
+    for (const StreamFormat& f : Formats)
+        if (f.width == width && f.height == height) return &f;
+    return nullptr;
+}
+
+// The frame list counts in 25ths of a second. The video frame k of a norm with rate r shows the
+// picture whose span of 25ths holds the moment k / r, so a still keeps its time in either norm.
+struct Timeline {
+    const FramePlan& plan;
+    AVRational rate;
+    qint64 frameCount() const
+    {
+        // total / 25 seconds at r frames per second, to the nearest frame.
+        return av_rescale_rnd(plan.total, rate.num, qint64(FrameListRate) * rate.den, AV_ROUND_NEAR_INF);
+    }
+    // The picture shown in video frame k, walking forward from the one shown before.
+    int pictureAt(qint64 k, int from, qint64& spanStart) const
+    {
+        // k / r seconds in 25ths, compared exactly: k × den × 25 against start × num.
+        const qint64 moment = k * rate.den * FrameListRate;
+        int i = from;
+        while (i + 1 < plan.holds.size() && (spanStart + plan.holds[i]) * rate.num <= moment) {
+            spanStart += plan.holds[i];
+            ++i;
+        }
+        return i;
+    }
+};
+
 struct Output {
     AVFormatContext* format = nullptr;
     AVCodecContext* video = nullptr;
     AVCodecContext* audio = nullptr;
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
-    AVFrame* picture = nullptr;
+    AVFrame* picture = nullptr; // the picture being shown, converted once
     AVFrame* sound = nullptr;
     AVPacket* packet = nullptr;
     SwsContext* scale = nullptr;
-    bool headerWritten = false;
 
     ~Output()
     {
@@ -189,6 +238,29 @@ struct Output {
             if (rc < 0) return rc;
         }
     }
+
+    // Reads a frame file into a new picture of the stream's size.
+    bool convert(const QString& file, int width, int height)
+    {
+        QImage image(file);
+        if (image.isNull()) return false;
+        if (image.format() != QImage::Format_RGB888) image = image.convertToFormat(QImage::Format_RGB888);
+        scale = sws_getCachedContext(scale, image.width(), image.height(), AV_PIX_FMT_RGB24, width, height,
+                                     AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        if (!scale) return false;
+        // A new buffer each time: the encoder may still hold the frames of the picture before.
+        av_frame_free(&picture);
+        picture = av_frame_alloc();
+        if (!picture) return false;
+        picture->format = AV_PIX_FMT_YUV420P;
+        picture->width = width;
+        picture->height = height;
+        if (av_frame_get_buffer(picture, 0) < 0) return false;
+        const uint8_t* src[1] = {image.constBits()};
+        const int srcStride[1] = {int(image.bytesPerLine())};
+        sws_scale(scale, src, srcStride, 0, image.height(), picture->data, picture->linesize);
+        return true;
+    }
 };
 
 int encode(const QString& folder, const QString& outputPath)
@@ -199,22 +271,34 @@ int encode(const QString& folder, const QString& outputPath)
     Pcm pcm;
     if (!readWave(folder + QStringLiteral("Input.wav"), pcm, error)) return fail(error);
 
-    QImage first(plan.files.first());
-    if (first.isNull()) return fail("cannot read frame " + plan.files.first().toStdString());
-    const int width = first.width() & ~1;
-    const int height = first.height() & ~1;
-    if (width < 16 || height < 16 || width > 4096 || height > 4096) return fail("unsupported frame size");
-    const bool mpeg1 = width == 352;
+    QImageReader firstReader(plan.files.first());
+    const QSize firstSize = firstReader.size();
+    if (!firstSize.isValid()) return fail("cannot read frame " + plan.files.first().toStdString());
+    const StreamFormat* stream = formatFor(firstSize.width(), firstSize.height());
+    if (!stream)
+        return fail("frames of " + std::to_string(firstSize.width()) + " x " + std::to_string(firstSize.height())
+                    + " are no video CD or super video CD size");
+    const int width = stream->width;
+    const int height = stream->height;
 
     const QString workPath = outputPath + QStringLiteral(".part");
     const QByteArray workName = QFile::encodeName(workPath);
     QFile::remove(workPath);
 
     Output out;
-    int rc = avformat_alloc_output_context2(&out.format, nullptr, mpeg1 ? "mpeg" : "vob", workName.constData());
+    int rc = avformat_alloc_output_context2(&out.format, nullptr, stream->videoCd ? "vcd" : "svcd", workName.constData());
     if (rc < 0 || !out.format) return fail("cannot create the MPEG stream: " + avError(rc));
+    // Disc sectors carry 2,324 bytes of a form 2 sector each; a video CD is read at 75 sectors of
+    // 2,352 bytes a second.
+    out.format->packet_size = 2324;
+    if (stream->videoCd) {
+        av_opt_set_int(out.format->priv_data, "muxrate", 2352 * 75 * 8, 0);
+        // The first packs hold padding and the other stream's first pack: the data starts at
+        // system clock 36,000 + 3 × 1,200.
+        av_opt_set_int(out.format->priv_data, "preload", (36000 + 3 * 1200) * qint64(AV_TIME_BASE) / 90000, 0);
+    }
 
-    const AVCodec* videoCodec = avcodec_find_encoder(mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
+    const AVCodec* videoCodec = avcodec_find_encoder(stream->videoCd ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
     const AVCodec* audioCodec = avcodec_find_encoder(AV_CODEC_ID_MP2);
     if (!videoCodec || !audioCodec) return fail("MPEG encoders not available");
 
@@ -226,18 +310,31 @@ int encode(const QString& folder, const QString& outputPath)
 
     out.video->width = width;
     out.video->height = height;
-    out.video->time_base = AVRational{1, FrameRate};
-    out.video->framerate = AVRational{FrameRate, 1};
+    out.video->time_base = av_inv_q(stream->rate);
+    out.video->framerate = stream->rate;
     out.video->pix_fmt = AV_PIX_FMT_YUV420P;
-    out.video->gop_size = mpeg1 ? 15 : 12;
-    out.video->max_b_frames = 2;
-    out.video->bit_rate = mpeg1 ? 1150000 : 2500000;
-    out.video->rc_max_rate = mpeg1 ? 1150000 : 2520000;
-    out.video->rc_min_rate = mpeg1 ? 1150000 : 0;
-    out.video->rc_buffer_size = mpeg1 ? 40 * 1024 * 8 : 112 * 1024 * 8;
-    out.video->sample_aspect_ratio = AVRational{1, 1};
+    out.video->gop_size = stream->gop;
+    out.video->max_b_frames = 0;
+    out.video->sample_aspect_ratio = stream->pixelAspect;
+    out.video->thread_count = 0;
+    AVDictionary* videoOptions = nullptr;
+    if (stream->videoCd) {
+        // A constant 1,150 kbit/s with the 40 KiB buffer of the video CD player.
+        out.video->bit_rate = out.video->rc_max_rate = out.video->rc_min_rate = 1150000;
+        out.video->rc_buffer_size = 40 * 1024 * 8;
+    } else {
+        out.video->bit_rate = 2040000;
+        out.video->rc_max_rate = 2516000;
+        out.video->rc_min_rate = 0;
+        out.video->rc_buffer_size = 224 * 1024 * 8;
+        // Room for the scan offsets a disc tool fills in.
+        av_dict_set(&videoOptions, "scan_offset", "1", 0);
+    }
+    out.videoStream->sample_aspect_ratio = stream->pixelAspect;
     if (out.format->oformat->flags & AVFMT_GLOBALHEADER) out.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((rc = avcodec_open2(out.video, videoCodec, nullptr)) < 0) return fail("cannot open the video encoder: " + avError(rc));
+    rc = avcodec_open2(out.video, videoCodec, &videoOptions);
+    av_dict_free(&videoOptions);
+    if (rc < 0) return fail("cannot open the video encoder: " + avError(rc));
 
     out.audio->sample_rate = SampleRate;
     out.audio->sample_fmt = AV_SAMPLE_FMT_S16;
@@ -247,6 +344,13 @@ int encode(const QString& folder, const QString& outputPath)
     if ((rc = avcodec_open2(out.audio, audioCodec, nullptr)) < 0) return fail("cannot open the audio encoder: " + avError(rc));
 
     avcodec_parameters_from_context(out.videoStream->codecpar, out.video);
+    // The multiplexer sizes the decoder buffer it announces from the encoder's buffer figures.
+    for (int i = 0; i < out.video->nb_coded_side_data; ++i) {
+        const AVPacketSideData& data = out.video->coded_side_data[i];
+        uint8_t* copy = av_stream_new_side_data(out.videoStream, data.type, data.size);
+        if (!copy) return fail("out of memory");
+        memcpy(copy, data.data, data.size);
+    }
     avcodec_parameters_from_context(out.audioStream->codecpar, out.audio);
     out.videoStream->time_base = out.video->time_base;
     out.audioStream->time_base = out.audio->time_base;
@@ -256,13 +360,8 @@ int encode(const QString& folder, const QString& outputPath)
     if ((rc = avformat_write_header(out.format, nullptr)) < 0) return fail("cannot write the MPEG header: " + avError(rc));
 
     out.packet = av_packet_alloc();
-    out.picture = av_frame_alloc();
     out.sound = av_frame_alloc();
-    if (!out.packet || !out.picture || !out.sound) return fail("out of memory");
-    out.picture->format = AV_PIX_FMT_YUV420P;
-    out.picture->width = width;
-    out.picture->height = height;
-    if (av_frame_get_buffer(out.picture, 0) < 0) return fail("out of memory");
+    if (!out.packet || !out.sound) return fail("out of memory");
     const int audioFrameSize = out.audio->frame_size > 0 ? out.audio->frame_size : 1152;
     out.sound->format = AV_SAMPLE_FMT_S16;
     out.sound->nb_samples = audioFrameSize;
@@ -276,35 +375,28 @@ int encode(const QString& folder, const QString& outputPath)
         return fail(message);
     };
 
-    // The soundtrack covers the video: cut when longer, silence when shorter.
-    const qint64 audioTotal = plan.total * SampleRate / FrameRate;
-    qint64 videoPts = 0, audioPts = 0;
-    int fileIndex = 0, heldSoFar = 0;
-    QImage current;
-    while (videoPts < plan.total || audioPts < audioTotal) {
+    // The soundtrack covers the frame list's time: cut when longer, silence when shorter.
+    const Timeline timeline{plan, stream->rate};
+    const qint64 videoTotal = timeline.frameCount();
+    const qint64 audioTotal = plan.total * SampleRate / FrameListRate;
+    qint64 videoPts = 0, audioPts = 0, spanStart = 0;
+    int shown = -1;
+    while (videoPts < videoTotal || audioPts < audioTotal) {
         const bool videoNext = audioPts >= audioTotal
-            || (videoPts < plan.total
-                && av_compare_ts(videoPts, out.video->time_base, audioPts, out.audio->time_base) <= 0);
+            || (videoPts < videoTotal && av_compare_ts(videoPts, out.video->time_base, audioPts, out.audio->time_base) <= 0);
         if (videoNext) {
-            if (heldSoFar == 0) {
-                QImage image(plan.files[fileIndex]);
-                if (image.isNull()) return abandon("cannot read frame " + plan.files[fileIndex].toStdString());
-                current = image.convertToFormat(QImage::Format_RGB888);
-                sws_freeContext(out.scale);
-                out.scale = sws_getContext(current.width(), current.height(), AV_PIX_FMT_RGB24, width, height,
-                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
-                if (!out.scale) return abandon("cannot scale frame " + plan.files[fileIndex].toStdString());
+            const int index = timeline.pictureAt(videoPts, qMax(shown, 0), spanStart);
+            if (index != shown) {
+                if (!out.convert(plan.files[index], width, height)) return abandon("cannot read frame " + plan.files[index].toStdString());
+                shown = index;
             }
-            if (av_frame_make_writable(out.picture) < 0) return abandon("out of memory");
-            const uint8_t* src[1] = {current.constBits()};
-            const int srcStride[1] = {int(current.bytesPerLine())};
-            sws_scale(out.scale, src, srcStride, 0, current.height(), out.picture->data, out.picture->linesize);
-            out.picture->pts = videoPts++;
-            if ((rc = out.send(out.video, out.videoStream, out.picture)) < 0) return abandon("video encoding failed: " + avError(rc));
-            if (++heldSoFar >= plan.holds[fileIndex]) {
-                heldSoFar = 0;
-                ++fileIndex;
-            }
+            // The held picture goes in again by reference; its pixels are never written twice.
+            AVFrame* frame = av_frame_clone(out.picture);
+            if (!frame) return abandon("out of memory");
+            frame->pts = videoPts++;
+            rc = out.send(out.video, out.videoStream, frame);
+            av_frame_free(&frame);
+            if (rc < 0) return abandon("video encoding failed: " + avError(rc));
         } else {
             if (av_frame_make_writable(out.sound) < 0) return abandon("out of memory");
             const int n = int(qMin<qint64>(audioFrameSize, audioTotal - audioPts));

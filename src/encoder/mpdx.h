@@ -5,10 +5,13 @@
 // the encoder work folder with its frames, "Test_quantity.nno" and "Input.wav", and the MPEG
 // file to write. EncodeMPDX() then encodes the frames in the order of their names, each key
 // frame held for the count the frame list gives, with the soundtrack, into the output file.
-// Frames 352 pixels wide give an MPEG-1 stream (video CD), any other width MPEG-2 (super video
-// CD), 25 frames per second, MPEG audio layer II at 44,100 Hz stereo. The file is written beside
-// the output under a work name and put in place only when complete. Both return 0 on success;
-// MPDXLastError() then tells why one failed.
+// The frames' size chooses the stream: 352 × 288 and 352 × 240 give a video CD stream (MPEG-1 in
+// the video CD multiplex), 480 × 576 and 480 × 480 a super video CD stream (MPEG-2 in the super
+// video CD multiplex); 288 and 576 lines are PAL at 25 frames per second, 240 and 480 lines NTSC
+// at 30000/1001. The frame list counts in 25ths of a second in both norms. Every stream is
+// signalled 4:3, with MPEG audio layer II at 44,100 Hz stereo; other frame sizes are refused.
+// The file is written beside the output under a work name and put in place only when complete.
+// Both return 0 on success; MPDXLastError() then tells why one failed.
 extern "C" {
 typedef int (*OpenMPDXProc)(const char* const* encoderFolder, const char* const* outputFile);
 typedef int (*EncodeMPDXProc)();

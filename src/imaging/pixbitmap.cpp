@@ -18,6 +18,7 @@ SdkBitmapHandle* TPixImage::Bitmap()
 void TPixImage::SetBitmap(SdkBitmapHandle* bitmap)
 {
     busyCheck();
+    closePanWindow();
     const bool given = bitmap && bitmap->allocated() && bitmap->Width > 0 && bitmap->Height > 0;
     // The copy is made before anything is replaced: when it cannot be made the old picture stays.
     SdkBitmapHandle copy;
@@ -158,6 +159,7 @@ int TPixImage::selectListItem()
 int TPixImage::Clear()
 {
     busyCheck();
+    closePanWindow();
     fListIndex = 0;
     PX_DestroyBitmapList(&fList);
     fListCount = 0;
@@ -259,6 +261,8 @@ void TPixImage::ImageChanged()
     // A new picture shows its own region: the outline starts again.
     restartOutline();
     invalidateIfAuto();
+    updatePanWindow(true);
+    updateMagGlass();
     if (OnChange) OnChange(this);
 }
 
@@ -274,6 +278,8 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     fProcessing = false;
     refreshAttributes();
     invalidateIfAuto();
+    updatePanWindow(true);
+    updateMagGlass();
     if (!aborted && OnChange) OnChange(this);
 }
 

@@ -30,7 +30,10 @@ void TPixImage::Wait(std::uint32_t ms, bool processMessages)
 
 bool TPixImage::paintEffectsWanted() const
 {
-    return fHasImage && !fLoadingPage && !fPaintRgnOnly && (fPaintEffect != 1000 || fTransitionStyle != etsNone);
+    if (!fHasImage || fLoadingPage || fPlaying) return false;
+    // With PaintRgnOnly only a transition runs, inside the region; the picture comes at once.
+    if (fPaintRgnOnly) return fTransitionStyle != etsNone && hasRegion();
+    return fPaintEffect != 1000 || fTransitionStyle != etsNone;
 }
 
 void TPixImage::firePaintNotify(unsigned pass, unsigned type)
@@ -74,8 +77,28 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
         }
     }
 
+    // With PaintRgnOnly the transition is drawn aside and only its part inside the region shown.
+    const bool inRegion = fPaintRgnOnly;
+    QImage aside;
+    QRegion region;
+    if (inRegion) {
+        aside = fFrame.copy();
+        const PxRgnTransform t = bitmapToClient();
+        PX_GetBitmapRgnHandle(&fBitmap, &t, &region);
+        region &= rect;
+    }
+    QImage* canvas = inRegion ? &aside : &fFrame;
+    auto present = [&] {
+        if (!inRegion) return;
+        QPainter p(&fFrame);
+        p.setClipRegion(region);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, aside);
+    };
+
     StatusScope scope(this, false);
-    PxStatusCallback outer = PX_SetStatusCallBack([this](int percent) {
+    PxStatusCallback outer = PX_SetStatusCallBack([this, &present](int percent) {
+        present();
         showEffectStep();
         return TPixImage::StatusCallback(percent);
     });
@@ -95,7 +118,7 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
 
     if (fTransitionStyle != etsNone) {
         if (fBackErase) {
-            QPainter p(&fFrame);
+            QPainter p(canvas);
             p.fillRect(rect, platform::colorToQColor(fBackColor));
         }
         const bool gradient = fTransitionStyle == etsGradient;
@@ -107,7 +130,7 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
         firePaintNotify(0, 0);
         while (fPassCounter <= fPaintMaxPasses) {
             const int result =
-                PX_EfxPaintTransition(&fFrame, gradient, style, static_cast<std::int32_t>(first),
+                PX_EfxPaintTransition(canvas, gradient, style, static_cast<std::int32_t>(first),
                                       static_cast<std::int32_t>(second), static_cast<int>(fGradientSteps), rect, params,
                                       fTransitionEffect == 1000 ? 1 : fPassCounter,
                                       fTransitionEffect == 1000 ? 1 : fPaintMaxPasses);
@@ -115,13 +138,14 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
                 stopped = true;
                 break;
             }
+            present();
             ++fPassCounter;
             Wait(fPaintNotificationDelay, false);
             firePaintNotify(fPassCounter - 1, 0);
         }
     }
 
-    if (!stopped) {
+    if (!stopped && !inRegion) {
         params.effect = fPaintEffect;
         fPassCounter = 1;
         firePaintNotify(0, 1);

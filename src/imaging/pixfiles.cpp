@@ -55,16 +55,16 @@ void TPixImage::paintWhileLoading(const PxLoadBand& band)
     if (band.flags & bandLastRow) fLoadingPage = nullptr;
 }
 
-int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit)
+int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad)
 {
     try {
-        return loadBand(band, pageLimit);
+        return loadBand(band, pageLimit, paintWhileLoad);
     } catch (...) {
         return stopForHandlerError();
     }
 }
 
-int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
+int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad)
 {
     ProcessState& s = processState();
     if (static_cast<unsigned>(band.pagesDelivered) >= pageLimit) return PXERR_STOPPED;
@@ -75,7 +75,7 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit)
     } else {
         fRowsDone += band.rows;
     }
-    if (fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
+    if (paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
     if (band.flags & bandLastRow) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
@@ -105,6 +105,49 @@ int TPixImage::loadInfo(PxLoadInfo* record)
     return 1;
 }
 
+TPixImage::LoadInfoScope::LoadInfoScope(TPixImage* control)
+    : previous(PX_SetLoadInfoCallback([control](PxLoadInfo* record) { return control->loadInfo(record); }))
+{
+}
+
+TPixImage::LoadInfoScope::~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
+
+PxLoadCallback TPixImage::pageCallback(int Pages, bool paintWhileLoad)
+{
+    processState().aborted = false;
+    fRowsDone = 0;
+    fPagesDelivered = 0;
+    const unsigned limit = static_cast<unsigned>(Pages);
+    return [this, limit, paintWhileLoad](const PxLoadBand& band) { return loadCallback(band, limit, paintWhileLoad); };
+}
+
+int TPixImage::showLoadedPages(int result)
+{
+    fLoadingPage = nullptr;
+    if (result == PXERR_STOPPED) result = PX_SUCCESS;
+    if (result == PX_SUCCESS && !processState().aborted) {
+        int count = 0;
+        PX_GetBitmapListCount(fList, &count);
+        fListCount = count;
+        fListIndex = 0;
+        result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
+        fHasImage = result == PX_SUCCESS;
+    }
+    if (processState().aborted) result = PXERR_ABORTED;
+    return result;
+}
+
+int TPixImage::finishLoad(const QString& methodName, int result)
+{
+    if (result != PX_SUCCESS) dropList();
+    fLoading = false;
+    ImageChanged();
+    markDataModified();
+    fLastResult = result;
+    rethrowHandlerError();
+    return CheckMethodResult(methodName, result);
+}
+
 int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
 {
     // Clear the control; this refuses while an operation of this control runs.
@@ -127,10 +170,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     int result;
     {
         StatusScope scope(this, false);
-        struct LoadInfoScope {
-            PxLoadInfoCallback previous;
-            ~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
-        } infoScope{PX_SetLoadInfoCallback([this](PxLoadInfo* record) { return loadInfo(record); })};
+        LoadInfoScope infoScope(this);
         PxFileInfo info;
         result = PX_FileInfo(FileName, &info, std::max(1, Page));
         if (result == PX_SUCCESS) {
@@ -138,40 +178,39 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             fFileAnimated = isAnimatedFile(info);
             fLoopForever = fFileAnimated && ((fAutoAnimationLoop == 1 && fAutoAnimate) ||
                                              (info.Format == fmtGIF && info.Loops && info.LoopCount == 0));
+            fAnimation = AnimationData();
+            if (fFileAnimated) {
+                fAnimation.known = true;
+                fAnimation.width = info.Width;
+                fAnimation.height = info.Height;
+                fAnimation.background = info.HasBackground ? info.BackgroundColor : 0;
+            }
             result = PX_CreateBitmapList(&fList);
         }
         if (result == PX_SUCCESS) {
-            processState().aborted = false;
-            fRowsDone = 0;
-            fPagesDelivered = 0;
-            const unsigned limit = static_cast<unsigned>(Pages);
             PxLoadOptions options;
             options.Page = std::max(1, Page);
             options.MaxPages = Pages < 0 ? -1 : Pages;
             PxFileInfo loaded;
-            result = PX_LoadFile(FileName, nullptr, Bits, fList, options,
-                                 [this, limit](const PxLoadBand& band) { return loadCallback(band, limit); }, &loaded);
-            fLoadingPage = nullptr;
-            if (result == PXERR_STOPPED) result = PX_SUCCESS;
+            result = PX_LoadFile(FileName, nullptr, Bits, fList, options, pageCallback(Pages, true), &loaded);
         }
-        if (result == PX_SUCCESS && !processState().aborted) {
-            int count = 0;
-            PX_GetBitmapListCount(fList, &count);
-            fListCount = count;
-            fListIndex = 0;
-            result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
-            fHasImage = result == PX_SUCCESS;
-            if (fHasImage) fFileName = FileName;
+        result = showLoadedPages(result);
+        if (fHasImage) {
+            fFileName = FileName;
+            // The display bitmap takes the depth of the frames as they were read.
+            fAnimation.bits = fBitmap.BitsPerPixel;
         }
-        if (processState().aborted) result = PXERR_ABORTED;
     }
-    if (result != PX_SUCCESS) dropList();
-    fLoading = false;
-    ImageChanged();
-    markDataModified();
-    fLastResult = result;
-    rethrowHandlerError();
-    return CheckMethodResult(QStringLiteral("Load"), result);
+    if (result == PX_SUCCESS && fAutoAnimate && fFileAnimated && fListCount > 1) {
+        fLoading = false;
+        result = startLoadedAnimation();
+        if (result == PX_SUCCESS) {
+            fLastResult = 1;
+            rethrowHandlerError();
+            return 1;
+        }
+    }
+    return finishLoad(QStringLiteral("Load"), result);
 }
 
 int TPixImage::saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes)
@@ -218,6 +257,8 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     {
         StatusScope scope(this, true);
         if (Format == fmtGIF && fList) {
+            // An animation repeats as the file it came from did.
+            options.LoopCount = fLoopForever ? 0 : (fFileAnimated && fFileInfo.Loops ? fFileInfo.LoopCount : -1);
             result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor, options);
         } else if (fEnableProgressEvent) {
             // The rows report the progress; the engine's own reports would come twice.
@@ -225,6 +266,15 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
             const SdkBitmapHandle* source = &fBitmap;
             SdkBitmapHandle frame;
             result = PX_SUCCESS;
+            if (fBitmap.ViewPerspective != perspectiveTopLeft) {
+                // Rows go out as they are stored and no file written here says how to show them
+                // (a TIFF included): the picture is turned upright first.
+                result = PX_ChangeBitmapViewPerspective(&fBitmap, perspectiveTopLeft);
+                if (result == PX_SUCCESS) {
+                    storeIntoList();
+                    refreshAttributes();
+                }
+            }
             if (Format == fmtJPEGFrame && (fBitmap.Width != frameFormatWidth || fBitmap.Height != frameFormatHeight)) {
                 // The frame format has one size: a resampled copy is written, the picture stays.
                 result = PX_CopyBitmap(&frame, &fBitmap);

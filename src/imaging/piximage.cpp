@@ -105,6 +105,10 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
     fRgnTimer = new QTimer(this);
     connect(fRgnTimer, &QTimer::timeout, this, &TPixImage::outlineTick);
+    fDataLink = std::make_unique<platform::TFieldDataLink>([this] { LoadFromDataField(); }, [this] { updateDataField(); });
+    fAnimTimer = new QTimer(this);
+    fAnimTimer->setInterval(0);
+    connect(fAnimTimer, &QTimer::timeout, this, &TPixImage::AnimationStep);
     processState().abortRequest = false;
     processState().aborted = false;
     sdk::PX_InitBitmap(&fBitmap, 0, 0, 0);
@@ -117,6 +121,10 @@ TPixImage::~TPixImage()
     fDestroying = true;
     fRgnTimer->stop();
     SetEnableProgressEvent(false);
+    stopPlayback();
+    fDownload.reset();
+    fDataLink.reset();
+    if (fFeed) sdk::PX_StopFeedLoad(&fFeed);
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
@@ -176,7 +184,8 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 
 void TPixImage::busyCheck()
 {
-    if (fProcessing || fBusyDepth > 0) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
+    if (fPlaying) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
+    if (fProcessing || fBusyDepth > 0 || fFeed) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 
 void TPixImage::invalidateIfAuto()

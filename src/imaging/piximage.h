@@ -3,10 +3,13 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
+#include "platform/datalink.h"
 #include "platform/sdk/sdk.h"
+#include "platform/urldownload.h"
 
 #include <QCursor>
 #include <QFont>
@@ -121,6 +124,52 @@ public:
     // the resolution named there.
     sdk::PxLoadInfo& LoadInfo() { return fLoadInfo; }
 
+    // ---- animation ----
+    // Starts or stops the playback of the list's frames; OnAnimate tells which.
+    int AnimationEnable(bool enable);
+    bool Animating() const { return fPlaying; }
+    // The playback step, run by the animation timer: shows the next frame when it is due and sets
+    // the timer to the frame's delay.
+    void AnimationStep();
+    // The animation timer (for callers that watch or drive the playback themselves).
+    QTimer* AnimationTimer() const { return fAnimTimer; }
+    // The clock of the playback step: milliseconds from any start (tests put their own).
+    using TTickClock = std::function<std::uint32_t()>;
+    static void SetTickClock(TTickClock clock);
+
+    // ---- pan window and magnifying glass ----
+    // Shows the pan window (created when needed) or closes it.
+    int ShowPanWin(bool show);
+    bool PanWinShown() const;
+    // The pan window while it exists, else null.
+    TPanWindow* PanWindow() const { return fPanWin; }
+    // The display flag word of the pan window's or the glass's options.
+    int PanWinDisplayFlags() const;
+    int MagGlassDisplayFlags() const;
+    // Starts the glass that follows the mouse over the picture; the values in this order.
+    virtual int StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor, ColorRef BackColor, bool Ellipse,
+                              int BorderSize, bool Border3D, bool Crosshair, bool Centered, bool RegionOnly);
+    virtual int StopMagGlass();
+    bool MagGlassActive() const { return fMagGlass != nullptr; }
+    TMagGlass* MagGlass() const { return fMagGlass; }
+
+    // ---- memory, feed and URL loading ----
+    // Loads page Page of the picture held in the Size bytes at Memory.
+    virtual int LoadMemory(const void* Memory, int Bits, int Page, qint64 Size);
+    // A load whose bytes come in pieces: opened, fed, closed (which shows the first page).
+    int StartFeedLoad(int Bits, int Page, int Pages);
+    int FeedLoad(const void* Buffer, qint64 Size);
+    int StopFeedLoad();
+    bool FeedLoadOpen() const { return fFeed != nullptr; }
+    // Setting it downloads the picture at the address (http or https) into the control; the
+    // download runs on while the program goes on, and OnReadyStateChanged tells when it is done.
+    const QString& BitmapDataPath() const { return fBitmapDataPath; }
+    void SetBitmapDataPath(const QString& Value);
+    TReadyState ReadyState() const { return fReadyState; }
+
+    // Loads the picture held in the linked blob field (run when the record changes).
+    virtual int LoadFromDataField();
+
     // ---- operations ----
     int Reverse();
     int Flip();
@@ -228,11 +277,17 @@ public:
     void RubberBandMove(int x, int y);
     QRect RubberBandEnd();
     QRect RubberBandRect() const { return fRubberRect; }
+    // True while the rubber band drawn last is shown.
+    bool RubberBandShown() const { return fRubberShown; }
     // Arms the one-shot zoom-in capture around the cursor.
     void StartZoomInCapture();
     // Copies the screen around the cursor into the control (the timer's work).
     void ZoomInCapture();
     QRect ZoomInRect() const { return fZoomInRect; }
+    // The outline drawn around the captured part of the screen (null before the first capture).
+    TZoomInFrame* ZoomInFrame() const { return fZoomInFrame.get(); }
+    // True while the middle mouse button drags a zoom-in capture across the screen.
+    bool ZoomInDragging() const { return fZoomInDragging; }
 
     // ---- painting ----
     // The frame composed by the last paint: exactly what the control shows.
@@ -282,6 +337,28 @@ public:
     TNotifyEvent OnScroll;
     TZoomInDoneEvent OnZoomInDone;
     TNotifyEvent OnMagGlassCursor;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TNotifyEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    // Declared for the engine's document clean-up operations, which the system does not run.
+    TNotifyEvent OnSmooth;
+    TDocCleanEvent OnLineRemove;
+    TDocCleanEvent OnInvertedText;
+    TDocCleanEvent OnHolePunchRemove;
+    TDocCleanEvent OnDotRemove;
+    TDocCleanEvent OnBorderRemove;
+    TTransformMarkerEvent OnTransformMarker;
+
+    // ---- dragging the control onto another ----
+    // With dmAutomatic a press of the left button drags the control; BeginDrag starts it by hand
+    // (at once, or once the mouse has moved a little).
+    PIX_STORED(TDragMode, DragMode, dmManual)
+    // The cursor while a drop is accepted (an index of the framework's cursor list).
+    PIX_STORED(int, DragCursor, -12)
+public:
+    void BeginDrag(bool Immediate);
+    bool Dragging() const { return fDragState != DragIdle; }
 
     // ---- properties the window system keeps under its own names ----
     // Shown when its parent is (the window itself for a control without one).
@@ -319,6 +396,9 @@ public:
     PIX_PROPERTY(bool, EnableFloater, false)
     PIX_STORED(bool, RefBitmap, false)
     PIX_STORED(bool, DropAutoLoad, true)
+    // With it (and no region shape chosen) the mouse draws a rubber band and OnRubberBand tells
+    // where it ended.
+    PIX_STORED(bool, RubberBandMode, false)
     PIX_PROPERTY(bool, DropFilesAllowed, false)
     // With it the control takes the focus by the Tab key too, not only by a click.
     PIX_PROPERTY(bool, TabStop, false)
@@ -420,35 +500,49 @@ public:
     PIX_STORED(bool, DrawPersistence, false)
 
     // ---- properties: pan window and magnifier ----
-    PIX_STORED(int, PanWinX, 0)
-    PIX_STORED(int, PanWinY, 0)
-    PIX_STORED(int, PanWinWidth, 150)
-    PIX_STORED(int, PanWinHeight, 150)
-    PIX_STORED(QString, PanWinTitle, QStringLiteral("Pan Window"))
-    PIX_STORED(ColorRef, PanWinRectColor, 255)
-    PIX_STORED(bool, PanWinSysMenu, true)
+    // Position and size read from the pan window while it is shown (screen coordinates).
+public:
+    int PanWinX() const;
+    int PanWinY() const;
+    int PanWinWidth() const;
+    int PanWinHeight() const;
+    void SetPanWinX(int Value);
+    void SetPanWinY(int Value);
+    void SetPanWinWidth(int Value);
+    void SetPanWinHeight(int Value);
+private:
+    int fPanWinX = 0, fPanWinY = 0, fPanWinWidth = 150, fPanWinHeight = 150;
+    PIX_PROPERTY(QString, PanWinTitle, QStringLiteral("Pan Window"))
+    PIX_PROPERTY(ColorRef, PanWinRectColor, 255)
+    PIX_PROPERTY(bool, PanWinSysMenu, true)
 public:
     const QIcon& PanWinIcon() const { return fPanWinIcon; }
-    void SetPanWinIcon(const QIcon& Value) { fPanWinIcon = Value; }
-    PIX_STORED(int, PanWinPointer, 0)
-    PIX_STORED(TPaletteType, PanWinPaintPalette, ppAuto)
-    PIX_STORED(TBitonalScaling, PanWinBitonalScaling, btsNormal)
-    PIX_STORED(TPaintDither, PanWinPaintDither, pdOrdered)
-    PIX_STORED(TPaintScaling, PanWinPaintScaling, psNormal)
-    PIX_STORED(TPaletteType, MagGlassPaintPalette, ppAuto)
-    PIX_STORED(TBitonalScaling, MagGlassBitonalScaling, btsNormal)
-    PIX_STORED(TPaintDither, MagGlassPaintDither, pdOrdered)
-    PIX_STORED(TPaintScaling, MagGlassPaintScaling, psResample)
-    PIX_STORED(int, MagGlassPointer, 0)
+    void SetPanWinIcon(const QIcon& Value);
+    // A cursor of the framework's list (0 the default, -3 the cross, -21 the hand, ...).
+    PIX_PROPERTY(int, PanWinPointer, 0)
+    PIX_PROPERTY(TPaletteType, PanWinPaintPalette, ppAuto)
+    PIX_PROPERTY(TBitonalScaling, PanWinBitonalScaling, btsNormal)
+    PIX_PROPERTY(TPaintDither, PanWinPaintDither, pdOrdered)
+    PIX_PROPERTY(TPaintScaling, PanWinPaintScaling, psNormal)
+    PIX_PROPERTY(TPaletteType, MagGlassPaintPalette, ppAuto)
+    PIX_PROPERTY(TBitonalScaling, MagGlassBitonalScaling, btsNormal)
+    PIX_PROPERTY(TPaintDither, MagGlassPaintDither, pdOrdered)
+    PIX_PROPERTY(TPaintScaling, MagGlassPaintScaling, psResample)
+    PIX_PROPERTY(int, MagGlassPointer, 0)
 
     // ---- properties: data field ----
-    PIX_STORED(QString, DataField, QString())
-    PIX_STORED(bool, ReadOnly, false)
+public:
+    // The record the picture is kept in and the blob column that holds it.
+    platform::TDataSource* DataSource() const;
+    void SetDataSource(platform::TDataSource* Value);
+    QString DataField() const;
+    void SetDataField(const QString& Value);
+    bool ReadOnly() const;
+    void SetReadOnly(bool Value);
     PIX_STORED(int, DataLoadBits, 24)
     PIX_STORED(int, DataSaveBits, 24)
     PIX_STORED(int, DataSaveFormat, 5)
     PIX_STORED(int, DataSaveQuality, -1)
-    PIX_STORED(QString, BitmapDataPath, QString())
 
     // ---- properties: document rasterising options ----
     PIX_PROPERTY(int, PDFXResolution, 96)
@@ -472,6 +566,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -511,8 +610,10 @@ private:
     void showEffectStep();
     void dropList();
     int selectListItem();
-    // The linked data field's modified mark; no field is linked here.
-    void markDataModified() {}
+    // Tells the linked blob field that the picture changed.
+    void markDataModified();
+    // Stores the picture into the linked field (when the record is posted).
+    void updateDataField();
     QRect innerRect() const;
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
@@ -552,8 +653,8 @@ private:
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {}, bool onFloater = false,
                 const std::function<int(SdkBitmapHandle*)>& shapeOp = {});
-    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit);
-    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit);
+    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
+    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
     // An exception from an event handler never passes through the engine: it stops the
     // operation, which then raises it once the engine has returned.
     int stopForHandlerError();
@@ -562,6 +663,41 @@ private:
     int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int loadInfo(sdk::PxLoadInfo* record);
+    // Puts the control's load-information callback in force for one load.
+    struct LoadInfoScope {
+        explicit LoadInfoScope(TPixImage* control);
+        ~LoadInfoScope();
+        sdk::PxLoadInfoCallback previous;
+    };
+    // The band callback of a load that delivers at most Pages pages (-1: all); starts the count.
+    sdk::PxLoadCallback pageCallback(int Pages, bool paintWhileLoad);
+    // After a read into the list: its first page becomes the picture.
+    int showLoadedPages(int result);
+    // The end of every load: an empty control on failure, the notices, the report.
+    int finishLoad(const QString& methodName, int result);
+    // Starts the playback of an animated file just loaded.
+    int startLoadedAnimation();
+    // The display bitmap of the playback, of the animation's size.
+    int createPlaybackBitmap();
+    void stopPlayback();
+    // Draws the frame the playback has put into the display bitmap.
+    void showPlaybackFrame();
+    // Shows the visible part in the pan window; with pictureChanged also the picture anew.
+    void updatePanWindow(bool pictureChanged = false);
+    void panWindowEvent(int flag, const QPoint& bitmapPos);
+    void closePanWindow();
+    void updateMagGlass();
+    void followMagGlass(const QPoint& at);
+    void restartMagGlass();
+    // A pan window option: stored and shown at once; a glass option: the glass starts anew with it.
+    template <typename T>
+    void setPanWinOption(T& field, T value);
+    template <typename T>
+    void setMagGlassOption(T& field, T value);
+    // The part of the picture the control shows, in bitmap coordinates.
+    QRect visibleBitmapPart() const;
+    // The picture as it is shown: turned upright for a bitmap stored in another perspective.
+    QImage pictureImage(const SdkBitmapHandle& bitmap) const;
 
     // current picture
     SdkBitmapHandle fBitmap;
@@ -623,6 +759,45 @@ private:
     bool fFileAnimated = false;
     bool fLoopForever = false;
 
+    // data field
+    std::unique_ptr<platform::TFieldDataLink> fDataLink;
+    bool fDataFieldModified = false;
+
+    // dragging onto another control
+    enum DragPhase { DragIdle, DragPending, DragActive };
+    DragPhase fDragState = DragIdle;
+    QPoint fDragStart;
+    QPointer<TPixImage> fDragTarget;
+    bool fDragAccepted = false;
+    // The mouse's part in a drag; true when the event was the drag's.
+    bool dragPress(const QMouseEvent* event);
+    bool dragMove(const QMouseEvent* event);
+    bool dragRelease(const QMouseEvent* event);
+    void dragOverTarget(const QPoint& global);
+
+    // feed and URL loading
+    sdk::SdkFeedLoadHandle fFeed = nullptr;
+    QString fBitmapDataPath;
+    TReadyState fReadyState = rsComplete;
+    std::unique_ptr<platform::UrlDownload> fDownload;
+    void downloadStarted();
+    void downloadData(const QByteArray& data);
+    void downloadFinished(int error);
+    // Ends a download under way: the feed closed, nothing kept.
+    void stopDownload();
+
+    // animation
+    sdk::SdkPlaybackHandle fPlayback = nullptr;
+    bool fPlaying = false;
+    bool fAnimationRequested = false;
+    QTimer* fAnimTimer = nullptr;
+    struct AnimationData {
+        bool known = false;
+        int width = 0, height = 0, bits = 24;
+        std::vector<std::uint32_t> palette;
+        ColorRef background = 0;
+    } fAnimation;
+
     // regions
     QRect fRgnBounds;
     std::uint8_t fRgnFrameType = 0;
@@ -660,12 +835,20 @@ private:
     QPoint fRubberAnchor;
     QRect fRubberRect;
     bool fRubberActive = false;
+    bool fRubberShown = false;
+    void finishRubberBand();
     QPoint fRubberScrollStart;
     QRect fZoomInRect;
     QTimer* fZoomInTimer = nullptr;
+    std::unique_ptr<TZoomInFrame> fZoomInFrame;
+    bool fZoomInDragging = false;
 
     QFont fTextFont;
     QIcon fPanWinIcon;
+    QPointer<TPanWindow> fPanWin;
+    bool fPanWinShown = false;
+    QPointer<TMagGlass> fMagGlass;
+    TMagGlassOptions fMagGlassOptions;
     QPointer<QMenu> fPopupMenu;
 };
 

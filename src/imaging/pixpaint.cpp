@@ -152,6 +152,7 @@ void TPixImage::UpdateLayout()
         }
         if (!fScrolling && !fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
         if (fCenterImage && (fDisplay.width() < innerW || fDisplay.height() < innerH)) centre();
+        updatePanWindow();
         fLayoutInProgress = false;
         fFrameDirty = true;
         if (!fAutoScroll || fAutoSize || fScrolling) break;
@@ -328,6 +329,8 @@ void TPixImage::ScrollBy(int dx, int dy)
     setScrollBarPos(fVertInfo, fPosY);
     moveChildren(dx, dy);
     Refresh();
+    updatePanWindow();
+    updateMagGlass();
 }
 
 void TPixImage::moveChildren(int dx, int dy)
@@ -388,13 +391,13 @@ void TPixImage::composeFrame()
             QRegion rgn;
             if (PX_GetBitmapRgnHandle(shown, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
         }
-        const QImage::Format format = shown->BitsPerPixel == 8    ? QImage::Format_Grayscale8
-                                      : shown->BitsPerPixel == 32 ? QImage::Format_ARGB32
-                                                                  : QImage::Format_BGR888;
-        QImage picture(shown->bits(), shown->Width, shown->Height, shown->BytesPerLine, format);
-        if (fUseTransparentColor) {
+        QImage picture = pictureImage(*shown);
+        // A frame of an animation shows the background where it is transparent.
+        const bool frameKeyed = fPlaying && (shown->Flags & bfTransparent);
+        if (fUseTransparentColor || frameKeyed) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = platform::colorToQColor(fTransparentColor).rgb() | 0xFF000000u;
+            const QRgb key =
+                platform::colorToQColor(frameKeyed ? shown->TransparentColor : fTransparentColor).rgb() | 0xFF000000u;
             for (int y = 0; y < picture.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
                 for (int x = 0; x < picture.width(); ++x)
@@ -429,7 +432,8 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPaintRgnOnly) {
+    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying &&
+        (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
         runPaintEffects(previous, effectRect);
         p.begin(&fFrame);
@@ -448,6 +452,21 @@ void TPixImage::composeFrame()
     AfterPaint(&p);
     p.end();
     fFrameDirty = false;
+}
+
+QImage TPixImage::pictureImage(const SdkBitmapHandle& bitmap) const
+{
+    const QImage::Format format = bitmap.BitsPerPixel == 8    ? QImage::Format_Grayscale8
+                                  : bitmap.BitsPerPixel == 32 ? QImage::Format_ARGB32
+                                                              : QImage::Format_BGR888;
+    if (bitmap.ViewPerspective <= perspectiveTopLeft || bitmap.ViewPerspective > 8)
+        return QImage(bitmap.bits(), bitmap.Width, bitmap.Height, bitmap.BytesPerLine, format);
+    // Stored in another perspective: shown turned upright, whole.
+    SdkBitmapHandle upright;
+    if (PX_CopyBitmap(&upright, &bitmap) != PX_SUCCESS ||
+        PX_ChangeBitmapViewPerspective(&upright, perspectiveTopLeft) != PX_SUCCESS)
+        return {};
+    return QImage(upright.bits(), upright.Width, upright.Height, upright.BytesPerLine, format).copy();
 }
 
 void TPixImage::Refresh()
@@ -481,7 +500,7 @@ void TPixImage::paintEvent(QPaintEvent*)
     if (stale) composeFrame();
     QPainter p(this);
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
-    if (fRubberActive && !fRubberRect.isNull()) {
+    if ((fRubberActive || (fRubberShown && fRgnShape == rsNone)) && !fRubberRect.isNull()) {
         const QPoint moved(fRubberScrollStart.x() - fPosX, fRubberScrollStart.y() - fPosY);
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
@@ -501,6 +520,7 @@ void TPixImage::resizeEvent(QResizeEvent* event)
     fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
     UpdateLayout();
     fFrameDirty = true;
+    updateMagGlass();
     QWidget::resizeEvent(event);
     if (OnResize) OnResize(this);
 }
@@ -522,13 +542,29 @@ void TPixImage::keyPressEvent(QKeyEvent* event)
     }
     if (hasFocus() && OnKeyDown) {
         int key = event->key();
-        TShiftState shift = 0;
-        if (event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
-        if (event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
-        if (event->modifiers() & Qt::AltModifier) shift |= ssAlt;
-        OnKeyDown(this, key, shift);
+        OnKeyDown(this, key, shiftStateOf(event->modifiers()));
+    }
+    // A key that types a character also gives it to OnKeyPress.
+    if (hasFocus() && OnKeyPress && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+        QChar c = event->text().at(0);
+        OnKeyPress(this, c);
     }
     event->accept();
+}
+
+void TPixImage::keyReleaseEvent(QKeyEvent* event)
+{
+    if (hasFocus() && OnKeyUp && !event->isAutoRepeat()) {
+        int key = event->key();
+        OnKeyUp(this, key, shiftStateOf(event->modifiers()));
+    }
+    event->accept();
+}
+
+void TPixImage::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    if (OnEnter) OnEnter(this);
 }
 
 bool TPixImage::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
@@ -583,6 +619,17 @@ QRect TPixImage::RubberBandEnd()
     return fRubberRect;
 }
 
+void TPixImage::finishRubberBand()
+{
+    fMouseDrawing = false;
+    const QRect band = RubberBandEnd();
+    // It stays shown where it was drawn, following the picture when it scrolls.
+    fRubberScrollStart = QPoint(fPosX, fPosY);
+    fRubberShown = true;
+    update();
+    if (OnRubberBand) OnRubberBand(this, band.left(), band.top(), band.right(), band.bottom());
+}
+
 // ---- zoom-in capture ----
 
 void TPixImage::StartZoomInCapture() { fZoomInTimer->start(0); }
@@ -591,6 +638,8 @@ void TPixImage::ZoomInCapture()
 {
     fZoomInTimer->stop();
     const QPoint cursor = QCursor::pos();
+    // The outline of the last capture goes first.
+    if (fZoomInFrame) fZoomInFrame->hide();
     fZoomInRect = QRect();
     dropList();
     const int factor = std::max(1, PaintZoomFactor());
@@ -603,7 +652,11 @@ void TPixImage::ZoomInCapture()
     r &= screenRect;
     if (r.width() < 1) r.setWidth(1);
     if (r.height() < 1) r.setHeight(1);
-    if (fEnableZoomInRect) fZoomInRect = r;
+    if (fEnableZoomInRect) {
+        fZoomInRect = r;
+        if (!fZoomInFrame) fZoomInFrame = std::make_unique<TZoomInFrame>();
+        fZoomInFrame->Around(r);
+    }
     SdkBitmapHandle captured;
     if (screen) {
         const QImage shot = screen->grabWindow(0, r.x() - screenRect.x(), r.y() - screenRect.y(), r.width(), r.height())

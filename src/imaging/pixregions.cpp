@@ -28,15 +28,6 @@ int mouseButton(Qt::MouseButton b)
     }
 }
 
-TShiftState shiftOf(Qt::KeyboardModifiers m)
-{
-    TShiftState s = 0;
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    return s;
-}
-
 // The rectangle between two points, edges as given to the engine (right and bottom outside).
 PxRect spanned(const QPoint& a, const QPoint& b, int shift)
 {
@@ -280,10 +271,19 @@ QRect TPixImage::visiblePicture() const
 void TPixImage::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftOf(event->modifiers()), at.x(), at.y());
+    if (dragPress(event)) return;
+    if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
+    if (event->button() == Qt::MiddleButton) {
+        // The middle button drags a zoom-in capture of the screen around the mouse.
+        if (fProcessing || fBusyDepth > 0 || fPlaying) return;
+        fZoomInDragging = true;
+        grabMouse();
+        StartZoomInCapture();
+        return;
+    }
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
-    if (fProcessing || fBusyDepth > 0) return;
+    if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
     const QRect visible = visiblePicture();
     fMouseDrawing = false;
     setFocus(Qt::MouseFocusReason);
@@ -313,9 +313,14 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         // The failure is kept as the last result; a mouse event cannot carry it further.
         return;
     }
-    if (fRgnShape == rsNone) return;
+    if (fRgnShape == rsNone && !fRubberBandMode) return;
     fMouseDrawing = true;
     fRgnCombineMode = 1;
+    if (fRgnShape == rsNone) {
+        // A rubber band: the one shown before goes.
+        fRubberShown = false;
+        RubberBandBegin(at.x(), at.y());
+    }
     if (fRgnShape == rsPolygon) {
         fPolygon.clear();
         fPolygon.reserve(polygonGrowth);
@@ -328,7 +333,11 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && fMouseCaptured) {
+    if (dragMove(event)) return;
+    if (MagGlassActive()) followMagGlass(at);
+    if (fZoomInDragging) StartZoomInCapture();
+    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
+        fMouseCaptured) {
         if (fDragging) {
             dragFloater(at);
         } else if (fMouseDrawing) {
@@ -337,6 +346,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
             const QPoint p(std::clamp(at.x(), visible.left(), visible.left() + visible.width()),
                            std::clamp(at.y(), visible.top(), visible.top() + visible.height()));
             fCurrentPoint = p;
+            if (fRgnShape == rsNone) RubberBandMove(p.x(), p.y());
             if (fRgnShape == rsPolygon) {
                 if (fPolygon.size() == fPolygon.capacity()) fPolygon.reserve(fPolygon.capacity() + polygonGrowth);
                 fPolygon.push_back(p);
@@ -344,15 +354,26 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
             update();
         }
     }
-    if (OnMouseMove) OnMouseMove(this, shiftOf(event->modifiers()), at.x(), at.y());
+    if (OnMouseMove) OnMouseMove(this, shiftStateOf(event->modifiers()), at.x(), at.y());
 }
 
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0) {
+    if (dragRelease(event)) return;
+    if (fZoomInDragging && event->button() == Qt::MiddleButton) {
+        fZoomInDragging = false;
+        releaseMouse();
+        fZoomInTimer->stop();
+        if (fZoomInFrame) fZoomInFrame->hide();
+        const QPoint screen = QCursor::pos();
+        if (OnZoomInDone) OnZoomInDone(this, screen.x(), screen.y());
+    }
+    if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
+        !fPlaying) {
         try {
             if (fDragging) dropFloater();
+            else if (fMouseDrawing && fRgnShape == rsNone) finishRubberBand();
             else if (fMouseDrawing) finishShape();
         } catch (const std::exception&) {
             // Kept as the last result, as for the press.
@@ -360,7 +381,7 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
         fMouseDrawing = false;
     }
     if (event->buttons() == Qt::NoButton) fMouseCaptured = false;
-    if (OnMouseUp) OnMouseUp(this, mouseButton(event->button()), shiftOf(event->modifiers()), at.x(), at.y());
+    if (OnMouseUp) OnMouseUp(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::LeftButton && rect().contains(at) && OnClick) OnClick(this);
 }
 

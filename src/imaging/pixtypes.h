@@ -2,7 +2,9 @@
 // Enumerations, event types and the range-error class of the image control.
 #include "platform/sdk/errors.h"
 
+#include <QRect>
 #include <QString>
+#include <Qt>
 #include <exception>
 #include <functional>
 
@@ -12,10 +14,10 @@ class TPixImage;
 
 using sdk::EPixImageError;
 
-// The framework's range error: raised for scroll steps below 1 and polygon point indexes.
-class ERangeError : public std::exception {
+// An error of the framework's own kinds, with its message.
+class EFrameworkError : public std::exception {
 public:
-    explicit ERangeError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    explicit EFrameworkError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
     const QString& message() const { return message_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
@@ -23,6 +25,27 @@ private:
     QString message_;
     QByteArray utf8_;
 };
+
+// The framework's range error: raised for scroll steps below 1 and polygon point indexes.
+class ERangeError : public EFrameworkError {
+public:
+    using EFrameworkError::EFrameworkError;
+};
+
+// The framework's invalid-operation error: a feed load used without being opened.
+class EInvalidOperation : public EFrameworkError {
+public:
+    using EFrameworkError::EFrameworkError;
+};
+
+// The data link's error for a column that cannot hold a picture.
+class EInvalidFieldType : public EFrameworkError {
+public:
+    using EFrameworkError::EFrameworkError;
+};
+
+// How far a download of BitmapDataPath is.
+enum TReadyState : int { rsLoading, rsComplete };
 
 enum TPaintSizeMode : int { smNormal, smStretch, smFitSides, smFit, smZoom };
 enum TPaintDither : int { pdOrdered, pdDiffusion };
@@ -58,6 +81,14 @@ enum TPenMode : int {
 enum TPenStyle : int { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TBrushStyle : int { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
+// Dragging one control onto another with the mouse.
+enum TDragMode : int { dmManual, dmAutomatic };
+enum TDragState : int { dsDragEnter, dsDragLeave, dsDragMove };
+
+// The cursor of an index of the framework's cursor list (0 the default, -3 the cross, -12 the
+// drag cursor, -13 no drop, -21 the hand, ...).
+Qt::CursorShape cursorShapeOf(int index);
+
 // Scroll requests of the two bars.
 enum TScrollCode : int {
     scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll
@@ -67,6 +98,14 @@ enum TScrollBarKind : int { sbHorizontal, sbVertical };
 // Shift state of key events.
 enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 using TShiftState = int;
+inline TShiftState shiftStateOf(Qt::KeyboardModifiers m)
+{
+    TShiftState s = 0;
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    return s;
+}
 
 // Events: one handler each.
 using TNotifyEvent = std::function<void(TPixImage* Sender)>;
@@ -82,5 +121,14 @@ using TKeyPressEvent = std::function<void(TPixImage* Sender, QChar& Key)>;
 using TMouseEvent = std::function<void(TPixImage* Sender, int Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TPixImage* Sender, TShiftState Shift, int X, int Y)>;
 using TRubberBandEvent = std::function<void(TPixImage* Sender, int Left, int Top, int Right, int Bottom)>;
+// Source: the control being dragged; Accept starts true, and false refuses the drop here.
+using TDragOverEvent =
+    std::function<void(TPixImage* Sender, TPixImage* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TPixImage* Sender, TPixImage* Source, int X, int Y)>;
+// Target: the control it was dropped on, null when the drop was refused or missed.
+using TEndDragEvent = std::function<void(TPixImage* Sender, TPixImage* Target, int X, int Y)>;
+// The document clean-up events of the engine's document operations (region, bounds, counts).
+using TDocCleanEvent = std::function<void(TPixImage* Sender, void* Rgn, const QRect& Bounds, int Count1, int Count2)>;
+using TTransformMarkerEvent = std::function<void(TPixImage* Sender, int iMarker, int lSize, void* pData, int iTransform)>;
 
 } // namespace imaging

@@ -5,6 +5,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+#include <QStorageInfo>
+
+#include <cstring>
+
+#include <sys/statfs.h>
 
 namespace platform {
 
@@ -146,6 +151,41 @@ QString toWindowsPath(const QString& hostPath)
     QString rest = root == QLatin1String("/") ? clean.mid(1) : clean.mid(root.size() + 1);
     rest.replace(u'/', u'\\');
     return QString(best) + QStringLiteral(":\\") + rest;
+}
+
+VolumeInformation volumeInformation(QChar letter)
+{
+    VolumeInformation v;
+    const QString root = DriveTable::instance().hostRoot(letter);
+    if (root.isEmpty() || !QFileInfo(root).isDir()) return v;
+    const QStorageInfo storage(root);
+    if (!storage.isValid()) return v;
+    v.valid = true;
+    v.label = storage.name();
+    v.fileSystem = QString::fromUtf8(storage.fileSystemType());
+    // The volume's UUID where the host lists it (a FAT volume's UUID is its serial number), else
+    // the id the file system gives itself.
+    const QString device = QFileInfo(QString::fromUtf8(storage.device())).canonicalFilePath();
+    const QDir byUuid(QStringLiteral("/dev/disk/by-uuid"));
+    for (const QFileInfo& link : byUuid.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (device.isEmpty() || link.canonicalFilePath() != device) continue;
+        QString hex = link.fileName();
+        hex.remove(u'-');
+        bool ok = false;
+        const quint32 serial = hex.left(8).toUInt(&ok, 16);
+        if (ok && hex.size() >= 8) {
+            v.serial = serial;
+            return v;
+        }
+    }
+    struct statfs fs {};
+    if (::statfs(QFile::encodeName(root).constData(), &fs) == 0) {
+        quint32 words[2];
+        static_assert(sizeof fs.f_fsid == sizeof words);
+        std::memcpy(words, &fs.f_fsid, sizeof words);
+        v.serial = words[0];
+    }
+    return v;
 }
 
 } // namespace platform

@@ -53,4 +53,15 @@ QString toWindowsPath(const QString& hostPath);
 // Windows comparison of two names: without regard to case.
 bool sameName(const QString& a, const QString& b);
 
+// The mounted volume that holds a drive's folder, as the host knows it: its label, a 32-bit
+// serial number (from the volume's UUID, else the file system's id) and its file system type.
+// valid is false (everything empty) for a letter that is not mapped or whose folder is missing.
+struct VolumeInformation {
+    bool valid = false;
+    QString label;
+    quint32 serial = 0;
+    QString fileSystem;
+};
+VolumeInformation volumeInformation(QChar letter);
+
 } // namespace platform

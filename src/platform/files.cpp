@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,7 +68,162 @@ bool hostIsDir(const QString& host)
     return !host.isEmpty() && ::stat(hostBytes(host).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The host path with every link and "." or ".." resolved; empty when it does not exist.
+QString canonicalHost(const QString& host)
+{
+    if (host.isEmpty()) return {};
+    char resolved[PATH_MAX];
+    if (!::realpath(hostBytes(host).constData(), resolved)) return {};
+    return QFile::decodeName(resolved);
+}
+
+// Refuses (with the error set) a path outside inside; an empty inside lets every path pass.
+bool confined(const QString& inside, const QString& path)
+{
+    if (inside.isEmpty() || isInside(inside, path)) return true;
+    setError(QStringLiteral("%1 lies outside %2").arg(path, inside));
+    return false;
+}
+
+// Opens a host file for reading when it is a regular file (or a link to one). A pipe or a device
+// is refused before it is opened, and once more after (it could have been swapped in between;
+// the open itself does not wait for a writer). -1 with the error set otherwise.
+int openRegularForReading(const QString& host)
+{
+    if (host.isEmpty()) { setError(QStringLiteral("No such drive")); return -1; }
+    struct stat st;
+    if (::stat(hostBytes(host).constData(), &st) != 0) { setErrno(); return -1; }
+    auto refuse = [](const struct stat& s) {
+        setError(S_ISDIR(s.st_mode) ? QStringLiteral("Is a folder") : QStringLiteral("Not a regular file"));
+        return -1;
+    };
+    if (!S_ISREG(st.st_mode)) return refuse(st);
+    const int fd = ::open(hostBytes(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) { setErrno(); return -1; }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(st);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// One read, repeated when a signal cut it short.
+ssize_t readSome(int fd, char* buffer, size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+// A host file opened for writing whose every write goes straight to the host. A write that
+// fails, also one whose result the writer ignores, stays failed: the file cannot be committed.
+class CheckedFile : public QFile {
+public:
+    bool failed() const { return failed_; }
+    QString failure() const { return failure_; }
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override
+    {
+        if (failed_) return -1;
+        const qint64 n = QFile::writeData(data, len);
+        if (n != len) {
+            failed_ = true;
+            failure_ = errorString();
+            return -1;
+        }
+        return n;
+    }
+
+private:
+    bool failed_ = false;
+    QString failure_;
+};
+
 } // namespace
+
+// A whole file written to a temporary file beside its target and renamed over it once every
+// write, the sync and the close have succeeded. Dropped (the temporary removed) otherwise.
+struct ReplacingWriter::Impl {
+    QString host;
+    QString inside;
+    QString temp;
+    int fd = -1;
+    CheckedFile file;
+    bool hadTarget = false;
+    mode_t mode = 0;
+    bool keepMode = false; // set mode on the result (the target's own, or the copied file's)
+    FileAccess access = FileAccess::AsBefore;
+    QString error;
+
+    bool fail(const QString& e)
+    {
+        error = e;
+        setError(e);
+        drop();
+        return false;
+    }
+    bool failErrno() { return fail(QString::fromLocal8Bit(std::strerror(errno))); }
+    void drop()
+    {
+        if (file.isOpen()) file.close();
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        if (!temp.isEmpty()) ::unlink(hostBytes(temp).constData());
+        temp.clear();
+    }
+    bool open()
+    {
+        if (host.isEmpty()) return fail(QStringLiteral("No such drive"));
+        if (access == FileAccess::OwnerOnly) {
+            mode = S_IRUSR | S_IWUSR;
+            keepMode = true;
+        }
+        struct stat st;
+        if (::stat(hostBytes(host).constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("Is a folder"));
+            if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return fail(QStringLiteral("Access denied"));
+            hadTarget = true;
+            if (!keepMode) {
+                mode = st.st_mode & 07777;
+                keepMode = true;
+            }
+        }
+        const QString folder = host.left(host.lastIndexOf(u'/') + 1);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString candidate = folder + QStringLiteral(".~write")
+                                      + QString::number(QRandomGenerator::global()->generate(), 16);
+            // An owner-only file is closed to others before anything is written into it.
+            fd = ::open(hostBytes(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        access == FileAccess::OwnerOnly ? 0600 : 0666);
+            if (fd >= 0) {
+                temp = candidate;
+                break;
+            }
+            if (errno != EEXIST) return failErrno();
+        }
+        if (fd < 0) return fail(QStringLiteral("No temporary file beside %1").arg(host));
+        if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
+            return fail(file.errorString());
+        return true;
+    }
+    bool commit()
+    {
+        if (fd < 0) return fail(error.isEmpty() ? QStringLiteral("Not open") : error);
+        if (file.failed()) return fail(file.failure());
+        file.close();
+        if (keepMode && ::fchmod(fd, mode) != 0) return failErrno();
+        if (::fsync(fd) != 0) return failErrno();
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0) return failErrno();
+        if (::rename(hostBytes(temp).constData(), hostBytes(host).constData()) != 0) return failErrno();
+        temp.clear();
+        return true;
+    }
+};
 
 QString lastFileError() { return g_lastError; }
 
@@ -151,8 +308,9 @@ bool forceDirectories(const QString& path)
     return true;
 }
 
-bool removeDirectory(const QString& path)
+bool removeDirectory(const QString& path, const QString& inside)
 {
+    if (!confined(inside, path)) return false;
     const QString host = toHostPath(path);
     struct stat st;
     if (!lstatHost(host, st)) { setErrno(); return false; }
@@ -174,8 +332,9 @@ bool sameFile(const QString& a, const QString& b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool copyFile(const QString& source, const QString& target, bool failIfExists)
+bool copyFile(const QString& source, const QString& target, bool failIfExists, const QString& inside)
 {
+    if (!confined(inside, target)) return false;
     const QString src = toHostPath(source);
     const QString dst = toHostPath(target);
     if (src.isEmpty() || dst.isEmpty()) { setError(QStringLiteral("No such drive")); return false; }
@@ -189,28 +348,31 @@ bool copyFile(const QString& source, const QString& target, bool failIfExists)
         if (S_ISDIR(dstst.st_mode)) { setError(QStringLiteral("Is a folder")); return false; }
         if ((dstst.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) { setError(QStringLiteral("Access denied")); return false; }
     }
-    QFile in(src);
-    if (!in.open(QIODevice::ReadOnly)) { setError(in.errorString()); return false; }
-    QSaveFile out(dst);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) { setError(out.errorString()); return false; }
+    const int in = openRegularForReading(src);
+    if (in < 0) return false;
+    ReplacingWriter::Impl out;
+    out.host = dst;
+    out.mode = (sst.st_mode & 0777) | S_IWUSR; // the copy is the user's own
+    out.keepMode = true;
+    bool ok = out.open();
     QByteArray buffer;
     buffer.resize(1 << 20);
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0) { setError(in.errorString()); out.cancelWriting(); return false; }
+    while (ok) {
+        const ssize_t n = readSome(in, buffer.data(), size_t(buffer.size()));
+        if (n < 0) {
+            ok = out.failErrno();
+            break;
+        }
         if (n == 0) break;
-        if (out.write(buffer.constData(), n) != n) { setError(out.errorString()); out.cancelWriting(); return false; }
+        if (out.file.write(buffer.constData(), n) != n) ok = out.fail(out.file.failure());
     }
-    if (!out.commit()) { setError(out.errorString()); return false; }
-    mode_t mode = sst.st_mode & 0777;
-    mode |= S_IWUSR; // the copy is the user's own
-    ::chmod(hostBytes(dst).constData(), mode);
-    return true;
+    ::close(in);
+    return ok && out.commit();
 }
 
-bool deleteFile(const QString& path)
+bool deleteFile(const QString& path, const QString& inside)
 {
+    if (!confined(inside, path)) return false;
     const QString host = toHostPath(path);
     struct stat st;
     if (!lstatHost(host, st)) { setErrno(); return false; }
@@ -223,8 +385,9 @@ bool deleteFile(const QString& path)
     return true;
 }
 
-bool renameFile(const QString& oldPath, const QString& newPath)
+bool renameFile(const QString& oldPath, const QString& newPath, const QString& inside)
 {
+    if (!confined(inside, oldPath) || !confined(inside, newPath)) return false;
     const QString from = toHostPath(oldPath);
     QString to = toHostPath(newPath);
     if (from.isEmpty() || to.isEmpty()) { setError(QStringLiteral("No such drive")); return false; }
@@ -300,7 +463,7 @@ QList<DirEntry> findFiles(const QString& folder, const QString& mask)
     QDir dir(host);
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        if (!matchesMask(name, mask)) continue;
+        if (!isWindowsName(name) || !matchesMask(name, mask)) continue;
         const QString full = host.endsWith(u'/') ? host + name : host + u'/' + name;
         const int attr = attributesOf(full, name);
         if (attr < 0) continue;
@@ -366,21 +529,69 @@ bool setExecutable(const QString& path, bool executable)
     return ::chmod(hostBytes(host).constData(), mode) == 0;
 }
 
-std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
+bool isWindowsName(const QString& name)
 {
-    const QString host = toHostPath(path);
-    if (host.isEmpty() || hostIsDir(host)) return std::nullopt;
-    QFile f(host);
-    if (!f.open(QIODevice::ReadOnly)) { setError(f.errorString()); return std::nullopt; }
-    if (maxBytes >= 0 && f.size() > maxBytes) { setError(QStringLiteral("File too large")); return std::nullopt; }
-    return f.readAll();
+    static const QString refused = QStringLiteral("\\/:*?\"<>|");
+    if (name.isEmpty()) return false;
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || refused.contains(c)) return false;
+    return true;
 }
 
-bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access)
+bool isInside(const QString& folder, const QString& path)
 {
-    ReplacingWriter w(path, access);
+    const QString root = canonicalHost(toHostPath(folder));
+    const QString host = toHostPath(path);
+    if (root.isEmpty() || host.isEmpty()) return false;
+    // The entry itself is not resolved (a link is deleted or renamed, never followed); the
+    // folder that holds it is.
+    const qsizetype slash = host.lastIndexOf(u'/');
+    const QString name = host.mid(slash + 1);
+    if (slash < 0 || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    const QString parent = canonicalHost(slash == 0 ? QStringLiteral("/") : host.left(slash));
+    if (parent.isEmpty()) return false;
+    return parent == root || parent.startsWith(root.endsWith(u'/') ? root : root + u'/');
+}
+
+std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
+{
+    if (maxBytes < 0) maxBytes = DefaultReadLimit;
+    const int fd = openRegularForReading(toHostPath(path));
+    if (fd < 0) return std::nullopt;
+    // The size the host claims only sizes the first buffer; the file may grow while it is read.
+    struct stat st;
+    const qint64 claimed = ::fstat(fd, &st) == 0 ? qint64(st.st_size) : 0;
+    QByteArray data;
+    data.resize(qMin(maxBytes, qMax<qint64>(claimed, 0)) + 1);
+    qint64 have = 0;
+    for (;;) {
+        if (have == data.size()) {
+            if (have > maxBytes) break;
+            data.resize(qMin(maxBytes + 1, have * 2 + 65536));
+        }
+        const ssize_t n = readSome(fd, data.data() + have, size_t(data.size() - have));
+        if (n < 0) {
+            setErrno();
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        have += n;
+    }
+    ::close(fd);
+    if (have > maxBytes) { setError(QStringLiteral("File too large")); return std::nullopt; }
+    data.truncate(have);
+    return data;
+}
+
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside)
+{
+    ReplacingWriter w(path, access, inside);
     if (!w.open()) return false;
-    if (w.device()->write(data) != data.size()) { setError(w.errorString()); w.cancel(); return false; }
+    if (w.device()->write(data) != data.size()) {
+        w.cancel();
+        return false;
+    }
     return w.commit();
 }
 
@@ -389,70 +600,47 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
     const QString host = toHostPath(path);
     if (host.isEmpty()) { setError(QStringLiteral("No such drive")); return nullptr; }
     if (hostIsDir(host)) { setError(QStringLiteral("Is a folder")); return nullptr; }
-    auto f = std::make_unique<QFile>(host);
-    if (!f->open(mode)) { setError(f->errorString()); return nullptr; }
+    auto f = std::make_unique<CheckedFile>();
+    if (!(mode & QIODevice::WriteOnly)) {
+        const int fd = openRegularForReading(host);
+        if (fd < 0) return nullptr;
+        if (!f->open(fd, mode, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            setError(f->errorString());
+            return nullptr;
+        }
+        return f;
+    }
+    f->setFileName(host);
+    if (!f->open(mode | QIODevice::Unbuffered)) { setError(f->errorString()); return nullptr; }
     return f;
 }
 
-struct ReplacingWriter::Impl {
-    QString host;
-    QString mode_source;
-    std::unique_ptr<QSaveFile> file;
-    bool hadTarget = false;
-    mode_t targetMode = 0;
-    FileAccess access = FileAccess::AsBefore;
-};
-
-ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access) : d(std::make_unique<Impl>())
+ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside) : d(std::make_unique<Impl>())
 {
     d->host = toHostPath(path);
     d->access = access;
+    d->inside = inside;
+    if (!inside.isEmpty() && !isInside(inside, path)) d->error = QStringLiteral("%1 lies outside %2").arg(path, inside);
 }
 
-ReplacingWriter::~ReplacingWriter()
-{
-    if (d->file && d->file->isOpen()) d->file->cancelWriting();
-}
+ReplacingWriter::~ReplacingWriter() { d->drop(); }
 
 bool ReplacingWriter::open()
 {
-    if (d->host.isEmpty()) { setError(QStringLiteral("No such drive")); return false; }
-    struct stat st;
-    if (::stat(hostBytes(d->host).constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) { setError(QStringLiteral("Is a folder")); return false; }
-        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) { setError(QStringLiteral("Access denied")); return false; }
-        d->hadTarget = true;
-        d->targetMode = st.st_mode & 07777;
-    }
-    d->file = std::make_unique<QSaveFile>(d->host);
-    d->file->setDirectWriteFallback(false);
-    if (!d->file->open(QIODevice::WriteOnly)) { setError(d->file->errorString()); return false; }
-    // The temporary file is closed to others before anything is written into it.
-    if (d->access == FileAccess::OwnerOnly &&
-        !d->file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        setError(d->file->errorString());
-        d->file->cancelWriting();
+    if (!d->error.isEmpty()) {
+        setError(d->error);
         return false;
     }
-    return true;
+    return d->open();
 }
 
-QIODevice* ReplacingWriter::device() { return d->file.get(); }
+QIODevice* ReplacingWriter::device() { return &d->file; }
 
-bool ReplacingWriter::commit()
-{
-    if (!d->file) return false;
-    if (!d->file->commit()) { setError(d->file->errorString()); return false; }
-    if (d->access == FileAccess::OwnerOnly) ::chmod(hostBytes(d->host).constData(), S_IRUSR | S_IWUSR);
-    else if (d->hadTarget) ::chmod(hostBytes(d->host).constData(), d->targetMode);
-    return true;
-}
+bool ReplacingWriter::commit() { return d->commit(); }
 
-void ReplacingWriter::cancel()
-{
-    if (d->file) d->file->cancelWriting();
-}
+void ReplacingWriter::cancel() { d->drop(); }
 
-QString ReplacingWriter::errorString() const { return d->file ? d->file->errorString() : lastFileError(); }
+QString ReplacingWriter::errorString() const { return d->error.isEmpty() ? d->file.errorString() : d->error; }
 
 } // namespace platform

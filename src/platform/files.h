@@ -49,16 +49,31 @@ QDateTime fileModified(const QString& path);
 
 bool createDirectory(const QString& path);  // the parent must exist
 bool forceDirectories(const QString& path); // creates every missing level
-bool removeDirectory(const QString& path);  // an empty folder, or a link (the link alone goes)
+// An empty folder, or a link (the link alone goes). With inside, refused unless the folder lies
+// inside that folder (see isInside).
+bool removeDirectory(const QString& path, const QString& inside = QString());
 
-// Copies, overwriting unless failIfExists; keeps the executable bit; the copy is written beside
-// the target and renamed over it. A copy of a file onto itself does nothing and succeeds.
-// A read-only target is refused, as on Windows.
-bool copyFile(const QString& source, const QString& target, bool failIfExists = false);
+// A host name that can stand as a Windows file name: no \ / : * ? " < > | and no control
+// character. Listings leave every other name out, so that no path built from one can be split.
+bool isWindowsName(const QString& name);
+// True when path, resolved on the host (drive, case, "." and "..", links among its folders),
+// names an entry inside folder or below it; never folder itself, never a path whose folder is
+// missing. Every routine below that deletes, renames or overwrites takes the folder it was asked
+// to work on as its inside argument and refuses a path outside it (an empty inside checks
+// nothing).
+bool isInside(const QString& folder, const QString& path);
+
+// Copies a regular file, overwriting unless failIfExists; keeps the executable bit; the copy is
+// written beside the target and renamed over it, every write checked: on failure (a full disk)
+// the old target stays and the partial copy is removed. A copy of a file onto itself does
+// nothing and succeeds. A read-only target is refused, as on Windows. With inside, the target
+// must lie inside that folder.
+bool copyFile(const QString& source, const QString& target, bool failIfExists = false, const QString& inside = QString());
 // Deletes a file or a link (never what the link points to). A read-only file is refused.
-bool deleteFile(const QString& path);
+bool deleteFile(const QString& path, const QString& inside = QString());
 // Renames a file or folder; never replaces an existing entry (a change of case alone is allowed).
-bool renameFile(const QString& oldPath, const QString& newPath);
+// With inside, both names must lie inside that folder.
+bool renameFile(const QString& oldPath, const QString& newPath, const QString& inside = QString());
 // True when both paths name one existing file (also through different drives, links or case).
 bool sameFile(const QString& a, const QString& b);
 
@@ -80,19 +95,26 @@ bool setExecutable(const QString& path, bool executable);
 // (for a file that holds a password).
 enum class FileAccess : int { AsBefore, OwnerOnly };
 
-// Whole files. readFile fails (nullopt) for a missing file, a folder, or one larger than maxBytes.
+// Whole files. readFile fails (nullopt) for a missing file, anything but a regular file (a
+// folder, a pipe, a device: refused before it is opened for reading), or one holding more than
+// maxBytes (DefaultReadLimit when negative); the size the host claims is not trusted.
+constexpr qint64 DefaultReadLimit = 256LL * 1024 * 1024;
 std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
-// Writes a whole file: to a temporary file in the same folder, renamed over the old one.
-bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore);
+// Writes a whole file: to a temporary file in the same folder, renamed over the old one. False
+// when any write or the commit failed; the old file then stays as it was.
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore,
+                        const QString& inside = QString());
 
-// Streams over files. openFile gives nullptr when the file cannot be opened.
+// Streams over files. openFile gives nullptr when the file cannot be opened; reading is refused
+// for anything but a regular file. Writes go straight to the host, so a write that fails (a
+// full disk) returns -1 at once.
 std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mode);
 
 // A file written through a temporary beside it and put in place by commit(); dropped (the
-// old file untouched) when destroyed without commit.
+// old file untouched) when destroyed without commit. A write that fails makes commit fail.
 class ReplacingWriter {
 public:
-    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore);
+    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore, const QString& inside = QString());
     ~ReplacingWriter();
     bool open();
     QIODevice* device();
@@ -100,8 +122,9 @@ public:
     void cancel();
     QString errorString() const;
 
+    struct Impl; // also what copyFile writes through
+
 private:
-    struct Impl;
     std::unique_ptr<Impl> d;
 };
 

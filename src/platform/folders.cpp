@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <pwd.h>
@@ -23,7 +24,8 @@ QString xdgUserDir(const QString& name)
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
     QFile f(config + QStringLiteral("/user-dirs.dirs"));
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    // A regular file only: a pipe there would hold the start-up still.
+    if (!QFileInfo(f.fileName()).isFile() || !f.open(QIODevice::ReadOnly)) return {};
     const QRegularExpression line(QStringLiteral("^\\s*XDG_%1_DIR\\s*=\\s*\"(.*)\"\\s*$").arg(name));
     QString found;
     while (!f.atEnd()) {

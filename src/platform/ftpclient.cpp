@@ -1,5 +1,6 @@
 #include "ftpclient.h"
 
+#include "curlsetup.h"
 #include "files.h"
 
 #include <QCoreApplication>
@@ -8,16 +9,6 @@
 #include <curl/curl.h>
 
 namespace platform {
-
-namespace {
-
-void initCurlOnce()
-{
-    static const bool done = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
-    (void)done;
-}
-
-} // namespace
 
 struct FtpClient::Session {
     CURL* easy = nullptr;

@@ -45,8 +45,75 @@ Signature signatureOf(const QString& host)
     return s;
 }
 
+// A file's lines, decoded, beside the bytes each line had on disk (with its line end). A line the
+// program changed or added has no bytes and is encoded on the next write; every other line is
+// written back exactly as it was read, so a hand-edited file keeps its line ends and any
+// character the program could not decode.
+struct Lines {
+    QStringList text;
+    QList<QByteArray> raw;
+    bool utf8 = false; // read as UTF-8 (with its byte-order mark) and so written back
+
+    void set(qsizetype i, const QString& line)
+    {
+        text[i] = line;
+        raw[i].clear();
+    }
+    void insert(qsizetype i, const QString& line)
+    {
+        text.insert(i, line);
+        raw.insert(i, QByteArray());
+    }
+    void append(const QString& line) { insert(text.size(), line); }
+    void remove(qsizetype from, qsizetype to)
+    {
+        text.erase(text.begin() + from, text.begin() + to);
+        raw.erase(raw.begin() + from, raw.begin() + to);
+    }
+};
+
+Lines parseLines(const QByteArray& bytes)
+{
+    Lines out;
+    qsizetype start = 0;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        out.utf8 = true;
+        start = 3;
+    }
+    const qsizetype n = bytes.size();
+    qsizetype i = start;
+    while (start < n) {
+        while (i < n && bytes[i] != '\r' && bytes[i] != '\n') ++i;
+        const qsizetype textEnd = i;
+        if (i < n && bytes[i] == '\r') ++i;
+        if (i < n && bytes[i] == '\n' && (i == textEnd || bytes[i - 1] == '\r')) ++i;
+        const QByteArray line = bytes.mid(start, textEnd - start);
+        out.text.append(out.utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
+        out.raw.append(bytes.mid(start, i - start));
+        start = i;
+    }
+    return out;
+}
+
+QByteArray joinLines(const Lines& lines)
+{
+    QByteArray out;
+    if (lines.utf8) out += "\xEF\xBB\xBF";
+    for (qsizetype i = 0; i < lines.text.size(); ++i) {
+        if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r') && !(lines.utf8 && out.size() == 3))
+            out += "\r\n"; // the old last line had no line end; one goes between it and the next
+        if (!lines.raw[i].isEmpty()) {
+            out += lines.raw[i];
+            continue;
+        }
+        out += lines.utf8 ? lines.text[i].toUtf8() : toWindows1252(lines.text[i]);
+        out += "\r\n";
+    }
+    return out;
+}
+
 struct CachedFile {
-    QStringList lines;
+    Lines lines;
     Signature signature;
 };
 
@@ -68,22 +135,20 @@ const CachedFile& load(const QString& path)
     entry = CachedFile();
     if (now.present) {
         if (auto bytes = readFile(path)) {
-            QString text;
-            if (bytes->startsWith("\xEF\xBB\xBF")) text = QString::fromUtf8(bytes->mid(3));
-            else text = fromWindows1252(*bytes);
-            entry.lines = splitLines(text);
+            entry.lines = parseLines(*bytes);
             entry.signature = now;
         }
     }
     return entry;
 }
 
-bool store(const QString& path, const QStringList& lines, FileAccess access)
+bool store(const QString& path, const Lines& lines, FileAccess access)
 {
-    if (!writeTextLines(path, lines, access)) return false;
+    const QByteArray bytes = joinLines(lines);
+    if (!writeFileReplacing(path, bytes, access)) return false;
     const QString host = cacheKey(path);
     CachedFile& entry = cache()[host];
-    entry.lines = lines;
+    entry.lines = parseLines(bytes); // what the next read would find
     entry.signature = signatureOf(host);
     return true;
 }
@@ -173,11 +238,11 @@ bool IniFile::exists() const { return fileExists(path_); }
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const CachedFile& f = load(path_);
-    const SectionRange r = findSection(f.lines, section);
-    const qsizetype i = findKey(f.lines, r, key);
+    const SectionRange r = findSection(f.lines.text, section);
+    const qsizetype i = findKey(f.lines.text, r, key);
     if (i < 0) return defaultValue;
     QString k, v;
-    splitKeyLine(f.lines[i], k, v);
+    splitKeyLine(f.lines.text[i], k, v);
     return cleanValue(v);
 }
 
@@ -188,26 +253,26 @@ int IniFile::readInteger(const QString& section, const QString& key, int default
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    QStringList lines = load(path_).lines;
+    Lines lines = load(path_).lines;
     const QString sectionName = oneLine(section).trimmed();
     const QString keyName = oneLine(key).trimmed();
     if (sectionName.isEmpty() || keyName.isEmpty()) return false;
     const QString v = oneLine(value);
-    SectionRange r = findSection(lines, sectionName);
+    SectionRange r = findSection(lines.text, sectionName);
     if (r.header < 0) {
         lines.append(u'[' + sectionName + u']');
         lines.append(keyName + u'=' + v);
         return store(path_, lines, access_);
     }
-    const qsizetype i = findKey(lines, r, keyName);
+    const qsizetype i = findKey(lines.text, r, keyName);
     if (i >= 0) {
         QString k, old;
-        splitKeyLine(lines[i], k, old);
-        lines[i] = k + u'=' + v;
+        splitKeyLine(lines.text[i], k, old);
+        lines.set(i, k + u'=' + v);
     } else {
         // After the section's last non-blank line.
         qsizetype at = r.end;
-        while (at > r.header + 1 && lines[at - 1].trimmed().isEmpty()) --at;
+        while (at > r.header + 1 && lines.text[at - 1].trimmed().isEmpty()) --at;
         lines.insert(at, keyName + u'=' + v);
     }
     return store(path_, lines, access_);
@@ -220,19 +285,19 @@ bool IniFile::writeInteger(const QString& section, const QString& key, int value
 
 bool IniFile::sectionExists(const QString& section) const
 {
-    return findSection(load(path_).lines, section).header >= 0;
+    return findSection(load(path_).lines.text, section).header >= 0;
 }
 
 bool IniFile::valueExists(const QString& section, const QString& key) const
 {
     const CachedFile& f = load(path_);
-    return findKey(f.lines, findSection(f.lines, section), key) >= 0;
+    return findKey(f.lines.text, findSection(f.lines.text, section), key) >= 0;
 }
 
 QStringList IniFile::readSections() const
 {
     QStringList out;
-    for (const QString& l : load(path_).lines) {
+    for (const QString& l : load(path_).lines.text) {
         const QString s = sectionOf(l);
         if (!s.isNull() && !out.contains(s, Qt::CaseInsensitive)) out.append(s);
     }
@@ -242,12 +307,12 @@ QStringList IniFile::readSections() const
 QStringList IniFile::readSection(const QString& section) const
 {
     const CachedFile& f = load(path_);
-    const SectionRange r = findSection(f.lines, section);
+    const SectionRange r = findSection(f.lines.text, section);
     QStringList out;
     if (r.header < 0) return out;
     for (qsizetype i = r.header + 1; i < r.end; ++i) {
         QString k, v;
-        if (splitKeyLine(f.lines[i], k, v) && !out.contains(k, Qt::CaseInsensitive)) out.append(k);
+        if (splitKeyLine(f.lines.text[i], k, v) && !out.contains(k, Qt::CaseInsensitive)) out.append(k);
     }
     return out;
 }
@@ -261,19 +326,19 @@ QStringList IniFile::readSectionValues(const QString& section) const
 
 bool IniFile::eraseSection(const QString& section)
 {
-    QStringList lines = load(path_).lines;
-    const SectionRange r = findSection(lines, section);
+    Lines lines = load(path_).lines;
+    const SectionRange r = findSection(lines.text, section);
     if (r.header < 0) return true;
-    lines.erase(lines.begin() + r.header, lines.begin() + r.end);
+    lines.remove(r.header, r.end);
     return store(path_, lines, access_);
 }
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
 {
-    QStringList lines = load(path_).lines;
-    const qsizetype i = findKey(lines, findSection(lines, section), key);
+    Lines lines = load(path_).lines;
+    const qsizetype i = findKey(lines.text, findSection(lines.text, section), key);
     if (i < 0) return true;
-    lines.removeAt(i);
+    lines.remove(i, i + 1);
     return store(path_, lines, access_);
 }
 

@@ -4,7 +4,8 @@
 // quotes, nothing is escaped. A write replaces the value in place and keeps every other line and
 // its order; a new key goes to the end of its section; a missing file or section is created.
 // Every read sees the file as it is on disk now; every write goes to disk at once.
-// Files are Windows-1252 with CR LF line ends (a UTF-8 file with its byte-order mark is read too).
+// Files are Windows-1252 with CR LF line ends; a UTF-8 file with its byte-order mark is read and
+// written back as UTF-8. Lines a write does not change keep their bytes and line ends.
 #include "files.h"
 
 #include <QString>

@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <memory>
+#include <vector>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -25,27 +26,58 @@ ProgramTable& ProgramTable::instance()
 
 ProgramTable::ProgramTable() { loadFromEnvironment(); }
 
+namespace {
+
+// The key of a table entry: the program's file name, with the parameter text when given, lower case.
+QString entryKey(const QString& windowsProgram, const QString& parameters = {})
+{
+    QString name = windowsProgram.trimmed();
+    name.replace(u'/', u'\\');
+    name = name.mid(name.lastIndexOf(u'\\') + 1);
+    const QString p = parameters.simplified();
+    return (p.isEmpty() ? name : name + u' ' + p).toLower();
+}
+
+// The screensaver settings of the desktop, where a program for them is installed.
+QString screensaverSettingsProgram()
+{
+    for (const char* program : {"xscreensaver-settings", "xscreensaver-demo"}) {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(program));
+        if (!found.isEmpty()) return found;
+    }
+    return {};
+}
+
+} // namespace
+
 void ProgramTable::loadFromEnvironment()
 {
     table_.clear();
     table_.insert(QStringLiteral("lame.exe"), QStringLiteral("lame"));
     table_.insert(QStringLiteral("mplayer2.exe"), QStringLiteral("xdg-open"));
+    // The control panel: only its display settings on their screensaver page have a counterpart.
     table_.insert(QStringLiteral("control.exe"), QString());
+    table_.insert(entryKey(QStringLiteral("control.exe"), QStringLiteral("desk.cpl,,1")), screensaverSettingsProgram());
     table_.insert(QStringLiteral("open"), QStringLiteral("xdg-open"));
-    for (const auto& [name, command] : environmentAssignments("QUORBEL_PROGRAMS")) table_.insert(name.toLower(), command);
+    for (const auto& [name, command] : environmentAssignments("QUORBEL_PROGRAMS")) set(name, command);
 }
 
-void ProgramTable::set(const QString& windowsName, const QString& hostCommand) { table_.insert(windowsName.toLower(), hostCommand); }
+void ProgramTable::set(const QString& windowsName, const QString& hostCommand)
+{
+    const QString key = entryKey(windowsName);
+    if (!key.contains(u' ')) table_.removeIf([&](const auto& entry) { return entry.key().startsWith(key + u' '); });
+    table_.insert(key, hostCommand);
+}
 
-void ProgramTable::remove(const QString& windowsName) { table_.remove(windowsName.toLower()); }
+void ProgramTable::remove(const QString& windowsName) { table_.remove(entryKey(windowsName)); }
 
-ProgramTable::Resolved ProgramTable::resolve(const QString& windowsProgram) const
+ProgramTable::Resolved ProgramTable::resolve(const QString& windowsProgram, const QString& parameters) const
 {
     Resolved r;
-    QString name = windowsProgram;
-    name.replace(u'/', u'\\');
-    name = name.mid(name.lastIndexOf(u'\\') + 1);
-    auto it = table_.find(name.toLower());
+    const QString name = entryKey(windowsProgram);
+    auto it = table_.find(entryKey(windowsProgram, parameters));
+    if (it != table_.end() && it.key() != name) r.ownParameters = true;
+    else it = table_.find(name);
     if (it != table_.end()) {
         if (it.value().isEmpty()) {
             r.kind = Resolved::Nothing;
@@ -69,7 +101,9 @@ ProgramTable::Resolved ProgramTable::resolve(const QString& windowsProgram) cons
         }
         return r;
     }
-    const QString exe = QStandardPaths::findExecutable(name);
+    QString bare = windowsProgram;
+    bare.replace(u'/', u'\\');
+    const QString exe = QStandardPaths::findExecutable(bare.mid(bare.lastIndexOf(u'\\') + 1));
     if (!exe.isEmpty()) {
         r.kind = Resolved::Host;
         r.program = exe;
@@ -154,7 +188,7 @@ struct Prepared {
 Prepared prepare(const QString& program, const QString& parameters, const QString& workingDir)
 {
     Prepared p;
-    const auto resolved = ProgramTable::instance().resolve(program);
+    const auto resolved = ProgramTable::instance().resolve(program, parameters);
     if (resolved.kind == ProgramTable::Resolved::Nothing) {
         p.failure.status = RunResult::NothingToRun;
         p.failure.exitCode = 0;
@@ -168,9 +202,18 @@ Prepared prepare(const QString& program, const QString& parameters, const QStrin
     p.ready = true;
     p.program = resolved.program;
     p.arguments = resolved.arguments;
-    for (const QString& a : splitWindowsCommandLine(parameters)) p.arguments.append(mapArgument(a));
+    if (!resolved.ownParameters)
+        for (const QString& a : splitWindowsCommandLine(parameters)) p.arguments.append(mapArgument(a));
     if (!workingDir.isEmpty()) p.workingDir = toHostPath(workingDir);
     return p;
+}
+
+// Programs left running when the application terminates. Their QProcess objects are kept here
+// for the rest of the process and never destroyed: destroying one would kill its program.
+std::vector<QProcess*>& leftRunning()
+{
+    static auto* kept = new std::vector<QProcess*>;
+    return *kept;
 }
 
 void configure(QProcess& process, const Prepared& p)
@@ -237,7 +280,7 @@ RunResult runAndWait(const QString& program, const QString& parameters, const QS
         // Nothing of ours ended the loop: the application is terminating. Stop waiting and let
         // the program run on; the object stays alive so that it is not killed.
         process->disconnect();
-        process.release();
+        leftRunning().push_back(process.release());
         result.status = RunResult::StillRunning;
         return result;
     }
@@ -267,6 +310,11 @@ RunResult startProgram(const QString& program, const QString& parameters, const 
     r.status = RunResult::Finished;
     r.exitCode = 0;
     return r;
+}
+
+bool hostProgramFor(const QString& program, const QString& parameters)
+{
+    return ProgramTable::instance().resolve(program, parameters).kind == ProgramTable::Resolved::Host;
 }
 
 } // namespace platform

@@ -15,7 +15,10 @@ public:
     static ProgramTable& instance();
 
     // The built-in table plus QUORBEL_PROGRAMS ("Lame.exe=/usr/bin/lame;CONTROL.EXE=").
-    // An entry with an empty command starts nothing.
+    // An entry with an empty command starts nothing. An entry may name a program with its
+    // parameter text ("CONTROL.EXE desk.cpl,,1"): its command is then the whole host command
+    // line for that call. Setting the entry of a program replaces the entries of the same
+    // program with parameters.
     void loadFromEnvironment();
     void set(const QString& windowsName, const QString& hostCommand);
     void remove(const QString& windowsName);
@@ -24,10 +27,12 @@ public:
         enum Kind { Host, Nothing, Missing } kind = Missing;
         QString program;        // host program
         QStringList arguments;  // fixed arguments of the table entry, before the caller's
+        bool ownParameters = false; // the entry names the parameters too: the caller's are not passed
     };
-    // Table entry by file name (without regard to case) first, else an existing executable file
-    // at the mapped path, else the name on the host's PATH.
-    Resolved resolve(const QString& windowsProgram) const;
+    // The entry for the program with these parameters, then the table entry by file name
+    // (without regard to case), else an existing executable file at the mapped path, else the
+    // name on the host's PATH.
+    Resolved resolve(const QString& windowsProgram, const QString& parameters = {}) const;
 
 private:
     ProgramTable();
@@ -63,5 +68,7 @@ RunResult runAndWait(const QString& program, const QString& parameters, const QS
                      const std::function<bool()>& abortRequested = {}, const RunWatch& watch = {});
 // Starts the program and returns at once (the player).
 RunResult startProgram(const QString& program, const QString& parameters, const QString& workingDir);
+// True when the program with these parameters maps to a host program that can be started.
+bool hostProgramFor(const QString& program, const QString& parameters);
 
 } // namespace platform

@@ -1,11 +1,13 @@
 // The show player. It lives in the show root beside "Settings.ini", "Language.ini" and the show
 // folders. "TEST" plays the show saved most recently; without it every show plays in folder
-// order. QUORBEL_PLAYER_PLAN=<file> (or "-" for the standard output) writes the play plan and
-// ends without a window.
+// order. Installed as the screensaver and started with "/s", it plays the shows staged for the
+// screensaver in the documents folder. QUORBEL_PLAYER_PLAN=<file> (or "-" for the standard
+// output) writes the play plan and ends without a window.
 #include "playerwindow.h"
 #include "playplan.h"
 
 #include "platform/drives.h"
+#include "platform/folders.h"
 
 #include <QApplication>
 #include <QFile>
@@ -14,8 +16,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString root = platform::toWindowsPath(QCoreApplication::applicationDirPath());
     const QStringList arguments = app.arguments().mid(1);
+    const QString root = player::ShowRootFor(platform::toWindowsPath(QCoreApplication::applicationFilePath()), arguments,
+                                             platform::documentsFolder());
     player::Plan plan = player::ReadPlan(root, arguments);
 
     const QString planTarget = qEnvironmentVariable("QUORBEL_PLAYER_PLAN");

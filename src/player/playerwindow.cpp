@@ -2,9 +2,12 @@
 
 #include "platform/colors.h"
 #include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/screensaver.h"
 
 #include <QApplication>
 #include <QAudioOutput>
+#include <QElapsedTimer>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMediaPlayer>
@@ -14,7 +17,22 @@
 
 namespace player {
 
-PlayerWindow::PlayerWindow(Plan plan, QWidget* parent) : QWidget(parent), plan_(std::move(plan))
+namespace {
+
+qint64 steadyMilliseconds()
+{
+    static const QElapsedTimer since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return since.elapsed();
+}
+
+} // namespace
+
+PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), transitionClock_(steadyMilliseconds)
 {
     setObjectName(QStringLiteral("PlayerWindow"));
     setWindowTitle(plan_.shows.isEmpty() ? QStringLiteral("Player") : plan_.shows.first().title);
@@ -41,7 +59,9 @@ PlayerWindow::~PlayerWindow() { music_->stop(); }
 
 void PlayerWindow::start()
 {
-    if (plan_.settings.fullscreen) {
+    if (platform::showInScreensaverWindow(*this)) {
+        // Played by the desktop's screensaver service, in the window it gave.
+    } else if (plan_.settings.fullscreen) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
         showFullScreen();
     }
@@ -65,8 +85,9 @@ void PlayerWindow::showPicture()
     const QImage from = effectTimer_.isActive() ? frame_ : lastFrame_;
     effectTimer_.stop();
     const Show& show = plan_.shows[show_];
-    const QString file = platform::toHostPath(show.folder + show.pictures[picture_].file);
-    QImageReader reader(file);
+    // Only a regular file is read (a pipe would hold the player still); nullptr reads nothing.
+    const auto file = platform::openFile(show.folder + show.pictures[picture_].file, QIODevice::ReadOnly);
+    QImageReader reader(file.get());
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
@@ -91,7 +112,7 @@ void PlayerWindow::showPicture()
         if (from.size() != target_.size()) frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
         percent_ = 0;
         effectDelay_ = std::max(1, t.delay);
-        effectClock_.start();
+        effectStart_ = transitionClock_();
         effectTimer_.start(effectDelay_);
     }
     update();
@@ -99,11 +120,16 @@ void PlayerWindow::showPicture()
     if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
 }
 
+void PlayerWindow::setTransitionClock(Clock clock)
+{
+    transitionClock_ = clock ? std::move(clock) : Clock(steadyMilliseconds);
+}
+
 void PlayerWindow::transitionStep()
 {
     if (frame_.size() != target_.size()) percent_ = 100;
     // The percents that are due by the clock, so that a busy moment delays nothing after it.
-    const int due = static_cast<int>(std::min<qint64>(100, effectClock_.elapsed() / effectDelay_ + 1));
+    const int due = static_cast<int>(std::min<qint64>(100, (transitionClock_() - effectStart_) / effectDelay_ + 1));
     while (percent_ < due) {
         ++percent_;
         // Pass p of 100 draws exactly percent p.
@@ -127,9 +153,14 @@ void PlayerWindow::playNextTrack()
     if (musicShow_ < 0 || musicShow_ >= plan_.shows.size()) return;
     const Show& show = plan_.shows[musicShow_];
     if (show.audio.isEmpty()) return;
-    track_ = (track_ + 1) % static_cast<int>(show.audio.size());
-    music_->setSource(QUrl::fromLocalFile(platform::toHostPath(show.folder + show.audio[track_])));
-    music_->play();
+    // A track that is no regular file (a pipe would hold the player still) is passed over.
+    for (qsizetype tries = show.audio.size(); tries > 0; --tries) {
+        track_ = (track_ + 1) % static_cast<int>(show.audio.size());
+        if (!platform::isRegularFile(show.folder + show.audio[track_])) continue;
+        music_->setSource(QUrl::fromLocalFile(platform::toHostPath(show.folder + show.audio[track_])));
+        music_->play();
+        return;
+    }
 }
 
 void PlayerWindow::step(int direction)

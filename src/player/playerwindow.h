@@ -4,10 +4,10 @@
 #include "playplan.h"
 #include "platform/sdk/effectpaint.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -28,6 +28,10 @@ public:
     bool inTransition() const { return effectTimer_.isActive(); }
     // One step forward or back (the arrow keys, the clock).
     void step(int direction);
+    // Milliseconds on the clock that times the transitions (a steady clock unless a test sets
+    // one of its own); an empty one restores the steady clock.
+    using Clock = std::function<qint64()>;
+    void setTransitionClock(Clock clock);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -55,7 +59,8 @@ private:
     sdk::PxEffectParams effect_;
     int percent_ = 100;
     int effectDelay_ = 1;      // milliseconds per percent
-    QElapsedTimer effectClock_;
+    Clock transitionClock_;
+    qint64 effectStart_ = 0;   // the transition's start on that clock
     QTimer effectTimer_;
     QTimer clock_;
     QTimer hintTimer_;

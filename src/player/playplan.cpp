@@ -52,6 +52,16 @@ Show readShow(const QString& root, const QString& name)
     }
     std::stable_sort(tracks.begin(), tracks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& t : tracks) s.audio.append(t.second);
+    // A show whose music was never numbered (the sample shows) plays its MP3 and WAV files in
+    // name order.
+    if (s.audio.isEmpty()) {
+        for (const auto& e : platform::findFiles(s.folder, QStringLiteral("*.*"))) {
+            const QString upper = e.name.toUpper();
+            if ((e.attributes & platform::faDirectory) || !(upper.endsWith(QLatin1String(".MP3")) || upper.endsWith(QLatin1String(".WAV"))))
+                continue;
+            if (platform::isRegularFile(s.folder + e.name)) s.audio.append(e.name);
+        }
+    }
     return s;
 }
 
@@ -68,6 +78,21 @@ int SecondsOf(const QString& text)
     }
     const auto v = platform::parseInteger(t);
     return v && *v >= 1 ? *v : 3;
+}
+
+QString ShowRootFor(const QString& programFile, const QStringList& arguments, const QString& documentsFolder)
+{
+    const qsizetype slash = programFile.lastIndexOf(u'\\');
+    const QString folder = programFile.left(slash + 1);
+    const bool screensaver = std::any_of(arguments.begin(), arguments.end(),
+                                         [](const QString& a) { return a.compare(QLatin1String("/s"), Qt::CaseInsensitive) == 0; });
+    if (!screensaver || documentsFolder.isEmpty()) return folder;
+    const QString word = programFile.mid(slash + 1).contains(QLatin1String("quorbelix"), Qt::CaseInsensitive)
+                             ? QStringLiteral("Quorbelix")
+                             : QStringLiteral("Quorbel");
+    const QString staged = documentsFolder + (documentsFolder.endsWith(u'\\') ? QString() : QStringLiteral("\\")) + word
+                           + QStringLiteral("_Screensaver\\");
+    return platform::directoryExists(staged) ? staged : folder;
 }
 
 Plan ReadPlan(const QString& showRoot, const QStringList& arguments)

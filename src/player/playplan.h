@@ -56,6 +56,12 @@ struct Plan {
     QList<Show> shows;
 };
 
+// The show root the player plays: the folder it lives in, or, started as the screensaver
+// ("/s"), the staging folder of the screensaver in the documents folder ("Quorbel_Screensaver\"
+// for a player whose file name holds "Quorbel", "Quorbelix_Screensaver\" for "Quorbelix") when
+// that folder exists. programFile is the player's Windows path.
+QString ShowRootFor(const QString& programFile, const QStringList& arguments, const QString& documentsFolder);
+
 // Reads the plan for the show root. With test (the argument "TEST") only the show saved most
 // recently (the newest "Pictures.ini") is played; otherwise every show in folder order.
 Plan ReadPlan(const QString& showRoot, const QStringList& arguments);

@@ -134,14 +134,16 @@ bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallb
     for (const auto& e : entries) {
         const QString full = base + u'\\' + e.name;
         bool done;
-        if (e.attributes & platform::faSymLink) {
-            done = (e.attributes & platform::faDirectory) ? platform::removeDirectory(full) : platform::deleteFile(full);
+        if (!platform::isInside(base, full)) {
+            done = false; // a name that reaches out of the folder: nothing there is touched
+        } else if (e.attributes & platform::faSymLink) {
+            done = (e.attributes & platform::faDirectory) ? platform::removeDirectory(full, base) : platform::deleteFile(full, base);
         } else if (e.attributes & platform::faDirectory) {
             done = DeleteTree(full, stopAtFailure, callback);
         } else {
             if (callback && !callback(full, e.attributes)) continue;
             platform::setFileAttributes(full, platform::faNormal);
-            done = platform::deleteFile(full);
+            done = platform::deleteFile(full, base);
         }
         if (!done) {
             ok = false;

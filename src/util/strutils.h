@@ -31,7 +31,8 @@ bool BuildFileList(const QString& pathWithMasks, int attributes, QStringList& li
 // Offered each file before it is deleted: full name and attributes; answers whether to delete.
 using DeleteFileCallback = std::function<bool(const QString& fileName, int attributes)>;
 // Deletes a folder and everything in it; a link inside is removed itself, never followed.
-// True when the folder is gone. An empty name or a drive root deletes nothing.
+// True when the folder is gone. An empty name or a drive root deletes nothing; nothing outside
+// the folder is ever touched.
 bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallback& callback = {});
 bool DeleteDirectory(const QString& folder);
 

@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 #include "platform/inifile.h"
 #include "platform/textcodec.h"
+#include "support/filesizelimit.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -168,6 +169,19 @@ TEST_F(AppTest, LanguageMenuStoresTheCodeAndEndsTheProgram)
         EXPECT_EQ(LanguageCode, QString::fromLatin1(c.code));
     }
     EXPECT_EQ(readProgramFile("LanguageIsSet.ini"), "GERMAN\r\n");
+}
+
+TEST_F(AppTest, LanguageMenuSaysSoWhenTheChoiceCannotBeStored)
+{
+    writeProgramFile("Generator.ini", "[SETTINGS]\r\nDrive=D\r\nLanguage=GERMAN\r\nDefaultTime=5\r\n");
+    {
+        testsupport::FileSizeLimit full(16); // the settings file no longer fits
+        LanguageMenuClick(2);
+    }
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("Generator.ini")) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(readProgramFile("Generator.ini"), "[SETTINGS]\r\nDrive=D\r\nLanguage=GERMAN\r\nDefaultTime=5\r\n");
 }
 
 TEST_F(AppTest, LanguageMenuIgnoresAnUnknownTag)

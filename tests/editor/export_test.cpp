@@ -3,6 +3,7 @@
 #include "make_fixture.h"
 #include "platform/drives.h"
 #include "platform/folders.h"
+#include "platform/screensaver.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,6 +22,17 @@ protected:
         writeAll(hostD("Quorbel/Quorbel_0001/extra/notes.txt"), "not for the CD");
     }
     void makeTarget(QRadioButton* TMakeWizzard::*target) { chooseTarget(target); }
+    // The screensaver target with these shows ticked, through to its instructions.
+    void makeScreensaver(const QStringList& shows)
+    {
+        makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
+        tickShows(shows);
+        confirmInstructions();
+        selectPage(editor::MakePage);
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
+        EXPECT_EQ(instructionsSeen.heading, LangText(4601));
+    }
     // A file that cannot be read: a link to a process's memory fails at its first byte, for
     // every user.
     void addUnreadableFile(const QString& hostPath) { QFile::link("/proc/self/mem", hostPath); }
@@ -167,14 +179,8 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
         form->TextCheckBox->setChecked(true);
         form->SpinEdit2->setValue(25);
 
-        makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
-        tickShows({"Quorbel_0002"});
-        confirmInstructions();
-        selectPage(editor::MakePage);
-        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
-        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
-        EXPECT_EQ(instructionsSeen.heading, LangText(4601));
-        EXPECT_EQ(instructionsSeen.text, LangText(4610));
+        makeScreensaver({"Quorbel_0002"});
+        EXPECT_EQ(instructionsSeen.text, LangText(4627)); // no screensaver settings here: what to do
         EXPECT_FALSE(instructionsSeen.icon);
         EXPECT_FALSE(instructionsSeen.burningGuide);
 
@@ -203,11 +209,32 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
         for (const QString& key : keys)
             if (key != "Fullscreen") { EXPECT_EQ(crudini(staged, key), crudini(rootSettings, key)) << key.toStdString(); }
         EXPECT_EQ(crudini(staged, "TextOffset"), "25");
+
+        // The desktop's screensaver service lists the installed copy, started with "/s"; so
+        // started, it plays the staged show full screen.
+        if (platform::screensaverServiceInstalled()) {
+            const QString installed = platform::toHostPath(platform::system32Folder()) + "/" + word + ".scr";
+            const QString settings = QString::fromUtf8(readAll(world.home() + "/.xscreensaver"));
+            const QString entry = "\"" + word + "\" " + installed + " /s";
+            ASSERT_TRUE(settings.contains(entry)) << settings.toStdString();
+            int status = -1;
+            const QString plan = testsupport::runHost("QT_QPA_PLATFORM=offscreen QUORBEL_PLAYER_PLAN=- " + installed + " /s", &status);
+            EXPECT_EQ(status, 0);
+            EXPECT_TRUE(plan.contains("Arguments=/s\n")) << plan.toStdString();
+            EXPECT_TRUE(plan.contains("Fullscreen=TRUE\n")) << plan.toStdString();
+            EXPECT_TRUE(plan.contains("TextOffset=25\n")) << plan.toStdString();
+            EXPECT_TRUE(plan.contains("\nShow=Quorbel_0002|")) << plan.toStdString();
+            // The sample show plays its music, which was never numbered.
+            EXPECT_TRUE(plan.endsWith("\nAudio=Bumble Bee - TORVELD.mp3\n")) << plan.toStdString();
+            EXPECT_FALSE(plan.contains("\nShow=Quorbel_0001|")) << plan.toStdString();
+        }
         form.reset();
         dialogs.clear();
     }
 }
 
+// After the screensaver the display settings open where the host has a program for them, and
+// the instructions say so; without one nothing starts and the instructions say what to do.
 TEST_F(ExportTest, TheDisplaySettingsGoThroughTheProgramTable)
 {
     openSampleShow();
@@ -215,21 +242,31 @@ TEST_F(ExportTest, TheDisplaySettingsGoThroughTheProgramTable)
     const QString locked = platform::toHostPath(platform::systemFolder()) + "/Quorbel.scr";
     writeAll(locked, "an older screensaver");
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    // By default the host has no program for the display settings: nothing starts and nothing
-    // is reported.
-    makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
-    tickShows({"Quorbel_0001"});
-    confirmInstructions();
-    selectPage(editor::MakePage);
-    EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm", "AnweisungForm"}));
-    EXPECT_EQ(readAll(locked), "an older screensaver");
-
-    const QString started = recordStarts("CONTROL.EXE");
-    dialogs.clear();
-    makeTarget(&TMakeWizzard::ScreenSaverRadioButton);
-    tickShows({"Quorbel_0001"});
-    confirmInstructions();
-    selectPage(editor::MakePage);
-    EXPECT_EQ(startedWith(started), QStringList{"desk.cpl,,1"});
+    struct Case {
+        const char* name;
+        bool settingsProgram;
+        int text;
+    };
+    for (const Case c : {Case{"settings program", true, 4610}, Case{"none", false, 4627}}) {
+        SCOPED_TRACE(c.name);
+        platform::ProgramTable::instance().set("CONTROL.EXE", "");
+        const QString started = recordStarts("DisplaySettings");
+        if (c.settingsProgram) platform::ProgramTable::instance().set("CONTROL.EXE desk.cpl,,1", world.root() + "/DisplaySettings.sh");
+        QFile::remove(started);
+        dialogs.clear();
+        makeScreensaver({"Quorbel_0001"});
+        EXPECT_EQ(instructionsSeen.text, LangText(c.text));
+        EXPECT_EQ(readAll(locked), "an older screensaver");
+        // The settings program gets none of the control panel's parameters.
+        if (c.settingsProgram) {
+            QElapsedTimer wait;
+            wait.start();
+            while (!QFile::exists(started) && wait.elapsed() < 10000) QThread::msleep(20);
+            EXPECT_TRUE(QFile::exists(started));
+            EXPECT_EQ(startedWith(started), QStringList());
+        } else {
+            QThread::msleep(200);
+            EXPECT_FALSE(QFile::exists(started));
+        }
+    }
 }

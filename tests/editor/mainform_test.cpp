@@ -3,6 +3,8 @@
 #include "editor/mainform.h"
 #include "editor/aboutbox.h"
 #include "editor/newform.h"
+#include "editor/picturelist.h"
+#include "editor/showfiles.h"
 #include "controls/htmlistbox.h"
 #include "controls/menumanager.h"
 #include "controls/menupainter.h"
@@ -49,7 +51,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items().Strings(i);
-            lines << t.mid(t.indexOf('>') + 1);
+            lines << editor::ItemLine(t);
         }
         return lines;
     }
@@ -202,7 +204,7 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
     const QString item = form->QuorbelListBox->Items().Strings(0);
-    form->QuorbelListBox->Items().setStrings(0, item.left(item.indexOf('>') + 1) + "a.jpg | 3 > 2 and <b>");
+    form->QuorbelListBox->Items().setStrings(0, editor::ItemWithCaption(item, "3 > 2 and <b>"));
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");

@@ -24,6 +24,15 @@ class MakeTest : public EditorTest {
 protected:
     std::unique_ptr<TMainForm> form;
 
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        // No test starts the host's own screensaver settings: the display settings start
+        // nothing unless a test records them.
+        platform::ProgramTable::instance().loadFromEnvironment();
+        platform::ProgramTable::instance().set("CONTROL.EXE", "");
+    }
+
     void TearDown() override
     {
         form.reset();

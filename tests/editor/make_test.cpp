@@ -249,6 +249,20 @@ TEST_F(MakeTest, PcTargetSavesTheShowAndStartsThePlayerWithTest)
     EXPECT_EQ(form->PageControl1->currentIndex(), 0);
 }
 
+TEST_F(MakeTest, APlayerThatCannotStartIsNotFollowedByTheShowIsPlaying)
+{
+    openSampleShow();
+    QFile::remove(hostD("Quorbel/Quorbel-Player.exe"));
+    chooseTarget(&TMakeWizzard::PCRadioButton);
+    selectPage(editor::MakePage);
+    // The failure names the program, and no instructions say the show is playing.
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to start D:\\Quorbel\\Quorbel-Player.exe");
+    EXPECT_EQ(dialogs.modalForms, QStringList{"MakeWizzard"});
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+}
+
 TEST_F(MakeTest, PcTargetWithoutATitleStopsAtItsMessage)
 {
     openSampleShow();

@@ -3,6 +3,8 @@
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "editor/newform.h"
+#include "editor/picturelist.h"
+#include "editor/showfiles.h"
 #include "editor_fixture.h"
 #include "imaging/piximage.h"
 
@@ -67,7 +69,7 @@ protected:
         QStringList names;
         for (int i = 0; i < form->FileListBox->Count(); ++i) {
             const QString t = form->FileListBox->Items()[i];
-            names << t.mid(t.indexOf('>') + 1);
+            names << editor::ItemLine(t);
         }
         return names;
     }
@@ -76,7 +78,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items()[i];
-            lines << t.mid(t.indexOf('>') + 1);
+            lines << editor::ItemLine(t);
         }
         return lines;
     }

@@ -94,24 +94,32 @@ TEST_F(PicturesTest, APictureInsideTheShowRootIsRefusedAsSource)
     EXPECT_EQ(sourceNames(), QStringList({"ok.jpg"}));
 }
 
-TEST_F(PicturesTest, ConvertedCopiesGoWhenAnotherSourceFolderIsChosen)
+TEST_F(PicturesTest, OnlyConvertedCopiesThisRunMadeAreDeleted)
 {
     if (!haveTools()) GTEST_SKIP();
-    makeJpeg(srcHost("a.jpg"), 20, 20);
+    // Pictures of the user's that look like converted copies, some with a "source" beside them.
+    const QStringList decoys = {"holiday_JPEG.jpg", "scan_TIFF.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg"};
+    for (const QString& d : decoys) makeJpeg(srcHost(d), 20, 20);
+    writeAll(srcHost("holiday.jpeg"), "jpeg");
     writeAll(srcHost("scan.tif"), "tiff");
-    makeJpeg(srcHost("scan_TIFF.jpg"), 20, 20);
-    makeJpeg(srcHost("mine_BMP.jpg"), 20, 20); // no "mine.bmp" beside it: the user's own picture
     makeJpeg(hostD("other/b.jpg"), 20, 20);
+    const auto before = snapshot(srcHost());
     createWithNewShow();
     chooseSource("a.jpg");
-    chooseSource("a.jpg"); // the same folder again keeps its copies
-    EXPECT_TRUE(QFile::exists(srcHost("scan_TIFF.jpg")));
     dialogs.fileAnswers.push_back({true, {"D:\\other\\b.jpg"}});
-    form->OpenBitBtnClick();
+    form->OpenBitBtnClick(); // another folder: the clean-up of the first one runs
+    chooseSource("a.jpg");
+    form->FormClose();       // and at the end, for the last one
+    EXPECT_EQ(snapshot(srcHost()), before);
+
+    // What the program recorded as its own copies goes, and only in the folder asked for.
+    QStringList made = {srcWin("scan_TIFF.jpg"), srcWin("a.jpg"), "D:\\other\\b_BMP.jpg", srcWin("gone_GIF.jpg")};
+    editor::DeleteConvertedCopies(srcWin(), made);
     EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
-    EXPECT_TRUE(QFile::exists(srcHost("scan.tif")));
-    EXPECT_TRUE(QFile::exists(srcHost("mine_BMP.jpg")));
-    EXPECT_TRUE(QFile::exists(srcHost("a.jpg")));
+    // A recorded name without a copy's mark is not a copy: it stays.
+    for (const QString& d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
+        EXPECT_EQ(readAll(srcHost(d)), before.value(d)) << d.toStdString();
+    EXPECT_EQ(made, QStringList({"D:\\other\\b_BMP.jpg"}));
 }
 
 TEST_F(PicturesTest, PicturesOfTheSameNameAreNumbered)
@@ -313,9 +321,13 @@ TEST_F(PicturesTest, StaleThumbnailsGoButNeverOnesTheListShows)
     form->QuorbelListBox->Items().setStrings(1, QString(item).replace("_THUMB_c.jpg", "_THUMB_1c.jpg"));
     writeAll(showHost("_THUMB_gone.jpg"), "x");
     writeAll(showHost("_THUMB_2c.jpg"), "x");
+    // A show picture named like a thumbnail (kept from an older show) is a picture, not a thumbnail.
+    writeAll(showHost("_THUMB_mine.jpg"), "picture");
+    form->QuorbelListBox->Items().Add(editor::ShowItem(form->ShowFolderPath(), "_THUMB_mine.jpg", "_THUMB_mine.jpg"));
     form->DeleteStaleThumbnails();
     EXPECT_EQ(QDir(showHost()).entryList({"_THUMB*"}, QDir::Files),
-              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg"}));
+              QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg", "_THUMB_mine.jpg"}));
+    EXPECT_EQ(readAll(showHost("_THUMB_mine.jpg")), "picture");
 }
 
 TEST_F(PicturesTest, ADeclinedDriveChangeKeepsTheDriveAlsoAtTheNextStart)

@@ -3,6 +3,7 @@
 #include "editor/printsizewizard.h"
 #include "editor/showfiles.h"
 #include "output/print/printers.h"
+#include "output/print/printlayout.h"
 #include "output/print/qrlistform.h"
 #include "output/print/reportpreview.h"
 #include "pictures_fixture.h"
@@ -39,7 +40,7 @@ protected:
     {
         if (!haveTools()) GTEST_SKIP() << "ImageMagick missing";
         createWithNewShow();
-        const char* captions[] = {"Am Meer", "Café", "Turm", "Abend", "Nacht"};
+        const char* captions[] = {"Am Meer", "Café & <b>Tee</b>", "Turm", "Abend", "Nacht"};
         for (int i = 0; i < pictures; ++i) {
             const QString name = QString("p%1.jpg").arg(i + 1);
             makeJpeg(srcHost(name), i % 2 ? 600 : 800, i % 2 ? 800 : 600);
@@ -157,6 +158,10 @@ TEST_F(PrintTest, TheSelectionWritesTheTickedItemsInListOrder)
     const QByteArray want = platform::toWindows1252(items[1].trimmed() + "\r\n" + items[2].trimmed() + "\r\n" + items[4].trimmed() + "\r\n");
     EXPECT_EQ(readAll(hostProgram("Print.txt")), want);
     EXPECT_TRUE(want.contains("Caf\xE9")); // the "é" of "Café" as one byte
+    // The report reads the caption back from the file as it was typed.
+    const QStringList lines = platform::fromWindows1252(readAll(hostProgram("Print.txt"))).split("\r\n");
+    EXPECT_EQ(print::PrintItemCaption(lines[0]), "Café & <b>Tee</b>");
+    EXPECT_EQ(print::PrintItemFileName(lines[0]), "p2.jpg");
 
     // Shown again, nothing is ticked.
     select.FormActivate();
@@ -270,6 +275,43 @@ TEST_F(PrintTest, PrintingASelectionEndToEnd)
     EXPECT_TRUE(QFile::exists(showHost("p1.jpg")));
     if (qEnvironmentVariableIsSet("PRINT_PAGE_PNG"))
         testsupport::runHost("pdftoppm -r 60 -f 1 -l 1 -png '" + pdf() + "' '" + qEnvironmentVariable("PRINT_PAGE_PNG") + "'");
+}
+
+TEST_F(PrintTest, AMissingPictureIsNamedAndLeftOutAndTheUsersFilesStay)
+{
+    if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
+    makeShow(3);
+    // Files of the user's in the show folder named like the scaled copies, one like p1's.
+    writeAll(showHost("_PRINT_p1.jpg"), "mine");
+    writeAll(showHost("_PRINT_notes.jpg"), "mine too");
+    const QString missing = form->ShowFolderPath() + "p3.jpg";
+    QFile::remove(showHost("p3.jpg"));
+    const auto before = snapshot(showHost());
+    testsupport::PdfPrinterDialogs pdfDialogs;
+    pdfDialogs.file = pdf();
+    pdfDialogs.printerAnswers = {true};
+    pdfDialogs.modalScript.push_back([](QDialog& d) {
+        auto& w = static_cast<TPrintSizeWizard&>(d);
+        w.TextCheckBox->setChecked(true);
+        w.SaveBitBtn->click();
+        return w.result();
+    });
+    pdfDialogs.modalScript.push_back([&](QDialog& d) {
+        auto& preview = dynamic_cast<print::TReportPreview&>(d);
+        preview.PrintButtonClick();
+        return preview.result();
+    });
+    form->PrintAll1Click();
+    // The rest printed, captions as typed; the missing picture is named in one error.
+    EXPECT_EQ(pdfImages(), QStringList({"495x371", "371x495"}));
+    const QString text = testsupport::runHost("pdftotext '" + pdf() + "' -");
+    EXPECT_TRUE(text.contains("Am Meer"));
+    EXPECT_TRUE(text.contains("Café & <b>Tee</b>")) << text.toStdString();
+    ASSERT_EQ(pdfDialogs.messages.size(), 1) << pdfDialogs.messageTexts().join('|').toStdString();
+    EXPECT_EQ(pdfDialogs.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_TRUE(pdfDialogs.messages[0].text.contains(missing)) << pdfDialogs.messages[0].text.toStdString();
+    // Only the copies the print made are gone; the user's files are as they were.
+    EXPECT_EQ(snapshot(showHost()), before);
 }
 
 } // namespace

@@ -47,10 +47,11 @@ TEST_F(ShowFilesTest, SecondsAreNormalisedToAWholeNumberOfAtLeastOne)
     for (const auto& [in, out] : cases) EXPECT_EQ(NormaliseSeconds(QString::fromUtf8(in)), QLatin1String(out)) << in;
 }
 
-TEST_F(ShowFilesTest, ShowItemLineIsEverythingAfterTheFirstAngleBracket)
+TEST_F(ShowFilesTest, ShowItemLineIsEverythingAfterTheFirstAngleBracketAsTyped)
 {
     const QString item = ShowItem(Root + "Quorbel_0001\\", "a.jpg", "a.jpg | 3 > 2 <b>");
-    EXPECT_EQ(item, "<IMG src=\"file://D:\\Quorbel\\Quorbel_0001\\_THUMB_a.jpg\" align=\"top\">a.jpg | 3 > 2 <b>");
+    // The line is text in the markup: it never closes the tag or turns into one.
+    EXPECT_EQ(item, "<IMG src=\"file://D:\\Quorbel\\Quorbel_0001\\_THUMB_a.jpg\" align=\"top\">a.jpg | 3 &gt; 2 &lt;b&gt;");
     EXPECT_EQ(ItemLine(item), "a.jpg | 3 > 2 <b>");
     const PictureEntry e = ParsePictureLine(ItemLine(item));
     EXPECT_EQ(e.file, "a.jpg");
@@ -123,10 +124,17 @@ TEST_F(ShowFilesTest, OnlyAFolderDirectlyInsideTheRootIsOfferedForDeletion)
 
 TEST_F(ShowFilesTest, StaleThumbnailsGoAndPicturesStay)
 {
+<<<<<<< HEAD
     for (const QString f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt"})
+=======
+    for (const QString& f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt",
+                             "_THUMB_listed.jpg"})
+>>>>>>> main
         file("S/" + f);
+    // A picture of the show named like a thumbnail (no "listed.jpg" beside it) is a picture.
+    file("S/Pictures.ini", "c.jpg | C\r\n_THUMB_listed.jpg | mine\r\n");
     DeleteStaleThumbnails(Root + "S\\");
     QStringList left = QDir(hostD("Quorbel/S")).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(left, QStringList({"_THUMB_a_b.jpg", "_THUMB_c.jpg", "a_b.jpg", "c.jpg", "gone.txt"}));
+    EXPECT_EQ(left, QStringList({"Pictures.ini", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_listed.jpg", "a_b.jpg", "c.jpg", "gone.txt"}));
 }
 

@@ -60,7 +60,10 @@ TEST_F(StagingTest, FirstStartFillsTheShowRoot)
     EXPECT_TRUE(QFileInfo(hostProgram("gallery")).isDir());
     // The sample shows with their music, the placeholder show.
     EXPECT_TRUE(QFile::exists(hostD("Quorbel/Quorbel_0001/Landschaft_01.jpg")));
-    EXPECT_TRUE(QFile::exists(hostD("Quorbel/Quorbel_0002/Bumble Bee - TORVELD.mp3")));
+    for (const char* sample : {"Quorbel_0001", "Quorbel_0002"})
+        EXPECT_EQ(readAll(hostD(QString("Quorbel/%1/Bumble Bee - TORVELD.mp3").arg(sample))), readAll(hostProgram("Bumble Bee - TORVELD.mp3")))
+            << sample;
+    EXPECT_FALSE(readAll(hostProgram("Bumble Bee - TORVELD.mp3")).isEmpty());
     EXPECT_EQ(crudini(hostD("Quorbel/del/Quorbel.ini"), "QUORBEL", "Titel"), "SPECIALDUMMY");
     // The player's texts.
     const QString lang = hostD("Quorbel/Language.ini");

@@ -55,6 +55,15 @@ protected:
         plainNew = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);
     }
 
+    // A transition background: a gradient from blue to black, wiped in.
+    void useBlueGradientTransition()
+    {
+        pix->SetTransitionStyle(etsGradient);
+        pix->SetGradientStyle(1000);
+        pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
+        pix->SetTransitionEffect(2000);
+    }
+
     static std::vector<int> oneToHundred()
     {
         std::vector<int> all;
@@ -180,10 +189,7 @@ TEST_F(Effects, CapturedAtTwelveFramesPerTransitionATransitionGivesEighteenFrame
 
 TEST_F(Effects, ATransitionBackgroundRunsItsPassesBeforeThePicture)
 {
-    pix->SetTransitionStyle(etsGradient);
-    pix->SetGradientStyle(1000);
-    pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
-    pix->SetTransitionEffect(2000);
+    useBlueGradientTransition();
     QImage gradientShown;
     onStatus = [&](int percent) {
         if (percents.size() == 100 && percent == 100) gradientShown = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);
@@ -196,6 +202,29 @@ TEST_F(Effects, ATransitionBackgroundRunsItsPassesBeforeThePicture)
     ASSERT_FALSE(gradientShown.isNull());
     EXPECT_EQ(rgbAt(gradientShown, 2, 60) & 0x0000FF, 0x0000FFu); // the gradient's blue start
     EXPECT_EQ(result, plainNew);
+}
+
+TEST_F(Effects, WithPaintRgnOnlyTheTransitionRunsInsideTheRegionAlone)
+{
+    newPicture.Region = QRegion(20, 20, 60, 40); // the picture is shown 1:1
+    pix->SetPaintRgnOnly(true);
+    useBlueGradientTransition();
+    QImage gradientShown;
+    onStatus = [&](int percent) {
+        if (percent == 100 && gradientShown.isNull()) gradientShown = pix->ComposedFrame().convertToFormat(QImage::Format_RGB32);
+    };
+    paintNew(2000, 1);
+    EXPECT_EQ(percents, oneToHundred());
+    ASSERT_FALSE(gradientShown.isNull());
+    // Inside: the gradient from blue to black, near its blue start; outside: the old picture.
+    EXPECT_GT(rgbAt(gradientShown, 22, 40) & 0x0000FF, 200u);
+    EXPECT_EQ(rgbAt(gradientShown, 22, 40) & 0xFFFF00, 0u);
+    EXPECT_EQ(rgbAt(gradientShown, 120, 100), red);
+    EXPECT_EQ(rgbAt(gradientShown, 10, 10), red);
+    // Only the transition's passes: the picture comes at once, inside the region only.
+    for (const auto& [pass, type] : notes) EXPECT_EQ(type, 0u) << pass;
+    EXPECT_EQ(rgbAt(result, 40, 40), sdktest::pixel(newPicture, 40, 40));
+    EXPECT_EQ(rgbAt(result, 120, 100), 0u);
 }
 
 TEST_F(Effects, APatternTransitionAndThePictureEffectEachReportTheirPercents)

@@ -395,4 +395,15 @@ TEST_F(Files, LoadInformationGoesThroughOnLoadInfo)
     EXPECT_EQ(pix->Load(win("a.jpg")), 1);
 }
 
+// An animation of more frames than a load takes: its first 1,000 frames are there, and the
+// file's own count tells the caller that more followed.
+TEST_F(Files, AnAnimationOfMoreThanAThousandFramesLoadsItsFirstThousand)
+{
+    ASSERT_TRUE(platform::writeFileReplacing(win("many.gif"), sdktest::gifOfFrames(1001)));
+    ASSERT_EQ(pix->Load(win("many.gif")), 1);
+    EXPECT_TRUE(pix->HasImage());
+    EXPECT_EQ(pix->BitmapListCount(), 1000);
+    EXPECT_EQ(pix->FileInfo().Pages, 1001);
+}
+
 } // namespace

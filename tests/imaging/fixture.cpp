@@ -33,6 +33,10 @@ QString ControlTest::raisedBy(const std::function<void()>& call)
         return e.message();
     } catch (const imaging::ERangeError& e) {
         return "range: " + e.message();
+    } catch (const imaging::EInvalidOperation& e) {
+        return "invalid: " + e.message();
+    } catch (const imaging::EInvalidFieldType& e) {
+        return "field type: " + e.message();
     }
     return {};
 }

@@ -11,7 +11,8 @@ namespace imagingtest {
 
 class ControlTest : public testsupport::WorldTest {
 public:
-    // The text of the exception that call raises (empty when none); range errors begin "range: ".
+    // The text of the exception that call raises (empty when none); range errors begin "range: ",
+    // invalid operations "invalid: ", wrong column types "field type: ".
     static QString raisedBy(const std::function<void()>& call);
 
 protected:

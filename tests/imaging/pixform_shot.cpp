@@ -1,12 +1,14 @@
 // A form holding one image control in fit mode, for looking at the control on a real display:
-//   pixform_shot <picture> [seconds] [command]
+//   pixform_shot <picture> [seconds] [command] [periphery]
 // shows the picture in a 640 x 480 window for the given seconds (default 3); with a command
 // (run through /bin/sh, for example a screenshot), runs it once the form is on screen and ends
-// when it is done.
+// when it is done. With "periphery" the picture is shown at 100 %, scrolled a little, with the pan
+// window beside the form and the magnifying glass under the mouse, left of the control's middle.
 #include "imaging/piximage.h"
 #include "platform/drives.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QProcess>
 #include <QTimer>
@@ -17,7 +19,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pixform_shot <picture> [seconds]\n");
+        std::fprintf(stderr, "usage: pixform_shot <picture> [seconds] [command] [periphery]\n");
         return 2;
     }
     QDialog form;
@@ -35,13 +37,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(PixImage1->GetLastErrorText()));
         return 1;
     }
-    PixImage1->SetPaintSizeMode(imaging::smFit);
-    PixImage1->ForceRepaint();
+    const bool periphery = argc > 4 && QString::fromLocal8Bit(argv[4]) == "periphery";
+    if (!periphery) {
+        PixImage1->SetPaintSizeMode(imaging::smFit);
+        PixImage1->ForceRepaint();
+    } else {
+        PixImage1->SetFrameThickness(0);
+        PixImage1->SetCenterImage(false);
+    }
     form.show();
+    if (periphery) {
+        QTimer::singleShot(300, &app, [&] {
+            PixImage1->ScrollBy(150, 100);
+            PixImage1->SetPanWinX(700);
+            PixImage1->SetPanWinY(40);
+            PixImage1->SetPanWinWidth(260);
+            PixImage1->SetPanWinHeight(200);
+            PixImage1->ShowPanWin(true);
+            PixImage1->StartMagGlass(160, 160, 3, 0xFF0000, 0x808080, true, 3, false, true, true, false);
+            QCursor::setPos(PixImage1->mapToGlobal(QPoint(PixImage1->width() * 2 / 5, PixImage1->height() / 3)));
+        });
+    }
     if (argc > 3) {
         const QString command = QString::fromLocal8Bit(argv[3]);
         int status = 1;
-        QTimer::singleShot(500, &app, [&] {
+        QTimer::singleShot(periphery ? 1500 : 500, &app, [&] {
             status = QProcess::execute("/bin/sh", {"-c", command});
             app.quit();
         });

@@ -186,7 +186,6 @@ const std::vector<PropertyCase>& cases()
         STORED(DataSaveBits, 24, 8),
         STORED(DataSaveFormat, 5, 23),
         STORED(DataSaveQuality, -1, 4),
-        STORED(BitmapDataPath, QString(), QString("C:\\data\\")),
         // document rasterising options
         CHECKED(PDFXResolution, 96, 0, -1, "PixImage1 \n PDFXResolution: Invalid value passed.", -13),
         CHECKED(PDFYResolution, 96, 300, -5, "PixImage1 \n PDFYResolution: Invalid value passed.", -13),

@@ -1,10 +1,16 @@
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/inifile.h"
+#include "platform/textcodec.h"
+#include "support/filesizelimit.h"
 #include "support/fixture.h"
+#include "support/smalldisk.h"
+#include "support/pipewatch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,4 +188,125 @@ TEST_F(WorldTest, RegularFilesAreToldFromPipesAndFolders)
     EXPECT_FALSE(isRegularFile("C:\\Pics\\pipe.jpg"));
     EXPECT_FALSE(isRegularFile("C:\\Pics"));
     EXPECT_FALSE(isRegularFile("C:\\Pics\\none.jpg"));
+}
+
+namespace {
+
+const int PayloadSizes[] = {3000, 200000};
+
+// The sources, written before the disk is full: C:\source<size>.txt.
+void writeSources(const testsupport::TempWorld& world)
+{
+    for (const int size : PayloadSizes) {
+        QByteArray text;
+        while (text.size() < size) text += "a line of text that fills the disk\n";
+        world.writeHostFile(QString("c/source%1.txt").arg(size), text);
+    }
+}
+
+// Every write that replaces a whole file, run onto a disk that is full: each must fail, keep the
+// old file's bytes and leave no partial file beside it. folder is a Windows folder on that disk;
+// the data is a few KB (which a write buffer would hold until the end) and 200 KB.
+void expectFullDiskKeepsOldFiles(const QString& folderHost, const QString& folder)
+{
+    const QByteArray old = "[S]\r\nKey=old\r\n";
+    for (const int size : PayloadSizes) {
+        const QString source = QString("C:\\source%1.txt").arg(size);
+        const QByteArray text = readFile(source).value();
+        struct Row {
+            const char* routine;
+            std::function<bool(const QString& target)> write;
+        };
+        const Row rows[] = {
+            {"copyFile", [&](const QString& t) { return copyFile(source, t); }},
+            {"writeFileReplacing", [&](const QString& t) { return writeFileReplacing(t, text); }},
+            {"ReplacingWriter, writes unchecked",
+             [&](const QString& t) {
+                 ReplacingWriter w(t);
+                 if (!w.open()) return false;
+                 for (qsizetype at = 0; at < text.size(); at += 1000) w.device()->write(text.mid(at, 1000));
+                 return w.commit();
+             }},
+            {"writeTextLines", [&](const QString& t) { return writeTextLines(t, QString::fromLatin1(text).split('\n')); }},
+            {"IniFile", [&](const QString& t) { return IniFile(t).writeString("S", "Key", QString::fromLatin1(text.left(60000))); }},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.routine) + ", " + std::to_string(size) + " bytes");
+            EXPECT_FALSE(row.write(folder + "target.ini"));
+            EXPECT_FALSE(lastFileError().isEmpty());
+            QFile f(folderHost + "/target.ini");
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), old);
+            EXPECT_EQ(QDir(folderHost).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "target.ini"}));
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(WorldTest, WritesOntoAFullFileSystemKeepTheOldFileAndFail)
+{
+    const QString mountHost = world.hostD() + "/full";
+    const testsupport::SmallDisk disk(mountHost);
+    if (!disk.ready()) GTEST_SKIP() << disk.why();
+    writeSources(world);
+    world.writeHostFile("d/full/target.ini", "[S]\r\nKey=old\r\n");
+    {
+        // Fill every block that is left.
+        QFile filler(mountHost + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {}
+    }
+    expectFullDiskKeepsOldFiles(mountHost, "D:\\full\\");
+}
+
+TEST_F(WorldTest, WritesBeyondTheFileSizeLimitKeepTheOldFileAndFail)
+{
+    writeSources(world);
+    world.writeHostFile("d/full/target.ini", "[S]\r\nKey=old\r\n");
+    world.writeHostFile("d/full/filler", "");
+    testsupport::FileSizeLimit limit(1024);
+    expectFullDiskKeepsOldFiles(world.hostD() + "/full", "D:\\full\\");
+}
+
+TEST_F(WorldTest, PipesAndDevicesAreRefusedBeforeAnythingReadsThem)
+{
+    QDir().mkpath(world.hostC() + "/Pics");
+    const QString pipe = world.hostC() + "/Pics/pipe.ini";
+    ASSERT_TRUE(testsupport::makePipe(pipe));
+    struct Row {
+        const char* routine;
+        std::function<bool(const QString& path)> reads; // true when it read something
+    };
+    const Row rows[] = {
+        {"readFile", [](const QString& p) { return readFile(p).has_value(); }},
+        {"readFile with a limit", [](const QString& p) { return readFile(p, 1000).has_value(); }},
+        {"openFile", [](const QString& p) { return openFile(p, QIODevice::ReadOnly) != nullptr; }},
+        {"readTextLines", [](const QString& p) { return readTextLines(p).has_value(); }},
+        {"IniFile", [](const QString& p) { return IniFile(p).readString("S", "Key", "none") != "none"; }},
+        {"copyFile", [](const QString& p) { return copyFile(p, "D:\\copy.ini"); }},
+    };
+    for (const QString& path : {QString("C:\\Pics\\pipe.ini"), QString("Z:\\dev\\zero")}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.routine) + " of " + path.toStdString());
+            bool read = true;
+            EXPECT_TRUE(testsupport::endsInTime({pipe}, std::chrono::seconds(5), [&] { read = row.reads(path); }));
+            EXPECT_FALSE(read);
+        }
+        EXPECT_EQ(lastFileError(), "Not a regular file");
+        EXPECT_FALSE(QFileInfo::exists(world.hostD() + "/copy.ini"));
+    }
+}
+
+TEST_F(WorldTest, ReadingTrustsTheBytesNotTheSizeTheHostClaims)
+{
+    // /proc files claim a size of 0 and hold more; a file that grows past the limit is refused.
+    const auto status = readFile("Z:\\proc\\self\\status");
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(status->contains("Name:"));
+    world.writeHostFile("c/ten.txt", "0123456789");
+    EXPECT_EQ(readFile("C:\\ten.txt", 10).value(), "0123456789");
+    EXPECT_FALSE(readFile("C:\\ten.txt", 9).has_value());
+    EXPECT_EQ(lastFileError(), "File too large");
 }

@@ -74,7 +74,7 @@ TEST_F(WorldTest, RunnerReportsExitCodesMissingProgramsAndAborts)
     table.set("Gone.exe", "/no/such/binary");
     EXPECT_EQ(runAndWait("Gone.exe", "", "").status, RunResult::CannotStart);
     // An entry without a host program starts nothing and is no failure.
-    EXPECT_EQ(runAndWait("C:\\Windows\\CONTROL.EXE", "desk.cpl,,1", "").status, RunResult::NothingToRun);
+    EXPECT_EQ(runAndWait("C:\\Windows\\CONTROL.EXE", "main.cpl", "").status, RunResult::NothingToRun);
     // An abort kills the whole process group, the child's children too.
     table.set("Tree.exe", "sh -c \"sleep 30 & sleep 30; wait\"");
     QElapsedTimer wall;

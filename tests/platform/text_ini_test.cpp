@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 using namespace platform;
 using testsupport::WorldTest;
 using testsupport::runHost;
@@ -136,4 +138,50 @@ TEST_F(WorldTest, IniSeesChangesMadeByOthersAndIsReadByCrudini)
     // A hand-edited file saved as UTF-8 with a byte-order mark still reads.
     world.writeHostFile("c/u.ini", "\xEF\xBB\xBF[SETTINGS]\nName=Gr\xC3\xBC\xC3\x9F" "e\n");
     EXPECT_EQ(IniFile("C:\\u.ini").readString("SETTINGS", "Name"), QString::fromUtf8("Grüße"));
+}
+
+// A write changes the lines it must and no other byte: a UTF-8 file stays UTF-8 with its mark,
+// hand-made line ends and undecodable bytes survive, and new lines get the file's encoding.
+TEST_F(WorldTest, IniWritesLeaveOtherLinesByteForByte)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    struct Case {
+        const char* name;
+        QByteArray before;
+        std::function<bool(IniFile&)> edit;
+        QByteArray after;
+    };
+    const QString photo = QString::fromUtf8("写真");
+    const Case cases[] = {
+        {"utf8 file, other key changed", bom + "[Show]\r\nTitle=\xE5\x86\x99\xE7\x9C\x9F\r\nSeconds=5\r\n",
+         [](IniFile& ini) { return ini.writeInteger("Show", "Seconds", 7); },
+         bom + "[Show]\r\nTitle=\xE5\x86\x99\xE7\x9C\x9F\r\nSeconds=7\r\n"},
+        {"utf8 file, new value outside the code page",
+         bom + "[Show]\nA=1\n",
+         [&photo](IniFile& ini) { return ini.writeString("Show", "Title", photo); },
+         bom + "[Show]\nA=1\nTitle=\xE5\x86\x99\xE7\x9C\x9F\r\n"},
+        {"utf8 file, key deleted", bom + "[A]\nX=\xC3\xA9\nY=2\n[B]\nZ=\xE5\x86\x99",
+         [](IniFile& ini) { return ini.deleteKey("A", "Y"); }, bom + "[A]\nX=\xC3\xA9\n[B]\nZ=\xE5\x86\x99"},
+        {"utf8 file with a broken sequence kept", bom + "[A]\nBad=\xFF\xFE\nB=1\n",
+         [](IniFile& ini) { return ini.writeString("A", "B", "2"); }, bom + "[A]\nBad=\xFF\xFE\nB=2\r\n"},
+        {"last line without line end, key added", "[A]\nX=1",
+         [](IniFile& ini) { return ini.writeString("A", "Y", "2"); }, "[A]\nX=1\r\nY=2\r\n"},
+        {"code page file with LF and CR ends", "; note\n[A]\rX=\xE9\nY=1\n",
+         [](IniFile& ini) { return ini.writeString("A", "Y", "9"); }, "; note\n[A]\rX=\xE9\nY=9\r\n"},
+        {"section erased", bom + "[A]\nX=1\n[B]\nT=\xE5\x86\x99\n",
+         [](IniFile& ini) { return ini.eraseSection("A"); }, bom + "[B]\nT=\xE5\x86\x99\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        world.writeHostFile("c/k.ini", c.before);
+        IniFile ini("C:\\k.ini");
+        ASSERT_TRUE(c.edit(ini));
+        EXPECT_EQ(world.readHostFile("c/k.ini"), c.after);
+    }
+    // What was written reads back as it was meant.
+    world.writeHostFile("c/k.ini", bom + "[Show]\r\nTitle=\xE5\x86\x99\xE7\x9C\x9F\r\n");
+    IniFile ini("C:\\k.ini");
+    ASSERT_TRUE(ini.writeString("Show", "Caption", photo + u'!'));
+    EXPECT_EQ(ini.readString("Show", "Title"), photo);
+    EXPECT_EQ(IniFile("C:\\k.ini").readString("Show", "Caption"), photo + u'!');
 }

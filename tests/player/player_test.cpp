@@ -210,25 +210,78 @@ TEST_F(PlayerTest, EveryPictureComesInWithTheTransitionTheSettingsChoose)
     for (int n : seen) EXPECT_TRUE(n >= 1 && n <= 7) << n;
 }
 
+// The transition is timed by its clock, not by how fast the frames are drawn: halfway on the
+// clock the picture is partly in, however long the drawing took; at the end it is whole.
 TEST_F(PlayerTest, APictureComesInStepByStepAndEndsAsTheWholePicture)
 {
     makeRoot();
     Plan plan = ReadPlan(Root, {});
     plan.settings.manuell = true;
+    plan.escapeText.clear(); // the hint goes after four seconds of the wall's clock: not in these pictures
     PlayerWindow w(plan);
+    qint64 now = 0;
+    w.setTransitionClock([&now] { return now; });
+    // Lets the transition's timer tick; the limit only keeps a broken transition from hanging.
+    auto runUntilStill = [&w] {
+        QElapsedTimer guard;
+        guard.start();
+        while (w.inTransition() && guard.elapsed() < 60000) QTest::qWait(20);
+    };
+    const int perPercent = 3; // the delay of transition 7, the one the settings choose
     w.start();
     EXPECT_TRUE(w.inTransition());
-    QElapsedTimer t;
-    t.start();
-    while (w.inTransition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    now = 50 * perPercent;
+    QTest::qWait(100);
+    EXPECT_TRUE(w.inTransition());
+    const QImage half = w.grab().toImage();
+    now = 100 * perPercent;
+    runUntilStill();
     EXPECT_FALSE(w.inTransition());
     const QImage whole = w.grab().toImage();
+    EXPECT_NE(half, whole);
+
     QTest::keyClick(&w, Qt::Key_Right);
     EXPECT_TRUE(w.inTransition());
     // A step during a transition starts the next one from what is shown.
     QTest::keyClick(&w, Qt::Key_Left);
     EXPECT_TRUE(w.inTransition());
-    t.restart();
-    while (w.inTransition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    now += 100 * perPercent;
+    runUntilStill();
     EXPECT_EQ(w.grab().toImage(), whole);
+}
+
+// Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
+// documents folder; otherwise, or while nothing is staged, the shows beside it.
+TEST_F(PlayerTest, AsTheScreensaverItPlaysTheStagedShows)
+{
+    QDir().mkpath(world.hostC() + "/Documents/Quorbelix_Screensaver");
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        const char* root;
+    };
+    const Case cases[] = {
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"/S"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system32\\Quorbelix.scr", {"TEST"}, "C:\\Windows\\system32\\"},
+        {"C:\\Windows\\system\\Quorbel.scr", {"/s"}, "C:\\Windows\\system\\"}, // nothing staged for it
+        {"D:\\Quorbelix\\Quorbelix-Player.exe", {"/s"}, "C:\\Documents\\Quorbelix_Screensaver\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShowRootFor(c.program, c.arguments, "C:\\Documents"), c.root) << c.program << " " << c.arguments.join(' ').toStdString();
+}
+
+// A show without numbered tracks (the sample shows) plays its MP3 and WAV files in name order;
+// numbered tracks, where there are any, are the only music.
+TEST_F(PlayerTest, AShowWithoutNumberedTracksPlaysItsOtherMusicInNameOrder)
+{
+    makeRoot();
+    for (const char* file : {"Quorbel_0002/b.wav", "Quorbel_0002/Bumble Bee - TORVELD.mp3", "Quorbel_0002/a.MP3", "Quorbel_0002/notes.txt"})
+        write(file, "x");
+    QDir().mkpath(host("Quorbel_0002/folder.mp3"));
+    const Plan plan = ReadPlan(Root, {});
+    ASSERT_EQ(plan.shows.size(), 2);
+    EXPECT_EQ(plan.shows[0].audio, QStringList({"Audio001.mp3", "Audio002.mp3", "Audio010.wav"}));
+    EXPECT_EQ(plan.shows[1].audio, QStringList({"a.MP3", "b.wav", "Bumble Bee - TORVELD.mp3"}));
 }

@@ -73,4 +73,21 @@ QString runHost(const QString& command, int* status)
 
 bool haveHostProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
 
+QString discToolComplaints(const QString& mpegFile, const QString& discType, const QString& folder)
+{
+    QDir().mkpath(folder);
+    QFile::remove(folder + "/disc.cue");
+    QFile::remove(folder + "/disc.bin");
+    QProcess tool;
+    tool.setWorkingDirectory(folder);
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start("vcdimager", {"-t", discType, "-c", folder + "/disc.cue", "-b", folder + "/disc.bin", mpegFile});
+    if (!tool.waitForFinished(120000)) return QStringLiteral("vcdimager did not finish");
+    const QString said = QString::fromLocal8Bit(tool.readAll());
+    const bool clean = tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0 && said.contains("finished ok")
+                       && !said.contains("WARN") && !said.contains("ERROR");
+    if (clean) return {};
+    return said.isEmpty() ? QStringLiteral("vcdimager failed without a word") : said;
+}
+
 } // namespace testsupport

@@ -43,5 +43,8 @@ protected:
 QString runHost(const QString& command, int* status = nullptr);
 // True when the host program is on PATH.
 bool haveHostProgram(const QString& name);
+// What vcdimager says of an MPEG file when it makes a disc image of the type ("vcd2", "svcd") in
+// the folder: empty when it made the image without a warning (no padding, nothing truncated).
+QString discToolComplaints(const QString& mpegFile, const QString& discType, const QString& folder);
 
 } // namespace testsupport

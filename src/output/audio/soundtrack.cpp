@@ -90,6 +90,55 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
         report.memo(QStringLiteral("Audio created") + OutputFile);
     };
 
+    // The first pass over the list, as written, while it stays short: a list that plays for less
+    // than a second is repeated from here, without opening its files again for every pass.
+    constexpr qint64 kShortPass = SampleRate;
+    std::vector<qint16> passSamples;
+    std::vector<qint64> passReads; // the sizes of its reads, so that a repeat stops where reading would
+    bool recording = true;
+    auto record = [&](qint64 got) {
+        if (!recording) return;
+        if (qint64(passSamples.size()) / 2 + got >= kShortPass) {
+            recording = false;
+            std::vector<qint16>().swap(passSamples);
+            std::vector<qint64>().swap(passReads);
+            return;
+        }
+        passSamples.insert(passSamples.end(), outBuffer.begin(), outBuffer.begin() + got * 2);
+        passReads.push_back(got);
+    };
+    auto progress = [&] {
+        report.progress(int(std::min<qint64>(100, written * 100 / target)));
+        report.position(QStringLiteral("Position: ") + QString::number(platform::roundHalfEven64(double(written) / SampleRate))
+                        + QStringLiteral(" Sekunden"));
+    };
+    // Repeats the recorded pass until the target is reached, each read of it checked against the
+    // target as a read from the files would be; the whole repeat is logged as one pass.
+    auto repeatShortPass = [&] {
+        std::vector<qint16> block;
+        block.reserve(size_t(SamplesPerRead) * 2 + passSamples.size());
+        std::size_t read = 0, at = 0;
+        while (written < target) {
+            const qint64 got = passReads[read];
+            block.insert(block.end(), passSamples.begin() + qint64(at), passSamples.begin() + qint64(at) + got * 2);
+            written += got;
+            at += size_t(got) * 2;
+            if (++read == passReads.size()) read = at = 0;
+            if (qint64(block.size()) >= qint64(SamplesPerRead) * 2 || written >= target) {
+                output->write(block.data(), qint64(block.size()) / 2);
+                block.clear();
+                progress();
+            }
+        }
+        for (const QString& name : InputFiles) {
+            report.file(QStringLiteral("Aktuelle Datei: ") + name);
+            report.log(QStringLiteral("     read audio ") + name);
+            report.memo(QStringLiteral("read audio ") + name);
+            report.log(QStringLiteral("     write audio ") + name);
+            report.memo(QStringLiteral("write audio ") + name);
+        }
+    };
+
     try {
         qint64 addedThisPass = 0;
         qsizetype index = 0;
@@ -120,10 +169,8 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
                 output->write(outBuffer.data(), got);
                 written += got;
                 addedThisPass += got;
-                report.progress(int(std::min<qint64>(100, written * 100 / target)));
-                report.position(QStringLiteral("Position: ")
-                                + QString::number(platform::roundHalfEven64(double(written) / SampleRate))
-                                + QStringLiteral(" Sekunden"));
+                record(got);
+                progress();
             }
             report.log(QStringLiteral("     write audio ") + name);
             report.memo(QStringLiteral("write audio ") + name);
@@ -131,6 +178,10 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
             ++index;
             if (index == InputFiles.size() && written < target) {
                 if (addedThisPass == 0) break; // the inputs hold no samples at all
+                if (recording) {
+                    repeatShortPass();
+                    break;
+                }
                 index = 0;
                 addedThisPass = 0;
             }

@@ -1,6 +1,7 @@
 #pragma once
 // The soundtrack builder: joins the show's decoded tracks into one wave file of a given length,
-// repeating the tracks from the first when they are too short. Every input is converted to the
+// repeating the tracks from the first when they are too short (a list shorter than a second is
+// repeated from memory, its files opened once). Every input is converted to the
 // soundtrack's format, 44,100 Hz 16-bit stereo PCM. The soundtrack window shows what it reports
 // through SoundtrackObserver; the builder itself needs no window.
 #include <QString>

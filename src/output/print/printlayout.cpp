@@ -1,33 +1,19 @@
 #include "printlayout.h"
 
+#include "controls/itemtext.h"
 #include "platform/rounding.h"
 #include "util/strutils.h"
 
 namespace print {
 
-QString PrintItemFileName(const QString& item)
-{
-    QString part = item.section(u'|', 0, 0).trimmed();
-    const qsizetype first = part.indexOf(u'>');
-    if (first >= 0) {
-        const qsizetype second = part.indexOf(u'>', first + 1);
-        part = second < 0 ? part.mid(first + 1) : part.mid(first + 1, second - first - 1);
-    }
-    return part;
-}
+QString PrintItemFileName(const QString& item) { return controls::PictureItemText(item).section(u'|', 0, 0).trimmed(); }
 
 QString PrintItemPath(const QString& item, const QString& showRoot, const QString& showFolder)
 {
     return showRoot + showFolder + QStringLiteral("\\") + PrintItemFileName(item);
 }
 
-QString PrintItemCaption(const QString& item)
-{
-    const qsizetype first = item.indexOf(u'|');
-    if (first < 0) return {};
-    const qsizetype second = item.indexOf(u'|', first + 1);
-    return (second < 0 ? item.mid(first + 1) : item.mid(first + 1, second - first - 1)).trimmed();
-}
+QString PrintItemCaption(const QString& item) { return controls::PictureItemText(item).section(u'|', 1, 1).trimmed(); }
 
 QString PrintFileName(const QString& picturePath)
 {

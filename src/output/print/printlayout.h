@@ -15,12 +15,13 @@ constexpr int CaptionTop = 0, ImageTop = 18, ImageLeft = 8, CaptionLeft = 8;
 constexpr int BandAllowance = 30;   // room for the caption above the picture
 constexpr double MarginMm = 12.7;
 
-// The picture file an item names: the part before the first "|", trimmed; when it holds an image
-// tag, the text behind the tag (up to a further ">").
+// The picture file an item names: the part of its text (behind the image tag) before the first
+// "|", trimmed.
 QString PrintItemFileName(const QString& item);
 // The picture's path in the show folder.
 QString PrintItemPath(const QString& item, const QString& showRoot, const QString& showFolder);
-// The trimmed text between the first and the second "|"; "" without one.
+// The caption: the trimmed part of the item's text between the first and the second "|"; ""
+// without one.
 QString PrintItemCaption(const QString& item);
 // The scaled copy of a picture beside it: its folder, "_PRINT_" and its name.
 QString PrintFileName(const QString& picturePath);

@@ -67,6 +67,7 @@ void TQRListForm::FormCreate() { QuickRep1.ReportTitle = ProductInfo.Title; }
 void TQRListForm::QuickRep1BeforePrint()
 {
     ItemCounter = 0;
+    skipped_.clear();
     const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
     QRLabel1.Caption = ctx.Title;
     PrintItems = std::make_unique<QStringList>();
@@ -80,25 +81,47 @@ void TQRListForm::QuickRep1BeforePrint()
     *PrintItems = *lines;
 }
 
+bool TQRListForm::loadBand(QString& failure)
+{
+    LoadPrintItemPath(ItemCounter);
+    LoadPrintItemCaption(ItemCounter);
+    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    QRLabel3.Caption = ctx.PrintCaptions ? ItemCaption : QString();
+    try {
+        MakePrintImage(ItemPath, PrintSize);
+    } catch (const sdk::EPixImageError& e) {
+        failure = e.message();
+        return false;
+    } catch (const EReportError& e) {
+        failure = e.message();
+        return false;
+    }
+    const auto bytes = platform::readFile(ItemCopy, 256LL * 1024 * 1024);
+    QImage picture;
+    if (!bytes || !picture.loadFromData(*bytes)) {
+        failure = QStringLiteral("Cannot open file \"%1\". %2").arg(ItemCopy, platform::lastFileError());
+        return false;
+    }
+    QRImage1.Picture = picture;
+    return true;
+}
+
 void TQRListForm::QuickRep1NeedData(bool& MoreData)
 {
     const int count = PrintItems ? int(PrintItems->size()) : 0;
-    MoreData = ItemCounter < count;
+    MoreData = false;
     ProgressValue = 100;
-    if (MoreData) {
-        LoadPrintItemPath(ItemCounter);
-        LoadPrintItemCaption(ItemCounter);
-        const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
-        QRLabel3.Caption = ctx.PrintCaptions ? ItemCaption : QString();
-        MakePrintImage(ItemPath, PrintSize);
-        const QString copy = PrintFileName(ItemPath);
-        const auto bytes = platform::readFile(copy, 256LL * 1024 * 1024);
-        QImage picture;
-        if (!bytes || !picture.loadFromData(*bytes))
-            throw EReportError(QStringLiteral("Cannot open file \"%1\". %2").arg(copy, platform::lastFileError()));
-        QRImage1.Picture = picture;
-        ProgressValue = ItemCounter * 100 / count;
+    // A picture that cannot be printed is left out and named; the others print.
+    while (ItemCounter < count) {
+        QString failure;
+        if (loadBand(failure)) {
+            MoreData = true;
+            break;
+        }
+        skipped_.append(ItemPath + QStringLiteral(": ") + failure);
+        ++ItemCounter;
     }
+    if (MoreData) ProgressValue = ItemCounter * 100 / count;
     emit PrinterProgress(ProgressValue);
     ++ItemCounter;
 }
@@ -113,6 +136,11 @@ void TQRListForm::LoadPrintItemCaption(int n) { ItemCaption = PrintItemCaption(P
 
 void TQRListForm::MakePrintImage(const QString& path, int size)
 {
+    // A file of the copy's name that this print did not make is the user's: it is never written over.
+    ItemCopy = PrintFileName(path);
+    const qsizetype slash = ItemCopy.lastIndexOf(u'\\');
+    for (int k = 1; platform::fileExists(ItemCopy) && !madeCopies_.contains(ItemCopy, Qt::CaseInsensitive); ++k)
+        ItemCopy = ItemCopy.left(slash + 1) + QStringLiteral("_PRINT_") + QString::number(k) + u'_' + path.mid(path.lastIndexOf(u'\\') + 1);
     // The control raises its error for a picture that cannot be loaded, scaled or saved.
     PixImage1->SetEnableMethodErrors(true);
     PixImage1->Load(path, 0, 1, -1);
@@ -121,7 +149,8 @@ void TQRListForm::MakePrintImage(const QString& path, int size)
     DetailBand1.Height = scaled.bandHeight;
     QRLabel3.Top = CaptionTop;
     QRImage1.Top = ImageTop;
-    PixImage1->Save(PrintFileName(path), JpegFormat, 24, 2, 0);
+    if (!madeCopies_.contains(ItemCopy, Qt::CaseInsensitive)) madeCopies_.append(ItemCopy);
+    PixImage1->Save(ItemCopy, JpegFormat, 24, 2, 0);
 }
 
 void TQRListForm::DeletePrintFiles(const QString& mask)
@@ -132,9 +161,11 @@ void TQRListForm::DeletePrintFiles(const QString& mask)
     const QString pattern = mask.mid(slash + 1);
     for (const platform::DirEntry& e : platform::findFiles(folder, pattern)) {
         if (e.attributes & (platform::faDirectory | platform::faSymLink)) continue;
-        // Only the scaled copies, which begin with the marker: a picture of the user's whose
-        // name merely holds it stays.
-        if (IsPrintFileName(e.name)) platform::deleteFile(folder + e.name);
+        const QString path = folder + e.name;
+        // Only the scaled copies this print made: a picture of the user's stays, whatever its name.
+        if (!IsPrintFileName(e.name) || !madeCopies_.contains(path, Qt::CaseInsensitive)) continue;
+        platform::deleteFile(path, folder);
+        madeCopies_.removeAll(path);
     }
 }
 
@@ -142,8 +173,8 @@ void TQRListForm::FinishPrint()
 {
     PrintItems.reset();
     const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
-    if (ctx.ShowFolder.isEmpty()) return;
-    DeletePrintFiles(ctx.ShowRoot + ctx.ShowFolder + QStringLiteral("\\*.*"));
+    if (!ctx.ShowFolder.isEmpty()) DeletePrintFiles(ctx.ShowRoot + ctx.ShowFolder + QStringLiteral("\\*.*"));
+    madeCopies_.clear();
 }
 
 void TQRListForm::paintPages(QPainter& p, QPrinter& printer)
@@ -229,8 +260,16 @@ void TQRListForm::Preview()
     preview.setWindowTitle(QuickRep1.ReportTitle);
     errorShown_ = false;
     connect(&preview, &TReportPreview::paintRequested, this, [this, &preview](QPrinter* target) {
-        if (PrintReport(*target) || errorShown_) return;
-        // Shown once, and the preview goes: a list with a picture missing is not to be printed.
+        const bool printed = PrintReport(*target);
+        if (errorShown_) return;
+        if (printed) {
+            // The rest printed; the pictures left out are named once.
+            if (skipped_.isEmpty()) return;
+            errorShown_ = true;
+            platform::showError(QStringLiteral("These pictures cannot be printed and are left out:\n") + skipped_.join(u'\n'));
+            return;
+        }
+        // Shown once, and the preview goes: nothing can be printed.
         errorShown_ = true;
         platform::showError(lastError_);
         QMetaObject::invokeMethod(&preview, [&preview] { preview.done(platform::mrCancel); }, Qt::QueuedConnection);

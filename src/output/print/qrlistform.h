@@ -76,6 +76,7 @@ public:
     int ItemCounter = 0;
     QString ItemPath;
     QString ItemCaption;
+    QString ItemCopy;      // the scaled copy of the current item's picture
     // Where the report reads the show from; asked each time the pages are produced.
     std::function<PrintShowContext()> ShowContext;
 
@@ -94,16 +95,23 @@ public:
     void QuickRep1NeedData(bool& MoreData);
     void LoadPrintItemPath(int n);
     void LoadPrintItemCaption(int n);
+    // Scales the picture into its copy beside it (ItemCopy): folder + "_PRINT_" + name, or, when
+    // a file of that name is there that this print did not make, "_PRINT_" + k + "_" + name.
     void MakePrintImage(const QString& path, int size);
+    // Deletes the copies this print made that match the mask; a file it did not make stays,
+    // whatever its name.
     void DeletePrintFiles(const QString& mask);
     void FinishPrint();
 
-    // Produces every page of the report on printer. False (and LastError set) when a picture or
-    // the selection could not be read; the pages up to there have been produced.
+    // Produces every page of the report on printer. A picture that cannot be read or scaled is
+    // left out and named in Skipped; the rest prints. False (and LastError set) when the
+    // selection could not be read or the printer not started.
     bool PrintReport(QPrinter& printer);
     QString LastError() const { return lastError_; }
+    // The pictures left out of the last pages produced: "path: reason" each.
+    QStringList Skipped() const { return skipped_; }
     // Shows the preview (through the dialog service); the user prints from there. A failure
-    // while producing the pages is shown as an error message.
+    // while producing the pages, and the pictures left out, are shown as an error message.
     void Preview();
 
 signals:
@@ -113,7 +121,12 @@ private:
     static constexpr int TitleBandHeightValue = 40;
     static constexpr int PageFooterHeightValue = 24;
     void paintPages(QPainter& p, QPrinter& printer);
+    // Fills the band of item ItemCounter; false (reason in failure) when its picture cannot be
+    // read, scaled or copied.
+    bool loadBand(QString& failure);
     QString lastError_;
+    QStringList skipped_;
+    QStringList madeCopies_;   // the copies this print wrote (full paths)
     bool errorShown_ = false;
 };
 

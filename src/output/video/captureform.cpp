@@ -99,6 +99,9 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
     // leaves the picture to be painted at once, without transition frames.
     const std::optional<editor::Transition> transition = editor::TransitionAt(lines, index + 1);
     if (transition) editor::ApplyTransition(Pix1, *transition);
+    // The step delay paces the effect on the screen; the frames are taken at the steps, so the
+    // capture does not wait on the clock (the frames are the same).
+    Pix1->SetEffectDelay(0);
 }
 
 void TCaptureForm::Pix1Status(int percent)

@@ -186,7 +186,7 @@ void TDVDForm::CleanEncoderFolder()
     static const char* const masks[] = {"*.mp3", "*.jpg", "*.mpa", "*.nno", "*.wav", "*.mpg", "*.avi", "*.bmp", "*.jpg"};
     for (const char* mask : masks)
         for (const platform::DirEntry& entry : platform::findFiles(e, QString::fromLatin1(mask)))
-            if (!(entry.attributes & platform::faDirectory)) platform::deleteFile(e + entry.name);
+            if (!(entry.attributes & platform::faDirectory)) platform::deleteFile(e + entry.name, e);
 }
 
 void TDVDForm::EnsureInputWav()

@@ -17,6 +17,7 @@ class QPushButton;
 class TMainForm;
 class TWaveForm;
 namespace imaging { class TPixImage; }
+namespace video { struct PlacedPicture; }
 
 class TDVDForm : public QDialog {
     Q_OBJECT
@@ -73,6 +74,9 @@ public:
     // Frame rendering.
     bool ConvertPicturesForVideo();
     bool ConvertPictureForVideo(const QString& source, const QString& targetBase);
+    // The frame of a picture fitted into it (its caption the current one), saved as targetBase +
+    // "_Key.jpg" (high quality) or ".bmp"; a picture that could not be read is reported.
+    bool ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase);
 
     // The video file of this run: video folder + safe title + "_" + mode + ".avi" / ".mpg".
     QString VideoFileName() const;

@@ -13,6 +13,7 @@
 #include "util/strutils.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,6 +50,11 @@ TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
     WeiterBitBtn = named(new QPushButton(this), "WeiterBitBtn");
     QuorbelSizeEdit->setReadOnly(true);
     FreeDiskEdit->setReadOnly(true);
+    ModeButtonGroup = new QButtonGroup(this);
+    for (QRadioButton* b : {VCDRadioButton, SVCDRadioButton, NanoVCDRadioButton, NanoSVCDRadioButton}) ModeButtonGroup->addButton(b);
+    NormButtonGroup = new QButtonGroup(this);
+    NormButtonGroup->addButton(PalRadioButton);
+    NormButtonGroup->addButton(NTSCRadioButton);
     VCDRadioButton->setChecked(true);
     PalRadioButton->setChecked(true);
 
@@ -145,12 +151,8 @@ bool TDVDWizardForm::EstimateShowSize()
 void TDVDWizardForm::StartVideo(const QString& modeName)
 {
     TMainForm* m = TMainForm::instance();
-    QStringList lines;
-    for (const QString& item : m->QuorbelListBox->Items().toStringList()) {
-        lines << item.mid(item.indexOf(u'>') + 1);
-    }
-    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
-    if (!platform::writeTextLines(picturesIni, lines)) {
+    const QString picturesIni = m->ShowFolderPath() + QStringLiteral("Pictures.ini");
+    if (!m->SavePictureList()) {
         // The video would be made from an older picture list.
         platform::showError(QStringLiteral("Unable to write ") + picturesIni);
         return;

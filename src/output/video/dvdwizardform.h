@@ -6,6 +6,7 @@
 
 #include "output/video/videoestimate.h"
 
+class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,6 +27,10 @@ public:
     QGroupBox* FormatGroupBox;
     QRadioButton* PalRadioButton;
     QRadioButton* NTSCRadioButton;
+    // The four mode buttons form one exclusive group, the two norm buttons another: clicking the
+    // button that is checked keeps it checked.
+    QButtonGroup* ModeButtonGroup;
+    QButtonGroup* NormButtonGroup;
     QLabel* SizeLabel;        // text 5205
     QLineEdit* QuorbelSizeEdit;
     QLabel* FreeDiskLabel;    // text 5206

@@ -1,5 +1,6 @@
 #include "videoestimate.h"
 
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
 
@@ -45,16 +46,24 @@ qint64 BytesToMB(qint64 bytes)
     return platform::roundHalfEven64(double(bytes) / 1000000.0 / 1.024 / 1.024);
 }
 
+QString SerialText(quint32 serial)
+{
+    const QString hex = QStringLiteral("%1").arg(serial, 8, 16, QLatin1Char('0')).toUpper();
+    return hex.left(4) + u'-' + hex.mid(4);
+}
+
 void ReadDriveInfo(QChar letter, DriveInfo& info)
 {
     const QChar upper = letter.toUpper();
     if (upper < u'A' || upper > u'Z') return;
     info.letter = upper;
-    // The host keeps no volume label or serial number for a mapped folder.
-    info.serialText.clear();
-    info.serial = 0;
-    info.label.clear();
-    info.fileSystem.clear();
+    // The volume that holds the drive's folder; a drive that cannot be queried leaves label,
+    // serial and file system empty.
+    const platform::VolumeInformation volume = platform::volumeInformation(upper);
+    info.serial = volume.serial;
+    info.serialText = volume.valid ? SerialText(volume.serial) : QString();
+    info.label = volume.label.left(256);
+    info.fileSystem = volume.fileSystem.left(256);
     const QString root = QString(upper) + QStringLiteral(":\\");
     info.driveType = platform::directoryExists(root) ? 3 : 1; // fixed drive, or no root folder
     info.totalMB = BytesToMB(platform::diskTotalBytes(root));

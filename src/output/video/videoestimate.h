@@ -33,6 +33,10 @@ struct DriveInfo {
 // Bytes to MB as the wizard shows them: bytes / 1,000,000 / 1.024 / 1.024, halves to even.
 qint64 BytesToMB(qint64 bytes);
 
+// The serial number as Windows shows it: eight upper-case hexadecimal digits, high word first,
+// with "-" after the fourth (1A2B-3C4D).
+QString SerialText(quint32 serial);
+
 // Fills the record for a drive letter; a character outside A..Z (either case) leaves it as it
 // is. Sizes that cannot be read count as 0 MB.
 void ReadDriveInfo(QChar letter, DriveInfo& info);

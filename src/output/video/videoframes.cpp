@@ -4,6 +4,7 @@
 #include "dvdform.h"
 
 #include "output/video/captureform.h"
+#include "output/video/videoframes.h"
 
 #include "app/language.h"
 #include "editor/mainform.h"
@@ -12,7 +13,10 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
+#include "platform/sdk/operations.h"
+#include "platform/sdk/pictureio.h"
 #include "platform/textcodec.h"
+#include "platform/workers.h"
 #include "util/strutils.h"
 
 #include <QBuffer>
@@ -63,6 +67,72 @@ bool frameNameLess(const QString& a, const QString& b)
 
 } // namespace
 
+namespace video {
+
+PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeight)
+{
+    PlacedPicture placed;
+    const std::optional<QByteArray> data = platform::readFile(source);
+    if (!data) {
+        placed.error = platform::lastFileError();
+        return placed;
+    }
+    sdk::PxFileInfo info;
+    int r = sdk::PX_FileInfoMemory(*data, &info);
+    if (r != sdk::PX_SUCCESS || info.Width <= 0 || info.Height <= 0) {
+        placed.error = sdk::ErrorCodeMessage(r != sdk::PX_SUCCESS ? r : sdk::PXERR_BADSIZE);
+        return placed;
+    }
+    const int pw = info.Width, ph = info.Height;
+    const int W = frameWidth, H = frameHeight;
+    const double ratio = double(pw) / ph;
+    int width = pw, height = ph;
+    if (pw > W || ph > H) {
+        if (ratio >= 1) {
+            width = W;
+            height = qMax(1, platform::roundHalfEven(W / ratio));
+            placed.y = (H - height) / 2;
+        } else {
+            height = H;
+            width = qMax(1, platform::roundHalfEven(ratio * H));
+            placed.x = (W - width) / 2;
+        }
+    } else {
+        placed.x = (W - pw) / 2;
+        placed.y = (H - ph) / 2;
+    }
+    sdk::SdkBitmapHandle bitmap;
+    sdk::PxLoadOptions options;
+    options.MaxPages = 1;
+    options.ReduceWidth = width;
+    options.ReduceHeight = height;
+    r = sdk::PX_LoadMemory(*data, &bitmap, 24, nullptr, options);
+    if (r == sdk::PXERR_STOPPED && bitmap.allocated()) r = sdk::PX_SUCCESS; // the first page, as asked
+    if (r == sdk::PX_SUCCESS && (bitmap.Width != width || bitmap.Height != height))
+        r = sdk::PX_SizeBitmap(&bitmap, width, height, sdk::sizeBilinear);
+    if (r != sdk::PX_SUCCESS || !bitmap.allocated() || bitmap.BitsPerPixel != 24) {
+        placed.error = sdk::ErrorCodeMessage(r != sdk::PX_SUCCESS ? r : sdk::PXERR_BADBITS);
+        return placed;
+    }
+    placed.image = QImage(bitmap.bits(), bitmap.Width, bitmap.Height, bitmap.BytesPerLine, QImage::Format_BGR888).copy();
+    if (placed.image.isNull()) placed.error = sdk::ErrorCodeMessage(sdk::PXERR_NOMEMORY);
+    return placed;
+}
+
+QString ResizeFrameFile(const QString& file, int width, int height, int qualityFactor)
+{
+    sdk::SdkBitmapHandle bitmap;
+    sdk::PxLoadOptions options;
+    options.MaxPages = 1;
+    int r = sdk::PX_LoadFile(file, &bitmap, 24, nullptr, options);
+    if (r == sdk::PXERR_STOPPED && bitmap.allocated()) r = sdk::PX_SUCCESS; // the first page, as asked
+    if (r == sdk::PX_SUCCESS) r = sdk::PX_SizeBitmap(&bitmap, width, height, sdk::sizeBilinear);
+    if (r == sdk::PX_SUCCESS) r = sdk::PX_SaveBitmap(file, &bitmap, sdk::fmtJPEG, 24, qualityFactor);
+    return r == sdk::PX_SUCCESS ? QString() : sdk::ErrorCodeMessage(r);
+}
+
+} // namespace video
+
 bool TDVDForm::ConvertPicturesForVideo()
 {
     TMainForm* m = main();
@@ -74,16 +144,32 @@ bool TDVDForm::ConvertPicturesForVideo()
     memo(LangText(12005));
     AppendVideoLog(QStringLiteral("START: Convert pictures for video"));
 
-    for (int i = 0; i < PictureList.size(); ++i) {
-        const int n = i + 1;
-        ProgressStep();
-        const QString line = PictureList[i];
-        const QString source = showFolder + line.section(u'|', 0, 0).trimmed();
-        CurrentCaption = line.section(u'|', 1, 1).trimmed();
-        setStatus(QStringLiteral("Convert pictures: Picture ") + QString::number(n) + QStringLiteral(" of ") + QString::number(PictureCount));
-        if (!ConvertPictureForVideo(source, e + QStringLiteral("inp") + fourDigits(n))) return false;
-        if (AbortRequested) return true;
+    // The pictures are read and fitted on worker threads; each is made into its frame here, in
+    // show order.
+    QStringList sourceList, captions;
+    for (const QString& line : PictureList) {
+        sourceList << showFolder + line.section(u'|', 0, 0).trimmed();
+        captions << line.section(u'|', 1, 1).trimmed();
     }
+    const QStringList sources = sourceList;
+    const int W = FrameWidth, H = FrameHeight;
+    bool failed = false;
+    platform::forEachInOrder<video::PlacedPicture>(
+        int(sources.size()), [&sources, W, H](int i) { return video::PlacePicture(sources.at(i), W, H); },
+        [&](int i, video::PlacedPicture& placed) {
+            const int n = i + 1;
+            ProgressStep();
+            CurrentCaption = captions[i];
+            setStatus(QStringLiteral("Convert pictures: Picture ") + QString::number(n) + QStringLiteral(" of ")
+                      + QString::number(PictureCount));
+            if (!ComposeFrame(placed, sources[i], e + QStringLiteral("inp") + fourDigits(n))) {
+                failed = true;
+                return false;
+            }
+            return !AbortRequested;
+        });
+    if (failed) return false;
+    if (AbortRequested) return true;
 
     const QImage& closing = LanguageCode == QLatin1String("GERMAN") ? TORVELDImage : ENImage;
     if (!writeImage(closing, e + QStringLiteral("Temp.jpg"), "JPG", 90)) {
@@ -123,30 +209,35 @@ bool TDVDForm::ConvertPicturesForVideo()
         std::sort(frames.begin(), frames.end(), frameNameLess);
         jpegCount_ = int(frames.size());
         const int hold = KeyFrameHold(seconds_);
-        QStringList frameList;
+        QStringList frameList, renamed;
         Memo1->show();
         for (int j = 0; j < frames.size(); ++j) {
             const QString newName = QStringLiteral("Test_") + fourDigits(j) + QStringLiteral(".jpg");
             if (frames[j].contains(QLatin1String("_Key."), Qt::CaseInsensitive))
                 frameList << newName + u'*' + QString::number(j == frames.size() - 1 ? 100 : hold);
-            if (!platform::renameFile(e + frames[j], e + newName)) {
+            if (!platform::renameFile(e + frames[j], e + newName, e)) {
                 platform::showError(QStringLiteral("Unable to rename ") + e + frames[j] + QStringLiteral(": ") + platform::lastFileError());
                 return false;
             }
-            if (ModeName == QLatin1String("SVCD")) {
-                const QString text = LangText(12006) + u' ' + QString::number(j + 1) + u'/' + QString::number(frames.size());
-                memo(text);
-                setStatus(text);
-                const QString path = e + newName;
-                try {
-                    if (PixImage1->Load(path, 0, 1, -1) != 1 || PixImage1->Size(480, Pal ? 576 : 480, 2) != 1
-                        || PixImage1->Save(path, 23, 24, 4, 0) != 1)
-                        throw std::runtime_error(PixImage1->GetLastErrorText().toStdString());
-                } catch (const std::exception& error) {
-                    platform::showError(QStringLiteral("Unable to resize ") + path + QStringLiteral(": ") + QString::fromStdString(error.what()));
+            renamed << e + newName;
+        }
+        if (ModeName == QLatin1String("SVCD")) {
+            // The super video CD frames in their stream size (480 wide), resized on worker
+            // threads and reported in play order.
+            const int height = Pal ? 576 : 480;
+            bool resizeFailed = false;
+            platform::forEachInOrder<QString>(
+                int(renamed.size()), [&renamed, height](int j) { return video::ResizeFrameFile(renamed.at(j), 480, height, 4); },
+                [&](int j, QString& error) {
+                    const QString text = LangText(12006) + u' ' + QString::number(j + 1) + u'/' + QString::number(renamed.size());
+                    memo(text);
+                    setStatus(text);
+                    if (error.isEmpty()) return true;
+                    platform::showError(QStringLiteral("Unable to resize ") + renamed[j] + QStringLiteral(": ") + error);
+                    resizeFailed = true;
                     return false;
-                }
-            }
+                });
+            if (resizeFailed) return false;
         }
         if (!platform::writeTextLines(e + QStringLiteral("Test_quantity.nno"), frameList)) {
             platform::showError(QStringLiteral("Unable to write ") + e + QStringLiteral("Test_quantity.nno"));
@@ -161,47 +252,21 @@ bool TDVDForm::ConvertPicturesForVideo()
 
 bool TDVDForm::ConvertPictureForVideo(const QString& source, const QString& targetBase)
 {
+    return ComposeFrame(video::PlacePicture(source, FrameWidth, FrameHeight), source, targetBase);
+}
+
+bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase)
+{
     TMainForm* m = main();
-    const QString e = m->EncoderFolder;
-    const QString temp = e + QStringLiteral("Temp.jpg");
     const int W = FrameWidth, H = FrameHeight;
-    int width = 0, height = 0, x = 0, y = 0;
-    QImage scaled;
-    try {
-        PixImage1->SetPaintSizeMode(imaging::smFit);
-        PixImage1->ForceRepaint();
-        if (PixImage1->Load(source, 0, 1, -1) != 1 || PixImage1->BitmapWidth() <= 0 || PixImage1->BitmapHeight() <= 0)
-            throw std::runtime_error(PixImage1->GetLastErrorText().toStdString());
-        const int pw = PixImage1->BitmapWidth(), ph = PixImage1->BitmapHeight();
-        const double r = double(pw) / ph;
-        if (pw > W || ph > H) {
-            if (r >= 1) {
-                width = W;
-                height = qMax(1, platform::roundHalfEven(W / r));
-                x = 0;
-                y = (H - height) / 2;
-            } else {
-                height = H;
-                width = qMax(1, platform::roundHalfEven(r * H));
-                y = 0;
-                x = (W - width) / 2;
-            }
-        } else {
-            width = pw;
-            height = ph;
-            x = (W - pw) / 2;
-            y = (H - ph) / 2;
-        }
-        if (PixImage1->Size(width, height, 2) != 1 || PixImage1->Save(temp, 23, 24, 2, 0) != 1)
-            throw std::runtime_error(PixImage1->GetLastErrorText().toStdString());
-        const std::optional<QByteArray> bytes = platform::readFile(temp);
-        if (!bytes || !scaled.loadFromData(*bytes, "JPG")) throw std::runtime_error("JPEG error");
-    } catch (const std::exception& error) {
-        const QString why = QString::fromStdString(error.what());
-        AppendVideoLog(QStringLiteral("FEHLER: ") + source + QStringLiteral(" ") + why);
-        platform::showError(QStringLiteral("Unable to convert the picture ") + source + (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    if (placed.image.isNull()) {
+        AppendVideoLog(QStringLiteral("FEHLER: ") + source + QStringLiteral(" ") + placed.error);
+        platform::showError(QStringLiteral("Unable to convert the picture ") + source
+                            + (placed.error.isEmpty() ? QString() : QStringLiteral(": ") + placed.error));
         return false;
     }
+    const QImage& scaled = placed.image;
+    const int x = placed.x, y = placed.y;
 
     QImage frame(W, H, QImage::Format_RGB888);
     const QColor background = platform::colorToQColor(m->BKGColor);
@@ -226,6 +291,14 @@ bool TDVDForm::ConvertPictureForVideo(const QString& source, const QString& targ
     if (!(HighQuality ? writeImage(frame, target, "JPG", 85) : writeImage(frame, target, "BMP", -1))) {
         platform::showError(QStringLiteral("Unable to write ") + target + QStringLiteral(": ") + platform::lastFileError());
         return false;
+    }
+    // The preview shows the frame made.
+    try {
+        PixImage1->SetPaintSizeMode(imaging::smFit);
+        PixImage1->Load(target, 0, 1, 1);
+        PixImage1->ForceRepaint();
+    } catch (const std::exception&) {
+        // only the preview
     }
     AppendVideoLog(QStringLiteral("     Bild konvertiert: ") + nameOf(source) + QStringLiteral("    NACH    encoder\\") + nameOf(targetBase));
     memo(LangText(12004) + u' ' + nameOf(targetBase));

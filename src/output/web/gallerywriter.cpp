@@ -124,7 +124,7 @@ bool GalleryWriter::ConvertShowPictures(const GalleryJob& job, QList<GalleryPict
     const QString g = GalleryFolder(job.programDir);
     // The folder is the gallery's own: every file in it goes, folders stay.
     for (const platform::DirEntry& e : platform::findFiles(g))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(g + e.name);
+        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(g + e.name, g);
     if (onConverting) onConverting(true);
     struct EndConverting {
         const GalleryWriter* w;

@@ -181,7 +181,8 @@ void copyAttributes(SdkBitmapHandle& to, const SdkBitmapHandle& from)
 
 PxStatusCallback& statusCallback()
 {
-    static PxStatusCallback callback;
+    // Each thread has its own: work on a worker thread reports to nothing the window thread set.
+    static thread_local PxStatusCallback callback;
     return callback;
 }
 

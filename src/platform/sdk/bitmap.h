@@ -126,7 +126,8 @@ int PX_RemoveBitmapListItem(SdkBitmapListHandle list, int index, SdkBitmapHandle
 // Appends copies of count items of source from first (count -1: to the end).
 int PX_CopyBitmapListItems(SdkBitmapListHandle target, SdkBitmapListHandle source, int first, int count);
 
-// The status callback: one per process. Long operations call it with the percentage done
+// The status callback: one per thread (what a thread installs, only its own operations call).
+// Long operations call it with the percentage done
 // (each value at most once, rising); it returns 1 to go on, anything else stops the operation,
 // which then gives PXERR_ABORTED and leaves its bitmap or file as it was.
 using PxStatusCallback = std::function<int(int percent)>;

@@ -20,8 +20,10 @@ public:
     // Rows [firstRow, firstRow + rows) of the current page are done.
     int band(int firstRow, int rows);
     // The current page is complete: it goes to the list. Gives PX_SUCCESS, or PXERR_STOPPED when
-    // no further page is wanted.
+    // no further page is wanted, or PXERR_DONE when the load has no list for further pages (the
+    // decoders hand it on like PXERR_STOPPED; finish makes it a success).
     int endPage();
+    static constexpr int PXERR_DONE = -30000;
     int pagesDelivered() const { return delivered_; }
     int firstIndex() const { return listStart_; }
     int bits() const { return bits_; }
@@ -34,6 +36,7 @@ private:
     SdkBitmapListHandle ownList_ = nullptr;
     const PxLoadCallback& callback_;
     int maxPages_;
+    bool firstOnly_ = false;
     int delivered_ = 0;
     int listStart_ = 0;
     std::int64_t bytes_ = 0;

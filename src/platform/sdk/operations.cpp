@@ -359,6 +359,65 @@ int PX_RotateBitmapViewPerspective(SdkBitmapHandle* bitmap, int angle)
     return PX_RotateBitmap(bitmap, angle, rotateKeepAll, 0);
 }
 
+namespace {
+
+bool quarterTurned(int perspective) { return perspective == 4 || perspective == 5 || perspective == 7 || perspective == 8; }
+
+// Where stored pixel (x, y) of a w x h bitmap shows.
+QPoint shownAt(int perspective, int x, int y, int w, int h)
+{
+    switch (perspective) {
+    case 2: return {w - 1 - x, y};
+    case 3: return {w - 1 - x, h - 1 - y};
+    case 6: return {x, h - 1 - y};
+    case 4: return {h - 1 - y, x};
+    case 8: return {y, w - 1 - x};
+    case 5: return {y, x};
+    case 7: return {h - 1 - y, w - 1 - x};
+    default: return {x, y};
+    }
+}
+
+} // namespace
+
+int PX_ChangeBitmapViewPerspective(SdkBitmapHandle* bitmap, int perspective)
+{
+    if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;
+    if (perspective < 1 || perspective > 8) return PXERR_BADPARAM;
+    const int from = bitmap->ViewPerspective >= 1 && bitmap->ViewPerspective <= 8 ? bitmap->ViewPerspective : 1;
+    if (from == perspective) return PX_SUCCESS;
+    const int W = bitmap->Width, H = bitmap->Height;
+    // The picture as shown: W x H, or H x W when turned by a quarter.
+    const int shownW = quarterTurned(from) ? H : W;
+    const int shownH = quarterTurned(from) ? W : H;
+    const int toW = quarterTurned(perspective) ? shownH : shownW;
+    const int toH = quarterTurned(perspective) ? shownW : shownH;
+    const int bpp = bitmap->bytesPerPixel();
+    SdkBitmapHandle shown, out;
+    int r = allocateLike(shown, *bitmap, shownW, shownH);
+    if (r == PX_SUCCESS) r = allocateLike(out, *bitmap, toW, toH);
+    if (r != PX_SUCCESS) return r;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const QPoint at = shownAt(from, x, y, W, H);
+            std::memcpy(shown.row(at.y()) + static_cast<std::size_t>(at.x()) * bpp,
+                        bitmap->row(y) + static_cast<std::size_t>(x) * bpp, static_cast<std::size_t>(bpp));
+        }
+    const std::size_t used = static_cast<std::size_t>(toW) * bpp;
+    for (int y = 0; y < toH; ++y) {
+        for (int x = 0; x < toW; ++x) {
+            const QPoint at = shownAt(perspective, x, y, toW, toH);
+            std::memcpy(out.row(y) + static_cast<std::size_t>(x) * bpp,
+                        shown.row(at.y()) + static_cast<std::size_t>(at.x()) * bpp, static_cast<std::size_t>(bpp));
+        }
+        std::memset(out.row(y) + used, 0, static_cast<std::size_t>(out.BytesPerLine) - used);
+    }
+    out.ViewPerspective = perspective;
+    out.Region = QRegion();
+    *bitmap = std::move(out);
+    return PX_SUCCESS;
+}
+
 int PX_FlipBitmap(SdkBitmapHandle* bitmap)
 {
     if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;

@@ -22,6 +22,15 @@ int PX_RotateBitmap(SdkBitmapHandle* bitmap, int angle, int flags, std::int32_t 
 // Quarter turns only (other angles: PXERR_BADPARAM); the picture is turned, the perspective
 // stays top-left.
 int PX_RotateBitmapViewPerspective(SdkBitmapHandle* bitmap, int angle);
+// How the stored rows of a bitmap are shown (its ViewPerspective): the corner the first row starts
+// at and the way it runs. 1 as stored; 2 mirrored left-right; 3 turned half round; 6 upside down.
+// 4, 5, 7 and 8 show the picture turned by a quarter (shown width = Height, shown height = Width):
+// 4 the first row becomes the right column from the top (a quarter turn clockwise), 8 the left
+// column from the bottom (a quarter turn anticlockwise), 5 the left column from the top
+// (transposed), 7 the right column from the bottom.
+// Rearranges the pixels so that the bitmap shows the same picture in the given perspective.
+// The region is dropped.
+int PX_ChangeBitmapViewPerspective(SdkBitmapHandle* bitmap, int perspective);
 // Top-bottom mirror.
 int PX_FlipBitmap(SdkBitmapHandle* bitmap);
 // Left-right mirror.

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/rounding.h"
 #include "platform/sdk/codecs.h"
+#include "platform/sdk/gifwrite.h"
 #include "platform/sdk/operations.h"
 
 #include <QBuffer>
@@ -23,6 +24,10 @@ PageSink::PageSink(int bits, SdkBitmapListHandle list, const PxLoadCallback& cal
       maxPages_(maxPages < 0 ? maxPagesPerLoad : std::min(maxPages, maxPagesPerLoad))
 {
     if (!list_) {
+        // Without a list only the first page can be handed back: no other is decoded, and
+        // reaching it is the end of the load, not a stop.
+        firstOnly_ = true;
+        maxPages_ = 1;
         PX_CreateBitmapList(&ownList_);
         list_ = ownList_;
     }
@@ -69,11 +74,13 @@ int PageSink::endPage()
     const int r = PX_AppendBitmapListItemHandle(list_, &page_);
     if (r != PX_SUCCESS) return r;
     ++delivered_;
-    return delivered_ >= maxPages_ ? PXERR_STOPPED : PX_SUCCESS;
+    if (delivered_ < maxPages_) return PX_SUCCESS;
+    return firstOnly_ ? PXERR_DONE : PXERR_STOPPED;
 }
 
 int PageSink::finish(int result, SdkBitmapHandle* bitmap)
 {
+    if (result == PXERR_DONE) result = PX_SUCCESS;
     const bool kept = result == PX_SUCCESS || result == PXERR_STOPPED;
     if (!kept || !list_) {
         if (list_) list_->items.erase(list_->items.begin() + listStart_, list_->items.end());
@@ -115,7 +122,8 @@ const char* qtFormatName(int format)
 {
     switch (format) {
     case fmtGIF: return "gif";
-    case fmtPNG: return "png";
+    case fmtPNG:
+    case fmtCompressed: return "png";
     case fmtBMP: return "bmp";
     case fmtTIFF: return "tiff";
     default: return nullptr;
@@ -200,6 +208,39 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
     return frames > 0;
 }
 
+// An uncompressed BMP says how many bytes its pixels take; a file that ends before them is broken
+// (the reader would otherwise allocate the whole claimed picture for the few rows the file holds).
+bool bmpHoldsItsPixels(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    auto u16 = [p](qsizetype at) { return std::int64_t(p[at] | (p[at + 1] << 8)); };
+    auto u32 = [p](qsizetype at) { return std::int64_t(std::uint32_t(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16) | (std::uint32_t(p[at + 3]) << 24))); };
+    if (n < 26) return true; // too short to judge; the reader refuses it
+    const std::int64_t offset = u32(10);
+    const std::int64_t headerSize = u32(14);
+    std::int64_t width = 0, height = 0, bits = 0, compression = 0;
+    if (headerSize == 12) {
+        width = u16(18);
+        height = u16(20);
+        bits = u16(24);
+    } else if (headerSize >= 40 && n >= 34) {
+        width = std::int32_t(u32(18));
+        height = std::int32_t(u32(22));
+        bits = u16(28);
+        compression = u32(30);
+    } else {
+        return true;
+    }
+    // 0: plain rows; 3 and 6: plain rows with bit masks. Other methods pack the rows.
+    if (compression != 0 && compression != 3 && compression != 6) return true;
+    if (width <= 0 || height == 0 || bits <= 0 || bits > 64) return true;
+    // The padding of the last row may be missing; its pixels may not.
+    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    const std::int64_t lastRow = (width * bits + 7) / 8;
+    return offset + rowBytes * ((height < 0 ? -height : height) - 1) + lastRow <= n;
+}
+
 int bitsOfQtFormat(QImage::Format f)
 {
     switch (f) {
@@ -282,6 +323,7 @@ int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
     } else {
         info->Pages = 1;
     }
+    if (format == fmtBMP && !bmpHoldsItsPixels(data)) return PXERR_READ;
     const QSize size = reader.size();
     if (!size.isValid()) return readerError(reader, false);
     if (size.width() <= 0 || size.height() <= 0) return PXERR_BADSIZE;
@@ -385,7 +427,7 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
 using namespace detail;
 
 // Files larger than this are not read.
-constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+constexpr qint64 kMaxFileBytes = maxPictureBytes;
 
 int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page)
 {
@@ -406,6 +448,7 @@ int readWholeFile(const QString& fileName, QByteArray* data)
 {
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     if (!platform::fileExists(fileName)) return PXERR_FILENOTFOUND;
+    if (!platform::isRegularFile(fileName)) return PXERR_OPEN; // a pipe or a device is no picture
     const qint64 size = platform::fileSize(fileName);
     if (size > kMaxFileBytes) return PXERR_NOMEMORY;
     auto bytes = platform::readFile(fileName, kMaxFileBytes);
@@ -428,7 +471,7 @@ namespace {
 
 PxLoadInfoCallback& loadInfoCallback()
 {
-    static PxLoadInfoCallback callback;
+    static thread_local PxLoadInfoCallback callback; // one per thread, as the status callback
     return callback;
 }
 
@@ -506,11 +549,14 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
         if (jpegQualityOfFactor(qfactor) == 0) return PXERR_QFACTOR;
         return PX_SUCCESS;
     }
-    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF) {
+    if (format == fmtBMP || format == fmtPNG || format == fmtTIFF || format == fmtCompressed) {
         if (bits != 24 && !(bits == 8 && bitmap->BitsPerPixel == 8)) return PXERR_BADBITS; // no grey from colour
         return PX_SUCCESS;
     }
-    if (format == fmtGIF) return PXERR_UNSUPPORTED;
+    if (format == fmtGIF) {
+        if (bits != 8 && bits != 24) return PXERR_BADBITS;
+        return PX_SUCCESS;
+    }
     return PXERR_BADFORMAT;
 }
 
@@ -524,21 +570,43 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
 {
     if (format == fmtJPEG || format == fmtJPEGFrame)
         return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor), options);
+    if (format == fmtGIF) {
+        // The palette is chosen from the whole picture, so the rows are gathered first.
+        SdkBitmapHandle whole;
+        int r = allocateUninitialised(whole, bitmap.Width, bitmap.Height, bitmap.BitsPerPixel);
+        if (r != PX_SUCCESS) return r;
+        whole.Flags |= bitmap.Flags & bfTransparent;
+        whole.TransparentColor = bitmap.TransparentColor;
+        whole.Delay = bitmap.Delay;
+        std::vector<std::uint8_t> scratch(static_cast<std::size_t>(bitmap.BytesPerLine));
+        for (int y = 0; y < bitmap.Height; ++y) {
+            const std::uint8_t* s = rows(y, scratch.data());
+            if (!s) return PXERR_ABORTED;
+            std::memcpy(whole.row(y), s, static_cast<std::size_t>(bitmap.BytesPerLine));
+        }
+        return gifEncode(out, {&whole}, options.LoopCount);
+    }
     return qtEncode(out, bitmap, rows, format, bits);
 }
 
-int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
-                const RowFetch& rows, const PxSaveOptions& options)
+// Writes the file through write; the target is replaced only when all of it is written.
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
 {
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     platform::ReplacingWriter writer(fileName);
     if (!writer.open()) return PXERR_OPEN;
-    const int r = encode(writer.device(), bitmap, format, bits, qfactor, rows, options);
+    const int r = write(writer.device());
     if (r != PX_SUCCESS) {
         writer.cancel();
         return r;
     }
     return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
+                const RowFetch& rows, const PxSaveOptions& options)
+{
+    return writeReplacing(fileName, [&](QIODevice* out) { return encode(out, bitmap, format, bits, qfactor, rows, options); });
 }
 
 RowFetch bitmapRows(const SdkBitmapHandle& bitmap)
@@ -587,6 +655,17 @@ int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int for
                       const PxSaveOptions& options)
 {
     if (!list || list->items.empty()) return PXERR_BADPARAM;
+    if (format == fmtGIF && list->items.size() > 1) {
+        int r = PX_SUCCESS;
+        std::vector<const SdkBitmapHandle*> frames;
+        for (const SdkBitmapHandle& item : list->items) {
+            int itemBits = bits;
+            r = checkSave(&item, format, itemBits, qfactor, options);
+            if (r != PX_SUCCESS) return r;
+            frames.push_back(&item);
+        }
+        return writeReplacing(fileName, [&](QIODevice* out) { return gifEncode(out, frames, options.LoopCount); });
+    }
     if (list->items.size() > 1) return PXERR_UNSUPPORTED;
     return PX_SaveBitmap(fileName, &list->items.front(), format, bits, qfactor, options);
 }

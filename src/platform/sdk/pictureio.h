@@ -15,6 +15,7 @@ enum PxFormat : int {
     fmtBMP = 1,
     fmtGIF = 2,
     fmtTIFF = 3,
+    fmtCompressed = 5, // the engine's own lossless compressed picture (written as PNG)
     fmtPNG = 10,
     fmtJPEG = 23,
     fmtJPEGFrame = 51, // a JFIF picture of exactly frameFormatWidth x frameFormatHeight pixels
@@ -27,6 +28,8 @@ constexpr int frameFormatHeight = 720;
 constexpr int maxPagesPerLoad = 1000;
 // All pages of one load together hold at most this many bytes.
 constexpr std::int64_t maxBytesPerLoad = std::int64_t(2) << 30;
+// A picture file (or the bytes of one in memory or arriving in pieces) larger than this is not read.
+constexpr std::int64_t maxPictureBytes = std::int64_t(1) << 30;
 
 struct PxFileInfo {
     int Format = fmtUnknown;
@@ -89,7 +92,7 @@ struct PxLoadInfo {
     int Page = 0;
 };
 using PxLoadInfoCallback = std::function<int(PxLoadInfo* info)>;
-// Installs the process's load-information callback (empty: none); gives back the one before.
+// Installs the thread's load-information callback (empty: none); gives back the one before.
 PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback);
 
 // Loads pages of the file. Bits 0 or 24 give 24-bit bitmaps, 8 grey levels, 32 blue, green, red,
@@ -113,6 +116,8 @@ struct PxSaveOptions {
     bool OptimizeCoding = false;
     // A restart marker after every row of 8 x 8 blocks, so a damaged file loses only that row.
     bool RestartMarkers = false;
+    // How an animated GIF repeats: -1 it plays once, 0 for ever, n: n times more after the first.
+    int LoopCount = 0;
 };
 
 // Saves the bitmap. Format fmtJPEG with Bits 24 (or 8 for grey, 0 for the bitmap's own) writes a
@@ -126,7 +131,8 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
 // layers the answer is PXERR_UNSUPPORTED, without them the base is saved as by PX_SaveBitmap.
 int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
                             SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options = {});
-// Saves the pages of a list; formats that hold one page take a list of one item.
+// Saves the pages of a list: fmtGIF writes them all as the frames of an animation, with their
+// delays; formats that hold one page take a list of one item.
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,
                       const PxSaveOptions& options = {});
 // Encodes to memory instead of a file.

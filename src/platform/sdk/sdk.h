@@ -4,6 +4,7 @@
 #include "platform/sdk/bitmap.h"
 #include "platform/sdk/drawing.h"
 #include "platform/sdk/errors.h"
+#include "platform/sdk/feedload.h"
 #include "platform/sdk/operations.h"
 #include "platform/sdk/pictureio.h"
 #include "platform/sdk/playback.h"

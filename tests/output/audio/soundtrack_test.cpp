@@ -220,3 +220,53 @@ TEST_F(SoundtrackTest, AFullDiskIsReportedNotPassedOver)
     EXPECT_LE(out.sampleCount() * 4 + out.dataStart(), 200000);
     EXPECT_EQ(runHost("soxi -s '" + world.hostC() + "/Input.wav'").trimmed().toLongLong(), out.sampleCount());
 }
+
+// A list that plays for a moment is repeated without opening its files for every pass: the
+// soundtrack is the same as reading them again and again would make, the files are opened once
+// and the repeat is one pass in the log.
+TEST_F(SoundtrackTest, ATinyListIsRepeatedWithoutReopeningItsFiles)
+{
+    struct Case {
+        const char* name;
+        std::vector<QByteArray> tracks; // 16-bit stereo data
+        int seconds;
+    };
+    const Case cases[] = {
+        {"one sample", {samples16({1000, -1000})}, 34},
+        {"two tracks, four samples", {samples16({1, 2}), samples16({3, 4, 5, 6, 7, 8})}, 2},
+        {"a track near a second after a tiny one", {samples16({9, 9}), QByteArray(44000 * 4, '\x05')}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundtrackBuilder b;
+        QByteArray pass;
+        for (std::size_t i = 0; i < c.tracks.size(); ++i) {
+            const QString name = QStringLiteral("t%1.wav").arg(i);
+            world.writeHostFile("c/" + name, pcm16Stereo(c.tracks[i]));
+            b.InputFiles << "C:\\" + name;
+            pass += c.tracks[i];
+        }
+        b.OutputFile = "C:\\Input.wav";
+        b.Seconds = c.seconds;
+        Recorder r;
+        ASSERT_EQ(build(b, &r), QString());
+
+        // What reading the tracks again and again would give: reads of up to 4,000 samples
+        // until the length is reached.
+        const qint64 target = qint64(c.seconds) * 44100 * 4;
+        QByteArray expected;
+        for (std::size_t i = 0; expected.size() < target; i = (i + 1) % c.tracks.size())
+            for (qsizetype at = 0; at < c.tracks[i].size() && expected.size() < target; at += 4000 * 4)
+                expected += c.tracks[i].mid(at, 4000 * 4);
+        const QByteArray out = dataOf("C:\\Input.wav");
+        EXPECT_EQ(out.size(), expected.size());
+        EXPECT_TRUE(out == expected);
+
+        EXPECT_EQ(r.files.size(), 2 * qsizetype(c.tracks.size()));
+        EXPECT_EQ(r.log.size(), 4 * qsizetype(c.tracks.size()) + 2);
+        EXPECT_EQ(r.log.first(), "     read audio C:\\t0.wav");
+        EXPECT_EQ(r.log.last(), "     Audio created C:\\Input.wav");
+        EXPECT_EQ(r.percents.last(), "100%");
+        EXPECT_EQ(r.positions.last(), QStringLiteral("Position: %1 Sekunden").arg(c.seconds));
+    }
+}

@@ -26,7 +26,8 @@ TEST(PrintItems, PathAndCaptionOfAnItem)
         {"  <IMG src=\"x\">two words.jpg |  spaced  | more", "two words.jpg", "spaced"},
         {"plain.jpg", "plain.jpg", ""},
         {"plain.jpg|", "plain.jpg", ""},
-        {"<IMG src=\"x\">a.jpg>rest | c", "a.jpg", "c"},
+        // The text behind the tag is escaped markup: it is read back as it was typed.
+        {"<IMG src=\"x\">R&amp;<!>B &lt;1&gt;.jpg | c &amp; <!>d", "R&B <1>.jpg", "c & d"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(PrintItemFileName(c.item), c.name) << c.item;
@@ -181,28 +182,44 @@ TEST_F(ReportTest, APictureLargerThanThePagePrintsWholeOnAPageOfItsOwn)
     EXPECT_GT(row[12].toInt(), 96) << list.toStdString();
 }
 
-TEST_F(ReportTest, ABrokenPictureIsReportedAndTheCopiesGo)
+TEST_F(ReportTest, ABrokenPictureIsLeftOutAndNamedAndTheRestPrints)
 {
+    if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
     addPicture("good.jpg", 800, 600, "fine");
-    world.writeHostFile("d/Quorbel/Quorbel_0001/bad.jpg", QByteArray("\xFF\xD8\xFF\xE0 not a picture", 20));
+    world.writeHostFile("d/Quorbel/Quorbel_0001/bad.jpg", QByteArray("\xFF\xD8\xFF\xE0 not a picture", 19));
     ctx.Items << R"(<IMG src="x" align="top">bad.jpg | broken)";
-    addPicture("after.jpg", 800, 600, "never reached");
-    EXPECT_FALSE(printToPdf());
-    EXPECT_FALSE(form.LastError().isEmpty());
-    EXPECT_TRUE(QFile::exists(showHost() + "/_PRINT_good.jpg"));
+    ctx.Items << R"(<IMG src="x" align="top">missing.jpg | gone)";
+    addPicture("after.jpg", 600, 800, "reached");
+    ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
+    EXPECT_EQ(images(), QStringList({"1 495 371", "1 371 495"}));
+    EXPECT_TRUE(text().contains("reached"));
+    const QStringList skipped = form.Skipped();
+    ASSERT_EQ(skipped.size(), 2);
+    EXPECT_TRUE(skipped[0].startsWith("D:\\Quorbel\\Quorbel_0001\\bad.jpg: ")) << skipped[0].toStdString();
+    EXPECT_TRUE(skipped[1].startsWith("D:\\Quorbel\\Quorbel_0001\\missing.jpg: ")) << skipped[1].toStdString();
     form.FinishPrint();
-    EXPECT_FALSE(QFile::exists(showHost() + "/_PRINT_good.jpg"));
+    EXPECT_EQ(QDir(showHost()).entryList(QDir::Files, QDir::Name), QStringList({"after.jpg", "bad.jpg", "good.jpg"}));
     EXPECT_FALSE(form.PrintItems);
 }
 
-TEST_F(ReportTest, FinishPrintDeletesOnlyTheScaledCopies)
+TEST_F(ReportTest, FinishPrintDeletesOnlyTheCopiesItMade)
 {
-    for (const char* name : {"_PRINT_a.jpg", "_print_B.JPG", "holiday_print_1.jpg", "a.jpg", "_THUMB_a.jpg"})
-        world.writeHostFile(QString("d/Quorbel/Quorbel_0001/") + name, "x");
+    addPicture("a.jpg", 80, 60, "one");
+    // The user's files, named like copies; one of them has the very name of a.jpg's copy.
+    const QStringList mine = {"_PRINT_a.jpg", "_print_B.JPG", "holiday_print_1.jpg", "_THUMB_a.jpg"};
+    for (const QString& name : mine) world.writeHostFile("d/Quorbel/Quorbel_0001/" + name, "mine");
     QDir().mkpath(showHost() + "/_PRINT_folder");
+    ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
+    EXPECT_TRUE(form.Skipped().isEmpty());
+    EXPECT_TRUE(QFile::exists(showHost() + "/_PRINT_1_a.jpg"));
     form.FinishPrint();
     QStringList left = QDir(showHost()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    EXPECT_EQ(left, QStringList({"_PRINT_folder", "_THUMB_a.jpg", "a.jpg", "holiday_print_1.jpg"}));
+    EXPECT_EQ(left, QStringList({"_PRINT_a.jpg", "_print_B.JPG", "_PRINT_folder", "_THUMB_a.jpg", "a.jpg", "holiday_print_1.jpg"}));
+    for (const QString& name : mine) {
+        QFile f(showHost() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "mine") << name.toStdString();
+    }
 }
 
 TEST_F(ReportTest, ThePreviewCanBeLeftOrPrintedFrom)

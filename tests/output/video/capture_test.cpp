@@ -169,7 +169,7 @@ TEST_F(CaptureTest, TransitionLineAndRandomChoice)
     capture->ApplyTransitionLine(0);
     imaging::TPixImage* pix = capture->Pix1;
     EXPECT_EQ(pix->PaintEffect(), 2003);
-    EXPECT_EQ(pix->EffectDelay(), 7u);
+    EXPECT_EQ(pix->EffectDelay(), 0u); // the line's 7 ms per step are for the screen, not the frames
     EXPECT_EQ(pix->EffectGrain(), 9u);
     EXPECT_EQ(pix->PaintMaxPasses(), 3u);
     EXPECT_EQ(pix->WandSize(), 2u);
@@ -259,7 +259,7 @@ TEST_F(CaptureTest, CancelDuringTheTransitionsStopsTheRunAndEmptiesTheEncoderFol
     makeInstructionsDialog(true);
     confirmInstructions(); // shown by the cancel button while the capture window is up
     makeVideo("VCD", true, true);
-    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "AnweisungForm"}));
+    EXPECT_EQ(dialogs.modalForms, QStringList({"CaptureForm", "CaptureForm", "AnweisungForm"})) << dialogs.messageTexts().join('\n').toStdString();
     ASSERT_EQ(instructionsSeen.size(), 1);
     EXPECT_EQ(instructionsSeen[0].heading, LangText(4605));
     EXPECT_EQ(instructionsSeen[0].text, LangText(4614));

@@ -2,6 +2,7 @@
 #include "video_fixture.h"
 
 #include <QImage>
+#include "output/video/videoframes.h"
 #include "platform/process.h"
 
 #include <QElapsedTimer>
@@ -148,26 +149,133 @@ TEST_F(VideoTest, FramesPlacePicturesInTheFrameWithTheCaptionBand)
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
 
-// High quality: JPEG key frames renamed in play order, the frame list, and the plug-in's MPEG.
-TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
+// A picture fitted into the frame: decoded at a reduced size where it is a JPEG, the same
+// picture as from a PNG, in the frames of either mode; what cannot be read says why.
+TEST_F(VideoTest, PicturesAreFittedIntoTheFrame)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    run("convert -size 2560x1440 gradient:orange-navy -fill white -draw 'circle 1280,720 1280,200' '" + showHost("big.png") + "'");
+    run("convert '" + showHost("big.png") + "' -quality 95 '" + showHost("big.jpg") + "'");
+    run("convert -size 1000x3000 gradient:red-blue '" + showHost("portrait.jpg") + "'");
+    struct Case {
+        const char* file;
+        int frameWidth, frameHeight;
+        QRect placed;
+    };
+    const Case cases[] = {
+        {"big.jpg", 352, 288, {0, 45, 352, 198}},    // 2560 x 1440: the frame's width, centred
+        {"big.png", 352, 288, {0, 45, 352, 198}},
+        {"big.jpg", 480, 480, {0, 105, 480, 270}},
+        {"portrait.jpg", 480, 480, {160, 0, 160, 480}}, // the frame's height
+    };
+    QImage bigFromJpeg, bigFromPng;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const video::PlacedPicture p = video::PlacePicture(showWin(c.file), c.frameWidth, c.frameHeight);
+        ASSERT_FALSE(p.image.isNull()) << p.error.toStdString();
+        EXPECT_EQ(QRect(QPoint(p.x, p.y), p.image.size()), c.placed);
+        if (c.frameWidth == 352 && QString(c.file) == "big.jpg") bigFromJpeg = p.image;
+        if (QString(c.file) == "big.png") bigFromPng = p.image;
+    }
+    // The reduced decoding gives the picture the full one gives.
+    ASSERT_EQ(bigFromJpeg.size(), bigFromPng.size());
+    double difference = 0;
+    for (int y = 0; y < bigFromJpeg.height(); ++y)
+        for (int x = 0; x < bigFromJpeg.width(); ++x) {
+            const QRgb a = bigFromJpeg.pixel(x, y), b = bigFromPng.pixel(x, y);
+            difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+        }
+    EXPECT_LT(difference / (3.0 * bigFromJpeg.width() * bigFromJpeg.height()), 3.0);
+
+    run(QString("sh -c \"printf 'not a picture' > '%1'\"").arg(showHost("broken.jpg")));
+    for (const char* bad : {"broken.jpg", "missing.jpg"}) {
+        const video::PlacedPicture p = video::PlacePicture(showWin(bad), 352, 288);
+        EXPECT_TRUE(p.image.isNull()) << bad;
+        EXPECT_FALSE(p.error.isEmpty()) << bad;
+    }
+}
+
+// Many pictures are fitted on worker threads; the frames keep the show's order, and a picture
+// that cannot be read stops the run with its name, leaving no frames behind.
+TEST_F(VideoTest, FramesKeepTheShowOrder)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    form->TextCheckBox->setChecked(false);
+    const int count = 24;
+    auto colourOf = [](int i) { return QColor((i * 37) % 256, (i * 91) % 256, (255 - i * 10) % 256); };
+    auto makeShow = [&](int broken) {
+        QStringList lines;
+        for (int i = 0; i < count; ++i) {
+            const QString name = QString("p%1.%2").arg(i, 2, 10, QChar('0')).arg(i % 2 ? "png" : "jpg");
+            if (i == broken) {
+                writeAll(showHost(name), "not a picture");
+            } else {
+                QImage image(i % 3 ? 800 : 64, 600, QImage::Format_RGB888); // some scaled, some not
+                image.fill(colourOf(i));
+                ASSERT_TRUE(image.save(showHost(name), nullptr, 100));
+            }
+            lines << name + " | ";
+        }
+        ASSERT_TRUE(platform::writeTextLines(showWin("Pictures.ini"), lines));
+    };
+
+    makeShow(-1);
+    ASSERT_TRUE(platform::forceDirectories(form->EncoderFolder));
+    dvd->ModeName = "VCD";
+    dvd->FrameWidth = 352;
+    dvd->FrameHeight = 288;
+    dvd->HighQuality = false;
+    dvd->PictureCount = count;
+    ASSERT_TRUE(dvd->ConvertPicturesForVideo()) << dialogs.messageTexts().join('\n').toStdString();
+    for (int i = 0; i < count; ++i) {
+        const QImage frame(encoderHost(QString("inp%1.bmp").arg(i + 1, 4, 10, QChar('0'))));
+        ASSERT_FALSE(frame.isNull()) << i;
+        const QColor seen = frame.pixelColor(176, 144), wanted = colourOf(i);
+        EXPECT_LE(std::abs(seen.red() - wanted.red()) + std::abs(seen.green() - wanted.green()) + std::abs(seen.blue() - wanted.blue()), 9)
+            << i;
+    }
+    EXPECT_TRUE(QFile::exists(encoderHost(QString("inp%1.bmp").arg(count + 1, 4, 10, QChar('0'))))); // the closing picture
+
+    makeShow(17);
+    dialogs.clear();
+    makeVideo("VCD", true, false);
+    EXPECT_TRUE(dvd->RunFailed);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("p17.png")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(QDir(encoderHost()).entryList(QDir::Files).isEmpty()) << QDir(encoderHost()).entryList(QDir::Files).join(' ').toStdString();
+    EXPECT_FALSE(QFile::exists(videoHost("holiday_VCD.avi")));
+}
+
+// High quality: JPEG key frames renamed in play order, the frame list, and the plug-in's MPEG,
+// which the disc tool takes as a video CD or super video CD stream as it is: the norm's size and
+// rate, 4:3 on the screen, and the frame list's time in either norm.
+TEST_F(VideoTest, HighQualityModesEncodeAStandardStreamThroughThePlugin)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    if (!testsupport::haveHostProgram("vcdimager")) GTEST_SKIP() << "vcdimager missing";
     struct Case {
         const char* mode;
         bool pal;
         const char* codec;
         int width, height;
+        const char* rate;
+        int frames;         // 286 25ths of a second in the norm's frames
         const char* file;
+        const char* discType;
     };
     const Case cases[] = {
-        {"VCD", true, "mpeg1video", 352, 288, "holiday_VCD.mpg"},
-        {"SVCD", true, "mpeg2video", 480, 576, "holiday_SVCD.mpg"},
-        {"SVCD", false, "mpeg2video", 480, 480, "holiday_SVCD.mpg"},
+        {"VCD", true, "mpeg1video", 352, 288, "25/1", 286, "holiday_VCD.mpg", "vcd2"},
+        {"VCD", false, "mpeg1video", 352, 240, "30000/1001", 343, "holiday_VCD.mpg", "vcd2"},
+        {"SVCD", true, "mpeg2video", 480, 576, "25/1", 286, "holiday_SVCD.mpg", "svcd"},
+        {"SVCD", false, "mpeg2video", 480, 480, "30000/1001", 343, "holiday_SVCD.mpg", "svcd"},
     };
     createShow("2.5");
     addMp3("Audio001.mp3", 10);
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.mode) + (c.pal ? " PAL" : " NTSC"));
+        const std::string name = std::string(c.mode) + (c.pal ? " PAL" : " NTSC");
+        SCOPED_TRACE(name);
         makeVideo(c.mode, c.pal, true);
         ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
         // 2.5 seconds give 62 frames (halves to even); the closing picture 100.
@@ -175,16 +283,24 @@ TEST_F(VideoTest, HighQualityModesEncodeAnMpegThroughThePlugin)
                   QStringList({"Test_0000.jpg*62", "Test_0001.jpg*62", "Test_0002.jpg*62", "Test_0003.jpg*100"}));
         EXPECT_EQ(QImage(encoderHost("Test_0001.jpg")).size(), QSize(c.width, c.height));
         const QString mpg = videoHost(c.file);
+        EXPECT_EQ(testsupport::discToolComplaints(mpg, c.discType, world.root() + "/disc-" + QString::fromStdString(name).replace(' ', '-'))
+                      .toStdString(),
+                  "");
         const QJsonObject probed = probe(mpg);
         const QJsonObject v = stream(probed, "video");
         EXPECT_EQ(v["codec_name"].toString(), c.codec);
         EXPECT_EQ(v["width"].toInt(), c.width);
         EXPECT_EQ(v["height"].toInt(), c.height);
-        EXPECT_EQ(v["nb_read_frames"].toString(), "286"); // 3 × 62 + 100
+        EXPECT_EQ(v["r_frame_rate"].toString(), c.rate);
+        const QStringList dar = v["display_aspect_ratio"].toString().split(':');
+        ASSERT_EQ(dar.size(), 2);
+        EXPECT_NEAR(dar[0].toDouble() / dar[1].toDouble(), 4.0 / 3.0, 0.01) << v["display_aspect_ratio"].toString().toStdString();
+        // 3 × 62 + 100 25ths of a second: 11.44 s, in whole frames of the norm.
+        EXPECT_EQ(v["nb_read_frames"].toString().toInt(), c.frames);
         const QJsonObject a = stream(probed, "audio");
         EXPECT_EQ(a["sample_rate"].toString(), "44100");
         EXPECT_EQ(a["channels"].toInt(), 2);
-        EXPECT_NEAR(probed["format"].toObject()["duration"].toString().toDouble(), 286 / 25.0, 0.2);
+        EXPECT_NEAR(a["nb_read_frames"].toString().toDouble() * 1152 / 44100, 11.44, 1152.0 / 44100);
         EXPECT_EQ(decodeErrors(mpg), "");
         EXPECT_FALSE(QFile::exists(mpg + ".part"));
         // The soundtrack: 2.5 × 3 rounded to 8, + 4, + round(1 / 25) for the one frame beyond

@@ -3,7 +3,9 @@
 
 #include "output/video/videoestimate.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
+#include <QTest>
 
 using video::VideoMode;
 
@@ -77,6 +79,84 @@ TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
     EXPECT_FALSE(wizard->EstimateShowSize());
 }
 
+// Label, serial number and file system come from the volume that holds the drive's folder, as
+// the host's own tools see it; a letter without a drive leaves them empty.
+TEST_F(VideoWizardTest, DriveInfoComesFromTheMountedVolume)
+{
+    EXPECT_EQ(video::SerialText(0x1A2B3C4D), "1A2B-3C4D");
+    EXPECT_EQ(video::SerialText(0xABC), "0000-0ABC");
+    if (!testsupport::haveHostProgram("findmnt")) GTEST_SKIP() << "findmnt missing";
+    const QString folder = hostD("");
+    auto mount = [&](const char* column) {
+        return testsupport::runHost(QString("findmnt -n -o %1 --target '%2'").arg(column, folder)).trimmed();
+    };
+    video::DriveInfo info;
+    video::ReadDriveInfo(u'd', info);
+    EXPECT_EQ(info.letter, QChar(u'D'));
+    EXPECT_EQ(info.fileSystem, mount("FSTYPE"));
+    EXPECT_FALSE(info.fileSystem.isEmpty());
+    EXPECT_EQ(info.label, mount("LABEL"));
+    // The volume's UUID where the host lists it, else the file system's id (its first word).
+    QString serial = mount("UUID").remove('-').left(8).toUpper();
+    if (serial.size() < 8 || !QDir("/dev/disk/by-uuid").exists()) {
+        const quint64 id = testsupport::runHost("stat -f -c %i '" + folder + "'").trimmed().toULongLong(nullptr, 16);
+        serial = QString("%1").arg(quint32(id >> 32), 8, 16, QLatin1Char('0')).toUpper();
+    }
+    EXPECT_EQ(info.serialText, serial.left(4) + "-" + serial.mid(4));
+    EXPECT_EQ(info.serial, serial.toUInt(nullptr, 16));
+
+    video::ReadDriveInfo(u'Q', info); // no such drive
+    EXPECT_EQ(info.letter, QChar(u'Q'));
+    EXPECT_TRUE(info.label.isEmpty());
+    EXPECT_TRUE(info.serialText.isEmpty());
+    EXPECT_TRUE(info.fileSystem.isEmpty());
+}
+
+// The four modes are one group and the two norms another: a click on a mode changes the mode
+// only, a click on the checked button keeps it, so Next always has a mode and a norm.
+TEST_F(VideoWizardTest, ModesAndNormsAreTwoGroupsThatKeepTheirChoice)
+{
+    createShow("1");
+    wizard = std::make_unique<TDVDWizardForm>();
+    wizard->show();
+    const QList<QRadioButton*> modes = {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton,
+                                        wizard->NanoSVCDRadioButton};
+    const QList<QRadioButton*> norms = {wizard->PalRadioButton, wizard->NTSCRadioButton};
+    auto checked = [](const QList<QRadioButton*>& group) {
+        QString names;
+        for (QRadioButton* b : group)
+            if (b->isChecked()) names += (names.isEmpty() ? "" : " ") + b->objectName();
+        return names.toStdString();
+    };
+    EXPECT_EQ(checked(modes), "VCDRadioButton");
+    EXPECT_EQ(checked(norms), "PalRadioButton");
+    struct Click { QRadioButton* button; const char* modes; const char* norms; };
+    const Click clicks[] = {
+        {wizard->VCDRadioButton, "VCDRadioButton", "PalRadioButton"},            // the checked one again
+        {wizard->NanoSVCDRadioButton, "NanoSVCDRadioButton", "PalRadioButton"},
+        {wizard->NanoSVCDRadioButton, "NanoSVCDRadioButton", "PalRadioButton"},
+        {wizard->NTSCRadioButton, "NanoSVCDRadioButton", "NTSCRadioButton"},
+        {wizard->NTSCRadioButton, "NanoSVCDRadioButton", "NTSCRadioButton"},
+        {wizard->SVCDRadioButton, "SVCDRadioButton", "NTSCRadioButton"},
+    };
+    for (const Click& c : clicks) {
+        SCOPED_TRACE(c.button->objectName().toStdString());
+        QTest::mouseClick(c.button, Qt::LeftButton, {}, QPoint(5, c.button->height() / 2));
+        EXPECT_EQ(checked(modes), c.modes);
+        EXPECT_EQ(checked(norms), c.norms);
+    }
+    // Next finds the mode: no "choose a mode" message.
+    EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "15 MB"); // SVCD, clicked last: round((0.72 + 4.424) × 3)
+    dialogs.clear();
+    QDialog make;
+    wizard->MakeWizard = &make;
+    form->SecondsPerPicture = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0); // no room: no video is made
+    confirmInstructions();
+    wizard->WeiterBitBtnClick();
+    EXPECT_FALSE(dialogs.messageTexts().contains(LangText(10027)));
+    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+}
+
 TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
@@ -86,11 +166,10 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     make.setResult(-1);
     wizard->MakeWizard = &make;
 
-    // No mode checked: text 10027 and nothing else.
-    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton}) {
-        b->setAutoExclusive(false);
+    // No mode checked (the group lets none go unless told): text 10027 and nothing else.
+    wizard->ModeButtonGroup->setExclusive(false);
+    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton})
         b->setChecked(false);
-    }
     wizard->WeiterBitBtnClick();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10027)}));
     EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
@@ -99,8 +178,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     // Too little space: the picture list is rewritten from the show's list, the short
     // instructions say why, no video is made.
     dialogs.clear();
-    for (QRadioButton* b : {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton, wizard->NanoSVCDRadioButton})
-        b->setAutoExclusive(true);
+    wizard->ModeButtonGroup->setExclusive(true);
     wizard->VCDRadioButton->setChecked(true);
     platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
     const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);

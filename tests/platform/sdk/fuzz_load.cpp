@@ -1,6 +1,5 @@
 // libFuzzer target: the JPEG and GIF loading paths of the imaging engine, from memory.
-// Build with clang (see CMakeLists.txt) and run, for example:
-//   ./sdk_fuzz_load -max_total_time=60 -max_len=65536 corpus/
+// `make fuzz` builds and runs it (README: running it longer).
 #include "platform/sdk/sdk.h"
 
 #include <QCoreApplication>

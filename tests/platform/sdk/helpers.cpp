@@ -64,4 +64,17 @@ QString mustRun(const QString& command)
 StatusCallbackScope::StatusCallbackScope(PxStatusCallback callback) : previous_(PX_SetStatusCallBack(std::move(callback))) {}
 StatusCallbackScope::~StatusCallbackScope() { PX_SetStatusCallBack(std::move(previous_)); }
 
+QByteArray gifOfFrames(int frames)
+{
+    QByteArray gif = QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13) + QByteArray("\x00\x00\x00\xff\xff\xff", 6);
+    for (int i = 0; i < frames; ++i) {
+        gif += QByteArray("\x21\xf9\x04\x00\x0a\x00\x00\x00", 8);     // 0.1 s
+        gif += QByteArray("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00", 10); // 1 x 1 at 0, 0
+        // Codes of 3 bits: clear, the pixel's index, end.
+        gif += QByteArray(i % 2 ? "\x02\x02\x4c\x01\x00" : "\x02\x02\x44\x01\x00", 5);
+    }
+    gif += '\x3b';
+    return gif;
+}
+
 } // namespace sdktest

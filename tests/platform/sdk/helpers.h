@@ -19,6 +19,8 @@ bool samePixels(const sdk::SdkBitmapHandle& a, const sdk::SdkBitmapHandle& b);
 // Runs a shell command; fails the current test with its output when it does not exit with 0.
 QString mustRun(const QString& command);
 QString quoted(const QString& hostPath);
+// A GIF of the given number of 1 x 1 frames, black and white by turns, each shown 0.1 s.
+QByteArray gifOfFrames(int frames);
 
 // Restores the status callback that was installed before, however the test ends.
 class StatusCallbackScope {

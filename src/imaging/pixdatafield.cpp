@@ -1,0 +1,118 @@
+// TPixImage: the picture kept in a blob column of a database record.
+#include "imaging/piximage.h"
+
+#include "imaging/pixblob.h"
+#include "imaging/statusstack.h"
+
+namespace imaging {
+
+using namespace sdk;
+
+platform::TDataSource* TPixImage::DataSource() const { return fDataLink->DataSource(); }
+
+void TPixImage::SetDataSource(platform::TDataSource* Value)
+{
+    if (Value) {
+        fDataSaveBits = 24;
+        fDataSaveFormat = fmtCompressed;
+        fDataSaveQuality = -5;
+    }
+    fDataLink->SetDataSource(Value);
+    fLastResult = 1;
+}
+
+QString TPixImage::DataField() const { return fDataLink->FieldName(); }
+
+void TPixImage::SetDataField(const QString& Value)
+{
+    platform::TDataSource* source = fDataLink->DataSource();
+    if (!Value.isEmpty() && source && source->Active()) {
+        const int type = source->FieldType(Value);
+        if (type != QMetaType::UnknownType && type != QMetaType::QByteArray)
+            throw EInvalidFieldType(QStringLiteral("TPixImage.DataField can only be connected to columns of type Blob"));
+    }
+    fDataLink->SetFieldName(Value);
+    fLastResult = 1;
+}
+
+bool TPixImage::ReadOnly() const { return fDataLink->ReadOnly(); }
+
+void TPixImage::SetReadOnly(bool Value)
+{
+    fDataLink->SetReadOnly(Value);
+    fLastResult = 1;
+}
+
+void TPixImage::markDataModified()
+{
+    if (!fDataLink || !fDataLink->FieldIsBlob()) return;
+    fDataLink->Modified();
+    fDataFieldModified = true;
+}
+
+int TPixImage::LoadFromDataField()
+{
+    if (!fDataLink || !fDataLink->FieldIsBlob()) {
+        fLastResult = 1;
+        return 1;
+    }
+    Clear();
+    fFrameDirty = true;
+    fLoading = true;
+    fHorzInfo.Page = -1;
+    fVertInfo.Page = -1;
+    int result = PX_SUCCESS;
+    {
+        StatusScope scope(this, false);
+        LoadInfoScope infoScope(this);
+        const QVariant value = fDataLink->Value();
+        QByteArray picture;
+        if (value.isNull()) {
+            result = PX_SUCCESS;
+        } else if (!UnpackPictureBlob(value.toByteArray(), &picture)) {
+            result = PXERR_BADFORMAT;
+        } else {
+            PxLoadOptions options;
+            options.MaxPages = 1;
+            PxFileInfo info;
+            result = PX_CreateBitmapList(&fList);
+            if (result == PX_SUCCESS)
+                result = PX_LoadMemory(picture, nullptr, fDataLoadBits, fList, options, pageCallback(1, false), &info);
+            result = showLoadedPages(result);
+            if (fHasImage) {
+                fFileInfo = info;
+                fFileAnimated = false;
+                fLoopForever = false;
+            }
+        }
+    }
+    if (result != PX_SUCCESS || !fHasImage) dropList();
+    fLoading = false;
+    fDataFieldModified = false;
+    fDataLink->ClearModified();
+    ImageChanged();
+    fLastResult = result;
+    rethrowHandlerError();
+    return CheckMethodResult(QStringLiteral("DataField"), result);
+}
+
+void TPixImage::updateDataField()
+{
+    if (!fDataLink->FieldIsBlob()) return;
+    if (!fHasImage) {
+        fDataLink->SetValue(QVariant(QMetaType(QMetaType::QByteArray)));
+        return;
+    }
+    // Progress events would let a handler stop the store half way.
+    const bool progress = fEnableProgressEvent;
+    SetEnableProgressEvent(false);
+    QByteArray picture;
+    const int result = PX_SaveMemory(&picture, &fBitmap, fDataSaveFormat, fDataSaveBits, fDataSaveQuality);
+    SetEnableProgressEvent(progress);
+    fLastResult = result;
+    if (result != PX_SUCCESS) return;
+    fDataFieldModified = false;
+    if (!fDataLink->SetValue(PackPictureBlob(picture))) RaiseMethodError(QStringLiteral("Database"), -1);
+}
+
+} // namespace imaging

@@ -1,0 +1,227 @@
+// The pan window and the magnifying glass: both show the picture and follow the view.
+#include "fixture.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace imaging;
+using imagingtest::ControlTest;
+
+namespace {
+
+class Periphery : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        ControlTest::SetUp();
+        // Four quarters: red, green, blue, white, on a 400 x 300 picture shown at 100 %.
+        sdk::SdkBitmapHandle b = sdktest::makeBitmap(400, 300, [](int x, int y) {
+            return x < 200 ? (y < 150 ? 0xFF0000u : 0x0000FFu) : (y < 150 ? 0x00FF00u : 0xFFFFFFu);
+        });
+        pix->resize(200, 150);
+        pix->SetBitmap(&b);
+        pix->show();
+        pix->OnPanWin = [this](TPixImage*, void*, int flag) { panEvents.push_back(flag); };
+    }
+    std::vector<int> panEvents;
+};
+
+TEST_F(Periphery, ThePanWindowShowsWhatTheControlShows)
+{
+    ASSERT_EQ(pix->ShowPanWin(true), 1);
+    TPanWindow* pan = pix->PanWindow();
+    ASSERT_NE(pan, nullptr);
+    EXPECT_TRUE(pix->PanWinShown());
+    EXPECT_EQ(panEvents, std::vector<int>{0});
+    EXPECT_EQ(pan->windowTitle(), "Pan Window");
+    EXPECT_EQ(QRect(pix->PanWinX(), pix->PanWinY(), pix->PanWinWidth(), pix->PanWinHeight()), pan->geometry());
+    const QRect visible(0, 0, pix->ClientWidth(), pix->ClientHeight());
+    EXPECT_EQ(pan->VisiblePart(), visible);
+
+    // Scrolling the control moves the rectangle; the window draws it in PanWinRectColor.
+    pix->ScrollBy(60, 40);
+    EXPECT_EQ(pan->VisiblePart(), visible.translated(60, 40));
+    pix->SetPanWinRectColor(0x00FF00); // green as a colour integer
+    const QImage shown = pan->grab().toImage();
+    const QRect view = pan->ViewRect();
+    EXPECT_EQ(imagingtest::rgbAt(shown, view.left(), view.center().y()), 0x00FF00u);
+
+    // Dragging the rectangle scrolls the control.
+    panEvents.clear();
+    const QPoint grip = view.center();
+    QTest::mousePress(pan, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(-20, -20)), QPointF(pan->mapToGlobal(grip + QPoint(-20, -20))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pan, &move);
+    QTest::mouseRelease(pan, Qt::LeftButton, {}, grip + QPoint(-20, -20));
+    EXPECT_LT(pix->ScrollPosX(), 60);
+    EXPECT_LT(pix->ScrollPosY(), 40);
+    EXPECT_EQ(pan->VisiblePart().topLeft(), QPoint(pix->ScrollPosX(), pix->ScrollPosY()));
+    ASSERT_FALSE(panEvents.empty());
+    EXPECT_EQ(panEvents.front(), 1);
+
+    // Position and size go to the window at once.
+    pix->SetPanWinX(30);
+    pix->SetPanWinWidth(180);
+    EXPECT_EQ(pan->x(), 30);
+    EXPECT_EQ(pix->PanWinWidth(), 180);
+
+    // Closed by the user: the control forgets it.
+    panEvents.clear();
+    pan->close();
+    EXPECT_EQ(panEvents, std::vector<int>{2});
+    EXPECT_FALSE(pix->PanWinShown());
+    EXPECT_EQ(pix->PanWindow(), nullptr);
+}
+
+TEST_F(Periphery, ANewPictureOrClosingTakesThePanWindowAway)
+{
+    ASSERT_EQ(pix->ShowPanWin(true), 1);
+    sdk::SdkBitmapHandle other = sdktest::patterned(50, 50);
+    pix->SetBitmap(&other);
+    EXPECT_EQ(pix->PanWindow(), nullptr);
+    ASSERT_EQ(pix->ShowPanWin(true), 1);
+    EXPECT_EQ(pix->ShowPanWin(false), 1);
+    EXPECT_EQ(pix->PanWindow(), nullptr);
+    pix->Clear();
+    EXPECT_EQ(pix->ShowPanWin(true), sdk::PXERR_BADBITMAP);
+    EXPECT_EQ(pix->PanWindow(), nullptr);
+}
+
+TEST_F(Periphery, TheGlassMagnifiesWhatLiesUnderTheMouse)
+{
+    // 60 x 60, three times: 20 x 20 pixels of the picture around the mouse.
+    ASSERT_EQ(pix->StartMagGlass(60, 60, 3, 0x000000, 0x808080, false, 0, false, false, true, false), 1);
+    EXPECT_TRUE(pix->MagGlassActive());
+    TMagGlass* glass = pix->MagGlass();
+    ASSERT_NE(glass, nullptr);
+    int cursorEvents = 0;
+    pix->OnMagGlassCursor = [&](TPixImage*) { ++cursorEvents; };
+    // The picture's point (200, 150), where its quarters meet, is at (80, 50) of the control.
+    pix->ScrollBy(120, 100);
+    QTest::mouseMove(pix.get(), QPoint(80, 30)); // on the edge of red and green
+    EXPECT_TRUE(glass->isVisible());
+    EXPECT_EQ(glass->geometry(), QRect(50, 0, 60, 60));
+    EXPECT_GE(cursorEvents, 1);
+    QImage seen = glass->grab().toImage();
+    EXPECT_EQ(imagingtest::rgbAt(seen, 5, 30), 0xFF0000u);   // left: red, three times as wide
+    EXPECT_EQ(imagingtest::rgbAt(seen, 55, 30), 0x00FF00u);  // right: green
+    // It follows, down and right where the picture is white.
+    QTest::mouseMove(pix.get(), QPoint(100, 70));
+    EXPECT_EQ(glass->geometry(), QRect(70, 40, 60, 60));
+    seen = glass->grab().toImage();
+    EXPECT_EQ(imagingtest::rgbAt(seen, 30, 30), 0xFFFFFFu);
+
+    // While it is there the mouse draws no region.
+    pix->SetRgnShape(rsRectangle);
+    QTest::mousePress(pix.get(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseRelease(pix.get(), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_FALSE(pix->HasRgn());
+
+    // A second glass is refused; options restart the one there is with its own values.
+    EXPECT_EQ(raisedBy([&] { pix->StartMagGlass(10, 10, 2, 0, 0, true, 1, false, false, true, false); }),
+              "PixImage1 \nError code: -13\nStartMagGlass: " + sdk::ErrorCodeMessage(-13) + " ");
+    pix->SetMagGlassPaintScaling(psNormal);
+    ASSERT_TRUE(pix->MagGlassActive());
+    EXPECT_EQ(pix->MagGlass()->Options().Width, 60);
+    EXPECT_EQ(pix->MagGlass()->Options().Zoom, 3);
+
+    EXPECT_EQ(pix->StopMagGlass(), 1);
+    EXPECT_FALSE(pix->MagGlassActive());
+    pix->SetEnableMethodErrors(false);
+    EXPECT_EQ(pix->StopMagGlass(), 0);
+    pix->Clear();
+    EXPECT_EQ(raisedBy([&] { pix->StartMagGlass(60, 60, 3, 0, 0, false, 0, false, false, true, false); }),
+              "PixImage1 \nStartMagGlass: Image not allocated.");
+}
+
+TEST_F(Periphery, DisplayFlagWordsFollowTheOptions)
+{
+    EXPECT_EQ(pix->PanWinDisplayFlags(), 1);
+    EXPECT_EQ(pix->MagGlassDisplayFlags(), 1 | 512);
+    pix->SetPanWinPaintDither(pdDiffusion);
+    pix->SetPanWinBitonalScaling(btsScaleToGray);
+    pix->SetPanWinPaintPalette(ppFixedNetscape);
+    pix->SetPanWinPaintScaling(psBicubic);
+    EXPECT_EQ(pix->PanWinDisplayFlags(), 16 | 384 | 1024);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, PanWindowAndGlassOnScreen)
+{
+    if (!imagingtest::haveTools({"xvfb-run", "import", "convert"})) GTEST_SKIP() << "Xvfb or ImageMagick missing";
+    // Grey with a black grid every 100 pixels.
+    make("convert -size 1200x900 xc:'#B0B0B0' -fill none -stroke black -strokewidth 4 "
+         "-draw \"$(for i in $(seq 100 100 1100); do echo line $i,0 $i,899 line 0,$i 1199,$i; done)\" pic.png");
+    const QString shot = host("shot.png");
+    make(QString("xvfb-run -a -s '-screen 0 1024x600x24' env QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 %1 %2 0 %3 "
+                 "periphery")
+             .arg(sdktest::quoted(PIXFORM_SHOT_PATH), sdktest::quoted(host("pic.png")),
+                  sdktest::quoted("import -window root " + sdktest::quoted(shot))));
+    const QImage screen(shot);
+    ASSERT_FALSE(screen.isNull());
+    QRect panRect, glassRing, panWindow;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            const std::uint32_t c = imagingtest::rgbAt(screen, x, y);
+            if (imagingtest::near(c, 0xFF0000, 40)) panRect |= QRect(x, y, 1, 1);
+            if (imagingtest::near(c, 0x0000FF, 40)) glassRing |= QRect(x, y, 1, 1);
+            if (x >= 640 && imagingtest::near(c, 0xB0B0B0, 12)) panWindow |= QRect(x, y, 1, 1);
+        }
+    // The pan window (260 x 200 at 700, 40) shows the whole 4:3 picture, 260 x 195.
+    EXPECT_NEAR(panWindow.left(), 700, 2);
+    EXPECT_NEAR(panWindow.width(), 260, 2);
+    EXPECT_NEAR(panWindow.height(), 195, 3);
+    // Its rectangle: the part the control shows (about 606 x 436 of 1200 x 900), from 150, 100.
+    EXPECT_TRUE(panWindow.contains(panRect)) << panRect.x() << "," << panRect.y();
+    EXPECT_NEAR(panRect.left() - panWindow.left(), 150 * 260 / 1200, 2);
+    EXPECT_NEAR(panRect.width(), 606 * 260 / 1200, 4);
+    // The round glass, 160 across, in the control, left of its middle.
+    EXPECT_NEAR(glassRing.width(), 160, 2);
+    EXPECT_NEAR(glassRing.height(), 160, 2);
+    EXPECT_LT(glassRing.right(), 640);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, TheMiddleButtonDragsAZoomInCaptureWithItsOutline)
+{
+    pix->resize(120, 80);
+    pix->show();
+    QCursor::setPos(300, 200);
+    std::vector<QPoint> done;
+    pix->OnZoomInDone = [&](TPixImage*, int x, int y) { done.emplace_back(x, y); };
+    pix->SetPaintZoomFactor(200);
+    QTest::mousePress(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(pix->ZoomInDragging());
+    // The capture waits for the timer; here it is run at once.
+    pix->ZoomInCapture();
+    const QPoint cursor = QCursor::pos();
+    // Half the control's size at a zoom of 200 %, around the mouse.
+    const QRect want(cursor.x() - 30, cursor.y() - 20, 60, 40);
+    EXPECT_EQ(pix->ZoomInRect(), want);
+    ASSERT_NE(pix->ZoomInFrame(), nullptr);
+    EXPECT_TRUE(pix->ZoomInFrame()->isVisible());
+    EXPECT_EQ(pix->ZoomInFrame()->geometry(), want.adjusted(-1, -1, 1, 1));
+    // Without EnableZoomInRect nothing is drawn.
+    pix->SetEnableZoomInRect(false);
+    pix->ZoomInCapture();
+    EXPECT_TRUE(pix->ZoomInRect().isNull());
+    EXPECT_FALSE(pix->ZoomInFrame()->isVisible());
+    pix->SetEnableZoomInRect(true);
+    pix->ZoomInCapture();
+    QTest::mouseRelease(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(pix->ZoomInDragging());
+    EXPECT_FALSE(pix->ZoomInFrame()->isVisible());
+    EXPECT_EQ(done, std::vector<QPoint>{cursor});
+}
+
+} // namespace
