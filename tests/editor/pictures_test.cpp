@@ -117,7 +117,7 @@ TEST_F(PicturesTest, OnlyConvertedCopiesThisRunMadeAreDeleted)
     editor::DeleteConvertedCopies(srcWin(), made);
     EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
     // A recorded name without a copy's mark is not a copy: it stays.
-    for (const QString& d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
+    for (const QString d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
         EXPECT_EQ(readAll(srcHost(d)), before.value(d)) << d.toStdString();
     EXPECT_EQ(made, QStringList({"D:\\other\\b_BMP.jpg"}));
 }

@@ -124,12 +124,8 @@ TEST_F(ShowFilesTest, OnlyAFolderDirectlyInsideTheRootIsOfferedForDeletion)
 
 TEST_F(ShowFilesTest, StaleThumbnailsGoAndPicturesStay)
 {
-<<<<<<< HEAD
-    for (const QString f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt"})
-=======
-    for (const QString& f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt",
-                             "_THUMB_listed.jpg"})
->>>>>>> main
+    for (const QString f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt",
+                            "_THUMB_listed.jpg"})
         file("S/" + f);
     // A picture of the show named like a thumbnail (no "listed.jpg" beside it) is a picture.
     file("S/Pictures.ini", "c.jpg | C\r\n_THUMB_listed.jpg | mine\r\n");
