@@ -1,4 +1,4 @@
-// The imaging engine against djpeg, cjpeg, vipsthumbnail and jpegtran, on one core, on the same
+// The imaging engine against djpeg, cjpeg (also to and from BMP), vipsthumbnail and jpegtran, on one core, on the same
 // 24-megapixel JPEG made here. Prints the best of several runs of each and the ratio.
 //
 //   sdk_bench [runs] [core]      (core: the CPU to run on; the last one allowed by default)
@@ -166,6 +166,26 @@ int main(int argc, char** argv)
         runs, [&] { return PX_SaveBitmap(winDir + "ours.jpg", &decoded, fmtJPEG, 24, 20) == PX_SUCCESS; },
         [&] { return runTool("cjpeg", {"-quality", "80", "-outfile", hostDir + "/theirs.jpg", ppm}); });
     report("encode quality 80 (save)", save, "cjpeg", cjpeg, 1.15);
+
+    // BMP on both sides: a JPEG made into a BMP, and a BMP into a JPEG of quality 80.
+    const auto [toBmp, djpegBmp] = bestOfBoth(
+        runs,
+        [&] {
+            SdkBitmapHandle b;
+            return PX_LoadFile(winDir + "bench.jpg", &b, 0, nullptr) == PX_SUCCESS &&
+                   PX_SaveBitmap(winDir + "ours.bmp", &b, fmtBMP, 24, 0) == PX_SUCCESS;
+        },
+        [&] { return runTool("djpeg", {"-bmp", "-outfile", hostDir + "/theirs.bmp", jpg}); });
+    report("JPEG to BMP", toBmp, "djpeg -bmp", djpegBmp, 1.15);
+    const auto [fromBmp, cjpegBmp] = bestOfBoth(
+        runs,
+        [&] {
+            SdkBitmapHandle b;
+            return PX_LoadFile(winDir + "theirs.bmp", &b, 0, nullptr) == PX_SUCCESS &&
+                   PX_SaveBitmap(winDir + "fromBmp.jpg", &b, fmtJPEG, 24, 20) == PX_SUCCESS;
+        },
+        [&] { return runTool("cjpeg", {"-quality", "80", "-outfile", hostDir + "/fromBmp.jpg", hostDir + "/theirs.bmp"}); });
+    report("BMP to JPEG quality 80", fromBmp, "cjpeg", cjpegBmp, 1.15);
 
     // Thumbnail 105 pixels high: load reduced, resample, save.
     const auto thumbnail = [&] {

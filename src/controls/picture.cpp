@@ -4,6 +4,7 @@
 #include "platform/rounding.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
@@ -19,6 +20,26 @@ int u16At(const QByteArray& d, qsizetype at)
 {
     if (at < 0 || at + 1 >= d.size()) return -1;
     return int(quint8(d[at])) | (int(quint8(d[at + 1])) << 8);
+}
+
+// Event-loop turns, counted by a call queued at the first look of a turn: a file is looked at
+// once per turn however often the lists paint and measure its picture within it.
+quint64 g_turn = 1;
+bool g_turnQueued = false;
+
+quint64 currentTurn()
+{
+    if (!g_turnQueued && QCoreApplication::instance()) {
+        g_turnQueued = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [] {
+                ++g_turn;
+                g_turnQueued = false;
+            },
+            Qt::QueuedConnection);
+    }
+    return g_turn;
 }
 
 } // namespace
@@ -106,6 +127,7 @@ bool THTMLPicture::LoadFromFile(const QString& fileName)
     fileName_ = fileName;
     fileSize_ = -1;
     fileTime_ = QDateTime();
+    checkedTurn_ = currentTurn();
     Clear();
     const auto info = platform::fileInfo(fileName);
     if (!info || !platform::isRegularFile(fileName)) return false;
@@ -130,6 +152,9 @@ bool THTMLPicture::LoadFromFile(const QString& fileName)
 bool THTMLPicture::refreshIfChanged()
 {
     if (fileName_.isEmpty()) return false;
+    const quint64 turn = currentTurn();
+    if (checkedTurn_ == turn) return false;
+    checkedTurn_ = turn;
     const auto info = platform::fileInfo(fileName_);
     if (!info || (info->attributes & platform::faDirectory)) return false;
     if (info->size == fileSize_ && info->modified == fileTime_) return false;

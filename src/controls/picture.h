@@ -91,6 +91,7 @@ public:
 
     // For a file source: when the file's size or time differs from what was loaded, the file is
     // loaded again (a thumbnail made anew under the same name). A file that has gone is kept.
+    // The file is looked at once per event-loop turn at most (never in the turn it was loaded).
     bool refreshIfChanged();
     // The last decoding failure ("" after a good load).
     QString lastError() const { return error_; }
@@ -112,6 +113,7 @@ private:
     QString fileName_;          // the file a "file://" source loaded from
     qint64 fileSize_ = -1;
     QDateTime fileTime_;
+    quint64 checkedTurn_ = 0; // the event-loop turn the file was last looked at
     int frameCount_ = -1, frame_ = 1, nextChange_ = -1, ticks_ = -1;
     int frameX_ = 0, frameY_ = 0, frameW_ = 0, frameH_ = 0, screenWidth_ = 0, screenHeight_ = 0;
     bool transparent_ = false;

@@ -75,6 +75,7 @@ void TMainForm::registerInstance() { g_mainForm = this; }
 
 TMainForm::~TMainForm()
 {
+    cancelThumbnails();
     // The dialogs this window made for itself go first; they may look at the window.
     ownTipForm_.reset();
     ownAboutBox_.reset();
@@ -282,6 +283,7 @@ void TMainForm::FormClose()
 {
     if (closed_) return;
     closed_ = true;
+    cancelThumbnails();
     // 1. undo files and the transition list
     ClearUndo();
     EffectList.clear();

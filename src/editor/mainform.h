@@ -452,8 +452,19 @@ private:
     void connectArtHandlers();
     void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
+    // Takes the thumbnail of picture index from a run: the status bar and the progress bar show
+    // how far it is, and the window keeps painting (and, with userInput, answering) while the
+    // workers make it. False when the run was cancelled.
+    bool takeThumbnail(editor::ThumbnailRun& run, int index, bool userInput);
+    // Stops the thumbnails being made for the source list and for a show being opened.
+    void cancelThumbnails();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
+    // The thumbnail half of RefreshThumbnail: a new numbered thumbnail for the selected show
+    // picture and its item; false when no show picture is selected.
+    bool refreshThumbnailItem();
+    // The preview half, when the preview already holds the selected picture's bitmap.
+    void previewHoldsSelectedPicture();
     void noteShowSelection();
     void updateUndoButton();
     bool selectedShowPictureReady();
@@ -468,6 +479,10 @@ private:
     void storeShowInfo();
 
     std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
+    // The runs filling the source list and the show list, while they last.
+    editor::ThumbnailRun* sourceRun_ = nullptr;
+    editor::ThumbnailRun* showRun_ = nullptr;
+    qint64 lastPump_ = 0; // when the window last handled its events during a run (ms)
     std::unique_ptr<editor::UndoStack> undo_;
     // The preview holds the selected show picture (not a source picture): the edits may act.
     bool showPictureChosen_ = false;

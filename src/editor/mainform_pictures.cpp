@@ -3,7 +3,9 @@
 // settings page. The work itself lies in picturelist, thumbnails and undostack.
 #include "mainform.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 
 #include "picturelist.h"
 #include "showfiles.h"
@@ -29,6 +31,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -93,7 +96,7 @@ void TMainForm::connectPictureHandlers()
 
 editor::ThumbnailMaker& TMainForm::thumbnailMaker()
 {
-    if (!thumbnails_) thumbnails_ = std::make_unique<editor::ThumbnailMaker>(*PixImage3, ProgramDir);
+    if (!thumbnails_) thumbnails_ = std::make_unique<editor::ThumbnailMaker>(ProgramDir);
     return *thumbnails_;
 }
 
@@ -242,6 +245,8 @@ void TMainForm::SpeedButton4Click()
 
 void TMainForm::FillSourceList()
 {
+    // A folder chosen while the last one still fills replaces it: its workers stop first.
+    if (sourceRun_) sourceRun_->cancel();
     FileListBox->Items().Clear();
     DragFromSource = false;
     platform::HourglassCursor hourglass;
@@ -249,17 +254,23 @@ void TMainForm::FillSourceList()
     ProgressTotal = editor::CountJpegEntries(folder);
     ProgressDone = 0;
     PicProgressBar->setVisible(true);
-    const QStringList names = editor::SourcePictureNames(folder);
-    FileListBox->Items().BeginUpdate();
-    for (const QString& name : names) {
+    QStringList names;
+    QStringList pictures;
+    for (const QString& name : editor::SourcePictureNames(folder)) {
         // A host name with a backslash cannot be reached through a Windows path.
         if (name.contains(u'\\')) continue;
-        ++ProgressDone;
-        const QString picture = folder + name;
-        MakeThumbnail(picture, 70, false, true);
-        FileListBox->Items().Add(editor::SourceItem(thumbnailMaker().Target(picture, true), name));
+        names.append(name);
+        pictures.append(folder + name);
     }
-    FileListBox->Items().EndUpdate();
+    // The missing thumbnails are made on worker threads; the list takes them in the folder's order.
+    editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, true);
+    sourceRun_ = &run;
+    const auto forget = qScopeGuard([&] { if (sourceRun_ == &run) sourceRun_ = nullptr; });
+    for (int i = 0; i < names.size(); ++i) {
+        ++ProgressDone;
+        if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
+        FileListBox->Items().Add(editor::SourceItem(run.target(i), names[i]));
+    }
     // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
     FileListBox->setSortLocale(LanguageLocale());
     FileListBox->Sort();
@@ -514,10 +525,40 @@ bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bo
     return made;
 }
 
+bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInput)
+{
+    const auto flags = userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+    auto pump = [&] {
+        QCoreApplication::processEvents(flags);
+        lastPump_ = QDateTime::currentMSecsSinceEpoch();
+    };
+    if (run.needsMaking(index)) {
+        const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
+        StatusBar1->showMessage(LangText(14000) + u' ' + QString::number(percent) + u' ' + LangText(14001));
+        PicProgressBar->setValue(std::clamp(percent, 0, 100));
+    }
+    if (!run.take(index, pump)) return false;
+    // While thumbnails are made the list fills in sight, a few times a second.
+    if (run.toMake() > 0 && QDateTime::currentMSecsSinceEpoch() - lastPump_ >= 50) pump();
+    return !run.cancelled();
+}
+
+void TMainForm::cancelThumbnails()
+{
+    if (sourceRun_) sourceRun_->cancel();
+    if (showRun_) showRun_->cancel();
+}
+
 void TMainForm::RefreshThumbnail()
 {
+    if (!refreshThumbnailItem()) return;
+    PreviewPicture(SelectedPicture, false, true);
+}
+
+bool TMainForm::refreshThumbnailItem()
+{
     const int index = QuorbelListBox->ItemIndex();
-    if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return;
+    if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return false;
     const QString caption = editor::ItemCaption(QuorbelListBox->Items()[index]);
     const QString folder = editor::FolderOf(SelectedPicture);
     const QString name = editor::NameOf(SelectedPicture);
@@ -527,7 +568,16 @@ void TMainForm::RefreshThumbnail()
     if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
     QuorbelListBox->Items().setStrings(index, controls::PictureItem(numbered, name + QStringLiteral(" | ") + caption));
     savePictureListIfStored();
-    PreviewPicture(SelectedPicture, false, true);
+    return true;
+}
+
+void TMainForm::previewHoldsSelectedPicture()
+{
+    // The preview holds the bitmap just written to (or read from) the selected picture: it is
+    // shown as it is instead of decoding the file again.
+    LastPreviewFile = SelectedPicture;
+    PixImage2->setVisible(true);
+    if (RememberedIndex >= 0 && RememberedIndex < QuorbelListBox->Count()) QuorbelListBox->setItemIndex(RememberedIndex);
 }
 
 void TMainForm::updateUndoButton() { UndoBitBtn->setEnabled(UndoDepth > 0); }
@@ -573,7 +623,7 @@ void TMainForm::UndoBitBtnClick()
         }
         undoStack().Undo(SelectedPicture);
         loadPreview(SelectedPicture);
-        RefreshThumbnail();
+        if (refreshThumbnailItem()) previewHoldsSelectedPicture();
         UndoDepth = undoStack().Depth();
         SelectShowItem(RememberedIndex);
     }
@@ -642,7 +692,8 @@ void TMainForm::TransformPicture(const QString& operation)
                                         QStringLiteral("Error"));
         return;
     }
-    RefreshThumbnail();
+    // The preview holds what was written: only the thumbnail is made from the file.
+    if (refreshThumbnailItem()) previewHoldsSelectedPicture();
     SelectShowItem(RememberedIndex);
 }
 

@@ -23,9 +23,12 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTabWidget>
 
 #include <optional>
+#include <vector>
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
 
@@ -67,6 +70,7 @@ void TMainForm::OpenShow(const QString& folderName)
         SecondsPerPicture = editor::NormaliseSeconds(info.time);
         SecEdit->setText(SecondsPerPicture);
 
+        if (showRun_) showRun_->cancel();
         QuorbelListBox->Items().Clear();
         const QStringList lines = editor::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
@@ -101,14 +105,26 @@ void TMainForm::OpenShow(const QString& folderName)
                 e.file = safe;
                 entries.append(e);
             }
+            std::vector<int> lineOf; // the line of each listed picture, for the progress
+            QStringList pictures;
             for (int i = 0; i < entries.size(); ++i) {
-                ProgressDone = i;
                 if (!entries[i]) continue;
-                const editor::PictureEntry& e = *entries[i];
-                MakeThumbnail(folder + e.file, 70, false, false);
-                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
-                QuorbelListBox->repaint();
+                lineOf.push_back(i);
+                pictures.append(folder + entries[i]->file);
             }
+            // Missing thumbnails are made on worker threads and taken in the show's order; the
+            // list is laid out and painted once, not after every picture. The window paints the
+            // progress meanwhile but takes no input: the show is half open.
+            editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, false);
+            showRun_ = &run;
+            const auto forget = qScopeGuard([&] { if (showRun_ == &run) showRun_ = nullptr; });
+            for (int k = 0; k < int(lineOf.size()); ++k) {
+                ProgressDone = lineOf[std::size_t(k)];
+                if (!takeThumbnail(run, k, false)) return; // the window is closing
+                const editor::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
+                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
+            }
+            StatusBar1->showMessage(QStringLiteral("Fertig"));
             PicProgressBar->setVisible(false);
             PixImage2->setVisible(false);
             ClearUndo();

@@ -5,9 +5,14 @@
 // numbered "_THUMB_" + k + name); source thumbnails lie in the program directory's "thumbs\"
 // cache (picturelist.h names them).
 #include <QString>
+#include <QStringList>
 
-namespace imaging {
-class TPixImage;
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace util {
+class OrderedWork;
 }
 
 namespace editor {
@@ -15,13 +20,17 @@ namespace editor {
 // The width of a thumbnail of the given height for a picture of width x height.
 int ThumbnailWidth(int pictureWidth, int pictureHeight, int height);
 
+// Makes the thumbnail of picture at target with the given height. It touches no widget and no
+// state shared between threads, so thumbnails can be made on worker threads. A picture that
+// cannot be loaded or a thumbnail that cannot be written gives false (and no message).
+bool RenderThumbnail(const QString& picture, int height, const QString& target);
+
 // The percentage shown while thumbnails are made: done / total x 100, halves to even, 0 without a total.
 int ProgressPercent(int done, int total);
 
 class ThumbnailMaker {
 public:
-    // control: the hidden image control the thumbnails are made in.
-    ThumbnailMaker(imaging::TPixImage& control, const QString& programDir);
+    explicit ThumbnailMaker(const QString& programDir);
 
     // Where the thumbnail of a picture goes.
     QString Target(const QString& picture, bool cache) const;
@@ -37,10 +46,39 @@ public:
     QString MakeNumbered(const QString& picture);
 
 private:
-    bool render(const QString& picture, int height, const QString& target);
-
-    imaging::TPixImage& control_;
     QString programDir_;
+};
+
+// The thumbnails of many pictures (a folder for the source list, a show being opened): those
+// missing are made on worker threads, and taken back in the pictures' order.
+class ThumbnailRun {
+public:
+    // Finds which thumbnails are missing (all of them with force) and starts making them.
+    ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictures, int height, bool force, bool cache);
+    // Cancels and waits for the workers.
+    ~ThumbnailRun();
+
+    int count() const { return int(targets_.size()); }
+    // How many thumbnails are made in this run (the others were current already).
+    int toMake() const { return int(jobs_.size()); }
+    bool needsMaking(int index) const { return slot_[std::size_t(index)] >= 0; }
+    QString target(int index) const { return targets_[std::size_t(index)]; }
+    // Waits until the thumbnail of picture index is ready (at once when it was current), with
+    // idle running on this thread meanwhile. False when the run was cancelled first.
+    bool take(int index, const std::function<void()>& idle = {});
+    // True when a thumbnail of picture index stands (after take).
+    bool made(int index) const;
+    // No further thumbnail is started; returns once the running ones have ended.
+    void cancel();
+    bool cancelled() const;
+
+private:
+    std::vector<QString> pictures_;
+    std::vector<QString> targets_;
+    std::vector<int> slot_;   // job of each picture, -1 when its thumbnail is current
+    std::vector<int> jobs_;   // picture of each job
+    std::vector<char> made_;  // per job, written by its worker
+    std::unique_ptr<util::OrderedWork> work_;
 };
 
 } // namespace editor

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 #include <emmintrin.h>
 
 namespace effects {
@@ -54,6 +55,20 @@ void TvelPaintFX::Contrast(Bitmap24& bitmap, int amount)
     applyTable(bitmap, t);
 }
 
+namespace {
+
+// sum div 3 for a sum of three channels (0..765), by a multiply and a shift.
+constexpr int thirdOf(int sum) { return (sum * 43691) >> 17; }
+constexpr bool thirdIsExact()
+{
+    for (int s = 0; s <= 765; ++s)
+        if (thirdOf(s) != s / 3) return false;
+    return true;
+}
+static_assert(thirdIsExact());
+
+} // namespace
+
 void TvelPaintFX::Saturation(Bitmap24& bitmap, int amount)
 {
     if (bitmap.empty()) return;
@@ -62,19 +77,23 @@ void TvelPaintFX::Saturation(Bitmap24& bitmap, int amount)
     std::array<std::int16_t, 511> delta;
     for (int d = -255; d <= 255; ++d)
         delta[d + 255] = std::int16_t(std::clamp<std::int64_t>(div255(std::int64_t(d) * amount), -512, 512));
-    std::array<std::uint8_t, 256 + 1024> clamp;  // clamp[v + 512] = ClampByte(v), v in -512..767
-    for (int v = -512; v < 256 + 512; ++v) clamp[v + 512] = std::uint8_t(ClampByte(v));
-    std::array<std::uint8_t, 766> third;  // sum div 3
-    for (int s = 0; s < 766; ++s) third[s] = std::uint8_t(s / 3);
+    // The new value of a channel depends on its grey and itself alone: one table row per grey,
+    // so that a pixel costs three look-ups in its row.
+    std::vector<std::uint8_t> table(256 * 256);
+    for (int grey = 0; grey < 256; ++grey) {
+        std::uint8_t* row = table.data() + grey * 256;
+        for (int v = 0; v < 256; ++v) row[v] = std::uint8_t(ClampByte(grey + delta[v - grey + 255]));
+    }
 
     const std::size_t n = std::size_t(bitmap.width()) * std::size_t(bitmap.height());
     std::uint8_t* p = bitmap.bits();
+    const std::uint8_t* t = table.data();
     for (std::size_t i = 0; i < n; ++i, p += 3) {
-        const int grey = third[p[0] + p[1] + p[2]];
-        const int base = grey + 512;
-        p[0] = clamp[base + delta[p[0] - grey + 255]];
-        p[1] = clamp[base + delta[p[1] - grey + 255]];
-        p[2] = clamp[base + delta[p[2] - grey + 255]];
+        const std::uint8_t* row = t + (thirdOf(p[0] + p[1] + p[2]) << 8);
+        const std::uint8_t b = row[p[0]], g = row[p[1]], r = row[p[2]];
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
     }
 }
 

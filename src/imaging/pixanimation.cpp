@@ -115,6 +115,14 @@ int TPixImage::AnimationEnable(bool enable)
 
 void TPixImage::showPlaybackFrame()
 {
+    if (fLoaderDriven) {
+        int index = 0;
+        PX_GetPlaybackIndex(fPlayback, &index);
+        if (index != fLoaderFrameIndex) {
+            fLoaderFrameIndex = index;
+            fLoaderFrameShownAt = ticks();
+        }
+    }
     fTransparentBitmap = (fBitmap.Flags & bfTransparent) != 0;
     fFrameDirty = true;
     Refresh();
@@ -122,9 +130,17 @@ void TPixImage::showPlaybackFrame()
     updateMagGlass();
 }
 
+bool TPixImage::loaderFrameDue()
+{
+    int delay = 0;
+    PX_GetPlaybackDelay(fPlayback, &delay);
+    return static_cast<int>(ticks() - fLoaderFrameShownAt) >= std::min(delay, maxFrameDelay);
+}
+
 void TPixImage::AnimationStep()
 {
-    fAnimTimer->stop();
+    // While a load steps the playback, the timer is not used.
+    if (!fLoaderDriven) fAnimTimer->stop();
     const std::uint32_t start = ticks();
     if (!fPlayback) return;
     try {
@@ -139,10 +155,14 @@ void TPixImage::AnimationStep()
                 break;
             }
             if (state == playbackWaiting) {
+                // A load may be quicker than the frames' delays: each frame stays its delay all
+                // the same, so that an animation is not over before it could be seen.
+                if (fLoaderDriven && !loaderFrameDue()) break;
                 PX_CancelPlaybackWait(fPlayback);
                 continue;
             }
             if (state == playbackEnded) {
+                if (fLoaderDriven) break;
                 if (fLoopForever) {
                     PX_ProcessPlayback(fPlayback, &state);
                     if (state == playbackFrame) {
@@ -160,7 +180,7 @@ void TPixImage::AnimationStep()
         // A failure to stop is kept as the last result; the timer cannot carry it further.
         return;
     }
-    if (!fPlayback) return;
+    if (!fPlayback || fLoaderDriven) return;
     int delay = 0;
     PX_GetPlaybackDelay(fPlayback, &delay);
     delay = std::min(delay, maxFrameDelay);
@@ -175,12 +195,12 @@ void TPixImage::AnimationStep()
     immediateReruns = 0;
 }
 
-int TPixImage::startLoadedAnimation()
+int TPixImage::startLoadedAnimation(int index)
 {
     fListIndex = 0;
     int r = createPlaybackBitmap();
     if (r == PX_SUCCESS) r = PX_CreatePlayback(&fPlayback, &fBitmap, fList);
-    if (r == PX_SUCCESS) r = PX_SetPlaybackIndex(fPlayback, 0);
+    if (r == PX_SUCCESS) r = PX_SetPlaybackIndex(fPlayback, index);
     if (r != PX_SUCCESS) {
         if (fPlayback) PX_DestroyPlayback(&fPlayback, nullptr);
         return r;

@@ -3,6 +3,8 @@
 
 #include "imaging/statusstack.h"
 
+#include <QEvent>
+
 namespace imaging {
 
 using namespace sdk;
@@ -196,6 +198,35 @@ int TPixImage::ForceRepaint()
     fLastResult = result;
     Refresh();
     return result;
+}
+
+void TPixImage::customEvent(QEvent* event)
+{
+    if (event->type() == static_cast<QEvent::Type>(RefreshMessage)) refreshMessage();
+    QWidget::customEvent(event);
+}
+
+void TPixImage::refreshMessage()
+{
+    if (fPlaying) {
+        fLastResult = PXERR_UNSUPPORTED;
+        return;
+    }
+    if (fProcessing || fBusyDepth > 0 || fFeed) {
+        fLastResult = 0;
+        return;
+    }
+    if (fHasImage && fBitmap.allocated()) storeIntoList();
+    ImageChanged();
+    if (fAutoFloater) {
+        if (fEnableFloater) dropAutoFloater();
+        if (fHasImage) FreeRgn();
+    } else {
+        rebuildFloaterScreen();
+    }
+    ImageChanged();
+    markDataModified();
+    fLastResult = 1;
 }
 
 int TPixImage::GetBitmapDC(PxPixDC** dc)

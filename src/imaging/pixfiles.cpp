@@ -75,12 +75,23 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWh
     } else {
         fRowsDone += band.rows;
     }
-    if (paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) paintWhileLoading(band);
+    if (fLoaderDriven && band.page && (band.flags & bandFirstPass) && (band.flags & bandFirstRow)) {
+        // A new frame joins the playback; its rows follow band by band.
+        const int r = PX_AppendPlayback(fPlayback, band.page);
+        if (r != PX_SUCCESS) return r;
+    } else if (!fLoaderDriven && paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) {
+        paintWhileLoading(band);
+    }
     if (band.flags & bandLastRow) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
     }
-    if (fEnableProgressEvent && OnStatus) OnStatus(this, percentOf(fRowsDone, height));
+    if (fLoaderDriven && band.page) PX_ValidatePlaybackLines(fPlayback, band.page, band.firstRow, band.rows);
+    if (fEnableProgressEvent) {
+        if (OnStatus) OnStatus(this, percentOf(fRowsDone, height));
+    } else if (fLoaderDriven) {
+        AnimationStep();
+    }
     fLastResult = 1;
     if (s.abortRequest) {
         s.abortRequest = false;
@@ -137,6 +148,52 @@ int TPixImage::showLoadedPages(int result)
     return result;
 }
 
+int TPixImage::startLoaderPlayback(int Bits)
+{
+    // The frames come as the engine decodes them at this depth.
+    fAnimation.bits = Bits == 8 || Bits == 32 ? Bits : 24;
+    int r = createPlaybackBitmap();
+    if (r == PX_SUCCESS) r = PX_CreatePlayback(&fPlayback, &fBitmap, nullptr);
+    if (r != PX_SUCCESS) {
+        PX_FreeBitmap(&fBitmap);
+        fHasImage = false;
+        return r;
+    }
+    fLoaderDriven = true;
+    fLoaderFrameIndex = -1;
+    resetAttributesAndRects();
+    return r;
+}
+
+int TPixImage::finishLoaderPlayback(int result, int* playFrom)
+{
+    fLoaderDriven = false;
+    fLoaderFrameIndex = -1;
+    *playFrom = -1;
+    if (result == PXERR_STOPPED) result = PX_SUCCESS;
+    if (processState().aborted) result = PXERR_ABORTED;
+    if (!fPlayback) return result == PX_SUCCESS ? PXERR_BADBITMAP : result;
+    if (result != PX_SUCCESS) {
+        PX_DestroyPlayback(&fPlayback, nullptr);
+        PX_FreeBitmap(&fBitmap);
+        fHasImage = false;
+        return result;
+    }
+    int state = playbackReady, index = 0, count = 0;
+    PX_GetPlaybackState(fPlayback, &state);
+    PX_GetPlaybackIndex(fPlayback, &index);
+    result = PX_DestroyPlayback(&fPlayback, &fList);
+    if (result == PX_SUCCESS) PX_GetBitmapListCount(fList, &count);
+    fListCount = count;
+    fListIndex = 0;
+    // Played to its end during the load and not looping, or a single frame: a still picture.
+    if (count > 1 && !(state == playbackEnded && !fLoopForever)) *playFrom = std::clamp(index, 0, count - 1);
+    PX_FreeBitmap(&fBitmap);
+    if (result == PX_SUCCESS) result = count > 0 ? PX_GetBitmapListItem(fList, 0, &fBitmap) : PXERR_EMPTY;
+    fHasImage = result == PX_SUCCESS;
+    return result;
+}
+
 int TPixImage::finishLoad(const QString& methodName, int result)
 {
     if (result != PX_SUCCESS) dropList();
@@ -168,6 +225,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
         return 1;
     }
     int result;
+    int playFrom = -1;
     {
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
@@ -185,25 +243,33 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
                 fAnimation.height = info.Height;
                 fAnimation.background = info.HasBackground ? info.BackgroundColor : 0;
             }
-            result = PX_CreateBitmapList(&fList);
+            // An animation plays while it loads, the frames going into the playback.
+            result = fAutoAnimate && fFileAnimated ? startLoaderPlayback(Bits) : PX_CreateBitmapList(&fList);
         }
         if (result == PX_SUCCESS) {
             PxLoadOptions options;
             options.Page = std::max(1, Page);
             options.MaxPages = Pages < 0 ? -1 : Pages;
             PxFileInfo loaded;
-            result = PX_LoadFile(FileName, nullptr, Bits, fList, options, pageCallback(Pages, true), &loaded);
+            // While an animation plays as it loads, the playback keeps the frames; the engine's
+            // own copies are dropped after the read.
+            SdkBitmapListHandle decoded = nullptr;
+            if (fLoaderDriven) result = PX_CreateBitmapList(&decoded);
+            if (result == PX_SUCCESS)
+                result = PX_LoadFile(FileName, nullptr, Bits, fLoaderDriven ? decoded : fList, options,
+                                     pageCallback(Pages, true), &loaded);
+            PX_DestroyBitmapList(&decoded);
         }
-        result = showLoadedPages(result);
+        result = fLoaderDriven || fPlayback ? finishLoaderPlayback(result, &playFrom) : showLoadedPages(result);
         if (fHasImage) {
             fFileName = FileName;
             // The display bitmap takes the depth of the frames as they were read.
             fAnimation.bits = fBitmap.BitsPerPixel;
         }
     }
-    if (result == PX_SUCCESS && fAutoAnimate && fFileAnimated && fListCount > 1) {
+    if (result == PX_SUCCESS && playFrom >= 0) {
         fLoading = false;
-        result = startLoadedAnimation();
+        result = startLoadedAnimation(playFrom);
         if (result == PX_SUCCESS) {
             fLastResult = 1;
             rethrowHandlerError();

@@ -152,6 +152,16 @@ public:
     virtual int StopMagGlass();
     bool MagGlassActive() const { return fMagGlass != nullptr; }
     TMagGlass* MagGlass() const { return fMagGlass; }
+    // The handler the control keeps for the glass's positions (the point of the control it
+    // magnifies). A glass started while one is set reports to it; once it is taken away the glass
+    // is told that no further positions are wanted.
+    using TMagGlassPositionHandler = std::function<void(TPixImage* Sender, int X, int Y)>;
+    void SetMagGlassCallback(TMagGlassPositionHandler handler);
+
+    // The control's private refresh message: posted to it (QCoreApplication::postEvent with a
+    // QEvent of this type) after its bitmap was changed behind its back, it takes the bitmap in
+    // again as a changed picture. Last result -16 while an animation plays, 0 while busy.
+    static constexpr int RefreshMessage = 34768;
 
     // ---- memory, feed and URL loading ----
     // Loads page Page of the picture held in the Size bytes at Memory.
@@ -578,6 +588,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class StatusScope;
@@ -675,8 +687,15 @@ private:
     int showLoadedPages(int result);
     // The end of every load: an empty control on failure, the notices, the report.
     int finishLoad(const QString& methodName, int result);
-    // Starts the playback of an animated file just loaded.
-    int startLoadedAnimation();
+    // Starts the playback of an animated file just loaded, at frame index.
+    int startLoadedAnimation(int index);
+    // An animated file loaded with AutoAnimate plays while it loads: the playback over the frames
+    // as they come, each band stepping it; after the read, the frames become the list.
+    int startLoaderPlayback(int Bits);
+    // The list taken over from the playback; *playFrom the frame to play on from, -1 for a still.
+    int finishLoaderPlayback(int result, int* playFrom);
+    // While the loader steps the playback: whether the frame on show has stayed its delay.
+    bool loaderFrameDue();
     // The display bitmap of the playback, of the animation's size.
     int createPlaybackBitmap();
     void stopPlayback();
@@ -686,6 +705,12 @@ private:
     void updatePanWindow(bool pictureChanged = false);
     void panWindowEvent(int flag, const QPoint& bitmapPos);
     void closePanWindow();
+    // The pan window goes out of sight while the control's window is minimised and comes back
+    // with it.
+    void followWindowState();
+    void watchWindowState(bool watch);
+    int magGlassPosition(const QPoint& point);
+    void refreshMessage();
     void updateMagGlass();
     void followMagGlass(const QPoint& at);
     void restartMagGlass();
@@ -790,6 +815,9 @@ private:
     sdk::SdkPlaybackHandle fPlayback = nullptr;
     bool fPlaying = false;
     bool fAnimationRequested = false;
+    bool fLoaderDriven = false;           // the load of the file steps the playback
+    int fLoaderFrameIndex = -1;           // the frame on show while it loads, and since when
+    std::uint32_t fLoaderFrameShownAt = 0;
     QTimer* fAnimTimer = nullptr;
     struct AnimationData {
         bool known = false;
@@ -847,8 +875,12 @@ private:
     QIcon fPanWinIcon;
     QPointer<TPanWindow> fPanWin;
     bool fPanWinShown = false;
+    bool fPanWinMinimised = false;       // hidden while the control's window is minimised
+    QPointer<QWidget> fWatchedWindow;    // whose minimising hides the pan window
     QPointer<TMagGlass> fMagGlass;
     TMagGlassOptions fMagGlassOptions;
+    TMagGlassPositionHandler fMagGlassHandler;
+    bool fMagGlassCallbackWanted = false;
     QPointer<QMenu> fPopupMenu;
 };
 

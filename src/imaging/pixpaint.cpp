@@ -393,7 +393,7 @@ void TPixImage::composeFrame()
         }
         QImage picture = pictureImage(*shown);
         // A frame of an animation shows the background where it is transparent.
-        const bool frameKeyed = fPlaying && (shown->Flags & bfTransparent);
+        const bool frameKeyed = (fPlaying || fLoaderDriven) && (shown->Flags & bfTransparent);
         if (fUseTransparentColor || frameKeyed) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
             const QRgb key =
@@ -432,7 +432,7 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying &&
+    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying && !fLoaderDriven &&
         (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
         runPaintEffects(previous, effectRect);

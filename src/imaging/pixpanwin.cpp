@@ -13,10 +13,6 @@ namespace imaging {
 
 using namespace sdk;
 
-namespace {
-
-} // namespace
-
 Qt::CursorShape cursorShapeOf(int index)
 {
     switch (index) {
@@ -189,7 +185,8 @@ void TZoomInFrame::paintEvent(QPaintEvent*)
 
 // ---- the magnifying glass ----
 
-TMagGlass::TMagGlass(QWidget* control, const TMagGlassOptions& options) : QWidget(control), options_(options)
+TMagGlass::TMagGlass(QWidget* control, const TMagGlassOptions& options, PositionCallback callback)
+    : QWidget(control), options_(options), callback_(std::move(callback))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(std::max(1, options.Width), std::max(1, options.Height));
@@ -216,6 +213,7 @@ void TMagGlass::Follow(const QImage& frame, const QPoint& point, const QRegion& 
     show();
     raise();
     update();
+    if (callback_ && callback_(point) == magGlassCallbackDone) callback_ = {};
 }
 
 void TMagGlass::paintEvent(QPaintEvent*)
@@ -289,9 +287,12 @@ int TPixImage::ShowPanWin(bool show)
             fPanWin->setCursor(cursorShapeOf(fPanWinPointer));
             fPanWin->setWindowFlag(Qt::WindowCloseButtonHint, fPanWinSysMenu);
             panWindowEvent(0, {});
+            watchWindowState(true);
         }
         if (fPanWin) {
-            fPanWin->show();
+            // While the control's window is minimised it waits for the window to come back.
+            fPanWinMinimised = window()->isMinimized();
+            if (!fPanWinMinimised) fPanWin->show();
             updatePanWindow(true);
         } else {
             result = fHasImage ? PXERR_NOMEMORY : PXERR_BADBITMAP;
@@ -310,8 +311,38 @@ void TPixImage::closePanWindow()
     TPanWindow* window = fPanWin;
     fPanWin = nullptr;
     fPanWinShown = false;
+    watchWindowState(false);
     window->hide();
     window->deleteLater();
+}
+
+void TPixImage::watchWindowState(bool watch)
+{
+    if (fWatchedWindow) fWatchedWindow->removeEventFilter(this);
+    fWatchedWindow = watch ? window() : nullptr;
+    fPanWinMinimised = false;
+    if (fWatchedWindow) fWatchedWindow->installEventFilter(this);
+}
+
+bool TPixImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == fWatchedWindow && event->type() == QEvent::WindowStateChange) followWindowState();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TPixImage::followWindowState()
+{
+    if (!fPanWin || !fPanWinShown) return;
+    if (window()->isMinimized()) {
+        if (fPanWin->isVisible()) {
+            fPanWinMinimised = true;
+            fPanWin->hide();
+        }
+    } else if (fPanWinMinimised) {
+        fPanWinMinimised = false;
+        fPanWin->show();
+        updatePanWindow(true);
+    }
 }
 
 void TPixImage::updatePanWindow(bool pictureChanged)
@@ -339,6 +370,7 @@ void TPixImage::panWindowEvent(int flag, const QPoint& bitmapPos)
         if (fAutoRepaint) ScrollBy(x - fPosX, y - fPosY);
         updatePanWindow();
     } else if (flag == 2) {
+        watchWindowState(false);
         fPanWinShown = false;
         if (fPanWin) fPanWin->deleteLater();
         fPanWin = nullptr;
@@ -445,7 +477,10 @@ int TPixImage::StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor,
     } else {
         fMagGlassOptions = TMagGlassOptions{Width, Height, Zoom, PenColor, BackColor, Ellipse, BorderSize, Border3D,
                                             Crosshair, Centered, RegionOnly};
-        fMagGlass = new TMagGlass(this, fMagGlassOptions);
+        // The position callback goes to the glass only when a handler wants it.
+        TMagGlass::PositionCallback report;
+        if (fMagGlassCallbackWanted) report = [this](const QPoint& point) { return magGlassPosition(point); };
+        fMagGlass = new TMagGlass(this, fMagGlassOptions, std::move(report));
         if (fMagGlassPointer != 0) setCursor(cursorShapeOf(fMagGlassPointer));
         const QPoint at = mapFromGlobal(QCursor::pos());
         if (rect().contains(at)) followMagGlass(at);
@@ -463,6 +498,21 @@ int TPixImage::StopMagGlass()
         result = PX_SUCCESS;
     }
     return CheckMethodResult(QStringLiteral("StopMagGlass"), result);
+}
+
+void TPixImage::SetMagGlassCallback(TMagGlassPositionHandler handler)
+{
+    fMagGlassHandler = std::move(handler);
+    fMagGlassCallbackWanted = static_cast<bool>(fMagGlassHandler);
+}
+
+int TPixImage::magGlassPosition(const QPoint& point)
+{
+    if (!fMagGlassCallbackWanted || !fMagGlassHandler) return magGlassCallbackDone;
+    // A copy: the handler may put another in its place.
+    const TMagGlassPositionHandler handler = fMagGlassHandler;
+    handler(this, point.x(), point.y());
+    return 1;
 }
 
 void TPixImage::followMagGlass(const QPoint& at)

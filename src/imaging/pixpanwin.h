@@ -77,10 +77,16 @@ struct TMagGlassOptions {
     bool RegionOnly = false;           // magnify only inside the picture's region
 };
 
+// The answer of a position callback that wants no further positions.
+constexpr int magGlassCallbackDone = -100;
+
 class TMagGlass : public QWidget {
     Q_OBJECT
 public:
-    TMagGlass(QWidget* control, const TMagGlassOptions& options);
+    // Told the point the glass magnifies each time it moves; it answers 1, or -100 when it wants
+    // no further positions (it is not called again).
+    using PositionCallback = std::function<int(const QPoint& point)>;
+    TMagGlass(QWidget* control, const TMagGlassOptions& options, PositionCallback callback = {});
 
     // Shows what lies around point (control coordinates) of frame; inside tells which pixels of
     // the frame may be magnified (the rest shows BackColor).
@@ -93,6 +99,7 @@ protected:
 
 private:
     TMagGlassOptions options_;
+    PositionCallback callback_;
     QImage view_;
     QPoint point_;
 };

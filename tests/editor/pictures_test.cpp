@@ -494,3 +494,31 @@ TEST_F(PicturesTest, EveryClickInTheShowListEmptiesTheUndoStack)
     EXPECT_FALSE(form->UndoBitBtn->isEnabled());
     EXPECT_TRUE(QDir(form->ProgramDir.isEmpty() ? QString() : world.programHost()).entryList({"UNDO_*"}).isEmpty());
 }
+
+TEST_F(PicturesTest, AFolderChosenWhileAnotherStillFillsTakesTheListWhole)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("a/p00.jpg"), 2400, 1600, "", "plasma:");
+    for (int i = 1; i < 40; ++i) QFile::copy(srcHost("a/p00.jpg"), srcHost(QString("a/p%1.jpg").arg(i, 2, 10, QChar('0'))));
+    for (const char* name : {"x.jpg", "y.jpg"}) makeJpeg(srcHost(QString("b/") + name), 300, 200);
+    createWithNewShow();
+    dialogs.fileAnswers.push_back({true, {srcWin("a\\p00.jpg")}});
+    dialogs.fileAnswers.push_back({true, {srcWin("b\\x.jpg")}});
+    // The second folder is chosen as soon as the window handles events during the first fill.
+    bool chosen = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        chosen = true;
+        form->OpenBitBtnClick();
+    });
+    form->OpenBitBtnClick();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(sourceNames(), QStringList({"x.jpg", "y.jpg"}));
+    EXPECT_EQ(form->SourceFolder, "D:\\src\\b\\");
+    EXPECT_FALSE(form->PicProgressBar->isVisible());
+    // No worker of the first folder goes on writing thumbnails.
+    const QString cache = platform::toHostPath(form->ProgramDir + "thumbs");
+    const QStringList made = QDir(cache).entryList(QDir::Files);
+    QTest::qWait(300);
+    EXPECT_EQ(QDir(cache).entryList(QDir::Files), made);
+    EXPECT_LT(made.size(), 40 + 2);
+}

@@ -27,7 +27,7 @@ protected:
         PicturesTest::SetUp();
         control = std::make_unique<imaging::TPixImage>();
         control->resize(105, 89);
-        maker = std::make_unique<editor::ThumbnailMaker>(*control, world.programDir());
+        maker = std::make_unique<editor::ThumbnailMaker>(world.programDir());
     }
     void TearDown() override
     {
@@ -155,4 +155,51 @@ TEST_F(ThumbnailsTest, ACachedThumbnailServesOnlyWhileItIsNotOlderThanItsPicture
     EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
     EXPECT_NE(platform::readFile(thumb).value_or(QByteArray()), "marker");
     EXPECT_EQ(identify(platform::toHostPath(thumb)), "105x70");
+}
+
+TEST_F(ThumbnailsTest, ARunOnWorkerThreadsMakesWhatOneByOneMakesAndHandsItBackInOrder)
+{
+    if (!haveTools()) GTEST_SKIP();
+    struct Case {
+        const char* name;
+        int w, h;
+        const char* options;
+    } cases[] = {
+        {"wide.jpg", 3000, 2000, ""},  {"tall.jpg", 1000, 3000, ""},         {"cmyk.jpg", 300, 200, "-colorspace CMYK"},
+        {"grey.jpg", 200, 200, "-colorspace Gray"}, {"progressive.jpg", 400, 300, "-interlace Plane"},
+        {"panorama.jpg", 3000, 750, ""}, {"small.jpg", 40, 30, ""},
+    };
+    QStringList pictures;
+    QList<QByteArray> oneByOne;
+    for (const Case& c : cases) {
+        makeJpeg(srcHost(c.name), c.w, c.h, c.options, "plasma:");
+        ASSERT_TRUE(maker->Make(srcWin(c.name), 70, true, false)) << c.name;
+        pictures << srcWin(c.name);
+        oneByOne << readAll(srcHost(QString("_THUMB_") + c.name));
+    }
+    // Copies under further names make the run longer than the workers, so they overtake each other.
+    for (int copy = 0; copy < 3; ++copy)
+        for (int i = 0; i < int(std::size(cases)); ++i) {
+            const QString name = QString("c%1_%2").arg(copy).arg(cases[i].name);
+            QFile::copy(srcHost(cases[i].name), srcHost(name));
+            pictures << srcWin(name);
+            oneByOne << oneByOne[i];
+        }
+    writeAll(srcHost("broken.jpg"), "not a picture");
+    pictures.insert(3, srcWin("broken.jpg"));
+    oneByOne.insert(3, QByteArray());
+    for (const QString& p : pictures) QFile::remove(platform::toHostPath(maker->Target(p, false)));
+    // One thumbnail is current already: it is taken as it is, not made again.
+    writeAll(platform::toHostPath(maker->Target(pictures[1], false)), "kept");
+    oneByOne[1] = "kept";
+
+    editor::ThumbnailRun run(*maker, pictures, 70, false, false);
+    EXPECT_EQ(run.toMake(), pictures.size() - 1);
+    for (int i = 0; i < pictures.size(); ++i) {
+        ASSERT_TRUE(run.take(i)) << i;
+        EXPECT_EQ(run.target(i), maker->Target(pictures[i], false));
+        const QString host = platform::toHostPath(run.target(i));
+        EXPECT_EQ(run.made(i), !oneByOne[i].isEmpty()) << pictures[i].toStdString();
+        EXPECT_EQ(QFile::exists(host) ? readAll(host) : QByteArray(), oneByOne[i]) << pictures[i].toStdString();
+    }
 }

@@ -1,6 +1,10 @@
 // Undo of the picture edits: the stack of files, turns and mirrors with their thumbnails.
 #include "editor/undostack.h"
 #include "pictures_fixture.h"
+#include "effects/paintfx.h"
+#include "effects/ui/bitmapfiles.h"
+#include "effects/ui/veldrawimage.h"
+#include "platform/sdk/pictureio.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -133,4 +137,46 @@ TEST_F(PicturesTest, AnEditWhoseUndoCopyCannotBeMadeIsReportedAndChangesNothing)
     EXPECT_EQ(dialogs.messages[0].caption, "Error");
     EXPECT_TRUE(dialogs.messages[0].text.startsWith("An error occured in your application, \n"));
     EXPECT_EQ(form->QuorbelListBox->Items()[0].indexOf("_THUMB_1"), -1); // no thumbnail refresh
+}
+
+TEST_F(PicturesTest, AfterATurnAndAnUndoThePreviewShowsWhatTheFileHolds)
+{
+    if (!haveTools()) GTEST_SKIP();
+    makeJpeg(srcHost("pic.jpg"), 320, 200, "", "plasma:");
+    createWithNewShow();
+    form->AddPictureToShow(srcWin("pic.jpg"), -1);
+    clickShowItem(0);
+    // The preview against a fresh decode of the file: the same size, pixels within JPEG error.
+    auto expectPreviewIsTheFile = [&](const char* step) {
+        EXPECT_TRUE(form->PixImage2->isVisible()) << step;
+        EXPECT_EQ(form->LastPreviewFile, form->SelectedPicture) << step;
+        sdk::SdkBitmapHandle file;
+        ASSERT_EQ(sdk::PX_LoadFile(form->SelectedPicture, &file, 24, nullptr), sdk::PX_SUCCESS) << step;
+        const sdk::SdkBitmapHandle* shown = form->PixImage2->Bitmap();
+        ASSERT_TRUE(shown && shown->allocated()) << step;
+        ASSERT_EQ(shown->Width, file.Width) << step;
+        ASSERT_EQ(shown->Height, file.Height) << step;
+        ASSERT_EQ(shown->BitsPerPixel, 24) << step;
+        double difference = 0;
+        for (int y = 0; y < file.Height; ++y)
+            for (int x = 0; x < file.Width * 3; ++x) difference += std::abs(int(shown->row(y)[x]) - int(file.row(y)[x]));
+        EXPECT_LT(difference / (file.Width * 3.0 * file.Height), 6.0) << step; // the JPEG error of this noisy picture
+    };
+    form->SpeedButton5Click(); // 90
+    expectPreviewIsTheFile("turn");
+    form->SpeedButton9Click(); // mirror
+    expectPreviewIsTheFile("mirror");
+    form->UndoBitBtnClick();
+    expectPreviewIsTheFile("undo");
+    EXPECT_EQ(form->PixImage2->BitmapWidth(), 200);
+    // An effect written from the drawing control: its result, grey, is what the preview shows.
+    effects::Bitmap24 grey;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, grey), 1);
+    effects::TvelPaintFX::Saturation(grey, 0);
+    form->Art->RangeBitmap = grey;
+    ASSERT_TRUE(form->SaveArtToPicture());
+    expectPreviewIsTheFile("effect");
+    const sdk::SdkBitmapHandle* shown = form->PixImage2->Bitmap();
+    EXPECT_EQ(shown->row(10)[30], shown->row(10)[31]);
+    EXPECT_EQ(shown->row(10)[30], shown->row(10)[32]);
 }

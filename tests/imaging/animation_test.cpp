@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <numeric>
 
 using namespace imaging;
 using imagingtest::ControlTest;
@@ -176,16 +177,96 @@ TEST_F(Animation, FramesWithoutDelayRunAtMostFiftyStepsInARow)
     ASSERT_EQ(saved, sdk::PX_SUCCESS);
     pix->SetAutoAnimate(true);
     int paints = 0;
-    pix->OnPaint = [&](TPixImage*) { ++paints; };
+    std::vector<std::uint32_t> whileLoading;
+    pix->OnPaint = [&](TPixImage*) {
+        ++paints;
+        if (pix->Loading()) whileLoading.push_back(sdktest::pixel(*pix->Bitmap(), 0, 0) >> 16);
+    };
     ASSERT_EQ(pix->Load(win("fast.gif")), 1);
     ASSERT_EQ(pix->BitmapListCount(), 120);
-    // The load's own step showed the first frame and ran 50 more at once before the timer.
-    EXPECT_EQ(sdktest::pixel(*pix->Bitmap(), 0, 0) >> 16, 51u);
+    // Frames without a delay showed one after another as the load read them.
+    std::vector<std::uint32_t> every(120);
+    std::iota(every.begin(), every.end(), 1u);
+    EXPECT_EQ(whileLoading, every);
+    // The playback went on from the last of them and ran 50 more steps at once before the timer:
+    // the last frame again, then the first 50 (the engine's GIF loops).
+    EXPECT_EQ(sdktest::pixel(*pix->Bitmap(), 0, 0) >> 16, 50u);
     EXPECT_EQ(pix->AnimationTimer()->interval(), 1);
     paints = 0;
     tick();
     EXPECT_EQ(paints, 51);
-    EXPECT_EQ(sdktest::pixel(*pix->Bitmap(), 0, 0) >> 16, 102u);
+    EXPECT_EQ(sdktest::pixel(*pix->Bitmap(), 0, 0) >> 16, 101u);
+}
+
+TEST_F(Animation, AnAnimationPlaysWhileItLoads)
+{
+    // 200 rows: each frame comes in bands of rows.
+    make("convert -delay 10 -size 20x200 xc:red xc:lime xc:blue -loop 0 tall.gif");
+    pix->SetAutoAnimate(true);
+    struct Case {
+        const char* what;
+        std::uint32_t perFrame;      // time the load takes per frame
+        bool progressEvents;
+        std::vector<std::uint32_t> seen;  // frames shown while loading, in order
+        std::uint32_t after;         // the frame on show once loaded
+    };
+    const Case cases[] = {
+        {"a quick load: the first frame waits out its delay", 0, false, {red}, red},
+        {"a slow load: each frame shows once the one before has stayed its delay", 100, false, {red, lime, blue}, blue},
+        {"progress events take the steps' place", 100, true, {}, red},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> seen;
+        int statusEvents = 0;
+        bool blankBelow = false;
+        pix->SetEnableProgressEvent(c.progressEvents);
+        pix->OnStatus = [&](TPixImage*, int) { ++statusEvents; };
+        pix->OnFilePage = [&](TPixImage*) { now += c.perFrame; };
+        pix->OnPaint = [&](TPixImage*) {
+            if (!pix->Loading()) return;
+            const std::uint32_t top = sdktest::pixel(*pix->Bitmap(), 1, 1);
+            // The first paint of a frame shows its first band only: below it is blank.
+            if (seen.empty()) blankBelow = sdktest::pixel(*pix->Bitmap(), 1, 199) == 0;
+            if (seen.empty() || seen.back() != top) seen.push_back(top);
+        };
+        ASSERT_EQ(pix->Load(win("tall.gif")), 1) << c.what;
+        EXPECT_EQ(seen, c.seen) << c.what;
+        EXPECT_EQ(blankBelow, !c.seen.empty()) << c.what;
+        EXPECT_EQ(statusEvents > 0, c.progressEvents) << c.what;
+        // Then the playback goes on from there, by the timer.
+        EXPECT_TRUE(pix->Animating()) << c.what;
+        EXPECT_EQ(pix->BitmapListCount(), 3) << c.what;
+        EXPECT_EQ(shown(), c.after) << c.what;
+        EXPECT_EQ(pix->AnimationTimer()->interval(), 100) << c.what;
+        tick(100);
+        EXPECT_EQ(shown(), c.after == blue ? red : lime) << c.what;
+        pix->OnPaint = {};
+        ASSERT_EQ(pix->AnimationEnable(false), 1);
+    }
+}
+
+TEST_F(Animation, AStoppedOrFailedLoadOfAnAnimationLeavesNothingPlaying)
+{
+    make("convert -delay 10 -size 20x200 xc:red xc:lime xc:blue -loop 0 tall.gif");
+    pix->SetAutoAnimate(true);
+    // Stopped from a handler part way through the second frame.
+    pix->SetEnableProgressEvent(true);
+    int pages = 0;
+    pix->OnFilePage = [&](TPixImage*) { ++pages; };
+    pix->OnStatus = [&](TPixImage*, int) {
+        if (pages == 1) pix->SetEnableProgressEvent(false);
+    };
+    pix->SetEnableMethodErrors(false);
+    EXPECT_NE(pix->Load(win("tall.gif")), 1);
+    EXPECT_FALSE(pix->HasImage());
+    EXPECT_FALSE(pix->Animating());
+    EXPECT_FALSE(pix->AnimationTimer()->isActive());
+    EXPECT_EQ(pix->BitmapList(), nullptr);
+    // The control takes the next picture as ever.
+    pix->OnStatus = {};
+    ASSERT_EQ(pix->Load(win("tall.gif")), 1);
+    EXPECT_TRUE(pix->Animating());
+    EXPECT_EQ(shown(), red);
 }
 
 TEST_F(Animation, AnAnimationSavesAsGifWithItsFramesAndDelays)

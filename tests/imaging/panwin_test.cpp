@@ -138,6 +138,157 @@ TEST_F(Periphery, TheGlassMagnifiesWhatLiesUnderTheMouse)
               "PixImage1 \nStartMagGlass: Image not allocated.");
 }
 
+TEST_F(Periphery, ThePanWindowGoesWithAMinimisedWindowAndComesBack)
+{
+    // The control as a window of its own, then inside a form.
+    QWidget form;
+    for (bool inForm : {false, true}) {
+        if (inForm) {
+            pix->setParent(&form);
+            form.show();
+            pix->show();
+        }
+        QWidget* top = pix->window();
+        ASSERT_EQ(top, inForm ? &form : pix.get());
+        ASSERT_EQ(pix->ShowPanWin(true), 1) << inForm;
+        TPanWindow* pan = pix->PanWindow();
+        ASSERT_TRUE(pan->isVisible()) << inForm;
+        top->setWindowState(Qt::WindowMinimized);
+        EXPECT_FALSE(pan->isVisible()) << inForm;
+        // Out of sight, not closed: it is still the control's, where it was.
+        EXPECT_TRUE(pix->PanWinShown()) << inForm;
+        EXPECT_EQ(pix->PanWindow(), pan) << inForm;
+        top->setWindowState(Qt::WindowMaximized);
+        EXPECT_TRUE(pan->isVisible()) << inForm;
+        top->setWindowState(Qt::WindowNoState);
+        EXPECT_TRUE(pan->isVisible()) << inForm;
+
+        // Asked for while minimised, it waits for the window to come back.
+        ASSERT_EQ(pix->ShowPanWin(false), 1);
+        top->setWindowState(Qt::WindowMinimized);
+        ASSERT_EQ(pix->ShowPanWin(true), 1);
+        EXPECT_FALSE(pix->PanWindow()->isVisible()) << inForm;
+        top->setWindowState(Qt::WindowNoState);
+        EXPECT_TRUE(pix->PanWindow()->isVisible()) << inForm;
+
+        // One the user closed stays closed.
+        pix->PanWindow()->close();
+        top->setWindowState(Qt::WindowMinimized);
+        top->setWindowState(Qt::WindowNoState);
+        EXPECT_EQ(pix->PanWindow(), nullptr) << inForm;
+        EXPECT_FALSE(pix->PanWinShown()) << inForm;
+    }
+    pix->setParent(nullptr);
+}
+
+TEST_F(Periphery, TheGlassReportsWhereItIsWhileAHandlerWantsIt)
+{
+    std::vector<QPoint> reported;
+    pix->SetMagGlassCallback([&](TPixImage* sender, int x, int y) {
+        EXPECT_EQ(sender, pix.get());
+        reported.emplace_back(x, y);
+    });
+    ASSERT_EQ(pix->StartMagGlass(60, 60, 3, 0, 0, false, 0, false, false, true, false), 1);
+    reported.clear();
+    QTest::mouseMove(pix.get(), QPoint(80, 30));
+    QTest::mouseMove(pix.get(), QPoint(100, 70));
+    EXPECT_EQ(reported, (std::vector<QPoint>{{80, 30}, {100, 70}}));
+
+    // Taken away: the glass is told no more positions are wanted and asks no more, even when a
+    // handler comes back, until it starts anew.
+    pix->SetMagGlassCallback({});
+    QTest::mouseMove(pix.get(), QPoint(90, 60));
+    int later = 0;
+    pix->SetMagGlassCallback([&](TPixImage*, int, int) { ++later; });
+    QTest::mouseMove(pix.get(), QPoint(95, 65));
+    EXPECT_EQ(later, 0);
+    pix->SetMagGlassPaintScaling(psNormal); // starts the glass again
+    QTest::mouseMove(pix.get(), QPoint(70, 40));
+    EXPECT_GE(later, 1);
+    EXPECT_EQ(reported.size(), 2u);
+
+    // A glass started without a handler reports nothing.
+    ASSERT_EQ(pix->StopMagGlass(), 1);
+    pix->SetMagGlassCallback({});
+    ASSERT_EQ(pix->StartMagGlass(60, 60, 3, 0, 0, false, 0, false, false, true, false), 1);
+    later = 0;
+    pix->SetMagGlassCallback([&](TPixImage*, int, int) { ++later; });
+    QTest::mouseMove(pix.get(), QPoint(60, 50));
+    EXPECT_EQ(later, 0);
+}
+
+TEST_F(Periphery, TheRefreshMessageTakesInABitmapChangedBehindTheControlsBack)
+{
+    // Two pages; the second is shown with a region on it.
+    sdk::SdkBitmapListHandle pages = nullptr;
+    ASSERT_EQ(sdk::PX_CreateBitmapList(&pages), sdk::PX_SUCCESS);
+    for (int i = 0; i < 2; ++i) {
+        sdk::SdkBitmapHandle page = sdktest::makeBitmap(40, 30, [i](int, int) { return i ? 0x0000FFu : 0xFF0000u; });
+        ASSERT_EQ(sdk::PX_InsertBitmapListItem(pages, i, &page), sdk::PX_SUCCESS);
+    }
+    pix->SetBitmapList(pages);
+    sdk::PX_DestroyBitmapList(&pages);
+    ASSERT_EQ(pix->SetBitmapListIndex(1), 1);
+    int changes = 0;
+    pix->OnChange = [&](TPixImage*) { ++changes; };
+    const auto deliver = [&] {
+        QCoreApplication::postEvent(pix.get(), new QEvent(static_cast<QEvent::Type>(TPixImage::RefreshMessage)));
+        QCoreApplication::sendPostedEvents(pix.get(), 0);
+    };
+    // Paints the shown bitmap where the control does not look.
+    const auto paint = [&](std::uint32_t rgb) {
+        sdk::SdkBitmapHandle* b = pix->Bitmap();
+        for (int y = 0; y < b->Height; ++y)
+            for (int x = 0; x < b->Width; ++x) {
+                std::uint8_t* px = b->row(y) + x * 3;
+                px[0] = rgb & 0xFF;
+                px[1] = (rgb >> 8) & 0xFF;
+                px[2] = rgb >> 16;
+            }
+    };
+    const auto listColour = [&](int index) {
+        sdk::SdkBitmapHandle item;
+        EXPECT_EQ(sdk::PX_GetBitmapListItem(pix->BitmapList(), index, &item), sdk::PX_SUCCESS);
+        const std::uint32_t c = sdktest::pixel(item, 1, 1);
+        sdk::PX_FreeBitmap(&item);
+        return c;
+    };
+
+    // Busy with a bitmap context out: refused with 0, nothing taken in.
+    sdk::PxPixDC* dc = nullptr;
+    ASSERT_EQ(pix->GetBitmapDC(&dc), 1);
+    paint(0x00FF00);
+    changes = 0;
+    deliver();
+    EXPECT_EQ(pix->LastResult(), 0);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(listColour(1), 0x0000FFu);
+    ASSERT_EQ(pix->ReleaseBitmapDC(dc), 1);
+
+    // Taken in: the list holds the change, the region is gone, the picture counts as changed.
+    ASSERT_EQ(pix->SetRgnRect(2, 2, 10, 10, 1), 1);
+    ASSERT_TRUE(pix->HasRgn());
+    paint(0xFFFFFF);
+    changes = 0;
+    deliver();
+    EXPECT_EQ(pix->LastResult(), 1);
+    EXPECT_EQ(listColour(1), 0xFFFFFFu);
+    EXPECT_EQ(listColour(0), 0xFF0000u);
+    EXPECT_FALSE(pix->HasRgn());
+    EXPECT_EQ(changes, 2);
+    pix->Refresh();
+    EXPECT_EQ(imagingtest::rgbAt(pix->ComposedFrame(), 5, 5), 0xFFFFFFu);
+
+    // While an animation plays: refused with -16.
+    ASSERT_EQ(pix->AnimationEnable(true), 1);
+    changes = 0;
+    deliver();
+    EXPECT_EQ(pix->LastResult(), -16);
+    EXPECT_EQ(changes, 0);
+    EXPECT_TRUE(pix->Animating());
+    ASSERT_EQ(pix->AnimationEnable(false), 1);
+}
+
 TEST_F(Periphery, DisplayFlagWordsFollowTheOptions)
 {
     EXPECT_EQ(pix->PanWinDisplayFlags(), 1);

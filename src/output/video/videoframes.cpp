@@ -16,7 +16,7 @@
 #include "platform/sdk/operations.h"
 #include "platform/sdk/pictureio.h"
 #include "platform/textcodec.h"
-#include "platform/workers.h"
+#include "util/orderedwork.h"
 #include "util/strutils.h"
 
 #include <QBuffer>
@@ -154,7 +154,7 @@ bool TDVDForm::ConvertPicturesForVideo()
     const QStringList sources = sourceList;
     const int W = FrameWidth, H = FrameHeight;
     bool failed = false;
-    platform::forEachInOrder<video::PlacedPicture>(
+    util::forEachInOrder<video::PlacedPicture>(
         int(sources.size()), [&sources, W, H](int i) { return video::PlacePicture(sources.at(i), W, H); },
         [&](int i, video::PlacedPicture& placed) {
             const int n = i + 1;
@@ -226,7 +226,7 @@ bool TDVDForm::ConvertPicturesForVideo()
             // threads and reported in play order.
             const int height = Pal ? 576 : 480;
             bool resizeFailed = false;
-            platform::forEachInOrder<QString>(
+            util::forEachInOrder<QString>(
                 int(renamed.size()), [&renamed, height](int j) { return video::ResizeFrameFile(renamed.at(j), 480, height, 4); },
                 [&](int j, QString& error) {
                     const QString text = LangText(12006) + u' ' + QString::number(j + 1) + u'/' + QString::number(renamed.size());

@@ -52,6 +52,21 @@ int jpegInfo(const QByteArray& data, PxFileInfo* info);
 // Decodes page 1 of a JPEG into the sink.
 int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options);
 
+// Where the rows of a BMP file of plain 24-bit rows, bottom row first, lie.
+struct BmpLayout {
+    int width = 0;
+    int height = 0;
+    std::int64_t offset = 0;
+    std::int64_t rowBytes = 0;
+    int xres = 96;
+    int yres = 96;
+};
+// True for a BMP file of plain 24-bit rows whose pixels all lie inside it; every other BMP goes
+// to the general reader (which also judges the broken ones).
+bool plainBmp(const QByteArray& data, BmpLayout* layout);
+// Decodes such a file into the sink (24 or 32 bits).
+int bmpDecode(const QByteArray& data, const BmpLayout& layout, PageSink& sink);
+
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
 int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options);
 
@@ -61,6 +76,8 @@ using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)
 // Writes a JFIF file; progress through the status callback.
 int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality,
                const PxSaveOptions& options = {});
+// Writes a BMP file of plain 24-bit rows, bottom row first.
+int bmpEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows);
 int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits);
 
 } // namespace sdk::detail

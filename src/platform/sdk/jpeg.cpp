@@ -4,6 +4,7 @@
 
 #include "platform/rounding.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -88,6 +89,58 @@ void cmykToBGR(const std::uint8_t* cmyk, std::uint8_t* out, int width, int outBp
     }
 }
 
+// The stream of a progressive JPEG without the scans of AC coefficients of the given components:
+// every other segment and scan with its data. A component decoded at one pixel a block is made of
+// its DC coefficients alone, so the picture comes out of this stream unchanged, at a fraction of
+// the cost. Empty when the stream is not laid out as expected (it is then decoded whole).
+QByteArray withoutAcScans(const QByteArray& data, const std::vector<int>& components)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8) return {};
+    QByteArray out;
+    out.reserve(n / 4);
+    out.append(data.constData(), 2);
+    qsizetype i = 2;
+    int kept = 0;
+    while (i + 1 < n) {
+        if (p[i] != 0xFF) return {};
+        const unsigned char marker = p[i + 1];
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0xD9) { // end of image
+            out.append("\xFF\xD9", 2);
+            return kept > 0 ? out : QByteArray();
+        }
+        if (i + 3 >= n) return {};
+        const qsizetype length = (qsizetype(p[i + 2]) << 8) | p[i + 3];
+        if (length < 2 || i + 2 + length > n) return {};
+        qsizetype end = i + 2 + length;
+        bool keep = true;
+        if (marker == 0xDA) {
+            // Start of scan: the data runs to the next marker other than a restart marker or a
+            // stuffed zero.
+            if (length < 6) return {};
+            const int count = p[i + 4];
+            if (length != 6 + 2 * count) return {};
+            const int spectralStart = p[i + 5 + 2 * count];
+            // AC scans hold one component each.
+            keep = spectralStart == 0 || count != 1 ||
+                   std::find(components.begin(), components.end(), int(p[i + 5])) == components.end();
+            while (end + 1 < n && !(p[end] == 0xFF && p[end + 1] != 0x00 && !(p[end + 1] >= 0xD0 && p[end + 1] <= 0xD7)))
+                ++end;
+            if (end + 1 >= n) end = n; // a stream cut short: its last scan runs to the end
+            if (spectralStart == 0) ++kept;
+        }
+        if (keep) out.append(data.constData() + i, end - i);
+        i = end;
+    }
+    // No end marker: the decoder treats the cut stream as it would the whole one.
+    return kept > 0 ? out : QByteArray();
+}
+
 } // namespace
 
 int jpegInfo(const QByteArray& data, PxFileInfo* info)
@@ -126,6 +179,7 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
     jpeg_create_decompress(&cinfo);
     DecompressGuard guard{&cinfo};
     std::vector<std::uint8_t> cmykRow;
+    QByteArray dcOnly;
     volatile bool started = false;
     if (setjmp(err.jump)) {
         if (err.pub.msg_code == JERR_OUT_OF_MEMORY || err.pub.msg_code == JERR_NO_BACKING_STORE) return PXERR_NOMEMORY;
@@ -141,22 +195,46 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
     // The size the file declares is checked before the decoder allocates anything for it.
     if (!sizeAllowed(cinfo.image_width, cinfo.image_height, 24)) return PXERR_NOMEMORY;
 
-    const int outBpp = sink.bits() / 8;
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    if (cmyk) cinfo.out_color_space = JCS_CMYK;
-    else if (outBpp == 1) cinfo.out_color_space = JCS_GRAYSCALE;
-    else if (outBpp == 4) cinfo.out_color_space = JCS_EXT_BGRX;
-    else cinfo.out_color_space = JCS_EXT_BGR;
-    if (cinfo.num_components != 1 && cinfo.num_components != 3 && cinfo.num_components != 4) return PXERR_SUBTYPE;
-
+    unsigned scale = 1;
     if (options.ReduceWidth > 0 || options.ReduceHeight > 0) {
         for (unsigned denom : {8u, 4u, 2u}) {
             const unsigned w = (cinfo.image_width + denom - 1) / denom, h = (cinfo.image_height + denom - 1) / denom;
             if (w >= static_cast<unsigned>(options.ReduceWidth) && h >= static_cast<unsigned>(options.ReduceHeight)) {
-                cinfo.scale_num = 1;
-                cinfo.scale_denom = denom;
+                scale = denom;
                 break;
             }
+        }
+    }
+    const int outBpp = sink.bits() / 8;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    if (cinfo.num_components != 1 && cinfo.num_components != 3 && cinfo.num_components != 4) return PXERR_SUBTYPE;
+    auto configure = [&] {
+        if (cmyk) cinfo.out_color_space = JCS_CMYK;
+        else if (outBpp == 1) cinfo.out_color_space = JCS_GRAYSCALE;
+        else if (outBpp == 4) cinfo.out_color_space = JCS_EXT_BGRX;
+        else cinfo.out_color_space = JCS_EXT_BGR;
+        if (scale > 1) {
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = scale;
+        }
+    };
+    configure();
+    if (scale == 8 && cinfo.progressive_mode) {
+        // A component decoded at one pixel a block needs its DC coefficients alone: the scans of
+        // its AC coefficients are left out of the stream.
+        jpeg_calc_output_dimensions(&cinfo);
+        std::vector<int> dcOnlyComponents;
+        for (int c = 0; c < cinfo.num_components; ++c)
+            if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnlyComponents.push_back(cinfo.comp_info[c].component_id);
+        if (!dcOnlyComponents.empty()) dcOnly = withoutAcScans(data, dcOnlyComponents);
+        if (!dcOnly.isEmpty()) {
+            jpeg_abort_decompress(&cinfo);
+            jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(dcOnly.constData()), static_cast<unsigned long>(dcOnly.size()));
+            if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return PXERR_BADFORMAT;
+            configure();
+            // Without those scans the decoder would guess AC coefficients for a smoother
+            // picture; they are to stay zero, as unused as in the whole stream.
+            cinfo.do_block_smoothing = FALSE;
         }
     }
     jpeg_calc_output_dimensions(&cinfo);

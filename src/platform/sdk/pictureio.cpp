@@ -506,7 +506,9 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
         }
     }
     PageSink sink(bits, list, callback, options.MaxPages);
+    BmpLayout bmp;
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
+    else if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) r = bmpDecode(data, bmp, sink);
     else r = qtDecode(data, header.Format, sink, options);
     if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
         for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
@@ -570,6 +572,7 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
 {
     if (format == fmtJPEG || format == fmtJPEGFrame)
         return jpegEncode(out, bitmap, rows, bits, jpegQualityOfFactor(qfactor), options);
+    if (format == fmtBMP && bits == 24) return bmpEncode(out, bitmap, rows);
     if (format == fmtGIF) {
         // The palette is chosen from the whole picture, so the rows are gathered first.
         SdkBitmapHandle whole;

@@ -1,6 +1,7 @@
 #include "platform/sdk/playback.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace sdk {
@@ -13,7 +14,7 @@ struct SdkPlayback {
     int state = playbackReady;
     bool waitCancelled = false;
     int delay = 0;
-    int validRows = 0;
+    bool rowsArrived = false; // rows of the frame on show came after it was shown
 };
 
 namespace {
@@ -68,18 +69,35 @@ int PX_DestroyPlayback(SdkPlaybackHandle* playback, SdkBitmapListHandle* keepLis
 
 int PX_AppendPlayback(SdkPlaybackHandle playback, const SdkBitmapHandle* frame)
 {
-    if (!playback) return PXERR_BADPARAM;
-    const int r = PX_InsertBitmapListItem(playback->list, frameCount(*playback), frame);
-    if (r == PX_SUCCESS) playback->validRows = 0;
+    if (!playback || !frame || !frame->allocated()) return PXERR_BADPARAM;
+    SdkBitmapHandle blank;
+    int r = PX_CopyBitmap(&blank, frame);
+    if (r != PX_SUCCESS) return r;
+    for (int y = 0; y < blank.Height; ++y) std::memset(blank.row(y), 0, static_cast<std::size_t>(blank.BytesPerLine));
+    r = PX_AppendBitmapListItemHandle(playback->list, &blank);
+    PX_FreeBitmap(&blank);
     return r;
 }
 
-int PX_ValidatePlaybackLines(SdkPlaybackHandle playback, int firstRow, int rows)
+int PX_ValidatePlaybackLines(SdkPlaybackHandle playback, const SdkBitmapHandle* frame, int firstRow, int rows)
 {
-    if (!playback || frameCount(*playback) == 0 || firstRow < 0 || rows < 0) return PXERR_BADPARAM;
-    const int height = playback->list->items.back().Height;
-    if (firstRow + rows > height) return PXERR_BADPARAM;
-    playback->validRows = std::max(playback->validRows, firstRow + rows);
+    if (!playback || !frame || !frame->allocated() || frameCount(*playback) == 0 || firstRow < 0 || rows < 0)
+        return PXERR_BADPARAM;
+    SdkPlayback& p = *playback;
+    const int last = frameCount(p) - 1;
+    SdkBitmapHandle& copy = p.list->items.back();
+    const auto sameKind = [frame](const SdkBitmapHandle& b) {
+        return b.allocated() && b.Width == frame->Width && b.Height == frame->Height &&
+               b.BytesPerLine == frame->BytesPerLine;
+    };
+    if (!sameKind(copy) || firstRow + rows > copy.Height) return PXERR_BADPARAM;
+    const bool onShow = p.index == last && (p.state == playbackFrame || p.state == playbackWaiting) && sameKind(*p.display);
+    const auto bytes = static_cast<std::size_t>(frame->BytesPerLine);
+    for (int y = firstRow; y < firstRow + rows; ++y) {
+        std::memcpy(copy.row(y), frame->row(y), bytes);
+        if (onShow) std::memcpy(p.display->row(y), frame->row(y), bytes);
+    }
+    if (onShow && p.state == playbackWaiting && rows > 0) p.rowsArrived = true;
     return PX_SUCCESS;
 }
 
@@ -89,6 +107,7 @@ int PX_SetPlaybackIndex(SdkPlaybackHandle playback, int index)
     playback->index = index;
     playback->state = playbackReady;
     playback->waitCancelled = false;
+    playback->rowsArrived = false;
     return PX_SUCCESS;
 }
 
@@ -117,7 +136,13 @@ int PX_ProcessPlayback(SdkPlaybackHandle playback, int* state)
         p.waitCancelled = false;
         break;
     case playbackWaiting:
-        if (p.waitCancelled) {
+        if (p.rowsArrived) {
+            // The frame on show has grown: shown again, its wait going on.
+            p.rowsArrived = false;
+            p.state = playbackFrame;
+        } else if (p.waitCancelled && p.ownsList && p.index + 1 >= frameCount(p)) {
+            // Loading: the next frame has not come yet.
+        } else if (p.waitCancelled) {
             ++p.index;
             p.waitCancelled = false;
             r = show(p);

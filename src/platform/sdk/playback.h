@@ -17,15 +17,20 @@ struct SdkPlayback;
 using SdkPlaybackHandle = SdkPlayback*;
 
 // A playback showing in display (which stays the caller's). Over the frames of list when given
-// (the list stays the caller's); otherwise over a list of its own that PX_AppendPlayback fills.
+// (the list stays the caller's); otherwise over a list of its own that PX_AppendPlayback fills
+// while a file loads: past its last frame such a playback waits for the next one instead of
+// ending.
 int PX_CreatePlayback(SdkPlaybackHandle* playback, SdkBitmapHandle* display, SdkBitmapListHandle list);
 // Ends the playback. With keepList, *keepList receives its list (its own list then becomes the
 // caller's); without, its own list is destroyed.
 int PX_DestroyPlayback(SdkPlaybackHandle* playback, SdkBitmapListHandle* keepList);
-// Appends a copy of frame (used while a file loads).
+// Appends a frame of the size and kind of frame, which is being decoded: its rows stay blank
+// until PX_ValidatePlaybackLines hands them over.
 int PX_AppendPlayback(SdkPlaybackHandle playback, const SdkBitmapHandle* frame);
-// Rows [firstRow, firstRow + rows) of the last appended frame are complete.
-int PX_ValidatePlaybackLines(SdkPlaybackHandle playback, int firstRow, int rows);
+// Rows [firstRow, firstRow + rows) of frame, the one last appended, are decoded: they are taken
+// into the playback's frame, and, when that frame is on show, into the display, which the next
+// process then gives as a frame to show again.
+int PX_ValidatePlaybackLines(SdkPlaybackHandle playback, const SdkBitmapHandle* frame, int firstRow, int rows);
 // The next frame to show; setting it makes the playback ready to show that frame.
 int PX_SetPlaybackIndex(SdkPlaybackHandle playback, int index);
 int PX_GetPlaybackIndex(SdkPlaybackHandle playback, int* index);

@@ -1,9 +1,14 @@
 #include "helpers.h"
+#include "platform/rounding.h"
 #include "support/jpegbytes.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImageWriter>
 #include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -687,5 +692,114 @@ TEST_F(PictureFiles, HeadersClaimingMorePixelsThanTheFileHoldsAreRefused)
         const long peak = pxtoolPeakMb(host("claim.bmp"), host("claim.png"));
         EXPECT_GE(peak, 0);
         EXPECT_LT(peak, 250) << "MB taken for a file of " << c.file.size() << " bytes";
+    }
+}
+
+// Plain 24-bit BMP files are read and written by the engine's own rows: the same bytes and the
+// same pixels as through Qt, for every row padding and every depth asked for.
+TEST(BmpRows, TheSameFilesAndPixelsAsThroughQt)
+{
+    struct Case {
+        int w, h, xres, yres;
+    } cases[] = {{1, 2, 96, 96}, {2, 3, 300, 150}, {3, 2, 72, 72}, {4, 5, 96, 200}, {5, 4, 1, 1}, {17, 9, 600, 600}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        SdkBitmapHandle b = sdktest::makeBitmap(c.w, c.h, [](int x, int y) { return std::uint32_t((x * 73 + y * 151) * 2654435761u) & 0xFFFFFF; });
+        b.XResolution = c.xres;
+        b.YResolution = c.yres;
+        QByteArray ours;
+        ASSERT_EQ(PX_SaveMemory(&ours, &b, fmtBMP, 24, 0), PX_SUCCESS);
+        // What Qt writes for the same rows.
+        QImage image(c.w, c.h, QImage::Format_BGR888);
+        for (int y = 0; y < c.h; ++y) std::memcpy(image.scanLine(y), b.row(y), std::size_t(c.w) * 3);
+        image.setDotsPerMeterX(platform::roundHalfEven(c.xres / 0.0254));
+        image.setDotsPerMeterY(platform::roundHalfEven(c.yres / 0.0254));
+        QByteArray theirs;
+        QBuffer buffer(&theirs);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(QImageWriter(&buffer, "bmp").write(image));
+        EXPECT_EQ(ours.toHex(), theirs.toHex());
+
+        {
+            const QByteArray& file = ours;
+            const QImage qt = QImage::fromData(file, "BMP");
+            ASSERT_FALSE(qt.isNull());
+            for (int bits : {24, 32, 8}) {
+                SCOPED_TRACE(bits);
+                SdkBitmapHandle back;
+                ASSERT_EQ(PX_LoadMemory(file, &back, bits, nullptr), PX_SUCCESS);
+                EXPECT_EQ(back.XResolution, c.xres);
+                EXPECT_EQ(back.YResolution, c.yres);
+                const QImage want = qt.convertToFormat(bits == 8 ? QImage::Format_Grayscale8 : bits == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888);
+                for (int y = 0; y < c.h; ++y)
+                    ASSERT_EQ(QByteArray(reinterpret_cast<const char*>(back.row(y)), c.w * bits / 8),
+                              QByteArray(reinterpret_cast<const char*>(want.constScanLine(y)), c.w * bits / 8)) << y;
+            }
+        }
+    }
+}
+
+namespace {
+
+// A JPEG decoded by libjpeg alone at 1/denom of its size, rows of blue, green, red.
+std::vector<std::uint8_t> libjpegDecode(const QByteArray& file, unsigned denom, int* width, int* height)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.constData()), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGR;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = denom;
+    jpeg_start_decompress(&cinfo);
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    std::vector<std::uint8_t> pixels(std::size_t(*width) * 3 * std::size_t(*height));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + std::size_t(cinfo.output_scanline) * std::size_t(*width) * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return pixels;
+}
+
+} // namespace
+
+// A progressive JPEG wanted at an eighth of its size is decoded from its DC scans alone: the
+// pixels are those of the whole stream at that size.
+TEST_F(PictureFiles, AProgressiveJpegAtAnEighthComesOutAsFromTheWholeStream)
+{
+    struct Case {
+        const char* name;
+        const char* make;
+        int reduceW, reduceH;
+        unsigned denom;
+    } cases[] = {
+        {"plain.jpg", "convert -size 640x400 plasma: -interlace Plane -quality 90", 80, 50, 8},
+        {"odd.jpg", "convert -size 333x211 plasma: -interlace Plane -sampling-factor 2x2 -quality 75", 40, 26, 8},
+        {"grey.jpg", "convert -size 320x240 plasma: -colorspace Gray -interlace Plane", 40, 30, 8},
+        {"restarts.jpg", "convert -size 400x300 plasma: -interlace Plane -define jpeg:restart-interval=2", 50, 37, 8},
+        {"quarter.jpg", "convert -size 640x400 plasma: -interlace Plane", 160, 100, 4}, // the whole stream
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mustRun(QString(c.make) + " " + quoted(host(c.name)));
+        QFile f(host(c.name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray file = f.readAll();
+        PxLoadOptions o;
+        o.ReduceWidth = c.reduceW;
+        o.ReduceHeight = c.reduceH;
+        SdkBitmapHandle b;
+        ASSERT_EQ(PX_LoadMemory(file, &b, 24, nullptr, o), PX_SUCCESS);
+        int w = 0, h = 0;
+        const std::vector<std::uint8_t> want = libjpegDecode(file, c.denom, &w, &h);
+        ASSERT_EQ(b.Width, w);
+        ASSERT_EQ(b.Height, h);
+        for (int y = 0; y < h; ++y)
+            ASSERT_EQ(std::memcmp(b.row(y), want.data() + std::size_t(y) * std::size_t(w) * 3, std::size_t(w) * 3), 0) << y;
     }
 }

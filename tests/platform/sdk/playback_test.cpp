@@ -62,7 +62,7 @@ TEST(Playback, StepsThroughTheFramesWithTheirDelaysAndStartsOver)
     PX_DestroyBitmapList(&list);
 }
 
-TEST(Playback, FramesAppendedWhileLoadingAreHandedOver)
+TEST(Playback, FramesAppendedWhileLoadingShowTheirRowsAsTheyComeAndAreHandedOver)
 {
     SdkBitmapHandle display;
     SdkPlaybackHandle pb = nullptr;
@@ -70,17 +70,49 @@ TEST(Playback, FramesAppendedWhileLoadingAreHandedOver)
     int state = -1;
     ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
     EXPECT_EQ(state, playbackEnded); // nothing to show yet
+    // The decoder's frame: its first three rows are done when it is appended.
     SdkBitmapHandle frame = makeBitmap(5, 5, [](int, int) { return 0x123456u; });
     ASSERT_EQ(PX_AppendPlayback(pb, &frame), PX_SUCCESS);
-    EXPECT_EQ(PX_ValidatePlaybackLines(pb, 0, 3), PX_SUCCESS);
-    EXPECT_EQ(PX_ValidatePlaybackLines(pb, 3, 3), PXERR_BADPARAM);
+    EXPECT_EQ(PX_ValidatePlaybackLines(pb, &frame, 0, 3), PX_SUCCESS);
     ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS); // ended starts over
     EXPECT_EQ(state, playbackFrame);
+    EXPECT_EQ(pixel(display, 4, 2), 0x123456u);
+    EXPECT_EQ(pixel(display, 4, 4), 0u); // not decoded yet: blank, never the decoder's memory
+    ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
+    EXPECT_EQ(state, playbackWaiting);
+
+    // The rest of its rows: the frame on show is given again, its wait going on.
+    EXPECT_EQ(PX_ValidatePlaybackLines(pb, &frame, 3, 2), PX_SUCCESS);
     EXPECT_EQ(pixel(display, 4, 4), 0x123456u);
+    ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
+    EXPECT_EQ(state, playbackFrame);
+    ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
+    EXPECT_EQ(state, playbackWaiting);
+
+    // Its wait over before the next frame has come: it waits for that frame, then shows it.
+    ASSERT_EQ(PX_CancelPlaybackWait(pb), PX_SUCCESS);
+    ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
+    EXPECT_EQ(state, playbackWaiting);
+    SdkBitmapHandle second = makeBitmap(5, 5, [](int, int) { return 0xABCDEFu; });
+    ASSERT_EQ(PX_AppendPlayback(pb, &second), PX_SUCCESS);
+    ASSERT_EQ(PX_ValidatePlaybackLines(pb, &second, 0, 5), PX_SUCCESS);
+    ASSERT_EQ(PX_ProcessPlayback(pb, &state), PX_SUCCESS);
+    EXPECT_EQ(state, playbackFrame);
+    EXPECT_EQ(pixel(display, 0, 0), 0xABCDEFu);
+
+    // Rows outside the frame, or of a frame of another size, are refused.
+    SdkBitmapHandle other = makeBitmap(4, 5, [](int, int) { return 0u; });
+    const struct {
+        const SdkBitmapHandle* frame;
+        int first, rows;
+    } refused[] = {{&second, 3, 3}, {&second, -1, 1}, {&other, 0, 1}, {nullptr, 0, 1}};
+    for (const auto& c : refused) EXPECT_EQ(PX_ValidatePlaybackLines(pb, c.frame, c.first, c.rows), PXERR_BADPARAM);
+
     SdkBitmapListHandle kept = nullptr;
     ASSERT_EQ(PX_DestroyPlayback(&pb, &kept), PX_SUCCESS);
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->items.size(), 1u);
+    ASSERT_EQ(kept->items.size(), 2u);
+    EXPECT_EQ(pixel(kept->items[0], 4, 4), 0x123456u);
     PX_DestroyBitmapList(&kept);
     EXPECT_EQ(PX_DestroyPlayback(&pb, nullptr), PXERR_BADPARAM);
 }

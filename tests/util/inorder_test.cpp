@@ -1,6 +1,6 @@
 // Work on many items on worker threads: results come back in order on the calling thread, and a
 // stop leaves the items not yet begun undone.
-#include "platform/workers.h"
+#include "util/orderedwork.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <atomic>
 #include <set>
 
-using platform::forEachInOrder;
+using util::forEachInOrder;
 
 TEST(Workers, ResultsComeBackInOrderOnTheCallingThread)
 {
