@@ -5,6 +5,9 @@ function(quorbel_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE quorbel_testsupport ${T_LIBS})
+  if(QUORBEL_TEST_PCH)
+    target_precompile_headers(${name} REUSE_FROM quorbel_testpch)
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
