@@ -52,16 +52,6 @@ QAction* namedAction(QMenu* menu, const char* name)
     return a;
 }
 
-QLabel* pictureBox(QWidget* parent, const char* name)
-{
-    auto* l = named<QLabel>(parent, name);
-    l->setAlignment(Qt::AlignCenter);
-    l->setFrameShape(QFrame::StyledPanel);
-    l->setMinimumSize(160, 120);
-    l->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    return l;
-}
-
 } // namespace
 
 void TMainForm::buildStartPanel()

@@ -73,8 +73,8 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
         EXPECT_EQ(status, 0) << name.toStdString();
         const QString size = testsupport::runHost("identify -format %h '" + host + "'");
         EXPECT_EQ(size, "70") << name.toStdString();
-        if (name == "wide.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70");
-        if (name == "tall.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70");
+        if (name == "wide.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70"); }
+        if (name == "tall.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70"); }
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(form->PicProgressBar->isVisible());
@@ -117,7 +117,7 @@ TEST_F(PicturesTest, OnlyConvertedCopiesThisRunMadeAreDeleted)
     editor::DeleteConvertedCopies(srcWin(), made);
     EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
     // A recorded name without a copy's mark is not a copy: it stays.
-    for (const QString& d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
+    for (const QString d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
         EXPECT_EQ(readAll(srcHost(d)), before.value(d)) << d.toStdString();
     EXPECT_EQ(made, QStringList({"D:\\other\\b_BMP.jpg"}));
 }

@@ -111,8 +111,11 @@ TEST_F(ThumbnailsTest, BrokenPicturesLeaveNoThumbnailAndAHugeHeaderCostsNoMemory
     makeJpeg(srcHost("full.jpg"), 800, 600, "", "plasma:");
     const QByteArray full = readAll(srcHost("full.jpg"));
     writeAll(srcHost("truncated.jpg"), full.left(full.size() / 2));
-    if (maker->Make(srcWin("truncated.jpg"), 70, false, false))
+    if (maker->Make(srcWin("truncated.jpg"), 70, false, false)) {
         EXPECT_EQ(identify(srcHost("_THUMB_truncated.jpg")), "93x70");
+    } else {
+        EXPECT_FALSE(QFile::exists(srcHost("_THUMB_truncated.jpg")));
+    }
 }
 
 TEST_F(ThumbnailsTest, CacheNamesAreDistinctStableAndShortEnough)

@@ -56,7 +56,7 @@ TEST_F(TransitionsTest, ALineSetsTheControlsEffectPropertiesAndBadLinesLeaveItAl
         EXPECT_EQ(pix->PaintMaxPasses(), c.passes);
         EXPECT_EQ(pix->WandSize(), c.wand);
         EXPECT_FALSE(pix->BackErase());
-        if (c.line == 1 || c.line == 3) EXPECT_EQ(pix->WandColor(), 0u);
+        if (c.line == 1 || c.line == 3) { EXPECT_EQ(pix->WandColor(), 0u); }
     }
 }
 
