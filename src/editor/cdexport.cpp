@@ -1,11 +1,11 @@
 #include "cdexport.h"
 
-#include "showfiles.h"
 #include "staging.h"
 
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/screensaver.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 namespace editor {

@@ -1,11 +1,11 @@
 #include "exportform.h"
 
 #include "mainform.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "show/showfiles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

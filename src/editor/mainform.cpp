@@ -2,16 +2,16 @@
 #include "mainform.h"
 
 #include "aboutbox.h"
-#include "effectlist.h"
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
 #include "programrunner.h"
-#include "showfiles.h"
 #include "tipform.h"
 
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
+#include "show/effectlist.h"
+#include "show/showfiles.h"
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"

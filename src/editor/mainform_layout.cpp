@@ -469,6 +469,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    connectShowHost();
     buildScanner();
     FormCreate();
 }

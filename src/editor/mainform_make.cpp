@@ -7,7 +7,6 @@
 #include "exportform.h"
 #include "makestep.h"
 #include "makewizard.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
@@ -15,6 +14,7 @@
 #include "platform/hourglass.h"
 #include "platform/media.h"
 #include "platform/process.h"
+#include "show/showfiles.h"
 
 #include "controls/htmlistbox.h"
 
@@ -44,6 +44,13 @@ void showInstructions(TAnweisungForm& form, const editor::Instructions& i)
 constexpr const char* PagesWrittenProperty = "PagesWritten";
 
 } // namespace
+
+int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
+{
+    TAnweisungForm& form = dialogOf<TAnweisungForm>(this);
+    form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
+    return platform::dialogs().showModal(form);
+}
 
 void TMainForm::connectMakeHandlers()
 {

@@ -7,16 +7,15 @@
 #include <QCursor>
 #include <QDateTime>
 
-#include "picturelist.h"
-#include "showfiles.h"
-
 #include "app/language.h"
 #include "controls/htmlistbox.h"
-#include "controls/itemtext.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
+#include "show/itemtext.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 #include <QAction>
@@ -89,7 +88,6 @@ void TMainForm::connectPictureHandlers()
     connect(QuorbelListBox, &controls::THTMListBox::EndDrag, this, &TMainForm::QuorbelListBoxEndDrag);
     connect(QuorbelListBox, &controls::THTMListBox::KeyDown, this, &TMainForm::QuorbelListBoxKeyDown);
     connect(QuorbelListBox, &controls::THTMListBox::KeyUp, this, &TMainForm::QuorbelListBoxKeyUp);
-
 
     PixImage3->SetEnableMethodErrors(false);
 }

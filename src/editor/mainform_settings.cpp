@@ -2,19 +2,19 @@
 // show to the player.
 #include "mainform.h"
 
-#include "effectlist.h"
-#include "showfiles.h"
 #include "staging.h"
 #include "tipform.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
+#include "controls/htmlistbox.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/process.h"
-#include "controls/htmlistbox.h"
+#include "show/effectlist.h"
+#include "show/showfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>

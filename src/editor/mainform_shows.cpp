@@ -4,16 +4,16 @@
 
 #include "newform.h"
 #include "openform.h"
-#include "picturelist.h"
-#include "showfiles.h"
 #include "tipform.h"
 
 #include "app/language.h"
-#include "controls/htmlistbox.h"
 #include "app/productinfo.h"
+#include "controls/htmlistbox.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 #include <QLabel>

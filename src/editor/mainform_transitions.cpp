@@ -1,10 +1,10 @@
 // The main window's transition preview on the settings page: the chosen transition of the list,
 // played on PixImage1 into the other of the two preview pictures at every change.
 #include "mainform.h"
-#include "transitionpreview.h"
 
 #include "imaging/piximage.h"
 #include "platform/files.h"
+#include "show/transitionpreview.h"
 
 #include <QSignalBlocker>
 #include <QSpinBox>

@@ -1,15 +1,14 @@
 #include "thumbnails.h"
 
-#include "picturelist.h"
-
 #include "platform/colors.h"
 #include "platform/files.h"
+#include "platform/rounding.h"
 #include "platform/sdk/bitmap.h"
 #include "platform/sdk/drawing.h"
 #include "platform/sdk/operations.h"
-#include "platform/sdk/regions.h"
 #include "platform/sdk/pictureio.h"
-#include "platform/rounding.h"
+#include "platform/sdk/regions.h"
+#include "show/picturelist.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 

@@ -3,8 +3,8 @@
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "editor/newform.h"
-#include "editor/picturelist.h"
-#include "editor/showfiles.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "imaging/piximage.h"
 

@@ -1,6 +1,6 @@
 // The pictures page: the source list, adding, ordering, captioning and removing show pictures.
-#include "editor/picturelist.h"
 #include "platform/drives.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "controls/htmlchecklist.h"
 #include "editor/printselectform.h"
 #include "editor/printsizewizard.h"
-#include "editor/showfiles.h"
 #include "output/print/printers.h"
 #include "output/print/printlayout.h"
 #include "output/print/qrlistform.h"
 #include "output/print/reportpreview.h"
+#include "show/showfiles.h"
 #include "pictures_fixture.h"
 #include "platform/textcodec.h"
 

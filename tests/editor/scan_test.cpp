@@ -1,7 +1,7 @@
 // The scanner menu of the main window on SANE's test backend: choosing the source, and a scanned
 // page joining the show as a JPEG with its thumbnail; failures say so and add nothing.
-#include "editor/picturelist.h"
 #include "imaging/pixtwain.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "editor/editorsettings.h"
-#include "editor/effectlist.h"
+#include "show/effectlist.h"
 #include "editor_fixture.h"
 
 using namespace editor;

@@ -1,4 +1,4 @@
-#include "editor/showfiles.h"
+#include "show/showfiles.h"
 #include "editor_fixture.h"
 
 using namespace editor;

@@ -1,6 +1,6 @@
 // Thumbnails: size, frame, the kinds of JPEG a folder holds, the cache and its names.
-#include "editor/picturelist.h"
 #include "editor/thumbnails.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 #include "support/jpegbytes.h"
 

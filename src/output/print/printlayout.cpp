@@ -1,7 +1,7 @@
 #include "printlayout.h"
 
-#include "controls/itemtext.h"
 #include "platform/rounding.h"
+#include "show/itemtext.h"
 #include "util/strutils.h"
 
 namespace print {

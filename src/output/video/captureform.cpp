@@ -1,16 +1,15 @@
 #include "captureform.h"
 
-#include "editor/effectlist.h"
-#include "editor/mainform.h"
-#include "editor/transitionpreview.h"
 #include "effects/random.h"
 #include "imaging/piximage.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
+#include "show/effectlist.h"
+#include "show/showhost.h"
+#include "show/transitionpreview.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -90,8 +89,10 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
 {
     const QStringList lines = editor::ReadEffectList(TransitionListFile);
     int index = lineIndex;
-    TMainForm* m = TMainForm::instance();
-    if (m && m->RNDRadioButton->isChecked()) {
+    show::ShowHost* host = show::showHost();
+    const show::ShowContext current = host ? host->CurrentShow() : show::ShowContext();
+    framesPerTransition_ = current.TransitionFrames;
+    if (current.RandomTransition) {
         effects::Randomize();
         index = int(effects::Random(std::uint32_t(std::max<qsizetype>(0, lines.size() - 1))));
     }
@@ -106,8 +107,7 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
 
 void TCaptureForm::Pix1Status(int percent)
 {
-    TMainForm* m = TMainForm::instance();
-    const int k = 60 / std::max(1, m ? m->TransitionFrames : 12);
+    const int k = 60 / std::max(1, framesPerTransition_);
     if (percent < 100 - platform::roundHalfEven(k * 1.2)) {
         if (++EventCounter == k) {
             // What the control shows at this step of the effect.

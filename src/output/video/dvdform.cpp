@@ -3,10 +3,10 @@
 #include "output/video/aviwriter.h"
 #include "output/video/videoestimate.h"
 #include "output/video/videoinstructions.h"
+#include "show/showhost.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
-#include "editor/mainform.h"
 #include "encoder/mpdx.h"
 #include "imaging/piximage.h"
 #include "output/audio/checkaudioform.h"
@@ -100,7 +100,11 @@ TDVDForm::~TDVDForm()
 
 TDVDForm* TDVDForm::instance() { return g_instance; }
 
-TMainForm* TDVDForm::main() const { return TMainForm::instance(); }
+show::ShowContext TDVDForm::currentShow() const
+{
+    show::ShowHost* host = show::showHost();
+    return host ? host->CurrentShow() : show::ShowContext();
+}
 
 void TDVDForm::FormCreate()
 {
@@ -146,15 +150,16 @@ void TDVDForm::closeEvent(QCloseEvent* event)
 
 QString TDVDForm::VideoFileName() const
 {
-    TMainForm* m = main();
-    return m->VideoFolder + MakeDosName(m->ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
+    const show::ShowContext m = currentShow();
+    return m.VideoFolder + MakeDosName(m.ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
 }
 
 int TDVDForm::KeyFrameHold(double seconds) { return platform::roundHalfEven(seconds * 25); }
 
 void TDVDForm::AppendVideoLog(const QString& line)
 {
-    platform::appendTextLine(main()->ProgramDir + QStringLiteral("Quorbel.log"), line);
+    const QString programDir = currentShow().ProgramDir;
+    if (!programDir.isEmpty()) platform::appendTextLine(programDir + QStringLiteral("Quorbel.log"), line);
 }
 
 void TDVDForm::setStatus(const QString& text)
@@ -182,7 +187,8 @@ void TDVDForm::ProgressStep()
 void TDVDForm::CleanEncoderFolder()
 {
     platform::HourglassCursor hourglass;
-    const QString e = main()->EncoderFolder;
+    const QString e = currentShow().EncoderFolder;
+    if (e.isEmpty()) return; // no show: nothing of ours to clean, and never the working folder
     static const char* const masks[] = {"*.mp3", "*.jpg", "*.mpa", "*.nno", "*.wav", "*.mpg", "*.avi", "*.bmp", "*.jpg"};
     for (const char* mask : masks)
         for (const platform::DirEntry& entry : platform::findFiles(e, QString::fromLatin1(mask)))
@@ -191,8 +197,9 @@ void TDVDForm::CleanEncoderFolder()
 
 void TDVDForm::EnsureInputWav()
 {
-    const QString target = main()->EncoderFolder + QStringLiteral("Input.wav");
-    if (!platform::fileExists(target)) platform::copyFile(main()->ProgramDir + QStringLiteral("empty.wav"), target);
+    const show::ShowContext m = currentShow();
+    const QString target = m.EncoderFolder + QStringLiteral("Input.wav");
+    if (!platform::fileExists(target)) platform::copyFile(m.ProgramDir + QStringLiteral("empty.wav"), target);
 }
 
 platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& program, const QString& parameters)
@@ -204,9 +211,9 @@ platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& p
 
 void TDVDForm::MakeVideo()
 {
-    TMainForm* m = main();
-    const QString e = m->EncoderFolder;
-    const QString p = m->ProgramDir;
+    const show::ShowContext m = currentShow();
+    const QString e = m.EncoderFolder;
+    const QString p = m.ProgramDir;
 
     ProgressBar1->setValue(0);
     PercentLabel->setText(QStringLiteral("0%"));
@@ -241,15 +248,15 @@ void TDVDForm::MakeVideo()
     AudioList.clear();
     setStatus(QStringLiteral("Prepare pictures"));
 
-    const std::optional<double> seconds = video::DotToComma(m->SecondsPerPicture);
+    const std::optional<double> seconds = video::DotToComma(m.SecondsPerPicture);
     if (!seconds || *seconds <= 0) {
-        platform::showError(QStringLiteral("'") + m->SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
+        platform::showError(QStringLiteral("'") + m.SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
         FailureCleanUp();
         return;
     }
     seconds_ = *seconds;
 
-    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
+    const QString picturesIni = m.ShowFolderPath() + QStringLiteral("Pictures.ini");
     const std::optional<QStringList> lines = platform::readTextLines(picturesIni);
     PictureList = lines.value_or(QStringList());
     PictureCount = int(PictureList.size());
@@ -263,7 +270,7 @@ void TDVDForm::MakeVideo()
 
     if (!AbortRequested) {
         setStatus(QStringLiteral("Get number of audiofiles"));
-        for (int i = 0; i < m->AudioListBox->count(); ++i) AudioList << m->AudioListBox->item(i)->text();
+        AudioList = m.MusicFiles;
     }
     if (!AbortRequested) {
         if (AudioList.isEmpty()) {
@@ -335,7 +342,7 @@ void TDVDForm::MakeVideo()
             if (platform::fileExists(wave)) inputs << wave;
         }
         int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
-        if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m->FrameRate);
+        if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m.FrameRate);
         memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
         AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
         WaveForm1->InputFiles = inputs;
@@ -371,8 +378,8 @@ void TDVDForm::MakeVideo()
 
 bool TDVDForm::EncodeMpeg()
 {
-    TMainForm* m = main();
-    const QString plugin = m->ProgramDir + QStringLiteral("mpdx_dll.dll");
+    const show::ShowContext m = currentShow();
+    const QString plugin = m.ProgramDir + QStringLiteral("mpdx_dll.dll");
     const QString output = VideoFileName();
     auto failed = [this](const QString& text) {
         AppendVideoLog(QStringLiteral("FEHLER: ") + text);
@@ -388,8 +395,8 @@ bool TDVDForm::EncodeMpeg()
     auto encode = reinterpret_cast<EncodeMPDXProc>(library.resolve("EncodeMPDX"));
     auto lastError = reinterpret_cast<MPDXLastErrorProc>(library.resolve("MPDXLastError"));
     if (!open || !encode) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
-    platform::forceDirectories(m->VideoFolder);
-    const QByteArray folderText = (platform::toHostPath(m->EncoderFolder) + u'/').toLocal8Bit();
+    platform::forceDirectories(m.VideoFolder);
+    const QByteArray folderText = (platform::toHostPath(m.EncoderFolder) + u'/').toLocal8Bit();
     const QByteArray outputText = (platform::toHostPath(output)).toLocal8Bit();
     const char* folderArg = folderText.constData();
     const char* outputArg = outputText.constData();
@@ -406,14 +413,14 @@ bool TDVDForm::EncodeMpeg()
 
 bool TDVDForm::WriteAviVideo()
 {
-    TMainForm* m = main();
-    const QString e = m->EncoderFolder;
+    const show::ShowContext m = currentShow();
+    const QString e = m.EncoderFolder;
     AppendVideoLog(QStringLiteral("START: AVI"));
     PictureList.clear();
     for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.bmp"))) PictureList << e + entry.name;
 
     const QString output = VideoFileName();
-    platform::forceDirectories(m->VideoFolder);
+    platform::forceDirectories(m.VideoFolder);
     platform::deleteFile(output);
     TAviWriter writer(e);
     writer.FileName = output;
@@ -544,7 +551,7 @@ void TDVDForm::CloseBitBtnClick()
     const VideoOutcome outcome = RunFailed                             ? VideoOutcome::Failed
                                  : ModeName == QLatin1String("VCD") ? VideoOutcome::MadeVCD
                                                                       : VideoOutcome::MadeSVCD;
-    video::ShowInstructions(video::VideoInstructions(outcome, main() ? main()->VideoFolder : QString()));
+    video::ShowInstructions(video::VideoInstructions(outcome, currentShow().VideoFolder));
     close();
 }
 

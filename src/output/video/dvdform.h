@@ -9,12 +9,12 @@
 #include <QStringList>
 
 #include "platform/process.h"
+#include "show/showcontext.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class TMainForm;
 class TWaveForm;
 namespace imaging { class TPixImage; }
 namespace video { struct PlacedPicture; }
@@ -96,7 +96,8 @@ private:
     void WrongFormatFailure(const QString& track);
     void EndOfRun();
     void makeClosingPictures();
-    TMainForm* main() const;
+    // The show as the window that holds it has it now (empty when there is none).
+    show::ShowContext currentShow() const;
 
     double seconds_ = 0;
     int jpegCount_ = 0;

@@ -1,12 +1,12 @@
 #include "gallerywriter.h"
 
-#include "editor/picturelist.h"
 #include "imaging/piximage.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/numbers.h"
 #include "platform/rounding.h"
 #include "platform/textcodec.h"
+#include "show/picturelist.h"
 
 namespace web {
 

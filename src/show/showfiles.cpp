@@ -2,7 +2,7 @@
 
 #include "picturelist.h"
 
-#include "controls/itemtext.h"
+#include "itemtext.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"

@@ -1,7 +1,7 @@
 #include "picturelist.h"
 #include "showfiles.h"
 
-#include "controls/itemtext.h"
+#include "itemtext.h"
 #include "platform/files.h"
 #include "platform/textcodec.h"
 #include "util/strutils.h"
