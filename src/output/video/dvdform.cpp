@@ -1,13 +1,12 @@
 #include "dvdform.h"
 
 #include "output/video/aviwriter.h"
+#include "output/video/mpdxplugin.h"
 #include "output/video/videoestimate.h"
 #include "output/video/videoinstructions.h"
-#include "show/showhost.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
-#include "encoder/mpdx.h"
 #include "imaging/piximage.h"
 #include "output/audio/checkaudioform.h"
 #include "output/audio/waveform.h"
@@ -19,7 +18,9 @@
 #include "platform/plugin.h"
 #include "platform/rounding.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/strutils.h"
+
 
 #include <QApplication>
 #include <QBuffer>

@@ -2,7 +2,6 @@
 
 #include "output/video/dvdform.h"
 #include "output/video/videoinstructions.h"
-#include "show/showhost.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
@@ -10,7 +9,9 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/strutils.h"
+
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -5,7 +5,6 @@
 
 #include "output/video/captureform.h"
 #include "output/video/videoframes.h"
-#include "show/showhost.h"
 
 #include "app/language.h"
 #include "imaging/piximage.h"
@@ -16,8 +15,10 @@
 #include "platform/sdk/operations.h"
 #include "platform/sdk/pictureio.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
+
 
 #include <QBuffer>
 #include <QFontMetrics>
