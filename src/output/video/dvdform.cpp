@@ -210,15 +210,38 @@ platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& p
     return result;
 }
 
+// The run, step by step. A step that returns false has ended the run through its failure
+// clean-up.
 void TDVDForm::MakeVideo()
 {
+    platform::HourglassCursor hourglass;
     const show::ShowContext m = currentShow();
-    const QString e = m.EncoderFolder;
-    const QString p = m.ProgramDir;
+    BeginRun(m);
+    if (!CountPictures(m)) return;
+    if (!ConvertPicturesForVideo()) {
+        FailureCleanUp();
+        return;
+    }
+    if (!AbortRequested) CollectAudioList(m);
+    if (!PrepareAudioTracks(m)) return;
+    if (!AbortRequested && !AudioList.isEmpty() && !BuildSoundtrack(m)) return;
+    if (!AbortRequested) {
+        const bool written = HighQuality ? EncodeMpeg() : WriteAviVideo();
+        if (!written) {
+            FailureCleanUp();
+            return;
+        }
+        AppendVideoLog(QStringLiteral("END"));
+    }
+    EndOfRun();
+}
 
+// The window set for a run, a fresh log with the mode, the frame size, an empty encoder folder
+// and empty lists.
+void TDVDForm::BeginRun(const show::ShowContext& m)
+{
     ProgressBar1->setValue(0);
     PercentLabel->setText(QStringLiteral("0%"));
-    platform::HourglassCursor hourglass;
     VideoBitBtn->setVisible(!(HighQuality && ModeName == QLatin1String("SVCD")));
     RunFailed = false;
     WorkingLabel->show();
@@ -227,7 +250,7 @@ void TDVDForm::MakeVideo()
     AbortBitBtn->setEnabled(true);
     RunOver = false;
 
-    platform::deleteFile(p + QStringLiteral("Quorbel.log"));
+    platform::deleteFile(m.ProgramDir + QStringLiteral("Quorbel.log"));
     AppendVideoLog(QStringLiteral("BEGIN"));
     if (Pal) {
         FrameWidth = ModeName == QLatin1String("VCD") ? 352 : 576;
@@ -239,7 +262,7 @@ void TDVDForm::MakeVideo()
     AppendVideoLog(QStringLiteral("MODE: ") + (Pal ? QStringLiteral("PAL ") : QStringLiteral("NTSC ")) + ModeName);
     PixImage1->setFixedSize(FrameWidth, FrameHeight);
 
-    platform::forceDirectories(e);
+    platform::forceDirectories(m.EncoderFolder);
     CleanEncoderFolder();
     AppendVideoLog(QStringLiteral("Alle alten *.mp3 *.wav *.mpeg *.avi *.bmp Dateien um Ordner \\encoder\\ wurden gelöscht"));
 
@@ -248,39 +271,46 @@ void TDVDForm::MakeVideo()
     PictureList.clear();
     AudioList.clear();
     setStatus(QStringLiteral("Prepare pictures"));
+}
 
+// The seconds per picture, the pictures of the show's picture list and the progress totals.
+bool TDVDForm::CountPictures(const show::ShowContext& m)
+{
     const std::optional<double> seconds = video::DotToComma(m.SecondsPerPicture);
     if (!seconds || *seconds <= 0) {
         platform::showError(QStringLiteral("'") + m.SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
         FailureCleanUp();
-        return;
+        return false;
     }
     seconds_ = *seconds;
 
-    const QString picturesIni = m.ShowFolderPath() + QStringLiteral("Pictures.ini");
-    const std::optional<QStringList> lines = platform::readTextLines(picturesIni);
+    const std::optional<QStringList> lines = platform::readTextLines(m.ShowFolderPath() + QStringLiteral("Pictures.ini"));
     PictureList = lines.value_or(QStringList());
     PictureCount = int(PictureList.size());
     ProgressCount = 0;
     ProgressTotal = platform::roundHalfEven((HighQuality ? 2 : 1) * PictureCount * 1.2);
+    return true;
+}
 
-    if (!ConvertPicturesForVideo()) {
-        FailureCleanUp();
-        return;
+// The tracks of the show's music list.
+void TDVDForm::CollectAudioList(const show::ShowContext& m)
+{
+    setStatus(QStringLiteral("Get number of audiofiles"));
+    AudioList = m.MusicFiles;
+    if (AbortRequested) return;
+    if (AudioList.isEmpty()) {
+        AppendVideoLog(QStringLiteral("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
+    } else {
+        setStatus(QStringLiteral("prepare audio"));
+        AppendVideoLog(QStringLiteral("START: AUDIO"));
     }
+}
 
-    if (!AbortRequested) {
-        setStatus(QStringLiteral("Get number of audiofiles"));
-        AudioList = m.MusicFiles;
-    }
-    if (!AbortRequested) {
-        if (AudioList.isEmpty()) {
-            AppendVideoLog(QStringLiteral("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
-        } else {
-            setStatus(QStringLiteral("prepare audio"));
-            AppendVideoLog(QStringLiteral("START: AUDIO"));
-        }
-    }
+// Every track as encoder folder "Inp" + NNN + ".wav": an MP3 decoded, a wave file copied; a
+// track that is not 44,100 Hz stereo ends the run.
+bool TDVDForm::PrepareAudioTracks(const show::ShowContext& m)
+{
+    const QString e = m.EncoderFolder;
     TCheckAudioForm checkAudio;
     for (int i = 0; i < AudioList.size() && !AbortRequested; ++i) {
         const QString track = AudioList[i];
@@ -296,7 +326,7 @@ void TDVDForm::MakeVideo()
             AppendVideoLog(QStringLiteral("   ") + info);
             if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
                 WrongFormatFailure(track);
-                return;
+                return false;
             }
             memo(QStringLiteral("Audio Nr.") + QString::number(i + 1) + QStringLiteral(" MP3 to WAV ...please wait!"));
             AppendVideoLog(QStringLiteral("     ---------MP3TOWAV---------"));
@@ -308,7 +338,7 @@ void TDVDForm::MakeVideo()
             if (!platform::fileExists(wave) || run.status != platform::RunResult::Finished || run.exitCode != 0) {
                 AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
                 FailureCleanUp();
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("        Fertig: Lame.exe"));
         } else if (upper.contains(QLatin1String(".WAV"))) {
@@ -320,61 +350,57 @@ void TDVDForm::MakeVideo()
             AppendVideoLog(QStringLiteral("     ") + info);
             if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
                 WrongFormatFailure(track);
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("     Start: ") + track + QStringLiteral(" kopieren"));
             if (!platform::copyFile(track, wave)) {
                 AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
                 platform::showError(QStringLiteral("Unable to copy ") + track + QStringLiteral(": ") + platform::lastFileError());
                 FailureCleanUp();
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("     Fertig: Inp") + nnn + QStringLiteral(".wav wurde kopiert"));
             memo(QStringLiteral("copy Audio Nr.") + QString::number(i + 1));
         }
     }
+    return true;
+}
 
-    if (!AbortRequested && !AudioList.isEmpty()) {
-        AppendVideoLog(QStringLiteral("     prepare Audio / cut"));
-        memo(QStringLiteral(" prepare Audio / cut"));
-        QStringList inputs;
-        for (int i = 0; i < AudioList.size(); ++i) {
-            const QString wave = e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav");
-            if (platform::fileExists(wave)) inputs << wave;
-        }
-        int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
-        if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m.FrameRate);
-        memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
-        AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
-        WaveForm1->InputFiles = inputs;
-        WaveForm1->OutputFile = e + QStringLiteral("Input.wav");
-        WaveForm1->Seconds = length;
-        WaveForm1->OnLog = [this](const QString& line) { AppendVideoLog(line); };
-        WaveForm1->OnMemo = [this](const QString& line) { memo(line); };
-        WaveForm1->show();
-        try {
-            WaveForm1->BuildSoundtrack();
-        } catch (const std::exception& error) {
-            WaveForm1->close();
-            // A soundtrack cut short by the error must not go into the video.
-            platform::deleteFile(e + QStringLiteral("Input.wav"));
-            platform::showError(QString::fromStdString(error.what()));
-            FailureCleanUp();
-            return;
-        }
+// The tracks cut and joined into encoder folder "Input.wav", as long as the video plus four
+// seconds; the track files go afterwards.
+bool TDVDForm::BuildSoundtrack(const show::ShowContext& m)
+{
+    const QString e = m.EncoderFolder;
+    AppendVideoLog(QStringLiteral("     prepare Audio / cut"));
+    memo(QStringLiteral(" prepare Audio / cut"));
+    QStringList inputs;
+    for (int i = 0; i < AudioList.size(); ++i) {
+        const QString wave = e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav");
+        if (platform::fileExists(wave)) inputs << wave;
+    }
+    int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
+    if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m.FrameRate);
+    memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+    AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+    WaveForm1->InputFiles = inputs;
+    WaveForm1->OutputFile = e + QStringLiteral("Input.wav");
+    WaveForm1->Seconds = length;
+    WaveForm1->OnLog = [this](const QString& line) { AppendVideoLog(line); };
+    WaveForm1->OnMemo = [this](const QString& line) { memo(line); };
+    WaveForm1->show();
+    try {
+        WaveForm1->BuildSoundtrack();
+    } catch (const std::exception& error) {
         WaveForm1->close();
-        for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+        // A soundtrack cut short by the error must not go into the video.
+        platform::deleteFile(e + QStringLiteral("Input.wav"));
+        platform::showError(QString::fromStdString(error.what()));
+        FailureCleanUp();
+        return false;
     }
-
-    if (!AbortRequested) {
-        const bool written = HighQuality ? EncodeMpeg() : WriteAviVideo();
-        if (!written) {
-            FailureCleanUp();
-            return;
-        }
-        AppendVideoLog(QStringLiteral("END"));
-    }
-    EndOfRun();
+    WaveForm1->close();
+    for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+    return true;
 }
 
 bool TDVDForm::EncodeMpeg()

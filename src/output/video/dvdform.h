@@ -87,6 +87,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The steps of MakeVideo; one that returns false has ended the run through its failure
+    // clean-up.
+    void BeginRun(const show::ShowContext& m);
+    bool CountPictures(const show::ShowContext& m);
+    void CollectAudioList(const show::ShowContext& m);
+    bool PrepareAudioTracks(const show::ShowContext& m);
+    bool BuildSoundtrack(const show::ShowContext& m);
+
     void ProgressStep();
     void setStatus(const QString& text);
     void memo(const QString& line);
