@@ -206,8 +206,8 @@ void TMainForm::FormCreate()
     ProgrammBildImage->setPixmap(picture);
     ProgrammBild2Image->setPixmap(picture);
     // 4. transition list
-    EffectList = editor::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
-    SpinEdit1->setMaximum(std::max(1, editor::EffectCount(EffectList)));
+    EffectList = show::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
+    SpinEdit1->setMaximum(std::max(1, show::EffectCount(EffectList)));
     // 5. editor settings
     LoadGeneratorSettings();
     // 6. folders of the run and the show root

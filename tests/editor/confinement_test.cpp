@@ -98,10 +98,10 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
              QStringList made;
              for (const auto& e : platform::findFiles(f, QStringLiteral("*.*"))) made << f + e.name;
              made << f + QStringLiteral("..\\..\\decoy\\photo_JPEG.jpg");
-             editor::DeleteConvertedCopies(f, made);
+             show::DeleteConvertedCopies(f, made);
          }},
-        {"stale-thumbnail clean-up", show, [](const QString& f) { editor::DeleteStaleThumbnails(f, {}); }},
-        {"pictures by mask", show, [](const QString& f) { editor::DeleteFilesMatching(f + "*.jpg"); }},
+        {"stale-thumbnail clean-up", show, [](const QString& f) { show::DeleteStaleThumbnails(f, {}); }},
+        {"pictures by mask", show, [](const QString& f) { show::DeleteFilesMatching(f + "*.jpg"); }},
         {"undo clean-up", aside, [](const QString& f) { editor::UndoStack(f).Clear(); }},
         {"gallery clean-up", world.programHost() + "/gallery",
          [&](const QString&) {

@@ -50,7 +50,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items().Strings(i);
-            lines << editor::ItemLine(t);
+            lines << show::ItemLine(t);
         }
         return lines;
     }
@@ -203,7 +203,7 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
     const QString item = form->QuorbelListBox->Items().Strings(0);
-    form->QuorbelListBox->Items().setStrings(0, editor::ItemWithCaption(item, "3 > 2 and <b>"));
+    form->QuorbelListBox->Items().setStrings(0, show::ItemWithCaption(item, "3 > 2 and <b>"));
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");

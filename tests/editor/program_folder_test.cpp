@@ -90,7 +90,7 @@ TEST_F(ProgramFolderTest, EveryFileTheProgramReadsFromItsFolderIsDeliveredAndRea
             break;
         }
         case Kind::Transitions:
-            EXPECT_GE(editor::ReadEffectList(path).size(), 10);
+            EXPECT_GE(show::ReadEffectList(path).size(), 10);
             break;
         case Kind::Text:
         case Kind::Page:

@@ -3,6 +3,7 @@
 #include "editor_fixture.h"
 
 using namespace editor;
+using namespace show;
 
 class SettingsTest : public EditorTest {
 protected:

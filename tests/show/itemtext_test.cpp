@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace controls;
+using namespace show;
 using namespace testhelp;
 
 namespace {

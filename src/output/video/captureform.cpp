@@ -87,7 +87,7 @@ void TCaptureForm::FormActivate()
 
 void TCaptureForm::ApplyTransitionLine(int lineIndex)
 {
-    const QStringList lines = editor::ReadEffectList(TransitionListFile);
+    const QStringList lines = show::ReadEffectList(TransitionListFile);
     int index = lineIndex;
     show::ShowHost* host = show::showHost();
     const show::ShowContext current = host ? host->CurrentShow() : show::ShowContext();
@@ -98,8 +98,8 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
     }
     // A missing line, one that is not five integers or an effect the control does not know
     // leaves the picture to be painted at once, without transition frames.
-    const std::optional<editor::Transition> transition = editor::TransitionAt(lines, index + 1);
-    if (transition) editor::ApplyTransition(Pix1, *transition);
+    const std::optional<show::Transition> transition = show::TransitionAt(lines, index + 1);
+    if (transition) show::ApplyTransition(Pix1, *transition);
     // The step delay paces the effect on the screen; the frames are taken at the steps, so the
     // capture does not wait on the clock (the frames are the same).
     Pix1->SetEffectDelay(0);
