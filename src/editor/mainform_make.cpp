@@ -34,12 +34,6 @@ Form& dialogOf(TMainForm* owner)
     return *new Form(owner); // owned by the main window; the form registers itself as the instance
 }
 
-void showInstructions(TAnweisungForm& form, const editor::Instructions& i)
-{
-    form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
-    platform::dialogs().showModal(form);
-}
-
 // The gallery window says through this property whether it wrote pages while it was shown.
 constexpr const char* PagesWrittenProperty = "PagesWritten";
 
@@ -97,7 +91,6 @@ void TMainForm::runMakeStep()
         SelectFirstPage();
         return;
     }
-    TAnweisungForm& instructions = dialogOf<TAnweisungForm>(this);
     SaveGeneratorSettings();
     if (!SaveShow(false)) {
         SelectFirstPage();
@@ -110,11 +103,11 @@ void TMainForm::runMakeStep()
     switch (target) {
     case MakeTarget::PC:
         instructed = SaveShow(true);
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target));
         break;
     case MakeTarget::CdRom:
         instructed = SaveShow(false) && ExportToCdFolder();
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target, CdFolder));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target, CdFolder));
         break;
     case MakeTarget::HtmlPage: {
         SavePictureList();
@@ -125,7 +118,7 @@ void TMainForm::runMakeStep()
             platform::dialogs().showModal(*gallery);
             instructed = gallery->property(PagesWrittenProperty).toBool();
         }
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target));
         break;
     }
     case MakeTarget::Screensaver:
@@ -177,7 +170,7 @@ bool TMainForm::InstallScreensaver()
     const QString settingsProgram = QStringLiteral("CONTROL.EXE"), settingsPage = QStringLiteral("desk.cpl,,1");
     editor::Instructions instructions = editor::InstructionsFor(editor::MakeTarget::Screensaver);
     if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = LangText(4627);
-    if (report.ok()) showInstructions(dialogOf<TAnweisungForm>(this), instructions);
+    if (report.ok()) ShowInstructionsDialog(instructions);
     else platform::showError(editor::ExportFailureText(report));
     platform::startProgram(settingsProgram, settingsPage, QString());
     return report.ok();
