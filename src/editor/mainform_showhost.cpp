@@ -52,5 +52,7 @@ show::ShowContext TMainForm::CurrentShow() const
     s.Captions = TextCheckBox->isChecked();
     s.PictureItems = QuorbelListBox->Items().toStringList();
     for (int i = 0; i < AudioListBox->count(); ++i) s.MusicFiles << AudioListBox->item(i)->text();
+    s.PrintAll = PrintAll;
+    s.PrintCaptions = PrintCaptions;
     return s;
 }

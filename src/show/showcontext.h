@@ -35,6 +35,10 @@ struct ShowContext {
     QStringList PictureItems; // the picture list's items (file name and caption markup)
     QStringList MusicFiles;   // the music list, full paths in play order
 
+    // ---- what a print of it takes ----
+    bool PrintAll = true;       // every picture, or those chosen for the print
+    bool PrintCaptions = false; // each picture under its caption
+
     // The show's folder with its trailing backslash.
     QString ShowFolderPath() const;
 };
