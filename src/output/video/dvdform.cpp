@@ -21,7 +21,6 @@
 #include "show/showhost.h"
 #include "util/strutils.h"
 
-
 #include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>

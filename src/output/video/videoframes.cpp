@@ -19,7 +19,6 @@
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
-
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QLabel>
@@ -184,9 +183,10 @@ bool TDVDForm::ConvertPicturesForVideo()
         // becomes frames "inp" + picture number + frame number, which sort between the two key
         // frames.
         PixImage1->hide();
+        QWidget* const captureParent = show::showHost() ? show::showHost()->HostWindow() : nullptr;
         for (int k = 1; k <= PictureCount; ++k) {
             if (!m.TransitionsOff) {
-                auto capture = std::make_unique<TCaptureForm>(show::showHost() ? show::showHost()->HostWindow() : nullptr);
+                auto capture = std::make_unique<TCaptureForm>(captureParent);
                 capture->FromPicture = e + QStringLiteral("inp") + fourDigits(k) + QStringLiteral("_Key.jpg");
                 capture->ToPicture = e + QStringLiteral("inp") + fourDigits(k + 1) + QStringLiteral("_Key.jpg");
                 capture->TransitionNumber = m.TransitionNumber;
