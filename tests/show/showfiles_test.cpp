@@ -1,5 +1,5 @@
 #include "show/showfiles.h"
-#include "editor_fixture.h"
+#include "editor/editor_fixture.h"
 
 using namespace show;
 
