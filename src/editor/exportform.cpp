@@ -1,11 +1,11 @@
 #include "exportform.h"
 
 #include "mainform.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "show/showfiles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,7 +68,7 @@ void TExportForm::FormActivate()
     CheckListBox->clear();
     const TMainForm* main = TMainForm::instance();
     if (!main) return;
-    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), CheckListBox);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);

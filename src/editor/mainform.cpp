@@ -2,16 +2,16 @@
 #include "mainform.h"
 
 #include "aboutbox.h"
-#include "effectlist.h"
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
 #include "programrunner.h"
-#include "showfiles.h"
 #include "tipform.h"
 
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
+#include "show/effectlist.h"
+#include "show/showfiles.h"
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"
@@ -206,8 +206,8 @@ void TMainForm::FormCreate()
     ProgrammBildImage->setPixmap(picture);
     ProgrammBild2Image->setPixmap(picture);
     // 4. transition list
-    EffectList = editor::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
-    SpinEdit1->setMaximum(std::max(1, editor::EffectCount(EffectList)));
+    EffectList = show::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
+    SpinEdit1->setMaximum(std::max(1, show::EffectCount(EffectList)));
     // 5. editor settings
     LoadGeneratorSettings();
     // 6. folders of the run and the show root

@@ -7,9 +7,11 @@
 #include "staging.h"
 #include "thumbnails.h"
 #include "undostack.h"
+#include "makestep.h"
 
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "show/showcontext.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -57,6 +59,7 @@ class TQRListForm;
 }
 class TvelDrawImage;
 class MainFormEditHost;
+class MainFormShowHost;
 class TCheckAudioForm;
 class TNoDriverForm;
 class TFullsizeForm;
@@ -259,6 +262,11 @@ public:
     void SecEditExit();
     // The current show's folder with trailing backslash.
     QString ShowFolderPath() const;
+    // The show as the output windows read it, filled from the members and fields above.
+    show::ShowContext CurrentShow() const;
+    // Shows the instructions dialog made at start-up (or one of this window's own) modally,
+    // prepared with i; its result.
+    int ShowInstructionsDialog(const editor::Instructions& i);
 
     // ---- settings ----
     void LoadGeneratorSettings();
@@ -450,6 +458,7 @@ private:
     void connectPictureHandlers();
     void connectPrintHandlers();
     void connectArtHandlers();
+    void connectShowHost();
     void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
     // Takes the thumbnail of picture index from a run: the status bar and the progress bar show
@@ -501,6 +510,7 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
     std::shared_ptr<MainFormEditHost> editHost_; // what the picture editors call back (mainform_art.cpp)
+    std::shared_ptr<MainFormShowHost> showHost_; // what the output windows call back (mainform_showhost.cpp)
     bool closed_ = false;
 
     std::unique_ptr<editor::MusicList> music_;

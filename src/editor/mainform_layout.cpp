@@ -459,6 +459,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    connectShowHost();
     buildScanner();
     FormCreate();
 }

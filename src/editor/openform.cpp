@@ -1,11 +1,11 @@
 #include "openform.h"
 
 #include "mainform.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "show/showfiles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,7 +78,7 @@ void TOpenForm::FormActivate()
     OpenListBox->clear();
     const TMainForm* main = TMainForm::instance();
     if (!main) return;
-    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), OpenListBox);
         item->setData(Qt::UserRole, show.folder);
     }

@@ -1,6 +1,6 @@
 // The MPEG encoder plug-in over FFmpeg's libraries: JPEG frames and a PCM soundtrack of the
 // encoder work folder become one MPEG program stream.
-#include "encoder/mpdx.h"
+#include "output/video/mpdxplugin.h"
 
 #include <QByteArray>
 #include <QDir>

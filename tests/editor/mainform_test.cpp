@@ -1,16 +1,16 @@
 #include "app/startup.h"
-#include "editor/editorwindows.h"
-#include "editor/mainform.h"
-#include "editor/aboutbox.h"
-#include "editor/newform.h"
-#include "editor/picturelist.h"
-#include "editor/showfiles.h"
 #include "controls/htmlistbox.h"
 #include "controls/menumanager.h"
 #include "controls/menupainter.h"
-#include "editor/tipform.h"
+#include "editor/aboutbox.h"
+#include "editor/editorwindows.h"
+#include "editor/mainform.h"
+#include "editor/newform.h"
 #include "editor/openform.h"
 #include "editor/staging.h"
+#include "editor/tipform.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
 
@@ -51,7 +51,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items().Strings(i);
-            lines << editor::ItemLine(t);
+            lines << show::ItemLine(t);
         }
         return lines;
     }
@@ -204,7 +204,7 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
     const QString item = form->QuorbelListBox->Items().Strings(0);
-    form->QuorbelListBox->Items().setStrings(0, editor::ItemWithCaption(item, "3 > 2 and <b>"));
+    form->QuorbelListBox->Items().setStrings(0, show::ItemWithCaption(item, "3 > 2 and <b>"));
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");

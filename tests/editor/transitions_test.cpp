@@ -1,7 +1,7 @@
 // The transition preview of the settings page: a line of the list put into the preview control,
 // the number field, the two preview pictures in turn, and lists that are short or missing.
 #include "editor/mainform.h"
-#include "editor/transitionpreview.h"
+#include "show/transitionpreview.h"
 #include "editor_fixture.h"
 #include "imaging/piximage.h"
 

@@ -68,11 +68,11 @@ void TQRListForm::QuickRep1BeforePrint()
 {
     ItemCounter = 0;
     skipped_.clear();
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     QRLabel1.Caption = ctx.Title;
     PrintItems = std::make_unique<QStringList>();
     if (ctx.PrintAll) {
-        *PrintItems = ctx.Items;
+        *PrintItems = ctx.PictureItems;
         return;
     }
     const QString file = ctx.ProgramDir + QStringLiteral("Print.txt");
@@ -85,7 +85,7 @@ bool TQRListForm::loadBand(QString& failure)
 {
     LoadPrintItemPath(ItemCounter);
     LoadPrintItemCaption(ItemCounter);
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     QRLabel3.Caption = ctx.PrintCaptions ? ItemCaption : QString();
     try {
         MakePrintImage(ItemPath, PrintSize);
@@ -128,7 +128,7 @@ void TQRListForm::QuickRep1NeedData(bool& MoreData)
 
 void TQRListForm::LoadPrintItemPath(int n)
 {
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     ItemPath = PrintItemPath(PrintItems->value(n), ctx.ShowRoot, ctx.ShowFolder);
 }
 
@@ -172,7 +172,7 @@ void TQRListForm::DeletePrintFiles(const QString& mask)
 void TQRListForm::FinishPrint()
 {
     PrintItems.reset();
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     if (!ctx.ShowFolder.isEmpty()) DeletePrintFiles(ctx.ShowRoot + ctx.ShowFolder + QStringLiteral("\\*.*"));
     madeCopies_.clear();
 }

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QStringList>
 
+#include "show/showcontext.h"
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -21,17 +23,6 @@ class TPixImage;
 }
 
 namespace print {
-
-// What the report reads from the editor's current show.
-struct PrintShowContext {
-    QString Title;          // the title edit's text
-    QStringList Items;      // the show list's items
-    bool PrintAll = true;
-    bool PrintCaptions = false;
-    QString ShowRoot;
-    QString ShowFolder;
-    QString ProgramDir;
-};
 
 // A failure while the pages are produced (a picture or "Print.txt" that cannot be read or
 // written); its text is shown to the user.
@@ -78,7 +69,7 @@ public:
     QString ItemCaption;
     QString ItemCopy;      // the scaled copy of the current item's picture
     // Where the report reads the show from; asked each time the pages are produced.
-    std::function<PrintShowContext()> ShowContext;
+    std::function<show::ShowContext()> ShowContext;
 
     TQuickRep QuickRep1;
     TQRLabel QRLabel1;     // the title

@@ -48,4 +48,5 @@ private:
 
     bool activated_ = false;
     bool paintStarted_ = false;
+    int framesPerTransition_ = 12; // the show's frames per transition, taken with the transition
 };

@@ -1,7 +1,7 @@
-#include "editor/showfiles.h"
-#include "editor_fixture.h"
+#include "show/showfiles.h"
+#include "editor/editor_fixture.h"
 
-using namespace editor;
+using namespace show;
 
 namespace {
 const QString Root = QStringLiteral("D:\\Quorbel\\");
