@@ -10,6 +10,7 @@
 
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "util/windowregistry.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -69,14 +70,11 @@ class TPixImage;
 class TPixTwain;
 }
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public RegisteredWindow<TMainForm> {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
-
-    // The main window of the run (the one most recently made), or nullptr.
-    static TMainForm* instance();
 
     // ---- the current show context ----
     QString ProgramDir;
@@ -437,7 +435,6 @@ private:
     void connectMusicPage();
     int lastSelectedAudioRow() const;
     void showAudioTracks();
-    void registerInstance();
     void setCaptions();
     void prepareShowRoot();
     void showEditor();
