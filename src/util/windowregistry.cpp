@@ -1,12 +1,24 @@
 #include "util/windowregistry.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace {
 
-std::vector<QPointer<QWidget>>& entries()
+// A window entered by the start-up (widget) or one that entered itself (self), oldest first.
+struct Entry {
+    QPointer<QWidget> widget;
+    const RegisteredWindowBase* self = nullptr;
+
+    // The window while it is whole, else null: a self-entered window counts from the end of its
+    // construction until its own destructor has run.
+    QWidget* live() const { return self ? dynamic_cast<QWidget*>(const_cast<RegisteredWindowBase*>(self)) : widget.data(); }
+};
+
+std::vector<Entry>& entries()
 {
-    static std::vector<QPointer<QWidget>> list;
+    static std::vector<Entry> list;
     return list;
 }
 
@@ -16,14 +28,22 @@ void WindowRegistry::add(QWidget* window)
 {
     if (!window) return;
     auto& list = entries();
-    std::erase_if(list, [](const QPointer<QWidget>& w) { return w.isNull(); });
-    if (std::find(list.begin(), list.end(), window) == list.end()) list.emplace_back(window);
+    std::erase_if(list, [](const Entry& e) { return !e.self && e.widget.isNull(); });
+    if (std::none_of(list.begin(), list.end(), [window](const Entry& e) { return e.live() == window; }))
+        list.push_back(Entry{window, nullptr});
+}
+
+void WindowRegistry::enter(const RegisteredWindowBase* window) { entries().push_back(Entry{nullptr, window}); }
+
+void WindowRegistry::leave(const RegisteredWindowBase* window)
+{
+    std::erase_if(entries(), [window](const Entry& e) { return e.self == window; });
 }
 
 std::vector<QWidget*> WindowRegistry::windows()
 {
     std::vector<QWidget*> live;
-    for (const QPointer<QWidget>& w : entries())
-        if (w) live.push_back(w.data());
+    for (const Entry& e : entries())
+        if (QWidget* w = e.live(); w && std::find(live.begin(), live.end(), w) == live.end()) live.push_back(w);
     return live;
 }

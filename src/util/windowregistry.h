@@ -3,11 +3,12 @@
 // window class that derives from RegisteredWindow enters itself when it is built, also when it
 // is made on demand or by a test. A window leaves by itself when it is destroyed. Lookups give
 // the newest live window that matches.
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <vector>
+
+class RegisteredWindowBase;
 
 class WindowRegistry {
 public:
@@ -17,7 +18,7 @@ public:
     // The live windows, oldest first.
     static std::vector<QWidget*> windows();
 
-    // The newest live window of type T (its own part still alive), or null.
+    // The newest live window of type T, or null.
     template <typename T>
     static T* find()
     {
@@ -37,16 +38,27 @@ public:
                 if (T* window = dynamic_cast<T*>(*it)) return window;
         return nullptr;
     }
+
+private:
+    friend class RegisteredWindowBase;
+    static void enter(const RegisteredWindowBase* window);
+    static void leave(const RegisteredWindowBase* window);
+};
+
+// The part of a registered window that enters and leaves the registry. It counts as the window
+// only while the whole window is alive: the registry reaches the widget through it.
+class RegisteredWindowBase {
+protected:
+    RegisteredWindowBase() { WindowRegistry::enter(this); }
+    virtual ~RegisteredWindowBase() { WindowRegistry::leave(this); }
+    RegisteredWindowBase(const RegisteredWindowBase&) = delete;
+    RegisteredWindowBase& operator=(const RegisteredWindowBase&) = delete;
 };
 
 // Derive a window class T from this (after its Qt base) to have it enter the registry when it
 // is built, and to give it instance(): the newest live T.
 template <typename T>
-class RegisteredWindow {
+class RegisteredWindow : public RegisteredWindowBase {
 public:
     static T* instance() { return WindowRegistry::find<T>(); }
-
-protected:
-    RegisteredWindow() { WindowRegistry::add(static_cast<T*>(this)); }
-    ~RegisteredWindow() = default;
 };
