@@ -13,15 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-TExportForm* g_exportForm = nullptr;
-}
-
-TExportForm* TExportForm::instance() { return g_exportForm; }
-
 TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
 {
-    g_exportForm = this;
     setObjectName(QStringLiteral("ExportForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     resize(420, 360);
@@ -46,7 +39,6 @@ TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
 
 TExportForm::~TExportForm()
 {
-    if (g_exportForm == this) g_exportForm = nullptr;
 }
 
 void TExportForm::FormCreate()

@@ -45,8 +45,6 @@
 
 namespace {
 
-TMainForm* g_mainForm = nullptr;
-
 // Hints come at once and stay ten seconds.
 class HintTimingStyle : public QProxyStyle {
 public:
@@ -69,10 +67,6 @@ void setHintPauses()
 
 bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
 
-TMainForm* TMainForm::instance() { return g_mainForm; }
-
-void TMainForm::registerInstance() { g_mainForm = this; }
-
 TMainForm::~TMainForm()
 {
     cancelThumbnails();
@@ -81,7 +75,6 @@ TMainForm::~TMainForm()
     ownAboutBox_.reset();
     ownNewForm_.reset();
     ownOpenForm_.reset();
-    if (g_mainForm == this) g_mainForm = nullptr;
 }
 
 TOpenForm& TMainForm::openForm()

@@ -12,6 +12,7 @@
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "show/showcontext.h"
+#include "util/windowregistry.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -72,14 +73,11 @@ class TPixImage;
 class TPixTwain;
 }
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public RegisteredWindow<TMainForm> {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
-
-    // The main window of the run (the one most recently made), or nullptr.
-    static TMainForm* instance();
 
     // ---- the current show context ----
     QString ProgramDir;
@@ -445,7 +443,6 @@ private:
     void connectMusicPage();
     int lastSelectedAudioRow() const;
     void showAudioTracks();
-    void registerInstance();
     void setCaptions();
     void prepareShowRoot();
     void showEditor();

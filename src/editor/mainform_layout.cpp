@@ -413,7 +413,6 @@ void TMainForm::buildMenus()
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
-    registerInstance();
     setObjectName(QStringLiteral("MainForm"));
     buildStartPanel();
 

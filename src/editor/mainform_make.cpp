@@ -111,7 +111,7 @@ void TMainForm::runMakeStep()
         break;
     case MakeTarget::HtmlPage: {
         SavePictureList();
-        QDialog* gallery = FindApplicationDialog(QStringLiteral("HTMLForm"));
+        QDialog* gallery = WindowRegistry::named<QDialog>(QStringLiteral("HTMLForm"));
         instructed = false;
         if (gallery) {
             gallery->setProperty(PagesWrittenProperty, false);

@@ -14,15 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-TOpenForm* g_openForm = nullptr;
-}
-
-TOpenForm* TOpenForm::instance() { return g_openForm; }
-
 TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
 {
-    g_openForm = this;
     setObjectName(QStringLiteral("OpenForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     resize(420, 360);
@@ -53,7 +46,6 @@ TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
 
 TOpenForm::~TOpenForm()
 {
-    if (g_openForm == this) g_openForm = nullptr;
 }
 
 void TOpenForm::FormCreate()

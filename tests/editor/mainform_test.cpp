@@ -13,6 +13,7 @@
 #include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
+#include "util/windowregistry.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -504,11 +505,7 @@ TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
     auto* main = qobject_cast<TMainForm*>(windows[0].get());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->objectName(), "MainForm");
-    auto find = [&](const char* name) -> QWidget* {
-        for (auto& w : windows)
-            if (w->objectName() == name) return w.get();
-        return nullptr;
-    };
+    auto find = [](const char* name) { return WindowRegistry::named(QString::fromLatin1(name)); };
     EXPECT_EQ(&main->openForm(), find("OpenForm"));
     EXPECT_EQ(static_cast<QWidget*>(&main->newForm()), find("NewForm"));
     EXPECT_EQ(static_cast<QWidget*>(&main->aboutBox()), find("AboutBox"));

@@ -20,7 +20,6 @@
 namespace print {
 
 namespace {
-TQRListForm* g_form = nullptr;
 constexpr int JpegFormat = 23;
 
 QFont pixelFont(int pixels)
@@ -39,11 +38,8 @@ void TQuickRep::SetupPrinter(QPrinter& printer) const
     printer.setDocName(ReportTitle);
 }
 
-TQRListForm* TQRListForm::instance() { return g_form; }
-
 TQRListForm::TQRListForm(QWidget* parent) : QDialog(parent)
 {
-    g_form = this;
     setObjectName(QStringLiteral("QRListForm"));
     PixImage1 = new imaging::TPixImage(this);
     PixImage1->setObjectName(QStringLiteral("PixImage1"));
@@ -59,7 +55,6 @@ TQRListForm::TQRListForm(QWidget* parent) : QDialog(parent)
 
 TQRListForm::~TQRListForm()
 {
-    if (g_form == this) g_form = nullptr;
 }
 
 void TQRListForm::FormCreate() { QuickRep1.ReportTitle = ProductInfo.Title; }

@@ -15,6 +15,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "util/windowregistry.h"
+
 class QPainter;
 class QPrinter;
 
@@ -55,12 +57,11 @@ struct TQuickRep {
     void SetupPrinter(QPrinter& printer) const;
 };
 
-class TQRListForm : public QDialog {
+class TQRListForm : public QDialog, public RegisteredWindow<TQRListForm> {
     Q_OBJECT
 public:
     explicit TQRListForm(QWidget* parent = nullptr);
     ~TQRListForm() override;
-    static TQRListForm* instance();
 
     int PrintSize = 495;
     std::unique_ptr<QStringList> PrintItems;

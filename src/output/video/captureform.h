@@ -7,9 +7,11 @@
 #include <QDialog>
 #include <QString>
 
+#include "util/windowregistry.h"
+
 namespace imaging { class TPixImage; }
 
-class TCaptureForm : public QDialog {
+class TCaptureForm : public QDialog, public RegisteredWindow<TCaptureForm> {
     Q_OBJECT
 public:
     explicit TCaptureForm(QWidget* parent = nullptr);

@@ -38,7 +38,6 @@
 #include <memory>
 
 namespace {
-TDVDForm* g_instance = nullptr;
 
 QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
 } // namespace
@@ -90,15 +89,11 @@ TDVDForm::TDVDForm(QWidget* parent) : QDialog(parent)
     connect(CloseBitBtn, &QPushButton::clicked, this, [this] { CloseBitBtnClick(); });
     connect(VideoBitBtn, &QPushButton::clicked, this, [this] { VideoBitBtnClick(); });
     FormCreate();
-    g_instance = this;
 }
 
 TDVDForm::~TDVDForm()
 {
-    if (g_instance == this) g_instance = nullptr;
 }
-
-TDVDForm* TDVDForm::instance() { return g_instance; }
 
 show::ShowContext TDVDForm::currentShow() const
 {

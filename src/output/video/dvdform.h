@@ -10,6 +10,7 @@
 
 #include "platform/process.h"
 #include "show/showcontext.h"
+#include "util/windowregistry.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -19,14 +20,11 @@ class TWaveForm;
 namespace imaging { class TPixImage; }
 namespace video { struct PlacedPicture; }
 
-class TDVDForm : public QDialog {
+class TDVDForm : public QDialog, public RegisteredWindow<TDVDForm> {
     Q_OBJECT
 public:
     explicit TDVDForm(QWidget* parent = nullptr);
     ~TDVDForm() override;
-
-    // The window of the run (the one most recently made), or nullptr.
-    static TDVDForm* instance();
 
     // ---- run state, set by the wizard ----
     QString ModeName = QStringLiteral("VCD"); // "VCD" or "SVCD"

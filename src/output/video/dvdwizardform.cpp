@@ -91,9 +91,7 @@ TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
 QDialog* TDVDWizardForm::makeWizard() const
 {
     if (MakeWizard) return MakeWizard;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("MakeWizzard")) return qobject_cast<QDialog*>(w);
-    return nullptr;
+    return WindowRegistry::named<QDialog>(QStringLiteral("MakeWizzard"));
 }
 
 void TDVDWizardForm::FormCreate()

@@ -24,8 +24,6 @@
 
 namespace {
 
-THTMLForm* g_htmlForm = nullptr;
-
 void paintPanel(QFrame* panel, platform::ColorRef color)
 {
     panel->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid gray;")
@@ -44,7 +42,6 @@ QLineEdit* digitsEdit(QWidget* parent, int digits)
 
 THTMLForm::THTMLForm(QWidget* parent) : QDialog(parent)
 {
-    g_htmlForm = this;
     setObjectName(QStringLiteral("HTMLForm"));
     setWindowTitle(QStringLiteral("HTML"));
     setFixedSize(520, 470);
@@ -139,10 +136,7 @@ THTMLForm::THTMLForm(QWidget* parent) : QDialog(parent)
 THTMLForm::~THTMLForm()
 {
     delete FTPForm; // before the converter and the rest of this window go
-    if (g_htmlForm == this) g_htmlForm = nullptr;
 }
-
-THTMLForm* THTMLForm::instance() { return g_htmlForm; }
 
 QString THTMLForm::SettingsPath() const
 {
