@@ -1,5 +1,5 @@
 # make run  - installs what is missing, builds, starts the program from build/program
-# make test - installs what is missing, builds, runs every test
+# make test - installs what is missing, builds, checks the layers, runs every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -18,7 +18,9 @@ build: configure
 run: build
 	cd $(BUILD)/program && ./quorbel_pro
 
+# The layer check first: no include may run from a lower layer to a higher one.
 test: build
+	@bash scripts/check-layers.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The same tests in a separate tree built with AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -5,9 +5,31 @@ function(quorbel_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE quorbel_testsupport ${T_LIBS})
+  if(QUORBEL_TEST_PCH)
+    target_precompile_headers(${name} REUSE_FROM quorbel_testpch)
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# quorbel_header_check(DIR)
+# Every header under DIR compiles on its own: one generated source per header that includes
+# nothing else, compiled (not linked) as part of the build.
+function(quorbel_header_check dir)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_SOURCE_DIR}/${dir}/*.h)
+  set(sources)
+  foreach(header IN LISTS headers)
+    string(MAKE_C_IDENTIFIER ${header} stem)
+    set(source ${CMAKE_BINARY_DIR}/header_check/${stem}.cpp)
+    file(CONFIGURE OUTPUT ${source} CONTENT "#include \"${header}\"\n" @ONLY)
+    list(APPEND sources ${source})
+  endforeach()
+  add_library(quorbel_header_check OBJECT ${sources})
+  target_include_directories(quorbel_header_check PRIVATE ${CMAKE_SOURCE_DIR}/${dir})
+  target_link_libraries(quorbel_header_check PRIVATE
+    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt6::Multimedia Qt6::Sql)
+  set_target_properties(quorbel_header_check PROPERTIES AUTOMOC OFF)
 endfunction()
 
 # quorbel_fuzz(NAME SOURCES... LIBS libs...)

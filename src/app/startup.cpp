@@ -21,14 +21,6 @@ QMainWindow* ApplicationWindows::mainForm() const
     return windows_.empty() ? nullptr : qobject_cast<QMainWindow*>(windows_.front().get());
 }
 
-QWidget* ApplicationWindows::find(const QString& objectName) const
-{
-    for (const auto& w : windows_)
-        if (w->objectName() == objectName) return w.get();
-    if (languageForm_ && languageForm_->objectName() == objectName) return languageForm_.get();
-    return nullptr;
-}
-
 std::unique_ptr<ApplicationWindows> StartUp()
 {
     auto app = std::make_unique<ApplicationWindows>();

@@ -22,7 +22,6 @@ public:
     QMainWindow* mainForm() const;
     // The windows of the fixed order, main window first.
     const std::vector<std::unique_ptr<QWidget>>& windows() const { return windows_; }
-    QWidget* find(const QString& objectName) const;
 
 private:
     friend std::unique_ptr<ApplicationWindows> StartUp();
@@ -40,7 +39,8 @@ std::unique_ptr<ApplicationWindows> StartUp();
 using WindowMaker = std::function<std::unique_ptr<QWidget>()>;
 void RegisterWindowMaker(const QString& name, WindowMaker maker);
 
-// Creates the windows of the fixed order (main window first), each with its caption.
+// Creates the windows of the fixed order (main window first), each with its caption, and enters
+// each into the window registry, where the program finds them.
 std::vector<std::unique_ptr<QWidget>> CreateApplicationWindows();
 
 // The windows' names, in the order in which they are created.

@@ -5,6 +5,8 @@
 #include "language.h"
 #include "productinfo.h"
 
+#include "util/windowregistry.h"
+
 #include <QDialog>
 #include <QMainWindow>
 #include <map>
@@ -92,6 +94,7 @@ std::vector<std::unique_ptr<QWidget>> CreateApplicationWindows()
         // Hidden dialogs never keep the program alive: closing the main window ends it.
         if (!windows.empty()) w->setAttribute(Qt::WA_QuitOnClose, false);
         w->setObjectName(name);
+        WindowRegistry::add(w.get());
         windows.push_back(std::move(w));
     }
     return windows;

@@ -491,220 +491,304 @@ bool TControlSubClass::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+namespace {
+
+// What the flat look of a control is drawn from: a painter on the control, the painter's
+// colours and the control's state.
+struct FlatPaint {
+    QPainter& p;
+    QWidget* w;
+    const XPMenuColors& c;
+    QRect r;
+    bool mouseInside;
+    bool focused;
+    bool hot;         // under the mouse or focused
+    ColorRef own;     // the control's background
+    ColorRef brush;   // its field colour
+    QColor hotColour; // the frame of a hot control
+
+    // A one-pixel frame round the whole control.
+    void frameRect(const QColor& colour) const
+    {
+        p.setPen(QPen(colour, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+};
+
+// An edit, masked edit or memo: a frameless one gets a frame between its own and its field's
+// colour; a framed one a frame in the field's colour inside a dark or hot one.
+void paintEditFrame(const FlatPaint& f, bool framed)
+{
+    if (!framed) {
+        const ColorRef mean = platform::rgbColor((platform::redOf(f.own) + platform::redOf(f.brush)) / 2,
+                                                 (platform::greenOf(f.own) + platform::greenOf(f.brush)) / 2,
+                                                 (platform::blueOf(f.own) + platform::blueOf(f.brush)) / 2);
+        f.frameRect(f.mouseInside && !f.focused ? qcol(Lighten(mean, 40)) : qcol(f.own));
+        return;
+    }
+    // The host's frame inside ours takes the field's colour.
+    f.p.setPen(QPen(qcol(f.brush), 1));
+    f.p.drawRect(f.r.adjusted(1, 1, -2, -2));
+    f.frameRect(f.hot ? f.hotColour : qcol(Darken(f.brush, 60)));
+}
+
+// A combo box: the frame, the drop-down button filled by its state, and the arrow.
+void paintCombo(const FlatPaint& f)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const QRect& r = f.r;
+    auto* combo = qobject_cast<QComboBox*>(w);
+    const int thumb = w->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1 + (f.hot ? 1 : 0);
+    const QColor frame = f.mouseInside ? qcol(f.c.selectionBorder) : f.focused ? f.hotColour : qcol(f.own);
+    f.frameRect(qcol(f.brush));
+    const QRect button = w->layoutDirection() == Qt::RightToLeft ? QRect(1, 1, thumb, r.height() - 2)
+                                                                  : QRect(r.width() - 1 - thumb, 1, thumb, r.height() - 2);
+    const bool down = combo && combo->view() && combo->view()->isVisible();
+    ColorRef fill = platform::clBtnFace;
+    if (tagOf(w) == 1000) fill = Lighten(f.own, 16);
+    if (f.mouseInside) fill = f.c.selectionFill;
+    else if (f.focused) fill = f.c.checkFill;
+    if (down) fill = f.c.checkFillSelected;
+    p.fillRect(button, qcol(fill));
+    p.setPen(QPen(frame, 1));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.drawLine(button.left() - 1, 1, button.left() - 1, r.height() - 2);
+    p.setPen(QPen(qcol(!w->isEnabled() || down ? platform::clWhite : platform::clBlack), 1));
+    const int ax = w->layoutDirection() == Qt::RightToLeft ? 10 : r.width() - 10;
+    const int ay = std::min(10, r.height() / 2 - 1);
+    for (int i = 0; i < 3; ++i) p.drawLine(ax - 2 + i, ay + i, ax + 2 - i, ay + i);
+}
+
+// A check box or radio button: its box or circle filled by its state, then the tick or the dot.
+void paintCheckOrRadio(const FlatPaint& f, bool radio, bool pressed)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const XPMenuColors& c = f.c;
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    QStyleOptionButton opt;
+    opt.initFrom(w);
+    QRect box = w->style()->subElementRect(radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &opt, w);
+    if (radio) box.adjust(0, 0, -1, -1);
+    p.fillRect(box, qcol(f.own));
+    const QRect inner = box.adjusted(2, 2, -2, -2);
+    const auto* check = qobject_cast<QCheckBox*>(w);
+    const bool greyed = check && check->checkState() == Qt::PartiallyChecked;
+    ColorRef fill = platform::clWindow;
+    if (f.hot) fill = c.selectionFill;
+    if (pressed && !radio) fill = c.checkFillSelected;
+    if (greyed) fill = platform::clSilver;
+    p.setPen(QPen(qcol(f.hot ? c.selectionBorder : platform::clBtnShadow), 1));
+    p.setBrush(qcol(fill));
+    if (radio) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.drawEllipse(inner.adjusted(0, 0, -1, -1));
+        if (button && button->isChecked()) {
+            const QColor dot = qcol(w->isEnabled() ? platform::clHighlight : c.disabled);
+            p.setPen(Qt::NoPen);
+            p.setBrush(dot);
+            p.drawEllipse(inner.adjusted(2, 2, -3, -3));
+        }
+        return;
+    }
+    p.drawRect(inner.adjusted(0, 0, -1, -1));
+    if (button && (button->isChecked() || greyed)) {
+        ColorRef mark = platform::clHighlight;
+        if (greyed) mark = platform::clGray;
+        if (pressed) mark = platform::clWindow;
+        if (!w->isEnabled()) mark = c.disabled;
+        p.setPen(QPen(qcol(mark), 1));
+        const int x = inner.left() + (inner.width() - 7) / 2, y = inner.top() + (inner.height() - 7) / 2;
+        for (int k = 0; k < 3; ++k) {
+            p.drawLine(x, y + 2 + k, x + 2, y + 4 + k);
+            p.drawLine(x + 2, y + 4 + k, x + 6, y + k);
+        }
+    }
+}
+
+// A button's icon and text, centred together.
+void paintButtonContent(const FlatPaint& f, QAbstractButton* button)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const QRect& r = f.r;
+    QRect content = r;
+    const QIcon icon = button->icon();
+    const QString text = button->text();
+    QSize iconSize = icon.isNull() ? QSize() : button->iconSize();
+    const QFontMetrics fm(w->font());
+    const int textWidth = text.isEmpty() ? 0 : fm.horizontalAdvance(QString(text).remove(QLatin1Char('&')));
+    const int total = (iconSize.isValid() ? iconSize.width() + (text.isEmpty() ? 0 : 4) : 0) + textWidth;
+    int x = content.left() + (content.width() - total) / 2;
+    if (iconSize.isValid()) {
+        const QPixmap pm = icon.pixmap(iconSize, w->isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        p.drawPixmap(x, (r.height() - iconSize.height()) / 2, pm);
+        x += iconSize.width() + 4;
+    }
+    p.setPen(qcol(w->isEnabled() ? ref(w->palette().color(QPalette::ButtonText)) : f.c.disabled));
+    p.setFont(w->font());
+    p.drawText(QRect(x, 0, r.width() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text);
+}
+
+// A push, bitmap or speed button: a rounded face in its state's colour, an edge line at the
+// bottom right (top left while pressed), then its content.
+void paintButton(const FlatPaint& f, bool spaceDown)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const XPMenuColors& c = f.c;
+    const QRect& r = f.r;
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    const bool pressed = (button && button->isDown()) || spaceDown;
+    const QColor frame = f.hot ? f.hotColour : qcol(platform::clBtnShadow);
+    const ColorRef buttonColour = ref(w->palette().color(QPalette::Button));
+    ColorRef face = f.hot ? Lighten(platform::clBtnFace, 40) : c.iconColumn;
+    if (tagOf(w) == 1000) face = f.hot ? Lighten(buttonColour, 40) : Lighten(buttonColour, 16);
+    const bool down = button && button->isCheckable() && button->isChecked();
+    if (down) face = f.hot ? c.checkFillSelected : c.checkFill;
+    p.fillRect(r, w->palette().color(QPalette::Window));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(qcol(face));
+    p.setPen(QPen(down ? qcol(c.selectionBorder) : qcol(Lighten(ref(frame), 30)), 1));
+    p.drawRoundedRect(r.adjusted(0, 0, -1, -1), 2, 2);
+    if (w->isEnabled()) {
+        p.setPen(QPen(qcol(Darken(ref(frame), 50)), 1));
+        if (pressed) {
+            p.drawLine(2, 1, r.width() - 3, 1);
+            p.drawLine(1, 2, 1, r.height() - 3);
+        } else {
+            p.drawLine(2, r.height() - 2, r.width() - 3, r.height() - 2);
+            p.drawLine(r.width() - 2, 2, r.width() - 2, r.height() - 3);
+        }
+    }
+    if (button) paintButtonContent(f, button);
+}
+
+// A framed panel: one bevel, a second one inside when its line is wider than a pixel.
+void paintPanel(const FlatPaint& f)
+{
+    QPainter& p = f.p;
+    const QRect& r = f.r;
+    auto* frame = qobject_cast<QFrame*>(f.w);
+    if (!frame || frame->frameShape() == QFrame::NoFrame) return;
+    const QColor light = qcol(Lighten(f.own, 60)), dark = qcol(Darken(f.own, 60));
+    const bool sunken = frame->frameShadow() == QFrame::Sunken;
+    auto bevel = [&](QRect b, bool raised) {
+        p.setPen(raised ? light : dark);
+        p.drawLine(b.topLeft(), b.topRight());
+        p.drawLine(b.topLeft(), b.bottomLeft());
+        p.setPen(raised ? dark : light);
+        p.drawLine(b.bottomLeft(), b.bottomRight());
+        p.drawLine(b.topRight(), b.bottomRight());
+    };
+    bevel(r.adjusted(0, 0, -1, -1), !sunken);
+    if (frame->lineWidth() > 1) bevel(r.adjusted(frame->lineWidth(), frame->lineWidth(), -1 - frame->lineWidth(), -1 - frame->lineWidth()), sunken);
+}
+
+// A group box: an etched frame below half the title's height, the title over it.
+void paintGroupBox(const FlatPaint& f)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const QRect& r = f.r;
+    auto* group = qobject_cast<QGroupBox*>(w);
+    const QFontMetrics fm(w->font());
+    const int top = fm.height() / 2;
+    p.fillRect(r, qcol(f.own));
+    const QColor light = qcol(Lighten(f.own, 60)), dark = qcol(Darken(f.own, 60));
+    p.setPen(dark);
+    p.drawRect(QRect(0, top, r.width() - 2, r.height() - top - 2));
+    p.setPen(light);
+    p.drawRect(QRect(1, top + 1, r.width() - 2, r.height() - top - 2));
+    if (group && !group->title().isEmpty()) {
+        const QString title = group->title();
+        const int width = fm.horizontalAdvance(QString(title).remove(QLatin1Char('&'))) + 4;
+        p.fillRect(QRect(6, 0, width, fm.height()), qcol(f.own));
+        p.setPen(w->palette().color(QPalette::WindowText));
+        p.drawText(QRect(8, 0, width, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, title);
+    }
+}
+
+// A tool bar's separator takes the bar's colour; a tagged one shows a line down its middle.
+void paintToolSeparator(const FlatPaint& f)
+{
+    QPainter& p = f.p;
+    QWidget* w = f.w;
+    const QRect& r = f.r;
+    QWidget* bar = w->parentWidget();
+    const ColorRef barColour = ref((bar ? bar : w)->palette().color(QPalette::Window));
+    p.fillRect(r, qcol(barColour));
+    QAction* action = nullptr;
+    if (auto* toolBar = qobject_cast<QToolBar*>(bar))
+        for (QAction* a : toolBar->actions())
+            if (toolBar->widgetForAction(a) == w) action = a;
+    if (tagOf(action) > 0) {
+        p.setPen(QPen(qcol(Darken(barColour, 30)), 1));
+        const int x = r.width() / 2;
+        p.drawLine(x, 2, x, r.height() - 2);
+    }
+}
+
+// A list box, tree view or progress bar: a frame in the field's or the selection's colour,
+// lighter for a control that had no frame of its own.
+void paintListFrame(const FlatPaint& f, bool progressBar, int savedFrameShape)
+{
+    auto* frame = qobject_cast<QFrame*>(f.w);
+    const bool single = !frame || savedFrameShape != QFrame::NoFrame;
+    QColor colour;
+    if (progressBar) colour = f.hot ? qcol(f.c.selectionBorder) : qcol(Darken(f.brush, 60));
+    else if (f.hot) colour = qcol(Lighten(f.c.selectionBorder, single ? 60 : 80));
+    else colour = single ? qcol(Darken(f.brush, 60)) : qcol(f.brush);
+    f.frameRect(colour);
+}
+
+} // namespace
+
 void TControlSubClass::paintOver()
 {
     QWidget* w = control_;
     if (!w || !painter_) return;
-    const XPMenuColors& c = painter_->colors();
-    const bool focused = w->hasFocus();
-    const bool hot = mouseInside_ || focused;
-    const ColorRef own = ref(w->palette().color(w->backgroundRole()));
-    const ColorRef brush = ref(w->palette().color(QPalette::Base));
     QPainter p(w);
-    const QRect r = w->rect();
-    auto frameRect = [&](const QColor& colour) {
-        p.setPen(QPen(colour, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-    };
+    const bool focused = w->hasFocus();
+    const FlatPaint f{p, w, painter_->colors(), w->rect(), mouseInside_, focused, mouseInside_ || focused,
+                      ref(w->palette().color(w->backgroundRole())), ref(w->palette().color(QPalette::Base)), hotColor()};
     switch (kind_) {
     case ControlKind::Edit:
     case ControlKind::MaskEdit:
-    case ControlKind::Memo: {
-        if (!savedFrame_) {
-            const ColorRef mean = platform::rgbColor((platform::redOf(own) + platform::redOf(brush)) / 2,
-                                                     (platform::greenOf(own) + platform::greenOf(brush)) / 2,
-                                                     (platform::blueOf(own) + platform::blueOf(brush)) / 2);
-            frameRect(mouseInside_ && !focused ? qcol(Lighten(mean, 40)) : qcol(own));
-            break;
-        }
-        // The host's frame inside ours takes the field's colour.
-        p.setPen(QPen(qcol(brush), 1));
-        p.drawRect(r.adjusted(1, 1, -2, -2));
-        frameRect(hot ? hotColor() : qcol(Darken(brush, 60)));
+    case ControlKind::Memo:
+        paintEditFrame(f, savedFrame_);
         break;
-    }
-    case ControlKind::Combo: {
-        auto* combo = qobject_cast<QComboBox*>(w);
-        const int thumb = w->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1 + (hot ? 1 : 0);
-        const QColor frame = mouseInside_ ? qcol(c.selectionBorder) : focused ? hotColor() : qcol(own);
-        frameRect(qcol(brush));
-        const QRect button = w->layoutDirection() == Qt::RightToLeft ? QRect(1, 1, thumb, r.height() - 2)
-                                                                      : QRect(r.width() - 1 - thumb, 1, thumb, r.height() - 2);
-        const bool down = combo && combo->view() && combo->view()->isVisible();
-        ColorRef fill = platform::clBtnFace;
-        if (tagOf(w) == 1000) fill = Lighten(own, 16);
-        if (mouseInside_) fill = c.selectionFill;
-        else if (focused) fill = c.checkFill;
-        if (down) fill = c.checkFillSelected;
-        p.fillRect(button, qcol(fill));
-        p.setPen(QPen(frame, 1));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.drawLine(button.left() - 1, 1, button.left() - 1, r.height() - 2);
-        p.setPen(QPen(qcol(!w->isEnabled() || down ? platform::clWhite : platform::clBlack), 1));
-        const int ax = w->layoutDirection() == Qt::RightToLeft ? 10 : r.width() - 10;
-        const int ay = std::min(10, r.height() / 2 - 1);
-        for (int i = 0; i < 3; ++i) p.drawLine(ax - 2 + i, ay + i, ax + 2 - i, ay + i);
+    case ControlKind::Combo:
+        paintCombo(f);
         break;
-    }
     case ControlKind::CheckBox:
-    case ControlKind::RadioButton: {
-        const bool radio = kind_ == ControlKind::RadioButton;
-        auto* button = qobject_cast<QAbstractButton*>(w);
-        QStyleOptionButton opt;
-        opt.initFrom(w);
-        QRect box = w->style()->subElementRect(radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &opt, w);
-        if (radio) box.adjust(0, 0, -1, -1);
-        p.fillRect(box, qcol(own));
-        const QRect inner = box.adjusted(2, 2, -2, -2);
-        const bool pressed = (buttonDown_ && mouseInside_) || spaceDown_;
-        const auto* check = qobject_cast<QCheckBox*>(w);
-        const bool greyed = check && check->checkState() == Qt::PartiallyChecked;
-        ColorRef fill = platform::clWindow;
-        if (hot) fill = c.selectionFill;
-        if (pressed && !radio) fill = c.checkFillSelected;
-        if (greyed) fill = platform::clSilver;
-        p.setPen(QPen(qcol(hot ? c.selectionBorder : platform::clBtnShadow), 1));
-        p.setBrush(qcol(fill));
-        if (radio) {
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.drawEllipse(inner.adjusted(0, 0, -1, -1));
-            if (button && button->isChecked()) {
-                const QColor dot = qcol(w->isEnabled() ? platform::clHighlight : c.disabled);
-                p.setPen(Qt::NoPen);
-                p.setBrush(dot);
-                p.drawEllipse(inner.adjusted(2, 2, -3, -3));
-            }
-        } else {
-            p.drawRect(inner.adjusted(0, 0, -1, -1));
-            if (button && (button->isChecked() || greyed)) {
-                ColorRef mark = platform::clHighlight;
-                if (greyed) mark = platform::clGray;
-                if (pressed) mark = platform::clWindow;
-                if (!w->isEnabled()) mark = c.disabled;
-                p.setPen(QPen(qcol(mark), 1));
-                const int x = inner.left() + (inner.width() - 7) / 2, y = inner.top() + (inner.height() - 7) / 2;
-                for (int k = 0; k < 3; ++k) {
-                    p.drawLine(x, y + 2 + k, x + 2, y + 4 + k);
-                    p.drawLine(x + 2, y + 4 + k, x + 6, y + k);
-                }
-            }
-        }
+    case ControlKind::RadioButton:
+        paintCheckOrRadio(f, kind_ == ControlKind::RadioButton, (buttonDown_ && mouseInside_) || spaceDown_);
         break;
-    }
     case ControlKind::Button:
     case ControlKind::BitButton:
-    case ControlKind::SpeedButton: {
-        auto* button = qobject_cast<QAbstractButton*>(w);
-        const bool pressed = (button && button->isDown()) || spaceDown_;
-        const QColor frame = hot ? hotColor() : qcol(platform::clBtnShadow);
-        const ColorRef buttonColour = ref(w->palette().color(QPalette::Button));
-        ColorRef face = hot ? Lighten(platform::clBtnFace, 40) : c.iconColumn;
-        if (tagOf(w) == 1000) face = hot ? Lighten(buttonColour, 40) : Lighten(buttonColour, 16);
-        const bool down = button && button->isCheckable() && button->isChecked();
-        if (down) face = hot ? c.checkFillSelected : c.checkFill;
-        p.fillRect(r, w->palette().color(QPalette::Window));
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setBrush(qcol(face));
-        p.setPen(QPen(down ? qcol(c.selectionBorder) : qcol(Lighten(ref(frame), 30)), 1));
-        p.drawRoundedRect(r.adjusted(0, 0, -1, -1), 2, 2);
-        if (w->isEnabled()) {
-            p.setPen(QPen(qcol(Darken(ref(frame), 50)), 1));
-            if (pressed) {
-                p.drawLine(2, 1, r.width() - 3, 1);
-                p.drawLine(1, 2, 1, r.height() - 3);
-            } else {
-                p.drawLine(2, r.height() - 2, r.width() - 3, r.height() - 2);
-                p.drawLine(r.width() - 2, 2, r.width() - 2, r.height() - 3);
-            }
-        }
-        if (button) {
-            QRect content = r;
-            const QIcon icon = button->icon();
-            const QString text = button->text();
-            QSize iconSize = icon.isNull() ? QSize() : button->iconSize();
-            const QFontMetrics fm(w->font());
-            const int textWidth = text.isEmpty() ? 0 : fm.horizontalAdvance(QString(text).remove(QLatin1Char('&')));
-            const int total = (iconSize.isValid() ? iconSize.width() + (text.isEmpty() ? 0 : 4) : 0) + textWidth;
-            int x = content.left() + (content.width() - total) / 2;
-            if (iconSize.isValid()) {
-                const QPixmap pm = icon.pixmap(iconSize, w->isEnabled() ? QIcon::Normal : QIcon::Disabled);
-                p.drawPixmap(x, (r.height() - iconSize.height()) / 2, pm);
-                x += iconSize.width() + 4;
-            }
-            p.setPen(qcol(w->isEnabled() ? ref(w->palette().color(QPalette::ButtonText)) : c.disabled));
-            p.setFont(w->font());
-            p.drawText(QRect(x, 0, r.width() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text);
-        }
+    case ControlKind::SpeedButton:
+        paintButton(f, spaceDown_);
         break;
-    }
-    case ControlKind::Panel: {
-        auto* frame = qobject_cast<QFrame*>(w);
-        if (!frame || frame->frameShape() == QFrame::NoFrame) break;
-        const QColor light = qcol(Lighten(own, 60)), dark = qcol(Darken(own, 60));
-        const bool sunken = frame->frameShadow() == QFrame::Sunken;
-        auto bevel = [&](QRect b, bool raised) {
-            p.setPen(raised ? light : dark);
-            p.drawLine(b.topLeft(), b.topRight());
-            p.drawLine(b.topLeft(), b.bottomLeft());
-            p.setPen(raised ? dark : light);
-            p.drawLine(b.bottomLeft(), b.bottomRight());
-            p.drawLine(b.topRight(), b.bottomRight());
-        };
-        bevel(r.adjusted(0, 0, -1, -1), !sunken);
-        if (frame->lineWidth() > 1) bevel(r.adjusted(frame->lineWidth(), frame->lineWidth(), -1 - frame->lineWidth(), -1 - frame->lineWidth()), sunken);
+    case ControlKind::Panel:
+        paintPanel(f);
         break;
-    }
-    case ControlKind::GroupBox: {
-        auto* group = qobject_cast<QGroupBox*>(w);
-        const QFontMetrics fm(w->font());
-        const int top = fm.height() / 2;
-        p.fillRect(r, qcol(own));
-        const QColor light = qcol(Lighten(own, 60)), dark = qcol(Darken(own, 60));
-        p.setPen(dark);
-        p.drawRect(QRect(0, top, r.width() - 2, r.height() - top - 2));
-        p.setPen(light);
-        p.drawRect(QRect(1, top + 1, r.width() - 2, r.height() - top - 2));
-        if (group && !group->title().isEmpty()) {
-            const QString title = group->title();
-            const int width = fm.horizontalAdvance(QString(title).remove(QLatin1Char('&'))) + 4;
-            p.fillRect(QRect(6, 0, width, fm.height()), qcol(own));
-            p.setPen(w->palette().color(QPalette::WindowText));
-            p.drawText(QRect(8, 0, width, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, title);
-        }
+    case ControlKind::GroupBox:
+        paintGroupBox(f);
         break;
-    }
     case ControlKind::ToolButton:
         paintToolButton(p);
         break;
-    case ControlKind::ToolSeparator: {
-        // The separator takes the bar's colour; a tagged one shows a line down its middle.
-        QWidget* bar = w->parentWidget();
-        const ColorRef barColour = ref((bar ? bar : w)->palette().color(QPalette::Window));
-        p.fillRect(r, qcol(barColour));
-        QAction* action = nullptr;
-        if (auto* toolBar = qobject_cast<QToolBar*>(bar))
-            for (QAction* a : toolBar->actions())
-                if (toolBar->widgetForAction(a) == w) action = a;
-        if (tagOf(action) > 0) {
-            p.setPen(QPen(qcol(Darken(barColour, 30)), 1));
-            const int x = r.width() / 2;
-            p.drawLine(x, 2, x, r.height() - 2);
-        }
+    case ControlKind::ToolSeparator:
+        paintToolSeparator(f);
         break;
-    }
     case ControlKind::ListBox:
     case ControlKind::TreeView:
-    case ControlKind::ProgressBar: {
-        auto* frame = qobject_cast<QFrame*>(w);
-        const bool single = !frame || savedFrameShape_ != QFrame::NoFrame;
-        QColor colour;
-        if (kind_ == ControlKind::ProgressBar) colour = hot ? qcol(c.selectionBorder) : qcol(Darken(brush, 60));
-        else if (hot) colour = qcol(Lighten(c.selectionBorder, single ? 60 : 80));
-        else colour = single ? qcol(Darken(brush, 60)) : qcol(brush);
-        frameRect(colour);
+    case ControlKind::ProgressBar:
+        paintListFrame(f, kind_ == ControlKind::ProgressBar, savedFrameShape_);
         break;
-    }
     default:
         break;
     }

@@ -8,9 +8,9 @@
 #include <optional>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 class QMenu;
-class QWidget;
 
 namespace controls {
 

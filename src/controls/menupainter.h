@@ -13,12 +13,12 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QSet>
+#include <QWidget>
 
 class QAction;
 class QMenu;
 class QMenuBar;
 class QPainter;
-class QWidget;
 
 namespace controls {
 

@@ -9,6 +9,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QResource>
+#include <QtEndian>
 
 namespace controls {
 
@@ -19,7 +20,7 @@ constexpr qint64 kMaxPixels = 300'000'000; // pictures declaring more are refuse
 int u16At(const QByteArray& d, qsizetype at)
 {
     if (at < 0 || at + 1 >= d.size()) return -1;
-    return int(quint8(d[at])) | (int(quint8(d[at + 1])) << 8);
+    return qFromLittleEndian<quint16>(d.constData() + at);
 }
 
 // Event-loop turns, counted by a call queued at the first look of a turn: a file is looked at

@@ -11,15 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-TAboutBox* g_aboutBox = nullptr;
-}
-
-TAboutBox* TAboutBox::instance() { return g_aboutBox; }
-
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
-    g_aboutBox = this;
     setObjectName(QStringLiteral("AboutBox"));
     auto make = [this](const char* name) {
         auto* l = new QLabel(this);
@@ -68,7 +61,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 
 TAboutBox::~TAboutBox()
 {
-    if (g_aboutBox == this) g_aboutBox = nullptr;
 }
 
 void TAboutBox::FormCreate()

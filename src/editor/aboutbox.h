@@ -2,15 +2,16 @@
 // The about box: product title, version, the maker's rights notice and its web and mail links.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QPushButton;
 
-class TAboutBox : public QDialog {
+class TAboutBox : public QDialog, public RegisteredWindow<TAboutBox> {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
     ~TAboutBox() override;
-    static TAboutBox* instance();
 
     QLabel* Image1;
     QLabel* ProductName;

@@ -15,15 +15,8 @@
 #include <QStyle>
 #include <QTabWidget>
 
-namespace {
-TAnweisungForm* g_anweisungForm = nullptr;
-}
-
-TAnweisungForm* TAnweisungForm::instance() { return g_anweisungForm; }
-
 TAnweisungForm::TAnweisungForm(QWidget* parent) : QDialog(parent)
 {
-    g_anweisungForm = this;
     setObjectName(QStringLiteral("AnweisungForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     resize(470, 190);
@@ -81,7 +74,6 @@ TAnweisungForm::TAnweisungForm(QWidget* parent) : QDialog(parent)
 
 TAnweisungForm::~TAnweisungForm()
 {
-    if (g_anweisungForm == this) g_anweisungForm = nullptr;
 }
 
 void TAnweisungForm::FormCreate()

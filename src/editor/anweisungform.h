@@ -4,15 +4,16 @@
 // each caller sets all four through Prepare before showing it.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QPushButton;
 
-class TAnweisungForm : public QDialog {
+class TAnweisungForm : public QDialog, public RegisteredWindow<TAnweisungForm> {
     Q_OBJECT
 public:
     explicit TAnweisungForm(QWidget* parent = nullptr);
     ~TAnweisungForm() override;
-    static TAnweisungForm* instance();
 
     QLabel* MakeLabel;
     QLabel* MakeSubLabel;

@@ -1,11 +1,11 @@
 #include "cdexport.h"
 
-#include "showfiles.h"
 #include "staging.h"
 
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/screensaver.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 namespace editor {
@@ -35,7 +35,7 @@ bool remakeFolder(const QString& folder)
 bool copyShows(const QString& showRoot, const QString& target, const QStringList& showFolders, ExportReport& report)
 {
     for (const QString& show : showFolders) {
-        if (!IsBareFileName(show)) continue; // a name that would reach outside the show root
+        if (!show::IsBareFileName(show)) continue; // a name that would reach outside the show root
         const QString to = target + show + u'\\';
         if (!platform::directoryExists(to) && !platform::createDirectory(to)) {
             report.folderNotMade = to;

@@ -1,11 +1,11 @@
 #include "exportform.h"
 
 #include "mainform.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "show/showfiles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,15 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-TExportForm* g_exportForm = nullptr;
-}
-
-TExportForm* TExportForm::instance() { return g_exportForm; }
-
 TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
 {
-    g_exportForm = this;
     setObjectName(QStringLiteral("ExportForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     resize(420, 360);
@@ -46,7 +39,6 @@ TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
 
 TExportForm::~TExportForm()
 {
-    if (g_exportForm == this) g_exportForm = nullptr;
 }
 
 void TExportForm::FormCreate()
@@ -68,7 +60,7 @@ void TExportForm::FormActivate()
     CheckListBox->clear();
     const TMainForm* main = TMainForm::instance();
     if (!main) return;
-    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), CheckListBox);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);

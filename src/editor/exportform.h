@@ -4,16 +4,17 @@
 #include <QDialog>
 #include <QStringList>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QListWidget;
 class QPushButton;
 
-class TExportForm : public QDialog {
+class TExportForm : public QDialog, public RegisteredWindow<TExportForm> {
     Q_OBJECT
 public:
     explicit TExportForm(QWidget* parent = nullptr);
     ~TExportForm() override;
-    static TExportForm* instance();
 
     QLabel* DoLabel;
     QListWidget* CheckListBox;

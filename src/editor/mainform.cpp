@@ -2,16 +2,16 @@
 #include "mainform.h"
 
 #include "aboutbox.h"
-#include "effectlist.h"
 #include "newform.h"
 #include "openform.h"
 #include "pictures.h"
 #include "programrunner.h"
-#include "showfiles.h"
 #include "tipform.h"
 
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
+#include "show/effectlist.h"
+#include "show/showfiles.h"
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"
@@ -45,8 +45,6 @@
 
 namespace {
 
-TMainForm* g_mainForm = nullptr;
-
 // Hints come at once and stay ten seconds.
 class HintTimingStyle : public QProxyStyle {
 public:
@@ -69,10 +67,6 @@ void setHintPauses()
 
 bool TMainForm::IsWindowsVersion6OrLater() const { return ::IsWindowsVersion6OrLater(); }
 
-TMainForm* TMainForm::instance() { return g_mainForm; }
-
-void TMainForm::registerInstance() { g_mainForm = this; }
-
 TMainForm::~TMainForm()
 {
     cancelThumbnails();
@@ -81,7 +75,6 @@ TMainForm::~TMainForm()
     ownAboutBox_.reset();
     ownNewForm_.reset();
     ownOpenForm_.reset();
-    if (g_mainForm == this) g_mainForm = nullptr;
 }
 
 TOpenForm& TMainForm::openForm()
@@ -206,8 +199,8 @@ void TMainForm::FormCreate()
     ProgrammBildImage->setPixmap(picture);
     ProgrammBild2Image->setPixmap(picture);
     // 4. transition list
-    EffectList = editor::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
-    SpinEdit1->setMaximum(std::max(1, editor::EffectCount(EffectList)));
+    EffectList = show::ReadEffectList(ProgramDir + QStringLiteral("Effects.ini"));
+    SpinEdit1->setMaximum(std::max(1, show::EffectCount(EffectList)));
     // 5. editor settings
     LoadGeneratorSettings();
     // 6. folders of the run and the show root

@@ -7,9 +7,12 @@
 #include "staging.h"
 #include "thumbnails.h"
 #include "undostack.h"
+#include "makestep.h"
 
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "show/showcontext.h"
+#include "util/windowregistry.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -57,6 +60,7 @@ class TQRListForm;
 }
 class TvelDrawImage;
 class MainFormEditHost;
+class MainFormShowHost;
 class TCheckAudioForm;
 class TNoDriverForm;
 class TFullsizeForm;
@@ -69,14 +73,11 @@ class TPixImage;
 class TPixTwain;
 }
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public RegisteredWindow<TMainForm> {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
-
-    // The main window of the run (the one most recently made), or nullptr.
-    static TMainForm* instance();
 
     // ---- the current show context ----
     QString ProgramDir;
@@ -259,6 +260,11 @@ public:
     void SecEditExit();
     // The current show's folder with trailing backslash.
     QString ShowFolderPath() const;
+    // The show as the output windows read it, filled from the members and fields above.
+    show::ShowContext CurrentShow() const;
+    // Shows the instructions dialog made at start-up (or one of this window's own) modally,
+    // prepared with i; its result.
+    int ShowInstructionsDialog(const editor::Instructions& i);
 
     // ---- settings ----
     void LoadGeneratorSettings();
@@ -437,7 +443,6 @@ private:
     void connectMusicPage();
     int lastSelectedAudioRow() const;
     void showAudioTracks();
-    void registerInstance();
     void setCaptions();
     void prepareShowRoot();
     void showEditor();
@@ -450,6 +455,7 @@ private:
     void connectPictureHandlers();
     void connectPrintHandlers();
     void connectArtHandlers();
+    void connectShowHost();
     void buildScanner();
     editor::ThumbnailMaker& thumbnailMaker();
     // Takes the thumbnail of picture index from a run: the status bar and the progress bar show
@@ -501,6 +507,7 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     std::unique_ptr<TTipForm> ownTipForm_;
     std::shared_ptr<MainFormEditHost> editHost_; // what the picture editors call back (mainform_art.cpp)
+    std::shared_ptr<MainFormShowHost> showHost_; // what the output windows call back (mainform_showhost.cpp)
     bool closed_ = false;
 
     std::unique_ptr<editor::MusicList> music_;

@@ -52,16 +52,6 @@ QAction* namedAction(QMenu* menu, const char* name)
     return a;
 }
 
-QLabel* pictureBox(QWidget* parent, const char* name)
-{
-    auto* l = named<QLabel>(parent, name);
-    l->setAlignment(Qt::AlignCenter);
-    l->setFrameShape(QFrame::StyledPanel);
-    l->setMinimumSize(160, 120);
-    l->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    return l;
-}
-
 } // namespace
 
 void TMainForm::buildStartPanel()
@@ -423,7 +413,6 @@ void TMainForm::buildMenus()
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
-    registerInstance();
     setObjectName(QStringLiteral("MainForm"));
     buildStartPanel();
 
@@ -469,6 +458,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectArtHandlers();
+    connectShowHost();
     buildScanner();
     FormCreate();
 }

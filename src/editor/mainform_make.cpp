@@ -7,7 +7,6 @@
 #include "exportform.h"
 #include "makestep.h"
 #include "makewizard.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
@@ -15,6 +14,7 @@
 #include "platform/hourglass.h"
 #include "platform/media.h"
 #include "platform/process.h"
+#include "show/showfiles.h"
 
 #include "controls/htmlistbox.h"
 
@@ -34,16 +34,17 @@ Form& dialogOf(TMainForm* owner)
     return *new Form(owner); // owned by the main window; the form registers itself as the instance
 }
 
-void showInstructions(TAnweisungForm& form, const editor::Instructions& i)
-{
-    form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
-    platform::dialogs().showModal(form);
-}
-
 // The gallery window says through this property whether it wrote pages while it was shown.
 constexpr const char* PagesWrittenProperty = "PagesWritten";
 
 } // namespace
+
+int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
+{
+    TAnweisungForm& form = dialogOf<TAnweisungForm>(this);
+    form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
+    return platform::dialogs().showModal(form);
+}
 
 void TMainForm::connectMakeHandlers()
 {
@@ -90,7 +91,6 @@ void TMainForm::runMakeStep()
         SelectFirstPage();
         return;
     }
-    TAnweisungForm& instructions = dialogOf<TAnweisungForm>(this);
     SaveGeneratorSettings();
     if (!SaveShow(false)) {
         SelectFirstPage();
@@ -103,22 +103,22 @@ void TMainForm::runMakeStep()
     switch (target) {
     case MakeTarget::PC:
         instructed = SaveShow(true);
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target));
         break;
     case MakeTarget::CdRom:
         instructed = SaveShow(false) && ExportToCdFolder();
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target, CdFolder));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target, CdFolder));
         break;
     case MakeTarget::HtmlPage: {
         SavePictureList();
-        QDialog* gallery = FindApplicationDialog(QStringLiteral("HTMLForm"));
+        QDialog* gallery = WindowRegistry::named<QDialog>(QStringLiteral("HTMLForm"));
         instructed = false;
         if (gallery) {
             gallery->setProperty(PagesWrittenProperty, false);
             platform::dialogs().showModal(*gallery);
             instructed = gallery->property(PagesWrittenProperty).toBool();
         }
-        if (instructed) showInstructions(instructions, editor::InstructionsFor(target));
+        if (instructed) ShowInstructionsDialog(editor::InstructionsFor(target));
         break;
     }
     case MakeTarget::Screensaver:
@@ -170,7 +170,7 @@ bool TMainForm::InstallScreensaver()
     const QString settingsProgram = QStringLiteral("CONTROL.EXE"), settingsPage = QStringLiteral("desk.cpl,,1");
     editor::Instructions instructions = editor::InstructionsFor(editor::MakeTarget::Screensaver);
     if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = LangText(4627);
-    if (report.ok()) showInstructions(dialogOf<TAnweisungForm>(this), instructions);
+    if (report.ok()) ShowInstructionsDialog(instructions);
     else platform::showError(editor::ExportFailureText(report));
     platform::startProgram(settingsProgram, settingsPage, QString());
     return report.ok();

@@ -14,7 +14,6 @@
 #include "platform/media.h"
 #include "util/windowsinfo.h"
 
-#include <QApplication>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -98,8 +97,7 @@ void TMainForm::connectMusicPage()
 TCheckAudioForm& TMainForm::checkAudioForm()
 {
     // The run's audio information window, made at start-up; a window of our own without one.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* form = qobject_cast<TCheckAudioForm*>(w); form && form != ownCheckAudioForm_) return *form;
+    if (TCheckAudioForm* form = TCheckAudioForm::instance(); form && form != ownCheckAudioForm_) return *form;
     if (!ownCheckAudioForm_) ownCheckAudioForm_ = new TCheckAudioForm(this);
     return *ownCheckAudioForm_;
 }

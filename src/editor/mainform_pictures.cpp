@@ -7,16 +7,15 @@
 #include <QCursor>
 #include <QDateTime>
 
-#include "picturelist.h"
-#include "showfiles.h"
-
 #include "app/language.h"
 #include "controls/htmlistbox.h"
-#include "controls/itemtext.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
+#include "show/itemtext.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 #include <QAction>
@@ -90,7 +89,6 @@ void TMainForm::connectPictureHandlers()
     connect(QuorbelListBox, &controls::THTMListBox::KeyDown, this, &TMainForm::QuorbelListBoxKeyDown);
     connect(QuorbelListBox, &controls::THTMListBox::KeyUp, this, &TMainForm::QuorbelListBoxKeyUp);
 
-
     PixImage3->SetEnableMethodErrors(false);
 }
 
@@ -129,12 +127,12 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
         if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
         if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
-        editor::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
-        const QString name = editor::CopyPictureIntoShow(source, folder);
+        show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
+        const QString name = show::CopyPictureIntoShow(source, folder);
         if (!name.isEmpty()) {
             // A fresh thumbnail always: one left behind by an earlier picture of this name would be wrong.
             MakeThumbnail(folder + name, 70, true, false);
-            const QString item = editor::ShowItem(folder, name, name);
+            const QString item = show::ShowItem(folder, name, name);
             if (index < 0 || index >= QuorbelListBox->Count()) QuorbelListBox->Items().Add(item);
             else QuorbelListBox->Items().Insert(index, item);
             savePictureListIfStored();
@@ -145,7 +143,7 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
     platform::showError(LangText(10000));
 }
 
-QString TMainForm::UniquePictureName(const QString& path) const { return editor::UniquePictureName(path); }
+QString TMainForm::UniquePictureName(const QString& path) const { return show::UniquePictureName(path); }
 
 bool TMainForm::RemovePicture(int index, QStringList* failures)
 {
@@ -154,8 +152,8 @@ bool TMainForm::RemovePicture(int index, QStringList* failures)
     TextEdit->clear();
     DisableEditButtons();
     showPictureChosen_ = false;
-    const QString name = editor::ItemFileName(QuorbelListBox->Items()[index]);
-    if (editor::IsBareFileName(name)) {
+    const QString name = show::ItemFileName(QuorbelListBox->Items()[index]);
+    if (show::IsBareFileName(name)) {
         const QString file = ShowFolderPath() + name;
         if (UndoDepth > 0 && undoStack().Picture().compare(file, Qt::CaseInsensitive) == 0) ClearUndo();
         // The list follows the disk: a picture that stays on disk (a read-only file or folder)
@@ -180,14 +178,14 @@ void TMainForm::reportUndeletedPictures(const QStringList& failures)
 void TMainForm::DeleteFiles(const QString& mask)
 {
     platform::HourglassCursor hourglass;
-    editor::DeleteFilesMatching(mask);
+    show::DeleteFilesMatching(mask);
 }
 
 void TMainForm::SpeedButton1Click()
 {
     QStringList names;
     for (int i = 0; i < FileListBox->Count(); ++i)
-        if (FileListBox->Selected(i)) names.append(editor::ItemLine(FileListBox->Items()[i]));
+        if (FileListBox->Selected(i)) names.append(show::ItemLine(FileListBox->Items()[i]));
     if (names.isEmpty()) {
         platform::showInformation(LangText(10004));
         return;
@@ -204,7 +202,7 @@ void TMainForm::SpeedButton2Click()
         return;
     }
     QStringList names;
-    for (int i = 0; i < FileListBox->Count(); ++i) names.append(editor::ItemLine(FileListBox->Items()[i]));
+    for (int i = 0; i < FileListBox->Count(); ++i) names.append(show::ItemLine(FileListBox->Items()[i]));
     PicProgressBar->setVisible(true);
     for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
     PicProgressBar->setVisible(false);
@@ -251,12 +249,12 @@ void TMainForm::FillSourceList()
     DragFromSource = false;
     platform::HourglassCursor hourglass;
     const QString folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
-    ProgressTotal = editor::CountJpegEntries(folder);
+    ProgressTotal = show::CountJpegEntries(folder);
     ProgressDone = 0;
     PicProgressBar->setVisible(true);
     QStringList names;
     QStringList pictures;
-    for (const QString& name : editor::SourcePictureNames(folder)) {
+    for (const QString& name : show::SourcePictureNames(folder)) {
         // A host name with a backslash cannot be reached through a Windows path.
         if (name.contains(u'\\')) continue;
         names.append(name);
@@ -269,7 +267,7 @@ void TMainForm::FillSourceList()
     for (int i = 0; i < names.size(); ++i) {
         ++ProgressDone;
         if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
-        FileListBox->Items().Add(editor::SourceItem(run.target(i), names[i]));
+        FileListBox->Items().Add(show::SourceItem(run.target(i), names[i]));
     }
     // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
     FileListBox->setSortLocale(LanguageLocale());
@@ -283,7 +281,7 @@ void TMainForm::FillSourceList()
 
 QString TMainForm::showPictureAt(int row) const
 {
-    return ShowRoot + ShowFolder + u'\\' + editor::ItemFileName(QuorbelListBox->Items()[row]);
+    return ShowRoot + ShowFolder + u'\\' + show::ItemFileName(QuorbelListBox->Items()[row]);
 }
 
 void TMainForm::SelectedPicturePath()
@@ -324,7 +322,7 @@ void TMainForm::PreviewPicture(const QString& file, bool inShowFolder, bool forc
     if (!force && file == LastPreviewFile) return;
     LastPreviewFile = file;
     QString name = file;
-    if (name.contains(u'>')) name = editor::ItemLine(name);
+    if (name.contains(u'>')) name = show::ItemLine(name);
     QString path;
     if (inShowFolder) path = ShowFolderPath() + name;
     // A bare source name lies in the source folder.
@@ -346,7 +344,7 @@ void TMainForm::QuorbelListBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, 
     DragIndex = QuorbelListBox->ItemAtPos(QPoint(x, y), true);
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0) return;
-    const QString line = editor::ItemLine(QuorbelListBox->Items()[index]);
+    const QString line = show::ItemLine(QuorbelListBox->Items()[index]);
     ClickedItemName = GetWordAt(1, line, QStringLiteral("|")).trimmed();
     TextEdit->setText(GetWordAt(2, line, QStringLiteral("|")).trimmed());
     showPictureChosen_ = true;
@@ -367,7 +365,7 @@ void TMainForm::QuorbelListBoxClick()
     // Undo would bring back is never older than the last choice of a picture.
     SelectedPicturePath();
     ClearUndo();
-    const QString line = editor::ItemLine(QuorbelListBox->Items()[index]);
+    const QString line = show::ItemLine(QuorbelListBox->Items()[index]);
     const qsizetype bar = line.indexOf(u'|');
     ClickedItemName = (bar < 0 ? line : line.left(bar)).trimmed();
     TextEdit->setText(bar < 0 ? QString() : line.mid(bar + 1).trimmed());
@@ -427,7 +425,7 @@ void TMainForm::TextEditChange()
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count()) return;
     QString text = TextEdit->text();
-    if (!editor::IsStorableCaption(text)) {
+    if (!show::IsStorableCaption(text)) {
         // "Pictures.ini" keeps the caption behind the one "|" of a line: no other may come in.
         const int cursor = TextEdit->cursorPosition();
         const qsizetype before = text.size();
@@ -435,7 +433,7 @@ void TMainForm::TextEditChange()
         TextEdit->setText(text);
         TextEdit->setCursorPosition(std::max(0, cursor - int(before - text.size())));
     }
-    QuorbelListBox->Items().setStrings(index, editor::ItemWithCaption(QuorbelListBox->Items()[index], text));
+    QuorbelListBox->Items().setStrings(index, show::ItemWithCaption(QuorbelListBox->Items()[index], text));
     savePictureListIfStored();
 }
 
@@ -468,7 +466,7 @@ void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
     if (source == FileListBox) {
         DropNames.clear();
         for (int i = 0; i < FileListBox->Count(); ++i)
-            if (FileListBox->Selected(i)) DropNames.append(editor::ItemLine(FileListBox->Items()[i]));
+            if (FileListBox->Selected(i)) DropNames.append(show::ItemLine(FileListBox->Items()[i]));
         if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
         PicProgressBar->setVisible(true);
         // Inserting at the same row from the last name to the first keeps the source order.
@@ -559,14 +557,14 @@ bool TMainForm::refreshThumbnailItem()
 {
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return false;
-    const QString caption = editor::ItemCaption(QuorbelListBox->Items()[index]);
-    const QString folder = editor::FolderOf(SelectedPicture);
-    const QString name = editor::NameOf(SelectedPicture);
+    const QString caption = show::ItemCaption(QuorbelListBox->Items()[index]);
+    const QString folder = show::FolderOf(SelectedPicture);
+    const QString name = show::NameOf(SelectedPicture);
     int k = 1;
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
     if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
-    QuorbelListBox->Items().setStrings(index, controls::PictureItem(numbered, name + QStringLiteral(" | ") + caption));
+    QuorbelListBox->Items().setStrings(index, show::PictureItem(numbered, name + QStringLiteral(" | ") + caption));
     savePictureListIfStored();
     return true;
 }
@@ -765,10 +763,10 @@ void TMainForm::PrintSelected1Click()
 void TMainForm::DeleteStaleThumbnails()
 {
     if (ShowFolder.isEmpty()) return;
-    editor::DeleteStaleThumbnails(ShowFolderPath(), QuorbelListBox->Items().toStringList());
+    show::DeleteStaleThumbnails(ShowFolderPath(), QuorbelListBox->Items().toStringList());
 }
 
-void TMainForm::DeleteConvertedCopies(const QString& folder) { editor::DeleteConvertedCopies(folder, convertedCopies_); }
+void TMainForm::DeleteConvertedCopies(const QString& folder) { show::DeleteConvertedCopies(folder, convertedCopies_); }
 
 // ---------------------------------------------------------------------------------------------
 // source folder and text offset
@@ -782,7 +780,7 @@ void TMainForm::OpenBitBtnClick()
         if (!chosen.accepted || chosen.files.isEmpty()) return;
         OpenPictureDialog1.fileName = chosen.files.first();
         folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
-        if (!editor::IsForbiddenSourceFolder(folder, ShowRoot, ProgramDir)) break;
+        if (!show::IsForbiddenSourceFolder(folder, ShowRoot, ProgramDir)) break;
         platform::showInformation(LangText(10003));
     }
     if (!SourceFolder.isEmpty() && SourceFolder != folder) DeleteConvertedCopies(SourceFolder);

@@ -49,10 +49,7 @@ void TMainForm::PrintPictures()
     if (!PrintAll && printSelectForm().Execute() != platform::mrOk) return;
     print::TQRListForm& report = qrListForm();
     report.PrintSize = PrintWidth;
-    report.ShowContext = [this] {
-        return print::PrintShowContext{TitleEdit->text(), QuorbelListBox->Items().toStringList(), PrintAll, PrintCaptions,
-                                       ShowRoot, ShowFolder, ProgramDir};
-    };
+    report.ShowContext = [this] { return CurrentShow(); };
     report.Preview();
     report.FinishPrint();
     report.ShowContext = nullptr;

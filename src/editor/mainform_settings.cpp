@@ -2,19 +2,19 @@
 // show to the player.
 #include "mainform.h"
 
-#include "effectlist.h"
-#include "showfiles.h"
 #include "staging.h"
 #include "tipform.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
+#include "controls/htmlistbox.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/process.h"
-#include "controls/htmlistbox.h"
+#include "show/effectlist.h"
+#include "show/showfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +44,7 @@ void TMainForm::selectDriveInBox(const QString& letter)
 void TMainForm::LoadGeneratorSettings()
 {
     const editor::EditorSettings s = editor::LoadEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), ProgramDir);
-    SecondsPerPicture = editor::NormaliseSeconds(s.defaultTime);
+    SecondsPerPicture = show::NormaliseSeconds(s.defaultTime);
     {
         const QSignalBlocker block(SecEdit);
         SecEdit->setText(SecondsPerPicture);
@@ -62,7 +62,7 @@ void TMainForm::LoadGeneratorSettings()
     RNDRadioButton->setChecked(s.effectMode == QLatin1String("RANDOM"));
     OFFRadioButton->setChecked(s.effectMode == QLatin1String("OFF"));
     OFFRadioButtonClick();
-    Effect = editor::ClampEffect(s.effect, EffectList);
+    Effect = show::ClampEffect(s.effect, EffectList);
     TextOffset = s.textOffset;
     {
         const QSignalBlocker block1(SpinEdit1);
@@ -81,7 +81,7 @@ void TMainForm::LoadGeneratorSettings()
 editor::EditorSettings TMainForm::CurrentSettings() const
 {
     editor::EditorSettings s;
-    s.defaultTime = editor::NormaliseSeconds(SecondsPerPicture);
+    s.defaultTime = show::NormaliseSeconds(SecondsPerPicture);
     s.sourceFolder = SourceFolder;
     s.endlessPlay = EndlessPlayCheckBox->isChecked();
     s.fullscreen = FullscreenCheckBox->isChecked();
@@ -117,13 +117,13 @@ bool TMainForm::SaveShow(bool startPlayer)
         return false;
     }
     platform::HourglassCursor hourglass;
-    SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
+    SecondsPerPicture = show::NormaliseSeconds(SecondsPerPicture);
     // A file that cannot be written (a full disk, a folder in its place) stops the hand-over:
     // the player would play what was there before.
     const QString settings = ShowRoot + QStringLiteral("Settings.ini");
     QString unwritten;
     if (!SavePictureList()) unwritten = ShowFolderPath() + QStringLiteral("Pictures.ini");
-    else if (!editor::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture)) unwritten = ShowFolderPath() + QStringLiteral("Quorbel.ini");
+    else if (!show::WriteShowInfo(ShowFolderPath(), ShowTitle, SecondsPerPicture)) unwritten = ShowFolderPath() + QStringLiteral("Quorbel.ini");
     else if (!editor::WritePlayerSettings(settings, CurrentSettings())) unwritten = settings;
     if (!unwritten.isEmpty()) {
         platform::showError(QStringLiteral("Unable to write ") + unwritten);

@@ -4,16 +4,16 @@
 
 #include "newform.h"
 #include "openform.h"
-#include "picturelist.h"
-#include "showfiles.h"
 #include "tipform.h"
 
 #include "app/language.h"
-#include "controls/htmlistbox.h"
 #include "app/productinfo.h"
+#include "controls/htmlistbox.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "util/strutils.h"
 
 #include <QLabel>
@@ -32,7 +32,7 @@
 
 QString TMainForm::ShowFolderPath() const { return ShowRoot + ShowFolder + u'\\'; }
 
-QString TMainForm::NextShowFolderName() const { return editor::NextShowFolderName(ShowRoot); }
+QString TMainForm::NextShowFolderName() const { return show::NextShowFolderName(ShowRoot); }
 
 void TMainForm::setMainCaption() { setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title); }
 
@@ -61,18 +61,18 @@ void TMainForm::OpenShow(const QString& folderName)
     storeShowInfo();   // the show being left keeps its title and seconds
     fieldsShowFolder_.clear();
     const QString folder = ShowRoot + folderName + u'\\';
-    const editor::ShowInfo info = editor::ReadShowInfo(folder);
+    const show::ShowInfo info = show::ReadShowInfo(folder);
     if (info.exists) {
         ShowTitle = info.title;
         setMainCaption();
         repaint();
         TitleEdit->setText(ShowTitle);
-        SecondsPerPicture = editor::NormaliseSeconds(info.time);
+        SecondsPerPicture = show::NormaliseSeconds(info.time);
         SecEdit->setText(SecondsPerPicture);
 
         if (showRun_) showRun_->cancel();
         QuorbelListBox->Items().Clear();
-        const QStringList lines = editor::ReadPictureLines(folder);
+        const QStringList lines = show::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
         QStringList notFiles; // pipes and devices under a picture's name: never opened
@@ -83,10 +83,10 @@ void TMainForm::OpenShow(const QString& folderName)
             // files begin with, gets a safe one as when adding: first, so that no thumbnail is
             // made over a picture.
             bool renamed = false;
-            QList<std::optional<editor::PictureEntry>> entries;
+            QList<std::optional<show::PictureEntry>> entries;
             for (const QString& line : lines) {
-                editor::PictureEntry e = editor::ParsePictureLine(line);
-                if (!editor::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
+                show::PictureEntry e = show::ParsePictureLine(line);
+                if (!show::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
                     entries.append(std::nullopt);
                     continue;
                 }
@@ -95,7 +95,7 @@ void TMainForm::OpenShow(const QString& folderName)
                     entries.append(std::nullopt);
                     continue;
                 }
-                const QString safe = editor::RenameToShowSafeName(folder, e.file);
+                const QString safe = show::RenameToShowSafeName(folder, e.file);
                 if (safe.isEmpty()) {
                     unrenamed.append(folder + e.file + QStringLiteral(" to a name the show can keep: ") + platform::lastFileError());
                     entries.append(std::nullopt);
@@ -121,8 +121,8 @@ void TMainForm::OpenShow(const QString& folderName)
             for (int k = 0; k < int(lineOf.size()); ++k) {
                 ProgressDone = lineOf[std::size_t(k)];
                 if (!takeThumbnail(run, k, false)) return; // the window is closing
-                const editor::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
-                QuorbelListBox->Items().Add(editor::ShowItem(folder, e.file, editor::PictureLine(e)));
+                const show::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
+                QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e)));
             }
             StatusBar1->showMessage(QStringLiteral("Fertig"));
             PicProgressBar->setVisible(false);
@@ -152,8 +152,8 @@ void TMainForm::OpenShow(const QString& folderName)
 bool TMainForm::SavePictureList()
 {
     QStringList lines;
-    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(editor::ItemLine(QuorbelListBox->Items().Strings(i)));
-    return editor::WritePictureLines(ShowFolderPath(), lines);
+    for (int i = 0; i < QuorbelListBox->Count(); ++i) lines.append(show::ItemLine(QuorbelListBox->Items().Strings(i)));
+    return show::WritePictureLines(ShowFolderPath(), lines);
 }
 
 void TMainForm::NewQuorbel1Click()
@@ -177,7 +177,7 @@ void TMainForm::NewQuorbel1Click()
         QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         setMainCaption();
-        SecondsPerPicture = editor::NormaliseSeconds(SecondsPerPicture);
+        SecondsPerPicture = show::NormaliseSeconds(SecondsPerPicture);
         SecEdit->setText(SecondsPerPicture);
         SelectFirstPage();
     }
@@ -200,12 +200,12 @@ void TMainForm::DeleteQuorbel1Click()
     TOpenForm& dialog = openForm();
     if (dialog.ShowWithMode(1) == platform::mrOk && platform::confirm(LangText(10008))) {
         platform::HourglassCursor hourglass;
-        OpenShow(QLatin1String(editor::PlaceholderFolder));
+        OpenShow(QLatin1String(show::PlaceholderFolder));
         PixImage2->setVisible(false);
         ClearUndo();
         QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
-        const QString folder = editor::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
+        const QString folder = show::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
         if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));
     }
     SelectFirstPage();
@@ -225,12 +225,12 @@ void TMainForm::storeShowInfo()
     if (ShowFolder.isEmpty() || fieldsShowFolder_.compare(ShowFolder, Qt::CaseInsensitive) != 0) return;
     const QString folder = ShowFolderPath();
     if (!platform::directoryExists(folder)) return;
-    const QString seconds = editor::NormaliseSeconds(SecondsPerPicture);
-    const editor::ShowInfo stored = editor::ReadShowInfo(folder);
+    const QString seconds = show::NormaliseSeconds(SecondsPerPicture);
+    const show::ShowInfo stored = show::ReadShowInfo(folder);
     if (stored.exists && !stored.placeholder && stored.title == ShowTitle.trimmed()
-        && editor::NormaliseSeconds(stored.time) == seconds)
+        && show::NormaliseSeconds(stored.time) == seconds)
         return;
-    const bool written = editor::WriteShowInfo(folder, ShowTitle, seconds);
+    const bool written = show::WriteShowInfo(folder, ShowTitle, seconds);
     // A full disk or a read-only show: said once, not at every change of the fields.
     if (!written && !infoWriteFailed_)
         platform::showError(QStringLiteral("Unable to write ") + folder + QStringLiteral("Quorbel.ini"));
@@ -241,7 +241,7 @@ void TMainForm::SecEditChange() { SecondsPerPicture = SecEdit->text().trimmed();
 
 void TMainForm::SecEditExit()
 {
-    SecondsPerPicture = editor::NormaliseSeconds(SecEdit->text());
+    SecondsPerPicture = show::NormaliseSeconds(SecEdit->text());
     if (SecEdit->text() != SecondsPerPicture) SecEdit->setText(SecondsPerPicture);
     storeShowInfo();
 }

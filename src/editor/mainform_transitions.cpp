@@ -1,10 +1,10 @@
 // The main window's transition preview on the settings page: the chosen transition of the list,
 // played on PixImage1 into the other of the two preview pictures at every change.
 #include "mainform.h"
-#include "transitionpreview.h"
 
 #include "imaging/piximage.h"
 #include "platform/files.h"
+#include "show/transitionpreview.h"
 
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -12,10 +12,10 @@
 void TMainForm::ShowEffectPreview(int n)
 {
     // A line that is missing or not five integers plays nothing.
-    const std::optional<editor::Transition> transition = editor::TransitionAt(EffectList, n);
+    const std::optional<show::Transition> transition = show::TransitionAt(EffectList, n);
     if (!transition) return;
     PixImage1->SetBackErase(true);
-    const bool known = editor::ApplyTransition(PixImage1, *transition);
+    const bool known = show::ApplyTransition(PixImage1, *transition);
     PixImage1->SetBackErase(false);
     if (known) PixImage1->Refresh();
 }
@@ -23,12 +23,12 @@ void TMainForm::ShowEffectPreview(int n)
 void TMainForm::SpinEdit1Change()
 {
     int value = SpinEdit1->value();
-    if (value >= editor::MaxEffectNumber + 1) {
-        value = editor::MaxEffectNumber;
+    if (value >= show::MaxEffectNumber + 1) {
+        value = show::MaxEffectNumber;
         const QSignalBlocker block(SpinEdit1);
         SpinEdit1->setValue(value);
     }
-    Effect = editor::ClampEffect(value, EffectList);
+    Effect = show::ClampEffect(value, EffectList);
     PreviewFlip = !PreviewFlip;
     ShowEffectPreview(Effect);
     const QString picture = ProgramDir + (PreviewFlip ? QStringLiteral("Preview1.jpg") : QStringLiteral("Preview2.jpg"));

@@ -2,6 +2,8 @@
 // What the main window does when the user selects another step tab, decided without a window:
 // the check for an empty show, the preparation of the make page, the music page's renumbering
 // and what the instructions dialog says after each make target.
+#include "show/showhost.h"
+
 #include <QString>
 
 namespace editor {
@@ -29,12 +31,7 @@ struct MusicPageActions {
 MusicPageActions FinishPageChange(int currentPage, bool& musicTabVisited);
 
 // What the instructions dialog shows after a make target.
-struct Instructions {
-    QString heading;
-    QString text;
-    bool burningGuide = false; // the burning-guide button
-    bool playerIcon = false;   // the player icon and its explanation
-};
+using Instructions = show::Instructions;
 // The instructions after making for the PC, a CD-ROM folder (cdFolder is named in the text),
 // an HTML page or a screensaver; empty texts for the other targets.
 Instructions InstructionsFor(MakeTarget target, const QString& cdFolder = {});

@@ -8,7 +8,6 @@
 #include "platform/shell.h"
 #include "util/windowsinfo.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,23 +16,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-TMakeWizzard* g_makeWizzard = nullptr;
-}
-
-TMakeWizzard* TMakeWizzard::instance() { return g_makeWizzard; }
-
-QDialog* FindApplicationDialog(const QString& objectName)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == objectName)
-            if (auto* d = qobject_cast<QDialog*>(w)) return d;
-    return nullptr;
-}
-
 TMakeWizzard::TMakeWizzard(QWidget* parent) : QDialog(parent)
 {
-    g_makeWizzard = this;
     setObjectName(QStringLiteral("MakeWizzard"));
     // A tool window whose only title button is the close box.
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -118,7 +102,6 @@ TMakeWizzard::TMakeWizzard(QWidget* parent) : QDialog(parent)
 
 TMakeWizzard::~TMakeWizzard()
 {
-    if (g_makeWizzard == this) g_makeWizzard = nullptr;
 }
 
 void TMakeWizzard::applyAdministratorHint()
@@ -172,7 +155,7 @@ void TMakeWizzard::WeiterBitBtnClick()
         return;
     case editor::MakeTarget::DvdPlayer:
         // The video wizard takes over; it closes this wizard with OK when a video run starts.
-        if (QDialog* video = FindApplicationDialog(QStringLiteral("DVDWizardForm"))) platform::dialogs().showModal(*video);
+        if (QDialog* video = WindowRegistry::named<QDialog>(QStringLiteral("DVDWizardForm"))) platform::dialogs().showModal(*video);
         return;
     default:
         done(platform::mrOk);

@@ -3,6 +3,7 @@
 // HTML page or a screensaver). The window lives for the whole run, so the choice stays between
 // showings.
 #include "makestep.h"
+#include "util/windowregistry.h"
 
 #include <QDialog>
 
@@ -10,12 +11,11 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-class TMakeWizzard : public QDialog {
+class TMakeWizzard : public QDialog, public RegisteredWindow<TMakeWizzard> {
     Q_OBJECT
 public:
     explicit TMakeWizzard(QWidget* parent = nullptr);
     ~TMakeWizzard() override;
-    static TMakeWizzard* instance();
 
     QLabel* Image1;
     QLabel* Label3;
@@ -45,5 +45,3 @@ private:
     void applyAdministratorHint();
 };
 
-// One of the windows made at start-up, found by its name ("DVDWizardForm", "HTMLForm"), or nullptr.
-QDialog* FindApplicationDialog(const QString& objectName);

@@ -10,15 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-TNewForm* g_newForm = nullptr;
-}
-
-TNewForm* TNewForm::instance() { return g_newForm; }
-
 TNewForm::TNewForm(QWidget* parent) : QDialog(parent)
 {
-    g_newForm = this;
     setObjectName(QStringLiteral("NewForm"));
     resize(400, 130);
     Label1 = new QLabel(this);
@@ -49,7 +42,6 @@ TNewForm::TNewForm(QWidget* parent) : QDialog(parent)
 
 TNewForm::~TNewForm()
 {
-    if (g_newForm == this) g_newForm = nullptr;
 }
 
 void TNewForm::FormCreate()

@@ -2,16 +2,17 @@
 // Asks for the title of a new show.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TNewForm : public QDialog {
+class TNewForm : public QDialog, public RegisteredWindow<TNewForm> {
     Q_OBJECT
 public:
     explicit TNewForm(QWidget* parent = nullptr);
     ~TNewForm() override;
-    static TNewForm* instance();
 
     QLabel* Label1;
     QLineEdit* Edit1;      // the title; the caller reads it

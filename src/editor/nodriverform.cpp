@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-TNoDriverForm* g_noDriverForm = nullptr;
 
 QPlainTextEdit* memo(QWidget* parent, const char* name)
 {
@@ -30,11 +29,8 @@ QPlainTextEdit* memo(QWidget* parent, const char* name)
 
 const char* const TNoDriverForm::DownloadAddress = "https://packages.debian.org/bookworm/cdparanoia";
 
-TNoDriverForm* TNoDriverForm::instance() { return g_noDriverForm; }
-
 TNoDriverForm::TNoDriverForm(QWidget* parent) : QDialog(parent)
 {
-    g_noDriverForm = this;
     setObjectName(QStringLiteral("NoDriverForm"));
     resize(520, 300);
     Image1 = new QLabel(this);
@@ -75,7 +71,6 @@ TNoDriverForm::TNoDriverForm(QWidget* parent) : QDialog(parent)
 
 TNoDriverForm::~TNoDriverForm()
 {
-    if (g_noDriverForm == this) g_noDriverForm = nullptr;
 }
 
 void TNoDriverForm::FormCreate()

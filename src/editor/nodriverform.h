@@ -2,16 +2,17 @@
 // "Missing driver": explains that reading audio CDs needs a driver and offers its download page.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class TNoDriverForm : public QDialog {
+class TNoDriverForm : public QDialog, public RegisteredWindow<TNoDriverForm> {
     Q_OBJECT
 public:
     explicit TNoDriverForm(QWidget* parent = nullptr);
     ~TNoDriverForm() override;
-    static TNoDriverForm* instance();
 
     // Where the driver comes from: on this host, the package that reads audio CDs.
     static const char* const DownloadAddress;

@@ -1,11 +1,11 @@
 #include "openform.h"
 
 #include "mainform.h"
-#include "showfiles.h"
 
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "show/showfiles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,15 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-TOpenForm* g_openForm = nullptr;
-}
-
-TOpenForm* TOpenForm::instance() { return g_openForm; }
-
 TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
 {
-    g_openForm = this;
     setObjectName(QStringLiteral("OpenForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     resize(420, 360);
@@ -53,7 +46,6 @@ TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
 
 TOpenForm::~TOpenForm()
 {
-    if (g_openForm == this) g_openForm = nullptr;
 }
 
 void TOpenForm::FormCreate()
@@ -78,7 +70,7 @@ void TOpenForm::FormActivate()
     OpenListBox->clear();
     const TMainForm* main = TMainForm::instance();
     if (!main) return;
-    for (const editor::ShowListing& show : editor::ListShows(main->ShowRoot)) {
+    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), OpenListBox);
         item->setData(Qt::UserRole, show.folder);
     }

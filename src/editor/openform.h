@@ -3,16 +3,17 @@
 // to delete (mode 1). Each item keeps its show's exact folder name beside the text it shows.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QListWidget;
 class QPushButton;
 
-class TOpenForm : public QDialog {
+class TOpenForm : public QDialog, public RegisteredWindow<TOpenForm> {
     Q_OBJECT
 public:
     explicit TOpenForm(QWidget* parent = nullptr);
     ~TOpenForm() override;
-    static TOpenForm* instance();
 
     quint8 Mode = 0;       // 0 open, 1 delete
     QString ChosenFolder;  // mode 1: the folder of the chosen show

@@ -12,15 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-TPrintSelectForm* g_selectForm = nullptr;
-}
-
-TPrintSelectForm* TPrintSelectForm::instance() { return g_selectForm; }
-
 TPrintSelectForm::TPrintSelectForm(QWidget* parent) : QDialog(parent)
 {
-    g_selectForm = this;
     setObjectName(QStringLiteral("PrintSelectForm"));
     resize(520, 600);
     HTMLCheckList1 = new controls::THTMLCheckList(this);
@@ -45,7 +38,6 @@ TPrintSelectForm::TPrintSelectForm(QWidget* parent) : QDialog(parent)
 
 TPrintSelectForm::~TPrintSelectForm()
 {
-    if (g_selectForm == this) g_selectForm = nullptr;
 }
 
 void TPrintSelectForm::FormCreate()

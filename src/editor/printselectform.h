@@ -3,18 +3,19 @@
 // in list order, into "Print.txt" in the program directory, which the report then reads.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QPushButton;
 class QWidget;
 namespace controls {
 class THTMLCheckList;
 }
 
-class TPrintSelectForm : public QDialog {
+class TPrintSelectForm : public QDialog, public RegisteredWindow<TPrintSelectForm> {
     Q_OBJECT
 public:
     explicit TPrintSelectForm(QWidget* parent = nullptr);
     ~TPrintSelectForm() override;
-    static TPrintSelectForm* instance();
 
     controls::THTMLCheckList* HTMLCheckList1;
     QWidget* Panel1;

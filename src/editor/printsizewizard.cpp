@@ -20,17 +20,10 @@
 
 #include <cmath>
 
-namespace {
-TPrintSizeWizard* g_wizard = nullptr;
-}
-
-TPrintSizeWizard* TPrintSizeWizard::instance() { return g_wizard; }
-
 int TPrintSizeWizard::WidthForCm(double cm) { return platform::roundHalfEven(cm * 495.0 / 13.0); }
 
 TPrintSizeWizard::TPrintSizeWizard(QWidget* parent) : QDialog(parent)
 {
-    g_wizard = this;
     setObjectName(QStringLiteral("PrintSizeWizard"));
     auto name = [](QWidget* w, const char* n) {
         w->setObjectName(QLatin1String(n));
@@ -98,7 +91,6 @@ TPrintSizeWizard::TPrintSizeWizard(QWidget* parent) : QDialog(parent)
 
 TPrintSizeWizard::~TPrintSizeWizard()
 {
-    if (g_wizard == this) g_wizard = nullptr;
 }
 
 void TPrintSizeWizard::FormCreate()

@@ -4,6 +4,8 @@
 // window's PrintWidth; the captions into PrintCaptions when the dialog is left with OK.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -12,12 +14,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class TPrintSizeWizard : public QDialog {
+class TPrintSizeWizard : public QDialog, public RegisteredWindow<TPrintSizeWizard> {
     Q_OBJECT
 public:
     explicit TPrintSizeWizard(QWidget* parent = nullptr);
     ~TPrintSizeWizard() override;
-    static TPrintSizeWizard* instance();
 
     // The longer side in report pixels (96 per inch) for a free width in centimetres: a 13 cm
     // picture prints as 9 x 13 does.

@@ -1,15 +1,14 @@
 #include "thumbnails.h"
 
-#include "picturelist.h"
-
 #include "platform/colors.h"
 #include "platform/files.h"
+#include "platform/rounding.h"
 #include "platform/sdk/bitmap.h"
 #include "platform/sdk/drawing.h"
 #include "platform/sdk/operations.h"
-#include "platform/sdk/regions.h"
 #include "platform/sdk/pictureio.h"
-#include "platform/rounding.h"
+#include "platform/sdk/regions.h"
+#include "show/picturelist.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
@@ -106,8 +105,8 @@ ThumbnailMaker::ThumbnailMaker(const QString& programDir) : programDir_(EnsureTr
 
 QString ThumbnailMaker::Target(const QString& picture, bool cache) const
 {
-    if (cache) return CacheThumbnailPath(programDir_, picture);
-    return FolderOf(picture) + ThumbPrefix + NameOf(picture);
+    if (cache) return show::CacheThumbnailPath(programDir_, picture);
+    return show::FolderOf(picture) + ThumbPrefix + show::NameOf(picture);
 }
 
 bool ThumbnailMaker::IsCurrent(const QString& picture, const QString& target, bool cache) const
@@ -123,14 +122,14 @@ bool ThumbnailMaker::Make(const QString& picture, int height, bool force, bool c
 {
     const QString target = Target(picture, cache);
     if (!force && IsCurrent(picture, target, cache)) return true;
-    if (cache) platform::forceDirectories(FolderOf(target));
+    if (cache) platform::forceDirectories(show::FolderOf(target));
     return RenderThumbnail(picture, height, target);
 }
 
 QString ThumbnailMaker::MakeNumbered(const QString& picture)
 {
-    const QString folder = FolderOf(picture);
-    const QString name = NameOf(picture);
+    const QString folder = show::FolderOf(picture);
+    const QString name = show::NameOf(picture);
     int k = 1;
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     if (!Make(picture, 70, true, false)) return {};
@@ -153,7 +152,7 @@ ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictu
     }
     made_.assign(jobs_.size(), 0);
     if (jobs_.empty()) return;
-    if (cache) platform::forceDirectories(FolderOf(targets_[std::size_t(jobs_.front())]));
+    if (cache) platform::forceDirectories(show::FolderOf(targets_[std::size_t(jobs_.front())]));
     work_ = std::make_unique<util::OrderedWork>(int(jobs_.size()), [this, height](int job) {
         const std::size_t i = std::size_t(jobs_[std::size_t(job)]);
         made_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i]) ? 1 : 0;

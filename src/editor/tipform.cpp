@@ -16,7 +16,6 @@
 #include <QPushButton>
 
 namespace {
-TTipForm* g_tipForm = nullptr;
 
 QString tipFolder(const QString& code)
 {
@@ -33,11 +32,8 @@ QString TipFileName(const QString& languageCode, int number)
     return tipFolder(languageCode) + PadLeftChar(QString::number(number), u'0', 4) + QStringLiteral(".tpp");
 }
 
-TTipForm* TTipForm::instance() { return g_tipForm; }
-
 TTipForm::TTipForm(QWidget* parent) : QDialog(parent)
 {
-    g_tipForm = this;
     setObjectName(QStringLiteral("TipForm"));
     resize(520, 300);
     Image1 = new QLabel(this);
@@ -70,7 +66,6 @@ TTipForm::TTipForm(QWidget* parent) : QDialog(parent)
 
 TTipForm::~TTipForm()
 {
-    if (g_tipForm == this) g_tipForm = nullptr;
 }
 
 void TTipForm::FormCreate()

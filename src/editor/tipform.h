@@ -2,6 +2,8 @@
 // The tip window: shows the numbered tip files of the current language one after the other.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -11,12 +13,11 @@ class QPushButton;
 // four digits, e.g. "tips_EN\0003.tpp" (relative to the program directory).
 QString TipFileName(const QString& languageCode, int number);
 
-class TTipForm : public QDialog {
+class TTipForm : public QDialog, public RegisteredWindow<TTipForm> {
     Q_OBJECT
 public:
     explicit TTipForm(QWidget* parent = nullptr);
     ~TTipForm() override;
-    static TTipForm* instance();
 
     QPlainTextEdit* Memo1;
     QCheckBox* CheckBox1;

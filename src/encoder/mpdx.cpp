@@ -1,6 +1,8 @@
 // The MPEG encoder plug-in over FFmpeg's libraries: JPEG frames and a PCM soundtrack of the
 // encoder work folder become one MPEG program stream.
-#include "encoder/mpdx.h"
+#include "output/video/mpdxplugin.h"
+
+#include "util/riffchunks.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QtEndian>
 
 #include <memory>
 #include <string>
@@ -71,37 +74,38 @@ bool readWave(const QString& path, Pcm& out, std::string& error)
         error = "cannot open " + path.toStdString();
         return false;
     }
-    auto u16 = [](const QByteArray& b, qsizetype at) { return quint16(uchar(b[at]) | uchar(b[at + 1]) << 8); };
-    auto u32 = [&](const QByteArray& b, qsizetype at) { return quint32(u16(b, at)) | quint32(u16(b, at + 2)) << 16; };
+    auto u16 = [](const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); };
+    auto u32 = [](const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); };
     const QByteArray riff = f.read(12);
     if (riff.size() < 12 || riff.left(4) != "RIFF" || riff.mid(8, 4) != "WAVE") {
         error = "not a wave file: " + path.toStdString();
         return false;
     }
-    bool haveFormat = false;
-    qint64 at = 12;
+    bool haveFormat = false, found = false, badFormat = false;
     const qint64 fileSize = f.size();
-    while (at + 8 <= fileSize && f.seek(at)) {
-        const QByteArray head = f.read(8);
-        if (head.size() < 8) break;
-        const qint64 size = u32(head, 4);
-        const qint64 body = at + 8;
-        if (head.left(4) == "fmt " && size >= 16) {
+    riff::forEachChunk(f, 12, fileSize, [&](const riff::ChunkHeader& chunk) {
+        if (chunk.id == "fmt " && chunk.size >= 16) {
             const QByteArray fmt = f.read(16);
-            if (fmt.size() < 16) break;
+            if (fmt.size() < 16) return false;
             if (u16(fmt, 0) != 1 || u16(fmt, 2) != 2 || u32(fmt, 4) != SampleRate || u16(fmt, 14) != 16) {
-                error = "the soundtrack is not 44,100 Hz 16-bit stereo PCM";
+                badFormat = true;
                 return false;
             }
             haveFormat = true;
-        } else if (head.left(4) == "data") {
-            if (!haveFormat) break;
-            out.dataStart = body;
-            out.frameCount = qMin<qint64>(size, fileSize - body) / 4;
-            return true;
+        } else if (chunk.id == "data") {
+            if (!haveFormat) return false;
+            out.dataStart = chunk.dataOffset;
+            out.frameCount = qMin<qint64>(chunk.size, fileSize - chunk.dataOffset) / 4;
+            found = true;
+            return false;
         }
-        at = body + size + (size & 1);
+        return true;
+    });
+    if (badFormat) {
+        error = "the soundtrack is not 44,100 Hz 16-bit stereo PCM";
+        return false;
     }
+    if (found) return true;
     error = "no wave data in " + path.toStdString();
     return false;
 }

@@ -10,7 +10,7 @@
 #include "platform/folders.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QSaveFile>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -28,11 +28,9 @@ int main(int argc, char** argv)
             std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
             return 0;
         }
-        QFile out(planTarget + QStringLiteral(".part"));
+        QSaveFile out(planTarget);
         if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) return 1;
-        out.close();
-        QFile::remove(planTarget);
-        return out.rename(planTarget) ? 0 : 1;
+        return out.commit() ? 0 : 1;
     }
 
     player::PlayerWindow window(std::move(plan));

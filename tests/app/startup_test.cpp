@@ -1,6 +1,7 @@
 #include "app/languageform.h"
 #include "app/startup.h"
 #include "app_fixture.h"
+#include "util/windowregistry.h"
 
 #include <QFile>
 #include <QMainWindow>
@@ -61,12 +62,15 @@ TEST_F(StartUpTest, FirstStartAsksForTheLanguageFirstThenCreatesEveryWindow)
 
     EXPECT_EQ(namesOf(*app), windowOrder);
     EXPECT_EQ(QStringList(ApplicationWindowNames().begin(), ApplicationWindowNames().end()), windowOrder);
+    // Every window of the order is found through the registry, also those without a maker.
+    for (const auto& w : app->windows())
+        EXPECT_EQ(WindowRegistry::named(w->objectName()), w.get()) << w->objectName().toStdString();
     ASSERT_NE(app->mainForm(), nullptr);
     EXPECT_EQ(app->mainForm()->windowTitle(), "Quorbel pro");
     EXPECT_TRUE(app->mainForm()->isVisible());
-    EXPECT_EQ(app->find("OpenForm")->windowTitle(), "Diashows");
-    EXPECT_EQ(app->find("AboutBox")->windowTitle(), "Quorbel pro");
-    EXPECT_EQ(app->find("CheckAudioForm")->windowTitle(), "Audio Info");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("OpenForm"))->windowTitle(), "Diashows");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("AboutBox"))->windowTitle(), "Quorbel pro");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("CheckAudioForm"))->windowTitle(), "Audio Info");
     for (const auto& w : app->windows())
         if (w.get() != app->mainForm()) {
             EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
@@ -86,8 +90,8 @@ TEST_F(StartUpTest, LaterStartSkipsTheChoiceAndUsesTheStoredLanguage)
     EXPECT_TRUE(sawAlreadySet);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(app->mainForm()->windowTitle(), "Quorbelix pro");
-    EXPECT_EQ(app->find("OpenForm")->windowTitle(), "Shows");
-    EXPECT_EQ(app->find("MakeWizzard")->windowTitle(), "Make show");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("OpenForm"))->windowTitle(), "Shows");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("MakeWizzard"))->windowTitle(), "Make show");
     EXPECT_EQ(ProductInfo.HelpFolder, "help_EN\\");
 }
 
@@ -103,7 +107,7 @@ TEST_F(StartUpTest, MissingTextTableIsReportedAndStartUpGoesOn)
     EXPECT_EQ(dialogs.messages[0].text, world.programDir() + "Language.ini nicht gefunden!");
     EXPECT_EQ(namesOf(*app), windowOrder);
     EXPECT_EQ(app->mainForm()->windowTitle(), "Quorbel pro");
-    EXPECT_EQ(app->find("OpenForm")->windowTitle(), "");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("OpenForm"))->windowTitle(), "");
 }
 
 TEST_F(StartUpTest, MissingSettingsAreReportedAndGermanIsUsed)
@@ -114,7 +118,7 @@ TEST_F(StartUpTest, MissingSettingsAreReportedAndGermanIsUsed)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].text, world.programDir() + "Generator.ini nicht gefunden!");
     EXPECT_EQ(LanguageCode, "GERMAN");
-    EXPECT_EQ(app->find("OpenForm")->windowTitle(), "Diashows");
+    EXPECT_EQ(WindowRegistry::named(QStringLiteral("OpenForm"))->windowTitle(), "Diashows");
 }
 
 TEST_F(StartUpTest, EveryWindowCaptionExistsInEveryLanguage)

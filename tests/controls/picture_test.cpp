@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <algorithm>
 #include <sys/stat.h>
 #include <sys/time.h>
 
@@ -150,19 +151,38 @@ TEST(Gif, FramesDelaysAndAnimation)
 
 TEST(Gif, TruncatedFilesAreReadWithinTheirBytes)
 {
-    const QByteArray data = gifBytes(4, 4, {GifFrame{}, GifFrame{1, 1}});
+    const QByteArray data = gifBytes(4, 4, {GifFrame{0, 0, 20}, GifFrame{1, 1, 30}});
+    // Each frame starts with its eight-byte control block followed by the descriptor byte.
+    const std::vector<qsizetype> markers = gif::frameMarkers(data);
+    ASSERT_EQ(markers, (std::vector<qsizetype>{19, 42}));
+    auto wholeFrames = [&](qsizetype n) { return int(std::count_if(markers.begin(), markers.end(), [n](qsizetype m) { return m + 8 < n; })); };
+
     for (qsizetype n = 0; n <= data.size(); ++n) {
-        const QByteArray cut = data.left(n);
-        THTMLPicture p;
-        try {
-            p.LoadFromStream(&cut);
-        } catch (const EPictureError&) {
+        // A copy of its own (a read past its end is the sanitizer's to find) and a view into the
+        // whole file, whose bytes past the end would give a frame that is not there.
+        for (const QByteArray& cut : {data.left(n), QByteArray::fromRawData(data.constData(), n)}) {
+            SCOPED_TRACE(n);
+            EXPECT_EQ(int(gif::frameMarkers(cut).size()), wholeFrames(n));
+            EXPECT_EQ(gif::frameInfo(cut, 1).delay, wholeFrames(n) >= 1 ? 20 : -1);
+            EXPECT_EQ(gif::frameInfo(cut, 2).delay, wholeFrames(n) >= 2 ? 30 : -1);
+            THTMLPicture p;
+            bool loaded = true;
+            try {
+                p.LoadFromStream(&cut);
+            } catch (const EPictureError&) {
+                loaded = false;
+            }
+            EXPECT_EQ(p.GetEmpty(), !loaded);
+            EXPECT_EQ(p.FrameCount(), loaded ? wholeFrames(n) : 0);
+            p.setFrame(2);
+            p.AnimationTick();
         }
-        p.setFrame(2);
-        p.FrameCount();
-        p.AnimationTick();
     }
-    SUCCEED();
+    THTMLPicture whole;
+    whole.LoadFromStream(&data);
+    whole.setFrame(2);
+    EXPECT_EQ(whole.FrameCount(), 2);
+    EXPECT_EQ(whole.frameX(), 1);
 }
 
 TEST(PictureContainer, FindsNamesWithoutRegardToCase)

@@ -6,13 +6,13 @@
 #include "editor/cdexport.h"
 #include "editor/mainform.h"
 #include "editor/musiclist.h"
-#include "editor/picturelist.h"
 #include "editor/undostack.h"
 #include "imaging/piximage.h"
 #include "output/print/qrlistform.h"
 #include "output/video/dvdform.h"
 #include "output/web/gallerywriter.h"
 #include "platform/files.h"
+#include "show/picturelist.h"
 #include "support/smalldisk.h"
 #include "util/strutils.h"
 
@@ -98,10 +98,10 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
              QStringList made;
              for (const auto& e : platform::findFiles(f, QStringLiteral("*.*"))) made << f + e.name;
              made << f + QStringLiteral("..\\..\\decoy\\photo_JPEG.jpg");
-             editor::DeleteConvertedCopies(f, made);
+             show::DeleteConvertedCopies(f, made);
          }},
-        {"stale-thumbnail clean-up", show, [](const QString& f) { editor::DeleteStaleThumbnails(f, {}); }},
-        {"pictures by mask", show, [](const QString& f) { editor::DeleteFilesMatching(f + "*.jpg"); }},
+        {"stale-thumbnail clean-up", show, [](const QString& f) { show::DeleteStaleThumbnails(f, {}); }},
+        {"pictures by mask", show, [](const QString& f) { show::DeleteFilesMatching(f + "*.jpg"); }},
         {"undo clean-up", aside, [](const QString& f) { editor::UndoStack(f).Clear(); }},
         {"gallery clean-up", world.programHost() + "/gallery",
          [&](const QString&) {

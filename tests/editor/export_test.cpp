@@ -100,7 +100,7 @@ TEST_F(ExportTest, CdRomTargetBuildsAFolderThatBurnsToAnImage)
     const QString made = testsupport::runHost("xorriso -as mkisofs -J -V QUORBEL -o '" + image + "' '" + cd + "' 2>&1", &status);
     ASSERT_EQ(status, 0) << made.toStdString();
     const QStringList listing = testsupport::runHost("isoinfo -J -f -i '" + image + "'").split('\n', Qt::SkipEmptyParts);
-    for (const QString& entry : {"/Autorun.inf", "/Quorbel-Player.exe", "/Quorbel_0001/Pictures.ini",
+    for (const QString entry : {"/Autorun.inf", "/Quorbel-Player.exe", "/Quorbel_0001/Pictures.ini",
                                  "/Quorbel_0001 - Copy/Quorbel.ini", "/Quorbel_0001/Landschaft_01.jpg"})
         EXPECT_TRUE(listing.contains(entry, Qt::CaseInsensitive)) << entry.toStdString();
     EXPECT_TRUE(listing.filter("Quorbel_0002").isEmpty());
@@ -207,7 +207,7 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
         EXPECT_EQ(keys.size(), 10);
         EXPECT_EQ(testsupport::runHost("crudini --get '" + staged + "' SETTINGS").split('\n', Qt::SkipEmptyParts), keys);
         for (const QString& key : keys)
-            if (key != "Fullscreen") EXPECT_EQ(crudini(staged, key), crudini(rootSettings, key)) << key.toStdString();
+            if (key != "Fullscreen") { EXPECT_EQ(crudini(staged, key), crudini(rootSettings, key)) << key.toStdString(); }
         EXPECT_EQ(crudini(staged, "TextOffset"), "25");
 
         // The desktop's screensaver service lists the installed copy, started with "/s"; so

@@ -1,17 +1,19 @@
 #include "app/startup.h"
-#include "editor/editorwindows.h"
-#include "editor/mainform.h"
-#include "editor/aboutbox.h"
-#include "editor/newform.h"
-#include "editor/picturelist.h"
-#include "editor/showfiles.h"
 #include "controls/htmlistbox.h"
 #include "controls/menumanager.h"
 #include "controls/menupainter.h"
-#include "editor/tipform.h"
+#include "editor/aboutbox.h"
+#include "editor/editorwindows.h"
+#include "editor/mainform.h"
+#include "editor/newform.h"
 #include "editor/openform.h"
+#include "editor/staging.h"
+#include "editor/tipform.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
+#include "util/windowregistry.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,7 +52,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items().Strings(i);
-            lines << editor::ItemLine(t);
+            lines << show::ItemLine(t);
         }
         return lines;
     }
@@ -99,7 +101,7 @@ TEST_F(MainFormTest, CreationNamesEveryComponentAndFillsEveryCaption)
     }
     for (auto* g : form->findChildren<QGroupBox*>()) EXPECT_FALSE(g->title().isEmpty()) << g->objectName().toStdString();
     for (auto* a : form->findChildren<QAction*>())
-        if (!a->isSeparator() && !a->objectName().isEmpty()) EXPECT_FALSE(a->text().isEmpty()) << a->objectName().toStdString();
+        if (!a->isSeparator() && !a->objectName().isEmpty()) { EXPECT_FALSE(a->text().isEmpty()) << a->objectName().toStdString(); }
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(form->PageControl1->tabText(i).isEmpty());
     EXPECT_EQ(form->BeispielBitBtn->text(), LangText(518));
     EXPECT_EQ(form->PageControl1->tabText(3), LangText(588));
@@ -203,7 +205,7 @@ TEST_F(MainFormTest, CaptionsSurviveSavingTheList)
     makeShow("Quorbel_0001", "Caps", {"a.jpg"});
     form->OpenShow("Quorbel_0001");
     const QString item = form->QuorbelListBox->Items().Strings(0);
-    form->QuorbelListBox->Items().setStrings(0, editor::ItemWithCaption(item, "3 > 2 and <b>"));
+    form->QuorbelListBox->Items().setStrings(0, show::ItemWithCaption(item, "3 > 2 and <b>"));
     form->SavePictureList();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0001/Pictures.ini")), "a.jpg | 3 > 2 and <b>\r\n");
     form->OpenShow("Quorbel_0001");
@@ -243,7 +245,7 @@ TEST_F(MainFormTest, NothingOutsideAShowFolderIsEverDeleted)
 {
     create();
     const auto before = snapshot(world.hostD());
-    for (const QString& bad : {"", "..", "..\\DVD-Quorbel", "."}) {
+    for (const QString bad : {"", "..", "..\\DVD-Quorbel", "."}) {
         dialogs.modalScript.push_back([bad](QDialog& d) {
             auto& f = static_cast<TOpenForm&>(d);
             f.OpenListBox->setCurrentRow(0);
@@ -503,11 +505,7 @@ TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
     auto* main = qobject_cast<TMainForm*>(windows[0].get());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->objectName(), "MainForm");
-    auto find = [&](const char* name) -> QWidget* {
-        for (auto& w : windows)
-            if (w->objectName() == name) return w.get();
-        return nullptr;
-    };
+    auto find = [](const char* name) { return WindowRegistry::named(QString::fromLatin1(name)); };
     EXPECT_EQ(&main->openForm(), find("OpenForm"));
     EXPECT_EQ(static_cast<QWidget*>(&main->newForm()), find("NewForm"));
     EXPECT_EQ(static_cast<QWidget*>(&main->aboutBox()), find("AboutBox"));
@@ -554,17 +552,26 @@ TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
 {
     create();
     form->BeispielBitBtnClick();
+    // A player that cannot be started: the runner answers before SaveShow returns, so every
+    // attempt to play shows as a message.
+    auto& programs = platform::ProgramTable::instance();
+    for (const char* player : {"Quorbel-Player.exe", "Quorbelix-Player.exe"}) programs.set(player, "/nonexistent/player");
     QFile::remove(hostD("Quorbel/Settings.ini"));
     QDir().mkpath(hostD("Quorbel/Settings.ini")); // a folder where the file belongs
-    const QString plan = world.root() + "/plan.txt";
-    qputenv("QUORBEL_PLAYER_PLAN", plan.toLocal8Bit());
+    const bool unwritable = form->SaveShow(true);
+    const auto refused = dialogs.messages;
+    // Once the file can be written, the same save asks for the player.
+    dialogs.clear();
+    QDir(hostD("Quorbel/Settings.ini")).removeRecursively();
     form->SaveShow(true);
-    qunsetenv("QUORBEL_PLAYER_PLAN");
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(dialogs.messages[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
-    QThread::msleep(300);
-    EXPECT_FALSE(QFile::exists(plan));
+    programs.loadFromEnvironment();
+
+    EXPECT_FALSE(unwritable);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0].kind, MessageKind::Error);
+    EXPECT_EQ(refused[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
+    EXPECT_TRUE(QFileInfo(hostD("Quorbel/Settings.ini")).isFile());
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Unable to start D:\\Quorbel\\" + editor::PlayerFileName(LanguageCode)}));
 }
 
 TEST_F(MainFormTest, MenusAreDrawnFlatByTheMainWindowsPainter)

@@ -178,7 +178,7 @@ TEST_F(NamesTest, PicturesThatCannotBeDeletedStayInTheListAndAreNamed)
         c.remove();
         EXPECT_EQ(showLines(), c.listed);
         EXPECT_EQ(picturesIni(), c.listed);
-        for (const QString& name : {"p1.jpg", "p2.jpg", "p3.jpg"})
+        for (const QString name : {"p1.jpg", "p2.jpg", "p3.jpg"})
             EXPECT_EQ(QFile::exists(showHost(name)), c.listed.contains(name)) << name.toStdString();
         QStringList errors;
         for (const auto& m : dialogs.messages)

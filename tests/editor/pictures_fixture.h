@@ -3,8 +3,8 @@
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "editor/newform.h"
-#include "editor/picturelist.h"
-#include "editor/showfiles.h"
+#include "show/picturelist.h"
+#include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "imaging/piximage.h"
 
@@ -69,7 +69,7 @@ protected:
         QStringList names;
         for (int i = 0; i < form->FileListBox->Count(); ++i) {
             const QString t = form->FileListBox->Items()[i];
-            names << editor::ItemLine(t);
+            names << show::ItemLine(t);
         }
         return names;
     }
@@ -78,7 +78,7 @@ protected:
         QStringList lines;
         for (int i = 0; i < form->QuorbelListBox->Count(); ++i) {
             const QString t = form->QuorbelListBox->Items()[i];
-            lines << editor::ItemLine(t);
+            lines << show::ItemLine(t);
         }
         return lines;
     }

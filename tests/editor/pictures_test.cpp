@@ -1,6 +1,6 @@
 // The pictures page: the source list, adding, ordering, captioning and removing show pictures.
-#include "editor/picturelist.h"
 #include "platform/drives.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 
 #include <QComboBox>
@@ -60,7 +60,7 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
     // Each item shows its cached thumbnail; the huge header leaves none and says nothing.
     for (int i = 0; i < form->FileListBox->Count(); ++i) {
         const QString name = sourceNames()[i];
-        const QString thumb = editor::ItemThumbnailPath(form->FileListBox->Items()[i]);
+        const QString thumb = show::ItemThumbnailPath(form->FileListBox->Items()[i]);
         EXPECT_TRUE(thumb.startsWith(world.programDir() + "thumbs\\")) << thumb.toStdString();
         const QString host = platform::toHostPath(thumb);
         if (name == "huge.jpg") {
@@ -73,8 +73,8 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
         EXPECT_EQ(status, 0) << name.toStdString();
         const QString size = testsupport::runHost("identify -format %h '" + host + "'");
         EXPECT_EQ(size, "70") << name.toStdString();
-        if (name == "wide.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70");
-        if (name == "tall.jpg") EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70");
+        if (name == "wide.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70"); }
+        if (name == "tall.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70"); }
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(form->PicProgressBar->isVisible());
@@ -114,10 +114,10 @@ TEST_F(PicturesTest, OnlyConvertedCopiesThisRunMadeAreDeleted)
 
     // What the program recorded as its own copies goes, and only in the folder asked for.
     QStringList made = {srcWin("scan_TIFF.jpg"), srcWin("a.jpg"), "D:\\other\\b_BMP.jpg", srcWin("gone_GIF.jpg")};
-    editor::DeleteConvertedCopies(srcWin(), made);
+    show::DeleteConvertedCopies(srcWin(), made);
     EXPECT_FALSE(QFile::exists(srcHost("scan_TIFF.jpg")));
     // A recorded name without a copy's mark is not a copy: it stays.
-    for (const QString& d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
+    for (const QString d : {"holiday_JPEG.jpg", "mine_BMP.jpg", "anim_GIF.jpg", "a.jpg", "holiday.jpeg", "scan.tif"})
         EXPECT_EQ(readAll(srcHost(d)), before.value(d)) << d.toStdString();
     EXPECT_EQ(made, QStringList({"D:\\other\\b_BMP.jpg"}));
 }
@@ -323,7 +323,7 @@ TEST_F(PicturesTest, StaleThumbnailsGoButNeverOnesTheListShows)
     writeAll(showHost("_THUMB_2c.jpg"), "x");
     // A show picture named like a thumbnail (kept from an older show) is a picture, not a thumbnail.
     writeAll(showHost("_THUMB_mine.jpg"), "picture");
-    form->QuorbelListBox->Items().Add(editor::ShowItem(form->ShowFolderPath(), "_THUMB_mine.jpg", "_THUMB_mine.jpg"));
+    form->QuorbelListBox->Items().Add(show::ShowItem(form->ShowFolderPath(), "_THUMB_mine.jpg", "_THUMB_mine.jpg"));
     form->DeleteStaleThumbnails();
     EXPECT_EQ(QDir(showHost()).entryList({"_THUMB*"}, QDir::Files),
               QStringList({"_THUMB_1c.jpg", "_THUMB_a__b.jpg", "_THUMB_c.jpg", "_THUMB_mine.jpg"}));

@@ -51,8 +51,10 @@ int main(int argc, char** argv)
     print::TQRListForm report;
     report.PrintSize = 571;
     report.ShowContext = [&form] {
-        return print::PrintShowContext{form.TitleEdit->text(), form.QuorbelListBox->Items().toStringList(), true, true,
-                                       form.ShowRoot, form.ShowFolder, form.ProgramDir};
+        show::ShowContext s = form.CurrentShow();
+        s.PrintAll = true;
+        s.PrintCaptions = true;
+        return s;
     };
     QTimer::singleShot(2500, [&] {
         shoot(out + "/print_preview.png");

@@ -1,11 +1,11 @@
 #include "controls/htmlchecklist.h"
 #include "editor/printselectform.h"
 #include "editor/printsizewizard.h"
-#include "editor/showfiles.h"
 #include "output/print/printers.h"
 #include "output/print/printlayout.h"
 #include "output/print/qrlistform.h"
 #include "output/print/reportpreview.h"
+#include "show/showfiles.h"
 #include "pictures_fixture.h"
 #include "platform/textcodec.h"
 
@@ -46,7 +46,7 @@ protected:
             makeJpeg(srcHost(name), i % 2 ? 600 : 800, i % 2 ? 800 : 600);
             form->AddPictureToShow(srcWin(name), -1);
             form->QuorbelListBox->Items().setStrings(
-                i, editor::ShowItem(form->ShowFolderPath(), name, name + " | " + QString::fromUtf8(captions[i % 5])));
+                i, show::ShowItem(form->ShowFolderPath(), name, name + " | " + QString::fromUtf8(captions[i % 5])));
         }
         ASSERT_EQ(form->QuorbelListBox->Count(), pictures);
         dialogs.clear();

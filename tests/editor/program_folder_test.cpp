@@ -3,12 +3,12 @@
 // music analyses as 44,100 Hz stereo, the encoder plug-in loads, the programs run).
 #include "editor_fixture.h"
 
-#include "editor/effectlist.h"
 #include "output/audio/audioinfo.h"
 #include "platform/files.h"
 #include "platform/plugin.h"
 #include "platform/sdk/sdk.h"
 #include "platform/textcodec.h"
+#include "show/effectlist.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ TEST_F(ProgramFolderTest, EveryFileTheProgramReadsFromItsFolderIsDeliveredAndRea
             break;
         }
         case Kind::Transitions:
-            EXPECT_GE(editor::ReadEffectList(path).size(), 10);
+            EXPECT_GE(show::ReadEffectList(path).size(), 10);
             break;
         case Kind::Text:
         case Kind::Page:

@@ -1,7 +1,7 @@
 // The scanner menu of the main window on SANE's test backend: choosing the source, and a scanned
 // page joining the show as a JPEG with its thumbnail; failures say so and add nothing.
-#include "editor/picturelist.h"
 #include "imaging/pixtwain.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 
 #include <QAction>
@@ -62,7 +62,7 @@ TEST_F(ScanTest, ScannedPageJoinsTheShowAsJpegWithThumbnail)
     EXPECT_EQ(page.size(), QSize(157, 196));
     EXPECT_FALSE(page.allGray());
     EXPECT_TRUE(QFile::exists(showHost("_THUMB_DScan.jpg")));
-    EXPECT_TRUE(editor::ItemThumbnailPath(form->QuorbelListBox->Items()[0]).endsWith("\\_THUMB_DScan.jpg"));
+    EXPECT_TRUE(show::ItemThumbnailPath(form->QuorbelListBox->Items()[0]).endsWith("\\_THUMB_DScan.jpg"));
     // The hand-over file is gone; the new picture is selected, previewed and ready for the edits.
     EXPECT_FALSE(QFile::exists(hostProgram("DScan.jpg")));
     EXPECT_EQ(form->QuorbelListBox->ItemIndex(), 0);

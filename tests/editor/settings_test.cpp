@@ -1,8 +1,9 @@
 #include "editor/editorsettings.h"
-#include "editor/effectlist.h"
+#include "show/effectlist.h"
 #include "editor_fixture.h"
 
 using namespace editor;
+using namespace show;
 
 class SettingsTest : public EditorTest {
 protected:

@@ -50,7 +50,7 @@ TEST_F(StagingTest, FirstStartFillsTheShowRoot)
     ASSERT_EQ(stage(), "");
     EXPECT_TRUE(firstRun);
     const QStringList entries = QDir(hostD("Quorbel")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& e : {"del", "Quorbel_0001", "Quorbel_0002", "Quorbel-Player.exe", "Autorun.inf", "play.ply", "intro.ply",
+    for (const QString e : {"del", "Quorbel_0001", "Quorbel_0002", "Quorbel-Player.exe", "Autorun.inf", "play.ply", "intro.ply",
                              "Settings.ini", "Effects.ini", "Language.ini"})
         EXPECT_TRUE(entries.contains(e)) << e.toStdString();
     EXPECT_TRUE(QFileInfo(hostD("Quorbel/Quorbel-Player.exe")).isExecutable());

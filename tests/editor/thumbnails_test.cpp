@@ -1,6 +1,6 @@
 // Thumbnails: size, frame, the kinds of JPEG a folder holds, the cache and its names.
-#include "editor/picturelist.h"
 #include "editor/thumbnails.h"
+#include "show/picturelist.h"
 #include "pictures_fixture.h"
 #include "support/jpegbytes.h"
 
@@ -111,26 +111,29 @@ TEST_F(ThumbnailsTest, BrokenPicturesLeaveNoThumbnailAndAHugeHeaderCostsNoMemory
     makeJpeg(srcHost("full.jpg"), 800, 600, "", "plasma:");
     const QByteArray full = readAll(srcHost("full.jpg"));
     writeAll(srcHost("truncated.jpg"), full.left(full.size() / 2));
-    if (maker->Make(srcWin("truncated.jpg"), 70, false, false))
+    if (maker->Make(srcWin("truncated.jpg"), 70, false, false)) {
         EXPECT_EQ(identify(srcHost("_THUMB_truncated.jpg")), "93x70");
+    } else {
+        EXPECT_FALSE(QFile::exists(srcHost("_THUMB_truncated.jpg")));
+    }
 }
 
 TEST_F(ThumbnailsTest, CacheNamesAreDistinctStableAndShortEnough)
 {
     const QString p = world.programDir();
     // "\" and ":" map to "x", "." and " " to "_": these two paths map to the same text.
-    const QString a = editor::CacheThumbnailPath(p, "D:\\a\\b.jpg");
-    const QString b = editor::CacheThumbnailPath(p, "D:\\axb.jpg");
+    const QString a = show::CacheThumbnailPath(p, "D:\\a\\b.jpg");
+    const QString b = show::CacheThumbnailPath(p, "D:\\axb.jpg");
     EXPECT_NE(a, b);
-    EXPECT_NE(editor::CacheThumbnailPath(p, "D:\\x\\Photo.jpg"), editor::CacheThumbnailPath(p, "D:\\x\\photo.jpg"));
+    EXPECT_NE(show::CacheThumbnailPath(p, "D:\\x\\Photo.jpg"), show::CacheThumbnailPath(p, "D:\\x\\photo.jpg"));
     EXPECT_TRUE(a.startsWith(p + "thumbs\\dxxaxb_jpg")) << a.toStdString();
     EXPECT_TRUE(a.endsWith(".jpg"));
 
     const QString longPath = "D:\\" + QString(300, u'\u00E9') + "\\" + QString(200, 'n') + ".jpg";
-    const QString first = editor::CacheThumbnailPath(p, longPath);
-    EXPECT_EQ(editor::CacheThumbnailPath(p, longPath), first);
+    const QString first = show::CacheThumbnailPath(p, longPath);
+    EXPECT_EQ(show::CacheThumbnailPath(p, longPath), first);
     EXPECT_LE(first.mid(first.lastIndexOf('\\') + 1).toUtf8().size(), 255);
-    EXPECT_NE(editor::CacheThumbnailPath(p, longPath + "x"), first);
+    EXPECT_NE(show::CacheThumbnailPath(p, longPath + "x"), first);
 }
 
 TEST_F(ThumbnailsTest, ACachedThumbnailServesOnlyWhileItIsNotOlderThanItsPicture)

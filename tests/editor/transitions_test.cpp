@@ -1,7 +1,7 @@
 // The transition preview of the settings page: a line of the list put into the preview control,
 // the number field, the two preview pictures in turn, and lists that are short or missing.
 #include "editor/mainform.h"
-#include "editor/transitionpreview.h"
+#include "show/transitionpreview.h"
 #include "editor_fixture.h"
 #include "imaging/piximage.h"
 
@@ -56,7 +56,7 @@ TEST_F(TransitionsTest, ALineSetsTheControlsEffectPropertiesAndBadLinesLeaveItAl
         EXPECT_EQ(pix->PaintMaxPasses(), c.passes);
         EXPECT_EQ(pix->WandSize(), c.wand);
         EXPECT_FALSE(pix->BackErase());
-        if (c.line == 1 || c.line == 3) EXPECT_EQ(pix->WandColor(), 0u);
+        if (c.line == 1 || c.line == 3) { EXPECT_EQ(pix->WandColor(), 0u); }
     }
 }
 

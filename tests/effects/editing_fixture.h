@@ -28,7 +28,7 @@ protected:
     }
 
     // A show with one picture of w x h, selected; its bytes kept beside the show.
-    void showWithPicture(int w = 400, int h = 300, const QString& fill = "plasma:fractal -seed 5", const QString& options = {})
+    void showWithPicture(int w = 400, int h = 300, const QString& fill = "-seed 5 plasma:fractal", const QString& options = {})
     {
         makeJpeg(srcHost("pic.jpg"), w, h, options, fill);
         createWithNewShow();

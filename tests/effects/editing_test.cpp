@@ -321,8 +321,8 @@ TEST_F(EditingTest, TheDialogsWriteThePictureTheyWereOpenedFor)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         form.reset();
-        makeJpeg(srcHost("a.jpg"), 400, 300, {}, "plasma:fractal -seed 5");
-        makeJpeg(srcHost("b.jpg"), 300, 200, "-quality 92", "plasma:fractal -seed 9");
+        makeJpeg(srcHost("a.jpg"), 400, 300, {}, "-seed 5 plasma:fractal");
+        makeJpeg(srcHost("b.jpg"), 300, 200, "-quality 92", "-seed 9 plasma:fractal");
         createWithNewShow();
         form->AddPictureToShow(srcWin("a.jpg"), -1);
         form->AddPictureToShow(srcWin("b.jpg"), -1);

@@ -407,7 +407,7 @@ TEST_F(ViewerTest, AWriteThatFailsLeavesThePictureAndTheUndoStackAsTheyWere)
          }},
     };
     // A picture stored small: every rewrite of it is larger than the disk allows.
-    showWithPicture(400, 300, "plasma:fractal -seed 5", "-quality 30");
+    showWithPicture(400, 300, "-seed 5 plasma:fractal", "-quality 30");
     const QByteArray bytes = readAll(original);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

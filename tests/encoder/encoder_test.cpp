@@ -1,6 +1,6 @@
 // The encoder plug-in through the run-time loader: frames held as the frame list says, the
 // soundtrack, and failures that leave an existing video untouched.
-#include "encoder/mpdx.h"
+#include "output/video/mpdxplugin.h"
 #include "platform/plugin.h"
 #include "support/fixture.h"
 

@@ -48,7 +48,7 @@ TEST(PictureBlob, HeaderAndPictureComeApartAsStored)
     for (const Case& c : cases) {
         QByteArray got("untouched");
         EXPECT_EQ(UnpackPictureBlob(c.blob, &got), c.ok) << c.what;
-        if (c.ok) EXPECT_EQ(got, c.picture) << c.what;
+        if (c.ok) { EXPECT_EQ(got, c.picture) << c.what; }
     }
 }
 

@@ -258,7 +258,7 @@ TEST(EffectCodes, EveryValidCodeHasAShapeAndOnlyNoneDrawsAtOnce)
 {
     EXPECT_EQ(sdk::effectShape(1000).kind, sdk::PxEffectKind::None);
     for (int code = 1001; code <= 16035; ++code)
-        if (sdk::isEffectCode(code)) EXPECT_NE(sdk::effectShape(code).kind, sdk::PxEffectKind::None) << code;
+        if (sdk::isEffectCode(code)) { EXPECT_NE(sdk::effectShape(code).kind, sdk::PxEffectKind::None) << code; }
     for (int code : {999, 1002, 2555, 16036}) EXPECT_FALSE(sdk::isEffectCode(code)) << code;
 }
 

@@ -21,7 +21,7 @@ TEST_F(ProgramWindowsTest, EveryWindowOfTheStartUpListIsItsOwnClass)
         className = className.mid(className.lastIndexOf(':') + 1); // print::TQRListForm
         EXPECT_EQ(className, "T" + names[i]);
         EXPECT_EQ(windows[i]->objectName(), names[i]);
-        if (i > 0) EXPECT_FALSE(windows[i]->isVisible());
+        if (i > 0) { EXPECT_FALSE(windows[i]->isVisible()); }
     }
     while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends
 }

@@ -113,7 +113,7 @@ TEST_F(WorldTest, TheScreensaverIsListedInTheUsersSettings)
         EXPECT_EQ(list.last(), entry);
         // Every other line of the file stays.
         for (const QByteArray& line : c.before.split('\n'))
-            if (!line.endsWith("\\n") && !line.isEmpty()) EXPECT_TRUE(after.contains(line + '\n')) << line.toStdString();
+            if (!line.endsWith("\\n") && !line.isEmpty()) { EXPECT_TRUE(after.contains(line + '\n')) << line.toStdString(); }
 
         // Once more: the entry is renewed in its place, not doubled.
         ASSERT_EQ(registerScreensaver(program, "Quorbel").status, ScreensaverRegistration::Registered);

@@ -47,7 +47,7 @@ TEST(Workers, ResultsComeBackInOrderOnTheCallingThread)
         EXPECT_EQ(taken, expected);
         EXPECT_TRUE(allOnCaller);
         EXPECT_EQ(workers.count(caller), 0u);
-        if (c.count > 1 && QThread::idealThreadCount() > 1) EXPECT_GT(workers.size(), 1u);
+        if (c.count > 1 && QThread::idealThreadCount() > 1) { EXPECT_GT(workers.size(), 1u); }
     }
 }
 

@@ -35,7 +35,7 @@ TEST(OrderedWork, ResultsAreTakenInOrderAndTheLeadOfTheWorkersIsBounded)
             taken = i;
         }
         // The taker marks a take only once it returned: one more place of lead is its own lag.
-        if (c.ahead > 0) EXPECT_LE(worstLead.load(), c.ahead + 1) << c.count;
+        if (c.ahead > 0) { EXPECT_LE(worstLead.load(), c.ahead + 1) << c.count; }
         EXPECT_FALSE(work.take(c.count));
     }
 }

@@ -27,8 +27,6 @@ using imaging::TPixImage;
 
 namespace {
 
-TFullsizeForm* g_instance = nullptr;
-
 void reportError(const QString& text)
 {
     platform::dialogs().showMessage(platform::MessageKind::Error, QStringLiteral("An error occured in your application, \n") + text,
@@ -53,11 +51,8 @@ int scaledDown(std::int64_t value, std::int64_t numerator, std::int64_t denomina
 
 } // namespace
 
-TFullsizeForm* TFullsizeForm::instance() { return g_instance; }
-
 TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
 {
-    if (!g_instance) g_instance = this;
     setObjectName(QStringLiteral("FullsizeForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
@@ -166,7 +161,6 @@ TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
 
 TFullsizeForm::~TFullsizeForm()
 {
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void TFullsizeForm::resetCropState()

@@ -6,6 +6,7 @@
 // afterwards; the crop is the viewer's own: the user marks a rectangle with the mouse, may pick
 // it up as a floater, and the crop button cuts the picture to it and writes the file.
 #include "returnactivation.h"
+#include "util/windowregistry.h"
 
 #include <QDialog>
 #include <QRect>
@@ -24,14 +25,11 @@ namespace effectsui {
 class PictureEditHost;
 }
 
-class TFullsizeForm : public QDialog {
+class TFullsizeForm : public QDialog, public RegisteredWindow<TFullsizeForm> {
     Q_OBJECT
 public:
     explicit TFullsizeForm(QWidget* parent = nullptr);
     ~TFullsizeForm() override;
-
-    // The viewer made at start-up (the first one made), or nullptr.
-    static TFullsizeForm* instance();
 
     QWidget* Panel1; // the buttons on the left
     QToolButton* SpeedButton6;  // rotate left

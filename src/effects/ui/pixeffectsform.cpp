@@ -14,8 +14,6 @@
 
 namespace {
 
-TPixEffectsForm* g_instance = nullptr;
-
 QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int ticks, QRect geometry)
 {
     auto* bar = new QSlider(Qt::Horizontal, parent);
@@ -44,11 +42,8 @@ QString channelText(int textNumber, int value) { return percentText(LangText(tex
 
 } // namespace
 
-TPixEffectsForm* TPixEffectsForm::instance() { return g_instance; }
-
 TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
 {
-    if (!g_instance) g_instance = this;
     setObjectName(QStringLiteral("PixEffectsForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     setFixedSize(511, 464);
@@ -117,7 +112,6 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
 
 TPixEffectsForm::~TPixEffectsForm()
 {
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void TPixEffectsForm::FormCreate()

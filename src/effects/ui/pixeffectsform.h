@@ -4,6 +4,8 @@
 // softens the picture ("SHARPEN"); the preview is what is saved over the picture file.
 #include <QDialog>
 
+#include "util/windowregistry.h"
+
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -11,14 +13,11 @@ namespace imaging {
 class TPixImage;
 }
 
-class TPixEffectsForm : public QDialog {
+class TPixEffectsForm : public QDialog, public RegisteredWindow<TPixEffectsForm> {
     Q_OBJECT
 public:
     explicit TPixEffectsForm(QWidget* parent = nullptr);
     ~TPixEffectsForm() override;
-
-    // The dialog made at start-up, or nullptr.
-    static TPixEffectsForm* instance();
 
     QLabel* Label1;
     imaging::TPixImage* PixImage2;

@@ -3,10 +3,12 @@
 #include "output/audio/mpegaudio.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
+#include "util/riffchunks.h"
 
 #include <QByteArray>
 #include <QIODevice>
 #include <QLocale>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -20,17 +22,8 @@ const QString cannotReadText = QStringLiteral("Can not read data from the file: 
 
 QString yesNo(bool b) { return b ? QStringLiteral("Yes") : QStringLiteral("No"); }
 
-std::uint32_t le32(const QByteArray& b, int i)
-{
-    return std::uint32_t(std::uint8_t(b.at(i))) | (std::uint32_t(std::uint8_t(b.at(i + 1))) << 8)
-        | (std::uint32_t(std::uint8_t(b.at(i + 2))) << 16)
-        | (std::uint32_t(std::uint8_t(b.at(i + 3))) << 24);
-}
-
-int le16(const QByteArray& b, int i)
-{
-    return int(std::uint8_t(b.at(i))) | (int(std::uint8_t(b.at(i + 1))) << 8);
-}
+std::uint32_t le32(const QByteArray& b, int i) { return qFromLittleEndian<quint32>(b.constData() + i); }
+int le16(const QByteArray& b, int i) { return qFromLittleEndian<quint16>(b.constData() + i); }
 
 // What the WAV panel shows of a RIFF WAVE file.
 struct WaveHeader {
@@ -47,35 +40,32 @@ struct WaveHeader {
 std::optional<WaveHeader> readWaveHeader(QIODevice& file)
 {
     const std::int64_t length = file.size();
-    const QByteArray riff = file.read(12);
-    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") return std::nullopt;
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return std::nullopt;
     WaveHeader h;
-    h.riffSize = le32(riff, 4);
+    h.riffSize = le32(head, 4);
 
-    bool haveFormat = false, haveData = false;
-    std::int64_t pos = 12;
-    while (pos + 8 <= length && !(haveFormat && haveData)) {
-        if (!file.seek(pos)) return std::nullopt;
-        const QByteArray chunk = file.read(8);
-        if (chunk.size() < 8) return std::nullopt;
-        const std::int64_t size = le32(chunk, 4);
-        const QByteArray id = chunk.left(4);
-        if (id == "fmt " && !haveFormat) {
-            if (size < 16) return std::nullopt;
-            const QByteArray fmt = file.read(16);
-            if (fmt.size() < 16) return std::nullopt;
+    bool haveFormat = false, haveData = false, bad = false;
+    const bool read = riff::forEachChunk(file, 12, length, [&](const riff::ChunkHeader& chunk) {
+        if (chunk.id == "fmt " && !haveFormat) {
+            const QByteArray fmt = chunk.size < 16 || !file.seek(chunk.dataOffset) ? QByteArray() : file.read(16);
+            if (fmt.size() < 16) {
+                bad = true;
+                return false;
+            }
             h.formatTag = le16(fmt, 0);
             h.channels = le16(fmt, 2);
             h.sampleRate = le32(fmt, 4);
             h.blockAlign = le16(fmt, 12);
             h.bitsPerSample = le16(fmt, 14);
             haveFormat = true;
-        } else if (id == "data" && !haveData) {
-            h.dataSize = std::min(size, length - (pos + 8));
+        } else if (chunk.id == "data" && !haveData) {
+            h.dataSize = std::min<std::int64_t>(chunk.size, length - chunk.dataOffset);
             haveData = true;
         }
-        pos += 8 + size + (size & 1); // chunks are padded to an even length
-    }
+        return !(haveFormat && haveData);
+    });
+    if (!read || bad) return std::nullopt;
     if (!haveFormat || !haveData || h.channels == 0) return std::nullopt;
     return h;
 }

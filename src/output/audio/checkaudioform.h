@@ -3,6 +3,7 @@
 // keeps the four result texts that the music list and the video run test. Created once; shown
 // without a modal loop from the music page, or used through FileName and AnalyseFile unseen.
 #include "output/audio/audioinfo.h"
+#include "util/windowregistry.h"
 
 #include <QDialog>
 
@@ -11,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TCheckAudioForm : public QDialog {
+class TCheckAudioForm : public QDialog, public RegisteredWindow<TCheckAudioForm> {
     Q_OBJECT
 public:
     explicit TCheckAudioForm(QWidget* parent = nullptr);

@@ -54,9 +54,13 @@ void SoundtrackBuilder::convertToOutput(const TWaveFormat& f, const char* in, qi
         qint64 v = 0;
         switch (container) {
         case 1: return qint16((int(p[0]) - 128) * 256); // 8-bit samples are unsigned
-        case 2: return qint16(p[0] | p[1] << 8);
-        case 3: v = (qint32(quint32(p[0]) << 8 | quint32(p[1]) << 16 | quint32(p[2]) << 24) >> 8) + 0x80; v >>= 8; break;
-        default: v = (qint64(qint32(p[0] | p[1] << 8 | p[2] << 16 | quint32(p[3]) << 24)) + 0x8000) >> 16; break;
+        case 2: return qFromLittleEndian<qint16>(p);
+        case 3: {
+            const uchar top[4] = {0, p[0], p[1], p[2]}; // the three bytes in the top of four keep the sign
+            v = (qint64(qFromLittleEndian<qint32>(top) >> 8) + 0x80) >> 8;
+            break;
+        }
+        default: v = (qint64(qFromLittleEndian<qint32>(p)) + 0x8000) >> 16; break;
         }
         return qint16(std::min<qint64>(v, 32767));
     };

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/rounding.h"
+#include "util/riffchunks.h"
 
 #include <QFileDevice>
 #include <QSysInfo>
@@ -15,10 +16,12 @@
 
 namespace {
 
+// The id of four characters as a little-endian number, the way it is read from a file.
 constexpr quint32 fourCC(const char (&s)[5])
 {
-    return quint32(quint8(s[0])) | quint32(quint8(s[1])) << 8 | quint32(quint8(s[2])) << 16
-           | quint32(quint8(s[3])) << 24;
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i) v = v * 256 + quint8(s[i]);
+    return v;
 }
 
 constexpr quint32 RiffId = fourCC("RIFF");
@@ -26,17 +29,17 @@ constexpr quint32 WaveId = fourCC("WAVE");
 constexpr quint32 FmtId = fourCC("fmt ");
 constexpr quint32 DataId = fourCC("data");
 
-quint16 le16(const QByteArray& b, int at) { return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8); }
-quint32 le32(const QByteArray& b, int at)
+quint16 le16(const QByteArray& b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+quint32 le32(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+template <typename T>
+void putLittleEndian(QByteArray& b, T v)
 {
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16
-           | quint32(quint8(b[at + 3])) << 24;
+    char bytes[sizeof(T)];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, sizeof(T));
 }
-void put16(QByteArray& b, quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); }
-void put32(QByteArray& b, quint32 v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)).append(char((v >> 16) & 0xFF)).append(char(v >> 24));
-}
+void put16(QByteArray& b, quint16 v) { putLittleEndian(b, v); }
+void put32(QByteArray& b, quint32 v) { putLittleEndian(b, v); }
 
 [[noreturn]] void fail(const char* message) { throw EWaveError(QString::fromUtf8(message)); }
 
@@ -48,22 +51,16 @@ QByteArray readAt(QIODevice* device, qint64 offset, qint64 n)
     return b;
 }
 
-// The chunk with the given id among the chunks that start at from, honouring the pad byte
-// after a chunk of odd size.
+// The chunk with the given id among the chunks that start at from.
 std::optional<TRiffChunk> findChunk(QIODevice* device, quint32 id, qint64 from, qint64 end)
 {
-    qint64 pos = from;
-    while (pos + 8 <= end) {
-        const QByteArray h = readAt(device, pos, 8);
-        if (h.size() < 8) break;
-        TRiffChunk c;
-        c.id = le32(h, 0);
-        c.size = le32(h, 4);
-        c.dataOffset = pos + 8;
-        if (c.id == id) return c;
-        pos = c.dataOffset + qint64(c.size) + (c.size & 1);
-    }
-    return std::nullopt;
+    std::optional<TRiffChunk> found;
+    riff::forEachChunk(*device, from, end, [&](const riff::ChunkHeader& chunk) {
+        if (le32(chunk.id, 0) != id) return true;
+        found = TRiffChunk{id, chunk.size, 0, chunk.dataOffset};
+        return false;
+    });
+    return found;
 }
 
 bool writeAll(QIODevice* device, const QByteArray& bytes)
@@ -364,7 +361,7 @@ TPCMWaveReader::TPCMWaveReader(TFileWaveStream* stream) : stream_(stream)
     // The ADPCM encodings name their samples per block; a block cut off by the end of the file
     // does not decode reliably, so only whole blocks count.
     if ((source.formatTag == 0x02 || source.formatTag == 0x11) && source.extra.size() >= 2) {
-        const qint64 perBlock = quint8(source.extra[0]) | quint8(source.extra[1]) << 8;
+        const qint64 perBlock = le16(source.extra, 0);
         pcmSampleCount_ = std::min<qint64>(pcmSampleCount_, perBlock * stream->sampleCount());
     }
     decoder_->nextFrame = 0;

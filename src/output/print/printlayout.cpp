@@ -1,19 +1,19 @@
 #include "printlayout.h"
 
-#include "controls/itemtext.h"
 #include "platform/rounding.h"
+#include "show/itemtext.h"
 #include "util/strutils.h"
 
 namespace print {
 
-QString PrintItemFileName(const QString& item) { return controls::PictureItemText(item).section(u'|', 0, 0).trimmed(); }
+QString PrintItemFileName(const QString& item) { return show::PictureItemText(item).section(u'|', 0, 0).trimmed(); }
 
 QString PrintItemPath(const QString& item, const QString& showRoot, const QString& showFolder)
 {
     return showRoot + showFolder + QStringLiteral("\\") + PrintItemFileName(item);
 }
 
-QString PrintItemCaption(const QString& item) { return controls::PictureItemText(item).section(u'|', 1, 1).trimmed(); }
+QString PrintItemCaption(const QString& item) { return show::PictureItemText(item).section(u'|', 1, 1).trimmed(); }
 
 QString PrintFileName(const QString& picturePath)
 {

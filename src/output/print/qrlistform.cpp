@@ -20,7 +20,6 @@
 namespace print {
 
 namespace {
-TQRListForm* g_form = nullptr;
 constexpr int JpegFormat = 23;
 
 QFont pixelFont(int pixels)
@@ -39,11 +38,8 @@ void TQuickRep::SetupPrinter(QPrinter& printer) const
     printer.setDocName(ReportTitle);
 }
 
-TQRListForm* TQRListForm::instance() { return g_form; }
-
 TQRListForm::TQRListForm(QWidget* parent) : QDialog(parent)
 {
-    g_form = this;
     setObjectName(QStringLiteral("QRListForm"));
     PixImage1 = new imaging::TPixImage(this);
     PixImage1->setObjectName(QStringLiteral("PixImage1"));
@@ -59,7 +55,6 @@ TQRListForm::TQRListForm(QWidget* parent) : QDialog(parent)
 
 TQRListForm::~TQRListForm()
 {
-    if (g_form == this) g_form = nullptr;
 }
 
 void TQRListForm::FormCreate() { QuickRep1.ReportTitle = ProductInfo.Title; }
@@ -68,11 +63,11 @@ void TQRListForm::QuickRep1BeforePrint()
 {
     ItemCounter = 0;
     skipped_.clear();
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     QRLabel1.Caption = ctx.Title;
     PrintItems = std::make_unique<QStringList>();
     if (ctx.PrintAll) {
-        *PrintItems = ctx.Items;
+        *PrintItems = ctx.PictureItems;
         return;
     }
     const QString file = ctx.ProgramDir + QStringLiteral("Print.txt");
@@ -85,7 +80,7 @@ bool TQRListForm::loadBand(QString& failure)
 {
     LoadPrintItemPath(ItemCounter);
     LoadPrintItemCaption(ItemCounter);
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     QRLabel3.Caption = ctx.PrintCaptions ? ItemCaption : QString();
     try {
         MakePrintImage(ItemPath, PrintSize);
@@ -128,7 +123,7 @@ void TQRListForm::QuickRep1NeedData(bool& MoreData)
 
 void TQRListForm::LoadPrintItemPath(int n)
 {
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     ItemPath = PrintItemPath(PrintItems->value(n), ctx.ShowRoot, ctx.ShowFolder);
 }
 
@@ -172,7 +167,7 @@ void TQRListForm::DeletePrintFiles(const QString& mask)
 void TQRListForm::FinishPrint()
 {
     PrintItems.reset();
-    const PrintShowContext ctx = ShowContext ? ShowContext() : PrintShowContext{};
+    const show::ShowContext ctx = ShowContext ? ShowContext() : show::ShowContext{};
     if (!ctx.ShowFolder.isEmpty()) DeletePrintFiles(ctx.ShowRoot + ctx.ShowFolder + QStringLiteral("\\*.*"));
     madeCopies_.clear();
 }

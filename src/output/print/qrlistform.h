@@ -9,9 +9,13 @@
 #include <QImage>
 #include <QStringList>
 
+#include "show/showcontext.h"
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
+
+#include "util/windowregistry.h"
 
 class QPainter;
 class QPrinter;
@@ -21,17 +25,6 @@ class TPixImage;
 }
 
 namespace print {
-
-// What the report reads from the editor's current show.
-struct PrintShowContext {
-    QString Title;          // the title edit's text
-    QStringList Items;      // the show list's items
-    bool PrintAll = true;
-    bool PrintCaptions = false;
-    QString ShowRoot;
-    QString ShowFolder;
-    QString ProgramDir;
-};
 
 // A failure while the pages are produced (a picture or "Print.txt" that cannot be read or
 // written); its text is shown to the user.
@@ -64,12 +57,11 @@ struct TQuickRep {
     void SetupPrinter(QPrinter& printer) const;
 };
 
-class TQRListForm : public QDialog {
+class TQRListForm : public QDialog, public RegisteredWindow<TQRListForm> {
     Q_OBJECT
 public:
     explicit TQRListForm(QWidget* parent = nullptr);
     ~TQRListForm() override;
-    static TQRListForm* instance();
 
     int PrintSize = 495;
     std::unique_ptr<QStringList> PrintItems;
@@ -78,7 +70,7 @@ public:
     QString ItemCaption;
     QString ItemCopy;      // the scaled copy of the current item's picture
     // Where the report reads the show from; asked each time the pages are produced.
-    std::function<PrintShowContext()> ShowContext;
+    std::function<show::ShowContext()> ShowContext;
 
     TQuickRep QuickRep1;
     TQRLabel QRLabel1;     // the title

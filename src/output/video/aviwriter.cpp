@@ -7,6 +7,7 @@
 #include <QFileDevice>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -30,14 +31,22 @@ const char* const PleaseWait =
 
 class Bytes {
 public:
-    Bytes& u16(quint32 v) { b_.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); return *this; }
-    Bytes& u32(quint32 v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    Bytes& u16(quint32 v) { return put(quint16(v)); }
+    Bytes& u32(quint32 v) { return put(v); }
     Bytes& id(const char* fourcc) { b_.append(fourcc, 4); return *this; }
     Bytes& raw(const QByteArray& b) { b_.append(b); return *this; }
     Bytes& zeros(int n) { b_.append(QByteArray(n, '\0')); return *this; }
     const QByteArray& data() const { return b_; }
 
 private:
+    template <typename T>
+    Bytes& put(T v)
+    {
+        char bytes[sizeof(T)];
+        qToLittleEndian(v, bytes);
+        b_.append(bytes, sizeof(T));
+        return *this;
+    }
     QByteArray b_;
 };
 
@@ -59,6 +68,8 @@ QString hex8(quint32 code) { return QString::number(code, 16).toUpper().rightJus
 struct Layout {
     qint64 frames = 0;
     int frameTime = 0;
+    int width = 0;
+    int height = 0;
     qint64 rowBytes = 0;
     qint64 imageSize = 0;
     bool audio = false;
@@ -161,97 +172,49 @@ void renderFrame(const Bitmap24& bitmap, bool stretch, int width, int height, qi
     }
 }
 
-} // namespace
-
-TAviWriter::TAviWriter(const QString& encoderFolder)
+// Opens the sound, when one is named, and adds it to the layout: it is opened before anything
+// is written, so that its size counts in the check against the 4 GB.
+std::unique_ptr<TFileWaveStream> openSound(const QString& wavFileName, Layout& layout, TWaveFormat& waveFormat)
 {
-    const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
-    Height = screen ? screen->size().height() / 10 : 0;
-    Width = screen ? screen->size().width() / 10 : 0;
-    workFileName_ = encoderFolder + QStringLiteral("AWTemp.avi");
-}
-
-void TAviWriter::setWavFileName(const QString& name)
-{
-    if (name.compare(wavFileName_, Qt::CaseInsensitive) == 0) return;
-    if (!name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive))
-        fail("WavFileName must name a file with the .wav extension");
-    wavFileName_ = name;
-}
-
-void TAviWriter::progress(const QString& message)
-{
-    if (OnProgress) OnProgress(this, message, percent_);
-}
-
-void TAviWriter::Write()
-{
-    percent_ = 0;
-    if (Bitmaps.isEmpty()) fail("No bitmaps on the Bitmaps list");
-    const qint64 count = Bitmaps.size();
-    progress(QStringLiteral(" Video mit %1 Bildern erzeugen").arg(count));
-    for (qint64 i = 0; i < count; ++i)
-        if (!Bitmaps[i]) fail(QStringLiteral("Bitmaps[%1] is not a TBitmap").arg(i));
-    // The frame rectangle of the stream header holds 16-bit coordinates.
-    if (Width < 1 || Height < 1 || Width > 0x7FFF || Height > 0x7FFF) fail("Failed to retrieve bitmap info");
-    if (FrameTime < 1) fail("Failed to create AVI video stream");
-
-    Layout layout;
-    layout.frames = count;
-    layout.frameTime = FrameTime;
-    layout.rowBytes = (qint64(Width) * 3 + 3) & ~qint64(3);
-    layout.imageSize = layout.rowBytes * Height;
-
-    // The sound is opened before anything is written, so that its size counts in the check below.
+    if (wavFileName.isEmpty()) return {};
     std::unique_ptr<TFileWaveStream> wave;
-    TWaveFormat waveFormat;
-    if (!wavFileName_.isEmpty()) {
-        try {
-            wave = std::make_unique<TFileWaveStream>(wavFileName_);
-        } catch (const EWaveError& e) {
-            fail(audioOpenError(e));
-        }
-        waveFormat = wave->format();
-        layout.audio = true;
-        layout.blockAlign = waveFormat.blockAlign;
-        layout.audioSamples = wave->sampleCount();
-        layout.audioFormat = waveFormat.toBytes();
-        layout.samplesPerSecond = double(waveFormat.avgBytesPerSec) / waveFormat.blockAlign;
-        // About one second of sound per chunk.
-        layout.chunkSamples = std::max<qint64>(1, waveFormat.avgBytesPerSec / waveFormat.blockAlign);
+    try {
+        wave = std::make_unique<TFileWaveStream>(wavFileName);
+    } catch (const EWaveError& e) {
+        fail(audioOpenError(e));
     }
-    layout.measure();
+    waveFormat = wave->format();
+    layout.audio = true;
+    layout.blockAlign = waveFormat.blockAlign;
+    layout.audioSamples = wave->sampleCount();
+    layout.audioFormat = waveFormat.toBytes();
+    layout.samplesPerSecond = double(waveFormat.avgBytesPerSec) / waveFormat.blockAlign;
+    // About one second of sound per chunk.
+    layout.chunkSamples = std::max<qint64>(1, waveFormat.avgBytesPerSec / waveFormat.blockAlign);
+    return wave;
+}
 
-    // A plain AVI file has 32-bit sizes: refuse what would pass them before writing a byte.
+// The headers of the file and its streams, up to the start of the "movi" list's chunks.
+QByteArray headers(const Layout& layout, const TWaveFormat& waveFormat)
+{
     const qint64 total = layout.totalBytes();
-    if (total - 8 > TWaveStream::MaxRiffSize)
-        fail(QStringLiteral("The video would take %1 MB, more than the 4 GB an AVI file can hold. "
-                            "Use fewer or smaller pictures.")
-                 .arg(total / (1024 * 1024)));
-
-    // 4a. The work file.
-    WorkFile work(workFileName_);
-    work.device = platform::openFile(workFileName_, QIODevice::WriteOnly | QIODevice::Truncate);
-    if (!work.device) fail("Failed to create AVI video work file");
-    QIODevice* out = work.device.get();
-    progress(QStringLiteral(" Video zum schreiben geöffnet"));
-
-    // 4b. The headers of the file and its streams.
+    const quint32 width = quint32(layout.width);
+    const quint32 height = quint32(layout.height);
     const qint64 audioChunkMax = layout.audio ? std::min(layout.chunkSamples, layout.audioSamples) * layout.blockAlign : 0;
     const quint32 suggestedBuffer = quint32(std::max(layout.imageSize, audioChunkMax));
     Bytes h;
     h.id("RIFF").u32(quint32(total - 8)).id("AVI ");
     h.id("LIST").u32(quint32(layout.hdrlBytes() - 8)).id("hdrl");
     h.id("avih").u32(56)
-        .u32(quint32(std::min<qint64>(0xFFFFFFFF, qint64(FrameTime) * 1000))) // microseconds per frame
-        .u32(quint32(std::min<qint64>(0xFFFFFFFF, layout.imageSize * 1000 / FrameTime + waveFormat.avgBytesPerSec)))
+        .u32(quint32(std::min<qint64>(0xFFFFFFFF, qint64(layout.frameTime) * 1000))) // microseconds per frame
+        .u32(quint32(std::min<qint64>(0xFFFFFFFF, layout.imageSize * 1000 / layout.frameTime + waveFormat.avgBytesPerSec)))
         .u32(0)                                                             // padding granularity
         .u32(AvifHasIndex | (layout.audio ? AvifIsInterleaved : 0))
-        .u32(quint32(count))                                                // total frames
+        .u32(quint32(layout.frames))                                        // total frames
         .u32(0)                                                             // initial frames
         .u32(layout.audio ? 2 : 1)                                          // streams
         .u32(suggestedBuffer)
-        .u32(quint32(Width)).u32(quint32(Height))
+        .u32(width).u32(height)
         .zeros(16);
     h.id("LIST").u32(4 + 64 + 48).id("strl");
     h.id("strh").u32(56)
@@ -259,15 +222,15 @@ void TAviWriter::Write()
         .u32(0)              // flags
         .u16(0).u16(0)       // priority, language
         .u32(0)              // initial frames
-        .u32(quint32(FrameTime)).u32(1000) // scale, rate: 1000 / FrameTime frames per second
+        .u32(quint32(layout.frameTime)).u32(1000) // scale, rate: 1000 / FrameTime frames per second
         .u32(0)              // start
-        .u32(quint32(count)) // length in frames
+        .u32(quint32(layout.frames)) // length in frames
         .u32(quint32(layout.imageSize)) // suggested buffer size
         .u32(0)              // quality
         .u32(0)              // sample size
-        .u16(0).u16(0).u16(quint32(Width)).u16(quint32(Height));
+        .u16(0).u16(0).u16(width).u16(height);
     h.id("strf").u32(40)
-        .u32(40).u32(quint32(Width)).u32(quint32(Height)) // header size, width, height (rows bottom-up)
+        .u32(40).u32(width).u32(height) // header size, width, height (rows bottom-up)
         .u16(1).u16(24)      // planes, bits per pixel
         .u32(0)              // no compression
         .u32(quint32(layout.imageSize))
@@ -291,30 +254,32 @@ void TAviWriter::Write()
         if (layout.audioFormat.size() & 1) h.zeros(1);
     }
     h.id("LIST").u32(quint32(layout.moviBytes - 8)).id("movi");
-    if (out->write(h.data()) != h.data().size()) fail("Failed to create AVI video stream");
-    progress(QStringLiteral(" Video-Stream zum schreiben geöffnet"));
+    return h.data();
+}
 
-    // 4c. One key frame per bitmap, converted into the one reused frame buffer, each followed
-    // by the sound that plays with it.
+[[noreturn]] void failFrameWrite() { fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite)); }
+
+// One key frame per bitmap, converted into the one reused frame buffer, each followed by the
+// sound that plays with it. startFrame(i) is called before frame i is converted.
+void writeChunks(QIODevice* out, const Layout& layout, const QList<const Bitmap24*>& bitmaps, bool stretch,
+                 TFileWaveStream* wave, const std::function<void(qint64)>& startFrame)
+{
     QByteArray frame(8 + layout.imageSize, '\0');
     std::memcpy(frame.data(), "00db", 4);
-    for (int k = 0; k < 4; ++k) frame[4 + k] = char((quint32(layout.imageSize) >> (8 * k)) & 0xFF);
+    qToLittleEndian(quint32(layout.imageSize), frame.data() + 4);
     QByteArray sound;
     if (layout.audio) {
         sound = QByteArray(8 + Layout::padded(layout.chunkBytes(layout.chunkSamples)), '\0');
         std::memcpy(sound.data(), "01wb", 4);
     }
     std::vector<int> columns;
-    const QString readError = QStringLiteral("A disk error occurred while reading the audio file.");
     layout.forEachChunk([&](qint64 i, qint64 samples) {
         if (samples == 0) {
-            percent_ = platform::roundHalfEven(double(i) / double(count) * 100.0);
-            progress(QStringLiteral("Bild Nr.%1 schreiben").arg(i + 1));
+            startFrame(i);
             columns.clear();
-            renderFrame(*Bitmaps[i], Stretch, Width, Height, layout.rowBytes,
+            renderFrame(*bitmaps[i], stretch, layout.width, layout.height, layout.rowBytes,
                         reinterpret_cast<uchar*>(frame.data()) + 8, columns);
-            if (out->write(frame) != frame.size())
-                fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite));
+            if (out->write(frame) != frame.size()) failFrameWrite();
             return;
         }
         const qint64 bytes = layout.chunkBytes(samples);
@@ -323,15 +288,126 @@ void TAviWriter::Write()
             got = wave->read(sound.data() + 8, samples);
         } catch (const EWaveError&) {
         }
-        if (got != samples) fail(readError);
-        for (int k = 0; k < 4; ++k) sound[4 + k] = char((quint32(bytes) >> (8 * k)) & 0xFF);
+        if (got != samples) fail("A disk error occurred while reading the audio file.");
+        qToLittleEndian(quint32(bytes), sound.data() + 4);
         if (bytes & 1) sound[8 + bytes] = '\0';
         const qint64 size = 8 + Layout::padded(bytes);
-        if (out->write(sound.constData(), size) != size)
-            fail(QStringLiteral("Failed to add frame to AVI. Err=") + hex8(AvierrFileWrite));
+        if (out->write(sound.constData(), size) != size) failFrameWrite();
     });
-    frame = QByteArray();
-    sound = QByteArray();
+}
+
+const char* const SaveError = "Unable to write output file - Close the Mediaplayer!";
+
+// The index: offsets count from the "movi" form type; each chunk is a key frame.
+void writeIndex(QIODevice* out, const Layout& layout)
+{
+    Bytes index;
+    index.id("idx1").u32(quint32(16 * layout.chunks));
+    if (out->write(index.data()) != index.data().size()) fail(SaveError);
+    const int entriesPerWrite = 4096;
+    QByteArray entries;
+    entries.reserve(16 * entriesPerWrite);
+    qint64 offset = 4;
+    layout.forEachChunk([&](qint64, qint64 samples) {
+        const qint64 size = layout.chunkBytes(samples);
+        Bytes e;
+        e.id(samples == 0 ? "00db" : "01wb").u32(AviifKeyFrame).u32(quint32(offset)).u32(quint32(size));
+        entries.append(e.data());
+        offset += 8 + Layout::padded(size);
+        if (entries.size() >= 16 * entriesPerWrite) {
+            if (out->write(entries) != entries.size()) fail(SaveError);
+            entries.clear();
+        }
+    });
+    if (!entries.isEmpty() && out->write(entries) != entries.size()) fail(SaveError);
+}
+
+// The work file becomes the video; a video of the same name is replaced.
+void placeVideo(const QString& workFileName, const QString& fileName)
+{
+    bool placed = false;
+    if (!platform::fileExists(fileName)) placed = platform::renameFile(workFileName, fileName);
+    if (!placed) {
+        if (!platform::copyFile(workFileName, fileName)) fail(SaveError);
+        platform::deleteFile(workFileName);
+    }
+}
+
+} // namespace
+
+TAviWriter::TAviWriter(const QString& encoderFolder)
+{
+    const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    Height = screen ? screen->size().height() / 10 : 0;
+    Width = screen ? screen->size().width() / 10 : 0;
+    workFileName_ = encoderFolder + QStringLiteral("AWTemp.avi");
+}
+
+void TAviWriter::setWavFileName(const QString& name)
+{
+    if (name.compare(wavFileName_, Qt::CaseInsensitive) == 0) return;
+    if (!name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive))
+        fail("WavFileName must name a file with the .wav extension");
+    wavFileName_ = name;
+}
+
+void TAviWriter::progress(const QString& message)
+{
+    if (OnProgress) OnProgress(this, message, percent_);
+}
+
+void TAviWriter::checkInput()
+{
+    if (Bitmaps.isEmpty()) fail("No bitmaps on the Bitmaps list");
+    progress(QStringLiteral(" Video mit %1 Bildern erzeugen").arg(Bitmaps.size()));
+    for (qint64 i = 0; i < Bitmaps.size(); ++i)
+        if (!Bitmaps[i]) fail(QStringLiteral("Bitmaps[%1] is not a TBitmap").arg(i));
+    // The frame rectangle of the stream header holds 16-bit coordinates.
+    if (Width < 1 || Height < 1 || Width > 0x7FFF || Height > 0x7FFF) fail("Failed to retrieve bitmap info");
+    if (FrameTime < 1) fail("Failed to create AVI video stream");
+}
+
+void TAviWriter::Write()
+{
+    percent_ = 0;
+    checkInput();
+    const qint64 count = Bitmaps.size();
+
+    Layout layout;
+    layout.frames = count;
+    layout.frameTime = FrameTime;
+    layout.width = Width;
+    layout.height = Height;
+    layout.rowBytes = (qint64(Width) * 3 + 3) & ~qint64(3);
+    layout.imageSize = layout.rowBytes * Height;
+    TWaveFormat waveFormat;
+    std::unique_ptr<TFileWaveStream> wave = openSound(wavFileName_, layout, waveFormat);
+    layout.measure();
+
+    // A plain AVI file has 32-bit sizes: refuse what would pass them before writing a byte.
+    const qint64 total = layout.totalBytes();
+    if (total - 8 > TWaveStream::MaxRiffSize)
+        fail(QStringLiteral("The video would take %1 MB, more than the 4 GB an AVI file can hold. "
+                            "Use fewer or smaller pictures.")
+                 .arg(total / (1024 * 1024)));
+
+    // 4a. The work file.
+    WorkFile work(workFileName_);
+    work.device = platform::openFile(workFileName_, QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!work.device) fail("Failed to create AVI video work file");
+    QIODevice* out = work.device.get();
+    progress(QStringLiteral(" Video zum schreiben geöffnet"));
+
+    // 4b. The headers of the file and its streams.
+    const QByteArray head = headers(layout, waveFormat);
+    if (out->write(head) != head.size()) fail("Failed to create AVI video stream");
+    progress(QStringLiteral(" Video-Stream zum schreiben geöffnet"));
+
+    // 4c. The frames and the sound between them.
+    writeChunks(out, layout, Bitmaps, Stretch, wave.get(), [this, count](qint64 i) {
+        percent_ = platform::roundHalfEven(double(i) / double(count) * 100.0);
+        progress(QStringLiteral("Bild Nr.%1 schreiben").arg(i + 1));
+    });
     wave.reset();
 
     // 5. The sound.
@@ -346,40 +422,13 @@ void TAviWriter::Write()
     progress(QString::fromUtf8(PleaseWait));
 
     // 7. The index, and the file put in place.
-    const QString saveError = QStringLiteral("Unable to write output file - Close the Mediaplayer!");
-    // The index: offsets count from the "movi" form type; each chunk is a key frame.
-    {
-        Bytes index;
-        index.id("idx1").u32(quint32(16 * layout.chunks));
-        if (out->write(index.data()) != index.data().size()) fail(saveError);
-        const int entriesPerWrite = 4096;
-        QByteArray entries;
-        entries.reserve(16 * entriesPerWrite);
-        qint64 offset = 4;
-        layout.forEachChunk([&](qint64, qint64 samples) {
-            const qint64 size = layout.chunkBytes(samples);
-            Bytes e;
-            e.id(samples == 0 ? "00db" : "01wb").u32(AviifKeyFrame).u32(quint32(offset)).u32(quint32(size));
-            entries.append(e.data());
-            offset += 8 + Layout::padded(size);
-            if (entries.size() >= 16 * entriesPerWrite) {
-                if (out->write(entries) != entries.size()) fail(saveError);
-                entries.clear();
-            }
-        });
-        if (!entries.isEmpty() && out->write(entries) != entries.size()) fail(saveError);
-    }
-    if (out->pos() != total) fail(saveError);
-    if (auto* file = qobject_cast<QFileDevice*>(out); file && !file->flush()) fail(saveError);
+    writeIndex(out, layout);
+    if (out->pos() != total) fail(SaveError);
+    if (auto* file = qobject_cast<QFileDevice*>(out); file && !file->flush()) fail(SaveError);
     work.device.reset();
 
-    // 8. The work file becomes the video; a video of the same name is replaced.
-    bool placed = false;
-    if (!platform::fileExists(FileName)) placed = platform::renameFile(workFileName_, FileName);
-    if (!placed) {
-        if (!platform::copyFile(workFileName_, FileName)) fail(saveError);
-        platform::deleteFile(workFileName_);
-    }
+    // 8.
+    placeVideo(workFileName_, FileName);
     work.release();
 
     // 9.

@@ -52,6 +52,8 @@ public:
 
 private:
     void progress(const QString& message);
+    // Raises for an empty or broken bitmap list, a frame size or a frame time out of range.
+    void checkInput();
 
     QString wavFileName_;
     QString workFileName_;

@@ -1,16 +1,15 @@
 #include "captureform.h"
 
-#include "editor/effectlist.h"
-#include "editor/mainform.h"
-#include "editor/transitionpreview.h"
 #include "effects/random.h"
 #include "imaging/piximage.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
+#include "show/effectlist.h"
+#include "show/showhost.h"
+#include "show/transitionpreview.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -88,17 +87,19 @@ void TCaptureForm::FormActivate()
 
 void TCaptureForm::ApplyTransitionLine(int lineIndex)
 {
-    const QStringList lines = editor::ReadEffectList(TransitionListFile);
+    const QStringList lines = show::ReadEffectList(TransitionListFile);
     int index = lineIndex;
-    TMainForm* m = TMainForm::instance();
-    if (m && m->RNDRadioButton->isChecked()) {
+    show::ShowHost* host = show::showHost();
+    const show::ShowContext current = host ? host->CurrentShow() : show::ShowContext();
+    framesPerTransition_ = current.TransitionFrames;
+    if (current.RandomTransition) {
         effects::Randomize();
         index = int(effects::Random(std::uint32_t(std::max<qsizetype>(0, lines.size() - 1))));
     }
     // A missing line, one that is not five integers or an effect the control does not know
     // leaves the picture to be painted at once, without transition frames.
-    const std::optional<editor::Transition> transition = editor::TransitionAt(lines, index + 1);
-    if (transition) editor::ApplyTransition(Pix1, *transition);
+    const std::optional<show::Transition> transition = show::TransitionAt(lines, index + 1);
+    if (transition) show::ApplyTransition(Pix1, *transition);
     // The step delay paces the effect on the screen; the frames are taken at the steps, so the
     // capture does not wait on the clock (the frames are the same).
     Pix1->SetEffectDelay(0);
@@ -106,8 +107,7 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
 
 void TCaptureForm::Pix1Status(int percent)
 {
-    TMainForm* m = TMainForm::instance();
-    const int k = 60 / std::max(1, m ? m->TransitionFrames : 12);
+    const int k = 60 / std::max(1, framesPerTransition_);
     if (percent < 100 - platform::roundHalfEven(k * 1.2)) {
         if (++EventCounter == k) {
             // What the control shows at this step of the effect.

@@ -7,9 +7,11 @@
 #include <QDialog>
 #include <QString>
 
+#include "util/windowregistry.h"
+
 namespace imaging { class TPixImage; }
 
-class TCaptureForm : public QDialog {
+class TCaptureForm : public QDialog, public RegisteredWindow<TCaptureForm> {
     Q_OBJECT
 public:
     explicit TCaptureForm(QWidget* parent = nullptr);
@@ -48,4 +50,5 @@ private:
 
     bool activated_ = false;
     bool paintStarted_ = false;
+    int framesPerTransition_ = 12; // the show's frames per transition, taken with the transition
 };

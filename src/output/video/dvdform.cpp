@@ -1,13 +1,12 @@
 #include "dvdform.h"
 
 #include "output/video/aviwriter.h"
+#include "output/video/mpdxplugin.h"
 #include "output/video/videoestimate.h"
 #include "output/video/videoinstructions.h"
 
 #include "app/language.h"
 #include "app/productinfo.h"
-#include "editor/mainform.h"
-#include "encoder/mpdx.h"
 #include "imaging/piximage.h"
 #include "output/audio/checkaudioform.h"
 #include "output/audio/waveform.h"
@@ -19,6 +18,7 @@
 #include "platform/plugin.h"
 #include "platform/rounding.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/strutils.h"
 
 #include <QApplication>
@@ -38,7 +38,6 @@
 #include <memory>
 
 namespace {
-TDVDForm* g_instance = nullptr;
 
 QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
 } // namespace
@@ -90,17 +89,17 @@ TDVDForm::TDVDForm(QWidget* parent) : QDialog(parent)
     connect(CloseBitBtn, &QPushButton::clicked, this, [this] { CloseBitBtnClick(); });
     connect(VideoBitBtn, &QPushButton::clicked, this, [this] { VideoBitBtnClick(); });
     FormCreate();
-    g_instance = this;
 }
 
 TDVDForm::~TDVDForm()
 {
-    if (g_instance == this) g_instance = nullptr;
 }
 
-TDVDForm* TDVDForm::instance() { return g_instance; }
-
-TMainForm* TDVDForm::main() const { return TMainForm::instance(); }
+show::ShowContext TDVDForm::currentShow() const
+{
+    show::ShowHost* host = show::showHost();
+    return host ? host->CurrentShow() : show::ShowContext();
+}
 
 void TDVDForm::FormCreate()
 {
@@ -146,15 +145,16 @@ void TDVDForm::closeEvent(QCloseEvent* event)
 
 QString TDVDForm::VideoFileName() const
 {
-    TMainForm* m = main();
-    return m->VideoFolder + MakeDosName(m->ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
+    const show::ShowContext m = currentShow();
+    return m.VideoFolder + MakeDosName(m.ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
 }
 
 int TDVDForm::KeyFrameHold(double seconds) { return platform::roundHalfEven(seconds * 25); }
 
 void TDVDForm::AppendVideoLog(const QString& line)
 {
-    platform::appendTextLine(main()->ProgramDir + QStringLiteral("Quorbel.log"), line);
+    const QString programDir = currentShow().ProgramDir;
+    if (!programDir.isEmpty()) platform::appendTextLine(programDir + QStringLiteral("Quorbel.log"), line);
 }
 
 void TDVDForm::setStatus(const QString& text)
@@ -182,7 +182,8 @@ void TDVDForm::ProgressStep()
 void TDVDForm::CleanEncoderFolder()
 {
     platform::HourglassCursor hourglass;
-    const QString e = main()->EncoderFolder;
+    const QString e = currentShow().EncoderFolder;
+    if (e.isEmpty()) return; // no show: nothing of ours to clean, and never the working folder
     static const char* const masks[] = {"*.mp3", "*.jpg", "*.mpa", "*.nno", "*.wav", "*.mpg", "*.avi", "*.bmp", "*.jpg"};
     for (const char* mask : masks)
         for (const platform::DirEntry& entry : platform::findFiles(e, QString::fromLatin1(mask)))
@@ -191,8 +192,9 @@ void TDVDForm::CleanEncoderFolder()
 
 void TDVDForm::EnsureInputWav()
 {
-    const QString target = main()->EncoderFolder + QStringLiteral("Input.wav");
-    if (!platform::fileExists(target)) platform::copyFile(main()->ProgramDir + QStringLiteral("empty.wav"), target);
+    const show::ShowContext m = currentShow();
+    const QString target = m.EncoderFolder + QStringLiteral("Input.wav");
+    if (!platform::fileExists(target)) platform::copyFile(m.ProgramDir + QStringLiteral("empty.wav"), target);
 }
 
 platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& program, const QString& parameters)
@@ -202,15 +204,38 @@ platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& p
     return result;
 }
 
+// The run, step by step. A step that returns false has ended the run through its failure
+// clean-up.
 void TDVDForm::MakeVideo()
 {
-    TMainForm* m = main();
-    const QString e = m->EncoderFolder;
-    const QString p = m->ProgramDir;
+    platform::HourglassCursor hourglass;
+    const show::ShowContext m = currentShow();
+    BeginRun(m);
+    if (!CountPictures(m)) return;
+    if (!ConvertPicturesForVideo()) {
+        FailureCleanUp();
+        return;
+    }
+    if (!AbortRequested) CollectAudioList(m);
+    if (!PrepareAudioTracks(m)) return;
+    if (!AbortRequested && !AudioList.isEmpty() && !BuildSoundtrack(m)) return;
+    if (!AbortRequested) {
+        const bool written = HighQuality ? EncodeMpeg() : WriteAviVideo();
+        if (!written) {
+            FailureCleanUp();
+            return;
+        }
+        AppendVideoLog(QStringLiteral("END"));
+    }
+    EndOfRun();
+}
 
+// The window set for a run, a fresh log with the mode, the frame size, an empty encoder folder
+// and empty lists.
+void TDVDForm::BeginRun(const show::ShowContext& m)
+{
     ProgressBar1->setValue(0);
     PercentLabel->setText(QStringLiteral("0%"));
-    platform::HourglassCursor hourglass;
     VideoBitBtn->setVisible(!(HighQuality && ModeName == QLatin1String("SVCD")));
     RunFailed = false;
     WorkingLabel->show();
@@ -219,7 +244,7 @@ void TDVDForm::MakeVideo()
     AbortBitBtn->setEnabled(true);
     RunOver = false;
 
-    platform::deleteFile(p + QStringLiteral("Quorbel.log"));
+    platform::deleteFile(m.ProgramDir + QStringLiteral("Quorbel.log"));
     AppendVideoLog(QStringLiteral("BEGIN"));
     if (Pal) {
         FrameWidth = ModeName == QLatin1String("VCD") ? 352 : 576;
@@ -231,7 +256,7 @@ void TDVDForm::MakeVideo()
     AppendVideoLog(QStringLiteral("MODE: ") + (Pal ? QStringLiteral("PAL ") : QStringLiteral("NTSC ")) + ModeName);
     PixImage1->setFixedSize(FrameWidth, FrameHeight);
 
-    platform::forceDirectories(e);
+    platform::forceDirectories(m.EncoderFolder);
     CleanEncoderFolder();
     AppendVideoLog(QStringLiteral("Alle alten *.mp3 *.wav *.mpeg *.avi *.bmp Dateien um Ordner \\encoder\\ wurden gelöscht"));
 
@@ -240,39 +265,46 @@ void TDVDForm::MakeVideo()
     PictureList.clear();
     AudioList.clear();
     setStatus(QStringLiteral("Prepare pictures"));
+}
 
-    const std::optional<double> seconds = video::DotToComma(m->SecondsPerPicture);
+// The seconds per picture, the pictures of the show's picture list and the progress totals.
+bool TDVDForm::CountPictures(const show::ShowContext& m)
+{
+    const std::optional<double> seconds = video::DotToComma(m.SecondsPerPicture);
     if (!seconds || *seconds <= 0) {
-        platform::showError(QStringLiteral("'") + m->SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
+        platform::showError(QStringLiteral("'") + m.SecondsPerPicture + QStringLiteral("' is not a valid floating point value"));
         FailureCleanUp();
-        return;
+        return false;
     }
     seconds_ = *seconds;
 
-    const QString picturesIni = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder) + QStringLiteral("Pictures.ini");
-    const std::optional<QStringList> lines = platform::readTextLines(picturesIni);
+    const std::optional<QStringList> lines = platform::readTextLines(m.ShowFolderPath() + QStringLiteral("Pictures.ini"));
     PictureList = lines.value_or(QStringList());
     PictureCount = int(PictureList.size());
     ProgressCount = 0;
     ProgressTotal = platform::roundHalfEven((HighQuality ? 2 : 1) * PictureCount * 1.2);
+    return true;
+}
 
-    if (!ConvertPicturesForVideo()) {
-        FailureCleanUp();
-        return;
+// The tracks of the show's music list.
+void TDVDForm::CollectAudioList(const show::ShowContext& m)
+{
+    setStatus(QStringLiteral("Get number of audiofiles"));
+    AudioList = m.MusicFiles;
+    if (AbortRequested) return;
+    if (AudioList.isEmpty()) {
+        AppendVideoLog(QStringLiteral("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
+    } else {
+        setStatus(QStringLiteral("prepare audio"));
+        AppendVideoLog(QStringLiteral("START: AUDIO"));
     }
+}
 
-    if (!AbortRequested) {
-        setStatus(QStringLiteral("Get number of audiofiles"));
-        for (int i = 0; i < m->AudioListBox->count(); ++i) AudioList << m->AudioListBox->item(i)->text();
-    }
-    if (!AbortRequested) {
-        if (AudioList.isEmpty()) {
-            AppendVideoLog(QStringLiteral("KEINE AUDIO DATEI FÜR DIE QUORBEL AUSGEWÄHLT"));
-        } else {
-            setStatus(QStringLiteral("prepare audio"));
-            AppendVideoLog(QStringLiteral("START: AUDIO"));
-        }
-    }
+// Every track as encoder folder "Inp" + NNN + ".wav": an MP3 decoded, a wave file copied; a
+// track that is not 44,100 Hz stereo ends the run.
+bool TDVDForm::PrepareAudioTracks(const show::ShowContext& m)
+{
+    const QString e = m.EncoderFolder;
     TCheckAudioForm checkAudio;
     for (int i = 0; i < AudioList.size() && !AbortRequested; ++i) {
         const QString track = AudioList[i];
@@ -288,7 +320,7 @@ void TDVDForm::MakeVideo()
             AppendVideoLog(QStringLiteral("   ") + info);
             if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
                 WrongFormatFailure(track);
-                return;
+                return false;
             }
             memo(QStringLiteral("Audio Nr.") + QString::number(i + 1) + QStringLiteral(" MP3 to WAV ...please wait!"));
             AppendVideoLog(QStringLiteral("     ---------MP3TOWAV---------"));
@@ -300,7 +332,7 @@ void TDVDForm::MakeVideo()
             if (!platform::fileExists(wave) || run.status != platform::RunResult::Finished || run.exitCode != 0) {
                 AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
                 FailureCleanUp();
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("        Fertig: Lame.exe"));
         } else if (upper.contains(QLatin1String(".WAV"))) {
@@ -312,67 +344,63 @@ void TDVDForm::MakeVideo()
             AppendVideoLog(QStringLiteral("     ") + info);
             if (checkAudio.SampleRateHz != QLatin1String("44100") || checkAudio.StereoMark != QLatin1String("STEREO")) {
                 WrongFormatFailure(track);
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("     Start: ") + track + QStringLiteral(" kopieren"));
             if (!platform::copyFile(track, wave)) {
                 AppendVideoLog(QStringLiteral("FEHLER: ") + wave + QStringLiteral(" wurde nicht erzeugt!"));
                 platform::showError(QStringLiteral("Unable to copy ") + track + QStringLiteral(": ") + platform::lastFileError());
                 FailureCleanUp();
-                return;
+                return false;
             }
             AppendVideoLog(QStringLiteral("     Fertig: Inp") + nnn + QStringLiteral(".wav wurde kopiert"));
             memo(QStringLiteral("copy Audio Nr.") + QString::number(i + 1));
         }
     }
+    return true;
+}
 
-    if (!AbortRequested && !AudioList.isEmpty()) {
-        AppendVideoLog(QStringLiteral("     prepare Audio / cut"));
-        memo(QStringLiteral(" prepare Audio / cut"));
-        QStringList inputs;
-        for (int i = 0; i < AudioList.size(); ++i) {
-            const QString wave = e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav");
-            if (platform::fileExists(wave)) inputs << wave;
-        }
-        int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
-        if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m->FrameRate);
-        memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
-        AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
-        WaveForm1->InputFiles = inputs;
-        WaveForm1->OutputFile = e + QStringLiteral("Input.wav");
-        WaveForm1->Seconds = length;
-        WaveForm1->OnLog = [this](const QString& line) { AppendVideoLog(line); };
-        WaveForm1->OnMemo = [this](const QString& line) { memo(line); };
-        WaveForm1->show();
-        try {
-            WaveForm1->BuildSoundtrack();
-        } catch (const std::exception& error) {
-            WaveForm1->close();
-            // A soundtrack cut short by the error must not go into the video.
-            platform::deleteFile(e + QStringLiteral("Input.wav"));
-            platform::showError(QString::fromStdString(error.what()));
-            FailureCleanUp();
-            return;
-        }
+// The tracks cut and joined into encoder folder "Input.wav", as long as the video plus four
+// seconds; the track files go afterwards.
+bool TDVDForm::BuildSoundtrack(const show::ShowContext& m)
+{
+    const QString e = m.EncoderFolder;
+    AppendVideoLog(QStringLiteral("     prepare Audio / cut"));
+    memo(QStringLiteral(" prepare Audio / cut"));
+    QStringList inputs;
+    for (int i = 0; i < AudioList.size(); ++i) {
+        const QString wave = e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav");
+        if (platform::fileExists(wave)) inputs << wave;
+    }
+    int length = platform::roundHalfEven(seconds_ * PictureCount) + 4;
+    if (HighQuality) length += platform::roundHalfEven(double(jpegCount_ - PictureCount) / m.FrameRate);
+    memo(QStringLiteral(" Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+    AppendVideoLog(QStringLiteral("     Audio: ") + QString::number(length) + QStringLiteral(" sec"));
+    WaveForm1->InputFiles = inputs;
+    WaveForm1->OutputFile = e + QStringLiteral("Input.wav");
+    WaveForm1->Seconds = length;
+    WaveForm1->OnLog = [this](const QString& line) { AppendVideoLog(line); };
+    WaveForm1->OnMemo = [this](const QString& line) { memo(line); };
+    WaveForm1->show();
+    try {
+        WaveForm1->BuildSoundtrack();
+    } catch (const std::exception& error) {
         WaveForm1->close();
-        for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+        // A soundtrack cut short by the error must not go into the video.
+        platform::deleteFile(e + QStringLiteral("Input.wav"));
+        platform::showError(QString::fromStdString(error.what()));
+        FailureCleanUp();
+        return false;
     }
-
-    if (!AbortRequested) {
-        const bool written = HighQuality ? EncodeMpeg() : WriteAviVideo();
-        if (!written) {
-            FailureCleanUp();
-            return;
-        }
-        AppendVideoLog(QStringLiteral("END"));
-    }
-    EndOfRun();
+    WaveForm1->close();
+    for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+    return true;
 }
 
 bool TDVDForm::EncodeMpeg()
 {
-    TMainForm* m = main();
-    const QString plugin = m->ProgramDir + QStringLiteral("mpdx_dll.dll");
+    const show::ShowContext m = currentShow();
+    const QString plugin = m.ProgramDir + QStringLiteral("mpdx_dll.dll");
     const QString output = VideoFileName();
     auto failed = [this](const QString& text) {
         AppendVideoLog(QStringLiteral("FEHLER: ") + text);
@@ -388,8 +416,8 @@ bool TDVDForm::EncodeMpeg()
     auto encode = reinterpret_cast<EncodeMPDXProc>(library.resolve("EncodeMPDX"));
     auto lastError = reinterpret_cast<MPDXLastErrorProc>(library.resolve("MPDXLastError"));
     if (!open || !encode) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
-    platform::forceDirectories(m->VideoFolder);
-    const QByteArray folderText = (platform::toHostPath(m->EncoderFolder) + u'/').toLocal8Bit();
+    platform::forceDirectories(m.VideoFolder);
+    const QByteArray folderText = (platform::toHostPath(m.EncoderFolder) + u'/').toLocal8Bit();
     const QByteArray outputText = (platform::toHostPath(output)).toLocal8Bit();
     const char* folderArg = folderText.constData();
     const char* outputArg = outputText.constData();
@@ -406,14 +434,14 @@ bool TDVDForm::EncodeMpeg()
 
 bool TDVDForm::WriteAviVideo()
 {
-    TMainForm* m = main();
-    const QString e = m->EncoderFolder;
+    const show::ShowContext m = currentShow();
+    const QString e = m.EncoderFolder;
     AppendVideoLog(QStringLiteral("START: AVI"));
     PictureList.clear();
     for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.bmp"))) PictureList << e + entry.name;
 
     const QString output = VideoFileName();
-    platform::forceDirectories(m->VideoFolder);
+    platform::forceDirectories(m.VideoFolder);
     platform::deleteFile(output);
     TAviWriter writer(e);
     writer.FileName = output;
@@ -544,7 +572,7 @@ void TDVDForm::CloseBitBtnClick()
     const VideoOutcome outcome = RunFailed                             ? VideoOutcome::Failed
                                  : ModeName == QLatin1String("VCD") ? VideoOutcome::MadeVCD
                                                                       : VideoOutcome::MadeSVCD;
-    video::ShowInstructions(video::VideoInstructions(outcome, main() ? main()->VideoFolder : QString()));
+    video::ShowInstructions(video::VideoInstructions(outcome, currentShow().VideoFolder));
     close();
 }
 

@@ -9,24 +9,22 @@
 #include <QStringList>
 
 #include "platform/process.h"
+#include "show/showcontext.h"
+#include "util/windowregistry.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class TMainForm;
 class TWaveForm;
 namespace imaging { class TPixImage; }
 namespace video { struct PlacedPicture; }
 
-class TDVDForm : public QDialog {
+class TDVDForm : public QDialog, public RegisteredWindow<TDVDForm> {
     Q_OBJECT
 public:
     explicit TDVDForm(QWidget* parent = nullptr);
     ~TDVDForm() override;
-
-    // The window of the run (the one most recently made), or nullptr.
-    static TDVDForm* instance();
 
     // ---- run state, set by the wizard ----
     QString ModeName = QStringLiteral("VCD"); // "VCD" or "SVCD"
@@ -87,6 +85,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The steps of MakeVideo; one that returns false has ended the run through its failure
+    // clean-up.
+    void BeginRun(const show::ShowContext& m);
+    bool CountPictures(const show::ShowContext& m);
+    void CollectAudioList(const show::ShowContext& m);
+    bool PrepareAudioTracks(const show::ShowContext& m);
+    bool BuildSoundtrack(const show::ShowContext& m);
+
     void ProgressStep();
     void setStatus(const QString& text);
     void memo(const QString& line);
@@ -96,7 +102,8 @@ private:
     void WrongFormatFailure(const QString& track);
     void EndOfRun();
     void makeClosingPictures();
-    TMainForm* main() const;
+    // The show as the window that holds it has it now (empty when there is none).
+    show::ShowContext currentShow() const;
 
     double seconds_ = 0;
     int jpegCount_ = 0;

@@ -5,12 +5,13 @@
 
 #include "app/language.h"
 #include "app/productinfo.h"
-#include "editor/mainform.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/strutils.h"
+
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,8 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-#include "controls/htmlistbox.h"
 
 TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
 {
@@ -92,9 +91,7 @@ TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
 QDialog* TDVDWizardForm::makeWizard() const
 {
     if (MakeWizard) return MakeWizard;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("MakeWizzard")) return qobject_cast<QDialog*>(w);
-    return nullptr;
+    return WindowRegistry::named<QDialog>(QStringLiteral("MakeWizzard"));
 }
 
 void TDVDWizardForm::FormCreate()
@@ -130,29 +127,31 @@ void TDVDWizardForm::ReadDriveInfo(QChar letter) { video::ReadDriveInfo(letter, 
 
 bool TDVDWizardForm::EstimateShowSize()
 {
-    TMainForm* m = TMainForm::instance();
-    if (!m) return true;
-    const QString root = m->ShowRoot;
+    show::ShowHost* host = show::showHost();
+    if (!host) return true;
+    const show::ShowContext m = host->CurrentShow();
+    const QString root = m.ShowRoot;
     ReadDriveInfo(root.isEmpty() ? QChar() : root[0]);
     FreeDiskEdit->setText(QString::number(DriveInfo.freeMB) + QStringLiteral(" MB"));
-    const int n = m->QuorbelListBox->Count() + 1;
-    const double s = video::DotToComma(m->SecondsPerPicture).value_or(0);
+    const int n = int(m.PictureItems.size()) + 1;
+    const double s = video::DotToComma(m.SecondsPerPicture).value_or(0);
     video::VideoMode mode;
     if (VCDRadioButton->isChecked()) mode = video::VideoMode::VCD;
     else if (SVCDRadioButton->isChecked()) mode = video::VideoMode::SVCD;
     else if (NanoVCDRadioButton->isChecked()) mode = video::VideoMode::HighQualityVCD;
     else if (NanoSVCDRadioButton->isChecked()) mode = video::VideoMode::HighQualitySVCD;
     else return true;
-    const qint64 estimate = video::EstimateMB(mode, s, n, m->FrameRate, m->TransitionFrames);
+    const qint64 estimate = video::EstimateMB(mode, s, n, m.FrameRate, m.TransitionFrames);
     QuorbelSizeEdit->setText(QString::number(estimate) + QStringLiteral(" MB"));
     return DriveInfo.freeMB >= estimate;
 }
 
 void TDVDWizardForm::StartVideo(const QString& modeName)
 {
-    TMainForm* m = TMainForm::instance();
-    const QString picturesIni = m->ShowFolderPath() + QStringLiteral("Pictures.ini");
-    if (!m->SavePictureList()) {
+    show::ShowHost* host = show::showHost();
+    if (!host) return;
+    const QString picturesIni = host->CurrentShow().ShowFolderPath() + QStringLiteral("Pictures.ini");
+    if (!host->SavePictureList()) {
         // The video would be made from an older picture list.
         platform::showError(QStringLiteral("Unable to write ") + picturesIni);
         return;
@@ -178,7 +177,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
     }
     hide();
     if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
-    if (TMainForm* m = TMainForm::instance()) m->repaint();
+    if (show::ShowHost* host = show::showHost(); host && host->HostWindow()) host->HostWindow()->repaint();
     TDVDForm* form = TDVDForm::instance();
     if (form) {
         form->HighQuality = nvcd || nsvcd;

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "output/video/videoestimate.h"
+#include "util/windowregistry.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -13,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class TDVDWizardForm : public QDialog {
+class TDVDWizardForm : public QDialog, public RegisteredWindow<TDVDWizardForm> {
     Q_OBJECT
 public:
     explicit TDVDWizardForm(QWidget* parent = nullptr);

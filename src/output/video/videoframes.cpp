@@ -7,7 +7,6 @@
 #include "output/video/videoframes.h"
 
 #include "app/language.h"
-#include "editor/mainform.h"
 #include "imaging/piximage.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
@@ -16,17 +15,15 @@
 #include "platform/sdk/operations.h"
 #include "platform/sdk/pictureio.h"
 #include "platform/textcodec.h"
+#include "show/showhost.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
 #include <QBuffer>
-#include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QSpinBox>
 
 #include <algorithm>
 #include <memory>
@@ -135,9 +132,9 @@ QString ResizeFrameFile(const QString& file, int width, int height, int qualityF
 
 bool TDVDForm::ConvertPicturesForVideo()
 {
-    TMainForm* m = main();
-    const QString e = m->EncoderFolder;
-    const QString showFolder = m->ShowRoot + EnsureTrailingBackslash(m->ShowFolder);
+    const show::ShowContext m = currentShow();
+    const QString e = m.EncoderFolder;
+    const QString showFolder = m.ShowFolderPath();
     Memo1->hide();
     PictureList = platform::readTextLines(showFolder + QStringLiteral("Pictures.ini")).value_or(QStringList());
     setStatus(LangText(12005));
@@ -186,13 +183,14 @@ bool TDVDForm::ConvertPicturesForVideo()
         // becomes frames "inp" + picture number + frame number, which sort between the two key
         // frames.
         PixImage1->hide();
+        QWidget* const captureParent = show::showHost() ? show::showHost()->HostWindow() : nullptr;
         for (int k = 1; k <= PictureCount; ++k) {
-            if (!m->OFFRadioButton->isChecked()) {
-                auto capture = std::make_unique<TCaptureForm>(m);
+            if (!m.TransitionsOff) {
+                auto capture = std::make_unique<TCaptureForm>(captureParent);
                 capture->FromPicture = e + QStringLiteral("inp") + fourDigits(k) + QStringLiteral("_Key.jpg");
                 capture->ToPicture = e + QStringLiteral("inp") + fourDigits(k + 1) + QStringLiteral("_Key.jpg");
-                capture->TransitionNumber = m->SpinEdit1->value();
-                capture->TransitionListFile = m->ProgramDir + QStringLiteral("Effects.ini");
+                capture->TransitionNumber = m.TransitionNumber;
+                capture->TransitionListFile = m.ProgramDir + QStringLiteral("Effects.ini");
                 capture->FramePrefix = e + QStringLiteral("inp") + fourDigits(k);
                 platform::dialogs().showModal(*capture);
             }
@@ -257,7 +255,7 @@ bool TDVDForm::ConvertPictureForVideo(const QString& source, const QString& targ
 
 bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase)
 {
-    TMainForm* m = main();
+    const show::ShowContext m = currentShow();
     const int W = FrameWidth, H = FrameHeight;
     if (placed.image.isNull()) {
         AppendVideoLog(QStringLiteral("FEHLER: ") + source + QStringLiteral(" ") + placed.error);
@@ -269,21 +267,21 @@ bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& s
     const int x = placed.x, y = placed.y;
 
     QImage frame(W, H, QImage::Format_RGB888);
-    const QColor background = platform::colorToQColor(m->BKGColor);
+    const QColor background = platform::colorToQColor(m.BackgroundColor);
     frame.fill(background);
     {
         QPainter painter(&frame);
         painter.drawImage(x, y, scaled);
-        if (m->TextCheckBox->isChecked() && !CurrentCaption.isEmpty()) {
+        if (m.Captions && !CurrentCaption.isEmpty()) {
             QFont font = painter.font();
             font.setPointSize(ModeName == QLatin1String("VCD") ? 12 : 18);
             painter.setFont(font);
             const QFontMetrics metrics(font);
             const int th = metrics.height();
             const int tw = metrics.horizontalAdvance(CurrentCaption);
-            const int top = H - th - m->TextOffset;
+            const int top = H - th - m.TextOffset;
             painter.fillRect(0, top, W, th, background);
-            painter.setPen(platform::colorToQColor(m->TextColor));
+            painter.setPen(platform::colorToQColor(m.TextColor));
             painter.drawText(QRect((W - tw) / 2, top, tw, th), Qt::AlignLeft | Qt::AlignTop, CurrentCaption);
         }
     }

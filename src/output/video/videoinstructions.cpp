@@ -1,17 +1,12 @@
 #include "videoinstructions.h"
 
 #include "app/language.h"
-#include "editor/anweisungform.h"
-#include "editor/mainform.h"
-#include "platform/dialogs.h"
-
-#include <memory>
 
 namespace video {
 
-editor::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder)
+show::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder)
 {
-    editor::Instructions i;
+    show::Instructions i;
     switch (outcome) {
     case VideoOutcome::NoSpace:
         i.heading = LangText(4609);
@@ -40,17 +35,10 @@ editor::Instructions VideoInstructions(VideoOutcome outcome, const QString& vide
     return i;
 }
 
-int ShowInstructions(const editor::Instructions& i)
+int ShowInstructions(const show::Instructions& i)
 {
-    std::unique_ptr<TAnweisungForm> own;
-    TAnweisungForm* form = TAnweisungForm::instance();
-    if (!form) {
-        // Kept by the main window for the next showing, as the one made at start-up would be.
-        if (TMainForm* main = TMainForm::instance()) form = new TAnweisungForm(main);
-        else form = (own = std::make_unique<TAnweisungForm>()).get();
-    }
-    form->Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
-    return platform::dialogs().showModal(*form);
+    show::ShowHost* host = show::showHost();
+    return host ? host->ShowInstructions(i) : 0;
 }
 
 } // namespace video

@@ -1,7 +1,7 @@
 #pragma once
 // The short instructions after the video wizard and the video run: what the shared
 // instructions dialog of the make step says about a video, and its showing.
-#include "editor/makestep.h"
+#include "show/showhost.h"
 
 #include <QString>
 
@@ -19,10 +19,10 @@ enum class VideoOutcome {
 // The heading, text, burning-guide button and player icon for an outcome; videoFolder is named
 // in the texts of a finished video. The player icon belongs to the show made for the PC and is
 // hidden for every video.
-editor::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder = {});
+show::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder = {});
 
-// Shows the instructions dialog made at start-up ("AnweisungForm", or one made for the main
-// window when there is none) modally through the dialog service, prepared with i.
-int ShowInstructions(const editor::Instructions& i);
+// Shows the shared instructions dialog through the window that holds the show, prepared with i;
+// 0 when no window holds a show.
+int ShowInstructions(const show::Instructions& i);
 
 } // namespace video

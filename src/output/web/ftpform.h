@@ -2,6 +2,7 @@
 // The upload window: access data of the web server, one button that connects and uploads every
 // file of the gallery folder (and aborts while connected), a status text and a log.
 #include "ftpcommands.h"
+#include "util/windowregistry.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -16,7 +17,7 @@ namespace platform {
 class FtpClient;
 }
 
-class TFTPForm : public QDialog {
+class TFTPForm : public QDialog, public RegisteredWindow<TFTPForm> {
     Q_OBJECT
 public:
     // programDir: the program directory (settings in "Gallery.ini", files in "gallery\").

@@ -1,12 +1,12 @@
 #include "gallerywriter.h"
 
-#include "editor/picturelist.h"
 #include "imaging/piximage.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/numbers.h"
 #include "platform/rounding.h"
 #include "platform/textcodec.h"
+#include "show/picturelist.h"
 
 namespace web {
 
@@ -202,13 +202,13 @@ bool GalleryWriter::Write(const GalleryJob& job, QString& error)
 
     QList<GalleryPicture> pictures;
     QStringList files;
-    for (const QString& item : job.items) files << editor::ItemFileName(item);
+    for (const QString& item : job.items) files << show::ItemFileName(item);
     const QStringList names = WebNames(files);
     for (int i = 0; i < job.items.size(); ++i) {
         GalleryPicture pic;
         pic.source = job.showFolderPath + files[i];
         pic.webName = names[i];
-        pic.caption = editor::ItemCaption(job.items[i]);
+        pic.caption = show::ItemCaption(job.items[i]);
         pictures << pic;
     }
 

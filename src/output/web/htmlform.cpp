@@ -6,12 +6,11 @@
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "app/wizardpicture.h"
-#include "editor/mainform.h"
-#include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
 #include "platform/shell.h"
+#include "show/showhost.h"
 #include "util/strutils.h"
 
 #include <QCheckBox>
@@ -24,8 +23,6 @@
 #include <QRegularExpressionValidator>
 
 namespace {
-
-THTMLForm* g_htmlForm = nullptr;
 
 void paintPanel(QFrame* panel, platform::ColorRef color)
 {
@@ -45,7 +42,6 @@ QLineEdit* digitsEdit(QWidget* parent, int digits)
 
 THTMLForm::THTMLForm(QWidget* parent) : QDialog(parent)
 {
-    g_htmlForm = this;
     setObjectName(QStringLiteral("HTMLForm"));
     setWindowTitle(QStringLiteral("HTML"));
     setFixedSize(520, 470);
@@ -140,10 +136,7 @@ THTMLForm::THTMLForm(QWidget* parent) : QDialog(parent)
 THTMLForm::~THTMLForm()
 {
     delete FTPForm; // before the converter and the rest of this window go
-    if (g_htmlForm == this) g_htmlForm = nullptr;
 }
-
-THTMLForm* THTMLForm::instance() { return g_htmlForm; }
 
 QString THTMLForm::SettingsPath() const
 {
@@ -242,21 +235,22 @@ void THTMLForm::BitBtn1Click()
     // second gallery over the files of the first.
     if (writing_) return;
     PagesWritten = false;
-    const TMainForm* main = TMainForm::instance();
-    if (!main) return;
+    show::ShowHost* host = show::showHost();
+    if (!host) return;
+    const show::ShowContext main = host->CurrentShow();
     SaveGallerySettings();
 
     web::GalleryJob job;
     job.programDir = ProductInfo.ProgramDir;
-    job.showFolderPath = EnsureTrailingBackslash(main->ShowRoot + main->ShowFolder);
-    job.items = main->QuorbelListBox->Items().toStringList();
+    job.showFolderPath = EnsureTrailingBackslash(main.ShowRoot + main.ShowFolder);
+    job.items = main.PictureItems;
     job.settings = Settings;
     const bool german = LanguageCode == QStringLiteral("GERMAN");
     job.context.german = german;
     job.context.productTitle = ProductInfo.Title;
     job.context.maker = ProductInfo.MakerName;
     job.context.webAddress = ProductInfo.WebAddress;
-    job.context.showTitle = main->TitleEdit->text();
+    job.context.showTitle = main.Title;
 
     web::GalleryWriter writer(*PixImage1);
     writer.onConverting = [this](bool on) {

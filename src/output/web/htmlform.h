@@ -2,6 +2,7 @@
 // The gallery window: the settings of the web gallery, the button that writes it into the
 // program directory's "gallery" folder and the one that opens the FTP upload window.
 #include "gallerysettings.h"
+#include "util/windowregistry.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -18,15 +19,13 @@ namespace imaging {
 class TPixImage;
 }
 
-class THTMLForm : public QDialog {
+class THTMLForm : public QDialog, public RegisteredWindow<THTMLForm> {
     Q_OBJECT
     // Read by the make step through the window's properties (the editor does not link this library).
     Q_PROPERTY(bool PagesWritten MEMBER PagesWritten)
 public:
     explicit THTMLForm(QWidget* parent = nullptr);
     ~THTMLForm() override;
-    // The gallery window of the run (the one most recently made), or nullptr.
-    static THTMLForm* instance();
 
     // True once the pages were written completely since the window last came up; the make
     // step reads it after the modal showing to decide on its instructions.

@@ -5,6 +5,8 @@
 
 #include "platform/rounding.h"
 
+#include <QtEndian>
+
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -16,21 +18,18 @@ namespace {
 constexpr int kFileHeader = 14;
 constexpr int kInfoHeader = 40;
 
-std::int64_t u16At(const unsigned char* p) { return std::int64_t(p[0] | (p[1] << 8)); }
-std::int64_t s32At(const unsigned char* p)
-{
-    return std::int32_t(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
-}
+std::int64_t u16At(const unsigned char* p) { return qFromLittleEndian<quint16>(p); }
+std::int64_t s32At(const unsigned char* p) { return qFromLittleEndian<qint32>(p); }
 
 void put16(std::uint8_t*& d, std::uint32_t v)
 {
-    *d++ = std::uint8_t(v);
-    *d++ = std::uint8_t(v >> 8);
+    qToLittleEndian(quint16(v), d);
+    d += 2;
 }
 void put32(std::uint8_t*& d, std::uint32_t v)
 {
-    put16(d, v & 0xFFFF);
-    put16(d, v >> 16);
+    qToLittleEndian(quint32(v), d);
+    d += 4;
 }
 
 int dpiOfMeter(std::int64_t dotsPerMeter)

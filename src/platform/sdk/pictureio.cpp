@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
@@ -214,8 +215,8 @@ bool bmpHoldsItsPixels(const QByteArray& data)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
     const qsizetype n = data.size();
-    auto u16 = [p](qsizetype at) { return std::int64_t(p[at] | (p[at + 1] << 8)); };
-    auto u32 = [p](qsizetype at) { return std::int64_t(std::uint32_t(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16) | (std::uint32_t(p[at + 3]) << 24))); };
+    auto u16 = [p](qsizetype at) { return std::int64_t(qFromLittleEndian<quint16>(p + at)); };
+    auto u32 = [p](qsizetype at) { return std::int64_t(qFromLittleEndian<quint32>(p + at)); };
     if (n < 26) return true; // too short to judge; the reader refuses it
     const std::int64_t offset = u32(10);
     const std::int64_t headerSize = u32(14);

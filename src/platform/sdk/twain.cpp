@@ -387,7 +387,7 @@ int PX_IsTwainAvailable(QWidget*)
     QList<TwainSource> sources;
     const int r = sane.sources(sources);
     if (r != PX_SUCCESS) return r == PXERR_TWAIN_NOMANAGER ? r : PXERR_TWAIN_NOSOURCE;
-    return sources.isEmpty() ? PXERR_TWAIN_NOSOURCE : PX_SUCCESS;
+    return sources.isEmpty() ? int(PXERR_TWAIN_NOSOURCE) : int(PX_SUCCESS);
 }
 
 int PX_TwainSelect(QWidget* window)

@@ -71,7 +71,7 @@ TEST(PrintItems, BandsFlowOntoPages)
 class ReportTest : public testsupport::WorldTest {
 protected:
     TQRListForm form;
-    PrintShowContext ctx;
+    show::ShowContext ctx;
     QString showHost() const { return world.hostD() + "/Quorbel/Quorbel_0001"; }
     void SetUp() override
     {
@@ -86,7 +86,7 @@ protected:
     void addPicture(const QString& name, int w, int h, const QString& caption)
     {
         world.writeHostFile("d/Quorbel/Quorbel_0001/" + name, testsupport::jpegBytes(w, h, QColor(30, 120, 200)));
-        ctx.Items << QString(R"(<IMG src="file://D:\Quorbel\Quorbel_0001\_THUMB_%1" align="top">%1 | %2)").arg(name, caption);
+        ctx.PictureItems << QString(R"(<IMG src="file://D:\Quorbel\Quorbel_0001\_THUMB_%1" align="top">%1 | %2)").arg(name, caption);
     }
     QString pdf() const { return world.root() + "/list.pdf"; }
     bool printToPdf()
@@ -153,7 +153,7 @@ TEST_F(ReportTest, TheSelectionComesFromPrintTxt)
     // Missing: a clear error, nothing printed as if it were done.
     EXPECT_FALSE(printToPdf());
     EXPECT_TRUE(form.LastError().contains("Print.txt"));
-    world.writeHostFile("program/Print.txt", ctx.Items[1].toUtf8() + "\r\n");
+    world.writeHostFile("program/Print.txt", ctx.PictureItems[1].toUtf8() + "\r\n");
     ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
     EXPECT_EQ(images(), QStringList({"1 514 686"}));
 }
@@ -187,8 +187,8 @@ TEST_F(ReportTest, ABrokenPictureIsLeftOutAndNamedAndTheRestPrints)
     if (!testsupport::haveHostProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
     addPicture("good.jpg", 800, 600, "fine");
     world.writeHostFile("d/Quorbel/Quorbel_0001/bad.jpg", QByteArray("\xFF\xD8\xFF\xE0 not a picture", 19));
-    ctx.Items << R"(<IMG src="x" align="top">bad.jpg | broken)";
-    ctx.Items << R"(<IMG src="x" align="top">missing.jpg | gone)";
+    ctx.PictureItems << R"(<IMG src="x" align="top">bad.jpg | broken)";
+    ctx.PictureItems << R"(<IMG src="x" align="top">missing.jpg | gone)";
     addPicture("after.jpg", 600, 800, "reached");
     ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
     EXPECT_EQ(images(), QStringList({"1 495 371", "1 371 495"}));

@@ -63,6 +63,7 @@ protected:
     void makeCapture(int n)
     {
         capture = std::make_unique<TCaptureForm>(form.get());
+        EXPECT_EQ(TCaptureForm::instance(), capture.get()); // found like the start-up's windows, never an earlier one
         capture->FromPicture = form->EncoderFolder + "inp0003_Key.jpg";
         capture->ToPicture = form->EncoderFolder + "inp0004_Key.jpg";
         capture->TransitionNumber = n;

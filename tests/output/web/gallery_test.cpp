@@ -200,6 +200,11 @@ TEST_F(GalleryTest, WindowTextsAndSettingsHandlers)
     EXPECT_TRUE(form->FTPForm->isVisible());
     EXPECT_FALSE(form->FTPForm->isModal());
     EXPECT_TRUE(dialogs.modalForms.isEmpty());
+    // It is found like the start-up's windows; a second press replaces it and the lookup follows.
+    EXPECT_EQ(TFTPForm::instance(), form->FTPForm.data());
+    form->BitBtn2Click();
+    ASSERT_TRUE(form->FTPForm);
+    EXPECT_EQ(TFTPForm::instance(), form->FTPForm.data());
 }
 
 TEST_F(GalleryTest, APressDuringTheConversionStartsNoSecondGallery)

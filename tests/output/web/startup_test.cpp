@@ -4,8 +4,11 @@
 #include "app/startup.h"
 #include "output/web/htmlform.h"
 #include "output/web/webwindows.h"
+#include "util/windowregistry.h"
 
 #include <QPushButton>
+
+#include <algorithm>
 
 class WebStartupTest : public EditorTest {};
 
@@ -13,10 +16,9 @@ TEST_F(WebStartupTest, TheGalleryWindowIsMadeInItsPlace)
 {
     RegisterWebWindows();
     const auto windows = CreateApplicationWindows();
-    THTMLForm* html = nullptr;
-    for (const auto& w : windows)
-        if (w->objectName() == "HTMLForm") html = qobject_cast<THTMLForm*>(w.get());
+    auto* html = WindowRegistry::named<THTMLForm>(QStringLiteral("HTMLForm"));
     ASSERT_NE(html, nullptr);
+    EXPECT_NE(std::find_if(windows.begin(), windows.end(), [html](const auto& w) { return w.get() == html; }), windows.end());
     EXPECT_EQ(THTMLForm::instance(), html);
     EXPECT_EQ(html->BitBtn1->text(), LangText(3512));
     EXPECT_FALSE(html->isVisible());

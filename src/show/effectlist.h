@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace editor {
+namespace show {
 
 inline constexpr int MaxEffectNumber = 127;
 
@@ -28,4 +28,4 @@ struct Transition {
 // Transition n of the list; nullopt when there is no such line or it does not hold five integers.
 std::optional<Transition> TransitionAt(const QStringList& effectList, int n);
 
-} // namespace editor
+} // namespace show

@@ -2,14 +2,14 @@
 
 #include "picturelist.h"
 
-#include "controls/itemtext.h"
+#include "itemtext.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"
 #include "platform/textcodec.h"
 #include "util/strutils.h"
 
-namespace editor {
+namespace show {
 
 namespace {
 
@@ -106,10 +106,10 @@ QString ThumbnailPath(const QString& showFolderPath, const QString& file)
 
 QString ShowItem(const QString& showFolderPath, const QString& file, const QString& lineText)
 {
-    return controls::PictureItem(ThumbnailPath(showFolderPath, file), lineText);
+    return show::PictureItem(ThumbnailPath(showFolderPath, file), lineText);
 }
 
-QString ItemLine(const QString& item) { return controls::PictureItemText(item); }
+QString ItemLine(const QString& item) { return show::PictureItemText(item); }
 
 QList<ShowListing> ListShows(const QString& showRoot)
 {
@@ -144,4 +144,4 @@ void DeleteStaleThumbnails(const QString& showFolderPath)
     DeleteStaleThumbnails(showFolderPath, QStringList(), pictures);
 }
 
-} // namespace editor
+} // namespace show

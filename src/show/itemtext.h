@@ -5,7 +5,7 @@
 // reader gets it back unescaped, character for character.
 #include <QString>
 
-namespace controls {
+namespace show {
 
 // Text as item markup: "<", ">" and "&" become entities; an "&" followed by a letter is closed
 // by an empty tag, so that the renderer, which decodes entities over and over, never reads it
@@ -24,4 +24,4 @@ QString PictureItemThumbnail(const QString& item);
 // The item with the same image tag and another text.
 QString PictureItemWithText(const QString& item, const QString& text);
 
-} // namespace controls
+} // namespace show

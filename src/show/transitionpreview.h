@@ -7,7 +7,7 @@ namespace imaging {
 class TPixImage;
 }
 
-namespace editor {
+namespace show {
 
 // Sets the effect delay, grain, maximum passes, paint effect, wand colour (black) and wand size,
 // in this order. Values outside the control's ranges are brought into them (grain 1..256, passes
@@ -15,4 +15,4 @@ namespace editor {
 // them; an effect number the control does not know leaves the control as it was and gives false.
 bool ApplyTransition(imaging::TPixImage* control, const Transition& transition);
 
-} // namespace editor
+} // namespace show

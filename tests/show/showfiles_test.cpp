@@ -1,7 +1,7 @@
-#include "editor/showfiles.h"
-#include "editor_fixture.h"
+#include "show/showfiles.h"
+#include "editor/editor_fixture.h"
 
-using namespace editor;
+using namespace show;
 
 namespace {
 const QString Root = QStringLiteral("D:\\Quorbel\\");
@@ -99,7 +99,7 @@ TEST_F(ShowFilesTest, ShowInfoKnowsThePlaceholder)
 
 TEST_F(ShowFilesTest, ChooserListsShowsByTheirExactFolderNames)
 {
-    for (const QString& name : {"Quorbel_0001", "My Show", "Quorbel_0001 - Copy", "Model", "del", "a.b"})
+    for (const QString name : {"Quorbel_0001", "My Show", "Quorbel_0001 - Copy", "Model", "del", "a.b"})
         file(name + "/Quorbel.ini", "[QUORBEL]\r\nTitel=T " + name.toUtf8() + "\r\n");
     folder("Empty");
     const auto shows = ListShows(Root);
@@ -118,14 +118,14 @@ TEST_F(ShowFilesTest, OnlyAFolderDirectlyInsideTheRootIsOfferedForDeletion)
     folder("My Show");
     EXPECT_EQ(ShowFolderToDelete(Root, "Quorbel_0001"), Root + "Quorbel_0001");
     EXPECT_EQ(ShowFolderToDelete(Root, "My Show"), Root + "My Show");
-    for (const QString& bad : {"", " ", ".", "..", "..\\Quorbel", "Quorbel_0001\\..", "D:", "C:\\", "/", "Quorbel_0099", " My Show"})
+    for (const QString bad : {"", " ", ".", "..", "..\\Quorbel", "Quorbel_0001\\..", "D:", "C:\\", "/", "Quorbel_0099", " My Show"})
         EXPECT_TRUE(ShowFolderToDelete(Root, bad).isEmpty()) << bad.toStdString();
 }
 
 TEST_F(ShowFilesTest, StaleThumbnailsGoAndPicturesStay)
 {
-    for (const QString& f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt",
-                             "_THUMB_listed.jpg"})
+    for (const QString f : {"a_b.jpg", "c.jpg", "_THUMB_a_b.jpg", "_THUMB_c.jpg", "_THUMB_gone.jpg", "_THUMB_1c.jpg", "gone.txt",
+                            "_THUMB_listed.jpg"})
         file("S/" + f);
     // A picture of the show named like a thumbnail (no "listed.jpg" beside it) is a picture.
     file("S/Pictures.ini", "c.jpg | C\r\n_THUMB_listed.jpg | mine\r\n");

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace editor {
+namespace show {
 
 bool ApplyTransition(imaging::TPixImage* control, const Transition& transition)
 {
@@ -19,4 +19,4 @@ bool ApplyTransition(imaging::TPixImage* control, const Transition& transition)
     return true;
 }
 
-} // namespace editor
+} // namespace show

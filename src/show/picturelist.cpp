@@ -1,14 +1,14 @@
 #include "picturelist.h"
 #include "showfiles.h"
 
-#include "controls/itemtext.h"
+#include "itemtext.h"
 #include "platform/files.h"
 #include "platform/textcodec.h"
 #include "util/strutils.h"
 
 #include <QCryptographicHash>
 
-namespace editor {
+namespace show {
 
 namespace {
 
@@ -74,20 +74,20 @@ QString CacheThumbnailPath(const QString& programDir, const QString& picturePath
            + QStringLiteral(".jpg");
 }
 
-QString SourceItem(const QString& thumbnailPath, const QString& name) { return controls::PictureItem(thumbnailPath, name); }
+QString SourceItem(const QString& thumbnailPath, const QString& name) { return show::PictureItem(thumbnailPath, name); }
 
 QString ItemFileName(const QString& item)
 {
-    const QString line = controls::PictureItemText(item);
+    const QString line = show::PictureItemText(item);
     const qsizetype bar = line.indexOf(u'|');
     return (bar < 0 ? line : line.left(bar)).trimmed();
 }
 
-QString ItemCaption(const QString& item) { return GetWordAt(2, controls::PictureItemText(item), QStringLiteral("|")).trimmed(); }
+QString ItemCaption(const QString& item) { return GetWordAt(2, show::PictureItemText(item), QStringLiteral("|")).trimmed(); }
 
 QString ItemWithCaption(const QString& item, const QString& caption)
 {
-    return controls::PictureItemWithText(item, ItemFileName(item) + QStringLiteral(" | ") + caption);
+    return show::PictureItemWithText(item, ItemFileName(item) + QStringLiteral(" | ") + caption);
 }
 
 bool IsStorableCaption(const QString& caption)
@@ -186,7 +186,7 @@ void DeleteFilesMatching(const QString& pathWithMask)
             platform::deleteFile(folder + e.name, folder);
 }
 
-QString ItemThumbnailPath(const QString& item) { return controls::PictureItemThumbnail(item); }
+QString ItemThumbnailPath(const QString& item) { return show::PictureItemThumbnail(item); }
 
 void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& items, const QStringList& pictures)
 {
@@ -239,4 +239,4 @@ bool IsForbiddenSourceFolder(const QString& folder, const QString& showRoot, con
            || (!programDir.isEmpty() && upper.contains(programDir.toUpper()));
 }
 
-} // namespace editor
+} // namespace show

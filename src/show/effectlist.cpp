@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace editor {
+namespace show {
 
 QStringList ReadEffectList(const QString& effectsIni) { return platform::readTextLines(effectsIni).value_or(QStringList()); }
 
@@ -33,4 +33,4 @@ std::optional<Transition> TransitionAt(const QStringList& effectList, int n)
     return Transition{fields[0], fields[1], fields[2], fields[3], fields[4]};
 }
 
-} // namespace editor
+} // namespace show

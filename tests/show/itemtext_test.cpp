@@ -1,11 +1,12 @@
 // Picture items as the lists hold them: the user's text behind an image tag shows exactly as
 // typed, and every reader gets it back character for character.
-#include "controls/itemtext.h"
+#include "show/itemtext.h"
 #include "helpers.h"
 
 #include <gtest/gtest.h>
 
 using namespace controls;
+using namespace show;
 using namespace testhelp;
 
 namespace {

@@ -1,6 +1,6 @@
 #include "itemtext.h"
 
-namespace controls {
+namespace show {
 
 namespace {
 
@@ -93,4 +93,4 @@ QString PictureItemWithText(const QString& item, const QString& text)
     return (end < 0 ? QString() : item.left(end + 1)) + EscapeItemText(text);
 }
 
-} // namespace controls
+} // namespace show

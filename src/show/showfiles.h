@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace editor {
+namespace show {
 
 // The title that marks the placeholder show "del" (compared in upper case after trimming).
 inline constexpr const char* PlaceholderTitle = "SPECIALDUMMY";
@@ -78,4 +78,4 @@ QString ShowFolderToDelete(const QString& showRoot, const QString& folderName);
 // "Pictures.ini" lists is never taken for a thumbnail.
 void DeleteStaleThumbnails(const QString& showFolderPath);
 
-} // namespace editor
+} // namespace show

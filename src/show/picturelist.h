@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace editor {
+namespace show {
 
 // The folder of a path with trailing backslash, and the name after it.
 QString FolderOf(const QString& path);
@@ -93,4 +93,4 @@ void DeleteConvertedCopies(const QString& folder, QStringList& made);
 // in upper case), where the source list must not be taken from.
 bool IsForbiddenSourceFolder(const QString& folder, const QString& showRoot, const QString& programDir);
 
-} // namespace editor
+} // namespace show

@@ -1,0 +1,41 @@
+#pragma once
+// What the output windows (video, gallery, print) need of the window that holds the show: the
+// show as a value, and the few things they ask it to do. The main window installs itself
+// (through an adapter) while it lives; the outputs ask for it here, so they include nothing of
+// the editor's.
+#include "showcontext.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace show {
+
+// What the instructions dialog shows after a make step or a video run.
+struct Instructions {
+    QString heading;
+    QString text;
+    bool burningGuide = false; // the burning-guide button
+    bool playerIcon = false;   // the player icon and its explanation
+};
+
+class ShowHost {
+public:
+    virtual ~ShowHost() = default;
+    // The show as it stands now.
+    virtual ShowContext CurrentShow() const = 0;
+    // Writes the picture list ("Pictures.ini") of the show; false (not reported) when it could
+    // not be written.
+    virtual bool SavePictureList() = 0;
+    // Shows the shared instructions dialog modally, prepared with i; its result.
+    virtual int ShowInstructions(const Instructions& i) = 0;
+    // The window that holds the show: the parent of the outputs' helper windows.
+    virtual QWidget* HostWindow() = 0;
+};
+
+// The host in force, or nullptr.
+ShowHost* showHost();
+// Installs a host (nullptr removes it). The caller keeps ownership.
+void setShowHost(ShowHost* host);
+
+} // namespace show
