@@ -2,7 +2,6 @@
 
 #include "platform/colors.h"
 
-#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -15,107 +14,32 @@
 
 namespace controls {
 
-// An item of the list: its text is the markup; the record and the pictures its markup names
-// live and die with it.
-class THTMLCheckList::Item : public QListWidgetItem {
-public:
-    explicit Item(const QString& text) : QListWidgetItem(text, nullptr, QListWidgetItem::UserType) {}
-    std::unique_ptr<THTMLCheckListDataWrapper> rec;
-    std::vector<PicturePtr> pictures;
-
-    // A sorted list orders as the framework's list box does: by the text, ignoring case.
-    bool operator<(const QListWidgetItem& other) const override
-    {
-        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
-    }
-};
-
-// Hands the painting of every item to the list, at the one fixed height.
-class CheckListDelegate : public QAbstractItemDelegate {
-public:
-    explicit CheckListDelegate(THTMLCheckList* list) : QAbstractItemDelegate(list), list_(list) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        list_->paintItem(*p, option.rect, index.row());
-    }
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
-    {
-        return QSize(list_->viewport()->width(), list_->ItemHeight());
-    }
-
-private:
-    THTMLCheckList* list_;
-};
-
 // ---- items -----------------------------------------------------------------------------------
-
-int THTMLCheckListItems::Count() const { return list_->count(); }
-
-QString THTMLCheckListItems::Strings(int index) const
-{
-    const QListWidgetItem* it = list_->item(index);
-    return it ? it->text() : QString();
-}
-
-int THTMLCheckListItems::Add(const QString& text)
-{
-    list_->insertItem(Count(), text);
-    return Count() - 1;
-}
-
-void THTMLCheckListItems::Insert(int index, const QString& text)
-{
-    list_->insertItem(index < 0 || index > Count() ? Count() : index, text);
-}
-
-void THTMLCheckListItems::Delete(int index)
-{
-    if (index < 0 || index >= Count()) return;
-    delete list_->takeItem(index);
-    list_->cache_.dropUnused();
-}
-
-void THTMLCheckListItems::Clear()
-{
-    list_->clear();
-    list_->cache_.dropUnused();
-}
-
-QStringList THTMLCheckListItems::toStringList() const
-{
-    QStringList out;
-    for (int i = 0; i < Count(); ++i) out << Strings(i);
-    return out;
-}
 
 // ---- the list --------------------------------------------------------------------------------
 
-THTMLCheckList::THTMLCheckList(QWidget* parent) : QListWidget(parent), selectionColors_(new TGradientStyle(this))
+THTMLCheckList::THTMLCheckList(QWidget* parent) : MarkupListView(parent)
 {
-    setItemDelegate(new CheckListDelegate(this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragDropMode(QAbstractItemView::NoDragDrop);
-    viewport()->setMouseTracking(true);
-    viewport()->setAutoFillBackground(true);
     // The check box's size as the style draws it.
     QStyleOptionButton opt;
     opt.initFrom(this);
     boxSize_ = QSize(style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, this),
                      style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, this));
-    setColor(color_);
 }
 
 THTMLCheckList::~THTMLCheckList()
 {
     // The items go before the cache whose pictures they hold.
-    clear();
+    clearItems();
 }
 
-THTMLCheckList::Item* THTMLCheckList::itemAt(int index) const { return static_cast<Item*>(item(index)); }
+const THTMLCheckList::Item* THTMLCheckList::itemAt(int index) const
+{
+    return index >= 0 && index < Count() ? &entries_[std::size_t(index)] : nullptr;
+}
 
 const THTMLCheckListDataWrapper* THTMLCheckList::recordOf(int index) const
 {
@@ -125,35 +49,58 @@ const THTMLCheckListDataWrapper* THTMLCheckList::recordOf(int index) const
 
 THTMLCheckListDataWrapper& THTMLCheckList::record(int index)
 {
-    Item* it = itemAt(index);
-    if (!it) throw std::out_of_range("Item index out of range");
-    if (!it->rec) it->rec = std::make_unique<THTMLCheckListDataWrapper>();
-    return *it->rec;
+    if (!itemAt(index)) throw std::out_of_range("Item index out of range");
+    Item& it = entries_[std::size_t(index)];
+    if (!it.rec) it.rec = std::make_unique<THTMLCheckListDataWrapper>();
+    return *it.rec;
 }
+
+namespace {
+
+// A sorted list orders as the framework's list box does: by the text, ignoring case.
+bool textBefore(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; }
+
+} // namespace
 
 void THTMLCheckList::insertItem(int index, const QString& text)
 {
-    auto* it = new Item(text);
+    Item it;
+    it.text = text;
     measure(it);
-    QListWidget::insertItem(index, it);
+    if (sorted_) {
+        // A sorted list puts a new item in its place: before the first that does not sort before it.
+        index = int(std::lower_bound(entries_.begin(), entries_.end(), text,
+                                     [](const Item& e, const QString& t) { return textBefore(e.text, t); }) -
+                    entries_.begin());
+    }
+    rows()->beginInsertRows({}, index, index);
+    entries_.insert(entries_.begin() + index, std::move(it));
+    rows()->endInsertRows();
 }
 
-void THTMLCheckList::measure(Item* it)
+void THTMLCheckList::removeItem(int index)
+{
+    rows()->beginRemoveRows({}, index, index);
+    entries_.erase(entries_.begin() + index);
+    rows()->endRemoveRows();
+    cache_.dropUnused();
+}
+
+void THTMLCheckList::clearItems()
+{
+    rows()->beginResetModel();
+    entries_.clear();
+    rows()->endResetModel();
+    cache_.dropUnused();
+}
+
+void THTMLCheckList::measure(Item& it)
 {
     // Laid out once to find the pictures the item names; they stay while the item does.
-    HTMLItemOptions o = options(true);
-    o.MeasureOnly = true;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), it->text(), QRect(0, 0, std::max(1, viewport()->width()), itemHeight_), o,
-                   res, nullptr);
-    it->pictures = std::move(res.Pictures);
+    it.pictures = measureItem(viewport(), font(), it.text, QRect(0, 0, std::max(1, viewport()->width()), itemHeight_)).Pictures;
 }
 
-bool THTMLCheckList::Selected(int index) const
-{
-    const QListWidgetItem* it = item(index);
-    return it && it->isSelected();
-}
+void THTMLCheckList::setItemIndex(int index) { setCurrentIndex(itemAt(index) ? rowIndex(index) : QModelIndex()); }
 
 bool THTMLCheckList::Checked(int index) const
 {
@@ -228,16 +175,16 @@ void THTMLCheckList::setItemData(int index, qintptr data) { record(index).Data =
 int THTMLCheckList::CheckedCount() const
 {
     int n = 0;
-    for (int i = 0; i < count(); ++i)
+    for (int i = 0; i < Count(); ++i)
         if (Checked(i)) ++n;
     return n;
 }
 
 QString THTMLCheckList::CheckedItem(int n) const
 {
-    for (int i = 0; i < count(); ++i) {
+    for (int i = 0; i < Count(); ++i) {
         if (!Checked(i)) continue;
-        if (n == 0) return item(i)->text();
+        if (n == 0) return entries_[std::size_t(i)].text;
         --n;
     }
     return {};
@@ -245,15 +192,15 @@ QString THTMLCheckList::CheckedItem(int n) const
 
 QString THTMLCheckList::GetTextItem(int index) const
 {
-    if (index < 0 || index >= count()) throw std::out_of_range("Item index out of range");
-    return StripHTMLTags(item(index)->text());
+    if (!itemAt(index)) throw std::out_of_range("Item index out of range");
+    return StripHTMLTags(entries_[std::size_t(index)].text);
 }
 
 QRect THTMLCheckList::ItemRect(int index) const
 {
     // Items added a moment ago are laid out first.
     const_cast<THTMLCheckList*>(this)->executeDelayedItemsLayout();
-    return visualItemRect(item(index));
+    return itemAt(index) ? visualRect(rowIndex(index)) : QRect();
 }
 
 int THTMLCheckList::CheckArea(int index) const
@@ -282,71 +229,32 @@ QRect THTMLCheckList::textRect(int index, const QRect& itemRect) const
     return r.translated(2, 2);
 }
 
-HTMLItemOptions THTMLCheckList::options(bool selected) const
-{
-    HTMLItemOptions o;
-    o.Images = images_.data();
-    o.Selected = selected;
-    o.BlinkOn = true;
-    o.WordWrap = !ellipsis_;
-    o.URLColor = selected ? selectionFontColor_ : urlColor_;
-    o.ShadowColor = shadowColor_;
-    o.ShadowOffset = shadowOffset_;
-    o.PictureCache = const_cast<THTMLPictureCache*>(&cache_);
-    o.PictureContainer = container_.data();
-    o.LineSpacing = lineSpacing_;
-    return o;
-}
-
 // ---- painting --------------------------------------------------------------------------------
 
-void THTMLCheckList::paintItem(QPainter& p, const QRect& rect, int index) const
+void THTMLCheckList::paintRow(QPainter& p, int index, const QRect& rect)
 {
-    const QListWidgetItem* it = item(index);
+    const Item* it = itemAt(index);
     if (!it) return;
-    const bool selected = it->isSelected() && showSelection_;
+    const bool selected = showSelection_ && Selected(index);
     const QRect band(0, rect.top(), viewport()->width(), rect.height());
-    QColor textColor = palette().color(QPalette::Text);
-    QColor background = platform::colorToQColor(color_);
-    p.save();
-    if (showSelection_) {
-        if (selected) {
-            const ColorRef from = selectionColors_->ColorFrom();
-            if (selectionColors_->ColorTo() != platform::clNone) {
-                FillGradient(p, from, selectionColors_->ColorTo(), selectionColors_->Direction(), band, 64,
-                             selectionColors_->BorderColor());
-            } else {
-                p.setPen(platform::colorToQColor(selectionColors_->BorderColor()));
-                p.setBrush(platform::colorToQColor(from));
-                p.drawRect(band.adjusted(0, 0, -1, -1));
-            }
-            textColor = platform::colorToQColor(selectionFontColor_);
-            background = platform::colorToQColor(from);
-        } else {
-            p.fillRect(band, background);
-        }
-    }
+    // Without ShowSelection no band is painted: the text keeps the list's own colours.
+    ItemColors colors{palette().color(QPalette::Text), platform::colorToQColor(color_)};
+    if (showSelection_) colors = paintBand(p, band, selected, true, colors.text);
     const bool enabled = isEnabled() && ItemEnabled(index);
     if (!Header(index)) drawCheck(p, CheckBoxRect(index), State(index), enabled);
-    if (!ItemEnabled(index)) textColor = platform::colorToQColor(platform::clGrayText);
+    if (!ItemEnabled(index)) colors.text = platform::colorToQColor(platform::clGrayText);
 
     HTMLItemOptions o = options(selected);
     o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
-    HTMLItemResult res;
-    MarkupLayout layout;
-    LayoutHTMLItem(p.device(), font(), textColor, background, it->text(), textRect(index, rect), o, res, &layout);
-    p.setClipRect(rect);
-    PaintMarkupLayout(p, layout);
-    p.setClipping(false);
-    if (showSelection_ && index == currentRow() && hasFocus()) {
+    paintMarkup(p, font(), it->text, textRect(index, rect), rect, o, colors);
+    if (showSelection_ && index == ItemIndex() && hasFocus()) {
         QStyleOptionFocusRect fo;
         fo.initFrom(this);
         fo.rect = band;
-        fo.backgroundColor = background;
+        fo.backgroundColor = colors.background;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &fo, &p, this);
     }
-    p.restore();
 }
 
 void THTMLCheckList::drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const
@@ -396,7 +304,7 @@ void THTMLCheckList::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     mousePos_ = pos;
-    QListWidget::mousePressEvent(event); // the list's own selection
+    QListView::mousePressEvent(event); // the list's own selection
     emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex mi = indexAt(pos);
@@ -412,7 +320,7 @@ void THTMLCheckList::mousePressEvent(QMouseEvent* event)
     int anchorItem = -1;
     AnchorAt(pos.x(), pos.y(), anchor, anchorItem);
     if (anchor.isEmpty()) return;
-    followAnchor(anchor, [&] { emit AnchorClick(this, anchorItem, anchor); });
+    clickAnchor(anchor, anchorItem);
 }
 
 void THTMLCheckList::AnchorAt(int x, int y, QString& anchor, int& index) const
@@ -421,58 +329,46 @@ void THTMLCheckList::AnchorAt(int x, int y, QString& anchor, int& index) const
     const QModelIndex mi = indexAt(QPoint(x, y));
     index = mi.isValid() ? mi.row() : -1;
     if (index < 0) return;
-    HTMLItemOptions o = options(true);
-    o.HitTestOnly = true;
-    o.PointX = x;
-    o.PointY = y;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), item(index)->text(), textRect(index, ItemRect(index)), o, res, nullptr);
-    if (res.Hit) anchor = res.AnchorUnderPoint;
+    anchor = anchorUnder(viewport(), font(), entries_[std::size_t(index)].text, textRect(index, ItemRect(index)), QPoint(x, y));
 }
 
 void THTMLCheckList::mouseMoveEvent(QMouseEvent* event)
 {
-    QListWidget::mouseMoveEvent(event);
+    QListView::mouseMoveEvent(event);
     mousePos_ = event->position().toPoint();
     hover_.move(mousePos_, itemHint_);
 }
 
 AnchorHover::List THTMLCheckList::hoverList()
 {
-    AnchorHover::List l;
-    l.area = this;
-    l.rowAt = [this](const QPoint& pos) {
-        const QModelIndex mi = indexAt(pos);
-        return mi.isValid() ? mi.row() : -1;
-    };
-    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
-    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
-    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
-    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
-    l.itemText = [this](int row) { return item(row)->text(); };
-    l.itemHintPos = [this](int row) {
-        const QRect r = ItemRect(row);
-        return QPoint(r.left() + CheckArea(row), r.top());
-    };
-    return l;
+    return hoverOf(
+        [this](const QPoint& pos) {
+            const QModelIndex mi = indexAt(pos);
+            return mi.isValid() ? mi.row() : -1;
+        },
+        [this](int row) {
+            // An item's hint shows at its check area's edge.
+            const QRect r = ItemRect(row);
+            return QPoint(r.left() + CheckArea(row), r.top());
+        });
 }
 
 void THTMLCheckList::focusOutEvent(QFocusEvent* event)
 {
-    QListWidget::focusOutEvent(event);
+    QListView::focusOutEvent(event);
     hover_.releaseCursor();
 }
 
 bool THTMLCheckList::viewportEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
+    if (event->type() == QEvent::ToolTip) return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
     if (event->type() == QEvent::Leave) mousePos_ = QPoint(-1, -1);
-    return QListWidget::viewportEvent(event);
+    return QListView::viewportEvent(event);
 }
 
 void THTMLCheckList::changeEvent(QEvent* event)
 {
-    QListWidget::changeEvent(event);
+    QListView::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::EnabledChange) viewport()->update();
 }
 
@@ -498,16 +394,16 @@ void THTMLCheckList::setDuplicates(bool on)
     duplicates_ = on;
     if (!on) {
         // Every item whose text an earlier one already has is taken out and kept aside.
-        for (int i = 1; i < count();) {
-            const QString text = item(i)->text();
+        for (int i = 1; i < Count();) {
+            const QString text = entries_[std::size_t(i)].text;
             bool earlier = false;
-            for (int j = 0; j < i && !earlier; ++j) earlier = item(j)->text().compare(text, Qt::CaseInsensitive) == 0;
+            for (int j = 0; j < i && !earlier; ++j) earlier = entries_[std::size_t(j)].text.compare(text, Qt::CaseInsensitive) == 0;
             if (!earlier) {
                 ++i;
                 continue;
             }
             hidden_.push_back({text, TSaveObject{Level(i), ItemData(i)}});
-            delete takeItem(i);
+            removeItem(i);
         }
     } else {
         auto kept = std::move(hidden_);
@@ -528,75 +424,40 @@ void THTMLCheckList::setFlat(bool on)
     viewport()->update();
 }
 
-void THTMLCheckList::setImages(const TImageList* images)
-{
-    images_ = images;
-    viewport()->update();
-}
-
-void THTMLCheckList::setLineSpacing(int spacing)
-{
-    lineSpacing_ = std::clamp(spacing, -255, 255);
-    viewport()->update();
-}
-
-void THTMLCheckList::setPictureContainer(TPictureContainer* container)
-{
-    container_ = container;
-    viewport()->update();
-}
-
-void THTMLCheckList::setSelectionColors(const TGradientStyle* style)
-{
-    selectionColors_->Assign(style);
-    viewport()->update();
-}
-
-void THTMLCheckList::setSelectionFontColor(ColorRef c)
-{
-    selectionFontColor_ = c;
-    viewport()->update();
-}
-
-void THTMLCheckList::setShadowColor(ColorRef c)
-{
-    shadowColor_ = c;
-    viewport()->update();
-}
-
-void THTMLCheckList::setShadowOffset(int offset)
-{
-    shadowOffset_ = std::clamp(offset, -64, 64);
-    viewport()->update();
-}
-
-void THTMLCheckList::setShowSelection(bool on)
-{
-    showSelection_ = on;
-    viewport()->update();
-}
-
 void THTMLCheckList::setSorted(bool on)
 {
     sorted_ = on;
-    setSortingEnabled(on);
     if (on) sortItems();
 }
 
-void THTMLCheckList::setURLColor(ColorRef c)
+void THTMLCheckList::sortItems()
 {
-    if (urlColor_ == c) return;
-    urlColor_ = c;
-    viewport()->update();
+    // Equal texts keep their order; the focused and the selected item stay so where they go.
+    std::vector<int> order(entries_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return textBefore(entries_[std::size_t(a)].text, entries_[std::size_t(b)].text); });
+    const int caret = ItemIndex();
+    std::vector<Item> sorted;
+    sorted.reserve(entries_.size());
+    int newCaret = -1;
+    std::vector<int> picked;
+    for (int i : order) {
+        if (i == caret) newCaret = int(sorted.size());
+        if (Selected(i)) picked.push_back(int(sorted.size()));
+        sorted.push_back(std::move(entries_[std::size_t(i)]));
+    }
+    rows()->beginResetModel();
+    entries_ = std::move(sorted);
+    rows()->endResetModel();
+    if (newCaret >= 0) selectionModel()->setCurrentIndex(rowIndex(newCaret), QItemSelectionModel::NoUpdate);
+    for (int i : picked) selectionModel()->select(rowIndex(i), QItemSelectionModel::Select);
 }
 
-void THTMLCheckList::setColor(ColorRef c)
+void THTMLCheckList::lookChanged(Change what)
 {
-    color_ = c;
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Base, platform::colorToQColor(c));
-    pal.setColor(QPalette::Window, platform::colorToQColor(c));
-    viewport()->setPalette(pal);
+    if (what == Change::Background) applyBackground(viewport());
+    // Items are laid out at the one fixed height when painted: every change is a repaint.
     viewport()->update();
 }
 

@@ -2,14 +2,9 @@
 // THTMLCheckList: a list box of item markup with a check box in front of every item, all items
 // of one fixed height. Items may be grayed, disabled, indented or headers (no check box); the
 // ticked ones are read back in list order through CheckedCount and CheckedItem.
-#include "anchorhover.h"
-#include "gradient.h"
-#include "imagelist.h"
-#include "markup.h"
-#include "picture.h"
+#include "markuplist.h"
 
 #include <QCursor>
-#include <QListWidget>
 #include <QPointer>
 #include <QStringList>
 
@@ -41,23 +36,12 @@ struct TSaveObject {
 };
 
 // The list's strings, as the framework's item list offers them.
-class THTMLCheckListItems {
+class THTMLCheckListItems : public MarkupListItems {
 public:
-    explicit THTMLCheckListItems(THTMLCheckList* list) : list_(list) {}
-    int Count() const;
-    QString Strings(int index) const;
-    QString operator[](int index) const { return Strings(index); }
-    int Add(const QString& text);
-    void Insert(int index, const QString& text);
-    void Delete(int index);
-    void Clear();
-    QStringList toStringList() const;
-
-private:
-    THTMLCheckList* list_;
+    using MarkupListItems::MarkupListItems;
 };
 
-class THTMLCheckList : public QListWidget {
+class THTMLCheckList : public MarkupListView {
     Q_OBJECT
 public:
     explicit THTMLCheckList(QWidget* parent = nullptr);
@@ -65,10 +49,8 @@ public:
 
     THTMLCheckListItems& Items() { return items_; }
     const THTMLCheckListItems& Items() const { return items_; }
-    int Count() const { return count(); }
-    int ItemIndex() const { return currentRow(); }
-    void setItemIndex(int index) { setCurrentRow(index); }
-    bool Selected(int index) const;
+    int Count() const { return int(entries_.size()); }
+    void setItemIndex(int index);
 
     // Per item. Reading an item without a record gives the defaults; writing makes the record.
     bool Checked(int index) const;
@@ -89,7 +71,7 @@ public:
     QString CheckedItem(int n) const;
     // The plain text of an item; an index outside the list throws.
     QString GetTextItem(int index) const;
-    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const override;
 
     // Geometry: the check box's size, one slot of the indent, an item's check area.
     QSize CheckBoxSize() const { return boxSize_; }
@@ -98,57 +80,23 @@ public:
     QRect ItemRect(int index) const;
     QRect CheckBoxRect(int index) const;
 
-    // Properties.
+    // Properties of their own; the appearance is the markup lists' common one.
     bool AllowGrayed() const { return allowGrayed_; }
     void setAllowGrayed(bool on) { allowGrayed_ = on; }
-    bool AnchorHint() const { return anchorHint_; }
-    void setAnchorHint(bool on) { anchorHint_ = on; }
     bool Duplicates() const { return duplicates_; }
     void setDuplicates(bool on);
-    bool Ellipsis() const { return ellipsis_; }
-    void setEllipsis(bool on) { ellipsis_ = on; }
     bool Flat() const { return flat_; }
     void setFlat(bool on);
-    bool HTMLHint() const { return htmlHint_; }
-    void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_.data(); }
-    void setImages(const TImageList* images);
-    bool ItemHint() const { return itemHint_; }
-    void setItemHint(bool on) { itemHint_ = on; }
     int ItemHeight() const { return itemHeight_; }
     void setItemHeight(int height);
-    int LineSpacing() const { return lineSpacing_; }
-    void setLineSpacing(int spacing);
-    TPictureContainer* PictureContainer() const { return container_; }
-    void setPictureContainer(TPictureContainer* container);
-    TGradientStyle* SelectionColors() const { return selectionColors_; }
-    void setSelectionColors(const TGradientStyle* style);
-    ColorRef SelectionFontColor() const { return selectionFontColor_; }
-    void setSelectionFontColor(ColorRef c);
-    ColorRef ShadowColor() const { return shadowColor_; }
-    void setShadowColor(ColorRef c);
-    int ShadowOffset() const { return shadowOffset_; }
-    void setShadowOffset(int offset);
-    bool ShowSelection() const { return showSelection_; }
-    void setShowSelection(bool on);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
-    ColorRef URLColor() const { return urlColor_; }
-    void setURLColor(ColorRef c);
-    ColorRef Color() const { return color_; }
-    void setColor(ColorRef c);
 
-    THTMLPictureCache& pictureCache() { return cache_; }
     // The items kept aside while Duplicates is false, in the order they were taken out.
     int hiddenCount() const { return int(hidden_.size()); }
 
 signals:
     void CheckClick();
-    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void AnchorClick(QObject* sender, int index, const QString& anchor);
-    void AnchorEnter(QObject* sender, int index, const QString& anchor);
-    void AnchorExit(QObject* sender, int index, const QString& anchor);
-    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -159,36 +107,40 @@ protected:
 
 private:
     friend class THTMLCheckListItems;
-    friend class CheckListDelegate;
-    class Item;
+    // An item: its markup, its record (made when first needed) and the pictures its markup names.
+    struct Item {
+        QString text;
+        std::unique_ptr<THTMLCheckListDataWrapper> rec;
+        std::vector<PicturePtr> pictures;
+    };
 
-    Item* itemAt(int index) const;
+    const Item* itemAt(int index) const;
     THTMLCheckListDataWrapper& record(int index);
     const THTMLCheckListDataWrapper* recordOf(int index) const;
-    void insertItem(int index, const QString& text);
-    void measure(Item* item);
-    HTMLItemOptions options(bool selected) const;
+    void insertItem(int index, const QString& text) override;
+    void removeItem(int index) override;
+    void sortItems();
+    void clearItems() override;
+    void measure(Item& item);
     QRect textRect(int index, const QRect& itemRect) const;
-    void paintItem(QPainter& p, const QRect& rect, int index) const;
+    int itemCount() const override { return Count(); }
+    QString itemMarkup(int index) const override { return entries_[std::size_t(index)].text; }
+    QSize rowSize(int) const override { return QSize(viewport()->width(), itemHeight_); }
+    void paintRow(QPainter& p, int index, const QRect& rect) override;
     void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
     void toggle(int index);
     AnchorHover::List hoverList();
     void repaintItem(int index);
     void applyItemHeight();
+    void lookChanged(Change what) override;
 
     THTMLCheckListItems items_{this};
-    THTMLPictureCache cache_;
-    TGradientStyle* selectionColors_;
-    QPointer<const TImageList> images_;
-    QPointer<TPictureContainer> container_;
+    std::vector<Item> entries_;
     std::vector<std::pair<QString, TSaveObject>> hidden_;
     QSize boxSize_;
 
-    bool allowGrayed_ = false, anchorHint_ = false, duplicates_ = true, ellipsis_ = false, flat_ = true,
-         htmlHint_ = false, itemHint_ = false, showSelection_ = true, sorted_ = false;
-    int itemHeight_ = 16, lineSpacing_ = 0, shadowOffset_ = 1;
-    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
-             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+    bool allowGrayed_ = false, duplicates_ = true, flat_ = true, sorted_ = false;
+    int itemHeight_ = 16;
 
     AnchorHover hover_{hoverList()};
     QPoint mousePos_{-1, -1};

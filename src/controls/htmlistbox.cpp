@@ -147,13 +147,7 @@ private:
 
 // ---- items -----------------------------------------------------------------------------------
 
-int THTMListItems::Count() const { return box_->Count(); }
-
-QString THTMListItems::Strings(int index) const
-{
-    if (index < 0 || index >= Count()) return {};
-    return box_->rows_[std::size_t(index)].text;
-}
+THTMListItems::THTMListItems(THTMListBox* box) : MarkupListItems(box), box_(box) {}
 
 void THTMListItems::setStrings(int index, const QString& text)
 {
@@ -161,40 +155,26 @@ void THTMListItems::setStrings(int index, const QString& text)
     auto& row = box_->rows_[std::size_t(index)];
     row.text = text;
     box_->measureRow(row);
+    box_->rows()->dataChanged(box_->rows()->index(index), box_->rows()->index(index));
     box_->dropUnusedPictures();
     box_->updateScrollBars();
     box_->viewport()->update();
 }
 
-int THTMListItems::Add(const QString& text)
-{
-    box_->insertRow(Count(), text);
-    return Count() - 1;
-}
-
-void THTMListItems::Insert(int index, const QString& text)
-{
-    // An index outside the list (-1 included) appends.
-    box_->insertRow(index < 0 || index > Count() ? Count() : index, text);
-}
-
-void THTMListItems::Delete(int index)
-{
-    if (index < 0 || index >= Count()) return;
-    box_->removeRow(index);
-}
-
-void THTMListItems::Clear() { box_->clearRows(); }
-
 void THTMListItems::Move(int curIndex, int newIndex)
 {
     const int n = Count();
     if (curIndex == newIndex || curIndex < 0 || curIndex >= n || newIndex < 0 || newIndex >= n) return;
+    // The moved item keeps its selection; the focused item stays where it was unless it is the
+    // one that moved.
+    const int caret = box_->ItemIndex();
     auto& rows = box_->rows_;
+    box_->rows()->beginMoveRows({}, curIndex, curIndex, {}, newIndex > curIndex ? newIndex + 1 : newIndex);
     auto row = std::move(rows[std::size_t(curIndex)]);
     rows.erase(rows.begin() + curIndex);
     rows.insert(rows.begin() + newIndex, std::move(row));
-    if (box_->itemIndex_ == curIndex) box_->itemIndex_ = newIndex;
+    box_->rows()->endMoveRows();
+    box_->setCurrent(caret == curIndex ? newIndex : caret);
     box_->viewport()->update();
 }
 
@@ -205,24 +185,19 @@ int THTMListItems::IndexOf(const QString& text) const
     return -1;
 }
 
-QStringList THTMListItems::toStringList() const
-{
-    QStringList out;
-    out.reserve(Count());
-    for (const auto& r : box_->rows_) out << r.text;
-    return out;
-}
-
 void THTMListItems::BeginUpdate() { box_->setUpdatesEnabled(false); }
 void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
 
 // ---- the list ----------------------------------------------------------------------------------
 
-THTMListBox::THTMListBox(QWidget* parent) : QAbstractScrollArea(parent), selectionColors_(new TGradientStyle(this))
+THTMListBox::THTMListBox(QWidget* parent) : MarkupListView(parent)
 {
+    // The selection model keeps what is selected and focused; the list's own mouse and key
+    // handling decides it, as the list box it stands for does.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAutoScroll(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setFocusPolicy(Qt::StrongFocus);
-    viewport()->setMouseTracking(true);
-    viewport()->setAutoFillBackground(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
@@ -234,6 +209,9 @@ THTMListBox::~THTMListBox()
 {
     ListDrag::instance().forget(this);
     blink_.stop();
+    rows()->beginResetModel();
+    rows_.clear();
+    rows()->endResetModel();
 }
 
 int THTMListBox::layoutWidth() const
@@ -249,30 +227,10 @@ QRect THTMListBox::layoutRect(const QRect& itemRect) const
     return QRect(itemRect.left() + 2 - scroll, itemRect.top(), layoutWidth(), itemRect.height());
 }
 
-HTMLItemOptions THTMListBox::options(bool selected) const
-{
-    HTMLItemOptions o;
-    o.Images = images_.data();
-    o.Selected = selected;
-    o.BlinkOn = true;
-    o.WordWrap = !ellipsis_;
-    o.URLColor = selected ? selectionFontColor_ : urlColor_;
-    o.ShadowColor = shadowColor_;
-    o.ShadowOffset = shadowOffset_;
-    o.PictureCache = const_cast<THTMLPictureCache*>(&cache_);
-    o.PictureContainer = container_.data();
-    o.LineSpacing = lineSpacing_;
-    return o;
-}
-
 void THTMListBox::measureRow(Row& row)
 {
-    HTMLItemOptions o = options(true);
-    o.MeasureOnly = true;
-    HTMLItemResult res;
     const int clientHeight = viewport()->height();
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)), o,
-                   res, nullptr);
+    HTMLItemResult res = measureItem(viewport(), font(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)));
     row.height = std::min({res.ExtentY, std::max(0, clientHeight), kMaxRowHeight}) + 4;
     row.width = res.ExtentX + 6;
     row.pictures = std::move(res.Pictures);
@@ -282,24 +240,30 @@ void THTMListBox::measureRow(Row& row)
     }
 }
 
-void THTMListBox::insertRow(int index, const QString& text)
+void THTMListBox::insertItem(int index, const QString& text)
 {
     Row row;
     row.text = text;
     measureRow(row);
+    rows()->beginInsertRows({}, index, index);
     rows_.insert(rows_.begin() + index, std::move(row));
+    rows()->endInsertRows();
     autoRemeasures_ = 0;
-    if (itemIndex_ >= index) ++itemIndex_;
     if (anchorRow_ >= index) ++anchorRow_;
-    updateScrollBars();
+    // A row more only widens the scroll range: the view lays the rows out once, when next
+    // asked, rather than at every item of a long fill.
+    scheduleDelayedItemsLayout();
     viewport()->update();
 }
 
-void THTMListBox::removeRow(int index)
+void THTMListBox::removeItem(int index)
 {
+    const bool wasCaret = ItemIndex() == index;
+    rows()->beginRemoveRows({}, index, index);
     rows_.erase(rows_.begin() + index);
-    if (itemIndex_ == index) itemIndex_ = multiSelect_ ? std::min(index, Count() - 1) : -1;
-    else if (itemIndex_ > index) --itemIndex_;
+    rows()->endRemoveRows();
+    // The focus moves to the item that took the removed one's place (none in a single-select list).
+    if (wasCaret) setCurrent(multiSelect_ ? std::min(index, Count() - 1) : -1);
     if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
     if (hover_.lastHintItem() >= Count()) hover_.forgetHintItem();
     dropUnusedPictures();
@@ -308,12 +272,12 @@ void THTMListBox::removeRow(int index)
     viewport()->update();
 }
 
-void THTMListBox::clearRows()
+void THTMListBox::clearItems()
 {
+    rows()->beginResetModel();
     rows_.clear();
-    itemIndex_ = -1;
+    rows()->endResetModel();
     anchorRow_ = -1;
-    topIndex_ = 0;
     hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
@@ -333,6 +297,7 @@ void THTMListBox::RemeasureItems()
     ++updating_;
     for (auto& row : rows_) measureRow(row);
     --updating_;
+    if (!rows_.empty()) rows()->dataChanged(rows()->index(0), rows()->index(Count() - 1), {Qt::SizeHintRole});
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
     lastViewport_ = viewport()->size();
@@ -383,56 +348,40 @@ void THTMListBox::UpdateHorizontalExtent(int width)
     --extentReentry_;
 }
 
-int THTMListBox::maxTopIndex() const
-{
-    const int h = viewport()->height();
-    int sum = 0;
-    for (int i = Count() - 1; i >= 0; --i) {
-        sum += rows_[std::size_t(i)].height;
-        if (sum > h) return std::min(Count() - 1, i + 1);
-    }
-    return 0;
-}
-
 void THTMListBox::updateScrollBars()
 {
-    QScrollBar* bar = verticalScrollBar();
-    const int maxTop = maxTopIndex();
-    // The range change is what shows or hides the scroll bar, so its signals stay on;
-    // scrollContentsBy follows the value.
-    bar->setRange(0, maxTop);
-    int visible = 0, sum = 0;
-    for (int i = topIndex_; i < Count() && sum < viewport()->height(); ++i, ++visible) sum += rows_[std::size_t(i)].height;
-    bar->setPageStep(std::max(1, visible));
-    if (topIndex_ > maxTop) topIndex_ = maxTop;
-    if (bar->value() != topIndex_) bar->setValue(topIndex_);
+    // The view lays the rows out again at their measured heights; that sets the scroll range.
+    if (!updating_) doItemsLayout();
 }
+
+int THTMListBox::TopIndex() const { return verticalScrollBar()->value(); }
 
 void THTMListBox::setTopIndex(int index)
 {
-    index = std::clamp(index, 0, maxTopIndex());
-    if (index == topIndex_) return;
-    topIndex_ = index;
-    const QSignalBlocker block(verticalScrollBar());
-    verticalScrollBar()->setValue(index);
+    // Rows scroll by whole items: the scroll position is the top item.
+    executeDelayedItemsLayout();
+    if (index == TopIndex()) return;
+    verticalScrollBar()->setValue(std::max(0, index));
     viewport()->update();
 }
 
-void THTMListBox::scrollContentsBy(int, int)
+QSize THTMListBox::rowSize(int index) const
 {
-    // Rows scroll by whole items; the horizontal offset is read while painting.
-    topIndex_ = std::clamp(verticalScrollBar()->value(), 0, std::max(0, Count() - 1));
-    viewport()->update();
+    const Row& row = rows_[std::size_t(index)];
+    return QSize(scrollHorizontal_ ? row.width : 0, row.height);
 }
+
+QString THTMListBox::itemMarkup(int index) const { return rows_[std::size_t(index)].text; }
 
 QRect THTMListBox::ItemRect(int index) const
 {
     if (index < 0 || index >= Count()) return {};
+    const int top = TopIndex();
     int y = 0;
-    if (index >= topIndex_) {
-        for (int i = topIndex_; i < index; ++i) y += rows_[std::size_t(i)].height;
+    if (index >= top) {
+        for (int i = top; i < index; ++i) y += rows_[std::size_t(i)].height;
     } else {
-        for (int i = index; i < topIndex_; ++i) y -= rows_[std::size_t(i)].height;
+        for (int i = index; i < top; ++i) y -= rows_[std::size_t(i)].height;
     }
     return QRect(0, y, viewport()->width(), rows_[std::size_t(index)].height);
 }
@@ -441,7 +390,7 @@ int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
 {
     if (pos.x() >= 0 && pos.x() < viewport()->width() && pos.y() >= 0) {
         int y = 0;
-        for (int i = topIndex_; i < Count(); ++i) {
+        for (int i = TopIndex(); i < Count(); ++i) {
             const int h = rows_[std::size_t(i)].height;
             if (pos.y() < y + h) return i;
             y += h;
@@ -454,13 +403,13 @@ int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
 void THTMListBox::ensureVisible(int index)
 {
     if (index < 0 || index >= Count()) return;
-    if (index < topIndex_) {
+    if (index < TopIndex()) {
         setTopIndex(index);
         return;
     }
     int y = 0;
-    for (int i = topIndex_; i <= index; ++i) y += rows_[std::size_t(i)].height;
-    int top = topIndex_;
+    for (int i = TopIndex(); i <= index; ++i) y += rows_[std::size_t(i)].height;
+    int top = TopIndex();
     while (y > viewport()->height() && top < index) {
         y -= rows_[std::size_t(top)].height;
         ++top;
@@ -474,15 +423,11 @@ void THTMListBox::setMultiSelect(bool on)
 {
     multiSelect_ = on;
     if (!on) {
-        for (auto& r : rows_) r.selected = false;
-        if (itemIndex_ >= 0) rows_[std::size_t(itemIndex_)].selected = true;
+        const int caret = ItemIndex();
+        selectionModel()->clearSelection();
+        if (caret >= 0) selectionModel()->select(rows()->index(caret), QItemSelectionModel::Select);
     }
     viewport()->update();
-}
-
-bool THTMListBox::Selected(int index) const
-{
-    return index >= 0 && index < Count() && rows_[std::size_t(index)].selected;
 }
 
 void THTMListBox::setSelected(int index, bool selected)
@@ -490,12 +435,12 @@ void THTMListBox::setSelected(int index, bool selected)
     if (index < 0 || index >= Count()) return;
     if (!multiSelect_) {
         if (selected) selectOnly(index);
-        else if (rows_[std::size_t(index)].selected) {
-            rows_[std::size_t(index)].selected = false;
-            itemIndex_ = -1;
+        else if (Selected(index)) {
+            selectionModel()->select(rows()->index(index), QItemSelectionModel::Deselect);
+            setCurrent(-1);
         }
     } else {
-        rows_[std::size_t(index)].selected = selected;
+        selectionModel()->select(rows()->index(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     }
     viewport()->update();
 }
@@ -503,20 +448,20 @@ void THTMListBox::setSelected(int index, bool selected)
 int THTMListBox::SelCount() const
 {
     if (!multiSelect_) return -1;
-    return int(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; }));
+    return int(selectionModel()->selectedRows().size());
 }
 
 void THTMListBox::ClearSelection()
 {
-    for (auto& r : rows_) r.selected = false;
-    if (!multiSelect_) itemIndex_ = -1;
+    selectionModel()->clearSelection();
+    if (!multiSelect_) setCurrent(-1);
     viewport()->update();
 }
 
 void THTMListBox::SelectAll()
 {
-    if (!multiSelect_) return;
-    for (auto& r : rows_) r.selected = true;
+    if (!multiSelect_ || rows_.empty()) return;
+    selectionModel()->select(QItemSelection(rows()->index(0), rows()->index(Count() - 1)), QItemSelectionModel::Select);
     viewport()->update();
 }
 
@@ -533,28 +478,33 @@ void THTMListBox::setItemIndex(int index)
     viewport()->update();
 }
 
+void THTMListBox::setCurrent(int index)
+{
+    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? rows()->index(index) : QModelIndex(),
+                                      QItemSelectionModel::NoUpdate);
+}
+
 void THTMListBox::setCaret(int index)
 {
-    itemIndex_ = index;
+    setCurrent(index);
     if (index >= 0) ensureVisible(index);
     viewport()->update();
 }
 
 void THTMListBox::selectOnly(int index)
 {
-    for (auto& r : rows_) r.selected = false;
-    if (index >= 0 && index < Count()) rows_[std::size_t(index)].selected = true;
+    if (index >= 0 && index < Count()) selectionModel()->select(rows()->index(index), QItemSelectionModel::ClearAndSelect);
+    else selectionModel()->clearSelection();
     anchorRow_ = index;
     setCaret(index);
 }
 
 void THTMListBox::selectRange(int from, int to, bool keepOthers)
 {
-    if (!keepOthers)
-        for (auto& r : rows_) r.selected = false;
     if (from < 0) from = to;
-    for (int i = std::min(from, to); i <= std::max(from, to); ++i)
-        if (i >= 0 && i < Count()) rows_[std::size_t(i)].selected = true;
+    const int first = std::clamp(std::min(from, to), 0, Count() - 1), last = std::clamp(std::max(from, to), 0, Count() - 1);
+    const QItemSelection range(rows()->index(first), rows()->index(last));
+    selectionModel()->select(range, keepOthers ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     setCaret(to);
 }
 
@@ -563,13 +513,6 @@ void THTMListBox::selectRange(int from, int to, bool keepOthers)
 void THTMListBox::setItemHeight(int height)
 {
     itemHeight_ = std::clamp(height, 1, 255);
-}
-
-void THTMListBox::setEllipsis(bool on)
-{
-    if (ellipsis_ == on) return;
-    ellipsis_ = on;
-    viewport()->update();
 }
 
 void THTMListBox::setEnableBlink(bool on)
@@ -584,27 +527,9 @@ void THTMListBox::setEnableBlink(bool on)
     }
 }
 
-void THTMListBox::setImages(const TImageList* images)
-{
-    images_ = images;
-    RemeasureItems();
-}
-
-void THTMListBox::setLineSpacing(int spacing)
-{
-    lineSpacing_ = std::clamp(spacing, -255, 255);
-    RemeasureItems();
-}
-
 void THTMListBox::setMultiline(bool on)
 {
     multiline_ = on;
-    RemeasureItems();
-}
-
-void THTMListBox::setPictureContainer(TPictureContainer* container)
-{
-    container_ = container;
     RemeasureItems();
 }
 
@@ -616,41 +541,11 @@ void THTMListBox::setScrollHorizontal(bool on)
     UpdateHorizontalExtent(0);
 }
 
-void THTMListBox::setSelectionFontColor(ColorRef c)
+void THTMListBox::lookChanged(Change what)
 {
-    if (selectionFontColor_ == c) return;
-    selectionFontColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setShadowColor(ColorRef c)
-{
-    shadowColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setShadowOffset(int offset)
-{
-    shadowOffset_ = std::clamp(offset, -64, 64);
-    viewport()->update();
-}
-
-void THTMListBox::setShowSelection(bool on)
-{
-    showSelection_ = on;
-    viewport()->update();
-}
-
-void THTMListBox::setURLColor(ColorRef c)
-{
-    if (urlColor_ == c) return;
-    urlColor_ = c;
-    viewport()->update();
-}
-
-void THTMListBox::setColor(ColorRef c)
-{
-    color_ = c;
+    // Images, pictures and line spacing change the items' heights.
+    if (what == Change::Layout) return RemeasureItems();
+    if (what == Change::Background) applyBackground(viewport());
     viewport()->update();
 }
 
@@ -671,15 +566,26 @@ void THTMListBox::Sort()
     for (std::size_t i = 0; i < rows_.size(); ++i)
         keys.emplace_back(sortWithHTML_ ? rows_[i].text : StripHTMLTags(rows_[i].text), i);
     std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    // The items keep their selection and the focused item stays focused where it went.
     std::vector<Row> sorted;
     sorted.reserve(rows_.size());
+    std::vector<int> picked;
+    const int wasCaret = ItemIndex(), top = TopIndex();
     int caret = -1;
     for (const auto& k : keys) {
-        if (int(k.second) == itemIndex_) caret = int(sorted.size());
+        if (int(k.second) == wasCaret) caret = int(sorted.size());
+        if (Selected(int(k.second))) picked.push_back(int(sorted.size()));
         sorted.push_back(std::move(rows_[k.second]));
     }
+    rows()->beginResetModel();
     rows_ = std::move(sorted);
-    itemIndex_ = caret;
+    rows()->endResetModel();
+    updateScrollBars();
+    QItemSelection selection;
+    for (int i : picked) selection.select(rows()->index(i), rows()->index(i));
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    setCurrent(caret);
+    setTopIndex(top);
     viewport()->update();
 }
 
@@ -696,13 +602,7 @@ void THTMListBox::AnchorAt(int x, int y, QString& anchor, int& index) const
     anchor.clear();
     index = ItemAtPos(QPoint(x, y), true);
     if (index < 0) return;
-    HTMLItemOptions o = options(true);
-    o.HitTestOnly = true;
-    o.PointX = x;
-    o.PointY = y;
-    HTMLItemResult res;
-    LayoutHTMLItem(viewport(), font(), QColor(), QColor(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), o, res, nullptr);
-    if (res.Hit) anchor = res.AnchorUnderPoint;
+    anchor = anchorUnder(viewport(), font(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), QPoint(x, y));
 }
 
 bool THTMListBox::Dragging() const { return ListDrag::instance().source() == this; }
@@ -712,37 +612,17 @@ bool THTMListBox::Dragging() const { return ListDrag::instance().source() == thi
 void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 {
     const Row& row = rows_[std::size_t(index)];
-    const bool selected = row.selected && showSelection_;
-    QColor textColor;
-    if (selected) {
-        const ColorRef from = selectionColors_->ColorFrom();
-        const ColorRef to = selectionColors_->ColorTo();
-        if (to == platform::clNone) {
-            p.fillRect(rect, platform::colorToQColor(from));
-        } else {
-            FillGradient(p, from, to, selectionColors_->Direction(), rect, 64, selectionColors_->BorderColor());
-        }
-        textColor = platform::colorToQColor(selectionFontColor_);
-    } else {
-        p.fillRect(rect, platform::colorToQColor(color_));
-        textColor = palette().color(QPalette::Text);
-    }
+    const bool selected = showSelection_ && Selected(index);
+    const ItemColors colors = paintBand(p, rect, selected, false, palette().color(QPalette::Text));
     HTMLItemOptions o = options(selected);
     // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
     // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
     o.PointX = mousePos_.x();
     o.PointY = mousePos_.y();
     o.BlinkOn = !(enableBlink_ && blinkPhase_);
-    HTMLItemResult res;
-    MarkupLayout layout;
-    const QColor background = selected ? platform::colorToQColor(selectionColors_->ColorFrom()) : platform::colorToQColor(color_);
     const QRect lr = layoutRect(rect);
-    LayoutHTMLItem(p.device(), font(), textColor, background, row.text, lr, o, res, &layout);
-    p.save();
-    p.setClipRect(rect);
-    PaintMarkupLayout(p, layout);
-    p.restore();
-    if (showSelection_ && index == itemIndex_ && hasFocus()) {
+    paintMarkup(p, font(), row.text, lr, rect, o, colors);
+    if (showSelection_ && index == ItemIndex() && hasFocus()) {
         p.save();
         p.setPen(QPen(platform::colorToQColor(platform::clGray), 1));
         p.setBrush(Qt::NoBrush);
@@ -753,17 +633,9 @@ void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
 
 void THTMListBox::paintEvent(QPaintEvent* event)
 {
-    Q_UNUSED(event);
     const int reloads = cache_.reloads();
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), platform::colorToQColor(color_));
-    int y = 0;
-    const int h = viewport()->height();
-    for (int i = topIndex_; i < Count() && y < h; ++i) {
-        const QRect rect(0, y, viewport()->width(), rows_[std::size_t(i)].height);
-        paintRow(p, i, rect);
-        y += rect.height();
-    }
+    executeDelayedItemsLayout();
+    QListView::paintEvent(event);
     // A thumbnail made anew while the list showed it may have another size.
     if (cache_.reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
 }
@@ -771,7 +643,7 @@ void THTMListBox::paintEvent(QPaintEvent* event)
 void THTMListBox::resizeEvent(QResizeEvent* event)
 {
     autoRemeasures_ = 0;
-    QAbstractScrollArea::resizeEvent(event);
+    QListView::resizeEvent(event);
     // Rows are measured against the client area (its width and, for the tallest, its
     // height), so every change of size measures them again.
     if (!updating_ && viewport()->size() != lastViewport_) {
@@ -789,19 +661,19 @@ bool THTMListBox::viewportEvent(QEvent* event)
         if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
-        return hover_.toolTip(static_cast<QHelpEvent*>(event), anchorHint_, itemHint_, htmlHint_);
+        return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
     case QEvent::Leave:
         mousePos_ = QPoint(-1, -1);
         break;
     default:
         break;
     }
-    return QAbstractScrollArea::viewportEvent(event);
+    return QListView::viewportEvent(event);
 }
 
 void THTMListBox::changeEvent(QEvent* event)
 {
-    QAbstractScrollArea::changeEvent(event);
+    QListView::changeEvent(event);
     if (event->type() == QEvent::FontChange) RemeasureItems();
 }
 
@@ -843,11 +715,11 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
         } else if (mods & Qt::ControlModifier) {
             // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
             // deselected only when released without one.
-            if (rows_[std::size_t(row)].selected) toggleOnRelease_ = row;
-            else rows_[std::size_t(row)].selected = true;
+            if (Selected(row)) toggleOnRelease_ = row;
+            else selectionModel()->select(rows()->index(row), QItemSelectionModel::Select);
             anchorRow_ = row;
             setCaret(row);
-        } else if (rows_[std::size_t(row)].selected && SelCount() > 1) {
+        } else if (Selected(row) && SelCount() > 1) {
             // Pressing on a selected item keeps the selection, so that it can be dragged;
             // a release without a drag leaves that item alone selected.
             collapseOnRelease_ = row;
@@ -862,7 +734,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
     pressRow_ = row;
 
     if (!anchor.isEmpty()) {
-        followAnchor(anchor, [&] { emit AnchorClick(this, anchorItem, anchor); });
+        clickAnchor(anchor, anchorItem);
         return;
     }
     emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
@@ -900,7 +772,7 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
     if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
-        rows_[std::size_t(toggleOnRelease_)].selected = false;
+        selectionModel()->select(rows()->index(toggleOnRelease_), QItemSelectionModel::Deselect);
         viewport()->update();
     }
     collapseOnRelease_ = toggleOnRelease_ = -1;
@@ -917,16 +789,8 @@ void THTMListBox::mouseDoubleClickEvent(QMouseEvent* event)
 
 AnchorHover::List THTMListBox::hoverList()
 {
-    AnchorHover::List l;
-    l.area = this;
-    l.rowAt = [this](const QPoint& pos) { return ItemAtPos(pos, true); };
-    l.anchorAt = [this](const QPoint& pos, QString& anchor, int& index) { AnchorAt(pos.x(), pos.y(), anchor, index); };
-    l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
-    l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
-    l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
-    l.itemText = [this](int row) { return rows_[std::size_t(row)].text; };
-    l.itemHintPos = [this](int row) { return QPoint(0, ItemRect(row).top()); };
-    return l;
+    return hoverOf([this](const QPoint& pos) { return ItemAtPos(pos, true); },
+                   [this](int row) { return QPoint(0, ItemRect(row).top()); });
 }
 
 // ---- keys ------------------------------------------------------------------------------------
@@ -957,6 +821,8 @@ void THTMListBox::keyReleaseEvent(QKeyEvent* event)
 void THTMListBox::focusInEvent(QFocusEvent* event)
 {
     prefix_.clear();
+    // Past the item view's own handling, which would focus the first item: a list that gains
+    // the focus keeps no focused item until one is chosen.
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
 }
@@ -996,9 +862,8 @@ void THTMListBox::incrementalLookup(int key)
         selectOnly(i);
         ensureVisible(i);
     };
-    bool anySelected = std::any_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; });
-    if (anySelected || incrLookup_) {
-        const int i = findPrefix(itemIndex_ < 0 ? 0 : itemIndex_);
+    if (selectionModel()->hasSelection() || incrLookup_) {
+        const int i = findPrefix(std::max(0, ItemIndex()));
         if (i >= 0) return found(i);
     }
     int i = findPrefix(0);
@@ -1013,11 +878,12 @@ void THTMListBox::incrementalLookup(int key)
 void THTMListBox::navigate(int key, Qt::KeyboardModifiers mods)
 {
     if (rows_.empty()) return;
-    int caret = itemIndex_ < 0 ? 0 : itemIndex_;
+    const int focused = ItemIndex();
+    int caret = focused < 0 ? 0 : focused;
     int page = std::max(1, verticalScrollBar()->pageStep() - 1);
     switch (key) {
-    case vk::Up: caret = itemIndex_ < 0 ? 0 : caret - 1; break;
-    case vk::Down: caret = itemIndex_ < 0 ? 0 : caret + 1; break;
+    case vk::Up: caret = focused < 0 ? 0 : caret - 1; break;
+    case vk::Down: caret = focused < 0 ? 0 : caret + 1; break;
     case vk::Left: case vk::Right: return;
     case vk::Home: caret = 0; break;
     case vk::End: caret = Count() - 1; break;

@@ -2,13 +2,9 @@
 // THTMListBox: a list box whose items are item markup, each drawn with its own measured height,
 // with multiple selection, anchors, hints, incremental lookup, sorting and an in-process drag
 // and drop between lists (and within one).
-#include "anchorhover.h"
-#include "gradient.h"
-#include "imagelist.h"
-#include "markup.h"
-#include "picture.h"
+#include "markuplist.h"
 
-#include <QAbstractScrollArea>
+#include <QListView>
 #include <QHelpEvent>
 #include <QCursor>
 #include <QLocale>
@@ -32,20 +28,12 @@ public:
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 // The list's strings, as the framework's item list offers them.
-class THTMListItems {
+class THTMListItems : public MarkupListItems {
 public:
-    explicit THTMListItems(THTMListBox* box) : box_(box) {}
-    int Count() const;
-    QString Strings(int index) const;
-    QString operator[](int index) const { return Strings(index); }
+    explicit THTMListItems(THTMListBox* box);
     void setStrings(int index, const QString& text);
-    int Add(const QString& text);
-    void Insert(int index, const QString& text);
-    void Delete(int index);
-    void Clear();
     void Move(int curIndex, int newIndex);
     int IndexOf(const QString& text) const;
-    QStringList toStringList() const;
     void BeginUpdate();
     void EndUpdate();
 
@@ -53,7 +41,7 @@ private:
     THTMListBox* box_;
 };
 
-class THTMListBox : public QAbstractScrollArea {
+class THTMListBox : public MarkupListView {
     Q_OBJECT
 public:
     explicit THTMListBox(QWidget* parent = nullptr);
@@ -64,9 +52,7 @@ public:
     int Count() const { return int(rows_.size()); }
 
     // Selection. In a multi-select list ItemIndex is the focused item (the caret).
-    int ItemIndex() const { return itemIndex_; }
     void setItemIndex(int index);
-    bool Selected(int index) const;
     void setSelected(int index, bool selected);
     int SelCount() const;
     void ClearSelection();
@@ -77,72 +63,42 @@ public:
     int ItemHeight() const { return itemHeight_; }
     void setItemHeight(int height);
     int measuredHeight(int index) const; // the height an item was measured to
-    int TopIndex() const { return topIndex_; }
+    int TopIndex() const;
     void setTopIndex(int index);
     // The item at a client point; -1 without one (or the count when existing is false).
     int ItemAtPos(const QPoint& pos, bool existing) const;
     QRect ItemRect(int index) const;
 
     QString GetTextItem(int index) const;
-    void AnchorAt(int x, int y, QString& anchor, int& index) const;
+    void AnchorAt(int x, int y, QString& anchor, int& index) const override;
     void RemeasureItems();
     void UpdateHorizontalExtent(int width);
     int GetMaxItemWidth() const;
     void Sort();
 
-    // Properties.
-    bool AnchorHint() const { return anchorHint_; }
-    void setAnchorHint(bool on) { anchorHint_ = on; }
-    bool Ellipsis() const { return ellipsis_; }
-    void setEllipsis(bool on);
+    // Properties of its own; the appearance is the markup lists' common one.
     bool EnableBlink() const { return enableBlink_; }
     void setEnableBlink(bool on);
-    bool HTMLHint() const { return htmlHint_; }
-    void setHTMLHint(bool on) { htmlHint_ = on; }
-    const TImageList* Images() const { return images_.data(); }
-    void setImages(const TImageList* images);
     bool IncrLookup() const { return incrLookup_; }
     void setIncrLookup(bool on) { incrLookup_ = on; }
-    bool ItemHint() const { return itemHint_; }
-    void setItemHint(bool on) { itemHint_ = on; }
-    int LineSpacing() const { return lineSpacing_; }
-    void setLineSpacing(int spacing);
     bool Multiline() const { return multiline_; }
     void setMultiline(bool on);
-    TPictureContainer* PictureContainer() const { return container_; }
-    void setPictureContainer(TPictureContainer* container);
     bool ScrollHorizontal() const { return scrollHorizontal_; }
     void setScrollHorizontal(bool on);
-    TGradientStyle* SelectionColors() const { return selectionColors_; }
-    void setSelectionColors(const TGradientStyle* style) { selectionColors_->Assign(style); }
-    ColorRef SelectionFontColor() const { return selectionFontColor_; }
-    void setSelectionFontColor(ColorRef c);
-    ColorRef ShadowColor() const { return shadowColor_; }
-    void setShadowColor(ColorRef c);
-    int ShadowOffset() const { return shadowOffset_; }
-    void setShadowOffset(int offset);
-    bool ShowSelection() const { return showSelection_; }
-    void setShowSelection(bool on);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
     bool SortWithHTML() const { return sortWithHTML_; }
     void setSortWithHTML(bool on) { sortWithHTML_ = on; }
-    ColorRef URLColor() const { return urlColor_; }
-    void setURLColor(ColorRef c);
-    ColorRef Color() const { return color_; }
-    void setColor(ColorRef c);
     // The language sorting compares in (the user-interface language).
     QLocale SortLocale() const { return sortLocale_; }
     void setSortLocale(const QLocale& locale) { sortLocale_ = locale; }
 
-    THTMLPictureCache& pictureCache() { return cache_; }
     bool Dragging() const;
     QString lookupPrefix() const { return prefix_; }
 
 signals:
     void Click();
     void DblClick();
-    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
     void KeyDown(int& key, Qt::KeyboardModifiers shift);
@@ -152,10 +108,6 @@ signals:
     void DragOver(QObject* source, int x, int y, controls::TDragState state, bool& accept);
     void DragDrop(QObject* source, int x, int y);
     void EndDrag(QObject* target, int x, int y);
-    void AnchorClick(QObject* sender, int index, const QString& anchor);
-    void AnchorEnter(QObject* sender, int index, const QString& anchor);
-    void AnchorExit(QObject* sender, int index, const QString& anchor);
-    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -169,7 +121,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -179,23 +130,21 @@ private:
         QString text;
         int height = 0;
         int width = 0;      // ExtentX + 6
-        bool selected = false;
         std::vector<PicturePtr> pictures;
     };
 
-    void insertRow(int index, const QString& text);
-    void removeRow(int index);
-    void clearRows();
+    void insertItem(int index, const QString& text) override;
+    void removeItem(int index) override;
+    void clearItems() override;
     void measureRow(Row& row);
     QRect layoutRect(const QRect& itemRect) const;
     int layoutWidth() const;
-    HTMLItemOptions options(bool selected) const;
     void updateScrollBars();
-    int maxTopIndex() const;
     void ensureVisible(int index);
     void selectOnly(int index);
     void selectRange(int from, int to, bool keepOthers);
     void setCaret(int index);
+    void setCurrent(int index); // the focused item, leaving the selection alone
     void incrementalLookup(int key);
     int findPrefix(int from) const;
     void navigate(int key, Qt::KeyboardModifiers mods);
@@ -203,24 +152,21 @@ private:
     void scheduleRemeasure();
     void dropUnusedPictures();
     AnchorHover::List hoverList();
-    void paintRow(QPainter& p, int index, const QRect& rect);
+    int itemCount() const override { return Count(); }
+    QString itemMarkup(int index) const override;
+    QSize rowSize(int index) const override;
+    void paintRow(QPainter& p, int index, const QRect& rect) override;
+    void lookChanged(Change what) override;
 
     THTMListItems items_{this};
     std::vector<Row> rows_;
-    THTMLPictureCache cache_;
-    TGradientStyle* selectionColors_;
-    QPointer<const TImageList> images_; // cleared when the image list goes
-    QPointer<TPictureContainer> container_;
 
-    bool anchorHint_ = false, ellipsis_ = false, enableBlink_ = false, htmlHint_ = false, incrLookup_ = false,
-         itemHint_ = false, multiline_ = false, scrollHorizontal_ = false, showSelection_ = true,
-         sorted_ = false, sortWithHTML_ = false, multiSelect_ = false;
-    int lineSpacing_ = 0, shadowOffset_ = 1, itemHeight_ = 16;
-    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
-             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+    bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, scrollHorizontal_ = false, sorted_ = false,
+         sortWithHTML_ = false, multiSelect_ = false;
+    int itemHeight_ = 16;
     QLocale sortLocale_;
 
-    int itemIndex_ = -1, anchorRow_ = -1, topIndex_ = 0;
+    int anchorRow_ = -1;
     int updating_ = 0;
     bool remeasurePending_ = false;
     int autoRemeasures_ = 0;

@@ -1,0 +1,202 @@
+#pragma once
+// What the two markup lists have in common: the appearance their items are laid out with
+// (images, pictures, colours, shadow, line spacing, hints), the picture cache that keeps the
+// pictures their items name, and the painting of one item (its band, its markup, the anchor
+// under a point). Each list says what a change of appearance means for it: a repaint, a new
+// measurement of its items, or a new background.
+#include "anchorhover.h"
+#include "gradient.h"
+#include "imagelist.h"
+#include "markup.h"
+#include "picture.h"
+
+#include <QAbstractListModel>
+#include <QColor>
+#include <QListView>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QFont;
+class QPaintDevice;
+class QPainter;
+class QWidget;
+
+namespace controls {
+
+class MarkupListView;
+
+// The strings of a markup list, as the framework's item list offers them: an index outside the
+// list appends when inserting and does nothing when deleting.
+class MarkupListItems {
+public:
+    explicit MarkupListItems(MarkupListView* view) : view_(view) {}
+    int Count() const;
+    QString Strings(int index) const; // "" outside the list
+    QString operator[](int index) const { return Strings(index); }
+    int Add(const QString& text);
+    void Insert(int index, const QString& text);
+    void Delete(int index);
+    void Clear();
+    QStringList toStringList() const;
+
+private:
+    MarkupListView* view_;
+};
+
+class MarkupListLook {
+public:
+    MarkupListLook();
+    virtual ~MarkupListLook();
+    MarkupListLook(const MarkupListLook&) = delete;
+    MarkupListLook& operator=(const MarkupListLook&) = delete;
+
+    bool AnchorHint() const { return anchorHint_; }
+    void setAnchorHint(bool on) { anchorHint_ = on; }
+    bool HTMLHint() const { return htmlHint_; }
+    void setHTMLHint(bool on) { htmlHint_ = on; }
+    bool ItemHint() const { return itemHint_; }
+    void setItemHint(bool on) { itemHint_ = on; }
+    bool Ellipsis() const { return ellipsis_; }
+    void setEllipsis(bool on);
+    const TImageList* Images() const { return images_.data(); }
+    void setImages(const TImageList* images);
+    int LineSpacing() const { return lineSpacing_; }
+    void setLineSpacing(int spacing);
+    TPictureContainer* PictureContainer() const { return container_; }
+    void setPictureContainer(TPictureContainer* container);
+    TGradientStyle* SelectionColors() const { return selectionColors_.get(); }
+    void setSelectionColors(const TGradientStyle* style);
+    ColorRef SelectionFontColor() const { return selectionFontColor_; }
+    void setSelectionFontColor(ColorRef c);
+    ColorRef ShadowColor() const { return shadowColor_; }
+    void setShadowColor(ColorRef c);
+    int ShadowOffset() const { return shadowOffset_; }
+    void setShadowOffset(int offset);
+    bool ShowSelection() const { return showSelection_; }
+    void setShowSelection(bool on);
+    ColorRef URLColor() const { return urlColor_; }
+    void setURLColor(ColorRef c);
+    ColorRef Color() const { return color_; }
+    void setColor(ColorRef c);
+
+    THTMLPictureCache& pictureCache() { return cache_; }
+
+protected:
+    // What a changed property asks of the list.
+    enum class Change { Paint, Layout, Background };
+    virtual void lookChanged(Change what) = 0;
+
+    // The layout options of an item in this appearance, selected or not.
+    HTMLItemOptions options(bool selected) const;
+    // Lays an item out without drawing it: its extent and the pictures it names.
+    HTMLItemResult measureItem(const QPaintDevice* device, const QFont& font, const QString& text,
+                               const QRect& rect) const;
+    // The target of the anchor under a point of an item laid out in rect; "" without one.
+    QString anchorUnder(const QPaintDevice* device, const QFont& font, const QString& text, const QRect& rect,
+                        const QPoint& point) const;
+
+    // Gives a viewport the list's Color as the background it is cleared to.
+    void applyBackground(QWidget* viewport) const;
+
+    // The colours an item's markup is drawn in.
+    struct ItemColors {
+        QColor text, background;
+    };
+    // Paints the band behind an item: the selection colours (a gradient when ColorTo is set)
+    // when selected, else Color. A plain selected band is framed in the border colour when
+    // framed is set, else filled edge to edge. fontColor is the text colour of an unselected item.
+    ItemColors paintBand(QPainter& p, const QRect& band, bool selected, bool framed, const QColor& fontColor) const;
+    // Lays out and paints an item's markup inside layoutRect, clipped to clip.
+    void paintMarkup(QPainter& p, const QFont& font, const QString& text, const QRect& layoutRect, const QRect& clip,
+                     const HTMLItemOptions& o, const ItemColors& colors) const;
+
+    // The tool tip of an anchor or an item, as the hint properties ask.
+    bool hoverToolTip(AnchorHover& hover, QHelpEvent* event) const
+    {
+        return hover.toolTip(event, anchorHint_, itemHint_, htmlHint_);
+    }
+
+    // Loaded pictures are a memo of the items' markup: laying an item out (also from a const
+    // query such as the anchor under a point) may add to it.
+    mutable THTMLPictureCache cache_;
+    std::unique_ptr<TGradientStyle> selectionColors_;
+    QPointer<const TImageList> images_; // cleared when the image list goes
+    QPointer<TPictureContainer> container_;
+
+    bool anchorHint_ = false, htmlHint_ = false, itemHint_ = false, ellipsis_ = false, showSelection_ = true;
+    int lineSpacing_ = 0, shadowOffset_ = 1;
+    ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
+             urlColor_ = platform::clBlue, color_ = platform::clWindow;
+};
+
+// The item view both markup lists stand on: one row per item, painted by the list itself; the
+// reports every markup list gives (mouse down, anchors) and the hover over anchors and items.
+class MarkupListView : public QListView, public MarkupListLook {
+    Q_OBJECT
+public:
+    explicit MarkupListView(QWidget* parent = nullptr);
+    ~MarkupListView() override;
+
+    // The focused item (-1 without one) and whether an item is selected.
+    int ItemIndex() const;
+    bool Selected(int index) const;
+
+    // The anchor under a client point and the item it is in ("" and -1 without one).
+    virtual void AnchorAt(int x, int y, QString& anchor, int& index) const = 0;
+
+signals:
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void AnchorClick(QObject* sender, int index, const QString& anchor);
+    void AnchorEnter(QObject* sender, int index, const QString& anchor);
+    void AnchorExit(QObject* sender, int index, const QString& anchor);
+    void AnchorHintEvent(QObject* sender, int index, QString& anchor);
+
+protected:
+    // The rows as the view sees them; the list tells it of every change.
+    class Rows : public QAbstractListModel {
+    public:
+        explicit Rows(MarkupListView* view) : QAbstractListModel(view), view_(view) {}
+        int rowCount(const QModelIndex& parent = {}) const override;
+        QVariant data(const QModelIndex& index, int role) const override;
+        void forget() { view_ = nullptr; }
+        using QAbstractListModel::beginInsertRows;
+        using QAbstractListModel::beginMoveRows;
+        using QAbstractListModel::beginRemoveRows;
+        using QAbstractListModel::beginResetModel;
+        using QAbstractListModel::endInsertRows;
+        using QAbstractListModel::endMoveRows;
+        using QAbstractListModel::endRemoveRows;
+        using QAbstractListModel::endResetModel;
+
+    private:
+        MarkupListView* view_;
+    };
+    Rows* rows() const { return model_; }
+    QModelIndex rowIndex(int index) const { return model_->index(index); }
+
+    // What the list holds: how many items, an item's markup, the size of its row, and its painting
+    // across the client width.
+    virtual int itemCount() const = 0;
+    virtual QString itemMarkup(int index) const = 0;
+    virtual QSize rowSize(int index) const = 0;
+    virtual void paintRow(QPainter& p, int index, const QRect& rect) = 0;
+    // Changes of the items, each told to the view and dropping the pictures no item names.
+    virtual void insertItem(int index, const QString& text) = 0;
+    virtual void removeItem(int index) = 0;
+    virtual void clearItems() = 0;
+
+    // The anchor and hint reports of the list: rowAt, and where an item's hint shows, are its own.
+    AnchorHover::List hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos);
+    // A press on an anchor: web and mail targets open, anything else is reported as AnchorClick.
+    void clickAnchor(const QString& anchor, int index);
+
+private:
+    friend class MarkupListItems;
+    friend class MarkupRowDelegate;
+    Rows* model_;
+};
+
+} // namespace controls
