@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header of a higher layer. The layers, bottom up:
-#   platform (with platform/sdk)  <  util  <  controls, imaging, effects  <  show
+#   platform  <  sdk (the imaging engine)  <  util  <  controls, imaging, effects  <  show
 #   <  app, editor  <  output (audio, video, web, print)  <  the programs (main, player, ripper, encoder)
 # Within the third layer each folder stands alone, except that the effect windows (effects/ui)
 # use the image control and the controls. Tests and benchmarks may include anything.
@@ -35,7 +35,6 @@ EOF
 # The folder of a path under the source root that decides its layer.
 module_of() {
     case "$1" in
-    platform/sdk/*) echo platform ;;
     effects/ui/*) echo effects/ui ;;
     output/*) echo output ;;
     */*) echo "${1%%/*}" ;;
@@ -46,12 +45,13 @@ module_of() {
 rank_of() {
     case "$1" in
     platform) echo 0 ;;
-    util) echo 1 ;;
-    controls | imaging | effects | effects/ui) echo 2 ;;
-    show) echo 3 ;;
-    app | editor) echo 4 ;;
-    output) echo 5 ;;
-    main | player | ripper | encoder) echo 6 ;;
+    sdk) echo 1 ;;
+    util) echo 2 ;;
+    controls | imaging | effects | effects/ui) echo 3 ;;
+    show) echo 4 ;;
+    app | editor) echo 5 ;;
+    output) echo 6 ;;
+    main | player | ripper | encoder) echo 7 ;;
     *) echo "" ;;
     esac
 }
@@ -69,7 +69,7 @@ allowed() {
     ((rt < rf)) && return 0
     ((rt > rf)) && return 1
     [[ $from == "$to" ]] && return 0
-    if ((rf == 2)); then
+    if ((rf == 3)); then
         [[ $from == effects/ui && ($to == effects || $to == imaging || $to == controls) ]]
         return
     fi
@@ -139,6 +139,8 @@ self_test() {
         "output/video/g.cpp|#include \"encoder/mpdx.h\""
         "show/h.cpp|#include \"platform/../editor/mainform.h\""
         "show/i.cpp|#include \"../output/web/htmlform.h\""
+        "platform/j.cpp|#include \"sdk/bitmap.h\""
+        "sdk/k.cpp|#include \"util/strutils.h\""
     )
     local entry path text out
     for entry in "${bad[@]}"; do

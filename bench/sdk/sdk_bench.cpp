@@ -5,7 +5,7 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
-#include "platform/sdk/sdk.h"
+#include "sdk/sdk.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/rounding.h"
-#include "platform/sdk/errors.h"
+#include "sdk/errors.h"
 
 #include <QApplication>
 #include <QPushButton>

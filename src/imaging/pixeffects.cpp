@@ -5,8 +5,8 @@
 #include "imaging/piximage.h"
 
 #include "imaging/statusstack.h"
-#include "platform/sdk/effectpaint.h"
-#include "platform/sdk/errors.h"
+#include "sdk/effectpaint.h"
+#include "sdk/errors.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

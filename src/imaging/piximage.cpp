@@ -3,7 +3,7 @@
 #include "imaging/piximage.h"
 
 #include "imaging/statusstack.h"
-#include "platform/sdk/effectpaint.h"
+#include "sdk/effectpaint.h"
 #include "platform/rounding.h"
 
 #include <QScrollBar>

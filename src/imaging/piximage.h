@@ -8,7 +8,7 @@
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
 #include "platform/datalink.h"
-#include "platform/sdk/sdk.h"
+#include "sdk/sdk.h"
 #include "platform/urldownload.h"
 
 #include <QCursor>

@@ -2,9 +2,9 @@
 // TPixTwain: the scanner component. It lets the user choose a source (scanner or camera) and
 // acquires one picture from it into a bitmap it owns; every engine result becomes its last
 // result and, while EnableMethodErrors is on, an EPixTwainError.
-#include "platform/sdk/bitmap.h"
-#include "platform/sdk/errors.h"
-#include "platform/sdk/twain.h"
+#include "sdk/bitmap.h"
+#include "sdk/errors.h"
+#include "sdk/twain.h"
 
 #include <QObject>
 #include <QString>

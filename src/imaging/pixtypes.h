@@ -1,6 +1,6 @@
 #pragma once
 // Enumerations, event types and the range-error class of the image control.
-#include "platform/sdk/errors.h"
+#include "sdk/errors.h"
 
 #include <QRect>
 #include <QString>

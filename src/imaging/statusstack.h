@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide state shared by every image control: the stack of controls whose operation
 // is running (linked through each scope), the abort request and the aborted mark.
-#include "platform/sdk/bitmap.h"
+#include "sdk/bitmap.h"
 
 namespace imaging {
 

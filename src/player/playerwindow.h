@@ -2,7 +2,7 @@
 // The window that plays a plan: one picture at a time on the background colour, with its caption
 // and file name, stepped by the clock or by the keys, with the shows' music.
 #include "playplan.h"
-#include "platform/sdk/effectpaint.h"
+#include "sdk/effectpaint.h"
 
 #include <QImage>
 #include <QTimer>

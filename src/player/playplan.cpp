@@ -4,7 +4,7 @@
 #include "platform/inifile.h"
 #include "platform/numbers.h"
 #include "platform/textcodec.h"
-#include "platform/sdk/effectpaint.h"
+#include "sdk/effectpaint.h"
 #include <QDateTime>
 #include <QRandomGenerator>
 

@@ -1,7 +1,7 @@
 #include "transitionpreview.h"
 
 #include "imaging/piximage.h"
-#include "platform/sdk/effectpaint.h"
+#include "sdk/effectpaint.h"
 
 #include <algorithm>
 

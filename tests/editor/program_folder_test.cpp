@@ -6,7 +6,7 @@
 #include "output/audio/audioinfo.h"
 #include "platform/files.h"
 #include "platform/plugin.h"
-#include "platform/sdk/sdk.h"
+#include "sdk/sdk.h"
 #include "platform/textcodec.h"
 #include "show/effectlist.h"
 

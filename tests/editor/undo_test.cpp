@@ -4,7 +4,7 @@
 #include "effects/paintfx.h"
 #include "effects/ui/bitmapfiles.h"
 #include "effects/ui/veldrawimage.h"
-#include "platform/sdk/pictureio.h"
+#include "sdk/pictureio.h"
 
 #include <QImage>
 #include <QPushButton>

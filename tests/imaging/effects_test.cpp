@@ -3,7 +3,7 @@
 // switching the progress events off stops it at the next callback.
 #include "fixture.h"
 #include "platform/rounding.h"
-#include "platform/sdk/effectpaint.h"
+#include "sdk/effectpaint.h"
 
 #include <gtest/gtest.h>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 // A control in a temporary world, with pictures made on the spot.
 #include "imaging/piximage.h"
-#include "platform/sdk/helpers.h"
+#include "sdk/helpers.h"
 #include "support/fixture.h"
 
 #include <functional>

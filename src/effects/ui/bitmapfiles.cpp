@@ -1,8 +1,8 @@
 #include "bitmapfiles.h"
 
-#include "platform/sdk/bitmap.h"
-#include "platform/sdk/errors.h"
-#include "platform/sdk/pictureio.h"
+#include "sdk/bitmap.h"
+#include "sdk/errors.h"
+#include "sdk/pictureio.h"
 
 #include <cstring>
 

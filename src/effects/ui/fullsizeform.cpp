@@ -8,9 +8,9 @@
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/rounding.h"
-#include "platform/sdk/bitmap.h"
-#include "platform/sdk/errors.h"
-#include "platform/sdk/operations.h"
+#include "sdk/bitmap.h"
+#include "sdk/errors.h"
+#include "sdk/operations.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 #include "app/language.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
-#include "platform/sdk/operations.h"
+#include "sdk/operations.h"
 
 #include <QLabel>
 #include <QTimer>

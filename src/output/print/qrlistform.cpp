@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/rounding.h"
-#include "platform/sdk/errors.h"
+#include "sdk/errors.h"
 #include "platform/textcodec.h"
 
 #include <QPageLayout>

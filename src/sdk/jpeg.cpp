@@ -1,0 +1,403 @@
+// JPEG through libjpeg's IJG interface: header information, decoding in bands (with reduced-size
+// decoding on request) and JFIF encoding.
+#include "sdk/codecs.h"
+
+#include "platform/rounding.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+namespace sdk::detail {
+
+namespace {
+
+// A progressive file with more scans than this is refused (a file can otherwise keep the decoder
+// busy for minutes).
+constexpr int kMaxScans = 1000;
+// Working memory libjpeg may take for one picture.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::longjmp(err->jump, 1);
+}
+
+void silentMessage(j_common_ptr, int) {}
+void silentOutput(j_common_ptr) {}
+
+void limitScans(j_common_ptr cinfo)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->progressive_mode && d->input_scan_number > kMaxScans) {
+        cinfo->err->msg_code = JERR_BAD_SCAN_SCRIPT;
+        errorExit(cinfo);
+    }
+}
+
+void installErrors(jpeg_error_mgr& pub)
+{
+    jpeg_std_error(&pub);
+    pub.error_exit = errorExit;
+    pub.emit_message = silentMessage;
+    pub.output_message = silentOutput;
+}
+
+int densityToDpi(int unit, int density)
+{
+    if (density <= 0) return 96;
+    if (unit == 1) return density;
+    if (unit == 2) return platform::roundHalfEven(density * 2.54);
+    return 96;
+}
+
+// Destroys the decompressor however the function is left.
+struct DecompressGuard {
+    jpeg_decompress_struct* cinfo;
+    ~DecompressGuard() { jpeg_destroy_decompress(cinfo); }
+};
+
+// CMYK (or YCCK turned into CMYK by libjpeg) to blue, green, red. Adobe's files store the inks
+// inverted, which the marker tells.
+void cmykToBGR(const std::uint8_t* cmyk, std::uint8_t* out, int width, int outBpp, bool inverted)
+{
+    for (int x = 0; x < width; ++x, cmyk += 4, out += outBpp) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) { c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k; }
+        const int r = (c * k + 127) / 255, g = (m * k + 127) / 255, b = (y * k + 127) / 255;
+        if (outBpp == 1) {
+            out[0] = static_cast<std::uint8_t>((b * 29 + g * 150 + r * 77 + 128) >> 8);
+        } else {
+            out[0] = static_cast<std::uint8_t>(b);
+            out[1] = static_cast<std::uint8_t>(g);
+            out[2] = static_cast<std::uint8_t>(r);
+            if (outBpp == 4) out[3] = 255;
+        }
+    }
+}
+
+// The stream of a progressive JPEG without the scans of AC coefficients of the given components:
+// every other segment and scan with its data. A component decoded at one pixel a block is made of
+// its DC coefficients alone, so the picture comes out of this stream unchanged, at a fraction of
+// the cost. Empty when the stream is not laid out as expected (it is then decoded whole).
+QByteArray withoutAcScans(const QByteArray& data, const std::vector<int>& components)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8) return {};
+    QByteArray out;
+    out.reserve(n / 4);
+    out.append(data.constData(), 2);
+    qsizetype i = 2;
+    int kept = 0;
+    while (i + 1 < n) {
+        if (p[i] != 0xFF) return {};
+        const unsigned char marker = p[i + 1];
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0xD9) { // end of image
+            out.append("\xFF\xD9", 2);
+            return kept > 0 ? out : QByteArray();
+        }
+        if (i + 3 >= n) return {};
+        const qsizetype length = (qsizetype(p[i + 2]) << 8) | p[i + 3];
+        if (length < 2 || i + 2 + length > n) return {};
+        qsizetype end = i + 2 + length;
+        bool keep = true;
+        if (marker == 0xDA) {
+            // Start of scan: the data runs to the next marker other than a restart marker or a
+            // stuffed zero.
+            if (length < 6) return {};
+            const int count = p[i + 4];
+            if (length != 6 + 2 * count) return {};
+            const int spectralStart = p[i + 5 + 2 * count];
+            // AC scans hold one component each.
+            keep = spectralStart == 0 || count != 1 ||
+                   std::find(components.begin(), components.end(), int(p[i + 5])) == components.end();
+            while (end + 1 < n && !(p[end] == 0xFF && p[end + 1] != 0x00 && !(p[end + 1] >= 0xD0 && p[end + 1] <= 0xD7)))
+                ++end;
+            if (end + 1 >= n) end = n; // a stream cut short: its last scan runs to the end
+            if (spectralStart == 0) ++kept;
+        }
+        if (keep) out.append(data.constData() + i, end - i);
+        i = end;
+    }
+    // No end marker: the decoder treats the cut stream as it would the whole one.
+    return kept > 0 ? out : QByteArray();
+}
+
+} // namespace
+
+int jpegInfo(const QByteArray& data, PxFileInfo* info)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    installErrors(err.pub);
+    cinfo.err = &err.pub;
+    jpeg_create_decompress(&cinfo);
+    DecompressGuard guard{&cinfo};
+    if (setjmp(err.jump)) return PXERR_BADFORMAT;
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return PXERR_BADFORMAT;
+    if (cinfo.image_width == 0 || cinfo.image_height == 0) return PXERR_BADSIZE;
+    *info = PxFileInfo();
+    info->Format = fmtJPEG;
+    info->Width = static_cast<int>(cinfo.image_width);
+    info->Height = static_cast<int>(cinfo.image_height);
+    info->BitsPerPixel = cinfo.num_components * 8;
+    info->Pages = 1;
+    info->Progressive = cinfo.progressive_mode != 0;
+    if (cinfo.saw_JFIF_marker) {
+        info->XResolution = densityToDpi(cinfo.density_unit, cinfo.X_density);
+        info->YResolution = densityToDpi(cinfo.density_unit, cinfo.Y_density);
+    }
+    return PX_SUCCESS;
+}
+
+int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    jpeg_progress_mgr progress;
+    installErrors(err.pub);
+    cinfo.err = &err.pub;
+    jpeg_create_decompress(&cinfo);
+    DecompressGuard guard{&cinfo};
+    std::vector<std::uint8_t> cmykRow;
+    QByteArray dcOnly;
+    volatile bool started = false;
+    if (setjmp(err.jump)) {
+        if (err.pub.msg_code == JERR_OUT_OF_MEMORY || err.pub.msg_code == JERR_NO_BACKING_STORE) return PXERR_NOMEMORY;
+        return started ? PXERR_READ : PXERR_BADFORMAT;
+    }
+
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+    progress.progress_monitor = limitScans;
+    cinfo.progress = &progress;
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return PXERR_BADFORMAT;
+    if (cinfo.image_width == 0 || cinfo.image_height == 0) return PXERR_BADSIZE;
+    // The size the file declares is checked before the decoder allocates anything for it.
+    if (!sizeAllowed(cinfo.image_width, cinfo.image_height, 24)) return PXERR_NOMEMORY;
+
+    unsigned scale = 1;
+    if (options.ReduceWidth > 0 || options.ReduceHeight > 0) {
+        for (unsigned denom : {8u, 4u, 2u}) {
+            const unsigned w = (cinfo.image_width + denom - 1) / denom, h = (cinfo.image_height + denom - 1) / denom;
+            if (w >= static_cast<unsigned>(options.ReduceWidth) && h >= static_cast<unsigned>(options.ReduceHeight)) {
+                scale = denom;
+                break;
+            }
+        }
+    }
+    const int outBpp = sink.bits() / 8;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    if (cinfo.num_components != 1 && cinfo.num_components != 3 && cinfo.num_components != 4) return PXERR_SUBTYPE;
+    auto configure = [&] {
+        if (cmyk) cinfo.out_color_space = JCS_CMYK;
+        else if (outBpp == 1) cinfo.out_color_space = JCS_GRAYSCALE;
+        else if (outBpp == 4) cinfo.out_color_space = JCS_EXT_BGRX;
+        else cinfo.out_color_space = JCS_EXT_BGR;
+        if (scale > 1) {
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = scale;
+        }
+    };
+    configure();
+    if (scale == 8 && cinfo.progressive_mode) {
+        // A component decoded at one pixel a block needs its DC coefficients alone: the scans of
+        // its AC coefficients are left out of the stream.
+        jpeg_calc_output_dimensions(&cinfo);
+        std::vector<int> dcOnlyComponents;
+        for (int c = 0; c < cinfo.num_components; ++c)
+            if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnlyComponents.push_back(cinfo.comp_info[c].component_id);
+        if (!dcOnlyComponents.empty()) dcOnly = withoutAcScans(data, dcOnlyComponents);
+        if (!dcOnly.isEmpty()) {
+            jpeg_abort_decompress(&cinfo);
+            jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(dcOnly.constData()), static_cast<unsigned long>(dcOnly.size()));
+            if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return PXERR_BADFORMAT;
+            configure();
+            // Without those scans the decoder would guess AC coefficients for a smoother
+            // picture; they are to stay zero, as unused as in the whole stream.
+            cinfo.do_block_smoothing = FALSE;
+        }
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    int xres = 96, yres = 96;
+    if (cinfo.saw_JFIF_marker) {
+        xres = densityToDpi(cinfo.density_unit, cinfo.X_density);
+        yres = densityToDpi(cinfo.density_unit, cinfo.Y_density);
+    }
+    int r = sink.beginPage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), xres, yres);
+    if (r != PX_SUCCESS) return r;
+    started = true;
+    jpeg_start_decompress(&cinfo);
+    SdkBitmapHandle& page = sink.page();
+    const bool inverted = cinfo.saw_Adobe_marker != 0;
+    if (cmyk) cmykRow.resize(static_cast<std::size_t>(cinfo.output_width) * 4);
+    const int height = static_cast<int>(cinfo.output_height);
+    const int width = static_cast<int>(cinfo.output_width);
+    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
+    const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
+    constexpr int kBand = 16;
+    JSAMPROW rows[kBand];
+    while (static_cast<int>(cinfo.output_scanline) < height) {
+        const int first = static_cast<int>(cinfo.output_scanline);
+        const int count = std::min(kBand, height - first);
+        int done = 0;
+        if (cmyk) {
+            while (done < count) {
+                JSAMPROW one = cmykRow.data();
+                if (jpeg_read_scanlines(&cinfo, &one, 1) != 1) break;
+                cmykToBGR(cmykRow.data(), page.row(first + done), width, outBpp, inverted);
+                ++done;
+            }
+        } else {
+            for (int i = 0; i < count; ++i) rows[i] = page.row(first + i);
+            done = static_cast<int>(jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)));
+        }
+        if (done <= 0) return PXERR_READ;
+        if (pad) for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
+        r = sink.band(first, done);
+        if (r != PX_SUCCESS) {
+            jpeg_abort_decompress(&cinfo);
+            return r;
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    return sink.endPage();
+}
+
+namespace {
+
+// libjpeg destination over a device: full buffers are written out; a failed write stops the
+// encoder through its error exit.
+struct DeviceDestination {
+    jpeg_destination_mgr pub;
+    QIODevice* device;
+    std::vector<JOCTET> buffer;
+};
+
+void initDestination(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<DeviceDestination*>(cinfo->dest);
+    d->pub.next_output_byte = d->buffer.data();
+    d->pub.free_in_buffer = d->buffer.size();
+}
+
+boolean emptyOutput(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<DeviceDestination*>(cinfo->dest);
+    const auto n = static_cast<qint64>(d->buffer.size());
+    if (d->device->write(reinterpret_cast<const char*>(d->buffer.data()), n) != n) ERREXIT(cinfo, JERR_FILE_WRITE);
+    d->pub.next_output_byte = d->buffer.data();
+    d->pub.free_in_buffer = d->buffer.size();
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<DeviceDestination*>(cinfo->dest);
+    const auto n = static_cast<qint64>(d->buffer.size() - d->pub.free_in_buffer);
+    if (n > 0 && d->device->write(reinterpret_cast<const char*>(d->buffer.data()), n) != n) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+struct CompressGuard {
+    jpeg_compress_struct* cinfo;
+    ~CompressGuard() { jpeg_destroy_compress(cinfo); }
+};
+
+} // namespace
+
+int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int bits, int quality,
+               const PxSaveOptions& options)
+{
+    if (bits != 8 && bits != 24) return PXERR_BADBITS;
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    installErrors(err.pub);
+    cinfo.err = &err.pub;
+    jpeg_create_compress(&cinfo);
+    CompressGuard guard{&cinfo};
+    DeviceDestination dest;
+    dest.device = out;
+    dest.buffer.resize(1 << 16);
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(layout.BytesPerLine));
+    std::vector<std::uint8_t> converted;
+    if (setjmp(err.jump)) return PXERR_WRITE;
+
+    dest.pub.init_destination = initDestination;
+    dest.pub.empty_output_buffer = emptyOutput;
+    dest.pub.term_destination = termDestination;
+    cinfo.dest = &dest.pub;
+    cinfo.image_width = static_cast<JDIMENSION>(layout.Width);
+    cinfo.image_height = static_cast<JDIMENSION>(layout.Height);
+    const int srcBpp = layout.bytesPerPixel();
+    // Rows go to the encoder as they are where libjpeg can read them; otherwise converted.
+    bool direct = false;
+    if (bits == 8) {
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+        direct = srcBpp == 1;
+    } else {
+        cinfo.input_components = srcBpp == 4 ? 4 : 3;
+        cinfo.in_color_space = srcBpp == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+        direct = srcBpp != 1;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = static_cast<UINT16>(std::clamp(layout.XResolution, 1, 65535));
+    cinfo.Y_density = static_cast<UINT16>(std::clamp(layout.YResolution, 1, 65535));
+    if (options.Count >= 2) jpeg_simple_progression(&cinfo);
+    if (options.OptimizeCoding) cinfo.optimize_coding = TRUE;
+    if (options.RestartMarkers) cinfo.restart_in_rows = 1;
+    if (!direct) converted.resize(static_cast<std::size_t>(layout.Width) * (bits / 8));
+    jpeg_start_compress(&cinfo, TRUE);
+    StatusReporter status(layout.Height);
+    for (int y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* got = rows(y, raw.data());
+        if (!got) {
+            jpeg_abort_compress(&cinfo);
+            return PXERR_ABORTED;
+        }
+        JSAMPROW row = const_cast<JSAMPROW>(got);
+        if (!direct) {
+            const std::uint8_t* s = got;
+            std::uint8_t* d = converted.data();
+            for (int x = 0; x < layout.Width; ++x, s += srcBpp) {
+                if (bits == 8) {
+                    *d++ = static_cast<std::uint8_t>((s[0] * 29 + s[1] * 150 + s[2] * 77 + 128) >> 8);
+                } else {
+                    *d++ = s[0]; *d++ = s[0]; *d++ = s[0];
+                }
+            }
+            row = converted.data();
+        }
+        jpeg_write_scanlines(&cinfo, &row, 1);
+        if (!status.update(y + 1)) {
+            jpeg_abort_compress(&cinfo);
+            return PXERR_ABORTED;
+        }
+    }
+    jpeg_finish_compress(&cinfo);
+    return PX_SUCCESS;
+}
+
+} // namespace sdk::detail
