@@ -1,4 +1,5 @@
 #include "painteffectsform.h"
+#include "dialogparts.h"
 
 #include "bitmapfiles.h"
 #include "edithost.h"
@@ -20,6 +21,12 @@
 
 #include <new>
 #include <optional>
+
+using effectsui::button;
+using effectsui::heading;
+using effectsui::label;
+using effectsui::scrollBar;
+using effectsui::trackBar;
 
 namespace {
 
@@ -92,37 +99,6 @@ const std::vector<TreeNode>& effectTree()
     return tree;
 }
 
-QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int ticks, QRect geometry)
-{
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setRange(min, max);
-    bar->setValue(position);
-    bar->setTickPosition(QSlider::TicksBothSides);
-    bar->setTickInterval(ticks);
-    bar->setGeometry(geometry);
-    return bar;
-}
-
-QScrollBar* scrollBar(QWidget* parent, const char* name, int min, int max, int position, QRect geometry)
-{
-    auto* bar = new QScrollBar(Qt::Horizontal, parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setRange(min, max);
-    bar->setValue(position);
-    bar->setPageStep(0);
-    bar->setGeometry(geometry);
-    return bar;
-}
-
-QLabel* label(QWidget* parent, const char* name, QRect geometry, const QString& text = {})
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
 QLabel* imageBox(QWidget* parent, const char* name, QRect geometry)
 {
     auto* l = label(parent, name, geometry);
@@ -144,13 +120,8 @@ TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
     HelligkeitPanel = new QWidget(this);
     HelligkeitPanel->setObjectName(QStringLiteral("HelligkeitPanel"));
     HelligkeitPanel->setGeometry(0, 0, 512, 222);
-    Label8 = label(HelligkeitPanel, "Label8", QRect(16, 6, 360, 20));
-    QFont heading = Label8->font();
-    heading.setBold(true);
-    Label8->setFont(heading);
-    ZuruecksetzenButton = new QPushButton(HelligkeitPanel);
-    ZuruecksetzenButton->setObjectName(QStringLiteral("ZuruecksetzenButton"));
-    ZuruecksetzenButton->setGeometry(380, 4, 116, 26);
+    Label8 = heading(HelligkeitPanel, "Label8", QRect(16, 6, 360, 20));
+    ZuruecksetzenButton = button(HelligkeitPanel, "ZuruecksetzenButton", QRect(380, 4, 116, 26));
     HelligkeitLabel = label(HelligkeitPanel, "HelligkeitLabel", QRect(16, 34, 300, 18));
     HelligkeitTrackBar = trackBar(HelligkeitPanel, "HelligkeitTrackBar", -255, 255, 0, 51, QRect(16, 52, 480, 32));
     KontrastLabel = label(HelligkeitPanel, "KontrastLabel", QRect(16, 94, 300, 18));
@@ -161,8 +132,7 @@ TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
     EffectPanel = new QWidget(this);
     EffectPanel->setObjectName(QStringLiteral("EffectPanel"));
     EffectPanel->setGeometry(0, 0, 512, 222);
-    Label9 = label(EffectPanel, "Label9", QRect(8, 4, 240, 18));
-    Label9->setFont(heading);
+    Label9 = heading(EffectPanel, "Label9", QRect(8, 4, 240, 18));
     ETree = new QTreeWidget(EffectPanel);
     ETree->setObjectName(QStringLiteral("ETree"));
     ETree->setHeaderHidden(true);

@@ -1,5 +1,6 @@
 #include "pixeffectsform.h"
 
+#include "dialogparts.h"
 #include "edithost.h"
 
 #include "app/language.h"
@@ -12,28 +13,12 @@
 #include <QPushButton>
 #include <QSlider>
 
+using effectsui::button;
+using effectsui::heading;
+using effectsui::label;
+using effectsui::trackBar;
+
 namespace {
-
-QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int ticks, QRect geometry)
-{
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setRange(min, max);
-    bar->setValue(position);
-    bar->setTickPosition(QSlider::TicksBothSides);
-    bar->setTickInterval(ticks);
-    bar->setCursor(Qt::PointingHandCursor);
-    bar->setGeometry(geometry);
-    return bar;
-}
-
-QLabel* label(QWidget* parent, const char* name, QRect geometry)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
-}
 
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
 
@@ -61,13 +46,8 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     RGBPanel = new QWidget(this);
     RGBPanel->setObjectName(QStringLiteral("RGBPanel"));
     RGBPanel->setGeometry(0, 210, 511, 210);
-    Label3 = label(RGBPanel, "Label3", QRect(16, 4, 340, 18));
-    QFont heading = Label3->font();
-    heading.setBold(true);
-    Label3->setFont(heading);
-    ZuruecksetzenButton = new QPushButton(RGBPanel);
-    ZuruecksetzenButton->setObjectName(QStringLiteral("ZuruecksetzenButton"));
-    ZuruecksetzenButton->setGeometry(380, 2, 116, 26);
+    Label3 = heading(RGBPanel, "Label3", QRect(16, 4, 340, 18));
+    ZuruecksetzenButton = button(RGBPanel, "ZuruecksetzenButton", QRect(380, 2, 116, 26));
     RedLabel = label(RGBPanel, "RedLabel", QRect(16, 32, 300, 18));
     RedTrackBar = trackBar(RGBPanel, "RedTrackBar", 10, 100, 100, 5, QRect(16, 50, 480, 32));
     GreenLabel = label(RGBPanel, "GreenLabel", QRect(16, 90, 300, 18));
@@ -78,11 +58,8 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     SharpenPanel = new QWidget(this);
     SharpenPanel->setObjectName(QStringLiteral("SharpenPanel"));
     SharpenPanel->setGeometry(0, 210, 511, 210);
-    Label7 = label(SharpenPanel, "Label7", QRect(16, 4, 340, 18));
-    Label7->setFont(heading);
-    Button1 = new QPushButton(SharpenPanel);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(380, 2, 116, 26);
+    Label7 = heading(SharpenPanel, "Label7", QRect(16, 4, 340, 18));
+    Button1 = button(SharpenPanel, "Button1", QRect(380, 2, 116, 26));
     Label4 = label(SharpenPanel, "Label4", QRect(16, 40, 200, 18));
     Label5 = label(SharpenPanel, "Label5", QRect(296, 40, 200, 18));
     Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -99,6 +76,7 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     AbortBitBtn->setGeometry(384, 428, 112, 27);
 
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar, SharpenTrackBar}) {
+        bar->setCursor(Qt::PointingHandCursor);
         connect(bar, &QSlider::valueChanged, this, [this, bar] { barChange(bar); });
         connect(bar, &QSlider::sliderReleased, this, [this, bar] { barChange(bar); });
     }
