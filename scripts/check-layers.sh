@@ -19,18 +19,10 @@ effects/ui/fullsizeform.cpp app/language.h
 effects/ui/fullsizeform.cpp app/productinfo.h
 effects/ui/painteffectsform.cpp app/language.h
 effects/ui/pixeffectsform.cpp app/language.h
-editor/editorwindows.cpp output/audio/checkaudioform.h
-editor/editorwindows.cpp output/print/qrlistform.h
-editor/mainform_music.cpp output/audio/checkaudioform.h
-editor/mainform_print.cpp output/print/printers.h
-editor/mainform_print.cpp output/print/qrlistform.h
 EOF
 # Why they stay:
 # - the effect windows take their texts from the language table and register themselves in the
-#   start-up list, both in src/app; the text table belongs beneath the windows, not above them;
-# - the main window opens the report and the audio-information window and reads the audio
-#   analysis of the latter; these want an interface beneath the editor as the show host gives
-#   the outputs.
+#   start-up list, both in src/app; the text table belongs beneath the windows, not above them.
 
 # The folder of a path under the source root that decides its layer.
 module_of() {
