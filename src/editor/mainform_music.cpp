@@ -96,7 +96,8 @@ show::AudioWindows& TMainForm::audioWindows() const
 {
     // Installed by the audio output at start-up (or by a caller that builds the window alone).
     show::AudioWindows* windows = show::audioWindows();
-    Q_ASSERT(windows);
+    // A program assembled without its output windows stops here with a message, not a crash.
+    if (!windows) qFatal("The %s was not installed before the main window used it", "audio information window");
     return *windows;
 }
 

@@ -34,7 +34,8 @@ show::PrintWindows& TMainForm::printWindows() const
 {
     // Installed by the print output at start-up (or by a caller that builds the window alone).
     show::PrintWindows* windows = show::printWindows();
-    Q_ASSERT(windows);
+    // A program assembled without its output windows stops here with a message, not a crash.
+    if (!windows) qFatal("The %s was not installed before the main window used it", "print report");
     return *windows;
 }
 
