@@ -14,23 +14,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # Includes that still run upward, each with the reason it stays for now. A line is
 # "file-under-src include".
 read -r -d '' KNOWN_UPWARD <<'EOF' || true
-effects/ui/effectswindows.cpp app/startup.h
-effects/ui/fullsizeform.cpp app/language.h
-effects/ui/fullsizeform.cpp app/productinfo.h
-effects/ui/painteffectsform.cpp app/language.h
-effects/ui/pixeffectsform.cpp app/language.h
-editor/editorwindows.cpp output/audio/checkaudioform.h
-editor/editorwindows.cpp output/print/qrlistform.h
-editor/mainform_music.cpp output/audio/checkaudioform.h
-editor/mainform_print.cpp output/print/printers.h
-editor/mainform_print.cpp output/print/qrlistform.h
 EOF
-# Why they stay:
-# - the effect windows take their texts from the language table and register themselves in the
-#   start-up list, both in src/app; the text table belongs beneath the windows, not above them;
-# - the main window opens the report and the audio-information window and reads the audio
-#   analysis of the latter; these want an interface beneath the editor as the show host gives
-#   the outputs.
+# None stay now; an include added here needs its reason beside it.
 
 # The folder of a path under the source root that decides its layer.
 module_of() {

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
+#include "util/windowtexts.h"
 
 #include <memory>
 
@@ -52,6 +53,7 @@ void LoadLanguageTable()
     const QString language = dir + QStringLiteral("Language.ini");
     if (!platform::fileExists(language)) platform::showError(language + QStringLiteral(" nicht gefunden!"));
     table() = std::make_unique<platform::IniFile>(language);
+    util::setTextLookup(&LangText); // the windows beneath the start read their texts through it
 }
 
 QString ProductNameForTexts()

@@ -1,6 +1,8 @@
 #pragma once
 // The program's start-up: the language choice, the product identity and the text table, then
 // every window once, in a fixed order. The caller runs the message loop afterwards.
+#include "util/windowmakers.h"
+
 #include <QString>
 
 #include <functional>
@@ -34,10 +36,9 @@ private:
 // shown maximised.
 std::unique_ptr<ApplicationWindows> StartUp();
 
-// The maker of one window of the fixed order, registered by the module that builds it before
-// StartUp runs. A window without a maker is a plain placeholder with its caption.
-using WindowMaker = std::function<std::unique_ptr<QWidget>()>;
-void RegisterWindowMaker(const QString& name, WindowMaker maker);
+// The maker of one window of the fixed order is registered (RegisterWindowMaker, in
+// util/windowmakers.h) by the module that builds it before StartUp runs. A window without a
+// maker is a plain placeholder with its caption.
 
 // Creates the windows of the fixed order (main window first), each with its caption, and enters
 // each into the window registry, where the program finds them.

@@ -57,15 +57,7 @@ QString CaptionOf(const WindowEntry& e)
     return {};
 }
 
-std::map<QString, WindowMaker>& windowMakers()
-{
-    static std::map<QString, WindowMaker> makers;
-    return makers;
-}
-
 } // namespace
-
-void RegisterWindowMaker(const QString& name, WindowMaker maker) { windowMakers()[name] = std::move(maker); }
 
 const std::vector<QString>& ApplicationWindowNames()
 {
@@ -83,9 +75,8 @@ std::vector<std::unique_ptr<QWidget>> CreateApplicationWindows()
     for (const WindowEntry& e : windowTable) {
         const QString name = QString::fromLatin1(e.name);
         std::unique_ptr<QWidget> w;
-        const auto maker = windowMakers().find(name);
-        if (maker != windowMakers().end() && maker->second) {
-            w = maker->second(); // the window sets its own captions when it is created
+        if (const WindowMaker maker = FindWindowMaker(name)) {
+            w = maker(); // the window sets its own captions when it is created
         } else {
             if (windows.empty()) w = std::make_unique<QMainWindow>();
             else w = std::make_unique<QDialog>();

@@ -13,8 +13,6 @@
 #include "tipform.h"
 
 #include "app/startup.h"
-#include "output/print/qrlistform.h"
-#include "output/audio/checkaudioform.h"
 
 void RegisterEditorWindows()
 {
@@ -26,9 +24,7 @@ void RegisterEditorWindows()
     RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
     RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
     RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
-    RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
     RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
     RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
     RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
-    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
 }

@@ -55,13 +55,13 @@ class TAboutBox;
 class TTipForm;
 class TPrintSizeWizard;
 class TPrintSelectForm;
-namespace print {
-class TQRListForm;
-}
+namespace show {
+class PrintWindows;
+class AudioWindows;
+} // namespace show
 class TvelDrawImage;
 class MainFormEditHost;
 class MainFormShowHost;
-class TCheckAudioForm;
 class TNoDriverForm;
 class TFullsizeForm;
 
@@ -415,8 +415,9 @@ public:
     TTipForm& tipForm();
     TPrintSizeWizard& printSizeWizard();
     TPrintSelectForm& printSelectForm();
-    print::TQRListForm& qrListForm();
-    TCheckAudioForm& checkAudioForm();
+    show::PrintWindows& printWindows() const;
+    show::AudioWindows& audioWindows() const;
+    QWidget& checkAudioForm();
     TNoDriverForm& noDriverForm();
     TFullsizeForm& fullsizeForm();
 
@@ -512,6 +513,6 @@ private:
 
     std::unique_ptr<editor::MusicList> music_;
     editor::CdRipperRun* ripper_ = nullptr;            // child of the window
-    TCheckAudioForm* ownCheckAudioForm_ = nullptr;     // child of the window, made when needed
+    QWidget* ownCheckAudioForm_ = nullptr;             // child of the window, made when needed
     TNoDriverForm* ownNoDriverForm_ = nullptr;
 };

@@ -8,7 +8,7 @@
 #include "programrunner.h"
 
 #include "app/language.h"
-#include "output/audio/checkaudioform.h"
+#include "show/outputwindows.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
 #include "platform/media.h"
@@ -71,10 +71,8 @@ private:
 void TMainForm::connectMusicPage()
 {
     music_ = std::make_unique<editor::MusicList>([this](const QString& path) {
-        TCheckAudioForm& check = checkAudioForm();
-        check.FileName = path;
-        check.AnalyseFile();
-        return editor::IsUsableTrack(check.SampleRateHz, check.StereoMark);
+        const show::AudioFacts facts = audioWindows().Analyse(&checkAudioForm(), path);
+        return editor::IsUsableTrack(facts.sampleRateHz, facts.stereoMark);
     });
     ripper_ = new editor::CdRipperRun(this);
     AudioOpenDialog.filter = QStringLiteral("Audio Dateien / Audio Files|*.mp3; *.wav");
@@ -94,11 +92,20 @@ void TMainForm::connectMusicPage()
     connect(AudioListBox, &QListWidget::itemDoubleClicked, this, &TMainForm::AudioListBoxDblClick);
 }
 
-TCheckAudioForm& TMainForm::checkAudioForm()
+show::AudioWindows& TMainForm::audioWindows() const
+{
+    // Installed by the audio output at start-up (or by a caller that builds the window alone).
+    show::AudioWindows* windows = show::audioWindows();
+    // A program assembled without its output windows stops here with a message, not a crash.
+    if (!windows) qFatal("The %s was not installed before the main window used it", "audio information window");
+    return *windows;
+}
+
+QWidget& TMainForm::checkAudioForm()
 {
     // The run's audio information window, made at start-up; a window of our own without one.
-    if (TCheckAudioForm* form = TCheckAudioForm::instance(); form && form != ownCheckAudioForm_) return *form;
-    if (!ownCheckAudioForm_) ownCheckAudioForm_ = new TCheckAudioForm(this);
+    if (QWidget* form = audioWindows().RunWindow(); form && form != ownCheckAudioForm_) return *form;
+    if (!ownCheckAudioForm_) ownCheckAudioForm_ = audioWindows().NewWindow(this);
     return *ownCheckAudioForm_;
 }
 
@@ -187,16 +194,7 @@ void TMainForm::InfoBitBtnClick()
         return;
     }
     MediaPlayer1->Close();
-    TCheckAudioForm& info = checkAudioForm();
-    info.FileName = AudioListBox->item(row)->text();
-    if (info.isVisible()) {
-        // Showing an open window again does not run its show event: analyse here.
-        info.AnalyseFile();
-        info.raise();
-        info.activateWindow();
-    } else {
-        info.show();
-    }
+    audioWindows().ShowFile(&checkAudioForm(), AudioListBox->item(row)->text());
 }
 
 void TMainForm::PlayBitBtnClick()

@@ -6,9 +6,8 @@
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"
-#include "output/print/printers.h"
-#include "output/print/qrlistform.h"
 #include "platform/dialogs.h"
+#include "show/outputwindows.h"
 
 #include <QLineEdit>
 
@@ -17,7 +16,7 @@ void TMainForm::connectPrintHandlers()
     connect(this, &TMainForm::PrintPicturesRequested, this, &TMainForm::PrintPictures);
 }
 
-QString TMainForm::CurrentPrinterName() const { return print::DefaultPrinterName(); }
+QString TMainForm::CurrentPrinterName() const { return printWindows().DefaultPrinterName(); }
 
 TPrintSizeWizard& TMainForm::printSizeWizard()
 {
@@ -31,10 +30,13 @@ TPrintSelectForm& TMainForm::printSelectForm()
     return *new TPrintSelectForm(this);
 }
 
-print::TQRListForm& TMainForm::qrListForm()
+show::PrintWindows& TMainForm::printWindows() const
 {
-    if (print::TQRListForm* f = print::TQRListForm::instance()) return *f;
-    return *new print::TQRListForm(this);
+    // Installed by the print output at start-up (or by a caller that builds the window alone).
+    show::PrintWindows* windows = show::printWindows();
+    // A program assembled without its output windows stops here with a message, not a crash.
+    if (!windows) qFatal("The %s was not installed before the main window used it", "print report");
+    return *windows;
 }
 
 void TMainForm::PrintPictures()
@@ -47,10 +49,5 @@ void TMainForm::PrintPictures()
     }
     if (printSizeWizard().Execute() != platform::mrOk) return;
     if (!PrintAll && printSelectForm().Execute() != platform::mrOk) return;
-    print::TQRListForm& report = qrListForm();
-    report.PrintSize = PrintWidth;
-    report.ShowContext = [this] { return CurrentShow(); };
-    report.Preview();
-    report.FinishPrint();
-    report.ShowContext = nullptr;
+    printWindows().PrintReport(this, PrintWidth, [this] { return CurrentShow(); });
 }

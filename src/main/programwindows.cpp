@@ -2,6 +2,8 @@
 
 #include "editor/editorwindows.h"
 #include "effects/ui/effectswindows.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "output/video/videowindows.h"
 #include "output/web/webwindows.h"
 
@@ -9,6 +11,8 @@ void RegisterProgramWindows()
 {
     RegisterEditorWindows();
     RegisterEffectsWindows();
+    RegisterPrintWindows();
+    RegisterAudioWindows();
     RegisterVideoWindows();
     RegisterWebWindows();
 }

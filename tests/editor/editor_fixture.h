@@ -3,6 +3,8 @@
 // folders, the dialog service scripted, and the run's language and product data loaded.
 #include "app/language.h"
 #include "app/productinfo.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "platform/drives.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -24,6 +26,9 @@ protected:
         // The tips would come up after every open; the cases that want them delete the marker.
         world.writeHostFile("program/NoTip.ini", {});
         useLanguage("GERMAN");
+        // The report and the audio information window, as the start-up installs them.
+        InstallPrintWindows();
+        InstallAudioWindows();
     }
     void TearDown() override { platform::setModulePathOverride(QString()); }
 

@@ -382,7 +382,7 @@ TEST_F(MusicTest, TheInformationButtonAnalysesEveryTimeAlsoWhenTheWindowIsOpen)
     makeAudio(show("b.wav"), 48000, 2);
     form->LoadAudioList();
     dialogs.clear();
-    TCheckAudioForm& info = form->checkAudioForm();
+    auto& info = dynamic_cast<TCheckAudioForm&>(form->checkAudioForm());
 
     select({0});
     form->InfoBitBtnClick();

@@ -4,9 +4,9 @@
 #include "painteffectsform.h"
 #include "pixeffectsform.h"
 
-#include "app/startup.h"
 #include "effects/bitmap.h"
 #include "platform/colors.h"
+#include "util/windowmakers.h"
 
 namespace {
 effects::ColorRef resolveSystemColor(effects::ColorRef color) { return platform::colorToRGB(color); }

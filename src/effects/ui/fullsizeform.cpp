@@ -3,14 +3,13 @@
 #include "edithost.h"
 #include "pixeffectsform.h"
 
-#include "app/language.h"
-#include "app/productinfo.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "platform/rounding.h"
 #include "sdk/bitmap.h"
 #include "sdk/errors.h"
 #include "sdk/operations.h"
+#include "util/windowtexts.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -182,12 +181,12 @@ void TFullsizeForm::FormCreate()
         {CutBitBtn, 3004}, {SharpenBitBtn, 3005}, {EffekteBitBtn, 3006}, {UndoBitBtn, 3007},
         {PrintBitBtn, 3008}, {HelpBitBtn, 3009}, {CloseBitBtn, 3010},
     };
-    for (const auto& [b, n] : captions) b->setText(LangText(n));
+    for (const auto& [b, n] : captions) b->setText(util::WindowText(n));
     const std::pair<QToolButton*, int> hints[] = {
         {SpeedButton6, 603}, {SpeedButton5, 604}, {SpeedButton7, 605}, {SpeedButton9, 606}, {SpeedButton10, 607},
     };
-    for (const auto& [b, n] : hints) b->setToolTip(LangText(n));
-    setWindowTitle(ProductInfo.Title);
+    for (const auto& [b, n] : hints) b->setToolTip(util::WindowText(n));
+    setWindowTitle(util::ProductTitle());
 }
 
 // ---- activation and the main picture ----
@@ -469,7 +468,7 @@ bool TFullsizeForm::CropToFloater()
 void TFullsizeForm::CutBitBtnClick()
 {
     if (markedRect().isEmpty()) {
-        platform::showInformation(LangText(3011));
+        platform::showInformation(util::WindowText(3011));
         return;
     }
     effectsui::PictureEditHost* host = hostForEdit();

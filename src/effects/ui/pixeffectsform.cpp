@@ -3,10 +3,10 @@
 #include "dialogparts.h"
 #include "edithost.h"
 
-#include "app/language.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "sdk/operations.h"
+#include "util/windowtexts.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -23,7 +23,7 @@ namespace {
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
 
 // A channel's label: its name in the chosen language, then the bar's value.
-QString channelText(int textNumber, int value) { return percentText(LangText(textNumber) + QStringLiteral(": "), value); }
+QString channelText(int textNumber, int value) { return percentText(util::WindowText(textNumber) + QStringLiteral(": "), value); }
 
 } // namespace
 
@@ -94,19 +94,19 @@ TPixEffectsForm::~TPixEffectsForm()
 
 void TPixEffectsForm::FormCreate()
 {
-    Label1->setText(LangText(1503));
-    Label2->setText(LangText(1504));
-    Label3->setText(LangText(1507));
-    RedLabel->setText(LangText(1508));
-    GreenLabel->setText(LangText(1509));
-    BlueLabel->setText(LangText(1510));
-    ZuruecksetzenButton->setText(LangText(1511));
-    Label7->setText(LangText(1500));
-    Label4->setText(LangText(1501));
-    Label5->setText(LangText(1502));
-    Button1->setText(LangText(1505));
-    SaveBitBtn->setText(LangText(2005));
-    AbortBitBtn->setText(LangText(2006));
+    Label1->setText(util::WindowText(1503));
+    Label2->setText(util::WindowText(1504));
+    Label3->setText(util::WindowText(1507));
+    RedLabel->setText(util::WindowText(1508));
+    GreenLabel->setText(util::WindowText(1509));
+    BlueLabel->setText(util::WindowText(1510));
+    ZuruecksetzenButton->setText(util::WindowText(1511));
+    Label7->setText(util::WindowText(1500));
+    Label4->setText(util::WindowText(1501));
+    Label5->setText(util::WindowText(1502));
+    Button1->setText(util::WindowText(1505));
+    SaveBitBtn->setText(util::WindowText(2005));
+    AbortBitBtn->setText(util::WindowText(2006));
 }
 
 void TPixEffectsForm::showEvent(QShowEvent* event)
@@ -153,7 +153,7 @@ void TPixEffectsForm::FormActivate()
         SharpenPanel->setVisible(true);
         setBar(SharpenTrackBar, 0);
         SharpenValue = 0;
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" 0%"));
     }
 }
 
@@ -184,7 +184,7 @@ void TPixEffectsForm::showBarValues()
         GreenLabel->setText(channelText(1509, GreenTrackBar->value()));
         BlueLabel->setText(channelText(1510, BlueTrackBar->value()));
     } else if (Mode == QLatin1String("SHARPEN")) {
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
+        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
     }
 }
 
@@ -216,7 +216,7 @@ void TPixEffectsForm::ApplyEffectPreview()
     } else if (Mode == QLatin1String("SHARPEN")) {
         previewLoaded_ = loadInto(PixImage1);
         SharpenValue = SharpenTrackBar->value();
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
+        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
         if (!previewLoaded_) return;
         try {
             if (PixImage1->Sharpen(SharpenValue) != 1) previewLoaded_ = false;
@@ -240,7 +240,7 @@ void TPixEffectsForm::Button1Click()
 {
     setBar(SharpenTrackBar, 0);
     SharpenValue = 0;
-    SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+    SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" 0%"));
     PreviewPending = true;
     SharpenTrackBarChange();
 }
