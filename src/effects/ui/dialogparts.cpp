@@ -55,4 +55,12 @@ QPushButton* button(QWidget* parent, const char* name, QRect geometry)
     return b;
 }
 
+QWidget* panel(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* w = new QWidget(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
 } // namespace effectsui

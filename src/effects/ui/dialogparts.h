@@ -20,5 +20,7 @@ QLabel* label(QWidget* parent, const char* name, QRect geometry, const QString& 
 // A panel's bold heading.
 QLabel* heading(QWidget* parent, const char* name, QRect geometry);
 QPushButton* button(QWidget* parent, const char* name, QRect geometry);
+// A plain panel that groups the controls of one face of a dialog.
+QWidget* panel(QWidget* parent, const char* name, QRect geometry);
 
 } // namespace effectsui

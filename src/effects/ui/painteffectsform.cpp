@@ -23,6 +23,7 @@
 #include <optional>
 
 using effectsui::button;
+using effectsui::panel;
 using effectsui::heading;
 using effectsui::label;
 using effectsui::scrollBar;
@@ -117,9 +118,7 @@ TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     setFixedSize(512, 463);
 
-    HelligkeitPanel = new QWidget(this);
-    HelligkeitPanel->setObjectName(QStringLiteral("HelligkeitPanel"));
-    HelligkeitPanel->setGeometry(0, 0, 512, 222);
+    HelligkeitPanel = panel(this, "HelligkeitPanel", QRect(0, 0, 512, 222));
     Label8 = heading(HelligkeitPanel, "Label8", QRect(16, 6, 360, 20));
     ZuruecksetzenButton = button(HelligkeitPanel, "ZuruecksetzenButton", QRect(380, 4, 116, 26));
     HelligkeitLabel = label(HelligkeitPanel, "HelligkeitLabel", QRect(16, 34, 300, 18));
@@ -129,9 +128,7 @@ TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
     FarbeLabel = label(HelligkeitPanel, "FarbeLabel", QRect(16, 154, 300, 18));
     FarbeTrackBar = trackBar(HelligkeitPanel, "FarbeTrackBar", 0, 500, 250, 25, QRect(16, 172, 480, 32));
 
-    EffectPanel = new QWidget(this);
-    EffectPanel->setObjectName(QStringLiteral("EffectPanel"));
-    EffectPanel->setGeometry(0, 0, 512, 222);
+    EffectPanel = panel(this, "EffectPanel", QRect(0, 0, 512, 222));
     Label9 = heading(EffectPanel, "Label9", QRect(8, 4, 240, 18));
     ETree = new QTreeWidget(EffectPanel);
     ETree->setObjectName(QStringLiteral("ETree"));

@@ -14,6 +14,7 @@
 #include <QSlider>
 
 using effectsui::button;
+using effectsui::panel;
 using effectsui::heading;
 using effectsui::label;
 using effectsui::trackBar;
@@ -43,9 +44,7 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     PixImage1->setGeometry(264, 28, 232, 174);
     for (imaging::TPixImage* image : {PixImage1, PixImage2}) image->SetPaintSizeMode(imaging::smFit);
 
-    RGBPanel = new QWidget(this);
-    RGBPanel->setObjectName(QStringLiteral("RGBPanel"));
-    RGBPanel->setGeometry(0, 210, 511, 210);
+    RGBPanel = panel(this, "RGBPanel", QRect(0, 210, 511, 210));
     Label3 = heading(RGBPanel, "Label3", QRect(16, 4, 340, 18));
     ZuruecksetzenButton = button(RGBPanel, "ZuruecksetzenButton", QRect(380, 2, 116, 26));
     RedLabel = label(RGBPanel, "RedLabel", QRect(16, 32, 300, 18));
@@ -55,9 +54,7 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     BlueLabel = label(RGBPanel, "BlueLabel", QRect(16, 148, 300, 18));
     BlueTrackBar = trackBar(RGBPanel, "BlueTrackBar", 10, 100, 100, 5, QRect(16, 166, 480, 32));
 
-    SharpenPanel = new QWidget(this);
-    SharpenPanel->setObjectName(QStringLiteral("SharpenPanel"));
-    SharpenPanel->setGeometry(0, 210, 511, 210);
+    SharpenPanel = panel(this, "SharpenPanel", QRect(0, 210, 511, 210));
     Label7 = heading(SharpenPanel, "Label7", QRect(16, 4, 340, 18));
     Button1 = button(SharpenPanel, "Button1", QRect(380, 2, 116, 26));
     Label4 = label(SharpenPanel, "Label4", QRect(16, 40, 200, 18));
