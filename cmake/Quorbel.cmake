@@ -1,15 +1,22 @@
 # quorbel_test(NAME SOURCES... LIBS libs...)
 # One GoogleTest executable whose cases CTest runs one by one, on the offscreen platform.
 # The test main supplies the source and program folders (tests/support/CMakeLists.txt).
+#   TIMEOUT seconds: a shorter limit for cases that may hang in a host library (SANE's test
+#   backend now and then deadlocks in the loader when it is unloaded), so that a hang fails fast
+#   and the run's retry (Makefile) takes the case again.
 function(quorbel_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE quorbel_testsupport ${T_LIBS})
   if(QUORBEL_TEST_PCH)
     target_precompile_headers(${name} REUSE_FROM quorbel_testpch)
   endif()
+  set(limit)
+  if(T_TIMEOUT)
+    set(limit TIMEOUT ${T_TIMEOUT})
+  endif()
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${limit}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
