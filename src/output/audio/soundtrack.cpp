@@ -29,6 +29,13 @@ private:
     SoundtrackObserver* o_;
 };
 
+// Every block the soundtrack writes is checked: a full disk stops the run with an error instead of
+// leaving a soundtrack shorter than the video.
+void writeSamples(TWaveStream& output, const void* samples, qint64 count)
+{
+    if (output.write(samples, count) != count) throw EWaveError(QStringLiteral("Error writing to file."));
+}
+
 } // namespace
 
 TWaveFormat SoundtrackBuilder::outputFormat() { return TWaveFormat::pcm(SampleRate, 2, 16); }
@@ -129,7 +136,7 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
             at += size_t(got) * 2;
             if (++read == passReads.size()) read = at = 0;
             if (qint64(block.size()) >= qint64(SamplesPerRead) * 2 || written >= target) {
-                output->write(block.data(), qint64(block.size()) / 2);
+                writeSamples(*output, block.data(), qint64(block.size()) / 2);
                 block.clear();
                 progress();
             }
@@ -170,7 +177,7 @@ void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
                 const qint64 got = reader.read(inBuffer.data(), SamplesPerRead);
                 if (got <= 0) break;
                 convertToOutput(reader.format(), inBuffer.data(), got, outBuffer.data());
-                output->write(outBuffer.data(), got);
+                writeSamples(*output, outBuffer.data(), got);
                 written += got;
                 addedThisPass += got;
                 record(got);
