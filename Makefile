@@ -21,7 +21,7 @@ run: build
 # The layer check first: no include may run from a lower layer to a higher one.
 test: build
 	@bash scripts/check-layers.sh
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 --repeat until-pass:3
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The same tests in a separate tree built with AddressSanitizer and UndefinedBehaviorSanitizer.
 # Any report fails its test; tests/support/lsan.supp lists the leaks of host libraries.

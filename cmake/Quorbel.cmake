@@ -1,9 +1,8 @@
 # quorbel_test(NAME SOURCES... LIBS libs...)
 # One GoogleTest executable whose cases CTest runs one by one, on the offscreen platform.
 # The test main supplies the source and program folders (tests/support/CMakeLists.txt).
-#   TIMEOUT seconds: a shorter limit for cases that may hang in a host library (SANE's test
-#   backend now and then deadlocks in the loader when it is unloaded), so that a hang fails fast
-#   and the run's retry (Makefile) takes the case again.
+#   TIMEOUT seconds: a shorter limit than the run's for cases that drive a host library (SANE's
+#   test backend), so that a hang fails fast and names its case.
 function(quorbel_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})

@@ -3,6 +3,11 @@
 #include "drives.h"
 
 #include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -36,6 +41,25 @@ void PluginLibrary::unload()
 {
     if (handle_) dlclose(handle_);
     handle_ = nullptr;
+}
+
+void keepLoadedLibraries(const char* fragment)
+{
+    std::vector<std::string> paths;
+    struct Search {
+        const char* fragment;
+        std::vector<std::string>* paths;
+    } search{fragment, &paths};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* s = static_cast<Search*>(data);
+            if (info->dlpi_name && std::strstr(info->dlpi_name, s->fragment)) s->paths->emplace_back(info->dlpi_name);
+            return 0;
+        },
+        &search);
+    // RTLD_NOLOAD takes no new library in; it marks the loaded one as never to be unloaded. The
+    // extra reference it counts is never given back, on purpose.
+    for (const std::string& path : paths) dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 } // namespace platform

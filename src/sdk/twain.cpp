@@ -1,6 +1,7 @@
 #include "sdk/twain.h"
 
 #include "platform/dialogs.h"
+#include "platform/plugin.h"
 #include "platform/rounding.h"
 
 #include <QDialog>
@@ -50,7 +51,10 @@ public:
     SaneSession() { ok_ = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD; }
     ~SaneSession()
     {
-        if (ok_) sane_exit();
+        if (!ok_) return;
+        // The backends stay loaded: unloading them at sane_exit now and then hangs in the loader.
+        platform::keepLoadedLibraries("/sane/libsane-");
+        sane_exit();
     }
     SaneSession(const SaneSession&) = delete;
     SaneSession& operator=(const SaneSession&) = delete;

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QScrollBar>
 #include <QTest>
+
+#include <tuple>
 #include <QToolTip>
 
 using namespace controls;
@@ -288,9 +290,7 @@ TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
     platform::setExecutable("C:\\opener.sh", true);
     platform::ProgramTable::instance().set("open", rec);
     auto opened = [&] {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && world.readHostFile("c/opened.txt").isEmpty()) QThread::msleep(20);
+        std::ignore = QTest::qWaitFor([&] { return !world.readHostFile("c/opened.txt").isEmpty(); }, 60000);
         return QString::fromUtf8(world.readHostFile("c/opened.txt")).split('\n', Qt::SkipEmptyParts);
     };
     fill(a, {"<A href=\"mailto:me@example.com\">mail</A> rest", "<A href=\"edit\">edit</A> rest"});
@@ -513,10 +513,7 @@ TEST_F(ListTest, AThumbnailMadeAnewIsShownAndMeasuredAgain)
     ::utimes(host.toLocal8Bit().constData(), tv);
     a->viewport()->update();
     // The change is seen at a later turn of the event loop; a loaded machine may take a few.
-    QElapsedTimer waited;
-    waited.start();
-    do QTest::qWait(20);
-    while (a->measuredHeight(0) != 94 && waited.elapsed() < 5000);
+    std::ignore = QTest::qWaitFor([&] { return a->measuredHeight(0) == 94; }, 60000);
     EXPECT_EQ(a->measuredHeight(0), 94);
     const QImage shown = a->viewport()->grab().toImage();
     const QColor c = shown.pixelColor(2 + 1 + 20, 40);

@@ -15,6 +15,9 @@
 #include "platform/process.h"
 #include "util/windowregistry.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -383,9 +386,7 @@ TEST_F(MainFormTest, SavingTheShowWritesTheFilesAndStartsThePlayerWithTest)
     EXPECT_TRUE(lines[0].startsWith("Landschaft_05.jpg | "));
 
     // The staged player was started; its plan shows what it was given.
-    QElapsedTimer t;
-    t.start();
-    while (!QFile::exists(plan) && t.elapsed() < 20000) QThread::msleep(50);
+    std::ignore = QTest::qWaitFor([&] { return QFile::exists(plan); }, 60000);
     const QStringList planLines = QString::fromUtf8(readAll(plan)).split('\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(planLines.isEmpty()) << "the player did not start";
     EXPECT_EQ(planLines[0], "Arguments=TEST");

@@ -10,6 +10,9 @@
 #include "controls/htmlistbox.h"
 #include "platform/process.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QRegularExpression>
@@ -113,11 +116,9 @@ protected:
         return record;
     }
     // The arguments the recording script was started with; empty when it did not start in time.
-    static QStringList startedWith(const QString& record, int waitMs = 10000)
+    static QStringList startedWith(const QString& record, int waitMs = 60000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!QFile::exists(record) && t.elapsed() < waitMs) QThread::msleep(20);
+        std::ignore = QTest::qWaitFor([&] { return QFile::exists(record); }, waitMs);
         if (!QFile::exists(record)) return {};
         return QString::fromUtf8(readAll(record)).split('\n', Qt::SkipEmptyParts);
     }

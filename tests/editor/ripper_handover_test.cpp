@@ -8,6 +8,9 @@
 #include "platform/process.h"
 #include "support/cputime.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QPlainTextEdit>
 
 #include <QCoreApplication>
@@ -239,7 +242,7 @@ TEST_F(RipperHandOverTest, ClosingTheWindowEndsTheWaitAndLeavesTheRipperRunning)
     EXPECT_GE(waited, 0);
     EXPECT_LT(waited, 1000);
     EXPECT_FALSE(QFile::exists(done));
-    for (int i = 0; i < 50 && !QFile::exists(done); ++i) QThread::msleep(100);
+    std::ignore = QTest::qWaitFor([&] { return QFile::exists(done); }, 60000);
     EXPECT_TRUE(QFile::exists(done));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -280,7 +283,7 @@ TEST_F(RipperHandOverTest, TheMissingDriverDialogOpensTheDownloadPageOrSaysWhyNo
     dialog.setResult(0);
     dialog.DownloadButtonClick();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    for (int i = 0; i < 50 && !QFile::exists(opened); ++i) QThread::msleep(20);
+    std::ignore = QTest::qWaitFor([&] { return QFile::exists(opened); }, 60000);
     EXPECT_EQ(readAll(opened), TNoDriverForm::DownloadAddress);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 

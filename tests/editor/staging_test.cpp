@@ -1,6 +1,9 @@
 #include "editor/staging.h"
 #include "editor_fixture.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -148,9 +151,7 @@ TEST_F(StagingTest, TheDeliveredProgramStagesTheShowRootWhenItStarts)
     program.setProcessEnvironment(env);
     program.start();
     ASSERT_TRUE(program.waitForStarted());
-    QElapsedTimer t;
-    t.start();
-    while (!QFile::exists(desktopHost() + "/Quorbelix-Player.desktop") && t.elapsed() < 30000) QThread::msleep(50);
+    std::ignore = QTest::qWaitFor([&] { return QFile::exists(desktopHost() + "/Quorbelix-Player.desktop"); }, 60000);
     program.kill();
     program.waitForFinished();
     EXPECT_TRUE(QFileInfo(hostD("Quorbelix/Quorbelix-Player.exe")).isExecutable());

@@ -5,6 +5,9 @@
 #include "support/scripted_dialogs.h"
 #include "support/webserver.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -153,12 +156,7 @@ protected:
     {
         states.clear();
         pix->SetBitmapDataPath(url);
-        QElapsedTimer waited;
-        waited.start();
-        while (pix->ReadyState() != rsComplete && waited.elapsed() < 20000) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
+        std::ignore = QTest::qWaitFor([&] { return pix->ReadyState() == rsComplete; }, 60000);
         ASSERT_EQ(pix->ReadyState(), rsComplete) << url.toStdString();
     }
 

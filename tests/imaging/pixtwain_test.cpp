@@ -10,6 +10,9 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include <link.h>
+
+#include <cstring>
 #include <set>
 
 using imaging::TPixTwain;
@@ -176,6 +179,24 @@ TEST_F(PixTwainTest, SourceDialogListsTheTestDevicesAndChoosesOne)
     EXPECT_EQ(twain.SourceProps().SourceName, "test:1");
     EXPECT_EQ(twain.LastResult(), 1);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// Unloading SANE's backends at sane_exit now and then hangs in the loader: once a session has
+// loaded one, it stays in memory after the session ends.
+TEST_F(PixTwainTest, TheBackendStaysLoadedAfterItsSessionEnds)
+{
+    SaneConfig sane;
+    int result = 0;
+    ASSERT_EQ(sdk::TwainSources(&result).size(), 2);
+    ASSERT_EQ(result, 1);
+    bool loaded = false;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            if (info->dlpi_name && std::strstr(info->dlpi_name, "/sane/libsane-test")) *static_cast<bool*>(data) = true;
+            return 0;
+        },
+        &loaded);
+    EXPECT_TRUE(loaded);
 }
 
 TEST_F(PixTwainTest, AcquiredPageHasTheBackendsSizeAndPixels)

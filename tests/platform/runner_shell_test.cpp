@@ -8,6 +8,9 @@
 #include "support/fixture.h"
 #include "support/scripted_dialogs.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -127,9 +130,7 @@ TEST_F(WorldTest, ShellOpenGoesThroughTheOpener)
     EXPECT_FALSE(shellOpen(""));
     EXPECT_FALSE(shellOpen("Q:\\unmapped.html"));
     ProgramTable::instance().loadFromEnvironment();
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 5000 && world.readHostFile("c/opened.txt").count('\n') < 3) QThread::msleep(20);
+    std::ignore = QTest::qWaitFor([&] { return world.readHostFile("c/opened.txt").count('\n') >= 3; }, 60000);
     const QStringList lines = QString::fromUtf8(world.readHostFile("c/opened.txt")).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines.contains(world.hostC() + "/help/help.html"));

@@ -3,6 +3,9 @@
 #include "support/fixture.h"
 #include "support/webserver.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -32,12 +35,7 @@ protected:
         UrlDownload d(url, maxBytes, h);
         const UrlDownload::Result started = d.Start();
         if (started != UrlDownload::Complete) return started;
-        QElapsedTimer waited;
-        waited.start();
-        while (!over && waited.elapsed() < 20000) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
+        std::ignore = QTest::qWaitFor([&] { return over; }, 60000);
         return result;
     }
     QByteArray received;

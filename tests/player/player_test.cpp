@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <tuple>
+
 using namespace player;
 
 class PlayerTest : public testsupport::WorldTest {
@@ -146,9 +148,7 @@ TEST_F(PlayerTest, TheClockAdvancesWhenNotSteppedByHand)
     plan.shows[0].seconds = 1;
     PlayerWindow w(plan);
     w.start();
-    QElapsedTimer t;
-    t.start();
-    while (w.pictureIndex() == 0 && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::ignore = QTest::qWaitFor([&] { return w.pictureIndex() != 0; }, 60000);
     EXPECT_EQ(w.pictureIndex(), 1);
 }
 

@@ -5,6 +5,9 @@
 #include "output/web/htmlform.h"
 #include "platform/ftpclient.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLineEdit>
@@ -30,7 +33,7 @@ public:
         process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w",
                                             "-d", root, "-u", "anna", "-P", "geheim"});
         process_.waitForStarted();
-        for (int i = 0; i < 100 && !ready(); ++i) QThread::msleep(50);
+        std::ignore = QTest::qWaitFor([&] { return ready(); }, 60000);
     }
     ~FtpServer() { stop(); }
     // The server goes away; its folder stays.

@@ -4,6 +4,9 @@
 #include "output/web/ftpform.h"
 #include "output/web/htmlform.h"
 
+#include <QTest>
+
+#include <tuple>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -40,9 +43,9 @@ protected:
         form->FormActivate();
     }
     // The opener runs detached: give it a moment to leave its trace.
-    QString opened(int waitMs = 5000) const
+    QString opened(int waitMs = 60000) const
     {
-        for (int i = 0; i < waitMs / 50 && !QFile::exists(openerLog); ++i) QThread::msleep(50);
+        std::ignore = QTest::qWaitFor([&] { return QFile::exists(openerLog); }, waitMs);
         return QString::fromUtf8(readAll(openerLog)).trimmed();
     }
     QByteArray page(const QString& name) const { return readAll(galleryHost(name)); }
