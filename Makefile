@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test sanitize fuzz clean
+.PHONY: deps configure build run test sanitize tsan fuzz clean
 
 deps:
 	@bash scripts/deps.sh
@@ -30,6 +30,17 @@ sanitize:
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DQUORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The tests of the work that runs on worker threads (the ordered work pool, thumbnails, the video
+# run), in a tree built with ThreadSanitizer. Qt's own frames are not instrumented and are left out
+# of the reports; any report fails its test.
+TSAN_TESTS = tests/util/util_tests tests/editor/editor_pictures_tests tests/output/video/video_run_tests
+tsan: deps
+	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target $(notdir $(TSAN_TESTS))
+	@set -e; for t in $(TSAN_TESTS); do echo "== $$t"; \
+	  (cd build-tsan/$$(dirname $$t) && QT_QPA_PLATFORM=offscreen \
+	   TSAN_OPTIONS=ignore_noninstrumented_modules=1:halt_on_error=1:exitcode=66 ./$$(basename $$t)); done
+
 # The fuzz targets, built with clang in build-fuzz, each run for FUZZ_SECONDS on the corpus it
 # keeps in build-fuzz/corpus/<target>, starting from the seeds in tests/support/fuzz-seeds/<target>.
 # Any crash, leak or sanitizer report fails the run (the input is kept as build-fuzz/<target>-crash-*).
@@ -47,4 +58,4 @@ fuzz:
 	done
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -59,6 +59,9 @@ bool TPixImage::dragPress(const QMouseEvent* event)
 {
     if (fDragMode != dmAutomatic || event->button() != Qt::LeftButton || fDragState != DragIdle) return false;
     BeginDrag(false);
+    // The drag distance counts from where the button went down, not from wherever the cursor was
+    // last reported.
+    fDragStart = event->globalPosition().toPoint();
     return true;
 }
 

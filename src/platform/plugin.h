@@ -27,9 +27,8 @@ private:
 };
 
 // Keeps every library loaded so far whose host path holds `fragment` in memory until the
-// process ends, whoever loaded it and however often it is released. SANE's front end loads its
-// backends itself and unloads them at sane_exit, where a backend now and then deadlocks the
-// loader; kept loaded, the next session finds it in place.
+// process ends, whoever loaded it and however often it is released (SANE's front end loads its
+// backends itself and unloads them at sane_exit).
 void keepLoadedLibraries(const char* fragment);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/plugin.h"
+#include "platform/threadcancel.h"
 #include "platform/rounding.h"
 
 #include <QDialog>
@@ -48,11 +49,17 @@ int resultOf(SANE_Status status)
 // SANE from start to end of one call.
 class SaneSession {
 public:
-    SaneSession() { ok_ = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD; }
+    SaneSession()
+    {
+        // A backend's reader thread is never cancelled inside malloc (see threadcancel.h).
+        platform::deferLibraryThreadCancels();
+        ok_ = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD;
+    }
     ~SaneSession()
     {
         if (!ok_) return;
-        // The backends stay loaded: unloading them at sane_exit now and then hangs in the loader.
+        // The backends stay loaded to the end of the process, so that the leak checker can still
+        // name a backend's own leaks (tests/support/lsan.supp) and a later session finds it there.
         platform::keepLoadedLibraries("/sane/libsane-");
         sane_exit();
     }

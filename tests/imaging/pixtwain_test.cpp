@@ -2,6 +2,7 @@
 // acquired in the backend's modes (compared with what scanimage gets from the same device),
 // the writing of the stored properties, and the failures with their results and messages.
 #include "imaging/pixtwain.h"
+#include "platform/threadcancel.h"
 #include "support/fixture.h"
 #include "support/scripted_dialogs.h"
 
@@ -10,7 +11,9 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include <dlfcn.h>
 #include <link.h>
+#include <pthread.h>
 
 #include <cstring>
 #include <set>
@@ -181,9 +184,9 @@ TEST_F(PixTwainTest, SourceDialogListsTheTestDevicesAndChoosesOne)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-// Unloading SANE's backends at sane_exit now and then hangs in the loader: once a session has
-// loaded one, it stays in memory after the session ends.
-TEST_F(PixTwainTest, TheBackendStaysLoadedAfterItsSessionEnds)
+// Once a session has loaded a backend, it stays in memory after the session ends, and its reader
+// thread can only be cancelled where it stops safely (never inside malloc, which hung the scan).
+TEST_F(PixTwainTest, TheBackendStaysLoadedAndItsThreadsAreCancelledOnlyWhereTheyCanStop)
 {
     SaneConfig sane;
     int result = 0;
@@ -197,6 +200,19 @@ TEST_F(PixTwainTest, TheBackendStaysLoadedAfterItsSessionEnds)
         },
         &loaded);
     EXPECT_TRUE(loaded);
+
+    // The backend binds to the program's cancellation type: asking for asynchronous cancellation
+    // gives deferred cancellation.
+    EXPECT_TRUE(platform::deferLibraryThreadCancels());
+    void* backend = dlopen(nullptr, RTLD_LAZY);
+    auto setType = reinterpret_cast<int (*)(int, int*)>(dlsym(backend, "pthread_setcanceltype"));
+    ASSERT_NE(setType, nullptr);
+    int old = -1;
+    ASSERT_EQ(setType(PTHREAD_CANCEL_ASYNCHRONOUS, &old), 0);
+    int now = -1;
+    ASSERT_EQ(setType(old, &now), 0);
+    EXPECT_EQ(now, PTHREAD_CANCEL_DEFERRED);
+    dlclose(backend);
 }
 
 TEST_F(PixTwainTest, AcquiredPageHasTheBackendsSizeAndPixels)
