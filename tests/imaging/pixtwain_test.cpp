@@ -121,7 +121,8 @@ Pnm scanimage(const QString& device, const QString& options)
     QTemporaryDir dir;
     const QString out = dir.path() + "/scan.pnm";
     int status = -1;
-    testsupport::runHost(QString("scanimage -d %1 %2 --format=pnm > '%3'").arg(device, options, out), &status);
+    testsupport::runHost(QString("LD_PRELOAD='%4' scanimage -d %1 %2 --format=pnm > '%3'").arg(device, options, out, QUORBEL_DEFER_CANCEL),
+                         &status);
     EXPECT_EQ(status, 0);
     return readPnm(out);
 }
