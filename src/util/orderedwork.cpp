@@ -3,7 +3,6 @@
 #include <QRunnable>
 
 #include <algorithm>
-#include <chrono>
 
 namespace util {
 
@@ -23,7 +22,7 @@ void OrderedWork::work()
         int index;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return cancelled_ || next_ >= count_ || ahead_ == 0 || next_ < taken_ + ahead_; });
+            while (!(cancelled_ || next_ >= count_ || ahead_ == 0 || next_ < taken_ + ahead_)) changed_.wait(lock);
             if (cancelled_ || next_ >= count_) return;
             index = next_++;
         }
@@ -32,7 +31,7 @@ void OrderedWork::work()
             std::lock_guard lock(mutex_);
             done_[std::size_t(index)] = 1;
         }
-        changed_.notify_all();
+        changed_.notifyAll();
     }
 }
 
@@ -42,16 +41,14 @@ bool OrderedWork::take(int index, const std::function<void()>& idle)
     std::unique_lock lock(mutex_);
     if (index > taken_) {
         taken_ = index;
-        changed_.notify_all();
+        changed_.notifyAll();
     }
     while (!cancelled_ && !done_[std::size_t(index)]) {
         if (!idle) {
             changed_.wait(lock);
             continue;
         }
-        // Against the system clock: a change of the time costs one poll at most, and every
-        // thread checker knows this wait.
-        changed_.wait_until(lock, std::chrono::system_clock::now() + std::chrono::milliseconds(15));
+        changed_.waitFor(lock, std::chrono::milliseconds(15));
         if (cancelled_ || done_[std::size_t(index)]) break;
         lock.unlock();
         idle();
@@ -66,7 +63,7 @@ void OrderedWork::cancel()
         std::lock_guard lock(mutex_);
         cancelled_ = true;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
     pool_.waitForDone();
 }
 

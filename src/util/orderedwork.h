@@ -1,11 +1,12 @@
 #pragma once
 // Work on many items (thumbnails of a folder, frames of a video) on a pool of worker threads,
 // taken back one by one in the items' order by the thread that started it.
+#include "platform/waitcondition.h"
+
 #include <QThreadPool>
 
 #include <QThread>
 
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -40,7 +41,7 @@ private:
     int count_;
     int ahead_;
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    platform::WaitCondition changed_;
     std::vector<char> done_;
     int next_ = 0;
     int taken_ = 0;
