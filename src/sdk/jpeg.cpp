@@ -89,6 +89,36 @@ void cmykToBGR(const std::uint8_t* cmyk, std::uint8_t* out, int width, int outBp
     }
 }
 
+// Decodes the next rows (up to a band of 16) into the page from its output row on, the padding
+// of each row cleared; a CMYK picture goes through cmykRow. Gives the rows done: fewer than a band
+// may come, none when a suspending source has no more bytes.
+int readRowBand(j_decompress_ptr cinfo, SdkBitmapHandle& page, int outBpp, bool inverted, std::vector<std::uint8_t>* cmykRow)
+{
+    constexpr int kBand = 16;
+    const int width = static_cast<int>(cinfo->output_width);
+    const int first = static_cast<int>(cinfo->output_scanline);
+    const int count = std::min(kBand, static_cast<int>(cinfo->output_height) - first);
+    int done = 0;
+    if (cmykRow) {
+        while (done < count) {
+            JSAMPROW one = cmykRow->data();
+            if (jpeg_read_scanlines(cinfo, &one, 1) != 1) break;
+            cmykToBGR(cmykRow->data(), page.row(first + done), width, outBpp, inverted);
+            ++done;
+        }
+    } else {
+        JSAMPROW rows[kBand];
+        for (int i = 0; i < count; ++i) rows[i] = page.row(first + i);
+        done = static_cast<int>(jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(count)));
+    }
+    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
+    const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
+    if (pad) {
+        for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
+    }
+    return done;
+}
+
 // The stream of a progressive JPEG without the scans of AC coefficients of the given components:
 // every other segment and scan with its data. A component decoded at one pixel a block is made of
 // its DC coefficients alone, so the picture comes out of this stream unchanged, at a fraction of
@@ -251,28 +281,10 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
     const bool inverted = cinfo.saw_Adobe_marker != 0;
     if (cmyk) cmykRow.resize(static_cast<std::size_t>(cinfo.output_width) * 4);
     const int height = static_cast<int>(cinfo.output_height);
-    const int width = static_cast<int>(cinfo.output_width);
-    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
-    const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
-    constexpr int kBand = 16;
-    JSAMPROW rows[kBand];
     while (static_cast<int>(cinfo.output_scanline) < height) {
         const int first = static_cast<int>(cinfo.output_scanline);
-        const int count = std::min(kBand, height - first);
-        int done = 0;
-        if (cmyk) {
-            while (done < count) {
-                JSAMPROW one = cmykRow.data();
-                if (jpeg_read_scanlines(&cinfo, &one, 1) != 1) break;
-                cmykToBGR(cmykRow.data(), page.row(first + done), width, outBpp, inverted);
-                ++done;
-            }
-        } else {
-            for (int i = 0; i < count; ++i) rows[i] = page.row(first + i);
-            done = static_cast<int>(jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)));
-        }
+        const int done = readRowBand(&cinfo, page, outBpp, inverted, cmyk ? &cmykRow : nullptr);
         if (done <= 0) return PXERR_READ;
-        if (pad) for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
         r = sink.band(first, done);
         if (r != PX_SUCCESS) {
             jpeg_abort_decompress(&cinfo);
@@ -618,29 +630,10 @@ private:
     // The rows of the current pass, as far as the bytes go; then the next stage.
     bool rows(Stage next)
     {
-        SdkBitmapHandle& page = sink_.page();
         const int height = static_cast<int>(cinfo_.output_height);
-        const int width = static_cast<int>(cinfo_.output_width);
-        const std::size_t padStart = static_cast<std::size_t>(width) * outBpp_;
-        const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
-        constexpr int kBand = 16;
-        JSAMPROW rowPointers[kBand];
         while (static_cast<int>(cinfo_.output_scanline) < height) {
             const int first = static_cast<int>(cinfo_.output_scanline);
-            const int count = std::min(kBand, height - first);
-            int done = 0;
-            if (cmyk_) {
-                while (done < count) {
-                    JSAMPROW one = cmykRow_.data();
-                    if (jpeg_read_scanlines(&cinfo_, &one, 1) != 1) break;
-                    cmykToBGR(cmykRow_.data(), page.row(first + done), width, outBpp_, inverted_);
-                    ++done;
-                }
-            } else {
-                for (int i = 0; i < count; ++i) rowPointers[i] = page.row(first + i);
-                done = static_cast<int>(jpeg_read_scanlines(&cinfo_, rowPointers, static_cast<JDIMENSION>(count)));
-            }
-            if (pad) for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
+            const int done = readRowBand(&cinfo_, sink_.page(), outBpp_, inverted_, cmyk_ ? &cmykRow_ : nullptr);
             if (done > 0) {
                 const int r = sink_.band(first, done, passFlags_);
                 if (r != PX_SUCCESS) {

@@ -141,6 +141,17 @@ void allowLargeImages()
     (void)once;
 }
 
+// Moves at past a run of GIF sub-blocks and its terminator; false when the bytes end first.
+bool skipGifSubBlocks(const unsigned char* p, qsizetype n, qsizetype& at)
+{
+    while (at < n) {
+        const int len = p[at++];
+        if (len == 0) return true;
+        at += len;
+    }
+    return false;
+}
+
 // The frame count, delays, loop count and background of a GIF, read from its blocks without
 // decoding any picture.
 bool walkGif(const QByteArray& data, PxFileInfo* info)
@@ -162,14 +173,6 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
         info->BackgroundColor = static_cast<std::int32_t>(((bg >> 16) & 0xFF) | (bg & 0xFF00) | ((bg & 0xFF) << 16));
         info->Palette = global;
     }
-    auto skipSubBlocks = [&](qsizetype& at) {
-        while (at < n) {
-            const int len = p[at++];
-            if (len == 0) return true;
-            at += len;
-        }
-        return false;
-    };
     int pendingDelay = 0;
     int frames = 0;
     while (pos < n) {
@@ -186,14 +189,14 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
                     info->LoopCount = p[sub + 2] | (p[sub + 3] << 8);
                 }
             }
-            if (!skipSubBlocks(pos)) break;
+            if (!skipGifSubBlocks(p, n, pos)) break;
         } else if (kind == 0x2C) {
             if (pos + 9 > n) break;
             const int f = p[pos + 8];
             pos += 9;
             if (f & 0x80) pos += 3 * (2 << (f & 7));
             pos += 1; // code size
-            if (pos > n || !skipSubBlocks(pos)) {
+            if (pos > n || !skipGifSubBlocks(p, n, pos)) {
                 ++frames; // a truncated last frame still counts: the reader shows what it has
                 info->Delays.push_back(pendingDelay);
                 break;
@@ -529,14 +532,6 @@ private:
     {
         const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
         const qsizetype n = data.size();
-        auto skipSubBlocks = [&](qsizetype& at) {
-            while (at < n) {
-                const int len = p[at++];
-                if (len == 0) return true;
-                at += len;
-            }
-            return false;
-        };
         while (!trailer_ && pos_ < n) {
             qsizetype at = pos_;
             const int kind = p[at++];
@@ -545,7 +540,7 @@ private:
                 const int label = p[at++];
                 const bool control = label == 0xF9 && at + 5 < n && p[at] >= 4;
                 const int delay = control ? (p[at + 2] | (p[at + 3] << 8)) * 10 : 0;
-                if (!skipSubBlocks(at)) return;
+                if (!skipGifSubBlocks(p, n, at)) return;
                 if (control) pendingDelay_ = delay;
             } else if (kind == 0x2C) {
                 if (at + 9 > n) return;
@@ -553,7 +548,7 @@ private:
                 at += 9;
                 if (f & 0x80) at += 3 * (2 << (f & 7));
                 at += 1; // code size
-                if (at > n || !skipSubBlocks(at)) return;
+                if (at > n || !skipGifSubBlocks(p, n, at)) return;
                 header_.Delays.push_back(pendingDelay_);
                 pendingDelay_ = 0;
                 ++complete_;
