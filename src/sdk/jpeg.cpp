@@ -407,7 +407,7 @@ class JpegFeed final : public FeedDecoder {
 public:
     explicit JpegFeed(PageSink& sink) : sink_(sink)
     {
-        installErrors(err_.pub);
+        installJpegErrors(err_.pub);
         cinfo_.err = &err_.pub;
         jpeg_create_decompress(&cinfo_);
         cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
@@ -630,7 +630,7 @@ private:
 
     PageSink& sink_;
     jpeg_decompress_struct cinfo_;
-    ErrorManager err_;
+    JpegErrorManager err_;
     jpeg_progress_mgr progress_;
     Source source_;
     Stage stage_ = Header;
