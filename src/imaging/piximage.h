@@ -810,6 +810,9 @@ private:
     void downloadFinished(int error);
     // Ends a download under way: the feed closed, nothing kept.
     void stopDownload();
+    void reportDownloadFailure(int result, const QString& cause);
+    void showFirstFedPage();
+    void closeFeed();
 
     // animation
     sdk::SdkPlaybackHandle fPlayback = nullptr;
