@@ -685,9 +685,8 @@ void TMainForm::TransformPicture(const QString& operation)
         if (pushed) DiscardUndo();
         loadPreview(SelectedPicture);
         hourglass.reset();
-        platform::dialogs().showMessage(platform::MessageKind::Error,
-                                        QStringLiteral("An error occured in your application, \n") + failure,
-                                        QStringLiteral("Error"));
+        platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + failure,
+                                     QStringLiteral("Error"));
         return;
     }
     // The preview holds what was written: only the thumbnail is made from the file.
