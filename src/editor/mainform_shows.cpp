@@ -72,6 +72,7 @@ void TMainForm::OpenShow(const QString& folderName)
 
         if (showRun_) showRun_->cancel();
         QuorbelListBox->Items().Clear();
+        TextEdit->clear(); // nothing is selected in the show just opened
         const QStringList lines = show::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
@@ -175,6 +176,7 @@ void TMainForm::NewQuorbel1Click()
         ClearUndo();
         SaveGeneratorSettings();
         QuorbelListBox->Items().Clear();
+        TextEdit->clear();
         updateQuorbelLabel();
         setMainCaption();
         SecondsPerPicture = show::NormaliseSeconds(SecondsPerPicture);

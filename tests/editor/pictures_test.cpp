@@ -218,6 +218,37 @@ TEST_F(PicturesTest, ACaptionTypedAndAPictureMovedSurviveReopeningTheShow)
     EXPECT_EQ(showLines(), QStringList({"c.jpg | ", "a.jpg | ", "b.jpg | Sunset"}));
 }
 
+// The caption field belongs to the selected picture: a show opened again, or a new one, has
+// none selected, and the field is empty; typing into it then changes no picture.
+TEST_F(PicturesTest, TheCaptionFieldIsEmptyWhenAShowIsOpenedWithNothingSelected)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg"}) makeJpeg(srcHost(n), 30, 20);
+    createWithNewShow();
+    for (const char* n : {"a.jpg", "b.jpg"}) form->AddPictureToShow(srcWin(n), -1);
+    clickShowItem(1);
+    QTest::keyClicks(form->TextEdit, "Sunset");
+    const QString folder = form->ShowFolder;
+    const QStringList lines = picturesIni();
+    ASSERT_EQ(lines, QStringList({"a.jpg", "b.jpg | Sunset"}));
+
+    form->OpenShow(folder);
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), -1);
+    EXPECT_EQ(form->TextEdit->text(), "");
+    QTest::keyClicks(form->TextEdit, "x");
+    EXPECT_EQ(picturesIni(), lines);
+    EXPECT_EQ(showLines(), QStringList({"a.jpg | ", "b.jpg | Sunset"}));
+
+    clickShowItem(1);
+    EXPECT_EQ(form->TextEdit->text(), "Sunset");
+    dialogs.modalScript.push_back([](QDialog& d) {
+        static_cast<TNewForm&>(d).Edit1->setText("Leer");
+        return int(platform::mrOk);
+    });
+    form->NewQuorbel1Click();
+    EXPECT_EQ(form->TextEdit->text(), "");
+}
+
 TEST_F(PicturesTest, RemovingPicturesByButtonsAndTheDeleteKey)
 {
     if (!haveTools()) GTEST_SKIP();
