@@ -237,7 +237,7 @@ TEST_F(PicturesTest, TheCaptionFieldIsEmptyWhenAShowIsOpenedWithNothingSelected)
     EXPECT_EQ(form->TextEdit->text(), "");
     QTest::keyClicks(form->TextEdit, "x");
     EXPECT_EQ(picturesIni(), lines);
-    EXPECT_EQ(showLines(), QStringList({"a.jpg | ", "b.jpg | Sunset"}));
+    EXPECT_EQ(showLines(), QStringList({"a.jpg", "b.jpg | Sunset"}));
 
     clickShowItem(1);
     EXPECT_EQ(form->TextEdit->text(), "Sunset");
