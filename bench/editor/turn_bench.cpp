@@ -1,5 +1,6 @@
 // A turn of a show picture in the main window against jpegtran on the same file, in one run:
-//  - ours: the right-turn button's handler on a 12 MP JPEG (4000 x 3000, 4:2:0) in the show:
+//  - ours: the right-turn button's handler on a 12 MP JPEG (4032 x 3024, 4:2:0, whole 16 x 16
+//    blocks, so the turn is lossless) in the show:
 //    undo copy, lossless turn written over the file, the preview decoded, the numbered thumbnail;
 //  - jpegtran -rotate 90 -copy all of the same file, as a process, output to a file;
 //  - the split of ours: the lossless turn of the file alone, the preview decode, the thumbnail.
@@ -66,7 +67,7 @@ int main(int argc, char** argv)
     // A photo-like 12 MP JPEG: ImageMagick's plasma enlarged, with grain, quality 92, 4:2:0.
     const QString photo = root + "/d/src/turn.jpg";
     std::printf("making the picture...\n");
-    if (!run("convert", {"-seed", "3", "-size", "1000x750", "plasma:", "-resize", "4000x3000!", "-attenuate", "0.3", "+noise",
+    if (!run("convert", {"-seed", "3", "-size", "1000x750", "plasma:", "-resize", "4032x3024!", "-attenuate", "0.3", "+noise",
                          "Gaussian", "-sampling-factor", "2x2", "-quality", "92", photo}))
         return 1;
     std::printf("%lld bytes, load average before: %s, platform %s\n", static_cast<long long>(QFileInfo(photo).size()),
