@@ -306,7 +306,9 @@ public:
     QStringList DropNames;
     bool DragInProgress = false;
 
-    void AddPictureToShow(const QString& source, int index);
+    // False when the show's folder is gone from disk (deleted while the show was open): nothing
+    // is recreated and no further picture should be tried.
+    bool AddPictureToShow(const QString& source, int index);
     // False when the picture's file could not be deleted: the item then stays, and the reason
     // is added to failures ("path: reason").
     bool RemovePicture(int index, QStringList* failures = nullptr);
@@ -481,6 +483,9 @@ private:
     void savePictureListIfStored();
     // One error box naming the pictures "<" or "<<" could not delete.
     void reportUndeletedPictures(const QStringList& failures);
+    // Names the pictures that got no thumbnail because decoding one would take more memory than
+    // all thumbnails together may hold.
+    void reportTooLargeForThumbnails(const QStringList& pictures);
     // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
     // stored there; a show without a folder yet (no picture added) has nothing to write.
     void storeShowInfo();
@@ -502,6 +507,7 @@ private:
     // The show folder whose title and seconds the fields hold; empty while a show is being
     // switched or when the fields belong to no show folder.
     QString fieldsShowFolder_;
+    bool showFolderOnDisk_ = false; // the current show's folder was there (opened, or made by an add)
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

@@ -11,6 +11,7 @@
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "show/itemtext.h"
@@ -120,13 +121,28 @@ void TMainForm::savePictureListIfStored()
 // ---------------------------------------------------------------------------------------------
 // the show list
 
-void TMainForm::AddPictureToShow(const QString& source, int index)
+bool TMainForm::AddPictureToShow(const QString& source, int index)
 {
+    QString gone;
     {
         platform::HourglassCursor hourglass;
         if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
-        if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
+        if (!platform::directoryExists(folder)) {
+            // A show that was on disk and is gone (deleted from outside) is not made again from
+            // a list whose pictures went with it.
+            if (showFolderOnDisk_ || QuorbelListBox->Count() > 0) gone = folder;
+            else platform::forceDirectories(folder);
+        }
+    }
+    if (!gone.isEmpty()) {
+        platform::showError(QStringLiteral("The show folder %1 is gone: nothing is added. Open or create a show.").arg(gone));
+        return false;
+    }
+    {
+        platform::HourglassCursor hourglass;
+        const QString folder = ShowFolderPath();
+        showFolderOnDisk_ = true;
         show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
         const QString name = show::CopyPictureIntoShow(source, folder);
         if (!name.isEmpty()) {
@@ -137,10 +153,11 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
             else QuorbelListBox->Items().Insert(index, item);
             savePictureListIfStored();
             updateQuorbelLabel();
-            return;
+            return true;
         }
     }
     platform::showError(LangText(10000));
+    return true;
 }
 
 QString TMainForm::UniquePictureName(const QString& path) const { return show::UniquePictureName(path); }
@@ -175,6 +192,14 @@ void TMainForm::reportUndeletedPictures(const QStringList& failures)
     platform::showError(QStringLiteral("Unable to delete these pictures; they stay in the show:\n") + failures.join(u'\n'));
 }
 
+void TMainForm::reportTooLargeForThumbnails(const QStringList& pictures)
+{
+    if (pictures.isEmpty()) return;
+    platform::showError(QStringLiteral("Too large for a thumbnail (decoding would take more than %1 MB of memory): ")
+                            .arg(editor::ThumbnailMemoryBytes >> 20)
+                        + pictures.join(QStringLiteral(", ")));
+}
+
 void TMainForm::DeleteFiles(const QString& mask)
 {
     platform::HourglassCursor hourglass;
@@ -191,7 +216,9 @@ void TMainForm::SpeedButton1Click()
         return;
     }
     PicProgressBar->setVisible(true);
-    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    platform::FolderListingScope listings; // one listing of the show folder for all of them
+    for (const QString& name : names)
+        if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
 }
 
@@ -204,7 +231,9 @@ void TMainForm::SpeedButton2Click()
     QStringList names;
     for (int i = 0; i < FileListBox->Count(); ++i) names.append(show::ItemLine(FileListBox->Items()[i]));
     PicProgressBar->setVisible(true);
-    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    platform::FolderListingScope listings; // one listing of the show folder for all of them
+    for (const QString& name : names)
+        if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
 }
 
@@ -248,6 +277,7 @@ void TMainForm::FillSourceList()
     FileListBox->Items().Clear();
     DragFromSource = false;
     platform::HourglassCursor hourglass;
+    platform::FolderListingScope listings; // the source folder and the cache: one listing each
     const QString folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
     ProgressTotal = show::CountJpegEntries(folder);
     ProgressDone = 0;
@@ -264,9 +294,11 @@ void TMainForm::FillSourceList()
     editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, true);
     sourceRun_ = &run;
     const auto forget = qScopeGuard([&] { if (sourceRun_ == &run) sourceRun_ = nullptr; });
+    QStringList tooLarge;
     for (int i = 0; i < names.size(); ++i) {
         ++ProgressDone;
         if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
+        if (run.tooLarge(i)) tooLarge.append(pictures[i]);
         FileListBox->Items().Add(show::SourceItem(run.target(i), names[i]));
     }
     // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
@@ -274,6 +306,7 @@ void TMainForm::FillSourceList()
     FileListBox->Sort();
     StatusBar1->clearMessage();
     PicProgressBar->setVisible(false);
+    reportTooLargeForThumbnails(tooLarge);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -470,8 +503,9 @@ void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
         if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
         PicProgressBar->setVisible(true);
         // Inserting at the same row from the last name to the first keeps the source order.
+        platform::FolderListingScope listings;
         for (int i = int(DropNames.size()) - 1; i >= 0; --i) {
-            AddPictureToShow(SourceFolder + DropNames[i], DragIndex);
+            if (!AddPictureToShow(SourceFolder + DropNames[i], DragIndex)) break;
             SelectShowItem(DragIndex);
         }
         PicProgressBar->setVisible(false);
@@ -657,6 +691,7 @@ void TMainForm::TransformPicture(const QString& operation)
     std::optional<platform::HourglassCursor> hourglass(std::in_place);
     bool done = false;
     bool pushed = false;
+    bool saving = false;
     QString failure;
     try {
         if (!loadPreview(SelectedPicture)) {
@@ -672,7 +707,8 @@ void TMainForm::TransformPicture(const QString& operation)
             else if (operation == QLatin1String("180")) result = PixImage2->Rotate(18000, 1, white);
             else if (operation == QLatin1String("FlipH")) result = PixImage2->Flip();
             else if (operation == QLatin1String("FlipV")) result = PixImage2->Reverse();
-            if (result == 1) result = PixImage2->Save(SelectedPicture, 23, 24, 4, 0);
+            saving = result == 1;
+            if (saving) result = PixImage2->Save(SelectedPicture, 23, 24, 4, 0);
             done = result == 1;
             if (!done) failure = PixImage2->GetLastErrorText();
         }
@@ -680,6 +716,11 @@ void TMainForm::TransformPicture(const QString& operation)
         done = false;
         failure = PixImage2->GetLastErrorText();
     }
+    // The engine says only that it could not open the file; a folder that takes no new file
+    // (the picture is written beside itself first) is the cause to tell.
+    if (!done && saving && !platform::isWritableFolder(show::FolderOf(SelectedPicture)))
+        failure = QStringLiteral("The show folder %1 cannot be written (%2): the picture stays as it was.")
+                      .arg(show::FolderOf(SelectedPicture), platform::lastFileError());
     if (!done) {
         // The file is as it was: so are the undo stack and the preview.
         if (pushed) DiscardUndo();

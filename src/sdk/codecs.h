@@ -70,6 +70,13 @@ int bmpDecode(const QByteArray& data, const BmpLayout& layout, PageSink& sink);
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
 int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options);
 
+// The whole-number reduction at which a PNG is decoded for a load that wants at least the
+// options' reduced size in 24 bits: 1 when it is decoded at full size (no reduced size wanted,
+// another depth, or an interlaced file, whose passes need the whole picture).
+int pngReduction(const QByteArray& data, const PxLoadOptions& options, int bits);
+// Decodes a PNG row by row into a page factor times smaller on each side (24 bits).
+int pngDecodeReduced(const QByteArray& data, PageSink& sink, int factor);
+
 // Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.
 using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;

@@ -510,6 +510,8 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     BmpLayout bmp;
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
     else if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) r = bmpDecode(data, bmp, sink);
+    else if (const int factor = header.Format == fmtPNG && options.MaxPages != 0 ? pngReduction(data, options, bits) : 1; factor > 1)
+        r = pngDecodeReduced(data, sink, factor);
     else r = qtDecode(data, header.Format, sink, options);
     if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
         for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
@@ -532,6 +534,62 @@ int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkB
     const int r = readWholeFile(fileName, &data);
     if (r != PX_SUCCESS) return r;
     return PX_LoadMemory(data, bitmap, bits, list, options, callback, info);
+}
+
+namespace {
+
+// Working memory libjpeg is given for one picture (jpeg.cpp sets the same limit).
+constexpr std::int64_t kJpegDecoderBytes = std::int64_t(1) << 30;
+
+// The side of a JPEG decoded at the smallest reduction (1/8, 1/4, 1/2) that still covers the
+// wanted size, as the decoder chooses it.
+int jpegScale(std::int64_t width, std::int64_t height, const PxLoadOptions& options)
+{
+    if (options.ReduceWidth <= 0 && options.ReduceHeight <= 0) return 1;
+    for (int denom : {8, 4, 2})
+        if ((width + denom - 1) / denom >= options.ReduceWidth && (height + denom - 1) / denom >= options.ReduceHeight)
+            return denom;
+    return 1;
+}
+
+} // namespace
+
+std::int64_t PX_LoadMemoryCost(const QByteArray& data, int bits, const PxLoadOptions& options)
+{
+    if (bits == 0) bits = 24;
+    PxFileInfo header;
+    if (PX_FileInfoMemory(data, &header, std::max(1, options.Page)) != PX_SUCCESS) return -1;
+    const std::int64_t w = header.Width, h = header.Height;
+    if (w <= 0 || h <= 0) return -1;
+    const int outBytes = std::max(1, bits / 8);
+    constexpr std::int64_t slack = std::int64_t(4) << 20; // tables, row buffers, the thumbnail itself
+    if (header.Format == fmtJPEG) {
+        const int scale = jpegScale(w, h, options);
+        const std::int64_t ow = (w + scale - 1) / scale, oh = (h + scale - 1) / scale;
+        std::int64_t decoder = w * 3 * 16 * 2; // a band of rows at most
+        // A progressive file keeps the coefficients of every block until its last scan.
+        if (header.Progressive) decoder = std::min(kJpegDecoderBytes, w * h * std::max(1, header.BitsPerPixel / 8) * 2);
+        return bytesPerLineFor(ow, bits) * oh + decoder + slack;
+    }
+    if (header.Format == fmtPNG) {
+        if (const int k = pngReduction(data, options, bits); k > 1) {
+            const std::int64_t ow = (w + k - 1) / k, oh = (h + k - 1) / k;
+            return bytesPerLineFor(ow, bits) * oh + w * 8 * 2 + slack;
+        }
+    }
+    BmpLayout bmp;
+    if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) return bytesPerLineFor(w, bits) * h + slack;
+    // The general reader: its own picture (8 bytes a pixel for 16-bit channels, else 4), the
+    // page, the converted copy between them; a GIF also keeps the frame it builds on and a
+    // copy for its transparency.
+    const std::int64_t reader = header.BitsPerPixel > 32 ? 8 : 4;
+    const std::int64_t extra = header.Format == fmtGIF ? 8 : 0;
+    const int frames = header.Format == fmtGIF || header.Format == fmtTIFF
+                           ? (options.MaxPages < 0 ? std::max(1, header.Pages) : std::max(1, options.MaxPages))
+                           : 1;
+    const std::int64_t page = bytesPerLineFor(w, bits) * h;
+    const std::int64_t pages = std::min<std::int64_t>(maxBytesPerLoad, page * std::min(frames, maxPagesPerLoad));
+    return w * h * (reader + std::int64_t(outBytes) + extra) + pages + slack;
 }
 
 int jpegQualityOfFactor(int qfactor)

@@ -104,6 +104,12 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
                   const PxLoadOptions& options = {}, const PxLoadCallback& callback = {}, PxFileInfo* info = nullptr);
 int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page = 1);
 
+// The most memory a load of these bytes with these options can take on its way (the decoded
+// pages, the decoder's own buffers and the copies made between them), from the header alone:
+// what a caller that shares memory among several loads reserves before it starts one. -1 when
+// the header cannot be read.
+std::int64_t PX_LoadMemoryCost(const QByteArray& data, int bits, const PxLoadOptions& options = {});
+
 // libjpeg quality of a quality factor (1..255): max(5, 100 - factor); 0 for a factor outside.
 int jpegQualityOfFactor(int qfactor);
 
