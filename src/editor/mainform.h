@@ -500,6 +500,13 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    // While many pictures are added in one go, "Pictures.ini" is written about once a second
+    // and once at the end, not after every picture.
+    struct ManyAdds;
+    bool addingMany_ = false;
+    bool listUnsaved_ = false;
+    qint64 listSavedAt_ = 0;
+    void saveListAfterAdd();
     // The copies converted from other picture formats that this run wrote into source folders
     // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
     QStringList convertedCopies_;

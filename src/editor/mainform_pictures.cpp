@@ -121,6 +121,40 @@ void TMainForm::savePictureListIfStored()
 // ---------------------------------------------------------------------------------------------
 // the show list
 
+// One operation that adds many pictures: one listing of the show folder for all of them, and
+// the picture list written once at its end (and about once a second on its way, so that a kill
+// loses little).
+struct TMainForm::ManyAdds {
+    explicit ManyAdds(TMainForm& form) : form_(form), outer_(form.addingMany_) { form_.addingMany_ = true; }
+    ~ManyAdds()
+    {
+        form_.addingMany_ = outer_;
+        if (!outer_ && form_.listUnsaved_) {
+            form_.listUnsaved_ = false;
+            form_.savePictureListIfStored();
+        }
+    }
+    ManyAdds(const ManyAdds&) = delete;
+    ManyAdds& operator=(const ManyAdds&) = delete;
+
+private:
+    TMainForm& form_;
+    bool outer_;
+    platform::FolderListingScope listings_;
+};
+
+void TMainForm::saveListAfterAdd()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (addingMany_ && now - listSavedAt_ < 1000) {
+        listUnsaved_ = true;
+        return;
+    }
+    listUnsaved_ = false;
+    listSavedAt_ = now;
+    savePictureListIfStored();
+}
+
 bool TMainForm::AddPictureToShow(const QString& source, int index)
 {
     QString gone;
@@ -143,7 +177,10 @@ bool TMainForm::AddPictureToShow(const QString& source, int index)
         platform::HourglassCursor hourglass;
         const QString folder = ShowFolderPath();
         showFolderOnDisk_ = true;
-        show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
+        // Written when it does not hold the show's title and time already.
+        const show::ShowInfo stored = show::ReadShowInfo(folder);
+        if (!stored.exists || stored.placeholder || stored.title != ShowTitle.trimmed() || stored.time != SecondsPerPicture.trimmed())
+            show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
         const QString name = show::CopyPictureIntoShow(source, folder);
         if (!name.isEmpty()) {
             // A fresh thumbnail always: one left behind by an earlier picture of this name would be wrong.
@@ -151,7 +188,7 @@ bool TMainForm::AddPictureToShow(const QString& source, int index)
             const QString item = show::ShowItem(folder, name, name);
             if (index < 0 || index >= QuorbelListBox->Count()) QuorbelListBox->Items().Add(item);
             else QuorbelListBox->Items().Insert(index, item);
-            savePictureListIfStored();
+            saveListAfterAdd();
             updateQuorbelLabel();
             return true;
         }
@@ -216,7 +253,7 @@ void TMainForm::SpeedButton1Click()
         return;
     }
     PicProgressBar->setVisible(true);
-    platform::FolderListingScope listings; // one listing of the show folder for all of them
+    ManyAdds adding(*this);
     for (const QString& name : names)
         if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
@@ -231,7 +268,7 @@ void TMainForm::SpeedButton2Click()
     QStringList names;
     for (int i = 0; i < FileListBox->Count(); ++i) names.append(show::ItemLine(FileListBox->Items()[i]));
     PicProgressBar->setVisible(true);
-    platform::FolderListingScope listings; // one listing of the show folder for all of them
+    ManyAdds adding(*this);
     for (const QString& name : names)
         if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
@@ -503,7 +540,7 @@ void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
         if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
         PicProgressBar->setVisible(true);
         // Inserting at the same row from the last name to the first keeps the source order.
-        platform::FolderListingScope listings;
+        ManyAdds adding(*this);
         for (int i = int(DropNames.size()) - 1; i >= 0; --i) {
             if (!AddPictureToShow(SourceFolder + DropNames[i], DragIndex)) break;
             SelectShowItem(DragIndex);
