@@ -47,7 +47,8 @@ PictureEntry ParsePictureLine(const QString& line);
 // The same line as another program wrote it, in UTF-8: nullopt unless its bytes (as read in
 // Windows-1252) are valid UTF-8 that reads differently.
 std::optional<PictureEntry> ParsePictureLineAsUtf8(const QString& line);
-// The line as it is stored once the picture has a caption part: name + " | " + caption.
+// The line of a picture as the list shows it and "Pictures.ini" stores it: name + " | " + caption,
+// or the name alone while the caption is empty.
 QString PictureLine(const PictureEntry& entry);
 
 // The pictures of "Pictures.ini" in play order whose line names a bare file that exists in the

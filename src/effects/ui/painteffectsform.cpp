@@ -103,9 +103,21 @@ const std::vector<TreeNode>& effectTree()
 QLabel* imageBox(QWidget* parent, const char* name, QRect geometry)
 {
     auto* l = label(parent, name, geometry);
-    l->setScaledContents(true);
+    // The picture keeps its shape: fitted into the box and centred (see showFitted).
+    l->setAlignment(Qt::AlignCenter);
     l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; background: white; }"));
     return l;
+}
+
+// Shows image as large as the box allows without changing its shape, centred.
+void showFitted(QLabel* box, const QImage& image)
+{
+    if (image.isNull()) {
+        box->clear();
+        return;
+    }
+    const QSize room = box->contentsRect().size();
+    box->setPixmap(QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 } // namespace
@@ -256,7 +268,7 @@ void TPainterEffectsF::writeTrackLabels()
 void TPainterEffectsF::ShowPreview(const QImage& image)
 {
     preview_ = image;
-    Image->setPixmap(QPixmap::fromImage(image));
+    showFitted(Image, image);
     Image->repaint();
 }
 
@@ -268,7 +280,7 @@ void TPainterEffectsF::FormActivate()
     picture_ = host ? host->SelectedPicture() : QString();
     belongToModalWindow();
     activation_.shown();
-    loadOriginal();
+    openOnPicture();
 }
 
 void TPainterEffectsF::belongToModalWindow()
@@ -281,7 +293,7 @@ void TPainterEffectsF::belongToModalWindow()
     if (QWindow* window = windowHandle()) window->setTransientParent(modal ? modal->windowHandle() : nullptr);
 }
 
-void TPainterEffectsF::loadOriginal()
+bool TPainterEffectsF::loadOriginal()
 {
     const QString file = picture_;
     effects::Bitmap24 picture;
@@ -292,18 +304,41 @@ void TPainterEffectsF::loadOriginal()
         Image->clear();
         preview_ = QImage();
         platform::showError(effectsui::BitmapFileErrorText(loaded) + QStringLiteral("\n") + file);
-        return;
+        return false;
     }
     original_ = effectsui::ToImage(picture);
-    Image1->setPixmap(QPixmap::fromImage(original_));
-    ShowPreview(original_);
-    resetTrackBars();
+    showFitted(Image1, original_);
+    // The previews are made from the full picture, so that they show what a save writes.
+    if (control_) {
+        control_->BeginPreview(std::move(picture));
+        ShowPreview(effectsui::ToImage(control_->Picture()));
+    } else {
+        ShowPreview(original_);
+    }
+    return true;
+}
+
+void TPainterEffectsF::openOnPicture()
+{
+    if (loadOriginal()) resetTrackBars();
+}
+
+void TPainterEffectsF::returnToPicture()
+{
+    // The picture is read again (it may have changed meanwhile), but the values the user set
+    // stay: labels and preview show them, and a save writes them.
+    if (!loadOriginal()) return;
+    if (!HelligkeitPanel->isHidden()) {
+        PreviewEnabled = true;
+        ApplyTrackBars();
+    } else if (SelectedFxId() >= 0) {
+        EBarChange();
+    }
 }
 
 bool TPainterEffectsF::event(QEvent* e)
 {
-    // Every return to the dialog starts again from the file.
-    if (activation_.isReturn(e)) loadOriginal();
+    if (activation_.isReturn(e)) returnToPicture();
     return QDialog::event(e);
 }
 
