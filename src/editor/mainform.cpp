@@ -262,7 +262,12 @@ void TMainForm::prepareShowRoot()
     if (!leftovers.isEmpty())
         platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
     staging.RefreshEveryRun();
-    staging.WriteDesktopShortcut(desktop, DriveLetter);
+    staging.WriteDesktopShortcut(desktop, DriveLetter, &TMainForm::CreateShellLink);
+}
+
+bool TMainForm::CreateShellLink(const QString& target, const QString& linkFile, const QString& description)
+{
+    return platform::writeDesktopLauncher(linkFile, description, target, PathWithoutName(target), description);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
