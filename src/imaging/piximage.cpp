@@ -120,6 +120,8 @@ TPixImage::~TPixImage()
 {
     fDestroying = true;
     fRgnTimer->stop();
+    fCanvas.reset();
+    if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
     SetEnableProgressEvent(false);
     stopPlayback();
     fDownload.reset();

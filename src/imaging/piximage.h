@@ -3,6 +3,7 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
@@ -108,10 +109,22 @@ public:
     int Size(int Width, int Height, int Flags);
     int GetBitmapDC(sdk::PxPixDC** dc);
     int ReleaseBitmapDC(sdk::PxPixDC* dc);
+    // The drawing canvas (pixcanvas.h): on the bitmap with DrawPersistence, else on the window;
+    // for text with TextFont in TextFontColor, else with the pen and brush of the Draw
+    // properties, in the pen mode DrawMode. One canvas is out at a time; ReleaseDrawCanvas takes
+    // it back (and, for the bitmap, shows and keeps what was drawn).
+    TPixCanvas* GetDrawCanvas(bool ForText = false);
+    int ReleaseDrawCanvas(TPixCanvas* Canvas);
 
     // ---- files ----
     virtual int Load(const QString& FileName, int Bits = 0, int Page = 1, int Pages = -1);
     int Save(const QString& FileName, int Format, int Bits, int QFactor, int Flags);
+    // With LayerMode on, the bitmap list is a picture with layers: item 0 the base, every item
+    // after it a layer over it, placed as LayerInfo says (layer n is list item n + 1; a layer
+    // without an entry lies at the base's top-left corner). Save then writes the base with its
+    // layers, in a format that holds them (TIFF).
+    const std::vector<sdk::PxLayerInfo>& LayerInfo() const { return fLayerInfo; }
+    void SetLayerInfo(std::vector<sdk::PxLayerInfo> Value) { fLayerInfo = std::move(Value); }
     // Reads the information of a file into the control's file information.
     int GetFileInfo(const QString& FileName);
     const QString& FileName() const { return fFileName; }
@@ -405,6 +418,7 @@ public:
     PIX_PROPERTY(bool, EnableProgressEvent, false)
     PIX_PROPERTY(bool, EnableFloater, false)
     PIX_STORED(bool, RefBitmap, false)
+    PIX_STORED(bool, LayerMode, false)
     PIX_STORED(bool, DropAutoLoad, true)
     // With it (and no region shape chosen) the mouse draws a rubber band and OnRubberBand tells
     // where it ended.
@@ -490,6 +504,8 @@ public:
 public:
     const QFont& TextFont() const { return fTextFont; }
     void SetTextFont(const QFont& Value) { fTextFont = Value; }
+    // The colour of TextFont (the framework's font carries its colour, Qt's does not).
+    PIX_STORED(ColorRef, TextFontColor, platform::clWindowText)
     PIX_STORED(TTextAlign, TextAlign, etaLeftTop)
     PIX_STORED(int, TextLeft, 0)
     PIX_STORED(int, TextTop, 0)
@@ -620,6 +636,8 @@ private:
     void firePaintNotify(unsigned pass, unsigned type);
     // Shows the frame as it stands in the middle of an effect paint.
     void showEffectStep();
+    // After each pass of an effect paint: the pan window and the glass follow the picture.
+    void followPass();
     void dropList();
     int selectListItem();
     // Tells the linked blob field that the picture changed.
@@ -627,6 +645,11 @@ private:
     // Stores the picture into the linked field (when the record is posted).
     void updateDataField();
     QRect innerRect() const;
+    // With DrawPersistence the drawing canvas maps the client rectangle where the picture is
+    // shown onto the bitmap rectangle it shows.
+    TPixCanvas::Mapping canvasMapping() const;
+    // Draws onto the frame the window shows, inside the frame around the picture.
+    void paintOnWindow(const std::function<void(QPainter&)>& draw);
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
     void refreshRgnBounds();
@@ -672,6 +695,8 @@ private:
     int stopForHandlerError();
     void rethrowHandlerError();
     void paintWhileLoading(const sdk::PxLoadBand& band);
+    // The save of a picture with layers: the list's first item is the base, the rest its layers.
+    int saveWithLayers(const QString& FileName, int Format, int Bits, int QFactor, const sdk::PxSaveOptions& options);
     int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int loadInfo(sdk::PxLoadInfo* record);
@@ -783,6 +808,7 @@ private:
     sdk::PxLoadInfo fLoadInfo;
     bool fFileAnimated = false;
     bool fLoopForever = false;
+    std::vector<sdk::PxLayerInfo> fLayerInfo;
 
     // data field
     std::unique_ptr<platform::TFieldDataLink> fDataLink;
@@ -872,6 +898,8 @@ private:
     bool fZoomInDragging = false;
 
     QFont fTextFont;
+    std::unique_ptr<TPixCanvas> fCanvas;
+    sdk::PxPixDC* fCanvasDC = nullptr;   // the bitmap context of a persistent canvas
     QIcon fPanWinIcon;
     QPointer<TPanWindow> fPanWin;
     bool fPanWinShown = false;

@@ -438,7 +438,12 @@ void TPixImage::composeFrame()
         runPaintEffects(previous, effectRect);
         p.begin(&fFrame);
     }
-    if (OnPaint) OnPaint(this);
+    if (OnPaint) {
+        // The handler may draw on the frame through the window canvas.
+        p.end();
+        OnPaint(this);
+        p.begin(&fFrame);
+    }
     paintRegionOutline(p);
     if (floatersShown()) {
         // The floaters are drawn over a copy kept without them, so that they can move alone.

@@ -540,7 +540,7 @@ int jpegQualityOfFactor(int qfactor)
     return std::max(5, 100 - qfactor);
 }
 
-namespace {
+namespace detail {
 
 int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options)
 {
@@ -562,6 +562,23 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
     }
     return PXERR_BADFORMAT;
 }
+
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
+{
+    if (fileName.isEmpty()) return PXERR_BADFILENAME;
+    platform::ReplacingWriter writer(fileName);
+    if (!writer.open()) return PXERR_OPEN;
+    const int r = write(writer.device());
+    if (r != PX_SUCCESS) {
+        writer.cancel();
+        return r;
+    }
+    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+} // namespace detail
+
+namespace {
 
 bool frameSized(const SdkBitmapHandle& bitmap)
 {
@@ -591,20 +608,6 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
         return gifEncode(out, {&whole}, options.LoopCount);
     }
     return qtEncode(out, bitmap, rows, format, bits);
-}
-
-// Writes the file through write; the target is replaced only when all of it is written.
-int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
-{
-    if (fileName.isEmpty()) return PXERR_BADFILENAME;
-    platform::ReplacingWriter writer(fileName);
-    if (!writer.open()) return PXERR_OPEN;
-    const int r = write(writer.device());
-    if (r != PX_SUCCESS) {
-        writer.cancel();
-        return r;
-    }
-    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
 }
 
 int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
@@ -645,14 +648,6 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
         return saveThrough(fileName, *source, format, bits, qfactor, bitmapRows(*source), options);
     }
     return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap), options);
-}
-
-int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options)
-{
-    if (layerCount < 0) return PXERR_BADPARAM;
-    if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
-    return PX_SaveBitmap(fileName, base, format, bits, qfactor, options);
 }
 
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,
