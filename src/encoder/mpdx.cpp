@@ -154,22 +154,29 @@ bool readPlan(const QString& folder, FramePlan& plan, std::string& error)
     return true;
 }
 
-// The four standard streams, told apart by the frame size. Each is signalled 4:3: the pixel
-// aspect makes the frame fill a 4:3 screen (MPEG-1 has only a table of pixel aspects, so a video
-// CD gets the nearest one).
+// The four standard streams, told apart by the frame size.
 struct StreamFormat {
     int width, height;
     bool videoCd;      // MPEG-1 in the video CD multiplex; otherwise MPEG-2 for a super video CD
     AVRational rate;   // frames per second of the norm
-    AVRational pixelAspect;
     int gop;
 };
 constexpr StreamFormat Formats[] = {
-    {352, 288, true, {25, 1}, {12, 11}, 15},        // video CD, PAL
-    {352, 240, true, {30000, 1001}, {10, 11}, 18},  // video CD, NTSC
-    {480, 576, false, {25, 1}, {8, 5}, 15},         // super video CD, PAL
-    {480, 480, false, {30000, 1001}, {4, 3}, 18},   // super video CD, NTSC
+    {352, 288, true, {25, 1}, 15},        // video CD, PAL
+    {352, 240, true, {30000, 1001}, 18},  // video CD, NTSC
+    {480, 576, false, {25, 1}, 15},       // super video CD, PAL
+    {480, 480, false, {30000, 1001}, 18}, // super video CD, NTSC
 };
+
+// The pixel aspect that makes a frame fill the 4:3 screen (12:11 for PAL video CD, 10:11 for
+// NTSC, 8:5 and 4:3 for super video CD). MPEG-1 has only a table of pixel aspects, so a video CD
+// gets the nearest one.
+AVRational pixelAspect(const StreamFormat& f)
+{
+    AVRational aspect{1, 1};
+    av_reduce(&aspect.num, &aspect.den, qint64(MpdxDisplayAspectWidth) * f.height, qint64(MpdxDisplayAspectHeight) * f.width, 1 << 16);
+    return aspect;
+}
 
 const StreamFormat* formatFor(int width, int height)
 {
@@ -319,7 +326,7 @@ int encode(const QString& folder, const QString& outputPath)
     out.video->pix_fmt = AV_PIX_FMT_YUV420P;
     out.video->gop_size = stream->gop;
     out.video->max_b_frames = 0;
-    out.video->sample_aspect_ratio = stream->pixelAspect;
+    out.video->sample_aspect_ratio = pixelAspect(*stream);
     out.video->thread_count = 0;
     AVDictionary* videoOptions = nullptr;
     if (stream->videoCd) {
@@ -334,7 +341,7 @@ int encode(const QString& folder, const QString& outputPath)
         // Room for the scan offsets a disc tool fills in.
         av_dict_set(&videoOptions, "scan_offset", "1", 0);
     }
-    out.videoStream->sample_aspect_ratio = stream->pixelAspect;
+    out.videoStream->sample_aspect_ratio = out.video->sample_aspect_ratio;
     if (out.format->oformat->flags & AVFMT_GLOBALHEADER) out.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     rc = avcodec_open2(out.video, videoCodec, &videoOptions);
     av_dict_free(&videoOptions);

@@ -4,6 +4,7 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/screensaver.h"
+#include "util/captionlayout.h"
 
 #include <QApplication>
 #include <QAudioOutput>
@@ -18,6 +19,9 @@
 namespace player {
 
 namespace {
+
+// The room kept free between the screen's edges and the texts.
+constexpr int TextMargin = 10;
 
 qint64 steadyMilliseconds()
 {
@@ -239,22 +243,31 @@ void PlayerWindow::render(QPainter& p)
     const Picture& picture = show.pictures[picture_];
     const int line = p.fontMetrics().height();
     const int bottom = areaHeight - s.textOffset - line / 2;
-    auto outlined = [&](const QRect& box, int flags, const QString& t) {
+    // Each text drawn in the text colour over an outline of the background colour.
+    auto outlined = [&](const QRect& box, const auto& draw) {
         p.setPen(s.bkgColor == s.textColor ? QColor(Qt::gray) : platform::colorToQColor(s.bkgColor));
         for (int dx = -1; dx <= 1; ++dx)
             for (int dy = -1; dy <= 1; ++dy)
-                if (dx || dy) p.drawText(box.translated(dx, dy), flags, t);
+                if (dx || dy) draw(box.translated(dx, dy));
         p.setPen(text);
-        p.drawText(box, flags, t);
+        draw(box);
     };
-    if (s.pictureText && !picture.caption.isEmpty())
-        outlined(QRect(0, bottom - line, areaWidth, line), Qt::AlignCenter, picture.caption);
-    if (s.fileName) outlined(QRect(10, line / 2, areaWidth - 20, line), Qt::AlignRight | Qt::AlignVCenter, picture.file);
+    const int textWidth = areaWidth - 2 * TextMargin;
+    if (s.pictureText && !picture.caption.isEmpty()) {
+        // A long caption wraps within the screen's width, its last line where a short one stands.
+        const util::CaptionLayout caption = util::LayOutCaption(picture.caption, font, textWidth, util::CaptionMaxLines, p.device());
+        outlined(QRect(TextMargin, bottom - caption.height(), textWidth, caption.height()),
+                 [&](const QRect& box) { util::DrawCaption(p, caption, box, Qt::AlignHCenter); });
+    }
+    if (s.fileName)
+        outlined(QRect(TextMargin, line / 2, textWidth, line),
+                 [&](const QRect& box) { p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, picture.file); });
     if (hint_ && !plan_.escapeText.isEmpty()) {
         QFont small = font;
         small.setPixelSize(std::max(12, font.pixelSize() * 2 / 3));
         p.setFont(small);
-        outlined(QRect(10, 10, areaWidth - 20, line), Qt::AlignLeft | Qt::AlignTop, plan_.escapeText);
+        outlined(QRect(TextMargin, TextMargin, textWidth, line),
+                 [&](const QRect& box) { p.drawText(box, Qt::AlignLeft | Qt::AlignTop, plan_.escapeText); });
     }
 }
 

@@ -285,3 +285,70 @@ TEST_F(PlayerTest, AShowWithoutNumberedTracksPlaysItsOtherMusicInNameOrder)
     EXPECT_EQ(plan.shows[0].audio, QStringList({"Audio001.mp3", "Audio002.mp3", "Audio010.wav"}));
     EXPECT_EQ(plan.shows[1].audio, QStringList({"a.MP3", "b.wav", "Bumble Bee - TORVELD.mp3"}));
 }
+
+// A long caption wraps within the screen, at most three lines, its last line where a short
+// caption stands: no letter reaches the screen's sides, and one that fits in three lines shows
+// every letter (as much ink as on a screen wide enough for one line).
+TEST_F(PlayerTest, LongCaptionsWrapWithinTheScreen)
+{
+    QString medium, tooLong;
+    for (int i = 1; medium.size() < 100; ++i) medium += QString("harbour%1 ").arg(i);
+    for (int i = 1; tooLong.size() < 600; ++i) tooLong += QString("lighthouse%1 ").arg(i);
+    struct Case { const char* name; QString caption; int lines; };
+    const Case cases[] = {{"medium", medium.trimmed(), 2}, {"too long", tooLong.trimmed(), 3}};
+    // White letters (over a black outline) on the black screen: the picture cannot be read.
+    auto letters = [](const QImage& image, QRect* box, QList<int>* lineStarts) {
+        qint64 ink = 0;
+        bool inLine = false;
+        for (int y = 0; y < image.height(); ++y) {
+            bool row = false;
+            for (int x = 0; x < image.width(); ++x) {
+                const int g = qGray(image.pixel(x, y));
+                if (g <= 128) continue;
+                ink += g;
+                row = true;
+                *box |= QRect(x, y, 1, 1);
+            }
+            if (row && !inLine) lineStarts->append(y);
+            inLine = row;
+        }
+        return ink;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Plan plan;
+        plan.root = Root;
+        plan.settings.pictureText = true;
+        plan.settings.manuell = true;
+        plan.settings.fullscreen = false;
+        plan.settings.bkgColor = 0;
+        plan.settings.textColor = 0xFFFFFF;
+        plan.settings.textOffset = 30;
+        Show show;
+        show.folder = Root + "Quorbel_0001\\";
+        show.pictures = {Picture{"none.jpg", c.caption, 0}};
+        plan.shows = {show};
+        PlayerWindow w(plan);
+        w.resize(640, 480);
+        const QImage screen = w.grab().toImage();
+        if (qEnvironmentVariableIsSet("PLAYER_CAPTION_PNG"))
+            screen.save(qEnvironmentVariable("PLAYER_CAPTION_PNG").replace(".png", QString("-%1.png").arg(c.lines)));
+        QRect box;
+        QList<int> lineStarts;
+        const qint64 ink = letters(screen, &box, &lineStarts);
+        EXPECT_EQ(lineStarts.size(), c.lines);
+        EXPECT_GE(box.left(), 9);
+        EXPECT_LE(box.right(), 640 - 10);
+        EXPECT_LT(box.bottom(), 480 - 30);
+        if (c.lines < 3) {
+            w.resize(8000, 480); // the font follows the height only
+            QRect wideBox;
+            QList<int> wideLines;
+            const qint64 wideInk = letters(w.grab().toImage(), &wideBox, &wideLines);
+            EXPECT_EQ(wideLines.size(), 1);
+            EXPECT_NEAR(double(ink) / double(wideInk), 1.0, 0.03);
+            // The last line stands where the single line stands.
+            EXPECT_NEAR(box.bottom(), wideBox.bottom(), 6);
+        }
+    }
+}

@@ -172,6 +172,14 @@ void TQRListForm::FinishPrint()
     madeCopies_.clear();
 }
 
+void TQRListForm::PlaceCaption(int width, QPaintDevice* device)
+{
+    QRLabel3.Lines = util::LayOutCaption(QRLabel3.Caption, QRLabel3.Font, width, util::CaptionMaxLines, device);
+    const int below = std::max(0, QRLabel3.Top + QRLabel3.Lines.height() - QRLabel3.Lines.lineHeight);
+    QRImage1.Top = ImageTop + below;
+    DetailBand1.Height += below;
+}
+
 void TQRListForm::paintPages(QPainter& p, QPrinter& printer)
 {
     const double scale = printer.resolution() / double(ReportDpi);
@@ -198,16 +206,18 @@ void TQRListForm::paintPages(QPainter& p, QPrinter& printer)
                Qt::AlignLeft | Qt::AlignTop, QRLabel1.Caption);
 
     BandPlacer placer(pageHeight);
-    // A picture larger than an empty page is drawn smaller, so that it prints whole.
     const int maxWidth = pageWidth - ImageLeft;
-    const int maxHeight = pageHeight - PageFooterHeight - BandAllowance;
     for (;;) {
         bool more = false;
         QuickRep1NeedData(more);
         if (!more) break;
+        PlaceCaption(pageWidth - QRLabel3.Left, p.device());
+        // A picture larger than an empty page is drawn smaller, so that it prints whole.
+        const int allowance = DetailBand1.Height - QRImage1.Picture.height();
+        const int maxHeight = pageHeight - PageFooterHeight - allowance;
         QSize drawn = QRImage1.Picture.size();
-        if (drawn.width() > maxWidth || drawn.height() > maxHeight) drawn.scale(maxWidth, maxHeight, Qt::KeepAspectRatio);
-        const int bandHeight = std::min(DetailBand1.Height, drawn.height() + BandAllowance);
+        if (drawn.width() > maxWidth || drawn.height() > maxHeight) drawn.scale(maxWidth, std::max(1, maxHeight), Qt::KeepAspectRatio);
+        const int bandHeight = std::min(DetailBand1.Height, drawn.height() + allowance);
         const BandPlace at = placer.place(bandHeight);
         while (page < at.page) {
             footer();
@@ -216,11 +226,11 @@ void TQRListForm::paintPages(QPainter& p, QPrinter& printer)
         }
         const QRect band(0, at.top, pageWidth, bandHeight);
         p.fillRect(band, Qt::white);
-        if (!QRLabel3.Caption.isEmpty()) {
+        if (!QRLabel3.Lines.isEmpty()) {
             p.setFont(QRLabel3.Font);
             p.setPen(Qt::black);
-            p.drawText(QRect(QRLabel3.Left, at.top + QRLabel3.Top, pageWidth - QRLabel3.Left, bandHeight),
-                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QRLabel3.Caption);
+            util::DrawCaption(p, QRLabel3.Lines, QRect(QRLabel3.Left, at.top + QRLabel3.Top, pageWidth - QRLabel3.Left, QRLabel3.Lines.height()),
+                              Qt::AlignLeft);
         }
         p.drawImage(QRect(QPoint(QRImage1.Left, at.top + QRImage1.Top), drawn), QRImage1.Picture);
         QRImage1.Picture = QImage(); // the band is out; its picture need not stay in memory

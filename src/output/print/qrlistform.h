@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "show/showcontext.h"
+#include "util/captionlayout.h"
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "util/windowregistry.h"
 
 class QPainter;
+class QPaintDevice;
 class QPrinter;
 
 namespace imaging {
@@ -41,6 +43,7 @@ struct TQRLabel {
     QString Caption;
     int Left = 0, Top = 0;
     QFont Font;
+    util::CaptionLayout Lines; // the caption as it prints, wrapped within its band
 };
 struct TQRImage {
     QImage Picture;
@@ -94,6 +97,9 @@ public:
     // whatever its name.
     void DeletePrintFiles(const QString& mask);
     void FinishPrint();
+    // Lays the current caption out within width on device and puts the picture below it: each
+    // line beyond the first moves the picture down and makes the band taller by a line.
+    void PlaceCaption(int width, QPaintDevice* device);
 
     // Produces every page of the report on printer. A picture that cannot be read or scaled is
     // left out and named in Skipped; the rest prints. False (and LastError set) when the

@@ -74,11 +74,12 @@ TDVDForm::TDVDForm(QWidget* parent) : QDialog(parent)
     middle->addWidget(PixImage1, 1);
     middle->addWidget(Memo1, 1);
     layout->addLayout(middle, 1);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(ProgressBar1, 1);
-    bar->addWidget(PercentLabel);
-    layout->addLayout(bar);
+    // The progress bar spans the screen but for 10 pixels at either side (the window fills the
+    // screen); the percent stands beside the buttons.
+    layout->setContentsMargins(10, layout->contentsMargins().top(), 10, layout->contentsMargins().bottom());
+    layout->addWidget(ProgressBar1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(PercentLabel);
     buttons->addStretch(1);
     buttons->addWidget(VideoBitBtn);
     buttons->addWidget(AbortBitBtn);
@@ -104,7 +105,7 @@ show::ShowContext TDVDForm::currentShow() const
 void TDVDForm::FormCreate()
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        ProgressBar1->setFixedWidth(qMax(100, screen->geometry().width() - 20 - 80));
+        ProgressBar1->setFixedWidth(qMax(100, screen->geometry().width() - 20));
     StatusLabel->setText(LangText(2400));
     WorkingLabel->setText(LangText(2401));
     VideoBitBtn->setText(LangText(2402));
@@ -254,7 +255,8 @@ void TDVDForm::BeginRun(const show::ShowContext& m)
         FrameHeight = ModeName == QLatin1String("VCD") ? 240 : 480;
     }
     AppendVideoLog(QStringLiteral("MODE: ") + (Pal ? QStringLiteral("PAL ") : QStringLiteral("NTSC ")) + ModeName);
-    PixImage1->setFixedSize(FrameWidth, FrameHeight);
+    // The preview shows the frames as they show on the screen.
+    PixImage1->setFixedSize(platform::roundHalfEven(FrameWidth * FramePixelAspect()), FrameHeight);
 
     platform::forceDirectories(m.EncoderFolder);
     CleanEncoderFolder();
@@ -397,6 +399,28 @@ bool TDVDForm::BuildSoundtrack(const show::ShowContext& m)
     return true;
 }
 
+bool TDVDForm::LoadEncoderPlugin()
+{
+    UnloadEncoderPlugin();
+    const QString plugin = currentShow().ProgramDir + QStringLiteral("mpdx_dll.dll");
+    if (MpdxLibrary.load(plugin)) {
+        OpenMPDX = reinterpret_cast<OpenMPDXProc>(MpdxLibrary.resolve("OpenMPDX"));
+        EncodeMPDX = reinterpret_cast<EncodeMPDXProc>(MpdxLibrary.resolve("EncodeMPDX"));
+        if (OpenMPDX && EncodeMPDX) return true;
+    }
+    // A library without both entries cannot encode either.
+    UnloadEncoderPlugin();
+    platform::showError(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
+    return false;
+}
+
+void TDVDForm::UnloadEncoderPlugin()
+{
+    OpenMPDX = nullptr;
+    EncodeMPDX = nullptr;
+    MpdxLibrary.unload();
+}
+
 bool TDVDForm::EncodeMpeg()
 {
     const show::ShowContext m = currentShow();
@@ -410,22 +434,21 @@ bool TDVDForm::EncodeMpeg()
     // Without the plug-in no video can be made: that is a failure, not a finished run.
     if (!platform::fileExists(plugin)) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
     EnsureInputWav();
-    platform::PluginLibrary library;
-    if (!library.load(plugin)) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
-    auto open = reinterpret_cast<OpenMPDXProc>(library.resolve("OpenMPDX"));
-    auto encode = reinterpret_cast<EncodeMPDXProc>(library.resolve("EncodeMPDX"));
-    auto lastError = reinterpret_cast<MPDXLastErrorProc>(library.resolve("MPDXLastError"));
-    if (!open || !encode) return failed(QStringLiteral("mpdx_dll.dll not found! Error No: 0"));
+    if (!LoadEncoderPlugin()) {
+        AppendVideoLog(QStringLiteral("FEHLER: mpdx_dll.dll not found! Error No: 0"));
+        return false;
+    }
+    auto lastError = reinterpret_cast<MPDXLastErrorProc>(MpdxLibrary.resolve("MPDXLastError"));
     platform::forceDirectories(m.VideoFolder);
     const QByteArray folderText = (platform::toHostPath(m.EncoderFolder) + u'/').toLocal8Bit();
     const QByteArray outputText = (platform::toHostPath(output)).toLocal8Bit();
     const char* folderArg = folderText.constData();
     const char* outputArg = outputText.constData();
     AppendVideoLog(QStringLiteral("     Start: mpdx_dll.dll ") + output);
-    open(&folderArg, &outputArg);
-    const int rc = encode();
+    OpenMPDX(&folderArg, &outputArg);
+    const int rc = EncodeMPDX();
     const QString why = lastError ? QString::fromUtf8(lastError()) : QString();
-    library.unload();
+    UnloadEncoderPlugin();
     if (rc != 0 || !platform::fileExists(output))
         return failed(QStringLiteral("The MPEG video could not be written: ") + (why.isEmpty() ? output : why));
     AppendVideoLog(QStringLiteral("     Fertig: mpdx_dll.dll"));

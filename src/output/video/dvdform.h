@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QStringList>
 
+#include "output/video/mpdxplugin.h"
+#include "platform/plugin.h"
 #include "platform/process.h"
 #include "show/showcontext.h"
 #include "util/windowregistry.h"
@@ -56,6 +58,9 @@ public:
     QImage TORVELDImage;           // closing picture, German user interface
     QImage ENImage;                // closing picture, the other languages
     TWaveForm* WaveForm1;          // the soundtrack window
+    platform::PluginLibrary MpdxLibrary; // the encoder plug-in while it is loaded
+    OpenMPDXProc OpenMPDX = nullptr;     // its two entries
+    EncodeMPDXProc EncodeMPDX = nullptr;
 
     void FormCreate();
     void MakeVideo();
@@ -68,6 +73,11 @@ public:
     void AppendVideoLog(const QString& line);
     void CleanEncoderFolder();
     void EnsureInputWav();
+    // Loads the encoder plug-in of the program directory and looks up its two entries; false
+    // (after "mpdx_dll.dll not found! Error No: 0") when it cannot be loaded or lacks one.
+    bool LoadEncoderPlugin();
+    // Releases the plug-in; its entries are cleared.
+    void UnloadEncoderPlugin();
 
     // Frame rendering.
     bool ConvertPicturesForVideo();
@@ -75,6 +85,10 @@ public:
     // The frame of a picture fitted into it (its caption the current one), saved as targetBase +
     // "_Key.jpg" (high quality) or ".bmp"; a picture that could not be read is reported.
     bool ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase);
+
+    // How wide a pixel of this run's frames shows on the screen for its height: the MPEG
+    // streams are shown 4:3 (a PAL video CD frame's pixel 12:11), the AVI's pixels are square.
+    double FramePixelAspect() const;
 
     // The video file of this run: video folder + safe title + "_" + mode + ".avi" / ".mpg".
     QString VideoFileName() const;

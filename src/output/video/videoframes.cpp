@@ -8,6 +8,7 @@
 
 #include "app/language.h"
 #include "imaging/piximage.h"
+#include "output/video/mpdxplugin.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -16,6 +17,7 @@
 #include "sdk/pictureio.h"
 #include "platform/textcodec.h"
 #include "show/showhost.h"
+#include "util/captionlayout.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
@@ -33,6 +35,9 @@ namespace {
 QString fourDigits(int n) { return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')); }
 
 QString nameOf(const QString& path) { return path.mid(path.lastIndexOf(u'\\') + 1); }
+
+// The room kept free between a caption and the frame's sides.
+constexpr int CaptionMargin = 8;
 
 bool writeImage(const QImage& image, const QString& path, const char* format, int quality)
 {
@@ -66,7 +71,7 @@ bool frameNameLess(const QString& a, const QString& b)
 
 namespace video {
 
-PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeight)
+PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeight, double pixelAspect)
 {
     PlacedPicture placed;
     const std::optional<QByteArray> data = platform::readFile(source);
@@ -83,21 +88,23 @@ PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeigh
     const int pw = info.Width, ph = info.Height;
     const int W = frameWidth, H = frameHeight;
     const double ratio = double(pw) / ph;
-    int width = pw, height = ph;
-    if (pw > W || ph > H) {
-        if (ratio >= 1) {
-            width = W;
-            height = qMax(1, platform::roundHalfEven(W / ratio));
-            placed.y = (H - height) / 2;
+    // The placement is worked out as the frame shows on the screen, displayWidth x H, and the
+    // width then taken back into the frame's pixels.
+    const double displayWidth = W * pixelAspect;
+    double shownWidth = pw;
+    int height = ph;
+    if (pw > displayWidth || ph > H) {
+        if (ratio >= 1 && displayWidth / ratio <= H) {
+            shownWidth = displayWidth;
+            height = qMax(1, platform::roundHalfEven(displayWidth / ratio));
         } else {
             height = H;
-            width = qMax(1, platform::roundHalfEven(ratio * H));
-            placed.x = (W - width) / 2;
+            shownWidth = ratio * H;
         }
-    } else {
-        placed.x = (W - pw) / 2;
-        placed.y = (H - ph) / 2;
     }
+    const int width = qBound(1, platform::roundHalfEven(shownWidth / pixelAspect), W);
+    placed.x = (W - width) / 2;
+    placed.y = (H - height) / 2;
     sdk::SdkBitmapHandle bitmap;
     sdk::PxLoadOptions options;
     options.MaxPages = 1;
@@ -150,9 +157,10 @@ bool TDVDForm::ConvertPicturesForVideo()
     }
     const QStringList sources = sourceList;
     const int W = FrameWidth, H = FrameHeight;
+    const double aspect = FramePixelAspect();
     bool failed = false;
     util::forEachInOrder<video::PlacedPicture>(
-        int(sources.size()), [&sources, W, H](int i) { return video::PlacePicture(sources.at(i), W, H); },
+        int(sources.size()), [&sources, W, H, aspect](int i) { return video::PlacePicture(sources.at(i), W, H, aspect); },
         [&](int i, video::PlacedPicture& placed) {
             const int n = i + 1;
             ProgressStep();
@@ -248,9 +256,16 @@ bool TDVDForm::ConvertPicturesForVideo()
     return true;
 }
 
+double TDVDForm::FramePixelAspect() const
+{
+    // The MPEG streams show 4:3 whatever their frame size; the AVI's pixels are square.
+    if (!HighQuality || FrameWidth <= 0) return 1.0;
+    return double(MpdxDisplayAspectWidth * FrameHeight) / (MpdxDisplayAspectHeight * FrameWidth);
+}
+
 bool TDVDForm::ConvertPictureForVideo(const QString& source, const QString& targetBase)
 {
-    return ComposeFrame(video::PlacePicture(source, FrameWidth, FrameHeight), source, targetBase);
+    return ComposeFrame(video::PlacePicture(source, FrameWidth, FrameHeight, FramePixelAspect()), source, targetBase);
 }
 
 bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase)
@@ -276,13 +291,18 @@ bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& s
             QFont font = painter.font();
             font.setPointSize(ModeName == QLatin1String("VCD") ? 12 : 18);
             painter.setFont(font);
-            const QFontMetrics metrics(font);
-            const int th = metrics.height();
-            const int tw = metrics.horizontalAdvance(CurrentCaption);
+            // The caption is laid out and drawn as the frame shows on the screen, so that its
+            // letters keep their shape in the MPEG frames too; a long one wraps within the frame.
+            const double aspect = FramePixelAspect();
+            const int shownWidth = platform::roundHalfEven(W * aspect);
+            const util::CaptionLayout caption =
+                util::LayOutCaption(CurrentCaption, font, shownWidth - 2 * CaptionMargin, util::CaptionMaxLines, &frame);
+            const int th = caption.height();
             const int top = H - th - m.TextOffset;
             painter.fillRect(0, top, W, th, background);
             painter.setPen(platform::colorToQColor(m.TextColor));
-            painter.drawText(QRect((W - tw) / 2, top, tw, th), Qt::AlignLeft | Qt::AlignTop, CurrentCaption);
+            painter.scale(1 / aspect, 1);
+            util::DrawCaption(painter, caption, QRect(CaptionMargin, top, shownWidth - 2 * CaptionMargin, th), Qt::AlignHCenter);
         }
     }
     const QString target = HighQuality ? targetBase + QStringLiteral("_Key.jpg") : targetBase + QStringLiteral(".bmp");
@@ -290,9 +310,9 @@ bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& s
         platform::showError(QStringLiteral("Unable to write ") + target + QStringLiteral(": ") + platform::lastFileError());
         return false;
     }
-    // The preview shows the frame made.
+    // The preview shows the frame made, as it shows on the screen.
     try {
-        PixImage1->SetPaintSizeMode(imaging::smFit);
+        PixImage1->SetPaintSizeMode(HighQuality ? imaging::smStretch : imaging::smFit);
         PixImage1->Load(target, 0, 1, 1);
         PixImage1->ForceRepaint();
     } catch (const std::exception&) {

@@ -14,11 +14,13 @@ struct PlacedPicture {
 };
 
 // Loads the first page of the picture and resamples it (bilinear) to its placed size in a frame
-// of frameWidth x frameHeight: a picture larger than the frame in either direction is scaled to
-// the frame's width (landscape and square) or height (portrait), keeping its proportions, one
-// that fits keeps its size; either is centred (halves toward zero). A JPEG is decoded at the
-// smallest reduction that still holds the placed size.
-PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeight);
+// of frameWidth x frameHeight whose pixels show pixelAspect as wide as high: on the screen, a
+// picture larger than the frame in either direction is scaled to the frame's width (landscape
+// and square) or height (portrait), and to its height where the width would leave the picture
+// higher than the frame, keeping its proportions; one that fits keeps its size; either is
+// centred (halves toward zero). A JPEG is decoded at the smallest reduction that still holds the
+// placed size.
+PlacedPicture PlacePicture(const QString& source, int frameWidth, int frameHeight, double pixelAspect = 1.0);
 
 // Resamples the frame file (bilinear) to width x height and saves it over itself as a JPEG of
 // the quality factor. Empty on success, else why not.

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 using namespace print;
 
@@ -156,6 +157,90 @@ TEST_F(ReportTest, TheSelectionComesFromPrintTxt)
     world.writeHostFile("program/Print.txt", ctx.PictureItems[1].toUtf8() + "\r\n");
     ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
     EXPECT_EQ(images(), QStringList({"1 514 686"}));
+}
+
+// The first page as the PDF reader sees it: its size and the boxes of its text lines and
+// pictures, in points from the page's top left corner.
+struct PdfPage {
+    QRectF page;
+    QList<QPair<QRectF, QString>> texts;
+    QList<QRectF> images;
+};
+PdfPage readFirstPage(const QString& pdf, const QString& folder)
+{
+    PdfPage out;
+    testsupport::runHost("pdftohtml -q -xml -zoom 1 -f 1 -l 1 '" + pdf + "' '" + folder + "/boxes'");
+    QFile file(folder + "/boxes.xml");
+    if (!file.open(QIODevice::ReadOnly)) return out;
+    QXmlStreamReader xml(&file);
+    auto box = [&xml] {
+        const auto a = xml.attributes();
+        return QRectF(a.value("left").toDouble(), a.value("top").toDouble(), a.value("width").toDouble(), a.value("height").toDouble());
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == u"page") out.page = box();
+        else if (xml.name() == u"image") out.images << box();
+        else if (xml.name() == u"text") {
+            const QRectF r = box();
+            out.texts << qMakePair(r, xml.readElementText(QXmlStreamReader::IncludeChildElements));
+        }
+    }
+    return out;
+}
+
+// A long caption wraps within the band, and its picture stands below it: the PDF reader's box
+// of every caption line lies above the picture's box, all inside the page; a caption too long
+// for three lines ends in an ellipsis.
+TEST_F(ReportTest, LongCaptionsPrintWholeAbovePicture)
+{
+    if (!testsupport::haveHostProgram("pdftohtml")) GTEST_SKIP() << "poppler-utils missing";
+    QString caption;
+    for (int i = 1; caption.size() < 200; ++i) caption += QString("harbour%1 lighthouse%1 ").arg(i);
+    caption = caption.trimmed();
+    QString tooLong;
+    for (int i = 1; tooLong.size() < 900; ++i) tooLong += QString("rock%1 ").arg(i);
+    tooLong = tooLong.trimmed();
+    struct Case { const char* file; int w, h; QString caption; bool whole; };
+    const Case cases[] = {
+        {"land.jpg", 1600, 1200, caption, true},
+        {"tall.jpg", 1200, 1600, tooLong, false},
+        {"short.jpg", 1600, 1200, "Tower", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ctx.PictureItems.clear();
+        addPicture(c.file, c.w, c.h, c.caption);
+        form.PrintSize = 495;
+        ASSERT_TRUE(printToPdf()) << form.LastError().toStdString();
+        const PdfPage page = readFirstPage(pdf(), world.root());
+        if (qEnvironmentVariableIsSet("PRINT_PAGE_PNG"))
+            testsupport::runHost("pdftoppm -r 60 -f 1 -l 1 -png '" + pdf() + "' '" + qEnvironmentVariable("PRINT_PAGE_PNG") + "-" + c.file + "'");
+        ASSERT_FALSE(page.page.isEmpty());
+        ASSERT_EQ(page.images.size(), 1);
+        const QRectF picture = page.images[0];
+        EXPECT_TRUE(page.page.contains(picture));
+        QStringList captionLines;
+        for (const auto& [box, text] : page.texts) {
+            EXPECT_TRUE(page.page.contains(box)) << text.toStdString();
+            if (text == "Holiday" || text.startsWith("Seite")) continue;
+            captionLines << text;
+            EXPECT_FALSE(box.intersects(picture)) << text.toStdString() << " overlaps the picture";
+            EXPECT_LE(box.bottom(), picture.top()) << text.toStdString();
+        }
+        const QString printed = captionLines.join(' ').simplified();
+        if (c.whole) {
+            EXPECT_EQ(printed, c.caption);
+        } else {
+            EXPECT_EQ(captionLines.size(), 3);
+            EXPECT_TRUE(printed.endsWith(QChar(0x2026)) || printed.endsWith("...")) << printed.toStdString();
+            EXPECT_TRUE(c.caption.startsWith(printed.left(printed.size() - 10))) << printed.toStdString();
+        }
+        // The band grew by the lines beyond the first.
+        EXPECT_EQ(form.QRImage1.Top - 18, form.QRLabel3.Lines.height() - form.QRLabel3.Lines.lineHeight);
+    }
+    EXPECT_EQ(form.QRImage1.Top, 18); // one line: where the picture always stood
+    EXPECT_EQ(form.DetailBand1.Height, 401);
 }
 
 TEST_F(ReportTest, AnEmptyListStillPrintsItsTitle)

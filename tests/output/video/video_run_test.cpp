@@ -6,6 +6,10 @@
 #include "platform/process.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -445,4 +449,209 @@ TEST_F(VideoTest, AbortDuringDecodingKillsTheDecoderAndLeavesNoVideo)
     EXPECT_FALSE(instructionsSeen[0].burningGuide);
     EXPECT_FALSE(instructionsSeen[0].icon);
     EXPECT_FALSE(instructionsSeen[0].iconLabel);
+}
+
+namespace {
+
+// The box of the picture in a frame, found along the middle row and the middle column: the
+// pixels brighter than half the picture's grey on the black background.
+QRect pictureBox(const QImage& frame)
+{
+    const int midY = frame.height() / 2, midX = frame.width() / 2;
+    int left = -1, right = -1, top = -1, bottom = -1;
+    for (int x = 0; x < frame.width(); ++x)
+        if (qGray(frame.pixel(x, midY)) > 110) {
+            if (left < 0) left = x;
+            right = x;
+        }
+    for (int y = 0; y < frame.height(); ++y)
+        if (qGray(frame.pixel(midX, y)) > 110) {
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    if (left < 0 || top < 0) return {};
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// "12:11" as a number; a stream without one (the AVI) has square pixels.
+double aspectOf(const QString& text)
+{
+    const QStringList parts = text.split(u':');
+    if (parts.size() != 2 || parts[0].toDouble() <= 0 || parts[1].toDouble() <= 0) return 1.0;
+    return parts[0].toDouble() / parts[1].toDouble();
+}
+
+} // namespace
+
+// Every picture keeps its shape on the screen: in each mode the picture's box in a frame at
+// the middle of its hold, widened by the stream's pixel aspect, has the picture's proportions
+// (landscape, portrait and square, each larger than every frame).
+TEST_F(VideoTest, PicturesKeepTheirShapeInEveryMode)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("2");
+    form->TextCheckBox->setChecked(false);
+    form->BKGColor = 0;
+    struct Source { const char* name; int w, h; };
+    const Source sources[] = {{"wide.jpg", 1600, 900}, {"portrait.jpg", 1622, 2880}, {"square.jpg", 1000, 1000}};
+    QStringList lines;
+    for (const Source& s : sources) {
+        run(QString("convert -size %1x%2 xc:'#dcdcdc' '%3'").arg(s.w).arg(s.h).arg(showHost(s.name)));
+        lines << QString(s.name) + " | ";
+    }
+    ASSERT_TRUE(platform::writeTextLines(showWin("Pictures.ini"), lines));
+    struct Case { const char* mode; bool pal; bool highQuality; const char* file; };
+    const Case cases[] = {
+        {"VCD", true, true, "holiday_VCD.mpg"},   {"VCD", false, true, "holiday_VCD.mpg"},
+        {"SVCD", true, true, "holiday_SVCD.mpg"}, {"SVCD", false, true, "holiday_SVCD.mpg"},
+        {"VCD", true, false, "holiday_VCD.avi"},  {"VCD", false, false, "holiday_VCD.avi"},
+        {"SVCD", true, false, "holiday_SVCD.avi"}, {"SVCD", false, false, "holiday_SVCD.avi"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.mode) + (c.pal ? " PAL" : " NTSC") + (c.highQuality ? " MPEG" : " AVI");
+        SCOPED_TRACE(name);
+        makeVideo(c.mode, c.pal, c.highQuality);
+        ASSERT_FALSE(dvd->RunFailed) << dialogs.messageTexts().join('\n').toStdString();
+        const QString video = videoHost(c.file);
+        const QJsonObject v = stream(probe(video), "video");
+        const double pixelAspect = aspectOf(v["sample_aspect_ratio"].toString());
+        if (c.highQuality) {
+            // The frame fills the 4:3 screen.
+            EXPECT_NEAR(v["width"].toInt() * pixelAspect / v["height"].toInt(), 4.0 / 3.0, 0.01)
+                << v["sample_aspect_ratio"].toString().toStdString();
+        }
+        for (int k = 0; k < 3; ++k) {
+            SCOPED_TRACE(sources[k].name);
+            const QString png = world.root() + "/frame.png";
+            QFile::remove(png);
+            // At the norm's rate (the AVI holds each picture as one frame of two seconds).
+            run(QString("ffmpeg -nostdin -v error -i '%1' -vf fps=25 -ss %2 -frames:v 1 -y '%3'").arg(video).arg(2 * k + 1).arg(png));
+            const QImage frame(png);
+            ASSERT_FALSE(frame.isNull());
+            const QRect box = pictureBox(frame);
+            ASSERT_FALSE(box.isEmpty());
+            const double shown = box.width() * pixelAspect / box.height();
+            const double wanted = double(sources[k].w) / sources[k].h;
+            EXPECT_NEAR(shown / wanted, 1.0, 0.02) << box.width() << " x " << box.height() << " at " << pixelAspect;
+        }
+    }
+}
+
+// A long caption wraps within the frame, centred, at most three lines: none of its letters
+// reaches the frame's sides, and a caption that fits in three lines shows every letter.
+TEST_F(VideoTest, LongCaptionsWrapWithinTheFrame)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    form->BKGColor = 0x00FF00;  // green
+    form->TextColor = 0x0000FF; // red (0x00BBGGRR)
+    form->TextOffset = 10;
+    run(QString("convert -size 800x600 xc:blue '%1'").arg(showHost("blue.jpg")));
+    QDir().mkpath(encoderHost());
+    const QString e = form->EncoderFolder;
+    const QString medium = "Evening light over the harbour as the boats come back home"; // 58 characters
+    QString tooLong;
+    while (tooLong.size() < 200) tooLong += "The lighthouse on the northern cliff at sunset ";
+    tooLong = tooLong.left(200).trimmed();
+    // The caption's ink: red is in the caption only (the band is green, the picture blue).
+    auto ink = [](const QImage& image) {
+        double sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) sum += qRed(image.pixel(x, y));
+        return sum;
+    };
+    // A letter's pixel is redder than green (the JPEG frames keep little of the pure red).
+    auto isLetter = [](QRgb c) { return qRed(c) - qGreen(c) > 40; };
+    struct Case { const char* mode; int w, h; bool highQuality; QString caption; int lines; };
+    const Case cases[] = {
+        {"VCD", 352, 288, false, medium, 2},
+        {"VCD", 352, 288, false, tooLong, 3},
+        {"VCD", 352, 288, true, medium, 2},
+        {"SVCD", 480, 480, true, tooLong, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + (c.highQuality ? " high quality " : " plain ") + std::to_string(c.caption.size()));
+        dvd->ModeName = c.mode;
+        dvd->FrameWidth = c.w;
+        dvd->FrameHeight = c.h;
+        dvd->HighQuality = c.highQuality;
+        dvd->CurrentCaption = c.caption;
+        ASSERT_TRUE(dvd->ConvertPictureForVideo(showWin("blue.jpg"), e + "inp0001"));
+        const QImage frame(encoderHost(c.highQuality ? "inp0001_Key.jpg" : "inp0001.bmp"));
+        ASSERT_EQ(frame.size(), QSize(c.w, c.h));
+        // No letter at either side; the rows with letters form the caption's lines (rows
+        // apart by more than two empty ones), the last ending TextOffset above the bottom.
+        int lineCount = 0, lastRow = -100;
+        for (int y = 0; y < c.h; ++y) {
+            bool letters = false;
+            for (int x = 0; x < c.w; ++x)
+                if (isLetter(frame.pixel(x, y))) {
+                    letters = true;
+                    EXPECT_TRUE(x >= 3 && x < c.w - 3) << "a letter at the side, " << x << "," << y;
+                }
+            if (!letters) continue;
+            if (y - lastRow > 3) ++lineCount;
+            lastRow = y;
+        }
+        EXPECT_EQ(lineCount, c.lines);
+        EXPECT_LT(lastRow, c.h - 10);
+        if (!c.highQuality && c.lines == 2) {
+            // Every letter is there: as much ink as the caption drawn on one line of its own.
+            QImage reference(4000, 100, QImage::Format_RGB888);
+            reference.fill(Qt::green);
+            {
+                QPainter p(&reference);
+                QFont font = p.font();
+                font.setPointSize(12);
+                p.setFont(font);
+                p.setPen(Qt::red);
+                p.drawText(QRect(0, 0, 4000, 100), Qt::AlignLeft | Qt::AlignTop, c.caption);
+            }
+            EXPECT_NEAR(ink(frame) / ink(reference), 1.0, 0.03);
+        }
+    }
+}
+
+// The encoder plug-in is loaded with its two entries and released again; a file that is no
+// library is reported and leaves none. (A library once loaded stays mapped in the process, so
+// the file that is no library comes first.)
+TEST_F(VideoTest, TheEncoderPluginLoadsWithItsTwoEntries)
+{
+    createShow("1");
+    const QString plugin = hostProgram("mpdx_dll.dll");
+    ASSERT_TRUE(QFile::rename(plugin, plugin + ".kept"));
+    writeAll(plugin, "not a library");
+    EXPECT_FALSE(dvd->LoadEncoderPlugin());
+    EXPECT_EQ(dvd->OpenMPDX, nullptr);
+    EXPECT_EQ(dvd->EncodeMPDX, nullptr);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"mpdx_dll.dll not found! Error No: 0"}));
+
+    dialogs.clear();
+    ASSERT_TRUE(QFile::remove(plugin));
+    ASSERT_TRUE(QFile::rename(plugin + ".kept", plugin));
+    ASSERT_TRUE(dvd->LoadEncoderPlugin()) << dialogs.messageTexts().join('\n').toStdString();
+    EXPECT_NE(dvd->OpenMPDX, nullptr);
+    EXPECT_NE(dvd->EncodeMPDX, nullptr);
+    dvd->UnloadEncoderPlugin();
+    EXPECT_EQ(dvd->OpenMPDX, nullptr);
+    EXPECT_EQ(dvd->EncodeMPDX, nullptr);
+    EXPECT_FALSE(dvd->MpdxLibrary.isLoaded());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// The window fills the screen; its progress bar spans it but for 10 pixels at either side.
+TEST_F(VideoTest, TheProgressBarSpansTheScreenButTwentyPixels)
+{
+    createShow("1");
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(dvd->ProgressBar1->width(), screen.width() - 20);
+    dvd->showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_LE(dvd->width(), screen.width());
+    EXPECT_EQ(dvd->ProgressBar1->width(), screen.width() - 20);
+    const QRect bar(dvd->ProgressBar1->mapTo(dvd.get(), QPoint(0, 0)), dvd->ProgressBar1->size());
+    EXPECT_EQ(bar.left(), 10);
+    EXPECT_LE(bar.right(), dvd->width() - 1);
+    if (qEnvironmentVariableIsSet("VIDEO_WINDOW_PNG")) dvd->grab().save(qEnvironmentVariable("VIDEO_WINDOW_PNG"));
+    dvd->hide();
 }
