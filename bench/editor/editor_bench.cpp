@@ -12,6 +12,7 @@
 // The photo folder holds JPEG or PNG photos (default: the wallpapers under /usr/share/wallpapers);
 // 100 JPEGs are made from them. Run it under Xvfb for the figures of the real window
 // (bench/editor/editor_bench.sh); without a display it runs offscreen.
+#include "benchworld.h"
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "controls/htmlistbox.h"
@@ -96,29 +97,13 @@ void makeShow(const QString& host, const QStringList& files, int count)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir work;
     const QString root = work.path();
-    QDir().mkpath(root + "/c");
-    QDir().mkpath(root + "/d/src");
-    QDir().mkpath(root + "/home");
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("QUORBEL_DRIVES", QString("C=%1/c;D=%1/d;Z=/").arg(root).toLocal8Bit());
+    bench::prepareEnvironment(root);
     QApplication app(argc, argv);
     const QString photos = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/usr/share/wallpapers");
     const QString built = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(QUORBEL_BUILT_PROGRAM);
-    if (!run("cp", {"-a", built, root + "/program"})) return 1;
-    QFile::remove(root + "/program/Generator.ini");
-    {
-        QFile g(root + "/program/Generator.ini");
-        g.open(QIODevice::WriteOnly);
-        g.write("[SETTINGS]\r\nLanguage=GERMAN\r\nDrive=D\r\n");
-    }
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(root + "/program") + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
-    LoadLanguageTable();
+    if (!bench::prepareProgram(root, built)) return 1;
 
     // 100 JPEGs from the photos: the JPEGs as they are, the PNGs made into JPEGs of quality 92,
     // then copies in turn under their own names.

@@ -60,7 +60,9 @@ EditorSettings LoadEditorSettings(const QString& generatorIni, const QString& pr
     s.pictureText = isTrue(read("PictureTextVisible"));
     s.fileName = isTrue(read("FileNameVisible"));
     s.bkgColor = ini.readInteger(Section, QStringLiteral("BKGColor"), 0);
-    s.textColor = ini.readInteger(Section, QStringLiteral("TextColor"), 0);
+    // Captions are white on the player's background unless the settings say otherwise: black
+    // text on the default black background would show nothing.
+    s.textColor = ini.readInteger(Section, QStringLiteral("TextColor"), DefaultTextColor);
     const QString mode = read("EffectMode");
     s.effectMode = (mode == QLatin1String("ON") || mode == QLatin1String("RANDOM")) ? mode : QStringLiteral("OFF");
     s.effect = ini.readInteger(Section, QStringLiteral("Effect"), 1);

@@ -10,6 +10,9 @@ namespace editor {
 // The drive used when the stored one is no letter or its folders cannot be made.
 inline constexpr char16_t DefaultDrive = u'C';
 
+// The caption colour where the settings hold none: white.
+inline constexpr platform::ColorRef DefaultTextColor = 16777215;
+
 struct EditorSettings {
     QString defaultTime;            // DefaultTime, as stored (trimmed)
     QString sourceFolder;           // SourcePicturesPath, with trailing backslash
@@ -19,7 +22,7 @@ struct EditorSettings {
     bool pictureText = false;       // PictureTextVisible
     bool fileName = false;          // FileNameVisible
     platform::ColorRef bkgColor = 0;
-    platform::ColorRef textColor = 0;
+    platform::ColorRef textColor = DefaultTextColor;
     QString effectMode = QStringLiteral("OFF"); // "ON", "OFF" or "RANDOM"
     int effect = 1;
     int textOffset = 0;

@@ -18,6 +18,7 @@
 #include "app/language_menu.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "util/strutils.h"
@@ -300,9 +301,14 @@ void TMainForm::FormClose()
 
 void TMainForm::Hilfedatei1Click()
 {
-    if (!platform::shellOpen(ProgramDir + ProductInfo.HelpFolder + ProductInfo.HelpFile))
-        platform::showInformation(
-            QStringLiteral("Unable to start internet browser! Make sure you have it properly set-up on your system!"));
+    const QString help = ProgramDir + ProductInfo.HelpFolder + ProductInfo.HelpFile;
+    // The opener's answer counts too: one that finds no browser fails after it has started.
+    if (platform::shellOpenAndCheck(help)) return;
+    const QString host = platform::toHostPath(help);
+    const QString where = platform::isRegularFile(help) ? QStringLiteral("The help could not be opened. It is the file ") + host
+                                                        : QStringLiteral("The help could not be opened: the file is missing: ") + host;
+    platform::showInformation(
+        QStringLiteral("Unable to start internet browser! Make sure you have it properly set-up on your system!\n") + where);
 }
 
 void TMainForm::HelpBitBtnClick() { Hilfedatei1Click(); }

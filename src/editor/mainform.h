@@ -96,7 +96,7 @@ public:
     QString DocumentsFolder;
     QString SourceFolder;
     platform::ColorRef BKGColor = 0;
-    platform::ColorRef TextColor = 0;
+    platform::ColorRef TextColor = 16777215; // white until the settings are read
     int TextOffset = 0;
     int Effect = 1;
     QStringList EffectList;
@@ -467,6 +467,11 @@ private:
     void cancelThumbnails();
     editor::UndoStack& undoStack();
     bool loadPreview(const QString& path);
+    // Hides the preview and lets go of its picture.
+    void clearPreview();
+    // Turns the selected picture decoded and writes it anew (quality factor 4); false with the
+    // image control's error text in failure.
+    bool turnDecoded(const QString& operation, QString& failure);
     // The thumbnail half of RefreshThumbnail: a new numbered thumbnail for the selected show
     // picture and its item; false when no show picture is selected.
     bool refreshThumbnailItem();
@@ -495,6 +500,8 @@ private:
     bool showPictureChosen_ = false;
     // The last write of "Pictures.ini" failed (reported once until a write succeeds again).
     bool listWriteFailed_ = false;
+    // The file whose picture the preview holds (empty when it holds none).
+    QString previewPath_;
     // The copies converted from other picture formats that this run wrote into source folders
     // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
     QStringList convertedCopies_;

@@ -13,6 +13,8 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
+#include "sdk/errors.h"
+#include "sdk/losslessturn.h"
 #include "show/itemtext.h"
 #include "show/picturelist.h"
 #include "show/showfiles.h"
@@ -162,6 +164,8 @@ bool TMainForm::RemovePicture(int index, QStringList* failures)
             if (failures) failures->append(file + QStringLiteral(": ") + platform::lastFileError());
             return false;
         }
+        // A removed picture leaves the preview with its file.
+        if (previewPath_.compare(file, Qt::CaseInsensitive) == 0) clearPreview();
     }
     QuorbelListBox->Items().Delete(index);
     savePictureListIfStored();
@@ -313,8 +317,17 @@ bool TMainForm::loadPreview(const QString& path)
     } catch (const std::exception&) {
         loaded = false;
     }
+    previewPath_ = loaded ? path : QString();
     PixImage2->setVisible(true);
     return loaded;
+}
+
+void TMainForm::clearPreview()
+{
+    PixImage2->setVisible(false);
+    PixImage2->Clear();
+    LastPreviewFile.clear();
+    previewPath_.clear();
 }
 
 void TMainForm::PreviewPicture(const QString& file, bool inShowFolder, bool force)
@@ -425,16 +438,25 @@ void TMainForm::TextEditChange()
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count()) return;
     QString text = TextEdit->text();
+    const QString typed = text;
     if (!show::IsStorableCaption(text)) {
         // "Pictures.ini" keeps the caption behind the one "|" of a line: no other may come in.
-        const int cursor = TextEdit->cursorPosition();
-        const qsizetype before = text.size();
         text.remove(u'|').remove(u'\r').remove(u'\n');
+    }
+    // "Pictures.ini" is Windows-1252: a character it has no byte for is stored as "?". The edit
+    // shows it so at once, and the user is told which characters it took.
+    const show::CaptionFit fit = show::FitCaptionToWindows1252(text);
+    text = fit.caption;
+    if (text != typed) {
+        const int cursor = TextEdit->cursorPosition();
         TextEdit->setText(text);
-        TextEdit->setCursorPosition(std::max(0, cursor - int(before - text.size())));
+        TextEdit->setCursorPosition(std::max(0, cursor - int(typed.size() - text.size())));
     }
     QuorbelListBox->Items().setStrings(index, show::ItemWithCaption(QuorbelListBox->Items()[index], text));
     savePictureListIfStored();
+    if (!fit.replaced.isEmpty())
+        platform::showInformation(QStringLiteral("A caption can hold only the characters of Windows-1252; these are stored as \"?\": ")
+                                  + fit.replaced.join(u' '));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -564,7 +586,7 @@ bool TMainForm::refreshThumbnailItem()
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
     if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
-    QuorbelListBox->Items().setStrings(index, show::PictureItem(numbered, name + QStringLiteral(" | ") + caption));
+    QuorbelListBox->Items().setStrings(index, show::PictureItem(numbered, show::PictureLine({name, caption})));
     savePictureListIfStored();
     return true;
 }
@@ -574,6 +596,7 @@ void TMainForm::previewHoldsSelectedPicture()
     // The preview holds the bitmap just written to (or read from) the selected picture: it is
     // shown as it is instead of decoding the file again.
     LastPreviewFile = SelectedPicture;
+    previewPath_ = SelectedPicture;
     PixImage2->setVisible(true);
     if (RememberedIndex >= 0 && RememberedIndex < QuorbelListBox->Count()) QuorbelListBox->setItemIndex(RememberedIndex);
 }
@@ -651,38 +674,76 @@ bool TMainForm::selectedShowPictureReady()
     return true;
 }
 
-void TMainForm::TransformPicture(const QString& operation)
+namespace {
+
+std::optional<sdk::PxTurn> turnOf(const QString& operation)
 {
-    if (!selectedShowPictureReady()) return;
-    std::optional<platform::HourglassCursor> hourglass(std::in_place);
-    bool done = false;
-    bool pushed = false;
-    QString failure;
+    if (operation == QLatin1String("90")) return sdk::PxTurn::Right90;
+    if (operation == QLatin1String("-90")) return sdk::PxTurn::Left90;
+    if (operation == QLatin1String("180")) return sdk::PxTurn::Half;
+    if (operation == QLatin1String("FlipH")) return sdk::PxTurn::MirrorTopBottom;
+    if (operation == QLatin1String("FlipV")) return sdk::PxTurn::MirrorLeftRight;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool TMainForm::turnDecoded(const QString& operation, QString& failure)
+{
+    int result = 0;
     try {
         if (!loadPreview(SelectedPicture)) {
             failure = PixImage2->GetLastErrorText();
-        } else if (!PushUndo()) {
-            failure = platform::lastFileError();
-        } else {
-            pushed = true;
-            int result = 0;
-            const platform::ColorRef white = platform::clWhite;
-            if (operation == QLatin1String("90")) result = PixImage2->Rotate(9000, 1, white);
-            else if (operation == QLatin1String("-90")) result = PixImage2->Rotate(27000, 1, white);
-            else if (operation == QLatin1String("180")) result = PixImage2->Rotate(18000, 1, white);
-            else if (operation == QLatin1String("FlipH")) result = PixImage2->Flip();
-            else if (operation == QLatin1String("FlipV")) result = PixImage2->Reverse();
-            if (result == 1) result = PixImage2->Save(SelectedPicture, 23, 24, 4, 0);
-            done = result == 1;
-            if (!done) failure = PixImage2->GetLastErrorText();
+            return false;
         }
+        const platform::ColorRef white = platform::clWhite;
+        if (operation == QLatin1String("90")) result = PixImage2->Rotate(9000, 1, white);
+        else if (operation == QLatin1String("-90")) result = PixImage2->Rotate(27000, 1, white);
+        else if (operation == QLatin1String("180")) result = PixImage2->Rotate(18000, 1, white);
+        else if (operation == QLatin1String("FlipH")) result = PixImage2->Flip();
+        else if (operation == QLatin1String("FlipV")) result = PixImage2->Reverse();
+        if (result == 1) result = PixImage2->Save(SelectedPicture, 23, 24, 4, 0);
     } catch (const std::exception&) {
-        done = false;
-        failure = PixImage2->GetLastErrorText();
+        result = 0;
+    }
+    if (result != 1) failure = PixImage2->GetLastErrorText();
+    return result == 1;
+}
+
+void TMainForm::TransformPicture(const QString& operation)
+{
+    if (!selectedShowPictureReady()) return;
+    const std::optional<sdk::PxTurn> turn = turnOf(operation);
+    if (!turn) return;
+    std::optional<platform::HourglassCursor> hourglass(std::in_place);
+    bool done = false;
+    QString failure;
+    if (!PushUndo()) {
+        failure = platform::lastFileError();
+    } else {
+        // A JPEG whose blocks allow it is turned without decoding: it loses nothing. Any other
+        // picture is decoded, turned and written anew.
+        const int lossless = sdk::PX_LosslessTurnFile(SelectedPicture, *turn);
+        if (lossless == sdk::PX_SUCCESS) {
+            done = loadPreview(SelectedPicture);
+            if (!done) failure = PixImage2->GetLastErrorText();
+        } else if (lossless == sdk::PXERR_UNSUPPORTED) {
+            done = turnDecoded(operation, failure);
+        } else {
+            failure = sdk::ErrorCodeMessage(lossless);
+        }
+        if (!done) {
+            // The file is as it was (a turned file is put back): so are the undo stack and the preview.
+            if (lossless == sdk::PX_SUCCESS) {
+                undoStack().Undo(SelectedPicture);
+                UndoDepth = undoStack().Depth();
+                updateUndoButton();
+            } else {
+                DiscardUndo();
+            }
+        }
     }
     if (!done) {
-        // The file is as it was: so are the undo stack and the preview.
-        if (pushed) DiscardUndo();
         loadPreview(SelectedPicture);
         hourglass.reset();
         platform::dialogs().showMessage(platform::MessageKind::Error,

@@ -4,12 +4,20 @@
 #include "files.h"
 #include "process.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace platform {
 
-bool shellOpen(const QString& target)
+namespace {
+
+// The opener and its arguments for a target; false when there is none or the target has no host path.
+bool openerFor(const QString& target, QString& program, QStringList& args)
 {
     if (target.trimmed().isEmpty()) return false;
     static const QRegularExpression address(QStringLiteral("^(https?|ftp|file|mailto):"), QRegularExpression::CaseInsensitiveOption);
@@ -24,9 +32,54 @@ bool shellOpen(const QString& target)
     }
     const auto resolved = ProgramTable::instance().resolve(QStringLiteral("open"));
     if (resolved.kind != ProgramTable::Resolved::Host) return false;
-    QStringList args = resolved.arguments;
+    program = resolved.program;
+    args = resolved.arguments;
     args.append(arg);
-    return QProcess::startDetached(resolved.program, args);
+    return true;
+}
+
+} // namespace
+
+bool shellOpen(const QString& target)
+{
+    QString program;
+    QStringList args;
+    return openerFor(target, program, args) && QProcess::startDetached(program, args);
+}
+
+bool shellOpenAndCheck(const QString& target, int waitMs)
+{
+    QString program;
+    QStringList args;
+    if (!openerFor(target, program, args)) return false;
+    // Owned by the application while it runs on: an opener that has become the browser ends
+    // when the browser does, and then goes.
+    auto* opener = new QProcess(QCoreApplication::instance());
+    opener->setProgram(program);
+    opener->setArguments(args);
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    bool ended = false;
+    bool failed = false;
+    QEventLoop loop;
+    QObject::connect(opener, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            failed = true;
+            loop.quit();
+        }
+    });
+    QObject::connect(opener, &QProcess::finished, &loop, [&](int code, QProcess::ExitStatus status) {
+        ended = true;
+        failed = status != QProcess::NormalExit || code != 0;
+        loop.quit();
+    });
+    QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    QTimer::singleShot(std::max(0, waitMs), &loop, &QEventLoop::quit);
+    opener->start();
+    if (!failed && !ended) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (failed && !ended) opener->deleteLater(); // it never started: no finished will come
+    return !failed;
 }
 
 QString quoteExecArgument(const QString& hostArgument)

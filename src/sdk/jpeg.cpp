@@ -1,6 +1,7 @@
 // JPEG through libjpeg's IJG interface: header information, decoding in bands (with reduced-size
 // decoding on request) and JFIF encoding.
 #include "sdk/codecs.h"
+#include "sdk/jpegerrors.h"
 
 #include "platform/rounding.h"
 
@@ -25,35 +26,13 @@ constexpr int kMaxScans = 1000;
 // Working memory libjpeg may take for one picture.
 constexpr long kMaxDecoderMemory = 1L << 30;
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void errorExit(j_common_ptr cinfo)
-{
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    std::longjmp(err->jump, 1);
-}
-
-void silentMessage(j_common_ptr, int) {}
-void silentOutput(j_common_ptr) {}
-
 void limitScans(j_common_ptr cinfo)
 {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->progressive_mode && d->input_scan_number > kMaxScans) {
         cinfo->err->msg_code = JERR_BAD_SCAN_SCRIPT;
-        errorExit(cinfo);
+        jpegErrorExit(cinfo);
     }
-}
-
-void installErrors(jpeg_error_mgr& pub)
-{
-    jpeg_std_error(&pub);
-    pub.error_exit = errorExit;
-    pub.emit_message = silentMessage;
-    pub.output_message = silentOutput;
 }
 
 int densityToDpi(int unit, int density)
@@ -146,8 +125,8 @@ QByteArray withoutAcScans(const QByteArray& data, const std::vector<int>& compon
 int jpegInfo(const QByteArray& data, PxFileInfo* info)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager err;
-    installErrors(err.pub);
+    JpegErrorManager err;
+    installJpegErrors(err.pub);
     cinfo.err = &err.pub;
     jpeg_create_decompress(&cinfo);
     DecompressGuard guard{&cinfo};
@@ -172,9 +151,9 @@ int jpegInfo(const QByteArray& data, PxFileInfo* info)
 int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& options)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager err;
+    JpegErrorManager err;
     jpeg_progress_mgr progress;
-    installErrors(err.pub);
+    installJpegErrors(err.pub);
     cinfo.err = &err.pub;
     jpeg_create_decompress(&cinfo);
     DecompressGuard guard{&cinfo};
@@ -329,8 +308,8 @@ int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& ro
 {
     if (bits != 8 && bits != 24) return PXERR_BADBITS;
     jpeg_compress_struct cinfo;
-    ErrorManager err;
-    installErrors(err.pub);
+    JpegErrorManager err;
+    installJpegErrors(err.pub);
     cinfo.err = &err.pub;
     jpeg_create_compress(&cinfo);
     CompressGuard guard{&cinfo};

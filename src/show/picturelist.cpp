@@ -87,7 +87,7 @@ QString ItemCaption(const QString& item) { return GetWordAt(2, show::PictureItem
 
 QString ItemWithCaption(const QString& item, const QString& caption)
 {
-    return show::PictureItemWithText(item, ItemFileName(item) + QStringLiteral(" | ") + caption);
+    return show::PictureItemWithText(item, PictureLine({ItemFileName(item), caption}));
 }
 
 bool IsStorableCaption(const QString& caption)
@@ -95,6 +95,25 @@ bool IsStorableCaption(const QString& caption)
     for (QChar c : caption)
         if (c == u'|' || c == u'\r' || c == u'\n') return false;
     return true;
+}
+
+CaptionFit FitCaptionToWindows1252(const QString& caption)
+{
+    CaptionFit fit;
+    fit.caption.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar c = caption[i];
+        if (platform::unicodeToWindows1252(c.unicode()) >= 0) {
+            fit.caption += c;
+            continue;
+        }
+        const qsizetype n = (c.isHighSurrogate() && i + 1 < caption.size() && caption[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QString character = caption.mid(i, n);
+        if (!fit.replaced.contains(character)) fit.replaced.append(character);
+        fit.caption += u'?';
+        i += n - 1;
+    }
+    return fit;
 }
 
 QString UniquePictureName(const QString& path)

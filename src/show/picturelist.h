@@ -38,11 +38,18 @@ QString SourceItem(const QString& thumbnailPath, const QString& name);
 QString ItemFileName(const QString& item);
 // The caption of a show item: word 2 at "|" of the text after the first ">", trimmed.
 QString ItemCaption(const QString& item);
-// The item with another caption: its part before the first "|" (image tag and file name),
-// trimmed, + " | " + caption.
+// The item with another caption: its image tag and file name with the caption as PictureLine
+// writes it (no "|" for an empty caption).
 QString ItemWithCaption(const QString& item, const QString& caption);
 // A caption "Pictures.ini" can carry: one line, no "|".
 bool IsStorableCaption(const QString& caption);
+// A caption as "Pictures.ini" stores it: every character without a byte in Windows-1252 becomes
+// "?" (a surrogate pair one "?"); replaced holds each such character once, in order.
+struct CaptionFit {
+    QString caption;
+    QStringList replaced;
+};
+CaptionFit FitCaptionToWindows1252(const QString& caption);
 
 // ---- pictures in the show folder ----
 

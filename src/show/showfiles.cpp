@@ -76,7 +76,11 @@ PictureEntry ParsePictureLine(const QString& line)
     return {GetWordAt(1, line, bar).trimmed(), GetWordAt(2, line, bar).trimmed()};
 }
 
-QString PictureLine(const PictureEntry& entry) { return entry.file + QStringLiteral(" | ") + entry.caption; }
+QString PictureLine(const PictureEntry& entry)
+{
+    // A picture without a caption is its name alone: no "|" shows or is stored without a caption.
+    return entry.caption.isEmpty() ? entry.file : entry.file + QStringLiteral(" | ") + entry.caption;
+}
 
 QStringList ReadPictureLines(const QString& showFolderPath)
 {

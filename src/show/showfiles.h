@@ -42,7 +42,8 @@ bool IsBareFileName(const QString& name);
 
 // Splits a "Pictures.ini" line: word 1 at "|" trimmed is the file, word 2 trimmed the caption.
 PictureEntry ParsePictureLine(const QString& line);
-// The line as it is stored once the picture has a caption part: name + " | " + caption.
+// The line of a picture as the list shows it and "Pictures.ini" stores it: name + " | " + caption,
+// or the name alone while the caption is empty.
 QString PictureLine(const PictureEntry& entry);
 
 // The pictures of "Pictures.ini" in play order whose line names a bare file that exists in the

@@ -488,14 +488,37 @@ TEST_F(MainFormTest, AMissingTransitionListNeverBreaksTheWindow)
     EXPECT_EQ(form->SpinEdit1->maximum(), 1);
 }
 
-TEST_F(MainFormTest, HelpThatCannotOpenIsReported)
+TEST_F(MainFormTest, HelpThatCannotOpenSaysWhereTheHelpFileIs)
 {
     create();
-    platform::ProgramTable::instance().set("open", "/nonexistent/opener");
+    const QString failed = "Unable to start internet browser! Make sure you have it properly set-up on your system!\n";
+    const QString help = world.programHost() + "/help_GR/help.html";
+    // An opener that cannot start, and one that starts and finds no browser (xdg-open's exit 3).
+    const QString noBrowser = world.writeHostFile("bin/no-browser", "#!/bin/sh\nexit 3\n");
+    QFile::setPermissions(noBrowser, QFile::permissions(noBrowser) | QFileDevice::ExeOwner);
+    for (const QString& opener : {QString("/nonexistent/opener"), noBrowser}) {
+        SCOPED_TRACE(opener.toStdString());
+        dialogs.clear();
+        platform::ProgramTable::instance().set("open", opener);
+        form->HelpBitBtn->click();
+        EXPECT_EQ(dialogs.messageTexts(), QStringList({failed + "The help could not be opened. It is the file " + help}));
+    }
+    // Without the help file, that is said.
+    ASSERT_TRUE(QFile::rename(help, help + ".away"));
+    dialogs.clear();
+    form->Hilfedatei1Click();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({failed + "The help could not be opened: the file is missing: " + help}));
+    ASSERT_TRUE(QFile::rename(help + ".away", help));
+
+    // A browser that opens the page and stays is no failure.
+    const QString browser = world.writeHostFile("bin/browser", "#!/bin/sh\necho \"$1\" > \"$0.opened\"\nexec sleep 5\n");
+    QFile::setPermissions(browser, QFile::permissions(browser) | QFileDevice::ExeOwner);
+    platform::ProgramTable::instance().set("open", browser);
+    dialogs.clear();
     form->Hilfedatei1Click();
     platform::ProgramTable::instance().loadFromEnvironment();
-    EXPECT_EQ(dialogs.messageTexts(),
-              QStringList({"Unable to start internet browser! Make sure you have it properly set-up on your system!"}));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_EQ(QString::fromUtf8(readAll(browser + ".opened")).trimmed(), help);
 }
 
 TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
@@ -542,7 +565,8 @@ TEST_F(MainFormTest, ColoursComeFromTheColourDialog)
     form->BKGColorButtonClick();
     form->TextcolorButtonClick();
     EXPECT_EQ(form->BKGColor, platform::rgbColor(10, 20, 30));
-    EXPECT_EQ(form->TextColor, 0);
+    EXPECT_EQ(form->TextColor, 16777215); // cancelled: the default, white, stays
+    EXPECT_EQ(form->TextColorPanel->palette().color(QPalette::Window), QColor(255, 255, 255));
     EXPECT_EQ(form->BKGColorPanel->palette().color(QPalette::Window), QColor(10, 20, 30));
     form->SaveGeneratorSettings();
     EXPECT_EQ(platform::IniFile(world.programDir() + "Generator.ini").readInteger("SETTINGS", "BKGColor", -1), 0x1E140A);

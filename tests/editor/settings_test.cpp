@@ -27,7 +27,7 @@ TEST_F(SettingsTest, EmptyFileGivesTheDefaults)
     EXPECT_FALSE(s.pictureText);
     EXPECT_FALSE(s.fileName);
     EXPECT_EQ(s.bkgColor, 0);
-    EXPECT_EQ(s.textColor, 0);
+    EXPECT_EQ(s.textColor, 16777215); // white captions on the black background
     EXPECT_EQ(s.effectMode, "OFF");
     EXPECT_EQ(s.effect, 1);
     EXPECT_EQ(s.textOffset, 0);
@@ -47,12 +47,32 @@ TEST_F(SettingsTest, StoredValuesAreReadByTheirRules)
     EXPECT_TRUE(s.pictureText);
     EXPECT_FALSE(s.fileName);            // only "TRUE" switches it on
     EXPECT_EQ(s.bkgColor, 255);
-    EXPECT_EQ(s.textColor, 0);
+    EXPECT_EQ(s.textColor, 16777215);    // no number: the default
     EXPECT_EQ(s.effectMode, "OFF");      // compared exactly
     EXPECT_EQ(s.effect, 9);
     EXPECT_EQ(s.textOffset, -4);
     EXPECT_EQ(s.sourceFolder, "c:\\");   // the program directory is no source folder
     EXPECT_EQ(DriveLetterOf(s.drive), "D");
+}
+
+TEST_F(SettingsTest, CaptionsAreWhiteUnlessTheSettingsSayOtherwise)
+{
+    // No TextColor: white, in the window's panel and in what Save writes for the player.
+    writeAll(iniHost(), "[SETTINGS]\r\nBKGColor=0\r\n");
+    EditorSettings s = LoadEditorSettings(ini(), world.programDir());
+    EXPECT_EQ(s.textColor, 16777215);
+    ASSERT_TRUE(SaveEditorSettings(ini(), s));
+    EXPECT_EQ(testsupport::runHost("crudini --get '" + iniHost() + "' SETTINGS TextColor").trimmed(), "16777215");
+    ASSERT_TRUE(WritePlayerSettings(world.programDir() + "Settings.ini", s));
+    EXPECT_EQ(testsupport::runHost("crudini --get '" + world.programHost() + "/Settings.ini' SETTINGS TextColor").trimmed(), "16777215");
+    // A stored colour stays, black included.
+    for (const char* stored : {"0", "255"}) {
+        writeAll(iniHost(), "[SETTINGS]\r\nTextColor=" + QByteArray(stored) + "\r\n");
+        s = LoadEditorSettings(ini(), world.programDir());
+        EXPECT_EQ(s.textColor, QByteArray(stored).toInt());
+        ASSERT_TRUE(SaveEditorSettings(ini(), s));
+        EXPECT_EQ(testsupport::runHost("crudini --get '" + iniHost() + "' SETTINGS TextColor").trimmed(), stored);
+    }
 }
 
 TEST_F(SettingsTest, DriveIsTheFirstLetterOrNothing)

@@ -64,10 +64,10 @@ TEST_F(PicturesTest, ThreeTurnsAndThreeUndosGiveTheOriginalBack)
     EXPECT_FALSE(form->UndoBitBtn->isEnabled());
 
     form->SpeedButton5Click(); // 90
-    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_1pic.jpg\" align=\"top\">pic.jpg | ");
+    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_1pic.jpg\" align=\"top\">pic.jpg");
     EXPECT_EQ(QImage(showHost("pic.jpg")).size(), QSize(60, 90));
     form->SpeedButton7Click(); // 180
-    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_2pic.jpg\" align=\"top\">pic.jpg | ");
+    EXPECT_EQ(form->QuorbelListBox->Items()[0], "<IMG src=\"file://" + folder + "_THUMB_2pic.jpg\" align=\"top\">pic.jpg");
     EXPECT_TRUE(QFile::exists(showHost("_THUMB_1pic.jpg")));
     EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_2pic.jpg") + "'"), "47x70");
     form->SpeedButton9Click(); // mirror

@@ -79,7 +79,9 @@ TEST_F(ShowFilesTest, PictureListKeepsOnlyBareNamesThatExistInTheFolder)
     EXPECT_EQ(list[0].caption, "Second first");
     EXPECT_EQ(list[1].file, "a.jpg");
     EXPECT_EQ(list[1].caption, "");
-    EXPECT_EQ(PictureLine(list[1]), "a.jpg | ");
+    // Without a caption the line is the name alone; with one, name, " | " and caption.
+    EXPECT_EQ(PictureLine(list[1]), "a.jpg");
+    EXPECT_EQ(PictureLine(list[0]), "b.jpg | Second first");
 }
 
 TEST_F(ShowFilesTest, ShowInfoKnowsThePlaceholder)

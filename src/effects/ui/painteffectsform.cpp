@@ -103,9 +103,21 @@ const std::vector<TreeNode>& effectTree()
 QLabel* imageBox(QWidget* parent, const char* name, QRect geometry)
 {
     auto* l = label(parent, name, geometry);
-    l->setScaledContents(true);
+    // The picture keeps its shape: fitted into the box and centred (see showFitted).
+    l->setAlignment(Qt::AlignCenter);
     l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; background: white; }"));
     return l;
+}
+
+// Shows image as large as the box allows without changing its shape, centred.
+void showFitted(QLabel* box, const QImage& image)
+{
+    if (image.isNull()) {
+        box->clear();
+        return;
+    }
+    const QSize room = box->contentsRect().size();
+    box->setPixmap(QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 } // namespace
@@ -256,7 +268,7 @@ void TPainterEffectsF::writeTrackLabels()
 void TPainterEffectsF::ShowPreview(const QImage& image)
 {
     preview_ = image;
-    Image->setPixmap(QPixmap::fromImage(image));
+    showFitted(Image, image);
     Image->repaint();
 }
 
@@ -295,7 +307,7 @@ void TPainterEffectsF::loadOriginal()
         return;
     }
     original_ = effectsui::ToImage(picture);
-    Image1->setPixmap(QPixmap::fromImage(original_));
+    showFitted(Image1, original_);
     ShowPreview(original_);
     resetTrackBars();
 }

@@ -42,7 +42,11 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     PixImage1 = new imaging::TPixImage(this);
     PixImage1->setObjectName(QStringLiteral("PixImage1"));
     PixImage1->setGeometry(264, 28, 232, 174);
-    for (imaging::TPixImage* image : {PixImage1, PixImage2}) image->SetPaintSizeMode(imaging::smFit);
+    // Both panes show the picture whole, in its own shape, centred.
+    for (imaging::TPixImage* image : {PixImage1, PixImage2}) {
+        image->SetPaintSizeMode(imaging::smFit);
+        image->SetCenterImage(true);
+    }
 
     RGBPanel = panel(this, "RGBPanel", QRect(0, 210, 511, 210));
     Label3 = heading(RGBPanel, "Label3", QRect(16, 4, 340, 18));
