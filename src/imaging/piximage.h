@@ -329,6 +329,11 @@ public:
     virtual void RotateDone(int) {}
     virtual void FastRotateDone(int) {}
     virtual void SizeDone(int, int, int, int) {}
+    virtual void Reserved1() {}
+    virtual void Reserved2(const QString&, const QString&, const QString&, const QString&) {}
+    virtual void Reserved3() {}
+    virtual void Reserved4() {}
+    virtual void Reserved5() {}
     virtual void RepaintRequested() {}
     virtual void ImageChanged();
     virtual void BitmapChanged(SdkBitmapHandle* bitmap);
@@ -398,6 +403,31 @@ public:
     void SetPopupMenu(QMenu* Value) { fPopupMenu = Value; }
 
     // ---- properties: layout and behaviour ----
+    // Along which side of its parent the control lies, following the parent's size (alNone: where
+    // it was put).
+    PIX_PROPERTY(TAlign, Align, alNone)
+    // bsSingle puts a border around the client area: a line, or a sunken edge with Ctl3D.
+    PIX_PROPERTY(TBorderStyle, BorderStyle, bsNone)
+public:
+    // With ParentCtl3D the 3-D look is the parent control's (a form's is 3-D); setting Ctl3D
+    // takes it over for the control itself.
+    bool Ctl3D() const;
+    void SetCtl3D(bool Value);
+    bool ParentCtl3D() const { return fParentCtl3D; }
+    void SetParentCtl3D(bool Value);
+    // The width of the border bsSingle puts around the client area (0, 1, or 2 with Ctl3D).
+    int EdgeWidth() const;
+    // The control's place among its parent's children in the order the Tab key follows (-1 without
+    // a parent); setting it moves the control there.
+    int TabOrder() const;
+    void SetTabOrder(int Value);
+    // The engine's version record, read when the control was made.
+    const sdk::PxVersionInfo& VersionInfo() const { return fVersionInfo; }
+private:
+    bool fCtl3D = true;
+    bool fParentCtl3D = false;
+    sdk::PxVersionInfo fVersionInfo;
+    QPointer<QWidget> fAlignedIn;
     PIX_STORED(bool, AutoAnimate, false)
     PIX_STORED(int, AutoAnimationLoop, 0)
     PIX_PROPERTY(bool, AutoFloater, true)
@@ -606,6 +636,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void customEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     friend class StatusScope;
@@ -645,6 +676,16 @@ private:
     // Stores the picture into the linked field (when the record is posted).
     void updateDataField();
     QRect innerRect() const;
+    // The border of bsSingle: the layout, the scroll bars and the paint follow a change of it.
+    void edgeChanged();
+    void ctl3DChangedForChildren();
+    void drawEdge(QPainter& p);
+    // A point of the window as a point of the client area inside the border.
+    QPoint clientPoint(const QPointF& widgetPoint) const;
+    void placeScrollBars();
+    void watchParent();
+    void applyAlign();
+    QList<QWidget*> tabSiblings() const;
     // With DrawPersistence the drawing canvas maps the client rectangle where the picture is
     // shown onto the bitmap rectangle it shows.
     TPixCanvas::Mapping canvasMapping() const;
