@@ -16,6 +16,9 @@ bool isAnimatedFile(const PxFileInfo& info)
            info.Format == 119 || info.Format == 134;
 }
 
+// The last row of a page's last pass: the page is complete.
+bool pageEnds(const PxLoadBand& band) { return (band.flags & bandLastRow) && (band.flags & bandLastPass); }
+
 int percentOf(std::int64_t done, int height)
 {
     if (height <= 0) return 100;
@@ -35,7 +38,7 @@ int TPixImage::GetFileInfo(const QString& FileName)
 // Shows the rows of the first page decoded so far, laid out as the whole page will be.
 void TPixImage::paintWhileLoading(const PxLoadBand& band)
 {
-    if (band.flags & bandFirstRow) {
+    if ((band.flags & bandFirstRow) && (band.flags & bandFirstPass)) {
         fLoadingPage = band.page;
         fBitmapWidth = band.page->Width;
         fBitmapHeight = band.page->Height;
@@ -49,10 +52,11 @@ void TPixImage::paintWhileLoading(const PxLoadBand& band)
         }
     }
     if (fLoadingPage != band.page) return;
-    fLoadingRows = band.firstRow + band.rows;
+    // A later pass goes over a page whose rows the first one has all shown.
+    fLoadingRows = (band.flags & bandFirstPass) ? band.firstRow + band.rows : band.page->Height;
     Refresh();
     // The page moves into the list when its last row is done.
-    if (band.flags & bandLastRow) fLoadingPage = nullptr;
+    if (pageEnds(band)) fLoadingPage = nullptr;
 }
 
 int TPixImage::loadCallback(const PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad)
@@ -70,7 +74,7 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWh
     if (static_cast<unsigned>(band.pagesDelivered) >= pageLimit) return PXERR_STOPPED;
     const int height = band.page ? band.page->Height : 0;
     if (band.flags & bandFirstRow) {
-        if (fEnableProgressEvent && OnStatus) OnStatus(this, 0);
+        if ((band.flags & bandFirstPass) && fEnableProgressEvent && OnStatus) OnStatus(this, 0);
         fRowsDone = band.rows;
     } else {
         fRowsDone += band.rows;
@@ -82,7 +86,7 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWh
     } else if (!fLoaderDriven && paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) {
         paintWhileLoading(band);
     }
-    if (band.flags & bandLastRow) {
+    if (pageEnds(band)) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
     }

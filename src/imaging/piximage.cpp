@@ -127,7 +127,7 @@ TPixImage::~TPixImage()
     stopPlayback();
     fDownload.reset();
     fDataLink.reset();
-    if (fFeed) sdk::PX_StopFeedLoad(&fFeed);
+    closeFeed();
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);

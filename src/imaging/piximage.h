@@ -444,6 +444,9 @@ private:
     PIX_STORED(bool, EnableKeyboard, true)
     PIX_STORED(bool, EnableScroll, true)
     PIX_STORED(bool, EnableZoomInRect, true)
+    // With it a middle-button drag captures the screen around the mouse into the control. Off
+    // unless the caller asks for it: a capture replaces the control's picture.
+    PIX_STORED(bool, EnableZoomInCapture, false)
     PIX_STORED(bool, EnableMethodErrors, true)
     PIX_PROPERTY(bool, EnableProgressEvent, false)
     PIX_PROPERTY(bool, EnableFloater, false)
@@ -877,6 +880,9 @@ private:
     void downloadFinished(int error);
     // Ends a download under way: the feed closed, nothing kept.
     void stopDownload();
+    void reportDownloadFailure(int result, const QString& cause);
+    void showFirstFedPage();
+    void closeFeed();
 
     // animation
     sdk::SdkPlaybackHandle fPlayback = nullptr;

@@ -14,14 +14,23 @@ namespace {
 constexpr int memoryNotReadable = -3; // the memory handed over cannot be read
 
 // The result a failed download leaves.
-int downloadFailure(platform::UrlDownload::Result result)
+int downloadFailure(const platform::UrlDownload& download, platform::UrlDownload::Result result)
 {
     using D = platform::UrlDownload;
     switch (result) {
-    case D::ConnectFailed: return PXERR_OPEN;
-    case D::TooLarge: return PXERR_NOMEMORY;
     case D::BadAddress: return 0;
-    default: return PXERR_FILENOTFOUND;
+    case D::HostNotFound: return -273;    // "Host Not Found"
+    case D::ConnectFailed: return -276;   // "Connection Refused"
+    case D::ConnectTimedOut: return -279; // "Connection attempt timeout"
+    case D::Stalled: return -286;         // "Transfer was aborted"
+    case D::TooLarge: return PXERR_NOMEMORY; // as for a file too large to read
+    case D::CutShort: return PXERR_READ;
+    case D::HttpError: {
+        const int status = download.HttpStatus();
+        if (status == 404 || status == 410) return PXERR_FILENOTFOUND;
+        return status >= 500 ? -218 : -284; // "Server not found or down", "Unknown network error has occured"
+    }
+    default: return -284;
     }
 }
 
@@ -85,15 +94,42 @@ int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
         fLastResult = 0;
         throw EInvalidOperation(objectName() + QStringLiteral(" \nFeedLoad: Feed Load not Started."));
     }
-    int result = PX_FeedLoad(fFeed, static_cast<const char*>(Buffer), Size);
+    int result;
+    {
+        // The bytes may complete bands and pages: their events run now, and switching
+        // EnableProgressEvent off in one of them stops the load.
+        StatusScope scope(this, false);
+        result = PX_FeedLoad(fFeed, static_cast<const char*>(Buffer), Size);
+    }
     if (result > 0) {
         result = 1;
+        showFirstFedPage();
     } else {
-        PX_StopFeedLoad(&fFeed);
+        closeFeed();
         dropList();
         ImageChanged();
     }
+    rethrowHandlerError();
     return CheckMethodResult(QStringLiteral("FeedLoad"), result);
+}
+
+// The first page is shown as soon as it is decoded, while later ones may still arrive.
+void TPixImage::showFirstFedPage()
+{
+    if (fHasImage || !fList) return;
+    int count = 0;
+    if (PX_GetBitmapListCount(fList, &count) != PX_SUCCESS || count == 0) return;
+    fListCount = count;
+    fListIndex = 0;
+    fHasImage = PX_GetBitmapListItem(fList, 0, &fBitmap) == PX_SUCCESS;
+    if (fHasImage) ImageChanged();
+}
+
+void TPixImage::closeFeed()
+{
+    // The page being decoded goes with the feed.
+    fLoadingPage = nullptr;
+    if (fFeed) PX_StopFeedLoad(&fFeed);
 }
 
 int TPixImage::StopFeedLoad()
@@ -108,6 +144,9 @@ int TPixImage::StopFeedLoad()
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
         PxFileInfo info;
+        fLoadingPage = nullptr;
+        PX_FreeBitmap(&fBitmap);
+        fHasImage = false;
         result = showLoadedPages(PX_StopFeedLoad(&fFeed, &info));
         if (fHasImage) {
             fFileInfo = info;
@@ -124,7 +163,7 @@ void TPixImage::stopDownload()
 {
     if (fDownload) fDownload->Abort();
     fDownload.reset();
-    if (fFeed) PX_StopFeedLoad(&fFeed);
+    closeFeed();
     dropList();
     fLoading = false;
     fReadyState = rsComplete;
@@ -160,7 +199,7 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
             downloadStarted();
             if (!fFeed) result = fLastResult;
         } else {
-            result = downloadFailure(started);
+            result = downloadFailure(*fDownload, started);
         }
         if (result != PX_SUCCESS) fDownload.reset();
     }
@@ -186,35 +225,55 @@ void TPixImage::downloadData(const QByteArray& data)
 {
     if (!fFeed) return;
     SuspendMethodErrors();
-    FeedLoad(data.constData(), data.size());
+    try {
+        FeedLoad(data.constData(), data.size());
+    } catch (...) {
+        // An event handler failed: the download stops (nothing may leave through the transfer).
+        closeFeed();
+        dropList();
+        ImageChanged();
+        fLastResult = PXERR_ABORTED;
+    }
     ResumeMethodErrors();
 }
 
 void TPixImage::downloadFinished(int error)
 {
+    const auto result = static_cast<platform::UrlDownload::Result>(error);
+    const int failure = downloadFailure(*fDownload, result);
+    const QString cause = fDownload->FailureText(result);
     fDownload.reset();
     fLoading = false;
-    const auto result = static_cast<platform::UrlDownload::Result>(error);
     if (result == platform::UrlDownload::Complete && fFeed) {
-        // All arrived: the picture is decoded now. A picture that cannot be read is reported as
-        // an error of the address.
+        // All arrived: the rest of the picture is decoded now. A picture that cannot be read is
+        // reported as an error of the address.
         fReadyState = rsLoading;
         SuspendMethodErrors();
         const int r = StopFeedLoad();
         ResumeMethodErrors();
-        if (r != PX_SUCCESS && fEnableMethodErrors)
-            platform::showError(formatMethodError(objectName(), r, fBitmapDataPath));
+        if (r != PX_SUCCESS) reportDownloadFailure(r, QString());
         if (OnReadyStateChanged && !fDestroying) OnReadyStateChanged(this, rsLoading);
     } else {
-        // Nothing of a failed download is kept; a feed that failed keeps its own result.
+        // Nothing of a failed download is kept. A feed that refused the bytes keeps its own
+        // result; the download's failure is named with its cause.
         const bool fed = fFeed != nullptr;
-        if (fFeed) PX_StopFeedLoad(&fFeed);
+        closeFeed();
         dropList();
         ImageChanged();
-        if (fed || result != platform::UrlDownload::Stopped) fLastResult = downloadFailure(result);
+        if (!fed && result == platform::UrlDownload::Stopped) reportDownloadFailure(fLastResult, QString());
+        else reportDownloadFailure(failure, cause);
     }
     fReadyState = rsComplete;
     if (OnReadyStateChanged && !fDestroying) OnReadyStateChanged(this, rsComplete);
+}
+
+void TPixImage::reportDownloadFailure(int result, const QString& cause)
+{
+    fLastResult = result;
+    if (!fEnableMethodErrors || fDestroying) return;
+    QString message = formatMethodError(objectName(), result, fBitmapDataPath);
+    if (!cause.isEmpty()) message += QStringLiteral("\n") + cause;
+    platform::showError(message);
 }
 
 } // namespace imaging

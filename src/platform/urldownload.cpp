@@ -12,9 +12,18 @@ namespace {
 
 constexpr long maxRedirects = 5;
 constexpr int pollInterval = 5; // milliseconds between two looks at the transfer
-constexpr long connectTimeout = 15000;
+
+UrlDownload::Limits& currentLimits()
+{
+    static UrlDownload::Limits limits;
+    return limits;
+}
 
 } // namespace
+
+UrlDownload::Limits UrlDownload::limits() { return currentLimits(); }
+
+void UrlDownload::setLimits(const Limits& limits) { currentLimits() = limits; }
 
 struct UrlDownload::Transfer {
     CURLM* multi = nullptr;
@@ -47,8 +56,9 @@ struct UrlDownload::Transfer {
 };
 
 UrlDownload::UrlDownload(QString url, qint64 maxBytes, Handlers handlers)
-    : url_(std::move(url)), maxBytes_(maxBytes), handlers_(std::move(handlers))
+    : url_(std::move(url)), maxBytes_(maxBytes), handlers_(std::move(handlers)), limits_(currentLimits())
 {
+    if (limits_.bodyCeiling > 0) maxBytes_ = std::min(maxBytes_, limits_.bodyCeiling);
 }
 
 UrlDownload::~UrlDownload() = default;
@@ -74,7 +84,11 @@ UrlDownload::Result UrlDownload::Start()
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, maxRedirects);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->error);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, connectTimeout);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectMs));
+    // Slower than this for the stall time, from the request on (a server that answers nothing or
+    // stalls in its headers included), and the download is given up.
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(limits_.lowestBytesPerSecond));
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.stallSeconds));
     curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes_));
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Transfer::write);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
@@ -101,6 +115,9 @@ std::size_t UrlDownload::receive(const char* data, std::size_t bytes)
         stop_ = HttpError;
         return 0;
     }
+    curl_off_t length = -1;
+    curl_easy_getinfo(t_->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    announced_ = length;
     if (received_ + static_cast<qint64>(bytes) > maxBytes_) {
         stop_ = TooLarge;
         return 0;
@@ -137,19 +154,54 @@ void UrlDownload::poll()
     long status = 0;
     curl_easy_getinfo(t_->easy, CURLINFO_RESPONSE_CODE, &status);
     status_ = static_cast<int>(status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(t_->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length >= 0) announced_ = length;
+    curl_off_t connected = 0;
+    curl_easy_getinfo(t_->easy, CURLINFO_CONNECT_TIME_T, &connected);
     Result result = Complete;
     if (stop_ != Complete) result = stop_;
     else if (code == CURLE_OK) result = status_ >= 400 ? HttpError : Complete;
     else if (code == CURLE_TOO_MANY_REDIRECTS) result = TooManyRedirects;
     else if (code == CURLE_FILESIZE_EXCEEDED) result = TooLarge;
-    else if (code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_OPERATION_TIMEDOUT)
-        result = ConnectFailed;
+    else if (code == CURLE_COULDNT_RESOLVE_HOST) result = HostNotFound;
+    else if (code == CURLE_COULDNT_CONNECT) result = ConnectFailed;
+    else if (code == CURLE_OPERATION_TIMEDOUT) result = connected > 0 ? Stalled : ConnectTimedOut;
+    else if (code == CURLE_PARTIAL_FILE || code == CURLE_GOT_NOTHING || code == CURLE_RECV_ERROR) result = CutShort;
     else if (code == CURLE_UNSUPPORTED_PROTOCOL) result = BadAddress;
     else result = Failed;
+    if (result == Failed) error_ = t_->error[0] ? QString::fromLocal8Bit(t_->error) : QString::fromUtf8(curl_easy_strerror(code));
     t_.reset();
     // Last, from a copy: the handler may destroy this download.
     const auto finished = handlers_.finished;
     if (finished) finished(result);
+}
+
+QString UrlDownload::FailureText(Result result) const
+{
+    switch (result) {
+    case Complete:
+    case Stopped: return {};
+    case BadAddress: return QStringLiteral("not an http or https address");
+    case ConnectFailed: return QStringLiteral("the server refused the connection");
+    case HostNotFound: return QStringLiteral("the host name is not known");
+    case ConnectTimedOut: return QStringLiteral("no connection within %1 s").arg(limits_.connectMs / 1000.0);
+    case Stalled:
+        if (status_ == 0) return QStringLiteral("no answer within %1 s").arg(limits_.stallSeconds);
+        return QStringLiteral("the transfer stalled: less than %1 bytes a second for %2 s")
+            .arg(limits_.lowestBytesPerSecond)
+            .arg(limits_.stallSeconds);
+    case HttpError: return QStringLiteral("the server answered with HTTP status %1").arg(status_);
+    case TooLarge: return QStringLiteral("larger than %1 bytes").arg(maxBytes_);
+    case TooManyRedirects: return QStringLiteral("more than %1 redirects").arg(maxRedirects);
+    case CutShort:
+        if (status_ == 0) return QStringLiteral("the server closed the connection without an answer");
+        if (announced_ >= 0)
+            return QStringLiteral("the connection ended after %1 of %2 bytes").arg(received_).arg(announced_);
+        return QStringLiteral("the connection ended after %1 bytes, before the end of the data").arg(received_);
+    case Failed: return error_.isEmpty() ? QStringLiteral("the transfer failed") : error_;
+    }
+    return {};
 }
 
 } // namespace platform

@@ -3,6 +3,8 @@
 #include "sdk/pictureio.h"
 
 #include <QIODevice>
+#include <QImage>
+#include <memory>
 
 namespace sdk::detail {
 
@@ -17,8 +19,9 @@ public:
     // Starts a page of the given size (checked before allocation); the bitmap to fill is page().
     int beginPage(int width, int height, int xres, int yres);
     SdkBitmapHandle& page() { return page_; }
-    // Rows [firstRow, firstRow + rows) of the current page are done.
-    int band(int firstRow, int rows);
+    // Rows [firstRow, firstRow + rows) of the current page are done. A picture shown in passes,
+    // coarse first, tells which pass it is (bandFirstPass, bandLastPass; both for a single pass).
+    int band(int firstRow, int rows, int passFlags = bandFirstPass | bandLastPass);
     // The current page is complete: it goes to the list. Gives PX_SUCCESS, or PXERR_STOPPED when
     // no further page is wanted, or PXERR_DONE when the load has no list for further pages (the
     // decoders hand it on like PXERR_STOPPED; finish makes it a success).
@@ -45,6 +48,16 @@ private:
     int pageHeight_ = 0;
 };
 
+// The resolution the thread's load-information callback gives the pages of a picture with this
+// header (0: the file's own).
+struct LoadResolution {
+    int x = 0;
+    int y = 0;
+};
+LoadResolution askLoadInfo(const PxFileInfo& header, int page);
+// Gives the pages of list from index from on, and bitmap when allocated, that resolution.
+void setResolution(const LoadResolution& resolution, SdkBitmapListHandle list, int from, SdkBitmapHandle* bitmap);
+
 // Format from the first bytes of a file.
 int sniffFormat(const QByteArray& data);
 
@@ -68,7 +81,39 @@ bool plainBmp(const QByteArray& data, BmpLayout* layout);
 int bmpDecode(const QByteArray& data, const BmpLayout& layout, PageSink& sink);
 
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page);
+// The layout Qt's readers' pictures are turned into for a page of the given bits.
+QImage::Format qtFormatForBits(int bits);
+// Dots per inch of a resolution in dots per metre (96 when there is none).
+int dpiOfDotsPerMetre(int dotsPerMetre);
 int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOptions& options);
+
+// Decodes a picture whose bytes arrive in pieces, page by page and band by band as far as the
+// bytes so far allow, into the same pages a load of all the bytes in one piece gives.
+class FeedDecoder {
+public:
+    virtual ~FeedDecoder() = default;
+    // data holds every byte so far, the new ones at its end. False once decoding is over, for
+    // good or ill (result() tells); bytes after that are not looked at.
+    virtual bool more(const QByteArray& data) = 0;
+    // No more bytes come: the rest is decoded as a load of data would decode it.
+    virtual void end(const QByteArray& data) = 0;
+    bool over() const { return over_; }
+    int result() const { return result_; }
+
+protected:
+    void finish(int result)
+    {
+        over_ = true;
+        result_ = result;
+    }
+
+private:
+    bool over_ = false;
+    int result_ = PX_SUCCESS;
+};
+std::unique_ptr<FeedDecoder> jpegFeedDecoder(PageSink& sink);
+std::unique_ptr<FeedDecoder> pngFeedDecoder(PageSink& sink);
+std::unique_ptr<FeedDecoder> gifFeedDecoder(PageSink& sink, const PxLoadOptions& options);
 
 // Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.

@@ -68,6 +68,36 @@ void cmykToBGR(const std::uint8_t* cmyk, std::uint8_t* out, int width, int outBp
     }
 }
 
+// Decodes the next rows (up to a band of 16) into the page from its output row on, the padding
+// of each row cleared; a CMYK picture goes through cmykRow. Gives the rows done: fewer than a band
+// may come, none when a suspending source has no more bytes.
+int readRowBand(j_decompress_ptr cinfo, SdkBitmapHandle& page, int outBpp, bool inverted, std::vector<std::uint8_t>* cmykRow)
+{
+    constexpr int kBand = 16;
+    const int width = static_cast<int>(cinfo->output_width);
+    const int first = static_cast<int>(cinfo->output_scanline);
+    const int count = std::min(kBand, static_cast<int>(cinfo->output_height) - first);
+    int done = 0;
+    if (cmykRow) {
+        while (done < count) {
+            JSAMPROW one = cmykRow->data();
+            if (jpeg_read_scanlines(cinfo, &one, 1) != 1) break;
+            cmykToBGR(cmykRow->data(), page.row(first + done), width, outBpp, inverted);
+            ++done;
+        }
+    } else {
+        JSAMPROW rows[kBand];
+        for (int i = 0; i < count; ++i) rows[i] = page.row(first + i);
+        done = static_cast<int>(jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(count)));
+    }
+    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
+    const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
+    if (pad) {
+        for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
+    }
+    return done;
+}
+
 // The stream of a progressive JPEG without the scans of AC coefficients of the given components:
 // every other segment and scan with its data. A component decoded at one pixel a block is made of
 // its DC coefficients alone, so the picture comes out of this stream unchanged, at a fraction of
@@ -230,28 +260,10 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
     const bool inverted = cinfo.saw_Adobe_marker != 0;
     if (cmyk) cmykRow.resize(static_cast<std::size_t>(cinfo.output_width) * 4);
     const int height = static_cast<int>(cinfo.output_height);
-    const int width = static_cast<int>(cinfo.output_width);
-    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
-    const std::size_t pad = static_cast<std::size_t>(page.BytesPerLine) - padStart;
-    constexpr int kBand = 16;
-    JSAMPROW rows[kBand];
     while (static_cast<int>(cinfo.output_scanline) < height) {
         const int first = static_cast<int>(cinfo.output_scanline);
-        const int count = std::min(kBand, height - first);
-        int done = 0;
-        if (cmyk) {
-            while (done < count) {
-                JSAMPROW one = cmykRow.data();
-                if (jpeg_read_scanlines(&cinfo, &one, 1) != 1) break;
-                cmykToBGR(cmykRow.data(), page.row(first + done), width, outBpp, inverted);
-                ++done;
-            }
-        } else {
-            for (int i = 0; i < count; ++i) rows[i] = page.row(first + i);
-            done = static_cast<int>(jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)));
-        }
+        const int done = readRowBand(&cinfo, page, outBpp, inverted, cmyk ? &cmykRow : nullptr);
         if (done <= 0) return PXERR_READ;
-        if (pad) for (int i = 0; i < done; ++i) std::memset(page.row(first + i) + padStart, 0, pad);
         r = sink.band(first, done);
         if (r != PX_SUCCESS) {
             jpeg_abort_decompress(&cinfo);
@@ -378,5 +390,266 @@ int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& ro
     jpeg_finish_compress(&cinfo);
     return PX_SUCCESS;
 }
+
+// ---- decoding as the bytes arrive ----
+
+namespace {
+
+// A progressive file shows at most this many coarse pictures before its last, whatever number of
+// scans it has: each is a whole decoding pass.
+constexpr int kMaxCoarsePasses = 8;
+
+// Decodes through libjpeg's suspending interface: where the bytes so far end, the decoder stops
+// and goes on from the same point once more are in. Rows of a sequential file come out as their
+// data arrives; a progressive file is shown coarse to fine as its scans complete, its last pass
+// being the decoding a load of the whole file does.
+class JpegFeed final : public FeedDecoder {
+public:
+    explicit JpegFeed(PageSink& sink) : sink_(sink)
+    {
+        installJpegErrors(err_.pub);
+        cinfo_.err = &err_.pub;
+        jpeg_create_decompress(&cinfo_);
+        cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
+        progress_.progress_monitor = limitScans;
+        cinfo_.progress = &progress_;
+        source_.pub.init_source = [](j_decompress_ptr) {};
+        source_.pub.fill_input_buffer = fillInput;
+        source_.pub.skip_input_data = skipInput;
+        source_.pub.resync_to_restart = jpeg_resync_to_restart;
+        source_.pub.term_source = [](j_decompress_ptr) {};
+        source_.pub.next_input_byte = nullptr;
+        source_.pub.bytes_in_buffer = 0;
+        source_.self = this;
+        cinfo_.src = &source_.pub;
+    }
+    ~JpegFeed() override { jpeg_destroy_decompress(&cinfo_); }
+    JpegFeed(const JpegFeed&) = delete;
+    JpegFeed& operator=(const JpegFeed&) = delete;
+
+    bool more(const QByteArray& data) override
+    {
+        if (!over()) step(data);
+        return !over();
+    }
+
+    void end(const QByteArray& data) override
+    {
+        if (over()) return;
+        // From here on the end of the bytes reads as the end of the picture, as it does for a
+        // picture in memory: what is missing comes out grey.
+        ended_ = true;
+        step(data);
+        if (!over()) finish(PXERR_READ);
+    }
+
+private:
+    enum Stage { Header, Start, Rows, Consume, CoarseStart, CoarseRows, CoarseEnd, LastStart, LastRows, LastEnd, Finish };
+
+    struct Source {
+        jpeg_source_mgr pub;
+        JpegFeed* self;
+    };
+
+    static boolean fillInput(j_decompress_ptr cinfo)
+    {
+        JpegFeed* self = reinterpret_cast<Source*>(cinfo->src)->self;
+        if (!self->ended_) return FALSE; // suspend until more bytes are in
+        static const JOCTET fakeEnd[2] = {0xFF, JPEG_EOI};
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        cinfo->src->next_input_byte = fakeEnd;
+        cinfo->src->bytes_in_buffer = 2;
+        self->atFakeEnd_ = true;
+        return TRUE;
+    }
+
+    static void skipInput(j_decompress_ptr cinfo, long count)
+    {
+        if (count <= 0) return;
+        jpeg_source_mgr* src = cinfo->src;
+        if (static_cast<std::size_t>(count) <= src->bytes_in_buffer) {
+            src->next_input_byte += count;
+            src->bytes_in_buffer -= static_cast<std::size_t>(count);
+            return;
+        }
+        JpegFeed* self = reinterpret_cast<Source*>(src)->self;
+        // The rest is skipped as it arrives.
+        self->skip_ += count - static_cast<long>(src->bytes_in_buffer);
+        src->next_input_byte += src->bytes_in_buffer;
+        src->bytes_in_buffer = 0;
+        if (self->ended_) fillInput(cinfo);
+    }
+
+    void step(const QByteArray& data)
+    {
+        const auto* base = reinterpret_cast<const JOCTET*>(data.constData());
+        if (!atFakeEnd_) {
+            const qsizetype skipped = std::min<qsizetype>(skip_, data.size() - pos_);
+            pos_ += skipped;
+            skip_ -= static_cast<long>(skipped);
+            source_.pub.next_input_byte = base + pos_;
+            source_.pub.bytes_in_buffer = static_cast<std::size_t>(data.size() - pos_);
+        }
+        run();
+        if (!atFakeEnd_) pos_ = source_.pub.next_input_byte - base;
+    }
+
+    void run()
+    {
+        if (setjmp(err_.jump)) {
+            const int code = err_.pub.msg_code;
+            finish(code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? PXERR_NOMEMORY
+                   : started_                                                   ? PXERR_READ
+                                                                                : PXERR_BADFORMAT);
+            return;
+        }
+        while (!over() && advance()) {
+        }
+    }
+
+    // One step; false when the decoder waits for more bytes.
+    bool advance()
+    {
+        switch (stage_) {
+        case Header: return header();
+        case Start:
+            if (!jpeg_start_decompress(&cinfo_)) return false;
+            stage_ = cinfo_.buffered_image ? Consume : Rows;
+            passFlags_ = bandFirstPass | bandLastPass;
+            return true;
+        case Rows: return rows(Finish);
+        case Consume: {
+            if (jpeg_input_complete(&cinfo_)) {
+                stage_ = LastStart;
+                return true;
+            }
+            const int got = jpeg_consume_input(&cinfo_);
+            if (got == JPEG_SUSPENDED) return false;
+            if (got == JPEG_SCAN_COMPLETED && coarsePasses_ < kMaxCoarsePasses) {
+                coarseScan_ = cinfo_.input_scan_number;
+                stage_ = CoarseStart;
+            }
+            return true;
+        }
+        case CoarseStart:
+            if (!jpeg_start_output(&cinfo_, coarseScan_)) return false;
+            passFlags_ = coarsePasses_ == 0 ? bandFirstPass : 0;
+            stage_ = CoarseRows;
+            return true;
+        case CoarseRows: return rows(CoarseEnd);
+        case CoarseEnd:
+            if (!jpeg_finish_output(&cinfo_)) return false;
+            ++coarsePasses_;
+            stage_ = Consume;
+            return true;
+        case LastStart:
+            if (!jpeg_start_output(&cinfo_, cinfo_.input_scan_number)) return false;
+            passFlags_ = bandLastPass | (coarsePasses_ == 0 ? bandFirstPass : 0);
+            stage_ = LastRows;
+            return true;
+        case LastRows: return rows(LastEnd);
+        case LastEnd:
+            if (!jpeg_finish_output(&cinfo_)) return false;
+            stage_ = Finish;
+            return true;
+        case Finish:
+            if (!jpeg_finish_decompress(&cinfo_)) return false;
+            finish(sink_.endPage());
+            return true;
+        }
+        return false;
+    }
+
+    bool header()
+    {
+        const int got = jpeg_read_header(&cinfo_, TRUE);
+        if (got == JPEG_SUSPENDED) return false;
+        if (got != JPEG_HEADER_OK) {
+            finish(PXERR_BADFORMAT);
+            return true;
+        }
+        if (cinfo_.image_width == 0 || cinfo_.image_height == 0) {
+            finish(PXERR_BADSIZE);
+            return true;
+        }
+        // The size the file declares is checked before the decoder allocates anything for it.
+        if (!sizeAllowed(cinfo_.image_width, cinfo_.image_height, 24)) {
+            finish(PXERR_NOMEMORY);
+            return true;
+        }
+        if (cinfo_.num_components != 1 && cinfo_.num_components != 3 && cinfo_.num_components != 4) {
+            finish(PXERR_SUBTYPE);
+            return true;
+        }
+        outBpp_ = sink_.bits() / 8;
+        cmyk_ = cinfo_.jpeg_color_space == JCS_CMYK || cinfo_.jpeg_color_space == JCS_YCCK;
+        if (cmyk_) cinfo_.out_color_space = JCS_CMYK;
+        else if (outBpp_ == 1) cinfo_.out_color_space = JCS_GRAYSCALE;
+        else if (outBpp_ == 4) cinfo_.out_color_space = JCS_EXT_BGRX;
+        else cinfo_.out_color_space = JCS_EXT_BGR;
+        if (cinfo_.progressive_mode) cinfo_.buffered_image = TRUE;
+        jpeg_calc_output_dimensions(&cinfo_);
+        int xres = 96, yres = 96;
+        if (cinfo_.saw_JFIF_marker) {
+            xres = densityToDpi(cinfo_.density_unit, cinfo_.X_density);
+            yres = densityToDpi(cinfo_.density_unit, cinfo_.Y_density);
+        }
+        const int r = sink_.beginPage(static_cast<int>(cinfo_.output_width), static_cast<int>(cinfo_.output_height), xres, yres);
+        if (r != PX_SUCCESS) {
+            finish(r);
+            return true;
+        }
+        started_ = true;
+        inverted_ = cinfo_.saw_Adobe_marker != 0;
+        if (cmyk_) cmykRow_.resize(static_cast<std::size_t>(cinfo_.output_width) * 4);
+        stage_ = Start;
+        return true;
+    }
+
+    // The rows of the current pass, as far as the bytes go; then the next stage.
+    bool rows(Stage next)
+    {
+        const int height = static_cast<int>(cinfo_.output_height);
+        while (static_cast<int>(cinfo_.output_scanline) < height) {
+            const int first = static_cast<int>(cinfo_.output_scanline);
+            const int done = readRowBand(&cinfo_, sink_.page(), outBpp_, inverted_, cmyk_ ? &cmykRow_ : nullptr);
+            if (done > 0) {
+                const int r = sink_.band(first, done, passFlags_);
+                if (r != PX_SUCCESS) {
+                    finish(r);
+                    return true;
+                }
+            }
+            // Fewer rows than asked for may come even with all bytes in; none at all means the
+            // decoder waits for more.
+            if (done == 0) return false;
+        }
+        stage_ = next;
+        return true;
+    }
+
+    PageSink& sink_;
+    jpeg_decompress_struct cinfo_;
+    JpegErrorManager err_;
+    jpeg_progress_mgr progress_;
+    Source source_;
+    Stage stage_ = Header;
+    qsizetype pos_ = 0;  // where the decoder reads on in the bytes
+    long skip_ = 0;      // bytes to pass over once they are in
+    bool ended_ = false;
+    bool atFakeEnd_ = false;
+    bool started_ = false;
+    bool cmyk_ = false;
+    bool inverted_ = false;
+    int outBpp_ = 3;
+    int passFlags_ = bandFirstPass | bandLastPass;
+    int coarsePasses_ = 0;
+    int coarseScan_ = 0;
+    std::vector<std::uint8_t> cmykRow_;
+};
+
+} // namespace
+
+std::unique_ptr<FeedDecoder> jpegFeedDecoder(PageSink& sink) { return std::make_unique<JpegFeed>(sink); }
 
 } // namespace sdk::detail

@@ -53,7 +53,7 @@ int PageSink::beginPage(int width, int height, int xres, int yres)
     return PX_SUCCESS;
 }
 
-int PageSink::band(int firstRow, int rows)
+int PageSink::band(int firstRow, int rows, int passFlags)
 {
     if (!callback_) return PX_SUCCESS;
     PxLoadBand b;
@@ -61,7 +61,7 @@ int PageSink::band(int firstRow, int rows)
     b.pagesDelivered = delivered_;
     b.firstRow = firstRow;
     b.rows = rows;
-    b.flags = bandFirstPass | bandLastPass | (firstRow == 0 ? bandFirstRow : 0) |
+    b.flags = (passFlags & (bandFirstPass | bandLastPass)) | (firstRow == 0 ? bandFirstRow : 0) |
               (firstRow + rows >= pageHeight_ ? bandLastRow : 0);
     b.percent = static_cast<int>(static_cast<std::int64_t>(firstRow + rows) * 100 / std::max(1, pageHeight_));
     const int r = callback_(b);
@@ -141,6 +141,17 @@ void allowLargeImages()
     (void)once;
 }
 
+// Moves at past a run of GIF sub-blocks and its terminator; false when the bytes end first.
+bool skipGifSubBlocks(const unsigned char* p, qsizetype n, qsizetype& at)
+{
+    while (at < n) {
+        const int len = p[at++];
+        if (len == 0) return true;
+        at += len;
+    }
+    return false;
+}
+
 // The frame count, delays, loop count and background of a GIF, read from its blocks without
 // decoding any picture.
 bool walkGif(const QByteArray& data, PxFileInfo* info)
@@ -162,14 +173,6 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
         info->BackgroundColor = static_cast<std::int32_t>(((bg >> 16) & 0xFF) | (bg & 0xFF00) | ((bg & 0xFF) << 16));
         info->Palette = global;
     }
-    auto skipSubBlocks = [&](qsizetype& at) {
-        while (at < n) {
-            const int len = p[at++];
-            if (len == 0) return true;
-            at += len;
-        }
-        return false;
-    };
     int pendingDelay = 0;
     int frames = 0;
     while (pos < n) {
@@ -186,14 +189,14 @@ bool walkGif(const QByteArray& data, PxFileInfo* info)
                     info->LoopCount = p[sub + 2] | (p[sub + 3] << 8);
                 }
             }
-            if (!skipSubBlocks(pos)) break;
+            if (!skipGifSubBlocks(p, n, pos)) break;
         } else if (kind == 0x2C) {
             if (pos + 9 > n) break;
             const int f = p[pos + 8];
             pos += 9;
             if (f & 0x80) pos += 3 * (2 << (f & 7));
             pos += 1; // code size
-            if (pos > n || !skipSubBlocks(pos)) {
+            if (pos > n || !skipGifSubBlocks(p, n, pos)) {
                 ++frames; // a truncated last frame still counts: the reader shows what it has
                 info->Delays.push_back(pendingDelay);
                 break;
@@ -299,12 +302,49 @@ std::int32_t keyTransparency(QImage& image)
     return static_cast<std::int32_t>(((key >> 16) & 0xFF) | (key & 0xFF00) | ((key & 0xFF) << 16));
 }
 
-int dpiOf(int dotsPerMeter)
+// Hands one frame or page that Qt's reader gave over to the sink, band by band.
+int deliverQtPage(QImage image, int format, int index, const PxFileInfo& gif, PageSink& sink)
 {
-    return dotsPerMeter > 0 ? std::max(1, platform::roundHalfEven(dotsPerMeter * 0.0254)) : 96;
+    const int bits = sink.bits();
+    int r = sink.beginPage(image.width(), image.height(), dpiOfDotsPerMetre(image.dotsPerMeterX()),
+                           dpiOfDotsPerMetre(image.dotsPerMeterY()));
+    if (r != PX_SUCCESS) return r;
+    const std::int32_t key = format == fmtGIF && bits != 32 ? keyTransparency(image) : -1;
+    image = image.convertToFormat(qtFormatForBits(bits));
+    if (image.isNull()) return PXERR_NOMEMORY;
+    SdkBitmapHandle& page = sink.page();
+    if (format == fmtGIF && static_cast<std::size_t>(index) < gif.Delays.size()) page.Delay = gif.Delays[static_cast<std::size_t>(index)];
+    if (format == fmtGIF) page.BackgroundColor = gif.BackgroundColor;
+    if (key >= 0 && bits == 24) {
+        page.Flags |= bfTransparent;
+        page.TransparentColor = key;
+    }
+    const std::size_t used = static_cast<std::size_t>(page.Width) * page.bytesPerPixel();
+    constexpr int kBand = 64;
+    for (int y0 = 0; y0 < page.Height; y0 += kBand) {
+        const int rows = std::min(kBand, page.Height - y0);
+        for (int y = y0; y < y0 + rows; ++y) {
+            std::uint8_t* d = page.row(y);
+            std::memcpy(d, image.constScanLine(y), used);
+            std::memset(d + used, 0, static_cast<std::size_t>(page.BytesPerLine) - used);
+        }
+        r = sink.band(y0, rows);
+        if (r != PX_SUCCESS) return r;
+    }
+    return sink.endPage();
 }
 
 } // namespace
+
+QImage::Format qtFormatForBits(int bits)
+{
+    return bits == 8 ? QImage::Format_Grayscale8 : bits == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888;
+}
+
+int dpiOfDotsPerMetre(int dotsPerMetre)
+{
+    return dotsPerMetre > 0 ? std::max(1, platform::roundHalfEven(dotsPerMetre * 0.0254)) : 96;
+}
 
 int qtInfo(const QByteArray& data, int format, PxFileInfo* info, int page)
 {
@@ -348,8 +388,6 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
     if (format == fmtGIF) walkGif(data, &gif);
     int pages = format == fmtTIFF ? std::max(1, reader.imageCount()) : format == fmtGIF ? std::max(1, gif.Pages) : 1;
     if (first > pages) return -310; // "Page not found"
-    const int bits = sink.bits();
-    const QImage::Format want = bits == 8 ? QImage::Format_Grayscale8 : bits == 32 ? QImage::Format_ARGB32 : QImage::Format_BGR888;
     for (int index = 0; index < pages; ++index) {
         if (format == fmtTIFF && !reader.jumpToImage(index)) return sink.pagesDelivered() > 0 ? PX_SUCCESS : readerError(reader, false);
         if (format == fmtTIFF && index + 1 < first) continue;
@@ -363,31 +401,7 @@ int qtDecode(const QByteArray& data, int format, PageSink& sink, const PxLoadOpt
             return readerError(reader, size.isValid());
         }
         if (format == fmtGIF && index + 1 < first) continue; // frames build on each other: read, then skip
-        int r = sink.beginPage(image.width(), image.height(), dpiOf(image.dotsPerMeterX()), dpiOf(image.dotsPerMeterY()));
-        if (r != PX_SUCCESS) return r;
-        const std::int32_t key = format == fmtGIF && bits != 32 ? keyTransparency(image) : -1;
-        image = image.convertToFormat(want);
-        if (image.isNull()) return PXERR_NOMEMORY;
-        SdkBitmapHandle& page = sink.page();
-        if (format == fmtGIF && static_cast<std::size_t>(index) < gif.Delays.size()) page.Delay = gif.Delays[static_cast<std::size_t>(index)];
-        if (format == fmtGIF) page.BackgroundColor = gif.BackgroundColor;
-        if (key >= 0 && bits == 24) {
-            page.Flags |= bfTransparent;
-            page.TransparentColor = key;
-        }
-        const std::size_t used = static_cast<std::size_t>(page.Width) * page.bytesPerPixel();
-        constexpr int kBand = 64;
-        for (int y0 = 0; y0 < page.Height; y0 += kBand) {
-            const int rows = std::min(kBand, page.Height - y0);
-            for (int y = y0; y < y0 + rows; ++y) {
-                std::uint8_t* d = page.row(y);
-                std::memcpy(d, image.constScanLine(y), used);
-                std::memset(d + used, 0, static_cast<std::size_t>(page.BytesPerLine) - used);
-            }
-            r = sink.band(y0, rows);
-            if (r != PX_SUCCESS) return r;
-        }
-        r = sink.endPage();
+        const int r = deliverQtPage(std::move(image), format, index, gif, sink);
         if (r != PX_SUCCESS) return r;
         if (format == fmtGIF && !reader.canRead()) break;
     }
@@ -421,6 +435,162 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
     }
     QImageWriter writer(out, name);
     return writer.write(image) ? PX_SUCCESS : PXERR_WRITE;
+}
+
+// ---- GIF frames as their bytes arrive ----
+
+namespace {
+
+// The bytes of a feed as a device that grows while it is read: a reader that reached the end
+// reads on from there once more bytes are in.
+class GrowingBytes : public QIODevice {
+public:
+    explicit GrowingBytes(const QByteArray* data) : data_(data) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    qint64 size() const override { return data_->size(); }
+
+protected:
+    qint64 readData(char* out, qint64 max) override
+    {
+        const qint64 n = std::min(max, static_cast<qint64>(data_->size()) - pos());
+        if (n <= 0) return 0;
+        std::memcpy(out, data_->constData() + pos(), static_cast<std::size_t>(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const QByteArray* data_;
+};
+
+// Frames are read by Qt's reader, each once all of its bytes are in, so they come out exactly as
+// a load of the whole file gives them.
+class GifFeed final : public FeedDecoder {
+public:
+    GifFeed(PageSink& sink, const PxLoadOptions& options) : sink_(sink), first_(std::max(1, options.Page)) {}
+
+    bool more(const QByteArray& data) override
+    {
+        if (!over() && start(data)) {
+            walk(data);
+            while (!over() && index_ < complete_) readFrame();
+            // The trailer after the last frame: nothing more comes.
+            if (!over() && trailer_ && index_ == complete_) finish(endResult());
+        }
+        return !over();
+    }
+
+    void end(const QByteArray& data) override
+    {
+        if (over()) return;
+        if (!start(data)) {
+            finish(PXERR_BADFORMAT);
+            return;
+        }
+        // As a load of the whole file: every frame the blocks hold, the last one as far as it goes.
+        PxFileInfo whole;
+        walkGif(data, &whole);
+        const int pages = std::max(1, whole.Pages);
+        header_.Delays = whole.Delays;
+        if (first_ > pages) {
+            finish(-310); // "Page not found"
+            return;
+        }
+        while (!over() && index_ < pages) {
+            readFrame();
+            if (!over() && index_ > 0 && !reader_->canRead()) break;
+        }
+        if (!over()) finish(endResult());
+    }
+
+private:
+    int endResult() const { return index_ < first_ ? -310 : PX_SUCCESS; }
+
+    // Sets up once the header and its palette are in; false until then.
+    bool start(const QByteArray& data)
+    {
+        if (reader_) return true;
+        const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+        if (data.size() < 13) return false;
+        const qsizetype blocks = 13 + ((p[10] & 0x80) ? 3 * (2 << (p[10] & 7)) : 0);
+        if (data.size() < blocks) return false;
+        const int width = p[6] | (p[7] << 8), height = p[8] | (p[9] << 8);
+        if (width > 0 && height > 0 && !sizeAllowed(width, height, 32)) {
+            finish(PXERR_NOMEMORY);
+            return false;
+        }
+        walkGif(data.left(blocks), &header_);
+        pos_ = blocks;
+        allowLargeImages();
+        device_ = std::make_unique<GrowingBytes>(&data);
+        reader_ = std::make_unique<QImageReader>(device_.get(), "gif");
+        reader_->setAutoTransform(false);
+        return true;
+    }
+
+    // Counts the frames whose blocks are all in, from where the last look ended.
+    void walk(const QByteArray& data)
+    {
+        const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+        const qsizetype n = data.size();
+        while (!trailer_ && pos_ < n) {
+            qsizetype at = pos_;
+            const int kind = p[at++];
+            if (kind == 0x21) {
+                if (at >= n) return;
+                const int label = p[at++];
+                const bool control = label == 0xF9 && at + 5 < n && p[at] >= 4;
+                const int delay = control ? (p[at + 2] | (p[at + 3] << 8)) * 10 : 0;
+                if (!skipGifSubBlocks(p, n, at)) return;
+                if (control) pendingDelay_ = delay;
+            } else if (kind == 0x2C) {
+                if (at + 9 > n) return;
+                const int f = p[at + 8];
+                at += 9;
+                if (f & 0x80) at += 3 * (2 << (f & 7));
+                at += 1; // code size
+                if (at > n || !skipGifSubBlocks(p, n, at)) return;
+                header_.Delays.push_back(pendingDelay_);
+                pendingDelay_ = 0;
+                ++complete_;
+            } else {
+                trailer_ = true; // the trailer, or bytes no reader takes for a block
+                return;
+            }
+            pos_ = at;
+        }
+    }
+
+    void readFrame()
+    {
+        QImage image;
+        if (!reader_->read(&image) || image.isNull()) {
+            // A damaged frame after good ones ends the animation there.
+            finish(sink_.pagesDelivered() > 0 ? PX_SUCCESS : readerError(*reader_, true));
+            return;
+        }
+        const int index = index_++;
+        if (index + 1 < first_) return; // frames build on each other: read, then skip
+        const int r = deliverQtPage(std::move(image), fmtGIF, index, header_, sink_);
+        if (r != PX_SUCCESS) finish(r);
+    }
+
+    PageSink& sink_;
+    int first_;
+    PxFileInfo header_; // background colour, and the delays of the frames walked so far
+    std::unique_ptr<GrowingBytes> device_;
+    std::unique_ptr<QImageReader> reader_;
+    qsizetype pos_ = 0;
+    int pendingDelay_ = 0;
+    int complete_ = 0;
+    int index_ = 0;
+    bool trailer_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<FeedDecoder> gifFeedDecoder(PageSink& sink, const PxLoadOptions& options)
+{
+    return std::make_unique<GifFeed>(sink, options);
 }
 
 } // namespace detail
@@ -485,6 +655,32 @@ PxLoadInfoCallback PX_SetLoadInfoCallback(PxLoadInfoCallback callback)
     return previous;
 }
 
+namespace detail {
+
+LoadResolution askLoadInfo(const PxFileInfo& header, int page)
+{
+    LoadResolution resolution;
+    if (!loadInfoCallback()) return resolution;
+    PxLoadInfo li{header.Format, header.Width, header.Height, header.BitsPerPixel, header.XResolution,
+                  header.YResolution, header.Pages, page};
+    const PxLoadInfoCallback cb = loadInfoCallback();
+    if (cb(&li) == PX_SUCCESS) resolution = {li.XResolution, li.YResolution};
+    return resolution;
+}
+
+void setResolution(const LoadResolution& resolution, SdkBitmapListHandle list, int from, SdkBitmapHandle* bitmap)
+{
+    auto give = [&resolution](SdkBitmapHandle& b) {
+        if (resolution.x > 0) b.XResolution = resolution.x;
+        if (resolution.y > 0) b.YResolution = resolution.y;
+    };
+    if (list)
+        for (std::size_t i = static_cast<std::size_t>(std::max(0, from)); i < list->items.size(); ++i) give(list->items[i]);
+    if (bitmap && bitmap->allocated()) give(*bitmap);
+}
+
+} // namespace detail
+
 int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, SdkBitmapListHandle list,
                   const PxLoadOptions& options, const PxLoadCallback& callback, PxFileInfo* info)
 {
@@ -496,32 +692,15 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     if (r != PX_SUCCESS) return r;
     if (!sizeAllowed(header.Width, header.Height, 24)) return PXERR_NOMEMORY;
     if (info) *info = header;
-    int xres = 0, yres = 0;
-    if (loadInfoCallback()) {
-        PxLoadInfo li{header.Format, header.Width, header.Height, header.BitsPerPixel, header.XResolution,
-                      header.YResolution, header.Pages, std::max(1, options.Page)};
-        const PxLoadInfoCallback cb = loadInfoCallback();
-        if (cb(&li) == PX_SUCCESS) {
-            xres = li.XResolution;
-            yres = li.YResolution;
-        }
-    }
+    const LoadResolution resolution = askLoadInfo(header, std::max(1, options.Page));
     PageSink sink(bits, list, callback, options.MaxPages);
     BmpLayout bmp;
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
     else if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) r = bmpDecode(data, bmp, sink);
     else r = qtDecode(data, header.Format, sink, options);
-    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && list && (xres > 0 || yres > 0)) {
-        for (std::size_t i = static_cast<std::size_t>(sink.firstIndex()); i < list->items.size(); ++i) {
-            if (xres > 0) list->items[i].XResolution = xres;
-            if (yres > 0) list->items[i].YResolution = yres;
-        }
-    }
+    if (r == PX_SUCCESS || r == PXERR_STOPPED) setResolution(resolution, list, sink.firstIndex(), nullptr);
     r = sink.finish(r, bitmap);
-    if ((r == PX_SUCCESS || r == PXERR_STOPPED) && bitmap && bitmap->allocated()) {
-        if (xres > 0) bitmap->XResolution = xres;
-        if (yres > 0) bitmap->YResolution = yres;
-    }
+    if (r == PX_SUCCESS || r == PXERR_STOPPED) setResolution(resolution, nullptr, 0, bitmap);
     return r;
 }
 

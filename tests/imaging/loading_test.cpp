@@ -2,6 +2,8 @@
 // gives for the same bytes, and a failure leaves the control empty with its result.
 #include "fixture.h"
 
+#include "platform/colors.h"
+#include "platform/urldownload.h"
 #include "support/scripted_dialogs.h"
 #include "support/webserver.h"
 
@@ -145,6 +147,7 @@ protected:
     }
     void TearDown() override
     {
+        platform::UrlDownload::setLimits({});
         server.reset();
         Loading::TearDown();
     }
@@ -155,7 +158,7 @@ protected:
         pix->SetBitmapDataPath(url);
         QElapsedTimer waited;
         waited.start();
-        while (pix->ReadyState() != rsComplete && waited.elapsed() < 20000) {
+        while (pix->ReadyState() != rsComplete && waited.elapsed() < 30000) {
             QCoreApplication::processEvents();
             QThread::msleep(2);
         }
@@ -183,7 +186,7 @@ TEST_F(UrlLoading, APictureComesDownAsLoadReadsIt)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(UrlLoading, FailedDownloadsLeaveTheControlEmpty)
+TEST_F(UrlLoading, FailedDownloadsLeaveTheControlEmptyAndSayWhy)
 {
     world.writeHostFile("c/garbage.jpg", QByteArray("This is no picture at all, only words and more words."));
     // A port that was free a moment ago: nothing listens there.
@@ -191,29 +194,101 @@ TEST_F(UrlLoading, FailedDownloadsLeaveTheControlEmpty)
                                               "s.bind((\"127.0.0.1\", 0)); print(s.getsockname()[1])'")
                                  .trimmed();
     const QString refusedUrl = QString("http://127.0.0.1:%1/a.jpg").arg(freePort);
+    platform::UrlDownload::Limits limits;
+    limits.stallSeconds = 2;
+    limits.bodyCeiling = 1 << 20;
+    platform::UrlDownload::setLimits(limits);
+    const int size = bytes("a.jpg").size();
     struct Case {
         const char* what;
         QString url;
         int result;
+        QString cause; // the line under the error text; none when the code says it all
     };
     const Case cases[] = {
-        {"not found", server->url("missing.jpg"), sdk::PXERR_FILENOTFOUND},
-        {"connection refused", refusedUrl, sdk::PXERR_OPEN},
-        {"no picture", server->url("garbage.jpg"), sdk::PXERR_BADFORMAT},
-        {"six redirects", server->url("r/5"), sdk::PXERR_FILENOTFOUND},
+        {"not found", server->url("missing.jpg"), sdk::PXERR_FILENOTFOUND, "the server answered with HTTP status 404"},
+        {"server error", server->url("status/500"), -218, "the server answered with HTTP status 500"},
+        {"connection refused", refusedUrl, -276, "the server refused the connection"},
+        {"no picture", server->url("garbage.jpg"), sdk::PXERR_BADFORMAT, ""},
+        {"six redirects", server->url("r/5"), -284, "more than 5 redirects"},
+        {"redirect loop", server->url("loop"), -284, "more than 5 redirects"},
+        {"one byte a second", server->url("slow/a.jpg"), -286, "the transfer stalled: less than 1024 bytes a second for 2 s"},
+        {"no answer", server->url("silent"), -286, "no answer within 2 s"},
+        {"no end", server->url("endless"), sdk::PXERR_NOMEMORY, "larger than 1048576 bytes"},
+        {"cut short", server->url("cut/a.jpg"), sdk::PXERR_READ,
+         QString("the connection ended after %1 of %2 bytes").arg(size / 2).arg(size)},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         ASSERT_EQ(pix->Load(win("a.jpg")), 1);
+        dialogs.messages.clear();
+        QElapsedTimer took;
+        took.start();
         download(c.url);
-        EXPECT_EQ(pix->LastResult(), c.result) << c.what;
-        EXPECT_FALSE(pix->HasImage()) << c.what;
-        EXPECT_EQ(pix->Bitmap(), nullptr) << c.what;
-        EXPECT_FALSE(pix->FeedLoadOpen()) << c.what;
-        EXPECT_EQ(states.back(), rsComplete) << c.what;
+        EXPECT_LT(took.elapsed(), limits.stallSeconds * 1000 + 3000);
+        EXPECT_EQ(pix->LastResult(), c.result);
+        EXPECT_FALSE(pix->HasImage());
+        EXPECT_EQ(pix->Bitmap(), nullptr);
+        EXPECT_FALSE(pix->FeedLoadOpen());
+        EXPECT_EQ(states.back(), rsComplete);
+        // One error message, naming the address, the code and the cause.
+        QString text = sdk::formatMethodError("PixImage1", c.result, c.url);
+        if (!c.cause.isEmpty()) text += "\n" + c.cause;
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+        EXPECT_EQ(dialogs.messages[0].text, text);
         // The control takes the next picture as usual.
-        EXPECT_EQ(pix->Load(win("a.jpg")), 1) << c.what;
+        EXPECT_EQ(pix->Load(win("a.jpg")), 1);
     }
+    // Without method errors the result alone tells.
+    dialogs.messages.clear();
+    pix->SetEnableMethodErrors(false);
+    download(server->url("status/503"));
+    EXPECT_EQ(pix->LastResult(), -218);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    platform::UrlDownload::setLimits({});
+}
+
+// What comes down is decoded as it arrives: the frames of an animation one by one, the rows of a
+// picture band by band on the screen, long before the last byte.
+TEST_F(UrlLoading, APictureShowsWhileItArrives)
+{
+    make("convert -delay 12 -size 200x150 plasma:fractal plasma:fractal plasma:fractal plasma:fractal -loop 0 anim.gif");
+    ASSERT_EQ(pix->Load(win("anim.gif")), 1);
+    const auto frames = pages();
+    std::vector<int> pagesWhileLoading;
+    pix->OnFilePage = [&](TPixImage* sender) {
+        if (sender->ReadyState() == rsLoading) pagesWhileLoading.push_back(sender->HasImage());
+    };
+    download(server->url("trickle/anim.gif"));
+    pix->OnFilePage = nullptr;
+    EXPECT_EQ(pix->LastResult(), 1);
+    EXPECT_TRUE(samePages(pages(), frames));
+    // Each frame came while the rest was still on its way, and the first one was shown then.
+    ASSERT_EQ(pagesWhileLoading.size(), frames.size());
+    EXPECT_EQ(pagesWhileLoading.back(), 1);
+
+    make("convert -size 100x400 plasma:fractal -quality 95 tall.jpg");
+    pix->resize(100, 400);
+    pix->SetBackColor(platform::rgbColor(0, 0, 255));
+    ASSERT_EQ(pix->Load(win("tall.jpg")), 1);
+    pix->ForceRepaint();
+    const QImage whole = pix->ComposedFrame();
+    pix->SetPaintWhileLoad(true);
+    pix->SetEnableProgressEvent(true);
+    QImage partly;
+    pix->OnStatus = [&](TPixImage* sender, int percent) {
+        if (partly.isNull() && percent >= 30 && percent <= 70 && sender->ReadyState() == rsLoading) partly = sender->ComposedFrame();
+    };
+    download(server->url("trickle/tall.jpg"));
+    pix->OnStatus = nullptr;
+    ASSERT_FALSE(partly.isNull());
+    if (qEnvironmentVariableIsSet("QUORBEL_SHOT")) partly.save(qEnvironmentVariable("QUORBEL_SHOT"));
+    // The rows decoded so far are the picture's, the rest is still the background.
+    EXPECT_EQ(imagingtest::rgbAt(partly, 40, 5), imagingtest::rgbAt(whole, 40, 5));
+    EXPECT_EQ(imagingtest::rgbAt(partly, 40, partly.height() - 5), 0x0000FFu);
+    EXPECT_NE(imagingtest::rgbAt(whole, 40, whole.height() - 5), 0x0000FFu);
+    EXPECT_TRUE(pix->HasImage());
 }
 
 TEST_F(UrlLoading, OnlyWebAddressesAreFetched)
