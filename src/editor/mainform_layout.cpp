@@ -308,6 +308,9 @@ void TMainForm::buildSettingsPage()
     Label27 = named<QLabel>(EffectPanel, "Label27");
     SpinEdit1 = named<QSpinBox>(EffectPanel, "SpinEdit1");
     SpinEdit1->setRange(1, 1);
+    // Typing a number plays one preview, for the number typed (at Enter or when the field is
+    // left), not one for each digit on the way; the arrows still play each step.
+    SpinEdit1->setKeyboardTracking(false);
     ShowAgainButton = named<QPushButton>(EffectPanel, "ShowAgainButton");
     PixImage1 = named<imaging::TPixImage>(EffectPanel, "PixImage1");
     PixImage1->setMinimumSize(200, 150);

@@ -1,12 +1,15 @@
 #include "effects/random.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace effects {
 
 namespace {
 
-std::uint32_t randSeed = 0;
+// Each thread draws from its own seed: a preview computed on a worker never disturbs the
+// numbers of the GUI thread.
+thread_local std::uint32_t randSeed = 0;
 
 std::uint32_t realClock()
 {
@@ -14,7 +17,7 @@ std::uint32_t realClock()
     return std::uint32_t(std::chrono::duration_cast<std::chrono::nanoseconds>(ns).count());
 }
 
-RandomizeClock clockSource = &realClock;
+std::atomic<RandomizeClock> clockSource{&realClock};
 
 } // namespace
 
@@ -33,8 +36,8 @@ double RandomReal()
     return double(randSeed) * (1.0 / 4294967296.0);
 }
 
-void Randomize() { randSeed = clockSource(); }
+void Randomize() { randSeed = clockSource.load()(); }
 
-void SetRandomizeClock(RandomizeClock clock) { clockSource = clock ? clock : &realClock; }
+void SetRandomizeClock(RandomizeClock clock) { clockSource.store(clock ? clock : &realClock); }
 
 } // namespace effects

@@ -5,8 +5,9 @@
 //   Random(n) := (n x seed) div 2^32 in unsigned 64-bit arithmetic, a value 0 .. n - 1
 //   RandomReal() := seed / 2^32, a value in [0, 1)
 // The seed is 0 at program start; Randomize() reseeds it from the clock. Every module that needs
-// random numbers calls these, so one seed reproduces a whole run. Not thread-safe: call it from
-// the thread that owns the pictures (the GUI thread), as the original did.
+// random numbers calls these, so one seed reproduces a whole run. Each thread has a seed of its
+// own (0 when it starts): the GUI thread's numbers are those of the original's one generator,
+// and work done on another thread (an effect's preview) sets its own seed first.
 #include <cstdint>
 
 namespace effects {

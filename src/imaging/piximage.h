@@ -401,6 +401,9 @@ public:
     PIX_STORED(bool, EnableKeyboard, true)
     PIX_STORED(bool, EnableScroll, true)
     PIX_STORED(bool, EnableZoomInRect, true)
+    // With it a middle-button drag captures the screen around the mouse into the control. Off
+    // unless the caller asks for it: a capture replaces the control's picture.
+    PIX_STORED(bool, EnableZoomInCapture, false)
     PIX_STORED(bool, EnableMethodErrors, true)
     PIX_PROPERTY(bool, EnableProgressEvent, false)
     PIX_PROPERTY(bool, EnableFloater, false)

@@ -275,7 +275,9 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
     if (event->button() == Qt::MiddleButton) {
-        // The middle button drags a zoom-in capture of the screen around the mouse.
+        // The middle button drags a zoom-in capture of the screen around the mouse, where the
+        // caller has switched it on; otherwise it does nothing here.
+        if (!fEnableZoomInCapture) return;
         if (fProcessing || fBusyDepth > 0 || fPlaying) return;
         fZoomInDragging = true;
         grabMouse();

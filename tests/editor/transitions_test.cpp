@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +98,35 @@ TEST_F(TransitionsTest, EachChangePlaysTheTransitionIntoTheOtherPreviewPicture)
     form->ShowAgainButton->click();
     EXPECT_TRUE(pix->FileName().endsWith("Preview1.jpg"));
     EXPECT_EQ(centre(), 'r');
+}
+
+// Typing "120" plays one transition, the 120th, when the field is left; not one for 1 and 12
+// on the way. The arrow keys play each step.
+TEST_F(TransitionsTest, ANumberTypedIntoTheFieldPlaysOnePreviewForTheNumberItEndsWith)
+{
+    QByteArray many;
+    for (int i = 1; i <= 130; ++i) many += "2000;0;4;1;" + QByteArray::number(i) + "\n"; // wand size = line
+    writeList(many);
+    writePreviews();
+    create();
+    std::vector<int> played;
+    form->PixImage1->SetEnableProgressEvent(true);
+    form->PixImage1->OnStatus = [&](imaging::TPixImage* p, int percent) {
+        if (percent == 1) played.push_back(int(p->WandSize()));
+    };
+    form->ShowAgainButton->click(); // a picture in the control to play on
+    played.clear();
+    QSpinBox* field = form->SpinEdit1;
+    field->selectAll();
+    QTest::keyClicks(field, "120");
+    EXPECT_TRUE(played.empty());
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(played, std::vector<int>{120});
+    EXPECT_EQ(form->Effect, 120);
+    QTest::keyClick(field, Qt::Key_Up);
+    QTest::keyClick(field, Qt::Key_Up);
+    EXPECT_EQ(played, (std::vector<int>{120, 121, 122}));
+    EXPECT_EQ(form->Effect, 122);
 }
 
 TEST_F(TransitionsTest, TheNumberStaysInsideTheListAndOnlyTheOnButtonShowsThePreview)

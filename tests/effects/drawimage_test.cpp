@@ -290,10 +290,9 @@ TEST_F(ControlTest, BrightnessBarsDrawOnlyWhenTheButtonIsUp)
     EXPECT_EQ(d.Brightness, 0);
     d.HelligkeitTrackBar->setSliderDown(false); // released: the change with the button up
     EXPECT_EQ(d.Brightness, 60);
+    // The colour bar at its start ("0") leaves the colours as they are.
     Bitmap24 expected = picture;
     TvelPaintFX::Lightness(expected, 60);
-    TvelPaintFX::Saturation(expected, 250);
-    TvelPaintFX::Contrast(expected, 0);
     EXPECT_EQ(effectsui::FromImage(d.PreviewImage()), expected);
     EXPECT_TRUE(d.FarbeLabel->text().endsWith(": 0"));
 
@@ -302,8 +301,15 @@ TEST_F(ControlTest, BrightnessBarsDrawOnlyWhenTheButtonIsUp)
     EXPECT_EQ(d.HelligkeitTrackBar->value(), 0);
     EXPECT_EQ(d.KontrastTrackBar->value(), 0);
     EXPECT_EQ(d.FarbeTrackBar->value(), 250);
+    EXPECT_EQ(effectsui::FromImage(d.PreviewImage()), picture);
+    // Its ends: grey, and twice the distance from grey (510 / 255).
+    d.FarbeTrackBar->setValue(0);
     expected = picture;
-    TvelPaintFX::Saturation(expected, 250);
+    TvelPaintFX::Saturation(expected, 0);
+    EXPECT_EQ(effectsui::FromImage(d.PreviewImage()), expected);
+    d.FarbeTrackBar->setValue(500);
+    expected = picture;
+    TvelPaintFX::Saturation(expected, 510);
     EXPECT_EQ(effectsui::FromImage(d.PreviewImage()), expected);
 }
 

@@ -41,13 +41,16 @@ TEST_F(EditingTest, AnEffectOfTheTreeIsSavedWithTheBarsOfThePreview)
     EXPECT_FALSE(dialog().EffectPanel->isHidden());
     ASSERT_TRUE(dialog().SelectEffect("Mosaic"));
     dialog().EListClick(); // amount 15 at once
-    EXPECT_EQ(dialog().PreviewImage().width(), 199);
-    const QImage preview = dialog().PreviewImage();
-    EXPECT_EQ(preview.pixel(14, 14), preview.pixel(0, 0));
+    form->Art->WaitForPreview();
+    // The preview: the full picture's mosaic, scaled down.
+    effects::Bitmap24 picture;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, picture), 1);
+    effects::Bitmap24 full = picture;
+    effects::TvelPaintFX::Mosaic(full, 15);
+    EXPECT_EQ(dialog().PreviewImage(), effectsui::ToImage(effectsui::ScaledDown(full, 199, 149)));
     dialog().EBar->setValue(8);
 
-    effects::Bitmap24 full;
-    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, full), 1);
+    full = picture;
     effects::TvelPaintFX::Mosaic(full, 8);
     dialog().SaveBitBtnClick();
     // The full picture went through the effect with the preview's amount.
@@ -176,10 +179,12 @@ TEST_F(EditingTest, ColourBarsShowEveryChangeInTheChosenLanguage)
         EXPECT_EQ(f.RedLabel->text(), QString("Red: %1%").arg(f.RedTrackBar->value()));
         EXPECT_LT(meanOf(imageOf(f.PixImage1), 0), afterDrag - 1.0);
 
+        // A key: the label at once, the preview once the keys have stopped.
         const double beforeKey = meanOf(imageOf(f.PixImage1), 2);
         QTest::keyClick(f.BlueTrackBar, Qt::Key_PageDown);
         EXPECT_EQ(f.BlueLabel->text(), QString("Blue: %1%").arg(f.BlueTrackBar->value()));
         EXPECT_LT(f.BlueTrackBar->value(), 100);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f.PreviewPending; }, 5000));
         EXPECT_LT(meanOf(imageOf(f.PixImage1), 2), beforeKey - 1.0);
 
         f.ZuruecksetzenButtonClick();
@@ -189,6 +194,60 @@ TEST_F(EditingTest, ColourBarsShowEveryChangeInTheChosenLanguage)
     });
     form->RGBBitBtnClick();
     EXPECT_TRUE(dialogs.modalScript.empty());
+}
+
+// Keys and a held mouse button change the bars' labels at once; the preview (the whole picture
+// filtered again) follows once, when the change ends; a save first catches up.
+TEST_F(EditingTest, TheColourDialogRecomputesOnceWhenAChangeEnds)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(800, 600);
+    dialogs.modalScript.push_back([&](QDialog& d) {
+        auto& f = static_cast<TPixEffectsForm&>(d);
+        f.show(); // opens it as its modal loop does
+        int recomputes = 0;
+        f.PixImage1->OnChange = [&](imaging::TPixImage*) { ++recomputes; };
+        const QImage original = imageOf(f.PixImage2);
+
+        // Ten presses of the arrow key: ten labels, no preview yet.
+        for (int i = 0; i < 10; ++i) QTest::keyClick(f.RedTrackBar, Qt::Key_Left);
+        EXPECT_EQ(f.RedTrackBar->value(), 90);
+        EXPECT_TRUE(f.RedLabel->text().endsWith(": 90%"));
+        EXPECT_EQ(recomputes, 0);
+        EXPECT_EQ(imageOf(f.PixImage1), original);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f.PreviewPending; }, 5000));
+        const int perRecompute = recomputes;
+        EXPECT_GT(perRecompute, 0);
+        EXPECT_NEAR(meanOf(imageOf(f.PixImage1), 0), meanOf(original, 0) * 0.9, 1.0);
+
+        // The mouse held on the groove: steps while it is down, the preview when it comes up.
+        const QPoint groove(f.GreenTrackBar->width() / 8, f.GreenTrackBar->height() / 2);
+        QTest::mousePress(f.GreenTrackBar, Qt::LeftButton, {}, groove);
+        EXPECT_LT(f.GreenTrackBar->value(), 100);
+        EXPECT_TRUE(f.GreenLabel->text().endsWith(QString(": %1%").arg(f.GreenTrackBar->value())));
+        EXPECT_EQ(recomputes, perRecompute);
+        QTest::mouseRelease(f.GreenTrackBar, Qt::LeftButton, {}, groove);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f.PreviewPending; }, 5000));
+        EXPECT_EQ(recomputes, 2 * perRecompute);
+        const int green = f.GreenTrackBar->value();
+        EXPECT_NEAR(meanOf(imageOf(f.PixImage1), 1), meanOf(original, 1) * green / 100.0, 1.0);
+
+        // A key and Save at once: what is written is what the labels say.
+        QTest::keyClick(f.BlueTrackBar, Qt::Key_PageDown);
+        const int blue = f.BlueTrackBar->value();
+        EXPECT_EQ(recomputes, 2 * perRecompute);
+        f.SaveBitBtnClick();
+        EXPECT_EQ(f.BlueValue, blue);
+        EXPECT_NEAR(meanOf(imageOf(f.PixImage1), 2), meanOf(original, 2) * blue / 100.0, 1.0);
+        f.PixImage1->OnChange = nullptr;
+        f.hide();
+        return f.result();
+    });
+    const QImage before = fileImage();
+    form->RGBBitBtnClick();
+    EXPECT_TRUE(dialogs.modalScript.empty());
+    EXPECT_NEAR(meanOf(fileImage(), 0), meanOf(before, 0) * 0.9, 3.0);
+    expectSavedEdit(800, 600, "96");
 }
 
 TEST_F(EditingTest, ColourDialogResetAndCancelLeaveThePicture)
@@ -242,32 +301,67 @@ TEST_F(EditingTest, SharpenSavesThePreviewAndNeverAStalePicture)
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
 
-TEST_F(EditingTest, EveryReturnToTheDialogStartsTheBarsAgainFromTheFile)
+// A click into the main window and back reads the picture again but keeps the values the user
+// set: labels and preview show them, and Save writes them.
+TEST_F(EditingTest, AReturnToTheDialogKeepsTheBarsAndSaveWritesWhatTheLabelsSay)
 {
     if (!haveChecks()) GTEST_SKIP();
     showWithPicture(300, 200);
     form->FarbeBitBtnClick();
-    const QImage neutral = dialog().PreviewImage();
-    // The activation that follows the showing is the one already run: the bars stay.
-    dialog().KontrastTrackBar->setValue(90);
-    QEvent activate(QEvent::WindowActivate);
+    // The activation that follows the showing is the one already run.
+    QEvent activate(QEvent::WindowActivate), deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(&dialog(), &activate);
-    EXPECT_EQ(dialog().KontrastTrackBar->value(), 90);
-    EXPECT_NE(dialog().PreviewImage(), neutral);
+    dialog().HelligkeitTrackBar->setValue(40);
+    dialog().KontrastTrackBar->setValue(-20);
+    dialog().FarbeTrackBar->setValue(300);
+    const QImage shown = dialog().PreviewImage();
 
-    // A click into the main window and back: bars 0, 250, 0 and the preview of those values.
-    dialog().FarbeTrackBar->setValue(400);
-    dialog().HelligkeitTrackBar->setValue(-30);
-    QEvent deactivate(QEvent::WindowDeactivate);
+    // Meanwhile the file changes (another picture of the same size).
     QCoreApplication::sendEvent(&dialog(), &deactivate);
+    makeJpeg(showHost("pic.jpg"), 300, 200, {}, "-seed 11 plasma:fractal");
+    effects::Bitmap24 now;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, now), 1);
     QCoreApplication::sendEvent(&dialog(), &activate);
-    EXPECT_EQ(dialog().HelligkeitTrackBar->value(), 0);
-    EXPECT_EQ(dialog().KontrastTrackBar->value(), 0);
-    EXPECT_EQ(dialog().FarbeTrackBar->value(), 250);
-    EXPECT_EQ(dialog().Contrast, 0);
-    EXPECT_EQ(dialog().PreviewImage(), neutral);
+
+    EXPECT_EQ(dialog().HelligkeitTrackBar->value(), 40);
+    EXPECT_EQ(dialog().KontrastTrackBar->value(), -20);
+    EXPECT_EQ(dialog().FarbeTrackBar->value(), 300);
+    EXPECT_TRUE(dialog().HelligkeitLabel->text().endsWith(": 40"));
+    EXPECT_TRUE(dialog().KontrastLabel->text().endsWith(": -20"));
+    EXPECT_TRUE(dialog().FarbeLabel->text().endsWith(": 50"));
+    EXPECT_EQ(dialog().OriginalImage(), effectsui::ToImage(now));
+    EXPECT_NE(dialog().PreviewImage(), shown); // the new picture, with the same values
+    EXPECT_EQ(dialog().Brightness, 40);
+
+    dialog().SaveBitBtnClick();
+    effects::Bitmap24 expected = now;
+    effects::TvelPaintFX::Lightness(expected, 40);
+    effects::TvelPaintFX::Saturation(expected, 300 * 255 / 250);
+    effects::TvelPaintFX::Contrast(expected, -20);
+    EXPECT_EQ(form->Art->RangeBitmap, expected);
+    ASSERT_EQ(effectsui::SaveBitmapAsJpeg(srcWin("reference.jpg"), expected, 20), 1);
+    EXPECT_EQ(readAll(showHost("pic.jpg")), readAll(srcHost("reference.jpg")));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+}
+
+// The bars at their start values (0, "0", 0) change no pixel: a save writes the picture as it
+// was, re-encoded.
+TEST_F(EditingTest, SaveAtTheStartValuesKeepsEveryPixel)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(320, 240);
+    effects::Bitmap24 picture;
+    ASSERT_EQ(effectsui::LoadBitmapFile(form->SelectedPicture, picture), 1);
+    form->FarbeBitBtnClick();
     EXPECT_TRUE(dialog().FarbeLabel->text().endsWith(": 0"));
-    dialog().AbortBitBtnClick();
+    // The preview is the picture itself, at the preview's size.
+    const effects::Bitmap24 small = effectsui::ScaledDown(picture, form->Art->Picture().width(), form->Art->Picture().height());
+    EXPECT_EQ(dialog().PreviewImage(), effectsui::ToImage(small));
+    dialog().SaveBitBtnClick();
+    EXPECT_EQ(form->Art->RangeBitmap, picture);
+    ASSERT_EQ(effectsui::SaveBitmapAsJpeg(srcWin("untouched.jpg"), picture, 20), 1);
+    EXPECT_EQ(readAll(showHost("pic.jpg")), readAll(srcHost("untouched.jpg")));
+    expectSavedEdit(320, 240, "80");
 }
 
 TEST_F(EditingTest, TheDialogsWriteThePictureTheyWereOpenedFor)

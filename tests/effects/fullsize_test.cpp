@@ -61,12 +61,14 @@ protected:
         QTest::mouseMove(v.PixImage1, to);
         QTest::mouseRelease(v.PixImage1, Qt::LeftButton, {}, to);
     }
-    // The mouse moved without a button (QTest moves only the cursor then).
-    static void hover(TFullsizeForm& v, QPoint at)
+    // The mouse moved with these buttons held (QTest moves only the cursor).
+    static void move(TFullsizeForm& v, QPoint at, Qt::MouseButtons held)
     {
-        QMouseEvent move(QEvent::MouseMove, at, v.PixImage1->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
-        QApplication::sendEvent(v.PixImage1, &move);
+        QMouseEvent e(QEvent::MouseMove, at, v.PixImage1->mapToGlobal(at), Qt::NoButton, held, {});
+        QApplication::sendEvent(v.PixImage1, &e);
     }
+    // The mouse moved without a button.
+    static void hover(TFullsizeForm& v, QPoint at) { move(v, at, Qt::NoButton); }
     static QRect marked(TFullsizeForm& v)
     {
         imaging::TPixImage* p = v.PixImage1;
@@ -172,15 +174,29 @@ TEST_F(ViewerTest, ACutWritesTheMarkedRectangleAndUndoRestoresTheOriginal)
         EXPECT_NEAR(cut.right(), 300, 2);
         EXPECT_EQ(v.PixImage1->RgnFrameType(), 2);
 
-        // A click inside picks the rectangle up; the floater then follows the mouse.
+        // A press inside picks the rectangle up; the floater then follows the mouse while the
+        // button is held, and stays where it was let go.
         const QPoint inside = clientOf(v, 150, 120);
-        QTest::mouseClick(v.PixImage1, Qt::LeftButton, {}, inside);
+        QTest::mousePress(v.PixImage1, Qt::LeftButton, {}, inside);
         ASSERT_NE(v.PixImage1->Floater(), nullptr);
         EXPECT_TRUE(v.FloaterDragging);
         EXPECT_EQ(v.PixImage1->RgnFrameType(), 0);
-        const int left = v.PixImage1->FloaterLeft();
-        hover(v, inside + QPoint(30, 20));
+        const int left = v.PixImage1->FloaterLeft(), top = v.PixImage1->FloaterTop();
+        move(v, inside + QPoint(30, 20), Qt::LeftButton);
         EXPECT_EQ(v.PixImage1->FloaterLeft(), left + 30);
+        EXPECT_EQ(v.PixImage1->FloaterTop(), top + 20);
+        QTest::mouseRelease(v.PixImage1, Qt::LeftButton, {}, inside + QPoint(30, 20));
+        EXPECT_FALSE(v.FloaterDragging);
+        hover(v, inside + QPoint(80, 60));
+        hover(v, inside + QPoint(-20, 5));
+        EXPECT_EQ(v.PixImage1->FloaterLeft(), left + 30);
+        EXPECT_EQ(v.PixImage1->FloaterTop(), top + 20);
+        ASSERT_NE(v.PixImage1->Floater(), nullptr);
+        // A second press inside drags it on from there.
+        QTest::mousePress(v.PixImage1, Qt::LeftButton, {}, inside + QPoint(30, 20));
+        move(v, inside + QPoint(40, 20), Qt::LeftButton);
+        QTest::mouseRelease(v.PixImage1, Qt::LeftButton, {}, inside + QPoint(40, 20));
+        EXPECT_EQ(v.PixImage1->FloaterLeft(), left + 40);
 
         v.CutBitBtn->click();
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
@@ -253,6 +269,57 @@ TEST_F(ViewerTest, ACutWithoutARectangleOrPastThePicture)
             EXPECT_EQ(readAll(file), readAll(original));
         });
     }
+}
+
+// The middle button starts no screen capture in any window of the program; and where a caller
+// does switch one on, nothing the capture puts into the viewer is cut into the picture.
+TEST_F(ViewerTest, AMiddleClickNeverPutsAScreenGrabIntoThePicture)
+{
+    if (!haveChecks() || !testsupport::haveHostProgram("compare")) GTEST_SKIP();
+    showWithPicture(400, 300);
+    auto middleClick = [](TFullsizeForm& v, QPoint at) {
+        QTest::mousePress(v.PixImage1, Qt::MiddleButton, {}, at);
+        QTest::mouseMove(v.PixImage1, at + QPoint(20, 10));
+        QTest::mouseRelease(v.PixImage1, Qt::MiddleButton, {}, at + QPoint(20, 10));
+        QCoreApplication::processEvents();
+    };
+    QRect cut;
+    inViewer([&](TFullsizeForm& v) {
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* control = qobject_cast<imaging::TPixImage*>(w)) {
+                EXPECT_FALSE(control->EnableZoomInCapture()) << control->objectName().toStdString();
+            }
+        middleClick(v, clientOf(v, 200, 150));
+        EXPECT_FALSE(v.PixImage1->ZoomInDragging());
+        EXPECT_EQ(imageOf(v.PixImage1), imageOf(form->PixImage2));
+        mark(v, clientOf(v, 40, 30), clientOf(v, 220, 250));
+        cut = marked(v);
+        ASSERT_FALSE(cut.isEmpty());
+        middleClick(v, clientOf(v, 100, 100));
+        v.CutBitBtn->click();
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+        EXPECT_EQ(fileSize(), cut.size());
+        EXPECT_GE(psnr(showHost("pic.jpg"), referenceCut(cut)), 35.0);
+        v.UndoBitBtn->click();
+        EXPECT_EQ(readAll(showHost("pic.jpg")), readAll(original));
+
+        // A capture switched on: the viewer may show a piece of the screen, but a rectangle
+        // marked on it is not the picture's, and nothing is written.
+        v.PixImage1->SetEnableZoomInCapture(true);
+        middleClick(v, clientOf(v, 200, 150));
+        v.PixImage1->SetEnableZoomInCapture(false);
+        if (v.PixImage1->HasImage() && imageOf(v.PixImage1) != imageOf(form->PixImage2)) {
+            v.PixImage1->SetRgnRect(2, 2, v.PixImage1->BitmapWidth() - 4, v.PixImage1->BitmapHeight() - 4, 1);
+            dialogs.messages.clear();
+            v.CutBitBtn->click();
+            EXPECT_EQ(dialogs.messageTexts(), QStringList{LangText(3011)});
+        }
+        EXPECT_EQ(readAll(showHost("pic.jpg")), readAll(original));
+        EXPECT_EQ(form->UndoDepth, 0);
+        if (v.PixImage1->HasImage()) {
+            EXPECT_EQ(imageOf(form->PixImage2), imageOf(v.PixImage1));
+        }
+    });
 }
 
 TEST_F(ViewerTest, TurnButtonsTurnTheWayTheirHintsSay)

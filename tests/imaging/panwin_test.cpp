@@ -351,6 +351,7 @@ TEST_F(ControlTest, TheMiddleButtonDragsAZoomInCaptureWithItsOutline)
     std::vector<QPoint> done;
     pix->OnZoomInDone = [&](TPixImage*, int x, int y) { done.emplace_back(x, y); };
     pix->SetPaintZoomFactor(200);
+    pix->SetEnableZoomInCapture(true);
     QTest::mousePress(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
     EXPECT_TRUE(pix->ZoomInDragging());
     // The capture waits for the timer; here it is run at once.
@@ -373,6 +374,26 @@ TEST_F(ControlTest, TheMiddleButtonDragsAZoomInCaptureWithItsOutline)
     EXPECT_FALSE(pix->ZoomInDragging());
     EXPECT_FALSE(pix->ZoomInFrame()->isVisible());
     EXPECT_EQ(done, std::vector<QPoint>{cursor});
+}
+
+// Off by default: a middle click leaves the picture and starts nothing.
+TEST_F(ControlTest, WithoutTheCaptureSwitchedOnTheMiddleButtonLeavesThePicture)
+{
+    pix->resize(120, 80);
+    pix->show();
+    sdk::SdkBitmapHandle picture = sdktest::patterned(40, 30);
+    pix->SetBitmap(&picture);
+    bool done = false;
+    pix->OnZoomInDone = [&](TPixImage*, int, int) { done = true; };
+    QTest::mousePress(pix.get(), Qt::MiddleButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(pix->ZoomInDragging());
+    QTest::mouseMove(pix.get(), QPoint(30, 20));
+    QTest::mouseRelease(pix.get(), Qt::MiddleButton, {}, QPoint(30, 20));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pix->ZoomInFrame(), nullptr);
+    EXPECT_FALSE(done);
+    ASSERT_NE(pix->Bitmap(), nullptr);
+    EXPECT_TRUE(sdktest::samePixels(*pix->Bitmap(), picture));
 }
 
 } // namespace

@@ -69,6 +69,7 @@ const std::vector<PropertyCase>& cases()
         STORED(EnableKeyboard, true, false),
         STORED(EnableScroll, true, false),
         STORED(EnableZoomInRect, true, false),
+        STORED(EnableZoomInCapture, false, true),
         STORED(EnableMethodErrors, true, false),
         STORED(EnableProgressEvent, false, true),
         STORED(EnableFloater, false, true),

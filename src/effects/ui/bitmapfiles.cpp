@@ -56,4 +56,10 @@ effects::Bitmap24 FromImage(const QImage& image)
     return out;
 }
 
+effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height)
+{
+    if (bitmap.empty() || width <= 0 || height <= 0) return {};
+    return FromImage(ToImage(bitmap).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
 } // namespace effectsui

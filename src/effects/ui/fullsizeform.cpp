@@ -151,6 +151,9 @@ TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
         PixImage1MouseDown(button == 0 ? Qt::LeftButton : button == 1 ? Qt::RightButton : Qt::MiddleButton, x, y);
     };
     PixImage1->OnMouseMove = [this](TPixImage*, imaging::TShiftState, int x, int y) { PixImage1MouseMove(x, y); };
+    PixImage1->OnMouseUp = [this](TPixImage*, int button, imaging::TShiftState, int x, int y) {
+        PixImage1MouseUp(button == 0 ? Qt::LeftButton : button == 1 ? Qt::RightButton : Qt::MiddleButton, x, y);
+    };
     PixImage1->OnChange = [this](TPixImage*) { PixImage1Change(); };
     PixImage1->OnResize = [this](TPixImage*) { PixImage1Resize(); };
     PixImage1->OnScroll = [this](TPixImage*) { PixImage1Scroll(); };
@@ -387,7 +390,7 @@ void TFullsizeForm::PixImage1MouseMove(int x, int y)
 {
     if (!PixImage1->HasImage() || PixImage1->DstWidth() == 0 || PixImage1->DstHeight() == 0) return;
     if (FloaterDragging && PixImage1->Floater()) {
-        // The floater follows the mouse from the click inside the region until a click outside.
+        // The floater follows the mouse while the button pressed inside the region is held.
         PixImage1->SetFloaterRect(PixImage1->FloaterLeft() + x - LastMouseX, PixImage1->FloaterTop() + y - LastMouseY,
                                   PixImage1->FloaterWidth(), PixImage1->FloaterHeight());
         LastMouseX = x;
@@ -395,6 +398,12 @@ void TFullsizeForm::PixImage1MouseMove(int x, int y)
         return;
     }
     PixImage1->SetCursor(PixImage1->IsPtInRgn(x, y) ? Qt::PointingHandCursor : Qt::CrossCursor);
+}
+
+void TFullsizeForm::PixImage1MouseUp(Qt::MouseButton button, int, int)
+{
+    // The drag ends with the button; the floater stays up until a click outside the region.
+    if (button == Qt::LeftButton) FloaterDragging = false;
 }
 
 void TFullsizeForm::DropCropFloater()
@@ -445,11 +454,22 @@ bool TFullsizeForm::CropToFloater()
     TPixImage* main = host ? host->MainPicture() : nullptr;
     const QRect r = markedRect();
     if (!main || r.isEmpty()) return false;
+    // The cut is made of the main window's picture, the one the file holds: whatever else this
+    // window's control may have come to show is never written over the picture. The rectangle
+    // was marked on that picture, so both have its size.
+    if (!main->HasImage() || main->BitmapWidth() != PixImage1->BitmapWidth() ||
+        main->BitmapHeight() != PixImage1->BitmapHeight())
+        return false;
     PixImage1->SetAutoRepaint(false);
     if (!PixImage1->Floater()) makeFloater(r, true);
     const QRect source = floaterSource_;
-    main->SetBitmap(PixImage1->Bitmap());
-    bool made = main->HasImage() && main->Size(source.width(), source.height(), 0) == 1;
+    sdk::SdkBitmapHandle piece;
+    bool made = sdk::PX_CopyBitmapRect(&piece, main->Bitmap(), source.left(), source.top(), source.width(),
+                                       source.height()) == sdk::PX_SUCCESS;
+    if (made) {
+        if (main->HasRgn()) main->FreeRgn();
+        made = main->Size(source.width(), source.height(), 0) == 1;
+    }
     if (made) {
         imaging::TRgnHandle shape = PixImage1->GetRgnHandle();
         main->FreeRgn();
@@ -457,7 +477,7 @@ bool TFullsizeForm::CropToFloater()
         PixImage1->DeleteRgnHandle(shape);
     }
     if (made)
-        made = main->Combine(0, 0, source.width(), source.height(), PixImage1->Floater(), 0, 0, sdk::combineCopy) == 1;
+        made = main->Combine(0, 0, source.width(), source.height(), &piece, 0, 0, sdk::combineCopy) == 1;
     // The cut picture carries no selection of its own.
     if (main->HasImage()) main->FreeRgn();
     PixImage1->SetFloaterVisible(true);
@@ -474,9 +494,17 @@ void TFullsizeForm::CutBitBtnClick()
     effectsui::PictureEditHost* host = hostForEdit();
     if (!host) return;
     TPixImage* main = host->MainPicture();
+    if (!main || !main->HasImage() || main->BitmapWidth() != PixImage1->BitmapWidth() ||
+        main->BitmapHeight() != PixImage1->BitmapHeight()) {
+        // What this window shows is not the picture (nor a rectangle of it): the picture is
+        // shown again, to be marked afresh.
+        TakeOverMainPicture();
+        platform::showInformation(util::WindowText(3011));
+        return;
+    }
     // The picture as it stands, to put back when the cut cannot be written.
     sdk::SdkBitmapHandle before;
-    if (sdk::PX_CopyBitmap(&before, PixImage1->Bitmap()) != sdk::PX_SUCCESS) {
+    if (sdk::PX_CopyBitmap(&before, main->Bitmap()) != sdk::PX_SUCCESS) {
         reportError(sdk::ErrorCodeMessage(sdk::PXERR_NOMEMORY));
         return;
     }

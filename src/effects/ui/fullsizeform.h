@@ -51,6 +51,8 @@ public:
     QStatusBar* StatusBar1;
     imaging::TPixImage* PixImage1;
 
+    // Set by a press inside the marked region, cleared when that button comes up: the floater
+    // moves with the mouse only in between.
     bool FloaterDragging = false;
     int LastMouseX = 0;
     int LastMouseY = 0;
@@ -79,6 +81,7 @@ public:
     // Mouse events of the image control, in client pixels.
     void PixImage1MouseDown(Qt::MouseButton button, int x, int y);
     void PixImage1MouseMove(int x, int y);
+    void PixImage1MouseUp(Qt::MouseButton button, int x, int y);
     void PixImage1Change();
     void PixImage1Resize();
     void PixImage1Scroll();

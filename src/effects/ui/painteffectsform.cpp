@@ -280,7 +280,7 @@ void TPainterEffectsF::FormActivate()
     picture_ = host ? host->SelectedPicture() : QString();
     belongToModalWindow();
     activation_.shown();
-    loadOriginal();
+    openOnPicture();
 }
 
 void TPainterEffectsF::belongToModalWindow()
@@ -293,7 +293,7 @@ void TPainterEffectsF::belongToModalWindow()
     if (QWindow* window = windowHandle()) window->setTransientParent(modal ? modal->windowHandle() : nullptr);
 }
 
-void TPainterEffectsF::loadOriginal()
+bool TPainterEffectsF::loadOriginal()
 {
     const QString file = picture_;
     effects::Bitmap24 picture;
@@ -304,18 +304,41 @@ void TPainterEffectsF::loadOriginal()
         Image->clear();
         preview_ = QImage();
         platform::showError(effectsui::BitmapFileErrorText(loaded) + QStringLiteral("\n") + file);
-        return;
+        return false;
     }
     original_ = effectsui::ToImage(picture);
     showFitted(Image1, original_);
-    ShowPreview(original_);
-    resetTrackBars();
+    // The previews are made from the full picture, so that they show what a save writes.
+    if (control_) {
+        control_->BeginPreview(std::move(picture));
+        ShowPreview(effectsui::ToImage(control_->Picture()));
+    } else {
+        ShowPreview(original_);
+    }
+    return true;
+}
+
+void TPainterEffectsF::openOnPicture()
+{
+    if (loadOriginal()) resetTrackBars();
+}
+
+void TPainterEffectsF::returnToPicture()
+{
+    // The picture is read again (it may have changed meanwhile), but the values the user set
+    // stay: labels and preview show them, and a save writes them.
+    if (!loadOriginal()) return;
+    if (!HelligkeitPanel->isHidden()) {
+        PreviewEnabled = true;
+        ApplyTrackBars();
+    } else if (SelectedFxId() >= 0) {
+        EBarChange();
+    }
 }
 
 bool TPainterEffectsF::event(QEvent* e)
 {
-    // Every return to the dialog starts again from the file.
-    if (activation_.isReturn(e)) loadOriginal();
+    if (activation_.isReturn(e)) returnToPicture();
     return QDialog::event(e);
 }
 

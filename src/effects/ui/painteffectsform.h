@@ -92,8 +92,12 @@ private:
     // Brightness, contrast and colour back to neutral, and the preview made from them.
     void resetTrackBars();
     void buildTree();
-    // Both images from the picture the dialog is for, and the brightness bars to neutral.
-    void loadOriginal();
+    // Both images from the picture the dialog is for; false (reported) when it cannot be read.
+    bool loadOriginal();
+    // Opening: the picture, and the brightness bars to neutral.
+    void openOnPicture();
+    // A return to the dialog: the picture read again, the bars as the user left them.
+    void returnToPicture();
     void belongToModalWindow();
 
     TvelDrawImage* control_ = nullptr;

@@ -9,6 +9,7 @@
 #include "util/windowtexts.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QPushButton>
 #include <QSlider>
@@ -76,8 +77,13 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
     AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
     AbortBitBtn->setGeometry(384, 428, 112, 27);
 
+    settleTimer_ = new QTimer(this);
+    settleTimer_->setSingleShot(true);
+    settleTimer_->setInterval(KeySettleMs);
+    connect(settleTimer_, &QTimer::timeout, this, &TPixEffectsForm::ApplyEffectPreview);
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar, SharpenTrackBar}) {
         bar->setCursor(Qt::PointingHandCursor);
+        bar->installEventFilter(this);
         connect(bar, &QSlider::valueChanged, this, [this, bar] { barChange(bar); });
         connect(bar, &QSlider::sliderReleased, this, [this, bar] { barChange(bar); });
     }
@@ -141,8 +147,10 @@ void TPixEffectsForm::FormActivate()
     // The picture the dialog is shown for: every preview starts from it and the save writes it.
     effectsui::PictureEditHost* host = effectsui::editHost();
     picture_ = host ? host->SelectedPicture() : QString();
+    settleTimer_->stop();
+    mouseHeld_ = false;
     previewLoaded_ = loadInto(PixImage1);
-    loadInto(PixImage2);
+    originalLoaded_ = loadInto(PixImage2);
     RGBPanel->setVisible(false);
     SharpenPanel->setVisible(false);
     if (Mode == QLatin1String("RGB")) {
@@ -158,21 +166,49 @@ void TPixEffectsForm::FormActivate()
     }
 }
 
-// Every change of a bar, by drag, key, wheel or a click on the groove, shows its value at once
-// and brings the preview up to date; while the thumb is dragged the preview follows as fast as
-// it can be recomputed, one change at a time.
+bool TPixEffectsForm::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) mouseHeld_ = true;
+        break;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && mouseHeld_) {
+            mouseHeld_ = false;
+            // The change the held button made ends here: once, after the bar has taken it.
+            QTimer::singleShot(0, this, &TPixEffectsForm::ApplyEffectPreview);
+        }
+        break;
+    case QEvent::KeyPress:
+    case QEvent::Wheel:
+        // Keys (also held down) and the wheel change a bar in steps; the preview follows once
+        // the steps have stopped. The bar takes the event right after this, so the mark lasts
+        // until the event loop turns.
+        keyStep_ = true;
+        QTimer::singleShot(0, this, [this] { keyStep_ = false; });
+        if (PreviewPending) settleTimer_->start();
+        break;
+    case QEvent::KeyRelease:
+        if (PreviewPending) settleTimer_->start();
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Every change of a bar shows its value at once. The preview (the whole picture read and
+// filtered again) follows when the change ends: when the mouse button that holds the bar comes
+// up, when the keys or the wheel have stopped for a moment, or at once for a single change
+// (the reset buttons). A save first brings it up to date.
 void TPixEffectsForm::barChange(QSlider* bar)
 {
     PreviewPending = true;
     showBarValues();
-    if (bar->isSliderDown()) {
-        if (!previewScheduled_) {
-            previewScheduled_ = true;
-            QTimer::singleShot(0, this, [this] {
-                previewScheduled_ = false;
-                ApplyEffectPreview();
-            });
-        }
+    if (bar->isSliderDown() || mouseHeld_) return;
+    if (keyStep_) {
+        settleTimer_->start();
         return;
     }
     ApplyEffectPreview();
@@ -194,8 +230,23 @@ void TPixEffectsForm::GreenTrackBarChange() { barChange(GreenTrackBar); }
 void TPixEffectsForm::BlueTrackBarChange() { barChange(BlueTrackBar); }
 void TPixEffectsForm::SharpenTrackBarChange() { barChange(SharpenTrackBar); }
 
+bool TPixEffectsForm::restartPreview()
+{
+    // The preview starts from the picture as read when the dialog opened (the original beside
+    // it), so changes never accumulate; a picture that could not be read is read again.
+    if (!originalLoaded_ || !PixImage2->HasImage()) return loadInto(PixImage1);
+    try {
+        PixImage1->SetBitmap(PixImage2->Bitmap());
+        return PixImage1->HasImage();
+    } catch (const std::exception& e) {
+        platform::showError(QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
 void TPixEffectsForm::ApplyEffectPreview()
 {
+    settleTimer_->stop();
     if (!PreviewPending) return;
     if (Mode == QLatin1String("RGB")) {
         RedValue = RedTrackBar->value();
@@ -203,7 +254,7 @@ void TPixEffectsForm::ApplyEffectPreview()
         BlueValue = BlueTrackBar->value();
         showBarValues();
         PreviewPending = false;
-        previewLoaded_ = loadInto(PixImage1);
+        previewLoaded_ = restartPreview();
         if (!previewLoaded_) return;
         const sdk::PxBalance red{RedValue / 100.0, 0, 0};
         const sdk::PxBalance green{0, GreenValue / 100.0, 0};
@@ -215,7 +266,7 @@ void TPixEffectsForm::ApplyEffectPreview()
             platform::showError(QString::fromUtf8(e.what()));
         }
     } else if (Mode == QLatin1String("SHARPEN")) {
-        previewLoaded_ = loadInto(PixImage1);
+        previewLoaded_ = restartPreview();
         SharpenValue = SharpenTrackBar->value();
         SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
         if (!previewLoaded_) return;
@@ -230,6 +281,7 @@ void TPixEffectsForm::ApplyEffectPreview()
 
 void TPixEffectsForm::ZuruecksetzenButtonClick()
 {
+    keyStep_ = false;
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
     RedValue = GreenValue = BlueValue = 100;
     showBarValues();
@@ -239,6 +291,7 @@ void TPixEffectsForm::ZuruecksetzenButtonClick()
 
 void TPixEffectsForm::Button1Click()
 {
+    keyStep_ = false;
     setBar(SharpenTrackBar, 0);
     SharpenValue = 0;
     SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" 0%"));
@@ -250,6 +303,9 @@ void TPixEffectsForm::SaveBitBtnClick()
 {
     effectsui::PictureEditHost* host = effectsui::editHost();
     if (!host) return;
+    // What the labels say is what is written: a change whose preview is still to come is
+    // applied first.
+    if (settleTimer_->isActive()) ApplyEffectPreview();
     // A preview that does not hold this picture (it could not be read) is never written over it.
     if (!previewLoaded_ || !PixImage1->HasImage()) {
         platform::dialogs().showMessage(platform::MessageKind::Error,

@@ -9,6 +9,7 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class QTimer;
 namespace imaging {
 class TPixImage;
 }
@@ -60,15 +61,26 @@ public:
     void Button1Click();
     void SaveBitBtnClick();
 
+    // How long the keys or the wheel must rest before the preview follows them.
+    static constexpr int KeySettleMs = 150;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void barChange(QSlider* bar);
-    void showBarValues();           // the bars' values in their labels
-    bool previewScheduled_ = false; // a preview waits for the next turn of the event loop
+    void showBarValues(); // the bars' values in their labels
     bool loadInto(imaging::TPixImage* image);
+    // The preview image back to the unchanged picture; false when there is none.
+    bool restartPreview();
     void setBar(QSlider* bar, int value);
+
+    QTimer* settleTimer_ = nullptr;
+    bool mouseHeld_ = false; // the left button is down on a bar
+    bool keyStep_ = false;   // a key or wheel event is changing a bar
+    // PixImage2 holds the picture as read at the opening.
+    bool originalLoaded_ = false;
 
     // PixImage1 holds the selected picture (with the preview's change): only then is it saved.
     bool previewLoaded_ = false;

@@ -3,10 +3,12 @@
 #include "bitmapfiles.h"
 #include "painteffectsform.h"
 
+#include "effects/random.h"
 #include "effects/resample.h"
 #include "platform/rounding.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScrollBar>
@@ -16,6 +18,95 @@
 
 using effects::Bitmap24;
 using effects::TvelPaintFX;
+
+namespace {
+
+// What an effect method reads of the dialog, taken on the GUI thread when it runs.
+struct EffectArgs {
+    int amount = 0;
+    int extra = 0;
+    int cx = 0;
+    int cy = 0;
+    Bitmap24 blendPicture; // Blend's second picture (the clipboard's)
+};
+
+void splitLight(Bitmap24& bitmap, const std::array<std::uint8_t, 256>& table, int passes)
+{
+    std::uint8_t* bytes = bitmap.bits();
+    const std::size_t count = bitmap.stride() * std::size_t(std::max(0, bitmap.height()));
+    for (int pass = 0; pass < passes; ++pass)
+        for (std::size_t i = 0; i < count; ++i) bytes[i] = table[bytes[i]];
+}
+
+// The routine of an effect number on r in place; touches nothing but r and the generator.
+void runEffect(Bitmap24& r, int fxId, const EffectArgs& a, const std::array<std::uint8_t, 256>& splitLightTable)
+{
+    const int amount = a.amount;
+    const int extra = a.extra;
+    const auto uamount = std::uint32_t(std::max(0, amount));
+    switch (fxId) {
+    case 0: TvelPaintFX::Contrast(r, amount); break;
+    case 1: TvelPaintFX::Saturation(r, amount); break;
+    case 2: TvelPaintFX::Lightness(r, amount); break;
+    case 3: TvelPaintFX::GaussianBlur(r, amount); break;
+    case 4: TvelPaintFX::SplitBlur(r, amount); break;
+    case 5: TvelPaintFX::AddColorNoise(r, uamount); break;
+    case 6: TvelPaintFX::AddMonoNoise(r, uamount); break;
+    case 7: TvelPaintFX::Smooth(r, amount); break;
+    case 8: TvelPaintFX::Seamless(r, amount); break;
+    case 9: TvelPaintFX::Mosaic(r, amount); break;
+    case 10: TvelPaintFX::Twist(r, r, amount); break;
+    case 11: TvelPaintFX::FishEye(r, r, amount / 100.0); break;
+    case 12: TvelPaintFX::Wave(r, amount, 0, 0); break;
+    case 13: TvelPaintFX::Wave(r, amount, 0, 1); break;
+    case 14: TvelPaintFX::Wave(r, extra, amount, 2); break;
+    case 15: TvelPaintFX::Rotate(r, r, a.cx, a.cy, amount); break;
+    case 16: splitLight(r, splitLightTable, amount); break;
+    case 17: TvelPaintFX::WingsDeep(r, r, extra, amount); break;
+    case 18: TvelPaintFX::WingsDown(r, r, extra, amount); break;
+    case 19: TvelPaintFX::WingsUp(r, r, extra, amount); break;
+    case 20: TvelPaintFX::WingsFold(r, r, extra, amount); break;
+    case 21: TvelPaintFX::WingsTouche(r, r, extra, amount); break;
+    case 22: TvelPaintFX::WingsFlyer(r, r, extra, amount); break;
+    case 23: TvelPaintFX::WingsFlipover(r, r, extra, amount); break;
+    case 24: TvelPaintFX::WingsWavy(r, r, extra, amount); break;
+    case 25: TvelPaintFX::Emboss(r); break;
+    case 26: TvelPaintFX::FilterRed(r, extra, amount); break;
+    case 27: TvelPaintFX::FilterGreen(r, extra, amount); break;
+    case 28: TvelPaintFX::FilterBlue(r, extra, amount); break;
+    case 29: TvelPaintFX::FilterXRed(r, extra, amount); break;
+    case 30: TvelPaintFX::FilterXGreen(r, extra, amount); break;
+    case 31: TvelPaintFX::FilterXBlue(r, extra, amount); break;
+    case 32: case 33: case 34: case 35: case 36: case 37: case 38:
+        TvelPaintFX::Squeeze(r, r, amount, fxId - 25);
+        break;
+    case 39: TvelPaintFX::SplitRound(r, r, amount, 14); break;
+    case 40: TvelPaintFX::SplitRound(r, r, amount, 15); break;
+    case 41: TvelDrawImage::Shear(r, amount); break;
+    case 42: {
+        const Bitmap24 first = r;
+        const Bitmap24 second = r;
+        TvelPaintFX::Plasma(first, second, r, amount, extra);
+        break;
+    }
+    case 43:
+    case 44:
+        TvelPaintFX::DrawMandelJulia(r, 16, amount * 0.028 - 2.25, extra * 0.009 - 1.5, 0.75, 1.5, fxId == 43);
+        break;
+    case 45: TvelPaintFX::Triangles(r, amount); break;
+    case 46: case 47: TvelPaintFX::RippleTooth(r, amount); break;
+    case 48: TvelPaintFX::RippleRandom(r, amount); break;
+    case 49: TvelPaintFX::TileTexture(r, amount); break;
+    case 50: TvelPaintFX::OverlapTexture(r, amount); break;
+    case 51: TvelPaintFX::MapEffect(r, amount); break;
+    case 52: TvelPaintFX::BlendEffect(r, a.blendPicture, r, amount / 100.0); break;
+    case 53: TvelPaintFX::Solarize(r, r, amount); break;
+    case 54: TvelPaintFX::Posterize(r, r, amount); break;
+    default: break;
+    }
+}
+
+} // namespace
 
 TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner)
 {
@@ -34,6 +125,9 @@ TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner)
 
 TvelDrawImage::~TvelDrawImage()
 {
+    // A preview still being computed is not waited for longer than its effect takes.
+    ++previewRequest_;
+    previewPool_.waitForDone();
     delete effectsDialog_;
     effectsDialog_ = nullptr;
 }
@@ -48,8 +142,45 @@ void TvelDrawImage::Loaded()
 
 void TvelDrawImage::SetPicture(Bitmap24 picture)
 {
+    // A picture of the caller's ends the preview: a result still on its way is dropped.
+    previewSource_.reset();
+    ++previewRequest_;
     picture_ = std::move(picture);
     update();
+}
+
+void TvelDrawImage::BeginPreview(Bitmap24 full)
+{
+    if (full.empty()) return;
+    const int width = picture_.empty() ? full.width() : picture_.width();
+    const int height = picture_.empty() ? full.height() : picture_.height();
+    SetPicture(effectsui::ScaledDown(full, width, height));
+    previewSource_ = std::make_shared<const Bitmap24>(std::move(full));
+}
+
+bool TvelDrawImage::ScalesWithPicture(int fxId)
+{
+    // Contrast, saturation, lightness and split light map each channel through a smooth curve,
+    // and smoothing does nothing: scaling before or after gives the same picture. The
+    // thresholds (colour filters, solarize, posterize) do not, nor does anything that counts
+    // pixels or draws random numbers.
+    return fxId == 0 || fxId == 1 || fxId == 2 || fxId == 7 || fxId == 16;
+}
+
+bool TvelDrawImage::PreviewPending() const { return previewShown_ != previewRequest_.load(); }
+
+void TvelDrawImage::WaitForPreview()
+{
+    previewPool_.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void TvelDrawImage::previewArrived(std::uint64_t request, Bitmap24 result)
+{
+    if (request != previewRequest_.load()) return;
+    previewShown_ = request;
+    RangeBitmap = std::move(result);
+    showRangeInPreview();
 }
 
 void TvelDrawImage::ClearRange(effects::ColorRef colour)
@@ -97,13 +228,7 @@ void TvelDrawImage::Shear(Bitmap24& bitmap, int amount)
     bitmap = std::move(sheared);
 }
 
-void TvelDrawImage::SplitLight(int passes)
-{
-    std::uint8_t* bytes = RangeBitmap.bits();
-    const std::size_t count = RangeBitmap.stride() * std::size_t(std::max(0, RangeBitmap.height()));
-    for (int pass = 0; pass < passes; ++pass)
-        for (std::size_t i = 0; i < count; ++i) bytes[i] = SplitLightTable[bytes[i]];
-}
+void TvelDrawImage::SplitLight(int passes) { splitLight(RangeBitmap, SplitLightTable, passes); }
 
 void TvelDrawImage::StretchMitchell(const Bitmap24& source, Bitmap24& target)
 {
@@ -137,9 +262,14 @@ void TvelDrawImage::showRangeInPreview()
 
 void TvelDrawImage::ApplyLightnessSaturationContrast(int brightness, int colour, int contrast)
 {
+    // Computed here at once: a preview still on its way must not replace this one.
+    ++previewRequest_;
+    previewShown_ = previewRequest_.load();
     CopyPictureToRange();
     TvelPaintFX::Lightness(RangeBitmap, brightness);
-    TvelPaintFX::Saturation(RangeBitmap, colour);
+    // The colour bar's start (250, shown as 0) leaves the colours as they are: its positions
+    // 0..500 scale each channel's distance from grey by 0..2.04, the start by exactly 1.
+    TvelPaintFX::Saturation(RangeBitmap, colour * 255 / 250);
     TvelPaintFX::Contrast(RangeBitmap, contrast);
     showRangeInPreview();
 }
@@ -147,86 +277,60 @@ void TvelDrawImage::ApplyLightnessSaturationContrast(int brightness, int colour,
 bool TvelDrawImage::ApplyEffect(int fxId)
 {
     if (fxId < 0 || fxId > 54 || !effectsDialog_) return false;
-    CopyPictureToRange();
-    Bitmap24& r = RangeBitmap;
     TPainterEffectsF* d = effectsDialog_;
-    const int amount = d->EBar->value();
-    const int extra = d->extrabar->value();
-    const auto uamount = std::uint32_t(std::max(0, amount));
-    switch (fxId) {
-    case 0: TvelPaintFX::Contrast(r, amount); break;
-    case 1: TvelPaintFX::Saturation(r, amount); break;
-    case 2: TvelPaintFX::Lightness(r, amount); break;
-    case 3: TvelPaintFX::GaussianBlur(r, amount); break;
-    case 4: TvelPaintFX::SplitBlur(r, amount); break;
-    case 5: TvelPaintFX::AddColorNoise(r, uamount); break;
-    case 6: TvelPaintFX::AddMonoNoise(r, uamount); break;
-    case 7: TvelPaintFX::Smooth(r, amount); break;
-    case 8: TvelPaintFX::Seamless(r, amount); break;
-    case 9: TvelPaintFX::Mosaic(r, amount); break;
-    case 10: TvelPaintFX::Twist(r, r, amount); break;
-    case 11: TvelPaintFX::FishEye(r, r, amount / 100.0); break;
-    case 12: TvelPaintFX::Wave(r, amount, 0, 0); break;
-    case 13: TvelPaintFX::Wave(r, amount, 0, 1); break;
-    case 14: TvelPaintFX::Wave(r, extra, amount, 2); break;
-    case 15: TvelPaintFX::Rotate(r, r, d->cxbar->value(), d->cybar->value(), amount); break;
-    case 16: SplitLight(amount); break;
-    case 17: TvelPaintFX::WingsDeep(r, r, extra, amount); break;
-    case 18: TvelPaintFX::WingsDown(r, r, extra, amount); break;
-    case 19: TvelPaintFX::WingsUp(r, r, extra, amount); break;
-    case 20: TvelPaintFX::WingsFold(r, r, extra, amount); break;
-    case 21: TvelPaintFX::WingsTouche(r, r, extra, amount); break;
-    case 22: TvelPaintFX::WingsFlyer(r, r, extra, amount); break;
-    case 23: TvelPaintFX::WingsFlipover(r, r, extra, amount); break;
-    case 24: TvelPaintFX::WingsWavy(r, r, extra, amount); break;
-    case 25: TvelPaintFX::Emboss(r); break;
-    case 26: TvelPaintFX::FilterRed(r, extra, amount); break;
-    case 27: TvelPaintFX::FilterGreen(r, extra, amount); break;
-    case 28: TvelPaintFX::FilterBlue(r, extra, amount); break;
-    case 29: TvelPaintFX::FilterXRed(r, extra, amount); break;
-    case 30: TvelPaintFX::FilterXGreen(r, extra, amount); break;
-    case 31: TvelPaintFX::FilterXBlue(r, extra, amount); break;
-    case 32: case 33: case 34: case 35: case 36: case 37: case 38:
-        TvelPaintFX::Squeeze(r, r, amount, fxId - 25);
-        break;
-    case 39: TvelPaintFX::SplitRound(r, r, amount, 14); break;
-    case 40: TvelPaintFX::SplitRound(r, r, amount, 15); break;
-    case 41: Shear(r, amount); break;
-    case 42: {
-        int turbulence = extra;
-        if (turbulence < 10) {
-            // The bar's change runs the effect once more, with 10; the range is then redone here.
-            d->extrabar->setValue(10);
-            turbulence = 10;
-            CopyPictureToRange();
-        }
-        const Bitmap24 first = RangeBitmap;
-        const Bitmap24 second = RangeBitmap;
-        TvelPaintFX::Plasma(first, second, RangeBitmap, amount, turbulence);
-        break;
+    EffectArgs args;
+    args.amount = d->EBar->value();
+    args.extra = d->extrabar->value();
+    args.cx = d->cxbar->value();
+    args.cy = d->cybar->value();
+    if (fxId == 42 && args.extra < 10) {
+        // The bar's change runs the effect once more, with 10; this run then uses 10 as well.
+        d->extrabar->setValue(10);
+        args.extra = 10;
     }
-    case 43:
-    case 44:
-        TvelPaintFX::DrawMandelJulia(r, 16, amount * 0.028 - 2.25, extra * 0.009 - 1.5, 0.75, 1.5, fxId == 43);
-        break;
-    case 45: TvelPaintFX::Triangles(r, amount); break;
-    case 46: case 47: TvelPaintFX::RippleTooth(r, amount); break;
-    case 48: TvelPaintFX::RippleRandom(r, amount); break;
-    case 49: TvelPaintFX::TileTexture(r, amount); break;
-    case 50: TvelPaintFX::OverlapTexture(r, amount); break;
-    case 51: TvelPaintFX::MapEffect(r, amount); break;
-    case 52: {
+    const bool offThread = previewSource_ && !ScalesWithPicture(fxId);
+    if (fxId == 52) {
+        // Blend needs a clipboard picture of exactly the size of the picture it works on.
+        const int w = offThread ? previewSource_->width() : picture_.width();
+        const int h = offThread ? previewSource_->height() : picture_.height();
         const QImage clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->image() : QImage();
-        if (clip.isNull() || clip.width() != r.width() || clip.height() != r.height()) return false;
-        const Bitmap24 second = effectsui::FromImage(clip);
-        TvelPaintFX::BlendEffect(r, second, r, amount / 100.0);
-        break;
+        if (clip.isNull() || clip.width() != w || clip.height() != h) {
+            // The range stays a plain copy of the picture; the preview is left as it is.
+            ++previewRequest_;
+            previewShown_ = previewRequest_.load();
+            CopyPictureToRange();
+            return false;
+        }
+        args.blendPicture = effectsui::FromImage(clip);
     }
-    case 53: TvelPaintFX::Solarize(r, r, amount); break;
-    case 54: TvelPaintFX::Posterize(r, r, amount); break;
-    default: return false;
+    const std::uint64_t request = ++previewRequest_;
+    if (!offThread) {
+        previewShown_ = request;
+        CopyPictureToRange();
+        runEffect(RangeBitmap, fxId, args, SplitLightTable);
+        showRangeInPreview();
+        return true;
     }
-    showRangeInPreview();
+    // The full picture, worked on by a copy of the effect off the GUI thread and scaled down to
+    // the small copy's size: what a save will write, as the preview shows it. Random effects
+    // draw the numbers a save made now would draw (each thread has its own generator).
+    previewPool_.setMaxThreadCount(1);
+    const std::shared_ptr<const Bitmap24> source = previewSource_;
+    const int width = picture_.width(), height = picture_.height();
+    const std::uint32_t seed = effects::RandSeed();
+    const std::array<std::uint8_t, 256> table = SplitLightTable;
+    previewPool_.start([this, source, request, fxId, args = std::move(args), seed, table, width, height] {
+        // A newer request makes this one moot before it begins.
+        if (previewRequest_.load() != request) return;
+        effects::SetRandSeed(seed);
+        Bitmap24 full = *source;
+        runEffect(full, fxId, args, table);
+        if (previewRequest_.load() != request) return;
+        Bitmap24 small = effectsui::ScaledDown(full, width, height);
+        QMetaObject::invokeMethod(
+            this, [this, request, small = std::move(small)]() mutable { previewArrived(request, std::move(small)); },
+            Qt::QueuedConnection);
+    });
     return true;
 }
 

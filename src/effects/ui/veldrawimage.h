@@ -14,11 +14,14 @@
 #include "effects/paintfx.h"
 
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TPainterEffectsF;
 
@@ -105,7 +108,24 @@ public:
     // The effect method of an effect number (0..54), with the dialog's bars as they stand now.
     // False when the number has no effect or the effect left the range unchanged on purpose
     // (a blend without a matching clipboard picture); the preview is then not updated.
+    // While previewing, an effect whose amounts count pixels runs on the full picture on a
+    // worker thread and its result arrives later, scaled down (see BeginPreview).
     bool ApplyEffect(int fxId);
+
+    // ---- previews that show what a save writes ----
+    // The working picture becomes `full` scaled down to the size the picture has now (the small
+    // copy the main window made), and previews begin: the tone routines, which give the same
+    // picture at any size, run on the small copy at once; every other effect runs on `full` off
+    // the GUI thread and is scaled down into the range and the preview, the latest request
+    // winning. SetPicture ends it. An empty `full` changes nothing.
+    void BeginPreview(effects::Bitmap24 full);
+    bool Previewing() const { return previewSource_ != nullptr; }
+    // True while a preview computed off the GUI thread has not arrived yet.
+    bool PreviewPending() const;
+    // Waits until the preview asked for last has arrived and is shown.
+    void WaitForPreview();
+    // Whether an effect number gives the same picture, scaled down, on a scaled-down picture.
+    static bool ScalesWithPicture(int fxId);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -115,6 +135,7 @@ protected:
 
 private:
     void showRangeInPreview();
+    void previewArrived(std::uint64_t request, effects::Bitmap24 result);
 
     effects::Bitmap24 picture_;
     effectsui::TCanvas canvas_{picture_};
@@ -126,4 +147,12 @@ private:
     int Fblocks = 32;
     int Fspirals = 3;
     TColorPicked FonColorPicked;
+
+    // The full picture behind the small copy while previewing.
+    std::shared_ptr<const effects::Bitmap24> previewSource_;
+    // Number of the latest preview request; a result of an older one is dropped.
+    std::atomic<std::uint64_t> previewRequest_{0};
+    std::uint64_t previewShown_ = 0;
+    // One preview at a time; declared last, so it is gone (its work finished) before the rest.
+    QThreadPool previewPool_;
 };
