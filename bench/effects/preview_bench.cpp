@@ -5,6 +5,7 @@
 // size (the effect as Save runs it; the colour dialog's old way: read the file again, filter).
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/effects/preview_bench [--width W --height H]
+#include "benchpicture.h"
 #include "effects/paintfx.h"
 #include "effects/ui/bitmapfiles.h"
 #include "effects/ui/painteffectsform.h"
@@ -33,26 +34,6 @@ int W = 5120, H = 2880;
 
 double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
 
-// A photograph-like picture: gradients, soft shapes and grain.
-Bitmap24 makePicture()
-{
-    Bitmap24 b(W, H);
-    std::uint32_t s = 1;
-    for (int y = 0; y < H; ++y) {
-        std::uint8_t* p = b.row(y);
-        for (int x = 0; x < W; ++x, p += 3) {
-            s = s * 1664525u + 1013904223u;
-            const int grain = int(s >> 28) - 8;
-            const double r = std::hypot(x - W * 0.4, y - H * 0.6) / (H * 0.5);
-            const int shade = int(255 * std::max(0.0, 1.0 - r));
-            p[0] = std::uint8_t(std::clamp(x * 255 / W + grain, 0, 255));
-            p[1] = std::uint8_t(std::clamp(shade + grain, 0, 255));
-            p[2] = std::uint8_t(std::clamp(((x / 97 + y / 61) % 2) * 120 + y * 100 / H + grain, 0, 255));
-        }
-    }
-    return b;
-}
-
 double best(int runs, const std::function<double()>& once)
 {
     double t = 1e30;
@@ -69,7 +50,7 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--height") && i + 1 < argc) H = std::atoi(argv[++i]);
     }
     QApplication app(argc, argv);
-    const Bitmap24 full = makePicture();
+    const Bitmap24 full = makeBenchPicture(W, H);
     const int smallHeight = std::max(1, int(std::lround(double(H) * 199 / W)));
     std::printf("Picture %d x %d, preview 199 x %d, %d cores\n\n", W, H, smallHeight, QThread::idealThreadCount());
 
