@@ -3,21 +3,28 @@
 // cross-fades from the same photos and music, in one run on the same machine:
 //  - ours: the video run of the program (frames, transitions, decoding the music, the
 //    soundtrack, the encoder plug-in), timed from the start of the run to the finished MPEG;
-//  - ffmpeg: each photo decoded once, fitted into 352 x 288, held 5 seconds with a 0.72-second
-//    cross-fade into the next (our 18 transition frames) and the closing picture, the music, into
-//    "-target pal-vcd".
-// Both MPEGs are then checked by vcdimager. The photos are the 5120 x 2880 wallpapers of
+//  - ffmpeg: each photo decoded once, fitted into the 4:3 screen of the stream (352 x 288 pixels
+//    of 12:11), held 5 seconds with a 0.72-second cross-fade into the next (our 18 transition
+//    frames) and the closing picture, the music, into "-target pal-vcd".
+// Both MPEGs are then checked by vcdimager. Where our time goes is printed as a split: the
+// phases of the run (taken from the times its log lines appear), and, of the pictures, their
+// decoding and scaling on one core. The photos are the 5120 x 2880 wallpapers of
 // Debian's plasma-workspace-wallpapers when installed (used in turn until there are 20), else
 // drawn here.
 //
 //   cmake --build build --target video_run_bench && build/bench/video/video_run_bench [program folder [keep folder]]
-// With a keep folder both MPEGs are copied there for a look.
+// With a keep folder both MPEGs are copied there for a look. VIDEO_BENCH_DECODE_ONLY=1 times only
+// the decoding and scaling of the photos.
 #include "app/language.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
 #include "output/video/dvdform.h"
 #include "platform/drives.h"
+#include "output/video/videoframes.h"
+#include "platform/files.h"
 #include "platform/textcodec.h"
+#include "sdk/operations.h"
+#include "sdk/pictureio.h"
 #include "support/screenshots.h"
 
 #include <QApplication>
@@ -31,7 +38,10 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QCheckBox>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -69,6 +79,86 @@ QString discTool(const QString& mpeg, const QString& folder)
     return ok && !said.contains("WARN") ? QStringLiteral("accepted") : said.trimmed();
 }
 
+// Notes the moment each new line of the run log appears, from a thread of its own while the run
+// works on the main thread.
+class LogWatch {
+public:
+    explicit LogWatch(QString file) : file_(std::move(file)) { timer_.start(); }
+    void start()
+    {
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                poll();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            poll();
+        });
+    }
+    void stop()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    // The seconds from the watch's start at which the first line holding text appeared;
+    // negative when none did.
+    double at(const QString& text) const
+    {
+        for (const auto& [seconds, line] : lines_)
+            if (line.contains(text)) return seconds;
+        return -1;
+    }
+
+private:
+    void poll()
+    {
+        QFile f(file_);
+        if (!f.open(QIODevice::ReadOnly)) return;
+        const QList<QByteArray> all = f.readAll().split('\n');
+        const double now = timer_.nsecsElapsed() / 1e9;
+        // The log is written whole each time; a shorter one is a new run's.
+        qsizetype complete = all.size() - 1;
+        for (qsizetype i = qsizetype(lines_.size()); i < complete; ++i) lines_.push_back({now, QString::fromLatin1(all[i]).trimmed()});
+    }
+    QString file_;
+    QElapsedTimer timer_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    std::vector<std::pair<double, QString>> lines_;
+};
+
+// Decoding (at the reduced size the frame rendering asks for) and scaling of every photo, one
+// after the other on one core, in seconds; suffix, when given, takes only the photos of that
+// type.
+std::pair<double, double> decodeAndScale(const QStringList& photos, const QString& suffix = {})
+{
+    double decode = 0, scale = 0;
+    for (const QString& photo : photos) {
+        if (!suffix.isEmpty() && !photo.endsWith(suffix)) continue;
+        QFile f(photo);
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QByteArray data = f.readAll();
+        sdk::PxFileInfo info;
+        if (sdk::PX_FileInfoMemory(data, &info) != sdk::PX_SUCCESS) continue;
+        // The placement of a picture of this size in the PAL video CD frame shown 4:3.
+        const double displayWidth = 352 * 12.0 / 11, ratio = double(info.Width) / info.Height;
+        const int height = ratio >= 1 && displayWidth / ratio <= 288 ? qRound(displayWidth / ratio) : 288;
+        const int width = qRound((ratio >= 1 && displayWidth / ratio <= 288 ? displayWidth : ratio * 288) * 11 / 12);
+        QElapsedTimer t;
+        t.start();
+        sdk::SdkBitmapHandle bitmap;
+        sdk::PxLoadOptions options;
+        options.MaxPages = 1;
+        options.ReduceWidth = width;
+        options.ReduceHeight = height;
+        sdk::PX_LoadMemory(data, &bitmap, 24, nullptr, options);
+        decode += secondsSince(t);
+        t.restart();
+        sdk::PX_SizeBitmap(&bitmap, width, height, sdk::sizeBilinear);
+        scale += secondsSince(t);
+    }
+    return {decode, scale};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,12 +189,14 @@ int main(int argc, char** argv)
 
     // The photos.
     QStringList sources = wallpapers();
+    const bool splitOnly = qEnvironmentVariableIsSet("VIDEO_BENCH_DECODE_ONLY");
     QStringList photos, lines;
     if (sources.isEmpty()) {
         std::printf("drawing the photos (plasma-workspace-wallpapers is not installed)...\n");
         for (int i = 0; i < 4; ++i) {
             const QString f = root + QString("/drawn%1.%2").arg(i).arg(i % 2 ? "png" : "jpg");
-            if (!run("convert", {"-size", "5120x2880", "plasma:", "-blur", "0x2", f})) return 1;
+            // Eight bits a channel, as cameras and editors write photos.
+            if (!run("convert", {"-size", "5120x2880", "plasma:", "-blur", "0x2", "-depth", "8", f})) return 1;
             sources << f;
         }
     }
@@ -118,6 +210,13 @@ int main(int argc, char** argv)
     std::printf("photos: %d of 5120 x 2880 from %d files (%lld JPEG, %lld PNG)\n", PhotoCount, int(qMin<qsizetype>(sources.size(), PhotoCount)),
                 std::count_if(photos.begin(), photos.end(), [](const QString& p) { return p.endsWith(".jpg"); }),
                 std::count_if(photos.begin(), photos.end(), [](const QString& p) { return p.endsWith(".png"); }));
+    if (splitOnly) {
+        // Only the pictures' decoding and scaling, on one core.
+        const auto [decode, scale] = decodeAndScale(photos);
+        std::printf("decoding %.2f s (JPEG %.2f s, PNG %.2f s), scaling %.2f s\n", decode, decodeAndScale(photos, ".jpg").first,
+                    decodeAndScale(photos, ".png").first, scale);
+        return 0;
+    }
     platform::writeTextLines(form.ShowRoot + form.ShowFolder + "\\Pictures.ini", lines);
     for (const QString& line : lines)
         form.QuorbelListBox->Items().Add("<img src=\"file://" + form.ShowRoot + form.ShowFolder + "\\_THUMB_x.jpg\">" + line);
@@ -140,10 +239,13 @@ int main(int argc, char** argv)
 
     std::printf("ours: high-quality PAL VCD...\n");
     std::fflush(stdout);
+    LogWatch watch(platform::toHostPath(form.ProgramDir) + "/Quorbel.log");
     QElapsedTimer t;
+    watch.start();
     t.start();
     dvd.MakeVideo();
     const double ours = secondsSince(t);
+    watch.stop();
     const QString ourVideo = platform::toHostPath(dvd.VideoFileName());
     if (dvd.RunFailed || !QFile::exists(ourVideo)) {
         std::printf("the video run failed\n");
@@ -165,7 +267,7 @@ int main(int argc, char** argv)
         // Each photo alone for the seconds, with the fades into it and out of it around.
         const double seconds = (i == 0 ? 0 : fade) + (last ? 4 : Seconds + fade);
         const int frames = qRound(seconds * 25);
-        graph += QString("[%1:v]scale=352:288:force_original_aspect_ratio=decrease,pad=352:288:-1:-1,setsar=1,format=yuv420p,"
+        graph += QString("[%1:v]scale=384:288:force_original_aspect_ratio=decrease,pad=384:288:-1:-1,scale=352:288,setsar=12/11,format=yuv420p,"
                          "loop=loop=%2:size=1,setpts=N/25/TB,fps=25[v%1];")
                      .arg(i)
                      .arg(frames - 1);
@@ -202,6 +304,23 @@ int main(int argc, char** argv)
     std::printf("ffmpeg: %7.2f s  (%s frames)  vcdimager: %s\n", theirs, qPrintable(theirProbe.trimmed()),
                 qPrintable(discTool(theirVideo, root + "/disc-ffmpeg")));
     std::printf("ours / ffmpeg: %.2f\n", ours / theirs);
+
+    // Where our time went.
+    const double frames = watch.at("START: Convert pictures for video"), slides = watch.at("Bild konvertiert: Temp.jpg"),
+                 converted = watch.at("FERTIG: Bilder"), audio = watch.at("START: AUDIO"), cut = watch.at("prepare Audio / cut"),
+                 encode = watch.at("Start: mpdx_dll.dll"), done = watch.at("Fertig: mpdx_dll.dll");
+    const auto [decode, scale] = decodeAndScale(photos);
+    std::printf("\nsplit of ours (from the run log):\n");
+    std::printf("  start and clean-up           %6.2f s\n", frames);
+    std::printf("  frames of the photos         %6.2f s  (decoding %.2f s and scaling %.2f s on one core; in the run on the pool)\n",
+                slides - frames, decode, scale);
+    std::printf("    of which JPEG decoding %.2f s, PNG decoding %.2f s\n", decodeAndScale(photos, ".jpg").first,
+                decodeAndScale(photos, ".png").first);
+    std::printf("  transition frames and list   %6.2f s\n", converted - slides);
+    std::printf("  music decoded                %6.2f s\n", cut - audio);
+    std::printf("  soundtrack                   %6.2f s\n", encode - cut);
+    std::printf("  encode and multiplex         %6.2f s\n", done - encode);
+    std::printf("  end of the run               %6.2f s\n", ours - done);
     if (argc > 2) {
         const QString keep = QString::fromLocal8Bit(argv[2]);
         QDir().mkpath(keep);
