@@ -11,6 +11,11 @@ packages=(
   libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev libgif-dev libtiff-dev libqt6sql6-sqlite
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
+  # Windows metafiles in the lists' pictures: libwmf plays a WMF, libemf2svg turns an EMF into SVG
+  # for Qt SVG to draw
+  libwmf-dev libemf2svg-dev qt6-svg-dev
+  # Qt's own translations, so the standard buttons and dialogs speak the chosen language
+  qt6-translations-l10n
   # programs the system starts
   lame sane-utils xdg-user-dirs xdg-utils cdparanoia
   # programs the tests use to check what we write

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
+#include "platform/translations.h"
 #include "util/windowtexts.h"
 
 #include <memory>
@@ -54,6 +55,9 @@ void LoadLanguageTable()
     if (!platform::fileExists(language)) platform::showError(language + QStringLiteral(" nicht gefunden!"));
     table() = std::make_unique<platform::IniFile>(language);
     util::setTextLookup(&LangText); // the windows beneath the start read their texts through it
+    // The framework's standard buttons and dialogs in the same language as the texts; without
+    // the host's translation they stay English.
+    platform::installFrameworkTranslations(LanguageLocale());
 }
 
 QString ProductNameForTexts()

@@ -3,9 +3,11 @@
 #include "platform/colors.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
@@ -97,7 +99,7 @@ void THTMLCheckList::clearItems()
 void THTMLCheckList::measure(Item& it)
 {
     // Laid out once to find the pictures the item names; they stay while the item does.
-    it.pictures = measureItem(viewport(), font(), it.text, QRect(0, 0, std::max(1, viewport()->width()), itemHeight_)).Pictures;
+    it.pictures = measureItem(viewport(), font(), it.text, QRect(0, 0, std::max(1, viewport()->width()), rowHeight_)).Pictures;
 }
 
 void THTMLCheckList::setItemIndex(int index) { setCurrentIndex(itemAt(index) ? rowIndex(index) : QModelIndex()); }
@@ -369,6 +371,7 @@ bool THTMLCheckList::viewportEvent(QEvent* event)
 void THTMLCheckList::changeEvent(QEvent* event)
 {
     QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) applyTabWidth();
     if (event->type() == QEvent::FontChange || event->type() == QEvent::EnabledChange) viewport()->update();
 }
 
@@ -376,8 +379,59 @@ void THTMLCheckList::changeEvent(QEvent* event)
 
 void THTMLCheckList::applyItemHeight()
 {
+    int height = itemHeight_;
+    if (onMeasureItem_) {
+        onMeasureItem_(*this, 0, height);
+        height = std::clamp(height, 1, 255);
+    }
+    rowHeight_ = height;
     doItemsLayout();
     viewport()->update();
+    applyIntegralHeight();
+}
+
+void THTMLCheckList::setOnMeasureItem(TMeasureItemEvent handler)
+{
+    onMeasureItem_ = std::move(handler);
+    applyItemHeight();
+}
+
+void THTMLCheckList::applyIntegralHeight()
+{
+    if (!integralHeight_) return;
+    const int frame = 2 * frameWidth();
+    const int inside = height() - frame;
+    const int rows = std::max(1, inside / rowHeight_);
+    const int wanted = frame + rows * rowHeight_;
+    if (wanted != height()) resize(width(), wanted);
+}
+
+void THTMLCheckList::setIntegralHeight(bool on)
+{
+    if (on == integralHeight_) return;
+    integralHeight_ = on;
+    applyIntegralHeight();
+}
+
+void THTMLCheckList::resizeEvent(QResizeEvent* event)
+{
+    MarkupListView::resizeEvent(event);
+    applyIntegralHeight();
+}
+
+void THTMLCheckList::applyTabWidth()
+{
+    // Dialog units: four to the font's average character width.
+    const int stop = tabWidth_ > 0 ? std::max(1, tabWidth_ * QFontMetrics(font()).averageCharWidth() / 4) : 0;
+    if (stop == tabStop_) return;
+    tabStop_ = stop;
+    viewport()->update();
+}
+
+void THTMLCheckList::setTabWidth(int width)
+{
+    tabWidth_ = std::max(0, width);
+    applyTabWidth();
 }
 
 void THTMLCheckList::setItemHeight(int height)

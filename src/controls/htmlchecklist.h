@@ -8,11 +8,14 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
 class QHelpEvent;
+class QResizeEvent;
 
 namespace controls {
 
@@ -91,6 +94,21 @@ public:
     void setItemHeight(int height);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
+    // With IntegralHeight the control is kept as high as its frame and a whole number of rows (at
+    // least one), so no row shows cut off at the bottom.
+    bool IntegralHeight() const { return integralHeight_; }
+    void setIntegralHeight(bool on);
+    // Tab characters in item text stop every TabWidth dialog units (a quarter of the font's
+    // average character width each); 0 keeps the font's default stops.
+    int TabWidth() const { return tabWidth_; }
+    void setTabWidth(int width);
+    int tabStopPixels() const { return tabStop_; }
+    // Asked for the height of the rows, all of one height: when the list is made, when ItemHeight
+    // changes and when the handler is set. It gets item 0 and ItemHeight and may change the
+    // height (kept within 1 .. 255); the rows take what it leaves.
+    using TMeasureItemEvent = std::function<void(THTMLCheckList& sender, int index, int& height)>;
+    void setOnMeasureItem(TMeasureItemEvent handler);
+    int rowHeight() const { return rowHeight_; }
 
     // The items kept aside while Duplicates is false, in the order they were taken out.
     int hiddenCount() const { return int(hidden_.size()); }
@@ -104,6 +122,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class THTMLCheckListItems;
@@ -125,13 +144,15 @@ private:
     QRect textRect(int index, const QRect& itemRect) const;
     int itemCount() const override { return Count(); }
     QString itemMarkup(int index) const override { return entries_[std::size_t(index)].text; }
-    QSize rowSize(int) const override { return QSize(viewport()->width(), itemHeight_); }
+    QSize rowSize(int) const override { return QSize(viewport()->width(), rowHeight_); }
     void paintRow(QPainter& p, int index, const QRect& rect) override;
     void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
     void toggle(int index);
     AnchorHover::List hoverList();
     void repaintItem(int index);
     void applyItemHeight();
+    void applyIntegralHeight();
+    void applyTabWidth();
     void lookChanged(Change what) override;
 
     THTMLCheckListItems items_{this};
@@ -141,6 +162,10 @@ private:
 
     bool allowGrayed_ = false, duplicates_ = true, flat_ = true, sorted_ = false;
     int itemHeight_ = 16;
+    int rowHeight_ = 16; // ItemHeight as the measure handler left it
+    bool integralHeight_ = false;
+    int tabWidth_ = 0;
+    TMeasureItemEvent onMeasureItem_;
 
     AnchorHover hover_{hoverList()};
     QPoint mousePos_{-1, -1};

@@ -6,6 +6,7 @@
 #include "platform/rounding.h"
 
 #include <QFontMetrics>
+#include <QTextOption>
 #include <QHash>
 #include <QPaintDevice>
 #include <QPainter>
@@ -247,10 +248,11 @@ struct Engine {
     {
         const QFontMetrics& m = fm();
         static thread_local QHash<QString, int> widths;
-        const QString key = fontKey + run;
+        const bool tabs = run.contains(u'\t');
+        const QString key = (tabs && o.TabStop > 0 ? fontKey + QString::number(o.TabStop) + u'\t' : fontKey) + run;
         const auto it = widths.constFind(key);
         if (it != widths.constEnd()) return *it;
-        const int w = run.contains(u'\t') ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run).width() : m.horizontalAdvance(run);
+        const int w = tabs ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run, std::max(0, o.TabStop)).width() : m.horizontalAdvance(run);
         if (widths.size() > 8192) widths.clear();
         widths.insert(key, w);
         return w;
@@ -851,6 +853,7 @@ struct Engine {
             op.color = p.color;
             op.background = p.background;
             op.rotation = p.rotation;
+            op.tabStop = std::max(0, o.TabStop);
             if (p.shadow) {
                 op.shadowColor = qcolor(o.ShadowColor);
                 op.shadowOffset = o.ShadowOffset;
@@ -1060,6 +1063,11 @@ void PaintMarkupLayout(QPainter& p, const MarkupLayout& layout)
                     p.rotate(-op.rotation);
                     p.drawText(0, 0, t);
                     p.restore();
+                } else if (tabs && op.tabStop > 0) {
+                    QTextOption option(Qt::AlignLeft | Qt::AlignBottom);
+                    option.setWrapMode(QTextOption::NoWrap);
+                    option.setTabStopDistance(op.tabStop);
+                    p.drawText(QRectF(op.rect.translated(dx, dy).adjusted(0, 0, 4096, 0)), t, option);
                 } else if (tabs) {
                     p.drawText(op.rect.translated(dx, dy).adjusted(0, 0, 4096, 0),
                                Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine | Qt::TextExpandTabs | Qt::TextDontClip, t);

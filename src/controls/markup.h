@@ -46,6 +46,7 @@ struct HTMLItemOptions {
     THTMLPictureCache* PictureCache = nullptr;
     TPictureContainer* PictureContainer = nullptr;
     int LineSpacing = 0;
+    int TabStop = 0;                       // pixels between tab stops; 0 the font's default
 };
 
 struct HTMLItemResult {
@@ -76,6 +77,7 @@ struct MarkupOp {
     PicturePtr picture;                // Image, Tile
     QPixmap pixmap;                    // Image from an image list or an icon
     bool stretch = false;
+    int tabStop = 0;                   // Text: pixels between tab stops; 0 the font's default
 };
 
 struct MarkupLayout {

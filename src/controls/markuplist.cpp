@@ -135,6 +135,7 @@ HTMLItemOptions MarkupListLook::options(bool selected) const
     o.PictureCache = &cache_;
     o.PictureContainer = container_.data();
     o.LineSpacing = lineSpacing_;
+    o.TabStop = tabStop_;
     return o;
 }
 

@@ -128,6 +128,7 @@ protected:
 
     bool anchorHint_ = false, htmlHint_ = false, itemHint_ = false, ellipsis_ = false, showSelection_ = true;
     int lineSpacing_ = 0, shadowOffset_ = 1;
+    int tabStop_ = 0; // pixels between tab stops in item text; 0 the font's default
     ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
              urlColor_ = platform::clBlue, color_ = platform::clWindow;
 };

@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include "platform/files.h"
+#include "platform/metafile.h"
 #include "platform/rounding.h"
 
 #include <QBuffer>
@@ -224,6 +225,16 @@ void THTMLPicture::decode()
         }
     }
     if (qint64(screenW) * screenH > kMaxPixels) throw EPictureError("Could not allocate memory for image");
+
+    if (platform::metafileKind(image) != platform::MetafileKind::None) {
+        // Windows metafiles: drawn once, at their own size, when they are loaded.
+        platform::MetafileImage drawn = platform::renderMetafile(image, kMaxPixels);
+        if (drawn.image.isNull()) throw EPictureError(drawn.error.toStdString());
+        decoded_ = std::move(drawn.image);
+        decoded_.setDevicePixelRatio(1.0);
+        size_ = decoded_.size();
+        return;
+    }
 
     QBuffer buffer(&image);
     buffer.open(QIODevice::ReadOnly);

@@ -56,8 +56,8 @@ public:
 
     bool GetEmpty() const { return empty_; }
     // Size of the decoded picture at 96 dots per inch; 0 when not decoded.
-    int GetWidth() const { return size_.width(); }
-    int GetHeight() const { return size_.height(); }
+    int GetWidth() const { return size_.isEmpty() ? 0 : size_.width(); }
+    int GetHeight() const { return size_.isEmpty() ? 0 : size_.height(); }
     // The size layout uses: an animation's logical screen, else the picture's own.
     int displayWidth() const { return size_.isEmpty() ? 0 : screenWidth_ > 0 ? screenWidth_ : GetWidth(); }
     int displayHeight() const { return size_.isEmpty() ? 0 : screenHeight_ > 0 ? screenHeight_ : GetHeight(); }

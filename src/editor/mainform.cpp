@@ -256,7 +256,12 @@ void TMainForm::prepareShowRoot()
         return;
     }
     staging.RefreshEveryRun();
-    staging.WriteDesktopShortcut(desktop, DriveLetter);
+    staging.WriteDesktopShortcut(desktop, DriveLetter, &TMainForm::CreateShellLink);
+}
+
+bool TMainForm::CreateShellLink(const QString& target, const QString& linkFile, const QString& description)
+{
+    return platform::writeDesktopLauncher(linkFile, description, target, PathWithoutName(target), description);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

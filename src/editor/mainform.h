@@ -147,7 +147,7 @@ public:
     QPushButton* UndoBitBtn;
     QPushButton* PrintBitBtn;
     QPushButton* HelpBitBtn;
-    QMenu* PrintPopupMenu;
+    QMenu* PopupMenu1;
     QAction* PrintAll1;
     QAction* PrintSelected1;
     QLabel* TextLabel;
@@ -235,6 +235,9 @@ public:
     // ---- creation and closing ----
     void FormCreate();
     void FormClose();
+    // The shell link to the player on the desktop: a freedesktop launcher at linkFile that starts
+    // target in target's folder, named and described by description. False when it was not written.
+    static bool CreateShellLink(const QString& target, const QString& linkFile, const QString& description);
 
     bool IsWindowsVersion6OrLater() const;
 
@@ -292,6 +295,8 @@ public:
     // Selects the first step page as the program's own change: the page-change handler, which
     // answers the user's changes, does not run.
     void SelectFirstPage();
+    // The print menu on an empty show: page 1 and text 10010.
+    void selectPrintEmptyShowPage();
     // False when nothing was made (the export dialog was cancelled) or something failed (shown).
     bool ExportToCdFolder();
     bool InstallScreensaver();

@@ -147,10 +147,10 @@ void TMainForm::buildPicturesPage()
     UndoBitBtn = named<QPushButton>(page, "UndoBitBtn");
     PrintBitBtn = named<QPushButton>(page, "PrintBitBtn");
     HelpBitBtn = named<QPushButton>(page, "HelpBitBtn");
-    PrintPopupMenu = new QMenu(this);
-    PrintPopupMenu->setObjectName(QStringLiteral("PrintPopupMenu"));
-    PrintAll1 = namedAction(PrintPopupMenu, "PrintAll1");
-    PrintSelected1 = namedAction(PrintPopupMenu, "PrintSelected1");
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PrintAll1 = namedAction(PopupMenu1, "PrintAll1");
+    PrintSelected1 = namedAction(PopupMenu1, "PrintSelected1");
     TextLabel = named<QLabel>(page, "TextLabel");
     TextEdit = named<QLineEdit>(page, "TextEdit");
     TextEdit->setMaxLength(58);

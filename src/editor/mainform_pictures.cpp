@@ -2,6 +2,7 @@
 // stack, the turns and mirrors of the selected show picture, and the small handlers of the
 // settings page. The work itself lies in picturelist, thumbnails and undostack.
 #include "mainform.h"
+#include "makestep.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -29,6 +30,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -786,21 +788,30 @@ void TMainForm::DisableEditButtons()
 // ---------------------------------------------------------------------------------------------
 // print pop-up
 
+// The print menu on an empty show: page 1 (the music page, as the print menu has it; no page
+// change handler runs) and text 10010.
+void TMainForm::selectPrintEmptyShowPage()
+{
+    {
+        const QSignalBlocker block(PageControl1);
+        PageControl1->setCurrentIndex(editor::MusicPage);
+    }
+    platform::showInformation(LangText(10010));
+}
+
 void TMainForm::PrintBitBtnClick()
 {
     if (QuorbelListBox->Count() == 0) {
-        SelectFirstPage();
-        platform::showInformation(LangText(10010));
+        selectPrintEmptyShowPage();
         return;
     }
-    PrintPopupMenu->popup(QCursor::pos());
+    PopupMenu1->popup(QCursor::pos());
 }
 
 void TMainForm::PrintAll1Click()
 {
     if (QuorbelListBox->Count() == 0) {
-        SelectFirstPage();
-        platform::showInformation(LangText(10010));
+        selectPrintEmptyShowPage();
         return;
     }
     PrintAll = true;
@@ -810,8 +821,7 @@ void TMainForm::PrintAll1Click()
 void TMainForm::PrintSelected1Click()
 {
     if (QuorbelListBox->Count() == 0) {
-        SelectFirstPage();
-        platform::showInformation(LangText(10010));
+        selectPrintEmptyShowPage();
         return;
     }
     PrintAll = false;

@@ -16,7 +16,7 @@ void TMainForm::connectPrintHandlers()
     connect(this, &TMainForm::PrintPicturesRequested, this, &TMainForm::PrintPictures);
 }
 
-QString TMainForm::CurrentPrinterName() const { return printWindows().DefaultPrinterName(); }
+QString TMainForm::CurrentPrinterName() const { return printWindows().CurrentPrinterName(); }
 
 TPrintSizeWizard& TMainForm::printSizeWizard()
 {

@@ -93,16 +93,17 @@ void ShowRootStaging::RefreshEveryRun()
     WritePlayerTexts();
 }
 
-bool ShowRootStaging::WriteDesktopShortcut(const QString& desktopFolder, const QString& driveLetter)
+bool ShowRootStaging::WriteDesktopShortcut(const QString& desktopFolder, const QString& driveLetter,
+                                           const ShellLinkMaker& createShellLink)
 {
     if (desktopFolder.isEmpty()) return false;
     const QString desktop = desktopFolder.endsWith(u'\\') ? desktopFolder : desktopFolder + u'\\';
     const QString word = productWord(languageCode_);
     const QString root = driveLetter + QStringLiteral(":\\") + word + u'\\';
     bool written = false;
-    if (ensureFolder(desktop))
-        written = platform::writeDesktopLauncher(desktop + word + QStringLiteral("-Player.desktop"), word + QStringLiteral("-Player"),
-                                                 root + PlayerFileName(languageCode_), root, word + QStringLiteral("-Player"));
+    if (ensureFolder(desktop) && createShellLink)
+        written = createShellLink(root + PlayerFileName(languageCode_), desktop + word + QStringLiteral("-Player.desktop"),
+                                  word + QStringLiteral("-Player"));
     if (platform::fileExists(desktop + QStringLiteral("Quorbel-Player.exe")))
         platform::deleteFile(desktop + QStringLiteral("Quorbel-Player.exe"));
     return written;

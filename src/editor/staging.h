@@ -4,6 +4,8 @@
 // package, the player's texts and the desktop launcher of the player.
 #include <QString>
 
+#include <functional>
+
 namespace editor {
 
 // True for the German user interface, whose names use "Quorbel"; the four others use "Quorbelix".
@@ -34,9 +36,11 @@ public:
     // What every run does after the folders exist: refills "del\" (made again when missing),
     // the encoder files, the player package and the player's texts.
     void RefreshEveryRun();
-    // The launcher to the player on the desktop (desktopFolder may lack its backslash); an old
-    // copy of the player on the desktop is deleted. False when the launcher was not written.
-    bool WriteDesktopShortcut(const QString& desktopFolder, const QString& driveLetter);
+    // The launcher to the player on the desktop (desktopFolder may lack its backslash), made by
+    // createShellLink (target, link file, description: TMainForm::CreateShellLink); an old copy of
+    // the player on the desktop is deleted. False when the launcher was not written.
+    using ShellLinkMaker = std::function<bool(const QString& target, const QString& linkFile, const QString& description)>;
+    bool WriteDesktopShortcut(const QString& desktopFolder, const QString& driveLetter, const ShellLinkMaker& createShellLink);
 
     // The player package's files, in the order they are staged: source (program directory
     // relative) and target name in the show root.

@@ -275,6 +275,24 @@ void InterpolateColumns(Bitmap24& bitmap, int x1, int y1, int x2, int y2)
     for (int y = t; y <= b; ++y) GradientLine(bitmap, y, l, r, first, second, false);
 }
 
+TextureCells TextureCellSize(int pictureWidth, int pictureHeight, int dragWidth, int dragHeight)
+{
+    const long long w = std::max(0, pictureWidth), h = std::max(0, pictureHeight);
+    const long long cw = std::max(1, dragWidth), ch = std::max(1, dragHeight);
+    auto count = [&](long long f) { return ((w + cw * f - 1) / (cw * f)) * ((h + ch * f - 1) / (ch * f)); };
+    long long factor = 1;
+    if (count(1) > kMaxTextureCells) {
+        factor = std::max<long long>(1, static_cast<long long>(std::sqrt(double(count(1)) / double(kMaxTextureCells))));
+        while (count(factor) > kMaxTextureCells) ++factor;
+    }
+    // A factor never makes a cell larger than the picture needs (one cell covers it).
+    TextureCells cells;
+    cells.width = int(std::min(cw * factor, std::max(cw, w)));
+    cells.height = int(std::min(ch * factor, std::max(ch, h)));
+    cells.count = ((w + cells.width - 1) / cells.width) * ((h + cells.height - 1) / cells.height);
+    return cells;
+}
+
 ColorRef TextureLighter(ColorRef pen)
 {
     const int r = redOf(pen), g = greenOf(pen), b = blueOf(pen);

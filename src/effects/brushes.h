@@ -76,6 +76,16 @@ bool InterpolateRect(Bitmap24& bitmap, int x1, int y1, int x2, int y2);
 // from the colour of its top-left pixel to that of its bottom-right pixel.
 void InterpolateColumns(Bitmap24& bitmap, int x1, int y1, int x2, int y2);
 
+// The cells the texture generators tile a picture with: the dragged size (at least 1 x 1), grown
+// by one factor on both sides when the picture would hold more than kMaxTextureCells of them, so
+// the work of one release (10 strokes a cell) stays within a few seconds on any picture.
+constexpr long long kMaxTextureCells = 40'000;
+struct TextureCells {
+    int width = 1, height = 1;
+    long long count = 0; // cells across times cells down
+};
+TextureCells TextureCellSize(int pictureWidth, int pictureHeight, int dragWidth, int dragHeight);
+
 // The two shades of a texture stroke, blended with the pen colour.
 ColorRef TextureLighter(ColorRef pen);
 ColorRef TextureDarker(ColorRef pen);

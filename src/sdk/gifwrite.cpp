@@ -286,8 +286,11 @@ int gifEncode(QIODevice* out, const std::vector<const SdkBitmapHandle*>& frames,
     EGifSetGifVersion(gif, true);
     if (EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) != GIF_OK) return PXERR_WRITE;
     if (loopCount >= 0 && frames.size() > 1) {
-        const GifByteType loop[3] = {1, static_cast<GifByteType>(loopCount & 0xFF),
-                                     static_cast<GifByteType>((loopCount >> 8) & 0xFF)};
+        // The count field holds 16 bits: a larger count plays as often as the field allows,
+        // never a wrapped-around few times.
+        const int stored = std::min(loopCount, 65535);
+        const GifByteType loop[3] = {1, static_cast<GifByteType>(stored & 0xFF),
+                                     static_cast<GifByteType>((stored >> 8) & 0xFF)};
         if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
             EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") != GIF_OK || EGifPutExtensionBlock(gif, 3, loop) != GIF_OK ||
             EGifPutExtensionTrailer(gif) != GIF_OK)

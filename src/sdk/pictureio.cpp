@@ -472,9 +472,20 @@ public:
     {
         if (!over() && start(data)) {
             walk(data);
-            while (!over() && index_ < complete_) readFrame();
+            while (!over() && index_ < complete_) {
+                // As a whole load asks after each frame whether another follows, once the next
+                // frame is all in, so that the answer is the one the whole file gives.
+                if (asked_ < index_) {
+                    asked_ = index_;
+                    if (!reader_->canRead()) {
+                        finish(endResult());
+                        break;
+                    }
+                }
+                readFrame();
+            }
             // The trailer after the last frame: nothing more comes.
-            if (!over() && trailer_ && index_ == complete_) finish(endResult());
+            if (!over() && trailer_ && index_ == complete_ && index_ >= first_) finish(PX_SUCCESS);
         }
         return !over();
     }
@@ -496,8 +507,11 @@ public:
             return;
         }
         while (!over() && index_ < pages) {
+            if (asked_ < index_) {
+                asked_ = index_;
+                if (!reader_->canRead()) break;
+            }
             readFrame();
-            if (!over() && index_ > 0 && !reader_->canRead()) break;
         }
         if (!over()) finish(endResult());
     }
@@ -583,6 +597,7 @@ private:
     int pendingDelay_ = 0;
     int complete_ = 0;
     int index_ = 0;
+    int asked_ = 0; // frames read after which the reader was asked whether another follows
     bool trailer_ = false;
 };
 

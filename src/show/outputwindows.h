@@ -1,5 +1,5 @@
 #pragma once
-// What the main window needs of the output windows it opens: the print report with the default
+// What the main window needs of the output windows it opens: the print report with the current
 // printer's name, and the audio information window whose analysis the music list also uses. The
 // output layer installs them (RegisterPrintWindows, RegisterAudioWindows, or their one-call
 // installers); the editor asks for them here, so it includes nothing of the outputs'.
@@ -15,8 +15,9 @@ namespace show {
 class PrintWindows {
 public:
     virtual ~PrintWindows() = default;
-    // The name of the default printer, or the text that says there is none.
-    virtual QString DefaultPrinterName() const = 0;
+    // The name of the printer at the printer object's current index; "" when that index is 0 or
+    // below.
+    virtual QString CurrentPrinterName() const = 0;
     // The report of the show's pictures at printSize: previewed, then printed on the user's word.
     // The run's report window when there is one, else one made as owner's child.
     virtual void PrintReport(QWidget* owner, int printSize, std::function<ShowContext()> show) = 0;

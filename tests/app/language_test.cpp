@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 using platform::MessageKind;
@@ -98,6 +100,29 @@ TEST_F(AppTest, StoredLanguageCodeIsOneOfTheFive)
         EXPECT_EQ(LanguageCode, QString::fromLatin1(c.code));
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// The standard buttons of the framework's boxes speak the chosen language, as the texts do.
+TEST_F(AppTest, StandardButtonsFollowTheChosenLanguage)
+{
+    writeProgramFile("Language.ini", "[GERMAN]\r\n1=Nein\r\n");
+    struct Case {
+        const char* code;
+        const char* yes;
+        const char* no;
+        const char* cancel;
+    };
+    for (const Case& c : {Case{"GERMAN", "&Ja", "&Nein", "Abbrechen"}, Case{"FRANCE", "&Oui", "&Non", "Annuler"},
+                          Case{"ITALIAN", "&S\u00ec", "&No", "Annulla"}, Case{"SPAIN", "&S\u00ed", "&No", "Cancelar"},
+                          Case{"ENGLISH", "&Yes", "&No", "Cancel"}}) {
+        writeLanguage(c.code);
+        LoadLanguageTable();
+        ASSERT_EQ(LanguageCode, c.code);
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QString::fromUtf8(c.yes)) << c.code;
+        EXPECT_EQ(box.button(QMessageBox::No)->text(), QString::fromUtf8(c.no)) << c.code;
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8(c.cancel)) << c.code;
+    }
 }
 
 TEST(LanguageMenu, ItemsHaveFixedCaptionsTagsAndCodes)

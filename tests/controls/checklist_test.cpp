@@ -3,6 +3,7 @@
 #include "support/fixture.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -261,6 +262,90 @@ TEST_F(CheckListTest, ASortedListKeepsItsOrderIgnoringCase)
     EXPECT_EQ(list.CheckedItem(0), "b.jpg"); // the record moves with its item
     list.Items().Add("B2.jpg");
     EXPECT_EQ(list.Items().toStringList(), QStringList({"a.jpg", "b.jpg", "B2.jpg", "C.jpg"}));
+}
+
+TEST_F(CheckListTest, IntegralHeightShowsOnlyWholeRows)
+{
+    const int frame = 2 * list.frameWidth();
+    ASSERT_EQ(list.height(), 300);
+    list.setIntegralHeight(true);
+    EXPECT_EQ(list.height(), frame + 7 * 40) << "300 holds seven rows of 40";
+    struct Case {
+        int asked, itemHeight, rows;
+    };
+    for (const Case& c : {Case{139, 40, 3}, Case{10, 40, 1}, Case{400, 70, 5}, Case{frame + 80, 40, 2}}) {
+        list.setItemHeight(c.itemHeight);
+        list.resize(400, c.asked);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list.height(), frame + c.rows * c.itemHeight) << c.asked;
+        // The last row that shows ends at the viewport's bottom, not beyond it.
+        EXPECT_EQ(list.ItemRect(c.rows - 1).bottom() + 1, list.viewport()->height()) << c.asked;
+    }
+    list.setIntegralHeight(false);
+    list.resize(400, 139);
+    EXPECT_EQ(list.height(), 139);
+}
+
+TEST_F(CheckListTest, TabWidthSetsWhereTabbedTextContinues)
+{
+    list.Items().Clear();
+    list.Items().Add("a\t<A href=\"after\">tabbed</A>");
+    const int quarter = QFontMetrics(list.font()).averageCharWidth();
+    const int left = list.CheckArea(0) + 2, y = list.ItemRect(0).top() + 2 + 6;
+    auto anchorAt = [&](int x) {
+        QString anchor;
+        int index = -1;
+        list.AnchorAt(x, y, anchor, index);
+        return anchor;
+    };
+    const int stop = 160 * quarter / 4;
+    // 0: the font's own stops, well before 40 characters.
+    EXPECT_EQ(list.tabStopPixels(), 0);
+    EXPECT_EQ(anchorAt(left + stop + 3), "");
+
+    list.setTabWidth(160); // dialog units: 40 average characters
+    EXPECT_EQ(list.tabStopPixels(), stop);
+    EXPECT_EQ(anchorAt(left + stop - 4), "");
+    EXPECT_EQ(anchorAt(left + stop + 3), "after");
+
+    // What shows: nothing is drawn between the "a" and the stop; the anchor's text starts there.
+    QCoreApplication::processEvents();
+    const QImage shot = list.viewport()->grab().toImage();
+    const QColor ground = shot.pixelColor(list.width() - 10, list.ItemRect(0).center().y());
+    auto inkBetween = [&](int x1, int x2) {
+        int ink = 0;
+        for (int x = x1; x < x2; ++x)
+            for (int yy = list.ItemRect(0).top() + 3; yy < list.ItemRect(0).top() + 20; ++yy)
+                if (shot.pixelColor(x, yy) != ground) ++ink;
+        return ink;
+    };
+    EXPECT_EQ(inkBetween(left + 3 * quarter, left + stop - 1), 0);
+    EXPECT_GT(inkBetween(left + stop, left + stop + 4 * quarter), 0);
+}
+
+TEST_F(CheckListTest, MeasureItemSetsTheOneRowHeight)
+{
+    std::vector<std::pair<int, int>> asked;
+    list.setOnMeasureItem([&](THTMLCheckList& sender, int index, int& height) {
+        EXPECT_EQ(&sender, &list);
+        asked.emplace_back(index, height);
+        height += 15;
+    });
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], std::make_pair(0, 40));
+    EXPECT_EQ(list.rowHeight(), 55);
+    EXPECT_EQ(list.ItemHeight(), 40);
+    EXPECT_EQ(list.ItemRect(1).top(), 55);
+    list.setItemHeight(70);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], std::make_pair(0, 70));
+    EXPECT_EQ(list.ItemRect(2).top(), 2 * 85);
+    // A height out of range is kept within 1 .. 255.
+    list.setOnMeasureItem([](THTMLCheckList&, int, int& height) { height = 1000; });
+    EXPECT_EQ(list.rowHeight(), 255);
+    list.setOnMeasureItem(nullptr);
+    EXPECT_EQ(list.rowHeight(), 70);
+    EXPECT_EQ(list.ItemRect(1).top(), 70);
 }
 
 } // namespace

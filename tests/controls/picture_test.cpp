@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
+#include <QtEndian>
 #include <algorithm>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -108,6 +110,98 @@ TEST_F(PictureCacheTest, PicturesDeclaringTooManyPixelsAreRefused)
     EXPECT_TRUE(p.GetEmpty());
     world.writeHostFile("c/huge.gif", huge);
     EXPECT_EQ(measuredImage("<IMG src=\"file://C:\\huge.gif\">"), QSize());
+}
+
+// Windows metafiles, both made by inkscape 1.2.2 (--export-filename=two_colours.wmf / .emf) from
+// a 200 x 100 pixel SVG: a red square on the left, a blue one on the right.
+QByteArray metafileFixture(const char* name)
+{
+    QFile f(QStringLiteral(":/") + name); // the test's resources (tests/controls/data)
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(PictureCacheTest, WindowsMetafilesShowAtTheirOwnSize)
+{
+    struct Case {
+        const char* file;
+        QSize size; // the header's: WMF bounding box over its units per inch, EMF frame x 96 / 2540
+    };
+    for (const Case& c : {Case{"two_colours.wmf", QSize(200, 100)}, Case{"two_colours.emf", QSize(200, 102)}}) {
+        const QByteArray bytes = metafileFixture(c.file);
+        ASSERT_FALSE(bytes.isEmpty()) << c.file;
+        world.writeHostFile(QString("c/pics/") + c.file, bytes);
+        const QString source = QString("file://C:\\pics\\%1").arg(c.file);
+        EXPECT_EQ(measuredImage(QString("<IMG src=\"%1\">").arg(source)), c.size) << c.file;
+        const PicturePtr p = cache.FindPicture(source);
+        ASSERT_TRUE(p) << c.file;
+        ASSERT_FALSE(p->GetEmpty()) << c.file << p->lastError().toStdString();
+        EXPECT_EQ(p->GetWidth(), c.size.width()) << c.file;
+
+        // Drawn as a list draws it, onto a grey ground.
+        QImage shown(300, 150, QImage::Format_RGB32);
+        shown.fill(Qt::gray);
+        {
+            QPainter painter(&shown);
+            p->Draw(painter, QRect(0, 0, 300, 150));
+        }
+        EXPECT_EQ(shown.pixel(50, 50), qRgb(255, 0, 0)) << c.file;
+        EXPECT_EQ(shown.pixel(150, 50), qRgb(0, 0, 255)) << c.file;
+        EXPECT_EQ(shown.pixel(250, 50), QColor(Qt::gray).rgb()) << c.file; // nothing beyond its size
+        EXPECT_EQ(shown.pixel(50, 140), QColor(Qt::gray).rgb()) << c.file;
+    }
+}
+
+TEST_F(PictureCacheTest, AWmfLooksAsImageMagickDrawsIt)
+{
+    if (!testsupport::haveHostProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+    const QString host = world.writeHostFile("c/two.wmf", metafileFixture("two_colours.wmf"));
+    testsupport::runHost("convert -density 96 '" + host + "' '" + world.hostC() + "/two.png'");
+    const QImage theirs(world.hostC() + "/two.png");
+    ASSERT_FALSE(theirs.isNull());
+    THTMLPicture p;
+    ASSERT_TRUE(p.LoadFromFile("C:\\two.wmf")) << p.lastError().toStdString();
+    const QImage ours = p.image();
+    ASSERT_EQ(ours.size(), theirs.size());
+    int differing = 0;
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x) {
+            const QRgb a = ours.pixel(x, y), b = theirs.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 || std::abs(qBlue(a) - qBlue(b)) > 8)
+                ++differing;
+        }
+    // The edge between the squares may fall one column apart.
+    EXPECT_LE(differing, ours.height() * 2);
+}
+
+TEST_F(PictureCacheTest, BrokenMetafilesGiveEmptyPicturesAndTheirReason)
+{
+    const QByteArray wmf = metafileFixture("two_colours.wmf"), emf = metafileFixture("two_colours.emf");
+    QByteArray hugeWmf = wmf; // a bounding box of 30,000 units a side at one unit per inch
+    qToLittleEndian<qint16>(30000, hugeWmf.data() + 10);
+    qToLittleEndian<qint16>(30000, hugeWmf.data() + 12);
+    qToLittleEndian<quint16>(1, hugeWmf.data() + 14);
+    QByteArray hugeEmf = emf; // a frame of 100 x 100 metres
+    qToLittleEndian<qint32>(10'000'000, hugeEmf.data() + 32);
+    qToLittleEndian<qint32>(10'000'000, hugeEmf.data() + 36);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* error;
+    };
+    for (const Case& c : {Case{"a WMF cut short", wmf.left(200), "Could not load image. Invalid format"},
+                          Case{"an EMF cut short", emf.left(300), "Could not load image. Invalid format"},
+                          Case{"a WMF declaring 2.9 million pixels a side", hugeWmf, "Could not allocate memory for image"},
+                          Case{"an EMF declaring 378,000 pixels a side", hugeEmf, "Could not allocate memory for image"}}) {
+        THTMLPicture p;
+        try {
+            p.LoadFromStream(&c.bytes);
+            ADD_FAILURE() << c.name << ": decoded";
+        } catch (const EPictureError& e) {
+            EXPECT_STREQ(e.what(), c.error) << c.name;
+        }
+        EXPECT_TRUE(p.GetEmpty()) << c.name;
+        EXPECT_EQ(p.GetWidth(), 0) << c.name;
+    }
 }
 
 TEST(Gif, FramesDelaysAndAnimation)

@@ -610,7 +610,7 @@ TEST_F(MainFormTest, MenusAreDrawnFlatByTheMainWindowsPainter)
     EXPECT_EQ(painter->XPControls(), (controls::TXPControls{controls::xcMainMenu, controls::xcPopupMenu}));
     EXPECT_TRUE(painter->XPContainers().isEmpty());
     for (QWidget* menu : std::initializer_list<QWidget*>{form->menuBar(), form->Quorbel1, form->ScannenDigitalkamera1,
-                                                          form->Hilfe1, form->Language1, form->PrintPopupMenu})
+                                                          form->Hilfe1, form->Language1, form->PopupMenu1})
         EXPECT_EQ(menu->style(), painter->style()) << menu->objectName().toStdString();
     EXPECT_EQ(controls::TXPMenuManager::instance()->activePainter(), painter);
     form.reset();

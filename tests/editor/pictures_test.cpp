@@ -369,7 +369,7 @@ TEST_F(PicturesTest, ThePrintMenuOnAnEmptyShowSaysSo)
     int asked = 0;
     QObject::connect(form.get(), &TMainForm::PrintPicturesRequested, [&] { ++asked; });
     form->PrintSelected1Click();
-    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 1); // page 1, as the print menu has it
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
     EXPECT_EQ(asked, 0);
 }
@@ -461,9 +461,9 @@ TEST_F(PicturesTest, ThePrintButtonOpensItsMenuAtTheMouseOrSaysTheShowIsEmpty)
         form->PageControl1->setCurrentIndex(2);
     }
     form->PrintBitBtnClick();
-    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 1); // page 1, as the print menu has it
     EXPECT_EQ(dialogs.messageTexts(), QStringList({LangText(10010)}));
-    EXPECT_FALSE(form->PrintPopupMenu->isVisible());
+    EXPECT_FALSE(form->PopupMenu1->isVisible());
 
     dialogs.clear();
     chooseSource("a.jpg");
@@ -472,10 +472,10 @@ TEST_F(PicturesTest, ThePrintButtonOpensItsMenuAtTheMouseOrSaysTheShowIsEmpty)
     QCursor::setPos(form->mapToGlobal(QPoint(300, 200)));
     form->PrintBitBtn->setEnabled(true);
     form->PrintBitBtn->click();
-    EXPECT_TRUE(form->PrintPopupMenu->isVisible());
-    EXPECT_LE((form->PrintPopupMenu->pos() - QCursor::pos()).manhattanLength(), 2);
+    EXPECT_TRUE(form->PopupMenu1->isVisible());
+    EXPECT_LE((form->PopupMenu1->pos() - QCursor::pos()).manhattanLength(), 2);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    form->PrintPopupMenu->hide();
+    form->PopupMenu1->hide();
 }
 
 TEST_F(PicturesTest, EveryClickInTheShowListEmptiesTheUndoStack)

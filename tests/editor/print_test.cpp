@@ -26,15 +26,15 @@ protected:
     void SetUp() override
     {
         PicturesTest::SetUp();
-        print::setPrinterNameSource([this] { return printerName; });
+        print::setPrinterSource([this] { return printers; });
     }
     void TearDown() override
     {
-        print::setPrinterNameSource(nullptr);
+        print::setPrinterSource(nullptr);
         QLocale::setDefault(QLocale::c());
         PicturesTest::TearDown();
     }
-    QString printerName = "Laser";
+    print::PrinterList printers{{"Laser", "Tinte"}, 1};
 
     void makeShow(int pictures)
     {
@@ -198,14 +198,35 @@ TEST_F(PrintTest, AnEmptyShowOrNoDefaultPrinterStopsThePrint)
     }
     form->PrintAll1Click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList{LangText(10010)});
-    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 1) << "page 1, the music page";
 
     makeShow(1);
     dialogs.clear();
-    printerName = "Kein Standard-Drucker";
+    printers = {{"Laser", "Kein Standard-Drucker"}, 1};
     form->PrintAll1Click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"Kein Standard-Drucker", "Der Ausdruck kann nicht gestartet werden."}));
     EXPECT_TRUE(dialogs.modalForms.isEmpty());
+}
+
+TEST_F(PrintTest, ThePrinterNameIsThatOfTheCurrentIndex)
+{
+    form = std::make_unique<TMainForm>();
+    struct Case {
+        const char* what;
+        print::PrinterList list;
+        int chosen;
+        const char* name;
+    };
+    for (const Case& c : {Case{"the default's place", {{"Laser", "Tinte", "Foto"}, 2}, -1, "Foto"},
+                          Case{"a printer chosen since", {{"Laser", "Tinte", "Foto"}, 2}, 1, "Tinte"},
+                          Case{"a choice no longer listed", {{"Laser", "Tinte"}, 1}, 5, "Tinte"},
+                          Case{"index 0 gives no name", {{"Laser", "Tinte"}, 0}, -1, ""},
+                          Case{"no printers", {{}, -1}, -1, ""}}) {
+        printers = c.list;
+        print::setPrinterSource([this] { return printers; });
+        if (c.chosen >= 0) print::setPrinterIndex(c.chosen);
+        EXPECT_EQ(form->CurrentPrinterName(), c.name) << c.what;
+    }
 }
 
 TEST_F(PrintTest, CancellingADialogStopsThePrint)

@@ -1,3 +1,4 @@
+#include "editor/mainform.h"
 #include "editor/staging.h"
 #include "editor_fixture.h"
 
@@ -17,7 +18,7 @@ protected:
         const QString failed = staging.PrepareFolders();
         if (!failed.isEmpty()) return failed;
         staging.RefreshEveryRun();
-        staging.WriteDesktopShortcut(WindowsInfo().Desktop, drive);
+        staging.WriteDesktopShortcut(WindowsInfo().Desktop, drive, &TMainForm::CreateShellLink);
         firstRun = staging.firstRun();
         return {};
     }

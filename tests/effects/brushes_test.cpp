@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -241,6 +242,45 @@ TEST(TextureShades, LighterAndDarkerBlendedWithThePen)
     // blended 52 %: 52 + 39 = 91, 26 + 19 = 45, 0.
     EXPECT_EQ(TextureLighter(rgbColor(100, 50, 0)), rgbColor(141, 115, 89));
     EXPECT_EQ(TextureDarker(rgbColor(100, 50, 0)), rgbColor(91, 45, 0));
+}
+
+TEST(TextureCells, TheDraggedSizeUnlessThePictureWouldHoldTooManyCells)
+{
+    struct Case {
+        const char* name;
+        int w, h, dragW, dragH;
+        int cellW, cellH; // 0: only the bound is checked
+    };
+    for (const Case& c : {
+             Case{"a preview with a small drag keeps it", 199, 150, 1, 1, 1, 1},
+             Case{"an ordinary drag keeps it", 1024, 768, 10, 10, 10, 10},
+             Case{"no drag at all is one pixel", 64, 64, 0, 0, 1, 1},
+             Case{"a drag wider than the picture", 40, 30, 500, 2, 500, 2},
+             Case{"5120 x 2880 with a 1 x 1 drag", 5120, 2880, 1, 1, 0, 0},
+             Case{"5120 x 2880 with a 3 x 1 drag", 5120, 2880, 3, 1, 0, 0},
+             Case{"a tall strip", 4, 1'000'000, 1, 1, 0, 0},
+         }) {
+        const TextureCells cells = TextureCellSize(c.w, c.h, c.dragW, c.dragH);
+        const long long across = (c.w + cells.width - 1) / cells.width, down = (c.h + cells.height - 1) / cells.height;
+        EXPECT_EQ(cells.count, across * down) << c.name;
+        EXPECT_LE(cells.count, kMaxTextureCells) << c.name;
+        if (c.cellW) {
+            EXPECT_EQ(cells.width, c.cellW) << c.name;
+            EXPECT_EQ(cells.height, c.cellH) << c.name;
+        } else {
+            // Grown by one factor on both sides, and no more than the bound needs: a cell one
+            // drag step smaller on each side would exceed it.
+            if (cells.width < c.w) {
+                EXPECT_EQ(cells.width / std::max(1, c.dragW) * std::max(1, c.dragH), cells.height) << c.name;
+            }
+            const int smallerW = cells.width - std::max(1, c.dragW), smallerH = cells.height - std::max(1, c.dragH);
+            if (smallerW > 0 && smallerH > 0) {
+                EXPECT_GT(((c.w + smallerW - 1) / smallerW) * (long long)((c.h + smallerH - 1) / smallerH), kMaxTextureCells) << c.name;
+            }
+        }
+    }
+    // Before the bound: 14,745,600 cells, 147 million strokes for one release.
+    EXPECT_GT(TextureCellSize(5120, 2880, 1, 1).width, 1);
 }
 
 TEST(AirBrush, StampShapesByHand)

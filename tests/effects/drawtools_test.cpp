@@ -817,6 +817,46 @@ TEST_F(DrawToolsTest, UnknownToolDoesNothing)
     EXPECT_EQ(art.Picture(), before);
 }
 
+// A 1 x 1 drag over a large picture: the cells grow with the picture, so the work of one release
+// is bounded. Counted as random numbers drawn (each stroke draws its points), not timed.
+TEST_F(DrawToolsTest, TextureGeneratorsDoBoundedWorkOnLargePictures)
+{
+    const int w = 1200, h = 800; // 960,000 cells of one pixel
+    const effects::TextureCells cells = effects::TextureCellSize(w, h, 1, 1);
+    ASSERT_LE(cells.count, effects::kMaxTextureCells);
+    ASSERT_GT(cells.width, 1);
+    struct Case {
+        const char* tool;
+        int fewest, most; // random numbers a stroke draws
+    };
+    for (const Case& c : {Case{"texpoly", 1 + 3 * 2, 1 + 6 * 2}, Case{"texcurves", 8, 8}}) {
+        SCOPED_TRACE(c.tool);
+        TvelDrawImage control;
+        control.resize(w, h);
+        control.SetPicture(Bitmap24(w, h, Bgr{255, 255, 255}));
+        control.Canvas().Pen.Color = effects::rgbColor(200, 0, 0);
+        control.SetShape(c.tool);
+        const std::uint32_t seed = effects::RandSeed();
+        control.MouseDown(mbLeft, 0, 500, 400);
+        control.MouseUp(mbLeft, 0, 501, 401);
+        std::int64_t draws = 0;
+        for (std::uint32_t s = seed; s != effects::RandSeed() && draws <= 100'000'000; s = effects::RandStep(s)) ++draws;
+        EXPECT_GE(draws, cells.count * 10 * c.fewest);
+        EXPECT_LE(draws, cells.count * 10 * c.most);
+        // Every cell of the grown size took strokes: the last row and column too.
+        const Bitmap24& after = control.Picture();
+        auto cellChanged = [&](int left, int top) {
+            for (int y = top; y < std::min(h, top + cells.height); ++y)
+                for (int x = left; x < std::min(w, left + cells.width); ++x)
+                    if (!(after.pixel(x, y) == Bgr{255, 255, 255})) return true;
+            return false;
+        };
+        const int lastLeft = (w - 1) / cells.width * cells.width, lastTop = (h - 1) / cells.height * cells.height;
+        EXPECT_TRUE(cellChanged(0, 0));
+        EXPECT_TRUE(cellChanged(lastLeft, lastTop));
+    }
+}
+
 TEST_F(DrawToolsTest, EveryToolWorksAtEveryCornerOfTinyPictures)
 {
     // Run under the sanitizers: nothing reads or writes outside the bitmap.

@@ -16,7 +16,12 @@ TEST_F(EditingTest, BrightnessPreviewsTheSmallCopyAndSavesTheFullPicture)
     EXPECT_TRUE(dialog().EffectPanel->isHidden());
     EXPECT_EQ(dialog().OriginalImage().size(), QSize(400, 300));
     EXPECT_EQ(dialog().PreviewImage().size(), QSize(199, 149));
-    EXPECT_EQ(dialog().cxbar->value(), dialog().cxbar->maximum() / 2);
+    // The centre bars reach to the dialog's outer size (a 512 x 463 client in its 2-pixel
+    // border), also at the first showing, before the window system has framed it.
+    EXPECT_EQ(dialog().cxbar->maximum(), 516);
+    EXPECT_EQ(dialog().cybar->maximum(), 467);
+    EXPECT_EQ(dialog().cxbar->value(), 258);
+    EXPECT_EQ(dialog().cybar->value(), 233);
 
     const double before = meanOf(dialog().PreviewImage(), 1);
     dialog().HelligkeitTrackBar->setValue(120);

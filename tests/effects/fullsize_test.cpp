@@ -141,8 +141,8 @@ TEST_F(ViewerTest, EditPictureOpensTheViewerWithThePictureFittedAndEveryButtonLe
 
         // Print opens the main window's print menu; help reaches the help pages.
         v.PrintBitBtn->click();
-        EXPECT_TRUE(form->PrintPopupMenu->isVisible());
-        form->PrintPopupMenu->hide();
+        EXPECT_TRUE(form->PopupMenu1->isVisible());
+        form->PopupMenu1->hide();
         platform::ProgramTable::instance().set("open", "/nonexistent/opener");
         v.HelpBitBtn->click();
         platform::ProgramTable::instance().loadFromEnvironment();

@@ -183,7 +183,8 @@ void texture(TvelDrawImage& art, const Texture& kind, effects::Point a, effects:
     TCanvas& c = art.Canvas();
     const Bitmap24& picture = art.Picture();
     const int w = picture.width(), h = picture.height();
-    const int cw = std::max(1, std::abs(b.x - a.x)), ch = std::max(1, std::abs(b.y - a.y));
+    const effects::TextureCells cells = effects::TextureCellSize(w, h, std::abs(b.x - a.x), std::abs(b.y - a.y));
+    const int cw = cells.width, ch = cells.height;
     const TPen pen0 = c.Pen;
     const ColorRef lighter = effects::TextureLighter(effects::ColorToRGB(pen0.Color));
     const ColorRef darker = effects::TextureDarker(effects::ColorToRGB(pen0.Color));

@@ -240,11 +240,26 @@ void TvelDrawImage::DoColorPicked(effects::ColorRef colour)
     if (FonColorPicked) FonColorPicked(this, colour);
 }
 
+namespace {
+
+// A window's outer size: its frame as the window system reports it; before the first showing (or
+// where the platform draws none) the client size with a tool window's border of 2 pixels a side.
+QSize outerSize(const QWidget& window)
+{
+    const QSize frame = window.frameGeometry().size();
+    if (frame != window.size()) return frame;
+    constexpr int border = 2;
+    return window.size() + QSize(2 * border, 2 * border);
+}
+
+} // namespace
+
 void TvelDrawImage::ShowEffectsDialog(bool brightness)
 {
     TPainterEffectsF* d = effectsDialog_;
-    d->cxbar->setMaximum(d->frameGeometry().width());
-    d->cybar->setMaximum(d->frameGeometry().height());
+    const QSize outer = outerSize(*d);
+    d->cxbar->setMaximum(outer.width());
+    d->cybar->setMaximum(outer.height());
     d->cxbar->setValue(d->cxbar->maximum() / 2);
     d->cybar->setValue(d->cybar->maximum() / 2);
     d->HelligkeitPanel->setVisible(brightness);

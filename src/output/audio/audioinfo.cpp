@@ -31,6 +31,7 @@ struct WaveHeader {
     int formatTag = 0;
     int channels = 0;
     std::uint32_t sampleRate = 0;
+    std::uint32_t bytesPerSecond = 0; // the format's average
     int blockAlign = 0;
     int bitsPerSample = 0;
     std::int64_t dataSize = 0; // the bytes of the data chunk that the file really holds
@@ -56,6 +57,7 @@ std::optional<WaveHeader> readWaveHeader(QIODevice& file)
             h.formatTag = le16(fmt, 0);
             h.channels = le16(fmt, 2);
             h.sampleRate = le32(fmt, 4);
+            h.bytesPerSecond = le32(fmt, 8);
             h.blockAlign = le16(fmt, 12);
             h.bitsPerSample = le16(fmt, 14);
             haveFormat = true;
@@ -68,6 +70,20 @@ std::optional<WaveHeader> readWaveHeader(QIODevice& file)
     if (!read || bad) return std::nullopt;
     if (!haveFormat || !haveData || h.channels == 0) return std::nullopt;
     return h;
+}
+
+// PCM (integer, float or the extensible header) plays a block per sample frame; a compressed
+// format (MS-ADPCM, IMA ADPCM, GSM ...) packs many samples into each block, so its length is the
+// data over the format's average bytes per second.
+double waveSeconds(const WaveHeader& h)
+{
+    constexpr int pcm = 1, ieeeFloat = 3, extensible = 0xFFFE;
+    if (h.formatTag == pcm || h.formatTag == ieeeFloat || h.formatTag == extensible) {
+        if (h.sampleRate == 0 || h.blockAlign == 0) return 0.0;
+        return double(h.dataSize) / h.blockAlign / double(h.sampleRate);
+    }
+    if (h.bytesPerSecond == 0) return 0.0;
+    return double(h.dataSize) / double(h.bytesPerSecond);
 }
 
 } // namespace
@@ -179,10 +195,7 @@ void AudioFileAnalyser::ShowWaveInfo()
     Wave.WavFormatEdit = QString::number(h.formatTag);
     Wave.BitsPerSampleEdit = QString::number(h.bitsPerSample);
     Wave.SampleRateEdit = QString::number(h.sampleRate) + QStringLiteral(" Hz");
-    const double seconds = (h.sampleRate == 0 || h.blockAlign == 0)
-        ? 0.0
-        : double(h.dataSize) / h.blockAlign / double(h.sampleRate);
-    Wave.DurationWAVEdit = formatHoursMinutesSeconds(seconds);
+    Wave.DurationWAVEdit = formatHoursMinutesSeconds(waveSeconds(h));
     Label1 = QStringLiteral("WAV File");
 
     Info.VersionText = QString::number(h.formatTag);

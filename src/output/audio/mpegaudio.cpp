@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace audio {
 
 namespace {
@@ -138,11 +140,11 @@ void TMPEGaudio::ResetData()
     id3v2_.ResetData();
 }
 
-bool TMPEGaudio::acceptFrame(const QByteArray& window, int p, std::int64_t windowOffset)
+bool TMPEGaudio::acceptFrame(const QByteArray& window, int p)
 {
     frame_ = decodeHeader(window, p);
     frame_.Found = true;
-    frame_.Position = windowOffset + p;
+    frame_.Position = p;
     frame_.Xing = p + 10 <= window.size();
     for (int i = 4; i < 10 && frame_.Xing; ++i) frame_.Xing = at(window, p + i) == 0;
 
@@ -194,21 +196,24 @@ bool TMPEGaudio::ReadFromFile(const QString& fileName)
     QByteArray window = file->read(WindowSize);
     waveHeader_ = window.size() >= 12 && window.mid(8, 4) == "WAVE";
 
-    std::int64_t windowOffset = tagSize;
     int p = findFramePair(window);
     if (p < 0 && window.size() == WindowSize) {
         // Nothing near the start: try once more from the middle of the audio.
-        windowOffset = tagSize + (fileLength_ - tagSize) / 2;
-        if (!file->seek(windowOffset)) {
+        if (!file->seek(tagSize + (fileLength_ - tagSize) / 2)) {
             ResetData();
             return false;
         }
         window = file->read(WindowSize);
         p = findFramePair(window);
     }
-    if (p >= 0) acceptFrame(window, p, windowOffset);
+    if (p >= 0) acceptFrame(window, p);
     else ResetData();
     return true;
+}
+
+std::int64_t TMPEGaudio::audioBytes() const
+{
+    return std::max<std::int64_t>(0, fileLength_ - id3v2_.Size() - frame_.Position);
 }
 
 int TMPEGaudio::tableBitRate() const
@@ -254,7 +259,7 @@ std::int64_t TMPEGaudio::Frames() const
 {
     if (vbr_.Found) return vbr_.Frames;
     if (!frame_.Found || frame_.Size <= 0) return 0;
-    return (fileLength_ - frame_.Position) / frame_.Size;
+    return audioBytes() / frame_.Size;
 }
 
 double TMPEGaudio::Duration() const
@@ -267,7 +272,7 @@ double TMPEGaudio::Duration() const
     }
     const int bitRate = tableBitRate();
     if (bitRate == 0) return 0.0;
-    return double(fileLength_ - frame_.Position) * 8.0 / bitRate / 1000.0;
+    return double(audioBytes()) * 8.0 / bitRate / 1000.0;
 }
 
 int TMPEGaudio::EncoderID() const

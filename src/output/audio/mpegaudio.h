@@ -10,7 +10,9 @@
 
 namespace audio {
 
-// The first audio frame found. Position is the frame's offset in the file.
+// The first audio frame found. Position is the frame's index in the window it was found in: the
+// first window starts at the end of the ID3v2 tag (so a frame right after the tag is at 0), the
+// second in the middle of the audio. Frames and duration count from the tag's end less Position.
 struct MpegFrame {
     bool Found = false;
     std::int64_t Position = 0;
@@ -88,7 +90,8 @@ public:
 private:
     int tableBitRate() const;
     int samplesPerFrame() const;
-    bool acceptFrame(const QByteArray& window, int p, std::int64_t windowOffset);
+    bool acceptFrame(const QByteArray& window, int p);
+    std::int64_t audioBytes() const; // the file length less the ID3v2 tag and the first-frame position
 
     std::int64_t fileLength_ = 0;
     bool waveHeader_ = false;

@@ -10,7 +10,7 @@ namespace {
 
 class ReportWindows final : public show::PrintWindows {
 public:
-    QString DefaultPrinterName() const override { return print::DefaultPrinterName(); }
+    QString CurrentPrinterName() const override { return print::CurrentPrinterName(); }
 
     void PrintReport(QWidget* owner, int printSize, std::function<show::ShowContext()> show) override
     {

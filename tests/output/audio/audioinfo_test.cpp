@@ -155,6 +155,40 @@ TEST_F(AudioFileAnalyserTest, WavHeadersAreFoundByTheirChunks)
         EXPECT_TRUE(a.Info.VersionText == "1" || a.Info.VersionText == "65534");
     }
 
+    // Compressed formats pack many samples into each block: the duration is the data over the
+    // format's average bytes per second (an MS-ADPCM block of 2,048 bytes holds 2,036 frames).
+    // Made by sox, whose headers give the true average (ffmpeg's ADPCM headers give its bit rate
+    // option's, 16,000 bytes a second, whatever the sample rate).
+    struct Compressed {
+        const char* name;
+        const char* convert; // the sox or ffmpeg options between the source and the target
+        int rate, channels;
+        const char* tag;
+        const char* duration;
+    } compressed[] = {
+        {"msadpcm.wav", "sox -e ms-adpcm", 44100, 2, "2", "0:00:10"},
+        {"imaadpcm.wav", "sox -e ima-adpcm", 44100, 2, "17", "0:00:10"},
+        {"gsm.wav", "ffmpeg -c:a gsm_ms", 8000, 1, "49", "0:00:10"},
+        {"alaw.wav", "sox -e a-law", 22050, 1, "6", "0:00:10"},
+    };
+    for (const Compressed& c : compressed) {
+        SCOPED_TRACE(c.name);
+        const QString source = QString(c.name) + ".src.wav";
+        ASSERT_TRUE(makeToneWav(host(source), c.rate, c.channels, 10));
+        const QString convert = QString(c.convert);
+        const QString command = convert.startsWith("sox")
+            ? QString("sox '%1' %2 '%3'").arg(source, convert.mid(4), c.name)
+            : QString("ffmpeg -v error -y -i '%1' %2 '%3'").arg(source, convert.mid(7), c.name);
+        ASSERT_TRUE(shellIn(world.hostC(), command));
+        const Probe probe = ffprobe(host(c.name));
+        ASSERT_TRUE(probe.ok);
+        const AudioFileAnalyser a = analyse(win(c.name));
+        EXPECT_EQ(a.Message, "");
+        EXPECT_EQ(a.Wave.WavFormatEdit, c.tag);
+        EXPECT_EQ(a.Wave.DurationWAVEdit, c.duration);
+        EXPECT_EQ(QString(c.duration).right(2).toInt(), int(probe.duration)) << "ffprobe " << probe.duration;
+    }
+
     // A LIST chunk before the data, as ffmpeg writes it.
     ASSERT_TRUE(makeToneWav(host("src.wav"), 44100, 2, 5));
     ASSERT_TRUE(shellIn(world.hostC(), "ffmpeg -v error -y -i src.wav -metadata title=Listed listed.wav"));

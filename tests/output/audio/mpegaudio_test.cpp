@@ -132,7 +132,7 @@ TEST_F(MpegAudioTest, AgreesWithFfprobeAndMediainfo)
             EXPECT_NEAR(mpeg.Duration(), info.duration, twoFrames);
         }
         EXPECT_NEAR(mpeg.BitRate(), info.bitRate / 1000, c.vbr ? 2 : 0);
-        EXPECT_EQ(mpeg.FirstFrame(), mpeg.ID3v2().Size()) << "audio starts right after the tag";
+        EXPECT_EQ(mpeg.FirstFrame(), 0) << "audio starts right after the tag, where the window starts";
     }
 }
 
@@ -181,43 +181,57 @@ TEST_F(MpegAudioTest, FrameLengthsFollowTheStandard)
     }
 }
 
-TEST_F(MpegAudioTest, LargeTagMovesTheWindowAndPositionsAreInTheFile)
+// "First frame at" counts within the window the frame was found in: the first starts at the end
+// of the ID3v2 tag, the second in the middle of the audio. The duration then counts the file less
+// the tag less that position, against what ffprobe decodes.
+TEST_F(MpegAudioTest, FirstFramePositionCountsWithinItsWindow)
 {
-    ASSERT_TRUE(makeMp3(host("plain.mp3"), 48000, 2, 3, "-b 128"));
+    // 128 kbit/s at 44.1 kHz CBR, about ten seconds: 417- and 418-byte frames.
+    ASSERT_TRUE(makeMp3(host("plain.mp3"), 44100, 2, 10.06, "-b 128"));
     const QByteArray audio = readHost(host("plain.mp3"));
     ASSERT_TRUE(writeHost(host("tagged.mp3"),
                           id3v2Tag(3, id3v2Frame("TIT2", QByteArray("\0Tagged", 7)), 4096) + audio));
-    TMPEGaudio plain, tagged;
+    const int junk = 5000;
+    ASSERT_TRUE(writeHost(host("junk.mp3"), QByteArray(junk, '\0') + audio));
+
+    TMPEGaudio plain, tagged, late;
     ASSERT_TRUE(plain.ReadFromFile(win("plain.mp3")));
     ASSERT_TRUE(tagged.ReadFromFile(win("tagged.mp3")));
+    ASSERT_TRUE(late.ReadFromFile(win("junk.mp3")));
     ASSERT_TRUE(tagged.Valid());
+    ASSERT_TRUE(late.Valid());
+
+    // The tag: the window starts at byte 4,096, and the frame right there is at 0.
     EXPECT_EQ(tagged.ID3v2().Size(), 4096);
     EXPECT_EQ(tagged.ID3v2().Title(), "Tagged");
     EXPECT_EQ(plain.FirstFrame(), 0);
-    EXPECT_EQ(tagged.FirstFrame(), 4096);
+    EXPECT_EQ(tagged.FirstFrame(), 0);
     EXPECT_EQ(tagged.FileLength(), plain.FileLength() + 4096);
     EXPECT_EQ(tagged.Frames(), plain.Frames());
     EXPECT_DOUBLE_EQ(tagged.Duration(), plain.Duration());
-}
 
-// Nothing usable in the first window: the search starts again in the middle of the audio, and
-// what it finds there is counted from the frame's place in the file.
-TEST_F(MpegAudioTest, SecondWindowFromTheMiddleCountsFromTheFramesPlaceInTheFile)
-{
-    // 128 kbit/s at 48 kHz: every frame is 384 bytes, none padded.
-    ASSERT_TRUE(makeMp3(host("a.mp3"), 48000, 2, 3, "-b 128"));
-    const QByteArray audio = readHost(host("a.mp3"));
-    const int junk = 8000;
-    ASSERT_TRUE(writeHost(host("late.mp3"), QByteArray(junk, '\0') + audio));
-    TMPEGaudio mpeg;
-    ASSERT_TRUE(mpeg.ReadFromFile(win("late.mp3")));
-    ASSERT_TRUE(mpeg.Valid());
+    // The junk: no pair among the first window's 1,730 positions, so the second window from the
+    // middle of the file; its frame is counted within that window, the first frame boundary there.
     const qint64 length = junk + audio.size();
-    EXPECT_GE(mpeg.FirstFrame(), length / 2);
-    EXPECT_LT(mpeg.FirstFrame(), length / 2 + 384 + 4);
-    EXPECT_EQ((mpeg.FirstFrame() - junk) % 384, 0) << "a frame boundary of the audio";
-    EXPECT_EQ(mpeg.Frames(), (length - mpeg.FirstFrame()) / 384);
-    EXPECT_DOUBLE_EQ(mpeg.Duration(), (length - mpeg.FirstFrame()) * 8.0 / 128 / 1000);
+    const qint64 middle = length / 2;
+    EXPECT_LT(late.FirstFrame(), 418 + 4);
+    const QByteArray window = readHost(host("junk.mp3")).mid(middle, TMPEGaudio::WindowSize);
+    EXPECT_EQ(quint8(window.at(late.FirstFrame())), 0xFF);
+    EXPECT_EQ(late.Frames(), (length - late.FirstFrame()) / late.Frame().Size);
+    EXPECT_DOUBLE_EQ(late.Duration(), (length - late.FirstFrame()) * 8.0 / 128 / 1000);
+
+    // Against ffprobe: the plain and tagged files within two frames; the junk in front is counted
+    // as audio (5,000 bytes are 0.31 s at 128 kbit/s), never half the file left out (5.2 s).
+    const double twoFrames = 2 * 1152.0 / 44100;
+    for (const char* name : {"plain.mp3", "tagged.mp3", "junk.mp3"}) {
+        const Probe probe = ffprobe(host(name));
+        ASSERT_TRUE(probe.ok) << name;
+        TMPEGaudio mpeg;
+        ASSERT_TRUE(mpeg.ReadFromFile(win(name)));
+        const double extra = QString(name) == "junk.mp3" ? junk * 8.0 / 128000 : 0.0;
+        EXPECT_NEAR(mpeg.Duration(), probe.duration + extra, twoFrames) << name << " ffprobe " << probe.duration;
+        EXPECT_LE(std::llabs(mpeg.Frames() - qint64(probe.frames + extra * 44100 / 1152)), 2) << name;
+    }
 }
 
 TEST_F(MpegAudioTest, FilesWithoutUsableFrames)
