@@ -472,9 +472,20 @@ public:
     {
         if (!over() && start(data)) {
             walk(data);
-            while (!over() && index_ < complete_) readFrame();
+            while (!over() && index_ < complete_) {
+                // As a whole load asks after each frame whether another follows, once the next
+                // frame is all in, so that the answer is the one the whole file gives.
+                if (asked_ < index_) {
+                    asked_ = index_;
+                    if (!reader_->canRead()) {
+                        finish(endResult());
+                        break;
+                    }
+                }
+                readFrame();
+            }
             // The trailer after the last frame: nothing more comes.
-            if (!over() && trailer_ && index_ == complete_) finish(endResult());
+            if (!over() && trailer_ && index_ == complete_ && index_ >= first_) finish(PX_SUCCESS);
         }
         return !over();
     }
@@ -496,8 +507,11 @@ public:
             return;
         }
         while (!over() && index_ < pages) {
+            if (asked_ < index_) {
+                asked_ = index_;
+                if (!reader_->canRead()) break;
+            }
             readFrame();
-            if (!over() && index_ > 0 && !reader_->canRead()) break;
         }
         if (!over()) finish(endResult());
     }
@@ -583,6 +597,7 @@ private:
     int pendingDelay_ = 0;
     int complete_ = 0;
     int index_ = 0;
+    int asked_ = 0; // frames read after which the reader was asked whether another follows
     bool trailer_ = false;
 };
 
@@ -777,7 +792,7 @@ int jpegQualityOfFactor(int qfactor)
     return std::max(5, 100 - qfactor);
 }
 
-namespace {
+namespace detail {
 
 int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options)
 {
@@ -799,6 +814,23 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
     }
     return PXERR_BADFORMAT;
 }
+
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
+{
+    if (fileName.isEmpty()) return PXERR_BADFILENAME;
+    platform::ReplacingWriter writer(fileName);
+    if (!writer.open()) return PXERR_OPEN;
+    const int r = write(writer.device());
+    if (r != PX_SUCCESS) {
+        writer.cancel();
+        return r;
+    }
+    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+} // namespace detail
+
+namespace {
 
 bool frameSized(const SdkBitmapHandle& bitmap)
 {
@@ -828,20 +860,6 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
         return gifEncode(out, {&whole}, options.LoopCount);
     }
     return qtEncode(out, bitmap, rows, format, bits);
-}
-
-// Writes the file through write; the target is replaced only when all of it is written.
-int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
-{
-    if (fileName.isEmpty()) return PXERR_BADFILENAME;
-    platform::ReplacingWriter writer(fileName);
-    if (!writer.open()) return PXERR_OPEN;
-    const int r = write(writer.device());
-    if (r != PX_SUCCESS) {
-        writer.cancel();
-        return r;
-    }
-    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
 }
 
 int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
@@ -882,14 +900,6 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
         return saveThrough(fileName, *source, format, bits, qfactor, bitmapRows(*source), options);
     }
     return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap), options);
-}
-
-int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options)
-{
-    if (layerCount < 0) return PXERR_BADPARAM;
-    if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
-    return PX_SaveBitmap(fileName, base, format, bits, qfactor, options);
 }
 
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,

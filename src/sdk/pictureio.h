@@ -133,10 +133,6 @@ struct PxSaveOptions {
 // when the new file is complete: on any failure the old file stays as it was.
 int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
                   const PxSaveOptions& options = {});
-// Saves a base picture with layers over it. None of the formats written here holds layers: with
-// layers the answer is PXERR_UNSUPPORTED, without them the base is saved as by PX_SaveBitmap.
-int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options = {});
 // Saves the pages of a list: fmtGIF writes them all as the frames of an animation, with their
 // delays; formats that hold one page take a list of one item.
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,
