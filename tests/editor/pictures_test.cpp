@@ -57,7 +57,7 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
     EXPECT_EQ(sourceNames(), QStringList({"cmyk.jpg", "grey.jpg", "huge.jpg", "photo.jpg.bak", "progressive.jpg", "tall.jpg",
                                           "truncated.jpg", "wide.jpg"}));
     EXPECT_EQ(form->SourceFolder, "D:\\src\\");
-    // Each item shows its cached thumbnail; the huge header leaves none and says nothing.
+    // Each item shows its cached thumbnail; the huge header leaves none and is named as too large.
     for (int i = 0; i < form->FileListBox->Count(); ++i) {
         const QString name = sourceNames()[i];
         const QString thumb = show::ItemThumbnailPath(form->FileListBox->Items()[i]);
@@ -76,7 +76,9 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
         if (name == "wide.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70"); }
         if (name == "tall.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70"); }
     }
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(dialogs.messageTexts()[0].startsWith("Too large for a thumbnail")) << dialogs.messageTexts()[0].toStdString();
+    EXPECT_TRUE(dialogs.messageTexts()[0].endsWith(": D:\\src\\huge.jpg")) << dialogs.messageTexts()[0].toStdString();
     EXPECT_FALSE(form->PicProgressBar->isVisible());
     EXPECT_EQ(form->StatusBar1->currentMessage(), "");
 }
