@@ -8,7 +8,7 @@ packages=(
   # libraries
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev libgif-dev libqt6sql6-sqlite
+  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libsane-dev libcurl4-openssl-dev libsndfile1-dev libgif-dev libtiff-dev libqt6sql6-sqlite
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
   # Windows metafiles in the lists' pictures: libwmf plays a WMF, libemf2svg turns an EMF into SVG

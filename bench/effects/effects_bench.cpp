@@ -7,6 +7,7 @@
 // (a policy file in a temporary folder) so that it never falls back to a disk cache; its time
 // is the operation's run on a memory-mapped cache of the same picture, less the time of the same
 // command without the operation (reading the picture, starting the program).
+#include "benchpicture.h"
 #include "effects/paintfx.h"
 #include "effects/random.h"
 #include "effects/resample.h"
@@ -30,26 +31,6 @@ namespace {
 int W = 6000, H = 4000;  // 24 megapixels
 bool useMagick = true;
 std::string dir;
-
-Bitmap24 makePicture()
-{
-    // A photograph-like picture: gradients, soft shapes and grain.
-    Bitmap24 b(W, H);
-    std::uint32_t s = 1;
-    for (int y = 0; y < H; ++y) {
-        std::uint8_t* p = b.row(y);
-        for (int x = 0; x < W; ++x, p += 3) {
-            s = s * 1664525u + 1013904223u;
-            const int grain = int(s >> 28) - 8;
-            const double r = std::hypot(x - W * 0.4, y - H * 0.6) / (H * 0.5);
-            const int shade = int(255 * std::max(0.0, 1.0 - r));
-            p[0] = std::uint8_t(std::clamp(x * 255 / W + grain, 0, 255));
-            p[1] = std::uint8_t(std::clamp(shade + grain, 0, 255));
-            p[2] = std::uint8_t(std::clamp(((x / 97 + y / 61) % 2) * 120 + y * 100 / H + grain, 0, 255));
-        }
-    }
-    return b;
-}
 
 bool writePpm(const Bitmap24& b, const std::string& path)
 {
@@ -137,7 +118,7 @@ int main(int argc, char** argv)
     }
     const double mp = W * double(H) / 1e6;
     std::printf("Picture %d x %d (%.1f megapixels), single-threaded\n", W, H, mp);
-    const Bitmap24 picture = makePicture();
+    const Bitmap24 picture = makeBenchPicture(W, H);
 
     char tmpl[] = "/tmp/quorbel-effects-bench-XXXXXX";
     if (useMagick) {

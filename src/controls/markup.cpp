@@ -122,6 +122,18 @@ QColor qcolor(ColorRef c) { return platform::colorToQColor(c); }
 
 int textHeight(const QFontMetrics& fm) { return fm.height() + std::max(0, fm.leading()); }
 
+// How far the marks above a run's letters (the dots of "Ä", the ring of "Å") reach into or
+// above the top pixel row of the room the font's metrics give them (their smoothed edge
+// takes a row of its own); the line takes that much more room above its text, so that
+// nothing of a letter is cut off at the top of an item. Plain ASCII letters stay within the
+// font's ascent.
+int accentRoom(const QFontMetrics& fm, const QString& run)
+{
+    if (std::all_of(run.begin(), run.end(), [](QChar c) { return c.unicode() < 0x80; })) return 0;
+    const int top = -fm.tightBoundingRect(run).top();
+    return std::clamp(top + 1 - fm.ascent() - std::max(0, fm.leading()), 0, kLimit);
+}
+
 QString decodeRun(QString run)
 {
     if (run.contains(u'&')) {
@@ -372,6 +384,7 @@ struct Engine {
         lineHeight = std::max(lineHeight, h);
         if (script < 0) subRoom = std::max(subRoom, h / 4);
         if (script > 0) supRoom = std::max(supRoom, h / 4);
+        if (script == 0) supRoom = std::max(supRoom, accentRoom(m, run));
         lineText += run;
         r.PlainText += run;
         if (dropRest) lineEnded = true;

@@ -52,12 +52,7 @@ QString ExportFailureText(const ExportReport& report)
 {
     if (!report.folderNotMade.isEmpty()) return QStringLiteral("Unable to create the folder ") + report.folderNotMade;
     if (report.failedCopies.isEmpty()) return report.notListed;
-    constexpr int shown = 10;
-    QString text = QStringLiteral("Unable to copy these files:");
-    for (int i = 0; i < report.failedCopies.size() && i < shown; ++i) text += u'\n' + report.failedCopies[i];
-    if (report.failedCopies.size() > shown)
-        text += QStringLiteral("\n(") + QString::number(report.failedCopies.size() - shown) + QStringLiteral(" more)");
-    return text;
+    return HeadedList(QStringLiteral("Unable to copy these files:"), report.failedCopies);
 }
 
 QString ScreensaverFileName(const QString& languageCode)
@@ -97,8 +92,12 @@ ExportReport InstallScreensaver(const ScreensaverInstall& install)
         platform::copyFile(player, system + ScreensaverFileName(install.languageCode));
     }
     if (!copyShows(root, staging, install.showFolders, report)) return report;
-    // The staged copy of the root's play settings differs in this one key.
-    if (!platform::IniFile(staging + QStringLiteral("Settings.ini")).writeString(QStringLiteral("SETTINGS"), QStringLiteral("Fullscreen"), QStringLiteral("TRUE")))
+    // The staged copy of the root's play settings differs in two keys: a screensaver fills the
+    // screen and plays until the user comes back, never stopping at the end of the shows.
+    platform::IniFile staged(staging + QStringLiteral("Settings.ini"));
+    const QString section = QStringLiteral("SETTINGS");
+    if (!staged.writeString(section, QStringLiteral("Fullscreen"), QStringLiteral("TRUE")) ||
+        !staged.writeString(section, QStringLiteral("StopQuorbelAtEnd"), QStringLiteral("FALSE")))
         report.failedCopies.append(staging + QStringLiteral("Settings.ini"));
     // The desktop's screensaver service starts the copy in the system folder with "/s"; the
     // player then plays the staged shows.

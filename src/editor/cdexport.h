@@ -2,7 +2,7 @@
 // The two make targets that copy finished shows out of the show root: the CD-ROM folder (the
 // player package at its top, each chosen show in a sub-folder of the same name) and the
 // screensaver (the player under its ".scr" name in the Windows system folders, the package and
-// the chosen shows staged in the documents folder, played full screen).
+// the chosen shows staged in the documents folder, played full screen and endlessly).
 #include <QString>
 #include <QStringList>
 
@@ -37,8 +37,9 @@ struct ScreensaverInstall {
 };
 // Rebuilds the staging folder from the show root, copies the root's "*.dll" files into both
 // system folders and the player there under its ".scr" name, stages the chosen shows and sets
-// the staged "Settings.ini" to play full screen. Copies into the system folders that fail are
-// not reported (a user without the rights to write there keeps the older screensaver). Where
+// the staged "Settings.ini" to play full screen and endlessly. Copies into the system folders
+// that fail are not reported (a user without the rights to write there keeps the older
+// screensaver). Where
 // the desktop has a screensaver service, the installed player is listed in its settings,
 // started with "/s".
 ExportReport InstallScreensaver(const ScreensaverInstall& install);

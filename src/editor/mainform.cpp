@@ -255,6 +255,12 @@ void TMainForm::prepareShowRoot()
         platform::showError(QStringLiteral("Unable to create the folder ") + failed);
         return;
     }
+    // What a save cut short by a kill left behind in the folders this program writes into.
+    QStringList leftovers;
+    for (const QString& folder : {ProgramDir, ProgramDir + QStringLiteral("thumbs\\"), ShowRoot})
+        leftovers += platform::removeLeftoverTemporaries(folder);
+    if (!leftovers.isEmpty())
+        platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
     staging.RefreshEveryRun();
     staging.WriteDesktopShortcut(desktop, DriveLetter, &TMainForm::CreateShellLink);
 }

@@ -311,7 +311,9 @@ public:
     QStringList DropNames;
     bool DragInProgress = false;
 
-    void AddPictureToShow(const QString& source, int index);
+    // False when the show's folder is gone from disk (deleted while the show was open): nothing
+    // is recreated and no further picture should be tried.
+    bool AddPictureToShow(const QString& source, int index);
     // False when the picture's file could not be deleted: the item then stays, and the reason
     // is added to failures ("path: reason").
     bool RemovePicture(int index, QStringList* failures = nullptr);
@@ -491,6 +493,9 @@ private:
     void savePictureListIfStored();
     // One error box naming the pictures "<" or "<<" could not delete.
     void reportUndeletedPictures(const QStringList& failures);
+    // Names the pictures that got no thumbnail because decoding one would take more memory than
+    // all thumbnails together may hold.
+    void reportTooLargeForThumbnails(const QStringList& pictures);
     // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
     // stored there; a show without a folder yet (no picture added) has nothing to write.
     void storeShowInfo();
@@ -507,6 +512,13 @@ private:
     bool listWriteFailed_ = false;
     // The file whose picture the preview holds (empty when it holds none).
     QString previewPath_;
+    // While many pictures are added in one go, "Pictures.ini" is written about once a second
+    // and once at the end, not after every picture.
+    struct ManyAdds;
+    bool addingMany_ = false;
+    bool listUnsaved_ = false;
+    qint64 listSavedAt_ = 0;
+    void saveListAfterAdd();
     // The copies converted from other picture formats that this run wrote into source folders
     // (full paths): the only files the clean-up of a source folder deletes. Nothing converts yet.
     QStringList convertedCopies_;
@@ -514,6 +526,7 @@ private:
     // The show folder whose title and seconds the fields hold; empty while a show is being
     // switched or when the fields belong to no show folder.
     QString fieldsShowFolder_;
+    bool showFolderOnDisk_ = false; // the current show's folder was there (opened, or made by an add)
     QString storedDrive_; // the Drive setting written back at closing
     std::unique_ptr<TOpenForm> ownOpenForm_;
     std::unique_ptr<TNewForm> ownNewForm_;

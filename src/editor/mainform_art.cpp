@@ -26,9 +26,8 @@ constexpr int ArtQualityFactor = 20;
 
 void reportEditError(const QString& text)
 {
-    platform::dialogs().showMessage(platform::MessageKind::Error,
-                                    QStringLiteral("An error occured in your application, \n") + text,
-                                    QStringLiteral("Error"));
+    platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + text,
+                                 QStringLiteral("Error"));
 }
 
 } // namespace

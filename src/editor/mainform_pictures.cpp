@@ -12,6 +12,7 @@
 #include "controls/htmlistbox.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "sdk/errors.h"
@@ -124,14 +125,66 @@ void TMainForm::savePictureListIfStored()
 // ---------------------------------------------------------------------------------------------
 // the show list
 
-void TMainForm::AddPictureToShow(const QString& source, int index)
+// One operation that adds many pictures: one listing of the show folder for all of them, and
+// the picture list written once at its end (and about once a second on its way, so that a kill
+// loses little).
+struct TMainForm::ManyAdds {
+    explicit ManyAdds(TMainForm& form) : form_(form), outer_(form.addingMany_) { form_.addingMany_ = true; }
+    ~ManyAdds()
+    {
+        form_.addingMany_ = outer_;
+        if (!outer_ && form_.listUnsaved_) {
+            form_.listUnsaved_ = false;
+            form_.savePictureListIfStored();
+        }
+    }
+    ManyAdds(const ManyAdds&) = delete;
+    ManyAdds& operator=(const ManyAdds&) = delete;
+
+private:
+    TMainForm& form_;
+    bool outer_;
+    platform::FolderListingScope listings_;
+};
+
+void TMainForm::saveListAfterAdd()
 {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (addingMany_ && now - listSavedAt_ < 1000) {
+        listUnsaved_ = true;
+        return;
+    }
+    listUnsaved_ = false;
+    listSavedAt_ = now;
+    savePictureListIfStored();
+}
+
+bool TMainForm::AddPictureToShow(const QString& source, int index)
+{
+    QString gone;
     {
         platform::HourglassCursor hourglass;
         if (ShowFolder.isEmpty()) ShowFolder = fieldsShowFolder_ = NextShowFolderName();
         const QString folder = ShowFolderPath();
-        if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
-        show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
+        if (!platform::directoryExists(folder)) {
+            // A show that was on disk and is gone (deleted from outside) is not made again from
+            // a list whose pictures went with it.
+            if (showFolderOnDisk_ || QuorbelListBox->Count() > 0) gone = folder;
+            else platform::forceDirectories(folder);
+        }
+    }
+    if (!gone.isEmpty()) {
+        platform::showError(QStringLiteral("The show folder %1 is gone: nothing is added. Open or create a show.").arg(gone));
+        return false;
+    }
+    {
+        platform::HourglassCursor hourglass;
+        const QString folder = ShowFolderPath();
+        showFolderOnDisk_ = true;
+        // Written when it does not hold the show's title and time already.
+        const show::ShowInfo stored = show::ReadShowInfo(folder);
+        if (!stored.exists || stored.placeholder || stored.title != ShowTitle.trimmed() || stored.time != SecondsPerPicture.trimmed())
+            show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
         const QString name = show::CopyPictureIntoShow(source, folder);
         if (!name.isEmpty()) {
             // A fresh thumbnail always: one left behind by an earlier picture of this name would be wrong.
@@ -139,12 +192,13 @@ void TMainForm::AddPictureToShow(const QString& source, int index)
             const QString item = show::ShowItem(folder, name, name);
             if (index < 0 || index >= QuorbelListBox->Count()) QuorbelListBox->Items().Add(item);
             else QuorbelListBox->Items().Insert(index, item);
-            savePictureListIfStored();
+            saveListAfterAdd();
             updateQuorbelLabel();
-            return;
+            return true;
         }
     }
     platform::showError(LangText(10000));
+    return true;
 }
 
 QString TMainForm::UniquePictureName(const QString& path) const { return show::UniquePictureName(path); }
@@ -181,6 +235,14 @@ void TMainForm::reportUndeletedPictures(const QStringList& failures)
     platform::showError(QStringLiteral("Unable to delete these pictures; they stay in the show:\n") + failures.join(u'\n'));
 }
 
+void TMainForm::reportTooLargeForThumbnails(const QStringList& pictures)
+{
+    if (pictures.isEmpty()) return;
+    platform::showError(QStringLiteral("Too large for a thumbnail (decoding would take more than %1 MB of memory): ")
+                            .arg(editor::ThumbnailMemoryBytes >> 20)
+                        + pictures.join(QStringLiteral(", ")));
+}
+
 void TMainForm::DeleteFiles(const QString& mask)
 {
     platform::HourglassCursor hourglass;
@@ -197,7 +259,9 @@ void TMainForm::SpeedButton1Click()
         return;
     }
     PicProgressBar->setVisible(true);
-    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    ManyAdds adding(*this);
+    for (const QString& name : names)
+        if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
 }
 
@@ -210,7 +274,9 @@ void TMainForm::SpeedButton2Click()
     QStringList names;
     for (int i = 0; i < FileListBox->Count(); ++i) names.append(show::ItemLine(FileListBox->Items()[i]));
     PicProgressBar->setVisible(true);
-    for (const QString& name : names) AddPictureToShow(SourceFolder + name, -1);
+    ManyAdds adding(*this);
+    for (const QString& name : names)
+        if (!AddPictureToShow(SourceFolder + name, -1)) break;
     PicProgressBar->setVisible(false);
 }
 
@@ -254,6 +320,7 @@ void TMainForm::FillSourceList()
     FileListBox->Items().Clear();
     DragFromSource = false;
     platform::HourglassCursor hourglass;
+    platform::FolderListingScope listings; // the source folder and the cache: one listing each
     const QString folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
     ProgressTotal = show::CountJpegEntries(folder);
     ProgressDone = 0;
@@ -270,9 +337,11 @@ void TMainForm::FillSourceList()
     editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, true);
     sourceRun_ = &run;
     const auto forget = qScopeGuard([&] { if (sourceRun_ == &run) sourceRun_ = nullptr; });
+    QStringList tooLarge;
     for (int i = 0; i < names.size(); ++i) {
         ++ProgressDone;
         if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
+        if (run.tooLarge(i)) tooLarge.append(pictures[i]);
         FileListBox->Items().Add(show::SourceItem(run.target(i), names[i]));
     }
     // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
@@ -280,6 +349,7 @@ void TMainForm::FillSourceList()
     FileListBox->Sort();
     StatusBar1->clearMessage();
     PicProgressBar->setVisible(false);
+    reportTooLargeForThumbnails(tooLarge);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -494,8 +564,9 @@ void TMainForm::QuorbelListBoxDragDrop(QObject* source, int x, int y)
         if (DragIndex < 0 || DragIndex > QuorbelListBox->Count()) DragIndex = QuorbelListBox->Count();
         PicProgressBar->setVisible(true);
         // Inserting at the same row from the last name to the first keeps the source order.
+        ManyAdds adding(*this);
         for (int i = int(DropNames.size()) - 1; i >= 0; --i) {
-            AddPictureToShow(SourceFolder + DropNames[i], DragIndex);
+            if (!AddPictureToShow(SourceFolder + DropNames[i], DragIndex)) break;
             SelectShowItem(DragIndex);
         }
         PicProgressBar->setVisible(false);
@@ -719,10 +790,12 @@ void TMainForm::TransformPicture(const QString& operation)
     if (!turn) return;
     std::optional<platform::HourglassCursor> hourglass(std::in_place);
     bool done = false;
+    bool pushed = false;
     QString failure;
     if (!PushUndo()) {
         failure = platform::lastFileError();
     } else {
+        pushed = true;
         // A JPEG whose blocks allow it is turned without decoding: it loses nothing. Any other
         // picture is decoded, turned and written anew.
         const int lossless = sdk::PX_LosslessTurnFile(SelectedPicture, *turn);
@@ -745,12 +818,16 @@ void TMainForm::TransformPicture(const QString& operation)
             }
         }
     }
+    // The engine says only that it could not open the file; a folder that takes no new file
+    // (the picture is written beside itself first) is the cause to tell.
+    if (!done && pushed && !platform::isWritableFolder(show::FolderOf(SelectedPicture)))
+        failure = QStringLiteral("The show folder %1 cannot be written (%2): the picture stays as it was.")
+                      .arg(show::FolderOf(SelectedPicture), platform::lastFileError());
     if (!done) {
         loadPreview(SelectedPicture);
         hourglass.reset();
-        platform::dialogs().showMessage(platform::MessageKind::Error,
-                                        QStringLiteral("An error occured in your application, \n") + failure,
-                                        QStringLiteral("Error"));
+        platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + failure,
+                                     QStringLiteral("Error"));
         return;
     }
     // The preview holds what was written: only the thumbnail is made from the file.

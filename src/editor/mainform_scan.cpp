@@ -19,7 +19,7 @@ namespace {
 // The box every scanner failure shows.
 void showScanError(const QString& text)
 {
-    platform::dialogs().showMessage(platform::MessageKind::Error, QStringLiteral("Meldung:\n ") + text, QStringLiteral("Error"));
+    platform::showErrorCaptioned(QStringLiteral("Meldung:\n ") + text, QStringLiteral("Error"));
 }
 
 } // namespace

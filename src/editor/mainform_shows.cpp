@@ -10,12 +10,14 @@
 #include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "platform/dialogs.h"
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/hourglass.h"
 #include "show/picturelist.h"
 #include "show/showfiles.h"
 #include "util/strutils.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include "controls/htmlistbox.h"
@@ -63,6 +65,11 @@ void TMainForm::OpenShow(const QString& folderName)
     const QString folder = ShowRoot + folderName + u'\\';
     const show::ShowInfo info = show::ReadShowInfo(folder);
     if (info.exists) {
+        // A save cut short (the program killed on its way) leaves its unfinished file beside the
+        // show's files: it goes now.
+        const QStringList leftovers = platform::removeLeftoverTemporaries(folder);
+        if (!leftovers.isEmpty())
+            platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
         ShowTitle = info.title;
         setMainCaption();
         repaint();
@@ -72,37 +79,70 @@ void TMainForm::OpenShow(const QString& folderName)
 
         if (showRun_) showRun_->cancel();
         QuorbelListBox->Items().Clear();
+        TextEdit->clear(); // nothing is selected in the show just opened
         const QStringList lines = show::ReadPictureLines(folder);
         ProgressTotal = static_cast<int>(lines.size()) - 1;
         PicProgressBar->setVisible(true);
-        QStringList notFiles; // pipes and devices under a picture's name: never opened
-        QStringList unrenamed;
+        QStringList leftOut; // every line not listed, with its reason
+        QStringList tooLarge;
         {
             platform::HourglassCursor hourglass;
+            platform::FolderListingScope listings; // one listing of the show folder for all its pictures
             // A name that a list item or "Pictures.ini" cannot carry, or that the program's own
             // files begin with, gets a safe one as when adding: first, so that no thumbnail is
             // made over a picture.
             bool renamed = false;
             QList<std::optional<show::PictureEntry>> entries;
+            QHash<QString, QString> listedAs; // upper-case name -> the exact name listed first
             for (const QString& line : lines) {
+                auto leave = [&](const QString& why) {
+                    leftOut.append(QStringLiteral("\"%1\": %2").arg(line.trimmed(), why));
+                    entries.append(std::nullopt);
+                };
+                if (line.trimmed().isEmpty()) {
+                    entries.append(std::nullopt);
+                    continue;
+                }
                 show::PictureEntry e = show::ParsePictureLine(line);
-                if (!show::IsBareFileName(e.file) || !platform::fileExists(folder + e.file)) {
-                    entries.append(std::nullopt);
+                if (!show::IsBareFileName(e.file)) {
+                    leave(QStringLiteral("not a file name inside the show folder"));
                     continue;
                 }
-                if (!platform::isRegularFile(folder + e.file)) {
-                    notFiles.append(folder + e.file);
-                    entries.append(std::nullopt);
+                if (!platform::fileExists(folder + e.file) && !platform::directoryExists(folder + e.file)) {
+                    // Written by another program in UTF-8: the file is there under that reading.
+                    const std::optional<show::PictureEntry> utf8 = show::ParsePictureLineAsUtf8(line);
+                    if (utf8 && show::IsBareFileName(utf8->file) && platform::fileExists(folder + utf8->file)) {
+                        e = *utf8;
+                        renamed = true; // the line is stored again as this program writes it
+                    }
+                }
+                if (platform::directoryExists(folder + e.file)) {
+                    leave(QStringLiteral("a folder, not a picture"));
                     continue;
                 }
-                const QString safe = show::RenameToShowSafeName(folder, e.file);
+                if (!platform::fileExists(folder + e.file)) {
+                    leave(QStringLiteral("no such file in the show folder"));
+                    continue;
+                }
+                if (!platform::isRegularFile(folder + e.file)) { // pipes and devices: never opened
+                    leave(QStringLiteral("not a regular file (") + folder + e.file + u')');
+                    continue;
+                }
+                QString safe = show::RenameToShowSafeName(folder, e.file);
+                // Two names that differ only in case are one name to the show (its thumbnails,
+                // the player): the later picture gets a free name of its own.
+                if (!safe.isEmpty()) {
+                    const auto first = listedAs.constFind(safe.toUpper());
+                    if (first != listedAs.constEnd() && *first != safe) safe = show::RenameToFreeName(folder, safe);
+                }
                 if (safe.isEmpty()) {
-                    unrenamed.append(folder + e.file + QStringLiteral(" to a name the show can keep: ") + platform::lastFileError());
-                    entries.append(std::nullopt);
+                    leave(QStringLiteral("unable to rename ") + folder + e.file + QStringLiteral(" to a name the show can keep: ")
+                          + platform::lastFileError());
                     continue;
                 }
                 renamed = renamed || safe != e.file;
                 e.file = safe;
+                listedAs.insert(safe.toUpper(), safe);
                 entries.append(e);
             }
             std::vector<int> lineOf; // the line of each listed picture, for the progress
@@ -121,6 +161,7 @@ void TMainForm::OpenShow(const QString& folderName)
             for (int k = 0; k < int(lineOf.size()); ++k) {
                 ProgressDone = lineOf[std::size_t(k)];
                 if (!takeThumbnail(run, k, false)) return; // the window is closing
+                if (run.tooLarge(k)) tooLarge.append(pictures[k]);
                 const show::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
                 QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e)));
             }
@@ -130,15 +171,16 @@ void TMainForm::OpenShow(const QString& folderName)
             ClearUndo();
             ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
             fieldsShowFolder_ = ShowFolder;
+            showFolderOnDisk_ = !info.placeholder;
             SaveGeneratorSettings();
             // The renamed pictures are listed under their new names at once.
             if (renamed) savePictureListIfStored();
             DeleteStaleThumbnails();
         }
-        if (!notFiles.isEmpty())
-            platform::showError(QStringLiteral("Not a regular file, left out of the show: ") + notFiles.join(QStringLiteral(", ")));
-        for (const QString& file : unrenamed)
-            platform::showError(QStringLiteral("Unable to rename ") + file);
+        if (!leftOut.isEmpty())
+            platform::showError(QStringLiteral("These lines of %1Pictures.ini are left out of the show:\n").arg(folder)
+                                + leftOut.join(u'\n'));
+        reportTooLargeForThumbnails(tooLarge);
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);
@@ -171,10 +213,12 @@ void TMainForm::NewQuorbel1Click()
         platform::HourglassCursor hourglass;
         ShowFolder = NextShowFolderName();
         fieldsShowFolder_ = ShowFolder;
+        showFolderOnDisk_ = false; // made with its first picture
         PixImage2->setVisible(false);
         ClearUndo();
         SaveGeneratorSettings();
         QuorbelListBox->Items().Clear();
+        TextEdit->clear();
         updateQuorbelLabel();
         setMainCaption();
         SecondsPerPicture = show::NormaliseSeconds(SecondsPerPicture);

@@ -9,6 +9,7 @@
 #include "sdk/pictureio.h"
 #include "sdk/regions.h"
 #include "show/picturelist.h"
+#include "util/memorybudget.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
@@ -30,25 +31,55 @@ int ThumbnailWidth(int pictureWidth, int pictureHeight, int height)
 namespace {
 
 // The engine alone: no widget and no state shared between threads.
-bool renderThumbnail(const QString& picture, int height, const QString& target)
+ThumbnailResult renderThumbnail(const QString& picture, int height, const QString& target,
+                                const std::function<bool()>& stop)
 {
     using namespace sdk;
-    // The header first: a picture too large to hold is refused before anything is allocated.
-    PxFileInfo info;
-    if (PX_FileInfo(picture, &info, 1) != PX_SUCCESS || info.Width <= 0 || info.Height <= 0) return false;
-    if (std::int64_t(info.Width) * info.Height > maxPixels) return false;
-    const int w = std::max(1, ThumbnailWidth(info.Width, info.Height, height));
-    // A JPEG is decoded at the smallest reduction that still covers the thumbnail: the detail a
-    // 70-pixel copy drops is never decoded.
+    const qint64 fileBytes = platform::fileSize(picture);
+    if (fileBytes <= 0 || fileBytes > maxPictureBytes) return ThumbnailResult::Failed;
+    // The file's bytes are held first; the share grows to what decoding them takes before a pixel
+    // is decoded. Whoever waits for memory holds none meanwhile, so the workers never wait on
+    // each other in a ring.
+    util::BudgetShare share(ThumbnailMemory());
+    std::int64_t want = fileBytes;
+    QByteArray data;
     PxLoadOptions options;
-    options.Page = 1;
-    options.MaxPages = 1;
-    options.ReduceWidth = w;
-    options.ReduceHeight = height;
+    int w = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 3) return ThumbnailResult::Failed; // the file keeps changing under us
+        const auto grant = share.hold(want, stop);
+        if (grant == util::MemoryBudget::Grant::TooLarge) return ThumbnailResult::TooLarge;
+        if (grant == util::MemoryBudget::Grant::Stopped) return ThumbnailResult::Stopped;
+        auto bytes = platform::readFile(picture, std::max<std::int64_t>(share.bytes(), 1));
+        if (!bytes || bytes->isEmpty()) return ThumbnailResult::Failed;
+        data = std::move(*bytes);
+        // The header first: a picture too large to hold is refused before anything is allocated.
+        PxFileInfo info;
+        if (PX_FileInfoMemory(data, &info, 1) != PX_SUCCESS || info.Width <= 0 || info.Height <= 0)
+            return ThumbnailResult::Failed;
+        if (std::int64_t(info.Width) * info.Height > maxPixels) return ThumbnailResult::TooLarge;
+        w = std::max(1, ThumbnailWidth(info.Width, info.Height, height));
+        // A JPEG is decoded at the smallest reduction that still covers the thumbnail and a PNG
+        // row by row into a small copy: the detail a 70-pixel copy drops is never held.
+        options.Page = 1;
+        options.MaxPages = 1;
+        options.ReduceWidth = w;
+        options.ReduceHeight = height;
+        const std::int64_t cost = PX_LoadMemoryCost(data, 24, options);
+        if (cost < 0) return ThumbnailResult::Failed;
+        const std::int64_t need = std::int64_t(data.size()) + cost;
+        if (need > ThumbnailMemory().total()) return ThumbnailResult::TooLarge;
+        if (share.tryHold(need)) break;
+        // Not free now: the bytes go, and the whole share is waited for holding nothing.
+        data.clear();
+        share.release();
+        want = need;
+    }
     SdkBitmapHandle page;
-    const int loaded = PX_LoadFile(picture, &page, 0, nullptr, options);
-    if ((loaded != PX_SUCCESS && loaded != PXERR_STOPPED) || !page.allocated()) return false;
-    if (PX_SizeBitmap(&page, w, height, 4) != PX_SUCCESS) return false;
+    const int loaded = PX_LoadMemory(data, &page, 0, nullptr, options);
+    data.clear();
+    if ((loaded != PX_SUCCESS && loaded != PXERR_STOPPED) || !page.allocated()) return ThumbnailResult::Failed;
+    if (PX_SizeBitmap(&page, w, height, 4) != PX_SUCCESS) return ThumbnailResult::Failed;
 
     // The frame: a light shadow, a silver border and a raised inner band, drawn over the picture.
     PxShapeStyle style;
@@ -68,30 +99,37 @@ bool renderThumbnail(const QString& picture, int height, const QString& target)
     style.InnerBandShadow = platform::clWhite;
     style.OuterBandStyle = 0;
     PxPixDC* canvas = nullptr;
-    if (PX_CreatePixDC(&page, &canvas) != PX_SUCCESS) return false;
+    if (PX_CreatePixDC(&page, &canvas) != PX_SUCCESS) return ThumbnailResult::Failed;
     const int drawn = PX_EfxDraw3dShape(&canvas->painter, style);
     PX_DeletePixDC(canvas);
-    if (drawn != PX_SUCCESS) return false;
+    if (drawn != PX_SUCCESS) return ThumbnailResult::Failed;
 
     // The two corners the shadow leaves uncovered are white.
     const PxRgnTransform identity;
     for (const PxRect corner : {PxRect{0, page.Height - 2, 2, page.Height}, PxRect{page.Width - 2, 0, page.Width, 2}}) {
-        if (PX_SetBitmapRgnRect(&page, &identity, corner, rgnReplace) != PX_SUCCESS) return false;
-        if (PX_FillBitmap(&page, platform::clWhite) != PX_SUCCESS) return false;
+        if (PX_SetBitmapRgnRect(&page, &identity, corner, rgnReplace) != PX_SUCCESS) return ThumbnailResult::Failed;
+        if (PX_FillBitmap(&page, platform::clWhite) != PX_SUCCESS) return ThumbnailResult::Failed;
     }
     PX_FreeBitmapRgn(&page);
-    if (PX_SaveBitmap(target, &page, JpegFormat, 24, 2) != PX_SUCCESS) return false;
-    return platform::fileExists(target);
+    if (PX_SaveBitmap(target, &page, JpegFormat, 24, 2) != PX_SUCCESS) return ThumbnailResult::Failed;
+    return platform::fileExists(target) ? ThumbnailResult::Made : ThumbnailResult::Failed;
 }
 
 } // namespace
 
-bool RenderThumbnail(const QString& picture, int height, const QString& target)
+util::MemoryBudget& ThumbnailMemory()
+{
+    static util::MemoryBudget budget(ThumbnailMemoryBytes);
+    return budget;
+}
+
+ThumbnailResult RenderThumbnail(const QString& picture, int height, const QString& target,
+                                const std::function<bool()>& stop)
 {
     try {
-        return renderThumbnail(picture, height, target);
+        return renderThumbnail(picture, height, target, stop);
     } catch (const std::exception&) {
-        return false; // out of memory on the way: no thumbnail, like any other failure
+        return ThumbnailResult::Failed; // out of memory on the way: no thumbnail, like any other failure
     }
 }
 
@@ -118,12 +156,15 @@ bool ThumbnailMaker::IsCurrent(const QString& picture, const QString& target, bo
     return made.isValid() && (!changed.isValid() || made >= changed);
 }
 
-bool ThumbnailMaker::Make(const QString& picture, int height, bool force, bool cache)
+bool ThumbnailMaker::Make(const QString& picture, int height, bool force, bool cache, ThumbnailResult* why)
 {
     const QString target = Target(picture, cache);
+    if (why) *why = ThumbnailResult::Made;
     if (!force && IsCurrent(picture, target, cache)) return true;
     if (cache) platform::forceDirectories(show::FolderOf(target));
-    return RenderThumbnail(picture, height, target);
+    const ThumbnailResult result = RenderThumbnail(picture, height, target);
+    if (why) *why = result;
+    return result == ThumbnailResult::Made;
 }
 
 QString ThumbnailMaker::MakeNumbered(const QString& picture)
@@ -150,12 +191,12 @@ ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictu
         if (make) jobs_.push_back(int(targets_.size()));
         targets_.push_back(target);
     }
-    made_.assign(jobs_.size(), 0);
+    result_.assign(jobs_.size(), ThumbnailResult::Failed);
     if (jobs_.empty()) return;
     if (cache) platform::forceDirectories(show::FolderOf(targets_[std::size_t(jobs_.front())]));
     work_ = std::make_unique<util::OrderedWork>(int(jobs_.size()), [this, height](int job) {
         const std::size_t i = std::size_t(jobs_[std::size_t(job)]);
-        made_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i]) ? 1 : 0;
+        result_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i], [this] { return stop_.load(); });
     });
 }
 
@@ -172,11 +213,18 @@ bool ThumbnailRun::take(int index, const std::function<void()>& idle)
 bool ThumbnailRun::made(int index) const
 {
     const int job = slot_[std::size_t(index)];
-    return job < 0 || made_[std::size_t(job)] != 0;
+    return job < 0 || result_[std::size_t(job)] == ThumbnailResult::Made;
+}
+
+bool ThumbnailRun::tooLarge(int index) const
+{
+    const int job = slot_[std::size_t(index)];
+    return job >= 0 && result_[std::size_t(job)] == ThumbnailResult::TooLarge;
 }
 
 void ThumbnailRun::cancel()
 {
+    stop_ = true; // a worker waiting for memory gives up
     if (work_) work_->cancel();
 }
 

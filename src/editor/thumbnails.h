@@ -7,11 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace util {
+class MemoryBudget;
 class OrderedWork;
 }
 
@@ -20,10 +23,25 @@ namespace editor {
 // The width of a thumbnail of the given height for a picture of width x height.
 int ThumbnailWidth(int pictureWidth, int pictureHeight, int height);
 
+// What became of one thumbnail.
+enum class ThumbnailResult {
+    Made,
+    Failed,   // the picture cannot be loaded or the thumbnail not written (no message)
+    TooLarge, // decoding the picture alone would take more than the whole memory budget
+    Stopped,  // the run was cancelled while the picture waited for memory
+};
+
+// The memory that every thumbnail being made shares, whatever thread makes it: a picture is
+// decoded only once its share is free (it waits for the others meanwhile), and one whose share
+// alone exceeds the budget is refused.
+util::MemoryBudget& ThumbnailMemory();
+constexpr std::int64_t ThumbnailMemoryBytes = std::int64_t(1) << 30;
+
 // Makes the thumbnail of picture at target with the given height. It touches no widget and no
-// state shared between threads, so thumbnails can be made on worker threads. A picture that
-// cannot be loaded or a thumbnail that cannot be written gives false (and no message).
-bool RenderThumbnail(const QString& picture, int height, const QString& target);
+// state shared between threads, so thumbnails can be made on worker threads; stop (when given)
+// ends a wait for memory.
+ThumbnailResult RenderThumbnail(const QString& picture, int height, const QString& target,
+                                const std::function<bool()>& stop = {});
 
 // The percentage shown while thumbnails are made: done / total x 100, halves to even, 0 without a total.
 int ProgressPercent(int done, int total);
@@ -39,8 +57,9 @@ public:
     bool IsCurrent(const QString& picture, const QString& target, bool cache) const;
     // Makes the thumbnail of a picture unless a current one exists and force is off. A picture
     // that cannot be loaded or a thumbnail that cannot be written leaves no thumbnail and no
-    // message. True when a thumbnail stands at the target afterwards.
-    bool Make(const QString& picture, int height, bool force, bool cache);
+    // message. True when a thumbnail stands at the target afterwards; why (when given) tells
+    // what became of it.
+    bool Make(const QString& picture, int height, bool force, bool cache, ThumbnailResult* why = nullptr);
     // Writes the thumbnail of picture (folder + name) anew and copies it to the first free
     // "_THUMB_" + k + name; returns that numbered path (empty when no thumbnail could be made).
     QString MakeNumbered(const QString& picture);
@@ -68,6 +87,8 @@ public:
     bool take(int index, const std::function<void()>& idle = {});
     // True when a thumbnail of picture index stands (after take).
     bool made(int index) const;
+    // True when picture index was refused for memory (after take).
+    bool tooLarge(int index) const;
     // No further thumbnail is started; returns once the running ones have ended.
     void cancel();
     bool cancelled() const;
@@ -77,7 +98,8 @@ private:
     std::vector<QString> targets_;
     std::vector<int> slot_;   // job of each picture, -1 when its thumbnail is current
     std::vector<int> jobs_;   // picture of each job
-    std::vector<char> made_;  // per job, written by its worker
+    std::vector<ThumbnailResult> result_; // per job, written by its worker
+    std::atomic<bool> stop_{false};
     std::unique_ptr<util::OrderedWork> work_;
 };
 

@@ -49,6 +49,13 @@ void TPixImage::showEffectStep()
     fShowingEffectStep = false;
 }
 
+void TPixImage::followPass()
+{
+    // The pan window and the glass show the picture as each pass has left it, not only at the end.
+    updatePanWindow();
+    updateMagGlass();
+}
+
 void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
 {
     const bool effects = fPaintEffect != 1000 || fTransitionStyle != etsNone;
@@ -60,6 +67,7 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
             ++fPassCounter;
             Wait(fPaintNotificationDelay, false);
             firePaintNotify(fPassCounter - 1, 1);
+            followPass();
         }
         return;
     }
@@ -142,6 +150,7 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
             ++fPassCounter;
             Wait(fPaintNotificationDelay, false);
             firePaintNotify(fPassCounter - 1, 0);
+            followPass();
         }
     }
 
@@ -160,6 +169,7 @@ void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
             ++fPassCounter;
             Wait(fPaintNotificationDelay, false);
             firePaintNotify(fPassCounter - 1, 1);
+            followPass();
         }
     }
     // However the passes ended (all run, stopped, or fewer passes left after a handler lowered

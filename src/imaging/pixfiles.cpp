@@ -326,7 +326,9 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     int result;
     {
         StatusScope scope(this, true);
-        if (Format == fmtGIF && fList) {
+        if (fLayerMode && fList) {
+            result = saveWithLayers(FileName, Format, Bits, QFactor, options);
+        } else if (Format == fmtGIF && fList) {
             // An animation repeats as the file it came from did.
             options.LoopCount = fLoopForever ? 0 : (fFileAnimated && fFileInfo.Loops ? fFileInfo.LoopCount : -1);
             result = PX_SaveBitmapList(FileName, fList, Format, Bits, QFactor, options);

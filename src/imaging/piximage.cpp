@@ -109,6 +109,7 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     fAnimTimer = new QTimer(this);
     fAnimTimer->setInterval(0);
     connect(fAnimTimer, &QTimer::timeout, this, &TPixImage::AnimationStep);
+    sdk::PX_VersionInfo(&fVersionInfo);
     processState().abortRequest = false;
     processState().aborted = false;
     sdk::PX_InitBitmap(&fBitmap, 0, 0, 0);
@@ -120,6 +121,8 @@ TPixImage::~TPixImage()
 {
     fDestroying = true;
     fRgnTimer->stop();
+    fCanvas.reset();
+    if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
     SetEnableProgressEvent(false);
     stopPlayback();
     fDownload.reset();

@@ -3,6 +3,7 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
@@ -108,10 +109,22 @@ public:
     int Size(int Width, int Height, int Flags);
     int GetBitmapDC(sdk::PxPixDC** dc);
     int ReleaseBitmapDC(sdk::PxPixDC* dc);
+    // The drawing canvas (pixcanvas.h): on the bitmap with DrawPersistence, else on the window;
+    // for text with TextFont in TextFontColor, else with the pen and brush of the Draw
+    // properties, in the pen mode DrawMode. One canvas is out at a time; ReleaseDrawCanvas takes
+    // it back (and, for the bitmap, shows and keeps what was drawn).
+    TPixCanvas* GetDrawCanvas(bool ForText = false);
+    int ReleaseDrawCanvas(TPixCanvas* Canvas);
 
     // ---- files ----
     virtual int Load(const QString& FileName, int Bits = 0, int Page = 1, int Pages = -1);
     int Save(const QString& FileName, int Format, int Bits, int QFactor, int Flags);
+    // With LayerMode on, the bitmap list is a picture with layers: item 0 the base, every item
+    // after it a layer over it, placed as LayerInfo says (layer n is list item n + 1; a layer
+    // without an entry lies at the base's top-left corner). Save then writes the base with its
+    // layers, in a format that holds them (TIFF).
+    const std::vector<sdk::PxLayerInfo>& LayerInfo() const { return fLayerInfo; }
+    void SetLayerInfo(std::vector<sdk::PxLayerInfo> Value) { fLayerInfo = std::move(Value); }
     // Reads the information of a file into the control's file information.
     int GetFileInfo(const QString& FileName);
     const QString& FileName() const { return fFileName; }
@@ -316,6 +329,11 @@ public:
     virtual void RotateDone(int) {}
     virtual void FastRotateDone(int) {}
     virtual void SizeDone(int, int, int, int) {}
+    virtual void Reserved1() {}
+    virtual void Reserved2(const QString&, const QString&, const QString&, const QString&) {}
+    virtual void Reserved3() {}
+    virtual void Reserved4() {}
+    virtual void Reserved5() {}
     virtual void RepaintRequested() {}
     virtual void ImageChanged();
     virtual void BitmapChanged(SdkBitmapHandle* bitmap);
@@ -385,6 +403,31 @@ public:
     void SetPopupMenu(QMenu* Value) { fPopupMenu = Value; }
 
     // ---- properties: layout and behaviour ----
+    // Along which side of its parent the control lies, following the parent's size (alNone: where
+    // it was put).
+    PIX_PROPERTY(TAlign, Align, alNone)
+    // bsSingle puts a border around the client area: a line, or a sunken edge with Ctl3D.
+    PIX_PROPERTY(TBorderStyle, BorderStyle, bsNone)
+public:
+    // With ParentCtl3D the 3-D look is the parent control's (a form's is 3-D); setting Ctl3D
+    // takes it over for the control itself.
+    bool Ctl3D() const;
+    void SetCtl3D(bool Value);
+    bool ParentCtl3D() const { return fParentCtl3D; }
+    void SetParentCtl3D(bool Value);
+    // The width of the border bsSingle puts around the client area (0, 1, or 2 with Ctl3D).
+    int EdgeWidth() const;
+    // The control's place among its parent's children in the order the Tab key follows (-1 without
+    // a parent); setting it moves the control there.
+    int TabOrder() const;
+    void SetTabOrder(int Value);
+    // The engine's version record, read when the control was made.
+    const sdk::PxVersionInfo& VersionInfo() const { return fVersionInfo; }
+private:
+    bool fCtl3D = true;
+    bool fParentCtl3D = false;
+    sdk::PxVersionInfo fVersionInfo;
+    QPointer<QWidget> fAlignedIn;
     PIX_STORED(bool, AutoAnimate, false)
     PIX_STORED(int, AutoAnimationLoop, 0)
     PIX_PROPERTY(bool, AutoFloater, true)
@@ -408,6 +451,7 @@ public:
     PIX_PROPERTY(bool, EnableProgressEvent, false)
     PIX_PROPERTY(bool, EnableFloater, false)
     PIX_STORED(bool, RefBitmap, false)
+    PIX_STORED(bool, LayerMode, false)
     PIX_STORED(bool, DropAutoLoad, true)
     // With it (and no region shape chosen) the mouse draws a rubber band and OnRubberBand tells
     // where it ended.
@@ -493,6 +537,8 @@ public:
 public:
     const QFont& TextFont() const { return fTextFont; }
     void SetTextFont(const QFont& Value) { fTextFont = Value; }
+    // The colour of TextFont (the framework's font carries its colour, Qt's does not).
+    PIX_STORED(ColorRef, TextFontColor, platform::clWindowText)
     PIX_STORED(TTextAlign, TextAlign, etaLeftTop)
     PIX_STORED(int, TextLeft, 0)
     PIX_STORED(int, TextTop, 0)
@@ -593,6 +639,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void customEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     friend class StatusScope;
@@ -623,6 +670,8 @@ private:
     void firePaintNotify(unsigned pass, unsigned type);
     // Shows the frame as it stands in the middle of an effect paint.
     void showEffectStep();
+    // After each pass of an effect paint: the pan window and the glass follow the picture.
+    void followPass();
     void dropList();
     int selectListItem();
     // Tells the linked blob field that the picture changed.
@@ -630,6 +679,21 @@ private:
     // Stores the picture into the linked field (when the record is posted).
     void updateDataField();
     QRect innerRect() const;
+    // The border of bsSingle: the layout, the scroll bars and the paint follow a change of it.
+    void edgeChanged();
+    void ctl3DChangedForChildren();
+    void drawEdge(QPainter& p);
+    // A point of the window as a point of the client area inside the border.
+    QPoint clientPoint(const QPointF& widgetPoint) const;
+    void placeScrollBars();
+    void watchParent();
+    void applyAlign();
+    QList<QWidget*> tabSiblings() const;
+    // With DrawPersistence the drawing canvas maps the client rectangle where the picture is
+    // shown onto the bitmap rectangle it shows.
+    TPixCanvas::Mapping canvasMapping() const;
+    // Draws onto the frame the window shows, inside the frame around the picture.
+    void paintOnWindow(const std::function<void(QPainter&)>& draw);
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
     void refreshRgnBounds();
@@ -675,6 +739,8 @@ private:
     int stopForHandlerError();
     void rethrowHandlerError();
     void paintWhileLoading(const sdk::PxLoadBand& band);
+    // The save of a picture with layers: the list's first item is the base, the rest its layers.
+    int saveWithLayers(const QString& FileName, int Format, int Bits, int QFactor, const sdk::PxSaveOptions& options);
     int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
     int loadInfo(sdk::PxLoadInfo* record);
@@ -786,6 +852,7 @@ private:
     sdk::PxLoadInfo fLoadInfo;
     bool fFileAnimated = false;
     bool fLoopForever = false;
+    std::vector<sdk::PxLayerInfo> fLayerInfo;
 
     // data field
     std::unique_ptr<platform::TFieldDataLink> fDataLink;
@@ -878,6 +945,8 @@ private:
     bool fZoomInDragging = false;
 
     QFont fTextFont;
+    std::unique_ptr<TPixCanvas> fCanvas;
+    sdk::PxPixDC* fCanvasDC = nullptr;   // the bitmap context of a persistent canvas
     QIcon fPanWinIcon;
     QPointer<TPanWindow> fPanWin;
     bool fPanWinShown = false;

@@ -87,13 +87,13 @@ int TPixImage::DrawShape(int ShapeType, SdkBitmapHandle* Background)
     // Client coordinates to bitmap coordinates when the drawing lasts; otherwise taken as they are.
     double scale = fDrawPersistence ? PaintZoomFactor() / 100.0 : 1.0;
     if (scale <= 0.0) scale = 1.0;
+    const TPixCanvas::Mapping mapping = canvasMapping();
     auto toBitmap = [&](int left, int top, int width, int height) {
-        if (!fDrawPersistence || fDstWidth == 0 || fDstHeight == 0) return QRect(left, top, width, height);
-        const int b = BorderWidth();
-        const double sx = static_cast<double>(fSrc.width()) / fDstWidth;
-        const double sy = static_cast<double>(fSrc.height()) / fDstHeight;
-        return QRect(platform::roundHalfEven((left - fDstLeft - b) * sx) + fSrc.left(),
-                     platform::roundHalfEven((top - fDstTop - b) * sy) + fSrc.top(),
+        if (!fDrawPersistence || mapping.client.isEmpty()) return QRect(left, top, width, height);
+        const double sx = static_cast<double>(mapping.bitmap.width()) / mapping.client.width();
+        const double sy = static_cast<double>(mapping.bitmap.height()) / mapping.client.height();
+        return QRect(platform::roundHalfEven((left - mapping.client.left()) * sx) + mapping.bitmap.left(),
+                     platform::roundHalfEven((top - mapping.client.top()) * sy) + mapping.bitmap.top(),
                      platform::roundHalfEven(width * sx), platform::roundHalfEven(height * sy));
     };
     auto thick = [&](int t) { return platform::roundHalfEven(t / scale); };

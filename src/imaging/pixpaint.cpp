@@ -44,12 +44,14 @@ constexpr int wheelUnitsPerPage = 120;
 
 int TPixImage::ClientWidth() const
 {
-    return std::max(0, width() - (fVertBar && !fVertBar->isHidden() ? fVertBar->sizeHint().width() : 0));
+    return std::max(0, width() - 2 * EdgeWidth() -
+                           (fVertBar && !fVertBar->isHidden() ? fVertBar->sizeHint().width() : 0));
 }
 
 int TPixImage::ClientHeight() const
 {
-    return std::max(0, height() - (fHorzBar && !fHorzBar->isHidden() ? fHorzBar->sizeHint().height() : 0));
+    return std::max(0, height() - 2 * EdgeWidth() -
+                           (fHorzBar && !fHorzBar->isHidden() ? fHorzBar->sizeHint().height() : 0));
 }
 
 QRect TPixImage::innerRect() const
@@ -227,13 +229,20 @@ void TPixImage::setScrollBar(TPixScrollInfo& info, int range)
     const bool show = range > 0;
     if (show != !bar->isHidden()) {
         bar->setVisible(show);
-        const int vw = fVertBar->sizeHint().width();
-        const int hh = fHorzBar->sizeHint().height();
-        const bool v = !fVertBar->isHidden();
-        const bool h = !fHorzBar->isHidden();
-        fVertBar->setGeometry(width() - vw, 0, vw, height() - (h ? hh : 0));
-        fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
+        placeScrollBars();
     }
+}
+
+void TPixImage::placeScrollBars()
+{
+    // Inside the border, along the right and the bottom edge.
+    const int e = EdgeWidth();
+    const int vw = fVertBar->sizeHint().width();
+    const int hh = fHorzBar->sizeHint().height();
+    const bool v = !fVertBar->isHidden();
+    const bool h = !fHorzBar->isHidden();
+    fVertBar->setGeometry(width() - e - vw, e, vw, height() - 2 * e - (h ? hh : 0));
+    fHorzBar->setGeometry(e, height() - e - hh, width() - 2 * e - (v ? vw : 0), hh);
 }
 
 void TPixImage::setScrollBarPos(TPixScrollInfo& info, int pos)
@@ -438,7 +447,12 @@ void TPixImage::composeFrame()
         runPaintEffects(previous, effectRect);
         p.begin(&fFrame);
     }
-    if (OnPaint) OnPaint(this);
+    if (OnPaint) {
+        // The handler may draw on the frame through the window canvas.
+        p.end();
+        OnPaint(this);
+        p.begin(&fFrame);
+    }
     paintRegionOutline(p);
     if (floatersShown()) {
         // The floaters are drawn over a copy kept without them, so that they can move alone.
@@ -480,7 +494,7 @@ void TPixImage::paintEvent(QPaintEvent*)
 {
     if (fInPaint) {
         // An effect paint under way shows each step it has drawn.
-        if (fShowingEffectStep && !fFrame.isNull()) QPainter(this).drawImage(0, 0, fFrame);
+        if (fShowingEffectStep && !fFrame.isNull()) QPainter(this).drawImage(EdgeWidth(), EdgeWidth(), fFrame);
         return;
     }
     const bool stale = fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight());
@@ -494,11 +508,14 @@ void TPixImage::paintEvent(QPaintEvent*)
                 if (fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight())) Refresh();
             });
         }
-        if (!fFrame.isNull()) QPainter(this).drawImage(0, 0, fFrame);
+        if (!fFrame.isNull()) QPainter(this).drawImage(EdgeWidth(), EdgeWidth(), fFrame);
         return;
     }
     if (stale) composeFrame();
     QPainter p(this);
+    drawEdge(p);
+    // The client area lies inside the border.
+    p.translate(EdgeWidth(), EdgeWidth());
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
     if ((fRubberActive || (fRubberShown && fRgnShape == rsNone)) && !fRubberRect.isNull()) {
         const QPoint moved(fRubberScrollStart.x() - fPosX, fRubberScrollStart.y() - fPosY);
@@ -512,12 +529,7 @@ void TPixImage::paintEvent(QPaintEvent*)
 
 void TPixImage::resizeEvent(QResizeEvent* event)
 {
-    const int vw = fVertBar->sizeHint().width();
-    const int hh = fHorzBar->sizeHint().height();
-    const bool v = !fVertBar->isHidden();
-    const bool h = !fHorzBar->isHidden();
-    fVertBar->setGeometry(width() - vw, 0, vw, height() - (h ? hh : 0));
-    fHorzBar->setGeometry(0, height() - hh, width() - (v ? vw : 0), hh);
+    placeScrollBars();
     UpdateLayout();
     fFrameDirty = true;
     updateMagGlass();

@@ -327,6 +327,7 @@ void TPixImage::watchWindowState(bool watch)
 bool TPixImage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == fWatchedWindow && event->type() == QEvent::WindowStateChange) followWindowState();
+    if (watched == fAlignedIn && event->type() == QEvent::Resize) applyAlign();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -482,8 +483,8 @@ int TPixImage::StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor,
         if (fMagGlassCallbackWanted) report = [this](const QPoint& point) { return magGlassPosition(point); };
         fMagGlass = new TMagGlass(this, fMagGlassOptions, std::move(report));
         if (fMagGlassPointer != 0) setCursor(cursorShapeOf(fMagGlassPointer));
-        const QPoint at = mapFromGlobal(QCursor::pos());
-        if (rect().contains(at)) followMagGlass(at);
+        const QPoint at = clientPoint(QPointF(mapFromGlobal(QCursor::pos())));
+        if (QRect(0, 0, ClientWidth(), ClientHeight()).contains(at)) followMagGlass(at);
     }
     return CheckMethodResult(QStringLiteral("StartMagGlass"), result);
 }

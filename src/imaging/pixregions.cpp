@@ -270,7 +270,7 @@ QRect TPixImage::visiblePicture() const
 
 void TPixImage::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
+    const QPoint at = clientPoint(event->position());
     if (dragPress(event)) return;
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
@@ -334,7 +334,7 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
 
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
+    const QPoint at = clientPoint(event->position());
     if (dragMove(event)) return;
     if (MagGlassActive()) followMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
@@ -361,7 +361,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
+    const QPoint at = clientPoint(event->position());
     if (dragRelease(event)) return;
     if (fZoomInDragging && event->button() == Qt::MiddleButton) {
         fZoomInDragging = false;

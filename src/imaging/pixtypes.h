@@ -81,6 +81,11 @@ enum TPenMode : int {
 enum TPenStyle : int { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TBrushStyle : int { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
+// Where a control lies in its parent: as placed, or along one side, or over the whole parent.
+enum TAlign : int { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// The border of the control: none, or a line (a sunken edge with Ctl3D).
+enum TBorderStyle : int { bsNone, bsSingle };
+
 // Dragging one control onto another with the mouse.
 enum TDragMode : int { dmManual, dmAutomatic };
 enum TDragState : int { dsDragEnter, dsDragLeave, dsDragMove };

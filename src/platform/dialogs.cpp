@@ -17,27 +17,12 @@ namespace {
 
 class RealDialogs final : public DialogService {
 public:
-    int showMessage(MessageKind kind, const QString& message, const QString& caption) override
+    int showMessage(MessageKind kind, const QString& message, const QString& caption, Qt::TextFormat format) override
     {
-        QWidget* parent = QApplication::activeWindow();
-        // Messages break lines with a carriage return alone ("...\r\rPlease restart"), which a
-        // message box of the framework would not show as a line break.
-        QString text = message;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-        switch (kind) {
-        case MessageKind::Information:
-            QMessageBox::information(parent, caption, text);
-            return mrOk;
-        case MessageKind::Warning:
-            QMessageBox::warning(parent, caption, text);
-            return mrOk;
-        case MessageKind::Error:
-            QMessageBox::critical(parent, caption, text);
-            return mrOk;
-        case MessageKind::Confirmation:
-            return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? mrYes : mrNo;
-        }
-        return mrNone;
+        const std::unique_ptr<QMessageBox> box = makeMessageBox(kind, message, caption, format, QApplication::activeWindow());
+        const int answer = box->exec();
+        if (kind != MessageKind::Confirmation) return mrOk;
+        return answer == QMessageBox::Yes ? mrYes : mrNo;
     }
 
     int showModal(QDialog& form) override
@@ -111,9 +96,40 @@ void installDialogService(DialogService* service) { g_service = service; }
 void setMessageCaption(const QString& caption) { g_caption = caption; }
 QString messageCaption() { return g_caption.isEmpty() ? QApplication::applicationDisplayName() : g_caption; }
 
-void showInformation(const QString& text) { dialogs().showMessage(MessageKind::Information, text, messageCaption()); }
-void showError(const QString& text) { dialogs().showMessage(MessageKind::Error, text, messageCaption()); }
-bool confirm(const QString& text) { return dialogs().showMessage(MessageKind::Confirmation, text, messageCaption()) == mrYes; }
+void showInformation(const QString& text) { dialogs().showMessage(MessageKind::Information, text, messageCaption(), Qt::PlainText); }
+void showError(const QString& text) { dialogs().showMessage(MessageKind::Error, text, messageCaption(), Qt::PlainText); }
+bool confirm(const QString& text)
+{
+    return dialogs().showMessage(MessageKind::Confirmation, text, messageCaption(), Qt::PlainText) == mrYes;
+}
+void showErrorCaptioned(const QString& text, const QString& caption)
+{
+    dialogs().showMessage(MessageKind::Error, text, caption, Qt::PlainText);
+}
+
+std::unique_ptr<QMessageBox> makeMessageBox(MessageKind kind, const QString& message, const QString& caption,
+                                            Qt::TextFormat format, QWidget* parent)
+{
+    // Messages break lines with a carriage return alone ("...\r\rPlease restart"), which a
+    // message box of the framework would not show as a line break.
+    QString text = message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    switch (kind) {
+    case MessageKind::Information: break;
+    case MessageKind::Warning: icon = QMessageBox::Warning; break;
+    case MessageKind::Error: icon = QMessageBox::Critical; break;
+    case MessageKind::Confirmation:
+        icon = QMessageBox::Question;
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    }
+    auto box = std::make_unique<QMessageBox>(icon, caption, QString(), buttons, parent);
+    box->setTextFormat(format);
+    box->setText(text);
+    return box;
+}
 
 HostFileDialogStart hostFileDialogStart(const FileDialogRequest& request)
 {

@@ -5,9 +5,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+#include <qnamespace.h>
 
 class QDialog;
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -48,8 +51,10 @@ struct FileDialogResult {
 class DialogService {
 public:
     virtual ~DialogService() = default;
-    // Information and error boxes answer mrOk; a confirmation answers mrYes or mrNo.
-    virtual int showMessage(MessageKind kind, const QString& text, const QString& caption) = 0;
+    // Information and error boxes answer mrOk; a confirmation answers mrYes or mrNo. The text
+    // is shown in the given format; plain text shows every character as it stands, so that a
+    // server's reply, a file name or a caption can never become a heading or load a picture.
+    virtual int showMessage(MessageKind kind, const QString& text, const QString& caption, Qt::TextFormat format) = 0;
     // Shows a form modally and returns its modal result.
     virtual int showModal(QDialog& form) = 0;
     virtual FileDialogResult chooseFiles(const FileDialogRequest& request) = 0;
@@ -64,9 +69,17 @@ DialogService& dialogs();
 void installDialogService(DialogService* service);
 
 // Shortcuts for the three kinds of message boxes; the caption is the application's title.
+// Their texts hold names, captions and replies from outside: they are always plain text.
 void showInformation(const QString& text);
 void showError(const QString& text);
 bool confirm(const QString& text);
+// An error box with a caption of its own, plain text too.
+void showErrorCaptioned(const QString& text, const QString& caption);
+
+// The message box the real service shows: line breaks made of carriage returns turned into
+// ones the box shows, the text in the format given.
+std::unique_ptr<QMessageBox> makeMessageBox(MessageKind kind, const QString& text, const QString& caption,
+                                            Qt::TextFormat format, QWidget* parent = nullptr);
 
 // The caption of message boxes (the product title, set at start-up).
 void setMessageCaption(const QString& caption);

@@ -3,11 +3,15 @@
 #include "environment.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QStorageInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include <sys/statfs.h>
 
@@ -92,24 +96,97 @@ bool splitWindowsPath(const QString& windowsPath, WindowsPathParts& out)
 
 namespace {
 
+// The listings kept while a FolderListingScope lives: per host folder, the names of its entries
+// by their case-folded form.
+struct Listings {
+    std::mutex mutex;
+    std::atomic<int> scopes{0};
+    QHash<QString, QHash<QString, QStringList>> folders;
+};
+
+Listings& listings()
+{
+    static Listings kept;
+    return kept;
+}
+
+QString folderKey(const QString& folder)
+{
+    return folder.size() > 1 && folder.endsWith(u'/') ? folder.left(folder.size() - 1) : folder;
+}
+
+QStringList listFolder(const QString& folder)
+{
+    QDir dir(folder);
+    if (!dir.exists()) return {};
+    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// The names of folder that differ from name only in case (name itself may be among them).
+QStringList namesLike(const QString& folder, const QString& name)
+{
+    QStringList candidates;
+    Listings& kept = listings();
+    if (kept.scopes.load() > 0) {
+        std::lock_guard lock(kept.mutex);
+        const QString key = folderKey(folder);
+        auto it = kept.folders.find(key);
+        if (it == kept.folders.end()) {
+            QHash<QString, QStringList> byFold;
+            for (const QString& e : listFolder(folder)) byFold[e.toCaseFolded()].append(e);
+            it = kept.folders.insert(key, byFold);
+        }
+        for (const QString& e : it->value(name.toCaseFolded()))
+            if (sameName(e, name)) candidates.append(e);
+        return candidates;
+    }
+    for (const QString& e : listFolder(folder))
+        if (sameName(e, name)) candidates.append(e);
+    return candidates;
+}
+
 // The entry of folder that matches name as Windows would, or name itself when none does.
 QString resolveEntry(const QString& folder, const QString& name)
 {
     const QString exact = folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
     QFileInfo fi(exact);
     if (fi.exists() || fi.isSymLink()) return name;
-    QDir dir(folder);
-    if (!dir.exists()) return name;
-    QStringList candidates;
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& e : entries)
-        if (sameName(e, name)) candidates.append(e);
+    QStringList candidates = namesLike(folder, name);
+    candidates.removeAll(name); // kept from before it went
     if (candidates.isEmpty()) return name;
     std::sort(candidates.begin(), candidates.end());
     return candidates.first();
 }
 
+void noteEntry(const QString& hostPath, bool added)
+{
+    Listings& kept = listings();
+    if (kept.scopes.load() == 0 || hostPath.isEmpty()) return;
+    const qsizetype slash = hostPath.lastIndexOf(u'/');
+    if (slash < 0) return;
+    const QString key = folderKey(hostPath.left(std::max<qsizetype>(slash, 1)));
+    const QString name = hostPath.mid(slash + 1);
+    std::lock_guard lock(kept.mutex);
+    auto it = kept.folders.find(key);
+    if (it == kept.folders.end()) return;
+    QStringList& names = (*it)[name.toCaseFolded()];
+    names.removeAll(name);
+    if (added) names.append(name);
+}
+
 } // namespace
+
+FolderListingScope::FolderListingScope() { listings().scopes.fetch_add(1); }
+
+FolderListingScope::~FolderListingScope()
+{
+    Listings& kept = listings();
+    std::lock_guard lock(kept.mutex);
+    if (kept.scopes.fetch_sub(1) == 1) kept.folders.clear();
+}
+
+void noteHostEntryAdded(const QString& hostPath) { noteEntry(hostPath, true); }
+void noteHostEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
 
 QString toHostPath(const QString& windowsPath)
 {

@@ -46,6 +46,22 @@ bool splitWindowsPath(const QString& windowsPath, WindowsPathParts& out);
 // do not exist are kept as written. Empty when the drive is not mapped.
 QString toHostPath(const QString& windowsPath);
 
+// While one of these lives, a name that does not exist as written is looked up in one listing
+// of its folder, taken the first time and kept up to date by this program's own changes (the
+// file routines note what they create, rename and delete), instead of a listing at every
+// lookup: an operation on many files of one folder costs one listing, not one per file. Entries
+// that other programs add meanwhile are found as written, not by another case.
+class FolderListingScope {
+public:
+    FolderListingScope();
+    ~FolderListingScope();
+    FolderListingScope(const FolderListingScope&) = delete;
+    FolderListingScope& operator=(const FolderListingScope&) = delete;
+};
+// What the file routines tell the kept listings (host paths).
+void noteHostEntryAdded(const QString& hostPath);
+void noteHostEntryRemoved(const QString& hostPath);
+
 // The Windows path of a host path, through the drive whose folder contains it (longest match).
 // Empty when no drive holds it.
 QString toWindowsPath(const QString& hostPath);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStorageInfo>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,6 +144,39 @@ private:
     QString failure_;
 };
 
+const QString TemporaryPrefix = QStringLiteral(".~write");
+
+// The temporary files this process's writers hold open: never taken for leftovers.
+struct OpenTemporaries {
+    std::mutex mutex;
+    QSet<QString> hosts;
+};
+
+OpenTemporaries& openTemporaries()
+{
+    static OpenTemporaries open;
+    return open;
+}
+
+void holdTemporary(const QString& host, bool held)
+{
+    OpenTemporaries& open = openTemporaries();
+    std::lock_guard lock(open.mutex);
+    if (held) open.hosts.insert(host);
+    else open.hosts.remove(host);
+}
+
+bool isTemporaryName(const QString& name)
+{
+    if (!name.startsWith(TemporaryPrefix) || name.size() == TemporaryPrefix.size() || name.size() > TemporaryPrefix.size() + 8)
+        return false;
+    for (qsizetype i = TemporaryPrefix.size(); i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'))) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // A whole file written to a temporary file beside its target and renamed over it once every
@@ -171,7 +206,10 @@ struct ReplacingWriter::Impl {
         if (file.isOpen()) file.close();
         if (fd >= 0) ::close(fd);
         fd = -1;
-        if (!temp.isEmpty()) ::unlink(hostBytes(temp).constData());
+        if (!temp.isEmpty()) {
+            ::unlink(hostBytes(temp).constData());
+            holdTemporary(temp, false);
+        }
         temp.clear();
     }
     bool open()
@@ -193,8 +231,8 @@ struct ReplacingWriter::Impl {
         }
         const QString folder = host.left(host.lastIndexOf(u'/') + 1);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate = folder + QStringLiteral(".~write")
-                                      + QString::number(QRandomGenerator::global()->generate(), 16);
+            const QString candidate = folder + TemporaryPrefix + QString::number(QRandomGenerator::global()->generate(), 16);
+            holdTemporary(candidate, true); // before it exists: a clean-up never takes it
             // An owner-only file is closed to others before anything is written into it.
             fd = ::open(hostBytes(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                         access == FileAccess::OwnerOnly ? 0600 : 0666);
@@ -202,6 +240,9 @@ struct ReplacingWriter::Impl {
                 temp = candidate;
                 break;
             }
+            const int failure = errno;
+            holdTemporary(candidate, false);
+            errno = failure;
             if (errno != EEXIST) return failErrno();
         }
         if (fd < 0) return fail(QStringLiteral("No temporary file beside %1").arg(host));
@@ -220,12 +261,41 @@ struct ReplacingWriter::Impl {
         fd = -1;
         if (closed != 0) return failErrno();
         if (::rename(hostBytes(temp).constData(), hostBytes(host).constData()) != 0) return failErrno();
+        holdTemporary(temp, false);
         temp.clear();
+        noteHostEntryAdded(host);
         return true;
     }
 };
 
 QString lastFileError() { return g_lastError; }
+
+QStringList removeLeftoverTemporaries(const QString& folder)
+{
+    QStringList failures;
+    const QString host = toHostPath(folder);
+    if (!hostIsDir(host)) return failures;
+    const QString dir = host.endsWith(u'/') ? host : host + u'/';
+    QDir listing(host);
+    const QStringList names = listing.entryList({TemporaryPrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isTemporaryName(name)) continue;
+        const QString path = dir + name;
+        struct stat st;
+        if (!lstatHost(path, st) || !S_ISREG(st.st_mode)) continue; // links and the rest are not ours
+        {
+            OpenTemporaries& open = openTemporaries();
+            std::lock_guard lock(open.mutex);
+            if (open.hosts.contains(path)) continue;
+        }
+        if (::unlink(hostBytes(path).constData()) != 0) {
+            failures.append((folder.endsWith(u'\\') ? folder : folder + u'\\') + name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+            continue;
+        }
+        noteHostEntryRemoved(path);
+    }
+    return failures;
+}
 
 int fileAttributes(const QString& path)
 {
@@ -291,11 +361,20 @@ QDateTime fileModified(const QString& path)
     return e ? e->modified : QDateTime();
 }
 
+bool isWritableFolder(const QString& folder)
+{
+    const QString host = toHostPath(folder);
+    if (!hostIsDir(host)) { setError(QStringLiteral("No such folder")); return false; }
+    if (::access(hostBytes(host).constData(), W_OK | X_OK) != 0) { setErrno(); return false; }
+    return true;
+}
+
 bool createDirectory(const QString& path)
 {
     const QString host = toHostPath(path);
     if (host.isEmpty()) { setError(QStringLiteral("No such drive")); return false; }
     if (::mkdir(hostBytes(host).constData(), 0777) != 0) { setErrno(); return false; }
+    noteHostEntryAdded(host);
     return true;
 }
 
@@ -305,6 +384,8 @@ bool forceDirectories(const QString& path)
     if (host.isEmpty()) { setError(QStringLiteral("No such drive")); return false; }
     if (hostIsDir(host)) return true;
     if (!QDir().mkpath(host)) { setError(QStringLiteral("Cannot create folder")); return false; }
+    for (QString level = host; level.lastIndexOf(u'/') > 0; level = level.left(level.lastIndexOf(u'/')))
+        noteHostEntryAdded(level);
     return true;
 }
 
@@ -316,9 +397,11 @@ bool removeDirectory(const QString& path, const QString& inside)
     if (!lstatHost(host, st)) { setErrno(); return false; }
     if (S_ISLNK(st.st_mode)) {
         if (::unlink(hostBytes(host).constData()) != 0) { setErrno(); return false; }
+        noteHostEntryRemoved(host);
         return true;
     }
     if (::rmdir(hostBytes(host).constData()) != 0) { setErrno(); return false; }
+    noteHostEntryRemoved(host);
     return true;
 }
 
@@ -382,8 +465,20 @@ bool deleteFile(const QString& path, const QString& inside)
         return false;
     }
     if (::unlink(hostBytes(host).constData()) != 0) { setErrno(); return false; }
+    noteHostEntryRemoved(host);
     return true;
 }
+
+namespace {
+
+bool renamedHost(const QString& from, const QString& to)
+{
+    noteHostEntryRemoved(from);
+    noteHostEntryAdded(to);
+    return true;
+}
+
+} // namespace
 
 bool renameFile(const QString& oldPath, const QString& newPath, const QString& inside)
 {
@@ -403,24 +498,24 @@ bool renameFile(const QString& oldPath, const QString& newPath, const QString& i
             to = to.left(to.lastIndexOf(u'/') + 1) + parts.components.last();
             if (to == from) return true;
             if (::rename(hostBytes(from).constData(), hostBytes(to).constData()) != 0) { setErrno(); return false; }
-            return true;
+            return renamedHost(from, to);
         }
         setError(QStringLiteral("File exists"));
         return false;
     }
     if (::renameat2(AT_FDCWD, hostBytes(from).constData(), AT_FDCWD, hostBytes(to).constData(), RENAME_NOREPLACE) == 0)
-        return true;
+        return renamedHost(from, to);
     if (errno == EINVAL || errno == ENOSYS) {
         // The file system cannot rename without replacing: a hard link refuses an existing target.
         if (!S_ISDIR(fst.st_mode) && ::link(hostBytes(from).constData(), hostBytes(to).constData()) == 0) {
             ::unlink(hostBytes(from).constData());
-            return true;
+            return renamedHost(from, to);
         }
     }
     if (errno == EXDEV && !S_ISDIR(fst.st_mode)) {
         if (copyFile(oldPath, newPath, true)) {
             ::unlink(hostBytes(from).constData());
-            return true;
+            return renamedHost(from, to);
         }
         return false;
     }
@@ -613,6 +708,7 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
     }
     f->setFileName(host);
     if (!f->open(mode | QIODevice::Unbuffered)) { setError(f->errorString()); return nullptr; }
+    noteHostEntryAdded(host);
     return f;
 }
 

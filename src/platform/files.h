@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -87,6 +88,10 @@ QList<DirEntry> findFiles(const QString& folder, const QString& mask = QStringLi
 qint64 diskFreeBytes(const QString& path);
 qint64 diskTotalBytes(const QString& path);
 
+// True when new entries can be made in the folder (it exists and the host lets this program
+// write into it).
+bool isWritableFolder(const QString& folder);
+
 bool isExecutable(const QString& path);
 bool setExecutable(const QString& path, bool executable);
 
@@ -127,6 +132,12 @@ public:
 private:
     std::unique_ptr<Impl> d;
 };
+
+// Removes the temporary files that a replacing write of this program left in folder when it
+// was killed before its commit: regular files (no links) named ".~write" and hexadecimal
+// digits, directly inside the folder, that no writer of this process holds open. Returns the
+// names it could not remove, each with its reason.
+QStringList removeLeftoverTemporaries(const QString& folder);
 
 // The last host error of a file operation, as text for messages.
 QString lastFileError();

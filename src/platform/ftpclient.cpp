@@ -46,6 +46,7 @@ struct FtpTransferHooks {
         }
         return static_cast<size_t>(want);
     }
+    static size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
     static size_t reply(char* buffer, size_t size, size_t count, void* data)
     {
         auto* c = static_cast<FtpClient*>(data);
@@ -274,11 +275,29 @@ bool FtpClient::Upload(const QString& localFile, const QString& remoteName)
     s_->lastNow = -1;
     busy_ = true;
     emit OnTransactionStart();
-    const CURLcode code = curl_easy_perform(s_->easy);
-    busy_ = false;
+    CURLcode code = curl_easy_perform(s_->easy);
     s_->source = nullptr;
+    // A server whose data connection gave out may still answer "226 Transfer complete." with
+    // part of the file: the upload counts only when the server holds every byte.
+    if (code == CURLE_OK && mode_ != MODE_ASCII) code = static_cast<CURLcode>(checkRemoteSize(url, in->size()));
+    busy_ = false;
     emit OnTransactionStop();
     return finish(cmdUpload, code);
+}
+
+int FtpClient::checkRemoteSize(const QByteArray& url, qint64 expected)
+{
+    commonOptions(s_->easy, *this, s_->error, this, false);
+    curl_easy_setopt(s_->easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(s_->easy, CURLOPT_NOBODY, 1L);
+    // The library hands the size over as a header line too; nothing of it is written anywhere.
+    curl_easy_setopt(s_->easy, CURLOPT_WRITEFUNCTION, &FtpTransferHooks::discard);
+    const CURLcode code = curl_easy_perform(s_->easy);
+    if (code != CURLE_OK) return code;
+    curl_off_t size = -1;
+    curl_easy_getinfo(s_->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+    // A server that does not tell sizes leaves the library's own checks.
+    return size < 0 || size == expected ? CURLE_OK : CURLE_PARTIAL_FILE;
 }
 
 bool FtpClient::Download(const QString& remoteName, const QString& localFile)

@@ -56,6 +56,7 @@ public:
     bool MakeDirectory(const QString& dir);
     bool RemoveDir(const QString& dir);
     bool Delete(const QString& name);
+    // In binary mode an upload succeeds only when the server then reports the local file's size.
     bool Upload(const QString& localFile, const QString& remoteName);
     bool Download(const QString& remoteName, const QString& localFile);
     // The current remote folder, absolute ("/" for the server's root).
@@ -93,6 +94,8 @@ private:
 
     QByteArray urlOf(const QString& absolutePath, bool folder) const;
     bool runCommand(int transaction, const QString& command);
+    // CURLE_OK when the remote file at url holds expected bytes (or the server does not say).
+    int checkRemoteSize(const QByteArray& url, qint64 expected);
     bool finish(int transaction, int code);
     friend struct FtpTransferHooks;
 };

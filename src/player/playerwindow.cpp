@@ -76,7 +76,7 @@ void PlayerWindow::start()
     hintTimer_.start();
     if (plan_.shows.isEmpty()) {
         ended_ = true;
-        QTimer::singleShot(5000, this, &QWidget::close);
+        if (!StartedAsScreensaver(plan_.arguments)) QTimer::singleShot(5000, this, &QWidget::close);
         update();
         return;
     }

@@ -80,13 +80,17 @@ int SecondsOf(const QString& text)
     return v && *v >= 1 ? *v : 3;
 }
 
+bool StartedAsScreensaver(const QStringList& arguments)
+{
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const QString& a) { return a.compare(QLatin1String("/s"), Qt::CaseInsensitive) == 0; });
+}
+
 QString ShowRootFor(const QString& programFile, const QStringList& arguments, const QString& documentsFolder)
 {
     const qsizetype slash = programFile.lastIndexOf(u'\\');
     const QString folder = programFile.left(slash + 1);
-    const bool screensaver = std::any_of(arguments.begin(), arguments.end(),
-                                         [](const QString& a) { return a.compare(QLatin1String("/s"), Qt::CaseInsensitive) == 0; });
-    if (!screensaver || documentsFolder.isEmpty()) return folder;
+    if (!StartedAsScreensaver(arguments) || documentsFolder.isEmpty()) return folder;
     const QString word = programFile.mid(slash + 1).contains(QLatin1String("quorbelix"), Qt::CaseInsensitive)
                              ? QStringLiteral("Quorbelix")
                              : QStringLiteral("Quorbel");
@@ -105,7 +109,8 @@ Plan ReadPlan(const QString& showRoot, const QStringList& arguments)
     const QString sec = QStringLiteral("SETTINGS");
     auto word = [&](const char* key) { return settings.readString(sec, QLatin1String(key)).toUpper(); };
     Settings& s = plan.settings;
-    s.stopAtEnd = word("StopQuorbelAtEnd") != QLatin1String("FALSE");
+    // A screensaver plays until the user comes back, whatever the settings say.
+    s.stopAtEnd = word("StopQuorbelAtEnd") != QLatin1String("FALSE") && !StartedAsScreensaver(arguments);
     s.fullscreen = word("Fullscreen") != QLatin1String("FALSE");
     s.manuell = s.fullscreen && word("Manuell") == QLatin1String("TRUE");
     s.pictureText = word("PictureTextVisible") == QLatin1String("TRUE");

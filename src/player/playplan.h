@@ -56,6 +56,10 @@ struct Plan {
     QList<Show> shows;
 };
 
+// True when the player was started as the screensaver ("/s", in either case). So started it
+// never ends a show on its own: the last picture of the last show is followed by the first.
+bool StartedAsScreensaver(const QStringList& arguments);
+
 // The show root the player plays: the folder it lives in, or, started as the screensaver
 // ("/s"), the staging folder of the screensaver in the documents folder ("Quorbel_Screensaver\"
 // for a player whose file name holds "Quorbel", "Quorbelix_Screensaver\" for "Quorbelix") when

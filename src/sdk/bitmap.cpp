@@ -1,6 +1,7 @@
 #include "sdk/bitmap.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -386,8 +387,15 @@ int PX_InsertBitmapListItem(SdkBitmapListHandle list, int index, const SdkBitmap
 int PX_AppendBitmapListItemHandle(SdkBitmapListHandle list, SdkBitmapHandle* bitmap)
 {
     if (!list) return PXERR_BADPARAM;
+    return PX_InsertBitmapListItemHandle(list, static_cast<int>(std::min<std::size_t>(list->items.size(), INT_MAX)), bitmap);
+}
+
+int PX_InsertBitmapListItemHandle(SdkBitmapListHandle list, int index, SdkBitmapHandle* bitmap)
+{
+    if (!list || index < 0) return PXERR_BADPARAM;
     if (!bitmap || !bitmap->allocated()) return PXERR_BADBITMAP;
-    list->items.push_back(std::move(*bitmap));
+    const auto at = std::min<std::size_t>(static_cast<std::size_t>(index), list->items.size());
+    list->items.insert(list->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(*bitmap));
     *bitmap = SdkBitmapHandle();
     return PX_SUCCESS;
 }

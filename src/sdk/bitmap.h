@@ -116,6 +116,9 @@ int PX_GetBitmapListCount(SdkBitmapListHandle list, int* count);
 int PX_InsertBitmapListItem(SdkBitmapListHandle list, int index, const SdkBitmapHandle* bitmap);
 // Appends, taking the picture over (bitmap is left empty).
 int PX_AppendBitmapListItemHandle(SdkBitmapListHandle list, SdkBitmapHandle* bitmap);
+// Inserts at index (at or past the end appends), taking the picture over (bitmap is left empty);
+// nothing is copied, so an item taken out with PX_RemoveBitmapListItem always goes back.
+int PX_InsertBitmapListItemHandle(SdkBitmapListHandle list, int index, SdkBitmapHandle* bitmap);
 int PX_DeleteBitmapListItems(SdkBitmapListHandle list, int index, int count);
 // A copy of item index into bitmap.
 int PX_GetBitmapListItem(SdkBitmapListHandle list, int index, SdkBitmapHandle* bitmap);

@@ -115,6 +115,13 @@ std::unique_ptr<FeedDecoder> jpegFeedDecoder(PageSink& sink);
 std::unique_ptr<FeedDecoder> pngFeedDecoder(PageSink& sink);
 std::unique_ptr<FeedDecoder> gifFeedDecoder(PageSink& sink, const PxLoadOptions& options);
 
+// The whole-number reduction at which a PNG is decoded for a load that wants at least the
+// options' reduced size in 24 bits: 1 when it is decoded at full size (no reduced size wanted,
+// another depth, or an interlaced file, whose passes need the whole picture).
+int pngReduction(const QByteArray& data, const PxLoadOptions& options, int bits);
+// Decodes a PNG row by row into a page factor times smaller on each side (24 bits).
+int pngDecodeReduced(const QByteArray& data, PageSink& sink, int factor);
+
 // Row y of the picture to encode, in the layout of the bitmap: a pointer to the row, either the
 // bitmap's own or scratch (BytesPerLine bytes) filled by the function; nullptr stops the save.
 using RowFetch = std::function<const std::uint8_t*(int y, std::uint8_t* scratch)>;
@@ -124,5 +131,10 @@ int jpegEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& ro
 // Writes a BMP file of plain 24-bit rows, bottom row first.
 int bmpEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows);
 int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows, int format, int bits);
+
+// Checks a save of bitmap; bits 0 becomes the depth that is written.
+int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options);
+// Writes the file through write; the target is replaced only when all of it is written.
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write);
 
 } // namespace sdk::detail

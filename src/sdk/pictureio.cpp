@@ -472,9 +472,20 @@ public:
     {
         if (!over() && start(data)) {
             walk(data);
-            while (!over() && index_ < complete_) readFrame();
+            while (!over() && index_ < complete_) {
+                // As a whole load asks after each frame whether another follows, once the next
+                // frame is all in, so that the answer is the one the whole file gives.
+                if (asked_ < index_) {
+                    asked_ = index_;
+                    if (!reader_->canRead()) {
+                        finish(endResult());
+                        break;
+                    }
+                }
+                readFrame();
+            }
             // The trailer after the last frame: nothing more comes.
-            if (!over() && trailer_ && index_ == complete_) finish(endResult());
+            if (!over() && trailer_ && index_ == complete_ && index_ >= first_) finish(PX_SUCCESS);
         }
         return !over();
     }
@@ -496,8 +507,11 @@ public:
             return;
         }
         while (!over() && index_ < pages) {
+            if (asked_ < index_) {
+                asked_ = index_;
+                if (!reader_->canRead()) break;
+            }
             readFrame();
-            if (!over() && index_ > 0 && !reader_->canRead()) break;
         }
         if (!over()) finish(endResult());
     }
@@ -583,6 +597,7 @@ private:
     int pendingDelay_ = 0;
     int complete_ = 0;
     int index_ = 0;
+    int asked_ = 0; // frames read after which the reader was asked whether another follows
     bool trailer_ = false;
 };
 
@@ -697,6 +712,8 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
     BmpLayout bmp;
     if (header.Format == fmtJPEG) r = jpegDecode(data, sink, options);
     else if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) r = bmpDecode(data, bmp, sink);
+    else if (const int factor = header.Format == fmtPNG && options.MaxPages != 0 ? pngReduction(data, options, bits) : 1; factor > 1)
+        r = pngDecodeReduced(data, sink, factor);
     else r = qtDecode(data, header.Format, sink, options);
     if (r == PX_SUCCESS || r == PXERR_STOPPED) setResolution(resolution, list, sink.firstIndex(), nullptr);
     r = sink.finish(r, bitmap);
@@ -713,13 +730,69 @@ int PX_LoadFile(const QString& fileName, SdkBitmapHandle* bitmap, int bits, SdkB
     return PX_LoadMemory(data, bitmap, bits, list, options, callback, info);
 }
 
+namespace {
+
+// Working memory libjpeg is given for one picture (jpeg.cpp sets the same limit).
+constexpr std::int64_t kJpegDecoderBytes = std::int64_t(1) << 30;
+
+// The side of a JPEG decoded at the smallest reduction (1/8, 1/4, 1/2) that still covers the
+// wanted size, as the decoder chooses it.
+int jpegScale(std::int64_t width, std::int64_t height, const PxLoadOptions& options)
+{
+    if (options.ReduceWidth <= 0 && options.ReduceHeight <= 0) return 1;
+    for (int denom : {8, 4, 2})
+        if ((width + denom - 1) / denom >= options.ReduceWidth && (height + denom - 1) / denom >= options.ReduceHeight)
+            return denom;
+    return 1;
+}
+
+} // namespace
+
+std::int64_t PX_LoadMemoryCost(const QByteArray& data, int bits, const PxLoadOptions& options)
+{
+    if (bits == 0) bits = 24;
+    PxFileInfo header;
+    if (PX_FileInfoMemory(data, &header, std::max(1, options.Page)) != PX_SUCCESS) return -1;
+    const std::int64_t w = header.Width, h = header.Height;
+    if (w <= 0 || h <= 0) return -1;
+    const int outBytes = std::max(1, bits / 8);
+    constexpr std::int64_t slack = std::int64_t(4) << 20; // tables, row buffers, the thumbnail itself
+    if (header.Format == fmtJPEG) {
+        const int scale = jpegScale(w, h, options);
+        const std::int64_t ow = (w + scale - 1) / scale, oh = (h + scale - 1) / scale;
+        std::int64_t decoder = w * 3 * 16 * 2; // a band of rows at most
+        // A progressive file keeps the coefficients of every block until its last scan.
+        if (header.Progressive) decoder = std::min(kJpegDecoderBytes, w * h * std::max(1, header.BitsPerPixel / 8) * 2);
+        return bytesPerLineFor(ow, bits) * oh + decoder + slack;
+    }
+    if (header.Format == fmtPNG) {
+        if (const int k = pngReduction(data, options, bits); k > 1) {
+            const std::int64_t ow = (w + k - 1) / k, oh = (h + k - 1) / k;
+            return bytesPerLineFor(ow, bits) * oh + w * 8 * 2 + slack;
+        }
+    }
+    BmpLayout bmp;
+    if (header.Format == fmtBMP && bits != 8 && plainBmp(data, &bmp)) return bytesPerLineFor(w, bits) * h + slack;
+    // The general reader: its own picture (8 bytes a pixel for 16-bit channels, else 4), the
+    // page, the converted copy between them; a GIF also keeps the frame it builds on and a
+    // copy for its transparency.
+    const std::int64_t reader = header.BitsPerPixel > 32 ? 8 : 4;
+    const std::int64_t extra = header.Format == fmtGIF ? 8 : 0;
+    const int frames = header.Format == fmtGIF || header.Format == fmtTIFF
+                           ? (options.MaxPages < 0 ? std::max(1, header.Pages) : std::max(1, options.MaxPages))
+                           : 1;
+    const std::int64_t page = bytesPerLineFor(w, bits) * h;
+    const std::int64_t pages = std::min<std::int64_t>(maxBytesPerLoad, page * std::min(frames, maxPagesPerLoad));
+    return w * h * (reader + std::int64_t(outBytes) + extra) + pages + slack;
+}
+
 int jpegQualityOfFactor(int qfactor)
 {
     if (qfactor < 1 || qfactor > 255) return 0;
     return std::max(5, 100 - qfactor);
 }
 
-namespace {
+namespace detail {
 
 int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options)
 {
@@ -741,6 +814,23 @@ int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor,
     }
     return PXERR_BADFORMAT;
 }
+
+int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
+{
+    if (fileName.isEmpty()) return PXERR_BADFILENAME;
+    platform::ReplacingWriter writer(fileName);
+    if (!writer.open()) return PXERR_OPEN;
+    const int r = write(writer.device());
+    if (r != PX_SUCCESS) {
+        writer.cancel();
+        return r;
+    }
+    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
+}
+
+} // namespace detail
+
+namespace {
 
 bool frameSized(const SdkBitmapHandle& bitmap)
 {
@@ -770,20 +860,6 @@ int encode(QIODevice* out, const SdkBitmapHandle& bitmap, int format, int bits, 
         return gifEncode(out, {&whole}, options.LoopCount);
     }
     return qtEncode(out, bitmap, rows, format, bits);
-}
-
-// Writes the file through write; the target is replaced only when all of it is written.
-int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write)
-{
-    if (fileName.isEmpty()) return PXERR_BADFILENAME;
-    platform::ReplacingWriter writer(fileName);
-    if (!writer.open()) return PXERR_OPEN;
-    const int r = write(writer.device());
-    if (r != PX_SUCCESS) {
-        writer.cancel();
-        return r;
-    }
-    return writer.commit() ? PX_SUCCESS : PXERR_WRITE;
 }
 
 int saveThrough(const QString& fileName, const SdkBitmapHandle& bitmap, int format, int bits, int qfactor,
@@ -824,14 +900,6 @@ int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int fo
         return saveThrough(fileName, *source, format, bits, qfactor, bitmapRows(*source), options);
     }
     return saveThrough(fileName, *bitmap, format, bits, qfactor, bitmapRows(*bitmap), options);
-}
-
-int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options)
-{
-    if (layerCount < 0) return PXERR_BADPARAM;
-    if (layerCount > 0 && layers && !layers->items.empty()) return PXERR_UNSUPPORTED;
-    return PX_SaveBitmap(fileName, base, format, bits, qfactor, options);
 }
 
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,

@@ -104,6 +104,12 @@ int PX_LoadMemory(const QByteArray& data, SdkBitmapHandle* bitmap, int bits, Sdk
                   const PxLoadOptions& options = {}, const PxLoadCallback& callback = {}, PxFileInfo* info = nullptr);
 int PX_FileInfoMemory(const QByteArray& data, PxFileInfo* info, int page = 1);
 
+// The most memory a load of these bytes with these options can take on its way (the decoded
+// pages, the decoder's own buffers and the copies made between them), from the header alone:
+// what a caller that shares memory among several loads reserves before it starts one. -1 when
+// the header cannot be read.
+std::int64_t PX_LoadMemoryCost(const QByteArray& data, int bits, const PxLoadOptions& options = {});
+
 // libjpeg quality of a quality factor (1..255): max(5, 100 - factor); 0 for a factor outside.
 int jpegQualityOfFactor(int qfactor);
 
@@ -127,10 +133,6 @@ struct PxSaveOptions {
 // when the new file is complete: on any failure the old file stays as it was.
 int PX_SaveBitmap(const QString& fileName, const SdkBitmapHandle* bitmap, int format, int bits, int qfactor,
                   const PxSaveOptions& options = {});
-// Saves a base picture with layers over it. None of the formats written here holds layers: with
-// layers the answer is PXERR_UNSUPPORTED, without them the base is saved as by PX_SaveBitmap.
-int PX_SaveBitmapWithLayers(const QString& fileName, const SdkBitmapHandle* base, int format, int bits, int qfactor,
-                            SdkBitmapListHandle layers, int layerCount, const PxSaveOptions& options = {});
 // Saves the pages of a list: fmtGIF writes them all as the frames of an animation, with their
 // delays; formats that hold one page take a list of one item.
 int PX_SaveBitmapList(const QString& fileName, SdkBitmapListHandle list, int format, int bits, int qfactor,

@@ -5,6 +5,7 @@
 #include "sdk/drawing.h"
 #include "sdk/errors.h"
 #include "sdk/feedload.h"
+#include "sdk/layersave.h"
 #include "sdk/operations.h"
 #include "sdk/pictureio.h"
 #include "sdk/playback.h"

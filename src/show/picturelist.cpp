@@ -17,6 +17,9 @@ const QString ThumbPrefix = QStringLiteral("_THUMB_");
 // The longest mapped name kept in a cache file name, in UTF-8 bytes; with the digest and the
 // extension the name stays well below the 255 bytes a host file name may have.
 constexpr int MaxMappedNameBytes = 180;
+// The longest picture name a show keeps, in UTF-8 bytes: "_THUMB_", a number and the name
+// still fit into the 255 bytes of a host name.
+constexpr int MaxShowNameBytes = 200;
 
 QString cutToUtf8Bytes(const QString& text, int maxBytes)
 {
@@ -153,6 +156,14 @@ QString ShowSafeName(const QString& name)
     for (QChar c : out)
         if (c != u'.') onlyDots = false;
     if (onlyDots) out = QStringLiteral("picture.jpg");
+    // The host keeps at most 255 bytes of a name, and the thumbnails put "_THUMB_" and a number
+    // before it: a longer name is cut in its stem, the extension kept.
+    if (out.toUtf8().size() > MaxShowNameBytes) {
+        const qsizetype dot = out.lastIndexOf(u'.');
+        const QString extension = dot > 0 && out.size() - dot <= 16 ? out.mid(dot) : QString();
+        const QString stem = out.left(out.size() - extension.size());
+        out = cutToUtf8Bytes(stem, MaxShowNameBytes - int(extension.toUtf8().size())).trimmed() + extension;
+    }
     // The program's own files beside the pictures begin with these; a picture named so would be
     // taken for one of them. Their underscores become "-".
     for (bool renamed = true; renamed;) {
@@ -193,6 +204,14 @@ QString RenameToShowSafeName(const QString& showFolderPath, const QString& name)
     QString target = folder + safe;
     if (platform::fileExists(target) || platform::directoryExists(target)) target = UniquePictureName(target);
     if (!platform::renameFile(folder + name, target)) return {};
+    return target.mid(folder.size());
+}
+
+QString RenameToFreeName(const QString& showFolderPath, const QString& name)
+{
+    const QString folder = EnsureTrailingBackslash(showFolderPath);
+    const QString target = UniquePictureName(folder + name);
+    if (!platform::renameFile(folder + name, target, folder)) return {};
     return target.mid(folder.size());
 }
 

@@ -59,8 +59,9 @@ QString UniquePictureName(const QString& path);
 // A file name that "Pictures.ini" and a Windows path can carry: the characters \ / : * ? " < > |,
 // control characters and those outside Windows-1252 become "_", surrounding blanks go; a name
 // left empty (or only dots) becomes "picture.jpg". A name beginning with one of the program's own
-// prefixes (OwnFilePrefixes, in any case) has that prefix's "_" turned into "-". A name that needs
-// none of this comes back as it is.
+// prefixes (OwnFilePrefixes, in any case) has that prefix's "_" turned into "-"; one longer than
+// 200 UTF-8 bytes is cut in its stem (the extension kept). A name that needs none of this comes
+// back as it is.
 QString ShowSafeName(const QString& name);
 // "_THUMB_", "_PRINT_", "UNDO_": the beginnings of the files the program makes beside pictures.
 const QStringList& OwnFilePrefixes();
@@ -75,6 +76,11 @@ QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath
 // numbered one when that is taken) inside the same folder. Returns the name it has afterwards:
 // the name itself when it was safe, empty when the rename failed.
 QString RenameToShowSafeName(const QString& showFolderPath, const QString& name);
+
+// Renames a picture of a show folder to the first free numbered name (UniquePictureName): for
+// a picture whose name another one of the show has in another case. Returns the new name, empty
+// when the rename failed.
+QString RenameToFreeName(const QString& showFolderPath, const QString& name);
 
 // Deletes every regular file matching mask ("C:\dir\*.jpg") in the mask's folder.
 void DeleteFilesMatching(const QString& pathWithMask);

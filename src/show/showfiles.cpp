@@ -1,5 +1,7 @@
 #include "showfiles.h"
 
+#include <QStringDecoder>
+
 #include "picturelist.h"
 
 #include "itemtext.h"
@@ -80,6 +82,18 @@ QString PictureLine(const PictureEntry& entry)
 {
     // A picture without a caption is its name alone: no "|" shows or is stored without a caption.
     return entry.caption.isEmpty() ? entry.file : entry.file + QStringLiteral(" | ") + entry.caption;
+}
+
+std::optional<PictureEntry> ParsePictureLineAsUtf8(const QString& line)
+{
+    const QByteArray bytes = platform::toWindows1252(line);
+    bool wide = false;
+    for (char c : bytes) wide = wide || (static_cast<unsigned char>(c) >= 0x80);
+    if (!wide) return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    if (decoder.hasError() || text == line) return std::nullopt;
+    return ParsePictureLine(text);
 }
 
 QStringList ReadPictureLines(const QString& showFolderPath)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace show {
 
 // The title that marks the placeholder show "del" (compared in upper case after trimming).
@@ -42,6 +44,9 @@ bool IsBareFileName(const QString& name);
 
 // Splits a "Pictures.ini" line: word 1 at "|" trimmed is the file, word 2 trimmed the caption.
 PictureEntry ParsePictureLine(const QString& line);
+// The same line as another program wrote it, in UTF-8: nullopt unless its bytes (as read in
+// Windows-1252) are valid UTF-8 that reads differently.
+std::optional<PictureEntry> ParsePictureLineAsUtf8(const QString& line);
 // The line of a picture as the list shows it and "Pictures.ini" stores it: name + " | " + caption,
 // or the name alone while the caption is empty.
 QString PictureLine(const PictureEntry& entry);

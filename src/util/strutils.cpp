@@ -210,3 +210,11 @@ QString MakeDosName(const QString& text)
         if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
     return pass2;
 }
+
+QString HeadedList(const QString& heading, const QStringList& lines, int shown)
+{
+    QString text = heading;
+    for (int i = 0; i < lines.size() && i < shown; ++i) text += u'\n' + lines[i];
+    if (lines.size() > shown) text += QStringLiteral("\n(") + QString::number(lines.size() - shown) + QStringLiteral(" more)");
+    return text;
+}

@@ -46,3 +46,7 @@ bool VersionFixedFileInfo(const QString& fileName, QByteArray& record);
 
 // Maps any text to a lower-case name that is safe for old file systems and web servers.
 QString MakeDosName(const QString& text);
+
+// A heading with the first `shown` lines below it, one a line, and "(n more)" for the rest:
+// the body of a message that names what failed.
+QString HeadedList(const QString& heading, const QStringList& lines, int shown = 10);

@@ -5,7 +5,9 @@
 #include "platform/process.h"
 #include "support/fixture.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <sys/time.h>
 #include <QHBoxLayout>
 #include <QThread>
@@ -519,4 +521,60 @@ TEST_F(ListTest, AThumbnailMadeAnewIsShownAndMeasuredAgain)
     const QColor c = shown.pixelColor(2 + 1 + 20, 40);
     EXPECT_GT(c.blue(), 200);
     EXPECT_LT(c.red(), 60);
+}
+
+// The marks above capitals (the dots of Ä, Ö, Ü) rise higher than the font's ascent in some
+// fonts and sizes: a show item, whose text starts at the top of its thumbnail, keeps them whole
+// inside its row.
+TEST_F(ListTest, TheDotsOfCapitalUmlautsStayInsideTheItem)
+{
+    world.writeHostFile("c/s/_THUMB_x.jpg", jpegBytes(93, 70, Qt::white));
+    const QString text = QString::fromUtf8("ÄÖÜ");
+    std::vector<QFont> fonts{QApplication::font()};
+    for (const char* family : {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"})
+        for (int points : {7, 8, 9, 10, 12, 14}) fonts.emplace_back(QString::fromLatin1(family), points);
+    for (const QFont& font : fonts) {
+        SCOPED_TRACE(font.toString().toStdString());
+        a->setFont(font);
+        a->Items().Clear();
+        // As the show list has them: the picture's name and its caption (no "|": it reaches higher).
+        fill(a, {"<IMG src=\"file://C:\\s\\_THUMB_x.jpg\" align=\"top\">" + text + ".jpg",
+                 "<IMG src=\"file://C:\\s\\_THUMB_x.jpg\" align=\"top\">" + text});
+        const QImage shown = a->viewport()->grab().toImage();
+        if (const QString dir = qEnvironmentVariable("QUORBEL_SHOTS"); !dir.isEmpty())
+            shown.save(dir + "/umlauts-" + QString::number(font.pointSize()) + "-" + font.family().remove(' ') + ".png");
+        // The same letters drawn where nothing can cut them: their ink from top to bottom.
+        auto inkRows = [](const QImage& img, const QRect& area) {
+            int first = -1, last = -1;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    if (qGray(img.pixel(x, y)) < 240) { // any ink, its smoothed edge too
+                        if (first < 0) first = y;
+                        last = y;
+                        break;
+                    }
+            return std::pair(first, last);
+        };
+        auto freeInk = [&](const QString& letters) {
+            QImage free(400, 200, QImage::Format_RGB32);
+            free.fill(Qt::white);
+            QPainter p(&free);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(20, 120, letters);
+            p.end();
+            const auto [top, bottom] = inkRows(free, free.rect());
+            return bottom - top;
+        };
+        for (int row = 0; row < 2; ++row) {
+            SCOPED_TRACE(row);
+            const QRect item = a->ItemRect(row);
+            // The text beside the thumbnail, within the row.
+            const QRect textArea(item.left() + 2 + 1 + 93, item.top(), item.width() - 96, item.height());
+            const auto [top, bottom] = inkRows(shown, textArea);
+            ASSERT_GE(top, 0);
+            EXPECT_GT(top, item.top()); // a free row above the dots: nothing cut at the edge
+            EXPECT_EQ(bottom - top, freeInk(row == 0 ? text + ".jpg" : text)); // every row of ink there
+        }
+    }
 }

@@ -202,15 +202,17 @@ TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
         EXPECT_EQ(readAll(staging + "/Quorbel_0002/Pictures.ini"), readAll(root + "/Quorbel_0002/Pictures.ini"));
         EXPECT_FALSE(QFile::exists(staging + "/Quorbel_0001"));
 
-        // The staged settings are the root's but played full screen.
+        // The staged settings are the root's but played full screen and endlessly.
         const QString rootSettings = root + "/Settings.ini", staged = staging + "/Settings.ini";
         EXPECT_EQ(crudini(rootSettings, "Fullscreen"), "FALSE");
         EXPECT_EQ(crudini(staged, "Fullscreen"), "TRUE");
+        EXPECT_EQ(crudini(rootSettings, "StopQuorbelAtEnd"), "TRUE");
+        EXPECT_EQ(crudini(staged, "StopQuorbelAtEnd"), "FALSE");
         const QStringList keys = testsupport::runHost("crudini --get '" + rootSettings + "' SETTINGS").split('\n', Qt::SkipEmptyParts);
         EXPECT_EQ(keys.size(), 10);
         EXPECT_EQ(testsupport::runHost("crudini --get '" + staged + "' SETTINGS").split('\n', Qt::SkipEmptyParts), keys);
         for (const QString& key : keys)
-            if (key != "Fullscreen") { EXPECT_EQ(crudini(staged, key), crudini(rootSettings, key)) << key.toStdString(); }
+            if (key != "Fullscreen" && key != "StopQuorbelAtEnd") { EXPECT_EQ(crudini(staged, key), crudini(rootSettings, key)) << key.toStdString(); }
         EXPECT_EQ(crudini(staged, "TextOffset"), "25");
 
         // The desktop's screensaver service lists the installed copy, started with "/s"; so
@@ -270,4 +272,54 @@ TEST_F(ExportTest, TheDisplaySettingsGoThroughTheProgramTable)
             EXPECT_FALSE(QFile::exists(started));
         }
     }
+}
+
+// The screensaver plays until the user comes back: its staged settings say endless play
+// whatever the root's say, and the installed copy started with "/s" (as the screensaver
+// service starts it) is still showing a picture after the show has gone round three times.
+TEST_F(ExportTest, TheInstalledScreensaverKeepsPlayingPastTheEndOfItsShows)
+{
+    int tools = -1;
+    testsupport::runHost("command -v xvfb-run && command -v import", &tools);
+    if (tools != 0) GTEST_SKIP() << "Xvfb or ImageMagick missing";
+    openSampleShow();
+    // One show of two pictures held a second each: green, then blue.
+    const QString show = hostD("Quorbel/Quorbel_0007");
+    QDir().mkpath(show);
+    const QColor colours[] = {QColor(0, 160, 0), QColor(0, 0, 200)};
+    for (int i = 0; i < 2; ++i) {
+        QImage img(320, 240, QImage::Format_RGB32);
+        img.fill(colours[i]);
+        ASSERT_TRUE(img.save(show + QString("/p%1.jpg").arg(i), "JPEG", 95));
+    }
+    writeAll(show + "/Pictures.ini", "p0.jpg | \r\np1.jpg | \r\n");
+    writeAll(show + "/Quorbel.ini", "[QUORBEL]\r\nTitel=Zwei\r\nTime=1\r\n");
+    form->EndlessPlayCheckBox->setChecked(false); // the show for the PC stops at its end
+    form->OFFRadioButton->setChecked(true);
+    form->OFFRadioButton->click();
+    makeScreensaver({"Quorbel_0007"});
+    const QString staging = platform::toHostPath(form->ScreensaverFolder);
+    EXPECT_EQ(crudini(hostD("Quorbel/Settings.ini"), "StopQuorbelAtEnd"), "TRUE");
+    EXPECT_EQ(crudini(staging + "/Settings.ini", "StopQuorbelAtEnd"), "FALSE");
+
+    const QString installed = platform::toHostPath(platform::system32Folder()) + "/Quorbel.scr";
+    const QString shot = world.root() + "/saver.png";
+    // 2 pictures x 1 s x 3 rounds, and a little for the start.
+    const QString script = world.writeHostFile("saver.sh",
+        "QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \"$1\" /s & player=$!\n"
+        "sleep 8\n"
+        "kill -0 $player || exit 3\n"
+        "import -window root \"$2\"\n"
+        "kill $player\n");
+    int status = -1;
+    const QString out = testsupport::runHost("xvfb-run -a -s '-screen 0 640x480x24' sh '" + script + "' '" + installed + "' '" + shot + "' 2>&1", &status);
+    ASSERT_EQ(status, 0) << out.toStdString(); // 3: the player had ended
+    const QImage screen(shot);
+    ASSERT_EQ(screen.size(), QSize(640, 480));
+    if (const QString dir = qEnvironmentVariable("QUORBEL_SHOTS"); !dir.isEmpty()) screen.save(dir + "/screensaver-third-round.png");
+    const QColor centre = screen.pixelColor(320, 240);
+    const bool picture = std::any_of(std::begin(colours), std::end(colours), [&](const QColor& c) {
+        return std::abs(centre.red() - c.red()) < 24 && std::abs(centre.green() - c.green()) < 24 && std::abs(centre.blue() - c.blue()) < 24;
+    });
+    EXPECT_TRUE(picture) << centre.name().toStdString();
 }

@@ -57,7 +57,7 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
     EXPECT_EQ(sourceNames(), QStringList({"cmyk.jpg", "grey.jpg", "huge.jpg", "photo.jpg.bak", "progressive.jpg", "tall.jpg",
                                           "truncated.jpg", "wide.jpg"}));
     EXPECT_EQ(form->SourceFolder, "D:\\src\\");
-    // Each item shows its cached thumbnail; the huge header leaves none and says nothing.
+    // Each item shows its cached thumbnail; the huge header leaves none and is named as too large.
     for (int i = 0; i < form->FileListBox->Count(); ++i) {
         const QString name = sourceNames()[i];
         const QString thumb = show::ItemThumbnailPath(form->FileListBox->Items()[i]);
@@ -76,7 +76,9 @@ TEST_F(PicturesTest, SourceListTakesRegularFilesWhoseNameHoldsDotJpg)
         if (name == "wide.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "105x70"); }
         if (name == "tall.jpg") { EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + host + "'"), "23x70"); }
     }
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(dialogs.messageTexts()[0].startsWith("Too large for a thumbnail")) << dialogs.messageTexts()[0].toStdString();
+    EXPECT_TRUE(dialogs.messageTexts()[0].endsWith(": D:\\src\\huge.jpg")) << dialogs.messageTexts()[0].toStdString();
     EXPECT_FALSE(form->PicProgressBar->isVisible());
     EXPECT_EQ(form->StatusBar1->currentMessage(), "");
 }
@@ -216,6 +218,37 @@ TEST_F(PicturesTest, ACaptionTypedAndAPictureMovedSurviveReopeningTheShow)
     form = std::make_unique<TMainForm>();
     form->OpenShow(folder);
     EXPECT_EQ(showLines(), QStringList({"c.jpg", "a.jpg", "b.jpg | Sunset"}));
+}
+
+// The caption field belongs to the selected picture: a show opened again, or a new one, has
+// none selected, and the field is empty; typing into it then changes no picture.
+TEST_F(PicturesTest, TheCaptionFieldIsEmptyWhenAShowIsOpenedWithNothingSelected)
+{
+    if (!haveTools()) GTEST_SKIP();
+    for (const char* n : {"a.jpg", "b.jpg"}) makeJpeg(srcHost(n), 30, 20);
+    createWithNewShow();
+    for (const char* n : {"a.jpg", "b.jpg"}) form->AddPictureToShow(srcWin(n), -1);
+    clickShowItem(1);
+    QTest::keyClicks(form->TextEdit, "Sunset");
+    const QString folder = form->ShowFolder;
+    const QStringList lines = picturesIni();
+    ASSERT_EQ(lines, QStringList({"a.jpg", "b.jpg | Sunset"}));
+
+    form->OpenShow(folder);
+    EXPECT_EQ(form->QuorbelListBox->ItemIndex(), -1);
+    EXPECT_EQ(form->TextEdit->text(), "");
+    QTest::keyClicks(form->TextEdit, "x");
+    EXPECT_EQ(picturesIni(), lines);
+    EXPECT_EQ(showLines(), QStringList({"a.jpg", "b.jpg | Sunset"}));
+
+    clickShowItem(1);
+    EXPECT_EQ(form->TextEdit->text(), "Sunset");
+    dialogs.modalScript.push_back([](QDialog& d) {
+        static_cast<TNewForm&>(d).Edit1->setText("Leer");
+        return int(platform::mrOk);
+    });
+    form->NewQuorbel1Click();
+    EXPECT_EQ(form->TextEdit->text(), "");
 }
 
 TEST_F(PicturesTest, RemovingPicturesByButtonsAndTheDeleteKey)

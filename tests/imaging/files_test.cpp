@@ -120,6 +120,49 @@ TEST_F(Files, ProgressIsReportedWhileProgressEventsAreOn)
 
 // Switching progress events off from the status handler stops the save; the picture that was
 // there stays byte for byte, and the next load is not stopped by what is left of the request.
+TEST_F(Files, InLayerModeSaveWritesTheBaseWithItsLayersAndKeepsTheList)
+{
+    make("convert -size 60x40 xc:red -size 20x10 xc:lime -size 8x8 xc:blue pages.tif");
+    ASSERT_EQ(pix->Load(win("pages.tif")), 1);
+    ASSERT_EQ(pix->BitmapListCount(), 3);
+    ASSERT_EQ(pix->SetBitmapListIndex(1), 1);
+    auto pagesOf = [&](const QString& name) {
+        return sdktest::mustRun("identify -format '%p %w %h %X %Y\\n' " + quoted(host(name)));
+    };
+
+    // Without layer mode only the picture shown is written.
+    ASSERT_EQ(pix->Save(win("flat.tif"), sdk::fmtTIFF, 24, 0, 0), 1);
+    EXPECT_EQ(pagesOf("flat.tif"), "0 20 10 +0 +0\n");
+
+    // With it the first page is the base and the others lie over it where LayerInfo puts them;
+    // a layer without an entry lies at the corner.
+    pix->SetLayerMode(true);
+    pix->SetLayerInfo({{5, 6}});
+    ASSERT_EQ(pix->Save(win("layered.tif"), sdk::fmtTIFF, 0, 0, 0), 1);
+    EXPECT_EQ(pagesOf("layered.tif"), "0 60 40 +0 +0\n1 20 10 +5 +6\n2 8 8 +0 +0\n");
+    pix->SetLayerInfo({{5, 6}, {30, 20}});
+    ASSERT_EQ(pix->Save(win("layered.tif"), sdk::fmtTIFF, 0, 0, 0), 1);
+    EXPECT_EQ(pagesOf("layered.tif"), "0 60 40 +0 +0\n1 20 10 +5 +6\n2 8 8 +30 +20\n");
+    EXPECT_EQ(sdktest::mustRun("convert " + quoted(host("layered.tif") + "[2]") + " -format '%[fx:int(255*p{3,3}.r)],%[fx:int(255*p{3,3}.g)],%[fx:int(255*p{3,3}.b)]' info:"),
+              "0,0,255");
+
+    // A format without layers is refused and writes nothing; the list stays as it was.
+    EXPECT_EQ(raisedBy([&] { pix->Save(win("layered.jpg"), sdk::fmtJPEG, 24, 4, 0); }),
+              "PixImage1 \nError code: -16\nSave: " + sdk::ErrorCodeMessage(-16) + " ");
+    EXPECT_FALSE(platform::fileExists(win("layered.jpg")));
+    EXPECT_EQ(pix->BitmapListCount(), 3);
+    EXPECT_EQ(pix->BitmapListIndex(), 1);
+    EXPECT_EQ(pix->BitmapWidth(), 20);
+    ASSERT_EQ(pix->SetBitmapListIndex(0), 1);
+    EXPECT_EQ(pix->BitmapWidth(), 60);
+    EXPECT_NEAR(sdktest::pixel(*pix->Bitmap(), 0, 0), 0xFF0000u, 2u);
+
+    // Read back, the file holds the three pictures.
+    pix->SetLayerMode(false);
+    ASSERT_EQ(pix->Load(win("layered.tif")), 1);
+    EXPECT_EQ(pix->BitmapListCount(), 3);
+}
+
 TEST_F(Files, AbortedSaveLeavesTheOldFileAndNothingLingers)
 {
     makePicture("show.jpg", 120, 90);

@@ -217,6 +217,57 @@ TEST_F(Periphery, TheGlassReportsWhereItIsWhileAHandlerWantsIt)
     EXPECT_EQ(later, 0);
 }
 
+TEST_F(Periphery, ThePanWindowAndTheGlassFollowEachPassOfAnEffectPaint)
+{
+    ASSERT_EQ(pix->ShowPanWin(true), 1);
+    TPanWindow* pan = pix->PanWindow();
+    ASSERT_NE(pan, nullptr);
+    ASSERT_EQ(pix->StartMagGlass(60, 60, 3, 0, 0, false, 0, false, false, true, false), 1);
+    TMagGlass* glass = pix->MagGlass();
+    const QPoint mouse(20, 75);
+    // Sent straight to the control: where the cursor was left by the case before does not matter.
+    QMouseEvent move(QEvent::MouseMove, QPointF(mouse), QPointF(pix->mapToGlobal(mouse)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(pix.get(), &move);
+    ASSERT_TRUE(glass->isVisible());
+    ASSERT_EQ(glass->Point(), mouse);
+
+    // Scrolled to the green quarter, the view is painted again with a transition background
+    // and then the picture, each wiped in from the left in four passes.
+    pix->SetTransitionStyle(etsGradient);
+    pix->SetGradientStartColor(platform::rgbColor(0, 0, 255));
+    pix->SetGradientEndColor(platform::rgbColor(0, 0, 255));
+    pix->SetTransitionEffect(2000);
+    pix->SetPaintEffect(2000);
+    pix->SetPaintMaxPasses(4);
+    struct Seen {
+        unsigned pass, type;
+        QRect panPart;
+        std::uint32_t glassCentre, frameAtMouse;
+    };
+    std::vector<Seen> seen;
+    pix->OnPaintNotify = [&](TPixImage* sender, unsigned pass, unsigned type) {
+        seen.push_back({pass, type, pan->VisiblePart(), imagingtest::rgbAt(glass->grab().toImage(), 30, 30),
+                        imagingtest::rgbAt(sender->ComposedFrame(), mouse.x(), mouse.y())});
+    };
+    pix->ScrollBy(200, 0);
+    ASSERT_EQ(seen.size(), 10u);
+    const QRect moved(200, 0, pix->ClientWidth(), pix->ClientHeight());
+    bool changed = false;
+    // Each pass is followed at once: by the next notice the pan window shows the new part and the
+    // glass what the last pass left under the mouse.
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        if (seen[i].pass < 2) continue;
+        SCOPED_TRACE(testing::Message() << "type " << seen[i].type << " pass " << seen[i].pass);
+        EXPECT_EQ(seen[i].panPart, moved);
+        EXPECT_EQ(seen[i].glassCentre, seen[i - 1].frameAtMouse);
+        changed = changed || seen[i].glassCentre != seen[1].glassCentre;
+    }
+    EXPECT_EQ(seen[1].frameAtMouse, 0x0000FFu); // the first pass of the transition reaches the mouse
+    EXPECT_EQ(seen[6].frameAtMouse, 0x00FF00u); // and so does the picture's
+    EXPECT_TRUE(changed);
+}
+
 TEST_F(Periphery, TheRefreshMessageTakesInABitmapChangedBehindTheControlsBack)
 {
     // Two pages; the second is shown with a region on it.

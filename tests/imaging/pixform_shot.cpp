@@ -4,6 +4,8 @@
 // (run through /bin/sh, for example a screenshot), runs it once the form is on screen and ends
 // when it is done. With "periphery" the picture is shown at 100 %, scrolled a little, with the pan
 // window beside the form and the magnifying glass under the mouse, left of the control's middle.
+// With "canvas" a hatched rectangle and a caption are drawn into the picture through the
+// persistent canvas, and a line across the window through the window canvas at every paint.
 #include "imaging/piximage.h"
 #include "platform/drives.h"
 
@@ -38,6 +40,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool periphery = argc > 4 && QString::fromLocal8Bit(argv[4]) == "periphery";
+    const bool canvas = argc > 4 && QString::fromLocal8Bit(argv[4]) == "canvas";
     if (!periphery) {
         PixImage1->SetPaintSizeMode(imaging::smFit);
         PixImage1->ForceRepaint();
@@ -46,6 +49,36 @@ int main(int argc, char** argv)
         PixImage1->SetCenterImage(false);
     }
     form.show();
+    if (canvas) {
+        QTimer::singleShot(300, &app, [&] {
+            const int w = PixImage1->width(), h = PixImage1->height();
+            PixImage1->SetDrawPersistence(true);
+            PixImage1->SetDrawPenColor(platform::rgbColor(255, 0, 0));
+            PixImage1->SetDrawPenWidth(3);
+            PixImage1->SetDrawFillColor(platform::rgbColor(0, 0, 255));
+            PixImage1->SetDrawFillStyle(imaging::bsDiagCross);
+            imaging::TPixCanvas* c = PixImage1->GetDrawCanvas();
+            c->Rectangle(w / 4, h / 4, w * 3 / 4, h * 3 / 4);
+            PixImage1->ReleaseDrawCanvas(c);
+            QFont font = PixImage1->TextFont();
+            font.setPixelSize(28);
+            font.setBold(true);
+            PixImage1->SetTextFont(font);
+            PixImage1->SetTextFontColor(platform::rgbColor(255, 255, 0));
+            c = PixImage1->GetDrawCanvas(true);
+            c->TextOut(w / 4 + 10, h / 4 + 10, "Drawn on the picture");
+            PixImage1->ReleaseDrawCanvas(c);
+            PixImage1->SetDrawPersistence(false);
+            PixImage1->OnPaint = [](imaging::TPixImage* sender) {
+                sender->SetDrawPenColor(platform::rgbColor(0, 255, 0));
+                imaging::TPixCanvas* line = sender->GetDrawCanvas();
+                line->MoveTo(0, sender->height() - 20);
+                line->LineTo(sender->width(), 20);
+                sender->ReleaseDrawCanvas(line);
+            };
+            PixImage1->Refresh();
+        });
+    }
     if (periphery) {
         QTimer::singleShot(300, &app, [&] {
             PixImage1->ScrollBy(150, 100);
@@ -61,7 +94,7 @@ int main(int argc, char** argv)
     if (argc > 3) {
         const QString command = QString::fromLocal8Bit(argv[3]);
         int status = 1;
-        QTimer::singleShot(periphery ? 1500 : 500, &app, [&] {
+        QTimer::singleShot(periphery || canvas ? 1500 : 500, &app, [&] {
             status = QProcess::execute("/bin/sh", {"-c", command});
             app.quit();
         });

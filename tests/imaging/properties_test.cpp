@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -154,6 +155,7 @@ const std::vector<PropertyCase>& cases()
         STORED(TextStyle, etsNormal, etsDropShadow),
         STORED(TextWordWrap, false, true),
         STORED(TextHiliteColor, 16777215, 0x00FFFF),
+        STORED(TextFontColor, platform::clWindowText, 0x0000FF),
         // drawing on the bitmap
         STORED(DrawMode, pmCopy, pmNotXor),
         STORED(DrawPenColor, 0, 0x0000FF),
@@ -162,6 +164,11 @@ const std::vector<PropertyCase>& cases()
         STORED(DrawFillColor, 0, 0xFF0000),
         STORED(DrawFillStyle, bsClear, bsSolid),
         STORED(DrawPersistence, false, true),
+        STORED(LayerMode, false, true),
+        STORED(Align, alNone, alClient),
+        STORED(BorderStyle, bsNone, bsSingle),
+        STORED(ParentCtl3D, false, true),
+        STORED(Ctl3D, true, false),
         // pan window and magnifier
         STORED(PanWinX, 0, 10),
         STORED(PanWinY, 0, 20),
@@ -317,6 +324,144 @@ TEST_F(ControlTest, TabStopDecidesWhetherTheTabKeyReachesTheControl)
         QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
         EXPECT_TRUE(control->hasFocus());
     }
+}
+
+TEST_F(ControlTest, TheControlReadsTheEnginesVersionWhenItIsMade)
+{
+    sdk::PxVersionInfo engine;
+    ASSERT_EQ(sdk::PX_VersionInfo(&engine), 1);
+    EXPECT_EQ(pix->VersionInfo().Major, engine.Major);
+    EXPECT_EQ(pix->VersionInfo().Minor, engine.Minor);
+    EXPECT_EQ(pix->VersionInfo().Text, engine.Text);
+    EXPECT_FALSE(engine.Text.isEmpty());
+}
+
+TEST_F(ControlTest, AnAlignedControlFollowsItsParentsSize)
+{
+    QWidget form;
+    form.resize(300, 200);
+    auto* control = new TPixImage(&form);
+    control->setGeometry(10, 10, 80, 60);
+    form.show(); // a hidden window hears of its new size only when it is shown
+    struct Case {
+        TAlign align;
+        QRect at300x200, at400x250;
+    };
+    const Case cases[] = {
+        {alNone, {10, 10, 80, 60}, {10, 10, 80, 60}},      {alTop, {0, 0, 300, 60}, {0, 0, 400, 60}},
+        {alBottom, {0, 140, 300, 60}, {0, 190, 400, 60}},  {alLeft, {0, 0, 80, 200}, {0, 0, 80, 250}},
+        {alRight, {220, 0, 80, 200}, {320, 0, 80, 250}},   {alClient, {0, 0, 300, 200}, {0, 0, 400, 250}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.align);
+        form.resize(300, 200);
+        control->setGeometry(10, 10, 80, 60);
+        control->SetAlign(c.align);
+        EXPECT_EQ(control->geometry(), c.at300x200);
+        form.resize(400, 250);
+        EXPECT_EQ(control->geometry(), c.at400x250);
+        control->SetAlign(alNone);
+    }
+    // Put into another parent it follows that one.
+    QWidget other;
+    other.resize(120, 90);
+    other.show();
+    control->SetAlign(alClient);
+    control->setParent(&other);
+    EXPECT_EQ(control->geometry(), QRect(0, 0, 120, 90));
+    form.resize(500, 300);
+    EXPECT_EQ(control->geometry(), QRect(0, 0, 120, 90));
+}
+
+TEST_F(ControlTest, ASingleBorderLiesAroundTheClientArea)
+{
+    pix->resize(120, 90);
+    pix->show();
+    sdk::SdkBitmapHandle white = sdktest::makeBitmap(200, 200, [](int, int) { return 0xFFFFFFu; });
+    pix->SetBitmap(&white);
+    int x = -1, y = -1;
+    pix->OnMouseDown = [&](TPixImage*, int, TShiftState, int X, int Y) {
+        x = X;
+        y = Y;
+    };
+    struct Case {
+        bool ctl3D;
+        int edge;
+        std::uint32_t outer, inner; // the edge's outermost and innermost line, top left
+    };
+    const QPalette palette = QApplication::palette();
+    const Case cases[] = {
+        {false, 1, palette.color(QPalette::Shadow).rgb() & 0xFFFFFF, palette.color(QPalette::Shadow).rgb() & 0xFFFFFF},
+        {true, 2, palette.color(QPalette::Dark).rgb() & 0xFFFFFF, palette.color(QPalette::Shadow).rgb() & 0xFFFFFF},
+    };
+    EXPECT_EQ(pix->EdgeWidth(), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edge);
+        pix->SetBorderStyle(bsSingle);
+        pix->SetCtl3D(c.ctl3D);
+        EXPECT_EQ(pix->EdgeWidth(), c.edge);
+        // The picture is larger than the control: both bars, inside the border.
+        EXPECT_EQ(pix->ClientWidth(), 120 - 2 * c.edge - pix->VertScrollBar()->sizeHint().width());
+        EXPECT_EQ(pix->ClientHeight(), 90 - 2 * c.edge - pix->HorzScrollBar()->sizeHint().height());
+        EXPECT_EQ(pix->VertScrollBar()->geometry().right(), 120 - 1 - c.edge);
+        EXPECT_EQ(pix->HorzScrollBar()->geometry().top(), 90 - c.edge - pix->HorzScrollBar()->sizeHint().height());
+        const QImage shown = pix->grab().toImage();
+        EXPECT_EQ(imagingtest::rgbAt(shown, 0, 40), c.outer);
+        EXPECT_EQ(imagingtest::rgbAt(shown, c.edge - 1, 40), c.inner);
+        EXPECT_EQ(imagingtest::rgbAt(shown, c.edge, 40), 0xFFFFFFu);
+        // The mouse speaks client coordinates.
+        QTest::mousePress(pix.get(), Qt::LeftButton, {}, QPoint(c.edge + 10, c.edge + 20));
+        QTest::mouseRelease(pix.get(), Qt::LeftButton, {}, QPoint(c.edge + 10, c.edge + 20));
+        EXPECT_EQ(x, 10);
+        EXPECT_EQ(y, 20);
+    }
+    pix->SetBorderStyle(bsNone);
+    EXPECT_EQ(pix->EdgeWidth(), 0);
+    EXPECT_EQ(pix->ClientWidth(), 120 - pix->VertScrollBar()->sizeHint().width());
+
+    // With ParentCtl3D the look is the parent control's.
+    auto* child = new TPixImage(pix.get());
+    child->SetBorderStyle(bsSingle);
+    EXPECT_EQ(child->EdgeWidth(), 2);
+    pix->SetCtl3D(false);
+    child->SetParentCtl3D(true);
+    EXPECT_FALSE(child->Ctl3D());
+    EXPECT_EQ(child->EdgeWidth(), 1);
+    pix->SetCtl3D(true);
+    EXPECT_EQ(child->EdgeWidth(), 2);
+    child->SetCtl3D(false); // its own again
+    EXPECT_FALSE(child->ParentCtl3D());
+    pix->SetCtl3D(true);
+    EXPECT_EQ(child->EdgeWidth(), 1);
+}
+
+TEST_F(ControlTest, TabOrderIsThePlaceAmongTheParentsChildren)
+{
+    EXPECT_EQ(pix->TabOrder(), -1);
+    QWidget form;
+    auto* a = new QLineEdit(&form);
+    auto* b = new QLineEdit(&form);
+    auto* control = new TPixImage(&form);
+    control->SetTabStop(true);
+    auto* c = new QLineEdit(&form);
+    // The widgets the Tab key goes through, from the form on.
+    auto tabbing = [&] {
+        std::vector<QWidget*> order;
+        for (QWidget* w = form.nextInFocusChain(); w != &form; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus) order.push_back(w);
+        return order;
+    };
+    EXPECT_EQ(control->TabOrder(), 2);
+    control->SetTabOrder(0);
+    EXPECT_EQ(control->TabOrder(), 0);
+    EXPECT_EQ(tabbing(), (std::vector<QWidget*>{control, a, b, c}));
+    control->SetTabOrder(99);
+    EXPECT_EQ(control->TabOrder(), 3);
+    EXPECT_EQ(tabbing(), (std::vector<QWidget*>{a, b, c, control}));
+    control->SetTabOrder(1);
+    EXPECT_EQ(control->TabOrder(), 1);
+    EXPECT_EQ(tabbing(), (std::vector<QWidget*>{a, control, b, c}));
+    EXPECT_EQ(form.focusPolicy(), Qt::NoFocus);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
+#include "platform/files.h"
 #include "support/fixture.h"
 
 #include <QDir>
@@ -105,4 +106,49 @@ TEST_F(WorldTest, HostFileDialogsOpenOnHostPaths)
     r.fileName = "Q:\\nowhere\\x.jpg";
     s = hostFileDialogStart(r);
     EXPECT_TRUE(s.selection.isEmpty());
+}
+
+TEST_F(WorldTest, AKeptListingFollowsThisProgramsOwnChangesAndEndsWithItsScope)
+{
+    world.writeHostFile("c/show/Old.jpg", "1");
+    const QString dir = world.hostC() + "/show";
+    FolderListingScope scope;
+    EXPECT_EQ(toHostPath("C:\\show\\OLD.JPG"), dir + "/Old.jpg"); // the listing is taken here
+    // What the file routines make, rename and delete is in the kept listing at once.
+    ASSERT_TRUE(writeFileReplacing("C:\\show\\New.jpg", "2"));
+    EXPECT_EQ(toHostPath("C:\\show\\NEW.JPG"), dir + "/New.jpg");
+    EXPECT_TRUE(fileExists("C:\\show\\new.jpg"));
+    ASSERT_TRUE(copyFile("C:\\show\\New.jpg", "C:\\show\\Copy.jpg"));
+    EXPECT_TRUE(fileExists("C:\\show\\COPY.jpg"));
+    ASSERT_TRUE(renameFile("C:\\show\\Copy.jpg", "C:\\show\\Moved.jpg"));
+    EXPECT_FALSE(fileExists("C:\\show\\copy.jpg"));
+    EXPECT_TRUE(fileExists("C:\\show\\MOVED.jpg"));
+    ASSERT_TRUE(deleteFile("C:\\show\\moved.jpg"));
+    EXPECT_FALSE(fileExists("C:\\show\\MOVED.jpg"));
+    ASSERT_TRUE(createDirectory("C:\\show\\Sub"));
+    EXPECT_TRUE(directoryExists("C:\\show\\SUB"));
+    ASSERT_TRUE(forceDirectories("C:\\show\\Deep\\Er"));
+    EXPECT_TRUE(directoryExists("C:\\show\\DEEP\\ER"));
+    ASSERT_TRUE(removeDirectory("C:\\show\\sub"));
+    EXPECT_FALSE(directoryExists("C:\\show\\SUB"));
+    // Written by someone else meanwhile: found as written, not by another case, until the scope ends.
+    world.writeHostFile("c/show/Outside.jpg", "3");
+    EXPECT_TRUE(fileExists("C:\\show\\Outside.jpg"));
+    EXPECT_FALSE(fileExists("C:\\show\\OUTSIDE.jpg"));
+    {
+        FolderListingScope inner; // scopes nest: the kept listing stays
+        EXPECT_FALSE(fileExists("C:\\show\\OUTSIDE.jpg"));
+    }
+    EXPECT_FALSE(fileExists("C:\\show\\OUTSIDE.jpg"));
+}
+
+TEST_F(WorldTest, WithoutAScopeEveryLookupSeesTheFolderAsItIs)
+{
+    world.writeHostFile("c/show/a.jpg", "1");
+    {
+        FolderListingScope scope;
+        EXPECT_FALSE(fileExists("C:\\show\\B.jpg"));
+    }
+    world.writeHostFile("c/show/b.jpg", "2");
+    EXPECT_TRUE(fileExists("C:\\show\\B.jpg"));
 }

@@ -310,3 +310,31 @@ TEST_F(WorldTest, ReadingTrustsTheBytesNotTheSizeTheHostClaims)
     EXPECT_FALSE(readFile("C:\\ten.txt", 9).has_value());
     EXPECT_EQ(lastFileError(), "File too large");
 }
+
+TEST_F(WorldTest, LeftoverTemporariesOfReplacingWritesAreRemovedAndNothingElse)
+{
+    for (const char* name : {".~write1a2b3c4d", ".~write0", "keep/.~writeab"}) world.writeHostFile(QString("c/show/") + name, "x");
+    // Names like it that no writer of ours makes, and a link: they stay.
+    for (const char* name : {".~write", ".~writeXYZ", ".~write123456789", ".~write12.jpg", "a.~write12"})
+        world.writeHostFile(QString("c/show/") + name, "y");
+    world.writeHostFile("c/elsewhere.jpg", "z");
+    ASSERT_EQ(::symlink(QFile::encodeName(world.hostC() + "/elsewhere.jpg").constData(),
+                        QFile::encodeName(world.hostC() + "/show/.~writeee").constData()), 0);
+    // One being written right now stays too.
+    ReplacingWriter writer("C:\\show\\picture.jpg");
+    ASSERT_TRUE(writer.open());
+    ASSERT_EQ(writer.device()->write("partial"), 7);
+    const QStringList before = QDir(world.hostC() + "/show").entryList({".~write*"}, QDir::Files | QDir::Hidden | QDir::System);
+    EXPECT_EQ(before.size(), 8) << before.join(' ').toStdString(); // 2 to remove, 4 alike, the link, the writer's own
+    EXPECT_TRUE(removeLeftoverTemporaries("C:\\show").isEmpty());
+    const QStringList after = QDir(world.hostC() + "/show").entryList({".~write*"}, QDir::Files | QDir::Hidden | QDir::System);
+    EXPECT_FALSE(after.contains(".~write1a2b3c4d"));
+    EXPECT_FALSE(after.contains(".~write0"));
+    for (const char* name : {".~write", ".~writeXYZ", ".~write123456789", ".~write12.jpg", ".~writeee"})
+        EXPECT_TRUE(after.contains(name)) << name;
+    EXPECT_EQ(after.size(), 6) << after.join(' ').toStdString(); // those four, the link and the writer's
+    EXPECT_TRUE(QFile::exists(world.hostC() + "/show/keep/.~writeab")); // only the folder itself
+    EXPECT_TRUE(QFile::exists(world.hostC() + "/elsewhere.jpg"));
+    ASSERT_TRUE(writer.commit());
+    EXPECT_EQ(readFile("C:\\show\\picture.jpg").value_or(QByteArray()), "partial");
+}

@@ -141,6 +141,38 @@ TEST_F(PlayerTest, KeysStepThroughTheShowsAndTheEndDependsOnEndlessPlay)
     EXPECT_TRUE(w.atEnd());
 }
 
+// Started as the screensaver the player never ends a show on its own, whatever
+// "Settings.ini" says: after the last picture the first comes again, and without a show the
+// text stays until the user comes back.
+TEST_F(PlayerTest, AsTheScreensaverItNeverEndsOnItsOwn)
+{
+    makeRoot();
+    write("Settings.ini", "[SETTINGS]\r\nStopQuorbelAtEnd=TRUE\r\nFullscreen=FALSE\r\nManuell=TRUE\r\n");
+    EXPECT_TRUE(ReadPlan(Root, {}).settings.stopAtEnd);
+    EXPECT_TRUE(ReadPlan(Root, {"TEST"}).settings.stopAtEnd);
+    for (const char* argument : {"/s", "/S"}) {
+        SCOPED_TRACE(argument);
+        Plan plan = ReadPlan(Root, {argument});
+        EXPECT_FALSE(plan.settings.stopAtEnd);
+        EXPECT_TRUE(PlanText(plan).contains("StopQuorbelAtEnd=FALSE\n"));
+        plan.settings.manuell = true;
+        PlayerWindow w(plan);
+        w.start();
+        for (int i = 0; i < 3 * 3; ++i) QTest::keyClick(&w, Qt::Key_Right); // three rounds of three pictures
+        EXPECT_FALSE(w.atEnd());
+        EXPECT_EQ(w.showIndex(), 0);
+        EXPECT_EQ(w.pictureIndex(), 0);
+    }
+
+    QDir(host("")).removeRecursively();
+    PlayerWindow empty(ReadPlan(Root, {"/s"}));
+    empty.start();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 5500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(empty.isVisible());
+}
+
 TEST_F(PlayerTest, TheClockAdvancesWhenNotSteppedByHand)
 {
     makeRoot();

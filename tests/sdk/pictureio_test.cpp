@@ -495,13 +495,6 @@ TEST_F(PictureFiles, LoadInformationCallbackSeesTheFileFirst)
     EXPECT_EQ(seen[0].Height, 48);
     EXPECT_EQ(seen[0].Page, 1);
 
-    SdkBitmapListHandle layers = nullptr;
-    PX_CreateBitmapList(&layers);
-    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers.jpg"), &b, fmtJPEG, 24, 4, layers, 0), PX_SUCCESS);
-    PX_InsertBitmapListItem(layers, 0, &b);
-    EXPECT_EQ(PX_SaveBitmapWithLayers(win("layers2.jpg"), &b, fmtJPEG, 24, 4, layers, 1), PXERR_UNSUPPORTED);
-    EXPECT_FALSE(QFile::exists(host("layers2.jpg")));
-    PX_DestroyBitmapList(&layers);
 }
 
 // A YCCK file (the colour transform Adobe applications write for CMYK), made with libjpeg itself

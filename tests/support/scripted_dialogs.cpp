@@ -24,9 +24,10 @@ void ScriptedDialogs::clear()
     fileRequests.clear();
 }
 
-int ScriptedDialogs::showMessage(platform::MessageKind kind, const QString& text, const QString& caption)
+int ScriptedDialogs::showMessage(platform::MessageKind kind, const QString& text, const QString& caption,
+                                 Qt::TextFormat format)
 {
-    messages.append({kind, text, caption});
+    messages.append({kind, text, caption, format});
     if (kind != platform::MessageKind::Confirmation) return platform::mrOk;
     if (confirmAnswers.empty()) {
         ADD_FAILURE() << "unscripted confirmation: " << text.toStdString();

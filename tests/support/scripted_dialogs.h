@@ -16,6 +16,7 @@ struct ShownMessage {
     platform::MessageKind kind;
     QString text;
     QString caption;
+    Qt::TextFormat format;
 };
 
 class ScriptedDialogs : public platform::DialogService {
@@ -40,7 +41,7 @@ public:
     QStringList messageTexts() const;
     void clear();
 
-    int showMessage(platform::MessageKind kind, const QString& text, const QString& caption) override;
+    int showMessage(platform::MessageKind kind, const QString& text, const QString& caption, Qt::TextFormat format) override;
     int showModal(QDialog& form) override;
     platform::FileDialogResult chooseFiles(const platform::FileDialogRequest& request) override;
     std::optional<platform::ColorRef> chooseColor(platform::ColorRef initial) override;

@@ -28,8 +28,8 @@ namespace {
 
 void reportError(const QString& text)
 {
-    platform::dialogs().showMessage(platform::MessageKind::Error, QStringLiteral("An error occured in your application, \n") + text,
-                                    QStringLiteral("Error"));
+    platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + text,
+                                 QStringLiteral("Error"));
 }
 
 // Runs a handler; an error of the image control is reported instead of passing into the event loop.

@@ -435,10 +435,9 @@ void TPainterEffectsF::SaveBitBtnClick()
         }
     } catch (const std::bad_alloc&) {
         // A picture too large for the effect's working copies: nothing has been written.
-        platform::dialogs().showMessage(platform::MessageKind::Error,
-                                        QStringLiteral("An error occured in your application, \n")
-                                            + effectsui::BitmapFileErrorText(-1),
-                                        QStringLiteral("Error"));
+        platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n")
+                                     + effectsui::BitmapFileErrorText(-1),
+                                     QStringLiteral("Error"));
         return;
     }
     hide();

@@ -308,9 +308,8 @@ void TPixEffectsForm::SaveBitBtnClick()
     if (settleTimer_->isActive()) ApplyEffectPreview();
     // A preview that does not hold this picture (it could not be read) is never written over it.
     if (!previewLoaded_ || !PixImage1->HasImage()) {
-        platform::dialogs().showMessage(platform::MessageKind::Error,
-                                        QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
-                                        QStringLiteral("Error"));
+        platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
+                                     QStringLiteral("Error"));
         return;
     }
     if (!host->SelectPicture(picture_)) return;
@@ -324,9 +323,8 @@ void TPixEffectsForm::SaveBitBtnClick()
     if (saved != 1) {
         // The file is as it was: so is the undo stack.
         host->DiscardUndo();
-        platform::dialogs().showMessage(platform::MessageKind::Error,
-                                        QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
-                                        QStringLiteral("Error"));
+        platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
+                                     QStringLiteral("Error"));
         return;
     }
     host->RefreshThumbnail();

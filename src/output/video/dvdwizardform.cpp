@@ -175,6 +175,12 @@ void TDVDWizardForm::WeiterBitBtnClick()
         platform::showInformation(LangText(10027));
         return;
     }
+    // A video that cannot fit is not started: the page stays, and says by how much.
+    if (!EstimateShowSize()) {
+        platform::showError(QStringLiteral("Not enough free space for the video: needed %1 / free %2")
+                                .arg(QuorbelSizeEdit->text(), FreeDiskEdit->text()));
+        return;
+    }
     hide();
     if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
     if (show::ShowHost* host = show::showHost(); host && host->HostWindow()) host->HostWindow()->repaint();

@@ -7,6 +7,7 @@
 #include "platform/hourglass.h"
 #include "platform/numbers.h"
 #include "platform/rounding.h"
+#include "util/strutils.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 TFTPForm::TFTPForm(const QString& programDir, QWidget* parent) : QDialog(parent), programDir_(programDir)
 {
@@ -107,11 +109,12 @@ TFTPForm::TFTPForm(const QString& programDir, QWidget* parent) : QDialog(parent)
             [this] { ProgressLabel->setText(QStringLiteral("Beginning Data Transfer")); });
     connect(NMFTP1, &FtpClient::OnTransactionStop, this,
             [this] { ProgressLabel->setText(QStringLiteral("Data Transfer Complete")); });
-    connect(NMFTP1, &FtpClient::InvalidHost, this, [] { platform::showInformation(QStringLiteral("Invalid Host")); });
-    connect(NMFTP1, &FtpClient::OnConnectionFailed, this,
-            [] { platform::showInformation(QStringLiteral("Connection Failed")); });
-    connect(NMFTP1, &FtpClient::OnError, this, [](int number, const QString& text) {
-        platform::showInformation(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + text);
+    // While connecting, what the client reports goes into the one message that tells the user
+    // what to check.
+    connect(NMFTP1, &FtpClient::InvalidHost, this, [this] { clientProblem(QStringLiteral("Invalid Host")); });
+    connect(NMFTP1, &FtpClient::OnConnectionFailed, this, [this] { clientProblem(QStringLiteral("Connection Failed")); });
+    connect(NMFTP1, &FtpClient::OnError, this, [this](int number, const QString& text) {
+        clientProblem(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + text);
     });
     FormCreate();
 }
@@ -179,12 +182,19 @@ void TFTPForm::LoadFtpSettings()
 
 void TFTPForm::SaveFtpSettings() { web::SaveFtpSettings(SettingsPath(), Settings); }
 
+void TFTPForm::clientProblem(const QString& text)
+{
+    if (connecting_) connectProblem_ = text;
+    else platform::showError(text);
+}
+
 void TFTPForm::BitBtn1Click()
 {
     SaveFtpSettings();
     if (Connected) {
         NMFTP1->Abort();
         Connected = false;
+        aborted_ = true;
         return;
     }
     if (running_) return; // the list of an aborted upload is still winding down
@@ -196,6 +206,9 @@ void TFTPForm::BitBtn1Click()
 
 void TFTPForm::ConnectFtp()
 {
+    // The bar tells about this run from its start, whatever the last one left.
+    ProgressBar1->setValue(0);
+    connectProblem_.clear();
     {
         platform::HourglassCursor hourglass;
         ListBox1->clear();
@@ -211,18 +224,25 @@ void TFTPForm::ConnectFtp()
         NMFTP1->TimeOut = 10000;
         NMFTP1->UserID = Settings.userId;
         NMFTP1->Password = Settings.password;
-        if (NMFTP1->Connect()) {
+        connecting_ = true;
+        const bool connected = NMFTP1->Connect();
+        connecting_ = false;
+        if (connected) {
             Connected = true;
             NMFTP1->Mode(platform::MODE_IMAGE);
             return;
         }
     }
-    // Which of the user's entries to check: the server and port, or the user name and password.
+    // Which of the user's entries to check: the server and port, or the user name and password;
+    // below it what the client or the server said, in one message.
+    QString text;
     switch (NMFTP1->ConnectError()) {
-    case platform::FtpConnectError::LoginRefused: platform::showError(LangText(2808)); break;
-    case platform::FtpConnectError::Unreachable: platform::showError(LangText(2809)); break;
-    default: platform::showError(LangText(10028));
+    case platform::FtpConnectError::LoginRefused: text = LangText(2808); break;
+    case platform::FtpConnectError::Unreachable: text = LangText(2809); break;
+    default: text = LangText(10028);
     }
+    if (!connectProblem_.isEmpty()) text += u'\n' + connectProblem_;
+    platform::showError(text);
 }
 
 void TFTPForm::BuildUploadCommands()
@@ -235,6 +255,9 @@ void TFTPForm::RunFtpCommands()
 {
     running_ = true;
     failed_ = false;
+    aborted_ = false;
+    notArrived_.clear();
+    const bool connectedAtStart = Connected;
     const int count = static_cast<int>(CommandList.size());
     for (int i = 0; i < count; ++i) {
         const QString line = CommandList[i].trimmed();
@@ -247,7 +270,20 @@ void TFTPForm::RunFtpCommands()
     }
     // A full bar says the gallery is on the server; after a failure it starts again at 0.
     if (!Connected || failed_) ProgressBar1->setValue(0);
+    // The session ends with its list: the button uploads again at the next press. The label
+    // keeps what the run came to.
+    if (NMFTP1->Connected()) {
+        const QSignalBlocker quiet(NMFTP1);
+        NMFTP1->Disconnect();
+    }
+    Connected = false;
     running_ = false;
+    // Every file that is not on the server whole is named; a stopped run was the user's own.
+    if (connectedAtStart && !aborted_ && !notArrived_.isEmpty()) {
+        notArrived_.removeDuplicates();
+        ProgressLabel->setText(LangText(2811));
+        platform::showError(HeadedList(LangText(2810), notArrived_));
+    }
 }
 
 void TFTPForm::ExecuteFtpCommand(const QString& verb, const QString& source, const QString& target)
@@ -259,12 +295,12 @@ void TFTPForm::ExecuteFtpCommand(const QString& verb, const QString& source, con
         if (s.contains(u':')) {
             t = web::ToFtpPath(t);
             remember();
-            if (Connected) NMFTP1->Upload(s, t);
+            if (Connected && !NMFTP1->Upload(s, t)) notArrived_.append(t);
         }
         if (t.contains(u':')) {
             s = web::ToFtpPath(s);
             remember();
-            if (Connected) NMFTP1->Download(s, t);
+            if (Connected && !NMFTP1->Download(s, t)) notArrived_.append(t);
         }
         remember();
     } else if (verb == QStringLiteral("del")) {

@@ -70,7 +70,14 @@ protected:
 
 private:
     void logResult();
+    // A problem the client reports: kept for the message of a failed connection while
+    // connecting, shown as an error otherwise.
+    void clientProblem(const QString& text);
     QString programDir_;
     bool running_ = false;
-    bool failed_ = false; // a transfer of the running list failed
+    bool failed_ = false;     // a transfer of the running list failed
+    bool aborted_ = false;    // the user stopped the running list
+    bool connecting_ = false;
+    QString connectProblem_;  // what the client said about the failed connection
+    QStringList notArrived_;  // the files of the running list that did not arrive whole
 };

@@ -2,6 +2,10 @@
 
 #include "platform/numbers.h"
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 namespace web {
 
 namespace {
@@ -14,6 +18,35 @@ bool readBool(const platform::IniFile& ini, const QString& key, const QString& f
 }
 
 QString boolText(bool b) { return b ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
+
+std::optional<platform::ColorRef> readColor(const platform::IniFile& ini, const QString& key)
+{
+    return platform::parseInteger(ini.readString(Section, key));
+}
+
+// Relative luminance of a colour integer, as the web's contrast rules count it.
+double luminance(platform::ColorRef c)
+{
+    const auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(platform::redOf(c)) + 0.7152 * channel(platform::greenOf(c)) + 0.0722 * channel(platform::blueOf(c));
+}
+
+// The contrast ratio of two colours (1 to 21) as the web's accessibility rules count it; text
+// reads well from 4.5.
+double contrastRatio(platform::ColorRef a, platform::ColorRef b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// White or black, whichever stands out more against the colour.
+platform::ColorRef contrastingColor(platform::ColorRef c)
+{
+    return contrastRatio(c, platform::clWhite) >= contrastRatio(c, platform::clBlack) ? platform::clWhite : platform::clBlack;
+}
 
 } // namespace
 
@@ -30,8 +63,12 @@ GallerySettings LoadGallerySettings(const QString& iniPath)
     s.LargePicX = ini.readString(Section, QStringLiteral("LargePicX"), s.LargePicX);
     s.Compression = ini.readString(Section, QStringLiteral("Compression"), s.Compression);
     s.PicProRow = ini.readString(Section, QStringLiteral("PicProRow"), s.PicProRow);
-    s.BKGColor = ini.readInteger(Section, QStringLiteral("BKGColor"), 0);
-    s.TextColor = ini.readInteger(Section, QStringLiteral("TextColor"), 4);
+    // A colour that is not stored (or is no number) is chosen to stand out against the other:
+    // white text on a black page when neither is there.
+    const auto background = readColor(ini, QStringLiteral("BKGColor"));
+    const auto text = readColor(ini, QStringLiteral("TextColor"));
+    s.BKGColor = background ? *background : text ? contrastingColor(*text) : platform::clBlack;
+    s.TextColor = text ? *text : contrastingColor(s.BKGColor);
     s.TextVisible = readBool(ini, QStringLiteral("TextVisible"), {});
     s.FilenameVisible = readBool(ini, QStringLiteral("FilenameVisible"), {});
     s.ShapeVisible = readBool(ini, QStringLiteral("ShapeVisible"), QStringLiteral("TRUE"));

@@ -12,8 +12,8 @@ struct GallerySettings {
     QString LargePicX = QStringLiteral("250");  // large picture, same rule
     QString Compression = QStringLiteral("80"); // kept, not used
     QString PicProRow = QStringLiteral("4");
-    platform::ColorRef BKGColor = 0;
-    platform::ColorRef TextColor = 4;
+    platform::ColorRef BKGColor = platform::clBlack;
+    platform::ColorRef TextColor = platform::clWhite; // readable on the page by default
     bool TextVisible = false;
     bool FilenameVisible = false;
     bool ShapeVisible = true;
@@ -23,6 +23,8 @@ struct GallerySettings {
 // readable by its owner alone.
 platform::IniFile GalleryIni(const QString& iniPath);
 
+// Missing colours are chosen so that text and page contrast: white on black without either,
+// white or black against the one stored.
 GallerySettings LoadGallerySettings(const QString& iniPath);
 bool SaveGallerySettings(const QString& iniPath, const GallerySettings& settings);
 

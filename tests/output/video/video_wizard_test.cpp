@@ -151,10 +151,10 @@ TEST_F(VideoWizardTest, ModesAndNormsAreTwoGroupsThatKeepTheirChoice)
     QDialog make;
     wizard->MakeWizard = &make;
     form->SecondsPerPicture = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0); // no room: no video is made
-    confirmInstructions();
     wizard->WeiterBitBtnClick();
     EXPECT_FALSE(dialogs.messageTexts().contains(LangText(10027)));
-    EXPECT_EQ(dialogs.modalForms, QStringList({"AnweisungForm"}));
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(dialogs.messageTexts()[0].startsWith("Not enough free space")) << dialogs.messageTexts()[0].toStdString();
 }
 
 TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
@@ -175,19 +175,32 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
     EXPECT_EQ(make.result(), -1);
 
-    // Too little space: the picture list is rewritten from the show's list, the short
-    // instructions say why, no video is made.
+    // Too little space: Next is refused with what is needed and what is free; the page stays,
+    // the make wizard stays open, nothing is written and no video is made.
     dialogs.clear();
     wizard->ModeButtonGroup->setExclusive(true);
     wizard->VCDRadioButton->setChecked(true);
     platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
     const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);
     form->SecondsPerPicture = seconds;
+    wizard->WeiterBitBtnClick();
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_EQ(dialogs.messageTexts()[0], "Not enough free space for the video: needed " + wizard->QuorbelSizeEdit->text()
+                                             + " / free " + wizard->FreeDiskEdit->text());
+    EXPECT_TRUE(dialogs.modalForms.isEmpty());
+    EXPECT_EQ(make.result(), -1);
+    EXPECT_EQ(platform::readTextLines(showWin("Pictures.ini")).value_or(QStringList()), QStringList({"stale.jpg | old"}));
+    EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+
+    // Started all the same (the size shrank meanwhile and grew again): the picture list is
+    // rewritten from the show's list, the short instructions say why, no video is made.
+    dialogs.clear();
     // No instructions dialog was made at start-up: the wizard makes one for the main window.
     ASSERT_EQ(TAnweisungForm::instance(), nullptr);
     selectMakePage();
     confirmInstructions();
-    wizard->WeiterBitBtnClick();
+    wizard->StartVideo("VCD");
+    if (QDialog* m = wizard->MakeWizard) m->done(QDialog::Accepted);
     EXPECT_EQ(platform::readTextLines(showWin("Pictures.ini")).value_or(QStringList()),
               QStringList({"beach.jpg | Beach", "tower.jpg | Tower", "small.jpg | "}));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();

@@ -5,35 +5,38 @@
 #include "output/web/htmlform.h"
 #include "platform/ftpclient.h"
 
-#include <QTest>
-
-#include <tuple>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QScopeGuard>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QProcess>
-#include <QThread>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <csignal>
 #include <functional>
 
 namespace {
 
-// pyftpdlib serving a temporary folder on a free port of 127.0.0.1, user "anna", password "geheim".
+// pyftpdlib serving a temporary folder on a port of 127.0.0.1 that the system chose, user
+// "anna", password "geheim" (tests/output/web/ftpserver.py; options as it describes them).
 class FtpServer {
 public:
-    explicit FtpServer(const QString& root) : root_(root)
+    explicit FtpServer(const QString& root, const QStringList& options = {}) : root_(root)
     {
         QDir().mkpath(root);
-        port_ = testsupport::runHost("/usr/bin/python3 -c 'import socket; s=socket.socket(); "
-                                     "s.bind((\"127.0.0.1\", 0)); print(s.getsockname()[1])'")
-                    .trimmed()
-                    .toInt();
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w",
-                                            "-d", root, "-u", "anna", "-P", "geheim"});
-        process_.waitForStarted();
-        std::ignore = QTest::qWaitFor([&] { return ready(); }, 60000);
+        process_.setStandardErrorFile(root + ".log"); // its log, beside the folder it serves
+        process_.start("/usr/bin/python3", QStringList{FTP_SERVER_SCRIPT, "--root", root} + options);
+        // The first line is the port, written once the server listens.
+        if (process_.waitForStarted() && process_.waitForReadyRead(10000)) {
+            while (!process_.canReadLine() && process_.waitForReadyRead(1000)) {
+            }
+            port_ = process_.readLine().trimmed().toInt();
+        }
     }
     ~FtpServer() { stop(); }
     // The server goes away; its folder stays.
@@ -42,15 +45,10 @@ public:
         process_.kill();
         process_.waitForFinished();
     }
+    // The server stands still: the system still takes connections for it, nothing answers.
+    void freeze() { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
     int port() const { return port_; }
-    bool ready() const
-    {
-        int status = -1;
-        testsupport::runHost(QString("/usr/bin/python3 -c 'import socket; socket.create_connection((\"127.0.0.1\", %1), 1)' 2>/dev/null")
-                                 .arg(port_),
-                             &status);
-        return status == 0;
-    }
+    bool ready() const { return port_ > 0; }
     // Every file below the root, relative, with its contents.
     QMap<QString, QByteArray> tree() const
     {
@@ -118,7 +116,7 @@ TEST_F(FtpTest, UploadsIntoAMixedCaseServerFolderKeepingEveryName)
     EXPECT_EQ(form->Edit4->text(), QString::number(server->port()));
     form->BitBtn1Click();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join("|").toStdString();
-    EXPECT_TRUE(form->Connected);
+    EXPECT_FALSE(form->Connected); // the session ends with its list
     const QMap<QString, QByteArray> expected{{"Web/Galerie/Img_1.jpg", "picture bytes"},
                                              {"Web/Galerie/gallery.html", "<HTML></HTML>"}};
     EXPECT_EQ(server->tree(), expected);
@@ -126,10 +124,7 @@ TEST_F(FtpTest, UploadsIntoAMixedCaseServerFolderKeepingEveryName)
     EXPECT_EQ(log(), QStringList({"copy " + g + "gallery.html Web/Galerie/gallery.html Upload success",
                                   "copy " + g + "Img_1.jpg Web/Galerie/Img_1.jpg Upload success"}));
     EXPECT_EQ(form->ProgressBar1->value(), 100);
-
-    // While connected the button aborts instead.
-    form->BitBtn1Click();
-    EXPECT_FALSE(form->Connected);
+    EXPECT_EQ(form->ProgressLabel->text(), "Upload success");
 }
 
 TEST_F(FtpTest, AMadeGalleryArrivesWholeInAnExistingMixedCaseFolder)
@@ -173,6 +168,8 @@ TEST_F(FtpTest, AMissingServerFolderFailsPerFileAndTheListGoesOn)
     ASSERT_EQ(l.size(), 2);
     for (const QString& line : l) EXPECT_TRUE(line.endsWith("ERROR: Upload failure")) << line.toStdString();
     EXPECT_EQ(form->ProgressBar1->value(), 0); // a full bar would say the gallery is there
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{LangText(2810) + "\nfehlt/gallery.html\nfehlt/Img_1.jpg"});
+    EXPECT_EQ(form->ProgressLabel->text(), LangText(2811));
 }
 
 TEST_F(FtpTest, EachFailedConnectionSaysWhyAndTouchesNothing)
@@ -188,27 +185,33 @@ TEST_F(FtpTest, EachFailedConnectionSaysWhyAndTouchesNothing)
         QStringList messages;
     };
     const Case cases[] = {
+        // One failure, one message: what to check, and below it what the client or server said.
         {"wrong password", [&] { settings("Web/Galerie", "falsch"); },
-         {"Error 530: Authentication failed.", LangText(2808)}},
+         {LangText(2808) + "\nError 530: Authentication failed."}},
         {"no host", [&] {
              world.writeHostFile("program/Gallery.ini", "[FTP]\r\nport=21\r\n");
              form = std::make_unique<TFTPForm>(world.programDir());
              form->FormActivate();
-         }, {"Invalid Host", LangText(10028)}},
+         }, {LangText(10028) + "\nInvalid Host"}},
         {"port no number", [&] { settings("", "geheim", "einundzwanzig"); },
          {"'einundzwanzig' is not a valid integer value"}},
         {"stopped server", [&] {
              settings("Web/Galerie");
              server->stop();
-         }, {"Connection Failed", LangText(2809)}},
+         }, {LangText(2809) + "\nConnection Failed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dialogs.clear();
         c.prepare();
+        form->ProgressBar1->setValue(100); // what a finished upload before left
         form->BitBtn1Click();
         EXPECT_FALSE(form->Connected);
         EXPECT_EQ(dialogs.messageTexts(), c.messages);
+        for (const auto& m : dialogs.messages) {
+            EXPECT_EQ(m.kind, platform::MessageKind::Error);
+            EXPECT_EQ(m.format, Qt::PlainText);
+        }
         EXPECT_EQ(form->ProgressBar1->value(), 0);
         EXPECT_TRUE(log().isEmpty());
         EXPECT_TRUE(form->LastCommand.startsWith("copy ")); // the list ran without the server
@@ -251,7 +254,9 @@ TEST_F(FtpTest, CommandInterpreterRunsEveryVerb)
                                     "copy |" + local + " | " + back, "cd\\", "", "zap |x"};
     form->RunFtpCommands();
     EXPECT_EQ(form->NMFTP1->CurrentDir(), "/");
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({"Command unknown!"}));
+    const QString backFtp = QString(back).replace('\\', '/');
+    // The copy that failed both ways is named at the end of the run.
+    EXPECT_EQ(dialogs.messageTexts().join('|').toStdString(), ("Command unknown!|" + LangText(2810) + "\n" + backFtp).toStdString());
     EXPECT_TRUE(server->tree().isEmpty());
     EXPECT_TRUE(QDir(world.root() + "/server/Neu").exists());
     EXPECT_FALSE(QDir(world.root() + "/server/Neu/Tief").exists());
@@ -259,7 +264,6 @@ TEST_F(FtpTest, CommandInterpreterRunsEveryVerb)
     // Source and target both with a drive: an upload under the target's name, then a download
     // to it; the server has no such folder, so both fail and the local file is never made.
     const QString localFtp = QString(local).replace('\\', '/');
-    const QString backFtp = QString(back).replace('\\', '/');
     EXPECT_TRUE(l.contains("copy " + local + " " + backFtp + " ERROR: Upload failure"));
     EXPECT_TRUE(l.contains("copy " + localFtp + " " + backFtp + " ERROR: Download failure"));
     EXPECT_FALSE(QFile::exists(hostProgram("back.jpg")));
@@ -322,4 +326,135 @@ TEST_F(FtpTest, TheButtonAbortsARunningUploadAndTheRestOfTheList)
     EXPECT_FALSE(server->tree().contains("gallery.html"));
     EXPECT_FALSE(server->tree().contains("Img_1.jpg"));
     EXPECT_EQ(form->ProgressBar1->value(), 0);
+}
+
+namespace {
+
+// A JPEG of noise, so that it stays large: about 60 KB.
+QByteArray noisyJpeg()
+{
+    QImage img(320, 240, QImage::Format_RGB32);
+    quint32 x = 12345;
+    for (int y = 0; y < img.height(); ++y)
+        for (int i = 0; i < img.width(); ++i) {
+            x = x * 1664525u + 1013904223u;
+            img.setPixel(i, y, x >> 8);
+        }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "JPEG", 95);
+    return bytes;
+}
+
+} // namespace
+
+// The server's data connection gives out after 6 KB and the server still answers "226": the
+// client must not take that for an upload.
+TEST_F(FtpTest, AFileCutShortOnTheWayEndsTheRunWithAFailureNamingIt)
+{
+    server = std::make_unique<FtpServer>(world.root() + "/cutting", QStringList{"--drop-after", "6144"});
+    ASSERT_TRUE(server->ready());
+    const QByteArray jpeg = noisyJpeg();
+    ASSERT_GT(jpeg.size(), 30000);
+    world.writeHostFile("program/gallery/Turm.jpg", jpeg);
+    QDir().mkpath(world.root() + "/cutting/Web");
+    settings("Web");
+    form->BitBtn1Click();
+
+    // What the server holds: the small files whole, the picture cut short.
+    const auto tree = server->tree();
+    EXPECT_EQ(tree.value("Web/Img_1.jpg"), "picture bytes");
+    EXPECT_EQ(tree.value("Web/gallery.html"), "<HTML></HTML>");
+    ASSERT_TRUE(tree.contains("Web/Turm.jpg"));
+    EXPECT_LT(tree.value("Web/Turm.jpg").size(), jpeg.size());
+    EXPECT_FALSE(jpegIntact(world.root() + "/cutting/Web/Turm.jpg"));
+
+    // What the user is told: that one file, in one error, and nowhere a success for the run.
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialogs.messages[0].format, Qt::PlainText);
+    EXPECT_EQ(dialogs.messages[0].text, LangText(2810) + "\nWeb/Turm.jpg");
+    EXPECT_EQ(form->ProgressLabel->text(), LangText(2811));
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    const QStringList l = log();
+    EXPECT_EQ(l.filter("Turm.jpg"), QStringList{"copy " + world.programDir() + "gallery\\Turm.jpg Web/Turm.jpg ERROR: Upload failure"});
+    EXPECT_EQ(l.filter("success").size(), 2);
+    EXPECT_FALSE(form->Connected);
+}
+
+// A finished upload leaves no session behind: the next press uploads again, and a server that
+// has gone meanwhile is reported by that press, within the client's time limit.
+TEST_F(FtpTest, TheNextPressAfterAnUploadUploadsAgainOrSaysTheServerIsGone)
+{
+    settings("");
+    form->BitBtn1Click();
+    ASSERT_EQ(form->ProgressBar1->value(), 100);
+    ASSERT_TRUE(dialogs.messages.isEmpty());
+    QFile::remove(world.root() + "/server/Img_1.jpg");
+    form->BitBtn1Click();
+    EXPECT_EQ(server->tree().keys(), QStringList({"Img_1.jpg", "gallery.html"}));
+    EXPECT_EQ(log().filter("Upload success").size(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    ASSERT_EQ(form->ProgressBar1->value(), 100);
+
+    struct Case {
+        const char* what;
+        std::function<void()> stop;
+    };
+    const Case cases[] = {
+        {"the server stands still", [&] { server->freeze(); }},
+        {"the server is gone", [&] { server->stop(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.clear();
+        c.stop();
+        QElapsedTimer waited;
+        waited.start();
+        form->BitBtn1Click();
+        // The client gives up after its 10 s; what took three times that never comes back.
+        EXPECT_LT(waited.elapsed(), 25000);
+        EXPECT_EQ(dialogs.messageTexts().size(), 1) << dialogs.messageTexts().join("|").toStdString();
+        EXPECT_TRUE(dialogs.messageTexts().value(0).startsWith(LangText(2809))) << dialogs.messageTexts().join("|").toStdString();
+        EXPECT_EQ(form->ProgressBar1->value(), 0);
+        EXPECT_FALSE(form->Connected);
+    }
+}
+
+// A server's reply is text: a refusal written as a page shows as the characters it holds, and
+// the box the program shows has no heading and loads no picture.
+TEST_F(FtpTest, AServersReplyIsShownAsTheCharactersItHolds)
+{
+    // The server sends its refusal with all but the first letter in lower case: the picture's
+    // path is all lower case.
+    const QString picture = "/tmp/quorbel-reply-" + QString::number(QCoreApplication::applicationPid()) + ".png";
+    const auto removePicture = qScopeGuard([&] { QFile::remove(picture); });
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    const QString refusal = "<h1>zutritt verboten</h1><img src='" + picture + "'>";
+    server = std::make_unique<FtpServer>(world.root() + "/refusing", QStringList{"--refusal", refusal});
+    ASSERT_TRUE(server->ready());
+    settings("", "falsch");
+    form->BitBtn1Click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    const testsupport::ShownMessage& m = dialogs.messages[0];
+    EXPECT_EQ(m.text.toStdString(), (LangText(2808) + "\nError 530: " + refusal).toStdString());
+    EXPECT_EQ(m.format, Qt::PlainText);
+
+    // The real service's box for that message.
+    const auto box = platform::makeMessageBox(m.kind, m.text, m.caption, m.format);
+    auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), m.text);
+    box->adjustSize();
+    if (const QString dir = qEnvironmentVariable("QUORBEL_SHOTS"); !dir.isEmpty()) box->grab().save(dir + "/ftp-refusal.png");
+    const QImage shot = label->grab().toImage();
+    int redPixels = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (QColor(shot.pixel(x, y)) == QColor(Qt::red)) ++redPixels;
+    EXPECT_EQ(redPixels, 0); // the picture the reply names was never loaded
 }

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
+#include <cmath>
 
 using platform::MessageKind;
 
@@ -99,7 +101,7 @@ TEST_F(GalleryTest, WritesEveryPageAndPictureOfTheShow)
     EXPECT_TRUE(page("turm.html").contains("<A HREF=\"strand_1.html\"><IMG SRC=\"previous.gif\""));
     EXPECT_TRUE(page("turm.html").contains("<A HREF=\"gallery_2.html\"><IMG SRC=\"next.gif\""));
     EXPECT_TRUE(page("gallery_2.html").contains("<A HREF=\"strand_1.html\"><IMG SRC=\"next.gif\""));
-    EXPECT_TRUE(page("layout.css").contains("\tcolor:#040000;\r\n"));
+    EXPECT_TRUE(page("layout.css").contains("\tcolor:#FFFFFF;\r\n")); // white on the black page
 
     // Beside the gallery folder only the settings changed; the templates are gone again.
     auto after = snapshot(world.programHost());
@@ -276,4 +278,84 @@ TEST_F(GalleryTest, TypedTextShowsExactlyAsTypedAndNeverBecomesMarkup)
     }
     check("gallery.html", indexTexts);
     expectLinksResolve();
+}
+
+namespace {
+
+// The contrast of two "#RRGGBB" colours as the web's accessibility rules count it (1 to 21).
+double contrast(const QString& a, const QString& b)
+{
+    auto luminance = [](const QString& hex) {
+        const QColor c(hex);
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The value of a property in a rule of a style sheet ("BODY", "color").
+QString cssValue(const QString& css, const QString& rule, const QString& property)
+{
+    const qsizetype start = css.indexOf(QRegularExpression("(^|\\n)" + QRegularExpression::escape(rule) + " \\{"));
+    const qsizetype end = css.indexOf('}', start);
+    const QRegularExpression line("\\n\\s*" + QRegularExpression::escape(property) + "\\s*:\\s*([^;]+);");
+    const auto m = line.match(css.mid(start, end - start));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+} // namespace
+
+// Without stored colours the page's text can be read on its background; stored colours are
+// the user's and stay as they are.
+TEST_F(GalleryTest, DefaultColoursGiveReadableTextAndStoredOnesStay)
+{
+    openShow({{"Abend.jpg", 400, 300, "Am Wasser"}});
+    struct Case {
+        const char* what;
+        QByteArray ini;
+        const char* text;
+        const char* background;
+    };
+    const Case cases[] = {
+        {"no settings", "", "#FFFFFF", "#000000"},
+        {"no colour keys", "[SETTINGS]\r\nTextVisible=TRUE\r\n", "#FFFFFF", "#000000"},
+        {"a white page stored", "[SETTINGS]\r\nBKGColor=16777215\r\n", "#000000", "#FFFFFF"},
+        {"dark blue text stored", "[SETTINGS]\r\nTextColor=8388608\r\n", "#000080", "#FFFFFF"},
+        {"a colour that is no number", "[SETTINGS]\r\nTextColor=red\r\n", "#FFFFFF", "#000000"},
+        {"both stored, even unreadable", "[SETTINGS]\r\nBKGColor=0\r\nTextColor=4\r\n", "#040000", "#000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(world.programHost() + "/Gallery.ini");
+        if (!c.ini.isEmpty()) world.writeHostFile("program/Gallery.ini", c.ini);
+        dialogs.clear();
+        makeForm();
+        form->BitBtn1Click();
+        ASSERT_TRUE(form->PagesWritten) << dialogs.messageTexts().join("|").toStdString();
+        const QString css = QString::fromLatin1(page("layout.css"));
+        const QString background = cssValue(css, "BODY", "background-color");
+        EXPECT_EQ(background, c.background);
+        for (const char* rule : {"BODY", "a:link", "a:visited", "td", ".header"}) {
+            EXPECT_EQ(cssValue(css, rule, "color"), c.text) << rule;
+            if (QByteArray(c.what).startsWith("both")) continue;
+            EXPECT_GE(contrast(cssValue(css, rule, "color"), background), 4.5) << rule;
+        }
+        // The colour panels show what was written, and the settings keep it for the next time.
+        auto shown = [](QWidget* panel) {
+            const QImage img = panel->grab().toImage();
+            return img.pixelColor(img.width() / 2, img.height() / 2).name(QColor::HexRgb).toUpper();
+        };
+        EXPECT_EQ(shown(form->TextColorPanel), c.text);
+        EXPECT_EQ(shown(form->BKGColorPanel), c.background);
+        auto stored = [&](const char* key) {
+            const int v = testsupport::runHost("crudini --get '" + world.programHost() + "/Gallery.ini' SETTINGS " + key).trimmed().toInt();
+            return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF).name(QColor::HexRgb).toUpper();
+        };
+        EXPECT_EQ(stored("TextColor"), c.text);
+        EXPECT_EQ(stored("BKGColor"), c.background);
+    }
 }

@@ -152,7 +152,8 @@ TEST_F(GallerySettingsTest, DefaultsRoundTripAndHandEditedValues)
     EXPECT_EQ(s.SmallPicX, "80");
     EXPECT_EQ(s.LargePicX, "250");
     EXPECT_EQ(s.PicProRow, "4");
-    EXPECT_EQ(s.TextColor, 4);
+    EXPECT_EQ(s.TextColor, 0xFFFFFF); // white on the black page
+    EXPECT_EQ(s.BKGColor, 0);
     EXPECT_FALSE(s.TextVisible);
     EXPECT_TRUE(s.ShapeVisible);
 
@@ -175,7 +176,7 @@ TEST_F(GallerySettingsTest, DefaultsRoundTripAndHandEditedValues)
     const GallerySettings edited = LoadGallerySettings(ini);
     EXPECT_TRUE(edited.TextVisible);
     EXPECT_FALSE(edited.FilenameVisible);
-    EXPECT_EQ(edited.TextColor, 4);
+    EXPECT_EQ(edited.TextColor, 0xFFFFFF);
 }
 
 TEST(FtpCommands, LinesSplitKeepingTheCaseOfNamesAndPathsTurned)
