@@ -256,7 +256,11 @@ struct ReplacingWriter::Impl {
         if (file.failed()) return fail(file.failure());
         file.close();
         if (keepMode && ::fchmod(fd, mode) != 0) return failErrno();
-        if (::fsync(fd) != 0) return failErrno();
+        // A file that replaces another reaches the disk before the rename, so that a crash keeps
+        // the old one or leaves the new one whole. A new file has nothing to keep: its data goes
+        // with the system's own write-back (the writes and the close are still checked), which
+        // keeps adding thousands of pictures from waiting on the disk twice for each.
+        if (hadTarget && ::fsync(fd) != 0) return failErrno();
         const int closed = ::close(fd);
         fd = -1;
         if (closed != 0) return failErrno();
