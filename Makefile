@@ -32,10 +32,11 @@ sanitize:
 
 # The tests of the work that runs on worker threads (the ordered work pool, thumbnails, the video
 # run), in a tree built with ThreadSanitizer. Qt's own frames are not instrumented and are left out
-# of the reports; any report fails its test.
+# of the reports; any report fails its test. Every test program of the tree carries
+# tests/support/tsan_clone.cpp, which keeps the checker's view of the programs a test starts.
 TSAN_TESTS = tests/util/util_tests tests/editor/editor_pictures_tests tests/output/video/video_run_tests
 tsan: deps
-	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target $(notdir $(TSAN_TESTS))
 	@set -e; for t in $(TSAN_TESTS); do echo "== $$t"; \
 	  (cd build-tsan/$$(dirname $$t) && QT_QPA_PLATFORM=offscreen \
