@@ -32,14 +32,16 @@ sanitize:
 
 # The tests of the work that runs on worker threads (the ordered work pool, thumbnails, the video
 # run), in a tree built with ThreadSanitizer. Qt's own frames are not instrumented and are left out
-# of the reports; any report fails its test.
+# of the reports; any report fails its test. Every test program of the tree carries
+# tests/support/tsan_clone.cpp, which keeps the checker's view of the programs a test starts.
+# The tools that draw the program's pictures and sample shows at build time run checked as well.
 TSAN_TESTS = tests/util/util_tests tests/editor/editor_pictures_tests tests/output/video/video_run_tests
+TSAN_RUN = TSAN_OPTIONS=ignore_noninstrumented_modules=1:halt_on_error=1:exitcode=66
 tsan: deps
-	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target $(notdir $(TSAN_TESTS))
+	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
+	@$(TSAN_RUN) cmake --build build-tsan -j $(JOBS) --target $(notdir $(TSAN_TESTS))
 	@set -e; for t in $(TSAN_TESTS); do echo "== $$t"; \
-	  (cd build-tsan/$$(dirname $$t) && QT_QPA_PLATFORM=offscreen \
-	   TSAN_OPTIONS=ignore_noninstrumented_modules=1:halt_on_error=1:exitcode=66 ./$$(basename $$t)); done
+	  (cd build-tsan/$$(dirname $$t) && QT_QPA_PLATFORM=offscreen $(TSAN_RUN) ./$$(basename $$t)); done
 
 # The fuzz targets, built with clang in build-fuzz, each run for FUZZ_SECONDS on the corpus it
 # keeps in build-fuzz/corpus/<target>, starting from the seeds in tests/support/fuzz-seeds/<target>.
