@@ -191,6 +191,7 @@ struct ReplacingWriter::Impl {
     mode_t mode = 0;
     bool keepMode = false; // set mode on the result (the target's own, or the copied file's)
     FileAccess access = FileAccess::AsBefore;
+    WriteSync sync = WriteSync::Durable;
     QString error;
 
     bool fail(const QString& e)
@@ -256,7 +257,7 @@ struct ReplacingWriter::Impl {
         if (file.failed()) return fail(file.failure());
         file.close();
         if (keepMode && ::fchmod(fd, mode) != 0) return failErrno();
-        if (::fsync(fd) != 0) return failErrno();
+        if (sync == WriteSync::Durable && ::fsync(fd) != 0) return failErrno();
         const int closed = ::close(fd);
         fd = -1;
         if (closed != 0) return failErrno();
@@ -679,9 +680,9 @@ std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
     return data;
 }
 
-bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside)
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside, WriteSync sync)
 {
-    ReplacingWriter w(path, access, inside);
+    ReplacingWriter w(path, access, inside, sync);
     if (!w.open()) return false;
     if (w.device()->write(data) != data.size()) {
         w.cancel();
@@ -712,10 +713,12 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
     return f;
 }
 
-ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside) : d(std::make_unique<Impl>())
+ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside, WriteSync sync)
+    : d(std::make_unique<Impl>())
 {
     d->host = toHostPath(path);
     d->access = access;
+    d->sync = sync;
     d->inside = inside;
     if (!inside.isEmpty() && !isInside(inside, path)) d->error = QStringLiteral("%1 lies outside %2").arg(path, inside);
 }
