@@ -165,6 +165,14 @@ TEST_F(ThumbnailsTest, ACachedThumbnailServesOnlyWhileItIsNotOlderThanItsPicture
     writeAll(platform::toHostPath(thumb), "marker");
     EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
     EXPECT_EQ(platform::readFile(thumb).value_or(QByteArray()), "marker");
+    // One left empty (written, then the machine stopped before it reached the disk): made again.
+    for (const bool cache : {true, false}) {
+        const QString target = maker->Target(srcWin("p.jpg"), cache);
+        writeAll(platform::toHostPath(target), {});
+        EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, cache)) << cache;
+        EXPECT_EQ(identify(platform::toHostPath(target)), "105x70") << cache;
+    }
+    writeAll(platform::toHostPath(thumb), "marker");
     // The picture changed after the thumbnail was made: made again.
     QFile f(srcHost("p.jpg"));
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
