@@ -630,6 +630,8 @@ bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInp
 {
     const auto flags = userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
     auto pump = [&] {
+        // The wait wakes at every thumbnail made; the window is served every 15 ms at most.
+        if (QDateTime::currentMSecsSinceEpoch() - lastPump_ < 15) return;
         QCoreApplication::processEvents(flags);
         lastPump_ = QDateTime::currentMSecsSinceEpoch();
     };
