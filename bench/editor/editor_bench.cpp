@@ -245,6 +245,10 @@ int main(int argc, char** argv)
         open500 = std::min(open500, openShow("Quorbel_0500"));
         open2000 = std::min(open2000, openShow("Quorbel_2000"));
     }
+    // The pictures page in sight for the fills whose first screen is timed.
+    form.PageControl1->setVisible(true);
+    form.SelectFirstPage();
+    QCoreApplication::processEvents();
     double openFresh, freshAppeared, freshScreen;
     {
         FirstScreen watch(form.QuorbelListBox);
