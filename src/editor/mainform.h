@@ -16,7 +16,9 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -470,6 +472,14 @@ private:
     // how far it is, and the window keeps painting (and, with userInput, answering) while the
     // workers make it. False when the run was cancelled.
     bool takeThumbnail(editor::ThumbnailRun& run, int index, bool userInput);
+    // Makes the missing thumbnails of pictures, listed already in list (picture i in row
+    // rowOf[i]), on worker threads: the rows in sight first, then outward, each row drawn anew
+    // as its thumbnail comes. current names the run meanwhile (to cancel it); progress(k) runs
+    // before the k-th is taken. tooLarge gets the pictures refused for memory. False when the
+    // run was cancelled.
+    bool makeListThumbnails(controls::THTMListBox& list, const QStringList& pictures, const std::vector<int>& rowOf,
+                            bool cache, bool userInput, editor::ThumbnailRun*& current, QStringList& tooLarge,
+                            const std::function<void(int)>& progress);
     // Stops the thumbnails being made for the source list and for a show being opened.
     void cancelThumbnails();
     editor::UndoStack& undoStack();

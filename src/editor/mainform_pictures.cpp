@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QHash>
 
 #include "app/language.h"
 #include "controls/htmlistbox.h"
@@ -45,6 +46,7 @@
 namespace {
 
 const QString ThumbPrefix = QStringLiteral("_THUMB_");
+constexpr int ThumbnailHeight = 70; // of the pictures in both lists
 
 } // namespace
 
@@ -333,20 +335,26 @@ void TMainForm::FillSourceList()
         names.append(name);
         pictures.append(folder + name);
     }
-    // The missing thumbnails are made on worker threads; the list takes them in the folder's order.
-    editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, true);
-    sourceRun_ = &run;
-    const auto forget = qScopeGuard([&] { if (sourceRun_ == &run) sourceRun_ = nullptr; });
-    QStringList tooLarge;
+    // Every picture is listed at once, in the language's order ("autumn.jpg" before "Safe
+    // Landing.jpg", "Ärger" among the A's); the thumbnails follow, the rows in sight first.
+    editor::ThumbnailMaker& maker = thumbnailMaker();
+    QHash<QString, int> pictureOfItem;
     for (int i = 0; i < names.size(); ++i) {
-        ++ProgressDone;
-        if (!takeThumbnail(run, i, true)) return; // another folder took the list's place
-        if (run.tooLarge(i)) tooLarge.append(pictures[i]);
-        FileListBox->Items().Add(show::SourceItem(run.target(i), names[i]));
+        const QString item = show::SourceItem(maker.Target(pictures[i], true), names[i]);
+        pictureOfItem.insert(item, i);
+        FileListBox->Items().Add(item);
     }
-    // The language's own order: "autumn.jpg" before "Safe Landing.jpg", "Ärger" among the A's.
     FileListBox->setSortLocale(LanguageLocale());
     FileListBox->Sort();
+    std::vector<int> rowOf(std::size_t(names.size()), -1);
+    for (int row = 0; row < FileListBox->Count(); ++row) {
+        const auto found = pictureOfItem.constFind(FileListBox->Items()[row]);
+        if (found != pictureOfItem.constEnd()) rowOf[std::size_t(*found)] = row;
+    }
+    QStringList tooLarge;
+    const bool whole = makeListThumbnails(*FileListBox, pictures, rowOf, true, true, sourceRun_, tooLarge,
+                                          [this](int) { ++ProgressDone; });
+    if (!whole) return; // another folder took the list's place
     StatusBar1->clearMessage();
     PicProgressBar->setVisible(false);
     reportTooLargeForThumbnails(tooLarge);
@@ -622,6 +630,8 @@ bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInp
 {
     const auto flags = userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
     auto pump = [&] {
+        // The wait wakes at every thumbnail made; the window is served every 15 ms at most.
+        if (QDateTime::currentMSecsSinceEpoch() - lastPump_ < 15) return;
         QCoreApplication::processEvents(flags);
         lastPump_ = QDateTime::currentMSecsSinceEpoch();
     };
@@ -634,6 +644,57 @@ bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInp
     // While thumbnails are made the list fills in sight, a few times a second.
     if (run.toMake() > 0 && QDateTime::currentMSecsSinceEpoch() - lastPump_ >= 50) pump();
     return !run.cancelled();
+}
+
+bool TMainForm::makeListThumbnails(controls::THTMListBox& list, const QStringList& pictures, const std::vector<int>& rowOf,
+                                   bool cache, bool userInput, editor::ThumbnailRun*& current, QStringList& tooLarge,
+                                   const std::function<void(int)>& progress)
+{
+    const int count = int(pictures.size());
+    std::vector<int> pictureOfRow(std::size_t(list.Count()), -1);
+    for (int i = 0; i < count && i < int(rowOf.size()); ++i)
+        if (rowOf[std::size_t(i)] >= 0 && rowOf[std::size_t(i)] < list.Count()) pictureOfRow[std::size_t(rowOf[std::size_t(i)])] = i;
+    // The rows in sight once their thumbnails are in, from the top row on; then outward.
+    const int first = std::max(0, list.TopIndex());
+    const int inSight = list.viewport()->height() / (ThumbnailHeight + 4) + 1;
+    std::vector<int> order;
+    order.reserve(std::size_t(count));
+    for (const int row : editor::VisibleFirstOrder(list.Count(), first, first + inSight - 1))
+        if (pictureOfRow[std::size_t(row)] >= 0) order.push_back(pictureOfRow[std::size_t(row)]);
+    editor::ThumbnailRun run(thumbnailMaker(), pictures, ThumbnailHeight, false, cache, order);
+    current = &run;
+    const auto forget = qScopeGuard([&] { if (current == &run) current = nullptr; });
+    // A row in sight is loaded, measured and drawn anew as its thumbnail comes; the others are
+    // measured all at once at the end (a row scrolled into sight meanwhile loads its own).
+    const auto reload = [&list](const QString& thumbnail) {
+        if (const controls::PicturePtr shown = list.pictureCache().FindPicture(QStringLiteral("file://") + thumbnail))
+            shown->LoadFromFile(thumbnail);
+    };
+    QStringList later;
+    for (int k = 0; k < count; ++k) {
+        const int i = run.pictureAt(k);
+        progress(k);
+        if (!takeThumbnail(run, i, userInput)) return false;
+        const int row = i < int(rowOf.size()) ? rowOf[std::size_t(i)] : -1;
+        if (!run.needsMaking(i) || !run.made(i) || row < 0 || row >= list.Count()) continue;
+        const QString item = list.Items()[row];
+        const QString thumbnail = show::ItemThumbnailPath(item);
+        if (thumbnail != run.target(i)) continue;
+        if (!list.ItemRect(row).intersects(list.viewport()->rect())) {
+            later.append(thumbnail);
+            continue;
+        }
+        reload(thumbnail);
+        list.Items().setStrings(row, item);
+    }
+    if (!later.isEmpty()) {
+        for (const QString& thumbnail : later) reload(thumbnail);
+        list.RemeasureItems();
+    }
+    // Named in the list's own order.
+    for (int i = 0; i < count; ++i)
+        if (run.tooLarge(i)) tooLarge.append(pictures[i]);
+    return true;
 }
 
 void TMainForm::cancelThumbnails()

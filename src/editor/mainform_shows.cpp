@@ -152,19 +152,18 @@ void TMainForm::OpenShow(const QString& folderName)
                 lineOf.push_back(i);
                 pictures.append(folder + entries[i]->file);
             }
-            // Missing thumbnails are made on worker threads and taken in the show's order; the
-            // list is laid out and painted once, not after every picture. The window paints the
-            // progress meanwhile but takes no input: the show is half open.
-            editor::ThumbnailRun run(thumbnailMaker(), pictures, 70, false, false);
-            showRun_ = &run;
-            const auto forget = qScopeGuard([&] { if (showRun_ == &run) showRun_ = nullptr; });
-            for (int k = 0; k < int(lineOf.size()); ++k) {
-                ProgressDone = lineOf[std::size_t(k)];
-                if (!takeThumbnail(run, k, false)) return; // the window is closing
-                if (run.tooLarge(k)) tooLarge.append(pictures[k]);
-                const show::PictureEntry& e = *entries[lineOf[std::size_t(k)]];
-                QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e)));
+            // Every picture is listed at once; the missing thumbnails are made on worker threads,
+            // the rows in sight first, and each row is drawn anew as its thumbnail comes. The
+            // window paints meanwhile but takes no input: the show is half open.
+            std::vector<int> rowOf;
+            rowOf.reserve(lineOf.size());
+            for (const int line : lineOf) {
+                const show::PictureEntry& e = *entries[line];
+                rowOf.push_back(QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e))));
             }
+            const bool whole = makeListThumbnails(*QuorbelListBox, pictures, rowOf, false, false, showRun_, tooLarge,
+                                                  [&](int k) { ProgressDone = lineOf[std::size_t(k)]; });
+            if (!whole) return; // the window is closing
             StatusBar1->showMessage(QStringLiteral("Fertig"));
             PicProgressBar->setVisible(false);
             PixImage2->setVisible(false);

@@ -13,6 +13,9 @@
 #include "util/orderedwork.h"
 #include "util/strutils.h"
 
+#include <QThread>
+
+#include <algorithm>
 #include <exception>
 
 namespace editor {
@@ -111,8 +114,13 @@ ThumbnailResult renderThumbnail(const QString& picture, int height, const QStrin
         if (PX_FillBitmap(&page, platform::clWhite) != PX_SUCCESS) return ThumbnailResult::Failed;
     }
     PX_FreeBitmapRgn(&page);
-    if (PX_SaveBitmap(target, &page, JpegFormat, 24, 2) != PX_SUCCESS) return ThumbnailResult::Failed;
-    return platform::fileExists(target) ? ThumbnailResult::Made : ThumbnailResult::Failed;
+    // Encoded in memory and written in one piece, without waiting for the disk: a thumbnail is
+    // made again when it is missing or empty, and many are written at once.
+    QByteArray jpeg;
+    if (PX_SaveMemory(&jpeg, &page, JpegFormat, 24, 2) != PX_SUCCESS || jpeg.isEmpty()) return ThumbnailResult::Failed;
+    if (!platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(), platform::WriteSync::Rebuildable))
+        return ThumbnailResult::Failed;
+    return ThumbnailResult::Made;
 }
 
 } // namespace
@@ -150,10 +158,12 @@ QString ThumbnailMaker::Target(const QString& picture, bool cache) const
 bool ThumbnailMaker::IsCurrent(const QString& picture, const QString& target, bool cache) const
 {
     if (!platform::fileExists(target)) return false;
+    // Thumbnails are written without waiting for the disk: one that a crash left empty is made again.
+    const auto made = platform::fileInfo(target);
+    if (!made || made->size <= 0) return false;
     if (!cache) return true;
-    const QDateTime made = platform::fileModified(target);
     const QDateTime changed = platform::fileModified(picture);
-    return made.isValid() && (!changed.isValid() || made >= changed);
+    return made->modified.isValid() && (!changed.isValid() || made->modified >= changed);
 }
 
 bool ThumbnailMaker::Make(const QString& picture, int height, bool force, bool cache, ThumbnailResult* why)
@@ -179,26 +189,58 @@ QString ThumbnailMaker::MakeNumbered(const QString& picture)
     return numbered;
 }
 
-ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictures, int height, bool force, bool cache)
+std::vector<int> VisibleFirstOrder(int count, int first, int last)
+{
+    std::vector<int> order;
+    if (count <= 0) return order;
+    order.reserve(std::size_t(count));
+    first = std::clamp(first, 0, count - 1);
+    last = std::clamp(last, first, count - 1);
+    for (int row = first; row <= last; ++row) order.push_back(row);
+    for (int below = last + 1, above = first - 1; below < count || above >= 0; ++below, --above) {
+        if (below < count) order.push_back(below);
+        if (above >= 0) order.push_back(above);
+    }
+    return order;
+}
+
+ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictures, int height, bool force, bool cache,
+                           const std::vector<int>& order)
 {
     pictures_.assign(pictures.begin(), pictures.end());
-    targets_.reserve(pictures_.size());
-    slot_.reserve(pictures_.size());
-    for (const QString& picture : pictures_) {
-        const QString target = maker.Target(picture, cache);
-        const bool make = force || !maker.IsCurrent(picture, target, cache);
-        slot_.push_back(make ? int(jobs_.size()) : -1);
-        if (make) jobs_.push_back(int(targets_.size()));
-        targets_.push_back(target);
+    const std::size_t n = pictures_.size();
+    // An order that does not name every picture exactly once is not followed.
+    std::vector<char> named(n, 0);
+    bool whole = order.size() == n;
+    for (std::size_t k = 0; whole && k < n; ++k) {
+        const int i = order[k];
+        whole = i >= 0 && std::size_t(i) < n && !named[std::size_t(i)];
+        if (whole) named[std::size_t(i)] = 1;
+    }
+    order_.resize(n);
+    for (std::size_t k = 0; k < n; ++k) order_[k] = whole ? order[k] : int(k);
+    targets_.reserve(n);
+    for (const QString& picture : pictures_) targets_.push_back(maker.Target(picture, cache));
+    slot_.assign(n, -1);
+    for (const int i : order_) {
+        const std::size_t p = std::size_t(i);
+        if (!force && maker.IsCurrent(pictures_[p], targets_[p], cache)) continue;
+        slot_[p] = int(jobs_.size());
+        jobs_.push_back(i);
     }
     result_.assign(jobs_.size(), ThumbnailResult::Failed);
     if (jobs_.empty()) return;
     if (cache) platform::forceDirectories(show::FolderOf(targets_[std::size_t(jobs_.front())]));
-    work_ = std::make_unique<util::OrderedWork>(int(jobs_.size()), [this, height](int job) {
-        const std::size_t i = std::size_t(jobs_[std::size_t(job)]);
-        result_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i], [this] { return stop_.load(); });
-    });
+    work_ = std::make_unique<util::OrderedWork>(
+        int(jobs_.size()),
+        [this, height](int job) {
+            const std::size_t i = std::size_t(jobs_[std::size_t(job)]);
+            result_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i], [this] { return stop_.load(); });
+        },
+        0, Lead());
 }
+
+int ThumbnailRun::Lead() { return 4 * QThread::idealThreadCount(); }
 
 ThumbnailRun::~ThumbnailRun() { cancel(); }
 

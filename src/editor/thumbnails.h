@@ -68,16 +68,29 @@ private:
     QString programDir_;
 };
 
+// The order in which the rows of a list get their thumbnails: the rows first .. last that the
+// list shows, then outward from them, the next row below and the next above in turn.
+std::vector<int> VisibleFirstOrder(int count, int first, int last);
+
 // The thumbnails of many pictures (a folder for the source list, a show being opened): those
-// missing are made on worker threads, and taken back in the pictures' order.
+// missing are made on worker threads in the order given (the pictures' own order without one)
+// and taken back in that order.
 class ThumbnailRun {
 public:
-    // Finds which thumbnails are missing (all of them with force) and starts making them.
-    ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictures, int height, bool force, bool cache);
+    // Finds which thumbnails are missing (all of them with force) and starts making them; order
+    // (when given) lists every picture index once, the first to be made first.
+    ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictures, int height, bool force, bool cache,
+                 const std::vector<int>& order = {});
     // Cancels and waits for the workers.
     ~ThumbnailRun();
+    // How many places past the picture taken last a worker may start one (the order is kept to
+    // that far: a thumbnail that many places later is not begun before the earlier ones are taken).
+    static int Lead();
 
     int count() const { return int(targets_.size()); }
+    // The picture taken k-th: take(pictureAt(0)), take(pictureAt(1)), ... never waits on a
+    // thumbnail that is made later than another still to be taken.
+    int pictureAt(int k) const { return order_[std::size_t(k)]; }
     // How many thumbnails are made in this run (the others were current already).
     int toMake() const { return int(jobs_.size()); }
     bool needsMaking(int index) const { return slot_[std::size_t(index)] >= 0; }
@@ -96,6 +109,7 @@ public:
 private:
     std::vector<QString> pictures_;
     std::vector<QString> targets_;
+    std::vector<int> order_;  // the pictures in the order they are made and taken
     std::vector<int> slot_;   // job of each picture, -1 when its thumbnail is current
     std::vector<int> jobs_;   // picture of each job
     std::vector<ThumbnailResult> result_; // per job, written by its worker

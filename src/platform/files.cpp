@@ -191,6 +191,7 @@ struct ReplacingWriter::Impl {
     mode_t mode = 0;
     bool keepMode = false; // set mode on the result (the target's own, or the copied file's)
     FileAccess access = FileAccess::AsBefore;
+    WriteSync sync = WriteSync::Durable;
     QString error;
 
     bool fail(const QString& e)
@@ -257,10 +258,11 @@ struct ReplacingWriter::Impl {
         file.close();
         if (keepMode && ::fchmod(fd, mode) != 0) return failErrno();
         // A file that replaces another reaches the disk before the rename, so that a crash keeps
-        // the old one or leaves the new one whole. A new file has nothing to keep: its data goes
-        // with the system's own write-back (the writes and the close are still checked), which
-        // keeps adding thousands of pictures from waiting on the disk twice for each.
-        if (hadTarget && ::fsync(fd) != 0) return failErrno();
+        // the old one or leaves the new one whole; a rebuildable one (a thumbnail) need not. A new
+        // file has nothing to keep: its data goes with the system's own write-back (the writes and
+        // the close are still checked), which keeps adding thousands of pictures from waiting on
+        // the disk twice for each.
+        if (sync == WriteSync::Durable && hadTarget && ::fsync(fd) != 0) return failErrno();
         const int closed = ::close(fd);
         fd = -1;
         if (closed != 0) return failErrno();
@@ -683,9 +685,9 @@ std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes)
     return data;
 }
 
-bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside)
+bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access, const QString& inside, WriteSync sync)
 {
-    ReplacingWriter w(path, access, inside);
+    ReplacingWriter w(path, access, inside, sync);
     if (!w.open()) return false;
     if (w.device()->write(data) != data.size()) {
         w.cancel();
@@ -716,10 +718,12 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
     return f;
 }
 
-ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside) : d(std::make_unique<Impl>())
+ReplacingWriter::ReplacingWriter(const QString& path, FileAccess access, const QString& inside, WriteSync sync)
+    : d(std::make_unique<Impl>())
 {
     d->host = toHostPath(path);
     d->access = access;
+    d->sync = sync;
     d->inside = inside;
     if (!inside.isEmpty() && !isInside(inside, path)) d->error = QStringLiteral("%1 lies outside %2").arg(path, inside);
 }

@@ -99,6 +99,10 @@ bool setExecutable(const QString& path, bool executable);
 // permissions, the usual ones for a new file), or the owner alone from the first byte written
 // (for a file that holds a password).
 enum class FileAccess : int { AsBefore, OwnerOnly };
+// Whether a replacing write waits until the new file is on the disk before it takes the old
+// one's place: Durable for what the user keeps; Rebuildable for a file the program makes again
+// when it is missing or empty (a thumbnail), so that many written at once do not each wait.
+enum class WriteSync : int { Durable, Rebuildable };
 
 // Whole files. readFile fails (nullopt) for a missing file, anything but a regular file (a
 // folder, a pipe, a device: refused before it is opened for reading), or one holding more than
@@ -108,7 +112,7 @@ std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
 // Writes a whole file: to a temporary file in the same folder, renamed over the old one. False
 // when any write or the commit failed; the old file then stays as it was.
 bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore,
-                        const QString& inside = QString());
+                        const QString& inside = QString(), WriteSync sync = WriteSync::Durable);
 
 // Streams over files. openFile gives nullptr when the file cannot be opened; reading is refused
 // for anything but a regular file. Writes go straight to the host, so a write that fails (a
@@ -119,7 +123,8 @@ std::unique_ptr<QIODevice> openFile(const QString& path, QIODevice::OpenMode mod
 // old file untouched) when destroyed without commit. A write that fails makes commit fail.
 class ReplacingWriter {
 public:
-    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore, const QString& inside = QString());
+    explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore, const QString& inside = QString(),
+                             WriteSync sync = WriteSync::Durable);
     ~ReplacingWriter();
     bool open();
     QIODevice* device();

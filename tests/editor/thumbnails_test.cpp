@@ -51,6 +51,24 @@ TEST(ThumbnailFigures, WidthAndPercentRoundHalvesToEven)
     EXPECT_EQ(editor::ProgressPercent(5, 0), 0);
 }
 
+TEST(ThumbnailFigures, TheRowsInSightComeFirstThenOutwardBelowAndAboveInTurn)
+{
+    struct Case {
+        int count, first, last;
+        std::vector<int> order;
+    } cases[] = {
+        {10, 3, 5, {3, 4, 5, 6, 2, 7, 1, 8, 0, 9}},
+        {6, 0, 2, {0, 1, 2, 3, 4, 5}},          // at the top: the list's own order
+        {6, 4, 5, {4, 5, 3, 2, 1, 0}},          // at the bottom: upward
+        {5, 3, 99, {3, 4, 2, 1, 0}},            // more in sight than there are rows
+        {4, -2, 0, {0, 1, 2, 3}},
+        {1, 0, 0, {0}},
+        {0, 0, 5, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(editor::VisibleFirstOrder(c.count, c.first, c.last), c.order) << c.count << " " << c.first << ".." << c.last;
+}
+
 TEST_F(ThumbnailsTest, EveryKindOfJpegGetsAFramedThumbnailSeventyHigh)
 {
     if (!haveTools() || !testsupport::haveHostProgram("jpeginfo")) GTEST_SKIP();
@@ -147,6 +165,14 @@ TEST_F(ThumbnailsTest, ACachedThumbnailServesOnlyWhileItIsNotOlderThanItsPicture
     writeAll(platform::toHostPath(thumb), "marker");
     EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, true));
     EXPECT_EQ(platform::readFile(thumb).value_or(QByteArray()), "marker");
+    // One left empty (written, then the machine stopped before it reached the disk): made again.
+    for (const bool cache : {true, false}) {
+        const QString target = maker->Target(srcWin("p.jpg"), cache);
+        writeAll(platform::toHostPath(target), {});
+        EXPECT_TRUE(maker->Make(srcWin("p.jpg"), 70, false, cache)) << cache;
+        EXPECT_EQ(identify(platform::toHostPath(target)), "105x70") << cache;
+    }
+    writeAll(platform::toHostPath(thumb), "marker");
     // The picture changed after the thumbnail was made: made again.
     QFile f(srcHost("p.jpg"));
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -201,5 +227,39 @@ TEST_F(ThumbnailsTest, ARunOnWorkerThreadsMakesWhatOneByOneMakesAndHandsItBackIn
         const QString host = platform::toHostPath(run.target(i));
         EXPECT_EQ(run.made(i), !oneByOne[i].isEmpty()) << pictures[i].toStdString();
         EXPECT_EQ(QFile::exists(host) ? readAll(host) : QByteArray(), oneByOne[i]) << pictures[i].toStdString();
+    }
+}
+
+TEST_F(ThumbnailsTest, TheRowsInSightAreMadeBeforeRowsFarBelowThem)
+{
+    if (!haveTools()) GTEST_SKIP();
+    // Rows 5 to 9 are in sight of a list of many; the run is ordered from them outward.
+    const int inSight = 5;
+    const int count = 10 + editor::ThumbnailRun::Lead() + 10;
+    makeJpeg(srcHost("p.jpg"), 60, 40, "", "plasma:");
+    QStringList pictures;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QString("p%1.jpg").arg(i, 3, 10, QChar('0'));
+        QFile::copy(srcHost("p.jpg"), srcHost(name));
+        pictures << srcWin(name);
+    }
+    const std::vector<int> order = editor::VisibleFirstOrder(count, 5, 5 + inSight - 1);
+    auto made = [&](int picture) { return platform::fileExists(maker->Target(pictures[picture], true)); };
+
+    editor::ThumbnailRun run(*maker, pictures, 70, false, true, order);
+    ASSERT_EQ(run.toMake(), count);
+    for (int k = 0; k < count; ++k) EXPECT_EQ(run.pictureAt(k), order[std::size_t(k)]);
+    for (int k = 0; k < inSight; ++k) ASSERT_TRUE(run.take(run.pictureAt(k))) << k;
+    // Every row in sight is there; none of those a lead further on in the order is begun yet.
+    for (int row = 5; row < 5 + inSight; ++row) EXPECT_TRUE(made(row)) << row;
+    for (int k = inSight - 1 + editor::ThumbnailRun::Lead(); k < count; ++k)
+        EXPECT_FALSE(made(run.pictureAt(k))) << "row " << run.pictureAt(k) << " made before the rows in sight were taken";
+    for (int k = inSight; k < count; ++k) ASSERT_TRUE(run.take(run.pictureAt(k))) << k;
+    for (int i = 0; i < count; ++i) EXPECT_TRUE(made(i) && run.made(i)) << i;
+
+    // An order that leaves a picture out or names one twice is not followed: the pictures' own.
+    for (const std::vector<int>& wrong : {std::vector<int>{0, 1}, std::vector<int>(std::size_t(count), 0)}) {
+        editor::ThumbnailRun plain(*maker, pictures, 70, true, true, wrong);
+        for (int k = 0; k < count; ++k) EXPECT_EQ(plain.pictureAt(k), k);
     }
 }

@@ -220,6 +220,8 @@ void expectFullDiskKeepsOldFiles(const QString& folderHost, const QString& folde
         const Row rows[] = {
             {"copyFile", [&](const QString& t) { return copyFile(source, t); }},
             {"writeFileReplacing", [&](const QString& t) { return writeFileReplacing(t, text); }},
+            {"writeFileReplacing, not waiting for the disk",
+             [&](const QString& t) { return writeFileReplacing(t, text, FileAccess::AsBefore, QString(), WriteSync::Rebuildable); }},
             {"ReplacingWriter, writes unchecked",
              [&](const QString& t) {
                  ReplacingWriter w(t);
