@@ -108,6 +108,8 @@ public:
     int Stages() const override { return 3; }
     Band RubberBand() const override { return Stage() == 0 ? Band::Line : Stage() == 1 ? Band::Own : Band::None; }
     bool BandIsFigure() const override { return Stage() == 0; }
+    // The outline follows the free corner.
+    Point BandEnd() const override { return Stage() == 0 ? DrawTool::BandEnd() : DrawToolState().Corners[2]; }
     void PaintBand(TCanvas& c, Point from, Point to) const override
     {
         if (Stage() == 0) DrawBandShape(c, Band::Line, from, to);
@@ -153,6 +155,8 @@ public:
     int Stages() const override { return 3; }
     Band RubberBand() const override { return Stage() == 0 ? Band::Rect : Stage() == 1 ? Band::Own : Band::None; }
     bool BandIsFigure() const override { return Stage() == 0; }
+    // The cube follows the depth point.
+    Point BandEnd() const override { return Stage() == 0 ? DrawTool::BandEnd() : DrawToolState().Depth; }
     void PaintBand(TCanvas& c, Point from, Point to) const override
     {
         if (Stage() != 0) {

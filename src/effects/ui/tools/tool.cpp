@@ -8,13 +8,15 @@ namespace effectsui {
 
 void DrawTool::PaintBand(TCanvas& c, Point from, Point to) const { DrawBandShape(c, RubberBand(), from, to); }
 
+Point DrawTool::BandEnd() const { return DrawToolState().LastPoint; }
+
 void DrawTool::Move(TvelDrawImage& art, Point at, TShiftState)
 {
     if (RubberBand() == Band::None) return;
     TDrawToolState& s = DrawToolState();
     TCanvas& c = art.Canvas();
     c.Pen.Mode = pmNotXor;
-    if (s.BandShown) PaintBand(c, s.StartPoint, s.LastPoint);
+    if (s.BandShown) PaintBand(c, s.StartPoint, BandEnd());
     PaintBand(c, s.StartPoint, at);
     s.BandShown = true;
 }
@@ -28,11 +30,11 @@ void DrawTool::EndBand(TvelDrawImage& art, const Release& release)
     if (!release.drawsFigure && BandIsFigure()) {
         // NotXor: the band, brought to the release point, is the figure.
         if (!(s.LastPoint == release.at)) {
-            if (s.BandShown) PaintBand(c, s.StartPoint, s.LastPoint);
+            if (s.BandShown) PaintBand(c, s.StartPoint, BandEnd());
             PaintBand(c, s.StartPoint, release.at);
         }
     } else if (s.BandShown) {
-        PaintBand(c, s.StartPoint, s.LastPoint);
+        PaintBand(c, s.StartPoint, BandEnd());
     }
     s.BandShown = false;
     c.Pen.Mode = s.SavedPenMode;

@@ -53,6 +53,8 @@ public:
     virtual Band RubberBand() const { return Band::None; }
     // Draws the band from `from` to `to` in the canvas's pen mode (its own shape for Band::Own).
     virtual void PaintBand(TCanvas& c, Point from, Point to) const;
+    // Where the band on the canvas ends (drawn again there, it goes): by default the last point.
+    virtual Point BandEnd() const;
     // With a NotXor pen the band at the release stays as the figure (outline tools); otherwise
     // the release takes it away.
     virtual bool BandIsFigure() const { return false; }
