@@ -23,8 +23,9 @@ void DrawTool::Move(TvelDrawImage& art, Point at, TShiftState)
 
 void DrawTool::EndBand(TvelDrawImage& art, const Release& release)
 {
-    if (RubberBand() == Band::None) return;
     TDrawToolState& s = DrawToolState();
+    // A band of the tool's own shape is only ever taken away, and only when it is there.
+    if (RubberBand() == Band::None || (RubberBand() == Band::Own && !s.BandShown)) return;
     TCanvas& c = art.Canvas();
     c.Pen.Mode = pmNotXor;
     if (!release.drawsFigure && BandIsFigure()) {
