@@ -99,30 +99,44 @@ private:
     }
 };
 
-// "skewrect" and "triangle": the base line gives corners 1 and 2; then the free corners follow
-// the mouse ("triangle": the apex is the mouse point; "skewrect": corner 3 is the mouse point
-// and corner 4 = corner 3 + (corner 1 - corner 2), a parallelogram).
-class CornerTool : public DrawTool {
+// A tool of two drags: the first with a plain rubber band, the second with an outline of its own
+// that follows the mouse; it rests in stage 2 until the next press.
+class TwoDragTool : public DrawTool {
 public:
-    explicit CornerTool(bool triangle) : triangle_(triangle) {}
     int Stages() const override { return 3; }
-    Band RubberBand() const override { return Stage() == 0 ? Band::Line : Stage() == 1 ? Band::Own : Band::None; }
+    Band RubberBand() const override { return Stage() == 0 ? firstBand_ : Stage() == 1 ? Band::Own : Band::None; }
     bool BandIsFigure() const override { return Stage() == 0; }
-    // The outline follows the free corner.
-    Point BandEnd() const override { return Stage() == 0 ? DrawTool::BandEnd() : DrawToolState().Corners[2]; }
+    Point BandEnd() const override { return Stage() == 0 ? DrawTool::BandEnd() : followed(); }
     void PaintBand(TCanvas& c, Point from, Point to) const override
     {
-        if (Stage() == 0) DrawBandShape(c, Band::Line, from, to);
-        else DrawClosedOutline(c, corners(to));
+        if (Stage() == 0) DrawBandShape(c, firstBand_, from, to);
+        else paintOutline(c, to);
     }
     void Down(TvelDrawImage& art, const Press& press) override
     {
         if (Stage() == 2) SetStage(0);
         if (Stage() != 1) return;
         art.Canvas().Pen.Mode = pmNotXor;
-        PaintBand(art.Canvas(), press.at, press.at);
+        paintOutline(art.Canvas(), press.at);
         DrawToolState().BandShown = true;
     }
+
+protected:
+    explicit TwoDragTool(Band firstBand) : firstBand_(firstBand) {}
+    // The point the outline follows, and the outline with that point at the mouse.
+    virtual Point followed() const = 0;
+    virtual void paintOutline(TCanvas& c, Point mouse) const = 0;
+
+private:
+    Band firstBand_;
+};
+
+// "skewrect" and "triangle": the base line gives corners 1 and 2; then the free corners follow
+// the mouse ("triangle": the apex is the mouse point; "skewrect": corner 3 is the mouse point
+// and corner 4 = corner 3 + (corner 1 - corner 2), a parallelogram).
+class CornerTool : public TwoDragTool {
+public:
+    explicit CornerTool(bool triangle) : TwoDragTool(Band::Line), triangle_(triangle) {}
     void Up(TvelDrawImage& art, const Release& release) override
     {
         TDrawToolState& s = DrawToolState();
@@ -137,6 +151,8 @@ public:
     }
 
 private:
+    Point followed() const override { return DrawToolState().Corners[2]; }
+    void paintOutline(TCanvas& c, Point mouse) const override { DrawClosedOutline(c, corners(mouse)); }
     std::vector<Point> corners(Point mouse) const
     {
         TDrawToolState& s = DrawToolState();
@@ -150,30 +166,9 @@ private:
 };
 
 // The front face, then the depth point: the face plus the receding and back edges.
-class Cube : public DrawTool {
+class Cube : public TwoDragTool {
 public:
-    int Stages() const override { return 3; }
-    Band RubberBand() const override { return Stage() == 0 ? Band::Rect : Stage() == 1 ? Band::Own : Band::None; }
-    bool BandIsFigure() const override { return Stage() == 0; }
-    // The cube follows the depth point.
-    Point BandEnd() const override { return Stage() == 0 ? DrawTool::BandEnd() : DrawToolState().Depth; }
-    void PaintBand(TCanvas& c, Point from, Point to) const override
-    {
-        if (Stage() != 0) {
-            DrawToolState().Depth = to;
-            draw(c, false);
-        } else {
-            DrawBandShape(c, Band::Rect, from, to);
-        }
-    }
-    void Down(TvelDrawImage& art, const Press& press) override
-    {
-        if (Stage() == 2) SetStage(0);
-        if (Stage() != 1) return;
-        art.Canvas().Pen.Mode = pmNotXor;
-        PaintBand(art.Canvas(), press.at, press.at);
-        DrawToolState().BandShown = true;
-    }
+    Cube() : TwoDragTool(Band::Rect) {}
     void Up(TvelDrawImage& art, const Release& release) override
     {
         TDrawToolState& s = DrawToolState();
@@ -190,6 +185,12 @@ public:
     }
 
 private:
+    Point followed() const override { return DrawToolState().Depth; }
+    void paintOutline(TCanvas& c, Point mouse) const override
+    {
+        DrawToolState().Depth = mouse;
+        draw(c, false);
+    }
     static void draw(TCanvas& c, bool withFront)
     {
         const TDrawToolState& s = DrawToolState();
