@@ -13,7 +13,6 @@ namespace effectsui {
 
 namespace {
 
-using Range = std::optional<AmountRange>;
 constexpr auto none = std::nullopt;
 constexpr ExtraRole unused = ExtraRole::Unused;
 constexpr ExtraRole value = ExtraRole::Value;
