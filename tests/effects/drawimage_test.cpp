@@ -3,6 +3,7 @@
 #include "effects/paintfx.h"
 #include "effects/random.h"
 #include "effects/ui/bitmapfiles.h"
+#include "effects/ui/effecttable.h"
 #include "effects/ui/painteffectsform.h"
 #include "effects/ui/veldrawimage.h"
 
@@ -338,4 +339,37 @@ TEST(DrawImageLifetime, TheControlFreesItsDialog)
     alone.EListClick();
     alone.EBarChange();
     EXPECT_TRUE(alone.PreviewImage().isNull());
+}
+
+TEST_F(ControlTest, TheTreeHoldsEveryEffectUnderItsNodeInOrder)
+{
+    // Caption path and effect number of every node, top nodes and children in the order shown.
+    QStringList nodes;
+    for (int i = 0; i < dialog().ETree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* top = dialog().ETree->topLevelItem(i);
+        nodes << top->text(0) + QStringLiteral("=") + QString::number(top->data(0, Qt::UserRole).toInt());
+        for (int c = 0; c < top->childCount(); ++c)
+            nodes << top->text(0) + QStringLiteral("/") + top->child(c)->text(0) + QStringLiteral("=")
+                         + QString::number(top->child(c)->data(0, Qt::UserRole).toInt());
+    }
+    const QStringList expected = QString(
+        "Posterize=54|Gaussian Blur=3|Split Blur=4|Noise=-1|Noise/Color=5|Noise/Mono=6|Smooth=7|Seamless=8|Mosaic=9|"
+        "Twist=10|Fisheye=11|Wave=-1|Wave/Normal=12|Wave/Extra=13|Wave/Inference=14|Rotate=15|Split Light=16|Wings=-1|"
+        "Wings/Deep=17|Wings/Down=18|Wings/Up=19|Wings/Fold=20|Wings/Touche=21|Wings/Flyer=22|Wings/Flipover=23|"
+        "Wings/Wavy=24|Emboss=25|Colors=-1|Colors/Red=26|Colors/Green=27|Colors/Blue=28|Colors/XRed=29|Colors/XGreen=30|"
+        "Colors/XBlue=31|Squeeze=-1|Squeeze/Horizontal=32|Squeeze/Top=33|Squeeze/Bottom=34|Squeeze/Diamond=35|"
+        "Squeeze/Waste=36|Squeeze/Round=37|Squeeze/Double Round=38|Split=-1|Split/Round=39|Split/Waste=40|Shear=41|"
+        "Plasma=42|MandelBrot=43|Julia=44|Triangles=45|Ripple=0|Ripple/Tooth=46|Ripple/Triangle=47|Ripple/Random=48|"
+        "Texturize=0|Texturize/Tile=49|Texturize/Overlap=50|Map=51|Blend=52|Solarize=53")
+                                   .split(u'|');
+    EXPECT_EQ(nodes, expected);
+    EXPECT_EQ(dialog().ETree->topLevelItemCount(), 27);
+    // Every effect number has its routine; numbers outside 0..54 have none and change nothing.
+    for (int fx = 0; fx <= 54; ++fx) EXPECT_TRUE(effectsui::FindEffect(fx)) << fx;
+    art.RangeBitmap = Bitmap24(2, 2, Bgr{1, 2, 3});
+    for (int fx : {-1, 55}) {
+        EXPECT_FALSE(effectsui::FindEffect(fx));
+        EXPECT_FALSE(art.ApplyEffect(fx));
+    }
+    EXPECT_EQ(art.RangeBitmap, Bitmap24(2, 2, Bgr{1, 2, 3}));
 }

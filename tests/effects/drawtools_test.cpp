@@ -5,6 +5,7 @@
 #include "effects/paintfx.h"
 #include "effects/random.h"
 #include "effects/ui/drawtools.h"
+#include "effects/ui/tools/toolbox.h"
 #include "effects/ui/veldrawimage.h"
 #include "platform/rounding.h"
 #include "support/scripted_dialogs.h"
@@ -539,6 +540,66 @@ TEST_F(DrawToolsTest, MultiClickToolsAdvanceTheirStageNames)
             EXPECT_EQ(art.Shape(), c.stages[i]);
         }
         drag(art, click({1, 1}, Qt::RightButton));
+    }
+}
+
+TEST_F(DrawToolsTest, EveryToolNameAndStageNameSelectsItsTool)
+{
+    // The tool list's names and the line styles, each a tool of its own; a stage name selects its
+    // tool in that stage. Names without such a tool or stage draw nothing (UnknownToolDoesNothing).
+    QStringList names = art.ToolList;
+    names << "rotatetext" << "spray" << "waveline" << "fastwaveline" << "colorwaveline" << "borderwaveline" << "decoline";
+    for (const QString& name : names) {
+        EXPECT_TRUE(effectsui::FindTool(name)) << name.toStdString();
+        art.SetShape(name);
+        EXPECT_EQ(art.Shape(), name);
+    }
+    for (const char* stage : {"chord1", "chord2", "chord3", "pie3", "arc2", "bezier1", "bezier2", "skewrect2", "triangle1", "cube2"}) {
+        art.SetShape(stage);
+        EXPECT_EQ(art.Shape(), stage);
+    }
+    for (const char* none : {"chord4", "chord0", "chord01", "cube3", "line1", "polyline1", "Line"}) {
+        EXPECT_FALSE(effectsui::FindTool(none)) << none;
+        art.SetShape(none);
+        EXPECT_EQ(art.Shape(), none);
+        const Bitmap24 before = art.Picture();
+        drag(art, stroke(kPath));
+        EXPECT_EQ(art.Picture(), before) << none;
+    }
+}
+
+TEST_F(DrawToolsTest, StagedToolsStartAgainAndKeepTheirStagePerControl)
+{
+    struct Case {
+        const char* tool;
+        std::vector<Gesture> gestures; // all stages, to the end of the figure
+    };
+    const Case cases[] = {
+        {"chord", {stroke(kPath), click({40, 20}), click({20, 40})}},
+        {"bezier", {stroke(kPath), click({20, 10}), click({30, 40})}},
+        {"skewrect", {stroke(kPath), click({40, 40})}},
+        {"triangle", {stroke(kPath), click({40, 40})}},
+        {"cube", {stroke(kPath), click({40, 40})}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tool);
+        const QString tool = QString::fromLatin1(c.tool);
+        // A finished figure: the next press starts the tool from its first stage.
+        art.SetShape(tool);
+        for (const Gesture& g : c.gestures) drag(art, g);
+        art.MouseDown(mbLeft, 0, 5, 5);
+        EXPECT_EQ(art.Shape(), tool);
+        art.MouseUp(mbLeft, 0, 9, 9);
+        EXPECT_EQ(art.Shape(), tool + "1");
+        // Choosing the tool again drops its stage; another control's stage is its own.
+        TvelDrawImage other;
+        other.SetShape(tool);
+        drag(other, c.gestures.front());
+        art.SetShape(tool);
+        EXPECT_EQ(art.Shape(), tool);
+        EXPECT_EQ(other.Shape(), tool + "1");
+        art.SetShape("line");
+        EXPECT_EQ(other.Shape(), tool + "1");
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The drawing tools of the drawing control: the tool names, the tool state that every instance
-// shares, and the routines the control's mouse handlers run (shape, line, range and pattern
-// tools here; brushes and picture generators in brushtools.cpp).
+// shares, and the mouse's shift state and buttons. drawtools.cpp holds the control's mouse
+// handlers; the tools themselves are in tools/ (tools/tool.h, found through tools/toolbox.h).
 #include "drawcanvas.h"
 
 #include "effects/toolgeometry.h"
@@ -10,12 +10,11 @@
 #include <QStringList>
 
 #include <array>
-
-class TvelDrawImage;
+#include <vector>
 
 namespace effectsui {
 
-// The names of the tools, in the order of the control's tool list.
+// The names of the control's tool list, in its order.
 QStringList DrawToolNames();
 
 // The tool state, shared by every drawing control; Create sets these values.
@@ -64,13 +63,5 @@ void ResetDrawToolState();
 enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 using TShiftState = int;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
-
-// The brush and generator routines (brushtools.cpp), called from the mouse handlers. Each
-// returns true when the tool name is one of its own.
-bool BrushToolDown(TvelDrawImage& art, const QString& shape, TShiftState shift, int x, int y);
-bool BrushToolMove(TvelDrawImage& art, const QString& shape, TShiftState shift, int x, int y);
-bool BrushToolUp(TvelDrawImage& art, const QString& shape, TShiftState shift, int x, int y);
-// True for the names the brush routines handle and that draw no rubber band.
-bool IsBrushTool(const QString& shape);
 
 } // namespace effectsui

@@ -131,6 +131,12 @@ TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
     layout->addLayout(body, 1);
     layout->addWidget(StatusBar1);
 
+    connectHandlers();
+    FormCreate();
+}
+
+void TFullsizeForm::connectHandlers()
+{
     connect(SpeedButton6, &QToolButton::clicked, this, &TFullsizeForm::SpeedButton6Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TFullsizeForm::SpeedButton5Click);
     connect(SpeedButton7, &QToolButton::clicked, this, &TFullsizeForm::SpeedButton7Click);
@@ -157,8 +163,6 @@ TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
     PixImage1->OnChange = [this](TPixImage*) { PixImage1Change(); };
     PixImage1->OnResize = [this](TPixImage*) { PixImage1Resize(); };
     PixImage1->OnScroll = [this](TPixImage*) { PixImage1Scroll(); };
-
-    FormCreate();
 }
 
 TFullsizeForm::~TFullsizeForm()

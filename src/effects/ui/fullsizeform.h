@@ -103,6 +103,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The buttons and the image control's events to their handlers.
+    void connectHandlers();
     void resetCropState();
     // The marked rectangle in picture pixels, clipped to the picture; empty without a region.
     QRect markedRect();

@@ -2,6 +2,7 @@
 #include "dialogparts.h"
 
 #include "bitmapfiles.h"
+#include "effecttable.h"
 #include "edithost.h"
 #include "veldrawimage.h"
 
@@ -20,7 +21,6 @@
 #include <QWindow>
 
 #include <new>
-#include <optional>
 
 using effectsui::button;
 using effectsui::panel;
@@ -30,75 +30,6 @@ using effectsui::scrollBar;
 using effectsui::trackBar;
 
 namespace {
-
-// The amount bar's range per effect number: minimum, maximum, position. Effects 0, 1, 2 and 11
-// set none (the bar keeps the range of the effect before).
-struct AmountRange {
-    int minimum, maximum, position;
-};
-
-std::optional<AmountRange> amountRangeOf(int fx)
-{
-    if (fx == 3 || fx == 7) return AmountRange{0, 20, 0};
-    if (fx == 4) return AmountRange{0, 30, 0};
-    if (fx == 5 || fx == 6) return AmountRange{0, 200, 0};
-    if (fx == 8) return AmountRange{3, 15, 5};
-    if (fx == 9) return AmountRange{2, 30, 15};
-    if (fx == 10) return AmountRange{1, 50, 10};
-    if (fx == 12 || fx == 13) return AmountRange{1, 200, 15};
-    if (fx == 14 || fx == 16) return AmountRange{1, 10, 1};
-    if (fx == 15) return AmountRange{0, 360, 0};
-    if (fx >= 17 && fx <= 24) return AmountRange{1, 400, 1};
-    if (fx == 25 || fx == 41 || fx == 43 || fx == 44 || fx == 52) return AmountRange{0, 100, 0};
-    if (fx >= 26 && fx <= 31) return AmountRange{0, 255, 128};
-    if (fx >= 32 && fx <= 40) return AmountRange{0, 255, 0};
-    if (fx == 42 || fx == 51) return AmountRange{1, 100, 1};
-    if (fx == 45) return AmountRange{5, 127, 19};
-    if (fx >= 46 && fx <= 50) return AmountRange{3, 100, 3};
-    if (fx == 53) return AmountRange{0, 255, 1};
-    if (fx == 54) return AmountRange{1, 255, 1};
-    return std::nullopt;
-}
-
-struct TreeNode {
-    const char* caption;
-    int fx;
-    std::vector<std::pair<const char*, int>> children;
-};
-
-const std::vector<TreeNode>& effectTree()
-{
-    static const std::vector<TreeNode> tree = {
-        {"Posterize", 54, {}},
-        {"Gaussian Blur", 3, {}},
-        {"Split Blur", 4, {}},
-        {"Noise", -1, {{"Color", 5}, {"Mono", 6}}},
-        {"Smooth", 7, {}},
-        {"Seamless", 8, {}},
-        {"Mosaic", 9, {}},
-        {"Twist", 10, {}},
-        {"Fisheye", 11, {}},
-        {"Wave", -1, {{"Normal", 12}, {"Extra", 13}, {"Inference", 14}}},
-        {"Rotate", 15, {}},
-        {"Split Light", 16, {}},
-        {"Wings", -1, {{"Deep", 17}, {"Down", 18}, {"Up", 19}, {"Fold", 20}, {"Touche", 21}, {"Flyer", 22}, {"Flipover", 23}, {"Wavy", 24}}},
-        {"Emboss", 25, {}},
-        {"Colors", -1, {{"Red", 26}, {"Green", 27}, {"Blue", 28}, {"XRed", 29}, {"XGreen", 30}, {"XBlue", 31}}},
-        {"Squeeze", -1, {{"Horizontal", 32}, {"Top", 33}, {"Bottom", 34}, {"Diamond", 35}, {"Waste", 36}, {"Round", 37}, {"Double Round", 38}}},
-        {"Split", -1, {{"Round", 39}, {"Waste", 40}}},
-        {"Shear", 41, {}},
-        {"Plasma", 42, {}},
-        {"MandelBrot", 43, {}},
-        {"Julia", 44, {}},
-        {"Triangles", 45, {}},
-        {"Ripple", 0, {{"Tooth", 46}, {"Triangle", 47}, {"Random", 48}}},
-        {"Texturize", 0, {{"Tile", 49}, {"Overlap", 50}}},
-        {"Map", 51, {}},
-        {"Blend", 52, {}},
-        {"Solarize", 53, {}},
-    };
-    return tree;
-}
 
 QLabel* imageBox(QWidget* parent, const char* name, QRect geometry)
 {
@@ -194,13 +125,26 @@ TPainterEffectsF::~TPainterEffectsF() = default;
 
 void TPainterEffectsF::buildTree()
 {
-    for (const TreeNode& node : effectTree()) {
-        auto* top = new QTreeWidgetItem(ETree, {QString::fromLatin1(node.caption)});
-        top->setData(0, Qt::UserRole, node.fx);
-        for (const auto& [caption, fx] : node.children) {
-            auto* child = new QTreeWidgetItem(top, {QString::fromLatin1(caption)});
-            child->setData(0, Qt::UserRole, fx);
+    // The effects come in the tree's order; a caption path "Group/Node" puts the node under its
+    // group, made when the group's first node comes.
+    QTreeWidgetItem* group = nullptr;
+    for (const effectsui::EffectEntry& effect : effectsui::EffectTable()) {
+        const QString path = QString::fromLatin1(effect.node);
+        if (path.isEmpty()) continue;
+        const qsizetype slash = path.indexOf(u'/');
+        if (slash < 0) {
+            auto* node = new QTreeWidgetItem(ETree, {path});
+            node->setData(0, Qt::UserRole, effect.fxId);
+            group = nullptr;
+            continue;
         }
+        const QString caption = path.left(slash);
+        if (!group || group->text(0) != caption) {
+            group = new QTreeWidgetItem(ETree, {caption});
+            group->setData(0, Qt::UserRole, effectsui::GroupNodeFxId(caption));
+        }
+        auto* node = new QTreeWidgetItem(group, {path.mid(slash + 1)});
+        node->setData(0, Qt::UserRole, effect.fxId);
     }
 }
 
@@ -386,7 +330,8 @@ void TPainterEffectsF::EListClick()
 {
     const int fx = SelectedFxId();
     if (fx < 0) return;
-    if (const auto range = amountRangeOf(fx)) SetAmountRange(range->maximum, range->minimum, range->position);
+    const effectsui::EffectEntry* effect = effectsui::FindEffect(fx);
+    if (effect && effect->amount) SetAmountRange(effect->amount->maximum, effect->amount->minimum, effect->amount->position);
 }
 
 void TPainterEffectsF::EBarChange()

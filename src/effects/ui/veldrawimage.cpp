@@ -1,7 +1,9 @@
 #include "veldrawimage.h"
 
 #include "bitmapfiles.h"
+#include "effecttable.h"
 #include "painteffectsform.h"
+#include "tools/toolbox.h"
 
 #include "effects/random.h"
 #include "effects/resample.h"
@@ -19,101 +21,12 @@
 using effects::Bitmap24;
 using effects::TvelPaintFX;
 
-namespace {
-
-// What an effect method reads of the dialog, taken on the GUI thread when it runs.
-struct EffectArgs {
-    int amount = 0;
-    int extra = 0;
-    int cx = 0;
-    int cy = 0;
-    Bitmap24 blendPicture; // Blend's second picture (the clipboard's)
-};
-
-void splitLight(Bitmap24& bitmap, const std::array<std::uint8_t, 256>& table, int passes)
-{
-    std::uint8_t* bytes = bitmap.bits();
-    const std::size_t count = bitmap.stride() * std::size_t(std::max(0, bitmap.height()));
-    for (int pass = 0; pass < passes; ++pass)
-        for (std::size_t i = 0; i < count; ++i) bytes[i] = table[bytes[i]];
-}
-
-// The routine of an effect number on r in place; touches nothing but r and the generator.
-void runEffect(Bitmap24& r, int fxId, const EffectArgs& a, const std::array<std::uint8_t, 256>& splitLightTable)
-{
-    const int amount = a.amount;
-    const int extra = a.extra;
-    const auto uamount = std::uint32_t(std::max(0, amount));
-    switch (fxId) {
-    case 0: TvelPaintFX::Contrast(r, amount); break;
-    case 1: TvelPaintFX::Saturation(r, amount); break;
-    case 2: TvelPaintFX::Lightness(r, amount); break;
-    case 3: TvelPaintFX::GaussianBlur(r, amount); break;
-    case 4: TvelPaintFX::SplitBlur(r, amount); break;
-    case 5: TvelPaintFX::AddColorNoise(r, uamount); break;
-    case 6: TvelPaintFX::AddMonoNoise(r, uamount); break;
-    case 7: TvelPaintFX::Smooth(r, amount); break;
-    case 8: TvelPaintFX::Seamless(r, amount); break;
-    case 9: TvelPaintFX::Mosaic(r, amount); break;
-    case 10: TvelPaintFX::Twist(r, r, amount); break;
-    case 11: TvelPaintFX::FishEye(r, r, amount / 100.0); break;
-    case 12: TvelPaintFX::Wave(r, amount, 0, 0); break;
-    case 13: TvelPaintFX::Wave(r, amount, 0, 1); break;
-    case 14: TvelPaintFX::Wave(r, extra, amount, 2); break;
-    case 15: TvelPaintFX::Rotate(r, r, a.cx, a.cy, amount); break;
-    case 16: splitLight(r, splitLightTable, amount); break;
-    case 17: TvelPaintFX::WingsDeep(r, r, extra, amount); break;
-    case 18: TvelPaintFX::WingsDown(r, r, extra, amount); break;
-    case 19: TvelPaintFX::WingsUp(r, r, extra, amount); break;
-    case 20: TvelPaintFX::WingsFold(r, r, extra, amount); break;
-    case 21: TvelPaintFX::WingsTouche(r, r, extra, amount); break;
-    case 22: TvelPaintFX::WingsFlyer(r, r, extra, amount); break;
-    case 23: TvelPaintFX::WingsFlipover(r, r, extra, amount); break;
-    case 24: TvelPaintFX::WingsWavy(r, r, extra, amount); break;
-    case 25: TvelPaintFX::Emboss(r); break;
-    case 26: TvelPaintFX::FilterRed(r, extra, amount); break;
-    case 27: TvelPaintFX::FilterGreen(r, extra, amount); break;
-    case 28: TvelPaintFX::FilterBlue(r, extra, amount); break;
-    case 29: TvelPaintFX::FilterXRed(r, extra, amount); break;
-    case 30: TvelPaintFX::FilterXGreen(r, extra, amount); break;
-    case 31: TvelPaintFX::FilterXBlue(r, extra, amount); break;
-    case 32: case 33: case 34: case 35: case 36: case 37: case 38:
-        TvelPaintFX::Squeeze(r, r, amount, fxId - 25);
-        break;
-    case 39: TvelPaintFX::SplitRound(r, r, amount, 14); break;
-    case 40: TvelPaintFX::SplitRound(r, r, amount, 15); break;
-    case 41: TvelDrawImage::Shear(r, amount); break;
-    case 42: {
-        const Bitmap24 first = r;
-        const Bitmap24 second = r;
-        TvelPaintFX::Plasma(first, second, r, amount, extra);
-        break;
-    }
-    case 43:
-    case 44:
-        TvelPaintFX::DrawMandelJulia(r, 16, amount * 0.028 - 2.25, extra * 0.009 - 1.5, 0.75, 1.5, fxId == 43);
-        break;
-    case 45: TvelPaintFX::Triangles(r, amount); break;
-    case 46: case 47: TvelPaintFX::RippleTooth(r, amount); break;
-    case 48: TvelPaintFX::RippleRandom(r, amount); break;
-    case 49: TvelPaintFX::TileTexture(r, amount); break;
-    case 50: TvelPaintFX::OverlapTexture(r, amount); break;
-    case 51: TvelPaintFX::MapEffect(r, amount); break;
-    case 52: TvelPaintFX::BlendEffect(r, a.blendPicture, r, amount / 100.0); break;
-    case 53: TvelPaintFX::Solarize(r, r, amount); break;
-    case 54: TvelPaintFX::Posterize(r, r, amount); break;
-    default: break;
-    }
-}
-
-} // namespace
-
-TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner)
+TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner), toolBox_(std::make_unique<effectsui::ToolBox>())
 {
     resize(256, 256);
     effectsui::ResetDrawToolState();
     RangeRect = TRangeRect{0, 0, 256, 256};
-    FShape = QStringLiteral("line");
+    SetShape(QStringLiteral("line"));
     for (int i = 0; i < 256; ++i)
         SplitLightTable[std::size_t(i)] =
             std::uint8_t(platform::roundHalfEven(std::sin(i / 255.0 * std::numbers::pi / 2) * 255));
@@ -160,11 +73,8 @@ void TvelDrawImage::BeginPreview(Bitmap24 full)
 
 bool TvelDrawImage::ScalesWithPicture(int fxId)
 {
-    // Contrast, saturation, lightness and split light map each channel through a smooth curve,
-    // and smoothing does nothing: scaling before or after gives the same picture. The
-    // thresholds (colour filters, solarize, posterize) do not, nor does anything that counts
-    // pixels or draws random numbers.
-    return fxId == 0 || fxId == 1 || fxId == 2 || fxId == 7 || fxId == 16;
+    const effectsui::EffectEntry* effect = effectsui::FindEffect(fxId);
+    return effect && effect->scalesWithPicture;
 }
 
 bool TvelDrawImage::PreviewPending() const { return previewShown_ != previewRequest_.load(); }
@@ -228,7 +138,7 @@ void TvelDrawImage::Shear(Bitmap24& bitmap, int amount)
     bitmap = std::move(sheared);
 }
 
-void TvelDrawImage::SplitLight(int passes) { splitLight(RangeBitmap, SplitLightTable, passes); }
+void TvelDrawImage::SplitLight(int passes) { effectsui::SplitLightBytes(RangeBitmap, SplitLightTable, passes); }
 
 void TvelDrawImage::StretchMitchell(const Bitmap24& source, Bitmap24& target)
 {
@@ -291,21 +201,23 @@ void TvelDrawImage::ApplyLightnessSaturationContrast(int brightness, int colour,
 
 bool TvelDrawImage::ApplyEffect(int fxId)
 {
-    if (fxId < 0 || fxId > 54 || !effectsDialog_) return false;
+    const effectsui::EffectEntry* effect = effectsui::FindEffect(fxId);
+    if (!effect || !effectsDialog_) return false;
     TPainterEffectsF* d = effectsDialog_;
-    EffectArgs args;
+    effectsui::EffectArgs args;
     args.amount = d->EBar->value();
     args.extra = d->extrabar->value();
     args.cx = d->cxbar->value();
     args.cy = d->cybar->value();
-    if (fxId == 42 && args.extra < 10) {
+    args.splitLightTable = SplitLightTable;
+    if (effect->extra == effectsui::ExtraRole::AtLeastTen && args.extra < 10) {
         // The bar's change runs the effect once more, with 10; this run then uses 10 as well.
         d->extrabar->setValue(10);
         args.extra = 10;
     }
-    const bool offThread = previewSource_ && !ScalesWithPicture(fxId);
-    if (fxId == 52) {
-        // Blend needs a clipboard picture of exactly the size of the picture it works on.
+    const bool offThread = previewSource_ && !effect->scalesWithPicture;
+    if (effect->blendsClipboard) {
+        // The clipboard picture must have exactly the size of the picture the effect works on.
         const int w = offThread ? previewSource_->width() : picture_.width();
         const int h = offThread ? previewSource_->height() : picture_.height();
         const QImage clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->image() : QImage();
@@ -322,7 +234,7 @@ bool TvelDrawImage::ApplyEffect(int fxId)
     if (!offThread) {
         previewShown_ = request;
         CopyPictureToRange();
-        runEffect(RangeBitmap, fxId, args, SplitLightTable);
+        effect->run(RangeBitmap, args);
         showRangeInPreview();
         return true;
     }
@@ -333,13 +245,12 @@ bool TvelDrawImage::ApplyEffect(int fxId)
     const std::shared_ptr<const Bitmap24> source = previewSource_;
     const int width = picture_.width(), height = picture_.height();
     const std::uint32_t seed = effects::RandSeed();
-    const std::array<std::uint8_t, 256> table = SplitLightTable;
-    previewPool_.start([this, source, request, fxId, args = std::move(args), seed, table, width, height] {
+    previewPool_.start([this, source, request, effect, args = std::move(args), seed, width, height] {
         // A newer request makes this one moot before it begins.
         if (previewRequest_.load() != request) return;
         effects::SetRandSeed(seed);
         Bitmap24 full = *source;
-        runEffect(full, fxId, args, table);
+        effect->run(full, args);
         if (previewRequest_.load() != request) return;
         Bitmap24 small = effectsui::ScaledDown(full, width, height);
         QMetaObject::invokeMethod(

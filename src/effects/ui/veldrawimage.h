@@ -5,7 +5,7 @@
 // is shown. The main window keeps one, never visible, as picture holder and effect engine.
 //
 // The drawing tools, brush tools and generators and the air brush act on the picture through the
-// mouse handlers; the tool in force is the one named by Shape (drawtools.h lists them).
+// mouse handlers; the tool in force is the one named by Shape (tools/toolbox.h finds them).
 #include "drawcanvas.h"
 #include "drawtools.h"
 
@@ -24,6 +24,11 @@
 #include <memory>
 
 class TPainterEffectsF;
+
+namespace effectsui {
+class DrawTool;
+class ToolBox;
+} // namespace effectsui
 
 // The colour-picked event: the control and the colour integer.
 using TColorPicked = std::function<void(QObject* sender, effects::ColorRef color)>;
@@ -56,8 +61,10 @@ public:
     std::array<std::uint8_t, 256> SplitLightTable{};
 
     // ---- published properties (stored values; the setters only store) ----
-    QString Shape() const { return FShape; }
-    void SetShape(const QString& value) { FShape = value; }
+    // The tool's name; a tool of several clicks adds its stage ("chord2"). Setting a name chooses
+    // the tool (a stage name: in that stage); a name no tool has draws nothing.
+    QString Shape() const;
+    void SetShape(const QString& value);
     bool polygonchecked() const { return Fpolygonchecked; }
     void Setpolygonchecked(bool value) { Fpolygonchecked = value; }
     int stars() const { return Fstars; }
@@ -140,6 +147,9 @@ private:
     effects::Bitmap24 picture_;
     effectsui::TCanvas canvas_{picture_};
     TPainterEffectsF* effectsDialog_ = nullptr;
+    // The tools this control has made, and the one Shape names (its name without a stage).
+    std::unique_ptr<effectsui::ToolBox> toolBox_;
+    effectsui::DrawTool* tool_ = nullptr;
     QString FShape;
     bool Fpolygonchecked = false;
     int Fstars = 1;
