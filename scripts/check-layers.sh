@@ -66,51 +66,59 @@ read_platform_ui() {
     PLATFORM_UI=" $(tr ' ' '\n' <<<"$line" | sed -n 's/\.cpp$//p' | tr '\n' ' ') "
 }
 
-# The folder of a path under the source root that decides its layer.
+# The folder of a path under the source root that decides its layer (in REPLY: no subshell per
+# include keeps the check quick).
 module_of() {
+    local rest
     case "$1" in
     platform/*.h | platform/*.cpp)
-        local stem=${1#platform/}
-        stem=${stem%.*}
-        if [[ $PLATFORM_UI == *" $stem "* ]]; then echo platform/ui; else echo platform; fi
+        rest=${1#platform/}
+        rest=${rest%.*}
+        if [[ $PLATFORM_UI == *" $rest "* ]]; then REPLY=platform/ui; else REPLY=platform; fi
         ;;
-    effects/ui/*) echo effects/ui ;;
-    output/*/*) echo "output/$(cut -d/ -f2 <<<"$1")" ;;
-    output/*) echo output ;;
-    */*) echo "${1%%/*}" ;;
-    *) echo "" ;;
+    effects/ui/*) REPLY=effects/ui ;;
+    output/*/*)
+        rest=${1#output/}
+        REPLY=output/${rest%%/*}
+        ;;
+    output/*) REPLY=output ;;
+    */*) REPLY=${1%%/*} ;;
+    *) REPLY="" ;;
     esac
 }
 
+# The rank of a module (in REPLY; empty when it is not one of ours).
 rank_of() {
     case "$1" in
-    platform | platform/ui) echo 0 ;;
-    sdk) echo 1 ;;
-    util) echo 2 ;;
-    controls | imaging | effects | effects/ui) echo 3 ;;
-    show) echo 4 ;;
-    app | editor) echo 5 ;;
-    output | output/*) echo 6 ;;
-    main | player | ripper | encoder) echo 7 ;;
-    *) echo "" ;;
+    platform | platform/ui) REPLY=0 ;;
+    sdk) REPLY=1 ;;
+    util) REPLY=2 ;;
+    controls | imaging | effects | effects/ui) REPLY=3 ;;
+    show) REPLY=4 ;;
+    app | editor) REPLY=5 ;;
+    output | output/*) REPLY=6 ;;
+    main | player | ripper | encoder) REPLY=7 ;;
+    *) REPLY="" ;;
     esac
 }
 
 # May a file of module $1 include a header of module $2?
 allowed() {
     local from=$1 to=$2 rf rt
-    rf=$(rank_of "$from")
-    rt=$(rank_of "$to")
+    rank_of "$from"
+    rf=$REPLY
+    rank_of "$to"
+    rt=$REPLY
     if [[ -z $rf ]]; then
         echo "unknown layer: src/$from (add it to scripts/check-layers.sh)" >&2
         return 1
     fi
     [[ -z $rt ]] && return 0 # not one of ours (a system, Qt or library header)
     [[ $from == "$to" ]] && return 0
-    grep -qxF "$from $to" <<<"$DENIED" && return 1
+    [[ $'\n'$DENIED$'\n' == *$'\n'"$from $to"$'\n'* ]] && return 1
     ((rt < rf)) && return 0
     ((rt > rf)) && return 1
-    grep -qxF "$from $to" <<<"$SAME_LAYER"
+    [[ $'\n'$SAME_LAYER$'\n' == *$'\n'"$from $to"$'\n'* ]]
 }
 
 check_tree() {
@@ -118,7 +126,8 @@ check_tree() {
     read_platform_ui "$root" || return 1
     while IFS= read -r file; do
         rel=${file#"$root"/}
-        from=$(module_of "$rel")
+        module_of "$rel"
+        from=$REPLY
         [[ -z $from ]] && continue
         while IFS=: read -r number line; do
             [[ $line =~ include[[:space:]]*[\"\<]([^\"\>]+)[\"\>] ]] || continue
@@ -130,7 +139,8 @@ check_tree() {
             # A "header" beside the file is of the file's folder (the platform's two parts share one).
             [[ $include != */* && $line =~ include[[:space:]]*\" ]] && include=${rel%/*}/$include
             [[ $include != */* ]] && continue
-            to=$(module_of "$include")
+            module_of "$include"
+            to=$REPLY
             if ! allowed "$from" "$to"; then
                 if grep -qxF "$rel $include" <<<"$KNOWN_UPWARD"; then
                     used+="$rel $include"$'\n'
