@@ -189,25 +189,22 @@ check_links() {
         echo "$table: no targets" >&2
         return 1
     fi
-    # The targets a file under root belongs to.
+    # The targets a file under root belongs to (in REPLY).
     owners_of() {
         local stem=${1%.*} dir
-        if [[ -n ${by_stem[$stem]:-} ]]; then
-            echo "${by_stem[$stem]}"
-            return
-        fi
+        REPLY=${by_stem[$stem]:-}
+        [[ -n $REPLY ]] && return
         dir=$1
         while [[ $dir == */* ]]; do
             dir=${dir%/*}
-            if [[ -n ${by_folder[$dir]:-} ]]; then
-                echo "${by_folder[$dir]}"
-                return
-            fi
+            REPLY=${by_folder[$dir]:-}
+            [[ -n $REPLY ]] && return
         done
     }
     while IFS= read -r file; do
         rel=${file#"$root"/}
-        owners=$(owners_of "$rel")
+        owners_of "$rel"
+        owners=$REPLY
         [[ -z $owners ]] && continue # built by no target
         while IFS=: read -r number line; do
             [[ $line =~ include[[:space:]]*[\"\<]([^\"\>]+)[\"\>] ]] || continue
@@ -220,7 +217,8 @@ check_links() {
             fi
             [[ $include == *..* || $include == */./* ]] && include=$(realpath -m --relative-to="$root" "$root/$include")
             ok=0
-            included=$(owners_of "$include")
+            owners_of "$include"
+            included=$REPLY
             for owner in $included; do
                 for target in $owners; do
                     [[ ${links[$target]} == *" $owner "* ]] && ok=1
