@@ -1,6 +1,5 @@
 #include "windowmakers.h"
 
-#include <QWidget>
 #include <map>
 
 namespace {
