@@ -10,12 +10,6 @@ using namespace sdk;
 
 namespace {
 
-bool isAnimatedFile(const PxFileInfo& info)
-{
-    return (info.Format == fmtGIF && info.Pages != 1) || info.Format == 59 || info.Format == 61 ||
-           info.Format == 119 || info.Format == 134;
-}
-
 // The last row of a page's last pass: the page is complete.
 bool pageEnds(const PxLoadBand& band) { return (band.flags & bandLastRow) && (band.flags & bandLastPass); }
 
@@ -30,7 +24,7 @@ int percentOf(std::int64_t done, int height)
 int TPixImage::GetFileInfo(const QString& FileName)
 {
     PxFileInfo info;
-    const int r = PX_FileInfo(FileName, &info, 1);
+    const int r = PixFileSource(FileName).Info(1, &info);
     if (r == PX_SUCCESS) fFileInfo = info;
     return CheckMethodResult(QStringLiteral("GetFileInfo"), r);
 }
@@ -46,8 +40,7 @@ void TPixImage::paintWhileLoading(const PxLoadBand& band)
         fYResolution = band.page->YResolution;
         if (fAutoSetRects) {
             scrollToOrigin();
-            fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
-            fSrcClip = fSrc;
+            fView.ShowWholeBitmap(QSize(fBitmapWidth, fBitmapHeight));
             UpdateLayout();
         }
     }
@@ -219,8 +212,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
         bool& flag;
         ~LoadingFlag() { flag = false; }
     } loadingFlag{fLoading};
-    fHorzInfo.Page = -1;
-    fVertInfo.Page = -1;
+    fView.ResetPages();
     if (Pages == 0) {
         ImageChanged();
         markDataModified();
@@ -233,11 +225,12 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     {
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
+        const PixFileSource source(FileName);
         PxFileInfo info;
-        result = PX_FileInfo(FileName, &info, std::max(1, Page));
+        result = source.Info(Page, &info);
         if (result == PX_SUCCESS) {
             fFileInfo = info;
-            fFileAnimated = isAnimatedFile(info);
+            fFileAnimated = PixFileSource::IsAnimated(info);
             fLoopForever = fFileAnimated && ((fAutoAnimationLoop == 1 && fAutoAnimate) ||
                                              (info.Format == fmtGIF && info.Loops && info.LoopCount == 0));
             fAnimation = AnimationData();
@@ -260,8 +253,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             SdkBitmapListHandle decoded = nullptr;
             if (fLoaderDriven) result = PX_CreateBitmapList(&decoded);
             if (result == PX_SUCCESS)
-                result = PX_LoadFile(FileName, nullptr, Bits, fLoaderDriven ? decoded : fList, options,
-                                     pageCallback(Pages, true), &loaded);
+                result = source.Read(Bits, fLoaderDriven ? decoded : fList, options, pageCallback(Pages, true), &loaded);
             PX_DestroyBitmapList(&decoded);
         }
         result = fLoaderDriven || fPlayback ? finishLoaderPlayback(result, &playFrom) : showLoadedPages(result);

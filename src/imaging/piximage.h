@@ -6,11 +6,12 @@
 #include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
+#include "imaging/pixsources.h"
+#include "imaging/pixviewport.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
 #include "platform/datalink.h"
 #include "sdk/sdk.h"
-#include "platform/urldownload.h"
 
 #include <QCursor>
 #include <QFont>
@@ -183,7 +184,7 @@ public:
     int StartFeedLoad(int Bits, int Page, int Pages);
     int FeedLoad(const void* Buffer, qint64 Size);
     int StopFeedLoad();
-    bool FeedLoadOpen() const { return fFeed != nullptr; }
+    bool FeedLoadOpen() const { return fFeed.IsOpen(); }
     // Setting it downloads the picture at the address (http or https) into the control; the
     // download runs on while the program goes on, and OnReadyStateChanged tells when it is done.
     const QString& BitmapDataPath() const { return fBitmapDataPath; }
@@ -258,35 +259,35 @@ public:
     int BorderWidth() const { return fFrameThickness + fFrameInnerThickness + fFrameOuterThickness; }
     int ClientWidth() const;
     int ClientHeight() const;
-    int DstLeft() const { return fDstLeft; }
-    int DstTop() const { return fDstTop; }
-    int DstWidth() const { return fDstWidth; }
-    int DstHeight() const { return fDstHeight; }
-    int DstClipLeft() const { return fDstClip.left(); }
-    int DstClipTop() const { return fDstClip.top(); }
-    int DstClipWidth() const { return fDstClip.width(); }
-    int DstClipHeight() const { return fDstClip.height(); }
+    int DstLeft() const { return fView.DstLeft; }
+    int DstTop() const { return fView.DstTop; }
+    int DstWidth() const { return fView.DstWidth; }
+    int DstHeight() const { return fView.DstHeight; }
+    int DstClipLeft() const { return fView.DstClip.left(); }
+    int DstClipTop() const { return fView.DstClip.top(); }
+    int DstClipWidth() const { return fView.DstClip.width(); }
+    int DstClipHeight() const { return fView.DstClip.height(); }
     void SetDstClipLeft(int v);
     void SetDstClipTop(int v);
     void SetDstClipWidth(int v);
     void SetDstClipHeight(int v);
     int SetDstClipRect(int Left, int Top, int Width, int Height);
-    int SrcLeft() const { return fSrc.left(); }
-    int SrcTop() const { return fSrc.top(); }
-    int SrcWidth() const { return fSrc.width(); }
-    int SrcHeight() const { return fSrc.height(); }
-    int SrcClipLeft() const { return fSrcClip.left(); }
-    int SrcClipTop() const { return fSrcClip.top(); }
-    int SrcClipWidth() const { return fSrcClip.width(); }
-    int SrcClipHeight() const { return fSrcClip.height(); }
-    double ZoomX() const { return fZoomX; }
-    double ZoomY() const { return fZoomY; }
-    int ScrollPosX() const { return fPosX; }
-    int ScrollPosY() const { return fPosY; }
-    int ScrollMaxX() const { return fMaxX; }
-    int ScrollMaxY() const { return fMaxY; }
-    const TPixScrollInfo& HorzScrollInfo() const { return fHorzInfo; }
-    const TPixScrollInfo& VertScrollInfo() const { return fVertInfo; }
+    int SrcLeft() const { return fView.Src.left(); }
+    int SrcTop() const { return fView.Src.top(); }
+    int SrcWidth() const { return fView.Src.width(); }
+    int SrcHeight() const { return fView.Src.height(); }
+    int SrcClipLeft() const { return fView.SrcClip.left(); }
+    int SrcClipTop() const { return fView.SrcClip.top(); }
+    int SrcClipWidth() const { return fView.SrcClip.width(); }
+    int SrcClipHeight() const { return fView.SrcClip.height(); }
+    double ZoomX() const { return fView.ZoomX; }
+    double ZoomY() const { return fView.ZoomY; }
+    int ScrollPosX() const { return fView.PosX; }
+    int ScrollPosY() const { return fView.PosY; }
+    int ScrollMaxX() const { return fView.MaxX; }
+    int ScrollMaxY() const { return fView.MaxY; }
+    const TPixScrollInfo& HorzScrollInfo() const { return fView.Horz; }
+    const TPixScrollInfo& VertScrollInfo() const { return fView.Vert; }
     QScrollBar* HorzScrollBar() const { return fHorzBar; }
     QScrollBar* VertScrollBar() const { return fVertBar; }
 
@@ -654,7 +655,6 @@ private:
     void refreshAttributes();
     void resetAttributesAndRects();
     void sizeModeArithmetic();
-    void centre();
     void applyPaintSizeMode();
     void scrollToOrigin();
     void setScrollBar(TPixScrollInfo& info, int range);
@@ -809,16 +809,9 @@ private:
     int fViewPerspective = 0;
 
     // layout
-    int fDstLeft = 0, fDstTop = 0, fDstWidth = 0, fDstHeight = 0;
-    QRect fDstClip;
-    QRect fSrc, fSrcClip;
-    QRect fDisplay;
-    double fZoomX = 1.0, fZoomY = 1.0;
-    int fPosX = 0, fPosY = 0, fMaxX = 0, fMaxY = 0;
-    TPixScrollInfo fHorzInfo, fVertInfo;
+    PixViewport fView;
     QScrollBar* fHorzBar = nullptr;
     QScrollBar* fVertBar = nullptr;
-    int fWheelRemainder = 0;
     bool fLayoutInProgress = false;
     bool fScrolling = false;
     bool fUpdatingBars = false;
@@ -871,10 +864,10 @@ private:
     void dragOverTarget(const QPoint& global);
 
     // feed and URL loading
-    sdk::SdkFeedLoadHandle fFeed = nullptr;
+    PixFeedSource fFeed;
     QString fBitmapDataPath;
     TReadyState fReadyState = rsComplete;
-    std::unique_ptr<platform::UrlDownload> fDownload;
+    PixUrlSource fUrl;
     void downloadStarted();
     void downloadData(const QByteArray& data);
     void downloadFinished(int error);
