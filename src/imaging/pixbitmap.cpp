@@ -206,7 +206,7 @@ void TPixImage::customEvent(QEvent* event)
 
 void TPixImage::refreshMessage()
 {
-    if (fPlaying) {
+    if (fAnim.Playing) {
         fLastResult = PXERR_UNSUPPORTED;
         return;
     }

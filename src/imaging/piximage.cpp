@@ -187,7 +187,7 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 
 void TPixImage::busyCheck()
 {
-    if (fPlaying) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
+    if (fAnim.Playing) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
     if (fProcessing || fBusyDepth > 0 || fFeed.IsOpen()) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 

@@ -3,6 +3,7 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixanimator.h"
 #include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
@@ -141,15 +142,15 @@ public:
     // ---- animation ----
     // Starts or stops the playback of the list's frames; OnAnimate tells which.
     int AnimationEnable(bool enable);
-    bool Animating() const { return fPlaying; }
+    bool Animating() const { return fAnim.Playing; }
     // The playback step, run by the animation timer: shows the next frame when it is due and sets
     // the timer to the frame's delay.
     void AnimationStep();
     // The animation timer (for callers that watch or drive the playback themselves).
     QTimer* AnimationTimer() const { return fAnimTimer; }
     // The clock of the playback step: milliseconds from any start (tests put their own).
-    using TTickClock = std::function<std::uint32_t()>;
-    static void SetTickClock(TTickClock clock);
+    using TTickClock = PixAnimator::TickClock;
+    static void SetTickClock(TTickClock clock) { PixAnimator::SetTickClock(std::move(clock)); }
 
     // ---- pan window and magnifying glass ----
     // Shows the pan window (created when needed) or closes it.
@@ -763,8 +764,6 @@ private:
     int startLoaderPlayback(int Bits);
     // The list taken over from the playback; *playFrom the frame to play on from, -1 for a still.
     int finishLoaderPlayback(int result, int* playFrom);
-    // While the loader steps the playback: whether the frame on show has stayed its delay.
-    bool loaderFrameDue();
     // The display bitmap of the playback, of the animation's size.
     int createPlaybackBitmap();
     void stopPlayback();
@@ -878,19 +877,8 @@ private:
     void closeFeed();
 
     // animation
-    sdk::SdkPlaybackHandle fPlayback = nullptr;
-    bool fPlaying = false;
-    bool fAnimationRequested = false;
-    bool fLoaderDriven = false;           // the load of the file steps the playback
-    int fLoaderFrameIndex = -1;           // the frame on show while it loads, and since when
-    std::uint32_t fLoaderFrameShownAt = 0;
+    PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;
-    struct AnimationData {
-        bool known = false;
-        int width = 0, height = 0, bits = 24;
-        std::vector<std::uint32_t> palette;
-        ColorRef background = 0;
-    } fAnimation;
 
     // regions
     QRect fRgnBounds;

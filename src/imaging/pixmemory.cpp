@@ -138,7 +138,7 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
         stopDownload();
         resetAttributesAndRects();
     }
-    if (fProcessing || fBusyDepth > 0 || fPlaying) {
+    if (fProcessing || fBusyDepth > 0 || fAnim.Playing) {
         fLastResult = 0;
         throw EPixImageError(objectName() + QStringLiteral(": Can not be Interruptted"));
     }

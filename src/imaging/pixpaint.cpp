@@ -296,7 +296,7 @@ void TPixImage::composeFrame()
         }
         QImage picture = pictureImage(*shown);
         // A frame of an animation shows the background where it is transparent.
-        const bool frameKeyed = (fPlaying || fLoaderDriven) && (shown->Flags & bfTransparent);
+        const bool frameKeyed = (fAnim.Playing || fAnim.LoaderDriven) && (shown->Flags & bfTransparent);
         if (fUseTransparentColor || frameKeyed) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
             const QRgb key =
@@ -335,7 +335,7 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying && !fLoaderDriven &&
+    if (!effectRect.isEmpty() && !fLoadingPage && !fAnim.Playing && !fAnim.LoaderDriven &&
         (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
         runPaintEffects(previous, effectRect);

@@ -256,14 +256,14 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         // The middle button drags a zoom-in capture of the screen around the mouse, where the
         // caller has switched it on; otherwise it does nothing here.
         if (!fEnableZoomInCapture) return;
-        if (fProcessing || fBusyDepth > 0 || fPlaying) return;
+        if (fProcessing || fBusyDepth > 0 || fAnim.Playing) return;
         fZoomInDragging = true;
         grabMouse();
         StartZoomInCapture();
         return;
     }
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
-    if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
+    if (fProcessing || fBusyDepth > 0 || fAnim.Playing || MagGlassActive()) return;
     const QRect visible = visiblePicture();
     fMouseDrawing = false;
     setFocus(Qt::MouseFocusReason);
@@ -316,7 +316,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
     if (dragMove(event)) return;
     if (MagGlassActive()) followMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
-    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
+    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fAnim.Playing && !MagGlassActive() &&
         fMouseCaptured) {
         if (fDragging) {
             dragFloater(at);
@@ -350,7 +350,7 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
         if (OnZoomInDone) OnZoomInDone(this, screen.x(), screen.y());
     }
     if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
-        !fPlaying) {
+        !fAnim.Playing) {
         try {
             if (fDragging) dropFloater();
             else if (fMouseDrawing && fRgnShape == rsNone) finishRubberBand();
