@@ -63,8 +63,7 @@ void TPixImage::SetBitmap(SdkBitmapHandle* bitmap)
             PX_FreeBitmap(&fBitmap);
             fHasImage = false;
         }
-        fHorzInfo.Page = -1;
-        fVertInfo.Page = -1;
+        fView.ResetPages();
     } else {
         PX_GetBitmapListCount(fList, &count);
         if (count > 0) {
@@ -108,8 +107,7 @@ void TPixImage::SetBitmapList(SdkBitmapListHandle list)
             fHasImage = result == PX_SUCCESS && fBitmap.allocated();
         }
         if (result != PX_SUCCESS) dropList();
-        fHorzInfo.Page = -1;
-        fVertInfo.Page = -1;
+        fView.ResetPages();
     }
     ImageChanged();
     markDataModified();
@@ -208,11 +206,11 @@ void TPixImage::customEvent(QEvent* event)
 
 void TPixImage::refreshMessage()
 {
-    if (fPlaying) {
+    if (fAnim.Playing) {
         fLastResult = PXERR_UNSUPPORTED;
         return;
     }
-    if (fProcessing || fBusyDepth > 0 || fFeed) {
+    if (fProcessing || fBusyDepth > 0 || fFeed.IsOpen()) {
         fLastResult = 0;
         return;
     }
@@ -276,8 +274,7 @@ void TPixImage::resetAttributesAndRects()
     refreshAttributes();
     if (fAutoSetRects) {
         scrollToOrigin();
-        fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
-        fSrcClip = fSrc;
+        fView.ShowWholeBitmap(QSize(fBitmapWidth, fBitmapHeight));
         UpdateLayout();
     }
 }

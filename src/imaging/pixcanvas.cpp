@@ -184,7 +184,7 @@ void TPixCanvas::TextOut(int X, int Y, const QString& Text)
 TPixCanvas::Mapping TPixImage::canvasMapping() const
 {
     const int b = BorderWidth();
-    return {QRect(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight), fSrc};
+    return {fView.DisplayRect(b), fView.Src};
 }
 
 TPixCanvas* TPixImage::GetDrawCanvas(bool ForText)

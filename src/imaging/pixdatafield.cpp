@@ -59,25 +59,16 @@ int TPixImage::LoadFromDataField()
     Clear();
     fFrameDirty = true;
     fLoading = true;
-    fHorzInfo.Page = -1;
-    fVertInfo.Page = -1;
+    fView.ResetPages();
     int result = PX_SUCCESS;
     {
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
-        const QVariant value = fDataLink->Value();
-        QByteArray picture;
-        if (value.isNull()) {
-            result = PX_SUCCESS;
-        } else if (!UnpackPictureBlob(value.toByteArray(), &picture)) {
-            result = PXERR_BADFORMAT;
-        } else {
-            PxLoadOptions options;
-            options.MaxPages = 1;
+        const PixBlobSource source(fDataLink->Value());
+        if (!source.IsNull()) {
             PxFileInfo info;
             result = PX_CreateBitmapList(&fList);
-            if (result == PX_SUCCESS)
-                result = PX_LoadMemory(picture, nullptr, fDataLoadBits, fList, options, pageCallback(1, false), &info);
+            if (result == PX_SUCCESS) result = source.Read(fDataLoadBits, fList, pageCallback(1, false), &info);
             result = showLoadedPages(result);
             if (fHasImage) {
                 fFileInfo = info;

@@ -30,7 +30,7 @@ void TPixImage::Wait(std::uint32_t ms, bool processMessages)
 
 bool TPixImage::paintEffectsWanted() const
 {
-    if (!fHasImage || fLoadingPage || fPlaying) return false;
+    if (!fHasImage || fLoadingPage || fAnim.Playing) return false;
     // With PaintRgnOnly only a transition runs, inside the region; the picture comes at once.
     if (fPaintRgnOnly) return fTransitionStyle != etsNone && hasRegion();
     return fPaintEffect != 1000 || fTransitionStyle != etsNone;

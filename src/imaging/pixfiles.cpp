@@ -10,12 +10,6 @@ using namespace sdk;
 
 namespace {
 
-bool isAnimatedFile(const PxFileInfo& info)
-{
-    return (info.Format == fmtGIF && info.Pages != 1) || info.Format == 59 || info.Format == 61 ||
-           info.Format == 119 || info.Format == 134;
-}
-
 // The last row of a page's last pass: the page is complete.
 bool pageEnds(const PxLoadBand& band) { return (band.flags & bandLastRow) && (band.flags & bandLastPass); }
 
@@ -30,7 +24,7 @@ int percentOf(std::int64_t done, int height)
 int TPixImage::GetFileInfo(const QString& FileName)
 {
     PxFileInfo info;
-    const int r = PX_FileInfo(FileName, &info, 1);
+    const int r = PixFileSource(FileName).Info(1, &info);
     if (r == PX_SUCCESS) fFileInfo = info;
     return CheckMethodResult(QStringLiteral("GetFileInfo"), r);
 }
@@ -46,8 +40,7 @@ void TPixImage::paintWhileLoading(const PxLoadBand& band)
         fYResolution = band.page->YResolution;
         if (fAutoSetRects) {
             scrollToOrigin();
-            fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
-            fSrcClip = fSrc;
+            fView.ShowWholeBitmap(QSize(fBitmapWidth, fBitmapHeight));
             UpdateLayout();
         }
     }
@@ -79,21 +72,21 @@ int TPixImage::loadBand(const PxLoadBand& band, unsigned pageLimit, bool paintWh
     } else {
         fRowsDone += band.rows;
     }
-    if (fLoaderDriven && band.page && (band.flags & bandFirstPass) && (band.flags & bandFirstRow)) {
+    if (fAnim.LoaderDriven && band.page && (band.flags & bandFirstPass) && (band.flags & bandFirstRow)) {
         // A new frame joins the playback; its rows follow band by band.
-        const int r = PX_AppendPlayback(fPlayback, band.page);
+        const int r = PX_AppendPlayback(fAnim.Playback, band.page);
         if (r != PX_SUCCESS) return r;
-    } else if (!fLoaderDriven && paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) {
+    } else if (!fAnim.LoaderDriven && paintWhileLoad && fPaintWhileLoad && band.page && band.pagesDelivered == 0) {
         paintWhileLoading(band);
     }
     if (pageEnds(band)) {
         ++fPagesDelivered;
         if (OnFilePage) OnFilePage(this);
     }
-    if (fLoaderDriven && band.page) PX_ValidatePlaybackLines(fPlayback, band.page, band.firstRow, band.rows);
+    if (fAnim.LoaderDriven && band.page) PX_ValidatePlaybackLines(fAnim.Playback, band.page, band.firstRow, band.rows);
     if (fEnableProgressEvent) {
         if (OnStatus) OnStatus(this, percentOf(fRowsDone, height));
-    } else if (fLoaderDriven) {
+    } else if (fAnim.LoaderDriven) {
         AnimationStep();
     }
     fLastResult = 1;
@@ -155,38 +148,38 @@ int TPixImage::showLoadedPages(int result)
 int TPixImage::startLoaderPlayback(int Bits)
 {
     // The frames come as the engine decodes them at this depth.
-    fAnimation.bits = Bits == 8 || Bits == 32 ? Bits : 24;
+    fAnim.Animation.bits = Bits == 8 || Bits == 32 ? Bits : 24;
     int r = createPlaybackBitmap();
-    if (r == PX_SUCCESS) r = PX_CreatePlayback(&fPlayback, &fBitmap, nullptr);
+    if (r == PX_SUCCESS) r = PX_CreatePlayback(&fAnim.Playback, &fBitmap, nullptr);
     if (r != PX_SUCCESS) {
         PX_FreeBitmap(&fBitmap);
         fHasImage = false;
         return r;
     }
-    fLoaderDriven = true;
-    fLoaderFrameIndex = -1;
+    fAnim.LoaderDriven = true;
+    fAnim.LoaderFrameIndex = -1;
     resetAttributesAndRects();
     return r;
 }
 
 int TPixImage::finishLoaderPlayback(int result, int* playFrom)
 {
-    fLoaderDriven = false;
-    fLoaderFrameIndex = -1;
+    fAnim.LoaderDriven = false;
+    fAnim.LoaderFrameIndex = -1;
     *playFrom = -1;
     if (result == PXERR_STOPPED) result = PX_SUCCESS;
     if (processState().aborted) result = PXERR_ABORTED;
-    if (!fPlayback) return result == PX_SUCCESS ? PXERR_BADBITMAP : result;
+    if (!fAnim.Playback) return result == PX_SUCCESS ? PXERR_BADBITMAP : result;
     if (result != PX_SUCCESS) {
-        PX_DestroyPlayback(&fPlayback, nullptr);
+        PX_DestroyPlayback(&fAnim.Playback, nullptr);
         PX_FreeBitmap(&fBitmap);
         fHasImage = false;
         return result;
     }
     int state = playbackReady, index = 0, count = 0;
-    PX_GetPlaybackState(fPlayback, &state);
-    PX_GetPlaybackIndex(fPlayback, &index);
-    result = PX_DestroyPlayback(&fPlayback, &fList);
+    PX_GetPlaybackState(fAnim.Playback, &state);
+    PX_GetPlaybackIndex(fAnim.Playback, &index);
+    result = PX_DestroyPlayback(&fAnim.Playback, &fList);
     if (result == PX_SUCCESS) PX_GetBitmapListCount(fList, &count);
     fListCount = count;
     fListIndex = 0;
@@ -219,8 +212,7 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
         bool& flag;
         ~LoadingFlag() { flag = false; }
     } loadingFlag{fLoading};
-    fHorzInfo.Page = -1;
-    fVertInfo.Page = -1;
+    fView.ResetPages();
     if (Pages == 0) {
         ImageChanged();
         markDataModified();
@@ -233,19 +225,20 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
     {
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
+        const PixFileSource source(FileName);
         PxFileInfo info;
-        result = PX_FileInfo(FileName, &info, std::max(1, Page));
+        result = source.Info(Page, &info);
         if (result == PX_SUCCESS) {
             fFileInfo = info;
-            fFileAnimated = isAnimatedFile(info);
+            fFileAnimated = PixFileSource::IsAnimated(info);
             fLoopForever = fFileAnimated && ((fAutoAnimationLoop == 1 && fAutoAnimate) ||
                                              (info.Format == fmtGIF && info.Loops && info.LoopCount == 0));
-            fAnimation = AnimationData();
+            fAnim.Animation = PixAnimator::Format();
             if (fFileAnimated) {
-                fAnimation.known = true;
-                fAnimation.width = info.Width;
-                fAnimation.height = info.Height;
-                fAnimation.background = info.HasBackground ? info.BackgroundColor : 0;
+                fAnim.Animation.known = true;
+                fAnim.Animation.width = info.Width;
+                fAnim.Animation.height = info.Height;
+                fAnim.Animation.background = info.HasBackground ? info.BackgroundColor : 0;
             }
             // An animation plays while it loads, the frames going into the playback.
             result = fAutoAnimate && fFileAnimated ? startLoaderPlayback(Bits) : PX_CreateBitmapList(&fList);
@@ -258,17 +251,16 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             // While an animation plays as it loads, the playback keeps the frames; the engine's
             // own copies are dropped after the read.
             SdkBitmapListHandle decoded = nullptr;
-            if (fLoaderDriven) result = PX_CreateBitmapList(&decoded);
+            if (fAnim.LoaderDriven) result = PX_CreateBitmapList(&decoded);
             if (result == PX_SUCCESS)
-                result = PX_LoadFile(FileName, nullptr, Bits, fLoaderDriven ? decoded : fList, options,
-                                     pageCallback(Pages, true), &loaded);
+                result = source.Read(Bits, fAnim.LoaderDriven ? decoded : fList, options, pageCallback(Pages, true), &loaded);
             PX_DestroyBitmapList(&decoded);
         }
-        result = fLoaderDriven || fPlayback ? finishLoaderPlayback(result, &playFrom) : showLoadedPages(result);
+        result = fAnim.LoaderDriven || fAnim.Playback ? finishLoaderPlayback(result, &playFrom) : showLoadedPages(result);
         if (fHasImage) {
             fFileName = FileName;
             // The display bitmap takes the depth of the frames as they were read.
-            fAnimation.bits = fBitmap.BitsPerPixel;
+            fAnim.Animation.bits = fBitmap.BitsPerPixel;
         }
     }
     if (result == PX_SUCCESS && playFrom >= 0) {

@@ -101,9 +101,9 @@ QRegion screenShape(const SdkBitmapHandle& bitmap, const QSize& size)
 QRect TPixImage::clientRectOf(const QRect& r) const
 {
     const int b = BorderWidth();
-    const int sw = std::max(1, fSrc.width()), sh = std::max(1, fSrc.height());
-    auto x = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * fDstWidth, sw)) + fDstLeft + b; };
-    auto y = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * fDstHeight, sh)) + fDstTop + b; };
+    const int sw = std::max(1, fView.Src.width()), sh = std::max(1, fView.Src.height());
+    auto x = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * fView.DstWidth, sw)) + fView.DstLeft + b; };
+    auto y = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * fView.DstHeight, sh)) + fView.DstTop + b; };
     const int l = x(r.left()), t = y(r.top());
     return QRect(l, t, x(static_cast<std::int64_t>(r.left()) + r.width()) - l,
                  y(static_cast<std::int64_t>(r.top()) + r.height()) - t);
@@ -231,8 +231,8 @@ void TPixImage::dragFloater(const QPoint& at)
 void TPixImage::dropFloater()
 {
     fDragging = false;
-    const int dx = toBitmapUnits(fDragDistance.x(), fSrc.width(), fDstWidth);
-    const int dy = toBitmapUnits(fDragDistance.y(), fSrc.height(), fDstHeight);
+    const int dx = toBitmapUnits(fDragDistance.x(), fView.Src.width(), fView.DstWidth);
+    const int dy = toBitmapUnits(fDragDistance.y(), fView.Src.height(), fView.DstHeight);
     const QRect moved = fFloaterSource.translated(dx, dy);
     // What lies under the new place, for when the selection is lifted again.
     const QRect under = moved & QRect(0, 0, fBitmap.Width, fBitmap.Height);

@@ -98,8 +98,8 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     fVertBar->setFocusPolicy(Qt::NoFocus);
     connect(fHorzBar, &QScrollBar::actionTriggered, this, [this](int action) { onBarAction(false, action); });
     connect(fVertBar, &QScrollBar::actionTriggered, this, [this](int action) { onBarAction(true, action); });
-    fHorzInfo.Attach(this, sbHorizontal);
-    fVertInfo.Attach(this, sbVertical);
+    fView.Horz.Attach(this, sbHorizontal);
+    fView.Vert.Attach(this, sbVertical);
     fZoomInTimer = new QTimer(this);
     fZoomInTimer->setSingleShot(true);
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
@@ -125,7 +125,7 @@ TPixImage::~TPixImage()
     if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
     SetEnableProgressEvent(false);
     stopPlayback();
-    fDownload.reset();
+    fUrl.Release();
     fDataLink.reset();
     closeFeed();
     fHasImage = false;
@@ -136,8 +136,8 @@ TPixImage::~TPixImage()
     sdk::PX_FreeBitmap(&fFloaterBackground);
     sdk::PX_FreeBitmap(&fFloaterCopy);
     sdk::PX_FreeBitmap(&fFloater);
-    fHorzInfo.Detach();
-    fVertInfo.Detach();
+    fView.Horz.Detach();
+    fView.Vert.Detach();
 }
 
 // ---- results and errors ----
@@ -187,8 +187,8 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 
 void TPixImage::busyCheck()
 {
-    if (fPlaying) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
-    if (fProcessing || fBusyDepth > 0 || fFeed) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
+    if (fAnim.Playing) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
+    if (fProcessing || fBusyDepth > 0 || fFeed.IsOpen()) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 
 void TPixImage::invalidateIfAuto()
@@ -237,19 +237,14 @@ void TPixImage::SetAutoScroll(bool Value)
     if (fHasImage) {
         fUpdatingBars = true;
         if (Value) {
-            const int x = std::min(fPosX, fMaxX);
-            const int y = std::min(fPosY, fMaxY);
-            fDstLeft += fPosX - x;
-            fDstTop += fPosY - y;
-            fPosX = x;
-            fPosY = y;
-            setScrollBar(fHorzInfo, fMaxX);
-            setScrollBarPos(fHorzInfo, fPosX);
-            setScrollBar(fVertInfo, fMaxY);
-            setScrollBarPos(fVertInfo, fPosY);
+            fView.KeepWithinLimits();
+            setScrollBar(fView.Horz, fView.MaxX);
+            setScrollBarPos(fView.Horz, fView.PosX);
+            setScrollBar(fView.Vert, fView.MaxY);
+            setScrollBarPos(fView.Vert, fView.PosY);
         } else {
-            setScrollBar(fHorzInfo, 0);
-            setScrollBar(fVertInfo, 0);
+            setScrollBar(fView.Horz, 0);
+            setScrollBar(fView.Vert, 0);
         }
         fUpdatingBars = false;
     }
@@ -263,8 +258,7 @@ void TPixImage::SetAutoSetRects(bool Value)
     const bool switchedOn = Value && !fAutoSetRects;
     fAutoSetRects = Value;
     if (switchedOn) {
-        fSrc = QRect(0, 0, fBitmapWidth, fBitmapHeight);
-        fSrcClip = fSrc;
+        fView.ShowWholeBitmap(QSize(fBitmapWidth, fBitmapHeight));
         UpdateLayout();
     }
     invalidateIfAuto();
@@ -344,10 +338,7 @@ void TPixImage::SetPaintSizeMode(TPaintSizeMode Value)
     fPaintSizeMode = Value;
     if (Value == smNormal) {
         scrollToOrigin();
-        fZoomX = 1.0;
-        fZoomY = 1.0;
-        fDstWidth = platform::truncToInt(fBitmapWidth * fZoomX);
-        fDstHeight = platform::truncToInt(fBitmapHeight * fZoomY);
+        fView.ResetZoom(QSize(fBitmapWidth, fBitmapHeight));
     }
     UpdateLayout();
     invalidateIfAuto();
@@ -355,8 +346,7 @@ void TPixImage::SetPaintSizeMode(TPaintSizeMode Value)
 
 int TPixImage::PaintZoomFactor() const
 {
-    const double zoom = fPaintSizeMode == smStretch ? std::min(fZoomX, fZoomY) : fZoomX;
-    return platform::roundHalfEven(zoom * 100.0);
+    return fView.ZoomFactor(fPaintSizeMode);
 }
 
 void TPixImage::SetPaintZoomFactor(int Value)
@@ -366,8 +356,7 @@ void TPixImage::SetPaintZoomFactor(int Value)
         raiseProperty(QStringLiteral("PaintZoomFactor: Invalid value passed."));
     }
     if (!fReadingForm) fPaintSizeMode = smZoom;
-    fZoomX = Value / 100.0;
-    fZoomY = Value / 100.0;
+    fView.SetZoomFactor(Value);
     SetPaintSizeMode(fPaintSizeMode);
 }
 

@@ -3,14 +3,16 @@
 // It owns the current bitmap and the list of pages it came from, lays the picture out in its
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
+#include "imaging/pixanimator.h"
 #include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
 #include "imaging/pixscrollinfo.h"
+#include "imaging/pixsources.h"
+#include "imaging/pixviewport.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
 #include "platform/datalink.h"
 #include "sdk/sdk.h"
-#include "platform/urldownload.h"
 
 #include <QCursor>
 #include <QFont>
@@ -140,15 +142,15 @@ public:
     // ---- animation ----
     // Starts or stops the playback of the list's frames; OnAnimate tells which.
     int AnimationEnable(bool enable);
-    bool Animating() const { return fPlaying; }
+    bool Animating() const { return fAnim.Playing; }
     // The playback step, run by the animation timer: shows the next frame when it is due and sets
     // the timer to the frame's delay.
     void AnimationStep();
     // The animation timer (for callers that watch or drive the playback themselves).
     QTimer* AnimationTimer() const { return fAnimTimer; }
     // The clock of the playback step: milliseconds from any start (tests put their own).
-    using TTickClock = std::function<std::uint32_t()>;
-    static void SetTickClock(TTickClock clock);
+    using TTickClock = PixAnimator::TickClock;
+    static void SetTickClock(TTickClock clock) { PixAnimator::SetTickClock(std::move(clock)); }
 
     // ---- pan window and magnifying glass ----
     // Shows the pan window (created when needed) or closes it.
@@ -183,7 +185,7 @@ public:
     int StartFeedLoad(int Bits, int Page, int Pages);
     int FeedLoad(const void* Buffer, qint64 Size);
     int StopFeedLoad();
-    bool FeedLoadOpen() const { return fFeed != nullptr; }
+    bool FeedLoadOpen() const { return fFeed.IsOpen(); }
     // Setting it downloads the picture at the address (http or https) into the control; the
     // download runs on while the program goes on, and OnReadyStateChanged tells when it is done.
     const QString& BitmapDataPath() const { return fBitmapDataPath; }
@@ -258,35 +260,35 @@ public:
     int BorderWidth() const { return fFrameThickness + fFrameInnerThickness + fFrameOuterThickness; }
     int ClientWidth() const;
     int ClientHeight() const;
-    int DstLeft() const { return fDstLeft; }
-    int DstTop() const { return fDstTop; }
-    int DstWidth() const { return fDstWidth; }
-    int DstHeight() const { return fDstHeight; }
-    int DstClipLeft() const { return fDstClip.left(); }
-    int DstClipTop() const { return fDstClip.top(); }
-    int DstClipWidth() const { return fDstClip.width(); }
-    int DstClipHeight() const { return fDstClip.height(); }
+    int DstLeft() const { return fView.DstLeft; }
+    int DstTop() const { return fView.DstTop; }
+    int DstWidth() const { return fView.DstWidth; }
+    int DstHeight() const { return fView.DstHeight; }
+    int DstClipLeft() const { return fView.DstClip.left(); }
+    int DstClipTop() const { return fView.DstClip.top(); }
+    int DstClipWidth() const { return fView.DstClip.width(); }
+    int DstClipHeight() const { return fView.DstClip.height(); }
     void SetDstClipLeft(int v);
     void SetDstClipTop(int v);
     void SetDstClipWidth(int v);
     void SetDstClipHeight(int v);
     int SetDstClipRect(int Left, int Top, int Width, int Height);
-    int SrcLeft() const { return fSrc.left(); }
-    int SrcTop() const { return fSrc.top(); }
-    int SrcWidth() const { return fSrc.width(); }
-    int SrcHeight() const { return fSrc.height(); }
-    int SrcClipLeft() const { return fSrcClip.left(); }
-    int SrcClipTop() const { return fSrcClip.top(); }
-    int SrcClipWidth() const { return fSrcClip.width(); }
-    int SrcClipHeight() const { return fSrcClip.height(); }
-    double ZoomX() const { return fZoomX; }
-    double ZoomY() const { return fZoomY; }
-    int ScrollPosX() const { return fPosX; }
-    int ScrollPosY() const { return fPosY; }
-    int ScrollMaxX() const { return fMaxX; }
-    int ScrollMaxY() const { return fMaxY; }
-    const TPixScrollInfo& HorzScrollInfo() const { return fHorzInfo; }
-    const TPixScrollInfo& VertScrollInfo() const { return fVertInfo; }
+    int SrcLeft() const { return fView.Src.left(); }
+    int SrcTop() const { return fView.Src.top(); }
+    int SrcWidth() const { return fView.Src.width(); }
+    int SrcHeight() const { return fView.Src.height(); }
+    int SrcClipLeft() const { return fView.SrcClip.left(); }
+    int SrcClipTop() const { return fView.SrcClip.top(); }
+    int SrcClipWidth() const { return fView.SrcClip.width(); }
+    int SrcClipHeight() const { return fView.SrcClip.height(); }
+    double ZoomX() const { return fView.ZoomX; }
+    double ZoomY() const { return fView.ZoomY; }
+    int ScrollPosX() const { return fView.PosX; }
+    int ScrollPosY() const { return fView.PosY; }
+    int ScrollMaxX() const { return fView.MaxX; }
+    int ScrollMaxY() const { return fView.MaxY; }
+    const TPixScrollInfo& HorzScrollInfo() const { return fView.Horz; }
+    const TPixScrollInfo& VertScrollInfo() const { return fView.Vert; }
     QScrollBar* HorzScrollBar() const { return fHorzBar; }
     QScrollBar* VertScrollBar() const { return fVertBar; }
 
@@ -654,7 +656,6 @@ private:
     void refreshAttributes();
     void resetAttributesAndRects();
     void sizeModeArithmetic();
-    void centre();
     void applyPaintSizeMode();
     void scrollToOrigin();
     void setScrollBar(TPixScrollInfo& info, int range);
@@ -763,8 +764,6 @@ private:
     int startLoaderPlayback(int Bits);
     // The list taken over from the playback; *playFrom the frame to play on from, -1 for a still.
     int finishLoaderPlayback(int result, int* playFrom);
-    // While the loader steps the playback: whether the frame on show has stayed its delay.
-    bool loaderFrameDue();
     // The display bitmap of the playback, of the animation's size.
     int createPlaybackBitmap();
     void stopPlayback();
@@ -809,16 +808,9 @@ private:
     int fViewPerspective = 0;
 
     // layout
-    int fDstLeft = 0, fDstTop = 0, fDstWidth = 0, fDstHeight = 0;
-    QRect fDstClip;
-    QRect fSrc, fSrcClip;
-    QRect fDisplay;
-    double fZoomX = 1.0, fZoomY = 1.0;
-    int fPosX = 0, fPosY = 0, fMaxX = 0, fMaxY = 0;
-    TPixScrollInfo fHorzInfo, fVertInfo;
+    PixViewport fView;
     QScrollBar* fHorzBar = nullptr;
     QScrollBar* fVertBar = nullptr;
-    int fWheelRemainder = 0;
     bool fLayoutInProgress = false;
     bool fScrolling = false;
     bool fUpdatingBars = false;
@@ -871,10 +863,10 @@ private:
     void dragOverTarget(const QPoint& global);
 
     // feed and URL loading
-    sdk::SdkFeedLoadHandle fFeed = nullptr;
+    PixFeedSource fFeed;
     QString fBitmapDataPath;
     TReadyState fReadyState = rsComplete;
-    std::unique_ptr<platform::UrlDownload> fDownload;
+    PixUrlSource fUrl;
     void downloadStarted();
     void downloadData(const QByteArray& data);
     void downloadFinished(int error);
@@ -885,19 +877,8 @@ private:
     void closeFeed();
 
     // animation
-    sdk::SdkPlaybackHandle fPlayback = nullptr;
-    bool fPlaying = false;
-    bool fAnimationRequested = false;
-    bool fLoaderDriven = false;           // the load of the file steps the playback
-    int fLoaderFrameIndex = -1;           // the frame on show while it loads, and since when
-    std::uint32_t fLoaderFrameShownAt = 0;
+    PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;
-    struct AnimationData {
-        bool known = false;
-        int width = 0, height = 0, bits = 24;
-        std::vector<std::uint32_t> palette;
-        ColorRef background = 0;
-    } fAnimation;
 
     // regions
     QRect fRgnBounds;

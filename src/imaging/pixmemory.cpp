@@ -9,56 +9,24 @@ namespace imaging {
 
 using namespace sdk;
 
-namespace {
-
-constexpr int memoryNotReadable = -3; // the memory handed over cannot be read
-
-// The result a failed download leaves.
-int downloadFailure(const platform::UrlDownload& download, platform::UrlDownload::Result result)
-{
-    using D = platform::UrlDownload;
-    switch (result) {
-    case D::BadAddress: return 0;
-    case D::HostNotFound: return -273;    // "Host Not Found"
-    case D::ConnectFailed: return -276;   // "Connection Refused"
-    case D::ConnectTimedOut: return -279; // "Connection attempt timeout"
-    case D::Stalled: return -286;         // "Transfer was aborted"
-    case D::TooLarge: return PXERR_NOMEMORY; // as for a file too large to read
-    case D::CutShort: return PXERR_READ;
-    case D::HttpError: {
-        const int status = download.HttpStatus();
-        if (status == 404 || status == 410) return PXERR_FILENOTFOUND;
-        return status >= 500 ? -218 : -284; // "Server not found or down", "Unknown network error has occured"
-    }
-    default: return -284;
-    }
-}
-
-} // namespace
-
 int TPixImage::LoadMemory(const void* Memory, int Bits, int Page, qint64 Size)
 {
     Clear();
     fFrameDirty = true;
     fLoading = true;
-    fHorzInfo.Page = -1;
-    fVertInfo.Page = -1;
+    fView.ResetPages();
     int result;
     {
         StatusScope scope(this, false);
         LoadInfoScope infoScope(this);
-        if (!Memory || Size < 0) {
-            result = memoryNotReadable;
-        } else if (Size > maxPictureBytes) {
-            result = PXERR_NOMEMORY;
-        } else {
-            const QByteArray data = QByteArray::fromRawData(static_cast<const char*>(Memory), static_cast<qsizetype>(Size));
+        const PixMemorySource source(Memory, Size);
+        result = source.Check();
+        if (result == PX_SUCCESS) {
             PxLoadOptions options;
-            options.Page = std::max(1, Page);
-            options.MaxPages = 1;
+            options.Page = Page;
             PxFileInfo info;
             result = PX_CreateBitmapList(&fList);
-            if (result == PX_SUCCESS) result = PX_LoadMemory(data, nullptr, Bits, fList, options, pageCallback(1, false), &info);
+            if (result == PX_SUCCESS) result = source.Read(Bits, fList, options, pageCallback(1, false), &info);
             result = showLoadedPages(result);
             if (fHasImage) {
                 fFileInfo = info;
@@ -74,23 +42,19 @@ int TPixImage::StartFeedLoad(int Bits, int Page, int Pages)
 {
     Clear();
     fFrameDirty = true;
-    fHorzInfo.Page = -1;
-    fVertInfo.Page = -1;
+    fView.ResetPages();
     PxLoadOptions options;
     options.Page = std::max(1, Page);
     options.MaxPages = Pages < 0 ? -1 : Pages;
     int result = PX_CreateBitmapList(&fList);
-    if (result == PX_SUCCESS) result = PX_StartFeedLoad(&fFeed, Bits, fList, options, pageCallback(Pages, true));
-    if (result != PX_SUCCESS) {
-        fFeed = nullptr;
-        dropList();
-    }
+    if (result == PX_SUCCESS) result = fFeed.Open(Bits, fList, options, pageCallback(Pages, true));
+    if (result != PX_SUCCESS) dropList();
     return CheckMethodResult(QStringLiteral("StartFeedLoad"), result);
 }
 
 int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
 {
-    if (!fFeed) {
+    if (!fFeed.IsOpen()) {
         fLastResult = 0;
         throw EInvalidOperation(objectName() + QStringLiteral(" \nFeedLoad: Feed Load not Started."));
     }
@@ -99,7 +63,7 @@ int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
         // The bytes may complete bands and pages: their events run now, and switching
         // EnableProgressEvent off in one of them stops the load.
         StatusScope scope(this, false);
-        result = PX_FeedLoad(fFeed, static_cast<const char*>(Buffer), Size);
+        result = fFeed.Feed(Buffer, Size);
     }
     if (result > 0) {
         result = 1;
@@ -129,12 +93,12 @@ void TPixImage::closeFeed()
 {
     // The page being decoded goes with the feed.
     fLoadingPage = nullptr;
-    if (fFeed) PX_StopFeedLoad(&fFeed);
+    fFeed.Close();
 }
 
 int TPixImage::StopFeedLoad()
 {
-    if (!fFeed) {
+    if (!fFeed.IsOpen()) {
         fLastResult = 0;
         throw EInvalidOperation(objectName() + QStringLiteral(" \nFeedLoad: Feed Load not Started."));
     }
@@ -147,7 +111,7 @@ int TPixImage::StopFeedLoad()
         fLoadingPage = nullptr;
         PX_FreeBitmap(&fBitmap);
         fHasImage = false;
-        result = showLoadedPages(PX_StopFeedLoad(&fFeed, &info));
+        result = showLoadedPages(fFeed.Finish(&info));
         if (fHasImage) {
             fFileInfo = info;
             fFileAnimated = false;
@@ -161,8 +125,7 @@ int TPixImage::StopFeedLoad()
 
 void TPixImage::stopDownload()
 {
-    if (fDownload) fDownload->Abort();
-    fDownload.reset();
+    fUrl.Stop();
     closeFeed();
     dropList();
     fLoading = false;
@@ -171,11 +134,11 @@ void TPixImage::stopDownload()
 
 void TPixImage::SetBitmapDataPath(const QString& Value)
 {
-    if (fDownload) {
+    if (fUrl.Active()) {
         stopDownload();
         resetAttributesAndRects();
     }
-    if (fProcessing || fBusyDepth > 0 || fPlaying) {
+    if (fProcessing || fBusyDepth > 0 || fAnim.Playing) {
         fLastResult = 0;
         throw EPixImageError(objectName() + QStringLiteral(": Can not be Interruptted"));
     }
@@ -186,22 +149,18 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
         platform::UrlDownload::Handlers handlers;
         handlers.data = [this](const QByteArray& piece) {
             downloadData(piece);
-            return fFeed != nullptr;
+            return fFeed.IsOpen();
         };
         handlers.progress = [this](qint64 done, qint64 total) {
             if (OnStatus && fEnableProgressEvent) OnStatus(this, total > 0 ? static_cast<int>(done * 100 / total) : 0);
         };
         handlers.finished = [this](platform::UrlDownload::Result r) { downloadFinished(r); };
-        fDownload = std::make_unique<platform::UrlDownload>(Value, maxPictureBytes, std::move(handlers));
-        const platform::UrlDownload::Result started = fDownload->Start();
-        if (started == platform::UrlDownload::Complete) {
-            result = PX_SUCCESS;
+        result = fUrl.Start(Value, std::move(handlers));
+        if (result == PX_SUCCESS) {
             downloadStarted();
-            if (!fFeed) result = fLastResult;
-        } else {
-            result = downloadFailure(*fDownload, started);
+            if (!fFeed.IsOpen()) result = fLastResult;
         }
-        if (result != PX_SUCCESS) fDownload.reset();
+        if (result != PX_SUCCESS) fUrl.Release();
     }
     if (result != PX_SUCCESS) {
         dropList();
@@ -223,7 +182,7 @@ void TPixImage::downloadStarted()
 
 void TPixImage::downloadData(const QByteArray& data)
 {
-    if (!fFeed) return;
+    if (!fFeed.IsOpen()) return;
     SuspendMethodErrors();
     try {
         FeedLoad(data.constData(), data.size());
@@ -240,11 +199,11 @@ void TPixImage::downloadData(const QByteArray& data)
 void TPixImage::downloadFinished(int error)
 {
     const auto result = static_cast<platform::UrlDownload::Result>(error);
-    const int failure = downloadFailure(*fDownload, result);
-    const QString cause = fDownload->FailureText(result);
-    fDownload.reset();
+    const int failure = fUrl.Failure(result);
+    const QString cause = fUrl.FailureText(result);
+    fUrl.Release();
     fLoading = false;
-    if (result == platform::UrlDownload::Complete && fFeed) {
+    if (result == platform::UrlDownload::Complete && fFeed.IsOpen()) {
         // All arrived: the rest of the picture is decoded now. A picture that cannot be read is
         // reported as an error of the address.
         fReadyState = rsLoading;
@@ -256,7 +215,7 @@ void TPixImage::downloadFinished(int error)
     } else {
         // Nothing of a failed download is kept. A feed that refused the bytes keeps its own
         // result; the download's failure is named with its cause.
-        const bool fed = fFeed != nullptr;
+        const bool fed = fFeed.IsOpen();
         closeFeed();
         dropList();
         ImageChanged();

@@ -39,9 +39,9 @@ int TPixImage::FastRotate(int Angle)
     return runEdit(
         QStringLiteral("FastRotate"), false, [&](SdkBitmapHandle* b) { return PX_RotateBitmapViewPerspective(b, Angle); },
         [&](int) {
-            moveChildren(-fPosX, -fPosY);
-            fPosX = 0;
-            fPosY = 0;
+            moveChildren(-fView.PosX, -fView.PosY);
+            fView.PosX = 0;
+            fView.PosY = 0;
             resetAttributesAndRects();
             FastRotateDone(Angle);
         });

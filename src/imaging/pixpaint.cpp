@@ -24,22 +24,6 @@ namespace imaging {
 
 using namespace sdk;
 
-namespace {
-
-// The destination size of n bitmap pixels at zoom z.
-int scaled(int n, double z)
-{
-    if (z > 0.0) return platform::roundHalfEven(n * z);
-    if (z == 0.0) return 1;
-    return platform::roundHalfEven(n / (1.0 - z));
-}
-
-constexpr int lineStepX = 1;
-constexpr int lineStepY = 2;
-constexpr int wheelUnitsPerPage = 120;
-
-} // namespace
-
 // ---- client area ----
 
 int TPixImage::ClientWidth() const
@@ -64,67 +48,18 @@ QRect TPixImage::innerRect() const
 
 void TPixImage::sizeModeArithmetic()
 {
-    int w = fBitmapWidth;
-    int h = fBitmapHeight;
+    QSize picture(fBitmapWidth, fBitmapHeight);
     if (fPaintSizeUseDPI) {
-        w = platform::roundHalfEven(static_cast<double>(w) * logicalDpiX() / std::max(1, fXResolution));
-        h = platform::roundHalfEven(static_cast<double>(h) * logicalDpiY() / std::max(1, fYResolution));
-    }
-    if (w == 0 || h == 0) {
-        fDstWidth = 0;
-        fDstHeight = 0;
-        if (fAutoScroll) {
-            setScrollBar(fHorzInfo, 0);
-            setScrollBar(fVertInfo, 0);
-        }
-        return;
+        picture.setWidth(platform::roundHalfEven(static_cast<double>(picture.width()) * logicalDpiX() /
+                                                 std::max(1, fXResolution)));
+        picture.setHeight(platform::roundHalfEven(static_cast<double>(picture.height()) * logicalDpiY() /
+                                                  std::max(1, fYResolution)));
     }
     const int b = BorderWidth();
-    const double fx = static_cast<double>(ClientWidth() - 2 * b) / w;
-    const double fy = static_cast<double>(ClientHeight() - 2 * b) / h;
-    switch (fPaintSizeMode) {
-    case smNormal:
-    case smZoom: break;
-    case smStretch:
-        fZoomX = fx;
-        fZoomY = fy;
-        break;
-    case smFitSides:
-        fZoomX = fx;
-        fZoomY = fx;
-        break;
-    case smFit:
-        fZoomX = std::min(fx, fy);
-        fZoomY = fZoomX;
-        break;
+    if (!fView.Fit(fPaintSizeMode, picture, QSize(ClientWidth() - 2 * b, ClientHeight() - 2 * b)) && fAutoScroll) {
+        setScrollBar(fView.Horz, 0);
+        setScrollBar(fView.Vert, 0);
     }
-    fDstHeight = scaled(h, fZoomY);
-    fDstWidth = scaled(w, fZoomX);
-    fDstClip = QRect(fDstLeft, fDstTop, fDstWidth, fDstHeight);
-}
-
-void TPixImage::centre()
-{
-    // Centred inside the frame: the inner area is what the picture is shown in.
-    const int b = BorderWidth();
-    const int cw = ClientWidth() - 2 * b;
-    const int ch = ClientHeight() - 2 * b;
-    QRect r = fDisplay;
-    if (r.width() < cw) {
-        const int left = platform::roundHalfEven(cw / 2.0) - platform::roundHalfEven(r.width() / 2.0);
-        r.moveLeft(left);
-    }
-    if (r.height() < ch) {
-        const int top = platform::roundHalfEven(ch / 2.0 - r.height() / 2.0);
-        r.moveTop(top);
-    }
-    fDisplay = r;
-    fDstClip = r;
-    fDstLeft = r.left();
-    fDstTop = r.top();
-    fDstWidth = std::abs(r.width());
-    fDstHeight = std::abs(r.height());
-    invalidateIfAuto();
 }
 
 void TPixImage::UpdateLayout()
@@ -137,23 +72,19 @@ void TPixImage::UpdateLayout()
         const int innerW = ClientWidth() - 2 * b;
         if (!fScrolling) {
             if (fAutoSetRects) sizeModeArithmetic();
-            fMaxY = std::max(0, fDstHeight - innerH);
-            fMaxX = std::max(0, fDstWidth - innerW);
-            fPosY = std::max(0, std::min(fPosY, fMaxY));
-            fPosX = std::max(0, std::min(fPosX, fMaxX));
+            fView.LimitScroll(QSize(innerW, innerH));
             if (fAutoSize && fHasImage) {
-                resize(width() - ClientWidth() + 2 * b + fDstWidth, height() - ClientHeight() + 2 * b + fDstHeight);
+                resize(width() - ClientWidth() + 2 * b + fView.DstWidth, height() - ClientHeight() + 2 * b + fView.DstHeight);
             } else if (fAutoScroll) {
-                fDstLeft = -fPosX;
-                fDstTop = -fPosY;
+                fView.FollowScroll();
             }
-            if (fAutoSetRects) {
-                fDstClip = QRect(fDstLeft, fDstTop, fDstWidth, fDstHeight);
-                fDisplay = fDstClip;
-            }
+            if (fAutoSetRects) fView.ClipToDestination();
         }
         if (!fScrolling && !fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
-        if (fCenterImage && (fDisplay.width() < innerW || fDisplay.height() < innerH)) centre();
+        if (fCenterImage && (fView.Display.width() < innerW || fView.Display.height() < innerH)) {
+            fView.Centre(QSize(innerW, innerH));
+            invalidateIfAuto();
+        }
         updatePanWindow();
         fLayoutInProgress = false;
         fFrameDirty = true;
@@ -168,44 +99,41 @@ void TPixImage::UpdateLayout()
 
 void TPixImage::scrollToOrigin()
 {
-    moveChildren(-fPosX, -fPosY);
-    fDstLeft += fPosX;
-    fDstTop += fPosY;
-    fPosX = 0;
-    fPosY = 0;
-    setScrollBarPos(fHorzInfo, 0);
-    setScrollBarPos(fVertInfo, 0);
+    const QPoint left = fView.ScrollToOrigin();
+    moveChildren(-left.x(), -left.y());
+    setScrollBarPos(fView.Horz, 0);
+    setScrollBarPos(fView.Vert, 0);
 }
 
 void TPixImage::applyPaintSizeMode() { SetPaintSizeMode(fPaintSizeMode); }
 
 void TPixImage::SetDstClipLeft(int v)
 {
-    fDstClip.moveLeft(v);
+    fView.DstClip.moveLeft(v);
     invalidateIfAuto();
 }
 
 void TPixImage::SetDstClipTop(int v)
 {
-    fDstClip.moveTop(v);
+    fView.DstClip.moveTop(v);
     invalidateIfAuto();
 }
 
 void TPixImage::SetDstClipWidth(int v)
 {
-    fDstClip.setWidth(v);
+    fView.DstClip.setWidth(v);
     invalidateIfAuto();
 }
 
 void TPixImage::SetDstClipHeight(int v)
 {
-    fDstClip.setHeight(v);
+    fView.DstClip.setHeight(v);
     invalidateIfAuto();
 }
 
 int TPixImage::SetDstClipRect(int Left, int Top, int Width, int Height)
 {
-    fDstClip = QRect(Left, Top, Width, Height);
+    fView.DstClip = QRect(Left, Top, Width, Height);
     invalidateIfAuto();
     return 1;
 }
@@ -215,17 +143,14 @@ int TPixImage::SetDstClipRect(int Left, int Top, int Width, int Height)
 void TPixImage::setScrollBar(TPixScrollInfo& info, int range)
 {
     const bool vertical = info.Kind == sbVertical;
-    if (info.Page == -1 && fHasImage) {
-        info.Page = platform::roundHalfEven((vertical ? fBitmapHeight : fBitmapWidth) / 10.0);
-        if (info.Page == 0) info.Page = 1;
-    }
+    if (fHasImage) PixViewport::InitPage(info, vertical ? fBitmapHeight : fBitmapWidth);
     const int page = std::max(1, info.Page);
     info.Min = 0;
     info.Max = range + page - 1;
     QScrollBar* bar = vertical ? fVertBar : fHorzBar;
     bar->setRange(0, std::max(0, range));
     bar->setPageStep(page);
-    bar->setSingleStep(vertical ? lineStepY : lineStepX);
+    bar->setSingleStep(vertical ? PixViewport::LineStepY : PixViewport::LineStepX);
     const bool show = range > 0;
     if (show != !bar->isHidden()) {
         bar->setVisible(show);
@@ -256,10 +181,10 @@ void TPixImage::setScrollBarPos(TPixScrollInfo& info, int pos)
 void TPixImage::syncScrollBars()
 {
     fUpdatingBars = true;
-    setScrollBar(fHorzInfo, fMaxX);
-    setScrollBarPos(fHorzInfo, fPosX);
-    setScrollBar(fVertInfo, fMaxY);
-    setScrollBarPos(fVertInfo, fPosY);
+    setScrollBar(fView.Horz, fView.MaxX);
+    setScrollBarPos(fView.Horz, fView.PosX);
+    setScrollBar(fView.Vert, fView.MaxY);
+    setScrollBarPos(fView.Vert, fView.PosY);
     fUpdatingBars = false;
 }
 
@@ -270,23 +195,7 @@ void TPixImage::scrollMessage(bool vertical, TScrollCode code, int pos)
 {
     if (!fEnableScroll || fInPaint) return;
     fScrolling = true;
-    const int current = vertical ? fPosY : fPosX;
-    const int maximum = vertical ? fMaxY : fMaxX;
-    const int page = std::max(1, (vertical ? fVertInfo : fHorzInfo).Page);
-    const int line = vertical ? lineStepY : lineStepX;
-    int delta = 0;
-    switch (code) {
-    case scLineUp: delta = -line; break;
-    case scLineDown: delta = line; break;
-    case scPageUp: delta = -page; break;
-    case scPageDown: delta = page; break;
-    case scPosition:
-    case scTrack: delta = pos - current; break;
-    case scTop: delta = -current; break;
-    case scBottom: delta = maximum - current; break;
-    default: break;
-    }
-    delta = std::max(-current, std::min(delta, maximum - current));
+    const int delta = fView.ScrollDelta(vertical, code, pos);
     if (delta != 0 && fAutoScroll && OnBeforeScroll) OnBeforeScroll(this);
     if (fAutoScroll) {
         if (vertical) ScrollBy(0, delta);
@@ -312,31 +221,16 @@ void TPixImage::onBarAction(bool vertical, int action)
     }
     scrollMessage(vertical, code, bar->sliderPosition());
     // The bar shows where the picture is, whatever the bar computed for itself.
-    bar->setSliderPosition(vertical ? fPosY : fPosX);
+    bar->setSliderPosition(vertical ? fView.PosY : fView.PosX);
 }
 
 void TPixImage::ScrollBy(int dx, int dy)
 {
     if (dx == 0 && dy == 0) return;
-    dx = std::max(-fPosX, std::min(dx, fMaxX - fPosX));
-    dy = std::max(-fPosY, std::min(dy, fMaxY - fPosY));
-    fPosX += dx;
-    fPosY += dy;
-    fDstLeft -= dx;
-    fDstTop -= dy;
-    if (dx != 0 && fDstLeft > 0) {
-        fDstLeft = 0;
-        fPosX = 0;
-    }
-    if (dy != 0 && fDstTop > 0) {
-        fDstTop = 0;
-        fPosY = 0;
-    }
-    fDstClip.translate(-dx, -dy);
-    fDisplay.translate(-dx, -dy);
-    setScrollBarPos(fHorzInfo, fPosX);
-    setScrollBarPos(fVertInfo, fPosY);
-    moveChildren(dx, dy);
+    const QPoint moved = fView.ScrollBy(dx, dy);
+    setScrollBarPos(fView.Horz, fView.PosX);
+    setScrollBarPos(fView.Vert, fView.PosY);
+    moveChildren(moved.x(), moved.y());
     Refresh();
     updatePanWindow();
     updateMagGlass();
@@ -389,9 +283,9 @@ void TPixImage::composeFrame()
     QRect effectRect;
     // While a file loads, its first page is shown as far as it is decoded.
     const SdkBitmapHandle* shown = fLoadingPage ? fLoadingPage : (fHasImage ? &fBitmap : nullptr);
-    if (!inner.isEmpty() && shown && shown->allocated() && fDstWidth > 0 && fDstHeight > 0 && !fSrc.isEmpty()) {
-        const QRect display(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
-        const QRect clip = fDstClip.translated(b, b) & inner;
+    if (!inner.isEmpty() && shown && shown->allocated() && fView.DstWidth > 0 && fView.DstHeight > 0 && !fView.Src.isEmpty()) {
+        const QRect display = fView.DisplayRect(b);
+        const QRect clip = fView.DstClip.translated(b, b) & inner;
         effectRect = display & inner;
         p.save();
         p.setClipRect(clip);
@@ -402,7 +296,7 @@ void TPixImage::composeFrame()
         }
         QImage picture = pictureImage(*shown);
         // A frame of an animation shows the background where it is transparent.
-        const bool frameKeyed = (fPlaying || fLoaderDriven) && (shown->Flags & bfTransparent);
+        const bool frameKeyed = (fAnim.Playing || fAnim.LoaderDriven) && (shown->Flags & bfTransparent);
         if (fUseTransparentColor || frameKeyed) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
             const QRgb key =
@@ -413,7 +307,7 @@ void TPixImage::composeFrame()
                     if ((line[x] | 0xFF000000u) == key) line[x] = 0;
             }
         }
-        QRectF source(fSrc);
+        QRectF source(fView.Src);
         QRectF target(display);
         if (fLoadingPage) {
             // Only the rows decoded so far.
@@ -441,7 +335,7 @@ void TPixImage::composeFrame()
         if (!source.isEmpty()) p.drawImage(target, picture, source);
         p.restore();
     }
-    if (!effectRect.isEmpty() && !fLoadingPage && !fPlaying && !fLoaderDriven &&
+    if (!effectRect.isEmpty() && !fLoadingPage && !fAnim.Playing && !fAnim.LoaderDriven &&
         (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
         runPaintEffects(previous, effectRect);
@@ -518,7 +412,7 @@ void TPixImage::paintEvent(QPaintEvent*)
     p.translate(EdgeWidth(), EdgeWidth());
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
     if ((fRubberActive || (fRubberShown && fRgnShape == rsNone)) && !fRubberRect.isNull()) {
-        const QPoint moved(fRubberScrollStart.x() - fPosX, fRubberScrollStart.y() - fPosY);
+        const QPoint moved(fRubberScrollStart.x() - fView.PosX, fRubberScrollStart.y() - fView.PosY);
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
         p.setBrush(Qt::NoBrush);
@@ -596,13 +490,11 @@ void TPixImage::wheelEvent(QWheelEvent* event)
     event->accept();
     if (event->buttons() & (Qt::LeftButton | Qt::MiddleButton | Qt::RightButton)) return;
     const QPoint angle = event->angleDelta();
-    fWheelRemainder += angle.y() != 0 ? angle.y() : angle.x();
+    const int pages = fView.WheelPages(angle.y() != 0 ? angle.y() : angle.x());
     const bool horizontal = (event->modifiers() & Qt::ShiftModifier) != 0;
-    while (std::abs(fWheelRemainder) >= wheelUnitsPerPage) {
-        const bool forward = fWheelRemainder > 0;
-        fWheelRemainder += forward ? -wheelUnitsPerPage : wheelUnitsPerPage;
-        if (horizontal) HScroll(forward ? scPageUp : scPageDown);
-        else VScroll(forward ? scPageUp : scPageDown);
+    for (int i = 0; i < std::abs(pages); ++i) {
+        if (horizontal) HScroll(pages > 0 ? scPageUp : scPageDown);
+        else VScroll(pages > 0 ? scPageUp : scPageDown);
     }
 }
 
@@ -612,7 +504,7 @@ void TPixImage::RubberBandBegin(int x, int y)
 {
     fRubberAnchor = QPoint(x, y);
     fRubberRect = QRect();
-    fRubberScrollStart = QPoint(fPosX, fPosY);
+    fRubberScrollStart = QPoint(fView.PosX, fView.PosY);
     fRubberActive = true;
 }
 
@@ -636,7 +528,7 @@ void TPixImage::finishRubberBand()
     fMouseDrawing = false;
     const QRect band = RubberBandEnd();
     // It stays shown where it was drawn, following the picture when it scrolls.
-    fRubberScrollStart = QPoint(fPosX, fPosY);
+    fRubberScrollStart = QPoint(fView.PosX, fView.PosY);
     fRubberShown = true;
     update();
     if (OnRubberBand) OnRubberBand(this, band.left(), band.top(), band.right(), band.bottom());

@@ -259,17 +259,8 @@ int TPixImage::MagGlassDisplayFlags() const
 
 QRect TPixImage::visibleBitmapPart() const
 {
-    if (!fHasImage || fDstWidth <= 0 || fDstHeight <= 0) return {};
-    const int b = BorderWidth();
-    const QRect display(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
-    const QRect shown = display & innerRect();
-    if (shown.isEmpty()) return {};
-    const double sx = static_cast<double>(fBitmapWidth) / fDstWidth;
-    const double sy = static_cast<double>(fBitmapHeight) / fDstHeight;
-    const int left = platform::roundHalfEven((shown.left() - display.left()) * sx);
-    const int top = platform::roundHalfEven((shown.top() - display.top()) * sy);
-    return QRect(left, top, std::max(1, std::min(fBitmapWidth - left, platform::roundHalfEven(shown.width() * sx))),
-                 std::max(1, std::min(fBitmapHeight - top, platform::roundHalfEven(shown.height() * sy))));
+    if (!fHasImage) return {};
+    return fView.VisibleBitmapPart(QSize(fBitmapWidth, fBitmapHeight), innerRect(), BorderWidth());
 }
 
 bool TPixImage::PanWinShown() const { return fPanWin && fPanWinShown; }
@@ -362,13 +353,12 @@ void TPixImage::panWindowEvent(int flag, const QPoint& bitmapPos)
         return;
     }
     if (flag == 1 && fHasImage) {
-        const int x = std::min(fMaxX, platform::roundHalfEven(bitmapPos.x() * fZoomX));
-        const int y = std::min(fMaxY, platform::roundHalfEven(bitmapPos.y() * fZoomY));
+        const QPoint to = fView.PositionOf(bitmapPos);
         fScrolling = true;
         if (fCenterImage) UpdateLayout();
         PanWinMoved();
         fScrolling = false;
-        if (fAutoRepaint) ScrollBy(x - fPosX, y - fPosY);
+        if (fAutoRepaint) ScrollBy(to.x() - fView.PosX, to.y() - fView.PosY);
         updatePanWindow();
     } else if (flag == 2) {
         watchWindowState(false);

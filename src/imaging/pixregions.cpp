@@ -39,31 +39,9 @@ PxRect spanned(const QPoint& a, const QPoint& b, int shift)
 
 // ---- transforms ----
 
-PxRgnTransform TPixImage::clientToBitmap() const
-{
-    PxRgnTransform t;
-    t.ViewPerspective = fBitmap.ViewPerspective;
-    t.XScaleNum = fSrc.width();
-    t.XScaleDen = fDstWidth;
-    t.YScaleNum = fSrc.height();
-    t.YScaleDen = fDstHeight;
-    t.XOffset = -fDstLeft;
-    t.YOffset = -fDstTop;
-    return t;
-}
+PxRgnTransform TPixImage::clientToBitmap() const { return fView.ClientToBitmap(fBitmap.ViewPerspective); }
 
-PxRgnTransform TPixImage::bitmapToClient() const
-{
-    PxRgnTransform t;
-    t.ViewPerspective = 0;
-    t.XScaleNum = fDstWidth;
-    t.XScaleDen = fSrc.width();
-    t.YScaleNum = fDstHeight;
-    t.YScaleDen = fSrc.height();
-    t.XOffset = fDstLeft + BorderWidth();
-    t.YOffset = fDstTop + BorderWidth();
-    return t;
-}
+PxRgnTransform TPixImage::bitmapToClient() const { return fView.BitmapToClient(BorderWidth()); }
 
 // ---- region state ----
 
@@ -217,10 +195,10 @@ void TPixImage::SetRgnFrameType(std::uint8_t Type)
 
 void TPixImage::paintRegionOutline(QPainter& p)
 {
-    if (fRgnFrameType == 0 || !hasRegion() || fDstWidth <= 0 || fDstHeight <= 0 || fSrc.isEmpty()) return;
+    if (fRgnFrameType == 0 || !hasRegion() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
     const int b = BorderWidth();
     p.save();
-    p.setClipRect(fDstClip.translated(b, b) & QRect(0, 0, ClientWidth(), ClientHeight()));
+    p.setClipRect(fView.DstClip.translated(b, b) & QRect(0, 0, ClientWidth(), ClientHeight()));
     const PxRgnTransform t = bitmapToClient();
     if (fRgnFrameType == 3) PX_ColorBitmapRgn(&p, &fBitmap, &t, platform::colorToRGB(fRgnColor));
     else PX_FrameBitmapRgn(&p, &fBitmap, &t, fRgnPhase);
@@ -230,7 +208,7 @@ void TPixImage::paintRegionOutline(QPainter& p)
 
 void TPixImage::drawOutlineNow()
 {
-    if (fFrame.isNull() || fDstWidth <= 0 || fDstHeight <= 0 || fSrc.isEmpty()) return;
+    if (fFrame.isNull() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
     const PxRgnTransform t = bitmapToClient();
     auto draw = [&](QImage& image) {
         if (image.isNull() || image.size() != fFrame.size()) return;
@@ -265,7 +243,7 @@ void TPixImage::outlineTick()
 QRect TPixImage::visiblePicture() const
 {
     const int b = BorderWidth();
-    return innerRect() & QRect(fDstLeft + b, fDstTop + b, fDstWidth, fDstHeight);
+    return innerRect() & fView.DisplayRect(b);
 }
 
 void TPixImage::mousePressEvent(QMouseEvent* event)
@@ -278,14 +256,14 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         // The middle button drags a zoom-in capture of the screen around the mouse, where the
         // caller has switched it on; otherwise it does nothing here.
         if (!fEnableZoomInCapture) return;
-        if (fProcessing || fBusyDepth > 0 || fPlaying) return;
+        if (fProcessing || fBusyDepth > 0 || fAnim.Playing) return;
         fZoomInDragging = true;
         grabMouse();
         StartZoomInCapture();
         return;
     }
     if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
-    if (fProcessing || fBusyDepth > 0 || fPlaying || MagGlassActive()) return;
+    if (fProcessing || fBusyDepth > 0 || fAnim.Playing || MagGlassActive()) return;
     const QRect visible = visiblePicture();
     fMouseDrawing = false;
     setFocus(Qt::MouseFocusReason);
@@ -338,7 +316,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
     if (dragMove(event)) return;
     if (MagGlassActive()) followMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
-    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fPlaying && !MagGlassActive() &&
+    if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fAnim.Playing && !MagGlassActive() &&
         fMouseCaptured) {
         if (fDragging) {
             dragFloater(at);
@@ -372,7 +350,7 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
         if (OnZoomInDone) OnZoomInDone(this, screen.x(), screen.y());
     }
     if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
-        !fPlaying) {
+        !fAnim.Playing) {
         try {
             if (fDragging) dropFloater();
             else if (fMouseDrawing && fRgnShape == rsNone) finishRubberBand();
