@@ -41,17 +41,19 @@ QStringList listRows(const THTMLCheckList& list)
 
 class MarkupListModelTest : public testsupport::WorldTest {};
 
+// A change made through a list's own calls and the rows it leaves.
+struct Step {
+    const char* what;
+    std::function<void()> act;
+    QStringList rows;
+};
+
 TEST_F(MarkupListModelTest, CheckListRowsFollowEveryChange)
 {
     THTMLCheckList list;
     list.resize(300, 200);
     // Checks every signal the model sends against the rows it reports (a fault aborts).
     QAbstractItemModelTester tester(list.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        QStringList rows;
-    };
     const Step steps[] = {
         {"add", [&] { for (const char* t : {"b", "a", "c"}) list.Items().Add(t); }, {"b=0", "a=0", "c=0"}},
         {"check", [&] { list.setChecked(1, true); list.setState(2, cbGrayed); }, {"b=0", "a=2", "c=1"}},
@@ -103,11 +105,6 @@ TEST_F(MarkupListModelTest, ListBoxRowsFollowEveryChange)
     list.setFont(fixedFont());
     list.resize(300, 200);
     QAbstractItemModelTester tester(list.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        QStringList rows;
-    };
     const Step steps[] = {
         {"add", [&] { for (const char* t : {"b", "<b>a</b>", "c"}) list.Items().Add(t); }, {"b", "<b>a</b>", "c"}},
         {"insert", [&] { list.Items().Insert(1, "d<br>two lines"); }, {"b", "d<br>two lines", "<b>a</b>", "c"}},
