@@ -16,11 +16,10 @@
 
 namespace controls {
 
-// ---- items -----------------------------------------------------------------------------------
-
 // ---- the list --------------------------------------------------------------------------------
 
-THTMLCheckList::THTMLCheckList(QWidget* parent) : MarkupListView(parent)
+THTMLCheckList::THTMLCheckList(QWidget* parent)
+    : MarkupListView(new HTMLCheckListDelegate, parent), rowLook_(static_cast<HTMLCheckListDelegate*>(itemDelegate()))
 {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -28,33 +27,14 @@ THTMLCheckList::THTMLCheckList(QWidget* parent) : MarkupListView(parent)
     // The check box's size as the style draws it.
     QStyleOptionButton opt;
     opt.initFrom(this);
-    boxSize_ = QSize(style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, this),
-                     style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, this));
+    rowLook_->setBoxSize(QSize(style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, this),
+                               style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, this)));
 }
 
 THTMLCheckList::~THTMLCheckList()
 {
     // The items go before the cache whose pictures they hold.
     clearItems();
-}
-
-const THTMLCheckList::Item* THTMLCheckList::itemAt(int index) const
-{
-    return index >= 0 && index < Count() ? &entries_[std::size_t(index)] : nullptr;
-}
-
-const THTMLCheckListDataWrapper* THTMLCheckList::recordOf(int index) const
-{
-    const Item* it = itemAt(index);
-    return it ? it->rec.get() : nullptr;
-}
-
-THTMLCheckListDataWrapper& THTMLCheckList::record(int index)
-{
-    if (!itemAt(index)) throw std::out_of_range("Item index out of range");
-    Item& it = entries_[std::size_t(index)];
-    if (!it.rec) it.rec = std::make_unique<THTMLCheckListDataWrapper>();
-    return *it.rec;
 }
 
 namespace {
@@ -66,113 +46,123 @@ bool textBefore(const QString& a, const QString& b) { return a.compare(b, Qt::Ca
 
 void THTMLCheckList::insertItem(int index, const QString& text)
 {
-    Item it;
+    MarkupListModel::Item it;
     it.text = text;
     measure(it);
     if (sorted_) {
         // A sorted list puts a new item in its place: before the first that does not sort before it.
-        index = int(std::lower_bound(entries_.begin(), entries_.end(), text,
-                                     [](const Item& e, const QString& t) { return textBefore(e.text, t); }) -
-                    entries_.begin());
+        int first = 0, count = Count();
+        while (count > 0) {
+            const int half = count / 2;
+            if (textBefore(itemText(first + half), text)) {
+                first += half + 1;
+                count -= half + 1;
+            } else {
+                count = half;
+            }
+        }
+        index = first;
     }
-    rows()->beginInsertRows({}, index, index);
-    entries_.insert(entries_.begin() + index, std::move(it));
-    rows()->endInsertRows();
+    itemModel()->insert(index, std::move(it));
 }
 
 void THTMLCheckList::removeItem(int index)
 {
-    rows()->beginRemoveRows({}, index, index);
-    entries_.erase(entries_.begin() + index);
-    rows()->endRemoveRows();
-    cache_.dropUnused();
+    itemModel()->remove(index);
+    pictureCache().dropUnused();
 }
 
 void THTMLCheckList::clearItems()
 {
-    rows()->beginResetModel();
-    entries_.clear();
-    rows()->endResetModel();
-    cache_.dropUnused();
+    itemModel()->clear();
+    pictureCache().dropUnused();
 }
 
-void THTMLCheckList::measure(Item& it)
+void THTMLCheckList::measure(MarkupListModel::Item& it)
 {
     // Laid out once to find the pictures the item names; they stay while the item does.
-    it.pictures = measureItem(viewport(), font(), it.text, QRect(0, 0, std::max(1, viewport()->width()), rowHeight_)).Pictures;
+    const QRect rect(0, 0, std::max(1, viewport()->width()), rowHeight());
+    it.pictures = rowLook_->measureItem(viewport(), font(), it.text, rect).Pictures;
 }
 
-void THTMLCheckList::setItemIndex(int index) { setCurrentIndex(itemAt(index) ? rowIndex(index) : QModelIndex()); }
+void THTMLCheckList::setItemIndex(int index)
+{
+    setCurrentIndex(itemModel()->item(index) ? rowIndex(index) : QModelIndex());
+}
 
 bool THTMLCheckList::Checked(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return r && r->State == cbChecked && !r->Header;
 }
 
 TCheckBoxState THTMLCheckList::State(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return r ? r->State : cbUnchecked;
 }
 
 void THTMLCheckList::setState(int index, TCheckBoxState state)
 {
-    auto& r = record(index);
+    auto& r = itemModel()->record(index);
     if (r.State == state) return;
     r.State = state;
+    itemModel()->recordChanged(index);
     viewport()->repaint(CheckBoxRect(index));
 }
 
 bool THTMLCheckList::ItemEnabled(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return !r || !r->Disabled;
 }
 
 void THTMLCheckList::setItemEnabled(int index, bool enabled)
 {
-    auto& r = record(index);
+    auto& r = itemModel()->record(index);
     if (r.Disabled == !enabled) return;
     r.Disabled = !enabled;
+    itemModel()->recordChanged(index);
     repaintItem(index);
 }
 
 int THTMLCheckList::Level(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return r ? r->Level : 0;
 }
 
 void THTMLCheckList::setLevel(int index, int level)
 {
-    auto& r = record(index);
+    auto& r = itemModel()->record(index);
     if (r.Level == level) return;
     r.Level = std::max(0, level);
+    itemModel()->recordChanged(index);
     repaintItem(index);
 }
 
 bool THTMLCheckList::Header(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return r && r->Header;
 }
 
 void THTMLCheckList::setHeader(int index, bool header)
 {
-    auto& r = record(index);
+    auto& r = itemModel()->record(index);
     if (r.Header == header) return;
     r.Header = header;
+    itemModel()->recordChanged(index);
     repaintItem(index);
 }
 
 qintptr THTMLCheckList::ItemData(int index) const
 {
-    const auto* r = recordOf(index);
+    const auto* r = itemModel()->recordOf(index);
     return r ? r->Data : 0;
 }
 
-void THTMLCheckList::setItemData(int index, qintptr data) { record(index).Data = data; }
+void THTMLCheckList::setItemData(int index, qintptr data) { itemModel()->record(index).Data = data; }
 
 int THTMLCheckList::CheckedCount() const
 {
@@ -186,7 +176,7 @@ QString THTMLCheckList::CheckedItem(int n) const
 {
     for (int i = 0; i < Count(); ++i) {
         if (!Checked(i)) continue;
-        if (n == 0) return entries_[std::size_t(i)].text;
+        if (n == 0) return itemText(i);
         --n;
     }
     return {};
@@ -194,85 +184,105 @@ QString THTMLCheckList::CheckedItem(int n) const
 
 QString THTMLCheckList::GetTextItem(int index) const
 {
-    if (!itemAt(index)) throw std::out_of_range("Item index out of range");
-    return StripHTMLTags(entries_[std::size_t(index)].text);
+    if (!itemModel()->item(index)) throw std::out_of_range("Item index out of range");
+    return StripHTMLTags(itemText(index));
 }
 
 QRect THTMLCheckList::ItemRect(int index) const
 {
     // Items added a moment ago are laid out first.
     const_cast<THTMLCheckList*>(this)->executeDelayedItemsLayout();
-    return itemAt(index) ? visualRect(rowIndex(index)) : QRect();
+    return itemModel()->item(index) ? visualRect(rowIndex(index)) : QRect();
 }
 
-int THTMLCheckList::CheckArea(int index) const
-{
-    if (Header(index)) return 0;
-    return (Level(index) + 1) * CheckWidth();
-}
+int THTMLCheckList::CheckArea(int index) const { return rowLook_->checkArea(Level(index), Header(index)); }
 
 QRect THTMLCheckList::CheckBoxRect(int index) const
 {
     const QRect r = ItemRect(index);
     if (r.isEmpty()) return {};
-    const int area = CheckArea(index);
-    if (layoutDirection() == Qt::RightToLeft) return QRect(r.right() + 1 - area, r.top(), CheckWidth(), r.height());
-    return QRect(r.left() + area - CheckWidth(), r.top(), CheckWidth(), r.height());
+    return rowLook_->checkBoxRect(r, Level(index), Header(index), layoutDirection());
 }
 
 QRect THTMLCheckList::textRect(int index, const QRect& itemRect) const
 {
+    return rowLook_->textRect(itemRect, Level(index), Header(index), layoutDirection());
+}
+
+QRect HTMLCheckListDelegate::checkBoxRect(const QRect& r, int level, bool header, Qt::LayoutDirection direction) const
+{
+    const int area = checkArea(level, header);
+    if (direction == Qt::RightToLeft) return QRect(r.right() + 1 - area, r.top(), checkWidth(), r.height());
+    return QRect(r.left() + area - checkWidth(), r.top(), checkWidth(), r.height());
+}
+
+QRect HTMLCheckListDelegate::textRect(const QRect& itemRect, int level, bool header, Qt::LayoutDirection direction) const
+{
     // The item's own rectangle starts after its check area (ends before it, right to left);
     // the markup is laid out 2 pixels in and down from there.
     QRect r = itemRect;
-    const int area = CheckArea(index);
-    if (layoutDirection() == Qt::RightToLeft) r.setRight(r.right() - area);
+    const int area = checkArea(level, header);
+    if (direction == Qt::RightToLeft) r.setRight(r.right() - area);
     else r.setLeft(r.left() + area);
     return r.translated(2, 2);
 }
 
 // ---- painting --------------------------------------------------------------------------------
 
-void THTMLCheckList::paintRow(QPainter& p, int index, const QRect& rect)
+QSize HTMLCheckListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    const Item* it = itemAt(index);
-    if (!it) return;
-    const bool selected = showSelection_ && Selected(index);
-    const QRect band(0, rect.top(), viewport()->width(), rect.height());
+    return QSize(rowBand(option).width(), rowHeight());
+}
+
+void HTMLCheckListDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QWidget* list = option.widget;
+    if (!list) return;
+    const QRect rect = rowBand(option);
+    const int level = index.data(MarkupListModel::LevelRole).toInt();
+    const bool header = index.data(MarkupListModel::HeaderRole).toBool();
+    const bool itemEnabled = index.data(MarkupListModel::ItemEnabledRole).toBool();
+    const bool selected = showSelection_ && (option.state & QStyle::State_Selected);
     // Without ShowSelection no band is painted: the text keeps the list's own colours.
-    ItemColors colors{palette().color(QPalette::Text), platform::colorToQColor(color_)};
-    if (showSelection_) colors = paintBand(p, band, selected, true, colors.text);
-    const bool enabled = isEnabled() && ItemEnabled(index);
-    if (!Header(index)) drawCheck(p, CheckBoxRect(index), State(index), enabled);
-    if (!ItemEnabled(index)) colors.text = platform::colorToQColor(platform::clGrayText);
+    ItemColors colors{list->palette().color(QPalette::Text), platform::colorToQColor(color_)};
+    if (showSelection_) colors = paintBand(*p, rect, selected, true, colors.text);
+    if (!header) {
+        const Qt::CheckState check = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
+        const TCheckBoxState state = check == Qt::Checked ? cbChecked : check == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
+        drawCheck(*p, list, checkBoxRect(option.rect, level, header, list->layoutDirection()), state,
+                  list->isEnabled() && itemEnabled);
+    }
+    if (!itemEnabled) colors.text = platform::colorToQColor(platform::clGrayText);
 
     HTMLItemOptions o = options(selected);
-    o.PointX = mousePos_.x();
-    o.PointY = mousePos_.y();
-    paintMarkup(p, font(), it->text, textRect(index, rect), rect, o, colors);
-    if (showSelection_ && index == ItemIndex() && hasFocus()) {
+    o.PointX = pointer().x();
+    o.PointY = pointer().y();
+    const QRect text = textRect(rect, level, header, list->layoutDirection());
+    paintMarkup(*p, list->font(), index.data().toString(), text, rect, o, colors);
+    if (showSelection_ && (option.state & QStyle::State_HasFocus)) {
         QStyleOptionFocusRect fo;
-        fo.initFrom(this);
-        fo.rect = band;
+        fo.initFrom(list);
+        fo.rect = rect;
         fo.backgroundColor = colors.background;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &fo, &p, this);
+        list->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &fo, p, list);
     }
 }
 
-void THTMLCheckList::drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const
+void HTMLCheckListDelegate::drawCheck(QPainter& p, const QWidget* list, const QRect& rect, TCheckBoxState state,
+                                      bool enabled) const
 {
     const QRect box(rect.left() + (rect.width() - boxSize_.width()) / 2, rect.top() + (rect.height() - boxSize_.width()) / 2,
                     boxSize_.width(), boxSize_.height());
     p.save();
     if (flat_) p.setClipRect(box.adjusted(2, 2, -2, -2));
     QStyleOptionButton opt;
-    opt.initFrom(this);
+    opt.initFrom(list);
     opt.rect = box;
     opt.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange | QStyle::State_HasFocus |
                    QStyle::State_MouseOver | QStyle::State_Enabled);
     opt.state |= state == cbChecked ? QStyle::State_On : state == cbGrayed ? QStyle::State_NoChange : QStyle::State_Off;
     if (enabled) opt.state |= QStyle::State_Enabled;
-    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, this);
+    list->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, list);
     if (flat_) {
         p.setClipping(false);
         p.setBrush(Qt::NoBrush);
@@ -305,7 +315,7 @@ void THTMLCheckList::toggle(int index)
 void THTMLCheckList::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    mousePos_ = pos;
+    rowLook_->setPointer(pos);
     QListView::mousePressEvent(event); // the list's own selection
     emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() != Qt::LeftButton) return;
@@ -331,14 +341,14 @@ void THTMLCheckList::AnchorAt(int x, int y, QString& anchor, int& index) const
     const QModelIndex mi = indexAt(QPoint(x, y));
     index = mi.isValid() ? mi.row() : -1;
     if (index < 0) return;
-    anchor = anchorUnder(viewport(), font(), entries_[std::size_t(index)].text, textRect(index, ItemRect(index)), QPoint(x, y));
+    anchor = rowLook_->anchorUnder(viewport(), font(), itemText(index), textRect(index, ItemRect(index)), QPoint(x, y));
 }
 
 void THTMLCheckList::mouseMoveEvent(QMouseEvent* event)
 {
     QListView::mouseMoveEvent(event);
-    mousePos_ = event->position().toPoint();
-    hover_.move(mousePos_, itemHint_);
+    rowLook_->setPointer(event->position().toPoint());
+    hover_.move(event->position().toPoint(), ItemHint());
 }
 
 AnchorHover::List THTMLCheckList::hoverList()
@@ -363,8 +373,8 @@ void THTMLCheckList::focusOutEvent(QFocusEvent* event)
 
 bool THTMLCheckList::viewportEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
-    if (event->type() == QEvent::Leave) mousePos_ = QPoint(-1, -1);
+    if (event->type() == QEvent::ToolTip) return rowLook_->hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
+    if (event->type() == QEvent::Leave) rowLook_->setPointer(QPoint(-1, -1));
     return QListView::viewportEvent(event);
 }
 
@@ -384,7 +394,7 @@ void THTMLCheckList::applyItemHeight()
         onMeasureItem_(*this, 0, height);
         height = std::clamp(height, 1, 255);
     }
-    rowHeight_ = height;
+    rowLook_->setRowHeight(height);
     doItemsLayout();
     viewport()->update();
     applyIntegralHeight();
@@ -401,8 +411,8 @@ void THTMLCheckList::applyIntegralHeight()
     if (!integralHeight_) return;
     const int frame = 2 * frameWidth();
     const int inside = height() - frame;
-    const int rows = std::max(1, inside / rowHeight_);
-    const int wanted = frame + rows * rowHeight_;
+    const int rows = std::max(1, inside / rowHeight());
+    const int wanted = frame + rows * rowHeight();
     if (wanted != height()) resize(width(), wanted);
 }
 
@@ -423,9 +433,7 @@ void THTMLCheckList::applyTabWidth()
 {
     // Dialog units: four to the font's average character width.
     const int stop = tabWidth_ > 0 ? std::max(1, tabWidth_ * QFontMetrics(font()).averageCharWidth() / 4) : 0;
-    if (stop == tabStop_) return;
-    tabStop_ = stop;
-    viewport()->update();
+    rowLook_->setTabStop(stop);
 }
 
 void THTMLCheckList::setTabWidth(int width)
@@ -449,9 +457,9 @@ void THTMLCheckList::setDuplicates(bool on)
     if (!on) {
         // Every item whose text an earlier one already has is taken out and kept aside.
         for (int i = 1; i < Count();) {
-            const QString text = entries_[std::size_t(i)].text;
+            const QString text = itemText(i);
             bool earlier = false;
-            for (int j = 0; j < i && !earlier; ++j) earlier = entries_[std::size_t(j)].text.compare(text, Qt::CaseInsensitive) == 0;
+            for (int j = 0; j < i && !earlier; ++j) earlier = itemText(j).compare(text, Qt::CaseInsensitive) == 0;
             if (!earlier) {
                 ++i;
                 continue;
@@ -468,13 +476,13 @@ void THTMLCheckList::setDuplicates(bool on)
             if (saved.Data != 0) setItemData(index, saved.Data);
         }
     }
-    cache_.dropUnused();
+    pictureCache().dropUnused();
 }
 
 void THTMLCheckList::setFlat(bool on)
 {
-    if (flat_ == on) return;
-    flat_ = on;
+    if (Flat() == on) return;
+    rowLook_->setFlat(on);
     viewport()->update();
 }
 
@@ -487,30 +495,24 @@ void THTMLCheckList::setSorted(bool on)
 void THTMLCheckList::sortItems()
 {
     // Equal texts keep their order; the focused and the selected item stay so where they go.
-    std::vector<int> order(entries_.size());
+    std::vector<int> order(static_cast<std::size_t>(Count()));
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](int a, int b) { return textBefore(entries_[std::size_t(a)].text, entries_[std::size_t(b)].text); });
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return textBefore(itemText(a), itemText(b)); });
     const int caret = ItemIndex();
-    std::vector<Item> sorted;
-    sorted.reserve(entries_.size());
     int newCaret = -1;
     std::vector<int> picked;
-    for (int i : order) {
-        if (i == caret) newCaret = int(sorted.size());
-        if (Selected(i)) picked.push_back(int(sorted.size()));
-        sorted.push_back(std::move(entries_[std::size_t(i)]));
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == caret) newCaret = int(i);
+        if (Selected(order[i])) picked.push_back(int(i));
     }
-    rows()->beginResetModel();
-    entries_ = std::move(sorted);
-    rows()->endResetModel();
+    itemModel()->reorder(order);
     if (newCaret >= 0) selectionModel()->setCurrentIndex(rowIndex(newCaret), QItemSelectionModel::NoUpdate);
     for (int i : picked) selectionModel()->select(rowIndex(i), QItemSelectionModel::Select);
 }
 
-void THTMLCheckList::lookChanged(Change what)
+void THTMLCheckList::lookChanged(MarkupListLook::Change what)
 {
-    if (what == Change::Background) applyBackground(viewport());
+    if (what == MarkupListLook::Change::Background) rowLook_->applyBackground(viewport());
     // Items are laid out at the one fixed height when painted: every change is a repaint.
     viewport()->update();
 }

@@ -21,17 +21,6 @@ namespace controls {
 
 class THTMLCheckList;
 
-enum TCheckBoxState { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
-
-// What an item carries beyond its text; made when an item first needs one.
-struct THTMLCheckListDataWrapper {
-    qintptr Data = 0;
-    TCheckBoxState State = cbUnchecked;
-    bool Disabled = false;
-    int Level = 0;
-    bool Header = false;
-};
-
 // An item taken out of the list while duplicates are not allowed.
 struct TSaveObject {
     int Level = 0;
@@ -44,6 +33,36 @@ public:
     using MarkupListItems::MarkupListItems;
 };
 
+// The delegate of a check list: paints an item's band, its check box (none for a header) after
+// the indent of its level, and its markup after the check area; every row is of one height.
+class HTMLCheckListDelegate : public MarkupItemDelegate {
+public:
+    using MarkupItemDelegate::MarkupItemDelegate;
+
+    QSize boxSize() const { return boxSize_; }
+    void setBoxSize(const QSize& size) { boxSize_ = size; }
+    bool flat() const { return flat_; }
+    void setFlat(bool on) { flat_ = on; }
+    int rowHeight() const { return rowHeight_; }
+    void setRowHeight(int height) { rowHeight_ = height; }
+
+    // Geometry of an item at a level (a header has no check area) in itemRect.
+    int checkWidth() const { return boxSize_.width() + 2; }
+    int checkArea(int level, bool header) const { return header ? 0 : (level + 1) * checkWidth(); }
+    QRect checkBoxRect(const QRect& itemRect, int level, bool header, Qt::LayoutDirection direction) const;
+    QRect textRect(const QRect& itemRect, int level, bool header, Qt::LayoutDirection direction) const;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    void drawCheck(QPainter& p, const QWidget* list, const QRect& rect, TCheckBoxState state, bool enabled) const;
+
+    QSize boxSize_;
+    bool flat_ = true;
+    int rowHeight_ = 16;
+};
+
 class THTMLCheckList : public MarkupListView {
     Q_OBJECT
 public:
@@ -52,7 +71,7 @@ public:
 
     THTMLCheckListItems& Items() { return items_; }
     const THTMLCheckListItems& Items() const { return items_; }
-    int Count() const { return int(entries_.size()); }
+    int Count() const { return itemModel()->count(); }
     void setItemIndex(int index);
 
     // Per item. Reading an item without a record gives the defaults; writing makes the record.
@@ -77,8 +96,8 @@ public:
     void AnchorAt(int x, int y, QString& anchor, int& index) const override;
 
     // Geometry: the check box's size, one slot of the indent, an item's check area.
-    QSize CheckBoxSize() const { return boxSize_; }
-    int CheckWidth() const { return boxSize_.width() + 2; }
+    QSize CheckBoxSize() const { return rowLook_->boxSize(); }
+    int CheckWidth() const { return rowLook_->checkWidth(); }
     int CheckArea(int index) const;
     QRect ItemRect(int index) const;
     QRect CheckBoxRect(int index) const;
@@ -88,7 +107,7 @@ public:
     void setAllowGrayed(bool on) { allowGrayed_ = on; }
     bool Duplicates() const { return duplicates_; }
     void setDuplicates(bool on);
-    bool Flat() const { return flat_; }
+    bool Flat() const { return rowLook_->flat(); }
     void setFlat(bool on);
     int ItemHeight() const { return itemHeight_; }
     void setItemHeight(int height);
@@ -102,13 +121,13 @@ public:
     // average character width each); 0 keeps the font's default stops.
     int TabWidth() const { return tabWidth_; }
     void setTabWidth(int width);
-    int tabStopPixels() const { return tabStop_; }
+    int tabStopPixels() const { return rowLook_->tabStop(); }
     // Asked for the height of the rows, all of one height: when the list is made, when ItemHeight
     // changes and when the handler is set. It gets item 0 and ItemHeight and may change the
     // height (kept within 1 .. 255); the rows take what it leaves.
     using TMeasureItemEvent = std::function<void(THTMLCheckList& sender, int index, int& height)>;
     void setOnMeasureItem(TMeasureItemEvent handler);
-    int rowHeight() const { return rowHeight_; }
+    int rowHeight() const { return rowLook_->rowHeight(); }
 
     // The items kept aside while Duplicates is false, in the order they were taken out.
     int hiddenCount() const { return int(hidden_.size()); }
@@ -126,49 +145,32 @@ protected:
 
 private:
     friend class THTMLCheckListItems;
-    // An item: its markup, its record (made when first needed) and the pictures its markup names.
-    struct Item {
-        QString text;
-        std::unique_ptr<THTMLCheckListDataWrapper> rec;
-        std::vector<PicturePtr> pictures;
-    };
-
-    const Item* itemAt(int index) const;
-    THTMLCheckListDataWrapper& record(int index);
-    const THTMLCheckListDataWrapper* recordOf(int index) const;
+    QString itemText(int index) const { return itemModel()->text(index); }
     void insertItem(int index, const QString& text) override;
     void removeItem(int index) override;
     void sortItems();
     void clearItems() override;
-    void measure(Item& item);
+    void measure(MarkupListModel::Item& item);
     QRect textRect(int index, const QRect& itemRect) const;
-    int itemCount() const override { return Count(); }
-    QString itemMarkup(int index) const override { return entries_[std::size_t(index)].text; }
-    QSize rowSize(int) const override { return QSize(viewport()->width(), rowHeight_); }
-    void paintRow(QPainter& p, int index, const QRect& rect) override;
-    void drawCheck(QPainter& p, const QRect& rect, TCheckBoxState state, bool enabled) const;
     void toggle(int index);
     AnchorHover::List hoverList();
     void repaintItem(int index);
     void applyItemHeight();
     void applyIntegralHeight();
     void applyTabWidth();
-    void lookChanged(Change what) override;
+    void lookChanged(MarkupListLook::Change what) override;
 
+    HTMLCheckListDelegate* rowLook_; // its row height: ItemHeight as the measure handler left it
     THTMLCheckListItems items_{this};
-    std::vector<Item> entries_;
     std::vector<std::pair<QString, TSaveObject>> hidden_;
-    QSize boxSize_;
 
-    bool allowGrayed_ = false, duplicates_ = true, flat_ = true, sorted_ = false;
+    bool allowGrayed_ = false, duplicates_ = true, sorted_ = false;
     int itemHeight_ = 16;
-    int rowHeight_ = 16; // ItemHeight as the measure handler left it
     bool integralHeight_ = false;
     int tabWidth_ = 0;
     TMeasureItemEvent onMeasureItem_;
 
     AnchorHover hover_{hoverList()};
-    QPoint mousePos_{-1, -1};
 };
 
 } // namespace controls

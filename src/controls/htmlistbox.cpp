@@ -151,11 +151,11 @@ THTMListItems::THTMListItems(THTMListBox* box) : MarkupListItems(box), box_(box)
 
 void THTMListItems::setStrings(int index, const QString& text)
 {
-    if (index < 0 || index >= Count()) return;
-    auto& row = box_->rows_[std::size_t(index)];
-    row.text = text;
-    box_->measureRow(row);
-    box_->rows()->dataChanged(box_->rows()->index(index), box_->rows()->index(index));
+    auto* row = box_->itemModel()->item(index);
+    if (!row) return;
+    row->text = text;
+    box_->measureRow(*row);
+    box_->itemModel()->itemChanged(index);
     box_->dropUnusedPictures();
     box_->updateScrollBars();
     box_->viewport()->update();
@@ -168,12 +168,7 @@ void THTMListItems::Move(int curIndex, int newIndex)
     // The moved item keeps its selection; the focused item stays where it was unless it is the
     // one that moved.
     const int caret = box_->ItemIndex();
-    auto& rows = box_->rows_;
-    box_->rows()->beginMoveRows({}, curIndex, curIndex, {}, newIndex > curIndex ? newIndex + 1 : newIndex);
-    auto row = std::move(rows[std::size_t(curIndex)]);
-    rows.erase(rows.begin() + curIndex);
-    rows.insert(rows.begin() + newIndex, std::move(row));
-    box_->rows()->endMoveRows();
+    box_->itemModel()->move(curIndex, newIndex);
     box_->setCurrent(caret == curIndex ? newIndex : caret);
     box_->viewport()->update();
 }
@@ -181,7 +176,7 @@ void THTMListItems::Move(int curIndex, int newIndex)
 int THTMListItems::IndexOf(const QString& text) const
 {
     for (int i = 0; i < Count(); ++i)
-        if (box_->rows_[std::size_t(i)].text.compare(text, Qt::CaseInsensitive) == 0) return i;
+        if (box_->itemText(i).compare(text, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
 
@@ -190,7 +185,8 @@ void THTMListItems::EndUpdate() { box_->setUpdatesEnabled(true); }
 
 // ---- the list ----------------------------------------------------------------------------------
 
-THTMListBox::THTMListBox(QWidget* parent) : MarkupListView(parent)
+THTMListBox::THTMListBox(QWidget* parent)
+    : MarkupListView(new HTMListBoxDelegate, parent), rowLook_(static_cast<HTMListBoxDelegate*>(itemDelegate()))
 {
     // The selection model keeps what is selected and focused; the list's own mouse and key
     // handling decides it, as the list box it stands for does.
@@ -209,32 +205,61 @@ THTMListBox::~THTMListBox()
 {
     ListDrag::instance().forget(this);
     blink_.stop();
-    rows()->beginResetModel();
-    rows_.clear();
-    rows()->endResetModel();
+    itemModel()->clear();
 }
 
-int THTMListBox::layoutWidth() const
+int HTMListBoxDelegate::layoutWidth(const QAbstractScrollArea& list) const
 {
     if (scrollHorizontal_) return kScrollWidth;
     // Items stay clear of the vertical scroll bar, or 4 pixels short of the edge without one.
-    return std::max(1, viewport()->width() - (verticalScrollBar()->isVisible() ? 0 : 4));
+    return std::max(1, list.viewport()->width() - (list.verticalScrollBar()->isVisible() ? 0 : 4));
 }
 
-QRect THTMListBox::layoutRect(const QRect& itemRect) const
+QRect HTMListBoxDelegate::layoutRect(const QAbstractScrollArea& list, const QRect& itemRect) const
 {
-    const int scroll = scrollHorizontal_ ? horizontalScrollBar()->value() : 0;
-    return QRect(itemRect.left() + 2 - scroll, itemRect.top(), layoutWidth(), itemRect.height());
+    const int scroll = scrollHorizontal_ ? list.horizontalScrollBar()->value() : 0;
+    return QRect(itemRect.left() + 2 - scroll, itemRect.top(), layoutWidth(list), itemRect.height());
 }
 
-void THTMListBox::measureRow(Row& row)
+QSize HTMListBoxDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    const QSize extent = index.data(MarkupListModel::ExtentRole).toSize();
+    return QSize(scrollHorizontal_ ? extent.width() : 0, extent.height());
+}
+
+void HTMListBoxDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const auto* list = qobject_cast<const QAbstractScrollArea*>(option.widget);
+    if (!list) return;
+    const QRect rect = rowBand(option);
+    const bool selected = showSelection_ && (option.state & QStyle::State_Selected);
+    const ItemColors colors = paintBand(*p, rect, selected, false, list->palette().color(QPalette::Text));
+    HTMLItemOptions o = options(selected);
+    // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
+    // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
+    o.PointX = pointer().x();
+    o.PointY = pointer().y();
+    o.BlinkOn = !blinkOff_;
+    const QRect lr = layoutRect(*list, rect);
+    paintMarkup(*p, list->font(), index.data().toString(), lr, rect, o, colors);
+    if (showSelection_ && (option.state & QStyle::State_HasFocus)) {
+        p->save();
+        p->setPen(QPen(platform::colorToQColor(platform::clGray), 1));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(QRect(lr.left() - 2, rect.top(), rect.width(), rect.height()).adjusted(0, 0, -1, -1));
+        p->restore();
+    }
+}
+
+void THTMListBox::measureRow(MarkupListModel::Item& row)
 {
     const int clientHeight = viewport()->height();
-    HTMLItemResult res = measureItem(viewport(), font(), row.text, QRect(2, 0, layoutWidth(), std::max(1, clientHeight)));
+    HTMLItemResult res = rowLook_->measureItem(viewport(), font(), row.text,
+                                               QRect(2, 0, rowLook_->layoutWidth(*this), std::max(1, clientHeight)));
     row.height = std::min({res.ExtentY, std::max(0, clientHeight), kMaxRowHeight}) + 4;
     row.width = res.ExtentX + 6;
     row.pictures = std::move(res.Pictures);
-    if (scrollHorizontal_ && row.width > maxWidth_) {
+    if (ScrollHorizontal() && row.width > maxWidth_) {
         maxWidth_ = row.width;
         UpdateHorizontalExtent(maxWidth_);
     }
@@ -242,12 +267,10 @@ void THTMListBox::measureRow(Row& row)
 
 void THTMListBox::insertItem(int index, const QString& text)
 {
-    Row row;
+    MarkupListModel::Item row;
     row.text = text;
     measureRow(row);
-    rows()->beginInsertRows({}, index, index);
-    rows_.insert(rows_.begin() + index, std::move(row));
-    rows()->endInsertRows();
+    itemModel()->insert(index, std::move(row));
     autoRemeasures_ = 0;
     if (anchorRow_ >= index) ++anchorRow_;
     // A row more only widens the scroll range: the view lays the rows out once, when next
@@ -259,45 +282,42 @@ void THTMListBox::insertItem(int index, const QString& text)
 void THTMListBox::removeItem(int index)
 {
     const bool wasCaret = ItemIndex() == index;
-    rows()->beginRemoveRows({}, index, index);
-    rows_.erase(rows_.begin() + index);
-    rows()->endRemoveRows();
+    itemModel()->remove(index);
     // The focus moves to the item that took the removed one's place (none in a single-select list).
     if (wasCaret) setCurrent(multiSelect_ ? std::min(index, Count() - 1) : -1);
     if (anchorRow_ >= Count()) anchorRow_ = Count() - 1;
     if (hover_.lastHintItem() >= Count()) hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
-    if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
+    if (ScrollHorizontal() && !extentReentry_) UpdateHorizontalExtent(0);
     viewport()->update();
 }
 
 void THTMListBox::clearItems()
 {
-    rows()->beginResetModel();
-    rows_.clear();
-    rows()->endResetModel();
+    itemModel()->clear();
     anchorRow_ = -1;
     hover_.forgetHintItem();
     dropUnusedPictures();
     updateScrollBars();
-    if (scrollHorizontal_ && !extentReentry_) UpdateHorizontalExtent(0);
+    if (ScrollHorizontal() && !extentReentry_) UpdateHorizontalExtent(0);
     viewport()->update();
 }
 
-void THTMListBox::dropUnusedPictures() { cache_.dropUnused(); }
+void THTMListBox::dropUnusedPictures() { rowLook_->pictureCache().dropUnused(); }
 
 int THTMListBox::measuredHeight(int index) const
 {
-    return index >= 0 && index < Count() ? rows_[std::size_t(index)].height : 0;
+    const auto* row = itemModel()->item(index);
+    return row ? row->height : 0;
 }
 
 void THTMListBox::RemeasureItems()
 {
     ++updating_;
-    for (auto& row : rows_) measureRow(row);
+    for (int i = 0; i < Count(); ++i) measureRow(*itemModel()->item(i));
     --updating_;
-    if (!rows_.empty()) rows()->dataChanged(rows()->index(0), rows()->index(Count() - 1), {Qt::SizeHintRole});
+    itemModel()->extentsChanged();
     dropUnusedPictures();
     maxWidth_ = GetMaxItemWidth();
     lastViewport_ = viewport()->size();
@@ -320,7 +340,7 @@ void THTMListBox::scheduleRemeasure()
 int THTMListBox::GetMaxItemWidth() const
 {
     int widest = 0;
-    for (const auto& row : rows_) widest = std::max(widest, row.width);
+    for (int i = 0; i < Count(); ++i) widest = std::max(widest, itemModel()->item(i)->width);
     return widest;
 }
 
@@ -329,7 +349,7 @@ void THTMListBox::UpdateHorizontalExtent(int width)
     if (extentReentry_) return;
     ++extentReentry_;
     QScrollBar* bar = horizontalScrollBar();
-    if (rows_.empty() || !scrollHorizontal_) {
+    if (Count() == 0 || !ScrollHorizontal()) {
         bar->setRange(0, 0);
         bar->setValue(0);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -365,25 +385,17 @@ void THTMListBox::setTopIndex(int index)
     viewport()->update();
 }
 
-QSize THTMListBox::rowSize(int index) const
-{
-    const Row& row = rows_[std::size_t(index)];
-    return QSize(scrollHorizontal_ ? row.width : 0, row.height);
-}
-
-QString THTMListBox::itemMarkup(int index) const { return rows_[std::size_t(index)].text; }
-
 QRect THTMListBox::ItemRect(int index) const
 {
     if (index < 0 || index >= Count()) return {};
     const int top = TopIndex();
     int y = 0;
     if (index >= top) {
-        for (int i = top; i < index; ++i) y += rows_[std::size_t(i)].height;
+        for (int i = top; i < index; ++i) y += measuredHeight(i);
     } else {
-        for (int i = index; i < top; ++i) y -= rows_[std::size_t(i)].height;
+        for (int i = index; i < top; ++i) y -= measuredHeight(i);
     }
-    return QRect(0, y, viewport()->width(), rows_[std::size_t(index)].height);
+    return QRect(0, y, viewport()->width(), measuredHeight(index));
 }
 
 int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
@@ -391,7 +403,7 @@ int THTMListBox::ItemAtPos(const QPoint& pos, bool existing) const
     if (pos.x() >= 0 && pos.x() < viewport()->width() && pos.y() >= 0) {
         int y = 0;
         for (int i = TopIndex(); i < Count(); ++i) {
-            const int h = rows_[std::size_t(i)].height;
+            const int h = measuredHeight(i);
             if (pos.y() < y + h) return i;
             y += h;
             if (y > viewport()->height()) break;
@@ -408,10 +420,10 @@ void THTMListBox::ensureVisible(int index)
         return;
     }
     int y = 0;
-    for (int i = TopIndex(); i <= index; ++i) y += rows_[std::size_t(i)].height;
+    for (int i = TopIndex(); i <= index; ++i) y += measuredHeight(i);
     int top = TopIndex();
     while (y > viewport()->height() && top < index) {
-        y -= rows_[std::size_t(top)].height;
+        y -= measuredHeight(top);
         ++top;
     }
     setTopIndex(top);
@@ -425,7 +437,7 @@ void THTMListBox::setMultiSelect(bool on)
     if (!on) {
         const int caret = ItemIndex();
         selectionModel()->clearSelection();
-        if (caret >= 0) selectionModel()->select(rows()->index(caret), QItemSelectionModel::Select);
+        if (caret >= 0) selectionModel()->select(rowIndex(caret), QItemSelectionModel::Select);
     }
     viewport()->update();
 }
@@ -436,11 +448,11 @@ void THTMListBox::setSelected(int index, bool selected)
     if (!multiSelect_) {
         if (selected) selectOnly(index);
         else if (Selected(index)) {
-            selectionModel()->select(rows()->index(index), QItemSelectionModel::Deselect);
+            selectionModel()->select(rowIndex(index), QItemSelectionModel::Deselect);
             setCurrent(-1);
         }
     } else {
-        selectionModel()->select(rows()->index(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+        selectionModel()->select(rowIndex(index), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     }
     viewport()->update();
 }
@@ -460,8 +472,8 @@ void THTMListBox::ClearSelection()
 
 void THTMListBox::SelectAll()
 {
-    if (!multiSelect_ || rows_.empty()) return;
-    selectionModel()->select(QItemSelection(rows()->index(0), rows()->index(Count() - 1)), QItemSelectionModel::Select);
+    if (!multiSelect_ || Count() == 0) return;
+    selectionModel()->select(QItemSelection(rowIndex(0), rowIndex(Count() - 1)), QItemSelectionModel::Select);
     viewport()->update();
 }
 
@@ -480,7 +492,7 @@ void THTMListBox::setItemIndex(int index)
 
 void THTMListBox::setCurrent(int index)
 {
-    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? rows()->index(index) : QModelIndex(),
+    selectionModel()->setCurrentIndex(index >= 0 && index < Count() ? rowIndex(index) : QModelIndex(),
                                       QItemSelectionModel::NoUpdate);
 }
 
@@ -493,7 +505,7 @@ void THTMListBox::setCaret(int index)
 
 void THTMListBox::selectOnly(int index)
 {
-    if (index >= 0 && index < Count()) selectionModel()->select(rows()->index(index), QItemSelectionModel::ClearAndSelect);
+    if (index >= 0 && index < Count()) selectionModel()->select(rowIndex(index), QItemSelectionModel::ClearAndSelect);
     else selectionModel()->clearSelection();
     anchorRow_ = index;
     setCaret(index);
@@ -503,7 +515,7 @@ void THTMListBox::selectRange(int from, int to, bool keepOthers)
 {
     if (from < 0) from = to;
     const int first = std::clamp(std::min(from, to), 0, Count() - 1), last = std::clamp(std::max(from, to), 0, Count() - 1);
-    const QItemSelection range(rows()->index(first), rows()->index(last));
+    const QItemSelection range(rowIndex(first), rowIndex(last));
     selectionModel()->select(range, keepOthers ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     setCaret(to);
 }
@@ -523,6 +535,7 @@ void THTMListBox::setEnableBlink(bool on)
     } else {
         blink_.stop();
         blinkPhase_ = false;
+        rowLook_->setBlinkOff(false);
         viewport()->update();
     }
 }
@@ -535,17 +548,17 @@ void THTMListBox::setMultiline(bool on)
 
 void THTMListBox::setScrollHorizontal(bool on)
 {
-    if (scrollHorizontal_ == on) return;
-    scrollHorizontal_ = on;
+    if (ScrollHorizontal() == on) return;
+    rowLook_->setScrollHorizontal(on);
     RemeasureItems();
     UpdateHorizontalExtent(0);
 }
 
-void THTMListBox::lookChanged(Change what)
+void THTMListBox::lookChanged(MarkupListLook::Change what)
 {
     // Images, pictures and line spacing change the items' heights.
-    if (what == Change::Layout) return RemeasureItems();
-    if (what == Change::Background) applyBackground(viewport());
+    if (what == MarkupListLook::Change::Layout) return RemeasureItems();
+    if (what == MarkupListLook::Change::Background) rowLook_->applyBackground(viewport());
     viewport()->update();
 }
 
@@ -557,32 +570,30 @@ void THTMListBox::setSorted(bool on)
 
 void THTMListBox::Sort()
 {
-    if (rows_.size() < 2) return;
+    if (Count() < 2) return;
     QCollator collator(sortLocale_);
     collator.setCaseSensitivity(Qt::CaseSensitive);
     collator.setNumericMode(false);
     std::vector<std::pair<QString, std::size_t>> keys;
-    keys.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        keys.emplace_back(sortWithHTML_ ? rows_[i].text : StripHTMLTags(rows_[i].text), i);
+    keys.reserve(std::size_t(Count()));
+    for (int i = 0; i < Count(); ++i)
+        keys.emplace_back(sortWithHTML_ ? itemText(i) : StripHTMLTags(itemText(i)), std::size_t(i));
     std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
     // The items keep their selection and the focused item stays focused where it went.
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
+    std::vector<int> order;
+    order.reserve(keys.size());
     std::vector<int> picked;
     const int wasCaret = ItemIndex(), top = TopIndex();
     int caret = -1;
     for (const auto& k : keys) {
-        if (int(k.second) == wasCaret) caret = int(sorted.size());
-        if (Selected(int(k.second))) picked.push_back(int(sorted.size()));
-        sorted.push_back(std::move(rows_[k.second]));
+        if (int(k.second) == wasCaret) caret = int(order.size());
+        if (Selected(int(k.second))) picked.push_back(int(order.size()));
+        order.push_back(int(k.second));
     }
-    rows()->beginResetModel();
-    rows_ = std::move(sorted);
-    rows()->endResetModel();
+    itemModel()->reorder(order);
     updateScrollBars();
     QItemSelection selection;
-    for (int i : picked) selection.select(rows()->index(i), rows()->index(i));
+    for (int i : picked) selection.select(rowIndex(i), rowIndex(i));
     selectionModel()->select(selection, QItemSelectionModel::Select);
     setCurrent(caret);
     setTopIndex(top);
@@ -594,7 +605,7 @@ void THTMListBox::Sort()
 QString THTMListBox::GetTextItem(int index) const
 {
     if (index < 0 || index >= Count()) throw EHTMListBoxError("Item index out of range");
-    return StripHTMLTags(rows_[std::size_t(index)].text);
+    return StripHTMLTags(itemText(index));
 }
 
 void THTMListBox::AnchorAt(int x, int y, QString& anchor, int& index) const
@@ -602,42 +613,20 @@ void THTMListBox::AnchorAt(int x, int y, QString& anchor, int& index) const
     anchor.clear();
     index = ItemAtPos(QPoint(x, y), true);
     if (index < 0) return;
-    anchor = anchorUnder(viewport(), font(), rows_[std::size_t(index)].text, layoutRect(ItemRect(index)), QPoint(x, y));
+    anchor = rowLook_->anchorUnder(viewport(), font(), itemText(index), layoutRect(ItemRect(index)), QPoint(x, y));
 }
 
 bool THTMListBox::Dragging() const { return ListDrag::instance().source() == this; }
 
 // ---- painting --------------------------------------------------------------------------------
 
-void THTMListBox::paintRow(QPainter& p, int index, const QRect& rect)
-{
-    const Row& row = rows_[std::size_t(index)];
-    const bool selected = showSelection_ && Selected(index);
-    const ItemColors colors = paintBand(p, rect, selected, false, palette().color(QPalette::Text));
-    HTMLItemOptions o = options(selected);
-    // The layout rectangle already carries the 2-pixel shift, so the mouse's client point is
-    // the hit point, as in AnchorAt: the image under the mouse is the one hit-tested there.
-    o.PointX = mousePos_.x();
-    o.PointY = mousePos_.y();
-    o.BlinkOn = !(enableBlink_ && blinkPhase_);
-    const QRect lr = layoutRect(rect);
-    paintMarkup(p, font(), row.text, lr, rect, o, colors);
-    if (showSelection_ && index == ItemIndex() && hasFocus()) {
-        p.save();
-        p.setPen(QPen(platform::colorToQColor(platform::clGray), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(lr.left() - 2, rect.top(), rect.width(), rect.height()).adjusted(0, 0, -1, -1));
-        p.restore();
-    }
-}
-
 void THTMListBox::paintEvent(QPaintEvent* event)
 {
-    const int reloads = cache_.reloads();
+    const int reloads = pictureCache().reloads();
     executeDelayedItemsLayout();
     QListView::paintEvent(event);
     // A thumbnail made anew while the list showed it may have another size.
-    if (cache_.reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
+    if (pictureCache().reloads() != reloads) QMetaObject::invokeMethod(this, &THTMListBox::RemeasureItems, Qt::QueuedConnection);
 }
 
 void THTMListBox::resizeEvent(QResizeEvent* event)
@@ -651,7 +640,7 @@ void THTMListBox::resizeEvent(QResizeEvent* event)
         else scheduleRemeasure();
     }
     updateScrollBars();
-    if (scrollHorizontal_) UpdateHorizontalExtent(0);
+    if (ScrollHorizontal()) UpdateHorizontalExtent(0);
 }
 
 bool THTMListBox::viewportEvent(QEvent* event)
@@ -661,9 +650,9 @@ bool THTMListBox::viewportEvent(QEvent* event)
         if (!updating_ && viewport()->size() != lastViewport_) scheduleRemeasure();
         break;
     case QEvent::ToolTip:
-        return hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
+        return rowLook_->hoverToolTip(hover_, static_cast<QHelpEvent*>(event));
     case QEvent::Leave:
-        mousePos_ = QPoint(-1, -1);
+        rowLook_->setPointer(QPoint(-1, -1));
         break;
     default:
         break;
@@ -679,10 +668,12 @@ void THTMListBox::changeEvent(QEvent* event)
 
 void THTMListBox::blinkTimer()
 {
-    if (rows_.empty()) return;
-    if (cache_.AnimateAll() | (container_ && container_->Items.AnimateAll())) viewport()->update();
+    if (Count() == 0) return;
+    TPictureContainer* container = PictureContainer();
+    if (pictureCache().AnimateAll() | (container && container->Items.AnimateAll())) viewport()->update();
     if (++ticks_ % 5 == 0) {
         blinkPhase_ = !blinkPhase_;
+        rowLook_->setBlinkOff(enableBlink_ && blinkPhase_);
         viewport()->update();
     }
 }
@@ -692,7 +683,7 @@ void THTMListBox::blinkTimer()
 void THTMListBox::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    mousePos_ = pos;
+    rowLook_->setPointer(pos);
     if (event->button() != Qt::LeftButton) {
         emit MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
         return;
@@ -716,7 +707,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
             // Ctrl on a selected item: it may be the start of a drag of the selection, so it is
             // deselected only when released without one.
             if (Selected(row)) toggleOnRelease_ = row;
-            else selectionModel()->select(rows()->index(row), QItemSelectionModel::Select);
+            else selectionModel()->select(rowIndex(row), QItemSelectionModel::Select);
             anchorRow_ = row;
             setCaret(row);
         } else if (Selected(row) && SelCount() > 1) {
@@ -743,7 +734,7 @@ void THTMListBox::mousePressEvent(QMouseEvent* event)
 void THTMListBox::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    mousePos_ = pos;
+    rowLook_->setPointer(pos);
     ListDrag& drag = ListDrag::instance();
     if (pressed_ && (event->buttons() & Qt::LeftButton)) {
         if (!drag.active() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
@@ -757,7 +748,7 @@ void THTMListBox::mouseMoveEvent(QMouseEvent* event)
         }
     }
     emit MouseMove(event->modifiers(), pos.x(), pos.y());
-    hover_.move(pos, itemHint_);
+    hover_.move(pos, ItemHint());
 }
 
 void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
@@ -772,7 +763,7 @@ void THTMListBox::mouseReleaseEvent(QMouseEvent* event)
     }
     if (collapseOnRelease_ >= 0 && collapseOnRelease_ < Count()) selectOnly(collapseOnRelease_);
     if (toggleOnRelease_ >= 0 && toggleOnRelease_ < Count()) {
-        selectionModel()->select(rows()->index(toggleOnRelease_), QItemSelectionModel::Deselect);
+        selectionModel()->select(rowIndex(toggleOnRelease_), QItemSelectionModel::Deselect);
         viewport()->update();
     }
     collapseOnRelease_ = toggleOnRelease_ = -1;
@@ -837,7 +828,7 @@ int THTMListBox::findPrefix(int from) const
 {
     const QString wanted = prefix_.toUpper();
     for (int i = std::max(0, from); i < Count(); ++i)
-        if (StripHTMLTags(rows_[std::size_t(i)].text).toUpper().startsWith(wanted)) return i;
+        if (StripHTMLTags(itemText(i)).toUpper().startsWith(wanted)) return i;
     return -1;
 }
 
@@ -877,7 +868,7 @@ void THTMListBox::incrementalLookup(int key)
 
 void THTMListBox::navigate(int key, Qt::KeyboardModifiers mods)
 {
-    if (rows_.empty()) return;
+    if (Count() == 0) return;
     const int focused = ItemIndex();
     int caret = focused < 0 ? 0 : focused;
     int page = std::max(1, verticalScrollBar()->pageStep() - 1);

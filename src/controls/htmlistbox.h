@@ -41,6 +41,29 @@ private:
     THTMListBox* box_;
 };
 
+// The delegate of a list box: paints an item's band and markup across the client width, with the
+// focused item framed, and gives each row the height its item was measured to. Items are laid
+// out 2 pixels in, as wide as the client area (or a wide fixed width when the list scrolls
+// sideways).
+class HTMListBoxDelegate : public MarkupItemDelegate {
+public:
+    using MarkupItemDelegate::MarkupItemDelegate;
+
+    bool scrollHorizontal() const { return scrollHorizontal_; }
+    void setScrollHorizontal(bool on) { scrollHorizontal_ = on; }
+    // The phase of blinking text in which it is hidden.
+    void setBlinkOff(bool off) { blinkOff_ = off; }
+    // The width items are laid out in, and the layout rectangle of an item in itemRect.
+    int layoutWidth(const QAbstractScrollArea& list) const;
+    QRect layoutRect(const QAbstractScrollArea& list, const QRect& itemRect) const;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    bool scrollHorizontal_ = false, blinkOff_ = false;
+};
+
 class THTMListBox : public MarkupListView {
     Q_OBJECT
 public:
@@ -49,7 +72,7 @@ public:
 
     THTMListItems& Items() { return items_; }
     const THTMListItems& Items() const { return items_; }
-    int Count() const { return int(rows_.size()); }
+    int Count() const { return itemModel()->count(); }
 
     // Selection. In a multi-select list ItemIndex is the focused item (the caret).
     void setItemIndex(int index);
@@ -83,7 +106,7 @@ public:
     void setIncrLookup(bool on) { incrLookup_ = on; }
     bool Multiline() const { return multiline_; }
     void setMultiline(bool on);
-    bool ScrollHorizontal() const { return scrollHorizontal_; }
+    bool ScrollHorizontal() const { return rowLook_->scrollHorizontal(); }
     void setScrollHorizontal(bool on);
     bool Sorted() const { return sorted_; }
     void setSorted(bool on);
@@ -126,19 +149,11 @@ protected:
 private:
     friend class THTMListItems;
     friend class ListDrag;
-    struct Row {
-        QString text;
-        int height = 0;
-        int width = 0;      // ExtentX + 6
-        std::vector<PicturePtr> pictures;
-    };
-
     void insertItem(int index, const QString& text) override;
     void removeItem(int index) override;
     void clearItems() override;
-    void measureRow(Row& row);
-    QRect layoutRect(const QRect& itemRect) const;
-    int layoutWidth() const;
+    void measureRow(MarkupListModel::Item& row);
+    QRect layoutRect(const QRect& itemRect) const { return rowLook_->layoutRect(*this, itemRect); }
     void updateScrollBars();
     void ensureVisible(int index);
     void selectOnly(int index);
@@ -152,16 +167,13 @@ private:
     void scheduleRemeasure();
     void dropUnusedPictures();
     AnchorHover::List hoverList();
-    int itemCount() const override { return Count(); }
-    QString itemMarkup(int index) const override;
-    QSize rowSize(int index) const override;
-    void paintRow(QPainter& p, int index, const QRect& rect) override;
-    void lookChanged(Change what) override;
+    QString itemText(int index) const { return itemModel()->text(index); }
+    void lookChanged(MarkupListLook::Change what) override;
 
+    HTMListBoxDelegate* rowLook_;
     THTMListItems items_{this};
-    std::vector<Row> rows_;
 
-    bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, scrollHorizontal_ = false, sorted_ = false,
+    bool enableBlink_ = false, incrLookup_ = false, multiline_ = false, sorted_ = false,
          sortWithHTML_ = false, multiSelect_ = false;
     int itemHeight_ = 16;
     QLocale sortLocale_;
@@ -178,7 +190,6 @@ private:
     QTimer blink_;
     int ticks_ = 0;
     bool blinkPhase_ = false;
-    QPoint mousePos_{-1, -1};
 
     // Press and drag tracking.
     bool pressed_ = false;

@@ -1,4 +1,5 @@
 #include "markup.h"
+#include "markuptags.h"
 
 #include "gradient.h"
 #include "icons.h"
@@ -20,103 +21,15 @@ using platform::clNone;
 
 namespace {
 
-// Every length the layout adds up stays within this bound, so that huge numbers in a
-// hand-made item cannot overflow.
-constexpr int kLimit = 1 << 24;
+using markup::kLimit;
+using markup::leadingNumber;
+using markup::MarkupReader;
+using markup::MarkupTag;
+using markup::MarkupToken;
+
 constexpr int kMaxFontPoints = 500;
 
 int clampLength(qint64 v) { return int(std::clamp<qint64>(v, -kLimit, kLimit)); }
-
-struct NamedColor {
-    const char* name;
-    ColorRef color;
-};
-
-const QHash<QString, ColorRef>& colorNames()
-{
-    static const QHash<QString, ColorRef> table = [] {
-        using platform::rgbColor;
-        using platform::systemColor;
-        const NamedColor plain[] = {
-            {"clred", rgbColor(0xFF, 0, 0)},        {"clblack", rgbColor(0, 0, 0)},
-            {"clblue", rgbColor(0, 0, 0xFF)},       {"clgreen", rgbColor(0, 0x80, 0)},
-            {"claqua", rgbColor(0, 0xFF, 0xFF)},    {"clyellow", rgbColor(0xFF, 0xFF, 0)},
-            {"clfuchsia", rgbColor(0xFF, 0, 0xFF)}, {"clwhite", rgbColor(0xFF, 0xFF, 0xFF)},
-            {"cllime", rgbColor(0, 0xFF, 0)},       {"clsilver", rgbColor(0xC0, 0xC0, 0xC0)},
-            {"clgray", rgbColor(0x80, 0x80, 0x80)}, {"clolive", rgbColor(0x80, 0x80, 0)},
-            {"clnavy", rgbColor(0, 0, 0x80)},       {"clpurple", rgbColor(0x80, 0, 0x80)},
-            {"clteal", rgbColor(0, 0x80, 0x80)},    {"clmaroon", rgbColor(0x80, 0, 0)},
-        };
-        const char* system[] = {"clbackground", "clactivecaption", "clinactivecaption", "clmenu",
-                                "clwindow", "clwindowframe", "clmenutext", "clwindowtext",
-                                "clcaptiontext", "clactiveborder", "clinactiveborder", "clappworkspace",
-                                "clhighlight", "clhighlighttext", "clbtnface", "clbtnshadow",
-                                "clgraytext", "clbtntext", "clinactivecaptiontext", "clbtnhighlight",
-                                "cl3ddkshadow", "cl3dlight", "clinfotext", "clinfobk"};
-        QHash<QString, ColorRef> t;
-        for (const auto& c : plain) t.insert(QString::fromLatin1(c.name), c.color);
-        for (int i = 0; i < int(std::size(system)); ++i) t.insert(QString::fromLatin1(system[i]), systemColor(i + 1));
-        return t;
-    }();
-    return table;
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9') return u - '0';
-    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-    return -1;
-}
-
-// The position of an attribute name in the upper-cased tag; "BGCOLOR" does not match the
-// start of "BGCOLORTO".
-qsizetype findAttribute(const QString& upper, QLatin1String name)
-{
-    qsizetype at = upper.indexOf(name);
-    if (name == QLatin1String("BGCOLOR")) {
-        while (at >= 0 && at + name.size() < upper.size() && upper.at(at + name.size()) == u'T')
-            at = upper.indexOf(name, at + 1);
-    }
-    return at;
-}
-
-// The text between the first two double quotes after the attribute name; "" without them.
-QString attributeValue(const QString& tag, const QString& upper, QLatin1String name, bool* present = nullptr)
-{
-    const qsizetype at = findAttribute(upper, name);
-    if (present) *present = at >= 0;
-    if (at < 0) return {};
-    const qsizetype q1 = tag.indexOf(u'"', at + name.size());
-    if (q1 < 0) return {};
-    const qsizetype q2 = tag.indexOf(u'"', q1 + 1);
-    if (q2 < 0) return {};
-    return tag.mid(q1 + 1, q2 - q1 - 1);
-}
-
-QString firstQuoted(const QString& tag)
-{
-    const qsizetype q1 = tag.indexOf(u'"');
-    if (q1 < 0) return {};
-    const qsizetype q2 = tag.indexOf(u'"', q1 + 1);
-    if (q2 < 0) return {};
-    return tag.mid(q1 + 1, q2 - q1 - 1);
-}
-
-// Leading decimal digits (after an optional sign) as a number; 0 for a non-number.
-int leadingNumber(QStringView text)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-    qint64 v = 0;
-    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
-        v = std::min<qint64>(v * 10 + (text[i].unicode() - '0'), kLimit);
-        ++i;
-    }
-    return int(negative ? -v : v);
-}
 
 QColor qcolor(ColorRef c) { return platform::colorToQColor(c); }
 
@@ -134,52 +47,6 @@ int accentRoom(const QFontMetrics& fm, const QString& run)
     return std::clamp(top + 1 - fm.ascent() - std::max(0, fm.leading()), 0, kLimit);
 }
 
-QString decodeRun(QString run)
-{
-    if (run.contains(u'&')) {
-        run.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
-        run.replace(QLatin1String("&lt;"), QLatin1String("<"));
-        run.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    }
-    return run;
-}
-
-// Entities, "<#", line breaks.
-QString prepare(QString s)
-{
-    static const std::pair<QLatin1String, QString> entities[] = {
-        {QLatin1String("&amp;"), QStringLiteral("&")},       {QLatin1String("&quot;"), QStringLiteral("\"")},
-        {QLatin1String("&sect;"), QString(QChar(0x00A7))},  {QLatin1String("&permil;"), QString(QChar(0x2030))},
-        {QLatin1String("&reg;"), QString(QChar(0x00AE))},   {QLatin1String("&copy;"), QString(QChar(0x00A9))},
-        {QLatin1String("&para;"), QString(QChar(0x00B6))},  {QLatin1String("&trade;"), QString(QChar(0x2122))},
-        {QLatin1String("&euro;"), QString(QChar(0x20AC))},
-    };
-    if (s.contains(u'&')) {
-        // Every replacement shortens the string, so this ends.
-        bool changed = true;
-        while (changed) {
-            changed = false;
-            for (const auto& [from, to] : entities) {
-                if (s.contains(from)) {
-                    s.replace(from, to);
-                    changed = true;
-                }
-            }
-        }
-    }
-    const qsizetype hash = s.indexOf(QLatin1String("<#"));
-    if (hash >= 0) {
-        s.remove(hash, 1);
-        const qsizetype close = s.indexOf(u'>', hash);
-        if (close >= 0) s.remove(close, 1);
-    }
-    if (s.contains(u'\r') || s.contains(u'\n')) {
-        s.replace(QLatin1String("\r"), QLatin1String("<BR>"));
-        s.remove(u'\n');
-    }
-    return s;
-}
-
 struct ImageSource {
     PicturePtr picture;
     QPixmap pixmap;
@@ -187,8 +54,6 @@ struct ImageSource {
     bool icon = false; // image list or shell icon
     bool valid() const { return !size.isEmpty(); }
 };
-
-struct Engine;
 
 // A run, bullet or image of the line being laid out; x is relative to the line's start.
 struct Piece {
@@ -207,7 +72,10 @@ struct Piece {
     bool stretch = false;
 };
 
-struct Engine {
+// The line layout: reads an item's tokens, keeps the running state its tags set (font,
+// colours, anchor, list depth, alignment, bands), gathers each line's pieces until the line is
+// full or ended, then places them, hit-tests them and hands them to the layout.
+struct LineLayout {
     const QPaintDevice* device = nullptr;
     const HTMLItemOptions& o;
     HTMLItemResult& r;
@@ -242,7 +110,7 @@ struct Engine {
     ColorRef lineBandTo = clNone;
     int runs = 0;
 
-    Engine(const HTMLItemOptions& opts, HTMLItemResult& res) : o(opts), r(res), layout(nullptr) {}
+    LineLayout(const HTMLItemOptions& opts, HTMLItemResult& res) : o(opts), r(res), layout(nullptr) {}
 
     const QFontMetrics& fm()
     {
@@ -336,19 +204,13 @@ struct Engine {
 
     void setUnderline(bool on) { font.setUnderline(on); fontChanged(); }
 
-    void textRun(const QString& s, qsizetype& pos)
+    void textRun(MarkupReader& reader, const MarkupToken& token)
     {
-        qsizetype end = s.indexOf(u'<', pos);
-        if (end < 0) end = s.size();
-        if (o.WordWrap) {
-            const qsizetype blank = s.indexOf(u' ', pos);
-            if (blank >= 0 && blank < end) end = blank + 1;
-        }
-        const QString run = decodeRun(s.mid(pos, end - pos));
+        const QString& run = token.run;
         const QFontMetrics& m = fm();
         const int h = textHeight(m);
         if (hidden) {
-            pos = end;
+            reader.take(token);
             lineHeight = std::max(lineHeight, h);
             r.PlainText += run;
             return;
@@ -361,7 +223,7 @@ struct Engine {
             return;
         }
         if (!o.WordWrap && !fitsBeside && runs > 0) dropRest = true;
-        pos = end;
+        reader.take(token);
         Piece p;
         p.kind = Piece::Text;
         p.x = x;
@@ -390,14 +252,14 @@ struct Engine {
         if (dropRest) lineEnded = true;
     }
 
-    void image(const QString& tag, const QString& upper)
+    void image(const MarkupTag& tag)
     {
-        const QString src = attributeValue(tag, upper, QLatin1String("SRC"));
+        const QString src = tag.attribute(QLatin1String("SRC"));
         ImageSource img = resolve(src);
         if (!img.valid()) return;
         QSize size;
-        const int wAttr = leadingNumber(attributeValue(tag, upper, QLatin1String("WIDTH")));
-        const int hAttr = leadingNumber(attributeValue(tag, upper, QLatin1String("HEIGHT")));
+        const int wAttr = leadingNumber(tag.attribute(QLatin1String("WIDTH")));
+        const int hAttr = leadingNumber(tag.attribute(QLatin1String("HEIGHT")));
         bool stretch = false;
         if (wAttr >= 1 && hAttr >= 1) {
             size = QSize(scaleX(wAttr), scaleY(hAttr));
@@ -417,25 +279,25 @@ struct Engine {
         p.stretch = stretch || img.icon;
         p.anchor = anchor;
         p.href = href;
-        if (anchor >= 0) p.alt = attributeValue(tag, upper, QLatin1String("ALT"));
+        if (anchor >= 0) p.alt = tag.attribute(QLatin1String("ALT"));
         pieces.push_back(p);
         lineWidth = clampLength(qint64(lineWidth) + size.width());
         x = clampLength(qint64(x) + size.width());
         lineHeight = std::max(lineHeight, size.height());
-        if (upper.contains(QLatin1String("\"TOP"))) textOffset = lineHeight - ghHeight();
-        else if (upper.contains(QLatin1String("\"MIDDLE"))) textOffset = (lineHeight - ghHeight()) / 2;
+        if (tag.upper.contains(QLatin1String("\"TOP"))) textOffset = lineHeight - ghHeight();
+        else if (tag.upper.contains(QLatin1String("\"MIDDLE"))) textOffset = (lineHeight - ghHeight()) / 2;
     }
 
     // Whether an image tag fits beside what the line holds (false ends the line before it).
-    bool imageFits(const QString& tag, const QString& upper)
+    bool imageFits(const MarkupTag& tag)
     {
         if (lineWidth == 0) return true;
-        const QString src = attributeValue(tag, upper, QLatin1String("SRC"));
+        const QString src = tag.attribute(QLatin1String("SRC"));
         const ImageSource img = resolve(src);
         if (!img.valid()) return true;
         int w;
-        const int wAttr = leadingNumber(attributeValue(tag, upper, QLatin1String("WIDTH")));
-        const int hAttr = leadingNumber(attributeValue(tag, upper, QLatin1String("HEIGHT")));
+        const int wAttr = leadingNumber(tag.attribute(QLatin1String("WIDTH")));
+        const int hAttr = leadingNumber(tag.attribute(QLatin1String("HEIGHT")));
         if (wAttr >= 1 && hAttr >= 1) w = scaleX(wAttr);
         else if (img.icon) w = scaledIconSize(img.size).width();
         else w = scaleX(img.size.width());
@@ -447,66 +309,33 @@ struct Engine {
         if (layout && drawing()) layout->ops.push_back(op);
     }
 
-    // Acts on one tag; returns false when the item ends here.
-    bool tag(const QString& s, qsizetype& pos)
+    // Acts on one tag.
+    void tag(MarkupReader& reader, const MarkupToken& token)
     {
-        const qsizetype remaining = s.size() - pos;
-        if (remaining < 3) {
-            pos = s.size();
-            return false;
-        }
-        const bool closing = s.at(pos + 1) == u'/';
-        if (closing && remaining < 4) {
-            pos = s.size();
-            return false;
-        }
-        const qsizetype close = s.indexOf(u'>', pos);
-        if (close < 0) {
-            pos = s.size();
-            return false;
-        }
-        const QString tagText = s.mid(pos, close - pos + 1);
-        const QString upper = tagText.toUpper();
-        const qsizetype at = closing ? 2 : 1;
-        const QChar c1 = upper.at(at);
-        const QChar c2 = at + 1 < upper.size() ? upper.at(at + 1) : QChar();
-        // Tags that end the line before themselves leave pos unchanged.
-        if (!closing) {
-            if (c1 == u'L' && c2 == u'I' && bullet) {
+        const MarkupTag& tag = token.tag;
+        // Tags that end the line before themselves are left to the next line.
+        if (!tag.closing) {
+            if (tag.c1 == u'L' && tag.c2 == u'I' && bullet) {
                 lineEnded = true;
-                return true;
+                return;
             }
-            if (c1 == u'I' && c2 == u'M' && !imageFits(tagText, upper)) {
+            if (tag.c1 == u'I' && tag.c2 == u'M' && !imageFits(tag)) {
                 lineEnded = true;
-                return true;
+                return;
             }
         }
-        pos = close + 1;
-        if (closing) closingTag(c1, c2, upper);
-        else openingTag(c1, c2, tagText, upper);
-        return true;
+        reader.take(token);
+        if (tag.closing) closingTag(tag);
+        else openingTag(tag);
     }
 
-    void openingTag(QChar c1, QChar c2, const QString& tag, const QString& upper)
+    void openingTag(const MarkupTag& tag)
     {
+        const QChar c1 = tag.c1, c2 = tag.c2;
         switch (c1.unicode()) {
-        case 'A': {
-            ++r.AnchorCount;
-            anchor = r.AnchorCount - 1;
-            href = firstQuoted(tag);
-            anchorRects.resize(std::size_t(r.AnchorCount));
-            anchorTargets.resize(std::size_t(r.AnchorCount));
-            anchorTargets[std::size_t(anchor)] = href;
-            if (!o.HoverUnderlineOnly || anchor == o.HoveredAnchor) setUnderline(true);
-            anchorBackground = background;
-            anchorText = text;
-            if (!o.Selected) text = qcolor(o.URLColor);
-            if (anchor == o.HoveredAnchor) {
-                if (o.HoverColor != clNone) background = qcolor(o.HoverColor);
-                if (o.HoverFontColor != clNone) text = qcolor(o.HoverFontColor);
-            }
+        case 'A':
+            openAnchor(tag);
             break;
-        }
         case 'B':
             if (c2 == u'>') {
                 font.setBold(true);
@@ -517,14 +346,14 @@ struct Engine {
             } else if (c2 == u'L') {
                 if (!o.BlinkOn) text = baseBackground.isValid() ? baseBackground : QColor(Qt::transparent);
             } else if (c2 == u'O') {
-                body(tag, upper);
+                body(tag);
             }
             break;
         case 'E':
             errorMark = true;
             break;
         case 'F':
-            fontTag(tag, upper);
+            fontTag(tag);
             break;
         case 'H':
             if (c2 == u'I') {
@@ -542,46 +371,29 @@ struct Engine {
                 font.setItalic(true);
                 fontChanged();
             } else if (c2 == u'N') {
-                const auto n = platform::parseInteger(attributeValue(tag, upper, QLatin1String("X")));
+                const auto n = platform::parseInteger(tag.attribute(QLatin1String("X")));
                 if (n && *n > lineWidth) {
                     lineWidth = std::min(*n, kLimit);
                     x = lineWidth;
                 }
             } else if (c2 == u'M') {
-                image(tag, upper);
+                image(tag);
             }
             break;
         case 'L':
-            if (c2 == u'I') {
-                bullet = true;
-                lineWidth = clampLength(qint64(lineWidth) + qint64(depth) * 12);
-                x = clampLength(qint64(depth) * 12 - 12);
-                if (!hidden) {
-                    Piece p;
-                    p.kind = Piece::Bullet;
-                    p.x = x;
-                    p.text = (depth % 2) ? QString(QChar(0x2022)) : QStringLiteral("o");
-                    p.font = font;
-                    p.color = text;
-                    const QFontMetrics& m = fm();
-                    p.width = m.horizontalAdvance(p.text);
-                    p.height = textHeight(m);
-                    pieces.push_back(p);
-                }
-                x = clampLength(qint64(x) + 12);
-            }
+            if (c2 == u'I') listItem();
             break;
         case 'P':
-            paragraph(tag, upper);
+            paragraph(tag);
             break;
         case 'R': {
-            const auto n = platform::parseInteger(firstQuoted(tag));
+            const auto n = platform::parseInteger(tag.firstQuoted());
             rotation = n ? (*n % 360) : 0;
             break;
         }
         case 'S':
-            if (upper == QLatin1String("<SUB>")) script = -1;
-            else if (upper == QLatin1String("<SUP>")) script = 1;
+            if (tag.upper == QLatin1String("<SUB>")) script = -1;
+            else if (tag.upper == QLatin1String("<SUP>")) script = 1;
             else if (c2 == u'H') shadow = true;
             else if (c2 == u'>') {
                 font.setStrikeOut(true);
@@ -603,8 +415,48 @@ struct Engine {
         }
     }
 
-    void closingTag(QChar c1, QChar c2, const QString& upper)
+    void openAnchor(const MarkupTag& tag)
     {
+        ++r.AnchorCount;
+        anchor = r.AnchorCount - 1;
+        href = tag.firstQuoted();
+        anchorRects.resize(std::size_t(r.AnchorCount));
+        anchorTargets.resize(std::size_t(r.AnchorCount));
+        anchorTargets[std::size_t(anchor)] = href;
+        if (!o.HoverUnderlineOnly || anchor == o.HoveredAnchor) setUnderline(true);
+        anchorBackground = background;
+        anchorText = text;
+        if (!o.Selected) text = qcolor(o.URLColor);
+        if (anchor == o.HoveredAnchor) {
+            if (o.HoverColor != clNone) background = qcolor(o.HoverColor);
+            if (o.HoverFontColor != clNone) text = qcolor(o.HoverFontColor);
+        }
+    }
+
+    // "<LI>": a bullet, indented by the list's depth.
+    void listItem()
+    {
+        bullet = true;
+        lineWidth = clampLength(qint64(lineWidth) + qint64(depth) * 12);
+        x = clampLength(qint64(depth) * 12 - 12);
+        if (!hidden) {
+            Piece p;
+            p.kind = Piece::Bullet;
+            p.x = x;
+            p.text = (depth % 2) ? QString(QChar(0x2022)) : QStringLiteral("o");
+            p.font = font;
+            p.color = text;
+            const QFontMetrics& m = fm();
+            p.width = m.horizontalAdvance(p.text);
+            p.height = textHeight(m);
+            pieces.push_back(p);
+        }
+        x = clampLength(qint64(x) + 12);
+    }
+
+    void closingTag(const MarkupTag& tag)
+    {
+        const QChar c1 = tag.c1, c2 = tag.c2;
         switch (c1.unicode()) {
         case 'A':
             setUnderline(false);
@@ -676,32 +528,31 @@ struct Engine {
         default:
             break;
         }
-        Q_UNUSED(upper);
     }
 
-    void fontTag(const QString& tag, const QString& upper)
+    void fontTag(const MarkupTag& tag)
     {
         bool has = false;
-        const QString face = attributeValue(tag, upper, QLatin1String("FACE"), &has);
+        const QString face = tag.attribute(QLatin1String("FACE"), &has);
         if (has && !face.isEmpty()) {
             font.setFamily(face);
             fontChanged();
         }
-        const QString color = attributeValue(tag, upper, QLatin1String(" COLOR"), &has);
+        const QString color = tag.attribute(QLatin1String(" COLOR"), &has);
         if (has && !o.Selected) text = qcolor(HTMLColorToColor(color));
-        const QString bg = attributeValue(tag, upper, QLatin1String("BGCOLOR"), &has);
+        const QString bg = tag.attribute(QLatin1String("BGCOLOR"), &has);
         if (has && !o.Selected) {
             rememberedBackground = background;
             background = qcolor(HTMLColorToColor(bg));
         }
-        const qsizetype size = upper.indexOf(QLatin1String("SIZE"));
+        const qsizetype size = tag.upper.indexOf(QLatin1String("SIZE"));
         if (size >= 0) {
-            qsizetype eq = upper.indexOf(u'=', size);
+            qsizetype eq = tag.upper.indexOf(u'=', size);
             int n = 0;
             if (eq >= 0) {
                 ++eq;
-                if (eq < upper.size() && upper.at(eq) == u'"') ++eq;
-                n = leadingNumber(QStringView(upper).mid(eq));
+                if (eq < tag.upper.size() && tag.upper.at(eq) == u'"') ++eq;
+                n = leadingNumber(QStringView(tag.upper).mid(eq));
             }
             static const int sizes[] = {8, 10, 12, 14, 16};
             const int points = (n >= 1 && n <= 5) ? sizes[n - 1] : n;
@@ -713,11 +564,11 @@ struct Engine {
         }
     }
 
-    void body(const QString& tag, const QString& upper)
+    void body(const MarkupTag& tag)
     {
         if (!drawing() || o.Selected) return;
         bool has = false;
-        const QString picture = attributeValue(tag, upper, QLatin1String("BACKGROUND"), &has);
+        const QString picture = tag.attribute(QLatin1String("BACKGROUND"), &has);
         if (has) {
             const ImageSource img = resolve(picture);
             if (img.valid()) {
@@ -730,37 +581,37 @@ struct Engine {
             }
         }
         bool hasTo = false;
-        const QString from = attributeValue(tag, upper, QLatin1String("BGCOLOR"), &has);
-        const QString to = attributeValue(tag, upper, QLatin1String("BGCOLORTO"), &hasTo);
+        const QString from = tag.attribute(QLatin1String("BGCOLOR"), &has);
+        const QString to = tag.attribute(QLatin1String("BGCOLORTO"), &hasTo);
         if (has && hasTo) {
             MarkupOp op;
             op.kind = MarkupOp::Gradient;
             op.rect = bounds;
             op.from = HTMLColorToColor(from);
             op.to = HTMLColorToColor(to);
-            const QString dir = attributeValue(tag, upper, QLatin1String("DIR"), &has);
+            const QString dir = tag.attribute(QLatin1String("DIR"), &has);
             op.horizontal = !has || dir.toUpper() == QLatin1String("H");
             fillUnderItem(op);
-        } else if (has || findAttribute(upper, QLatin1String("BGCOLOR")) >= 0) {
+        } else if (has || tag.has(QLatin1String("BGCOLOR"))) {
             lineBodyBand = qcolor(HTMLColorToColor(from));
         }
     }
 
-    void paragraph(const QString& tag, const QString& upper)
+    void paragraph(const MarkupTag& tag)
     {
         bool has = false;
-        const QString align = attributeValue(tag, upper, QLatin1String("ALIGN"), &has).toUpper();
+        const QString align = tag.attribute(QLatin1String("ALIGN"), &has).toUpper();
         if (has) {
             if (align.contains(QLatin1String("LEFT"))) alignment = 0;
             else if (align.contains(QLatin1String("RIGHT"))) alignment = 1;
             else if (align.contains(QLatin1String("CENTER"))) alignment = 2;
         }
-        const QString ind = attributeValue(tag, upper, QLatin1String("INDENT"), &has);
+        const QString ind = tag.attribute(QLatin1String("INDENT"), &has);
         if (has) indent = std::clamp(leadingNumber(ind), -kLimit, kLimit);
-        const QString from = attributeValue(tag, upper, QLatin1String("BGCOLOR"), &has);
+        const QString from = tag.attribute(QLatin1String("BGCOLOR"), &has);
         if (has) {
             bool hasTo = false;
-            const QString to = attributeValue(tag, upper, QLatin1String("BGCOLORTO"), &hasTo);
+            const QString to = tag.attribute(QLatin1String("BGCOLORTO"), &hasTo);
             band = qcolor(HTMLColorToColor(from));
             bandTo = hasTo ? HTMLColorToColor(to) : clNone;
             lineBand = band;
@@ -787,99 +638,15 @@ struct Engine {
         else if (alignment == 2 && avail() > lineWidth) lx += (avail() - lineWidth) / 2;
         lx = clampLength(qint64(lx) + indent);
         const int height = clampLength(qint64(lineHeight) + subRoom + supRoom);
-        const QRect lineRect(work.left(), top, work.width(), height);
         const int textBottom = top + lineHeight + supRoom - textOffset; // exclusive bottom of plain text
-        const int ghTop = textBottom - ghHeight();
 
         r.ExtentX = std::max(r.ExtentX, lineWidth);
         const bool draw = drawing();
         std::vector<MarkupOp> ops;
-        if (draw) {
-            if (lineBodyBand.isValid()) {
-                MarkupOp op;
-                op.kind = MarkupOp::Fill;
-                op.rect = QRect(bounds.left() - 2, top, bounds.right() + 3 - bounds.left(), height);
-                op.color = lineBodyBand;
-                ops.push_back(op);
-            }
-            if (lineBand.isValid()) {
-                MarkupOp op;
-                op.rect = QRect(bounds.left(), top, bounds.width(), height);
-                if (lineBandTo != clNone) {
-                    op.kind = MarkupOp::Gradient;
-                    op.from = platform::qcolorToColor(lineBand);
-                    op.to = lineBandTo;
-                    op.horizontal = true;
-                } else {
-                    op.kind = MarkupOp::Fill;
-                    op.color = lineBand;
-                }
-                ops.push_back(op);
-            }
-        }
-        for (Piece& p : pieces) {
-            QRect rect;
-            if (p.kind == Piece::Image) {
-                rect = QRect(lx + p.x, top, p.width, p.height);
-                bool hovered = false;
-                if (p.anchor >= 0 && rect.contains(o.PointX, o.PointY)) {
-                    r.Hit = true;
-                    r.AnchorUnderPoint = p.href;
-                    r.AnchorUnderPointIndex = p.anchor;
-                    hovered = true;
-                }
-                if (p.anchor >= 0) unite(p.anchor, rect);
-                if (draw) {
-                    ImageSource img = p.image;
-                    if (hovered && !p.alt.isEmpty()) {
-                        const ImageSource alt = resolve(p.alt);
-                        if (alt.valid()) img = alt;
-                    }
-                    MarkupOp op;
-                    op.kind = MarkupOp::Image;
-                    op.rect = rect;
-                    op.picture = img.picture;
-                    op.pixmap = img.pixmap;
-                    op.stretch = p.stretch;
-                    ops.push_back(op);
-                }
-                continue;
-            }
-            int bottom = textBottom;
-            if (p.script > 0) bottom -= supRoom;
-            else if (p.script < 0) bottom += subRoom;
-            rect = QRect(lx + p.x, bottom - p.height, p.width, p.height);
-            if (p.kind == Piece::Text && p.anchor >= 0) {
-                unite(p.anchor, rect);
-                if (rect.contains(o.PointX, o.PointY)) {
-                    r.AnchorUnderPoint = p.href;
-                    r.AnchorUnderPointIndex = p.anchor;
-                    if (o.PointY >= ghTop && o.PointY < textBottom) r.Hit = true;
-                }
-            }
-            if (!draw) continue;
-            MarkupOp op;
-            op.kind = MarkupOp::Text;
-            op.rect = rect;
-            op.text = p.text;
-            op.font = p.font;
-            op.color = p.color;
-            op.background = p.background;
-            op.rotation = p.rotation;
-            op.tabStop = std::max(0, o.TabStop);
-            if (p.shadow) {
-                op.shadowColor = qcolor(o.ShadowColor);
-                op.shadowOffset = o.ShadowOffset;
-            }
-            if (!o.WordWrap) op.elideWidth = std::max(0, work.right() + 1 - rect.left());
-            ops.push_back(op);
-            if (p.errorMark) {
-                MarkupOp z;
-                z.kind = MarkupOp::Zigzag;
-                z.rect = QRect(rect.left(), rect.top(), p.width, rect.height());
-                z.color = QColor(255, 0, 0);
-                ops.push_back(z);
-            }
+        if (draw) lineBands(top, height, ops);
+        for (const Piece& p : pieces) {
+            if (p.kind == Piece::Image) placeImage(p, QRect(lx + p.x, top, p.width, p.height), draw, ops);
+            else placeText(p, lx, textBottom, draw, ops);
         }
         if (draw && horizontalRule) {
             MarkupOp op;
@@ -891,6 +658,100 @@ struct Engine {
         horizontalRule = false;
         if (draw) for (auto& op : ops) layout->ops.push_back(std::move(op));
         return height;
+    }
+
+    // The bands behind a line: the body's colour across the item, the paragraph's band.
+    void lineBands(int top, int height, std::vector<MarkupOp>& ops) const
+    {
+        if (lineBodyBand.isValid()) {
+            MarkupOp op;
+            op.kind = MarkupOp::Fill;
+            op.rect = QRect(bounds.left() - 2, top, bounds.right() + 3 - bounds.left(), height);
+            op.color = lineBodyBand;
+            ops.push_back(op);
+        }
+        if (lineBand.isValid()) {
+            MarkupOp op;
+            op.rect = QRect(bounds.left(), top, bounds.width(), height);
+            if (lineBandTo != clNone) {
+                op.kind = MarkupOp::Gradient;
+                op.from = platform::qcolorToColor(lineBand);
+                op.to = lineBandTo;
+                op.horizontal = true;
+            } else {
+                op.kind = MarkupOp::Fill;
+                op.color = lineBand;
+            }
+            ops.push_back(op);
+        }
+    }
+
+    // An image placed at rect: hit-tested when in an anchor, drawn (its ALT picture while the
+    // point is on it).
+    void placeImage(const Piece& p, const QRect& rect, bool draw, std::vector<MarkupOp>& ops)
+    {
+        bool hovered = false;
+        if (p.anchor >= 0 && rect.contains(o.PointX, o.PointY)) {
+            r.Hit = true;
+            r.AnchorUnderPoint = p.href;
+            r.AnchorUnderPointIndex = p.anchor;
+            hovered = true;
+        }
+        if (p.anchor >= 0) unite(p.anchor, rect);
+        if (!draw) return;
+        ImageSource img = p.image;
+        if (hovered && !p.alt.isEmpty()) {
+            const ImageSource alt = resolve(p.alt);
+            if (alt.valid()) img = alt;
+        }
+        MarkupOp op;
+        op.kind = MarkupOp::Image;
+        op.rect = rect;
+        op.picture = img.picture;
+        op.pixmap = img.pixmap;
+        op.stretch = p.stretch;
+        ops.push_back(op);
+    }
+
+    // A run or bullet placed on the line's text bottom (raised or lowered for a script):
+    // hit-tested when in an anchor, drawn with its shadow and error mark.
+    void placeText(const Piece& p, int lx, int textBottom, bool draw, std::vector<MarkupOp>& ops)
+    {
+        int bottom = textBottom;
+        if (p.script > 0) bottom -= supRoom;
+        else if (p.script < 0) bottom += subRoom;
+        const QRect rect(lx + p.x, bottom - p.height, p.width, p.height);
+        if (p.kind == Piece::Text && p.anchor >= 0) {
+            unite(p.anchor, rect);
+            if (rect.contains(o.PointX, o.PointY)) {
+                r.AnchorUnderPoint = p.href;
+                r.AnchorUnderPointIndex = p.anchor;
+                if (o.PointY >= textBottom - ghHeight() && o.PointY < textBottom) r.Hit = true;
+            }
+        }
+        if (!draw) return;
+        MarkupOp op;
+        op.kind = MarkupOp::Text;
+        op.rect = rect;
+        op.text = p.text;
+        op.font = p.font;
+        op.color = p.color;
+        op.background = p.background;
+        op.rotation = p.rotation;
+        op.tabStop = std::max(0, o.TabStop);
+        if (p.shadow) {
+            op.shadowColor = qcolor(o.ShadowColor);
+            op.shadowOffset = o.ShadowOffset;
+        }
+        if (!o.WordWrap) op.elideWidth = std::max(0, work.right() + 1 - rect.left());
+        ops.push_back(op);
+        if (p.errorMark) {
+            MarkupOp z;
+            z.kind = MarkupOp::Zigzag;
+            z.rect = QRect(rect.left(), rect.top(), p.width, rect.height());
+            z.color = QColor(255, 0, 0);
+            ops.push_back(z);
+        }
     }
 
     void unite(int a, const QRect& rect)
@@ -905,22 +766,27 @@ struct Engine {
         fontChanged();
         text = baseText;
         background = QColor();
-        const QString s = prepare(input);
-        qsizetype pos = 0;
+        MarkupReader reader(markup::prepareMarkup(input));
         int y = bounds.top();
         qint64 extentY = 0;
-        while (pos < s.size()) {
-            const qsizetype lineStart = pos;
+        while (!reader.atEnd()) {
+            const qsizetype lineStart = reader.pos();
             startLine(y);
             bool more = true;
-            while (pos < s.size() && !lineEnded && more) {
-                if (s.at(pos) == u'<') more = tag(s, pos);
-                else textRun(s, pos);
+            while (!reader.atEnd() && !lineEnded && more) {
+                const MarkupToken token = reader.peek(o.WordWrap);
+                if (token.kind == MarkupToken::Tag) tag(reader, token);
+                else if (token.kind == MarkupToken::Text) textRun(reader, token);
+                else {
+                    // A tag cut short ends the item.
+                    reader.take(token);
+                    more = false;
+                }
             }
-            if (pos == lineStart && pieces.empty() && !horizontalRule && more && pos < s.size()) {
+            if (reader.pos() == lineStart && pieces.empty() && !horizontalRule && more && !reader.atEnd()) {
                 // Nothing could be placed (cannot happen with sane metrics): skip one character
                 // rather than loop.
-                ++pos;
+                reader.skipCharacter();
             }
             const int h = finishLine(y);
             y = clampLength(qint64(y) + h);
@@ -961,60 +827,12 @@ void drawPixmapOrPicture(QPainter& p, const MarkupOp& op, const QRect& rect, boo
 
 } // namespace
 
-ColorRef HTMLColorToColor(const QString& value)
-{
-    if (value.startsWith(u'#')) {
-        if (value.size() < 7) return platform::clBlack;
-        int d[6];
-        for (int i = 0; i < 6; ++i) {
-            d[i] = hexDigit(value.at(i + 1));
-            if (d[i] < 0) return platform::clBlack;
-        }
-        return platform::rgbColor(d[0] * 16 + d[1], d[2] * 16 + d[3], d[4] * 16 + d[5]);
-    }
-    return colorNames().value(value.toLower(), platform::clBlack);
-}
-
-QString StripHTMLTags(const QString& text)
-{
-    QString s = text;
-    static const QLatin1String breaks[] = {QLatin1String("<BR>"), QLatin1String("<HR>")};
-    for (const auto& b : breaks) s.replace(b, QLatin1String("\r\n"), Qt::CaseInsensitive);
-    for (const auto& [open, close] : {std::pair{QLatin1String("<z>"), QLatin1String("</z>")},
-                                      std::pair{QLatin1String("<Z>"), QLatin1String("</Z>")}}) {
-        qsizetype from = 0;
-        while ((from = s.indexOf(open, from)) >= 0) {
-            const qsizetype to = s.indexOf(close, from);
-            if (to < 0) break; // hidden text without its end stays; the tags go below
-            s.remove(from, to + close.size() - from);
-        }
-    }
-    QString out;
-    out.reserve(s.size());
-    qsizetype i = 0;
-    while (i < s.size()) {
-        const qsizetype lt = s.indexOf(u'<', i);
-        if (lt < 0) {
-            out += QStringView(s).mid(i);
-            break;
-        }
-        const qsizetype gt = s.indexOf(u'>', lt);
-        if (gt < 0) {
-            out += QStringView(s).mid(i);
-            break;
-        }
-        out += QStringView(s).mid(i, lt - i);
-        i = gt + 1;
-    }
-    return out;
-}
-
 bool LayoutHTMLItem(const QPaintDevice* device, const QFont& baseFont, const QColor& baseText,
                     const QColor& baseBackground, const QString& text, const QRect& bounds,
                     const HTMLItemOptions& options, HTMLItemResult& result, MarkupLayout* layout)
 {
     result = HTMLItemResult();
-    Engine e(options, result);
+    LineLayout e(options, result);
     e.device = device;
     e.layout = layout;
     e.base = baseFont;

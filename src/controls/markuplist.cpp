@@ -1,6 +1,6 @@
 #include "markuplist.h"
 
-#include <QAbstractItemDelegate>
+#include <QAbstractScrollArea>
 #include <QPainter>
 #include <QWidget>
 
@@ -8,12 +8,9 @@
 
 namespace controls {
 
-int MarkupListItems::Count() const { return view_->itemCount(); }
+int MarkupListItems::Count() const { return view_->model_->count(); }
 
-QString MarkupListItems::Strings(int index) const
-{
-    return index >= 0 && index < Count() ? view_->itemMarkup(index) : QString();
-}
+QString MarkupListItems::Strings(int index) const { return view_->model_->text(index); }
 
 int MarkupListItems::Add(const QString& text)
 {
@@ -108,6 +105,13 @@ void MarkupListLook::setURLColor(ColorRef c)
     lookChanged(Change::Paint);
 }
 
+void MarkupListLook::setTabStop(int pixels)
+{
+    if (tabStop_ == pixels) return;
+    tabStop_ = pixels;
+    lookChanged(Change::Paint);
+}
+
 void MarkupListLook::setColor(ColorRef c)
 {
     color_ = c;
@@ -197,51 +201,31 @@ void MarkupListLook::paintMarkup(QPainter& p, const QFont& font, const QString& 
     p.restore();
 }
 
-// Every row is painted by its list across the client width.
-class MarkupRowDelegate : public QAbstractItemDelegate {
-public:
-    explicit MarkupRowDelegate(MarkupListView* view) : QAbstractItemDelegate(view), view_(view) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        view_->paintRow(*p, index.row(), QRect(0, option.rect.top(), view_->viewport()->width(), option.rect.height()));
-    }
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        return index.data(Qt::SizeHintRole).toSize();
-    }
-
-private:
-    MarkupListView* view_;
-};
-
-int MarkupListView::Rows::rowCount(const QModelIndex& parent) const
+QRect MarkupItemDelegate::rowBand(const QStyleOptionViewItem& option)
 {
-    return parent.isValid() || !view_ ? 0 : view_->itemCount();
+    const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget);
+    const int width = view ? view->viewport()->width() : option.rect.width();
+    return QRect(0, option.rect.top(), width, option.rect.height());
 }
 
-QVariant MarkupListView::Rows::data(const QModelIndex& index, int role) const
+MarkupListView::MarkupListView(MarkupItemDelegate* look, QWidget* parent)
+    : QListView(parent), model_(new MarkupListModel(this)), look_(look)
 {
-    if (!view_ || !index.isValid() || index.row() >= view_->itemCount()) return {};
-    if (role == Qt::DisplayRole) return view_->itemMarkup(index.row());
-    if (role == Qt::SizeHintRole) return view_->rowSize(index.row());
-    return {};
-}
-
-MarkupListView::MarkupListView(QWidget* parent) : QListView(parent), model_(new Rows(this))
-{
+    look_->setParent(this);
+    look_->setOnChange([this](MarkupListLook::Change what) { lookChanged(what); });
     setModel(model_);
-    setItemDelegate(new MarkupRowDelegate(this));
+    setItemDelegate(look_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     viewport()->setMouseTracking(true);
-    applyBackground(viewport());
+    look_->applyBackground(viewport());
 }
 
 MarkupListView::~MarkupListView()
 {
-    // The list's own part is gone: the view asks it nothing more.
-    model_->forget();
+    // The list's own part is gone: a change of appearance asks it nothing more.
+    look_->setOnChange({});
 }
 
 int MarkupListView::ItemIndex() const
@@ -252,7 +236,7 @@ int MarkupListView::ItemIndex() const
 
 bool MarkupListView::Selected(int index) const
 {
-    return index >= 0 && index < itemCount() && selectionModel()->isSelected(rowIndex(index));
+    return index >= 0 && index < model_->count() && selectionModel()->isSelected(rowIndex(index));
 }
 
 AnchorHover::List MarkupListView::hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos)
@@ -264,7 +248,7 @@ AnchorHover::List MarkupListView::hoverOf(std::function<int(const QPoint&)> rowA
     l.enter = [this](int index, const QString& anchor) { emit AnchorEnter(this, index, anchor); };
     l.exit = [this](int index, const QString& anchor) { emit AnchorExit(this, index, anchor); };
     l.anchorHint = [this](int index, QString& anchor) { emit AnchorHintEvent(this, index, anchor); };
-    l.itemText = [this](int row) { return itemMarkup(row); };
+    l.itemText = [this](int row) { return model_->text(row); };
     l.itemHintPos = std::move(itemHintPos);
     return l;
 }

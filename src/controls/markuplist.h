@@ -1,20 +1,21 @@
 #pragma once
-// What the two markup lists have in common: the appearance their items are laid out with
-// (images, pictures, colours, shadow, line spacing, hints), the picture cache that keeps the
-// pictures their items name, and the painting of one item (its band, its markup, the anchor
-// under a point). Each list says what a change of appearance means for it: a repaint, a new
-// measurement of its items, or a new background.
+// What the two markup lists have in common: the model that holds their items, the appearance
+// their items are laid out with (images, pictures, colours, shadow, line spacing, hints) and the
+// picture cache that keeps the pictures their items name, held by the item delegate that paints
+// them, and the view both lists stand on. Each list says what a change of appearance means for
+// it: a repaint, a new measurement of its items, or a new background.
 #include "anchorhover.h"
 #include "gradient.h"
 #include "imagelist.h"
 #include "markup.h"
+#include "markuplistmodel.h"
 #include "picture.h"
 
-#include <QAbstractListModel>
 #include <QColor>
 #include <QListView>
 #include <QPointer>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 #include <functional>
 #include <memory>
@@ -46,6 +47,8 @@ private:
     MarkupListView* view_;
 };
 
+// The appearance of a markup list's items and the painting of one item: its band, its markup,
+// the anchor under a point.
 class MarkupListLook {
 public:
     MarkupListLook();
@@ -81,13 +84,14 @@ public:
     void setURLColor(ColorRef c);
     ColorRef Color() const { return color_; }
     void setColor(ColorRef c);
+    // Pixels between tab stops in item text; 0 the font's default.
+    int tabStop() const { return tabStop_; }
+    void setTabStop(int pixels);
 
-    THTMLPictureCache& pictureCache() { return cache_; }
+    THTMLPictureCache& pictureCache() const { return cache_; }
 
-protected:
     // What a changed property asks of the list.
     enum class Change { Paint, Layout, Background };
-    virtual void lookChanged(Change what) = 0;
 
     // The layout options of an item in this appearance, selected or not.
     HTMLItemOptions options(bool selected) const;
@@ -101,6 +105,15 @@ protected:
     // Gives a viewport the list's Color as the background it is cleared to.
     void applyBackground(QWidget* viewport) const;
 
+    // The tool tip of an anchor or an item, as the hint properties ask.
+    bool hoverToolTip(AnchorHover& hover, QHelpEvent* event) const
+    {
+        return hover.toolTip(event, anchorHint_, itemHint_, htmlHint_);
+    }
+
+protected:
+    virtual void lookChanged(Change what) = 0;
+
     // The colours an item's markup is drawn in.
     struct ItemColors {
         QColor text, background;
@@ -113,12 +126,6 @@ protected:
     void paintMarkup(QPainter& p, const QFont& font, const QString& text, const QRect& layoutRect, const QRect& clip,
                      const HTMLItemOptions& o, const ItemColors& colors) const;
 
-    // The tool tip of an anchor or an item, as the hint properties ask.
-    bool hoverToolTip(AnchorHover& hover, QHelpEvent* event) const
-    {
-        return hover.toolTip(event, anchorHint_, itemHint_, htmlHint_);
-    }
-
     // Loaded pictures are a memo of the items' markup: laying an item out (also from a const
     // query such as the anchor under a point) may add to it.
     mutable THTMLPictureCache cache_;
@@ -128,17 +135,44 @@ protected:
 
     bool anchorHint_ = false, htmlHint_ = false, itemHint_ = false, ellipsis_ = false, showSelection_ = true;
     int lineSpacing_ = 0, shadowOffset_ = 1;
-    int tabStop_ = 0; // pixels between tab stops in item text; 0 the font's default
+    int tabStop_ = 0;
     ColorRef selectionFontColor_ = platform::clHighlightText, shadowColor_ = platform::clGray,
              urlColor_ = platform::clBlue, color_ = platform::clWindow;
 };
 
-// The item view both markup lists stand on: one row per item, painted by the list itself; the
-// reports every markup list gives (mouse down, anchors) and the hover over anchors and items.
-class MarkupListView : public QListView, public MarkupListLook {
+// The delegate of a markup list: it holds the appearance and paints the items the list's model
+// gives it. Each list has its own, for what its rows show beyond the markup.
+class MarkupItemDelegate : public QStyledItemDelegate, public MarkupListLook {
+public:
+    explicit MarkupItemDelegate(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
+
+    // Who is told of a change of appearance (the list that shows the items).
+    void setOnChange(std::function<void(Change)> onChange) { onChange_ = std::move(onChange); }
+    // The mouse's point in the viewport, the hit point of the items painted; (-1, -1) outside.
+    QPoint pointer() const { return pointer_; }
+    void setPointer(const QPoint& pos) { pointer_ = pos; }
+
+protected:
+    void lookChanged(Change what) override
+    {
+        if (onChange_) onChange_(what);
+    }
+    // The item's row across the client width of the list that paints it.
+    static QRect rowBand(const QStyleOptionViewItem& option);
+
+private:
+    std::function<void(Change)> onChange_;
+    QPoint pointer_{-1, -1};
+};
+
+// The item view both markup lists stand on: one row per item of its model, painted by its
+// delegate; the reports every markup list gives (mouse down, anchors) and the hover over anchors
+// and items.
+class MarkupListView : public QListView {
     Q_OBJECT
 public:
-    explicit MarkupListView(QWidget* parent = nullptr);
+    // The view takes the delegate over.
+    MarkupListView(MarkupItemDelegate* look, QWidget* parent = nullptr);
     ~MarkupListView() override;
 
     // The focused item (-1 without one) and whether an item is selected.
@@ -148,6 +182,37 @@ public:
     // The anchor under a client point and the item it is in ("" and -1 without one).
     virtual void AnchorAt(int x, int y, QString& anchor, int& index) const = 0;
 
+    // The appearance, held by the delegate.
+    bool AnchorHint() const { return look_->AnchorHint(); }
+    void setAnchorHint(bool on) { look_->setAnchorHint(on); }
+    bool HTMLHint() const { return look_->HTMLHint(); }
+    void setHTMLHint(bool on) { look_->setHTMLHint(on); }
+    bool ItemHint() const { return look_->ItemHint(); }
+    void setItemHint(bool on) { look_->setItemHint(on); }
+    bool Ellipsis() const { return look_->Ellipsis(); }
+    void setEllipsis(bool on) { look_->setEllipsis(on); }
+    const TImageList* Images() const { return look_->Images(); }
+    void setImages(const TImageList* images) { look_->setImages(images); }
+    int LineSpacing() const { return look_->LineSpacing(); }
+    void setLineSpacing(int spacing) { look_->setLineSpacing(spacing); }
+    TPictureContainer* PictureContainer() const { return look_->PictureContainer(); }
+    void setPictureContainer(TPictureContainer* container) { look_->setPictureContainer(container); }
+    TGradientStyle* SelectionColors() const { return look_->SelectionColors(); }
+    void setSelectionColors(const TGradientStyle* style) { look_->setSelectionColors(style); }
+    ColorRef SelectionFontColor() const { return look_->SelectionFontColor(); }
+    void setSelectionFontColor(ColorRef c) { look_->setSelectionFontColor(c); }
+    ColorRef ShadowColor() const { return look_->ShadowColor(); }
+    void setShadowColor(ColorRef c) { look_->setShadowColor(c); }
+    int ShadowOffset() const { return look_->ShadowOffset(); }
+    void setShadowOffset(int offset) { look_->setShadowOffset(offset); }
+    bool ShowSelection() const { return look_->ShowSelection(); }
+    void setShowSelection(bool on) { look_->setShowSelection(on); }
+    ColorRef URLColor() const { return look_->URLColor(); }
+    void setURLColor(ColorRef c) { look_->setURLColor(c); }
+    ColorRef Color() const { return look_->Color(); }
+    void setColor(ColorRef c) { look_->setColor(c); }
+    THTMLPictureCache& pictureCache() { return look_->pictureCache(); }
+
 signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void AnchorClick(QObject* sender, int index, const QString& anchor);
@@ -156,38 +221,15 @@ signals:
     void AnchorHintEvent(QObject* sender, int index, QString& anchor);
 
 protected:
-    // The rows as the view sees them; the list tells it of every change.
-    class Rows : public QAbstractListModel {
-    public:
-        explicit Rows(MarkupListView* view) : QAbstractListModel(view), view_(view) {}
-        int rowCount(const QModelIndex& parent = {}) const override;
-        QVariant data(const QModelIndex& index, int role) const override;
-        void forget() { view_ = nullptr; }
-        using QAbstractListModel::beginInsertRows;
-        using QAbstractListModel::beginMoveRows;
-        using QAbstractListModel::beginRemoveRows;
-        using QAbstractListModel::beginResetModel;
-        using QAbstractListModel::endInsertRows;
-        using QAbstractListModel::endMoveRows;
-        using QAbstractListModel::endRemoveRows;
-        using QAbstractListModel::endResetModel;
-
-    private:
-        MarkupListView* view_;
-    };
-    Rows* rows() const { return model_; }
+    MarkupListModel* itemModel() const { return model_; }
     QModelIndex rowIndex(int index) const { return model_->index(index); }
 
-    // What the list holds: how many items, an item's markup, the size of its row, and its painting
-    // across the client width.
-    virtual int itemCount() const = 0;
-    virtual QString itemMarkup(int index) const = 0;
-    virtual QSize rowSize(int index) const = 0;
-    virtual void paintRow(QPainter& p, int index, const QRect& rect) = 0;
-    // Changes of the items, each told to the view and dropping the pictures no item names.
+    // Changes of the items, each dropping the pictures no item names.
     virtual void insertItem(int index, const QString& text) = 0;
     virtual void removeItem(int index) = 0;
     virtual void clearItems() = 0;
+    // What a changed appearance asks of the list.
+    virtual void lookChanged(MarkupListLook::Change what) = 0;
 
     // The anchor and hint reports of the list: rowAt, and where an item's hint shows, are its own.
     AnchorHover::List hoverOf(std::function<int(const QPoint&)> rowAt, std::function<QPoint(int)> itemHintPos);
@@ -196,8 +238,8 @@ protected:
 
 private:
     friend class MarkupListItems;
-    friend class MarkupRowDelegate;
-    Rows* model_;
+    MarkupListModel* model_;
+    MarkupItemDelegate* look_;
 };
 
 } // namespace controls

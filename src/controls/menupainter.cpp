@@ -660,6 +660,69 @@ void drawMenuBarSelection(QPainter& p, const TXPMenu& m, const QRect& r, bool rt
     p.drawPoint(x0 + 1, r.top() + 4);
 }
 
+// An item's background: the bar's colour, or the menu's with its icon column; then the
+// selection (or the hot frame of a menu-bar item under the pointer).
+void paintItemBackground(QPainter& p, const TXPMenu& m, const ItemState& s, const QRect& R, const QRect& iconColumn,
+                         bool hot)
+{
+    const XPMenuColors& c = m.colors();
+    const int iw = m.IconWidth();
+    if (s.topLevel) {
+        // Without DrawMenuBar the bar keeps the system's menu colour.
+        p.fillRect(R, qc(m.DrawMenuBar() ? c.menuBar : platform::colorToRGB(platform::systemColor(4))));
+    } else if (m.highColor() && m.Gradient()) {
+        iconColumnGradient(p, R, c.iconColumn, iw, s.rtl);
+    } else {
+        p.fillRect(R, qc(c.menuBackground));
+        p.fillRect(iconColumn, qc(c.iconColumn));
+    }
+    if (s.selected && m.DrawSelect()) {
+        if (s.topLevel) {
+            drawMenuBarSelection(p, m, R, s.rtl);
+        } else if (s.enabled) {
+            const QRect sel = R.adjusted(0, 1, m.FlatMenu() ? -1 : 0, -1);
+            winRectangle(p, sel, c.selectionBorder, c.selectionFill);
+        }
+    } else if (hot && s.enabled) {
+        winRectangle(p, QRect(R.left(), R.top(), R.width() - 7, R.height()), c.selectionBorder, c.selectionFill);
+    }
+}
+
+void paintSeparator(QPainter& p, const TXPMenu& m, const ItemState& s, const QRect& R, const QRect& textRect)
+{
+    const int y = platform::roundHalfEven((R.top() + R.top() + R.height()) / 2.0);
+    p.setPen(QPen(qc(m.colors().separator), 1));
+    if (s.rtl) winLine(p, {textRect.right() - 7, y}, {textRect.left() - 1, y});
+    else winLine(p, {textRect.left() + 7, y}, {textRect.right() + 1, y});
+}
+
+// An item's caption and shortcut in the colour its state gives, and a sub-menu's arrow.
+void paintItemText(QPainter& p, const TXPMenu& m, const ItemState& s, const QRect& R, const QRect& textRect,
+                   const QString& text)
+{
+    const XPMenuColors& c = m.colors();
+    ColorRef textColour = s.enabled ? platform::colorToRGB(m.FontColor()) : c.disabled;
+    if (s.selected) textColour = c.selectedText;
+    if (!s.enabled) textColour = c.disabled;
+    if (s.selected && s.topLevel && m.UseSystemColors()) {
+        const ColorRef ic = c.iconColumn;
+        const bool light = (redOf(ic) + blueOf(ic)) / 2 > 150 || greenOf(ic) > 200;
+        textColour = light ? platform::colorToRGB(m.FontColor()) : Lighten(ic, 90);
+    }
+    const auto [caption, shortcut] = splitText(text);
+    const QRect inner = s.rtl ? textRect.adjusted(0, 0, -3, 0) : textRect.adjusted(3, 0, 0, 0);
+    drawMenuText(p, m, s, inner, caption, shortcut, textColour);
+    if (s.subMenu && !s.topLevel) {
+        // The sub-menu arrow, which the menu itself would draw beside an item of ours.
+        p.setPen(Qt::NoPen);
+        p.setBrush(qc(textColour));
+        const int cy = R.height() / 2;
+        const int x = s.rtl ? 8 : R.width() - 9;
+        const QPoint tri[] = {{x, cy - 4}, {x + (s.rtl ? -4 : 4), cy}, {x, cy + 4}};
+        p.drawPolygon(tri, 3);
+    }
+}
+
 } // namespace
 
 void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
@@ -746,59 +809,13 @@ void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
         textRect = QRect(left, 0, R.width() - left, R.height());
     }
 
-    // Background.
-    if (s.topLevel) {
-        // Without DrawMenuBar the bar keeps the system's menu colour.
-        p.fillRect(R, qc(m.DrawMenuBar() ? c.menuBar : platform::colorToRGB(platform::systemColor(4))));
-    } else if (m.highColor() && m.Gradient()) {
-        iconColumnGradient(p, R, c.iconColumn, iw, s.rtl);
-    } else {
-        p.fillRect(R, qc(c.menuBackground));
-        p.fillRect(iconColumn, qc(c.iconColumn));
-    }
-
-    ColorRef textColour = s.enabled ? platform::colorToRGB(m.FontColor()) : c.disabled;
-
-    if (s.selected && m.DrawSelect()) {
-        if (s.topLevel) {
-            drawMenuBarSelection(p, m, R, s.rtl);
-        } else if (s.enabled) {
-            const QRect sel = R.adjusted(0, 1, m.FlatMenu() ? -1 : 0, -1);
-            winRectangle(p, sel, c.selectionBorder, c.selectionFill);
-        }
-    } else if (hot && s.enabled) {
-        winRectangle(p, QRect(R.left(), R.top(), R.width() - 7, R.height()), c.selectionBorder, c.selectionFill);
-    }
+    paintItemBackground(p, m, s, R, iconColumn, hot);
 
     if (s.checked) drawCheck(p, m, s, checkRect, hasGlyph);
     if (hasGlyph) drawGlyph(p, m, s, glyph, glyphAt);
 
-    if (s.separator) {
-        const int y = platform::roundHalfEven((R.top() + R.top() + R.height()) / 2.0);
-        p.setPen(QPen(qc(c.separator), 1));
-        if (s.rtl) winLine(p, {textRect.right() - 7, y}, {textRect.left() - 1, y});
-        else winLine(p, {textRect.left() + 7, y}, {textRect.right() + 1, y});
-    } else {
-        if (s.selected) textColour = c.selectedText;
-        if (!s.enabled) textColour = c.disabled;
-        if (s.selected && s.topLevel && m.UseSystemColors()) {
-            const ColorRef ic = c.iconColumn;
-            const bool light = (redOf(ic) + blueOf(ic)) / 2 > 150 || greenOf(ic) > 200;
-            textColour = light ? platform::colorToRGB(m.FontColor()) : Lighten(ic, 90);
-        }
-        const auto [caption, shortcut] = splitText(item->text);
-        const QRect inner = s.rtl ? textRect.adjusted(0, 0, -3, 0) : textRect.adjusted(3, 0, 0, 0);
-        drawMenuText(p, m, s, inner, caption, shortcut, textColour);
-        if (s.subMenu && !s.topLevel) {
-            // The sub-menu arrow, which the menu itself would draw beside an item of ours.
-            p.setPen(Qt::NoPen);
-            p.setBrush(qc(textColour));
-            const int cy = R.height() / 2;
-            const int x = s.rtl ? 8 : R.width() - 9;
-            const QPoint tri[] = {{x, cy - 4}, {x + (s.rtl ? -4 : 4), cy}, {x, cy + 4}};
-            p.drawPolygon(tri, 3);
-        }
-    }
+    if (s.separator) paintSeparator(p, m, s, R, textRect);
+    else paintItemText(p, m, s, R, textRect, item->text);
     p.end();
     painter->drawImage(itemRect.left() - extra, itemRect.top(), bitmap);
 }
