@@ -122,9 +122,10 @@ bool GalleryWriter::WriteTemplates(const GalleryJob& job, QString& error)
 bool GalleryWriter::ConvertShowPictures(const GalleryJob& job, QList<GalleryPicture>& pictures)
 {
     const QString g = GalleryFolder(job.programDir);
-    // The folder is the gallery's own: every file in it goes, folders stay.
+    // The folder is the gallery's own: every file in it goes, folders stay. One that cannot go is
+    // overwritten below or left out of the new pages.
     for (const platform::DirEntry& e : platform::findFiles(g))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(g + e.name, g);
+        if (!(e.attributes & platform::faDirectory)) (void)platform::deleteFile(g + e.name, g);
     if (onConverting) onConverting(true);
     struct EndConverting {
         const GalleryWriter* w;
