@@ -69,7 +69,7 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
         std::function<void(const QString& folder)> run;
     };
     const QList<Row> rows = {
-        {"delete show", show, [](const QString& f) { DeleteDirectory(f); }},
+        {"delete show", show, [](const QString& f) { (void)DeleteDirectory(f); }},
         {"CD-ROM export clears its folder", hostD("cd"),
          [&](const QString& f) { editor::ExportToCdFolder(win(hostD("Quorbel")), f, {"Quorbel_0001"}, "ENGLISH"); }},
         {"screensaver staging", hostD("docs/Quorbel_Screensaver"),

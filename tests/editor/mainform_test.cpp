@@ -485,7 +485,7 @@ TEST_F(MainFormTest, SettingsControlsFollowTheStoredValues)
 TEST_F(MainFormTest, AMissingTransitionListNeverBreaksTheWindow)
 {
     QFile::remove(hostProgram("Effects.ini"));
-    platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Effect", "5");
+    ASSERT_TRUE(platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Effect", "5"));
     create();
     EXPECT_TRUE(form->EffectList.isEmpty());
     EXPECT_EQ(form->Effect, 1);

@@ -23,12 +23,12 @@ QString notAnInteger(const QString& text)
 
 QString cannotWrite(const QString& path) { return QStringLiteral("Unable to write %1").arg(path); }
 
-// Deletes the templates however the job ends.
+// Deletes the templates however the job ends; one that stays is written afresh by the next job.
 struct TemplateCleanup {
     QString programDir;
     ~TemplateCleanup()
     {
-        for (const char* name : TemplateNames) platform::deleteFile(programDir + QString::fromLatin1(name));
+        for (const char* name : TemplateNames) (void)platform::deleteFile(programDir + QString::fromLatin1(name));
     }
 };
 
