@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test sanitize tsan fuzz clean
+.PHONY: deps configure build run test sanitize tsan fuzz format clean
 
 deps:
 	@bash scripts/deps.sh
@@ -58,6 +58,17 @@ fuzz:
 	  $$target -max_total_time=$(FUZZ_SECONDS) -timeout=25 -rss_limit_mb=4096 -print_final_stats=1 \
 	    -artifact_prefix=build-fuzz/$$name- build-fuzz/corpus/$$name tests/support/fuzz-seeds/$$name; \
 	done
+
+# Formats with .clang-format only what changed against main: the changed lines of the files this
+# branch and the working tree changed (committed or not), so that nobody's merge meets a
+# reformatted file. `make format FILES="src/a.cpp src/a.h"` formats those files whole instead.
+FORMAT_BASE ?= main
+FILES ?=
+format:
+	@bash scripts/deps.sh format
+	@if [ -n "$(FILES)" ]; then clang-format-14 -i $(FILES); \
+	else git clang-format-14 --binary clang-format-14 --extensions c,cc,cpp,h,hpp \
+	  $$(git merge-base $(FORMAT_BASE) HEAD) -- src tests bench; fi
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

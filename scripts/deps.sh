@@ -28,6 +28,10 @@ packages=(
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
+# `deps.sh format` (make format): clang-format and its git front end.
+if [ "${1:-}" = "format" ]; then
+  packages+=(clang-format-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -217,7 +217,10 @@ int main(int argc, char** argv)
                     decodeAndScale(photos, ".png").first, scale);
         return 0;
     }
-    platform::writeTextLines(form.ShowRoot + form.ShowFolder + "\\Pictures.ini", lines);
+    if (!platform::writeTextLines(form.ShowRoot + form.ShowFolder + "\\Pictures.ini", lines)) {
+        std::fprintf(stderr, "cannot write the show's Pictures.ini\n");
+        return 1;
+    }
     for (const QString& line : lines)
         form.QuorbelListBox->Items().Add("<img src=\"file://" + form.ShowRoot + form.ShowFolder + "\\_THUMB_x.jpg\">" + line);
 

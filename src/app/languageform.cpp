@@ -135,10 +135,12 @@ void TLanguageForm::FormClose()
     if (AlreadySet) return;
     // The marker is written only once the choice itself is stored: should the settings file
     // not be writable, the dialog asks again at the next start instead of leaving the choice lost.
-    if (!platform::IniFile(ProgramDir + QStringLiteral("Generator.ini"))
-             .writeString(QStringLiteral("SETTINGS"), QStringLiteral("Language"), ChosenCode))
-        return;
-    platform::writeTextLines(ProgramDir + QStringLiteral("LanguageIsSet.ini"), {ChosenCode});
+    QString unwritten = ProgramDir + QStringLiteral("Generator.ini");
+    if (platform::IniFile(unwritten).writeString(QStringLiteral("SETTINGS"), QStringLiteral("Language"), ChosenCode)) {
+        unwritten = ProgramDir + QStringLiteral("LanguageIsSet.ini");
+        if (platform::writeTextLines(unwritten, {ChosenCode})) return;
+    }
+    platform::showError(QStringLiteral("Unable to write %1: %2").arg(unwritten, platform::lastFileError()));
 }
 
 void TLanguageForm::closeEvent(QCloseEvent* event)

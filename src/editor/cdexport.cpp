@@ -26,8 +26,9 @@ void copyFolderFiles(const QString& from, const QString& to, QStringList* failur
 // Deletes a folder with everything in it and makes it again, empty.
 bool remakeFolder(const QString& folder)
 {
-    DeleteDirectory(PathRemoveSeparator(folder));
-    if (platform::directoryExists(folder)) return false; // something in it could not be deleted
+    // Whether all went is told by the folder itself: something in it could not be deleted.
+    (void)DeleteDirectory(PathRemoveSeparator(folder));
+    if (platform::directoryExists(folder)) return false;
     return platform::forceDirectories(folder);
 }
 
@@ -46,6 +47,14 @@ bool copyShows(const QString& showRoot, const QString& target, const QStringList
     return true;
 }
 
+// The player a copy of the show root cannot do without: when staging could not put it there, the
+// copy goes on and names it.
+void requirePlayer(const QString& root, const QString& languageCode, ExportReport& report)
+{
+    const QString player = root + PlayerFileName(languageCode);
+    if (!platform::isRegularFile(player)) report.failedCopies.append(player);
+}
+
 } // namespace
 
 QString ExportFailureText(const ExportReport& report)
@@ -60,7 +69,8 @@ QString ScreensaverFileName(const QString& languageCode)
     return IsGermanInterface(languageCode) ? QStringLiteral("Quorbel.scr") : QStringLiteral("Quorbelix.scr");
 }
 
-ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, const QStringList& showFolders)
+ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, const QStringList& showFolders,
+                              const QString& languageCode)
 {
     ExportReport report;
     const QString root = EnsureTrailingBackslash(showRoot);
@@ -69,6 +79,7 @@ ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, 
         report.folderNotMade = cd;
         return report;
     }
+    requirePlayer(root, languageCode, report);
     copyFolderFiles(root, cd, &report.failedCopies);
     copyShows(root, cd, showFolders, report);
     return report;
@@ -83,13 +94,14 @@ ExportReport InstallScreensaver(const ScreensaverInstall& install)
         report.folderNotMade = staging;
         return report;
     }
+    requirePlayer(root, install.languageCode, report);
     copyFolderFiles(root, staging, &report.failedCopies);
     const QString player = root + PlayerFileName(install.languageCode);
     for (const QString& folder : {install.systemFolder, install.system32Folder}) {
         if (folder.isEmpty()) continue;
         const QString system = EnsureTrailingBackslash(folder);
         copyFolderFiles(root, system, nullptr, QStringLiteral("*.dll"));
-        platform::copyFile(player, system + ScreensaverFileName(install.languageCode));
+        (void)platform::copyFile(player, system + ScreensaverFileName(install.languageCode)); // not reported: see above
     }
     if (!copyShows(root, staging, install.showFolders, report)) return report;
     // The staged copy of the root's play settings differs in two keys: a screensaver fills the

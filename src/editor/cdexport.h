@@ -24,8 +24,10 @@ QString ScreensaverFileName(const QString& languageCode);
 
 // Deletes the CD-ROM folder with everything in it, makes it again, copies every file of the show
 // root into it and every file of each chosen show (folder names inside the show root) into a
-// sub-folder of the same name. Sub-folders of the root and of the shows are not copied.
-ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, const QStringList& showFolders);
+// sub-folder of the same name. Sub-folders of the root and of the shows are not copied. A player
+// (of languageCode's name) missing from the show root is named among the failed copies.
+ExportReport ExportToCdFolder(const QString& showRoot, const QString& cdFolder, const QStringList& showFolders,
+                              const QString& languageCode);
 
 struct ScreensaverInstall {
     QString showRoot;
@@ -39,7 +41,7 @@ struct ScreensaverInstall {
 // system folders and the player there under its ".scr" name, stages the chosen shows and sets
 // the staged "Settings.ini" to play full screen and endlessly. Copies into the system folders
 // that fail are not reported (a user without the rights to write there keeps the older
-// screensaver). Where
+// screensaver); a player missing from the show root is named among the failed copies. Where
 // the desktop has a screensaver service, the installed player is listed in its settings,
 // started with "/s".
 ExportReport InstallScreensaver(const ScreensaverInstall& install);

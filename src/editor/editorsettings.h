@@ -39,10 +39,10 @@ EditorSettings LoadEditorSettings(const QString& generatorIni, const QString& pr
 
 // Writes every key but Language: DefaultTime to TextOffset in table order, then
 // SourcePicturesPath and Drive.
-bool SaveEditorSettings(const QString& generatorIni, const EditorSettings& s);
+[[nodiscard]] bool SaveEditorSettings(const QString& generatorIni, const EditorSettings& s);
 
 // Writes the player's "Settings.ini" keys in their order, with the write rules of the editor.
-bool WritePlayerSettings(const QString& settingsIni, const EditorSettings& s);
+[[nodiscard]] bool WritePlayerSettings(const QString& settingsIni, const EditorSettings& s);
 
 // The stored words of the flags.
 QString StopAtEndValue(const EditorSettings& s);

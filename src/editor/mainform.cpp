@@ -262,7 +262,10 @@ void TMainForm::prepareShowRoot()
     if (!leftovers.isEmpty())
         platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
     staging.RefreshEveryRun();
-    staging.WriteDesktopShortcut(desktop, DriveLetter, &TMainForm::CreateShellLink);
+    // Whether the launcher was made is in Unwritten() as well, with every other file not staged.
+    (void)staging.WriteDesktopShortcut(desktop, DriveLetter, &TMainForm::CreateShellLink);
+    if (!staging.Unwritten().isEmpty())
+        platform::showError(HeadedList(QStringLiteral("Unable to write these files:"), staging.Unwritten()));
 }
 
 bool TMainForm::CreateShellLink(const QString& target, const QString& linkFile, const QString& description)
@@ -303,8 +306,9 @@ void TMainForm::FormClose()
     for (const auto& e : platform::findFiles(ProgramDir, QStringLiteral("*.*"))) {
         if (e.attributes & platform::faDirectory) continue;
         const QString upper = e.name.toUpper();
+        // A work file that cannot be deleted is overwritten by the next run: nothing to report.
         if (upper == QLatin1String("TEMP.JPG") || upper == QLatin1String("PREV.JPG") || upper == QLatin1String("PRINT.TXT"))
-            platform::deleteFile(ProgramDir + e.name, ProgramDir);
+            (void)platform::deleteFile(ProgramDir + e.name, ProgramDir);
     }
     // 6. the program ends with its main window
     QCoreApplication::quit();

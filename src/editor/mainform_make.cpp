@@ -138,7 +138,7 @@ bool TMainForm::ExportToCdFolder()
     editor::ExportReport report;
     {
         platform::HourglassCursor hourglass;
-        report = editor::ExportToCdFolder(ShowRoot, CdFolder, dialog.CheckedFolders());
+        report = editor::ExportToCdFolder(ShowRoot, CdFolder, dialog.CheckedFolders(), LanguageCode);
     }
     if (report.ok()) return true;
     platform::showError(editor::ExportFailureText(report));

@@ -172,7 +172,7 @@ bool TMainForm::AddPictureToShow(const QString& source, int index)
             // A show that was on disk and is gone (deleted from outside) is not made again from
             // a list whose pictures went with it.
             if (showFolderOnDisk_ || QuorbelListBox->Count() > 0) gone = folder;
-            else platform::forceDirectories(folder);
+            else (void)platform::forceDirectories(folder); // else the copy below fails and is reported
         }
     }
     if (!gone.isEmpty()) {
@@ -186,7 +186,8 @@ bool TMainForm::AddPictureToShow(const QString& source, int index)
         // Written when it does not hold the show's title and time already.
         const show::ShowInfo stored = show::ReadShowInfo(folder);
         if (!stored.exists || stored.placeholder || stored.title != ShowTitle.trimmed() || stored.time != SecondsPerPicture.trimmed())
-            show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture);
+            if (!show::WriteShowInfo(folder, ShowTitle, SecondsPerPicture))
+                platform::showError(QStringLiteral("Unable to write ") + folder + QStringLiteral("Quorbel.ini"));
         const QString name = show::CopyPictureIntoShow(source, folder);
         if (!name.isEmpty()) {
             // A fresh thumbnail always: one left behind by an earlier picture of this name would be wrong.
@@ -247,8 +248,12 @@ void TMainForm::reportTooLargeForThumbnails(const QStringList& pictures)
 
 void TMainForm::DeleteFiles(const QString& mask)
 {
-    platform::HourglassCursor hourglass;
-    show::DeleteFilesMatching(mask);
+    QStringList failed;
+    {
+        platform::HourglassCursor hourglass;
+        failed = show::DeleteFilesMatching(mask);
+    }
+    if (!failed.isEmpty()) platform::showError(HeadedList(QStringLiteral("Unable to delete these files:"), failed));
 }
 
 void TMainForm::SpeedButton1Click()
@@ -719,7 +724,8 @@ bool TMainForm::refreshThumbnailItem()
     int k = 1;
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
-    if (MakeThumbnail(SelectedPicture, 70, true, false)) platform::copyFile(folder + ThumbPrefix + name, numbered);
+    if (MakeThumbnail(SelectedPicture, 70, true, false) && !platform::copyFile(folder + ThumbPrefix + name, numbered))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(numbered, platform::lastFileError()));
     QuorbelListBox->Items().setStrings(index, show::PictureItem(numbered, show::PictureLine({name, caption})));
     savePictureListIfStored();
     return true;

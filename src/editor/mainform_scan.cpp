@@ -72,14 +72,14 @@ void TMainForm::Einlesenstarten1Click()
         saved = false;
     }
     if (!saved) {
-        platform::deleteFile(file);
+        (void)platform::deleteFile(file); // the page is not taken into the show either way
         hourglass.reset();
         showScanError(PixImage2->GetLastErrorText());
         return;
     }
     const int before = QuorbelListBox->Count();
     AddPictureToShow(file, -1);
-    platform::deleteFile(file);
+    (void)platform::deleteFile(file); // the show has its copy; the next scan replaces this one
     // Nothing joined the show (the copy failed and was reported): nothing to select.
     if (QuorbelListBox->Count() == before) return;
     const int last = QuorbelListBox->Count() - 1;

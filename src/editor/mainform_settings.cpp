@@ -101,7 +101,9 @@ editor::EditorSettings TMainForm::CurrentSettings() const
 
 void TMainForm::SaveGeneratorSettings()
 {
-    editor::SaveEditorSettings(ProgramDir + QStringLiteral("Generator.ini"), CurrentSettings());
+    const QString generatorIni = ProgramDir + QStringLiteral("Generator.ini");
+    if (!editor::SaveEditorSettings(generatorIni, CurrentSettings()))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(generatorIni, platform::lastFileError()));
 }
 
 bool TMainForm::SaveShow(bool startPlayer)
@@ -156,7 +158,8 @@ void TMainForm::OFFRadioButtonClick() { EffectPanel->setVisible(ONRadioButton->i
 void TMainForm::TipsCheckBoxClick()
 {
     const QString marker = ProgramDir + QStringLiteral("NoTip.ini");
-    if (platform::fileExists(marker)) platform::deleteFile(marker);
+    if (platform::fileExists(marker) && !platform::deleteFile(marker))
+        platform::showError(QStringLiteral("Unable to delete %1: %2").arg(marker, platform::lastFileError()));
     tipForm().ShowTips();
 }
 

@@ -126,8 +126,9 @@ void MusicList::Renumber()
         if (parked[i].isEmpty()) continue; // not moved: it keeps its name, nothing else is touched
         const QString inside = trackFolder(tracks_[i], folder_);
         const QString numbered = EnsureTrailingBackslash(PathWithoutName(tracks_[i])) + TrackFileName(i + 1, bareName(tracks_[i]));
-        if (!platform::renameFile(parked[i], numbered, inside))
-            platform::renameFile(parked[i], tracks_[i], inside); // the number is taken: back to its own name
+        // The number is taken: back to its own name.
+        if (!platform::renameFile(parked[i], numbered, inside) && !platform::renameFile(parked[i], tracks_[i], inside))
+            platform::showError(QStringLiteral("Unable to rename %1: %2").arg(parked[i], platform::lastFileError()));
     }
     Load();
 }

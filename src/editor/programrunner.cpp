@@ -54,12 +54,12 @@ bool StageCdDriverMarker(const QString& systemRoot)
     const bool haveParanoia =
         platform::ProgramTable::instance().resolve(QStringLiteral("cdparanoia")).kind == platform::ProgramTable::Resolved::Host;
     if (haveParanoia) {
-        if (!platform::fileExists(marker)) {
-            platform::forceDirectories(PathWithoutName(marker));
-            platform::writeFileReplacing(marker, QByteArray(CdDriverMarkerLine) + "\r\n");
-        }
-    } else if (platform::fileExists(marker) && isOurMarker(marker)) {
-        platform::deleteFile(marker);
+        if (!platform::fileExists(marker) &&
+            !(platform::forceDirectories(PathWithoutName(marker)) &&
+              platform::writeFileReplacing(marker, QByteArray(CdDriverMarkerLine) + "\r\n")))
+            platform::showError(QStringLiteral("Unable to write %1: %2").arg(marker, platform::lastFileError()));
+    } else if (platform::fileExists(marker) && isOurMarker(marker) && !platform::deleteFile(marker)) {
+        platform::showError(QStringLiteral("Unable to delete %1: %2").arg(marker, platform::lastFileError()));
     }
     return platform::fileExists(marker);
 }

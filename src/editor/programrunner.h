@@ -27,13 +27,14 @@ platform::RunResult RunAndWait(const QString& folder, const QString& file, const
 QString FindCdDriver(const QString& systemRoot);
 
 // Writes or removes the driver marker in the Windows system32 folder of systemRoot as
-// cdparanoia is installed or not (see above). True when the marker is there afterwards.
+// cdparanoia is installed or not (see above), saying so when it cannot. True when the marker is
+// there afterwards.
 bool StageCdDriverMarker(const QString& systemRoot);
 // The first line of the marker, by which it is known as ours.
 extern const char* const CdDriverMarkerLine;
 
 // Writes "Ripper.ini" afresh in programDir. False when it cannot be written.
-bool WriteRipperHandOver(const QString& programDir, const QString& showRoot, const QString& showFolder);
+[[nodiscard]] bool WriteRipperHandOver(const QString& programDir, const QString& showRoot, const QString& showFolder);
 
 // One ripper run at a time: while it runs, whatever must not touch the show folder (another
 // ripper start, renumbering on leaving the music page, switching shows) waits for its end.

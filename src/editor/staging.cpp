@@ -54,7 +54,7 @@ void ShowRootStaging::copyFolderFiles(const QString& from, const QString& to)
 {
     for (const auto& e : platform::findFiles(from, QStringLiteral("*.*"))) {
         if (e.attributes & platform::faDirectory) continue;
-        platform::copyFile(from + e.name, to + e.name, false, to); // a failure leaves that file out
+        if (!platform::copyFile(from + e.name, to + e.name, false, to)) unwritten_.append(to + e.name);
     }
 }
 
@@ -76,7 +76,7 @@ QString ShowRootStaging::PrepareFolders()
     for (const char* sample : {"Quorbel_0001", "Quorbel_0002"}) {
         const QString name = QLatin1String(sample) + u'\\';
         copyFolderFiles(programDir_ + QStringLiteral("quorbel\\") + name, root + name);
-        platform::copyFile(programDir_ + music, root + name + music);
+        if (!platform::copyFile(programDir_ + music, root + name + music)) unwritten_.append(root + name + music);
     }
     return {};
 }
@@ -85,9 +85,11 @@ void ShowRootStaging::RefreshEveryRun()
 {
     const QString del = folders_.showRoot + QStringLiteral("del\\");
     if (ensureFolder(del)) copyFolderFiles(programDir_ + QStringLiteral("quorbel\\del\\"), del);
+    else unwritten_.append(del);
     const QString encoder = programDir_ + QStringLiteral("encoder\\");
-    if (platform::fileExists(programDir_ + QStringLiteral("Lame_enc.dll")))
-        platform::copyFile(programDir_ + QStringLiteral("Lame_enc.dll"), encoder + QStringLiteral("Lame_enc.dll"));
+    const QString lame = QStringLiteral("Lame_enc.dll");
+    if (platform::fileExists(programDir_ + lame) && !platform::copyFile(programDir_ + lame, encoder + lame))
+        unwritten_.append(encoder + lame);
     copyFolderFiles(encoder, folders_.encoderFolder);
     StagePlayerPackage();
     WritePlayerTexts();
@@ -101,11 +103,14 @@ bool ShowRootStaging::WriteDesktopShortcut(const QString& desktopFolder, const Q
     const QString word = productWord(languageCode_);
     const QString root = driveLetter + QStringLiteral(":\\") + word + u'\\';
     bool written = false;
-    if (ensureFolder(desktop) && createShellLink)
-        written = createShellLink(root + PlayerFileName(languageCode_), desktop + word + QStringLiteral("-Player.desktop"),
-                                  word + QStringLiteral("-Player"));
+    const QString launcher = desktop + word + QStringLiteral("-Player.desktop");
+    if (ensureFolder(desktop) && createShellLink) {
+        written = createShellLink(root + PlayerFileName(languageCode_), launcher, word + QStringLiteral("-Player"));
+        if (!written) unwritten_.append(launcher);
+    }
+    // An old copy of the player that cannot be deleted only stays where it was: nothing to report.
     if (platform::fileExists(desktop + QStringLiteral("Quorbel-Player.exe")))
-        platform::deleteFile(desktop + QStringLiteral("Quorbel-Player.exe"));
+        (void)platform::deleteFile(desktop + QStringLiteral("Quorbel-Player.exe"));
     return written;
 }
 
@@ -127,7 +132,8 @@ void ShowRootStaging::StagePlayerPackage()
 {
     for (const PackageFile& f : PackageFiles()) {
         const QString source = programDir_ + f.source;
-        if (platform::fileExists(source)) platform::copyFile(source, folders_.showRoot + f.target);
+        if (platform::fileExists(source) && !platform::copyFile(source, folders_.showRoot + f.target))
+            unwritten_.append(folders_.showRoot + f.target);
     }
 }
 
@@ -135,8 +141,9 @@ void ShowRootStaging::WritePlayerTexts()
 {
     platform::IniFile ini(folders_.showRoot + QStringLiteral("Language.ini"));
     const QString section = QStringLiteral("PLAYER");
-    ini.writeString(section, QStringLiteral("Language"), languageCode_);
-    for (int n = 100001; n <= 100004; ++n) ini.writeString(section, QString::number(n), LangText(n));
+    bool written = ini.writeString(section, QStringLiteral("Language"), languageCode_);
+    for (int n = 100001; n <= 100004 && written; ++n) written = ini.writeString(section, QString::number(n), LangText(n));
+    if (!written) unwritten_.append(ini.fileName());
 }
 
 } // namespace editor

@@ -3,6 +3,7 @@
 // root: working folders, the sample shows of the first run, the placeholder show, the player
 // package, the player's texts and the desktop launcher of the player.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -28,17 +29,21 @@ public:
 
     // Creates the working folders (thumbs, video, encoder, gallery) and, on the first run, the
     // show root with the placeholder and the two sample shows. Empty on success, else the
-    // folder that could not be made.
+    // folder that could not be made. A sample file that cannot be copied goes to Unwritten().
     QString PrepareFolders();
     // True when PrepareFolders found no show root and filled a new one.
     bool firstRun() const { return firstRun_; }
 
     // What every run does after the folders exist: refills "del\" (made again when missing),
-    // the encoder files, the player package and the player's texts.
+    // the encoder files, the player package and the player's texts. Every file that cannot be
+    // written (a full disk) goes to Unwritten(); the rest is still staged.
     void RefreshEveryRun();
+    // The files (targets) that staging could not write so far, in the order tried.
+    const QStringList& Unwritten() const { return unwritten_; }
     // The launcher to the player on the desktop (desktopFolder may lack its backslash), made by
     // createShellLink (target, link file, description: TMainForm::CreateShellLink); an old copy of
-    // the player on the desktop is deleted. False when the launcher was not written.
+    // the player on the desktop is deleted. False when the launcher was not written; one that
+    // could not be written on an existing desktop goes to Unwritten() too.
     using ShellLinkMaker = std::function<bool(const QString& target, const QString& linkFile, const QString& description)>;
     bool WriteDesktopShortcut(const QString& desktopFolder, const QString& driveLetter, const ShellLinkMaker& createShellLink);
 
@@ -50,6 +55,7 @@ public:
     };
     QList<PackageFile> PackageFiles() const;
 
+    // Both add what they cannot write to Unwritten().
     void StagePlayerPackage();
     void WritePlayerTexts();
 
@@ -60,6 +66,7 @@ private:
     QString languageCode_;
     RunFolders folders_;
     bool firstRun_ = false;
+    QStringList unwritten_;
 };
 
 } // namespace editor

@@ -171,7 +171,7 @@ bool ThumbnailMaker::Make(const QString& picture, int height, bool force, bool c
     const QString target = Target(picture, cache);
     if (why) *why = ThumbnailResult::Made;
     if (!force && IsCurrent(picture, target, cache)) return true;
-    if (cache) platform::forceDirectories(show::FolderOf(target));
+    if (cache) (void)platform::forceDirectories(show::FolderOf(target)); // else the render fails and says so
     const ThumbnailResult result = RenderThumbnail(picture, height, target);
     if (why) *why = result;
     return result == ThumbnailResult::Made;
@@ -230,7 +230,7 @@ ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictu
     }
     result_.assign(jobs_.size(), ThumbnailResult::Failed);
     if (jobs_.empty()) return;
-    if (cache) platform::forceDirectories(show::FolderOf(targets_[std::size_t(jobs_.front())]));
+    if (cache) (void)platform::forceDirectories(show::FolderOf(targets_[std::size_t(jobs_.front())])); // as in Make
     work_ = std::make_unique<util::OrderedWork>(
         int(jobs_.size()),
         [this, height](int job) {

@@ -104,5 +104,7 @@ void TTipForm::NextTipBitBtnClick() { ShowNextTip(); }
 
 void TTipForm::CloseBitBtnClick()
 {
-    if (CheckBox1->isChecked()) platform::writeFileReplacing(ProductInfo.ProgramDir + QStringLiteral("NoTip.ini"), QByteArray());
+    const QString marker = ProductInfo.ProgramDir + QStringLiteral("NoTip.ini");
+    if (CheckBox1->isChecked() && !platform::writeFileReplacing(marker, QByteArray()))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(marker, platform::lastFileError()));
 }

@@ -15,7 +15,7 @@ bool UndoStack::Push(const QString& picture)
     if (!platform::isRegularFile(picture)) return false;
     const QString file = UndoFile(depth_ + 1);
     if (!platform::copyFile(picture, file, false, programDir_)) {
-        platform::deleteFile(file, programDir_);
+        (void)platform::deleteFile(file, programDir_); // an old undo file of that depth: the next push replaces it
         return false;
     }
     ++depth_;
@@ -41,7 +41,7 @@ bool UndoStack::Undo(const QString& picture)
 bool UndoStack::DropLast()
 {
     if (depth_ <= 0) return false;
-    platform::deleteFile(UndoFile(depth_));
+    (void)platform::deleteFile(UndoFile(depth_)); // as above: the next push at this depth replaces it
     --depth_;
     if (depth_ == 0) picture_.clear();
     return true;
@@ -52,7 +52,7 @@ void UndoStack::Clear()
     depth_ = 0;
     picture_.clear();
     for (const auto& e : platform::findFiles(programDir_, QStringLiteral("UNDO_*.jpg")))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(programDir_ + e.name, programDir_);
+        if (!(e.attributes & platform::faDirectory)) (void)platform::deleteFile(programDir_ + e.name, programDir_); // as above
 }
 
 } // namespace editor

@@ -37,7 +37,7 @@ struct DirEntry {
 // host's write bit is off, names beginning with "." are hidden, links carry faSymLink.
 int fileAttributes(const QString& path);
 // faReadOnly clears the write bits; any set without it (faArchive, faNormal) sets them again.
-bool setFileAttributes(const QString& path, int attributes);
+[[nodiscard]] bool setFileAttributes(const QString& path, int attributes);
 
 bool fileExists(const QString& path);       // exists and is no folder
 bool directoryExists(const QString& path);  // exists and is a folder
@@ -48,11 +48,11 @@ std::optional<DirEntry> fileInfo(const QString& path);
 qint64 fileSize(const QString& path);       // -1 when missing
 QDateTime fileModified(const QString& path);
 
-bool createDirectory(const QString& path);  // the parent must exist
-bool forceDirectories(const QString& path); // creates every missing level
+[[nodiscard]] bool createDirectory(const QString& path);  // the parent must exist
+[[nodiscard]] bool forceDirectories(const QString& path); // creates every missing level
 // An empty folder, or a link (the link alone goes). With inside, refused unless the folder lies
 // inside that folder (see isInside).
-bool removeDirectory(const QString& path, const QString& inside = QString());
+[[nodiscard]] bool removeDirectory(const QString& path, const QString& inside = QString());
 
 // A host name that can stand as a Windows file name: no \ / : * ? " < > | and no control
 // character. Listings leave every other name out, so that no path built from one can be split.
@@ -69,12 +69,12 @@ bool isInside(const QString& folder, const QString& path);
 // the old target stays and the partial copy is removed. A copy of a file onto itself does
 // nothing and succeeds. A read-only target is refused, as on Windows. With inside, the target
 // must lie inside that folder.
-bool copyFile(const QString& source, const QString& target, bool failIfExists = false, const QString& inside = QString());
+[[nodiscard]] bool copyFile(const QString& source, const QString& target, bool failIfExists = false, const QString& inside = QString());
 // Deletes a file or a link (never what the link points to). A read-only file is refused.
-bool deleteFile(const QString& path, const QString& inside = QString());
+[[nodiscard]] bool deleteFile(const QString& path, const QString& inside = QString());
 // Renames a file or folder; never replaces an existing entry (a change of case alone is allowed).
 // With inside, both names must lie inside that folder.
-bool renameFile(const QString& oldPath, const QString& newPath, const QString& inside = QString());
+[[nodiscard]] bool renameFile(const QString& oldPath, const QString& newPath, const QString& inside = QString());
 // True when both paths name one existing file (also through different drives, links or case).
 bool sameFile(const QString& a, const QString& b);
 
@@ -93,7 +93,7 @@ qint64 diskTotalBytes(const QString& path);
 bool isWritableFolder(const QString& folder);
 
 bool isExecutable(const QString& path);
-bool setExecutable(const QString& path, bool executable);
+[[nodiscard]] bool setExecutable(const QString& path, bool executable);
 
 // Who may read a file that a replacing write puts in place: as before (the old file's
 // permissions, the usual ones for a new file), or the owner alone from the first byte written
@@ -111,8 +111,8 @@ constexpr qint64 DefaultReadLimit = 256LL * 1024 * 1024;
 std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes = -1);
 // Writes a whole file: to a temporary file in the same folder, renamed over the old one. False
 // when any write or the commit failed; the old file then stays as it was.
-bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore,
-                        const QString& inside = QString(), WriteSync sync = WriteSync::Durable);
+[[nodiscard]] bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess access = FileAccess::AsBefore,
+                                      const QString& inside = QString(), WriteSync sync = WriteSync::Durable);
 
 // Streams over files. openFile gives nullptr when the file cannot be opened; reading is refused
 // for anything but a regular file. Writes go straight to the host, so a write that fails (a
@@ -126,9 +126,9 @@ public:
     explicit ReplacingWriter(const QString& path, FileAccess access = FileAccess::AsBefore, const QString& inside = QString(),
                              WriteSync sync = WriteSync::Durable);
     ~ReplacingWriter();
-    bool open();
+    [[nodiscard]] bool open();
     QIODevice* device();
-    bool commit();
+    [[nodiscard]] bool commit();
     void cancel();
     QString errorString() const;
 

@@ -49,7 +49,7 @@ QString windowsOf(const QString& host)
 QString onDriveC(const QString& relative)
 {
     const QString path = QStringLiteral("C:\\") + relative;
-    forceDirectories(path);
+    (void)forceDirectories(path); // a folder that cannot be made fails the first write into it
     return path;
 }
 

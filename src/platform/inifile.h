@@ -23,16 +23,16 @@ public:
     QString readString(const QString& section, const QString& key, const QString& defaultValue = {}) const;
     // The value parsed as a plain decimal integer; defaultValue when missing or not a number.
     int readInteger(const QString& section, const QString& key, int defaultValue) const;
-    bool writeString(const QString& section, const QString& key, const QString& value);
-    bool writeInteger(const QString& section, const QString& key, int value);
+    [[nodiscard]] bool writeString(const QString& section, const QString& key, const QString& value);
+    [[nodiscard]] bool writeInteger(const QString& section, const QString& key, int value);
 
     bool sectionExists(const QString& section) const;
     bool valueExists(const QString& section, const QString& key) const;
     QStringList readSections() const;
     QStringList readSection(const QString& section) const;        // key names in file order
     QStringList readSectionValues(const QString& section) const;  // "key=value" lines
-    bool eraseSection(const QString& section);
-    bool deleteKey(const QString& section, const QString& key);
+    [[nodiscard]] bool eraseSection(const QString& section);
+    [[nodiscard]] bool deleteKey(const QString& section, const QString& key);
 
     // True when the file exists on disk.
     bool exists() const;

@@ -124,8 +124,7 @@ bool writeDesktopLauncher(const QString& launcherPath, const QString& name, cons
     text += QStringLiteral("Terminal=false\n");
     text += QStringLiteral("Categories=Graphics;Viewer;\n");
     if (!writeFileReplacing(launcherPath, text.toUtf8())) return false;
-    setExecutable(launcherPath, true);
-    return true;
+    return setExecutable(launcherPath, true);
 }
 
 } // namespace platform

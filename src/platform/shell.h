@@ -15,8 +15,8 @@ bool shellOpenAndCheck(const QString& target, int waitMs = 3000);
 // Writes a freedesktop launcher (a ".desktop" file) at the Windows path launcherPath that starts
 // the Windows program path program in workingDir. The file is marked executable, as desktops
 // want of a trusted launcher.
-bool writeDesktopLauncher(const QString& launcherPath, const QString& name, const QString& program,
-                          const QString& workingDir, const QString& comment = {});
+[[nodiscard]] bool writeDesktopLauncher(const QString& launcherPath, const QString& name, const QString& program,
+                                        const QString& workingDir, const QString& comment = {});
 
 // Quotes one argument for the Exec key of a launcher.
 QString quoteExecArgument(const QString& hostArgument);

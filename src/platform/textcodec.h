@@ -28,8 +28,8 @@ QStringList splitLines(const QString& text);
 // any line end, written with CR LF after every line, through a temporary file renamed over the
 // old one. nullopt when the file cannot be read.
 std::optional<QStringList> readTextLines(const QString& path);
-bool writeTextLines(const QString& path, const QStringList& lines, FileAccess access = FileAccess::AsBefore);
+[[nodiscard]] bool writeTextLines(const QString& path, const QStringList& lines, FileAccess access = FileAccess::AsBefore);
 // Appends one line (CR LF) to a text file, creating it when missing (for logs).
-bool appendTextLine(const QString& path, const QString& line);
+[[nodiscard]] bool appendTextLine(const QString& path, const QString& line);
 
 } // namespace platform

@@ -95,13 +95,13 @@ int rip(const QString& programDir, const Progress& progress)
             if (progress.step && !progress.step(done, static_cast<int>(tracks.size()))) {
                 p.kill();
                 p.waitForFinished();
-                platform::deleteFile(part);
+                (void)platform::deleteFile(part); // a part left over is replaced when the track is read again
                 say(QStringLiteral("Stopped."));
                 return 5;
             }
         }
         if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !platform::fileExists(part)) {
-            platform::deleteFile(part);
+            (void)platform::deleteFile(part); // as above: the failure itself is said
             say(QStringLiteral("Track %1 could not be read.").arg(t.number));
             return 7;
         }

@@ -135,6 +135,6 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
 // Checks a save of bitmap; bits 0 becomes the depth that is written.
 int checkSave(const SdkBitmapHandle* bitmap, int format, int& bits, int qfactor, const PxSaveOptions& options);
 // Writes the file through write; the target is replaced only when all of it is written.
-int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write);
+[[nodiscard]] int writeReplacing(const QString& fileName, const std::function<int(QIODevice*)>& write);
 
 } // namespace sdk::detail

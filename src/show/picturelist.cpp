@@ -187,12 +187,13 @@ const QStringList& OwnFilePrefixes()
 QString CopyPictureIntoShow(const QString& source, const QString& showFolderPath)
 {
     const QString folder = EnsureTrailingBackslash(showFolderPath);
-    if (!platform::directoryExists(folder)) platform::forceDirectories(folder);
+    // A folder that cannot be made fails the copy below, which the caller reports.
+    if (!platform::directoryExists(folder)) (void)platform::forceDirectories(folder);
     const QString ownName = NameOf(source);
     QString target = folder + ShowSafeName(ownName);
     if (platform::fileExists(target) || platform::directoryExists(target)) target = UniquePictureName(target);
     if (!platform::copyFile(source, target, false, folder)) return {};
-    platform::setFileAttributes(target, platform::faArchive);
+    (void)platform::setFileAttributes(target, platform::faArchive); // the copy is made; the mark is cosmetic
     return target.mid(folder.size());
 }
 
@@ -215,13 +216,15 @@ QString RenameToFreeName(const QString& showFolderPath, const QString& name)
     return target.mid(folder.size());
 }
 
-void DeleteFilesMatching(const QString& pathWithMask)
+QStringList DeleteFilesMatching(const QString& pathWithMask)
 {
+    QStringList failed;
     const QString folder = FolderOf(pathWithMask);
     const QString mask = NameOf(pathWithMask);
     for (const auto& e : platform::findFiles(folder, mask))
         if (!(e.attributes & platform::faDirectory) && platform::isRegularFile(folder + e.name))
-            platform::deleteFile(folder + e.name, folder);
+            if (!platform::deleteFile(folder + e.name, folder)) failed.append(folder + e.name);
+    return failed;
 }
 
 QString ItemThumbnailPath(const QString& item) { return show::PictureItemThumbnail(item); }
@@ -242,7 +245,8 @@ void DeleteStaleThumbnails(const QString& showFolderPath, const QStringList& ite
         if (!e.name.toUpper().startsWith(ThumbPrefix)) continue;
         if (referenced.contains((folder + e.name).toUpper())) continue;
         const QString picture = e.name.mid(ThumbPrefix.size());
-        if (picture.isEmpty() || !platform::fileExists(folder + picture)) platform::deleteFile(folder + e.name, folder);
+        // A stale thumbnail that stays is referenced by nothing.
+        if (picture.isEmpty() || !platform::fileExists(folder + picture)) (void)platform::deleteFile(folder + e.name, folder);
     }
 }
 
@@ -265,7 +269,7 @@ void DeleteConvertedCopies(const QString& folder, QStringList& made)
         const QString name = NameOf(copy);
         // Only what this program wrote there under a copy's name, and only a plain file.
         if (IsBareFileName(name) && IsConvertedCopyName(name) && platform::isRegularFile(dir + name))
-            platform::deleteFile(dir + name, dir);
+            (void)platform::deleteFile(dir + name, dir); // a copy that stays is only clutter
         made.removeAt(i);
     }
 }

@@ -82,8 +82,9 @@ QString RenameToShowSafeName(const QString& showFolderPath, const QString& name)
 // when the rename failed.
 QString RenameToFreeName(const QString& showFolderPath, const QString& name);
 
-// Deletes every regular file matching mask ("C:\dir\*.jpg") in the mask's folder.
-void DeleteFilesMatching(const QString& pathWithMask);
+// Deletes every regular file matching mask ("C:\dir\*.jpg") in the mask's folder. Returns the
+// files that could not be deleted.
+[[nodiscard]] QStringList DeleteFilesMatching(const QString& pathWithMask);
 
 // Deletes the thumbnails ("_THUMB_" + name, also the numbered ones) of a show folder whose
 // picture is gone, except those that a current item refers to (referenced: full paths of the

@@ -30,7 +30,7 @@ struct ShowInfo {
     QString time;          // trimmed, as stored
 };
 ShowInfo ReadShowInfo(const QString& showFolderPath);
-bool WriteShowInfo(const QString& showFolderPath, const QString& title, const QString& seconds);
+[[nodiscard]] bool WriteShowInfo(const QString& showFolderPath, const QString& title, const QString& seconds);
 
 // One picture of a show.
 struct PictureEntry {
@@ -57,7 +57,7 @@ QList<PictureEntry> ReadPictureList(const QString& showFolderPath);
 // The raw lines of "Pictures.ini" (empty when missing).
 QStringList ReadPictureLines(const QString& showFolderPath);
 // Writes the lines as "Pictures.ini" (replacing the file).
-bool WritePictureLines(const QString& showFolderPath, const QStringList& lines);
+[[nodiscard]] bool WritePictureLines(const QString& showFolderPath, const QStringList& lines);
 
 // Show-list items: <IMG src="file://FOLDER_THUMB_NAME" align="top"> followed by the line.
 QString ThumbnailPath(const QString& showFolderPath, const QString& file);

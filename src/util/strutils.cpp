@@ -128,7 +128,8 @@ bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallb
     if (ownAttributes < 0 || !(ownAttributes & platform::faDirectory)) return false;
     if (ownAttributes & platform::faSymLink) return platform::removeDirectory(base); // the link alone
     // The folder must be writable to delete its entries (a read-only folder is no obstacle on Windows).
-    platform::setFileAttributes(base, platform::faNormal);
+    // Whether that was enough is told by the deletes below.
+    (void)platform::setFileAttributes(base, platform::faNormal);
     bool ok = true;
     const auto entries = platform::findFiles(base, QStringLiteral("*.*"));
     for (const auto& e : entries) {
@@ -142,7 +143,7 @@ bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallb
             done = DeleteTree(full, stopAtFailure, callback);
         } else {
             if (callback && !callback(full, e.attributes)) continue;
-            platform::setFileAttributes(full, platform::faNormal);
+            (void)platform::setFileAttributes(full, platform::faNormal); // as above
             done = platform::deleteFile(full, base);
         }
         if (!done) {

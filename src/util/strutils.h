@@ -33,8 +33,8 @@ using DeleteFileCallback = std::function<bool(const QString& fileName, int attri
 // Deletes a folder and everything in it; a link inside is removed itself, never followed.
 // True when the folder is gone. An empty name or a drive root deletes nothing; nothing outside
 // the folder is ever touched.
-bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallback& callback = {});
-bool DeleteDirectory(const QString& folder);
+[[nodiscard]] bool DeleteTree(const QString& folder, bool stopAtFailure, const DeleteFileCallback& callback = {});
+[[nodiscard]] bool DeleteDirectory(const QString& folder);
 
 // The full name of the running executable (the module handle is kept for the callers' sake;
 // every caller asks for the executable).

@@ -40,6 +40,6 @@ protected:
     void writeLanguage(const QByteArray& code)
     {
         QFile::remove(world.programHost() + "/Generator.ini");
-        platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Language", QString::fromLatin1(code));
+        ASSERT_TRUE(platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Language", QString::fromLatin1(code)));
     }
 };

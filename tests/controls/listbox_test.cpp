@@ -289,7 +289,7 @@ TEST_F(ListTest, AnchorsOpenWebAndMailTargetsAndReportTheOthers)
 {
     // The desktop's opener is an outside program: a script records what it is given.
     const QString rec = world.writeHostFile("c/opener.sh", ("#!/bin/sh\necho \"$1\" >> \"" + world.hostC() + "/opened.txt\"\n").toUtf8());
-    platform::setExecutable("C:\\opener.sh", true);
+    ASSERT_TRUE(platform::setExecutable("C:\\opener.sh", true));
     platform::ProgramTable::instance().set("open", rec);
     auto opened = [&] {
         std::ignore = QTest::qWaitFor([&] { return !world.readHostFile("c/opened.txt").isEmpty(); }, 60000);

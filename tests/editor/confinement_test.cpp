@@ -69,9 +69,9 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
         std::function<void(const QString& folder)> run;
     };
     const QList<Row> rows = {
-        {"delete show", show, [](const QString& f) { DeleteDirectory(f); }},
+        {"delete show", show, [](const QString& f) { (void)DeleteDirectory(f); }},
         {"CD-ROM export clears its folder", hostD("cd"),
-         [&](const QString& f) { editor::ExportToCdFolder(win(hostD("Quorbel")), f, {"Quorbel_0001"}); }},
+         [&](const QString& f) { editor::ExportToCdFolder(win(hostD("Quorbel")), f, {"Quorbel_0001"}, "ENGLISH"); }},
         {"screensaver staging", hostD("docs/Quorbel_Screensaver"),
          [&](const QString& f) {
              editor::ExportReport report = editor::InstallScreensaver(
@@ -101,7 +101,7 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
              show::DeleteConvertedCopies(f, made);
          }},
         {"stale-thumbnail clean-up", show, [](const QString& f) { show::DeleteStaleThumbnails(f, {}); }},
-        {"pictures by mask", show, [](const QString& f) { show::DeleteFilesMatching(f + "*.jpg"); }},
+        {"pictures by mask", show, [](const QString& f) { (void)show::DeleteFilesMatching(f + "*.jpg"); }},
         {"undo clean-up", aside, [](const QString& f) { editor::UndoStack(f).Clear(); }},
         {"gallery clean-up", world.programHost() + "/gallery",
          [&](const QString&) {
@@ -204,7 +204,7 @@ TEST_F(ConfinementTest, ACdRomExportOntoAFullDiskCopiesWholeFilesOrNamesThem)
     writeAll(hostD("Quorbel/Settings.ini"), "[SETTINGS]\r\nFullscreen=FALSE\r\n");
 
     const editor::ExportReport report =
-        editor::ExportToCdFolder(platform::toWindowsPath(hostD("Quorbel")), platform::toWindowsPath(media + "/cd"), {"Quorbel_0001"});
+        editor::ExportToCdFolder(platform::toWindowsPath(hostD("Quorbel")), platform::toWindowsPath(media + "/cd"), {"Quorbel_0001"}, "ENGLISH");
     EXPECT_FALSE(report.ok());
     // Every file that is there is whole; every other one is named in the report.
     for (const QString& rel : {QString("Settings.ini"), QString("Quorbel_0001/Quorbel.ini"), QString("Quorbel_0001/Pictures.ini"),

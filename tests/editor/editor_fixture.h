@@ -37,8 +37,8 @@ protected:
     {
         QFile::remove(world.programHost() + "/Generator.ini");
         platform::IniFile ini(world.programDir() + "Generator.ini");
-        ini.writeString("SETTINGS", "Language", code);
-        ini.writeString("SETTINGS", "Drive", drive);
+        ASSERT_TRUE(ini.writeString("SETTINGS", "Language", code));
+        ASSERT_TRUE(ini.writeString("SETTINGS", "Drive", drive));
         platform::setModulePathOverride(world.programDir() + "quorbel_pro");
         DetermineProductInfo();
         ReloadWindowsInfo();

@@ -165,6 +165,26 @@ TEST_F(ExportTest, CopyFailuresAreShownInPlaceOfTheInstructions)
     EXPECT_EQ(readAll(hostD("CDROM-Quorbel")), "a file in the folder's place");
 }
 
+// A show root without the player (its staging found the disk full): both copies name it in
+// place of their instructions.
+TEST_F(ExportTest, APlayerMissingFromTheShowRootIsNamed)
+{
+    openSampleShow();
+    ASSERT_TRUE(QFile::remove(hostD("Quorbel/Quorbel-Player.exe")));
+    for (auto target : {&TMakeWizzard::CDROMRadioButton, &TMakeWizzard::ScreenSaverRadioButton}) {
+        makeTarget(target);
+        tickShows({"Quorbel_0001"});
+        selectPage(editor::MakePage);
+        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "ExportForm"}));
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+        EXPECT_TRUE(dialogs.messages[0].text.contains("D:\\Quorbel\\Quorbel-Player.exe")) << dialogs.messages[0].text.toStdString();
+        dialogs.clear();
+    }
+    // The rest is copied all the same.
+    EXPECT_TRUE(QFile::exists(hostD("CDROM-Quorbel/Quorbel_0001/Landschaft_01.jpg")));
+}
+
 TEST_F(ExportTest, ScreensaverInstallsThePlayerAndPlaysTheShowsFullScreen)
 {
     for (const QString& language : {QStringLiteral("GERMAN"), QStringLiteral("ITALIAN")}) {

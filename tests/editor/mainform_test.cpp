@@ -1,3 +1,4 @@
+#include "app/languageform.h"
 #include "app/startup.h"
 #include "controls/htmlistbox.h"
 #include "controls/menumanager.h"
@@ -7,6 +8,7 @@
 #include "editor/mainform.h"
 #include "editor/newform.h"
 #include "editor/openform.h"
+#include "editor/programrunner.h"
 #include "editor/staging.h"
 #include "editor/tipform.h"
 #include "show/picturelist.h"
@@ -17,6 +19,7 @@
 
 #include <QTest>
 
+#include <functional>
 #include <tuple>
 #include <QAction>
 #include <QCheckBox>
@@ -453,10 +456,10 @@ TEST_F(MainFormTest, ClosingDeletesOnlyTheProgramsOwnWorkFiles)
 TEST_F(MainFormTest, SettingsControlsFollowTheStoredValues)
 {
     platform::IniFile ini(world.programDir() + "Generator.ini");
-    ini.writeString("SETTINGS", "Fullscreen", "FALSE");
-    ini.writeString("SETTINGS", "EffectMode", "ON");
-    ini.writeString("SETTINGS", "Effect", "500");
-    ini.writeString("SETTINGS", "DefaultTime", "abc");
+    ASSERT_TRUE(ini.writeString("SETTINGS", "Fullscreen", "FALSE"));
+    ASSERT_TRUE(ini.writeString("SETTINGS", "EffectMode", "ON"));
+    ASSERT_TRUE(ini.writeString("SETTINGS", "Effect", "500"));
+    ASSERT_TRUE(ini.writeString("SETTINGS", "DefaultTime", "abc"));
     create();
     EXPECT_FALSE(form->ManuellCheckBox->isVisibleTo(form->TabSheet3));
     EXPECT_TRUE(form->EffectPanel->isVisibleTo(form->TabSheet3));
@@ -482,7 +485,7 @@ TEST_F(MainFormTest, SettingsControlsFollowTheStoredValues)
 TEST_F(MainFormTest, AMissingTransitionListNeverBreaksTheWindow)
 {
     QFile::remove(hostProgram("Effects.ini"));
-    platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Effect", "5");
+    ASSERT_TRUE(platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Effect", "5"));
     create();
     EXPECT_TRUE(form->EffectList.isEmpty());
     EXPECT_EQ(form->Effect, 1);
@@ -597,6 +600,47 @@ TEST_F(MainFormTest, AShowThatCannotBeWrittenIsReportedAndNotPlayed)
     EXPECT_EQ(refused[0].text, "Unable to write D:\\Quorbel\\Settings.ini");
     EXPECT_TRUE(QFileInfo(hostD("Quorbel/Settings.ini")).isFile());
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"Unable to start D:\\Quorbel\\" + editor::PlayerFileName(LanguageCode)}));
+}
+
+// The small files that say what a start should do: one that cannot be written (a folder stands in
+// its place) is named in an error, each time it is tried.
+TEST_F(MainFormTest, AMarkerThatCannotBeWrittenIsNamed)
+{
+    struct RestoreTable {
+        ~RestoreTable() { platform::ProgramTable::instance().loadFromEnvironment(); }
+    } restore;
+    platform::ProgramTable::instance().set("cdparanoia", "/bin/true"); // the CD driver marker is wanted
+    const struct {
+        QString host, name; // the file on the host and as the message names it
+        std::function<void()> write;
+    } cases[] = {
+        {world.programHost() + "/NoTip.ini", world.programDir() + "NoTip.ini",
+         [] {
+             TTipForm tips;
+             tips.CheckBox1->setChecked(true);
+             tips.CloseBitBtnClick();
+         }},
+        {world.programHost() + "/LanguageIsSet.ini", world.programDir() + "LanguageIsSet.ini",
+         [this] {
+             TLanguageForm language;
+             language.ProgramDir = world.programDir();
+             language.ChosenCode = "GERMAN";
+             language.FormClose();
+         }},
+        {world.hostC() + "/Windows/system32/wnaspi32.dll", "C:\\Windows\\system32\\wnaspi32.dll",
+         [] { EXPECT_FALSE(editor::StageCdDriverMarker("C:\\Windows")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host.toStdString());
+        QFile::remove(c.host);
+        ASSERT_TRUE(QDir().mkpath(c.host));
+        dialogs.clear();
+        c.write();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+        EXPECT_TRUE(dialogs.messages[0].text.contains(c.name)) << dialogs.messages[0].text.toStdString();
+        EXPECT_TRUE(QDir().rmdir(c.host));
+    }
 }
 
 TEST_F(MainFormTest, MenusAreDrawnFlatByTheMainWindowsPainter)

@@ -1,6 +1,7 @@
 #include "editor/mainform.h"
 #include "editor/staging.h"
 #include "editor_fixture.h"
+#include "support/smalldisk.h"
 
 #include <QTest>
 
@@ -137,6 +138,29 @@ TEST_F(StagingTest, AMissingPackageFileIsLeftOut)
     EXPECT_FALSE(QFile::exists(hostD("Quorbel/play.ply")));
     EXPECT_FALSE(QFile::exists(hostD("Quorbel/Effects.ini")));
     EXPECT_TRUE(QFile::exists(hostD("Quorbel/intro.ply")));
+}
+
+// A start on a drive too small for the player: every file that did not fit is named, once, and
+// what fits is staged all the same.
+TEST_F(StagingTest, AFullDiskNamesEveryFileItLeftOut)
+{
+    testsupport::SmallDisk disk(hostD(), "2m"); // room for the sample shows, not for the player
+    if (!disk.ready()) GTEST_SKIP() << disk.why();
+    TMainForm form;
+    QStringList errors;
+    for (const auto& m : dialogs.messages)
+        if (m.kind == platform::MessageKind::Error) errors << m.text;
+    ASSERT_EQ(errors.size(), 1) << dialogs.messageTexts().join('|').toStdString();
+    EXPECT_TRUE(errors[0].contains("D:\\Quorbel\\Quorbel-Player.exe")) << errors[0].toStdString();
+    EXPECT_FALSE(QFile::exists(hostD("Quorbel/Quorbel-Player.exe")));
+    EXPECT_TRUE(QFile::exists(hostD("Quorbel/Quorbel_0001/Landschaft_01.jpg")));
+    EXPECT_EQ(crudini(hostD("Quorbel/Language.ini"), "PLAYER", "Language"), "GERMAN");
+
+    // The staging itself lists what it could not write, in the order tried.
+    ShowRootStaging again(world.programDir(), LanguageCode, DeriveRunFolders("D", LanguageCode, WindowsInfo().Personal));
+    ASSERT_EQ(again.PrepareFolders(), "");
+    again.RefreshEveryRun();
+    EXPECT_EQ(again.Unwritten(), QStringList{"D:\\Quorbel\\Quorbel-Player.exe"});
 }
 
 // The delivered program itself, started as a user starts it: its main window stages the show

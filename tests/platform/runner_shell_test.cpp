@@ -92,8 +92,8 @@ TEST_F(WorldTest, RunnerReportsExitCodesMissingProgramsAndAborts)
 TEST_F(WorldTest, RunnerPassesMappedArgumentsAndWorkingFolder)
 {
     const QString script = world.writeHostFile("c/prog/Echo.exe", "#!/bin/sh\npwd > out.txt\nfor a in \"$@\"; do echo \"$a\" >> out.txt; done\n");
-    setExecutable("C:\\prog\\Echo.exe", true);
-    forceDirectories("C:\\work dir");
+    ASSERT_TRUE(setExecutable("C:\\prog\\Echo.exe", true));
+    ASSERT_TRUE(forceDirectories("C:\\work dir"));
     const RunResult r = runAndWait("c:\\PROG\\echo.exe", R"("C:\work dir\a.wav" --decode)", "C:\\work dir");
     ASSERT_EQ(r.status, RunResult::Finished);
     EXPECT_EQ(world.readHostFile("c/work dir/out.txt"),
@@ -103,7 +103,7 @@ TEST_F(WorldTest, RunnerPassesMappedArgumentsAndWorkingFolder)
 TEST_F(WorldTest, LauncherPassesTheValidator)
 {
     world.writeHostFile("d/Quorbel Shows/Quorbel-Player.exe", "#!/bin/sh\n");
-    forceDirectories("C:\\Desktop");
+    ASSERT_TRUE(forceDirectories("C:\\Desktop"));
     ASSERT_TRUE(writeDesktopLauncher("C:\\Desktop\\Quorbel-Player.desktop", "Quorbel-Player",
                                      "D:\\Quorbel Shows\\Quorbel-Player.exe", "D:\\Quorbel Shows", "Plays the shows"));
     const QString file = world.hostC() + "/Desktop/Quorbel-Player.desktop";
@@ -121,7 +121,7 @@ TEST_F(WorldTest, LauncherPassesTheValidator)
 TEST_F(WorldTest, ShellOpenGoesThroughTheOpener)
 {
     const QString rec = world.writeHostFile("c/opener.sh", ("#!/bin/sh\necho \"$1\" >> \"" + world.hostC() + "/opened.txt\"\n").toUtf8());
-    setExecutable("C:\\opener.sh", true);
+    ASSERT_TRUE(setExecutable("C:\\opener.sh", true));
     ProgramTable::instance().set("open", rec);
     world.writeHostFile("c/help/help.html", "<html></html>");
     EXPECT_TRUE(shellOpen("C:\\HELP\\help.html"));

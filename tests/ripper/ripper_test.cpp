@@ -77,8 +77,8 @@ TEST_F(WorldTest, RipsEveryTrackIntoTheShowFolderWithoutOverwriting)
 {
     installFakeParanoia(world);
     platform::IniFile ini(world.programDir() + "Ripper.ini");
-    ini.writeString("SETTINGS", "DiskPath", "D:\\Quorbel\\");
-    ini.writeString("SETTINGS", "QuorbelDir", "Quorbel_0003");
+    ASSERT_TRUE(ini.writeString("SETTINGS", "DiskPath", "D:\\Quorbel\\"));
+    ASSERT_TRUE(ini.writeString("SETTINGS", "QuorbelDir", "Quorbel_0003"));
     world.writeHostFile("d/Quorbel/Quorbel_0003/CD-Track01.wav", "mine");
     QString err;
     EXPECT_EQ(runRipper(world, world.root() + "/bin:/usr/bin:/bin", &err), 0) << err.toStdString();
@@ -94,10 +94,10 @@ TEST_F(WorldTest, SaysSoWithoutCdparanoiaOrHandOver)
     EXPECT_EQ(runRipper(world, "/nonexistent", &err), 2);
     EXPECT_TRUE(err.contains("Ripper.ini")) << err.toStdString();
     platform::IniFile ini(world.programDir() + "Ripper.ini");
-    ini.writeString("SETTINGS", "DiskPath", "D:\\Quorbel\\");
-    ini.writeString("SETTINGS", "QuorbelDir", "..");
+    ASSERT_TRUE(ini.writeString("SETTINGS", "DiskPath", "D:\\Quorbel\\"));
+    ASSERT_TRUE(ini.writeString("SETTINGS", "QuorbelDir", ".."));
     EXPECT_EQ(runRipper(world, "/nonexistent", &err), 2);
-    ini.writeString("SETTINGS", "QuorbelDir", "Quorbel_0001");
+    ASSERT_TRUE(ini.writeString("SETTINGS", "QuorbelDir", "Quorbel_0001"));
     EXPECT_EQ(runRipper(world, "/nonexistent", &err), 3);
     EXPECT_TRUE(err.contains("cdparanoia")) << err.toStdString();
 }

@@ -159,7 +159,7 @@ void TQRListForm::DeletePrintFiles(const QString& mask)
         const QString path = folder + e.name;
         // Only the scaled copies this print made: a picture of the user's stays, whatever its name.
         if (!IsPrintFileName(e.name) || !madeCopies_.contains(path, Qt::CaseInsensitive)) continue;
-        platform::deleteFile(path, folder);
+        (void)platform::deleteFile(path, folder); // a copy that stays is only clutter beside the picture
         madeCopies_.removeAll(path);
     }
 }

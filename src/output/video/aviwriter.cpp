@@ -128,7 +128,8 @@ public:
     ~WorkFile()
     {
         device.reset();
-        if (!done_) platform::deleteFile(name_);
+        // A work file that cannot be removed is replaced by the next run; the failure itself is reported.
+        if (!done_) (void)platform::deleteFile(name_);
     }
     void release() { done_ = true; }
     std::unique_ptr<QIODevice> device;
@@ -329,7 +330,7 @@ void placeVideo(const QString& workFileName, const QString& fileName)
     if (!platform::fileExists(fileName)) placed = platform::renameFile(workFileName, fileName);
     if (!placed) {
         if (!platform::copyFile(workFileName, fileName)) fail(SaveError);
-        platform::deleteFile(workFileName);
+        (void)platform::deleteFile(workFileName); // the video is in place; a work file left over is replaced next time
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "effects/random.h"
 #include "imaging/piximage.h"
+#include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/rounding.h"
 #include "show/effectlist.h"
@@ -116,7 +117,12 @@ void TCaptureForm::Pix1Status(int percent)
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
-            if (frame.save(&buffer, "JPG", 85)) platform::writeFileReplacing(FrameName(FrameNumber), bytes);
+            if (frame.save(&buffer, "JPG", 85) && !platform::writeFileReplacing(FrameName(FrameNumber), bytes)) {
+                // A frame that cannot be written (a full disk) ends the capture: the next ones could not be either.
+                platform::showError(QStringLiteral("Unable to write %1: %2").arg(FrameName(FrameNumber), platform::lastFileError()));
+                endCapture();
+                return;
+            }
             EventCounter = 0;
         }
     } else {

@@ -155,7 +155,12 @@ int TDVDForm::KeyFrameHold(double seconds) { return platform::roundHalfEven(seco
 void TDVDForm::AppendVideoLog(const QString& line)
 {
     const QString programDir = currentShow().ProgramDir;
-    if (!programDir.isEmpty()) platform::appendTextLine(programDir + QStringLiteral("Quorbel.log"), line);
+    if (programDir.isEmpty()) return;
+    const QString log = programDir + QStringLiteral("Quorbel.log");
+    if (!platform::appendTextLine(log, line) && !LogFailureShown) {
+        LogFailureShown = true;
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(log, platform::lastFileError()));
+    }
 }
 
 void TDVDForm::setStatus(const QString& text)
@@ -186,16 +191,20 @@ void TDVDForm::CleanEncoderFolder()
     const QString e = currentShow().EncoderFolder;
     if (e.isEmpty()) return; // no show: nothing of ours to clean, and never the working folder
     static const char* const masks[] = {"*.mp3", "*.jpg", "*.mpa", "*.nno", "*.wav", "*.mpg", "*.avi", "*.bmp", "*.jpg"};
+    // A file that stays could be taken into the next video: each one is named.
+    QStringList stayed;
     for (const char* mask : masks)
         for (const platform::DirEntry& entry : platform::findFiles(e, QString::fromLatin1(mask)))
-            if (!(entry.attributes & platform::faDirectory)) platform::deleteFile(e + entry.name, e);
+            if (!(entry.attributes & platform::faDirectory) && !platform::deleteFile(e + entry.name, e)) stayed << e + entry.name;
+    if (!stayed.isEmpty()) platform::showError(HeadedList(QStringLiteral("Unable to delete these files:"), stayed));
 }
 
 void TDVDForm::EnsureInputWav()
 {
     const show::ShowContext m = currentShow();
     const QString target = m.EncoderFolder + QStringLiteral("Input.wav");
-    if (!platform::fileExists(target)) platform::copyFile(m.ProgramDir + QStringLiteral("empty.wav"), target);
+    if (!platform::fileExists(target) && !platform::copyFile(m.ProgramDir + QStringLiteral("empty.wav"), target))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(target, platform::lastFileError()));
 }
 
 platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& program, const QString& parameters)
@@ -245,7 +254,9 @@ void TDVDForm::BeginRun(const show::ShowContext& m)
     AbortBitBtn->setEnabled(true);
     RunOver = false;
 
-    platform::deleteFile(m.ProgramDir + QStringLiteral("Quorbel.log"));
+    // A log that cannot be deleted is appended to; the appends say whether it can be written.
+    LogFailureShown = false;
+    (void)platform::deleteFile(m.ProgramDir + QStringLiteral("Quorbel.log"));
     AppendVideoLog(QStringLiteral("BEGIN"));
     if (Pal) {
         FrameWidth = ModeName == QLatin1String("VCD") ? 352 : 576;
@@ -258,7 +269,8 @@ void TDVDForm::BeginRun(const show::ShowContext& m)
     // The preview shows the frames as they show on the screen.
     PixImage1->setFixedSize(platform::roundHalfEven(FrameWidth * FramePixelAspect()), FrameHeight);
 
-    platform::forceDirectories(m.EncoderFolder);
+    // A folder that cannot be made fails the first write into it, which says so.
+    (void)platform::forceDirectories(m.EncoderFolder);
     CleanEncoderFolder();
     AppendVideoLog(QStringLiteral("Alle alten *.mp3 *.wav *.mpeg *.avi *.bmp Dateien um Ordner \\encoder\\ wurden gelöscht"));
 
@@ -389,13 +401,16 @@ bool TDVDForm::BuildSoundtrack(const show::ShowContext& m)
     } catch (const std::exception& error) {
         WaveForm1->close();
         // A soundtrack cut short by the error must not go into the video.
-        platform::deleteFile(e + QStringLiteral("Input.wav"));
+        // The run fails here; the next one cleans the encoder folder before it begins.
+        (void)platform::deleteFile(e + QStringLiteral("Input.wav"));
         platform::showError(QString::fromStdString(error.what()));
         FailureCleanUp();
         return false;
     }
     WaveForm1->close();
-    for (int i = 0; i < AudioList.size(); ++i) platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
+    // The tracks are in the soundtrack now; a copy left over goes when the next run cleans up.
+    for (int i = 0; i < AudioList.size(); ++i)
+        (void)platform::deleteFile(e + QStringLiteral("Inp") + threeDigits(i + 1) + QStringLiteral(".wav"));
     return true;
 }
 
@@ -439,7 +454,7 @@ bool TDVDForm::EncodeMpeg()
         return false;
     }
     auto lastError = reinterpret_cast<MPDXLastErrorProc>(MpdxLibrary.resolve("MPDXLastError"));
-    platform::forceDirectories(m.VideoFolder);
+    (void)platform::forceDirectories(m.VideoFolder); // a missing folder fails the encoder, which says so
     const QByteArray folderText = (platform::toHostPath(m.EncoderFolder) + u'/').toLocal8Bit();
     const QByteArray outputText = (platform::toHostPath(output)).toLocal8Bit();
     const char* folderArg = folderText.constData();
@@ -464,8 +479,9 @@ bool TDVDForm::WriteAviVideo()
     for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.bmp"))) PictureList << e + entry.name;
 
     const QString output = VideoFileName();
-    platform::forceDirectories(m.VideoFolder);
-    platform::deleteFile(output);
+    // A missing folder fails the writer, which says so; an old video that stays is replaced by it.
+    (void)platform::forceDirectories(m.VideoFolder);
+    (void)platform::deleteFile(output);
     TAviWriter writer(e);
     writer.FileName = output;
     writer.Width = FrameWidth;

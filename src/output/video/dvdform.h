@@ -43,6 +43,7 @@ public:
     QStringList AudioList;
     bool AbortRequested = false;
     bool RunOver = true;
+    bool LogFailureShown = false; // this run has reported its log as unwritable
     bool RunFailed = false;
 
     // ---- components ----
@@ -70,6 +71,7 @@ public:
     void AviWriter1Progress(const QString& message);
 
     platform::RunResult RunAndWait(const QString& folder, const QString& program, const QString& parameters);
+    // A line that cannot be appended is reported once a run; the run goes on without the log.
     void AppendVideoLog(const QString& line);
     void CleanEncoderFolder();
     void EnsureInputWav();

@@ -208,7 +208,12 @@ bool TDVDForm::ConvertPicturesForVideo()
             AppendVideoLog(text);
             if (AbortRequested) return true;
         }
-        platform::deleteFile(e + QStringLiteral("Temp.jpg"));
+        // The closing picture's source would be taken for a frame below.
+        const QString temp = e + QStringLiteral("Temp.jpg");
+        if (platform::fileExists(temp) && !platform::deleteFile(temp, e)) {
+            platform::showError(QStringLiteral("Unable to delete %1Temp.jpg: %2").arg(e, platform::lastFileError()));
+            return false;
+        }
 
         QStringList frames;
         for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.jpg"))) frames << entry.name;

@@ -15,7 +15,7 @@ struct FtpSettings {
 };
 
 FtpSettings LoadFtpSettings(const QString& iniPath);
-bool SaveFtpSettings(const QString& iniPath, const FtpSettings& settings);
+[[nodiscard]] bool SaveFtpSettings(const QString& iniPath, const FtpSettings& settings);
 
 struct FtpCommand {
     QString verb, source, target;

@@ -3,6 +3,7 @@
 #include "app/language.h"
 #include "app/wizardpicture.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/ftpclient.h"
 #include "platform/hourglass.h"
 #include "platform/numbers.h"
@@ -180,7 +181,11 @@ void TFTPForm::LoadFtpSettings()
     Settings = s;
 }
 
-void TFTPForm::SaveFtpSettings() { web::SaveFtpSettings(SettingsPath(), Settings); }
+void TFTPForm::SaveFtpSettings()
+{
+    if (!web::SaveFtpSettings(SettingsPath(), Settings))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(SettingsPath(), platform::lastFileError()));
+}
 
 void TFTPForm::clientProblem(const QString& text)
 {

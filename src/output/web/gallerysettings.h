@@ -26,6 +26,6 @@ platform::IniFile GalleryIni(const QString& iniPath);
 // Missing colours are chosen so that text and page contrast: white on black without either,
 // white or black against the one stored.
 GallerySettings LoadGallerySettings(const QString& iniPath);
-bool SaveGallerySettings(const QString& iniPath, const GallerySettings& settings);
+[[nodiscard]] bool SaveGallerySettings(const QString& iniPath, const GallerySettings& settings);
 
 } // namespace web

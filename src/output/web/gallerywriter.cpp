@@ -23,12 +23,12 @@ QString notAnInteger(const QString& text)
 
 QString cannotWrite(const QString& path) { return QStringLiteral("Unable to write %1").arg(path); }
 
-// Deletes the templates however the job ends.
+// Deletes the templates however the job ends; one that stays is written afresh by the next job.
 struct TemplateCleanup {
     QString programDir;
     ~TemplateCleanup()
     {
-        for (const char* name : TemplateNames) platform::deleteFile(programDir + QString::fromLatin1(name));
+        for (const char* name : TemplateNames) (void)platform::deleteFile(programDir + QString::fromLatin1(name));
     }
 };
 
@@ -122,9 +122,10 @@ bool GalleryWriter::WriteTemplates(const GalleryJob& job, QString& error)
 bool GalleryWriter::ConvertShowPictures(const GalleryJob& job, QList<GalleryPicture>& pictures)
 {
     const QString g = GalleryFolder(job.programDir);
-    // The folder is the gallery's own: every file in it goes, folders stay.
+    // The folder is the gallery's own: every file in it goes, folders stay. One that cannot go is
+    // overwritten below or left out of the new pages.
     for (const platform::DirEntry& e : platform::findFiles(g))
-        if (!(e.attributes & platform::faDirectory)) platform::deleteFile(g + e.name, g);
+        if (!(e.attributes & platform::faDirectory)) (void)platform::deleteFile(g + e.name, g);
     if (onConverting) onConverting(true);
     struct EndConverting {
         const GalleryWriter* w;

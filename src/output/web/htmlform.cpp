@@ -8,6 +8,7 @@
 #include "app/wizardpicture.h"
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/hourglass.h"
 #include "platform/shell.h"
 #include "show/showhost.h"
@@ -192,7 +193,11 @@ void THTMLForm::showSettings()
 
 void THTMLForm::LoadGallerySettings() { Settings = web::LoadGallerySettings(SettingsPath()); }
 
-void THTMLForm::SaveGallerySettings() { web::SaveGallerySettings(SettingsPath(), Settings); }
+void THTMLForm::SaveGallerySettings()
+{
+    if (!web::SaveGallerySettings(SettingsPath(), Settings))
+        platform::showError(QStringLiteral("Unable to write %1: %2").arg(SettingsPath(), platform::lastFileError()));
+}
 
 void THTMLForm::TextcolorButtonClick()
 {

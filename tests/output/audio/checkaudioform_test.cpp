@@ -26,7 +26,7 @@ protected:
         QString missing;
         if (!havePrograms({"sox", "lame"}, &missing)) GTEST_SKIP() << "missing " << missing.toStdString();
         world.copyBuiltProgram();
-        platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Language", "ENGLISH");
+        ASSERT_TRUE(platform::IniFile(world.programDir() + "Generator.ini").writeString("SETTINGS", "Language", "ENGLISH"));
         platform::setModulePathOverride(world.programDir() + "quorbelix");
         DetermineProductInfo();
     }

@@ -336,6 +336,21 @@ TEST_F(VideoTest, NoMusicGivesASilentVideo)
     EXPECT_EQ(decodeErrors(videoHost("holiday_VCD.mpg")), "");
 }
 
+// A log that cannot be written (a folder in its place) is named once; the video is made all the same.
+TEST_F(VideoTest, ALogThatCannotBeWrittenIsNamedOnce)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    ASSERT_TRUE(QDir().mkpath(hostProgram("Quorbel.log")));
+    dialogs.clear();
+    makeVideo("VCD", true, false);
+    EXPECT_FALSE(dvd->RunFailed);
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messageTexts().join('|').toStdString();
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(form->ProgramDir + "Quorbel.log")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(QFile::exists(videoHost("holiday_VCD.avi")));
+}
+
 // Runs that cannot make a video end as failures, report why and leave no video behind.
 TEST_F(VideoTest, FailuresLeaveNoVideoAndSayWhy)
 {

@@ -180,7 +180,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     dialogs.clear();
     wizard->ModeButtonGroup->setExclusive(true);
     wizard->VCDRadioButton->setChecked(true);
-    platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"});
+    ASSERT_TRUE(platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"}));
     const QString seconds = QString::number(double(freeMBOfD()) * 4 + 1000, 'f', 0);
     form->SecondsPerPicture = seconds;
     wizard->WeiterBitBtnClick();
