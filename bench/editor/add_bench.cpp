@@ -5,20 +5,15 @@
 //   add_bench [program folder of the build [counts...]]
 // (other counts than 1,000 and 5,000 for a look with a profiler; the first two are compared)
 // Runs offscreen without a display; bench/editor/add_bench.sh runs it under Xvfb.
-#include "app/language.h"
-#include "app/productinfo.h"
+#include "benchworld.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
-#include "platform/drives.h"
-#include "platform/folders.h"
-#include "util/windowsinfo.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -27,13 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool copyTree(const QString& from, const QString& to)
-{
-    QProcess p;
-    p.start("cp", {"-a", from, to});
-    return p.waitForFinished(600000) && p.exitCode() == 0;
-}
 
 // A source folder of count pictures: hard links to one small JPEG.
 void makeSource(const QString& host, const QString& picture, int count)
@@ -45,42 +33,16 @@ void makeSource(const QString& host, const QString& picture, int count)
     }
 }
 
-// An empty show in its own folder, opened in the window.
-void makeShow(const QString& host)
-{
-    QDir().mkpath(host);
-    QFile ini(host + "/Quorbel.ini");
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[QUORBEL]\r\nTitel=Bench\r\nTime=3\r\n");
-    QFile list(host + "/Pictures.ini");
-    list.open(QIODevice::WriteOnly);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir work;
     const QString root = work.path();
-    QDir().mkpath(root + "/c");
-    QDir().mkpath(root + "/home");
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("QUORBEL_DRIVES", QString("C=%1/c;D=%1/d;Z=/").arg(root).toLocal8Bit());
+    bench::prepareEnvironment(root);
     QApplication app(argc, argv);
     const QString built = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QUORBEL_BUILT_PROGRAM);
-    if (!copyTree(built, root + "/program")) return 1;
-    QFile::remove(root + "/program/Generator.ini");
-    {
-        QFile g(root + "/program/Generator.ini");
-        g.open(QIODevice::WriteOnly);
-        g.write("[SETTINGS]\r\nLanguage=GERMAN\r\nDrive=D\r\n");
-    }
-    platform::DriveTable::instance().loadFromEnvironment();
-    platform::setModulePathOverride(platform::toWindowsPath(root + "/program") + "\\quorbel_pro");
-    DetermineProductInfo();
-    ReloadWindowsInfo();
-    LoadLanguageTable();
+    if (!bench::prepareProgram(root, built)) return 1;
 
     QImage picture(320, 240, QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y)
@@ -104,7 +66,7 @@ int main(int argc, char** argv)
         const QString source = QString("src%1").arg(n);
         makeSource(root + "/d/" + source, root + "/p.jpg", n);
         const QString show = QString("Quorbel_%1").arg(int(k) + 1, 4, 10, QChar('0'));
-        makeShow(root + "/d/Quorbel/" + show);
+        bench::makeShowFolder(root + "/d/Quorbel/" + show);
         form.OpenShow(show);
         form.OpenPictureDialog1.fileName = "D:\\" + source + "\\p00000.jpg";
         form.SourceFolder = "D:\\" + source + "\\";

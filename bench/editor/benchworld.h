@@ -44,4 +44,14 @@ inline bool prepareProgram(const QString& root, const QString& built)
     return true;
 }
 
+// An empty show folder: its "Quorbel.ini" and an empty "Pictures.ini".
+inline bool makeShowFolder(const QString& host)
+{
+    QDir().mkpath(host);
+    QFile ini(host + "/Quorbel.ini");
+    QFile list(host + "/Pictures.ini");
+    return ini.open(QIODevice::WriteOnly) && ini.write("[QUORBEL]\r\nTitel=Bench\r\nTime=3\r\n") > 0 &&
+           list.open(QIODevice::WriteOnly);
+}
+
 } // namespace bench

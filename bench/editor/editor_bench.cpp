@@ -109,12 +109,9 @@ QString loadAverage()
 // A show folder of count pictures (hard links to the given files) and its "Pictures.ini".
 void makeShow(const QString& host, const QStringList& files, int count)
 {
-    QDir().mkpath(host);
-    QFile ini(host + "/Quorbel.ini");
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[QUORBEL]\r\nTitel=Bench\r\nTime=3\r\n");
+    bench::makeShowFolder(host);
     QFile list(host + "/Pictures.ini");
-    list.open(QIODevice::WriteOnly);
+    list.open(QIODevice::WriteOnly | QIODevice::Append);
     for (int i = 0; i < count; ++i) {
         const QString name = QString("s%1.jpg").arg(i, 4, 10, QChar('0'));
         const QString from = files[i % files.size()];
