@@ -31,13 +31,14 @@ protected:
     bool needRoot(const char* what)
     {
         if (::geteuid() == 0) return true;
-        why_ = std::string(what) + " needs root";
+        // Built by appending: GCC 12 at -O2 warns falsely on a chain of string + when inlined.
+        why_.assign(what).append(" needs root");
         return false;
     }
     // Keeps the reason with the last error of the system when ok is false; returns ok.
     bool check(bool ok, const char* what)
     {
-        if (!ok) why_ = std::string(what) + ": " + std::strerror(errno);
+        if (!ok) why_.assign(what).append(": ").append(std::strerror(errno));
         return ok;
     }
     QByteArray hostPath() const { return QFile::encodeName(at_); }
