@@ -181,7 +181,7 @@ int main(int argc, char** argv)
     LoadLanguageTable();
 
     TMainForm form;
-    TDVDForm dvd;
+    TDVDForm dvd(form.showHost());
     form.ShowTitle = "Bench";
     form.ShowFolder = form.NextShowFolderName();
     const QString show = root + "/d/Quorbel/" + form.ShowFolder;

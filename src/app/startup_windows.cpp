@@ -5,7 +5,7 @@
 #include "language.h"
 #include "productinfo.h"
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QDialog>
 #include <QMainWindow>

@@ -2,7 +2,7 @@
 // The about box: product title, version, the maker's rights notice and its web and mail links.
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QPushButton;

@@ -1,7 +1,5 @@
 #include "anweisungform.h"
 
-#include "mainform.h"
-
 #include "app/language.h"
 #include "app/productinfo.h"
 #include "platform/dialogs.h"
@@ -13,7 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-#include <QTabWidget>
 
 TAnweisungForm::TAnweisungForm(QWidget* parent) : QDialog(parent)
 {
@@ -102,6 +99,5 @@ void TAnweisungForm::NeroBitBtnClick()
 
 void TAnweisungForm::NextTipBitBtnClick()
 {
-    // Back to the first step; a change made here is no page change of the user's.
-    if (TMainForm* main = TMainForm::instance()) main->SelectFirstPage();
+    emit FirstPageWanted();
 }

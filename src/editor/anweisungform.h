@@ -1,10 +1,11 @@
 #pragma once
 // The short-instructions dialog shown after a make target: a heading, a text, the player icon
 // with its explanation and the burning-guide button. The window is shared by every target;
-// each caller sets all four through Prepare before showing it.
+// each caller sets all four through Prepare before showing it. Its "next" button asks the caller
+// for the first page of the editor (FirstPageWanted).
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QPushButton;
@@ -29,4 +30,8 @@ public:
     void FormCreate();
     void NeroBitBtnClick();
     void NextTipBitBtnClick();
+
+signals:
+    // Back to the editor's first step; a change made here is no page change of the user's.
+    void FirstPageWanted();
 };

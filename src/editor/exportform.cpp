@@ -1,7 +1,5 @@
 #include "exportform.h"
 
-#include "mainform.h"
-
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
@@ -58,9 +56,8 @@ void TExportForm::FormActivate()
 {
     platform::HourglassCursor hourglass;
     CheckListBox->clear();
-    const TMainForm* main = TMainForm::instance();
-    if (!main) return;
-    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
+    if (ShowRoot.isEmpty()) return;
+    for (const show::ShowListing& show : show::ListShows(ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), CheckListBox);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);

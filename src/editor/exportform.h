@@ -1,10 +1,11 @@
 #pragma once
 // The export dialog: the shows of the show root, each with a check box, for the CD-ROM folder
-// or the screensaver. Each item keeps its show's exact folder name beside the text it shows.
+// or the screensaver. Each item keeps its show's exact folder name beside the text it shows. The
+// caller gives it the show root before it comes up.
 #include <QDialog>
 #include <QStringList>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QListWidget;
@@ -15,6 +16,8 @@ class TExportForm : public QDialog, public RegisteredWindow<TExportForm> {
 public:
     explicit TExportForm(QWidget* parent = nullptr);
     ~TExportForm() override;
+
+    QString ShowRoot; // the folder whose shows are listed, given by the caller
 
     QLabel* DoLabel;
     QListWidget* CheckListBox;

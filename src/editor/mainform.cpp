@@ -80,9 +80,14 @@ TMainForm::~TMainForm()
 
 TOpenForm& TMainForm::openForm()
 {
-    if (TOpenForm* f = TOpenForm::instance()) return *f;
-    ownOpenForm_ = std::make_unique<TOpenForm>();
-    return *ownOpenForm_;
+    TOpenForm* f = TOpenForm::instance();
+    if (!f) {
+        ownOpenForm_ = std::make_unique<TOpenForm>();
+        f = ownOpenForm_.get();
+    }
+    f->ShowRoot = ShowRoot;
+    connect(f, &TOpenForm::FirstPageWanted, this, &TMainForm::SelectFirstPage, Qt::UniqueConnection);
+    return *f;
 }
 
 TNewForm& TMainForm::newForm()

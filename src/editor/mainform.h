@@ -12,7 +12,7 @@
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "show/showcontext.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -57,9 +57,12 @@ class TAboutBox;
 class TTipForm;
 class TPrintSizeWizard;
 class TPrintSelectForm;
+struct PrintSelectionOffer;
 namespace show {
 class PrintWindows;
 class AudioWindows;
+class ShowHost;
+struct ShowInfo;
 } // namespace show
 class TvelDrawImage;
 class MainFormEditHost;
@@ -267,6 +270,9 @@ public:
     QString ShowFolderPath() const;
     // The show as the output windows read it, filled from the members and fields above.
     show::ShowContext CurrentShow() const;
+    // What the output windows are made with to call this window back: the show as a value, the
+    // picture list's save, the instructions dialog. It lives as long as this window.
+    show::ShowHost& showHost();
     // Shows the instructions dialog made at start-up (or one of this window's own) modally,
     // prepared with i; its result.
     int ShowInstructionsDialog(const editor::Instructions& i);
@@ -424,6 +430,9 @@ public:
     TTipForm& tipForm();
     TPrintSizeWizard& printSizeWizard();
     TPrintSelectForm& printSelectForm();
+    // What the print selection offers now: the show's items, this window's caption, the program
+    // directory.
+    PrintSelectionOffer printSelectionOffer() const;
     show::PrintWindows& printWindows() const;
     show::AudioWindows& audioWindows() const;
     QWidget& checkAudioForm();
@@ -509,6 +518,9 @@ private:
     // Writes the show's title and seconds into its "Quorbel.ini" when they differ from what is
     // stored there; a show without a folder yet (no picture added) has nothing to write.
     void storeShowInfo();
+    // OpenShow for a show whose folder holds its show file: its title, seconds and pictures, the
+    // thumbnails made; false when the window closed meanwhile.
+    bool openStoredShow(const QString& folderName, const show::ShowInfo& info);
 
     std::unique_ptr<editor::ThumbnailMaker> thumbnails_;
     // The runs filling the source list and the show list, while they last.

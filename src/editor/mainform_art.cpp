@@ -1,6 +1,7 @@
 // The pictures page's paint effects, colour dialog and full-size editor: the main window moves
 // the selected picture into the drawing control Art and writes the control's result back.
 #include "mainform.h"
+#include "app/windowregistry.h"
 
 #include "controls/htmlistbox.h"
 #include "effects/ui/bitmapfiles.h"
@@ -67,7 +68,7 @@ public:
     // The colour dialog of the run, or one of this window's own when start-up made none.
     TPixEffectsForm& ColourDialog() override
     {
-        if (TPixEffectsForm* f = TPixEffectsForm::instance()) return *f;
+        if (auto* f = WindowRegistry::find<TPixEffectsForm>()) return *f;
         if (!ownPixEffectsForm_) ownPixEffectsForm_ = std::make_unique<TPixEffectsForm>();
         return *ownPixEffectsForm_;
     }
@@ -130,7 +131,7 @@ bool TMainForm::SaveArtToPicture()
         RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
-        if (TFullsizeForm* viewer = TFullsizeForm::instance()) {
+        if (auto* viewer = WindowRegistry::find<TFullsizeForm>()) {
             // A viewer that is open shows the result at once: a later crop there cuts this picture.
             if (viewer->isVisible()) viewer->TakeOverMainPicture();
             viewer->UndoBitBtn->setEnabled(UndoBitBtn->isEnabled());
@@ -159,8 +160,10 @@ void TMainForm::RGBBitBtnClick()
 
 TFullsizeForm& TMainForm::fullsizeForm()
 {
-    if (TFullsizeForm* f = TFullsizeForm::instance()) return *f;
-    return *new TFullsizeForm(this); // the window's own, gone with it
+    if (auto* f = WindowRegistry::find<TFullsizeForm>()) return *f;
+    auto* viewer = new TFullsizeForm(this); // the window's own, gone with it
+    WindowRegistry::add(viewer);
+    return *viewer;
 }
 
 void TMainForm::BildbearbeitungBitBtnClick()

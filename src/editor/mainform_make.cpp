@@ -42,6 +42,7 @@ constexpr const char* PagesWrittenProperty = "PagesWritten";
 int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
 {
     TAnweisungForm& form = dialogOf<TAnweisungForm>(this);
+    connect(&form, &TAnweisungForm::FirstPageWanted, this, &TMainForm::SelectFirstPage, Qt::UniqueConnection);
     form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
     return platform::dialogs().showModal(form);
 }
@@ -134,6 +135,7 @@ void TMainForm::runMakeStep()
 bool TMainForm::ExportToCdFolder()
 {
     TExportForm& dialog = dialogOf<TExportForm>(this);
+    dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2602) != platform::mrOk) return false;
     editor::ExportReport report;
     {
@@ -148,6 +150,7 @@ bool TMainForm::ExportToCdFolder()
 bool TMainForm::InstallScreensaver()
 {
     TExportForm& dialog = dialogOf<TExportForm>(this);
+    dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2603) != platform::mrOk) return false;
     editor::ScreensaverInstall install;
     install.showRoot = ShowRoot;

@@ -26,8 +26,15 @@ TPrintSizeWizard& TMainForm::printSizeWizard()
 
 TPrintSelectForm& TMainForm::printSelectForm()
 {
-    if (TPrintSelectForm* f = TPrintSelectForm::instance()) return *f;
-    return *new TPrintSelectForm(this);
+    TPrintSelectForm* f = TPrintSelectForm::instance();
+    if (!f) f = new TPrintSelectForm(this); // the window's own, gone with it
+    f->Offer = printSelectionOffer();
+    return *f;
+}
+
+PrintSelectionOffer TMainForm::printSelectionOffer() const
+{
+    return {QuorbelListBox->Items().toStringList(), windowTitle(), ProgramDir};
 }
 
 show::PrintWindows& TMainForm::printWindows() const
@@ -47,7 +54,12 @@ void TMainForm::PrintPictures()
         platform::showInformation(QStringLiteral("Der Ausdruck kann nicht gestartet werden."));
         return;
     }
-    if (printSizeWizard().Execute() != platform::mrOk) return;
+    TPrintSizeWizard& size = printSizeWizard();
+    const int sized = size.Execute();
+    // The width of the last choice and the captions of the last OK, as the dialog keeps them.
+    PrintWidth = size.PrintWidth;
+    PrintCaptions = size.PrintCaptions;
+    if (sized != platform::mrOk) return;
     if (!PrintAll && printSelectForm().Execute() != platform::mrOk) return;
     printWindows().PrintReport(this, PrintWidth, [this] { return CurrentShow(); });
 }

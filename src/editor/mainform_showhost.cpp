@@ -13,11 +13,7 @@
 
 class MainFormShowHost : public show::ShowHost {
 public:
-    explicit MainFormShowHost(TMainForm& form) : form_(form) { show::setShowHost(this); }
-    ~MainFormShowHost() override
-    {
-        if (show::showHost() == this) show::setShowHost(nullptr);
-    }
+    explicit MainFormShowHost(TMainForm& form) : form_(form) {}
 
     show::ShowContext CurrentShow() const override { return form_.CurrentShow(); }
     bool SavePictureList() override { return form_.SavePictureList(); }
@@ -29,6 +25,8 @@ private:
 };
 
 void TMainForm::connectShowHost() { showHost_ = std::make_shared<MainFormShowHost>(*this); }
+
+show::ShowHost& TMainForm::showHost() { return *showHost_; }
 
 show::ShowContext TMainForm::CurrentShow() const
 {

@@ -57,6 +57,79 @@ void TMainForm::showTipsUnlessSwitchedOff()
     if (!platform::fileExists(ProgramDir + QStringLiteral("NoTip.ini"))) tipForm().ShowTips();
 }
 
+namespace {
+
+// The lines of a show's "Pictures.ini" as the show keeps them: one entry a line, empty for a
+// line left out.
+struct ResolvedLines {
+    QList<std::optional<show::PictureEntry>> entries;
+    QStringList leftOut;  // every line not listed, with its reason
+    bool renamed = false; // a picture got a new name, or a line is to be stored anew
+};
+
+// Resolves each line to a picture of the folder. A name that a list item or "Pictures.ini"
+// cannot carry, or that the program's own files begin with, gets a safe one as when adding:
+// first, so that no thumbnail is made over a picture.
+ResolvedLines resolvePictureLines(const QString& folder, const QStringList& lines)
+{
+    ResolvedLines r;
+    QHash<QString, QString> listedAs; // upper-case name -> the exact name listed first
+    for (const QString& line : lines) {
+        auto leave = [&](const QString& why) {
+            r.leftOut.append(QStringLiteral("\"%1\": %2").arg(line.trimmed(), why));
+            r.entries.append(std::nullopt);
+        };
+        if (line.trimmed().isEmpty()) {
+            r.entries.append(std::nullopt);
+            continue;
+        }
+        show::PictureEntry e = show::ParsePictureLine(line);
+        if (!show::IsBareFileName(e.file)) {
+            leave(QStringLiteral("not a file name inside the show folder"));
+            continue;
+        }
+        if (!platform::fileExists(folder + e.file) && !platform::directoryExists(folder + e.file)) {
+            // Written by another program in UTF-8: the file is there under that reading.
+            const std::optional<show::PictureEntry> utf8 = show::ParsePictureLineAsUtf8(line);
+            if (utf8 && show::IsBareFileName(utf8->file) && platform::fileExists(folder + utf8->file)) {
+                e = *utf8;
+                r.renamed = true; // the line is stored again as this program writes it
+            }
+        }
+        if (platform::directoryExists(folder + e.file)) {
+            leave(QStringLiteral("a folder, not a picture"));
+            continue;
+        }
+        if (!platform::fileExists(folder + e.file)) {
+            leave(QStringLiteral("no such file in the show folder"));
+            continue;
+        }
+        if (!platform::isRegularFile(folder + e.file)) { // pipes and devices: never opened
+            leave(QStringLiteral("not a regular file (") + folder + e.file + u')');
+            continue;
+        }
+        QString safe = show::RenameToShowSafeName(folder, e.file);
+        // Two names that differ only in case are one name to the show (its thumbnails, the
+        // player): the later picture gets a free name of its own.
+        if (!safe.isEmpty()) {
+            const auto first = listedAs.constFind(safe.toUpper());
+            if (first != listedAs.constEnd() && *first != safe) safe = show::RenameToFreeName(folder, safe);
+        }
+        if (safe.isEmpty()) {
+            leave(QStringLiteral("unable to rename ") + folder + e.file + QStringLiteral(" to a name the show can keep: ")
+                  + platform::lastFileError());
+            continue;
+        }
+        r.renamed = r.renamed || safe != e.file;
+        e.file = safe;
+        listedAs.insert(safe.toUpper(), safe);
+        r.entries.append(e);
+    }
+    return r;
+}
+
+} // namespace
+
 void TMainForm::OpenShow(const QString& folderName)
 {
     WaitForCdRipper(); // the ripper writes into the current show folder until it ends
@@ -65,121 +138,7 @@ void TMainForm::OpenShow(const QString& folderName)
     const QString folder = ShowRoot + folderName + u'\\';
     const show::ShowInfo info = show::ReadShowInfo(folder);
     if (info.exists) {
-        // A save cut short (the program killed on its way) leaves its unfinished file beside the
-        // show's files: it goes now.
-        const QStringList leftovers = platform::removeLeftoverTemporaries(folder);
-        if (!leftovers.isEmpty())
-            platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
-        ShowTitle = info.title;
-        setMainCaption();
-        repaint();
-        TitleEdit->setText(ShowTitle);
-        SecondsPerPicture = show::NormaliseSeconds(info.time);
-        SecEdit->setText(SecondsPerPicture);
-
-        if (showRun_) showRun_->cancel();
-        QuorbelListBox->Items().Clear();
-        TextEdit->clear(); // nothing is selected in the show just opened
-        const QStringList lines = show::ReadPictureLines(folder);
-        ProgressTotal = static_cast<int>(lines.size()) - 1;
-        PicProgressBar->setVisible(true);
-        QStringList leftOut; // every line not listed, with its reason
-        QStringList tooLarge;
-        {
-            platform::HourglassCursor hourglass;
-            platform::FolderListingScope listings; // one listing of the show folder for all its pictures
-            // A name that a list item or "Pictures.ini" cannot carry, or that the program's own
-            // files begin with, gets a safe one as when adding: first, so that no thumbnail is
-            // made over a picture.
-            bool renamed = false;
-            QList<std::optional<show::PictureEntry>> entries;
-            QHash<QString, QString> listedAs; // upper-case name -> the exact name listed first
-            for (const QString& line : lines) {
-                auto leave = [&](const QString& why) {
-                    leftOut.append(QStringLiteral("\"%1\": %2").arg(line.trimmed(), why));
-                    entries.append(std::nullopt);
-                };
-                if (line.trimmed().isEmpty()) {
-                    entries.append(std::nullopt);
-                    continue;
-                }
-                show::PictureEntry e = show::ParsePictureLine(line);
-                if (!show::IsBareFileName(e.file)) {
-                    leave(QStringLiteral("not a file name inside the show folder"));
-                    continue;
-                }
-                if (!platform::fileExists(folder + e.file) && !platform::directoryExists(folder + e.file)) {
-                    // Written by another program in UTF-8: the file is there under that reading.
-                    const std::optional<show::PictureEntry> utf8 = show::ParsePictureLineAsUtf8(line);
-                    if (utf8 && show::IsBareFileName(utf8->file) && platform::fileExists(folder + utf8->file)) {
-                        e = *utf8;
-                        renamed = true; // the line is stored again as this program writes it
-                    }
-                }
-                if (platform::directoryExists(folder + e.file)) {
-                    leave(QStringLiteral("a folder, not a picture"));
-                    continue;
-                }
-                if (!platform::fileExists(folder + e.file)) {
-                    leave(QStringLiteral("no such file in the show folder"));
-                    continue;
-                }
-                if (!platform::isRegularFile(folder + e.file)) { // pipes and devices: never opened
-                    leave(QStringLiteral("not a regular file (") + folder + e.file + u')');
-                    continue;
-                }
-                QString safe = show::RenameToShowSafeName(folder, e.file);
-                // Two names that differ only in case are one name to the show (its thumbnails,
-                // the player): the later picture gets a free name of its own.
-                if (!safe.isEmpty()) {
-                    const auto first = listedAs.constFind(safe.toUpper());
-                    if (first != listedAs.constEnd() && *first != safe) safe = show::RenameToFreeName(folder, safe);
-                }
-                if (safe.isEmpty()) {
-                    leave(QStringLiteral("unable to rename ") + folder + e.file + QStringLiteral(" to a name the show can keep: ")
-                          + platform::lastFileError());
-                    continue;
-                }
-                renamed = renamed || safe != e.file;
-                e.file = safe;
-                listedAs.insert(safe.toUpper(), safe);
-                entries.append(e);
-            }
-            std::vector<int> lineOf; // the line of each listed picture, for the progress
-            QStringList pictures;
-            for (int i = 0; i < entries.size(); ++i) {
-                if (!entries[i]) continue;
-                lineOf.push_back(i);
-                pictures.append(folder + entries[i]->file);
-            }
-            // Every picture is listed at once; the missing thumbnails are made on worker threads,
-            // the rows in sight first, and each row is drawn anew as its thumbnail comes. The
-            // window paints meanwhile but takes no input: the show is half open.
-            std::vector<int> rowOf;
-            rowOf.reserve(lineOf.size());
-            for (const int line : lineOf) {
-                const show::PictureEntry& e = *entries[line];
-                rowOf.push_back(QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e))));
-            }
-            const bool whole = makeListThumbnails(*QuorbelListBox, pictures, rowOf, false, false, showRun_, tooLarge,
-                                                  [&](int k) { ProgressDone = lineOf[std::size_t(k)]; });
-            if (!whole) return; // the window is closing
-            StatusBar1->showMessage(QStringLiteral("Fertig"));
-            PicProgressBar->setVisible(false);
-            PixImage2->setVisible(false);
-            ClearUndo();
-            ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
-            fieldsShowFolder_ = ShowFolder;
-            showFolderOnDisk_ = !info.placeholder;
-            SaveGeneratorSettings();
-            // The renamed pictures are listed under their new names at once.
-            if (renamed) savePictureListIfStored();
-            DeleteStaleThumbnails();
-        }
-        if (!leftOut.isEmpty())
-            platform::showError(QStringLiteral("These lines of %1Pictures.ini are left out of the show:\n").arg(folder)
-                                + leftOut.join(u'\n'));
-        reportTooLargeForThumbnails(tooLarge);
+        if (!openStoredShow(folderName, info)) return; // the window is closing
     } else {
         ShowTitle.clear();
         setWindowTitle(ProductInfo.Title);
@@ -188,6 +147,72 @@ void TMainForm::OpenShow(const QString& folderName)
         SecEdit->setText(SecondsPerPicture);
     }
     updateQuorbelLabel();
+}
+
+bool TMainForm::openStoredShow(const QString& folderName, const show::ShowInfo& info)
+{
+    const QString folder = ShowRoot + folderName + u'\\';
+    // A save cut short (the program killed on its way) leaves its unfinished file beside the
+    // show's files: it goes now.
+    const QStringList leftovers = platform::removeLeftoverTemporaries(folder);
+    if (!leftovers.isEmpty())
+        platform::showError(QStringLiteral("Unable to remove these unfinished files: ") + leftovers.join(QStringLiteral(", ")));
+    ShowTitle = info.title;
+    setMainCaption();
+    repaint();
+    TitleEdit->setText(ShowTitle);
+    SecondsPerPicture = show::NormaliseSeconds(info.time);
+    SecEdit->setText(SecondsPerPicture);
+
+    if (showRun_) showRun_->cancel();
+    QuorbelListBox->Items().Clear();
+    TextEdit->clear(); // nothing is selected in the show just opened
+    const QStringList lines = show::ReadPictureLines(folder);
+    ProgressTotal = static_cast<int>(lines.size()) - 1;
+    PicProgressBar->setVisible(true);
+    QStringList leftOut;
+    QStringList tooLarge;
+    {
+        platform::HourglassCursor hourglass;
+        platform::FolderListingScope listings; // one listing of the show folder for all its pictures
+        const ResolvedLines resolved = resolvePictureLines(folder, lines);
+        leftOut = resolved.leftOut;
+        const QList<std::optional<show::PictureEntry>>& entries = resolved.entries;
+        std::vector<int> lineOf; // the line of each listed picture, for the progress
+        QStringList pictures;
+        for (int i = 0; i < entries.size(); ++i) {
+            if (!entries[i]) continue;
+            lineOf.push_back(i);
+            pictures.append(folder + entries[i]->file);
+        }
+        // Every picture is listed at once; the missing thumbnails are made on worker threads,
+        // the rows in sight first, and each row is drawn anew as its thumbnail comes. The
+        // window paints meanwhile but takes no input: the show is half open.
+        std::vector<int> rowOf;
+        rowOf.reserve(lineOf.size());
+        for (const int line : lineOf) {
+            const show::PictureEntry& e = *entries[line];
+            rowOf.push_back(QuorbelListBox->Items().Add(show::ShowItem(folder, e.file, show::PictureLine(e))));
+        }
+        const bool whole = makeListThumbnails(*QuorbelListBox, pictures, rowOf, false, false, showRun_, tooLarge,
+                                              [&](int k) { ProgressDone = lineOf[std::size_t(k)]; });
+        if (!whole) return false; // the window is closing
+        StatusBar1->showMessage(QStringLiteral("Fertig"));
+        PicProgressBar->setVisible(false);
+        PixImage2->setVisible(false);
+        ClearUndo();
+        ShowFolder = info.placeholder ? NextShowFolderName() : folderName;
+        fieldsShowFolder_ = ShowFolder;
+        showFolderOnDisk_ = !info.placeholder;
+        SaveGeneratorSettings();
+        // The renamed pictures are listed under their new names at once.
+        if (resolved.renamed) savePictureListIfStored();
+        DeleteStaleThumbnails();
+    }
+    if (!leftOut.isEmpty())
+        platform::showError(QStringLiteral("These lines of %1Pictures.ini are left out of the show:\n").arg(folder) + leftOut.join(u'\n'));
+    reportTooLargeForThumbnails(tooLarge);
+    return true;
 }
 
 bool TMainForm::SavePictureList()

@@ -3,7 +3,7 @@
 // HTML page or a screensaver). The window lives for the whole run, so the choice stays between
 // showings.
 #include "makestep.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QDialog>
 

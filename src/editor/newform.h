@@ -2,7 +2,7 @@
 // Asks for the title of a new show.
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QLineEdit;

@@ -2,7 +2,7 @@
 // "Missing driver": explains that reading audio CDs needs a driver and offers its download page.
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QPlainTextEdit;

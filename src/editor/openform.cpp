@@ -1,7 +1,5 @@
 #include "openform.h"
 
-#include "mainform.h"
-
 #include "app/language.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
@@ -11,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
@@ -68,9 +65,8 @@ void TOpenForm::FormActivate()
     DoLabel->setText(LangText(Mode == 0 ? 4203 : 4205));
     OpenBitBtn->setText(LangText(Mode == 0 ? 4204 : 4206));
     OpenListBox->clear();
-    const TMainForm* main = TMainForm::instance();
-    if (!main) return;
-    for (const show::ShowListing& show : show::ListShows(main->ShowRoot)) {
+    if (ShowRoot.isEmpty()) return;
+    for (const show::ShowListing& show : show::ListShows(ShowRoot)) {
         auto* item = new QListWidgetItem(show.text(), OpenListBox);
         item->setData(Qt::UserRole, show.folder);
     }
@@ -101,7 +97,7 @@ void TOpenForm::OpenListBoxDblClick()
 {
     if (OpenListBox->selectedItems().isEmpty()) return;
     OpenBitBtnClick();
-    if (TMainForm* main = TMainForm::instance()) main->SelectFirstPage();
+    emit FirstPageWanted();
     done(platform::mrOk);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The show chooser: lists the shows of the show root to open one (mode 0) or to choose the one
-// to delete (mode 1). Each item keeps its show's exact folder name beside the text it shows.
+// to delete (mode 1). Each item keeps its show's exact folder name beside the text it shows. The
+// caller gives it the show root before it comes up; a double click that chooses asks the caller
+// for the first page of the editor (FirstPageWanted).
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QListWidget;
@@ -16,6 +18,7 @@ public:
     ~TOpenForm() override;
 
     quint8 Mode = 0;       // 0 open, 1 delete
+    QString ShowRoot;      // the folder whose shows are listed, given by the caller
     QString ChosenFolder;  // mode 1: the folder of the chosen show
 
     QLabel* DoLabel;
@@ -34,4 +37,8 @@ public:
     void OpenBitBtnClick();
     void OpenListBoxDblClick();
     void BitBtn2Click();
+
+signals:
+    // A show was chosen with a double click: the editor goes back to its first page.
+    void FirstPageWanted();
 };

@@ -1,7 +1,5 @@
 #include "printselectform.h"
 
-#include "mainform.h"
-
 #include "app/language.h"
 #include "controls/htmlchecklist.h"
 #include "controls/htmlistbox.h"
@@ -50,11 +48,8 @@ void TPrintSelectForm::FormCreate()
 void TPrintSelectForm::FormActivate()
 {
     HTMLCheckList1->Items().Clear();
-    TMainForm* main = TMainForm::instance();
-    if (main) {
-        for (const QString& item : main->QuorbelListBox->Items().toStringList()) HTMLCheckList1->Items().Add(item);
-        setWindowTitle(main->windowTitle());
-    }
+    for (const QString& item : Offer.Items) HTMLCheckList1->Items().Add(item);
+    setWindowTitle(Offer.Title);
     placeButtons();
 }
 
@@ -82,8 +77,7 @@ void TPrintSelectForm::PrintBitBtnClick()
         const QString item = HTMLCheckList1->CheckedItem(i).trimmed();
         if (!item.isEmpty()) lines << item;
     }
-    const TMainForm* main = TMainForm::instance();
-    const QString file = (main ? main->ProgramDir : QString()) + QStringLiteral("Print.txt");
+    const QString file = Offer.ProgramDir + QStringLiteral("Print.txt");
     // A selection that cannot be stored is reported, and the window stays: printing an old
     // selection would print the wrong pictures.
     if (!platform::writeTextLines(file, lines)) {

@@ -1,9 +1,11 @@
 #pragma once
 // The pictures to print: the show's items with a check box each; "Print" writes the ticked ones,
-// in list order, into "Print.txt" in the program directory, which the report then reads.
+// in list order, into "Print.txt" in the program directory, which the report then reads. The
+// caller gives it the show's items (Offer) before it comes up.
 #include <QDialog>
+#include <QStringList>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QPushButton;
 class QWidget;
@@ -11,11 +13,22 @@ namespace controls {
 class THTMLCheckList;
 }
 
+// The show's picture items, the caption the window takes, and the program directory that
+// receives "Print.txt".
+struct PrintSelectionOffer {
+    QStringList Items;
+    QString Title;
+    QString ProgramDir;
+};
+
 class TPrintSelectForm : public QDialog, public RegisteredWindow<TPrintSelectForm> {
     Q_OBJECT
 public:
     explicit TPrintSelectForm(QWidget* parent = nullptr);
     ~TPrintSelectForm() override;
+
+    // What the window offers, given by the window that shows it.
+    PrintSelectionOffer Offer;
 
     controls::THTMLCheckList* HTMLCheckList1;
     QWidget* Panel1;

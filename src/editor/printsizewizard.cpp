@@ -1,6 +1,5 @@
 #include "printsizewizard.h"
 
-#include "mainform.h"
 #include "pictures.h"
 
 #include "app/language.h"
@@ -113,7 +112,7 @@ void TPrintSizeWizard::FormCreate()
 
 void TPrintSizeWizard::setPrintWidth(int width)
 {
-    if (TMainForm* main = TMainForm::instance()) main->PrintWidth = width;
+    PrintWidth = width;
 }
 
 void TPrintSizeWizard::RadioButton9_13Click()
@@ -153,7 +152,7 @@ void TPrintSizeWizard::Edit1Change()
 
 void TPrintSizeWizard::SaveBitBtnClick()
 {
-    if (TMainForm* main = TMainForm::instance()) main->PrintCaptions = TextCheckBox->isChecked();
+    PrintCaptions = TextCheckBox->isChecked();
     done(platform::mrOk);
 }
 

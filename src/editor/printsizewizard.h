@@ -1,10 +1,11 @@
 #pragma once
 // "Print pictures": the size the pictures print at (9 x 13, 10 x 15, 13 x 18 cm or a free width
-// in centimetres) and whether their captions print too. The choice goes straight into the main
-// window's PrintWidth; the captions into PrintCaptions when the dialog is left with OK.
+// in centimetres) and whether their captions print too. The caller reads the width it chose
+// (PrintWidth, set with every choice) and the captions (PrintCaptions, taken when the dialog is
+// left with OK) afterwards.
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QCheckBox;
 class QFrame;
@@ -25,6 +26,10 @@ public:
     static int WidthForCm(double cm);
 
     double FreeWidthCm = 0;
+    // The longer side the pictures print at, in report pixels: the size last chosen.
+    int PrintWidth = 0;
+    // Whether the captions print: the check box as it stood when the dialog was left with OK.
+    bool PrintCaptions = false;
 
     QLabel* Image1;
     QLabel* Label3;

@@ -2,7 +2,7 @@
 // The tip window: shows the numbered tip files of the current language one after the other.
 #include <QDialog>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QCheckBox;
 class QLabel;

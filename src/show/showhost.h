@@ -1,8 +1,7 @@
 #pragma once
-// What the output windows (video, gallery, print) need of the window that holds the show: the
-// show as a value, and the few things they ask it to do. The main window installs itself
-// (through an adapter) while it lives; the outputs ask for it here, so they include nothing of
-// the editor's.
+// What the output windows (video, gallery) need of the window that holds the show: the show as a
+// value, and the few things they ask it to do. The main window hands its host (an adapter) to
+// each output window when the window is made, so the outputs include nothing of the editor's.
 #include "showcontext.h"
 
 #include <QString>
@@ -32,10 +31,5 @@ public:
     // The window that holds the show: the parent of the outputs' helper windows.
     virtual QWidget* HostWindow() = 0;
 };
-
-// The host in force, or nullptr.
-ShowHost* showHost();
-// Installs a host (nullptr removes it). The caller keeps ownership.
-void setShowHost(ShowHost* host);
 
 } // namespace show

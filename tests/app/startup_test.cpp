@@ -1,7 +1,7 @@
 #include "app/languageform.h"
 #include "app/startup.h"
 #include "app_fixture.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QFile>
 #include <QMainWindow>

@@ -122,7 +122,7 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
          [](const QString& f) {
              TMainForm main;
              main.EncoderFolder = f;
-             TDVDForm dvd;
+             TDVDForm dvd(main.showHost());
              dvd.CleanEncoderFolder();
          }},
     };

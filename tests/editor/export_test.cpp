@@ -46,6 +46,7 @@ TEST_F(ExportTest, TheDialogOffersEveryShowByItsExactFolderAndWantsATick)
     openSampleShow();
     addShows();
     TExportForm dialog;
+    dialog.ShowRoot = form->ShowRoot;
     EXPECT_EQ(dialog.windowTitle(), LangText(2600));
     dialogs.modalScript.push_back([](QDialog& d) {
         auto& f = static_cast<TExportForm&>(d);

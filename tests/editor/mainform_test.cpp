@@ -15,7 +15,7 @@
 #include "show/showfiles.h"
 #include "editor_fixture.h"
 #include "platform/process.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QTest>
 

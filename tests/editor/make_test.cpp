@@ -281,7 +281,7 @@ TEST_F(MakeTest, PcTargetWithoutATitleStopsAtItsMessage)
 TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 {
     openSampleShow();
-    THTMLForm gallery; // as the start-up makes it
+    THTMLForm gallery(form->showHost()); // as the start-up makes it
     const QString opened = recordStarts("open"); // the gallery shows its pages in the browser
     for (bool write : {false, true}) {
         SCOPED_TRACE(write);
@@ -316,7 +316,7 @@ TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 TEST_F(MakeTest, DvdTargetLeavesTheWorkToTheVideoWizard)
 {
     openSampleShow();
-    TDVDWizardForm videoWizard; // as the start-up makes it
+    TDVDWizardForm videoWizard(form->showHost()); // as the start-up makes it
     form->FullscreenCheckBox->setChecked(false);
     const QString generator = sha256(hostProgram("Generator.ini"));
 

@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     shoot(out + "/print_size.png");
     wizard.hide();
     TPrintSelectForm select;
+    select.Offer = form.printSelectionOffer();
     select.FormActivate();
     select.move(100, 40);
     select.show();

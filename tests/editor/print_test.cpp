@@ -68,16 +68,16 @@ TEST_F(PrintTest, TheSizeDialogSetsThePrintWidth)
 {
     form = std::make_unique<TMainForm>();
     TPrintSizeWizard wizard;
-    EXPECT_EQ(form->PrintWidth, 495);
+    EXPECT_EQ(wizard.PrintWidth, 495);
     EXPECT_EQ(wizard.windowTitle(), LangText(6600));
     EXPECT_FALSE(wizard.SizePanel->isVisibleTo(&wizard));
     wizard.RadioButton10_15->click();
-    EXPECT_EQ(form->PrintWidth, 571);
+    EXPECT_EQ(wizard.PrintWidth, 571);
     wizard.RadioButton13_18->click();
-    EXPECT_EQ(form->PrintWidth, 686);
+    EXPECT_EQ(wizard.PrintWidth, 686);
     wizard.RadioButton_Frei->click();
     EXPECT_TRUE(wizard.SizePanel->isVisibleTo(&wizard));
-    EXPECT_EQ(form->PrintWidth, 686); // until a number is typed
+    EXPECT_EQ(wizard.PrintWidth, 686); // until a number is typed
 
     // Free widths: the formula, not the fixed sizes (18 cm gives 685, not 686).
     struct Case {
@@ -87,16 +87,16 @@ TEST_F(PrintTest, TheSizeDialogSetsThePrintWidth)
     } cases[] = {{"13", 495, false}, {"15", 571, false}, {"18", 685, false}, {"abc", 495, true},
                  {"0", 495, true},   {"-5", 495, true},  {"1e999", 495, true}, {"6.5", 248, false}};
     for (const Case& c : cases) {
-        form->PrintWidth = 1;
+        wizard.PrintWidth = 1;
         dialogs.clear();
         wizard.Edit1->setText(c.text);
-        EXPECT_EQ(form->PrintWidth, c.width) << c.text;
+        EXPECT_EQ(wizard.PrintWidth, c.width) << c.text;
         EXPECT_EQ(dialogs.messageTexts(), c.message ? QStringList{LangText(6611)} : QStringList{}) << c.text;
     }
     // The user's decimal separator.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     wizard.Edit1->setText("12,5");
-    EXPECT_EQ(form->PrintWidth, 476); // 475.96
+    EXPECT_EQ(wizard.PrintWidth, 476); // 475.96
     EXPECT_DOUBLE_EQ(wizard.FreeWidthCm, 12.5);
 }
 
@@ -110,12 +110,12 @@ TEST_F(PrintTest, DeletingTheFreeWidthComplainsPerKeystrokeThatLeavesNoNumber)
     wizard.Edit1->setFocus();
     wizard.Edit1->end(false);
     QTest::keyClick(wizard.Edit1, Qt::Key_Backspace); // "1": a number
-    EXPECT_EQ(form->PrintWidth, 38);
+    EXPECT_EQ(wizard.PrintWidth, 38);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     QTest::keyClick(wizard.Edit1, Qt::Key_Backspace); // "": none
     QTest::keyClick(wizard.Edit1, Qt::Key_Backspace); // nothing changes, no message
     EXPECT_EQ(dialogs.messageTexts(), QStringList{LangText(6611)});
-    EXPECT_EQ(form->PrintWidth, 495);
+    EXPECT_EQ(wizard.PrintWidth, 495);
 }
 
 TEST_F(PrintTest, CaptionsAreTakenOnlyWithOk)
@@ -125,16 +125,17 @@ TEST_F(PrintTest, CaptionsAreTakenOnlyWithOk)
     wizard.TextCheckBox->setChecked(true);
     wizard.AbortBitBtn->click();
     EXPECT_EQ(wizard.result(), platform::mrCancel);
-    EXPECT_FALSE(form->PrintCaptions);
+    EXPECT_FALSE(wizard.PrintCaptions);
     wizard.SaveBitBtn->click();
     EXPECT_EQ(wizard.result(), platform::mrOk);
-    EXPECT_TRUE(form->PrintCaptions);
+    EXPECT_TRUE(wizard.PrintCaptions);
 }
 
 TEST_F(PrintTest, TheSelectionWritesTheTickedItemsInListOrder)
 {
     makeShow(5);
     TPrintSelectForm select;
+    select.Offer = form->printSelectionOffer();
     select.resize(600, 500);
     select.FormActivate();
     EXPECT_EQ(select.HTMLCheckList1->Items().toStringList(), form->QuorbelListBox->Items().toStringList());
@@ -177,6 +178,7 @@ TEST_F(PrintTest, ASelectionThatCannotBeWrittenIsReported)
     QFile::setPermissions(hostProgram("Print.txt"), QFileDevice::ReadOwner);
     QFile::setPermissions(world.programHost(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     TPrintSelectForm select;
+    select.Offer = form->printSelectionOffer();
     select.FormActivate();
     select.HTMLCheckList1->setChecked(0, true);
     select.setResult(0);

@@ -6,7 +6,6 @@
 // afterwards; the crop is the viewer's own: the user marks a rectangle with the mouse, may pick
 // it up as a floater, and the crop button cuts the picture to it and writes the file.
 #include "returnactivation.h"
-#include "util/windowregistry.h"
 
 #include <QDialog>
 #include <QRect>
@@ -25,7 +24,7 @@ namespace effectsui {
 class PictureEditHost;
 }
 
-class TFullsizeForm : public QDialog, public RegisteredWindow<TFullsizeForm> {
+class TFullsizeForm : public QDialog {
     Q_OBJECT
 public:
     explicit TFullsizeForm(QWidget* parent = nullptr);

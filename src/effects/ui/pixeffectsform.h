@@ -4,8 +4,6 @@
 // softens the picture ("SHARPEN"); the preview is what is saved over the picture file.
 #include <QDialog>
 
-#include "util/windowregistry.h"
-
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -14,7 +12,7 @@ namespace imaging {
 class TPixImage;
 }
 
-class TPixEffectsForm : public QDialog, public RegisteredWindow<TPixEffectsForm> {
+class TPixEffectsForm : public QDialog {
     Q_OBJECT
 public:
     explicit TPixEffectsForm(QWidget* parent = nullptr);

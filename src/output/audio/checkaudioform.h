@@ -3,7 +3,7 @@
 // keeps the four result texts that the music list and the video run test. Created once; shown
 // without a modal loop from the music page, or used through FileName and AnalyseFile unseen.
 #include "output/audio/audioinfo.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QDialog>
 

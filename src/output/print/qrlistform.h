@@ -16,7 +16,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QPainter;
 class QPaintDevice;

@@ -16,7 +16,8 @@
 
 #include <algorithm>
 
-TCaptureForm::TCaptureForm(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+TCaptureForm::TCaptureForm(show::ShowHost& host, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), host_(host)
 {
     setObjectName(QStringLiteral("CaptureForm"));
     Pix1 = new imaging::TPixImage(this);
@@ -90,8 +91,7 @@ void TCaptureForm::ApplyTransitionLine(int lineIndex)
 {
     const QStringList lines = show::ReadEffectList(TransitionListFile);
     int index = lineIndex;
-    show::ShowHost* host = show::showHost();
-    const show::ShowContext current = host ? host->CurrentShow() : show::ShowContext();
+    const show::ShowContext current = host_.CurrentShow();
     framesPerTransition_ = current.TransitionFrames;
     if (current.RandomTransition) {
         effects::Randomize();

@@ -7,14 +7,17 @@
 #include <QDialog>
 #include <QString>
 
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 namespace imaging { class TPixImage; }
+namespace show { class ShowHost; }
 
 class TCaptureForm : public QDialog, public RegisteredWindow<TCaptureForm> {
     Q_OBJECT
 public:
-    explicit TCaptureForm(QWidget* parent = nullptr);
+    // host: the window that holds the show (its frames per transition and random option), which
+    // outlives this one.
+    explicit TCaptureForm(show::ShowHost& host, QWidget* parent = nullptr);
     ~TCaptureForm() override;
 
     // ---- set before the window is shown ----
@@ -48,6 +51,7 @@ private:
     bool loadPicture(const QString& file);
     void endCapture();
 
+    show::ShowHost& host_;
     bool activated_ = false;
     bool paintStarted_ = false;
     int framesPerTransition_ = 12; // the show's frames per transition, taken with the transition

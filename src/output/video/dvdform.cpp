@@ -2,7 +2,9 @@
 
 #include "output/video/aviwriter.h"
 #include "output/video/mpdxplugin.h"
+#include "output/video/captureform.h"
 #include "output/video/videoestimate.h"
+#include "output/video/videoframes.h"
 #include "output/video/videoinstructions.h"
 
 #include "app/language.h"
@@ -42,7 +44,7 @@ namespace {
 QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
 } // namespace
 
-TDVDForm::TDVDForm(QWidget* parent) : QDialog(parent)
+TDVDForm::TDVDForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
 {
     setObjectName(QStringLiteral("DVDForm"));
     setWindowTitle(QStringLiteral("Video creator"));
@@ -96,11 +98,7 @@ TDVDForm::~TDVDForm()
 {
 }
 
-show::ShowContext TDVDForm::currentShow() const
-{
-    show::ShowHost* host = show::showHost();
-    return host ? host->CurrentShow() : show::ShowContext();
-}
+show::ShowContext TDVDForm::currentShow() const { return host_.CurrentShow(); }
 
 void TDVDForm::FormCreate()
 {
@@ -149,8 +147,6 @@ QString TDVDForm::VideoFileName() const
     const show::ShowContext m = currentShow();
     return m.VideoFolder + MakeDosName(m.ShowTitle) + u'_' + ModeName + (HighQuality ? QStringLiteral(".mpg") : QStringLiteral(".avi"));
 }
-
-int TDVDForm::KeyFrameHold(double seconds) { return platform::roundHalfEven(seconds * 25); }
 
 void TDVDForm::AppendVideoLog(const QString& line)
 {
@@ -214,6 +210,68 @@ platform::RunResult TDVDForm::RunAndWait(const QString& folder, const QString& p
     return result;
 }
 
+video::FrameSettings TDVDForm::frameSettings() const
+{
+    video::FrameSettings s;
+    s.ModeName = ModeName;
+    s.HighQuality = HighQuality;
+    s.Pal = Pal;
+    s.FrameWidth = FrameWidth;
+    s.FrameHeight = FrameHeight;
+    s.PictureCount = PictureCount;
+    s.SecondsPerPicture = seconds_;
+    s.ClosingPicture = LanguageCode == QLatin1String("GERMAN") ? TORVELDImage : ENImage;
+    return s;
+}
+
+video::FrameEvents TDVDForm::frameEvents()
+{
+    video::FrameEvents ev;
+    ev.Step = [this] { ProgressStep(); };
+    ev.Aborted = [this] { return AbortRequested; };
+    ev.Status = [this](const QString& text) { setStatus(text); };
+    ev.Memo = [this](const QString& line) { memo(line); };
+    ev.Log = [this](const QString& line) { AppendVideoLog(line); };
+    ev.FrameMade = [this](const QString& file) { PreviewFrame(file); };
+    ev.ListShown = [this](bool shown) { Memo1->setVisible(shown); };
+    ev.PreviewShown = [this](bool shown) { PixImage1->setVisible(shown); };
+    ev.Capture = [this](const video::TransitionCapture& capture) { CaptureTransition(capture); };
+    return ev;
+}
+
+double TDVDForm::FramePixelAspect() const { return frameSettings().PixelAspect(); }
+
+bool TDVDForm::RenderFrames(const show::ShowContext& m)
+{
+    const video::FramesMade made = video::ConvertPicturesForVideo(m, frameSettings(), frameEvents());
+    PictureList = made.PictureList;
+    jpegCount_ = made.JpegCount;
+    return made.ok;
+}
+
+void TDVDForm::PreviewFrame(const QString& file)
+{
+    // The preview shows the frame made, as it shows on the screen.
+    try {
+        PixImage1->SetPaintSizeMode(HighQuality ? imaging::smStretch : imaging::smFit);
+        PixImage1->Load(file, 0, 1, 1);
+        PixImage1->ForceRepaint();
+    } catch (const std::exception&) {
+        // only the preview
+    }
+}
+
+void TDVDForm::CaptureTransition(const video::TransitionCapture& c)
+{
+    auto capture = std::make_unique<TCaptureForm>(host_, host_.HostWindow());
+    capture->FromPicture = c.FromPicture;
+    capture->ToPicture = c.ToPicture;
+    capture->TransitionNumber = c.TransitionNumber;
+    capture->TransitionListFile = c.TransitionListFile;
+    capture->FramePrefix = c.FramePrefix;
+    platform::dialogs().showModal(*capture);
+}
+
 // The run, step by step. A step that returns false has ended the run through its failure
 // clean-up.
 void TDVDForm::MakeVideo()
@@ -222,7 +280,7 @@ void TDVDForm::MakeVideo()
     const show::ShowContext m = currentShow();
     BeginRun(m);
     if (!CountPictures(m)) return;
-    if (!ConvertPicturesForVideo()) {
+    if (!RenderFrames(m)) {
         FailureCleanUp();
         return;
     }
@@ -598,7 +656,7 @@ void TDVDForm::AbortBitBtnClick()
     memo(QStringLiteral(" "));
     memo(LangText(12001));
     CleanEncoderFolder();
-    video::ShowInstructions(video::VideoInstructions(video::VideoOutcome::Aborted));
+    host_.ShowInstructions(video::VideoInstructions(video::VideoOutcome::Aborted));
     AbortRequested = true;
     RunOver = true;
     WaveForm1->close();
@@ -611,7 +669,7 @@ void TDVDForm::CloseBitBtnClick()
     const VideoOutcome outcome = RunFailed                             ? VideoOutcome::Failed
                                  : ModeName == QLatin1String("VCD") ? VideoOutcome::MadeVCD
                                                                       : VideoOutcome::MadeSVCD;
-    video::ShowInstructions(video::VideoInstructions(outcome, currentShow().VideoFolder));
+    host_.ShowInstructions(video::VideoInstructions(outcome, currentShow().VideoFolder));
     close();
 }
 

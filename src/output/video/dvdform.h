@@ -12,7 +12,7 @@
 #include "platform/plugin.h"
 #include "platform/process.h"
 #include "show/showcontext.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -20,12 +20,18 @@ class QProgressBar;
 class QPushButton;
 class TWaveForm;
 namespace imaging { class TPixImage; }
-namespace video { struct PlacedPicture; }
+namespace video {
+struct FrameEvents;
+struct FrameSettings;
+struct TransitionCapture;
+} // namespace video
+namespace show { class ShowHost; }
 
 class TDVDForm : public QDialog, public RegisteredWindow<TDVDForm> {
     Q_OBJECT
 public:
-    explicit TDVDForm(QWidget* parent = nullptr);
+    // host: the window that holds the show, which outlives this one.
+    explicit TDVDForm(show::ShowHost& host, QWidget* parent = nullptr);
     ~TDVDForm() override;
 
     // ---- run state, set by the wizard ----
@@ -38,7 +44,6 @@ public:
     int PictureCount = 0;
     int ProgressCount = 0;
     int ProgressTotal = 0;
-    QString CurrentCaption;
     QStringList PictureList;
     QStringList AudioList;
     bool AbortRequested = false;
@@ -81,12 +86,11 @@ public:
     // Releases the plug-in; its entries are cleared.
     void UnloadEncoderPlugin();
 
-    // Frame rendering.
-    bool ConvertPicturesForVideo();
-    bool ConvertPictureForVideo(const QString& source, const QString& targetBase);
-    // The frame of a picture fitted into it (its caption the current one), saved as targetBase +
-    // "_Key.jpg" (high quality) or ".bmp"; a picture that could not be read is reported.
-    bool ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase);
+    // The frames of this run as the frame rendering (videoframes.h) makes them, and what it
+    // tells this window on the way: progress, status, list, log, preview, the user's abort, and
+    // the transition captures, each in a window of its own.
+    video::FrameSettings frameSettings() const;
+    video::FrameEvents frameEvents();
 
     // How wide a pixel of this run's frames shows on the screen for its height: the MPEG
     // streams are shown 4:3 (a PAL video CD frame's pixel 12:11), the AVI's pixels are square.
@@ -94,8 +98,6 @@ public:
 
     // The video file of this run: video folder + safe title + "_" + mode + ".avi" / ".mpg".
     QString VideoFileName() const;
-    // The frames per key frame for s seconds per picture (the frame rate of both norms, 25).
-    static int KeyFrameHold(double seconds);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +110,12 @@ private:
     void CollectAudioList(const show::ShowContext& m);
     bool PrepareAudioTracks(const show::ShowContext& m);
     bool BuildSoundtrack(const show::ShowContext& m);
+    // The frames of the show; false when that failed.
+    bool RenderFrames(const show::ShowContext& m);
+    // Shows the preview of a frame the frame rendering wrote.
+    void PreviewFrame(const QString& file);
+    // Paints one transition into frames in the capture window, modally.
+    void CaptureTransition(const video::TransitionCapture& capture);
 
     void ProgressStep();
     void setStatus(const QString& text);
@@ -118,8 +126,10 @@ private:
     void WrongFormatFailure(const QString& track);
     void EndOfRun();
     void makeClosingPictures();
-    // The show as the window that holds it has it now (empty when there is none).
+    // The show as the window that holds it has it now.
     show::ShowContext currentShow() const;
+
+    show::ShowHost& host_;
 
     double seconds_ = 0;
     int jpegCount_ = 0;

@@ -12,7 +12,6 @@
 #include "show/showhost.h"
 #include "util/strutils.h"
 
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -23,7 +22,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TDVDWizardForm::TDVDWizardForm(QWidget* parent) : QDialog(parent)
+TDVDWizardForm::TDVDWizardForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
 {
     setObjectName(QStringLiteral("DVDWizardForm"));
     auto named = [this](auto* widget, const char* name) {
@@ -127,9 +126,7 @@ void TDVDWizardForm::ReadDriveInfo(QChar letter) { video::ReadDriveInfo(letter, 
 
 bool TDVDWizardForm::EstimateShowSize()
 {
-    show::ShowHost* host = show::showHost();
-    if (!host) return true;
-    const show::ShowContext m = host->CurrentShow();
+    const show::ShowContext m = host_.CurrentShow();
     const QString root = m.ShowRoot;
     ReadDriveInfo(root.isEmpty() ? QChar() : root[0]);
     FreeDiskEdit->setText(QString::number(DriveInfo.freeMB) + QStringLiteral(" MB"));
@@ -148,10 +145,8 @@ bool TDVDWizardForm::EstimateShowSize()
 
 void TDVDWizardForm::StartVideo(const QString& modeName)
 {
-    show::ShowHost* host = show::showHost();
-    if (!host) return;
-    const QString picturesIni = host->CurrentShow().ShowFolderPath() + QStringLiteral("Pictures.ini");
-    if (!host->SavePictureList()) {
+    const QString picturesIni = host_.CurrentShow().ShowFolderPath() + QStringLiteral("Pictures.ini");
+    if (!host_.SavePictureList()) {
         // The video would be made from an older picture list.
         platform::showError(QStringLiteral("Unable to write ") + picturesIni);
         return;
@@ -163,7 +158,7 @@ void TDVDWizardForm::StartVideo(const QString& modeName)
         form->ModeName = modeName;
         form->MakeVideo();
     } else {
-        video::ShowInstructions(video::VideoInstructions(video::VideoOutcome::NoSpace));
+        host_.ShowInstructions(video::VideoInstructions(video::VideoOutcome::NoSpace));
     }
 }
 
@@ -183,7 +178,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
     }
     hide();
     if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
-    if (show::ShowHost* host = show::showHost(); host && host->HostWindow()) host->HostWindow()->repaint();
+    if (QWidget* window = host_.HostWindow()) window->repaint();
     TDVDForm* form = TDVDForm::instance();
     if (form) {
         form->HighQuality = nvcd || nsvcd;

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "output/video/videoestimate.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -13,11 +13,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+namespace show {
+class ShowHost;
+}
 
 class TDVDWizardForm : public QDialog, public RegisteredWindow<TDVDWizardForm> {
     Q_OBJECT
 public:
-    explicit TDVDWizardForm(QWidget* parent = nullptr);
+    // host: the window that holds the show, which outlives this one.
+    explicit TDVDWizardForm(show::ShowHost& host, QWidget* parent = nullptr);
 
     QLabel* Image1;
     QLabel* QuestionLabel;    // text 5200
@@ -60,4 +64,7 @@ public:
 protected:
     QDialog* makeWizard() const;
     void showEvent(QShowEvent* event) override;
+
+private:
+    show::ShowHost& host_;
 };

@@ -1,13 +1,9 @@
 // The frame rendering of the video window: every picture of the show into one frame of the
 // video size with its caption, the closing picture, and in high quality the frame list that
 // the encoder plug-in reads.
-#include "dvdform.h"
-
-#include "output/video/captureform.h"
-#include "output/video/videoframes.h"
+#include "videoframes.h"
 
 #include "app/language.h"
-#include "imaging/piximage.h"
 #include "output/video/mpdxplugin.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
@@ -16,7 +12,6 @@
 #include "sdk/operations.h"
 #include "sdk/pictureio.h"
 #include "platform/textcodec.h"
-#include "show/showhost.h"
 #include "util/captionlayout.h"
 #include "util/orderedwork.h"
 #include "util/strutils.h"
@@ -135,195 +130,264 @@ QString ResizeFrameFile(const QString& file, int width, int height, int qualityF
     return r == sdk::PX_SUCCESS ? QString() : sdk::ErrorCodeMessage(r);
 }
 
-} // namespace video
+int KeyFrameHold(double seconds) { return platform::roundHalfEven(seconds * 25); }
 
-bool TDVDForm::ConvertPicturesForVideo()
-{
-    const show::ShowContext m = currentShow();
-    const QString e = m.EncoderFolder;
-    const QString showFolder = m.ShowFolderPath();
-    Memo1->hide();
-    PictureList = platform::readTextLines(showFolder + QStringLiteral("Pictures.ini")).value_or(QStringList());
-    setStatus(LangText(12005));
-    memo(LangText(12005));
-    AppendVideoLog(QStringLiteral("START: Convert pictures for video"));
-
-    // The pictures are read and fitted on worker threads; each is made into its frame here, in
-    // show order.
-    QStringList sourceList, captions;
-    for (const QString& line : PictureList) {
-        sourceList << showFolder + line.section(u'|', 0, 0).trimmed();
-        captions << line.section(u'|', 1, 1).trimmed();
-    }
-    const QStringList sources = sourceList;
-    const int W = FrameWidth, H = FrameHeight;
-    const double aspect = FramePixelAspect();
-    bool failed = false;
-    util::forEachInOrder<video::PlacedPicture>(
-        int(sources.size()), [&sources, W, H, aspect](int i) { return video::PlacePicture(sources.at(i), W, H, aspect); },
-        [&](int i, video::PlacedPicture& placed) {
-            const int n = i + 1;
-            ProgressStep();
-            CurrentCaption = captions[i];
-            setStatus(QStringLiteral("Convert pictures: Picture ") + QString::number(n) + QStringLiteral(" of ")
-                      + QString::number(PictureCount));
-            if (!ComposeFrame(placed, sources[i], e + QStringLiteral("inp") + fourDigits(n))) {
-                failed = true;
-                return false;
-            }
-            return !AbortRequested;
-        });
-    if (failed) return false;
-    if (AbortRequested) return true;
-
-    const QImage& closing = LanguageCode == QLatin1String("GERMAN") ? TORVELDImage : ENImage;
-    if (!writeImage(closing, e + QStringLiteral("Temp.jpg"), "JPG", 90)) {
-        platform::showError(QStringLiteral("Unable to write ") + e + QStringLiteral("Temp.jpg"));
-        return false;
-    }
-    CurrentCaption.clear();
-    if (!ConvertPictureForVideo(e + QStringLiteral("Temp.jpg"), e + QStringLiteral("inp") + fourDigits(PictureCount + 1))) return false;
-
-    setStatus(QStringLiteral("Calculate slides"));
-    jpegCount_ = 0;
-    if (HighQuality) {
-        // The transition from each picture to the next (the last one to the closing picture)
-        // becomes frames "inp" + picture number + frame number, which sort between the two key
-        // frames.
-        PixImage1->hide();
-        QWidget* const captureParent = show::showHost() ? show::showHost()->HostWindow() : nullptr;
-        for (int k = 1; k <= PictureCount; ++k) {
-            if (!m.TransitionsOff) {
-                auto capture = std::make_unique<TCaptureForm>(captureParent);
-                capture->FromPicture = e + QStringLiteral("inp") + fourDigits(k) + QStringLiteral("_Key.jpg");
-                capture->ToPicture = e + QStringLiteral("inp") + fourDigits(k + 1) + QStringLiteral("_Key.jpg");
-                capture->TransitionNumber = m.TransitionNumber;
-                capture->TransitionListFile = m.ProgramDir + QStringLiteral("Effects.ini");
-                capture->FramePrefix = e + QStringLiteral("inp") + fourDigits(k);
-                platform::dialogs().showModal(*capture);
-            }
-            ProgressStep();
-            const QString text = QStringLiteral("Calculate slides: Picture ") + QString::number(k) + QStringLiteral(" of ") + QString::number(PictureCount);
-            setStatus(text);
-            AppendVideoLog(text);
-            if (AbortRequested) return true;
-        }
-        // The closing picture's source would be taken for a frame below.
-        const QString temp = e + QStringLiteral("Temp.jpg");
-        if (platform::fileExists(temp) && !platform::deleteFile(temp, e)) {
-            platform::showError(QStringLiteral("Unable to delete %1Temp.jpg: %2").arg(e, platform::lastFileError()));
-            return false;
-        }
-
-        QStringList frames;
-        for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.jpg"))) frames << entry.name;
-        std::sort(frames.begin(), frames.end(), frameNameLess);
-        jpegCount_ = int(frames.size());
-        const int hold = KeyFrameHold(seconds_);
-        QStringList frameList, renamed;
-        Memo1->show();
-        for (int j = 0; j < frames.size(); ++j) {
-            const QString newName = QStringLiteral("Test_") + fourDigits(j) + QStringLiteral(".jpg");
-            if (frames[j].contains(QLatin1String("_Key."), Qt::CaseInsensitive))
-                frameList << newName + u'*' + QString::number(j == frames.size() - 1 ? 100 : hold);
-            if (!platform::renameFile(e + frames[j], e + newName, e)) {
-                platform::showError(QStringLiteral("Unable to rename ") + e + frames[j] + QStringLiteral(": ") + platform::lastFileError());
-                return false;
-            }
-            renamed << e + newName;
-        }
-        if (ModeName == QLatin1String("SVCD")) {
-            // The super video CD frames in their stream size (480 wide), resized on worker
-            // threads and reported in play order.
-            const int height = Pal ? 576 : 480;
-            bool resizeFailed = false;
-            util::forEachInOrder<QString>(
-                int(renamed.size()), [&renamed, height](int j) { return video::ResizeFrameFile(renamed.at(j), 480, height, 4); },
-                [&](int j, QString& error) {
-                    const QString text = LangText(12006) + u' ' + QString::number(j + 1) + u'/' + QString::number(renamed.size());
-                    memo(text);
-                    setStatus(text);
-                    if (error.isEmpty()) return true;
-                    platform::showError(QStringLiteral("Unable to resize ") + renamed[j] + QStringLiteral(": ") + error);
-                    resizeFailed = true;
-                    return false;
-                });
-            if (resizeFailed) return false;
-        }
-        if (!platform::writeTextLines(e + QStringLiteral("Test_quantity.nno"), frameList)) {
-            platform::showError(QStringLiteral("Unable to write ") + e + QStringLiteral("Test_quantity.nno"));
-            return false;
-        }
-        PixImage1->show();
-    }
-    AppendVideoLog(QStringLiteral("FERTIG: Bilder für Video konvertieren"));
-    Memo1->show();
-    return true;
-}
-
-double TDVDForm::FramePixelAspect() const
+double FrameSettings::PixelAspect() const
 {
     // The MPEG streams show 4:3 whatever their frame size; the AVI's pixels are square.
     if (!HighQuality || FrameWidth <= 0) return 1.0;
     return double(MpdxDisplayAspectWidth * FrameHeight) / (MpdxDisplayAspectHeight * FrameWidth);
 }
 
-bool TDVDForm::ConvertPictureForVideo(const QString& source, const QString& targetBase)
+namespace {
+
+// The events a caller left empty do nothing.
+void step(const FrameEvents& ev)
 {
-    return ComposeFrame(video::PlacePicture(source, FrameWidth, FrameHeight, FramePixelAspect()), source, targetBase);
+    if (ev.Step) ev.Step();
+}
+bool aborted(const FrameEvents& ev) { return ev.Aborted && ev.Aborted(); }
+void status(const FrameEvents& ev, const QString& text)
+{
+    if (ev.Status) ev.Status(text);
+}
+void memo(const FrameEvents& ev, const QString& line)
+{
+    if (ev.Memo) ev.Memo(line);
+}
+void log(const FrameEvents& ev, const QString& line)
+{
+    if (ev.Log) ev.Log(line);
+}
+void listShown(const FrameEvents& ev, bool shown)
+{
+    if (ev.ListShown) ev.ListShown(shown);
+}
+void previewShown(const FrameEvents& ev, bool shown)
+{
+    if (ev.PreviewShown) ev.PreviewShown(shown);
 }
 
-bool TDVDForm::ComposeFrame(const video::PlacedPicture& placed, const QString& source, const QString& targetBase)
+// The frame of a picture fitted into it with its caption, saved as targetBase + "_Key.jpg" (high
+// quality) or ".bmp"; a picture that could not be read is reported.
+bool composeFrame(const show::ShowContext& m, const FrameSettings& run, const PlacedPicture& placed, const QString& caption,
+                  const QString& source, const QString& targetBase, const FrameEvents& ev)
 {
-    const show::ShowContext m = currentShow();
-    const int W = FrameWidth, H = FrameHeight;
+    const int W = run.FrameWidth, H = run.FrameHeight;
     if (placed.image.isNull()) {
-        AppendVideoLog(QStringLiteral("FEHLER: ") + source + QStringLiteral(" ") + placed.error);
+        log(ev, QStringLiteral("FEHLER: ") + source + QStringLiteral(" ") + placed.error);
         platform::showError(QStringLiteral("Unable to convert the picture ") + source
                             + (placed.error.isEmpty() ? QString() : QStringLiteral(": ") + placed.error));
         return false;
     }
-    const QImage& scaled = placed.image;
-    const int x = placed.x, y = placed.y;
-
     QImage frame(W, H, QImage::Format_RGB888);
     const QColor background = platform::colorToQColor(m.BackgroundColor);
     frame.fill(background);
     {
         QPainter painter(&frame);
-        painter.drawImage(x, y, scaled);
-        if (m.Captions && !CurrentCaption.isEmpty()) {
+        painter.drawImage(placed.x, placed.y, placed.image);
+        if (m.Captions && !caption.isEmpty()) {
             QFont font = painter.font();
-            font.setPointSize(ModeName == QLatin1String("VCD") ? 12 : 18);
+            font.setPointSize(run.ModeName == QLatin1String("VCD") ? 12 : 18);
             painter.setFont(font);
             // The caption is laid out and drawn as the frame shows on the screen, so that its
             // letters keep their shape in the MPEG frames too; a long one wraps within the frame.
-            const double aspect = FramePixelAspect();
+            const double aspect = run.PixelAspect();
             const int shownWidth = platform::roundHalfEven(W * aspect);
-            const util::CaptionLayout caption =
-                util::LayOutCaption(CurrentCaption, font, shownWidth - 2 * CaptionMargin, util::CaptionMaxLines, &frame);
-            const int th = caption.height();
+            const util::CaptionLayout layout =
+                util::LayOutCaption(caption, font, shownWidth - 2 * CaptionMargin, util::CaptionMaxLines, &frame);
+            const int th = layout.height();
             const int top = H - th - m.TextOffset;
             painter.fillRect(0, top, W, th, background);
             painter.setPen(platform::colorToQColor(m.TextColor));
             painter.scale(1 / aspect, 1);
-            util::DrawCaption(painter, caption, QRect(CaptionMargin, top, shownWidth - 2 * CaptionMargin, th), Qt::AlignHCenter);
+            util::DrawCaption(painter, layout, QRect(CaptionMargin, top, shownWidth - 2 * CaptionMargin, th), Qt::AlignHCenter);
         }
     }
-    const QString target = HighQuality ? targetBase + QStringLiteral("_Key.jpg") : targetBase + QStringLiteral(".bmp");
-    if (!(HighQuality ? writeImage(frame, target, "JPG", 85) : writeImage(frame, target, "BMP", -1))) {
+    const QString target = run.HighQuality ? targetBase + QStringLiteral("_Key.jpg") : targetBase + QStringLiteral(".bmp");
+    if (!(run.HighQuality ? writeImage(frame, target, "JPG", 85) : writeImage(frame, target, "BMP", -1))) {
         platform::showError(QStringLiteral("Unable to write ") + target + QStringLiteral(": ") + platform::lastFileError());
         return false;
     }
-    // The preview shows the frame made, as it shows on the screen.
-    try {
-        PixImage1->SetPaintSizeMode(HighQuality ? imaging::smStretch : imaging::smFit);
-        PixImage1->Load(target, 0, 1, 1);
-        PixImage1->ForceRepaint();
-    } catch (const std::exception&) {
-        // only the preview
-    }
-    AppendVideoLog(QStringLiteral("     Bild konvertiert: ") + nameOf(source) + QStringLiteral("    NACH    encoder\\") + nameOf(targetBase));
-    memo(LangText(12004) + u' ' + nameOf(targetBase));
+    if (ev.FrameMade) ev.FrameMade(target);
+    log(ev, QStringLiteral("     Bild konvertiert: ") + nameOf(source) + QStringLiteral("    NACH    encoder\\") + nameOf(targetBase));
+    memo(ev, LangText(12004) + u' ' + nameOf(targetBase));
     return true;
 }
+
+// The frames of the show's pictures, "inp0001" onwards, in show order: the pictures are read and
+// fitted on worker threads and each is made into its frame here. False when one failed.
+bool convertShowPictures(const show::ShowContext& m, const FrameSettings& run, const QStringList& pictureList,
+                         const FrameEvents& ev)
+{
+    const QString showFolder = m.ShowFolderPath();
+    QStringList sourceList, captions;
+    for (const QString& line : pictureList) {
+        sourceList << showFolder + line.section(u'|', 0, 0).trimmed();
+        captions << line.section(u'|', 1, 1).trimmed();
+    }
+    const QStringList sources = sourceList;
+    const int W = run.FrameWidth, H = run.FrameHeight;
+    const double aspect = run.PixelAspect();
+    bool failed = false;
+    util::forEachInOrder<PlacedPicture>(
+        int(sources.size()), [&sources, W, H, aspect](int i) { return PlacePicture(sources.at(i), W, H, aspect); },
+        [&](int i, PlacedPicture& placed) {
+            const int n = i + 1;
+            step(ev);
+            status(ev, QStringLiteral("Convert pictures: Picture ") + QString::number(n) + QStringLiteral(" of ")
+                           + QString::number(run.PictureCount));
+            if (!composeFrame(m, run, placed, captions[i], sources[i], m.EncoderFolder + QStringLiteral("inp") + fourDigits(n), ev)) {
+                failed = true;
+                return false;
+            }
+            return !aborted(ev);
+        });
+    return !failed;
+}
+
+// The closing picture as the frame after the show's last, through "Temp.jpg".
+bool convertClosingPicture(const show::ShowContext& m, const FrameSettings& run, const FrameEvents& ev)
+{
+    const QString e = m.EncoderFolder;
+    if (!writeImage(run.ClosingPicture, e + QStringLiteral("Temp.jpg"), "JPG", 90)) {
+        platform::showError(QStringLiteral("Unable to write ") + e + QStringLiteral("Temp.jpg"));
+        return false;
+    }
+    return ConvertPictureForVideo(m, run, QString(), e + QStringLiteral("Temp.jpg"),
+                                  e + QStringLiteral("inp") + fourDigits(run.PictureCount + 1), ev);
+}
+
+// The transition from each picture to the next (the last one to the closing picture) becomes
+// frames "inp" + picture number + frame number, which sort between the two key frames. False when
+// the user stopped the run.
+bool captureTransitions(const show::ShowContext& m, const FrameSettings& run, const FrameEvents& ev)
+{
+    const QString e = m.EncoderFolder;
+    for (int k = 1; k <= run.PictureCount; ++k) {
+        if (!m.TransitionsOff && ev.Capture) {
+            TransitionCapture capture;
+            capture.FromPicture = e + QStringLiteral("inp") + fourDigits(k) + QStringLiteral("_Key.jpg");
+            capture.ToPicture = e + QStringLiteral("inp") + fourDigits(k + 1) + QStringLiteral("_Key.jpg");
+            capture.TransitionNumber = m.TransitionNumber;
+            capture.TransitionListFile = m.ProgramDir + QStringLiteral("Effects.ini");
+            capture.FramePrefix = e + QStringLiteral("inp") + fourDigits(k);
+            ev.Capture(capture);
+        }
+        step(ev);
+        const QString text = QStringLiteral("Calculate slides: Picture ") + QString::number(k) + QStringLiteral(" of ")
+                             + QString::number(run.PictureCount);
+        status(ev, text);
+        log(ev, text);
+        if (aborted(ev)) return false;
+    }
+    return true;
+}
+
+// The JPEG frames of the encoder folder renamed "Test_0000.jpg" onwards in play order; the key
+// frames with their hold in frameList. False (reported) when one could not be renamed.
+bool numberFrames(const QString& e, double seconds, QStringList& renamed, QStringList& frameList)
+{
+    QStringList frames;
+    for (const platform::DirEntry& entry : platform::findFiles(e, QStringLiteral("*.jpg"))) frames << entry.name;
+    std::sort(frames.begin(), frames.end(), frameNameLess);
+    const int hold = KeyFrameHold(seconds);
+    for (int j = 0; j < frames.size(); ++j) {
+        const QString newName = QStringLiteral("Test_") + fourDigits(j) + QStringLiteral(".jpg");
+        if (frames[j].contains(QLatin1String("_Key."), Qt::CaseInsensitive))
+            frameList << newName + u'*' + QString::number(j == frames.size() - 1 ? 100 : hold);
+        if (!platform::renameFile(e + frames[j], e + newName, e)) {
+            platform::showError(QStringLiteral("Unable to rename ") + e + frames[j] + QStringLiteral(": ") + platform::lastFileError());
+            return false;
+        }
+        renamed << e + newName;
+    }
+    return true;
+}
+
+// The super video CD frames in their stream size (480 wide), resized on worker threads and
+// reported in play order.
+bool resizeSvcdFrames(const QStringList& renamed, bool pal, const FrameEvents& ev)
+{
+    const int height = pal ? 576 : 480;
+    bool failed = false;
+    util::forEachInOrder<QString>(
+        int(renamed.size()), [&renamed, height](int j) { return ResizeFrameFile(renamed.at(j), 480, height, 4); },
+        [&](int j, QString& error) {
+            const QString text = LangText(12006) + u' ' + QString::number(j + 1) + u'/' + QString::number(renamed.size());
+            memo(ev, text);
+            status(ev, text);
+            if (error.isEmpty()) return true;
+            platform::showError(QStringLiteral("Unable to resize ") + renamed[j] + QStringLiteral(": ") + error);
+            failed = true;
+            return false;
+        });
+    return !failed;
+}
+
+// The high-quality frames: the transitions, then every JPEG frame numbered in play order (resized
+// for a super video CD) and listed for the encoder. False when a step failed; stopped when the
+// user stopped the run during the transitions.
+bool makeEncoderFrames(const show::ShowContext& m, const FrameSettings& run, const FrameEvents& ev, FramesMade& made, bool& stopped)
+{
+    const QString e = m.EncoderFolder;
+    previewShown(ev, false);
+    stopped = !captureTransitions(m, run, ev);
+    if (stopped) return true;
+    // The closing picture's source would be taken for a frame below.
+    const QString temp = e + QStringLiteral("Temp.jpg");
+    if (platform::fileExists(temp) && !platform::deleteFile(temp, e)) {
+        platform::showError(QStringLiteral("Unable to delete %1Temp.jpg: %2").arg(e, platform::lastFileError()));
+        return false;
+    }
+    QStringList renamed, frameList;
+    listShown(ev, true);
+    const bool numbered = numberFrames(e, run.SecondsPerPicture, renamed, frameList);
+    made.JpegCount = int(renamed.size());
+    if (!numbered) return false;
+    if (run.ModeName == QLatin1String("SVCD") && !resizeSvcdFrames(renamed, run.Pal, ev)) return false;
+    if (!platform::writeTextLines(e + QStringLiteral("Test_quantity.nno"), frameList)) {
+        platform::showError(QStringLiteral("Unable to write ") + e + QStringLiteral("Test_quantity.nno"));
+        return false;
+    }
+    previewShown(ev, true);
+    return true;
+}
+
+} // namespace
+
+FramesMade ConvertPicturesForVideo(const show::ShowContext& m, const FrameSettings& run, const FrameEvents& ev)
+{
+    FramesMade made;
+    listShown(ev, false);
+    made.PictureList = platform::readTextLines(m.ShowFolderPath() + QStringLiteral("Pictures.ini")).value_or(QStringList());
+    status(ev, LangText(12005));
+    memo(ev, LangText(12005));
+    log(ev, QStringLiteral("START: Convert pictures for video"));
+
+    if (!convertShowPictures(m, run, made.PictureList, ev)) return made;
+    made.ok = true;
+    if (aborted(ev)) return made;
+    if (!convertClosingPicture(m, run, ev)) {
+        made.ok = false;
+        return made;
+    }
+    status(ev, QStringLiteral("Calculate slides"));
+    if (run.HighQuality) {
+        bool stopped = false;
+        made.ok = makeEncoderFrames(m, run, ev, made, stopped);
+        if (!made.ok || stopped) return made;
+    }
+    log(ev, QStringLiteral("FERTIG: Bilder für Video konvertieren"));
+    listShown(ev, true);
+    return made;
+}
+
+bool ConvertPictureForVideo(const show::ShowContext& show, const FrameSettings& settings, const QString& caption,
+                            const QString& source, const QString& targetBase, const FrameEvents& events)
+{
+    const PlacedPicture placed = PlacePicture(source, settings.FrameWidth, settings.FrameHeight, settings.PixelAspect());
+    return composeFrame(show, settings, placed, caption, source, targetBase, events);
+}
+
+} // namespace video

@@ -35,10 +35,4 @@ show::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoF
     return i;
 }
 
-int ShowInstructions(const show::Instructions& i)
-{
-    show::ShowHost* host = show::showHost();
-    return host ? host->ShowInstructions(i) : 0;
-}
-
 } // namespace video

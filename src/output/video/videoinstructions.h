@@ -1,6 +1,6 @@
 #pragma once
 // The short instructions after the video wizard and the video run: what the shared
-// instructions dialog of the make step says about a video, and its showing.
+// instructions dialog of the make step says about a video (the show host shows it).
 #include "show/showhost.h"
 
 #include <QString>
@@ -20,9 +20,5 @@ enum class VideoOutcome {
 // in the texts of a finished video. The player icon belongs to the show made for the PC and is
 // hidden for every video.
 show::Instructions VideoInstructions(VideoOutcome outcome, const QString& videoFolder = {});
-
-// Shows the shared instructions dialog through the window that holds the show, prepared with i;
-// 0 when no window holds a show.
-int ShowInstructions(const show::Instructions& i);
 
 } // namespace video

@@ -6,9 +6,9 @@
 #include "app/startup.h"
 #include "output/audio/waveform.h"
 
-void RegisterVideoWindows()
+void RegisterVideoWindows(const std::function<show::ShowHost&()>& host)
 {
-    RegisterWindowMaker(QStringLiteral("DVDForm"), [] { return std::make_unique<TDVDForm>(); });
-    RegisterWindowMaker(QStringLiteral("DVDWizardForm"), [] { return std::make_unique<TDVDWizardForm>(); });
+    RegisterWindowMaker(QStringLiteral("DVDForm"), [host] { return std::make_unique<TDVDForm>(host()); });
+    RegisterWindowMaker(QStringLiteral("DVDWizardForm"), [host] { return std::make_unique<TDVDWizardForm>(host()); });
     RegisterWindowMaker(QStringLiteral("WaveForm"), [] { return std::make_unique<TWaveForm>(); });
 }

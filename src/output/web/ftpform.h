@@ -2,7 +2,7 @@
 // The upload window: access data of the web server, one button that connects and uploads every
 // file of the gallery folder (and aborts while connected), a status text and a log.
 #include "ftpcommands.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QDialog>
 #include <QStringList>

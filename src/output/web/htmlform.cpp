@@ -41,7 +41,7 @@ QLineEdit* digitsEdit(QWidget* parent, int digits)
 
 } // namespace
 
-THTMLForm::THTMLForm(QWidget* parent) : QDialog(parent)
+THTMLForm::THTMLForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
 {
     setObjectName(QStringLiteral("HTMLForm"));
     setWindowTitle(QStringLiteral("HTML"));
@@ -240,9 +240,7 @@ void THTMLForm::BitBtn1Click()
     // second gallery over the files of the first.
     if (writing_) return;
     PagesWritten = false;
-    show::ShowHost* host = show::showHost();
-    if (!host) return;
-    const show::ShowContext main = host->CurrentShow();
+    const show::ShowContext main = host_.CurrentShow();
     SaveGallerySettings();
 
     web::GalleryJob job;

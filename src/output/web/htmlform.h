@@ -2,7 +2,7 @@
 // The gallery window: the settings of the web gallery, the button that writes it into the
 // program directory's "gallery" folder and the one that opens the FTP upload window.
 #include "gallerysettings.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -15,6 +15,9 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class TFTPForm;
+namespace show {
+class ShowHost;
+}
 namespace imaging {
 class TPixImage;
 }
@@ -24,7 +27,8 @@ class THTMLForm : public QDialog, public RegisteredWindow<THTMLForm> {
     // Read by the make step through the window's properties (the editor does not link this library).
     Q_PROPERTY(bool PagesWritten MEMBER PagesWritten)
 public:
-    explicit THTMLForm(QWidget* parent = nullptr);
+    // host: the window that holds the show, which outlives this one.
+    explicit THTMLForm(show::ShowHost& host, QWidget* parent = nullptr);
     ~THTMLForm() override;
 
     // True once the pages were written completely since the window last came up; the make
@@ -84,6 +88,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    show::ShowHost& host_;
     void showSettings();
     bool writing_ = false;
 };

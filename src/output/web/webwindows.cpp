@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 
-void RegisterWebWindows()
+void RegisterWebWindows(const std::function<show::ShowHost&()>& host)
 {
-    RegisterWindowMaker(QStringLiteral("HTMLForm"), [] { return std::make_unique<THTMLForm>(); });
+    RegisterWindowMaker(QStringLiteral("HTMLForm"), [host] { return std::make_unique<THTMLForm>(host()); });
 }

@@ -62,7 +62,7 @@ protected:
     // A capture window from picture 3 to picture 4 with transition n, its status events recorded.
     void makeCapture(int n)
     {
-        capture = std::make_unique<TCaptureForm>(form.get());
+        capture = std::make_unique<TCaptureForm>(form->showHost(), form.get());
         EXPECT_EQ(TCaptureForm::instance(), capture.get()); // found like the start-up's windows, never an earlier one
         capture->FromPicture = form->EncoderFolder + "inp0003_Key.jpg";
         capture->ToPicture = form->EncoderFolder + "inp0004_Key.jpg";

@@ -130,7 +130,7 @@ protected:
             lines << line;
         }
         ASSERT_TRUE(platform::writeTextLines(showWin("Pictures.ini"), lines));
-        dvd = std::make_unique<TDVDForm>();
+        dvd = std::make_unique<TDVDForm>(form->showHost());
     }
 
     // A stereo 44,100 Hz MP3 of the given seconds in the show folder, in the music list.

@@ -113,8 +113,8 @@ TEST_F(VideoTest, FramesPlacePicturesInTheFrameWithTheCaptionBand)
     QDir().mkpath(encoderHost());
     const QString e = form->EncoderFolder;
     auto frame = [&](const QString& name, const QString& caption) {
-        dvd->CurrentCaption = caption;
-        EXPECT_TRUE(dvd->ConvertPictureForVideo(showWin(name), e + "inp0001"));
+        EXPECT_TRUE(video::ConvertPictureForVideo(form->CurrentShow(), dvd->frameSettings(), caption, showWin(name), e + "inp0001",
+                                                  dvd->frameEvents()));
         return QImage(encoderHost("inp0001.bmp"));
     };
     auto isBackground = [](QRgb c) { return qGreen(c) > 200 && qRed(c) < 60 && qBlue(c) < 60; };
@@ -148,7 +148,8 @@ TEST_F(VideoTest, FramesPlacePicturesInTheFrameWithTheCaptionBand)
 
     // A picture that cannot be read is reported and stops the step.
     run(QString("sh -c \"printf 'not a picture' > '%1'\"").arg(showHost("broken.jpg")));
-    EXPECT_FALSE(dvd->ConvertPictureForVideo(showWin("broken.jpg"), e + "inp0002"));
+    EXPECT_FALSE(video::ConvertPictureForVideo(form->CurrentShow(), dvd->frameSettings(), "Tower", showWin("broken.jpg"), e + "inp0002",
+                                               dvd->frameEvents()));
     EXPECT_FALSE(QFile::exists(encoderHost("inp0002.bmp")));
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
@@ -232,7 +233,8 @@ TEST_F(VideoTest, FramesKeepTheShowOrder)
     dvd->FrameHeight = 288;
     dvd->HighQuality = false;
     dvd->PictureCount = count;
-    ASSERT_TRUE(dvd->ConvertPicturesForVideo()) << dialogs.messageTexts().join('\n').toStdString();
+    ASSERT_TRUE(video::ConvertPicturesForVideo(form->CurrentShow(), dvd->frameSettings(), dvd->frameEvents()).ok)
+        << dialogs.messageTexts().join('\n').toStdString();
     for (int i = 0; i < count; ++i) {
         const QImage frame(encoderHost(QString("inp%1.bmp").arg(i + 1, 4, 10, QChar('0'))));
         ASSERT_FALSE(frame.isNull()) << i;
@@ -590,8 +592,8 @@ TEST_F(VideoTest, LongCaptionsWrapWithinTheFrame)
         dvd->FrameWidth = c.w;
         dvd->FrameHeight = c.h;
         dvd->HighQuality = c.highQuality;
-        dvd->CurrentCaption = c.caption;
-        ASSERT_TRUE(dvd->ConvertPictureForVideo(showWin("blue.jpg"), e + "inp0001"));
+        ASSERT_TRUE(video::ConvertPictureForVideo(form->CurrentShow(), dvd->frameSettings(), c.caption, showWin("blue.jpg"), e + "inp0001",
+                                                  dvd->frameEvents()));
         const QImage frame(encoderHost(c.highQuality ? "inp0001_Key.jpg" : "inp0001.bmp"));
         ASSERT_EQ(frame.size(), QSize(c.w, c.h));
         // No letter at either side; the rows with letters form the caption's lines (rows

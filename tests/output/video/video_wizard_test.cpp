@@ -60,7 +60,7 @@ TEST_F(VideoWizardTest, EstimateAgainstTheFreeSpaceOfTheShowDrive)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
-    wizard = std::make_unique<TDVDWizardForm>();
+    wizard = std::make_unique<TDVDWizardForm>(form->showHost());
     // Three pictures and the closing one at one second: VCD round((0.72 + 1.624) × 3) = 7.
     EXPECT_TRUE(wizard->EstimateShowSize());
     EXPECT_EQ(wizard->QuorbelSizeEdit->text(), "7 MB");
@@ -117,7 +117,7 @@ TEST_F(VideoWizardTest, DriveInfoComesFromTheMountedVolume)
 TEST_F(VideoWizardTest, ModesAndNormsAreTwoGroupsThatKeepTheirChoice)
 {
     createShow("1");
-    wizard = std::make_unique<TDVDWizardForm>();
+    wizard = std::make_unique<TDVDWizardForm>(form->showHost());
     wizard->show();
     const QList<QRadioButton*> modes = {wizard->VCDRadioButton, wizard->SVCDRadioButton, wizard->NanoVCDRadioButton,
                                         wizard->NanoSVCDRadioButton};
@@ -161,7 +161,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
 {
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
-    wizard = std::make_unique<TDVDWizardForm>();
+    wizard = std::make_unique<TDVDWizardForm>(form->showHost());
     QDialog make;
     make.setResult(-1);
     wizard->MakeWizard = &make;

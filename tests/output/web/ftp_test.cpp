@@ -132,7 +132,7 @@ TEST_F(FtpTest, AMadeGalleryArrivesWholeInAnExistingMixedCaseFolder)
     // The gallery window opens its result with the desktop's opener: nothing to open here.
     platform::ProgramTable::instance().set("open", "/bin/true");
     openShow({{"Abend.jpg", 400, 300, "Am Wasser <Abend> \"ruhig\""}, {"Turm #2.jpg", 300, 400, "<script>alert(1)</script>"}});
-    THTMLForm html;
+    THTMLForm html(mainForm->showHost());
     html.FormActivate();
     html.TextCheckBox->click();
     html.BitBtn1Click();

@@ -41,7 +41,7 @@ protected:
     }
     void makeForm()
     {
-        form = std::make_unique<THTMLForm>();
+        form = std::make_unique<THTMLForm>(mainForm->showHost());
         form->FormActivate();
     }
     // The opener runs detached: give it a moment to leave its trace.

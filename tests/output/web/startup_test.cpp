@@ -4,7 +4,7 @@
 #include "app/startup.h"
 #include "output/web/htmlform.h"
 #include "output/web/webwindows.h"
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <QPushButton>
 
@@ -14,7 +14,8 @@ class WebStartupTest : public EditorTest {};
 
 TEST_F(WebStartupTest, TheGalleryWindowIsMadeInItsPlace)
 {
-    RegisterWebWindows();
+    TMainForm main; // the show host, made first as at start-up
+    RegisterWebWindows([&main]() -> show::ShowHost& { return main.showHost(); });
     const auto windows = CreateApplicationWindows();
     auto* html = WindowRegistry::named<THTMLForm>(QStringLiteral("HTMLForm"));
     ASSERT_NE(html, nullptr);

@@ -1,6 +1,6 @@
 // The window registry: the newest live window of a type or name is found, a window leaves when
 // it is destroyed, and a window class that derives from RegisteredWindow enters itself.
-#include "util/windowregistry.h"
+#include "app/windowregistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "util/windowregistry.h"
+#include "windowregistry.h"
 
 #include <QPointer>
 
