@@ -6,22 +6,24 @@
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/translations.h"
-#include "util/windowtexts.h"
-
-#include <memory>
+#include "util/texttable.h"
 
 QString LanguageCode = QStringLiteral("GERMAN");
 
 namespace {
 
-// The text table, opened once at start-up and only read afterwards.
-std::unique_ptr<platform::IniFile>& table()
+// The texts of one language of the table, by number. A key counts as the number it spells
+// ("0518" is no number); of a repeated key the first wins, as the INI rules have it.
+QHash<int, QString> StoredTexts(const platform::IniFile& table, const QString& section)
 {
-    static std::unique_ptr<platform::IniFile> t;
-    return t;
+    QHash<int, QString> texts;
+    for (const QString& key : table.readSection(section)) {
+        bool ok = false;
+        const int number = key.toInt(&ok);
+        if (ok && QString::number(number) == key) texts.insert(number, table.readString(section, key));
+    }
+    return texts;
 }
-
-const QString placeholder = QStringLiteral("$PRG_NAME$");
 
 } // namespace
 
@@ -53,8 +55,8 @@ void LoadLanguageTable()
 
     const QString language = dir + QStringLiteral("Language.ini");
     if (!platform::fileExists(language)) platform::showError(language + QStringLiteral(" nicht gefunden!"));
-    table() = std::make_unique<platform::IniFile>(language);
-    util::setTextLookup(&LangText); // the windows beneath the start read their texts through it
+    // Read once here: the texts stay as they were at the start for the rest of the run.
+    util::TextTable::instance().setTexts(StoredTexts(platform::IniFile(language), LanguageCode), ProductNameForTexts());
     // The framework's standard buttons and dialogs in the same language as the texts; without
     // the host's translation they stay English.
     platform::installFrameworkTranslations(LanguageLocale());
@@ -63,15 +65,4 @@ void LoadLanguageTable()
 QString ProductNameForTexts()
 {
     return ProductInfo.EnglishProduct ? QStringLiteral("Quorbelix pro") : QStringLiteral("Quorbel pro");
-}
-
-QString LangText(int number)
-{
-    if (!table()) return {};
-    QString text = table()->readString(LanguageCode, QString::number(number));
-    // Searched without regard to case rather than on an upper-cased copy: upper-casing can change
-    // the length of a text ("ß" becomes "SS"), and the position must fit the original.
-    const qsizetype p = text.indexOf(placeholder, 0, Qt::CaseInsensitive);
-    if (p >= 0) text.replace(p, placeholder.size(), ProductNameForTexts());
-    return text;
 }

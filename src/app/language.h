@@ -1,24 +1,22 @@
 #pragma once
-// The five-language text table ("Language.ini" in the program directory) and the run's
-// language code.
+// The run's language: its code, read from "Generator.ini", and its texts, read from the
+// five-language table "Language.ini" in the program directory into the run's text table.
+#include "util/texttable.h"
+
 #include <QLocale>
 #include <QString>
 
 // "GERMAN", "ENGLISH", "FRANCE", "ITALIAN" or "SPAIN"; set by LoadLanguageTable.
 extern QString LanguageCode;
 
-// Reads the stored language from "Generator.ini" and opens "Language.ini" for the rest of the
-// run. A missing file is reported in an error box; the run goes on (with "GERMAN", or with
-// empty texts).
+// Reads the stored language from "Generator.ini" and fills the run's text table with its texts
+// from "Language.ini" (LangText reads them). A missing file is reported in an error box; the run
+// goes on (with "GERMAN", or with empty texts).
 void LoadLanguageTable();
 
 // The stored code as one of the five codes; a value that names none of them (a hand-edited
 // file) gives "GERMAN", the default, rather than a run without any texts.
 QString KnownLanguageCode(const QString& stored);
-
-// The text with this number in the current language, with the first "$PRG_NAME$" (any case)
-// replaced by the product name; empty when the number is missing.
-QString LangText(int number);
 
 // The locale of the run's language: the order in which its lists sort names.
 QLocale LanguageLocale();

@@ -6,7 +6,7 @@
 #include "platform/folders.h"
 #include "platform/textcodec.h"
 #include "util/strutils.h"
-#include "util/windowtexts.h"
+#include "util/texttable.h"
 
 #include <QGuiApplication>
 
@@ -41,7 +41,7 @@ void DetermineProductTitle()
     else
         p.Title = QStringLiteral("Quorbel pro");
     platform::setMessageCaption(p.Title);
-    util::setTitleLookup([] { return ProductInfo.Title; }); // for the windows beneath the start
+    util::TextTable::instance().setTitle(p.Title);
     // Windows and boxes without a caption of their own show the product, not the executable's name.
     if (qGuiApp) QGuiApplication::setApplicationDisplayName(p.Title);
 }

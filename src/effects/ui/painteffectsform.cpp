@@ -8,7 +8,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
-#include "util/windowtexts.h"
+#include "util/texttable.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -150,15 +150,15 @@ void TPainterEffectsF::buildTree()
 
 void TPainterEffectsF::FormCreate()
 {
-    Label9->setText(util::WindowText(2000));
-    Label1->setText(util::WindowText(2001));
-    Label2->setText(util::WindowText(2002));
-    Label6->setText(util::WindowText(2003));
-    Label7->setText(util::WindowText(2004));
-    SaveBitBtn->setText(util::WindowText(2005));
-    AbortBitBtn->setText(util::WindowText(2006));
-    Label8->setText(util::WindowText(2007));
-    ZuruecksetzenButton->setText(util::WindowText(2011));
+    Label9->setText(LangText(2000));
+    Label1->setText(LangText(2001));
+    Label2->setText(LangText(2002));
+    Label6->setText(LangText(2003));
+    Label7->setText(LangText(2004));
+    SaveBitBtn->setText(LangText(2005));
+    AbortBitBtn->setText(LangText(2006));
+    Label8->setText(LangText(2007));
+    ZuruecksetzenButton->setText(LangText(2011));
     writeTrackLabels();
 }
 
@@ -204,9 +204,9 @@ bool TPainterEffectsF::SelectEffect(const QString& path)
 
 void TPainterEffectsF::writeTrackLabels()
 {
-    HelligkeitLabel->setText(util::WindowText(2008) + QStringLiteral(": ") + QString::number(HelligkeitTrackBar->value()));
-    KontrastLabel->setText(util::WindowText(2009) + QStringLiteral(": ") + QString::number(KontrastTrackBar->value()));
-    FarbeLabel->setText(util::WindowText(2010) + QStringLiteral(": ") + QString::number(FarbeTrackBar->value() - 250));
+    HelligkeitLabel->setText(LangText(2008) + QStringLiteral(": ") + QString::number(HelligkeitTrackBar->value()));
+    KontrastLabel->setText(LangText(2009) + QStringLiteral(": ") + QString::number(KontrastTrackBar->value()));
+    FarbeLabel->setText(LangText(2010) + QStringLiteral(": ") + QString::number(FarbeTrackBar->value() - 250));
 }
 
 void TPainterEffectsF::ShowPreview(const QImage& image)

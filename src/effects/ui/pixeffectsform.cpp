@@ -6,7 +6,7 @@
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
 #include "sdk/operations.h"
-#include "util/windowtexts.h"
+#include "util/texttable.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -25,7 +25,7 @@ namespace {
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
 
 // A channel's label: its name in the chosen language, then the bar's value.
-QString channelText(int textNumber, int value) { return percentText(util::WindowText(textNumber) + QStringLiteral(": "), value); }
+QString channelText(int textNumber, int value) { return percentText(LangText(textNumber) + QStringLiteral(": "), value); }
 
 } // namespace
 
@@ -101,19 +101,19 @@ TPixEffectsForm::~TPixEffectsForm()
 
 void TPixEffectsForm::FormCreate()
 {
-    Label1->setText(util::WindowText(1503));
-    Label2->setText(util::WindowText(1504));
-    Label3->setText(util::WindowText(1507));
-    RedLabel->setText(util::WindowText(1508));
-    GreenLabel->setText(util::WindowText(1509));
-    BlueLabel->setText(util::WindowText(1510));
-    ZuruecksetzenButton->setText(util::WindowText(1511));
-    Label7->setText(util::WindowText(1500));
-    Label4->setText(util::WindowText(1501));
-    Label5->setText(util::WindowText(1502));
-    Button1->setText(util::WindowText(1505));
-    SaveBitBtn->setText(util::WindowText(2005));
-    AbortBitBtn->setText(util::WindowText(2006));
+    Label1->setText(LangText(1503));
+    Label2->setText(LangText(1504));
+    Label3->setText(LangText(1507));
+    RedLabel->setText(LangText(1508));
+    GreenLabel->setText(LangText(1509));
+    BlueLabel->setText(LangText(1510));
+    ZuruecksetzenButton->setText(LangText(1511));
+    Label7->setText(LangText(1500));
+    Label4->setText(LangText(1501));
+    Label5->setText(LangText(1502));
+    Button1->setText(LangText(1505));
+    SaveBitBtn->setText(LangText(2005));
+    AbortBitBtn->setText(LangText(2006));
 }
 
 void TPixEffectsForm::showEvent(QShowEvent* event)
@@ -162,7 +162,7 @@ void TPixEffectsForm::FormActivate()
         SharpenPanel->setVisible(true);
         setBar(SharpenTrackBar, 0);
         SharpenValue = 0;
-        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" 0%"));
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
     }
 }
 
@@ -221,7 +221,7 @@ void TPixEffectsForm::showBarValues()
         GreenLabel->setText(channelText(1509, GreenTrackBar->value()));
         BlueLabel->setText(channelText(1510, BlueTrackBar->value()));
     } else if (Mode == QLatin1String("SHARPEN")) {
-        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
     }
 }
 
@@ -268,7 +268,7 @@ void TPixEffectsForm::ApplyEffectPreview()
     } else if (Mode == QLatin1String("SHARPEN")) {
         previewLoaded_ = restartPreview();
         SharpenValue = SharpenTrackBar->value();
-        SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
+        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
         if (!previewLoaded_) return;
         try {
             if (PixImage1->Sharpen(SharpenValue) != 1) previewLoaded_ = false;
@@ -294,7 +294,7 @@ void TPixEffectsForm::Button1Click()
     keyStep_ = false;
     setBar(SharpenTrackBar, 0);
     SharpenValue = 0;
-    SharpenLabel->setText(util::WindowText(1506) + QStringLiteral(" 0%"));
+    SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
     PreviewPending = true;
     SharpenTrackBarChange();
 }

@@ -36,6 +36,174 @@ void writeSamples(TWaveStream& output, const void* samples, qint64 count)
     if (output.write(samples, count) != count) throw EWaveError(QStringLiteral("Error writing to file."));
 }
 
+// The largest soundtrack a wave file can hold: the last read may pass the target by up to one read
+// less one sample.
+void refuseOversizedSoundtrack(int seconds)
+{
+    const qint64 target = qint64(seconds) * SoundtrackBuilder::SampleRate;
+    const qint64 samples = std::max<qint64>(0, target + SoundtrackBuilder::SamplesPerRead - 1);
+    const qint64 largest = samples * SoundtrackBuilder::outputFormat().blockAlign + 46 - 8;
+    if (largest > TWaveStream::MaxRiffSize)
+        throw EWaveError(
+            QStringLiteral("A soundtrack of %1 seconds would pass 4 GB, the largest size of a wave file.").arg(seconds));
+}
+
+// One build of a soundtrack: the output file, the samples written so far, and the first pass over
+// the list as written while it stays short. A list that plays for less than a second is repeated
+// from there, without opening its files again for every pass.
+class SoundtrackRun {
+public:
+    SoundtrackRun(const SoundtrackBuilder& builder, SoundtrackObserver* observer)
+        : builder_(builder), report_(observer), target_(qint64(builder.Seconds) * SoundtrackBuilder::SampleRate),
+          outBuffer_(size_t(SoundtrackBuilder::SamplesPerRead) * 2)
+    {
+    }
+
+    // Passes over the input files until the soundtrack is long enough or the files hold nothing.
+    void appendFiles()
+    {
+        for (;;) {
+            qint64 addedThisPass = 0;
+            for (const QString& name : builder_.InputFiles) addedThisPass += appendFile(name);
+            if (written_ >= target_ || addedThisPass == 0) return; // done, or the inputs hold no samples at all
+            if (recording_) {
+                repeatRecordedPass();
+                return;
+            }
+        }
+    }
+
+    void close()
+    {
+        if (output_) output_->close();
+    }
+    // After an error: the file closed as far as it goes, the error that stopped the run kept.
+    void closeAfterError()
+    {
+        try {
+            close();
+        } catch (const EWaveError&) {
+        }
+    }
+
+    void reportFinished()
+    {
+        report_.log(QStringLiteral("     Audio created ") + builder_.OutputFile);
+        report_.memo(QStringLiteral("Audio created") + builder_.OutputFile);
+    }
+    void resetBar() { report_.bar(0); }
+
+private:
+    static constexpr qint64 kShortPass = SoundtrackBuilder::SampleRate;
+
+    // Appends the file's samples, converted, until the target is reached; returns how many.
+    qint64 appendFile(const QString& name)
+    {
+        TFileWaveStream input(name);
+        TPCMWaveReader reader(&input);
+        reportRead(name);
+        const TWaveFormat& format = reader.format();
+        const QString problem = SoundtrackBuilder::conversionProblem(format);
+        if (!problem.isEmpty())
+            throw EWaveError(
+                QStringLiteral("The audio file %1 cannot be converted to 44,100 Hz 16-bit stereo: %2.").arg(name, problem));
+        if (!output_) openOutput();
+
+        reader.setPosition(0);
+        inBuffer_.resize(size_t(SoundtrackBuilder::SamplesPerRead) * format.blockAlign);
+        qint64 added = 0;
+        while (written_ < target_) {
+            const qint64 got = reader.read(inBuffer_.data(), SoundtrackBuilder::SamplesPerRead);
+            if (got <= 0) break;
+            SoundtrackBuilder::convertToOutput(format, inBuffer_.data(), got, outBuffer_.data());
+            writeSamples(*output_, outBuffer_.data(), got);
+            written_ += got;
+            added += got;
+            record(got);
+            reportProgress();
+        }
+        reportWritten(name);
+        return added;
+    }
+
+    void openOutput()
+    {
+        report_.log(QStringLiteral("     open audio ") + builder_.OutputFile);
+        report_.memo(QStringLiteral("open audio ") + builder_.OutputFile);
+        const TWaveFormat format = SoundtrackBuilder::outputFormat();
+        output_ = std::make_unique<TFileWaveStream>(builder_.OutputFile, &format);
+    }
+
+    // Keeps the read just written while the first pass stays shorter than kShortPass.
+    void record(qint64 got)
+    {
+        if (!recording_) return;
+        if (qint64(passSamples_.size()) / 2 + got >= kShortPass) {
+            recording_ = false;
+            std::vector<qint16>().swap(passSamples_);
+            std::vector<qint64>().swap(passReads_);
+            return;
+        }
+        passSamples_.insert(passSamples_.end(), outBuffer_.begin(), outBuffer_.begin() + got * 2);
+        passReads_.push_back(got);
+    }
+
+    // Repeats the recorded pass until the target is reached, each read of it checked against the
+    // target as a read from the files would be; the whole repeat is logged as one pass.
+    void repeatRecordedPass()
+    {
+        std::vector<qint16> block;
+        block.reserve(size_t(SoundtrackBuilder::SamplesPerRead) * 2 + passSamples_.size());
+        std::size_t read = 0, at = 0;
+        while (written_ < target_) {
+            const qint64 got = passReads_[read];
+            block.insert(block.end(), passSamples_.begin() + qint64(at), passSamples_.begin() + qint64(at) + got * 2);
+            written_ += got;
+            at += size_t(got) * 2;
+            if (++read == passReads_.size()) read = at = 0;
+            if (qint64(block.size()) >= qint64(SoundtrackBuilder::SamplesPerRead) * 2 || written_ >= target_) {
+                writeSamples(*output_, block.data(), qint64(block.size()) / 2);
+                block.clear();
+                reportProgress();
+            }
+        }
+        for (const QString& name : builder_.InputFiles) {
+            reportRead(name);
+            reportWritten(name);
+        }
+    }
+
+    void reportRead(const QString& name)
+    {
+        report_.file(QStringLiteral("Aktuelle Datei: ") + name);
+        report_.log(QStringLiteral("     read audio ") + name);
+        report_.memo(QStringLiteral("read audio ") + name);
+    }
+    void reportWritten(const QString& name)
+    {
+        report_.log(QStringLiteral("     write audio ") + name);
+        report_.memo(QStringLiteral("write audio ") + name);
+    }
+    void reportProgress()
+    {
+        report_.progress(int(std::min<qint64>(100, written_ * 100 / target_)));
+        report_.position(QStringLiteral("Position: ") +
+                         QString::number(platform::roundHalfEven64(double(written_) / SoundtrackBuilder::SampleRate)) +
+                         QStringLiteral(" Sekunden"));
+    }
+
+    const SoundtrackBuilder& builder_;
+    Reporter report_;
+    const qint64 target_;
+    std::unique_ptr<TFileWaveStream> output_;
+    std::vector<char> inBuffer_;
+    std::vector<qint16> outBuffer_;
+    qint64 written_ = 0;
+    std::vector<qint16> passSamples_; // the first pass, while it stays short
+    std::vector<qint64> passReads_;   // the sizes of its reads, so that a repeat stops where reading would
+    bool recording_ = true;
+};
+
 } // namespace
 
 TWaveFormat SoundtrackBuilder::outputFormat() { return TWaveFormat::pcm(SampleRate, 2, 16); }
@@ -82,131 +250,16 @@ void SoundtrackBuilder::convertToOutput(const TWaveFormat& f, const char* in, qi
 
 void SoundtrackBuilder::BuildSoundtrack(SoundtrackObserver* observer)
 {
-    Reporter report(observer);
-    const qint64 target = qint64(Seconds) * SampleRate;
-    const TWaveFormat format = outputFormat();
-
-    // The last read may pass the target by up to one read less one sample.
-    const qint64 largest = std::max<qint64>(0, target + SamplesPerRead - 1) * format.blockAlign + 46 - 8;
-    if (largest > TWaveStream::MaxRiffSize)
-        throw EWaveError(QStringLiteral("A soundtrack of %1 seconds would pass 4 GB, the largest size of a wave file.")
-                             .arg(Seconds));
-
-    std::unique_ptr<TFileWaveStream> output;
-    std::vector<char> inBuffer;
-    std::vector<qint16> outBuffer(size_t(SamplesPerRead) * 2);
-    qint64 written = 0;
-    auto finishLines = [&] {
-        report.log(QStringLiteral("     Audio created ") + OutputFile);
-        report.memo(QStringLiteral("Audio created") + OutputFile);
-    };
-
-    // The first pass over the list, as written, while it stays short: a list that plays for less
-    // than a second is repeated from here, without opening its files again for every pass.
-    constexpr qint64 kShortPass = SampleRate;
-    std::vector<qint16> passSamples;
-    std::vector<qint64> passReads; // the sizes of its reads, so that a repeat stops where reading would
-    bool recording = true;
-    auto record = [&](qint64 got) {
-        if (!recording) return;
-        if (qint64(passSamples.size()) / 2 + got >= kShortPass) {
-            recording = false;
-            std::vector<qint16>().swap(passSamples);
-            std::vector<qint64>().swap(passReads);
-            return;
-        }
-        passSamples.insert(passSamples.end(), outBuffer.begin(), outBuffer.begin() + got * 2);
-        passReads.push_back(got);
-    };
-    auto progress = [&] {
-        report.progress(int(std::min<qint64>(100, written * 100 / target)));
-        report.position(QStringLiteral("Position: ") + QString::number(platform::roundHalfEven64(double(written) / SampleRate))
-                        + QStringLiteral(" Sekunden"));
-    };
-    // Repeats the recorded pass until the target is reached, each read of it checked against the
-    // target as a read from the files would be; the whole repeat is logged as one pass.
-    auto repeatShortPass = [&] {
-        std::vector<qint16> block;
-        block.reserve(size_t(SamplesPerRead) * 2 + passSamples.size());
-        std::size_t read = 0, at = 0;
-        while (written < target) {
-            const qint64 got = passReads[read];
-            block.insert(block.end(), passSamples.begin() + qint64(at), passSamples.begin() + qint64(at) + got * 2);
-            written += got;
-            at += size_t(got) * 2;
-            if (++read == passReads.size()) read = at = 0;
-            if (qint64(block.size()) >= qint64(SamplesPerRead) * 2 || written >= target) {
-                writeSamples(*output, block.data(), qint64(block.size()) / 2);
-                block.clear();
-                progress();
-            }
-        }
-        for (const QString& name : InputFiles) {
-            report.file(QStringLiteral("Aktuelle Datei: ") + name);
-            report.log(QStringLiteral("     read audio ") + name);
-            report.memo(QStringLiteral("read audio ") + name);
-            report.log(QStringLiteral("     write audio ") + name);
-            report.memo(QStringLiteral("write audio ") + name);
-        }
-    };
-
+    refuseOversizedSoundtrack(Seconds);
+    SoundtrackRun run(*this, observer);
     try {
-        qint64 addedThisPass = 0;
-        qsizetype index = 0;
-        while (index < InputFiles.size()) {
-            const QString& name = InputFiles[index];
-            TFileWaveStream input(name);
-            TPCMWaveReader reader(&input);
-            report.file(QStringLiteral("Aktuelle Datei: ") + name);
-            report.log(QStringLiteral("     read audio ") + name);
-            report.memo(QStringLiteral("read audio ") + name);
-            const QString problem = conversionProblem(reader.format());
-            if (!problem.isEmpty())
-                throw EWaveError(QStringLiteral("The audio file %1 cannot be converted to 44,100 Hz 16-bit stereo: %2.")
-                                     .arg(name, problem));
-
-            if (!output) {
-                report.log(QStringLiteral("     open audio ") + OutputFile);
-                report.memo(QStringLiteral("open audio ") + OutputFile);
-                output = std::make_unique<TFileWaveStream>(OutputFile, &format);
-            }
-
-            reader.setPosition(0);
-            inBuffer.resize(size_t(SamplesPerRead) * reader.format().blockAlign);
-            while (written < target) {
-                const qint64 got = reader.read(inBuffer.data(), SamplesPerRead);
-                if (got <= 0) break;
-                convertToOutput(reader.format(), inBuffer.data(), got, outBuffer.data());
-                writeSamples(*output, outBuffer.data(), got);
-                written += got;
-                addedThisPass += got;
-                record(got);
-                progress();
-            }
-            report.log(QStringLiteral("     write audio ") + name);
-            report.memo(QStringLiteral("write audio ") + name);
-
-            ++index;
-            if (index == InputFiles.size() && written < target) {
-                if (addedThisPass == 0) break; // the inputs hold no samples at all
-                if (recording) {
-                    repeatShortPass();
-                    break;
-                }
-                index = 0;
-                addedThisPass = 0;
-            }
-        }
-        if (output) output->close();
+        run.appendFiles();
+        run.close();
     } catch (...) {
-        try {
-            if (output) output->close();
-        } catch (const EWaveError&) {
-        }
-        finishLines();
+        run.closeAfterError();
+        run.reportFinished();
         throw;
     }
-
-    finishLines();
-    report.bar(0);
+    run.reportFinished();
+    run.resetBar();
 }
