@@ -132,10 +132,6 @@ TPixImage::~TPixImage()
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
     sdk::PX_FreeBitmap(&fBackup);
-    sdk::PX_FreeBitmap(&fLifted);
-    sdk::PX_FreeBitmap(&fFloaterBackground);
-    sdk::PX_FreeBitmap(&fFloaterCopy);
-    sdk::PX_FreeBitmap(&fFloater);
     fView.Horz.Detach();
     fView.Vert.Detach();
 }
@@ -205,9 +201,7 @@ void TPixImage::SetAutoFloater(bool Value)
     if (Value) {
         SetFloaterVisible(false);
         dropAutoFloater();
-        sdk::PX_FreeBitmap(&fFloater);
-        fExplicitImage = QImage();
-        fExplicitShape = QRegion();
+        fRegions.ClearFloater();
     } else {
         dropAutoFloater();
         fEnableFloater = false;
@@ -217,7 +211,7 @@ void TPixImage::SetAutoFloater(bool Value)
 
 void TPixImage::SetEnableFloater(bool Value)
 {
-    if (fDragging || !fAutoFloater) {
+    if (fRegions.Dragging || !fAutoFloater) {
         fLastResult = 0;
         return;
     }

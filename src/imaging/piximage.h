@@ -6,6 +6,7 @@
 #include "imaging/pixanimator.h"
 #include "imaging/pixcanvas.h"
 #include "imaging/pixpanwin.h"
+#include "imaging/pixregioneditor.h"
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixsources.h"
 #include "imaging/pixviewport.h"
@@ -32,16 +33,15 @@
 class QScrollBar;
 class QTimer;
 
+namespace sdk {
+struct PxEffectParams;
+}
+
 namespace imaging {
 
 using sdk::SdkBitmapHandle;
 using sdk::SdkBitmapListHandle;
 using platform::ColorRef;
-
-// The shapes the mouse draws a region with.
-enum TRgnShape : int { rsNone, rsRectangle, rsRoundRect, rsEllipse, rsPolygon };
-// A region handle: a region the caller owns.
-using TRgnHandle = QRegion*;
 
 // A property that only stores its value (and repaints when AutoRepaint is on).
 #define PIX_STORED(Type, Name, Default)                                                                               \
@@ -219,41 +219,41 @@ public:
     bool HasRgn();
     // Whether the client point lies in the region.
     bool IsPtInRgn(int X, int Y);
-    int RgnLeft() const { return fRgnBounds.left(); }
-    int RgnTop() const { return fRgnBounds.top(); }
-    int RgnWidth() const { return fRgnBounds.width(); }
-    int RgnHeight() const { return fRgnBounds.height(); }
+    int RgnLeft() const { return fRegions.Bounds.left(); }
+    int RgnTop() const { return fRegions.Bounds.top(); }
+    int RgnWidth() const { return fRegions.Bounds.width(); }
+    int RgnHeight() const { return fRegions.Bounds.height(); }
     // How the region is shown: 0 not at all, 1 outline, 2 moving outline, 3 filled with RgnColor.
-    std::uint8_t RgnFrameType() const { return fRgnFrameType; }
+    std::uint8_t RgnFrameType() const { return fRegions.FrameType; }
     void SetRgnFrameType(std::uint8_t Type);
-    ColorRef RgnColor() const { return fRgnColor; }
-    void SetRgnColor(ColorRef Value) { fRgnColor = Value; }
+    ColorRef RgnColor() const { return fRegions.Color; }
+    void SetRgnColor(ColorRef Value) { fRegions.Color = Value; }
     // The step of the moving outline (0..7) and whether its timer runs.
-    int RgnOutlinePhase() const { return fRgnPhase; }
+    int RgnOutlinePhase() const { return fRegions.Phase; }
     bool RgnOutlineTimerActive() const;
     // The shape the mouse draws a region with.
-    TRgnShape RgnShape() const { return fRgnShape; }
-    void SetRgnShape(TRgnShape Value) { fRgnShape = Value; }
+    TRgnShape RgnShape() const { return fRegions.Shape; }
+    void SetRgnShape(TRgnShape Value) { fRegions.Shape = Value; }
     // The points of a polygon region being drawn.
-    int PolygonPointCount() const { return static_cast<int>(fPolygon.size()); }
+    int PolygonPointCount() const { return static_cast<int>(fRegions.Polygon.size()); }
     QPoint PolygonPoint(int Index);
 
     // ---- floater ----
     // With AutoFloater, a fresh copy of the selection; without, the floater given to SetFloater.
     SdkBitmapHandle* Floater();
     void SetFloater(SdkBitmapHandle* bitmap);
-    bool FloaterVisible() const { return fFloaterVisible; }
+    bool FloaterVisible() const { return fRegions.FloaterVisible; }
     void SetFloaterVisible(bool Value);
     int SetFloaterRect(int Left, int Top, int Width, int Height);
     int SetFloaterClipRect(int Left, int Top, int Width, int Height);
-    int FloaterLeft() const { return fFloaterRect.left(); }
-    int FloaterTop() const { return fFloaterRect.top(); }
-    int FloaterWidth() const { return fFloaterRect.width(); }
-    int FloaterHeight() const { return fFloaterRect.height(); }
+    int FloaterLeft() const { return fRegions.FloaterRect.left(); }
+    int FloaterTop() const { return fRegions.FloaterRect.top(); }
+    int FloaterWidth() const { return fRegions.FloaterRect.width(); }
+    int FloaterHeight() const { return fRegions.FloaterRect.height(); }
     void SetFloaterLeft(int Value);
     void SetFloaterTop(int Value);
     // True while the user drags the selection with the mouse.
-    bool FloaterDragging() const { return fDragging; }
+    bool FloaterDragging() const { return fRegions.Dragging; }
 
     // ---- layout ----
     virtual void UpdateLayout();
@@ -665,8 +665,17 @@ private:
     void onBarAction(bool vertical, int action);
     void moveChildren(int dx, int dy);
     void composeFrame();
+    // The picture shown, as far as it is loaded, drawn into display with its colour key and its
+    // display adjustments.
+    void drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRect& display);
     // The effect passes of one paint: from the frame shown before (old) to the new frame.
     void runPaintEffects(const QImage& old, const QRect& rect);
+    void runPlainPasses();
+    void startFromOldFrame(const QImage& old, const QRect& rect);
+    sdk::PxEffectParams effectParams() const;
+    bool runTransitionPasses(QImage* canvas, const QRect& rect, sdk::PxEffectParams params,
+                             const std::function<void()>& present);
+    bool runPicturePasses(const QImage& target, const QRect& rect, sdk::PxEffectParams params);
     bool paintEffectsWanted() const;
     void firePaintNotify(unsigned pass, unsigned type);
     // Shows the frame as it stands in the middle of an effect paint.
@@ -708,22 +717,13 @@ private:
     void outlineTick();
     void restartOutline();
     void finishShape();
-    void paintShapeInProgress(QPainter& p);
     // The automatic floater.
-    int buildFloaterCopies();
     void dropAutoFloater();
     void pickUpFloater(const QPoint& at);
     void dragFloater(const QPoint& at);
     void dropFloater();
-    // An edit of the selection: cut it out, and put it back with its new pixels and shape.
-    int cutFloater(QRect* source);
-    int pasteFloater(const QRect& source, const QRegion& shapeBefore, const QSize& sizeBefore,
-                     const std::function<int(SdkBitmapHandle*)>& shapeOp);
-    QRect clientRectOf(const QRect& bitmapRect) const;
     // The explicit floater's picture and shape at its display size; -1 when they cannot be made.
     int rebuildFloaterScreen();
-    bool floatersShown() const;
-    void paintFloaters(QPainter& p);
     // Shows the frame again with the floaters where they are now.
     void presentFloaters();
 
@@ -880,38 +880,10 @@ private:
     PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;
 
-    // regions
-    QRect fRgnBounds;
-    std::uint8_t fRgnFrameType = 0;
-    ColorRef fRgnColor = 0;
-    int fRgnPhase = 0;
+    // the selection and the floaters
+    PixRegionEditor fRegions{fBitmap};
     QTimer* fRgnTimer = nullptr;
-    TRgnShape fRgnShape = rsNone;
-    int fRgnCombineMode = 1;
-    bool fMouseDrawing = false;
     bool fMouseCaptured = false;
-    QPoint fPressPoint, fCurrentPoint;
-    std::vector<QPoint> fPolygon;
-
-    // automatic floater: the selection lifted off the picture while the mouse drags it
-    SdkBitmapHandle fLifted;            // the selection's pixels, its shape as region
-    SdkBitmapHandle fFloaterBackground; // what lies under the selection
-    QRect fBackgroundRect;              // where that was taken (bitmap coordinates)
-    QRect fFloaterSource;               // the selection's rectangle (bitmap coordinates)
-    QRect fFloaterScreen;               // where it is shown while dragged (client coordinates)
-    QImage fFloaterImage;
-    QRegion fFloaterShape;
-    QPoint fDragDistance, fDragLast;
-    bool fDragging = false;
-    SdkBitmapHandle fFloaterCopy;       // what Floater() hands out
-
-    // explicit floater
-    SdkBitmapHandle fFloater;
-    QRect fFloaterRect, fFloaterClip;
-    bool fFloaterVisible = false;
-    QImage fExplicitImage;
-    QRegion fExplicitShape;
-    QImage fUnderFloaters;              // the last frame without the floaters
 
     // rubber band and zoom-in capture
     QPoint fRubberAnchor;
