@@ -309,6 +309,9 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     if (!aborted && OnChange) OnChange(this);
 }
 
+// Runs an edit of the bitmap inside the edit frame: backup, status callback, commit, report.
+// With onFloater, an edit of a picture that has a region and EnableFloater works on the
+// selection; shapeOp turns its shape the way call turns its pixels (empty: call does it).
 int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                        const std::function<void(int)>& afterSuccess, bool onFloater,
                        const std::function<int(SdkBitmapHandle*)>& shapeOp)

@@ -41,6 +41,7 @@ void TPixImage::firePaintNotify(unsigned pass, unsigned type)
     if (OnPaintNotify) OnPaintNotify(this, pass, type);
 }
 
+// Shows the frame as it stands in the middle of an effect paint.
 void TPixImage::showEffectStep()
 {
     if (!isVisible()) return;
@@ -49,6 +50,7 @@ void TPixImage::showEffectStep()
     fShowingEffectStep = false;
 }
 
+// After each pass of an effect paint: the pan window and the glass follow the picture.
 void TPixImage::followPass()
 {
     // The pan window and the glass show the picture as each pass has left it, not only at the end.
@@ -143,6 +145,7 @@ bool TPixImage::runPicturePasses(const QImage& target, const QRect& rect, PxEffe
     return true;
 }
 
+// The effect passes of one paint: from the frame shown before (old) to the new frame.
 void TPixImage::runPaintEffects(const QImage& old, const QRect& rect)
 {
     if (fPaintEffect == 1000 && fTransitionStyle == etsNone) {

@@ -103,6 +103,7 @@ void TPixImage::SetFloater(SdkBitmapHandle* bitmap)
     if (fRegions.FloaterVisible) presentFloaters();
 }
 
+// The explicit floater's picture and shape at its display size; -1 when they cannot be made.
 int TPixImage::rebuildFloaterScreen() { return fRegions.RebuildFloaterScreen(platform::colorToQColor(fBackColor)); }
 
 void TPixImage::SetFloaterVisible(bool Value)

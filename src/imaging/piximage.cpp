@@ -66,6 +66,8 @@ int TPixImage::StatusCallback(int percent)
     return 1;
 }
 
+// An exception from an event handler never passes through the engine: it stops the
+// operation, which then raises it once the engine has returned.
 int TPixImage::stopForHandlerError()
 {
     if (!fHandlerError) fHandlerError = std::current_exception();

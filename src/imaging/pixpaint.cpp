@@ -336,6 +336,8 @@ void TPixImage::composeFrame()
     fFrameDirty = false;
 }
 
+// The picture shown, as far as it is loaded, drawn into display with its colour key and its
+// display adjustments.
 void TPixImage::drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRect& display)
 {
     QImage picture = pictureImage(shown);
@@ -375,6 +377,7 @@ void TPixImage::drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRe
     if (!source.isEmpty()) p.drawImage(target, picture, source);
 }
 
+// The picture as it is shown: turned upright for a bitmap stored in another perspective.
 QImage TPixImage::pictureImage(const SdkBitmapHandle& bitmap) const
 {
     const QImage::Format format = bitmap.BitsPerPixel == 8    ? QImage::Format_Grayscale8

@@ -178,8 +178,10 @@ PixRegionEditor::OutlineTick PixRegionEditor::TickOutline()
 
 void PixRegionEditor::PaintRegion(QPainter& p, const PxRgnTransform& toClient) const
 {
-    if (FrameType == 3) PX_ColorBitmapRgn(&p, &bitmap_, &toClient, platform::colorToRGB(Color));
-    else PX_FrameBitmapRgn(&p, &bitmap_, &toClient, Phase);
+    if (FrameType == 3)
+        PX_ColorBitmapRgn(&p, &bitmap_, &toClient, platform::colorToRGB(Color));
+    else
+        PX_FrameBitmapRgn(&p, &bitmap_, &toClient, Phase);
 }
 
 void PixRegionEditor::PaintRegionOn(QImage& image, QSize size, const QRect& clip, const PxRgnTransform& toClient) const
@@ -361,8 +363,7 @@ int PixRegionEditor::Cut(QRect* source) { return copyBounds(bitmap_, &Lifted, so
 
 int PixRegionEditor::Paste(const QRect& source, const QRegion& shapeBefore, const QSize& sizeBefore, const BitmapOp& shapeOp)
 {
-    if (shapeOp &&
-        (Lifted.Width != sizeBefore.width() || Lifted.Height != sizeBefore.height() || Lifted.Region.isEmpty())) {
+    if (shapeOp && (Lifted.Width != sizeBefore.width() || Lifted.Height != sizeBefore.height() || Lifted.Region.isEmpty())) {
         QRegion shape;
         const int r = transformedShape(shapeBefore, sizeBefore, shapeOp, &shape);
         if (r != PX_SUCCESS) return r;

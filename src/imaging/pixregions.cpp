@@ -58,6 +58,7 @@ void TPixImage::refreshRgnBounds()
     fLastResult = r;
 }
 
+// What follows every change of the region: bounds, floater copies, list, repaint, event.
 void TPixImage::regionChanged()
 {
     refreshRgnBounds();

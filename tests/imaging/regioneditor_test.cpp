@@ -23,6 +23,14 @@ sdk::SdkBitmapHandle picture()
     return makeBitmap(40, 30, [](int x, int y) { return x >= 5 && x < 15 && y >= 5 && y < 15 ? red : grey; });
 }
 
+// A case's name as a test name.
+const auto caseName = [](const auto& info) {
+    std::string n = info.param.name;
+    for (char& ch : n)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return n;
+};
+
 // Bounds, as the editor reads them anew.
 QRect bounds(PixRegionEditor& e)
 {
@@ -33,10 +41,10 @@ QRect bounds(PixRegionEditor& e)
 
 struct CombineCase {
     const char* name;
-    QRect first;  // left, top, width, height as given (the width or height may be negative)
+    QRect first; // left, top, width, height as given (the width or height may be negative)
     QRect second;
     int mode;
-    QRect want;   // the bounds afterwards; empty when the region is gone
+    QRect want; // the bounds afterwards; empty when the region is gone
 };
 void PrintTo(const CombineCase& c, std::ostream* os) { *os << c.name; }
 
@@ -48,10 +56,8 @@ TEST_P(RegionCombine, GivesTheBoundsOfTheCombinedRegion)
     sdk::SdkBitmapHandle b = picture();
     PixRegionEditor e(b);
     const sdk::PxRgnTransform identity;
-    ASSERT_EQ(e.SetRect(identity, c.first.x(), c.first.y(), c.first.width(), c.first.height(), sdk::rgnReplace),
-              sdk::PX_SUCCESS);
-    ASSERT_EQ(e.SetRect(identity, c.second.x(), c.second.y(), c.second.width(), c.second.height(), c.mode),
-              sdk::PX_SUCCESS);
+    ASSERT_EQ(e.SetRect(identity, c.first.x(), c.first.y(), c.first.width(), c.first.height(), sdk::rgnReplace), sdk::PX_SUCCESS);
+    ASSERT_EQ(e.SetRect(identity, c.second.x(), c.second.y(), c.second.width(), c.second.height(), c.mode), sdk::PX_SUCCESS);
     bool emptied = false, freed = false;
     ASSERT_EQ(e.RefreshBounds(&emptied, &freed), sdk::PX_SUCCESS);
     EXPECT_EQ(e.Bounds, c.want);
@@ -63,19 +69,13 @@ TEST_P(RegionCombine, GivesTheBoundsOfTheCombinedRegion)
 INSTANTIATE_TEST_SUITE_P(
     Modes, RegionCombine,
     ::testing::Values(CombineCase{"replace", {0, 0, 10, 10}, {20, 5, 5, 5}, sdk::rgnReplace, {20, 5, 5, 5}},
-                      CombineCase{"negative sizes span back", {0, 0, 10, 10}, {25, 15, -5, -10}, sdk::rgnReplace,
-                                  {20, 5, 5, 10}},
+                      CombineCase{"negative sizes span back", {0, 0, 10, 10}, {25, 15, -5, -10}, sdk::rgnReplace, {20, 5, 5, 10}},
                       CombineCase{"and", {0, 0, 10, 10}, {5, 5, 10, 10}, sdk::rgnAnd, {5, 5, 5, 5}},
                       CombineCase{"or", {0, 0, 10, 10}, {20, 20, 5, 5}, sdk::rgnOr, {0, 0, 25, 25}},
                       CombineCase{"diff", {0, 0, 10, 10}, {0, 0, 10, 5}, sdk::rgnDiff, {0, 5, 10, 5}},
                       CombineCase{"and of disjoint empties", {0, 0, 10, 10}, {20, 20, 5, 5}, sdk::rgnAnd, {}},
                       CombineCase{"xor of the same empties", {0, 0, 10, 10}, {0, 0, 10, 10}, sdk::rgnXor, {}}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return n;
-    });
+    caseName);
 
 TEST(RegionEditor, HandlesPointsAndFreeing)
 {
@@ -131,18 +131,12 @@ TEST_P(RegionShapes, TheMouseDrawsTheShapeInsideTheBorder)
     EXPECT_EQ(bounds(e), c.want);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, RegionShapes,
-    ::testing::Values(ShapeCase{"rectangle", rsRectangle, {{22, 12}, {15, 15}, {7, 4}}, {5, 2, 15, 8}},
-                      ShapeCase{"ellipse", rsEllipse, {{4, 4}, {24, 14}}, {2, 2, 20, 10}},
-                      ShapeCase{"round rectangle", rsRoundRect, {{4, 4}, {24, 14}}, {2, 2, 20, 10}},
-                      ShapeCase{"polygon", rsPolygon, {{2, 2}, {22, 2}, {22, 12}}, {0, 0, 20, 10}}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return n;
-    });
+INSTANTIATE_TEST_SUITE_P(Shapes, RegionShapes,
+                         ::testing::Values(ShapeCase{"rectangle", rsRectangle, {{22, 12}, {15, 15}, {7, 4}}, {5, 2, 15, 8}},
+                                           ShapeCase{"ellipse", rsEllipse, {{4, 4}, {24, 14}}, {2, 2, 20, 10}},
+                                           ShapeCase{"round rectangle", rsRoundRect, {{4, 4}, {24, 14}}, {2, 2, 20, 10}},
+                                           ShapeCase{"polygon", rsPolygon, {{2, 2}, {22, 2}, {22, 12}}, {0, 0, 20, 10}}),
+                         caseName);
 
 TEST(RegionEditor, PolygonPointsAreKeptWhileDrawnAndCheckedByIndex)
 {
@@ -173,7 +167,7 @@ TEST(RegionEditor, OutlineTicksFollowTheFrameType)
         bool region;
         Tick want;
         int phaseAfter; // from phase 7
-    } cases[] = {{0, true, Tick::Stop, 7}, {3, true, Tick::Stop, 7}, {1, false, Tick::Skip, 7},
+    } cases[] = {{0, true, Tick::Stop, 7}, {3, true, Tick::Stop, 7},  {1, false, Tick::Skip, 7},
                  {1, true, Tick::Draw, 7}, {2, false, Tick::Skip, 7}, {2, true, Tick::Draw, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << int(c.type) << (c.region ? " with" : " without") << " region");
@@ -269,8 +263,7 @@ TEST(RegionEditor, AnEditThatTurnsTheSelectionTurnsItsShape)
     ASSERT_EQ(sdk::PX_FlipBitmap(&e.Lifted), sdk::PX_SUCCESS);
     // An edit that leaves the pixels without their shape: the shape is turned as they were.
     e.Lifted.Region = QRegion();
-    ASSERT_EQ(e.Paste(source, before, size, [](sdk::SdkBitmapHandle* m) { return sdk::PX_FlipBitmap(m); }),
-              sdk::PX_SUCCESS);
+    ASSERT_EQ(e.Paste(source, before, size, [](sdk::SdkBitmapHandle* m) { return sdk::PX_FlipBitmap(m); }), sdk::PX_SUCCESS);
     QRegion after;
     ASSERT_EQ(e.GetHandle(&after), sdk::PX_SUCCESS);
     // Flipped top to bottom: the bottom row and the left column.
