@@ -20,6 +20,7 @@ int immediateReruns = 0;
 
 } // namespace
 
+// The display bitmap of the playback, of the animation's size.
 int TPixImage::createPlaybackBitmap()
 {
     const int r = fAnim.CreateDisplay(&fBitmap, fList);
@@ -80,6 +81,7 @@ int TPixImage::AnimationEnable(bool enable)
     return CheckMethodResult(QStringLiteral("AnimationEnable"), result);
 }
 
+// Draws the frame the playback has put into the display bitmap.
 void TPixImage::showPlaybackFrame()
 {
     fAnim.NoteFrameShown();
@@ -117,6 +119,7 @@ void TPixImage::AnimationStep()
     immediateReruns = 0;
 }
 
+// Starts the playback of an animated file just loaded, at frame index.
 int TPixImage::startLoadedAnimation(int index)
 {
     fListIndex = 0;

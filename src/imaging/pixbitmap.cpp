@@ -165,11 +165,9 @@ int TPixImage::Clear()
     fListCount = 0;
     PX_FreeBitmap(&fBitmap);
     fHasImage = false;
-    fRgnBounds = QRect();
+    fRegions.Bounds = QRect();
     dropAutoFloater();
-    PX_FreeBitmap(&fFloater);
-    fExplicitImage = QImage();
-    fExplicitShape = QRegion();
+    fRegions.ClearFloater();
     fFrameDirty = true;
     ImageReset();
     return 1;
@@ -300,7 +298,7 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     if (aborted && fBackup.allocated()) PX_CopyBitmap(bitmap, &fBackup);
     PX_FreeBitmap(&fBackup);
     if (fLastResult == 1) markDataModified();
-    if (!fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
+    if (!fAutoFloater && fRegions.Floater.allocated()) rebuildFloaterScreen();
     if (fList && fHasImage) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
     fPaletteDirty = true;
     fProcessing = false;
@@ -311,6 +309,9 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     if (!aborted && OnChange) OnChange(this);
 }
 
+// Runs an edit of the bitmap inside the edit frame: backup, status callback, commit, report.
+// With onFloater, an edit of a picture that has a region and EnableFloater works on the
+// selection; shapeOp turns its shape the way call turns its pixels (empty: call does it).
 int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                        const std::function<void(int)>& afterSuccess, bool onFloater,
                        const std::function<int(SdkBitmapHandle*)>& shapeOp)
@@ -328,11 +329,11 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
     QSize sizeBefore;
     const bool floater = onFloater && fEnableFloater && hasRegion();
     if (floater) {
-        const int cut = cutFloater(&selection);
+        const int cut = fRegions.Cut(&selection);
         if (cut != PX_SUCCESS) return CheckMethodResult(methodName, cut);
-        target = &fLifted;
-        shapeBefore = fLifted.Region;
-        sizeBefore = QSize(fLifted.Width, fLifted.Height);
+        target = &fRegions.Lifted;
+        shapeBefore = target->Region;
+        sizeBefore = QSize(target->Width, target->Height);
     }
     fProcessing = true;
     processState().aborted = false;
@@ -353,13 +354,16 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
     BitmapChanged(target);
     if (floater) {
         // The selection goes back into the picture at its place, with its new shape.
-        if (!succeeded && fLifted.Width == sizeBefore.width() && fLifted.Height == sizeBefore.height())
-            fLifted.Region = shapeBefore;
-        const int put = pasteFloater(selection, shapeBefore, sizeBefore, succeeded ? shapeOp : nullptr);
+        if (!succeeded && target->Width == sizeBefore.width() && target->Height == sizeBefore.height())
+            target->Region = shapeBefore;
+        const int put = fRegions.Paste(selection, shapeBefore, sizeBefore, succeeded ? shapeOp : nullptr);
+        storeIntoList();
+        fFrameDirty = true;
+        update();
         if (result == PX_SUCCESS) {
             fLastResult = put;
             refreshRgnBounds();
-            if (put == PX_SUCCESS && fEnableFloater && hasRegion()) buildFloaterCopies();
+            if (put == PX_SUCCESS && fEnableFloater && hasRegion()) fRegions.BuildFloaterCopies();
             if (put == PX_SUCCESS) restartOutline();
             result = put;
         }

@@ -187,6 +187,10 @@ TPixCanvas::Mapping TPixImage::canvasMapping() const
     return {fView.DisplayRect(b), fView.Src};
 }
 
+// The drawing canvas (pixcanvas.h): on the bitmap with DrawPersistence, else on the window;
+// for text with TextFont in TextFontColor, else with the pen and brush of the Draw
+// properties, in the pen mode DrawMode. One canvas is out at a time; ReleaseDrawCanvas takes
+// it back (and, for the bitmap, shows and keeps what was drawn).
 TPixCanvas* TPixImage::GetDrawCanvas(bool ForText)
 {
     if (fCanvas) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
@@ -242,6 +246,7 @@ int TPixImage::ReleaseDrawCanvas(TPixCanvas* Canvas)
     return result;
 }
 
+// Draws onto the frame the window shows, inside the frame around the picture.
 void TPixImage::paintOnWindow(const std::function<void(QPainter&)>& draw)
 {
     // What the window shows is drawn on; a paint under way (an OnPaint handler drawing) has the

@@ -43,6 +43,7 @@ void TPixImage::SetReadOnly(bool Value)
     fLastResult = 1;
 }
 
+// Tells the linked blob field that the picture changed.
 void TPixImage::markDataModified()
 {
     if (!fDataLink || !fDataLink->FieldIsBlob()) return;
@@ -87,6 +88,7 @@ int TPixImage::LoadFromDataField()
     return CheckMethodResult(QStringLiteral("DataField"), result);
 }
 
+// Stores the picture into the linked field (when the record is posted).
 void TPixImage::updateDataField()
 {
     if (!fDataLink->FieldIsBlob()) return;

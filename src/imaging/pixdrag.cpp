@@ -55,6 +55,7 @@ void TPixImage::dragOverTarget(const QPoint& global)
     setCursor(fDragAccepted ? cursorShapeOf(fDragCursor) : Qt::ForbiddenCursor);
 }
 
+// The mouse's part in a drag; true when the event was the drag's.
 bool TPixImage::dragPress(const QMouseEvent* event)
 {
     if (fDragMode != dmAutomatic || event->button() != Qt::LeftButton || fDragState != DragIdle) return false;

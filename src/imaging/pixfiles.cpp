@@ -120,6 +120,7 @@ TPixImage::LoadInfoScope::LoadInfoScope(TPixImage* control)
 
 TPixImage::LoadInfoScope::~LoadInfoScope() { PX_SetLoadInfoCallback(std::move(previous)); }
 
+// The band callback of a load that delivers at most Pages pages (-1: all); starts the count.
 PxLoadCallback TPixImage::pageCallback(int Pages, bool paintWhileLoad)
 {
     processState().aborted = false;
@@ -129,6 +130,7 @@ PxLoadCallback TPixImage::pageCallback(int Pages, bool paintWhileLoad)
     return [this, limit, paintWhileLoad](const PxLoadBand& band) { return loadCallback(band, limit, paintWhileLoad); };
 }
 
+// After a read into the list: its first page becomes the picture.
 int TPixImage::showLoadedPages(int result)
 {
     fLoadingPage = nullptr;
@@ -145,6 +147,8 @@ int TPixImage::showLoadedPages(int result)
     return result;
 }
 
+// An animated file loaded with AutoAnimate plays while it loads: the playback over the frames
+// as they come, each band stepping it; after the read, the frames become the list.
 int TPixImage::startLoaderPlayback(int Bits)
 {
     // The frames come as the engine decodes them at this depth.
@@ -162,6 +166,7 @@ int TPixImage::startLoaderPlayback(int Bits)
     return r;
 }
 
+// The list taken over from the playback; *playFrom the frame to play on from, -1 for a still.
 int TPixImage::finishLoaderPlayback(int result, int* playFrom)
 {
     fAnim.LoaderDriven = false;
@@ -191,6 +196,7 @@ int TPixImage::finishLoaderPlayback(int result, int* playFrom)
     return result;
 }
 
+// The end of every load: an empty control on failure, the notices, the report.
 int TPixImage::finishLoad(const QString& methodName, int result)
 {
     if (result != PX_SUCCESS) dropList();

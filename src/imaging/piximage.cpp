@@ -66,6 +66,8 @@ int TPixImage::StatusCallback(int percent)
     return 1;
 }
 
+// An exception from an event handler never passes through the engine: it stops the
+// operation, which then raises it once the engine has returned.
 int TPixImage::stopForHandlerError()
 {
     if (!fHandlerError) fHandlerError = std::current_exception();
@@ -132,10 +134,6 @@ TPixImage::~TPixImage()
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
     sdk::PX_FreeBitmap(&fBackup);
-    sdk::PX_FreeBitmap(&fLifted);
-    sdk::PX_FreeBitmap(&fFloaterBackground);
-    sdk::PX_FreeBitmap(&fFloaterCopy);
-    sdk::PX_FreeBitmap(&fFloater);
     fView.Horz.Detach();
     fView.Vert.Detach();
 }
@@ -205,9 +203,7 @@ void TPixImage::SetAutoFloater(bool Value)
     if (Value) {
         SetFloaterVisible(false);
         dropAutoFloater();
-        sdk::PX_FreeBitmap(&fFloater);
-        fExplicitImage = QImage();
-        fExplicitShape = QRegion();
+        fRegions.ClearFloater();
     } else {
         dropAutoFloater();
         fEnableFloater = false;
@@ -217,7 +213,7 @@ void TPixImage::SetAutoFloater(bool Value)
 
 void TPixImage::SetEnableFloater(bool Value)
 {
-    if (fDragging || !fAutoFloater) {
+    if (fRegions.Dragging || !fAutoFloater) {
         fLastResult = 0;
         return;
     }

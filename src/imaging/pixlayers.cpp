@@ -5,6 +5,7 @@ namespace imaging {
 
 using namespace sdk;
 
+// The save of a picture with layers: the list's first item is the base, the rest its layers.
 int TPixImage::saveWithLayers(const QString& FileName, int Format, int Bits, int QFactor, const PxSaveOptions& options)
 {
     // The base comes out of the list for the save and goes back to its place, moved both ways

@@ -24,6 +24,20 @@ namespace imaging {
 
 using namespace sdk;
 
+namespace {
+
+// Clears to transparent every pixel of the colour key (alpha left out of the comparison).
+void clearKeyColour(QImage& picture, QRgb key)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+    }
+}
+
+} // namespace
+
 // ---- client area ----
 
 int TPixImage::ClientWidth() const
@@ -80,7 +94,7 @@ void TPixImage::UpdateLayout()
             }
             if (fAutoSetRects) fView.ClipToDestination();
         }
-        if (!fScrolling && !fAutoFloater && fFloater.allocated()) rebuildFloaterScreen();
+        if (!fScrolling && !fAutoFloater && fRegions.Floater.allocated()) rebuildFloaterScreen();
         if (fCenterImage && (fView.Display.width() < innerW || fView.Display.height() < innerH)) {
             fView.Centre(QSize(innerW, innerH));
             invalidateIfAuto();
@@ -294,45 +308,7 @@ void TPixImage::composeFrame()
             QRegion rgn;
             if (PX_GetBitmapRgnHandle(shown, &t, &rgn) == PX_SUCCESS) p.setClipRegion(rgn, Qt::IntersectClip);
         }
-        QImage picture = pictureImage(*shown);
-        // A frame of an animation shows the background where it is transparent.
-        const bool frameKeyed = (fAnim.Playing || fAnim.LoaderDriven) && (shown->Flags & bfTransparent);
-        if (fUseTransparentColor || frameKeyed) {
-            picture = picture.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key =
-                platform::colorToQColor(frameKeyed ? shown->TransparentColor : fTransparentColor).rgb() | 0xFF000000u;
-            for (int y = 0; y < picture.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-                for (int x = 0; x < picture.width(); ++x)
-                    if ((line[x] | 0xFF000000u) == key) line[x] = 0;
-            }
-        }
-        QRectF source(fView.Src);
-        QRectF target(display);
-        if (fLoadingPage) {
-            // Only the rows decoded so far.
-            const double rows = std::min<double>(fLoadingRows, source.bottom()) - source.top();
-            if (rows < source.height()) {
-                target.setHeight(std::max(0.0, rows) * target.height() / source.height());
-                source.setHeight(std::max(0.0, rows));
-            }
-        }
-        // The display adjustments go with the bitmap; only the part shown is adjusted, in a copy.
-        if (fHasImage) {
-            PX_SetPaintContrast(&fBitmap, fPaintContrast);
-            PX_SetPaintIntensity(&fBitmap, fPaintIntensity);
-            PX_SetPaintGamma(&fBitmap, fPaintGamma);
-        }
-        if (paintAdjusted(fPaintContrast, fPaintIntensity, fPaintGamma)) {
-            const QRect part = source.toAlignedRect() & picture.rect();
-            if (!part.isEmpty()) {
-                picture = picture.copy(part);
-                applyPaintAdjustments(picture, fPaintContrast, fPaintIntensity, fPaintGamma);
-                source.translate(-part.left(), -part.top());
-            }
-        }
-        p.setRenderHint(QPainter::SmoothPixmapTransform, fPaintScaling != psNormal);
-        if (!source.isEmpty()) p.drawImage(target, picture, source);
+        drawPicture(p, *shown, display);
         p.restore();
     }
     if (!effectRect.isEmpty() && !fLoadingPage && !fAnim.Playing && !fAnim.LoaderDriven &&
@@ -348,20 +324,60 @@ void TPixImage::composeFrame()
         p.begin(&fFrame);
     }
     paintRegionOutline(p);
-    if (floatersShown()) {
-        // The floaters are drawn over a copy kept without them, so that they can move alone.
+    if (fRegions.FloatersShown()) {
         p.end();
-        fUnderFloaters = fFrame.copy();
+        fRegions.OverlayFloaters(fFrame);
         p.begin(&fFrame);
-        paintFloaters(p);
     } else {
-        fUnderFloaters = QImage();
+        fRegions.UnderFloaters = QImage();
     }
     AfterPaint(&p);
     p.end();
     fFrameDirty = false;
 }
 
+// The picture shown, as far as it is loaded, drawn into display with its colour key and its
+// display adjustments.
+void TPixImage::drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRect& display)
+{
+    QImage picture = pictureImage(shown);
+    // A frame of an animation shows the background where it is transparent.
+    const bool frameKeyed = (fAnim.Playing || fAnim.LoaderDriven) && (shown.Flags & bfTransparent);
+    if (fUseTransparentColor || frameKeyed) {
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key =
+            platform::colorToQColor(frameKeyed ? shown.TransparentColor : fTransparentColor).rgb() | 0xFF000000u;
+        clearKeyColour(picture, key);
+    }
+    QRectF source(fView.Src);
+    QRectF target(display);
+    if (fLoadingPage) {
+        // Only the rows decoded so far.
+        const double rows = std::min<double>(fLoadingRows, source.bottom()) - source.top();
+        if (rows < source.height()) {
+            target.setHeight(std::max(0.0, rows) * target.height() / source.height());
+            source.setHeight(std::max(0.0, rows));
+        }
+    }
+    // The display adjustments go with the bitmap; only the part shown is adjusted, in a copy.
+    if (fHasImage) {
+        PX_SetPaintContrast(&fBitmap, fPaintContrast);
+        PX_SetPaintIntensity(&fBitmap, fPaintIntensity);
+        PX_SetPaintGamma(&fBitmap, fPaintGamma);
+    }
+    if (paintAdjusted(fPaintContrast, fPaintIntensity, fPaintGamma)) {
+        const QRect part = source.toAlignedRect() & picture.rect();
+        if (!part.isEmpty()) {
+            picture = picture.copy(part);
+            applyPaintAdjustments(picture, fPaintContrast, fPaintIntensity, fPaintGamma);
+            source.translate(-part.left(), -part.top());
+        }
+    }
+    p.setRenderHint(QPainter::SmoothPixmapTransform, fPaintScaling != psNormal);
+    if (!source.isEmpty()) p.drawImage(target, picture, source);
+}
+
+// The picture as it is shown: turned upright for a bitmap stored in another perspective.
 QImage TPixImage::pictureImage(const SdkBitmapHandle& bitmap) const
 {
     const QImage::Format format = bitmap.BitsPerPixel == 8    ? QImage::Format_Grayscale8
@@ -411,14 +427,14 @@ void TPixImage::paintEvent(QPaintEvent*)
     // The client area lies inside the border.
     p.translate(EdgeWidth(), EdgeWidth());
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
-    if ((fRubberActive || (fRubberShown && fRgnShape == rsNone)) && !fRubberRect.isNull()) {
+    if ((fRubberActive || (fRubberShown && fRegions.Shape == rsNone)) && !fRubberRect.isNull()) {
         const QPoint moved(fRubberScrollStart.x() - fView.PosX, fRubberScrollStart.y() - fView.PosY);
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
         p.setBrush(Qt::NoBrush);
         p.drawRect(fRubberRect.translated(moved));
     }
-    paintShapeInProgress(p);
+    fRegions.PaintShapeInProgress(p);
 }
 
 void TPixImage::resizeEvent(QResizeEvent* event)
@@ -525,7 +541,7 @@ QRect TPixImage::RubberBandEnd()
 
 void TPixImage::finishRubberBand()
 {
-    fMouseDrawing = false;
+    fRegions.Drawing = false;
     const QRect band = RubberBandEnd();
     // It stays shown where it was drawn, following the picture when it scrolls.
     fRubberScrollStart = QPoint(fView.PosX, fView.PosY);

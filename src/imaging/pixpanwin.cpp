@@ -257,6 +257,7 @@ int TPixImage::MagGlassDisplayFlags() const
     return displayFlags(fMagGlassPaintDither, fMagGlassBitonalScaling, fMagGlassPaintPalette, fMagGlassPaintScaling);
 }
 
+// The part of the picture the control shows, in bitmap coordinates.
 QRect TPixImage::visibleBitmapPart() const
 {
     if (!fHasImage) return {};
@@ -322,6 +323,8 @@ bool TPixImage::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+// The pan window goes out of sight while the control's window is minimised and comes back
+// with it.
 void TPixImage::followWindowState()
 {
     if (!fPanWin || !fPanWinShown) return;
@@ -337,6 +340,7 @@ void TPixImage::followWindowState()
     }
 }
 
+// Shows the visible part in the pan window; with pictureChanged also the picture anew.
 void TPixImage::updatePanWindow(bool pictureChanged)
 {
     if (!fPanWin || !fPanWinShown || !fHasImage || !fBitmap.allocated()) return;

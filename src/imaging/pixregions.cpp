@@ -15,9 +15,6 @@ using namespace sdk;
 namespace {
 
 constexpr int outlineInterval = 1000; // milliseconds between two steps of the moving outline
-constexpr int outlinePhases = 8;
-constexpr int polygonGrowth = 50;     // the polygon buffer grows by this many points
-constexpr int roundCorner = 50;       // corner ellipse of a rounded rectangle
 
 int mouseButton(Qt::MouseButton b)
 {
@@ -26,13 +23,6 @@ int mouseButton(Qt::MouseButton b)
     case Qt::MiddleButton: return 2;
     default: return 0;
     }
-}
-
-// The rectangle between two points, edges as given to the engine (right and bottom outside).
-PxRect spanned(const QPoint& a, const QPoint& b, int shift)
-{
-    return PxRect{std::min(a.x(), b.x()) - shift, std::min(a.y(), b.y()) - shift, std::max(a.x(), b.x()) - shift,
-                  std::max(a.y(), b.y()) - shift};
 }
 
 } // namespace
@@ -45,7 +35,7 @@ PxRgnTransform TPixImage::bitmapToClient() const { return fView.BitmapToClient(B
 
 // ---- region state ----
 
-bool TPixImage::hasRegion() const { return fHasImage && PX_BitmapHasRgn(&fBitmap) == 1; }
+bool TPixImage::hasRegion() const { return fHasImage && fRegions.HasRegion(); }
 
 void TPixImage::storeIntoList()
 {
@@ -55,38 +45,33 @@ void TPixImage::storeIntoList()
 void TPixImage::refreshRgnBounds()
 {
     if (!fHasImage) {
-        fRgnBounds = QRect();
+        fRegions.Bounds = QRect();
         return;
     }
-    const PxRgnTransform identity;
-    QRect bounds;
-    const int r = PX_GetBitmapRgnBounds(&fBitmap, &identity, &bounds);
-    if (r == PX_SUCCESS && bounds.isEmpty()) {
-        if (PX_BitmapHasRgn(&fBitmap) == 1) {
-            PX_FreeBitmapRgn(&fBitmap);
-            storeIntoList();
-        }
+    bool emptied = false, freed = false;
+    const int r = fRegions.RefreshBounds(&emptied, &freed);
+    if (emptied) {
+        if (freed) storeIntoList();
         if (fEnableFloater) dropAutoFloater();
-        fRgnBounds = QRect();
         return;
     }
     fLastResult = r;
-    if (r == PX_SUCCESS) fRgnBounds = bounds;
 }
 
+// What follows every change of the region: bounds, floater copies, list, repaint, event.
 void TPixImage::regionChanged()
 {
     refreshRgnBounds();
     if (!fHasImage) return;
     if (fEnableFloater && hasRegion()) {
-        const int r = buildFloaterCopies();
+        const int r = fRegions.BuildFloaterCopies();
         if (r != PX_SUCCESS && fEnableMethodErrors) {
             fLastResult = r;
             throw EPixImageError(formatMethodError(objectName(), r, QStringLiteral("Error Allocating Floater Bitmaps")));
         }
     }
     storeIntoList();
-    if (fPaintRgnOnly || fRgnFrameType != 0) {
+    if (fPaintRgnOnly || fRegions.FrameType != 0) {
         fFrameDirty = true;
         update();
     }
@@ -97,13 +82,7 @@ int TPixImage::SetRgnRect(int Left, int Top, int Width, int Height, int CombineM
 {
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("SetRgnRect"));
-    PxRect rect;
-    rect.Left = std::min(Left, Left + Width);
-    rect.Right = std::max(Left, Left + Width);
-    rect.Top = std::min(Top, Top + Height);
-    rect.Bottom = std::max(Top, Top + Height);
-    const PxRgnTransform transform = clientToBitmap();
-    const int r = PX_SetBitmapRgnRect(&fBitmap, &transform, rect, CombineMode);
+    const int r = fRegions.SetRect(clientToBitmap(), Left, Top, Width, Height, CombineMode);
     if (r == PX_SUCCESS) regionChanged();
     return CheckMethodResult(QStringLiteral("SetRgnRect"), r);
 }
@@ -112,9 +91,7 @@ int TPixImage::SetRgnHandle(const TRgnHandle Handle, int XOffset, int YOffset, i
 {
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("SetRgnHandle"));
-    const PxRgnTransform identity;
-    const int r = Handle ? PX_SetBitmapRgnHandle(&fBitmap, &identity, *Handle, XOffset, YOffset, CombineMode)
-                         : PXERR_BADPARAM;
+    const int r = fRegions.SetHandle(Handle, XOffset, YOffset, CombineMode);
     if (r == PX_SUCCESS) regionChanged();
     return CheckMethodResult(QStringLiteral("SetRgnHandle"), r);
 }
@@ -122,9 +99,8 @@ int TPixImage::SetRgnHandle(const TRgnHandle Handle, int XOffset, int YOffset, i
 TRgnHandle TPixImage::GetRgnHandle()
 {
     if (!fHasImage) raiseNotAllocated(QStringLiteral("GetRgnHandle"));
-    const PxRgnTransform identity;
     auto handle = std::make_unique<QRegion>();
-    const int r = PX_GetBitmapRgnHandle(&fBitmap, &identity, handle.get());
+    const int r = fRegions.GetHandle(handle.get());
     if (r != PX_SUCCESS) handle.reset();
     CheckMethodResult(QStringLiteral("GetRgnHandle"), r);
     return handle.release();
@@ -141,12 +117,11 @@ int TPixImage::FreeRgn()
 {
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("FreeRgn"));
-    const int r = PX_FreeBitmapRgn(&fBitmap);
+    const int r = fRegions.Free();
     if (fEnableFloater) dropAutoFloater();
-    fRgnBounds = QRect();
     storeIntoList();
     // An outline shown for the region goes with it.
-    if (fPaintRgnOnly || fRgnFrameType != 0) invalidateIfAuto();
+    if (fPaintRgnOnly || fRegions.FrameType != 0) invalidateIfAuto();
     return CheckMethodResult(QStringLiteral("FreeRgn"), r);
 }
 
@@ -158,21 +133,17 @@ bool TPixImage::HasRgn()
 
 bool TPixImage::IsPtInRgn(int X, int Y)
 {
-    if (!fHasImage) return false;
-    const PxRgnTransform transform = clientToBitmap();
-    int x = X, y = Y;
-    if (PX_PointToBitmap(&fBitmap, &transform, &x, &y) != PX_SUCCESS) return false;
-    const PxRgnTransform identity;
-    return PX_IsPtInBitmapRgn(&fBitmap, &identity, x, y) == 1 && PX_BitmapHasRgn(&fBitmap) == 1;
+    return fHasImage && fRegions.Contains(clientToBitmap(), X, Y);
 }
 
 QPoint TPixImage::PolygonPoint(int Index)
 {
-    if (Index < 0 || Index >= static_cast<int>(fPolygon.size())) {
+    QPoint point;
+    if (!fRegions.PolygonPoint(Index, &point)) {
         fLastResult = 0;
         throw ERangeError(objectName() + QStringLiteral(" \nPolygonPoint[]: Index out of range."));
     }
-    return fPolygon[static_cast<std::size_t>(Index)];
+    return point;
 }
 
 // ---- showing the region ----
@@ -187,55 +158,45 @@ void TPixImage::SetRgnFrameType(std::uint8_t Type)
         update();
     } else {
         if (!fRgnTimer->isActive()) fRgnTimer->start(outlineInterval);
-        fRgnFrameType = Type;
+        fRegions.FrameType = Type;
         if (hasRegion()) drawOutlineNow();
     }
-    fRgnFrameType = Type;
+    fRegions.FrameType = Type;
 }
 
 void TPixImage::paintRegionOutline(QPainter& p)
 {
-    if (fRgnFrameType == 0 || !hasRegion() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
+    if (fRegions.FrameType == 0 || !hasRegion() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
     const int b = BorderWidth();
     p.save();
     p.setClipRect(fView.DstClip.translated(b, b) & QRect(0, 0, ClientWidth(), ClientHeight()));
-    const PxRgnTransform t = bitmapToClient();
-    if (fRgnFrameType == 3) PX_ColorBitmapRgn(&p, &fBitmap, &t, platform::colorToRGB(fRgnColor));
-    else PX_FrameBitmapRgn(&p, &fBitmap, &t, fRgnPhase);
+    fRegions.PaintRegion(p, bitmapToClient());
     p.restore();
-    if (fRgnFrameType == 2 && !fMouseDrawing) fRgnTimer->start(outlineInterval);
+    if (fRegions.FrameType == 2 && !fRegions.Drawing) fRgnTimer->start(outlineInterval);
 }
 
 void TPixImage::drawOutlineNow()
 {
     if (fFrame.isNull() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
     const PxRgnTransform t = bitmapToClient();
-    auto draw = [&](QImage& image) {
-        if (image.isNull() || image.size() != fFrame.size()) return;
-        QPainter p(&image);
-        p.setClipRect(innerRect());
-        if (fRgnFrameType == 3) PX_ColorBitmapRgn(&p, &fBitmap, &t, platform::colorToRGB(fRgnColor));
-        else PX_FrameBitmapRgn(&p, &fBitmap, &t, fRgnPhase);
-    };
-    draw(fFrame);
-    draw(fUnderFloaters);
+    const QSize size = fFrame.size();
+    fRegions.PaintRegionOn(fFrame, size, innerRect(), t);
+    fRegions.PaintRegionOn(fRegions.UnderFloaters, size, innerRect(), t);
     update();
 }
 
 void TPixImage::restartOutline()
 {
-    if (fRgnFrameType != 0 && !fRgnTimer->isActive()) fRgnTimer->start(outlineInterval);
+    if (fRegions.FrameType != 0 && !fRgnTimer->isActive()) fRgnTimer->start(outlineInterval);
 }
 
 void TPixImage::outlineTick()
 {
-    if (fRgnFrameType != 1 && fRgnFrameType != 2) {
-        fRgnTimer->stop();
-        return;
+    switch (fRegions.TickOutline()) {
+    case PixRegionEditor::OutlineTick::Stop: fRgnTimer->stop(); break;
+    case PixRegionEditor::OutlineTick::Skip: break;
+    case PixRegionEditor::OutlineTick::Draw: drawOutlineNow(); break;
     }
-    if (!hasRegion()) return;
-    if (fRgnFrameType == 2) fRgnPhase = (fRgnPhase + 1) % outlinePhases;
-    drawOutlineNow();
 }
 
 // ---- regions drawn with the mouse ----
@@ -262,10 +223,12 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         StartZoomInCapture();
         return;
     }
-    if (fFloater.allocated() && fFloaterVisible && (fFloaterRect & fFloaterClip).contains(at)) return;
+    if (fRegions.Floater.allocated() && fRegions.FloaterVisible &&
+        (fRegions.FloaterRect & fRegions.FloaterClip).contains(at))
+        return;
     if (fProcessing || fBusyDepth > 0 || fAnim.Playing || MagGlassActive()) return;
     const QRect visible = visiblePicture();
-    fMouseDrawing = false;
+    fRegions.Drawing = false;
     setFocus(Qt::MouseFocusReason);
     fMouseCaptured = true;
     if (!fHasImage || !visible.contains(at)) return;
@@ -278,11 +241,10 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
                 return;
             }
         }
-        if (fRgnShape != rsNone) {
+        if (fRegions.Shape != rsNone) {
             if (fAutoFloater) dropAutoFloater();
             if (hasRegion()) {
-                PX_FreeBitmapRgn(&fBitmap);
-                fRgnBounds = QRect();
+                fRegions.Free();
                 storeIntoList();
                 // The outline shown for it is cleared by a repaint.
                 fFrameDirty = true;
@@ -293,21 +255,13 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
         // The failure is kept as the last result; a mouse event cannot carry it further.
         return;
     }
-    if (fRgnShape == rsNone && !fRubberBandMode) return;
-    fMouseDrawing = true;
-    fRgnCombineMode = 1;
-    if (fRgnShape == rsNone) {
+    if (fRegions.Shape == rsNone && !fRubberBandMode) return;
+    if (fRegions.Shape == rsNone) {
         // A rubber band: the one shown before goes.
         fRubberShown = false;
         RubberBandBegin(at.x(), at.y());
     }
-    if (fRgnShape == rsPolygon) {
-        fPolygon.clear();
-        fPolygon.reserve(polygonGrowth);
-        fPolygon.push_back(at);
-    }
-    fPressPoint = at;
-    fCurrentPoint = at;
+    fRegions.BeginShape(at);
 }
 
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
@@ -318,19 +272,15 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
     if (fZoomInDragging) StartZoomInCapture();
     if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fAnim.Playing && !MagGlassActive() &&
         fMouseCaptured) {
-        if (fDragging) {
+        if (fRegions.Dragging) {
             dragFloater(at);
-        } else if (fMouseDrawing) {
+        } else if (fRegions.Drawing) {
             // Kept on the picture: the far edges are reached, not passed.
             const QRect visible = visiblePicture();
             const QPoint p(std::clamp(at.x(), visible.left(), visible.left() + visible.width()),
                            std::clamp(at.y(), visible.top(), visible.top() + visible.height()));
-            fCurrentPoint = p;
-            if (fRgnShape == rsNone) RubberBandMove(p.x(), p.y());
-            if (fRgnShape == rsPolygon) {
-                if (fPolygon.size() == fPolygon.capacity()) fPolygon.reserve(fPolygon.capacity() + polygonGrowth);
-                fPolygon.push_back(p);
-            }
+            if (fRegions.Shape == rsNone) RubberBandMove(p.x(), p.y());
+            fRegions.MoveShape(p);
             update();
         }
     }
@@ -352,13 +302,13 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
         !fAnim.Playing) {
         try {
-            if (fDragging) dropFloater();
-            else if (fMouseDrawing && fRgnShape == rsNone) finishRubberBand();
-            else if (fMouseDrawing) finishShape();
+            if (fRegions.Dragging) dropFloater();
+            else if (fRegions.Drawing && fRegions.Shape == rsNone) finishRubberBand();
+            else if (fRegions.Drawing) finishShape();
         } catch (const std::exception&) {
             // Kept as the last result, as for the press.
         }
-        fMouseDrawing = false;
+        fRegions.Drawing = false;
     }
     if (event->buttons() == Qt::NoButton) fMouseCaptured = false;
     if (OnMouseUp) OnMouseUp(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
@@ -371,48 +321,10 @@ void TPixImage::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
 }
 
-void TPixImage::paintShapeInProgress(QPainter& p)
-{
-    if (!fMouseDrawing) return;
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
-    p.setBrush(Qt::NoBrush);
-    const QRect box = QRect(fPressPoint, fCurrentPoint).normalized();
-    switch (fRgnShape) {
-    case rsRectangle: p.drawRect(box); break;
-    case rsRoundRect: p.drawRoundedRect(box, roundCorner / 2.0, roundCorner / 2.0); break;
-    case rsEllipse: p.drawEllipse(box); break;
-    case rsPolygon: p.drawPolyline(fPolygon.data(), static_cast<int>(fPolygon.size())); break;
-    case rsNone: break;
-    }
-    p.restore();
-}
-
 void TPixImage::finishShape()
 {
-    fMouseDrawing = false;
     update(); // the shape drawn while dragging goes away
-    const int b = BorderWidth();
-    PxRgnTransform t = clientToBitmap();
-    t.ViewPerspective = 0;
-    const PxRect box = spanned(fPressPoint, fCurrentPoint, b);
-    int r = PXERR_BADPARAM;
-    switch (fRgnShape) {
-    case rsRectangle: r = PX_SetBitmapRgnRect(&fBitmap, &t, box, fRgnCombineMode); break;
-    case rsRoundRect:
-        r = PX_SetBitmapRgnRoundRect(&fBitmap, &t, box, roundCorner, roundCorner, fRgnCombineMode);
-        break;
-    case rsEllipse: r = PX_SetBitmapRgnEllipse(&fBitmap, &t, box, fRgnCombineMode); break;
-    case rsPolygon: {
-        std::vector<QPoint> points(fPolygon);
-        for (QPoint& p : points) p -= QPoint(b, b);
-        r = PX_SetBitmapRgnPolygon(&fBitmap, &t, points.data(), static_cast<int>(points.size()), 1, fRgnCombineMode);
-        break;
-    }
-    case rsNone: break;
-    }
-    fPolygon.clear();
+    const int r = fRegions.FinishShape(clientToBitmap(), BorderWidth());
     fLastResult = r;
     if (r == PX_SUCCESS) regionChanged();
     fLastResult = r;

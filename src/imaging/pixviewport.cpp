@@ -4,9 +4,27 @@
 #include "platform/rounding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace imaging {
+
+namespace {
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    std::int64_t q = a / b;
+    if (a % b != 0 && (a < 0) != (b < 0)) --q;
+    return q;
+}
+
+// A screen distance in bitmap pixels, rounded toward minus infinity.
+int toBitmapUnits(int distance, int sourceSize, int destinationSize)
+{
+    return static_cast<int>(floorDiv(static_cast<std::int64_t>(distance) * sourceSize, std::max(1, destinationSize)));
+}
+
+} // namespace
 
 int PixViewport::Scaled(int n, double z)
 {
@@ -257,6 +275,21 @@ sdk::PxRgnTransform PixViewport::BitmapToClient(int border) const
     t.XOffset = DstLeft + border;
     t.YOffset = DstTop + border;
     return t;
+}
+
+QRect PixViewport::ClientRectOf(const QRect& r, int border) const
+{
+    const int sw = std::max(1, Src.width()), sh = std::max(1, Src.height());
+    auto x = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * DstWidth, sw)) + DstLeft + border; };
+    auto y = [&](std::int64_t v) { return static_cast<int>(floorDiv(v * DstHeight, sh)) + DstTop + border; };
+    const int l = x(r.left()), t = y(r.top());
+    return QRect(l, t, x(static_cast<std::int64_t>(r.left()) + r.width()) - l,
+                 y(static_cast<std::int64_t>(r.top()) + r.height()) - t);
+}
+
+QPoint PixViewport::BitmapDistance(const QPoint& d) const
+{
+    return QPoint(toBitmapUnits(d.x(), Src.width(), DstWidth), toBitmapUnits(d.y(), Src.height(), DstHeight));
 }
 
 } // namespace imaging

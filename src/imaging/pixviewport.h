@@ -87,6 +87,10 @@ public:
     // Client (inner) coordinates to the bitmap's and back, for the region engine.
     sdk::PxRgnTransform ClientToBitmap(int viewPerspective) const;
     sdk::PxRgnTransform BitmapToClient(int border) const;
+    // A bitmap rectangle as the client rectangle it is shown at (edges rounded toward minus
+    // infinity), and a distance on the screen in bitmap pixels.
+    QRect ClientRectOf(const QRect& bitmapRect, int border) const;
+    QPoint BitmapDistance(const QPoint& screenDistance) const;
 
 private:
     int wheelRemainder_ = 0;

@@ -62,6 +62,7 @@ void TPixImage::ctl3DChangedForChildren()
         if (auto* child = qobject_cast<TPixImage*>(o); child && child->fParentCtl3D) child->edgeChanged();
 }
 
+// The border of bsSingle: the layout, the scroll bars and the paint follow a change of it.
 void TPixImage::edgeChanged()
 {
     placeScrollBars();
@@ -86,6 +87,7 @@ void TPixImage::drawEdge(QPainter& p)
                     platform::colorToRGB(platform::clBtnHighlight));
 }
 
+// A point of the window as a point of the client area inside the border.
 QPoint TPixImage::clientPoint(const QPointF& widgetPoint) const
 {
     const int e = EdgeWidth();
