@@ -84,8 +84,10 @@ bool LineLayout::gatherLine(MarkupReader& reader)
     bool more = true;
     while (!reader.atEnd() && !breaker_.line.ended && more) {
         const MarkupToken token = reader.peek(o_.WordWrap);
-        if (token.kind == MarkupToken::Tag) tag(reader, token);
-        else if (token.kind == MarkupToken::Text) breaker_.textRun(reader, token);
+        if (token.kind == MarkupToken::Tag)
+            tag(reader, token);
+        else if (token.kind == MarkupToken::Text)
+            breaker_.textRun(reader, token);
         else {
             // A tag cut short ends the item.
             reader.take(token);
@@ -119,23 +121,20 @@ void LineLayout::openingTag(const MarkupTag& tag)
     }
     if (breaker_.lineTag(tag)) return;
     switch (style_.open(tag)) {
-    case TagEffect::EndsLine:
-        breaker_.line.ended = true;
-        break;
+    case TagEffect::EndsLine: breaker_.line.ended = true; break;
     case TagEffect::NewBand:
         breaker_.line.band = style_.band;
         breaker_.line.bandTo = style_.bandTo;
         break;
-    case TagEffect::None:
-        break;
+    case TagEffect::None: break;
     }
 }
 
 } // namespace
 
-bool LayoutHTMLItem(const QPaintDevice* device, const QFont& baseFont, const QColor& baseText,
-                    const QColor& baseBackground, const QString& text, const QRect& bounds,
-                    const HTMLItemOptions& options, HTMLItemResult& result, MarkupLayout* layout)
+bool LayoutHTMLItem(const QPaintDevice* device, const QFont& baseFont, const QColor& baseText, const QColor& baseBackground,
+                    const QString& text, const QRect& bounds, const HTMLItemOptions& options, HTMLItemResult& result,
+                    MarkupLayout* layout)
 {
     result = HTMLItemResult();
     if (layout) {
@@ -151,8 +150,8 @@ bool DrawHTMLItem(QPainter& canvas, const QString& text, const QRect& bounds, co
 {
     const QColor brush = canvas.brush().style() == Qt::NoBrush ? QColor() : canvas.brush().color();
     MarkupLayout layout;
-    const bool hit = LayoutHTMLItem(canvas.device(), canvas.font(), canvas.pen().color(), brush, text, bounds,
-                                    options, result, &layout);
+    const bool hit =
+        LayoutHTMLItem(canvas.device(), canvas.font(), canvas.pen().color(), brush, text, bounds, options, result, &layout);
     if (!options.MeasureOnly && !options.HitTestOnly) PaintMarkupLayout(canvas, layout);
     return hit;
 }

@@ -117,8 +117,10 @@ void LineBreaker::image(const MarkupTag& tag)
     line.pieces.push_back(p);
     advance(size.width());
     line.height = std::max(line.height, size.height());
-    if (tag.upper.contains(QLatin1String("\"TOP"))) line.textOffset = line.height - measure_.lineHeight();
-    else if (tag.upper.contains(QLatin1String("\"MIDDLE"))) line.textOffset = (line.height - measure_.lineHeight()) / 2;
+    if (tag.upper.contains(QLatin1String("\"TOP")))
+        line.textOffset = line.height - measure_.lineHeight();
+    else if (tag.upper.contains(QLatin1String("\"MIDDLE")))
+        line.textOffset = (line.height - measure_.lineHeight()) / 2;
 }
 
 bool LineBreaker::imageFits(const MarkupTag& tag)

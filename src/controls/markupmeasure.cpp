@@ -57,7 +57,8 @@ int RunMeasure::width(const QString& run)
     const QString key = (tabs && tabStop_ > 0 ? fontKey_ + QString::number(tabStop_) + u'\t' : fontKey_) + run;
     const auto it = widths.constFind(key);
     if (it != widths.constEnd()) return *it;
-    const int w = tabs ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run, std::max(0, tabStop_)).width() : m.horizontalAdvance(run);
+    const int w =
+        tabs ? m.size(Qt::TextSingleLine | Qt::TextExpandTabs, run, std::max(0, tabStop_)).width() : m.horizontalAdvance(run);
     if (widths.size() > 8192) widths.clear();
     widths.insert(key, w);
     return w;

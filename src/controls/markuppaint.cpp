@@ -15,8 +15,10 @@ void drawPixmapOrPicture(QPainter& p, const MarkupOp& op, const QRect& rect, boo
 {
     if (op.picture) {
         if (!op.picture->isDecoded()) return;
-        if (stretch) p.drawImage(rect, op.picture->image());
-        else op.picture->Draw(p, rect);
+        if (stretch)
+            p.drawImage(rect, op.picture->image());
+        else
+            op.picture->Draw(p, rect);
     } else if (!op.pixmap.isNull()) {
         p.drawPixmap(rect, op.pixmap);
     }
@@ -95,24 +97,12 @@ void PaintMarkupLayout(QPainter& p, const MarkupLayout& layout)
     p.save();
     for (const MarkupOp& op : layout.ops) {
         switch (op.kind) {
-        case MarkupOp::Fill:
-            p.fillRect(op.rect, op.color);
-            break;
-        case MarkupOp::Gradient:
-            FillGradient(p, op.from, op.to, op.horizontal, op.rect, 64, platform::clNone);
-            break;
-        case MarkupOp::Tile:
-            paintTile(p, op);
-            break;
-        case MarkupOp::Image:
-            drawPixmapOrPicture(p, op, op.rect, op.stretch || op.picture == nullptr);
-            break;
-        case MarkupOp::Text:
-            paintText(p, op);
-            break;
-        case MarkupOp::Zigzag:
-            paintZigzag(p, op);
-            break;
+        case MarkupOp::Fill: p.fillRect(op.rect, op.color); break;
+        case MarkupOp::Gradient: FillGradient(p, op.from, op.to, op.horizontal, op.rect, 64, platform::clNone); break;
+        case MarkupOp::Tile: paintTile(p, op); break;
+        case MarkupOp::Image: drawPixmapOrPicture(p, op, op.rect, op.stretch || op.picture == nullptr); break;
+        case MarkupOp::Text: paintText(p, op); break;
+        case MarkupOp::Zigzag: paintZigzag(p, op); break;
         case MarkupOp::Line:
             p.setPen(QPen(op.color, 1));
             p.drawLine(op.rect.topLeft(), QPoint(op.rect.right(), op.rect.top()));

@@ -59,8 +59,10 @@ int LinePlacer::place(const MarkupLine& line, int top, int alignment, int indent
     lineWidth = std::max(0, lineWidth);
     const int lineHeight = clampLength(qint64(line.height) + o_.LineSpacing);
     int lx = work_.left();
-    if (alignment == 1 && work_.right() + 1 - lineWidth > lx) lx = work_.right() + 1 - lineWidth;
-    else if (alignment == 2 && work_.width() > lineWidth) lx += (work_.width() - lineWidth) / 2;
+    if (alignment == 1 && work_.right() + 1 - lineWidth > lx)
+        lx = work_.right() + 1 - lineWidth;
+    else if (alignment == 2 && work_.width() > lineWidth)
+        lx += (work_.width() - lineWidth) / 2;
     lx = clampLength(qint64(lx) + indent);
     const int height = clampLength(qint64(lineHeight) + line.subRoom + line.supRoom);
     const int textBottom = top + lineHeight + line.supRoom - line.textOffset; // exclusive bottom of plain text
@@ -70,8 +72,10 @@ int LinePlacer::place(const MarkupLine& line, int top, int alignment, int indent
     std::vector<MarkupOp> ops;
     if (draw) lineBands(line, top, height, ops);
     for (const Piece& p : line.pieces) {
-        if (p.kind == Piece::Image) placeImage(p, QRect(lx + p.x, top, p.width, p.height), draw, ops);
-        else placeText(line, p, lx, textBottom, draw, ops);
+        if (p.kind == Piece::Image)
+            placeImage(p, QRect(lx + p.x, top, p.width, p.height), draw, ops);
+        else
+            placeText(line, p, lx, textBottom, draw, ops);
     }
     if (draw && line.rule) {
         MarkupOp op;
@@ -140,12 +144,13 @@ void LinePlacer::placeImage(const Piece& p, const QRect& rect, bool draw, std::v
 
 // A run or bullet placed on the line's text bottom (raised or lowered for a script):
 // hit-tested when in an anchor, drawn with its shadow and error mark.
-void LinePlacer::placeText(const MarkupLine& line, const Piece& p, int lx, int textBottom, bool draw,
-                           std::vector<MarkupOp>& ops)
+void LinePlacer::placeText(const MarkupLine& line, const Piece& p, int lx, int textBottom, bool draw, std::vector<MarkupOp>& ops)
 {
     int bottom = textBottom;
-    if (p.script > 0) bottom -= line.supRoom;
-    else if (p.script < 0) bottom += line.subRoom;
+    if (p.script > 0)
+        bottom -= line.supRoom;
+    else if (p.script < 0)
+        bottom += line.subRoom;
     const QRect rect(lx + p.x, bottom - p.height, p.width, p.height);
     if (p.kind == Piece::Text && p.anchor >= 0) {
         unite(p.anchor, rect);

@@ -42,8 +42,7 @@ public:
 private:
     void lineBands(const MarkupLine& line, int top, int height, std::vector<MarkupOp>& ops) const;
     void placeImage(const Piece& p, const QRect& rect, bool draw, std::vector<MarkupOp>& ops);
-    void placeText(const MarkupLine& line, const Piece& p, int lx, int textBottom, bool draw,
-                   std::vector<MarkupOp>& ops);
+    void placeText(const MarkupLine& line, const Piece& p, int lx, int textBottom, bool draw, std::vector<MarkupOp>& ops);
     void unite(int anchor, const QRect& rect);
 
     const HTMLItemOptions& o_;

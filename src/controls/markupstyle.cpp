@@ -14,8 +14,8 @@ QColor qcolor(ColorRef c) { return platform::colorToQColor(c); }
 
 } // namespace
 
-MarkupStyle::MarkupStyle(const HTMLItemOptions& options, RunMeasure& measure, const QFont& baseFont,
-                         const QColor& baseText, const QColor& baseBackground)
+MarkupStyle::MarkupStyle(const HTMLItemOptions& options, RunMeasure& measure, const QFont& baseFont, const QColor& baseText,
+                         const QColor& baseBackground)
     : o_(options), measure_(measure), base_(baseFont), baseText_(baseText), baseBackground_(baseBackground)
 {
 }
@@ -31,45 +31,34 @@ TagEffect MarkupStyle::open(const MarkupTag& tag)
 {
     const QChar c2 = tag.c2;
     switch (tag.c1.unicode()) {
-    case 'A':
-        openAnchor(tag);
-        break;
+    case 'A': openAnchor(tag); break;
     case 'B':
-        if (c2 == u'>') setBold(true);
-        else if (c2 == u'L' && !o_.BlinkOn) text = baseBackground_.isValid() ? baseBackground_ : QColor(Qt::transparent);
+        if (c2 == u'>')
+            setBold(true);
+        else if (c2 == u'L' && !o_.BlinkOn)
+            text = baseBackground_.isValid() ? baseBackground_ : QColor(Qt::transparent);
         break;
-    case 'E':
-        errorMark = true;
-        break;
-    case 'F':
-        fontTag(tag);
-        break;
+    case 'E': errorMark = true; break;
+    case 'F': fontTag(tag); break;
     case 'H':
         if (c2 == u'I') highlight();
         break;
     case 'I':
         if (c2 == u'>') setItalic(true);
         break;
-    case 'P':
-        return paragraph(tag);
-    case 'R':
-        rotate(tag);
-        break;
-    case 'S':
-        openS(tag);
-        break;
+    case 'P': return paragraph(tag);
+    case 'R': rotate(tag); break;
+    case 'S': openS(tag); break;
     case 'U':
-        if (c2 == u'>') setUnderline(true);
+        if (c2 == u'>')
+            setUnderline(true);
         else if (c2 == u'L') {
             ++depth;
             return TagEffect::EndsLine;
         }
         break;
-    case 'Z':
-        hidden = true;
-        break;
-    default:
-        break;
+    case 'Z': hidden = true; break;
+    default: break;
     }
     return TagEffect::None;
 }
@@ -78,47 +67,35 @@ TagEffect MarkupStyle::close(const MarkupTag& tag)
 {
     const QChar c2 = tag.c2;
     switch (tag.c1.unicode()) {
-    case 'A':
-        closeAnchor();
-        break;
+    case 'A': closeAnchor(); break;
     case 'B':
-        if (c2 == u'>') setBold(false);
-        else text = baseText_;
+        if (c2 == u'>')
+            setBold(false);
+        else
+            text = baseText_;
         break;
-    case 'E':
-        errorMark = false;
-        break;
-    case 'F':
-        closeFont();
-        break;
+    case 'E': errorMark = false; break;
+    case 'F': closeFont(); break;
     case 'H':
         text = hiText_;
         background = hiBackground_;
         break;
-    case 'I':
-        setItalic(false);
-        break;
-    case 'L':
-        return TagEffect::EndsLine;
+    case 'I': setItalic(false); break;
+    case 'L': return TagEffect::EndsLine;
     case 'P':
         band = QColor();
         bandTo = platform::clNone;
         return TagEffect::EndsLine;
-    case 'R':
-        rotation = 0;
-        break;
-    case 'S':
-        closeS(tag);
-        break;
+    case 'R': rotation = 0; break;
+    case 'S': closeS(tag); break;
     case 'U':
-        if (c2 == u'L' && depth > 0) --depth;
-        else setUnderline(false);
+        if (c2 == u'L' && depth > 0)
+            --depth;
+        else
+            setUnderline(false);
         break;
-    case 'Z':
-        hidden = false;
-        break;
-    default:
-        break;
+    case 'Z': hidden = false; break;
+    default: break;
     }
     return TagEffect::None;
 }
@@ -215,8 +192,10 @@ void MarkupStyle::closeFont()
 {
     QFont f = measure_.font();
     f.setFamily(base_.family());
-    if (base_.pointSizeF() > 0) f.setPointSizeF(base_.pointSizeF());
-    else f.setPixelSize(base_.pixelSize());
+    if (base_.pointSizeF() > 0)
+        f.setPointSizeF(base_.pointSizeF());
+    else
+        f.setPixelSize(base_.pixelSize());
     measure_.setFont(f);
     if (!o_.Selected) {
         text = baseText_;
@@ -237,9 +216,12 @@ TagEffect MarkupStyle::paragraph(const MarkupTag& tag)
     bool has = false;
     const QString align = tag.attribute(QLatin1String("ALIGN"), &has).toUpper();
     if (has) {
-        if (align.contains(QLatin1String("LEFT"))) alignment = 0;
-        else if (align.contains(QLatin1String("RIGHT"))) alignment = 1;
-        else if (align.contains(QLatin1String("CENTER"))) alignment = 2;
+        if (align.contains(QLatin1String("LEFT")))
+            alignment = 0;
+        else if (align.contains(QLatin1String("RIGHT")))
+            alignment = 1;
+        else if (align.contains(QLatin1String("CENTER")))
+            alignment = 2;
     }
     const QString ind = tag.attribute(QLatin1String("INDENT"), &has);
     if (has) indent = std::clamp(leadingNumber(ind), -kLimit, kLimit);
@@ -260,17 +242,24 @@ void MarkupStyle::rotate(const MarkupTag& tag)
 
 void MarkupStyle::openS(const MarkupTag& tag)
 {
-    if (tag.upper == QLatin1String("<SUB>")) script = -1;
-    else if (tag.upper == QLatin1String("<SUP>")) script = 1;
-    else if (tag.c2 == u'H') shadow = true;
-    else if (tag.c2 == u'>') setStrikeOut(true);
+    if (tag.upper == QLatin1String("<SUB>"))
+        script = -1;
+    else if (tag.upper == QLatin1String("<SUP>"))
+        script = 1;
+    else if (tag.c2 == u'H')
+        shadow = true;
+    else if (tag.c2 == u'>')
+        setStrikeOut(true);
 }
 
 void MarkupStyle::closeS(const MarkupTag& tag)
 {
-    if (tag.c2 == u'U') script = 0;
-    else if (tag.c2 == u'H') shadow = false;
-    else setStrikeOut(false);
+    if (tag.c2 == u'U')
+        script = 0;
+    else if (tag.c2 == u'H')
+        shadow = false;
+    else
+        setStrikeOut(false);
 }
 
 } // namespace controls::markup

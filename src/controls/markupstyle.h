@@ -39,14 +39,14 @@ public:
     // The running state, read by the line for each piece it gathers.
     QColor text, background;
     bool shadow = false, errorMark = false, hidden = false;
-    int script = 0;   // -1 sub, +1 sup
-    int rotation = 0; // degrees; a rotated font lasts for the rest of its line
-    int depth = 0;    // of nested lists
-    int anchor = -1;  // number of the open anchor
-    QString href;     // its target
+    int script = 0;    // -1 sub, +1 sup
+    int rotation = 0;  // degrees; a rotated font lasts for the rest of its line
+    int depth = 0;     // of nested lists
+    int anchor = -1;   // number of the open anchor
+    QString href;      // its target
     int alignment = 0; // 0 left, 1 right, 2 center
     int indent = 0;
-    QColor band;       // P band colour, invalid when off
+    QColor band; // P band colour, invalid when off
     ColorRef bandTo = platform::clNone;
     std::vector<QString> anchorTargets; // of every anchor opened, by number
 
