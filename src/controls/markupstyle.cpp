@@ -34,7 +34,7 @@ TagEffect MarkupStyle::open(const MarkupTag& tag)
     case 'A': openAnchor(tag); break;
     case 'B':
         if (c2 == u'>')
-            setBold(true);
+            setFontFlag(&QFont::setBold, true);
         else if (c2 == u'L' && !o_.BlinkOn)
             text = baseBackground_.isValid() ? baseBackground_ : QColor(Qt::transparent);
         break;
@@ -44,14 +44,14 @@ TagEffect MarkupStyle::open(const MarkupTag& tag)
         if (c2 == u'I') highlight();
         break;
     case 'I':
-        if (c2 == u'>') setItalic(true);
+        if (c2 == u'>') setFontFlag(&QFont::setItalic, true);
         break;
     case 'P': return paragraph(tag);
     case 'R': rotate(tag); break;
     case 'S': openS(tag); break;
     case 'U':
         if (c2 == u'>')
-            setUnderline(true);
+            setFontFlag(&QFont::setUnderline, true);
         else if (c2 == u'L') {
             ++depth;
             return TagEffect::EndsLine;
@@ -70,7 +70,7 @@ TagEffect MarkupStyle::close(const MarkupTag& tag)
     case 'A': closeAnchor(); break;
     case 'B':
         if (c2 == u'>')
-            setBold(false);
+            setFontFlag(&QFont::setBold, false);
         else
             text = baseText_;
         break;
@@ -80,7 +80,7 @@ TagEffect MarkupStyle::close(const MarkupTag& tag)
         text = hiText_;
         background = hiBackground_;
         break;
-    case 'I': setItalic(false); break;
+    case 'I': setFontFlag(&QFont::setItalic, false); break;
     case 'L': return TagEffect::EndsLine;
     case 'P':
         band = QColor();
@@ -92,7 +92,7 @@ TagEffect MarkupStyle::close(const MarkupTag& tag)
         if (c2 == u'L' && depth > 0)
             --depth;
         else
-            setUnderline(false);
+            setFontFlag(&QFont::setUnderline, false);
         break;
     case 'Z': hidden = false; break;
     default: break;
@@ -100,31 +100,10 @@ TagEffect MarkupStyle::close(const MarkupTag& tag)
     return TagEffect::None;
 }
 
-void MarkupStyle::setBold(bool on)
+void MarkupStyle::setFontFlag(void (QFont::*set)(bool), bool on)
 {
     QFont f = measure_.font();
-    f.setBold(on);
-    measure_.setFont(f);
-}
-
-void MarkupStyle::setItalic(bool on)
-{
-    QFont f = measure_.font();
-    f.setItalic(on);
-    measure_.setFont(f);
-}
-
-void MarkupStyle::setStrikeOut(bool on)
-{
-    QFont f = measure_.font();
-    f.setStrikeOut(on);
-    measure_.setFont(f);
-}
-
-void MarkupStyle::setUnderline(bool on)
-{
-    QFont f = measure_.font();
-    f.setUnderline(on);
+    (f.*set)(on);
     measure_.setFont(f);
 }
 
@@ -133,7 +112,7 @@ void MarkupStyle::openAnchor(const MarkupTag& tag)
     anchor = int(anchorTargets.size());
     href = tag.firstQuoted();
     anchorTargets.push_back(href);
-    if (!o_.HoverUnderlineOnly || anchor == o_.HoveredAnchor) setUnderline(true);
+    if (!o_.HoverUnderlineOnly || anchor == o_.HoveredAnchor) setFontFlag(&QFont::setUnderline, true);
     anchorBackground_ = background;
     anchorText_ = text;
     if (!o_.Selected) text = qcolor(o_.URLColor);
@@ -145,7 +124,7 @@ void MarkupStyle::openAnchor(const MarkupTag& tag)
 
 void MarkupStyle::closeAnchor()
 {
-    setUnderline(false);
+    setFontFlag(&QFont::setUnderline, false);
     background = anchorBackground_;
     // A selected item keeps its own colour; only a hover colour is taken back.
     text = o_.Selected ? anchorText_ : baseText_;
@@ -249,7 +228,7 @@ void MarkupStyle::openS(const MarkupTag& tag)
     else if (tag.c2 == u'H')
         shadow = true;
     else if (tag.c2 == u'>')
-        setStrikeOut(true);
+        setFontFlag(&QFont::setStrikeOut, true);
 }
 
 void MarkupStyle::closeS(const MarkupTag& tag)
@@ -259,7 +238,7 @@ void MarkupStyle::closeS(const MarkupTag& tag)
     else if (tag.c2 == u'H')
         shadow = false;
     else
-        setStrikeOut(false);
+        setFontFlag(&QFont::setStrikeOut, false);
 }
 
 } // namespace controls::markup

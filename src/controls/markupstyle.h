@@ -51,10 +51,8 @@ public:
     std::vector<QString> anchorTargets; // of every anchor opened, by number
 
 private:
-    void setBold(bool on);
-    void setItalic(bool on);
-    void setStrikeOut(bool on);
-    void setUnderline(bool on);
+    // Sets one of the running font's flags (bold, italic, underline, strike-out).
+    void setFontFlag(void (QFont::*set)(bool), bool on);
     void openAnchor(const MarkupTag& tag);
     void closeAnchor();
     void fontTag(const MarkupTag& tag);
