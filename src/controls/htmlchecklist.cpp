@@ -44,7 +44,7 @@ bool textBefore(const QString& a, const QString& b) { return a.compare(b, Qt::Ca
 
 } // namespace
 
-void THTMLCheckList::insertItem(int index, const QString& text)
+int THTMLCheckList::insertItem(int index, const QString& text)
 {
     MarkupListModel::Item it;
     it.text = text;
@@ -63,7 +63,9 @@ void THTMLCheckList::insertItem(int index, const QString& text)
         }
         index = first;
     }
+    index = std::clamp(index, 0, Count());
     itemModel()->insert(index, std::move(it));
+    return index;
 }
 
 void THTMLCheckList::removeItem(int index)

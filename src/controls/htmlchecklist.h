@@ -146,7 +146,7 @@ protected:
 private:
     friend class THTMLCheckListItems;
     QString itemText(int index) const { return itemModel()->text(index); }
-    void insertItem(int index, const QString& text) override;
+    int insertItem(int index, const QString& text) override;
     void removeItem(int index) override;
     void sortItems();
     void clearItems() override;

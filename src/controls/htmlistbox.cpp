@@ -265,7 +265,7 @@ void THTMListBox::measureRow(MarkupListModel::Item& row)
     }
 }
 
-void THTMListBox::insertItem(int index, const QString& text)
+int THTMListBox::insertItem(int index, const QString& text)
 {
     MarkupListModel::Item row;
     row.text = text;
@@ -277,6 +277,7 @@ void THTMListBox::insertItem(int index, const QString& text)
     // asked, rather than at every item of a long fill.
     scheduleDelayedItemsLayout();
     viewport()->update();
+    return index;
 }
 
 void THTMListBox::removeItem(int index)

@@ -149,7 +149,7 @@ protected:
 private:
     friend class THTMListItems;
     friend class ListDrag;
-    void insertItem(int index, const QString& text) override;
+    int insertItem(int index, const QString& text) override;
     void removeItem(int index) override;
     void clearItems() override;
     void measureRow(MarkupListModel::Item& row);

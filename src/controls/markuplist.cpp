@@ -14,8 +14,7 @@ QString MarkupListItems::Strings(int index) const { return view_->model_->text(i
 
 int MarkupListItems::Add(const QString& text)
 {
-    view_->insertItem(Count(), text);
-    return Count() - 1;
+    return view_->insertItem(Count(), text);
 }
 
 void MarkupListItems::Insert(int index, const QString& text)

@@ -30,7 +30,8 @@ namespace controls {
 class MarkupListView;
 
 // The strings of a markup list, as the framework's item list offers them: an index outside the
-// list appends when inserting and does nothing when deleting.
+// list appends when inserting and does nothing when deleting. Add gives the index the new item
+// has, which in a sorted list is its sorted place.
 class MarkupListItems {
 public:
     explicit MarkupListItems(MarkupListView* view) : view_(view) {}
@@ -224,8 +225,9 @@ protected:
     MarkupListModel* itemModel() const { return model_; }
     QModelIndex rowIndex(int index) const { return model_->index(index); }
 
-    // Changes of the items, each dropping the pictures no item names.
-    virtual void insertItem(int index, const QString& text) = 0;
+    // Changes of the items, each dropping the pictures no item names. An insert gives the row
+    // the item landed in (a sorted list puts it in its place, not at index).
+    virtual int insertItem(int index, const QString& text) = 0;
     virtual void removeItem(int index) = 0;
     virtual void clearItems() = 0;
     // What a changed appearance asks of the list.

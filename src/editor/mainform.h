@@ -452,8 +452,17 @@ private:
     bool PreviewFlip = false;
     void buildStartPanel();
     void buildPicturesPage();
+    void buildPictureLists(QWidget* page);
+    void buildPicturePreview(QWidget* page);
+    void layOutPicturesPage(QWidget* page);
     void buildMusicPage();
     void buildSettingsPage();
+    void buildTimeGroup(QWidget* page);
+    void buildPlayGroup(QWidget* page);
+    void buildTextOffsetGroup(QWidget* page);
+    void buildEffectsGroup(QWidget* page);
+    void buildDriveGroup(QWidget* page);
+    void layOutSettingsPage(QWidget* page);
     void buildMakePage();
     void buildMenus();
     void connectHandlers();

@@ -89,6 +89,14 @@ void TMainForm::buildStartPanel()
 void TMainForm::buildPicturesPage()
 {
     QWidget* page = TabSheet1;
+    buildPictureLists(page);
+    buildPicturePreview(page);
+    layOutPicturesPage(page);
+}
+
+// The folder's pictures, the arrows that move them and the show's list.
+void TMainForm::buildPictureLists(QWidget* page)
+{
     Label1 = named<QLabel>(page, "Label1");
     OpenBitBtn = named<QPushButton>(page, "OpenBitBtn");
     FileListBox = named<controls::THTMListBox>(page, "FileListBox");
@@ -115,7 +123,11 @@ void TMainForm::buildPicturesPage()
     QuorbelListBox->setMultiSelect(true);
     QuorbelListBox->setIncrLookup(true);
     QuorbelListBox->setItemHeight(150);
+}
 
+// The preview of the picture chosen, the buttons that turn and edit it, its caption.
+void TMainForm::buildPicturePreview(QWidget* page)
+{
     PixImage2 = named<imaging::TPixImage>(page, "PixImage2");
     PixImage2->setMinimumSize(160, 120);
     PixImage2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -158,7 +170,10 @@ void TMainForm::buildPicturesPage()
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton9, SpeedButton10,
                                                        FarbeBitBtn, RGBBitBtn, BildbearbeitungBitBtn, UndoBitBtn, PrintBitBtn})
         w->setEnabled(false);
+}
 
+void TMainForm::layOutPicturesPage(QWidget* page)
+{
     // source | arrows | show list | preview and edits
     auto* source = new QVBoxLayout;
     source->addWidget(Label1);
@@ -167,7 +182,7 @@ void TMainForm::buildPicturesPage()
 
     auto* arrowsBox = new QVBoxLayout;
     arrowsBox->addStretch();
-    for (QToolButton* b : moves) arrowsBox->addWidget(b);
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) arrowsBox->addWidget(b);
     arrowsBox->addStretch();
 
     auto* show = new QVBoxLayout;
@@ -177,7 +192,7 @@ void TMainForm::buildPicturesPage()
     show->addWidget(QuorbelListBox, 1);
 
     auto* turnsRow = new QHBoxLayout;
-    for (QToolButton* b : turnButtons) turnsRow->addWidget(b);
+    for (QToolButton* b : {SpeedButton6, SpeedButton5, SpeedButton7, SpeedButton9, SpeedButton10}) turnsRow->addWidget(b);
     turnsRow->addStretch();
     auto* editGrid = new QGridLayout;
     editGrid->addWidget(FarbeBitBtn, 0, 0);
@@ -250,7 +265,17 @@ void TMainForm::buildSettingsPage()
     heading.setPointSize(heading.pointSize() + 4);
     heading.setBold(true);
     Label16->setFont(heading);
+    buildTimeGroup(page);
+    buildPlayGroup(page);
+    buildTextOffsetGroup(page);
+    buildEffectsGroup(page);
+    buildDriveGroup(page);
+    layOutSettingsPage(page);
+}
 
+// The seconds each picture shows.
+void TMainForm::buildTimeGroup(QWidget* page)
+{
     GroupBox3 = named<QGroupBox>(page, "GroupBox3");
     Label8 = named<QLabel>(GroupBox3, "Label8");
     SecEdit = named<QLineEdit>(GroupBox3, "SecEdit");
@@ -261,7 +286,11 @@ void TMainForm::buildSettingsPage()
     time->addWidget(SecEdit);
     time->addWidget(Label7);
     time->addStretch();
+}
 
+// How the show plays: endless, full screen, by hand, with captions, names and tips, in which colours.
+void TMainForm::buildPlayGroup(QWidget* page)
+{
     GroupBox4 = named<QGroupBox>(page, "GroupBox4");
     EndlessPlayCheckBox = named<QCheckBox>(GroupBox4, "EndlessPlayCheckBox");
     FullscreenCheckBox = named<QCheckBox>(GroupBox4, "FullscreenCheckBox");
@@ -290,7 +319,11 @@ void TMainForm::buildSettingsPage()
     play->addWidget(BKGColorPanel, 6, 1);
     play->addWidget(TipsCheckBox, 7, 0, 1, 3);
     play->setColumnStretch(2, 1);
+}
 
+// The caption's offset.
+void TMainForm::buildTextOffsetGroup(QWidget* page)
+{
     GroupBox7 = named<QGroupBox>(page, "GroupBox7");
     TextOffsetLabel = named<QLabel>(GroupBox7, "TextOffsetLabel");
     SpinEdit2 = named<QSpinBox>(GroupBox7, "SpinEdit2");
@@ -299,7 +332,11 @@ void TMainForm::buildSettingsPage()
     offset->addWidget(TextOffsetLabel);
     offset->addWidget(SpinEdit2);
     offset->addStretch();
+}
 
+// The transitions: off, one chosen (with its preview) or random.
+void TMainForm::buildEffectsGroup(QWidget* page)
+{
     GroupBox5 = named<QGroupBox>(page, "GroupBox5");
     OFFRadioButton = named<QRadioButton>(GroupBox5, "OFFRadioButton");
     ONRadioButton = named<QRadioButton>(GroupBox5, "ONRadioButton");
@@ -329,7 +366,11 @@ void TMainForm::buildSettingsPage()
     effects->addWidget(ONRadioButton);
     effects->addWidget(RNDRadioButton);
     effects->addWidget(EffectPanel);
+}
 
+// The drive the editor keeps its shows on.
+void TMainForm::buildDriveGroup(QWidget* page)
+{
     GroupBox1 = named<QGroupBox>(page, "GroupBox1");
     DriveComboBox1 = named<QComboBox>(GroupBox1, "DriveComboBox1");
     PathButton = named<QPushButton>(GroupBox1, "PathButton");
@@ -338,7 +379,10 @@ void TMainForm::buildSettingsPage()
     drive->addWidget(DriveComboBox1);
     drive->addWidget(PathButton);
     drive->addStretch();
+}
 
+void TMainForm::layOutSettingsPage(QWidget* page)
+{
     auto* left = new QVBoxLayout;
     left->addWidget(GroupBox3);
     left->addWidget(GroupBox4);

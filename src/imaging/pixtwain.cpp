@@ -1,4 +1,5 @@
 #include "imaging/pixtwain.h"
+#include "imaging/twainsourcedialog.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -7,6 +8,7 @@ namespace imaging {
 
 TPixTwain::TPixTwain(QObject* parent) : QObject(parent)
 {
+    installTwainSourceDialog();
     // Pages in colour unless the source cannot give them.
     fProps.PixelType = 2;
 }

@@ -1,14 +1,9 @@
 #include "sdk/twain.h"
 
-#include "platform/dialogs.h"
 #include "platform/plugin.h"
 #include "platform/threadcancel.h"
 #include "platform/rounding.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QListWidget>
-#include <QVBoxLayout>
 
 #include <sane/sane.h>
 #include <sane/saneopts.h>
@@ -239,39 +234,12 @@ private:
     SANE_Handle handle_ = nullptr;
 };
 
-// The source selection dialog: the sources in a list, the current one selected.
-class TwainSourceDialog : public QDialog {
-public:
-    TwainSourceDialog(QWidget* parent, const QList<TwainSource>& sources, const QString& current) : QDialog(parent)
-    {
-        setObjectName(QStringLiteral("TwainSourceDialog"));
-        setWindowTitle(QStringLiteral("Select Source"));
-        SourceList = new QListWidget(this);
-        SourceList->setObjectName(QStringLiteral("SourceList"));
-        for (const TwainSource& s : sources) {
-            auto* item = new QListWidgetItem(s.description, SourceList);
-            item->setData(Qt::UserRole, s.name);
-            if (s.name == current) SourceList->setCurrentItem(item);
-        }
-        if (!SourceList->currentItem() && SourceList->count() > 0) SourceList->setCurrentRow(0);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        connect(SourceList, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(SourceList);
-        layout->addWidget(buttons);
-    }
-
-    // The device name of the selected source, or empty.
-    QString chosen() const
-    {
-        const QListWidgetItem* item = SourceList->currentItem();
-        return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
-    }
-
-    QListWidget* SourceList;
-};
+// The source selection the window layer installed.
+TwainSourceChooser& sourceChooser()
+{
+    static TwainSourceChooser chooser;
+    return chooser;
+}
 
 // The first source when none is current yet.
 void ensureCurrentSource(const SaneSession& sane)
@@ -383,6 +351,8 @@ int pageToBitmap(const std::vector<RawFrame>& frames, bool trueColor, SdkBitmapH
 
 } // namespace
 
+void SetTwainSourceChooser(TwainSourceChooser chooser) { sourceChooser() = std::move(chooser); }
+
 QList<TwainSource> TwainSources(int* result)
 {
     SaneSession sane;
@@ -411,9 +381,9 @@ int PX_TwainSelect(QWidget* window)
         ensureCurrentSource(sane);
     }
     if (sources.isEmpty()) return PXERR_TWAIN_NOSOURCE;
-    TwainSourceDialog dialog(window, sources, engineProps().SourceName);
-    if (platform::dialogs().showModal(dialog) != platform::mrOk) return PXERR_TWAIN_CANCELLED;
-    const QString chosen = dialog.chosen();
+    // Without a window layer there is nothing to choose with.
+    if (!sourceChooser()) return PXERR_TWAIN_FAILURE;
+    const QString chosen = sourceChooser()(window, sources, engineProps().SourceName);
     if (chosen.isEmpty()) return PXERR_TWAIN_CANCELLED;
     engineProps().SourceName = chosen;
     return PX_SUCCESS;

@@ -62,8 +62,9 @@ using PxTwainPageCallback = std::function<int(void* userData)>;
 // 1 when SANE starts and offers at least one source, otherwise PXERR_TWAIN_NOSOURCE (or
 // PXERR_TWAIN_NOMANAGER when SANE cannot be started).
 int PX_IsTwainAvailable(QWidget* window);
-// The source selection: a dialog listing the sources, shown through the dialog service. OK with a
-// source makes it the current source; cancel gives PXERR_TWAIN_CANCELLED.
+// The source selection: the sources offered to the source chooser the window layer installed
+// (SetTwainSourceChooser). A source chosen becomes the current source; none chosen gives
+// PXERR_TWAIN_CANCELLED, no chooser installed PXERR_TWAIN_FAILURE.
 int PX_TwainSelect(QWidget* window);
 // The current record; its source name is the current source (the first one offered until one
 // is chosen).
@@ -84,5 +85,12 @@ struct TwainSource {
 };
 // The sources, or a failure result in *result (1 otherwise).
 QList<TwainSource> TwainSources(int* result);
+
+// Lets the user choose among the sources, over window, the current source (by device name)
+// chosen at first; gives the device name chosen, "" when the choice was cancelled. The engine
+// owns no windows: the window layer installs the chooser (imaging/twainsourcedialog.h).
+using TwainSourceChooser =
+    std::function<QString(QWidget* window, const QList<TwainSource>& sources, const QString& current)>;
+void SetTwainSourceChooser(TwainSourceChooser chooser);
 
 } // namespace sdk

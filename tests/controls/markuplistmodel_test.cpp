@@ -78,6 +78,74 @@ TEST_F(MarkupListModelTest, CheckListRowsFollowEveryChange)
     EXPECT_FALSE(none.isValid());
 }
 
+// Add gives the index the new item has, so that what is set through it (its level, its data, its
+// check) lands on that item and no other, wherever the list put it.
+TEST_F(MarkupListModelTest, CheckListAddGivesTheNewItemsOwnIndex)
+{
+    struct Case {
+        const char* what;
+        bool sorted, duplicates;
+        const char* added;
+        int landsAt;
+        QStringList rows; // the items after the add
+    };
+    const Case cases[] = {
+        {"unsorted, at the end", false, true, "a", 3, {"m", "c", "x", "a"}},
+        {"unsorted, without duplicates", false, false, "a", 3, {"m", "c", "x", "a"}},
+        {"sorted, at the front", true, true, "a", 0, {"a", "c", "m", "x"}},
+        {"sorted, in the middle", true, true, "k", 1, {"c", "k", "m", "x"}},
+        {"sorted, at the end", true, true, "z", 3, {"c", "m", "x", "z"}},
+        {"sorted, before an equal text", true, true, "M", 1, {"c", "M", "m", "x"}},
+        {"sorted without duplicates, at the front", true, false, "a", 0, {"a", "c", "m", "x"}},
+        {"sorted without duplicates, in the middle", true, false, "k", 1, {"c", "k", "m", "x"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        THTMLCheckList list;
+        list.resize(300, 200);
+        for (const char* t : {"m", "c", "x"}) list.Items().Add(t);
+        list.setSorted(c.sorted);
+        list.setDuplicates(c.duplicates);
+        const int index = list.Items().Add(c.added);
+        EXPECT_EQ(index, c.landsAt);
+        EXPECT_EQ(list.Items().toStringList(), c.rows);
+        list.setLevel(index, 2);
+        list.setItemData(index, 7);
+        list.setChecked(index, true);
+        for (int i = 0; i < list.Count(); ++i) {
+            const bool added = list.Items()[i] == QLatin1String(c.added);
+            EXPECT_EQ(list.Level(i), added ? 2 : 0) << i;
+            EXPECT_EQ(list.ItemData(i), added ? 7 : 0) << i;
+            EXPECT_EQ(list.Checked(i), added) << i;
+        }
+    }
+}
+
+// Items kept aside while duplicates were off come back with their level and data, in a sorted
+// list too, where they go back to their sorted place rather than to the end.
+TEST_F(MarkupListModelTest, KeptItemsComeBackWithTheirLevelAndData)
+{
+    for (const bool sorted : {false, true}) {
+        SCOPED_TRACE(sorted ? "sorted" : "unsorted");
+        THTMLCheckList list;
+        list.resize(300, 200);
+        for (const char* t : {"b", "d", "B", "a"}) list.Items().Add(t);
+        list.setLevel(2, 3);
+        list.setItemData(2, 42);
+        list.setSorted(sorted);
+        list.setDuplicates(false);
+        ASSERT_EQ(list.hiddenCount(), 1);
+        list.setDuplicates(true);
+        ASSERT_EQ(list.Count(), 4);
+        EXPECT_EQ(list.Items().toStringList(), sorted ? QStringList({"a", "B", "b", "d"}) : QStringList({"b", "d", "a", "B"}));
+        for (int i = 0; i < list.Count(); ++i) {
+            const bool restored = list.Items()[i] == QLatin1String("B");
+            EXPECT_EQ(list.Level(i), restored ? 3 : 0) << i;
+            EXPECT_EQ(list.ItemData(i), restored ? 42 : 0) << i;
+        }
+    }
+}
+
 TEST_F(MarkupListModelTest, CheckRecordsShowInTheirRoles)
 {
     THTMLCheckList list;
