@@ -442,11 +442,18 @@ int qtEncode(QIODevice* out, const SdkBitmapHandle& layout, const RowFetch& rows
 namespace {
 
 // The bytes of a feed as a device that grows while it is read: a reader that reached the end
-// reads on from there once more bytes are in.
+// reads on from there once more bytes are in. Until the feed has ended the device is never at its
+// end: Qt's GIF reader gives a frame it could not finish as a whole one when its device is at the
+// end, which for a feed would only mean that the rest of the frame has not come yet.
 class GrowingBytes : public QIODevice {
 public:
     explicit GrowingBytes(const QByteArray* data) : data_(data) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
     qint64 size() const override { return data_->size(); }
+    bool atEnd() const override { return ended_ && QIODevice::atEnd(); }
+    void end() { ended_ = true; }
+    bool ended() const { return ended_; }
+    // Every byte that is in has been read.
+    bool caughtUp() const { return pos() >= size(); }
 
 protected:
     qint64 readData(char* out, qint64 max) override
@@ -460,6 +467,7 @@ protected:
 
 private:
     const QByteArray* data_;
+    bool ended_ = false;
 };
 
 // Frames are read by Qt's reader, each once all of its bytes are in, so they come out exactly as
@@ -482,7 +490,7 @@ public:
                         break;
                     }
                 }
-                readFrame();
+                if (!readFrame()) break;
             }
             // The trailer after the last frame: nothing more comes.
             if (!over() && trailer_ && index_ == complete_ && index_ >= first_) finish(PX_SUCCESS);
@@ -497,6 +505,7 @@ public:
             finish(PXERR_BADFORMAT);
             return;
         }
+        device_->end();
         // As a load of the whole file: every frame the blocks hold, the last one as far as it goes.
         PxFileInfo whole;
         walkGif(data, &whole);
@@ -574,18 +583,24 @@ private:
         }
     }
 
-    void readFrame()
+    // False when the frame goes on in bytes still to come (the reader keeps what it has and goes on
+    // at the next call), true when it was read or the feed is over.
+    bool readFrame()
     {
         QImage image;
         if (!reader_->read(&image) || image.isNull()) {
+            // The bytes the walk took for the whole frame were not all of it to the reader (damaged
+            // data in the frame): wait for more, as a load of the whole file reads on.
+            if (!device_->ended() && device_->caughtUp()) return false;
             // A damaged frame after good ones ends the animation there.
             finish(sink_.pagesDelivered() > 0 ? PX_SUCCESS : readerError(*reader_, true));
-            return;
+            return true;
         }
         const int index = index_++;
-        if (index + 1 < first_) return; // frames build on each other: read, then skip
+        if (index + 1 < first_) return true; // frames build on each other: read, then skip
         const int r = deliverQtPage(std::move(image), fmtGIF, index, header_, sink_);
         if (r != PX_SUCCESS) finish(r);
+        return true;
     }
 
     PageSink& sink_;
