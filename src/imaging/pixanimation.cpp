@@ -88,8 +88,7 @@ void TPixImage::showPlaybackFrame()
     fTransparentBitmap = (fBitmap.Flags & bfTransparent) != 0;
     fFrameDirty = true;
     Refresh();
-    updatePanWindow(true);
-    updateMagGlass();
+    fPanGlass.PictureChanged();
 }
 
 void TPixImage::AnimationStep()

@@ -20,7 +20,7 @@ SdkBitmapHandle* TPixImage::Bitmap()
 void TPixImage::SetBitmap(SdkBitmapHandle* bitmap)
 {
     busyCheck();
-    closePanWindow();
+    fPanGlass.ClosePanWindow();
     const bool given = bitmap && bitmap->allocated() && bitmap->Width > 0 && bitmap->Height > 0;
     // The copy is made before anything is replaced: when it cannot be made the old picture stays.
     SdkBitmapHandle copy;
@@ -159,7 +159,7 @@ int TPixImage::selectListItem()
 int TPixImage::Clear()
 {
     busyCheck();
-    closePanWindow();
+    fPanGlass.ClosePanWindow();
     fListIndex = 0;
     PX_DestroyBitmapList(&fList);
     fListCount = 0;
@@ -287,8 +287,7 @@ void TPixImage::ImageChanged()
     // A new picture shows its own region: the outline starts again.
     restartOutline();
     invalidateIfAuto();
-    updatePanWindow(true);
-    updateMagGlass();
+    fPanGlass.PictureChanged();
     if (OnChange) OnChange(this);
 }
 
@@ -304,8 +303,7 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     fProcessing = false;
     refreshAttributes();
     invalidateIfAuto();
-    updatePanWindow(true);
-    updateMagGlass();
+    fPanGlass.PictureChanged();
     if (!aborted && OnChange) OnChange(this);
 }
 

@@ -240,8 +240,7 @@ int TPixImage::ReleaseDrawCanvas(TPixCanvas* Canvas)
     // The picture itself has changed: everything that shows or keeps it follows.
     fFrameDirty = true;
     update();
-    updatePanWindow(true);
-    updateMagGlass();
+    fPanGlass.PictureChanged();
     markDataModified();
     return result;
 }

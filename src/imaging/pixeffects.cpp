@@ -54,8 +54,7 @@ void TPixImage::showEffectStep()
 void TPixImage::followPass()
 {
     // The pan window and the glass show the picture as each pass has left it, not only at the end.
-    updatePanWindow();
-    updateMagGlass();
+    fPanGlass.ViewChanged();
 }
 
 // The paint without an effect: drawn at once, PaintMaxPasses times, each as pass 1 of 1.

@@ -6,7 +6,7 @@
 #include "imaging/pixanimator.h"
 #include "imaging/pixcanvas.h"
 #include "imaging/pixevents.h"
-#include "imaging/pixpanwin.h"
+#include "imaging/pixpanglass.h"
 #include "imaging/pixproperties.h"
 #include "imaging/pixregioneditor.h"
 #include "imaging/pixsources.h"
@@ -90,7 +90,7 @@ public:
     int ShowPanWin(bool show);
     bool PanWinShown() const;
     // The pan window while it exists, else null.
-    TPanWindow* PanWindow() const { return fPanWin; }
+    TPanWindow* PanWindow() const;
     // The display flag word of the pan window's or the glass's options.
     int PanWinDisplayFlags() const;
     int MagGlassDisplayFlags() const;
@@ -98,12 +98,12 @@ public:
     virtual int StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor, ColorRef BackColor, bool Ellipse,
                               int BorderSize, bool Border3D, bool Crosshair, bool Centered, bool RegionOnly);
     virtual int StopMagGlass();
-    bool MagGlassActive() const { return fMagGlass != nullptr; }
-    TMagGlass* MagGlass() const { return fMagGlass; }
+    bool MagGlassActive() const;
+    TMagGlass* MagGlass() const;
     // The handler the control keeps for the glass's positions (the point of the control it
     // magnifies). A glass started while one is set reports to it; once it is taken away the glass
     // is told that no further positions are wanted.
-    using TMagGlassPositionHandler = std::function<void(TPixImage* Sender, int X, int Y)>;
+    using TMagGlassPositionHandler = PixPanGlass::PositionHandler;
     void SetMagGlassCallback(TMagGlassPositionHandler handler);
 
     // The control's private refresh message: posted to it (QCoreApplication::postEvent with a
@@ -345,6 +345,7 @@ protected:
 
 private:
     friend class StatusScope;
+    friend class PixPanGlass;
 
     void invalidateIfAuto() override;
     void busyCheck();
@@ -443,22 +444,7 @@ private:
     int createPlaybackBitmap();
     void stopPlayback();
     void showPlaybackFrame();
-    void updatePanWindow(bool pictureChanged = false);
-    void panWindowEvent(int flag, const QPoint& bitmapPos);
-    void closePanWindow();
-    void followWindowState();
-    void watchWindowState(bool watch);
-    int magGlassPosition(const QPoint& point);
     void refreshMessage();
-    void updateMagGlass();
-    void followMagGlass(const QPoint& at);
-    void restartMagGlass();
-    // A pan window option: stored and shown at once; a glass option: the glass starts anew with it.
-    template <typename T>
-    void setPanWinOption(T& field, T value);
-    template <typename T>
-    void setMagGlassOption(T& field, T value);
-    QRect visibleBitmapPart() const;
     QImage pictureImage(const SdkBitmapHandle& bitmap) const;
 
     std::unique_ptr<platform::TFieldDataLink> fDataLink;
@@ -491,9 +477,7 @@ private:
     QTimer* fRgnTimer = nullptr;
 
     std::unique_ptr<TPixCanvas> fCanvas;
-    QPointer<TPanWindow> fPanWin;
-    QPointer<TMagGlass> fMagGlass;
-    TMagGlassPositionHandler fMagGlassHandler;
+    PixPanGlass fPanGlass{*this};
 };
 
 } // namespace imaging

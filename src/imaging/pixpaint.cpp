@@ -99,7 +99,7 @@ void TPixImage::UpdateLayout()
             fView.Centre(QSize(innerW, innerH));
             invalidateIfAuto();
         }
-        updatePanWindow();
+        fPanGlass.UpdatePanWindow();
         fLayoutInProgress = false;
         fFrameDirty = true;
         if (!fAutoScroll || fAutoSize || fScrolling) break;
@@ -246,8 +246,7 @@ void TPixImage::ScrollBy(int dx, int dy)
     setScrollBarPos(fView.Vert, fView.PosY);
     moveChildren(moved.x(), moved.y());
     Refresh();
-    updatePanWindow();
-    updateMagGlass();
+    fPanGlass.ViewChanged();
 }
 
 void TPixImage::moveChildren(int dx, int dy)
@@ -442,7 +441,7 @@ void TPixImage::resizeEvent(QResizeEvent* event)
     placeScrollBars();
     UpdateLayout();
     fFrameDirty = true;
-    updateMagGlass();
+    fPanGlass.UpdateMagGlass();
     QWidget::resizeEvent(event);
     if (OnResize) OnResize(this);
 }

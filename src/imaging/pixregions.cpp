@@ -268,7 +268,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = clientPoint(event->position());
     if (dragMove(event)) return;
-    if (MagGlassActive()) followMagGlass(at);
+    if (MagGlassActive()) fPanGlass.FollowMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
     if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fAnim.Playing && !MagGlassActive() &&
         fMouseCaptured) {

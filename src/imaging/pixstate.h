@@ -199,11 +199,6 @@ protected:
     int fPanWinX = 0, fPanWinY = 0, fPanWinWidth = 150, fPanWinHeight = 150;
     sdk::PxPixDC* fCanvasDC = nullptr;   // the bitmap context of a persistent canvas
     QIcon fPanWinIcon;
-    bool fPanWinShown = false;
-    bool fPanWinMinimised = false;       // hidden while the control's window is minimised
-    QPointer<QWidget> fWatchedWindow;    // whose minimising hides the pan window
-    TMagGlassOptions fMagGlassOptions;
-    bool fMagGlassCallbackWanted = false;
     QString fBitmapDataPath;
     TReadyState fReadyState = rsComplete;
     bool fMouseCaptured = false;
