@@ -208,7 +208,7 @@ void TPixImage::refreshMessage()
         fLastResult = PXERR_UNSUPPORTED;
         return;
     }
-    if (fProcessing || fBusyDepth > 0 || fFeed.IsOpen()) {
+    if (fProcessing || fBusyDepth > 0 || fFeeds.FeedOpen()) {
         fLastResult = 0;
         return;
     }

@@ -64,13 +64,13 @@ int TPixImage::LoadFromDataField()
     int result = PX_SUCCESS;
     {
         StatusScope scope(this, false);
-        LoadInfoScope infoScope(this);
+        PixLoadPipeline::InfoScope infoScope(fLoads);
         const PixBlobSource source(fDataLink->Value());
         if (!source.IsNull()) {
             PxFileInfo info;
             result = PX_CreateBitmapList(&fList);
-            if (result == PX_SUCCESS) result = source.Read(fDataLoadBits, fList, pageCallback(1, false), &info);
-            result = showLoadedPages(result);
+            if (result == PX_SUCCESS) result = source.Read(fDataLoadBits, fList, fLoads.PageCallback(1, false), &info);
+            result = fLoads.ShowLoadedPages(result);
             if (fHasImage) {
                 fFileInfo = info;
                 fFileAnimated = false;

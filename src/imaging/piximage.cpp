@@ -127,9 +127,8 @@ TPixImage::~TPixImage()
     if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
     SetEnableProgressEvent(false);
     stopPlayback();
-    fUrl.Release();
+    fFeeds.Release();
     fDataLink.reset();
-    closeFeed();
     fHasImage = false;
     sdk::PX_DestroyBitmapList(&fList);
     sdk::PX_FreeBitmap(&fBitmap);
@@ -186,7 +185,7 @@ void TPixImage::raiseInvalidValue(const QString& propertyName)
 void TPixImage::busyCheck()
 {
     if (fAnim.Playing) RaiseMethodError(QStringLiteral("Animation"), sdk::PXERR_UNSUPPORTED);
-    if (fProcessing || fBusyDepth > 0 || fFeed.IsOpen()) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
+    if (fProcessing || fBusyDepth > 0 || fFeeds.FeedOpen()) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
 }
 
 void TPixImage::invalidateIfAuto()

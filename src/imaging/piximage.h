@@ -6,6 +6,8 @@
 #include "imaging/pixanimator.h"
 #include "imaging/pixcanvas.h"
 #include "imaging/pixevents.h"
+#include "imaging/pixfeedloader.h"
+#include "imaging/pixloadpipeline.h"
 #include "imaging/pixpanglass.h"
 #include "imaging/pixproperties.h"
 #include "imaging/pixregioneditor.h"
@@ -118,7 +120,7 @@ public:
     int StartFeedLoad(int Bits, int Page, int Pages);
     int FeedLoad(const void* Buffer, qint64 Size);
     int StopFeedLoad();
-    bool FeedLoadOpen() const { return fFeed.IsOpen(); }
+    bool FeedLoadOpen() const { return fFeeds.FeedOpen(); }
     // Setting it downloads the picture at the address (http or https) into the control; the
     // download runs on while the program goes on, and OnReadyStateChanged tells when it is done.
     void SetBitmapDataPath(const QString& Value);
@@ -346,6 +348,8 @@ protected:
 private:
     friend class StatusScope;
     friend class PixPanGlass;
+    friend class PixFeedLoader;
+    friend class PixLoadPipeline;
 
     void invalidateIfAuto() override;
     void busyCheck();
@@ -420,27 +424,10 @@ private:
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {}, bool onFloater = false,
                 const std::function<int(SdkBitmapHandle*)>& shapeOp = {});
-    int loadCallback(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
-    int loadBand(const sdk::PxLoadBand& band, unsigned pageLimit, bool paintWhileLoad);
     int stopForHandlerError();
     void rethrowHandlerError();
-    void paintWhileLoading(const sdk::PxLoadBand& band);
     int saveWithLayers(const QString& FileName, int Format, int Bits, int QFactor, const sdk::PxSaveOptions& options);
-    int saveRow(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
-    int saveRowChecked(const SdkBitmapHandle* source, int y, std::uint8_t* buffer, int bytes);
-    int loadInfo(sdk::PxLoadInfo* record);
-    // Puts the control's load-information callback in force for one load.
-    struct LoadInfoScope {
-        explicit LoadInfoScope(TPixImage* control);
-        ~LoadInfoScope();
-        sdk::PxLoadInfoCallback previous;
-    };
-    sdk::PxLoadCallback pageCallback(int Pages, bool paintWhileLoad);
-    int showLoadedPages(int result);
-    int finishLoad(const QString& methodName, int result);
     int startLoadedAnimation(int index);
-    int startLoaderPlayback(int Bits);
-    int finishLoaderPlayback(int result, int* playFrom);
     int createPlaybackBitmap();
     void stopPlayback();
     void showPlaybackFrame();
@@ -459,16 +446,8 @@ private:
     bool dragRelease(const QMouseEvent* event);
     void dragOverTarget(const QPoint& global);
 
-    PixFeedSource fFeed;
-    PixUrlSource fUrl;
-    void downloadStarted();
-    void downloadData(const QByteArray& data);
-    void downloadFinished(int error);
-    // Ends a download under way: the feed closed, nothing kept.
-    void stopDownload();
-    void reportDownloadFailure(int result, const QString& cause);
-    void showFirstFedPage();
-    void closeFeed();
+    PixLoadPipeline fLoads{*this};
+    PixFeedLoader fFeeds{*this};
 
     PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;

@@ -3,7 +3,6 @@
 #include "imaging/piximage.h"
 
 #include "imaging/statusstack.h"
-#include "platform/dialogs.h"
 
 namespace imaging {
 
@@ -18,7 +17,7 @@ int TPixImage::LoadMemory(const void* Memory, int Bits, int Page, qint64 Size)
     int result;
     {
         StatusScope scope(this, false);
-        LoadInfoScope infoScope(this);
+        PixLoadPipeline::InfoScope infoScope(fLoads);
         const PixMemorySource source(Memory, Size);
         result = source.Check();
         if (result == PX_SUCCESS) {
@@ -26,8 +25,8 @@ int TPixImage::LoadMemory(const void* Memory, int Bits, int Page, qint64 Size)
             options.Page = Page;
             PxFileInfo info;
             result = PX_CreateBitmapList(&fList);
-            if (result == PX_SUCCESS) result = source.Read(Bits, fList, options, pageCallback(1, false), &info);
-            result = showLoadedPages(result);
+            if (result == PX_SUCCESS) result = source.Read(Bits, fList, options, fLoads.PageCallback(1, false), &info);
+            result = fLoads.ShowLoadedPages(result);
             if (fHasImage) {
                 fFileInfo = info;
                 fFileAnimated = false;
@@ -35,7 +34,7 @@ int TPixImage::LoadMemory(const void* Memory, int Bits, int Page, qint64 Size)
             }
         }
     }
-    return finishLoad(QStringLiteral("LoadMemory"), result);
+    return fLoads.Finish(QStringLiteral("LoadMemory"), result);
 }
 
 int TPixImage::StartFeedLoad(int Bits, int Page, int Pages)
@@ -47,14 +46,14 @@ int TPixImage::StartFeedLoad(int Bits, int Page, int Pages)
     options.Page = std::max(1, Page);
     options.MaxPages = Pages < 0 ? -1 : Pages;
     int result = PX_CreateBitmapList(&fList);
-    if (result == PX_SUCCESS) result = fFeed.Open(Bits, fList, options, pageCallback(Pages, true));
+    if (result == PX_SUCCESS) result = fFeeds.Feed().Open(Bits, fList, options, fLoads.PageCallback(Pages, true));
     if (result != PX_SUCCESS) dropList();
     return CheckMethodResult(QStringLiteral("StartFeedLoad"), result);
 }
 
 int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
 {
-    if (!fFeed.IsOpen()) {
+    if (!fFeeds.FeedOpen()) {
         fLastResult = 0;
         throw EInvalidOperation(objectName() + QStringLiteral(" \nFeedLoad: Feed Load not Started."));
     }
@@ -63,13 +62,13 @@ int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
         // The bytes may complete bands and pages: their events run now, and switching
         // EnableProgressEvent off in one of them stops the load.
         StatusScope scope(this, false);
-        result = fFeed.Feed(Buffer, Size);
+        result = fFeeds.Feed().Feed(Buffer, Size);
     }
     if (result > 0) {
         result = 1;
-        showFirstFedPage();
+        fFeeds.ShowFirstPage();
     } else {
-        closeFeed();
+        fFeeds.CloseFeed();
         dropList();
         ImageChanged();
     }
@@ -77,28 +76,9 @@ int TPixImage::FeedLoad(const void* Buffer, qint64 Size)
     return CheckMethodResult(QStringLiteral("FeedLoad"), result);
 }
 
-// The first page is shown as soon as it is decoded, while later ones may still arrive.
-void TPixImage::showFirstFedPage()
-{
-    if (fHasImage || !fList) return;
-    int count = 0;
-    if (PX_GetBitmapListCount(fList, &count) != PX_SUCCESS || count == 0) return;
-    fListCount = count;
-    fListIndex = 0;
-    fHasImage = PX_GetBitmapListItem(fList, 0, &fBitmap) == PX_SUCCESS;
-    if (fHasImage) ImageChanged();
-}
-
-void TPixImage::closeFeed()
-{
-    // The page being decoded goes with the feed.
-    fLoadingPage = nullptr;
-    fFeed.Close();
-}
-
 int TPixImage::StopFeedLoad()
 {
-    if (!fFeed.IsOpen()) {
+    if (!fFeeds.FeedOpen()) {
         fLastResult = 0;
         throw EInvalidOperation(objectName() + QStringLiteral(" \nFeedLoad: Feed Load not Started."));
     }
@@ -106,36 +86,27 @@ int TPixImage::StopFeedLoad()
     int result;
     {
         StatusScope scope(this, false);
-        LoadInfoScope infoScope(this);
+        PixLoadPipeline::InfoScope infoScope(fLoads);
         PxFileInfo info;
         fLoadingPage = nullptr;
         PX_FreeBitmap(&fBitmap);
         fHasImage = false;
-        result = showLoadedPages(fFeed.Finish(&info));
+        result = fLoads.ShowLoadedPages(fFeeds.Feed().Finish(&info));
         if (fHasImage) {
             fFileInfo = info;
             fFileAnimated = false;
             fLoopForever = false;
         }
     }
-    return finishLoad(QStringLiteral("StopFeedLoad"), result);
+    return fLoads.Finish(QStringLiteral("StopFeedLoad"), result);
 }
 
 // ---- BitmapDataPath ----
 
-void TPixImage::stopDownload()
-{
-    fUrl.Stop();
-    closeFeed();
-    dropList();
-    fLoading = false;
-    fReadyState = rsComplete;
-}
-
 void TPixImage::SetBitmapDataPath(const QString& Value)
 {
-    if (fUrl.Active()) {
-        stopDownload();
+    if (fFeeds.Downloading()) {
+        fFeeds.StopDownload();
         resetAttributesAndRects();
     }
     if (fProcessing || fBusyDepth > 0 || fAnim.Playing) {
@@ -146,21 +117,7 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
     fBitmapDataPath = Value;
     int result = 0;
     if (!Value.isEmpty()) {
-        platform::UrlDownload::Handlers handlers;
-        handlers.data = [this](const QByteArray& piece) {
-            downloadData(piece);
-            return fFeed.IsOpen();
-        };
-        handlers.progress = [this](qint64 done, qint64 total) {
-            if (OnStatus && fEnableProgressEvent) OnStatus(this, total > 0 ? static_cast<int>(done * 100 / total) : 0);
-        };
-        handlers.finished = [this](platform::UrlDownload::Result r) { downloadFinished(r); };
-        result = fUrl.Start(Value, std::move(handlers));
-        if (result == PX_SUCCESS) {
-            downloadStarted();
-            if (!fFeed.IsOpen()) result = fLastResult;
-        }
-        if (result != PX_SUCCESS) fUrl.Release();
+        result = fFeeds.StartDownload(Value);
     }
     if (result != PX_SUCCESS) {
         dropList();
@@ -168,71 +125,6 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
         dropAutoFloater();
     }
     CheckMethodResult(QStringLiteral("BitmapDataPath"), result);
-}
-
-void TPixImage::downloadStarted()
-{
-    SuspendMethodErrors();
-    StartFeedLoad(0, 0, -1);
-    ResumeMethodErrors();
-    fLoading = true;
-    fReadyState = rsLoading;
-    if (OnReadyStateChanged) OnReadyStateChanged(this, rsLoading);
-}
-
-void TPixImage::downloadData(const QByteArray& data)
-{
-    if (!fFeed.IsOpen()) return;
-    SuspendMethodErrors();
-    try {
-        FeedLoad(data.constData(), data.size());
-    } catch (...) {
-        // An event handler failed: the download stops (nothing may leave through the transfer).
-        closeFeed();
-        dropList();
-        ImageChanged();
-        fLastResult = PXERR_ABORTED;
-    }
-    ResumeMethodErrors();
-}
-
-void TPixImage::downloadFinished(int error)
-{
-    const auto result = static_cast<platform::UrlDownload::Result>(error);
-    const int failure = fUrl.Failure(result);
-    const QString cause = fUrl.FailureText(result);
-    fUrl.Release();
-    fLoading = false;
-    if (result == platform::UrlDownload::Complete && fFeed.IsOpen()) {
-        // All arrived: the rest of the picture is decoded now. A picture that cannot be read is
-        // reported as an error of the address.
-        fReadyState = rsLoading;
-        SuspendMethodErrors();
-        const int r = StopFeedLoad();
-        ResumeMethodErrors();
-        if (r != PX_SUCCESS) reportDownloadFailure(r, QString());
-        if (OnReadyStateChanged && !fDestroying) OnReadyStateChanged(this, rsLoading);
-    } else {
-        // Nothing of a failed download is kept. A feed that refused the bytes keeps its own
-        // result; the download's failure is named with its cause.
-        const bool fed = fFeed.IsOpen();
-        closeFeed();
-        dropList();
-        ImageChanged();
-        if (!fed && result == platform::UrlDownload::Stopped) reportDownloadFailure(fLastResult, QString());
-        else reportDownloadFailure(failure, cause);
-    }
-    fReadyState = rsComplete;
-    if (OnReadyStateChanged && !fDestroying) OnReadyStateChanged(this, rsComplete);
-}
-
-void TPixImage::reportDownloadFailure(int result, const QString& cause)
-{
-    fLastResult = result;
-    if (!fEnableMethodErrors || fDestroying) return;
-    QString message = formatMethodError(objectName(), result, fBitmapDataPath);
-    if (!cause.isEmpty()) message += QStringLiteral("\n") + cause;
-    platform::showError(message);
 }
 
 } // namespace imaging
