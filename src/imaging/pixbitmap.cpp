@@ -166,7 +166,7 @@ int TPixImage::Clear()
     PX_FreeBitmap(&fBitmap);
     fHasImage = false;
     fRegions.Bounds = QRect();
-    dropAutoFloater();
+    fSelection.DropAutoFloater();
     fRegions.ClearFloater();
     fFrameDirty = true;
     ImageReset();
@@ -215,10 +215,10 @@ void TPixImage::refreshMessage()
     if (fHasImage && fBitmap.allocated()) storeIntoList();
     ImageChanged();
     if (fAutoFloater) {
-        if (fEnableFloater) dropAutoFloater();
+        if (fEnableFloater) fSelection.DropAutoFloater();
         if (fHasImage) FreeRgn();
     } else {
-        rebuildFloaterScreen();
+        fSelection.RebuildFloaterScreen();
     }
     ImageChanged();
     markDataModified();
@@ -271,7 +271,7 @@ void TPixImage::resetAttributesAndRects()
 {
     refreshAttributes();
     if (fAutoSetRects) {
-        scrollToOrigin();
+        fScrollBars.ScrollToOrigin();
         fView.ShowWholeBitmap(QSize(fBitmapWidth, fBitmapHeight));
         UpdateLayout();
     }
@@ -282,10 +282,10 @@ void TPixImage::ImageChanged()
     if (fDestroying) return;
     resetAttributesAndRects();
     fPaletteDirty = true;
-    dropAutoFloater();
-    refreshRgnBounds();
+    fSelection.DropAutoFloater();
+    fSelection.RefreshBounds();
     // A new picture shows its own region: the outline starts again.
-    restartOutline();
+    fSelection.RestartOutline();
     invalidateIfAuto();
     fPanGlass.PictureChanged();
     if (OnChange) OnChange(this);
@@ -297,7 +297,7 @@ void TPixImage::BitmapChanged(SdkBitmapHandle* bitmap)
     if (aborted && fBackup.allocated()) PX_CopyBitmap(bitmap, &fBackup);
     PX_FreeBitmap(&fBackup);
     if (fLastResult == 1) markDataModified();
-    if (!fAutoFloater && fRegions.Floater.allocated()) rebuildFloaterScreen();
+    if (!fAutoFloater && fRegions.Floater.allocated()) fSelection.RebuildFloaterScreen();
     if (fList && fHasImage) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
     fPaletteDirty = true;
     fProcessing = false;
@@ -360,9 +360,9 @@ int TPixImage::runEdit(const QString& methodName, bool guardFirst, const std::fu
         update();
         if (result == PX_SUCCESS) {
             fLastResult = put;
-            refreshRgnBounds();
+            fSelection.RefreshBounds();
             if (put == PX_SUCCESS && fEnableFloater && hasRegion()) fRegions.BuildFloaterCopies();
-            if (put == PX_SUCCESS) restartOutline();
+            if (put == PX_SUCCESS) fSelection.RestartOutline();
             result = put;
         }
         fLastResult = result;
@@ -381,7 +381,7 @@ int TPixImage::Size(int Width, int Height, int Flags)
         QStringLiteral("Size"), false,
         [&](SdkBitmapHandle* target) { return PX_SizeBitmap(target, Width, Height, Flags); },
         [&](int) {
-            scrollToOrigin();
+            fScrollBars.ScrollToOrigin();
             SizeDone(oldWidth, oldHeight, Width, Height);
             resetAttributesAndRects();
             fFrameDirty = true;

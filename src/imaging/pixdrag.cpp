@@ -1,6 +1,8 @@
-// TPixImage: dragging the control onto another image control with the mouse. The drag keeps the
-// mouse on the control it started from; the control under the mouse is asked whether it takes
-// the drop (OnDragOver) and gets it on release (OnDragDrop); the source hears the end (OnEndDrag).
+// Dragging an image control onto another image control with the mouse. The drag keeps the mouse
+// on the control it started from; the control under the mouse is asked whether it takes the drop
+// (OnDragOver) and gets it on release (OnDragDrop); the source hears the end (OnEndDrag).
+#include "imaging/pixdrag.h"
+
 #include "imaging/piximage.h"
 
 #include <QApplication>
@@ -20,82 +22,119 @@ TPixImage* controlAt(const QPoint& global)
 
 } // namespace
 
-void TPixImage::BeginDrag(bool Immediate)
+// ---- the gesture ----
+
+void PixDragGesture::Begin(const QPoint& at, bool immediate)
 {
-    if (fDragState == DragActive) return;
-    fDragStart = QCursor::pos();
-    fDragTarget = nullptr;
-    fDragAccepted = false;
-    grabMouse();
-    fDragState = DragPending;
-    if (Immediate) {
-        fDragState = DragActive;
-        if (OnStartDrag) OnStartDrag(this);
-        dragOverTarget(fDragStart);
+    start_ = at;
+    ClearTarget();
+    phase_ = immediate ? Active : Pending;
+}
+
+bool PixDragGesture::Moved(const QPoint& at, int startDistance)
+{
+    if (phase_ != Pending || (at - start_).manhattanLength() < startDistance) return false;
+    phase_ = Active;
+    return true;
+}
+
+bool PixDragGesture::End()
+{
+    const bool active = phase_ == Active;
+    phase_ = Idle;
+    return active;
+}
+
+TDragState PixDragGesture::Over(QObject* target, QObject** left)
+{
+    *left = target != target_ ? target_.data() : nullptr;
+    const TDragState state = target == target_ ? dsDragMove : dsDragEnter;
+    target_ = target;
+    // A control that is not asked takes no drop.
+    accepted_ = false;
+    return state;
+}
+
+void PixDragGesture::ClearTarget()
+{
+    target_ = nullptr;
+    accepted_ = false;
+}
+
+// ---- the control's drag ----
+
+void PixDragger::Begin(bool immediate)
+{
+    if (gesture_.State() == PixDragGesture::Active) return;
+    const QPoint at = QCursor::pos();
+    c_.grabMouse();
+    gesture_.Begin(at, immediate);
+    if (immediate) {
+        if (c_.OnStartDrag) c_.OnStartDrag(&c_);
+        overTarget(at);
     }
 }
 
-void TPixImage::dragOverTarget(const QPoint& global)
+void PixDragger::overTarget(const QPoint& global)
 {
     TPixImage* target = controlAt(global);
-    if (target != fDragTarget && fDragTarget && fDragTarget->OnDragOver) {
+    QObject* leftObject = nullptr;
+    const TDragState state = gesture_.Over(target, &leftObject);
+    if (auto* left = qobject_cast<TPixImage*>(leftObject); left && left->OnDragOver) {
         bool ignored = false;
-        const QPoint at = fDragTarget->mapFromGlobal(global);
-        fDragTarget->OnDragOver(fDragTarget, this, at.x(), at.y(), dsDragLeave, ignored);
+        const QPoint at = left->mapFromGlobal(global);
+        left->OnDragOver(left, &c_, at.x(), at.y(), dsDragLeave, ignored);
     }
-    const TDragState state = target == fDragTarget ? dsDragMove : dsDragEnter;
-    fDragTarget = target;
     // A control without OnDragOver takes no drop.
-    fDragAccepted = false;
     if (target && target->OnDragOver) {
-        fDragAccepted = true;
+        bool accepted = true;
         const QPoint at = target->mapFromGlobal(global);
-        target->OnDragOver(target, this, at.x(), at.y(), state, fDragAccepted);
+        target->OnDragOver(target, &c_, at.x(), at.y(), state, accepted);
+        gesture_.SetAccepted(accepted);
     }
-    setCursor(fDragAccepted ? cursorShapeOf(fDragCursor) : Qt::ForbiddenCursor);
+    c_.setCursor(gesture_.Accepted() ? cursorShapeOf(c_.fDragCursor) : Qt::ForbiddenCursor);
 }
 
-// The mouse's part in a drag; true when the event was the drag's.
-bool TPixImage::dragPress(const QMouseEvent* event)
+bool PixDragger::Press(const QMouseEvent* event)
 {
-    if (fDragMode != dmAutomatic || event->button() != Qt::LeftButton || fDragState != DragIdle) return false;
-    BeginDrag(false);
+    if (c_.fDragMode != dmAutomatic || event->button() != Qt::LeftButton || Dragging()) return false;
+    Begin(false);
     // The drag distance counts from where the button went down, not from wherever the cursor was
     // last reported.
-    fDragStart = event->globalPosition().toPoint();
+    gesture_.SetStart(event->globalPosition().toPoint());
     return true;
 }
 
-bool TPixImage::dragMove(const QMouseEvent* event)
+bool PixDragger::Move(const QMouseEvent* event)
 {
-    if (fDragState == DragIdle) return false;
+    if (!Dragging()) return false;
     const QPoint global = event->globalPosition().toPoint();
-    if (fDragState == DragPending) {
-        if ((global - fDragStart).manhattanLength() < QApplication::startDragDistance()) return true;
-        fDragState = DragActive;
-        if (OnStartDrag) OnStartDrag(this);
+    if (gesture_.State() == PixDragGesture::Pending) {
+        if (!gesture_.Moved(global, QApplication::startDragDistance())) return true;
+        if (c_.OnStartDrag) c_.OnStartDrag(&c_);
     }
-    dragOverTarget(global);
+    overTarget(global);
     return true;
 }
 
-bool TPixImage::dragRelease(const QMouseEvent* event)
+bool PixDragger::Release(const QMouseEvent* event)
 {
-    if (fDragState == DragIdle || event->button() != Qt::LeftButton) return false;
-    const bool active = fDragState == DragActive;
-    fDragState = DragIdle;
-    releaseMouse();
-    unsetCursor();
+    if (!Dragging() || event->button() != Qt::LeftButton) return false;
+    const bool active = gesture_.End();
+    c_.releaseMouse();
+    c_.unsetCursor();
     if (!active) return true; // a click, not a drag
     const QPoint global = event->globalPosition().toPoint();
-    dragOverTarget(global);
-    unsetCursor();
-    TPixImage* target = fDragAccepted ? fDragTarget.data() : nullptr;
-    QPoint at = target ? target->mapFromGlobal(global) : mapFromGlobal(global);
-    if (target && target->OnDragDrop) target->OnDragDrop(target, this, at.x(), at.y());
-    fDragTarget = nullptr;
-    if (OnEndDrag) OnEndDrag(this, target, at.x(), at.y());
+    overTarget(global);
+    c_.unsetCursor();
+    auto* target = gesture_.Accepted() ? qobject_cast<TPixImage*>(gesture_.Target()) : nullptr;
+    QPoint at = target ? target->mapFromGlobal(global) : c_.mapFromGlobal(global);
+    if (target && target->OnDragDrop) target->OnDragDrop(target, &c_, at.x(), at.y());
+    gesture_.ClearTarget();
+    if (c_.OnEndDrag) c_.OnEndDrag(&c_, target, at.x(), at.y());
     return true;
 }
+
+void TPixImage::BeginDrag(bool Immediate) { fDragger.Begin(Immediate); }
 
 } // namespace imaging

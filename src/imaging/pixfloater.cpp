@@ -10,62 +10,7 @@ using namespace sdk;
 
 // ---- drawing ----
 
-void TPixImage::presentFloaters()
-{
-    if (fFrameDirty || !fRegions.PresentFloaters(fFrame)) fFrameDirty = true;
-    update();
-}
-
 // ---- automatic floater ----
-
-void TPixImage::dropAutoFloater()
-{
-    if (fRegions.DropAutoFloater()) {
-        fFrameDirty = true;
-        update();
-    }
-}
-
-void TPixImage::pickUpFloater(const QPoint& at)
-{
-    QRect source;
-    QRegion shape;
-    int r = fRegions.SelectionShape(&source, &shape);
-    if (r != PX_SUCCESS || source.isEmpty()) {
-        fLastResult = r;
-        raiseProperty(QStringLiteral("Error Allocating Floater Bitmaps."));
-    }
-    r = fRegions.Lift(source, shape);
-    const bool shown = fRegions.ShowLifted(fView.ClientRectOf(source, BorderWidth()), platform::colorToQColor(fBackColor));
-    if (r != PX_SUCCESS || !shown) {
-        storeIntoList();
-        fLastResult = r != PX_SUCCESS ? r : PXERR_NOMEMORY;
-        raiseProperty(QStringLiteral("Error Allocating Floater Bitmaps."));
-    }
-    storeIntoList();
-    fRegions.BeginDrag(source, at);
-    fMouseCaptured = true;
-    fFrameDirty = true;
-    Refresh();
-}
-
-void TPixImage::dragFloater(const QPoint& at)
-{
-    fRegions.DragTo(at);
-    presentFloaters();
-}
-
-void TPixImage::dropFloater()
-{
-    fRegions.Drop(fView.BitmapDistance(fRegions.DragDistance));
-    fFrameDirty = true;
-    update();
-    fLastResult = PX_SUCCESS;
-    refreshRgnBounds();
-    storeIntoList();
-    if (OnRgnChange) OnRgnChange(this);
-    fMouseCaptured = false;
-}
 
 // ---- Floater and the explicit floater ----
 
@@ -92,26 +37,23 @@ void TPixImage::SetFloater(SdkBitmapHandle* bitmap)
         r = fRegions.CopyForFloater(*bitmap, &copy, &bounds);
         fLastResult = r;
     }
-    if (fRegions.ClearFloater() && fRegions.FloaterVisible) presentFloaters();
+    if (fRegions.ClearFloater() && fRegions.FloaterVisible) fSelection.PresentFloaters();
     if (!bitmap || r != PX_SUCCESS) return;
     fRegions.Floater = std::move(copy);
     if (fAutoSetRects) {
         fRegions.FloaterRect = QRect(0, 0, bounds.width(), bounds.height());
         fRegions.FloaterClip = innerRect();
     }
-    rebuildFloaterScreen();
-    if (fRegions.FloaterVisible) presentFloaters();
+    fSelection.RebuildFloaterScreen();
+    if (fRegions.FloaterVisible) fSelection.PresentFloaters();
 }
-
-// The explicit floater's picture and shape at its display size; -1 when they cannot be made.
-int TPixImage::rebuildFloaterScreen() { return fRegions.RebuildFloaterScreen(platform::colorToQColor(fBackColor)); }
 
 void TPixImage::SetFloaterVisible(bool Value)
 {
     fRegions.FloaterVisible = Value;
     if (!fRegions.Floater.allocated()) return;
-    if (Value) rebuildFloaterScreen();
-    presentFloaters();
+    if (Value) fSelection.RebuildFloaterScreen();
+    fSelection.PresentFloaters();
 }
 
 int TPixImage::SetFloaterRect(int Left, int Top, int Width, int Height)
@@ -119,15 +61,15 @@ int TPixImage::SetFloaterRect(int Left, int Top, int Width, int Height)
     const QRect wanted(Left, Top, Width, Height);
     const bool resized = wanted.size() != fRegions.FloaterRect.size();
     fRegions.FloaterRect = wanted;
-    if (resized) rebuildFloaterScreen();
-    if (fRegions.Floater.allocated() && fRegions.FloaterVisible) presentFloaters();
+    if (resized) fSelection.RebuildFloaterScreen();
+    if (fRegions.Floater.allocated() && fRegions.FloaterVisible) fSelection.PresentFloaters();
     return 1;
 }
 
 int TPixImage::SetFloaterClipRect(int Left, int Top, int Width, int Height)
 {
     fRegions.FloaterClip = QRect(Left, Top, Width, Height);
-    if (fRegions.Floater.allocated() && fRegions.FloaterVisible) presentFloaters();
+    if (fRegions.Floater.allocated() && fRegions.FloaterVisible) fSelection.PresentFloaters();
     return 1;
 }
 

@@ -98,15 +98,12 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
     fVertBar->hide();
     fHorzBar->setFocusPolicy(Qt::NoFocus);
     fVertBar->setFocusPolicy(Qt::NoFocus);
-    connect(fHorzBar, &QScrollBar::actionTriggered, this, [this](int action) { onBarAction(false, action); });
-    connect(fVertBar, &QScrollBar::actionTriggered, this, [this](int action) { onBarAction(true, action); });
+    fScrollBars.Attach();
     fView.Horz.Attach(this, sbHorizontal);
     fView.Vert.Attach(this, sbVertical);
     fZoomInTimer = new QTimer(this);
     fZoomInTimer->setSingleShot(true);
     connect(fZoomInTimer, &QTimer::timeout, this, &TPixImage::ZoomInCapture);
-    fRgnTimer = new QTimer(this);
-    connect(fRgnTimer, &QTimer::timeout, this, &TPixImage::outlineTick);
     fDataLink = std::make_unique<platform::TFieldDataLink>([this] { LoadFromDataField(); }, [this] { updateDataField(); });
     fAnimTimer = new QTimer(this);
     fAnimTimer->setInterval(0);
@@ -122,7 +119,7 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent)
 TPixImage::~TPixImage()
 {
     fDestroying = true;
-    fRgnTimer->stop();
+    fSelection.StopOutline();
     fCanvas.reset();
     if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
     SetEnableProgressEvent(false);
@@ -201,10 +198,10 @@ void TPixImage::SetAutoFloater(bool Value)
     if (Value == fAutoFloater) return;
     if (Value) {
         SetFloaterVisible(false);
-        dropAutoFloater();
+        fSelection.DropAutoFloater();
         fRegions.ClearFloater();
     } else {
-        dropAutoFloater();
+        fSelection.DropAutoFloater();
         fEnableFloater = false;
     }
     fAutoFloater = Value;
@@ -216,7 +213,7 @@ void TPixImage::SetEnableFloater(bool Value)
         fLastResult = 0;
         return;
     }
-    if (!Value) dropAutoFloater();
+    if (!Value) fSelection.DropAutoFloater();
     fEnableFloater = Value;
 }
 
@@ -233,13 +230,13 @@ void TPixImage::SetAutoScroll(bool Value)
         fUpdatingBars = true;
         if (Value) {
             fView.KeepWithinLimits();
-            setScrollBar(fView.Horz, fView.MaxX);
-            setScrollBarPos(fView.Horz, fView.PosX);
-            setScrollBar(fView.Vert, fView.MaxY);
-            setScrollBarPos(fView.Vert, fView.PosY);
+            fScrollBars.Set(fView.Horz, fView.MaxX);
+            fScrollBars.SetPos(fView.Horz, fView.PosX);
+            fScrollBars.Set(fView.Vert, fView.MaxY);
+            fScrollBars.SetPos(fView.Vert, fView.PosY);
         } else {
-            setScrollBar(fView.Horz, 0);
-            setScrollBar(fView.Vert, 0);
+            fScrollBars.Set(fView.Horz, 0);
+            fScrollBars.Set(fView.Vert, 0);
         }
         fUpdatingBars = false;
     }
@@ -296,7 +293,7 @@ void TPixImage::SetHScrollStep(int Value)
         fLastResult = 0;
         throw ERangeError(objectName() + QStringLiteral(" \nHScrollStep: Scroll step out of range."));
     }
-    scrollToOrigin();
+    fScrollBars.ScrollToOrigin();
     fHScrollStep = Value;
     SetPaintSizeMode(fPaintSizeMode);
     fLastResult = 1;
@@ -308,7 +305,7 @@ void TPixImage::SetVScrollStep(int Value)
         fLastResult = 0;
         throw ERangeError(objectName() + QStringLiteral(" \nVScrollStep: Scroll step out of range."));
     }
-    scrollToOrigin();
+    fScrollBars.ScrollToOrigin();
     fVScrollStep = Value;
     SetPaintSizeMode(fPaintSizeMode);
     fLastResult = 1;
@@ -332,7 +329,7 @@ void TPixImage::SetPaintSizeMode(TPaintSizeMode Value)
 {
     fPaintSizeMode = Value;
     if (Value == smNormal) {
-        scrollToOrigin();
+        fScrollBars.ScrollToOrigin();
         fView.ResetZoom(QSize(fBitmapWidth, fBitmapHeight));
     }
     UpdateLayout();

@@ -4,15 +4,20 @@
 // client area, composes each paint off-screen and keeps the composed frame, and reports every
 // engine result through its last result and EPixImageError.
 #include "imaging/pixanimator.h"
+#include "imaging/pixdrag.h"
 #include "imaging/pixcanvas.h"
+#include "imaging/pixeffectpainter.h"
 #include "imaging/pixevents.h"
 #include "imaging/pixfeedloader.h"
 #include "imaging/pixloadpipeline.h"
 #include "imaging/pixpanglass.h"
 #include "imaging/pixproperties.h"
 #include "imaging/pixregioneditor.h"
+#include "imaging/pixscrollbars.h"
+#include "imaging/pixselectionview.h"
 #include "imaging/pixsources.h"
 #include "imaging/pixstate.h"
+#include "imaging/pixwindowplace.h"
 #include "imaging/pixtypes.h"
 #include "platform/colors.h"
 #include "platform/datalink.h"
@@ -25,10 +30,6 @@
 #include <memory>
 
 class QTimer;
-
-namespace sdk {
-struct PxEffectParams;
-}
 
 namespace imaging {
 
@@ -225,7 +226,7 @@ public:
 
     // ---- dragging the control onto another ----
     void BeginDrag(bool Immediate);
-    bool Dragging() const { return fDragState != DragIdle; }
+    bool Dragging() const { return fDragger.Dragging(); }
 
     // ---- properties the window system keeps under its own names ----
     bool Visible() const { return parentWidget() ? isVisibleTo(parentWidget()) : isVisible(); }
@@ -350,6 +351,11 @@ private:
     friend class PixPanGlass;
     friend class PixFeedLoader;
     friend class PixLoadPipeline;
+    friend class PixDragger;
+    friend class PixEffectPainter;
+    friend class PixSelectionView;
+    friend class PixScrollBars;
+    friend class PixWindowPlace;
 
     void invalidateIfAuto() override;
     void busyCheck();
@@ -362,64 +368,24 @@ private:
     void resetAttributesAndRects();
     void sizeModeArithmetic();
     void applyPaintSizeMode();
-    void scrollToOrigin();
-    void setScrollBar(TPixScrollInfo& info, int range);
-    void setScrollBarPos(TPixScrollInfo& info, int pos);
-    void syncScrollBars();
-    void scrollMessage(bool vertical, TScrollCode code, int pos);
-    void onBarAction(bool vertical, int action);
-    void moveChildren(int dx, int dy);
     void composeFrame();
     void drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRect& display);
-    void runPaintEffects(const QImage& old, const QRect& rect);
-    void runPlainPasses();
-    void startFromOldFrame(const QImage& old, const QRect& rect);
-    sdk::PxEffectParams effectParams() const;
-    bool runTransitionPasses(QImage* canvas, const QRect& rect, sdk::PxEffectParams params,
-                             const std::function<void()>& present);
-    bool runPicturePasses(const QImage& target, const QRect& rect, sdk::PxEffectParams params);
-    bool paintEffectsWanted() const;
-    void firePaintNotify(unsigned pass, unsigned type);
-    void showEffectStep();
-    void followPass();
     void dropList();
     int selectListItem();
     void markDataModified();
     void updateDataField();
     QRect innerRect() const;
-    void edgeChanged();
-    void ctl3DChangedForChildren();
-    void drawEdge(QPainter& p);
     QPoint clientPoint(const QPointF& widgetPoint) const;
-    void placeScrollBars();
-    void watchParent();
-    void applyAlign();
-    QList<QWidget*> tabSiblings() const;
     // With DrawPersistence the drawing canvas maps the client rectangle where the picture is
     // shown onto the bitmap rectangle it shows.
     TPixCanvas::Mapping canvasMapping() const;
     void paintOnWindow(const std::function<void(QPainter&)>& draw);
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
-    void refreshRgnBounds();
     bool hasRegion() const;
     void storeIntoList();
-    void regionChanged();
     QRect visiblePicture() const;
-    void paintRegionOutline(QPainter& p);
-    void drawOutlineNow();
-    void outlineTick();
-    void restartOutline();
-    void finishShape();
-    // The automatic floater.
-    void dropAutoFloater();
-    void pickUpFloater(const QPoint& at);
-    void dragFloater(const QPoint& at);
-    void dropFloater();
     void finishRubberBand();
-    int rebuildFloaterScreen();
-    // Shows the frame again with the floaters where they are now.
-    void presentFloaters();
 
     int runEdit(const QString& methodName, bool guardFirst, const std::function<int(SdkBitmapHandle*)>& call,
                 const std::function<void(int)>& afterSuccess = {}, bool onFloater = false,
@@ -436,24 +402,19 @@ private:
 
     std::unique_ptr<platform::TFieldDataLink> fDataLink;
 
-    enum DragPhase { DragIdle, DragPending, DragActive };
-    DragPhase fDragState = DragIdle;
-    QPoint fDragStart;
-    QPointer<TPixImage> fDragTarget;
-    bool fDragAccepted = false;
-    bool dragPress(const QMouseEvent* event);
-    bool dragMove(const QMouseEvent* event);
-    bool dragRelease(const QMouseEvent* event);
-    void dragOverTarget(const QPoint& global);
+    PixScrollBars fScrollBars{*this};
+    PixWindowPlace fPlace{*this};
+    PixDragger fDragger{*this};
 
     PixLoadPipeline fLoads{*this};
+    PixEffectPainter fEffects{*this};
     PixFeedLoader fFeeds{*this};
 
     PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;
 
     PixRegionEditor fRegions{fBitmap};
-    QTimer* fRgnTimer = nullptr;
+    PixSelectionView fSelection{*this};
 
     std::unique_ptr<TPixCanvas> fCanvas;
     PixPanGlass fPanGlass{*this};

@@ -32,7 +32,7 @@ void PixLoadPipeline::paintWhileLoading(const PxLoadBand& band)
         c_.fXResolution = band.page->XResolution;
         c_.fYResolution = band.page->YResolution;
         if (c_.fAutoSetRects) {
-            c_.scrollToOrigin();
+            c_.fScrollBars.ScrollToOrigin();
             c_.fView.ShowWholeBitmap(QSize(c_.fBitmapWidth, c_.fBitmapHeight));
             c_.UpdateLayout();
         }

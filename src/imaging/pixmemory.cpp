@@ -122,7 +122,7 @@ void TPixImage::SetBitmapDataPath(const QString& Value)
     if (result != PX_SUCCESS) {
         dropList();
         ImageChanged();
-        dropAutoFloater();
+        fSelection.DropAutoFloater();
     }
     CheckMethodResult(QStringLiteral("BitmapDataPath"), result);
 }

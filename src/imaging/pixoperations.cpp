@@ -39,7 +39,7 @@ int TPixImage::FastRotate(int Angle)
     return runEdit(
         QStringLiteral("FastRotate"), false, [&](SdkBitmapHandle* b) { return PX_RotateBitmapViewPerspective(b, Angle); },
         [&](int) {
-            moveChildren(-fView.PosX, -fView.PosY);
+            fScrollBars.MoveChildren(-fView.PosX, -fView.PosY);
             fView.PosX = 0;
             fView.PosY = 0;
             resetAttributesAndRects();

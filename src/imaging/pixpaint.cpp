@@ -71,8 +71,8 @@ void TPixImage::sizeModeArithmetic()
     }
     const int b = BorderWidth();
     if (!fView.Fit(fPaintSizeMode, picture, QSize(ClientWidth() - 2 * b, ClientHeight() - 2 * b)) && fAutoScroll) {
-        setScrollBar(fView.Horz, 0);
-        setScrollBar(fView.Vert, 0);
+        fScrollBars.Set(fView.Horz, 0);
+        fScrollBars.Set(fView.Vert, 0);
     }
 }
 
@@ -94,7 +94,7 @@ void TPixImage::UpdateLayout()
             }
             if (fAutoSetRects) fView.ClipToDestination();
         }
-        if (!fScrolling && !fAutoFloater && fRegions.Floater.allocated()) rebuildFloaterScreen();
+        if (!fScrolling && !fAutoFloater && fRegions.Floater.allocated()) fSelection.RebuildFloaterScreen();
         if (fCenterImage && (fView.Display.width() < innerW || fView.Display.height() < innerH)) {
             fView.Centre(QSize(innerW, innerH));
             invalidateIfAuto();
@@ -105,18 +105,10 @@ void TPixImage::UpdateLayout()
         if (!fAutoScroll || fAutoSize || fScrolling) break;
         const bool hadH = !fHorzBar->isHidden();
         const bool hadV = !fVertBar->isHidden();
-        syncScrollBars();
+        fScrollBars.Sync();
         if (hadH == !fHorzBar->isHidden() && hadV == !fVertBar->isHidden()) break;
     }
     invalidateIfAuto();
-}
-
-void TPixImage::scrollToOrigin()
-{
-    const QPoint left = fView.ScrollToOrigin();
-    moveChildren(-left.x(), -left.y());
-    setScrollBarPos(fView.Horz, 0);
-    setScrollBarPos(fView.Vert, 0);
 }
 
 void TPixImage::applyPaintSizeMode() { SetPaintSizeMode(fPaintSizeMode); }
@@ -154,109 +146,18 @@ int TPixImage::SetDstClipRect(int Left, int Top, int Width, int Height)
 
 // ---- scroll bars ----
 
-void TPixImage::setScrollBar(TPixScrollInfo& info, int range)
-{
-    const bool vertical = info.Kind == sbVertical;
-    if (fHasImage) PixViewport::InitPage(info, vertical ? fBitmapHeight : fBitmapWidth);
-    const int page = std::max(1, info.Page);
-    info.Min = 0;
-    info.Max = range + page - 1;
-    QScrollBar* bar = vertical ? fVertBar : fHorzBar;
-    bar->setRange(0, std::max(0, range));
-    bar->setPageStep(page);
-    bar->setSingleStep(vertical ? PixViewport::LineStepY : PixViewport::LineStepX);
-    const bool show = range > 0;
-    if (show != !bar->isHidden()) {
-        bar->setVisible(show);
-        placeScrollBars();
-    }
-}
-
-void TPixImage::placeScrollBars()
-{
-    // Inside the border, along the right and the bottom edge.
-    const int e = EdgeWidth();
-    const int vw = fVertBar->sizeHint().width();
-    const int hh = fHorzBar->sizeHint().height();
-    const bool v = !fVertBar->isHidden();
-    const bool h = !fHorzBar->isHidden();
-    fVertBar->setGeometry(width() - e - vw, e, vw, height() - 2 * e - (h ? hh : 0));
-    fHorzBar->setGeometry(e, height() - e - hh, width() - 2 * e - (v ? vw : 0), hh);
-}
-
-void TPixImage::setScrollBarPos(TPixScrollInfo& info, int pos)
-{
-    info.Pos = pos;
-    QScrollBar* bar = info.Kind == sbVertical ? fVertBar : fHorzBar;
-    const QSignalBlocker block(bar);
-    bar->setValue(pos);
-}
-
-void TPixImage::syncScrollBars()
-{
-    fUpdatingBars = true;
-    setScrollBar(fView.Horz, fView.MaxX);
-    setScrollBarPos(fView.Horz, fView.PosX);
-    setScrollBar(fView.Vert, fView.MaxY);
-    setScrollBarPos(fView.Vert, fView.PosY);
-    fUpdatingBars = false;
-}
-
-void TPixImage::VScroll(TScrollCode code, int pos) { scrollMessage(true, code, pos); }
-void TPixImage::HScroll(TScrollCode code, int pos) { scrollMessage(false, code, pos); }
-
-void TPixImage::scrollMessage(bool vertical, TScrollCode code, int pos)
-{
-    if (!fEnableScroll || fInPaint) return;
-    fScrolling = true;
-    const int delta = fView.ScrollDelta(vertical, code, pos);
-    if (delta != 0 && fAutoScroll && OnBeforeScroll) OnBeforeScroll(this);
-    if (fAutoScroll) {
-        if (vertical) ScrollBy(0, delta);
-        else ScrollBy(delta, 0);
-    }
-    fScrolling = false;
-    if (fAutoScroll && OnScroll) OnScroll(this);
-}
-
-void TPixImage::onBarAction(bool vertical, int action)
-{
-    QScrollBar* bar = vertical ? fVertBar : fHorzBar;
-    TScrollCode code = scEndScroll;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; break;
-    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; break;
-    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; break;
-    case QAbstractSlider::SliderPageStepSub: code = scPageUp; break;
-    case QAbstractSlider::SliderToMinimum: code = scTop; break;
-    case QAbstractSlider::SliderToMaximum: code = scBottom; break;
-    case QAbstractSlider::SliderMove: code = scTrack; break;
-    default: break;
-    }
-    scrollMessage(vertical, code, bar->sliderPosition());
-    // The bar shows where the picture is, whatever the bar computed for itself.
-    bar->setSliderPosition(vertical ? fView.PosY : fView.PosX);
-}
+void TPixImage::VScroll(TScrollCode code, int pos) { fScrollBars.Message(true, code, pos); }
+void TPixImage::HScroll(TScrollCode code, int pos) { fScrollBars.Message(false, code, pos); }
 
 void TPixImage::ScrollBy(int dx, int dy)
 {
     if (dx == 0 && dy == 0) return;
     const QPoint moved = fView.ScrollBy(dx, dy);
-    setScrollBarPos(fView.Horz, fView.PosX);
-    setScrollBarPos(fView.Vert, fView.PosY);
-    moveChildren(moved.x(), moved.y());
+    fScrollBars.SetPos(fView.Horz, fView.PosX);
+    fScrollBars.SetPos(fView.Vert, fView.PosY);
+    fScrollBars.MoveChildren(moved.x(), moved.y());
     Refresh();
     fPanGlass.ViewChanged();
-}
-
-void TPixImage::moveChildren(int dx, int dy)
-{
-    if (fLoading || (dx == 0 && dy == 0)) return;
-    for (QObject* o : children()) {
-        auto* child = qobject_cast<QWidget*>(o);
-        if (!child || child == fHorzBar || child == fVertBar) continue;
-        child->move(child->x() - dx, child->y() - dy);
-    }
 }
 
 // ---- painting ----
@@ -313,7 +214,7 @@ void TPixImage::composeFrame()
     if (!effectRect.isEmpty() && !fLoadingPage && !fAnim.Playing && !fAnim.LoaderDriven &&
         (!fPaintRgnOnly || (fTransitionStyle != etsNone && hasRegion()))) {
         p.end();
-        runPaintEffects(previous, effectRect);
+        fEffects.Run(previous, effectRect);
         p.begin(&fFrame);
     }
     if (OnPaint) {
@@ -322,7 +223,7 @@ void TPixImage::composeFrame()
         OnPaint(this);
         p.begin(&fFrame);
     }
-    paintRegionOutline(p);
+    fSelection.PaintOutline(p);
     if (fRegions.FloatersShown()) {
         p.end();
         fRegions.OverlayFloaters(fFrame);
@@ -407,7 +308,7 @@ void TPixImage::paintEvent(QPaintEvent*)
         return;
     }
     const bool stale = fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight());
-    if (stale && paintEffectsWanted()) {
+    if (stale && fEffects.Wanted()) {
         // Effect steps are shown as they are drawn, which a paint event cannot do for itself: the
         // old frame stays until the effect paint runs right after this event.
         if (!fEffectPaintQueued) {
@@ -422,7 +323,7 @@ void TPixImage::paintEvent(QPaintEvent*)
     }
     if (stale) composeFrame();
     QPainter p(this);
-    drawEdge(p);
+    fPlace.DrawEdge(p);
     // The client area lies inside the border.
     p.translate(EdgeWidth(), EdgeWidth());
     if (!fFrame.isNull()) p.drawImage(0, 0, fFrame);
@@ -438,7 +339,7 @@ void TPixImage::paintEvent(QPaintEvent*)
 
 void TPixImage::resizeEvent(QResizeEvent* event)
 {
-    placeScrollBars();
+    fScrollBars.Place();
     UpdateLayout();
     fFrameDirty = true;
     fPanGlass.UpdateMagGlass();

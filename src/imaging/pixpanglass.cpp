@@ -238,7 +238,7 @@ int TPixImage::ShowPanWin(bool show)
 bool TPixImage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) fPanGlass.WindowStateChanged(watched);
-    if (watched == fAlignedIn && event->type() == QEvent::Resize) applyAlign();
+    if (fPlace.AlignsIn(watched) && event->type() == QEvent::Resize) fPlace.ApplyAlign();
     return QWidget::eventFilter(watched, event);
 }
 

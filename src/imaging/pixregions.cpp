@@ -2,8 +2,6 @@
 // and regions drawn with the mouse.
 #include "imaging/piximage.h"
 
-#include "imaging/statusstack.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -13,8 +11,6 @@ namespace imaging {
 using namespace sdk;
 
 namespace {
-
-constexpr int outlineInterval = 1000; // milliseconds between two steps of the moving outline
 
 int mouseButton(Qt::MouseButton b)
 {
@@ -42,48 +38,12 @@ void TPixImage::storeIntoList()
     if (fList && fHasImage) PX_SetBitmapListItem(fList, fListIndex, &fBitmap);
 }
 
-void TPixImage::refreshRgnBounds()
-{
-    if (!fHasImage) {
-        fRegions.Bounds = QRect();
-        return;
-    }
-    bool emptied = false, freed = false;
-    const int r = fRegions.RefreshBounds(&emptied, &freed);
-    if (emptied) {
-        if (freed) storeIntoList();
-        if (fEnableFloater) dropAutoFloater();
-        return;
-    }
-    fLastResult = r;
-}
-
-// What follows every change of the region: bounds, floater copies, list, repaint, event.
-void TPixImage::regionChanged()
-{
-    refreshRgnBounds();
-    if (!fHasImage) return;
-    if (fEnableFloater && hasRegion()) {
-        const int r = fRegions.BuildFloaterCopies();
-        if (r != PX_SUCCESS && fEnableMethodErrors) {
-            fLastResult = r;
-            throw EPixImageError(formatMethodError(objectName(), r, QStringLiteral("Error Allocating Floater Bitmaps")));
-        }
-    }
-    storeIntoList();
-    if (fPaintRgnOnly || fRegions.FrameType != 0) {
-        fFrameDirty = true;
-        update();
-    }
-    if (OnRgnChange) OnRgnChange(this);
-}
-
 int TPixImage::SetRgnRect(int Left, int Top, int Width, int Height, int CombineMode)
 {
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("SetRgnRect"));
     const int r = fRegions.SetRect(clientToBitmap(), Left, Top, Width, Height, CombineMode);
-    if (r == PX_SUCCESS) regionChanged();
+    if (r == PX_SUCCESS) fSelection.Changed();
     return CheckMethodResult(QStringLiteral("SetRgnRect"), r);
 }
 
@@ -92,7 +52,7 @@ int TPixImage::SetRgnHandle(const TRgnHandle Handle, int XOffset, int YOffset, i
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("SetRgnHandle"));
     const int r = fRegions.SetHandle(Handle, XOffset, YOffset, CombineMode);
-    if (r == PX_SUCCESS) regionChanged();
+    if (r == PX_SUCCESS) fSelection.Changed();
     return CheckMethodResult(QStringLiteral("SetRgnHandle"), r);
 }
 
@@ -118,7 +78,7 @@ int TPixImage::FreeRgn()
     busyCheck();
     if (!fHasImage) raiseNotAllocated(QStringLiteral("FreeRgn"));
     const int r = fRegions.Free();
-    if (fEnableFloater) dropAutoFloater();
+    if (fEnableFloater) fSelection.DropAutoFloater();
     storeIntoList();
     // An outline shown for the region goes with it.
     if (fPaintRgnOnly || fRegions.FrameType != 0) invalidateIfAuto();
@@ -148,56 +108,9 @@ QPoint TPixImage::PolygonPoint(int Index)
 
 // ---- showing the region ----
 
-bool TPixImage::RgnOutlineTimerActive() const { return fRgnTimer->isActive(); }
+bool TPixImage::RgnOutlineTimerActive() const { return fSelection.OutlineTimerActive(); }
 
-void TPixImage::SetRgnFrameType(std::uint8_t Type)
-{
-    if (Type == 0) {
-        fRgnTimer->stop();
-        fFrameDirty = true;
-        update();
-    } else {
-        if (!fRgnTimer->isActive()) fRgnTimer->start(outlineInterval);
-        fRegions.FrameType = Type;
-        if (hasRegion()) drawOutlineNow();
-    }
-    fRegions.FrameType = Type;
-}
-
-void TPixImage::paintRegionOutline(QPainter& p)
-{
-    if (fRegions.FrameType == 0 || !hasRegion() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
-    const int b = BorderWidth();
-    p.save();
-    p.setClipRect(fView.DstClip.translated(b, b) & QRect(0, 0, ClientWidth(), ClientHeight()));
-    fRegions.PaintRegion(p, bitmapToClient());
-    p.restore();
-    if (fRegions.FrameType == 2 && !fRegions.Drawing) fRgnTimer->start(outlineInterval);
-}
-
-void TPixImage::drawOutlineNow()
-{
-    if (fFrame.isNull() || fView.DstWidth <= 0 || fView.DstHeight <= 0 || fView.Src.isEmpty()) return;
-    const PxRgnTransform t = bitmapToClient();
-    const QSize size = fFrame.size();
-    fRegions.PaintRegionOn(fFrame, size, innerRect(), t);
-    fRegions.PaintRegionOn(fRegions.UnderFloaters, size, innerRect(), t);
-    update();
-}
-
-void TPixImage::restartOutline()
-{
-    if (fRegions.FrameType != 0 && !fRgnTimer->isActive()) fRgnTimer->start(outlineInterval);
-}
-
-void TPixImage::outlineTick()
-{
-    switch (fRegions.TickOutline()) {
-    case PixRegionEditor::OutlineTick::Stop: fRgnTimer->stop(); break;
-    case PixRegionEditor::OutlineTick::Skip: break;
-    case PixRegionEditor::OutlineTick::Draw: drawOutlineNow(); break;
-    }
-}
+void TPixImage::SetRgnFrameType(std::uint8_t Type) { fSelection.SetFrameType(Type); }
 
 // ---- regions drawn with the mouse ----
 
@@ -210,7 +123,7 @@ QRect TPixImage::visiblePicture() const
 void TPixImage::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = clientPoint(event->position());
-    if (dragPress(event)) return;
+    if (fDragger.Press(event)) return;
     if (OnMouseDown) OnMouseDown(this, mouseButton(event->button()), shiftStateOf(event->modifiers()), at.x(), at.y());
     if (event->button() == Qt::RightButton || (event->buttons() & Qt::RightButton)) return;
     if (event->button() == Qt::MiddleButton) {
@@ -237,12 +150,12 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
             const int b = BorderWidth();
             const PxRgnTransform t = clientToBitmap();
             if (PX_IsPtInBitmapRgn(&fBitmap, &t, at.x() - b, at.y() - b) == 1) {
-                pickUpFloater(at);
+                fSelection.PickUpFloater(at);
                 return;
             }
         }
         if (fRegions.Shape != rsNone) {
-            if (fAutoFloater) dropAutoFloater();
+            if (fAutoFloater) fSelection.DropAutoFloater();
             if (hasRegion()) {
                 fRegions.Free();
                 storeIntoList();
@@ -267,13 +180,13 @@ void TPixImage::mousePressEvent(QMouseEvent* event)
 void TPixImage::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = clientPoint(event->position());
-    if (dragMove(event)) return;
+    if (fDragger.Move(event)) return;
     if (MagGlassActive()) fPanGlass.FollowMagGlass(at);
     if (fZoomInDragging) StartZoomInCapture();
     if (!(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 && !fAnim.Playing && !MagGlassActive() &&
         fMouseCaptured) {
         if (fRegions.Dragging) {
-            dragFloater(at);
+            fSelection.DragFloater(at);
         } else if (fRegions.Drawing) {
             // Kept on the picture: the far edges are reached, not passed.
             const QRect visible = visiblePicture();
@@ -290,7 +203,7 @@ void TPixImage::mouseMoveEvent(QMouseEvent* event)
 void TPixImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = clientPoint(event->position());
-    if (dragRelease(event)) return;
+    if (fDragger.Release(event)) return;
     if (fZoomInDragging && event->button() == Qt::MiddleButton) {
         fZoomInDragging = false;
         releaseMouse();
@@ -302,9 +215,9 @@ void TPixImage::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::RightButton && !(event->buttons() & Qt::RightButton) && !fProcessing && fBusyDepth == 0 &&
         !fAnim.Playing) {
         try {
-            if (fRegions.Dragging) dropFloater();
+            if (fRegions.Dragging) fSelection.DropFloater();
             else if (fRegions.Drawing && fRegions.Shape == rsNone) finishRubberBand();
-            else if (fRegions.Drawing) finishShape();
+            else if (fRegions.Drawing) fSelection.FinishShape();
         } catch (const std::exception&) {
             // Kept as the last result, as for the press.
         }
@@ -319,15 +232,6 @@ void TPixImage::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePressEvent(event);
     if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
-}
-
-void TPixImage::finishShape()
-{
-    update(); // the shape drawn while dragging goes away
-    const int r = fRegions.FinishShape(clientToBitmap(), BorderWidth());
-    fLastResult = r;
-    if (r == PX_SUCCESS) regionChanged();
-    fLastResult = r;
 }
 
 } // namespace imaging

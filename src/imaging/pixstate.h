@@ -191,7 +191,6 @@ protected:
     bool fCtl3D = true;
     bool fParentCtl3D = false;
     sdk::PxVersionInfo fVersionInfo;
-    QPointer<QWidget> fAlignedIn;
     QFont fTextFont;
     QPointer<QMenu> fPopupMenu;
 
