@@ -385,7 +385,7 @@ int TPixImage::Size(int Width, int Height, int Flags)
             SizeDone(oldWidth, oldHeight, Width, Height);
             resetAttributesAndRects();
             fFrameDirty = true;
-            applyPaintSizeMode();
+            SetPaintSizeMode(fPaintSizeMode);
         },
         true, [&](SdkBitmapHandle* mask) { return PX_SizeBitmap(mask, Width, Height, Flags); });
 }

@@ -1,7 +1,5 @@
-// The drawing canvas: its operations, and how the control hands it out and takes it back.
+// The drawing canvas and its operations.
 #include "imaging/pixcanvas.h"
-
-#include "imaging/piximage.h"
 
 #include "platform/rounding.h"
 
@@ -177,87 +175,6 @@ void TPixCanvas::TextOut(int X, int Y, const QString& Text)
             p.drawText(QPoint(at.x(), at.y() + QFontMetrics(font).ascent()), Text);
         },
         true);
-}
-
-// ---- the control's side ----
-
-TPixCanvas::Mapping TPixImage::canvasMapping() const
-{
-    const int b = BorderWidth();
-    return {fView.DisplayRect(b), fView.Src};
-}
-
-// The drawing canvas (pixcanvas.h): on the bitmap with DrawPersistence, else on the window;
-// for text with TextFont in TextFontColor, else with the pen and brush of the Draw
-// properties, in the pen mode DrawMode. One canvas is out at a time; ReleaseDrawCanvas takes
-// it back (and, for the bitmap, shows and keeps what was drawn).
-TPixCanvas* TPixImage::GetDrawCanvas(bool ForText)
-{
-    if (fCanvas) RaiseMethodError(QStringLiteral("Processing not allowed"), 0);
-    TPixCanvas::Style style;
-    style.Mode = fDrawMode;
-    style.Font = fTextFont;
-    style.FontColor = fTextFontColor;
-    if (!ForText) {
-        style.PenColor = fDrawPenColor;
-        style.PenStyle = fDrawPenStyle;
-        style.PenWidth = fDrawPenWidth;
-        style.BrushColor = fDrawFillColor;
-        style.BrushStyle = fDrawFillStyle;
-    }
-    if (fDrawPersistence) {
-        PxPixDC* dc = nullptr;
-        GetBitmapDC(&dc);
-        if (!dc) return nullptr; // the failure is the last result (raised while method errors are on)
-        fCanvasDC = dc;
-        fCanvas.reset(new TPixCanvas(true, std::move(style), canvasMapping(),
-                                     [dc](const std::function<void(QPainter&)>& draw) {
-                                         QPainter& p = dc->painter;
-                                         p.save();
-                                         draw(p);
-                                         p.restore();
-                                     }));
-    } else {
-        fCanvas.reset(new TPixCanvas(false, std::move(style), {},
-                                     [this](const std::function<void(QPainter&)>& draw) { paintOnWindow(draw); }));
-    }
-    fLastResult = 1;
-    return fCanvas.get();
-}
-
-int TPixImage::ReleaseDrawCanvas(TPixCanvas* Canvas)
-{
-    if (!Canvas || Canvas != fCanvas.get()) return CheckMethodResult(QStringLiteral("ReleaseDrawCanvas"), PXERR_BADPARAM);
-    const bool persistent = Canvas->Persistent();
-    fCanvas.reset();
-    if (!persistent) {
-        fLastResult = 1;
-        return 1;
-    }
-    PxPixDC* dc = fCanvasDC;
-    fCanvasDC = nullptr;
-    const int result = ReleaseBitmapDC(dc);
-    // The picture itself has changed: everything that shows or keeps it follows.
-    fFrameDirty = true;
-    update();
-    fPanGlass.PictureChanged();
-    markDataModified();
-    return result;
-}
-
-// Draws onto the frame the window shows, inside the frame around the picture.
-void TPixImage::paintOnWindow(const std::function<void(QPainter&)>& draw)
-{
-    // What the window shows is drawn on; a paint under way (an OnPaint handler drawing) has the
-    // frame at hand already.
-    if (!fInPaint && (fFrameDirty || fFrame.size() != QSize(ClientWidth(), ClientHeight()))) composeFrame();
-    if (fFrame.isNull()) return;
-    {
-        QPainter p(&fFrame);
-        p.setClipRect(innerRect());
-        draw(p);
-    }
-    if (!fInPaint) update();
 }
 
 } // namespace imaging

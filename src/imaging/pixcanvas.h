@@ -19,6 +19,8 @@ class QPainter;
 
 namespace imaging {
 
+class PixDrawCanvas;
+
 class TPixCanvas {
 public:
     // What the canvas draws with, taken from the control when it was made.
@@ -60,7 +62,7 @@ public:
     void TextOut(int X, int Y, const QString& Text);
 
 private:
-    friend class TPixImage;
+    friend class PixDrawCanvas;
     using Painting = std::function<void(const std::function<void(QPainter&)>&)>;
     TPixCanvas(bool persistent, Style style, Mapping mapping, Painting paint);
     void draw(const std::function<void(QPainter&)>& shape, bool text = false);

@@ -95,7 +95,7 @@ PxEffectParams PixEffectPainter::effectParams() const
 
 // The transition passes onto canvas, each shown through present; false when they were stopped.
 bool PixEffectPainter::runTransitionPasses(QImage* canvas, const QRect& rect, PxEffectParams params,
-                                    const std::function<void()>& present)
+                                           const std::function<void()>& present)
 {
     if (c_.fBackErase) {
         QPainter p(canvas);
@@ -110,8 +110,8 @@ bool PixEffectPainter::runTransitionPasses(QImage* canvas, const QRect& rect, Px
     notify(0, 0);
     while (c_.fPassCounter <= c_.fPaintMaxPasses) {
         const int result = PX_EfxPaintTransition(canvas, gradient, style, static_cast<std::int32_t>(first),
-                                                 static_cast<std::int32_t>(second), static_cast<int>(c_.fGradientSteps),
-                                                 rect, params, c_.fTransitionEffect == 1000 ? 1 : c_.fPassCounter,
+                                                 static_cast<std::int32_t>(second), static_cast<int>(c_.fGradientSteps), rect,
+                                                 params, c_.fTransitionEffect == 1000 ? 1 : c_.fPassCounter,
                                                  c_.fTransitionEffect == 1000 ? 1 : c_.fPaintMaxPasses);
         if (result == PXERR_ABORTED || c_.fHandlerError) return false;
         present();

@@ -36,8 +36,7 @@ private:
     void runPlainPasses();
     void startFromOldFrame(const QImage& old, const QRect& rect);
     sdk::PxEffectParams effectParams() const;
-    bool runTransitionPasses(QImage* canvas, const QRect& rect, sdk::PxEffectParams params,
-                             const std::function<void()>& present);
+    bool runTransitionPasses(QImage* canvas, const QRect& rect, sdk::PxEffectParams params, const std::function<void()>& present);
     bool runPicturePasses(const QImage& target, const QRect& rect, sdk::PxEffectParams params);
 
     TPixImage& c_;

@@ -48,8 +48,7 @@ int PixFeedLoader::StartDownload(const QString& address)
         return feed_.IsOpen();
     };
     handlers.progress = [this](qint64 done, qint64 total) {
-        if (c_.OnStatus && c_.fEnableProgressEvent)
-            c_.OnStatus(&c_, total > 0 ? static_cast<int>(done * 100 / total) : 0);
+        if (c_.OnStatus && c_.fEnableProgressEvent) c_.OnStatus(&c_, total > 0 ? static_cast<int>(done * 100 / total) : 0);
     };
     handlers.finished = [this](platform::UrlDownload::Result r) { finished(r); };
     int result = url_.Start(address, std::move(handlers));
@@ -110,8 +109,10 @@ void PixFeedLoader::finished(int error)
         CloseFeed();
         c_.dropList();
         c_.ImageChanged();
-        if (!fed && result == platform::UrlDownload::Stopped) reportFailure(c_.fLastResult, QString());
-        else reportFailure(failure, cause);
+        if (!fed && result == platform::UrlDownload::Stopped)
+            reportFailure(c_.fLastResult, QString());
+        else
+            reportFailure(failure, cause);
     }
     c_.fReadyState = rsComplete;
     if (c_.OnReadyStateChanged && !c_.fDestroying) c_.OnReadyStateChanged(&c_, rsComplete);

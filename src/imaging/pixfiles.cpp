@@ -7,6 +7,29 @@ namespace imaging {
 
 using namespace sdk;
 
+namespace {
+
+// The save of a picture with layers: the list's first item is the base, the rest its layers,
+// placed as layers says.
+int saveWithLayers(const QString& FileName, SdkBitmapListHandle list, const std::vector<PxLayerInfo>& layers, int Format,
+                   int Bits, int QFactor, const PxSaveOptions& options)
+{
+    // The base comes out of the list for the save and goes back to its place, moved both ways
+    // so that no copy can fail and lose it.
+    SdkBitmapHandle base;
+    int result = PX_RemoveBitmapListItem(list, 0, &base);
+    if (result != PX_SUCCESS) return result;
+    int count = 0;
+    PX_GetBitmapListCount(list, &count);
+    std::vector<PxLayerInfo> info(static_cast<std::size_t>(count));
+    std::copy_n(layers.begin(), std::min(layers.size(), info.size()), info.begin());
+    result = PX_SaveBitmapWithLayers(FileName, &base, Format, Bits, QFactor, list, info.data(), count, options);
+    PX_InsertBitmapListItemHandle(list, 0, &base);
+    return result;
+}
+
+} // namespace
+
 int TPixImage::GetFileInfo(const QString& FileName)
 {
     PxFileInfo info;
@@ -66,10 +89,12 @@ int TPixImage::Load(const QString& FileName, int Bits, int Page, int Pages)
             SdkBitmapListHandle decoded = nullptr;
             if (fAnim.LoaderDriven) result = PX_CreateBitmapList(&decoded);
             if (result == PX_SUCCESS)
-                result = source.Read(Bits, fAnim.LoaderDriven ? decoded : fList, options, fLoads.PageCallback(Pages, true), &loaded);
+                result =
+                    source.Read(Bits, fAnim.LoaderDriven ? decoded : fList, options, fLoads.PageCallback(Pages, true), &loaded);
             PX_DestroyBitmapList(&decoded);
         }
-        result = fAnim.LoaderDriven || fAnim.Playback ? fLoads.FinishLoaderPlayback(result, &playFrom) : fLoads.ShowLoadedPages(result);
+        result = fAnim.LoaderDriven || fAnim.Playback ? fLoads.FinishLoaderPlayback(result, &playFrom)
+                                                      : fLoads.ShowLoadedPages(result);
         if (fHasImage) {
             fFileName = FileName;
             // The display bitmap takes the depth of the frames as they were read.
@@ -109,7 +134,7 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
     {
         StatusScope scope(this, true);
         if (fLayerMode && fList) {
-            result = saveWithLayers(FileName, Format, Bits, QFactor, options);
+            result = saveWithLayers(FileName, fList, fLayerInfo, Format, Bits, QFactor, options);
         } else if (Format == fmtGIF && fList) {
             // An animation repeats as the file it came from did.
             options.LoopCount = fLoopForever ? 0 : (fFileAnimated && fFileInfo.Loops ? fFileInfo.LoopCount : -1);
@@ -136,8 +161,7 @@ int TPixImage::Save(const QString& FileName, int Format, int Bits, int QFactor, 
                 source = &frame;
             }
             if (result == PX_SUCCESS)
-                result = PX_SaveFile(FileName, source, Format, Bits, QFactor,
-                                     fLoads.SaveRowCallback(source), options);
+                result = PX_SaveFile(FileName, source, Format, Bits, QFactor, fLoads.SaveRowCallback(source), options);
             PX_SetStatusCallBack(std::move(outer));
         } else {
             result = PX_SaveBitmap(FileName, &fBitmap, Format, Bits, QFactor, options);

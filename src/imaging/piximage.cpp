@@ -120,8 +120,7 @@ TPixImage::~TPixImage()
 {
     fDestroying = true;
     fSelection.StopOutline();
-    fCanvas.reset();
-    if (fCanvasDC) sdk::PX_DeletePixDC(fCanvasDC);
+    fCanvases.Drop();
     SetEnableProgressEvent(false);
     stopPlayback();
     fFeeds.Release();

@@ -5,14 +5,13 @@
 // engine result through its last result and EPixImageError.
 #include "imaging/pixanimator.h"
 #include "imaging/pixdrag.h"
-#include "imaging/pixcanvas.h"
+#include "imaging/pixdrawcanvas.h"
 #include "imaging/pixeffectpainter.h"
 #include "imaging/pixevents.h"
 #include "imaging/pixfeedloader.h"
 #include "imaging/pixloadpipeline.h"
 #include "imaging/pixpanglass.h"
 #include "imaging/pixproperties.h"
-#include "imaging/pixregioneditor.h"
 #include "imaging/pixscrollbars.h"
 #include "imaging/pixselectionview.h"
 #include "imaging/pixsources.h"
@@ -141,7 +140,7 @@ public:
     int DrawShape(int ShapeType, SdkBitmapHandle* Background);
     int DrawFrame(QPainter* dc, const QRect& rect);
 
-    // ---- regions ----
+    // ---- regions (their bounds, look and floaters are read through pixstate.h) ----
     // Client coordinates; a rectangle given with a negative width or height is the one it spans.
     int SetRgnRect(int Left, int Top, int Width, int Height, int CombineMode);
     // A region handle (bitmap coordinates) moved by XOffset, YOffset.
@@ -153,41 +152,23 @@ public:
     bool HasRgn();
     // Whether the client point lies in the region.
     bool IsPtInRgn(int X, int Y);
-    int RgnLeft() const { return fRegions.Bounds.left(); }
-    int RgnTop() const { return fRegions.Bounds.top(); }
-    int RgnWidth() const { return fRegions.Bounds.width(); }
-    int RgnHeight() const { return fRegions.Bounds.height(); }
-    // How the region is shown: 0 not at all, 1 outline, 2 moving outline, 3 filled with RgnColor.
-    std::uint8_t RgnFrameType() const { return fRegions.FrameType; }
     void SetRgnFrameType(std::uint8_t Type);
-    ColorRef RgnColor() const { return fRegions.Color; }
     void SetRgnColor(ColorRef Value) { fRegions.Color = Value; }
-    // The step of the moving outline (0..7) and whether its timer runs.
-    int RgnOutlinePhase() const { return fRegions.Phase; }
+    // Whether the timer of the moving outline runs.
     bool RgnOutlineTimerActive() const;
-    // The shape the mouse draws a region with.
-    TRgnShape RgnShape() const { return fRegions.Shape; }
     void SetRgnShape(TRgnShape Value) { fRegions.Shape = Value; }
-    // The points of a polygon region being drawn.
-    int PolygonPointCount() const { return static_cast<int>(fRegions.Polygon.size()); }
+    // A point of the polygon region being drawn.
     QPoint PolygonPoint(int Index);
 
     // ---- floater ----
     // With AutoFloater, a fresh copy of the selection; without, the floater given to SetFloater.
     SdkBitmapHandle* Floater();
     void SetFloater(SdkBitmapHandle* bitmap);
-    bool FloaterVisible() const { return fRegions.FloaterVisible; }
     void SetFloaterVisible(bool Value);
     int SetFloaterRect(int Left, int Top, int Width, int Height);
     int SetFloaterClipRect(int Left, int Top, int Width, int Height);
-    int FloaterLeft() const { return fRegions.FloaterRect.left(); }
-    int FloaterTop() const { return fRegions.FloaterRect.top(); }
-    int FloaterWidth() const { return fRegions.FloaterRect.width(); }
-    int FloaterHeight() const { return fRegions.FloaterRect.height(); }
     void SetFloaterLeft(int Value);
     void SetFloaterTop(int Value);
-    // True while the user drags the selection with the mouse.
-    bool FloaterDragging() const { return fRegions.Dragging; }
 
     // ---- layout ----
     virtual void UpdateLayout();
@@ -356,6 +337,7 @@ private:
     friend class PixSelectionView;
     friend class PixScrollBars;
     friend class PixWindowPlace;
+    friend class PixDrawCanvas;
 
     void invalidateIfAuto() override;
     void busyCheck();
@@ -367,7 +349,6 @@ private:
     void refreshAttributes();
     void resetAttributesAndRects();
     void sizeModeArithmetic();
-    void applyPaintSizeMode();
     void composeFrame();
     void drawPicture(QPainter& p, const SdkBitmapHandle& shown, const QRect& display);
     void dropList();
@@ -376,10 +357,6 @@ private:
     void updateDataField();
     QRect innerRect() const;
     QPoint clientPoint(const QPointF& widgetPoint) const;
-    // With DrawPersistence the drawing canvas maps the client rectangle where the picture is
-    // shown onto the bitmap rectangle it shows.
-    TPixCanvas::Mapping canvasMapping() const;
-    void paintOnWindow(const std::function<void(QPainter&)>& draw);
     sdk::PxRgnTransform clientToBitmap() const;
     sdk::PxRgnTransform bitmapToClient() const;
     bool hasRegion() const;
@@ -392,7 +369,6 @@ private:
                 const std::function<int(SdkBitmapHandle*)>& shapeOp = {});
     int stopForHandlerError();
     void rethrowHandlerError();
-    int saveWithLayers(const QString& FileName, int Format, int Bits, int QFactor, const sdk::PxSaveOptions& options);
     int startLoadedAnimation(int index);
     int createPlaybackBitmap();
     void stopPlayback();
@@ -413,10 +389,10 @@ private:
     PixAnimator fAnim;
     QTimer* fAnimTimer = nullptr;
 
-    PixRegionEditor fRegions{fBitmap};
     PixSelectionView fSelection{*this};
 
-    std::unique_ptr<TPixCanvas> fCanvas;
+    PixDrawCanvas fCanvases{*this};
+
     PixPanGlass fPanGlass{*this};
 };
 

@@ -87,7 +87,7 @@ int TPixImage::DrawShape(int ShapeType, SdkBitmapHandle* Background)
     // Client coordinates to bitmap coordinates when the drawing lasts; otherwise taken as they are.
     double scale = fDrawPersistence ? PaintZoomFactor() / 100.0 : 1.0;
     if (scale <= 0.0) scale = 1.0;
-    const TPixCanvas::Mapping mapping = canvasMapping();
+    const TPixCanvas::Mapping mapping = fCanvases.Mapping();
     auto toBitmap = [&](int left, int top, int width, int height) {
         if (!fDrawPersistence || mapping.client.isEmpty()) return QRect(left, top, width, height);
         const double sx = static_cast<double>(mapping.bitmap.width()) / mapping.client.width();

@@ -111,8 +111,6 @@ void TPixImage::UpdateLayout()
     invalidateIfAuto();
 }
 
-void TPixImage::applyPaintSizeMode() { SetPaintSizeMode(fPaintSizeMode); }
-
 void TPixImage::SetDstClipLeft(int v)
 {
     fView.DstClip.moveLeft(v);

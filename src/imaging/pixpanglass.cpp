@@ -16,13 +16,20 @@ namespace {
 int displayFlags(TPaintDither dither, TBitonalScaling bitonal, TPaletteType palette, TPaintScaling scaling)
 {
     int flags = dither == pdOrdered ? 1 : 0;
-    if (bitonal == btsFavorBlack) flags |= 64;
-    else if (bitonal == btsScaleToGray) flags |= 16;
-    if (palette == ppFixed) flags |= 128;
-    else if (palette == ppAutoNetscape) flags |= 256;
-    else if (palette == ppFixedNetscape) flags |= 384;
-    if (scaling == psResample) flags |= 512;
-    else if (scaling == psBicubic) flags |= 1024;
+    if (bitonal == btsFavorBlack)
+        flags |= 64;
+    else if (bitonal == btsScaleToGray)
+        flags |= 16;
+    if (palette == ppFixed)
+        flags |= 128;
+    else if (palette == ppAutoNetscape)
+        flags |= 256;
+    else if (palette == ppFixedNetscape)
+        flags |= 384;
+    if (scaling == psResample)
+        flags |= 512;
+    else if (scaling == psBicubic)
+        flags |= 1024;
     return flags;
 }
 
@@ -209,8 +216,8 @@ void PixPanGlass::RestartMagGlass()
     if (!glass_) return;
     const TMagGlassOptions o = glassOptions_;
     c_.StopMagGlass();
-    c_.StartMagGlass(o.Width, o.Height, o.Zoom, o.PenColor, o.BackColor, o.Ellipse, o.BorderSize, o.Border3D,
-                     o.Crosshair, o.Centered, o.RegionOnly);
+    c_.StartMagGlass(o.Width, o.Height, o.Zoom, o.PenColor, o.BackColor, o.Ellipse, o.BorderSize, o.Border3D, o.Crosshair,
+                     o.Centered, o.RegionOnly);
 }
 
 // ---- the control's methods and options ----
@@ -275,17 +282,9 @@ void TPixImage::SetPanWinHeight(int Value)
     fLastResult = 1;
 }
 
-void TPixImage::SetPanWinTitle(QString Value)
-{
-    fPanWinTitle = std::move(Value);
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinTitle(QString Value) { fPanGlass.SetPanWinOption(fPanWinTitle, std::move(Value)); }
 
-void TPixImage::SetPanWinRectColor(ColorRef Value)
-{
-    fPanWinRectColor = Value;
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinRectColor(ColorRef Value) { fPanGlass.SetPanWinOption(fPanWinRectColor, Value); }
 
 void TPixImage::SetPanWinSysMenu(bool Value)
 {
@@ -312,36 +311,20 @@ void TPixImage::SetPanWinPointer(int Value)
     fLastResult = 1;
 }
 
-void TPixImage::SetPanWinPaintPalette(TPaletteType Value)
-{
-    fPanWinPaintPalette = Value;
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinPaintPalette(TPaletteType Value) { fPanGlass.SetPanWinOption(fPanWinPaintPalette, Value); }
 
-void TPixImage::SetPanWinBitonalScaling(TBitonalScaling Value)
-{
-    fPanWinBitonalScaling = Value;
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinBitonalScaling(TBitonalScaling Value) { fPanGlass.SetPanWinOption(fPanWinBitonalScaling, Value); }
 
-void TPixImage::SetPanWinPaintDither(TPaintDither Value)
-{
-    fPanWinPaintDither = Value;
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinPaintDither(TPaintDither Value) { fPanGlass.SetPanWinOption(fPanWinPaintDither, Value); }
 
-void TPixImage::SetPanWinPaintScaling(TPaintScaling Value)
-{
-    fPanWinPaintScaling = Value;
-    fPanGlass.PanWinOptionChanged();
-}
+void TPixImage::SetPanWinPaintScaling(TPaintScaling Value) { fPanGlass.SetPanWinOption(fPanWinPaintScaling, Value); }
 
-int TPixImage::StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor, ColorRef BackColor, bool Ellipse,
-                             int BorderSize, bool Border3D, bool Crosshair, bool Centered, bool RegionOnly)
+int TPixImage::StartMagGlass(int Width, int Height, int Zoom, ColorRef PenColor, ColorRef BackColor, bool Ellipse, int BorderSize,
+                             bool Border3D, bool Crosshair, bool Centered, bool RegionOnly)
 {
     if (!fHasImage) raiseNotAllocated(QStringLiteral("StartMagGlass"));
-    const int result = fPanGlass.StartMagGlass(TMagGlassOptions{Width, Height, Zoom, PenColor, BackColor, Ellipse,
-                                                                BorderSize, Border3D, Crosshair, Centered, RegionOnly});
+    const int result = fPanGlass.StartMagGlass(TMagGlassOptions{Width, Height, Zoom, PenColor, BackColor, Ellipse, BorderSize,
+                                                                Border3D, Crosshair, Centered, RegionOnly});
     return CheckMethodResult(QStringLiteral("StartMagGlass"), result);
 }
 
@@ -353,34 +336,14 @@ TMagGlass* TPixImage::MagGlass() const { return fPanGlass.MagGlass(); }
 
 void TPixImage::SetMagGlassCallback(TMagGlassPositionHandler handler) { fPanGlass.SetPositionHandler(std::move(handler)); }
 
-void TPixImage::SetMagGlassPaintPalette(TPaletteType Value)
-{
-    fMagGlassPaintPalette = Value;
-    fPanGlass.RestartMagGlass();
-}
+void TPixImage::SetMagGlassPaintPalette(TPaletteType Value) { fPanGlass.SetMagGlassOption(fMagGlassPaintPalette, Value); }
 
-void TPixImage::SetMagGlassBitonalScaling(TBitonalScaling Value)
-{
-    fMagGlassBitonalScaling = Value;
-    fPanGlass.RestartMagGlass();
-}
+void TPixImage::SetMagGlassBitonalScaling(TBitonalScaling Value) { fPanGlass.SetMagGlassOption(fMagGlassBitonalScaling, Value); }
 
-void TPixImage::SetMagGlassPaintDither(TPaintDither Value)
-{
-    fMagGlassPaintDither = Value;
-    fPanGlass.RestartMagGlass();
-}
+void TPixImage::SetMagGlassPaintDither(TPaintDither Value) { fPanGlass.SetMagGlassOption(fMagGlassPaintDither, Value); }
 
-void TPixImage::SetMagGlassPaintScaling(TPaintScaling Value)
-{
-    fMagGlassPaintScaling = Value;
-    fPanGlass.RestartMagGlass();
-}
+void TPixImage::SetMagGlassPaintScaling(TPaintScaling Value) { fPanGlass.SetMagGlassOption(fMagGlassPaintScaling, Value); }
 
-void TPixImage::SetMagGlassPointer(int Value)
-{
-    fMagGlassPointer = Value;
-    fPanGlass.RestartMagGlass();
-}
+void TPixImage::SetMagGlassPointer(int Value) { fPanGlass.SetMagGlassOption(fMagGlassPointer, Value); }
 
 } // namespace imaging

@@ -8,6 +8,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <utility>
 
 class QObject;
 
@@ -32,8 +33,13 @@ public:
     void ClosePanWindow();
     // Shows the visible part in the pan window; with pictureChanged also the picture anew.
     void UpdatePanWindow(bool pictureChanged = false);
-    // An option of the pan window changed: it is shown at once.
-    void PanWinOptionChanged();
+    // Stores an option of the pan window, which shows it at once.
+    template <typename T>
+    void SetPanWinOption(T& field, T value)
+    {
+        field = std::move(value);
+        PanWinOptionChanged();
+    }
     // The control's window changed its state (minimised or back).
     void WindowStateChanged(QObject* window);
 
@@ -48,8 +54,13 @@ public:
     void FollowMagGlass(const QPoint& at);
     // The frame changed: a glass in sight shows it anew.
     void UpdateMagGlass();
-    // An option of the glass changed: a glass running starts anew with it.
-    void RestartMagGlass();
+    // Stores an option of the glass; a glass running starts anew with it.
+    template <typename T>
+    void SetMagGlassOption(T& field, T value)
+    {
+        field = std::move(value);
+        RestartMagGlass();
+    }
 
     // The picture changed: both show it anew.
     void PictureChanged()
@@ -65,6 +76,8 @@ public:
     }
 
 private:
+    void PanWinOptionChanged();
+    void RestartMagGlass();
     void panWindowEvent(int flag, const QPoint& bitmapPos);
     void watchWindowState(bool watch);
     int magGlassPosition(const QPoint& point);
@@ -73,7 +86,7 @@ private:
     TPixImage& c_;
     QPointer<TPanWindow> panWin_;
     bool panWinShown_ = false;
-    bool panWinMinimised_ = false;   // hidden while the control's window is minimised
+    bool panWinMinimised_ = false;    // hidden while the control's window is minimised
     QPointer<QWidget> watchedWindow_; // whose minimising hides the pan window
     QPointer<TMagGlass> glass_;
     TMagGlassOptions glassOptions_;

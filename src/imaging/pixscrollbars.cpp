@@ -78,8 +78,10 @@ void PixScrollBars::Message(bool vertical, TScrollCode code, int pos)
     const int delta = c_.fView.ScrollDelta(vertical, code, pos);
     if (delta != 0 && c_.fAutoScroll && c_.OnBeforeScroll) c_.OnBeforeScroll(&c_);
     if (c_.fAutoScroll) {
-        if (vertical) c_.ScrollBy(0, delta);
-        else c_.ScrollBy(delta, 0);
+        if (vertical)
+            c_.ScrollBy(0, delta);
+        else
+            c_.ScrollBy(delta, 0);
     }
     c_.fScrolling = false;
     if (c_.fAutoScroll && c_.OnScroll) c_.OnScroll(&c_);

@@ -59,7 +59,9 @@ void PixSelectionView::Changed()
 
 void PixSelectionView::PaintOutline(QPainter& p)
 {
-    if (c_.fRegions.FrameType == 0 || !c_.hasRegion() || c_.fView.DstWidth <= 0 || c_.fView.DstHeight <= 0 || c_.fView.Src.isEmpty()) return;
+    if (c_.fRegions.FrameType == 0 || !c_.hasRegion() || c_.fView.DstWidth <= 0 || c_.fView.DstHeight <= 0 ||
+        c_.fView.Src.isEmpty())
+        return;
     const int b = c_.BorderWidth();
     p.save();
     p.setClipRect(c_.fView.DstClip.translated(b, b) & QRect(0, 0, c_.ClientWidth(), c_.ClientHeight()));
@@ -141,7 +143,8 @@ void PixSelectionView::PickUpFloater(const QPoint& at)
         c_.raiseProperty(QStringLiteral("Error Allocating Floater Bitmaps."));
     }
     r = c_.fRegions.Lift(source, shape);
-    const bool shown = c_.fRegions.ShowLifted(c_.fView.ClientRectOf(source, c_.BorderWidth()), platform::colorToQColor(c_.fBackColor));
+    const bool shown =
+        c_.fRegions.ShowLifted(c_.fView.ClientRectOf(source, c_.BorderWidth()), platform::colorToQColor(c_.fBackColor));
     if (r != PX_SUCCESS || !shown) {
         c_.storeIntoList();
         c_.fLastResult = r != PX_SUCCESS ? r : PXERR_NOMEMORY;

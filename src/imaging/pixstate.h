@@ -1,12 +1,14 @@
 #pragma once
 // TPixImageState: what an image control knows of its picture and its view, as its callers read it:
-// the current bitmap with its list and cached attributes, the picture's place (the viewport and
-// the scroll bars), the composed frame, the results and busy state, the file last loaded, the
-// rubber band and the zoom-in capture. The control changes it; callers only read it.
+// the current bitmap with its list and cached attributes, its selection and floaters, the
+// picture's place (the viewport and the scroll bars), the composed frame, the results and busy
+// state, the file last loaded, the rubber band and the zoom-in capture. The control changes it;
+// callers only read it.
 #include "imaging/pixscrollinfo.h"
 #include "imaging/pixtypes.h"
 #include "imaging/pixviewport.h"
 #include "imaging/pixpanwin.h"
+#include "imaging/pixregioneditor.h"
 #include "sdk/sdk.h"
 
 #include <QFont>
@@ -95,6 +97,28 @@ public:
     QScrollBar* HorzScrollBar() const { return fHorzBar; }
     QScrollBar* VertScrollBar() const { return fVertBar; }
 
+    // ---- region and floater (client coordinates) ----
+    int RgnLeft() const { return fRegions.Bounds.left(); }
+    int RgnTop() const { return fRegions.Bounds.top(); }
+    int RgnWidth() const { return fRegions.Bounds.width(); }
+    int RgnHeight() const { return fRegions.Bounds.height(); }
+    // How the region is shown: 0 not at all, 1 outline, 2 moving outline, 3 filled with RgnColor.
+    std::uint8_t RgnFrameType() const { return fRegions.FrameType; }
+    platform::ColorRef RgnColor() const { return fRegions.Color; }
+    // The step of the moving outline (0..7).
+    int RgnOutlinePhase() const { return fRegions.Phase; }
+    // The shape the mouse draws a region with.
+    TRgnShape RgnShape() const { return fRegions.Shape; }
+    // The points of a polygon region being drawn.
+    int PolygonPointCount() const { return static_cast<int>(fRegions.Polygon.size()); }
+    bool FloaterVisible() const { return fRegions.FloaterVisible; }
+    int FloaterLeft() const { return fRegions.FloaterRect.left(); }
+    int FloaterTop() const { return fRegions.FloaterRect.top(); }
+    int FloaterWidth() const { return fRegions.FloaterRect.width(); }
+    int FloaterHeight() const { return fRegions.FloaterRect.height(); }
+    // True while the user drags the selection with the mouse.
+    bool FloaterDragging() const { return fRegions.Dragging; }
+
     // ---- rubber band, zoom-in capture and the composed frame ----
     QRect RubberBandRect() const { return fRubberRect; }
     // True while the rubber band drawn last is shown.
@@ -128,6 +152,8 @@ protected:
     int fListCount = 0;
     int fListIndex = 0;
     SdkBitmapHandle fBackup;
+    // the selection and the floaters over the picture
+    PixRegionEditor fRegions{fBitmap};
 
     // cached attributes
     int fBitsPerPixel = 0, fBytesPerLine = 0, fOrder = 0;
@@ -194,9 +220,8 @@ protected:
     QFont fTextFont;
     QPointer<QMenu> fPopupMenu;
 
-    // pan window, glass, canvas and downloads
+    // pan window and downloads
     int fPanWinX = 0, fPanWinY = 0, fPanWinWidth = 150, fPanWinHeight = 150;
-    sdk::PxPixDC* fCanvasDC = nullptr;   // the bitmap context of a persistent canvas
     QIcon fPanWinIcon;
     QString fBitmapDataPath;
     TReadyState fReadyState = rsComplete;

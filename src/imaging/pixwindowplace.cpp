@@ -57,9 +57,8 @@ void PixWindowPlace::DrawEdge(QPainter& p)
         return;
     }
     // Sunken: dark grey and white outside, black and light grey inside.
-    PX_EfxDrawFrame(&p, all, 0, 0, 0, 1, platform::colorToRGB(cl3DDkShadow),
-                    platform::colorToRGB(cl3DLight), 1, platform::colorToRGB(platform::clBtnShadow),
-                    platform::colorToRGB(platform::clBtnHighlight));
+    PX_EfxDrawFrame(&p, all, 0, 0, 0, 1, platform::colorToRGB(cl3DDkShadow), platform::colorToRGB(cl3DLight), 1,
+                    platform::colorToRGB(platform::clBtnShadow), platform::colorToRGB(platform::clBtnHighlight));
 }
 
 void PixWindowPlace::WatchParent()

@@ -26,9 +26,7 @@ TEST_P(Alignment, PlacesTheControlInTheParentsContents)
 
 INSTANTIATE_TEST_SUITE_P(Edges, Alignment,
                          ::testing::Values(AlignCase{alNone, control}, AlignCase{alTop, QRect(5, 7, 300, 30)},
-                                           AlignCase{alBottom, QRect(5, 177, 300, 30)},
-                                           AlignCase{alLeft, QRect(5, 7, 40, 200)},
-                                           AlignCase{alRight, QRect(265, 7, 40, 200)},
-                                           AlignCase{alClient, area}));
+                                           AlignCase{alBottom, QRect(5, 177, 300, 30)}, AlignCase{alLeft, QRect(5, 7, 40, 200)},
+                                           AlignCase{alRight, QRect(265, 7, 40, 200)}, AlignCase{alClient, area}));
 
 } // namespace
