@@ -28,6 +28,11 @@ packages=(
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
+# `deps.sh bench` (the scripts under bench/): the tools the benches compare with or drive the
+# program by.
+if [ "${1:-}" = "bench" ]; then
+  packages+=(libvips-tools xdotool bc)
+fi
 # `deps.sh format` (make format): clang-format and its git front end.
 if [ "${1:-}" = "format" ]; then
   packages+=(clang-format-14)

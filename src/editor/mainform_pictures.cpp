@@ -660,13 +660,16 @@ bool TMainForm::makeListThumbnails(controls::THTMListBox& list, const QStringLis
     for (int i = 0; i < count && i < int(rowOf.size()); ++i)
         if (rowOf[std::size_t(i)] >= 0 && rowOf[std::size_t(i)] < list.Count()) pictureOfRow[std::size_t(rowOf[std::size_t(i)])] = i;
     // The rows in sight once their thumbnails are in, from the top row on; then outward.
-    const int first = std::max(0, list.TopIndex());
     const int inSight = list.viewport()->height() / (ThumbnailHeight + 4) + 1;
-    std::vector<int> order;
-    order.reserve(std::size_t(count));
-    for (const int row : editor::VisibleFirstOrder(list.Count(), first, first + inSight - 1))
-        if (pictureOfRow[std::size_t(row)] >= 0) order.push_back(pictureOfRow[std::size_t(row)]);
-    editor::ThumbnailRun run(thumbnailMaker(), pictures, ThumbnailHeight, false, cache, order);
+    int top = std::max(0, list.TopIndex());
+    const auto visibleFirst = [&] {
+        std::vector<int> order;
+        order.reserve(std::size_t(count));
+        for (const int row : editor::VisibleFirstOrder(list.Count(), top, top + inSight - 1))
+            if (pictureOfRow[std::size_t(row)] >= 0) order.push_back(pictureOfRow[std::size_t(row)]);
+        return order;
+    };
+    editor::ThumbnailRun run(thumbnailMaker(), pictures, ThumbnailHeight, false, cache, visibleFirst());
     current = &run;
     const auto forget = qScopeGuard([&] { if (current == &run) current = nullptr; });
     // A row in sight is loaded, measured and drawn anew as its thumbnail comes; the others are
@@ -680,6 +683,11 @@ bool TMainForm::makeListThumbnails(controls::THTMListBox& list, const QStringLis
         const int i = run.pictureAt(k);
         progress(k);
         if (!takeThumbnail(run, i, userInput)) return false;
+        // Scrolled meanwhile: what waits is made from the rows now in sight outward.
+        if (std::max(0, list.TopIndex()) != top) {
+            top = std::max(0, list.TopIndex());
+            run.rerank(visibleFirst(), k + 1);
+        }
         const int row = i < int(rowOf.size()) ? rowOf[std::size_t(i)] : -1;
         if (!run.needsMaking(i) || !run.made(i) || row < 0 || row >= list.Count()) continue;
         const QString item = list.Items()[row];

@@ -210,13 +210,7 @@ ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictu
     pictures_.assign(pictures.begin(), pictures.end());
     const std::size_t n = pictures_.size();
     // An order that does not name every picture exactly once is not followed.
-    std::vector<char> named(n, 0);
-    bool whole = order.size() == n;
-    for (std::size_t k = 0; whole && k < n; ++k) {
-        const int i = order[k];
-        whole = i >= 0 && std::size_t(i) < n && !named[std::size_t(i)];
-        if (whole) named[std::size_t(i)] = 1;
-    }
+    const bool whole = wholeOrder(order);
     order_.resize(n);
     for (std::size_t k = 0; k < n; ++k) order_[k] = whole ? order[k] : int(k);
     targets_.reserve(n);
@@ -238,6 +232,43 @@ ThumbnailRun::ThumbnailRun(const ThumbnailMaker& maker, const QStringList& pictu
             result_[std::size_t(job)] = RenderThumbnail(pictures_[i], height, targets_[i], [this] { return stop_.load(); });
         },
         0, Lead());
+}
+
+bool ThumbnailRun::wholeOrder(const std::vector<int>& order) const
+{
+    const std::size_t n = pictures_.size();
+    if (order.size() != n) return false;
+    std::vector<char> named(n, 0);
+    for (const int i : order) {
+        if (i < 0 || std::size_t(i) >= n || named[std::size_t(i)]) return false;
+        named[std::size_t(i)] = 1;
+    }
+    return true;
+}
+
+void ThumbnailRun::rerank(const std::vector<int>& order, int taken)
+{
+    if (taken < 0 || taken >= count() || !wholeOrder(order)) return;
+    std::vector<int> rank(pictures_.size());
+    for (std::size_t k = 0; k < order.size(); ++k) rank[std::size_t(order[k])] = int(k);
+    auto byRank = [&rank](int a, int b) { return rank[std::size_t(a)] < rank[std::size_t(b)]; };
+    auto renumber = [&](int firstWaiting) {
+        // The jobs not begun take their new places: jobs_ is read by a worker only once it has
+        // been handed the job, which it cannot be meanwhile.
+        std::sort(jobs_.begin() + firstWaiting, jobs_.end(), byRank);
+        for (std::size_t job = std::size_t(firstWaiting); job < jobs_.size(); ++job) slot_[std::size_t(jobs_[job])] = int(job);
+        // What is still to be taken: the thumbnails under way in the order they were begun, then
+        // the rest by rank, in which the waiting jobs now stand too.
+        const auto rest = order_.begin() + taken;
+        const auto waiting = std::stable_partition(rest, order_.end(), [&](int picture) {
+            const int job = slot_[std::size_t(picture)];
+            return job >= 0 && job < firstWaiting;
+        });
+        std::sort(rest, waiting, [this](int a, int b) { return slot_[std::size_t(a)] < slot_[std::size_t(b)]; });
+        std::sort(waiting, order_.end(), byRank);
+    };
+    if (work_) work_->beforeStart(renumber);
+    else renumber(int(jobs_.size()));
 }
 
 int ThumbnailRun::Lead() { return 4 * QThread::idealThreadCount(); }

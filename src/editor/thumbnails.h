@@ -102,11 +102,18 @@ public:
     bool made(int index) const;
     // True when picture index was refused for memory (after take).
     bool tooLarge(int index) const;
+    // The list was scrolled while the run goes on: the pictures after the first taken (already
+    // taken, in the order pictureAt gave them) are taken anew in the order given (every picture
+    // once, as for the constructor), except that the thumbnails under way come first. Those not
+    // begun are made in that order. An order that does not name every picture once is ignored.
+    void rerank(const std::vector<int>& order, int taken);
     // No further thumbnail is started; returns once the running ones have ended.
     void cancel();
     bool cancelled() const;
 
 private:
+    bool wholeOrder(const std::vector<int>& order) const;
+
     std::vector<QString> pictures_;
     std::vector<QString> targets_;
     std::vector<int> order_;  // the pictures in the order they are made and taken

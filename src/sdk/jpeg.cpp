@@ -1,6 +1,7 @@
 // JPEG through libjpeg's IJG interface: header information, decoding in bands (with reduced-size
 // decoding on request) and JFIF encoding.
 #include "sdk/codecs.h"
+#include "sdk/jpegdc.h"
 #include "sdk/jpegerrors.h"
 
 #include "platform/rounding.h"
@@ -150,6 +151,90 @@ QByteArray withoutAcScans(const QByteArray& data, const std::vector<int>& compon
     return kept > 0 ? out : QByteArray();
 }
 
+// YCbCr to blue, green, red in libjpeg's fixed point (16 fraction bits, rounded), so that a
+// picture made here is the one libjpeg makes.
+struct YccTables {
+    int crR[256], cbB[256], crG[256], cbG[256];
+    YccTables()
+    {
+        constexpr int bits = 16;
+        constexpr int half = 1 << (bits - 1);
+        auto fix = [](double x) { return int(x * (1 << bits) + 0.5); };
+        for (int i = 0; i < 256; ++i) {
+            const int x = i - 128;
+            crR[i] = (fix(1.40200) * x + half) >> bits;
+            cbB[i] = (fix(1.77200) * x + half) >> bits;
+            crG[i] = -fix(0.71414) * x;
+            cbG[i] = -fix(0.34414) * x + half;
+        }
+    }
+};
+
+std::uint8_t clampSample(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
+
+// A progressive picture of 1x1 components wanted at an eighth: its DC scans read into one sample
+// a block, without libjpeg's whole-image coefficient buffer (which it allocates and clears in
+// full before the first scan, the most of the decoding's time at this size). Gives -1 when the
+// stream is not one this reads; nothing has then been written to the sink.
+int decodeDcOnly(const QByteArray& data, j_decompress_ptr cinfo, PageSink& sink, int outBpp, int maxScans)
+{
+    const J_COLOR_SPACE space = cinfo->jpeg_color_space;
+    const int comps = cinfo->num_components;
+    const bool ycc = space == JCS_YCbCr && comps == 3, rgb = space == JCS_RGB && comps == 3;
+    const bool grey = space == JCS_GRAYSCALE && comps == 1;
+    if (!(ycc || grey || (rgb && outBpp != 1)) || cinfo->arith_code || cinfo->data_precision != 8) return -1;
+    for (int c = 0; c < comps; ++c)
+        if (cinfo->comp_info[c].h_samp_factor != 1 || cinfo->comp_info[c].v_samp_factor != 1) return -1;
+    JpegDcSamples dc;
+    if (!readJpegDcSamples(data, maxScans, &dc) || int(dc.planes.size()) != comps ||
+        dc.widthBlocks != int(cinfo->output_width) || dc.heightBlocks != int(cinfo->output_height))
+        return -1;
+    int xres = 96, yres = 96;
+    if (cinfo->saw_JFIF_marker) {
+        xres = densityToDpi(cinfo->density_unit, cinfo->X_density);
+        yres = densityToDpi(cinfo->density_unit, cinfo->Y_density);
+    }
+    const int width = dc.widthBlocks, height = dc.heightBlocks;
+    int r = sink.beginPage(width, height, xres, yres);
+    if (r != PX_SUCCESS) return r;
+    static const YccTables tables;
+    SdkBitmapHandle& page = sink.page();
+    const std::size_t padStart = static_cast<std::size_t>(width) * outBpp;
+    constexpr int kBand = 16;
+    for (int first = 0; first < height; first += kBand) {
+        const int rows = std::min(kBand, height - first);
+        for (int y = first; y < first + rows; ++y) {
+            std::uint8_t* out = page.row(y);
+            const std::size_t at = std::size_t(y) * std::size_t(width);
+            const std::uint8_t* s0 = dc.planes[0].data() + at;
+            const std::uint8_t* s1 = comps == 3 ? dc.planes[1].data() + at : s0;
+            const std::uint8_t* s2 = comps == 3 ? dc.planes[2].data() + at : s0;
+            for (int x = 0; x < width; ++x, out += outBpp) {
+                if (outBpp == 1) {
+                    out[0] = s0[x]; // the luminance, as libjpeg gives grey
+                    continue;
+                }
+                if (ycc) {
+                    const int luma = s0[x], cb = s1[x], cr = s2[x];
+                    out[0] = clampSample(luma + tables.cbB[cb]);
+                    out[1] = clampSample(luma + ((tables.cbG[cb] + tables.crG[cr]) >> 16));
+                    out[2] = clampSample(luma + tables.crR[cr]);
+                } else {
+                    out[0] = s2[x];
+                    out[1] = s1[x];
+                    out[2] = s0[x];
+                }
+                if (outBpp == 4) out[3] = 255;
+            }
+            if (static_cast<std::size_t>(page.BytesPerLine) > padStart)
+                std::memset(page.row(y) + padStart, 0, static_cast<std::size_t>(page.BytesPerLine) - padStart);
+        }
+        r = sink.band(first, rows);
+        if (r != PX_SUCCESS) return r;
+    }
+    return sink.endPage();
+}
+
 } // namespace
 
 int jpegInfo(const QByteArray& data, PxFileInfo* info)
@@ -228,6 +313,11 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
         }
     };
     configure();
+    if (scale == 8 && cinfo.progressive_mode) {
+        jpeg_calc_output_dimensions(&cinfo);
+        const int direct = decodeDcOnly(data, &cinfo, sink, outBpp, kMaxScans);
+        if (direct != -1) return direct;
+    }
     if (scale == 8 && cinfo.progressive_mode) {
         // A component decoded at one pixel a block needs its DC coefficients alone: the scans of
         // its AC coefficients are left out of the stream.

@@ -57,6 +57,12 @@ bool OrderedWork::take(int index, const std::function<void()>& idle)
     return !cancelled_ && done_[std::size_t(index)];
 }
 
+void OrderedWork::beforeStart(const std::function<void(int first)>& renumber)
+{
+    std::lock_guard lock(mutex_);
+    renumber(next_);
+}
+
 void OrderedWork::cancel()
 {
     {

@@ -28,6 +28,9 @@ public:
     // Waits until job index has ended. While it waits, idle (when given) runs every few
     // milliseconds on the calling thread. False when the work was cancelled before that job ended.
     bool take(int index, const std::function<void()>& idle = {});
+    // Calls renumber(first) while no worker can start a job: jobs first .. count - 1 have not
+    // started, so the caller may change what those numbers stand for (a new order of what waits).
+    void beforeStart(const std::function<void(int first)>& renumber);
     // No job starts any more; returns once the running ones have ended.
     void cancel();
     bool cancelled() const;

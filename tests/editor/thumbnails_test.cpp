@@ -230,12 +230,12 @@ TEST_F(ThumbnailsTest, ARunOnWorkerThreadsMakesWhatOneByOneMakesAndHandsItBackIn
     }
 }
 
-TEST_F(ThumbnailsTest, TheRowsInSightAreMadeBeforeRowsFarBelowThem)
+TEST_F(ThumbnailsTest, TheRowsInSightAreMadeBeforeRowsFarFromThemAlsoAfterAScroll)
 {
     if (!haveTools()) GTEST_SKIP();
     // Rows 5 to 9 are in sight of a list of many; the run is ordered from them outward.
     const int inSight = 5;
-    const int count = 10 + editor::ThumbnailRun::Lead() + 10;
+    const int count = 10 + 2 * editor::ThumbnailRun::Lead() + 20;
     makeJpeg(srcHost("p.jpg"), 60, 40, "", "plasma:");
     QStringList pictures;
     for (int i = 0; i < count; ++i) {
@@ -256,6 +256,30 @@ TEST_F(ThumbnailsTest, TheRowsInSightAreMadeBeforeRowsFarBelowThem)
         EXPECT_FALSE(made(run.pictureAt(k))) << "row " << run.pictureAt(k) << " made before the rows in sight were taken";
     for (int k = inSight; k < count; ++k) ASSERT_TRUE(run.take(run.pictureAt(k))) << k;
     for (int i = 0; i < count; ++i) EXPECT_TRUE(made(i) && run.made(i)) << i;
+
+    // Scrolled to the end after the first screen: the rows now in sight come next, after at
+    // most the thumbnails already begun, and every picture is still taken once.
+    for (int i = 0; i < count; ++i) QFile::remove(platform::toHostPath(maker->Target(pictures[i], true)));
+    editor::ThumbnailRun scrolled(*maker, pictures, 70, false, true, order);
+    for (int k = 0; k < inSight; ++k) ASSERT_TRUE(scrolled.take(scrolled.pictureAt(k))) << k;
+    const int bottom = count - inSight;
+    scrolled.rerank(editor::VisibleFirstOrder(count, bottom, count - 1), inSight);
+    std::vector<int> takenAt(std::size_t(count), -1);
+    for (int k = 0; k < count; ++k) {
+        const int picture = scrolled.pictureAt(k);
+        ASSERT_EQ(takenAt[std::size_t(picture)], -1) << "picture " << picture << " taken twice";
+        takenAt[std::size_t(picture)] = k;
+        if (k < inSight) EXPECT_EQ(picture, order[std::size_t(k)]) << "a picture already taken moved";
+        else ASSERT_TRUE(scrolled.take(picture)) << k;
+    }
+    for (int row = bottom; row < count; ++row) {
+        EXPECT_LT(takenAt[std::size_t(row)], inSight + editor::ThumbnailRun::Lead() + inSight) << "row " << row;
+        EXPECT_TRUE(made(row) && scrolled.made(row)) << row;
+    }
+    // A row the first order had before the bottom ones, beyond what could have begun, but far
+    // from the new screen, waits for the whole of it.
+    const int far = inSight + editor::ThumbnailRun::Lead() + 10;
+    for (int row = bottom; row < count; ++row) EXPECT_GT(takenAt[std::size_t(far)], takenAt[std::size_t(row)]) << row;
 
     // An order that leaves a picture out or names one twice is not followed: the pictures' own.
     for (const std::vector<int>& wrong : {std::vector<int>{0, 1}, std::vector<int>(std::size_t(count), 0)}) {
