@@ -14,17 +14,17 @@
 
 #include "app/startup.h"
 
-void RegisterEditorWindows()
+void RegisterEditorWindows(show::OutputWindows outputs, const util::TextTable& texts)
 {
-    RegisterWindowMaker(QStringLiteral("MainForm"), [] { return std::make_unique<TMainForm>(); });
-    RegisterWindowMaker(QStringLiteral("AboutBox"), [] { return std::make_unique<TAboutBox>(); });
-    RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
-    RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
-    RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
-    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
-    RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
-    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
-    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
-    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
-    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
+    RegisterWindowMaker(QStringLiteral("MainForm"), [outputs, &texts] { return std::make_unique<TMainForm>(outputs, nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("AboutBox"), [&texts] { return std::make_unique<TAboutBox>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("OpenForm"), [&texts] { return std::make_unique<TOpenForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("NewForm"), [&texts] { return std::make_unique<TNewForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("TipForm"), [&texts] { return std::make_unique<TTipForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [&texts] { return std::make_unique<TMakeWizzard>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("ExportForm"), [&texts] { return std::make_unique<TExportForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [&texts] { return std::make_unique<TAnweisungForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [&texts] { return std::make_unique<TPrintSizeWizard>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [&texts] { return std::make_unique<TPrintSelectForm>(nullptr, texts); });
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [&texts] { return std::make_unique<TNoDriverForm>(nullptr, texts); });
 }

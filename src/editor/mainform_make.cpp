@@ -28,10 +28,10 @@ namespace {
 
 // The dialog made at start-up, or one of the main window's own when there is none.
 template <typename Form>
-Form& dialogOf(TMainForm* owner)
+Form& dialogOf(TMainForm* owner, const util::TextTable& texts)
 {
     if (Form* f = Form::instance()) return *f;
-    return *new Form(owner); // owned by the main window; the form registers itself as the instance
+    return *new Form(owner, texts); // owned by the main window; the form registers itself as the instance
 }
 
 // The gallery window says through this property whether it wrote pages while it was shown.
@@ -39,9 +39,11 @@ constexpr const char* PagesWrittenProperty = "PagesWritten";
 
 } // namespace
 
+TMakeWizzard* TMainForm::makeWizard() const { return makeWizard_; }
+
 int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
 {
-    TAnweisungForm& form = dialogOf<TAnweisungForm>(this);
+    TAnweisungForm& form = dialogOf<TAnweisungForm>(this, texts_);
     connect(&form, &TAnweisungForm::FirstPageWanted, this, &TMainForm::SelectFirstPage, Qt::UniqueConnection);
     form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
     return platform::dialogs().showModal(form);
@@ -68,7 +70,7 @@ void TMainForm::PageControl1Change()
     if (start.clearStatus) StatusBar1->clearMessage();
     if (start.emptyShowText != 0) {
         SelectFirstPage();
-        platform::showInformation(LangText(start.emptyShowText));
+        platform::showInformation(texts_.text(start.emptyShowText));
         return;
     }
     // 3. the make page
@@ -87,7 +89,9 @@ void TMainForm::runMakeStep()
     LoadAudioList();
     DeleteStaleThumbnails();
 
-    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this);
+    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this, texts_);
+    makeWizard_ = &wizard;
+    wizard.VideoWizard = runWindows.videoWizard;
     if (platform::dialogs().showModal(wizard) != platform::mrOk) {
         SelectFirstPage();
         return;
@@ -112,7 +116,7 @@ void TMainForm::runMakeStep()
         break;
     case MakeTarget::HtmlPage: {
         SavePictureList();
-        QDialog* gallery = WindowRegistry::named<QDialog>(QStringLiteral("HTMLForm"));
+        QDialog* gallery = runWindows.gallery;
         instructed = false;
         if (gallery) {
             gallery->setProperty(PagesWrittenProperty, false);
@@ -134,7 +138,7 @@ void TMainForm::runMakeStep()
 
 bool TMainForm::ExportToCdFolder()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this);
+    TExportForm& dialog = dialogOf<TExportForm>(this, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2602) != platform::mrOk) return false;
     editor::ExportReport report;
@@ -149,7 +153,7 @@ bool TMainForm::ExportToCdFolder()
 
 bool TMainForm::InstallScreensaver()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this);
+    TExportForm& dialog = dialogOf<TExportForm>(this, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2603) != platform::mrOk) return false;
     editor::ScreensaverInstall install;
@@ -172,7 +176,7 @@ bool TMainForm::InstallScreensaver()
     // without one the instructions say how to get it.
     const QString settingsProgram = QStringLiteral("CONTROL.EXE"), settingsPage = QStringLiteral("desk.cpl,,1");
     editor::Instructions instructions = editor::InstructionsFor(editor::MakeTarget::Screensaver);
-    if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = LangText(4627);
+    if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = texts_.text(4627);
     if (report.ok()) ShowInstructionsDialog(instructions);
     else platform::showError(editor::ExportFailureText(report));
     platform::startProgram(settingsProgram, settingsPage, QString());

@@ -104,7 +104,7 @@ protected:
     // seconds per picture as given, transitions off.
     void createShow(const QString& seconds = "1")
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         dialogs.modalScript.push_back([](QDialog& d) {
             static_cast<TNewForm&>(d).Edit1->setText("Holiday");
             return int(platform::mrOk);
