@@ -14,17 +14,44 @@
 
 #include "app/startup.h"
 
+#include <QPointer>
+
+#include <memory>
+
+namespace {
+
+// The maker of a dialog the main window opens: the dialog shows texts and is handed to the main
+// window, made first, as it is made.
+template <typename Dialog>
+WindowMaker handedToMain(const std::shared_ptr<QPointer<TMainForm>>& main, QPointer<Dialog> TMainForm::RunWindows::*slot,
+                         const util::TextTable& texts)
+{
+    return [main, slot, &texts] {
+        auto dialog = std::make_unique<Dialog>(nullptr, texts);
+        if (TMainForm* form = *main) form->runWindows.*slot = dialog.get();
+        return dialog;
+    };
+}
+
+} // namespace
+
 void RegisterEditorWindows(show::OutputWindows outputs, const util::TextTable& texts)
 {
-    RegisterWindowMaker(QStringLiteral("MainForm"), [outputs, &texts] { return std::make_unique<TMainForm>(outputs, nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("AboutBox"), [&texts] { return std::make_unique<TAboutBox>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("OpenForm"), [&texts] { return std::make_unique<TOpenForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("NewForm"), [&texts] { return std::make_unique<TNewForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("TipForm"), [&texts] { return std::make_unique<TTipForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [&texts] { return std::make_unique<TMakeWizzard>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("ExportForm"), [&texts] { return std::make_unique<TExportForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [&texts] { return std::make_unique<TAnweisungForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [&texts] { return std::make_unique<TPrintSizeWizard>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [&texts] { return std::make_unique<TPrintSelectForm>(nullptr, texts); });
-    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [&texts] { return std::make_unique<TNoDriverForm>(nullptr, texts); });
+    const auto main = std::make_shared<QPointer<TMainForm>>();
+    RegisterWindowMaker(QStringLiteral("MainForm"), [outputs, &texts, main] {
+        auto form = std::make_unique<TMainForm>(outputs, nullptr, texts);
+        *main = form.get();
+        return form;
+    });
+    using Windows = TMainForm::RunWindows;
+    RegisterWindowMaker(QStringLiteral("AboutBox"), handedToMain(main, &Windows::aboutBox, texts));
+    RegisterWindowMaker(QStringLiteral("OpenForm"), handedToMain(main, &Windows::openForm, texts));
+    RegisterWindowMaker(QStringLiteral("NewForm"), handedToMain(main, &Windows::newForm, texts));
+    RegisterWindowMaker(QStringLiteral("TipForm"), handedToMain(main, &Windows::tipForm, texts));
+    RegisterWindowMaker(QStringLiteral("MakeWizzard"), handedToMain(main, &Windows::makeWizard, texts));
+    RegisterWindowMaker(QStringLiteral("ExportForm"), handedToMain(main, &Windows::exportForm, texts));
+    RegisterWindowMaker(QStringLiteral("AnweisungForm"), handedToMain(main, &Windows::instructions, texts));
+    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), handedToMain(main, &Windows::printSizeWizard, texts));
+    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), handedToMain(main, &Windows::printSelectForm, texts));
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), handedToMain(main, &Windows::noDriverForm, texts));
 }

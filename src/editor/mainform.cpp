@@ -80,9 +80,9 @@ TMainForm::~TMainForm()
 
 TOpenForm& TMainForm::openForm()
 {
-    TOpenForm* f = TOpenForm::instance();
+    TOpenForm* f = runWindows.openForm;
     if (!f) {
-        ownOpenForm_ = std::make_unique<TOpenForm>(nullptr, texts_);
+        if (!ownOpenForm_) ownOpenForm_ = std::make_unique<TOpenForm>(nullptr, texts_);
         f = ownOpenForm_.get();
     }
     f->ShowRoot = ShowRoot;
@@ -92,22 +92,22 @@ TOpenForm& TMainForm::openForm()
 
 TNewForm& TMainForm::newForm()
 {
-    if (TNewForm* f = TNewForm::instance()) return *f;
-    ownNewForm_ = std::make_unique<TNewForm>(nullptr, texts_);
+    if (TNewForm* f = runWindows.newForm) return *f;
+    if (!ownNewForm_) ownNewForm_ = std::make_unique<TNewForm>(nullptr, texts_);
     return *ownNewForm_;
 }
 
 TAboutBox& TMainForm::aboutBox()
 {
-    if (TAboutBox* f = TAboutBox::instance()) return *f;
-    ownAboutBox_ = std::make_unique<TAboutBox>(nullptr, texts_);
+    if (TAboutBox* f = runWindows.aboutBox) return *f;
+    if (!ownAboutBox_) ownAboutBox_ = std::make_unique<TAboutBox>(nullptr, texts_);
     return *ownAboutBox_;
 }
 
 TTipForm& TMainForm::tipForm()
 {
-    if (TTipForm* f = TTipForm::instance()) return *f;
-    ownTipForm_ = std::make_unique<TTipForm>(nullptr, texts_);
+    if (TTipForm* f = runWindows.tipForm) return *f;
+    if (!ownTipForm_) ownTipForm_ = std::make_unique<TTipForm>(nullptr, texts_);
     return *ownTipForm_;
 }
 

@@ -73,6 +73,8 @@ class TNoDriverForm;
 class TFullsizeForm;
 class TPixEffectsForm;
 class TMakeWizzard;
+class TExportForm;
+class TAnweisungForm;
 
 namespace controls {
 class THTMListBox;
@@ -92,9 +94,20 @@ public:
     ~TMainForm() override;
 
     // The windows of the run this window opens that the start-up makes after it, handed over as
-    // each is made. Without the colour dialog or the viewer the window makes its own when it
-    // needs one; without the gallery or the video wizard their make targets do nothing.
+    // each is made. Without one of its dialogs, the colour dialog or the viewer the window makes
+    // its own when it needs one; without the gallery or the video wizard their make targets do
+    // nothing.
     struct RunWindows {
+        QPointer<TOpenForm> openForm;
+        QPointer<TNewForm> newForm;
+        QPointer<TAboutBox> aboutBox;
+        QPointer<TTipForm> tipForm;
+        QPointer<TNoDriverForm> noDriverForm;
+        QPointer<TMakeWizzard> makeWizard;
+        QPointer<TExportForm> exportForm;
+        QPointer<TAnweisungForm> instructions;
+        QPointer<TPrintSizeWizard> printSizeWizard;
+        QPointer<TPrintSelectForm> printSelectForm;
         QPointer<TPixEffectsForm> colourDialog;
         QPointer<TFullsizeForm> viewer;
         QPointer<QDialog> gallery;
@@ -595,6 +608,11 @@ private:
     editor::CdRipperRun* ripper_ = nullptr;            // child of the window
     QWidget* ownCheckAudioForm_ = nullptr;             // child of the window, made when needed
     TFullsizeForm* ownViewer_ = nullptr;               // child of the window, made when needed
+    TPrintSizeWizard* ownPrintSizeWizard_ = nullptr;   // child of the window, made when needed
+    TPrintSelectForm* ownPrintSelectForm_ = nullptr;   // child of the window, made when needed
+    TMakeWizzard* ownMakeWizard_ = nullptr;            // child of the window, made when needed
+    TExportForm* ownExportForm_ = nullptr;             // child of the window, made when needed
+    TAnweisungForm* ownInstructions_ = nullptr;        // child of the window, made when needed
     QPointer<TMakeWizzard> makeWizard_;                // the one shown last
     show::OutputWindows outputs_;
     const util::TextTable& texts_;

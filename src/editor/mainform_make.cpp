@@ -26,12 +26,14 @@
 
 namespace {
 
-// The dialog made at start-up, or one of the main window's own when there is none.
+// The dialog made at start-up, or else own: the main window's own, made on first use and gone
+// with the window.
 template <typename Form>
-Form& dialogOf(TMainForm* owner, const util::TextTable& texts)
+Form& dialogOf(TMainForm* owner, Form* startUp, Form*& own, const util::TextTable& texts)
 {
-    if (Form* f = Form::instance()) return *f;
-    return *new Form(owner, texts); // owned by the main window; the form registers itself as the instance
+    if (startUp) return *startUp;
+    if (!own) own = new Form(owner, texts);
+    return *own;
 }
 
 // The gallery window says through this property whether it wrote pages while it was shown.
@@ -43,7 +45,7 @@ TMakeWizzard* TMainForm::makeWizard() const { return makeWizard_; }
 
 int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
 {
-    TAnweisungForm& form = dialogOf<TAnweisungForm>(this, texts_);
+    TAnweisungForm& form = dialogOf<TAnweisungForm>(this, runWindows.instructions, ownInstructions_, texts_);
     connect(&form, &TAnweisungForm::FirstPageWanted, this, &TMainForm::SelectFirstPage, Qt::UniqueConnection);
     form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
     return platform::dialogs().showModal(form);
@@ -89,7 +91,7 @@ void TMainForm::runMakeStep()
     LoadAudioList();
     DeleteStaleThumbnails();
 
-    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this, texts_);
+    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this, runWindows.makeWizard, ownMakeWizard_, texts_);
     makeWizard_ = &wizard;
     wizard.VideoWizard = runWindows.videoWizard;
     if (platform::dialogs().showModal(wizard) != platform::mrOk) {
@@ -138,7 +140,7 @@ void TMainForm::runMakeStep()
 
 bool TMainForm::ExportToCdFolder()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this, texts_);
+    TExportForm& dialog = dialogOf<TExportForm>(this, runWindows.exportForm, ownExportForm_, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2602) != platform::mrOk) return false;
     editor::ExportReport report;
@@ -153,7 +155,7 @@ bool TMainForm::ExportToCdFolder()
 
 bool TMainForm::InstallScreensaver()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this, texts_);
+    TExportForm& dialog = dialogOf<TExportForm>(this, runWindows.exportForm, ownExportForm_, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2603) != platform::mrOk) return false;
     editor::ScreensaverInstall install;

@@ -104,7 +104,7 @@ QWidget& TMainForm::checkAudioForm()
 
 TNoDriverForm& TMainForm::noDriverForm()
 {
-    if (TNoDriverForm* f = TNoDriverForm::instance(); f && f != ownNoDriverForm_) return *f;
+    if (TNoDriverForm* f = runWindows.noDriverForm) return *f;
     if (!ownNoDriverForm_) ownNoDriverForm_ = new TNoDriverForm(this, texts_);
     return *ownNoDriverForm_;
 }

@@ -20,14 +20,16 @@ QString TMainForm::CurrentPrinterName() const { return printWindows().CurrentPri
 
 TPrintSizeWizard& TMainForm::printSizeWizard()
 {
-    if (TPrintSizeWizard* f = TPrintSizeWizard::instance()) return *f;
-    return *new TPrintSizeWizard(this, texts_); // the window's own, gone with it
+    if (TPrintSizeWizard* f = runWindows.printSizeWizard) return *f;
+    if (!ownPrintSizeWizard_) ownPrintSizeWizard_ = new TPrintSizeWizard(this, texts_); // the window's own, gone with it
+    return *ownPrintSizeWizard_;
 }
 
 TPrintSelectForm& TMainForm::printSelectForm()
 {
-    TPrintSelectForm* f = TPrintSelectForm::instance();
-    if (!f) f = new TPrintSelectForm(this, texts_); // the window's own, gone with it
+    TPrintSelectForm* f = runWindows.printSelectForm;
+    if (!f && !ownPrintSelectForm_) ownPrintSelectForm_ = new TPrintSelectForm(this, texts_); // the window's own, gone with it
+    if (!f) f = ownPrintSelectForm_;
     f->Offer = printSelectionOffer();
     return *f;
 }

@@ -3,10 +3,19 @@
 #include "editor/editor_fixture.h"
 
 #include "app/startup.h"
+#include "editor/anweisungform.h"
+#include "editor/exportform.h"
 #include "editor/mainform.h"
+#include "editor/makewizard.h"
+#include "editor/nodriverform.h"
+#include "editor/openform.h"
+#include "editor/printselectform.h"
+#include "editor/printsizewizard.h"
 #include "effects/ui/fullsizeform.h"
 #include "effects/ui/pixeffectsform.h"
 #include "main/programwindows.h"
+#include "output/video/dvdform.h"
+#include "output/video/dvdwizardform.h"
 
 #include <QTabWidget>
 #include <QWidget>
@@ -45,10 +54,31 @@ TEST_F(ProgramWindowsTest, TheMainWindowOpensTheWindowsTheStartUpMade)
             if (w->objectName() == QLatin1String(name)) return w.get();
         return nullptr;
     };
-    EXPECT_EQ(static_cast<QWidget*>(&main->fullsizeForm()), made("FullsizeForm"));
-    EXPECT_EQ(static_cast<QWidget*>(main->runWindows.colourDialog.data()), made("PixEffectsForm"));
-    EXPECT_EQ(static_cast<QWidget*>(main->runWindows.gallery.data()), made("HTMLForm"));
-    EXPECT_EQ(static_cast<QWidget*>(main->runWindows.videoWizard.data()), made("DVDWizardForm"));
+    const TMainForm::RunWindows& handed = main->runWindows;
+    const struct {
+        const char* name;
+        QWidget* window;
+    } opened[] = {
+        {"FullsizeForm", &main->fullsizeForm()},
+        {"OpenForm", &main->openForm()},
+        {"NoDriverForm", &main->noDriverForm()},
+        {"PrintSizeWizard", &main->printSizeWizard()},
+        {"MakeWizzard", handed.makeWizard.data()},
+        {"ExportForm", handed.exportForm.data()},
+        {"AnweisungForm", handed.instructions.data()},
+        {"PrintSelectForm", handed.printSelectForm.data()},
+        {"PixEffectsForm", handed.colourDialog.data()},
+        {"HTMLForm", handed.gallery.data()},
+        {"DVDWizardForm", handed.videoWizard.data()},
+    };
+    for (const auto& o : opened) {
+        SCOPED_TRACE(o.name);
+        EXPECT_EQ(o.window, made(o.name));
+    }
+    // The video wizard starts the start-up's video window.
+    auto* videoWizard = qobject_cast<TDVDWizardForm*>(made("DVDWizardForm"));
+    ASSERT_NE(videoWizard, nullptr);
+    EXPECT_EQ(static_cast<QWidget*>(videoWizard->VideoWindow.data()), made("DVDForm"));
     EXPECT_EQ(main->audioWindows().RunWindow(), made("CheckAudioForm"));
     EXPECT_EQ(&main->checkAudioForm(), made("CheckAudioForm"));
     while (windows.size() > 1) windows.pop_back(); // dialogs first, as the run ends

@@ -152,7 +152,8 @@ void TDVDWizardForm::StartVideo(const QString& modeName)
         return;
     }
     if (EstimateShowSize()) {
-        TDVDForm* form = TDVDForm::instance();
+        TDVDForm* form = VideoWindow;
+        if (!form) return; // no video window was handed over: nothing to make the video
         form->Pal = PalRadioButton->isChecked();
         form->showMaximized();
         form->ModeName = modeName;
@@ -179,8 +180,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
     hide();
     if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
     if (QWidget* window = host_.HostWindow()) window->repaint();
-    TDVDForm* form = TDVDForm::instance();
-    if (form) {
+    if (TDVDForm* form = VideoWindow) {
         form->HighQuality = nvcd || nsvcd;
         StartVideo(vcd || nvcd ? QStringLiteral("VCD") : QStringLiteral("SVCD"));
     }

@@ -9,6 +9,8 @@
 #include "app/windowregistry.h"
 #include "util/texttable.h"
 
+class TDVDForm;
+
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -51,6 +53,9 @@ public:
 
     // The make wizard, closed with this page: the one set here, else the one the show host shows.
     QPointer<QDialog> MakeWizard;
+    // The video window that makes the video this page starts, handed over where the page is made;
+    // without it no video is started.
+    QPointer<TDVDForm> VideoWindow;
 
     void FormCreate();
     void FormActivate();

@@ -73,6 +73,7 @@ protected:
     {
         instructions = std::make_unique<TAnweisungForm>();
         instructions->Prepare("earlier heading", "earlier text", burningGuide, true);
+        if (form) form->runWindows.instructions = instructions.get(); // handed over as at start-up
     }
 
     static bool haveTools()

@@ -162,6 +162,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
     wizard = std::make_unique<TDVDWizardForm>(form->showHost());
+    wizard->VideoWindow = dvd.get(); // as the start-up hands it over
     QDialog make;
     make.setResult(-1);
     wizard->MakeWizard = &make;
