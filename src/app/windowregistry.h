@@ -1,8 +1,9 @@
 #pragma once
-// The one way to find a window of the run. The start-up enters every window it creates, and a
-// window class that derives from RegisteredWindow enters itself when it is built, also when it
-// is made on demand or by a test. A window leaves by itself when it is destroyed. Lookups give
-// the newest live window that matches.
+// The windows of the run. The start-up enters every window it creates, and a window class that
+// derives from RegisteredWindow enters itself when it is built, also when it is made on demand or
+// by a test. A window leaves by itself when it is destroyed. Lookups give the newest live window
+// that matches; windows do not look each other up here: each is handed the windows it opens
+// where it is made (src/main/programwindows.cpp).
 #include <QString>
 #include <QWidget>
 

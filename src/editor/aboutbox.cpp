@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+TAboutBox::TAboutBox(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("AboutBox"));
     auto make = [this](const char* name) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QPushButton;
@@ -10,7 +11,7 @@ class QPushButton;
 class TAboutBox : public QDialog, public RegisteredWindow<TAboutBox> {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit TAboutBox(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TAboutBox() override;
 
     QLabel* Image1;
@@ -32,4 +33,5 @@ protected:
 
 private:
     void openLink(const QString& target);
+    const util::TextTable& texts_; // the texts this window shows
 };

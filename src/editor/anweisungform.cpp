@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TAnweisungForm::TAnweisungForm(QWidget* parent) : QDialog(parent)
+TAnweisungForm::TAnweisungForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("AnweisungForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -75,9 +75,9 @@ TAnweisungForm::~TAnweisungForm()
 
 void TAnweisungForm::FormCreate()
 {
-    setWindowTitle(LangText(4626));
-    NeroBitBtn->setText(LangText(4600));
-    IconLabel->setText(LangText(4619));
+    setWindowTitle(texts_.text(4626));
+    NeroBitBtn->setText(texts_.text(4600));
+    IconLabel->setText(texts_.text(4619));
     NextTipBitBtn->setText(QStringLiteral("OK"));
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QPushButton;
@@ -13,7 +14,7 @@ class QPushButton;
 class TAnweisungForm : public QDialog, public RegisteredWindow<TAnweisungForm> {
     Q_OBJECT
 public:
-    explicit TAnweisungForm(QWidget* parent = nullptr);
+    explicit TAnweisungForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TAnweisungForm() override;
 
     QLabel* MakeLabel;
@@ -34,4 +35,7 @@ public:
 signals:
     // Back to the editor's first step; a change made here is no page change of the user's.
     void FirstPageWanted();
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

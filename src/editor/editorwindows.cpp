@@ -14,17 +14,44 @@
 
 #include "app/startup.h"
 
-void RegisterEditorWindows()
+#include <QPointer>
+
+#include <memory>
+
+namespace {
+
+// The maker of a dialog the main window opens: the dialog shows texts and is handed to the main
+// window, made first, as it is made.
+template <typename Dialog>
+WindowMaker handedToMain(const std::shared_ptr<QPointer<TMainForm>>& main, QPointer<Dialog> TMainForm::RunWindows::*slot,
+                         const util::TextTable& texts)
 {
-    RegisterWindowMaker(QStringLiteral("MainForm"), [] { return std::make_unique<TMainForm>(); });
-    RegisterWindowMaker(QStringLiteral("AboutBox"), [] { return std::make_unique<TAboutBox>(); });
-    RegisterWindowMaker(QStringLiteral("OpenForm"), [] { return std::make_unique<TOpenForm>(); });
-    RegisterWindowMaker(QStringLiteral("NewForm"), [] { return std::make_unique<TNewForm>(); });
-    RegisterWindowMaker(QStringLiteral("TipForm"), [] { return std::make_unique<TTipForm>(); });
-    RegisterWindowMaker(QStringLiteral("MakeWizzard"), [] { return std::make_unique<TMakeWizzard>(); });
-    RegisterWindowMaker(QStringLiteral("ExportForm"), [] { return std::make_unique<TExportForm>(); });
-    RegisterWindowMaker(QStringLiteral("AnweisungForm"), [] { return std::make_unique<TAnweisungForm>(); });
-    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), [] { return std::make_unique<TPrintSizeWizard>(); });
-    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), [] { return std::make_unique<TPrintSelectForm>(); });
-    RegisterWindowMaker(QStringLiteral("NoDriverForm"), [] { return std::make_unique<TNoDriverForm>(); });
+    return [main, slot, &texts] {
+        auto dialog = std::make_unique<Dialog>(nullptr, texts);
+        if (TMainForm* form = *main) form->runWindows.*slot = dialog.get();
+        return dialog;
+    };
+}
+
+} // namespace
+
+void RegisterEditorWindows(show::OutputWindows outputs, const util::TextTable& texts)
+{
+    const auto main = std::make_shared<QPointer<TMainForm>>();
+    RegisterWindowMaker(QStringLiteral("MainForm"), [outputs, &texts, main] {
+        auto form = std::make_unique<TMainForm>(outputs, nullptr, texts);
+        *main = form.get();
+        return form;
+    });
+    using Windows = TMainForm::RunWindows;
+    RegisterWindowMaker(QStringLiteral("AboutBox"), handedToMain(main, &Windows::aboutBox, texts));
+    RegisterWindowMaker(QStringLiteral("OpenForm"), handedToMain(main, &Windows::openForm, texts));
+    RegisterWindowMaker(QStringLiteral("NewForm"), handedToMain(main, &Windows::newForm, texts));
+    RegisterWindowMaker(QStringLiteral("TipForm"), handedToMain(main, &Windows::tipForm, texts));
+    RegisterWindowMaker(QStringLiteral("MakeWizzard"), handedToMain(main, &Windows::makeWizard, texts));
+    RegisterWindowMaker(QStringLiteral("ExportForm"), handedToMain(main, &Windows::exportForm, texts));
+    RegisterWindowMaker(QStringLiteral("AnweisungForm"), handedToMain(main, &Windows::instructions, texts));
+    RegisterWindowMaker(QStringLiteral("PrintSizeWizard"), handedToMain(main, &Windows::printSizeWizard, texts));
+    RegisterWindowMaker(QStringLiteral("PrintSelectForm"), handedToMain(main, &Windows::printSelectForm, texts));
+    RegisterWindowMaker(QStringLiteral("NoDriverForm"), handedToMain(main, &Windows::noDriverForm, texts));
 }

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TExportForm::TExportForm(QWidget* parent) : QDialog(parent)
+TExportForm::TExportForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("ExportForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -41,13 +41,13 @@ TExportForm::~TExportForm()
 
 void TExportForm::FormCreate()
 {
-    setWindowTitle(LangText(2600));
-    OpenBitBtn->setText(LangText(2601));
+    setWindowTitle(texts_.text(2600));
+    OpenBitBtn->setText(texts_.text(2601));
 }
 
 int TExportForm::ShowForExport(int headingText)
 {
-    DoLabel->setText(LangText(headingText));
+    DoLabel->setText(texts_.text(headingText));
     FormActivate(); // what the form does when it comes up
     return platform::dialogs().showModal(*this);
 }
@@ -78,7 +78,7 @@ QStringList TExportForm::CheckedFolders() const
 bool TExportForm::HasCheckedShow()
 {
     if (!CheckedFolders().isEmpty()) return true;
-    platform::showInformation(LangText(10029));
+    platform::showInformation(texts_.text(10029));
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QListWidget;
@@ -14,7 +15,7 @@ class QPushButton;
 class TExportForm : public QDialog, public RegisteredWindow<TExportForm> {
     Q_OBJECT
 public:
-    explicit TExportForm(QWidget* parent = nullptr);
+    explicit TExportForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TExportForm() override;
 
     QString ShowRoot; // the folder whose shows are listed, given by the caller
@@ -34,4 +35,7 @@ public:
     void FormActivate();
     bool HasCheckedShow();
     void OpenBitBtnClick();
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -80,9 +80,9 @@ TMainForm::~TMainForm()
 
 TOpenForm& TMainForm::openForm()
 {
-    TOpenForm* f = TOpenForm::instance();
+    TOpenForm* f = runWindows.openForm;
     if (!f) {
-        ownOpenForm_ = std::make_unique<TOpenForm>();
+        if (!ownOpenForm_) ownOpenForm_ = std::make_unique<TOpenForm>(nullptr, texts_);
         f = ownOpenForm_.get();
     }
     f->ShowRoot = ShowRoot;
@@ -92,22 +92,22 @@ TOpenForm& TMainForm::openForm()
 
 TNewForm& TMainForm::newForm()
 {
-    if (TNewForm* f = TNewForm::instance()) return *f;
-    ownNewForm_ = std::make_unique<TNewForm>();
+    if (TNewForm* f = runWindows.newForm) return *f;
+    if (!ownNewForm_) ownNewForm_ = std::make_unique<TNewForm>(nullptr, texts_);
     return *ownNewForm_;
 }
 
 TAboutBox& TMainForm::aboutBox()
 {
-    if (TAboutBox* f = TAboutBox::instance()) return *f;
-    ownAboutBox_ = std::make_unique<TAboutBox>();
+    if (TAboutBox* f = runWindows.aboutBox) return *f;
+    if (!ownAboutBox_) ownAboutBox_ = std::make_unique<TAboutBox>(nullptr, texts_);
     return *ownAboutBox_;
 }
 
 TTipForm& TMainForm::tipForm()
 {
-    if (TTipForm* f = TTipForm::instance()) return *f;
-    ownTipForm_ = std::make_unique<TTipForm>();
+    if (TTipForm* f = runWindows.tipForm) return *f;
+    if (!ownTipForm_) ownTipForm_ = std::make_unique<TTipForm>(nullptr, texts_);
     return *ownTipForm_;
 }
 
@@ -172,20 +172,20 @@ void TMainForm::setCaptions()
         {RNDRadioButton, 1118}, {Label27, 1119}, {ShowAgainButton, 1120}, {GroupBox1, 1121}, {PathButton, 1122},
     };
     for (const Caption& c : captions) {
-        const QString text = LangText(c.number);
+        const QString text = texts_.text(c.number);
         if (auto* a = qobject_cast<QAction*>(c.component)) a->setText(text);
         else if (auto* m = qobject_cast<QMenu*>(c.component)) m->setTitle(text);
         else if (auto* l = qobject_cast<QLabel*>(c.component)) l->setText(text);
         else if (auto* g = qobject_cast<QGroupBox*>(c.component)) g->setTitle(text);
         else if (auto* b = qobject_cast<QAbstractButton*>(c.component)) b->setText(text);
     }
-    for (int i = 0; i < 4; ++i) PageControl1->setTabText(i, LangText(585 + i));
-    OpenBitBtn->setToolTip(LangText(589));
+    for (int i = 0; i < 4; ++i) PageControl1->setTabText(i, texts_.text(585 + i));
+    OpenBitBtn->setToolTip(texts_.text(589));
     const std::pair<QWidget*, int> hints[] = {
         {SpeedButton6, 603}, {SpeedButton5, 604}, {SpeedButton7, 605}, {SpeedButton9, 606}, {SpeedButton10, 607},
         {SpeedButton1, 608}, {SpeedButton2, 609}, {SpeedButton3, 610}, {SpeedButton4, 611}, {AudioListBox, 1011},
     };
-    for (const auto& [w, n] : hints) w->setToolTip(LangText(n));
+    for (const auto& [w, n] : hints) w->setToolTip(texts_.text(n));
 }
 
 void TMainForm::FormCreate()

@@ -11,10 +11,14 @@
 
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "show/outputwindows.h"
 #include "show/showcontext.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -59,8 +63,6 @@ class TPrintSizeWizard;
 class TPrintSelectForm;
 struct PrintSelectionOffer;
 namespace show {
-class PrintWindows;
-class AudioWindows;
 class ShowHost;
 struct ShowInfo;
 } // namespace show
@@ -69,6 +71,10 @@ class MainFormEditHost;
 class MainFormShowHost;
 class TNoDriverForm;
 class TFullsizeForm;
+class TPixEffectsForm;
+class TMakeWizzard;
+class TExportForm;
+class TAnweisungForm;
 
 namespace controls {
 class THTMListBox;
@@ -81,8 +87,33 @@ class TPixTwain;
 class TMainForm : public QMainWindow, public RegisteredWindow<TMainForm> {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    // outputs: the print report and the audio information window this window opens; the caller
+    // keeps them alive as long as the window. texts: the texts it and the dialogs it makes show.
+    explicit TMainForm(show::OutputWindows outputs, QWidget* parent = nullptr,
+                       const util::TextTable& texts = util::TextTable::instance());
     ~TMainForm() override;
+
+    // The windows of the run this window opens that the start-up makes after it, handed over as
+    // each is made. Without one of its dialogs, the colour dialog or the viewer the window makes
+    // its own when it needs one; without the gallery or the video wizard their make targets do
+    // nothing.
+    struct RunWindows {
+        QPointer<TOpenForm> openForm;
+        QPointer<TNewForm> newForm;
+        QPointer<TAboutBox> aboutBox;
+        QPointer<TTipForm> tipForm;
+        QPointer<TNoDriverForm> noDriverForm;
+        QPointer<TMakeWizzard> makeWizard;
+        QPointer<TExportForm> exportForm;
+        QPointer<TAnweisungForm> instructions;
+        QPointer<TPrintSizeWizard> printSizeWizard;
+        QPointer<TPrintSelectForm> printSelectForm;
+        QPointer<TPixEffectsForm> colourDialog;
+        QPointer<TFullsizeForm> viewer;
+        QPointer<QDialog> gallery;
+        QPointer<QDialog> videoWizard;
+    };
+    RunWindows runWindows;
 
     // ---- the current show context ----
     QString ProgramDir;
@@ -273,6 +304,8 @@ public:
     // What the output windows are made with to call this window back: the show as a value, the
     // picture list's save, the instructions dialog. It lives as long as this window.
     show::ShowHost& showHost();
+    // The texts this window and the dialogs it makes show.
+    const util::TextTable& texts() const { return texts_; }
     // Shows the instructions dialog made at start-up (or one of this window's own) modally,
     // prepared with i; its result.
     int ShowInstructionsDialog(const editor::Instructions& i);
@@ -438,6 +471,10 @@ public:
     QWidget& checkAudioForm();
     TNoDriverForm& noDriverForm();
     TFullsizeForm& fullsizeForm();
+    // The viewer fullsizeForm() gives, or null while this window has made none.
+    TFullsizeForm* openedViewer() const;
+    // The make wizard this window shows (the start-up's or its own), or null before the first.
+    TMakeWizzard* makeWizard() const;
 
 signals:
     // A print of the show's pictures was asked for (PrintAll says which); the print sequence answers it.
@@ -570,5 +607,14 @@ private:
     std::unique_ptr<editor::MusicList> music_;
     editor::CdRipperRun* ripper_ = nullptr;            // child of the window
     QWidget* ownCheckAudioForm_ = nullptr;             // child of the window, made when needed
+    TFullsizeForm* ownViewer_ = nullptr;               // child of the window, made when needed
+    TPrintSizeWizard* ownPrintSizeWizard_ = nullptr;   // child of the window, made when needed
+    TPrintSelectForm* ownPrintSelectForm_ = nullptr;   // child of the window, made when needed
+    TMakeWizzard* ownMakeWizard_ = nullptr;            // child of the window, made when needed
+    TExportForm* ownExportForm_ = nullptr;             // child of the window, made when needed
+    TAnweisungForm* ownInstructions_ = nullptr;        // child of the window, made when needed
+    QPointer<TMakeWizzard> makeWizard_;                // the one shown last
+    show::OutputWindows outputs_;
+    const util::TextTable& texts_;
     TNoDriverForm* ownNoDriverForm_ = nullptr;
 };

@@ -1,7 +1,6 @@
 // The pictures page's paint effects, colour dialog and full-size editor: the main window moves
 // the selected picture into the drawing control Art and writes the control's result back.
 #include "mainform.h"
-#include "app/windowregistry.h"
 
 #include "controls/htmlistbox.h"
 #include "effects/ui/bitmapfiles.h"
@@ -68,8 +67,8 @@ public:
     // The colour dialog of the run, or one of this window's own when start-up made none.
     TPixEffectsForm& ColourDialog() override
     {
-        if (auto* f = WindowRegistry::find<TPixEffectsForm>()) return *f;
-        if (!ownPixEffectsForm_) ownPixEffectsForm_ = std::make_unique<TPixEffectsForm>();
+        if (TPixEffectsForm* f = form_.runWindows.colourDialog) return *f;
+        if (!ownPixEffectsForm_) ownPixEffectsForm_ = std::make_unique<TPixEffectsForm>(nullptr, form_.texts());
         return *ownPixEffectsForm_;
     }
 
@@ -131,7 +130,7 @@ bool TMainForm::SaveArtToPicture()
         RefreshThumbnail();
         SelectShowItem(RememberedIndex);
         updateUndoButton();
-        if (auto* viewer = WindowRegistry::find<TFullsizeForm>()) {
+        if (TFullsizeForm* viewer = openedViewer()) {
             // A viewer that is open shows the result at once: a later crop there cuts this picture.
             if (viewer->isVisible()) viewer->TakeOverMainPicture();
             viewer->UndoBitBtn->setEnabled(UndoBitBtn->isEnabled());
@@ -160,10 +159,15 @@ void TMainForm::RGBBitBtnClick()
 
 TFullsizeForm& TMainForm::fullsizeForm()
 {
-    if (auto* f = WindowRegistry::find<TFullsizeForm>()) return *f;
-    auto* viewer = new TFullsizeForm(this); // the window's own, gone with it
-    WindowRegistry::add(viewer);
-    return *viewer;
+    if (TFullsizeForm* f = runWindows.viewer) return *f;
+    if (!ownViewer_) ownViewer_ = new TFullsizeForm(this, texts_); // the window's own, gone with it
+    return *ownViewer_;
+}
+
+TFullsizeForm* TMainForm::openedViewer() const
+{
+    if (TFullsizeForm* f = runWindows.viewer) return f;
+    return ownViewer_;
 }
 
 void TMainForm::BildbearbeitungBitBtnClick()

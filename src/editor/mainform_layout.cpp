@@ -458,7 +458,8 @@ void TMainForm::buildMenus()
     XPMenu1->Loaded();
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+TMainForm::TMainForm(show::OutputWindows outputs, QWidget* parent, const util::TextTable& texts)
+    : QMainWindow(parent), outputs_(outputs), texts_(texts)
 {
     setObjectName(QStringLiteral("MainForm"));
     buildStartPanel();

@@ -26,12 +26,14 @@
 
 namespace {
 
-// The dialog made at start-up, or one of the main window's own when there is none.
+// The dialog made at start-up, or else own: the main window's own, made on first use and gone
+// with the window.
 template <typename Form>
-Form& dialogOf(TMainForm* owner)
+Form& dialogOf(TMainForm* owner, Form* startUp, Form*& own, const util::TextTable& texts)
 {
-    if (Form* f = Form::instance()) return *f;
-    return *new Form(owner); // owned by the main window; the form registers itself as the instance
+    if (startUp) return *startUp;
+    if (!own) own = new Form(owner, texts);
+    return *own;
 }
 
 // The gallery window says through this property whether it wrote pages while it was shown.
@@ -39,9 +41,11 @@ constexpr const char* PagesWrittenProperty = "PagesWritten";
 
 } // namespace
 
+TMakeWizzard* TMainForm::makeWizard() const { return makeWizard_; }
+
 int TMainForm::ShowInstructionsDialog(const editor::Instructions& i)
 {
-    TAnweisungForm& form = dialogOf<TAnweisungForm>(this);
+    TAnweisungForm& form = dialogOf<TAnweisungForm>(this, runWindows.instructions, ownInstructions_, texts_);
     connect(&form, &TAnweisungForm::FirstPageWanted, this, &TMainForm::SelectFirstPage, Qt::UniqueConnection);
     form.Prepare(i.heading, i.text, i.burningGuide, i.playerIcon);
     return platform::dialogs().showModal(form);
@@ -68,7 +72,7 @@ void TMainForm::PageControl1Change()
     if (start.clearStatus) StatusBar1->clearMessage();
     if (start.emptyShowText != 0) {
         SelectFirstPage();
-        platform::showInformation(LangText(start.emptyShowText));
+        platform::showInformation(texts_.text(start.emptyShowText));
         return;
     }
     // 3. the make page
@@ -87,7 +91,9 @@ void TMainForm::runMakeStep()
     LoadAudioList();
     DeleteStaleThumbnails();
 
-    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this);
+    TMakeWizzard& wizard = dialogOf<TMakeWizzard>(this, runWindows.makeWizard, ownMakeWizard_, texts_);
+    makeWizard_ = &wizard;
+    wizard.VideoWizard = runWindows.videoWizard;
     if (platform::dialogs().showModal(wizard) != platform::mrOk) {
         SelectFirstPage();
         return;
@@ -112,7 +118,7 @@ void TMainForm::runMakeStep()
         break;
     case MakeTarget::HtmlPage: {
         SavePictureList();
-        QDialog* gallery = WindowRegistry::named<QDialog>(QStringLiteral("HTMLForm"));
+        QDialog* gallery = runWindows.gallery;
         instructed = false;
         if (gallery) {
             gallery->setProperty(PagesWrittenProperty, false);
@@ -134,7 +140,7 @@ void TMainForm::runMakeStep()
 
 bool TMainForm::ExportToCdFolder()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this);
+    TExportForm& dialog = dialogOf<TExportForm>(this, runWindows.exportForm, ownExportForm_, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2602) != platform::mrOk) return false;
     editor::ExportReport report;
@@ -149,7 +155,7 @@ bool TMainForm::ExportToCdFolder()
 
 bool TMainForm::InstallScreensaver()
 {
-    TExportForm& dialog = dialogOf<TExportForm>(this);
+    TExportForm& dialog = dialogOf<TExportForm>(this, runWindows.exportForm, ownExportForm_, texts_);
     dialog.ShowRoot = ShowRoot;
     if (dialog.ShowForExport(2603) != platform::mrOk) return false;
     editor::ScreensaverInstall install;
@@ -172,7 +178,7 @@ bool TMainForm::InstallScreensaver()
     // without one the instructions say how to get it.
     const QString settingsProgram = QStringLiteral("CONTROL.EXE"), settingsPage = QStringLiteral("desk.cpl,,1");
     editor::Instructions instructions = editor::InstructionsFor(editor::MakeTarget::Screensaver);
-    if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = LangText(4627);
+    if (!platform::hostProgramFor(settingsProgram, settingsPage)) instructions.text = texts_.text(4627);
     if (report.ok()) ShowInstructionsDialog(instructions);
     else platform::showError(editor::ExportFailureText(report));
     platform::startProgram(settingsProgram, settingsPage, QString());

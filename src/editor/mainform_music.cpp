@@ -92,14 +92,7 @@ void TMainForm::connectMusicPage()
     connect(AudioListBox, &QListWidget::itemDoubleClicked, this, &TMainForm::AudioListBoxDblClick);
 }
 
-show::AudioWindows& TMainForm::audioWindows() const
-{
-    // Installed by the audio output at start-up (or by a caller that builds the window alone).
-    show::AudioWindows* windows = show::audioWindows();
-    // A program assembled without its output windows stops here with a message, not a crash.
-    if (!windows) qFatal("The %s was not installed before the main window used it", "audio information window");
-    return *windows;
-}
+show::AudioWindows& TMainForm::audioWindows() const { return outputs_.audio; }
 
 QWidget& TMainForm::checkAudioForm()
 {
@@ -111,8 +104,8 @@ QWidget& TMainForm::checkAudioForm()
 
 TNoDriverForm& TMainForm::noDriverForm()
 {
-    if (TNoDriverForm* f = TNoDriverForm::instance(); f && f != ownNoDriverForm_) return *f;
-    if (!ownNoDriverForm_) ownNoDriverForm_ = new TNoDriverForm(this);
+    if (TNoDriverForm* f = runWindows.noDriverForm) return *f;
+    if (!ownNoDriverForm_) ownNoDriverForm_ = new TNoDriverForm(this, texts_);
     return *ownNoDriverForm_;
 }
 
@@ -165,10 +158,10 @@ void TMainForm::DeleteAudioBitBtnClick()
 {
     const int row = lastSelectedAudioRow();
     if (row < 0) {
-        platform::showInformation(LangText(10018));
+        platform::showInformation(texts_.text(10018));
         return;
     }
-    if (!platform::confirm(LangText(10017))) return;
+    if (!platform::confirm(texts_.text(10017))) return;
     MediaPlayer1->Close();
     music_->Delete(row);
     delete AudioListBox->takeItem(row);
@@ -178,7 +171,7 @@ void TMainForm::AudioListBoxClick()
 {
     const int row = lastSelectedAudioRow();
     if (row < 0) {
-        platform::showInformation(LangText(10020));
+        platform::showInformation(texts_.text(10020));
         return;
     }
     MediaPlayer1->FileName = AudioListBox->item(row)->text();
@@ -190,7 +183,7 @@ void TMainForm::InfoBitBtnClick()
 {
     const int row = lastSelectedAudioRow();
     if (row < 0) {
-        platform::showInformation(LangText(10023));
+        platform::showInformation(texts_.text(10023));
         return;
     }
     MediaPlayer1->Close();
@@ -200,7 +193,7 @@ void TMainForm::InfoBitBtnClick()
 void TMainForm::PlayBitBtnClick()
 {
     if (lastSelectedAudioRow() < 0) {
-        platform::showInformation(LangText(10023));
+        platform::showInformation(texts_.text(10023));
         return;
     }
     // The file is the one of the last click; a file that cannot be played stays silent.
@@ -210,7 +203,7 @@ void TMainForm::PlayBitBtnClick()
 void TMainForm::PauseBitBtnClick()
 {
     if (lastSelectedAudioRow() < 0) {
-        platform::showInformation(LangText(10023));
+        platform::showInformation(texts_.text(10023));
         return;
     }
     MediaPlayer1->Pause();
@@ -219,7 +212,7 @@ void TMainForm::PauseBitBtnClick()
 void TMainForm::StopBitBtnClick()
 {
     if (lastSelectedAudioRow() < 0) {
-        platform::showInformation(LangText(10023));
+        platform::showInformation(texts_.text(10023));
         return;
     }
     MediaPlayer1->Stop();

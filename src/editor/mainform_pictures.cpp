@@ -200,7 +200,7 @@ bool TMainForm::AddPictureToShow(const QString& source, int index)
             return true;
         }
     }
-    platform::showError(LangText(10000));
+    platform::showError(texts_.text(10000));
     return true;
 }
 
@@ -262,7 +262,7 @@ void TMainForm::SpeedButton1Click()
     for (int i = 0; i < FileListBox->Count(); ++i)
         if (FileListBox->Selected(i)) names.append(show::ItemLine(FileListBox->Items()[i]));
     if (names.isEmpty()) {
-        platform::showInformation(LangText(10004));
+        platform::showInformation(texts_.text(10004));
         return;
     }
     PicProgressBar->setVisible(true);
@@ -275,7 +275,7 @@ void TMainForm::SpeedButton1Click()
 void TMainForm::SpeedButton2Click()
 {
     if (FileListBox->Count() == 0) {
-        platform::showInformation(LangText(10005));
+        platform::showInformation(texts_.text(10005));
         return;
     }
     QStringList names;
@@ -294,7 +294,7 @@ void TMainForm::SpeedButton3Click()
         return;
     }
     if (QuorbelListBox->SelCount() == 0) {
-        platform::showInformation(LangText(10006));
+        platform::showInformation(texts_.text(10006));
         return;
     }
     QStringList failures;
@@ -308,7 +308,7 @@ void TMainForm::SpeedButton3Click()
 
 void TMainForm::SpeedButton4Click()
 {
-    if (!platform::confirm(LangText(10007))) return;
+    if (!platform::confirm(texts_.text(10007))) return;
     QStringList failures;
     for (int i = 0; i < QuorbelListBox->Count();)
         if (!RemovePicture(i, &failures)) ++i; // it stays; the next one moves up otherwise
@@ -618,7 +618,7 @@ bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bo
     editor::ThumbnailMaker& maker = thumbnailMaker();
     if (!force && maker.IsCurrent(picture, maker.Target(picture, cache), cache)) return true;
     const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
-    StatusBar1->showMessage(LangText(14000) + u' ' + QString::number(percent) + u' ' + LangText(14001));
+    StatusBar1->showMessage(texts_.text(14000) + u' ' + QString::number(percent) + u' ' + texts_.text(14001));
     PicProgressBar->setValue(std::clamp(percent, 0, 100));
     StatusBar1->repaint();
     PicProgressBar->repaint();
@@ -642,7 +642,7 @@ bool TMainForm::takeThumbnail(editor::ThumbnailRun& run, int index, bool userInp
     };
     if (run.needsMaking(index)) {
         const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
-        StatusBar1->showMessage(LangText(14000) + u' ' + QString::number(percent) + u' ' + LangText(14001));
+        StatusBar1->showMessage(texts_.text(14000) + u' ' + QString::number(percent) + u' ' + texts_.text(14001));
         PicProgressBar->setValue(std::clamp(percent, 0, 100));
     }
     if (!run.take(index, pump)) return false;
@@ -948,7 +948,7 @@ void TMainForm::selectPrintEmptyShowPage()
         const QSignalBlocker block(PageControl1);
         PageControl1->setCurrentIndex(editor::MusicPage);
     }
-    platform::showInformation(LangText(10010));
+    platform::showInformation(texts_.text(10010));
 }
 
 void TMainForm::PrintBitBtnClick()
@@ -1004,7 +1004,7 @@ void TMainForm::OpenBitBtnClick()
         OpenPictureDialog1.fileName = chosen.files.first();
         folder = EnsureTrailingBackslash(PathWithoutName(OpenPictureDialog1.fileName));
         if (!show::IsForbiddenSourceFolder(folder, ShowRoot, ProgramDir)) break;
-        platform::showInformation(LangText(10003));
+        platform::showInformation(texts_.text(10003));
     }
     if (!SourceFolder.isEmpty() && SourceFolder != folder) DeleteConvertedCopies(SourceFolder);
     SourceFolder = folder;

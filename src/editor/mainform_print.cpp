@@ -20,14 +20,16 @@ QString TMainForm::CurrentPrinterName() const { return printWindows().CurrentPri
 
 TPrintSizeWizard& TMainForm::printSizeWizard()
 {
-    if (TPrintSizeWizard* f = TPrintSizeWizard::instance()) return *f;
-    return *new TPrintSizeWizard(this); // the window's own, gone with it
+    if (TPrintSizeWizard* f = runWindows.printSizeWizard) return *f;
+    if (!ownPrintSizeWizard_) ownPrintSizeWizard_ = new TPrintSizeWizard(this, texts_); // the window's own, gone with it
+    return *ownPrintSizeWizard_;
 }
 
 TPrintSelectForm& TMainForm::printSelectForm()
 {
-    TPrintSelectForm* f = TPrintSelectForm::instance();
-    if (!f) f = new TPrintSelectForm(this); // the window's own, gone with it
+    TPrintSelectForm* f = runWindows.printSelectForm;
+    if (!f && !ownPrintSelectForm_) ownPrintSelectForm_ = new TPrintSelectForm(this, texts_); // the window's own, gone with it
+    if (!f) f = ownPrintSelectForm_;
     f->Offer = printSelectionOffer();
     return *f;
 }
@@ -37,14 +39,7 @@ PrintSelectionOffer TMainForm::printSelectionOffer() const
     return {QuorbelListBox->Items().toStringList(), windowTitle(), ProgramDir};
 }
 
-show::PrintWindows& TMainForm::printWindows() const
-{
-    // Installed by the print output at start-up (or by a caller that builds the window alone).
-    show::PrintWindows* windows = show::printWindows();
-    // A program assembled without its output windows stops here with a message, not a crash.
-    if (!windows) qFatal("The %s was not installed before the main window used it", "print report");
-    return *windows;
-}
+show::PrintWindows& TMainForm::printWindows() const { return outputs_.print; }
 
 void TMainForm::PrintPictures()
 {

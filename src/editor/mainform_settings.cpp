@@ -111,11 +111,11 @@ bool TMainForm::SaveShow(bool startPlayer)
     ShowTitle = TitleEdit->text();
     setWindowTitle(ShowTitle + QStringLiteral(" : ") + ProductInfo.Title);
     if (ShowTitle.trimmed().isEmpty()) {
-        platform::showInformation(LangText(10001));
+        platform::showInformation(texts_.text(10001));
         return false;
     }
     if (QuorbelListBox->Count() == 0) {
-        platform::showInformation(LangText(10002));
+        platform::showInformation(texts_.text(10002));
         return false;
     }
     platform::HourglassCursor hourglass;
@@ -165,8 +165,8 @@ void TMainForm::TipsCheckBoxClick()
 
 void TMainForm::PathButtonClick()
 {
-    if (platform::confirm(LangText(10021))) {
-        platform::showInformation(LangText(10022));
+    if (platform::confirm(texts_.text(10021))) {
+        platform::showInformation(texts_.text(10022));
         SaveGeneratorSettings();
         close();
     } else {

@@ -1,6 +1,7 @@
 // The show as this window holds it, for the output windows: the value they read and what they
 // ask of the window.
 #include "mainform.h"
+#include "makewizard.h"
 
 #include "controls/htmlistbox.h"
 #include "show/showhost.h"
@@ -19,6 +20,7 @@ public:
     bool SavePictureList() override { return form_.SavePictureList(); }
     int ShowInstructions(const show::Instructions& i) override { return form_.ShowInstructionsDialog(i); }
     QWidget* HostWindow() override { return &form_; }
+    QDialog* MakeWizard() override { return form_.makeWizard(); }
 
 private:
     TMainForm& form_;

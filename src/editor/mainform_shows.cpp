@@ -40,7 +40,7 @@ void TMainForm::setMainCaption() { setWindowTitle(ShowTitle + QStringLiteral(" :
 
 void TMainForm::updateQuorbelLabel()
 {
-    QuorbelLabel->setText(LangText(594) + u' ' + QString::number(QuorbelListBox->Count()) + u' ' + LangText(595));
+    QuorbelLabel->setText(texts_.text(594) + u' ' + QString::number(QuorbelListBox->Count()) + u' ' + texts_.text(595));
 }
 
 void TMainForm::showEditor()
@@ -266,7 +266,7 @@ void TMainForm::OpenQuorbel1Click()
 void TMainForm::DeleteQuorbel1Click()
 {
     TOpenForm& dialog = openForm();
-    if (dialog.ShowWithMode(1) == platform::mrOk && platform::confirm(LangText(10008))) {
+    if (dialog.ShowWithMode(1) == platform::mrOk && platform::confirm(texts_.text(10008))) {
         platform::HourglassCursor hourglass;
         OpenShow(QLatin1String(show::PlaceholderFolder));
         PixImage2->setVisible(false);
@@ -274,7 +274,7 @@ void TMainForm::DeleteQuorbel1Click()
         QuorbelListBox->Items().Clear();
         updateQuorbelLabel();
         const QString folder = show::ShowFolderToDelete(ShowRoot, dialog.ChosenFolder);
-        if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(LangText(10009));
+        if (folder.isEmpty() || !DeleteDirectory(folder)) platform::showInformation(texts_.text(10009));
     }
     SelectFirstPage();
 }

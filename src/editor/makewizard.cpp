@@ -16,7 +16,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TMakeWizzard::TMakeWizzard(QWidget* parent) : QDialog(parent)
+TMakeWizzard::TMakeWizzard(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("MakeWizzard"));
     // A tool window whose only title button is the close box.
@@ -116,16 +116,16 @@ void TMakeWizzard::FormCreate()
     applyAdministratorHint();
     Image1->setPixmap(
         editor::LoadWindowPicture(ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture));
-    setWindowTitle(LangText(6206));
-    Label3->setText(LangText(6200));
-    PCRadioButton->setText(LangText(6201));
-    CDROMRadioButton->setText(LangText(6202));
-    DVDRadioButton->setText(LangText(6203));
-    HTMLRadioButton->setText(LangText(6204));
-    ScreenSaverRadioButton->setText(LangText(6205));
-    HilfeBitBtn->setText(LangText(6001));
-    AbortBitBtn->setText(LangText(6002));
-    WeiterBitBtn->setText(LangText(6003));
+    setWindowTitle(texts_.text(6206));
+    Label3->setText(texts_.text(6200));
+    PCRadioButton->setText(texts_.text(6201));
+    CDROMRadioButton->setText(texts_.text(6202));
+    DVDRadioButton->setText(texts_.text(6203));
+    HTMLRadioButton->setText(texts_.text(6204));
+    ScreenSaverRadioButton->setText(texts_.text(6205));
+    HilfeBitBtn->setText(texts_.text(6001));
+    AbortBitBtn->setText(texts_.text(6002));
+    WeiterBitBtn->setText(texts_.text(6003));
 }
 
 void TMakeWizzard::showEvent(QShowEvent* event)
@@ -151,11 +151,11 @@ void TMakeWizzard::WeiterBitBtnClick()
 {
     switch (ChosenTarget()) {
     case editor::MakeTarget::None:
-        platform::showInformation(LangText(10027));
+        platform::showInformation(texts_.text(10027));
         return;
     case editor::MakeTarget::DvdPlayer:
         // The video wizard takes over; it closes this wizard with OK when a video run starts.
-        if (QDialog* video = WindowRegistry::named<QDialog>(QStringLiteral("DVDWizardForm"))) platform::dialogs().showModal(*video);
+        if (QDialog* video = VideoWizard) platform::dialogs().showModal(*video);
         return;
     default:
         done(platform::mrOk);

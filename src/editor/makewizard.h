@@ -4,8 +4,10 @@
 // showings.
 #include "makestep.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
@@ -14,7 +16,7 @@ class QRadioButton;
 class TMakeWizzard : public QDialog, public RegisteredWindow<TMakeWizzard> {
     Q_OBJECT
 public:
-    explicit TMakeWizzard(QWidget* parent = nullptr);
+    explicit TMakeWizzard(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TMakeWizzard() override;
 
     QLabel* Image1;
@@ -28,6 +30,10 @@ public:
     QPushButton* WeiterBitBtn;
     QPushButton* AbortBitBtn;
     QPushButton* HilfeBitBtn;
+
+    // The video wizard that Next opens for the DVD-player target, handed over by the window that
+    // shows this one; without it that target does nothing.
+    QPointer<QDialog> VideoWizard;
 
     // The checked target (None when no button is checked).
     editor::MakeTarget ChosenTarget() const;
@@ -43,5 +49,6 @@ protected:
 
 private:
     void applyAdministratorHint();
+    const util::TextTable& texts_; // the texts this window shows
 };
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TNewForm::TNewForm(QWidget* parent) : QDialog(parent)
+TNewForm::TNewForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("NewForm"));
     resize(400, 130);
@@ -46,10 +46,10 @@ TNewForm::~TNewForm()
 
 void TNewForm::FormCreate()
 {
-    Label1->setText(LangText(1800));
-    BitBtn1->setText(LangText(1801));
-    BitBtn2->setText(LangText(1802));
-    setWindowTitle(LangText(1803));
+    Label1->setText(texts_.text(1800));
+    BitBtn1->setText(texts_.text(1801));
+    BitBtn2->setText(texts_.text(1802));
+    setWindowTitle(texts_.text(1803));
 }
 
 void TNewForm::FormKeyDown(int key)

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QLineEdit;
@@ -11,7 +12,7 @@ class QPushButton;
 class TNewForm : public QDialog, public RegisteredWindow<TNewForm> {
     Q_OBJECT
 public:
-    explicit TNewForm(QWidget* parent = nullptr);
+    explicit TNewForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TNewForm() override;
 
     QLabel* Label1;
@@ -26,4 +27,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -29,7 +29,7 @@ QPlainTextEdit* memo(QWidget* parent, const char* name)
 
 const char* const TNoDriverForm::DownloadAddress = "https://packages.debian.org/bookworm/cdparanoia";
 
-TNoDriverForm::TNoDriverForm(QWidget* parent) : QDialog(parent)
+TNoDriverForm::TNoDriverForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("NoDriverForm"));
     resize(520, 300);
@@ -76,12 +76,12 @@ TNoDriverForm::~TNoDriverForm()
 void TNoDriverForm::FormCreate()
 {
     Image1->setPixmap(editor::LoadWindowPicture(ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture));
-    Label1->setText(LangText(3700));
-    Memo1->setPlainText(LangText(3701));
-    Memo2->setPlainText(LangText(3702));
-    DownloadButton->setText(LangText(3703));
-    AboartButton->setText(LangText(3704));
-    setWindowTitle(LangText(3705));
+    Label1->setText(texts_.text(3700));
+    Memo1->setPlainText(texts_.text(3701));
+    Memo2->setPlainText(texts_.text(3702));
+    DownloadButton->setText(texts_.text(3703));
+    AboartButton->setText(texts_.text(3704));
+    setWindowTitle(texts_.text(3705));
 }
 
 void TNoDriverForm::DownloadButtonClick()

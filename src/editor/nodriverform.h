@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -11,7 +12,7 @@ class QPushButton;
 class TNoDriverForm : public QDialog, public RegisteredWindow<TNoDriverForm> {
     Q_OBJECT
 public:
-    explicit TNoDriverForm(QWidget* parent = nullptr);
+    explicit TNoDriverForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TNoDriverForm() override;
 
     // Where the driver comes from: on this host, the package that reads audio CDs.
@@ -27,4 +28,7 @@ public:
     void FormCreate();
     void DownloadButtonClick();
     void AboartButtonClick();
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
+TOpenForm::TOpenForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("OpenForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -47,9 +47,9 @@ TOpenForm::~TOpenForm()
 
 void TOpenForm::FormCreate()
 {
-    OpenBitBtn->setText(LangText(4200));
-    BitBtn2->setText(LangText(4201));
-    setWindowTitle(LangText(4202));
+    OpenBitBtn->setText(texts_.text(4200));
+    BitBtn2->setText(texts_.text(4201));
+    setWindowTitle(texts_.text(4202));
 }
 
 int TOpenForm::ShowWithMode(quint8 mode)
@@ -62,8 +62,8 @@ int TOpenForm::ShowWithMode(quint8 mode)
 void TOpenForm::FormActivate()
 {
     platform::HourglassCursor hourglass;
-    DoLabel->setText(LangText(Mode == 0 ? 4203 : 4205));
-    OpenBitBtn->setText(LangText(Mode == 0 ? 4204 : 4206));
+    DoLabel->setText(texts_.text(Mode == 0 ? 4203 : 4205));
+    OpenBitBtn->setText(texts_.text(Mode == 0 ? 4204 : 4206));
     OpenListBox->clear();
     if (ShowRoot.isEmpty()) return;
     for (const show::ShowListing& show : show::ListShows(ShowRoot)) {
@@ -82,7 +82,7 @@ QString TOpenForm::SelectedFolder() const
 bool TOpenForm::HasSelection()
 {
     if (!OpenListBox->selectedItems().isEmpty()) return true;
-    platform::showInformation(LangText(10026));
+    platform::showInformation(texts_.text(10026));
     return false;
 }
 

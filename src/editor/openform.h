@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QListWidget;
@@ -14,7 +15,7 @@ class QPushButton;
 class TOpenForm : public QDialog, public RegisteredWindow<TOpenForm> {
     Q_OBJECT
 public:
-    explicit TOpenForm(QWidget* parent = nullptr);
+    explicit TOpenForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TOpenForm() override;
 
     quint8 Mode = 0;       // 0 open, 1 delete
@@ -41,4 +42,7 @@ public:
 signals:
     // A show was chosen with a double click: the editor goes back to its first page.
     void FirstPageWanted();
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

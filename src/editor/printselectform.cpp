@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TPrintSelectForm::TPrintSelectForm(QWidget* parent) : QDialog(parent)
+TPrintSelectForm::TPrintSelectForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("PrintSelectForm"));
     resize(520, 600);
@@ -41,8 +41,8 @@ TPrintSelectForm::~TPrintSelectForm()
 void TPrintSelectForm::FormCreate()
 {
     HTMLCheckList1->setItemHeight(70);
-    PrintBitBtn->setText(LangText(6700));
-    AbortBitBtn->setText(LangText(6701));
+    PrintBitBtn->setText(texts_.text(6700));
+    AbortBitBtn->setText(texts_.text(6701));
 }
 
 void TPrintSelectForm::FormActivate()
@@ -69,7 +69,7 @@ void TPrintSelectForm::resizeEvent(QResizeEvent* event)
 void TPrintSelectForm::PrintBitBtnClick()
 {
     if (HTMLCheckList1->CheckedCount() == 0) {
-        platform::showInformation(LangText(10011));
+        platform::showInformation(texts_.text(10011));
         return;
     }
     QStringList lines;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QPushButton;
 class QWidget;
@@ -24,7 +25,7 @@ struct PrintSelectionOffer {
 class TPrintSelectForm : public QDialog, public RegisteredWindow<TPrintSelectForm> {
     Q_OBJECT
 public:
-    explicit TPrintSelectForm(QWidget* parent = nullptr);
+    explicit TPrintSelectForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TPrintSelectForm() override;
 
     // What the window offers, given by the window that shows it.
@@ -48,4 +49,5 @@ protected:
 
 private:
     void placeButtons();
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -21,7 +21,7 @@
 
 int TPrintSizeWizard::WidthForCm(double cm) { return platform::roundHalfEven(cm * 495.0 / 13.0); }
 
-TPrintSizeWizard::TPrintSizeWizard(QWidget* parent) : QDialog(parent)
+TPrintSizeWizard::TPrintSizeWizard(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("PrintSizeWizard"));
     auto name = [](QWidget* w, const char* n) {
@@ -97,17 +97,17 @@ void TPrintSizeWizard::FormCreate()
     RadioButton9_13->setChecked(true);
     RadioButton9_13Click();
     Image1->setPixmap(editor::LoadWindowPicture(ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture));
-    setWindowTitle(LangText(6600));
-    Label3->setText(LangText(6601));
-    FormatAnpassungGroupBox1->setTitle(LangText(6602));
-    RadioButton9_13->setText(LangText(6603));
-    RadioButton10_15->setText(LangText(6604));
-    RadioButton13_18->setText(LangText(6605));
-    RadioButton_Frei->setText(LangText(6606));
-    TextCheckBox->setText(LangText(6607));
-    SaveBitBtn->setText(LangText(6608));
-    AbortBitBtn->setText(LangText(6609));
-    Label1->setText(LangText(6610));
+    setWindowTitle(texts_.text(6600));
+    Label3->setText(texts_.text(6601));
+    FormatAnpassungGroupBox1->setTitle(texts_.text(6602));
+    RadioButton9_13->setText(texts_.text(6603));
+    RadioButton10_15->setText(texts_.text(6604));
+    RadioButton13_18->setText(texts_.text(6605));
+    RadioButton_Frei->setText(texts_.text(6606));
+    TextCheckBox->setText(texts_.text(6607));
+    SaveBitBtn->setText(texts_.text(6608));
+    AbortBitBtn->setText(texts_.text(6609));
+    Label1->setText(texts_.text(6610));
 }
 
 void TPrintSizeWizard::setPrintWidth(int width)
@@ -142,7 +142,7 @@ void TPrintSizeWizard::Edit1Change()
     // A width that is no number, or none a picture can have (zero, negative, endless), falls
     // back to 9 x 13.
     if (!ok || !std::isfinite(value) || value <= 0) {
-        platform::showInformation(LangText(6611));
+        platform::showInformation(texts_.text(6611));
         setPrintWidth(495);
         return;
     }

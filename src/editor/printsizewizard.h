@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QCheckBox;
 class QFrame;
@@ -18,7 +19,7 @@ class QRadioButton;
 class TPrintSizeWizard : public QDialog, public RegisteredWindow<TPrintSizeWizard> {
     Q_OBJECT
 public:
-    explicit TPrintSizeWizard(QWidget* parent = nullptr);
+    explicit TPrintSizeWizard(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TPrintSizeWizard() override;
 
     // The longer side in report pixels (96 per inch) for a free width in centimetres: a 13 cm
@@ -57,4 +58,5 @@ public:
 
 private:
     void setPrintWidth(int width);
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -32,7 +32,7 @@ QString TipFileName(const QString& languageCode, int number)
     return tipFolder(languageCode) + PadLeftChar(QString::number(number), u'0', 4) + QStringLiteral(".tpp");
 }
 
-TTipForm::TTipForm(QWidget* parent) : QDialog(parent)
+TTipForm::TTipForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("TipForm"));
     resize(520, 300);
@@ -70,10 +70,10 @@ TTipForm::~TTipForm()
 
 void TTipForm::FormCreate()
 {
-    CheckBox1->setText(LangText(4800));
-    CloseBitBtn->setText(LangText(4801));
-    NextTipBitBtn->setText(LangText(4802));
-    setWindowTitle(LangText(4803));
+    CheckBox1->setText(texts_.text(4800));
+    CloseBitBtn->setText(texts_.text(4801));
+    NextTipBitBtn->setText(texts_.text(4802));
+    setWindowTitle(texts_.text(4803));
     const QPixmap picture = editor::LoadWindowPicture(ProductInfo.ProgramDir + QStringLiteral("recom\\") + ProductInfo.WizardPicture);
     if (!picture.isNull()) Image1->setPixmap(picture.scaledToWidth(120, Qt::SmoothTransformation));
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,7 +17,7 @@ QString TipFileName(const QString& languageCode, int number);
 class TTipForm : public QDialog, public RegisteredWindow<TTipForm> {
     Q_OBJECT
 public:
-    explicit TTipForm(QWidget* parent = nullptr);
+    explicit TTipForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TTipForm() override;
 
     QPlainTextEdit* Memo1;
@@ -34,4 +35,7 @@ public:
     void ShowNextTip();
     void NextTipBitBtnClick();
     void CloseBitBtnClick();
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

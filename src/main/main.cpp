@@ -34,7 +34,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    RegisterProgramWindows();
+    RegisterProgramWindows(util::TextTable::instance()); // the run's one table, filled by the start-up
     const auto windows = StartUp();
     return app.exec();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What the main window needs of the output windows it opens: the print report with the current
 // printer's name, and the audio information window whose analysis the music list also uses. The
-// output layer installs them (RegisterPrintWindows, RegisterAudioWindows, or their one-call
-// installers); the editor asks for them here, so it includes nothing of the outputs'.
+// output layer builds them (print::ReportWindows, AudioInformation) and the program hands them to
+// the main window when it makes it, so the editor includes nothing of the outputs'.
 #include "showcontext.h"
 
 #include <QString>
@@ -42,11 +42,11 @@ public:
     virtual void ShowFile(QWidget* window, const QString& file) = 0;
 };
 
-// The windows in force, or nullptr.
-PrintWindows* printWindows();
-AudioWindows* audioWindows();
-// Installs them (nullptr removes). The caller keeps ownership.
-void setPrintWindows(PrintWindows* windows);
-void setAudioWindows(AudioWindows* windows);
+// The output windows the main window is made with. Whoever makes the window keeps them alive
+// as long as the window.
+struct OutputWindows {
+    PrintWindows& print;
+    AudioWindows& audio;
+};
 
 } // namespace show

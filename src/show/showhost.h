@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace show {
@@ -30,6 +31,9 @@ public:
     virtual int ShowInstructions(const Instructions& i) = 0;
     // The window that holds the show: the parent of the outputs' helper windows.
     virtual QWidget* HostWindow() = 0;
+    // The make wizard the host shows, which a video wizard opened from it closes with itself;
+    // null while the host has shown none.
+    virtual QDialog* MakeWizard() = 0;
 };
 
 } // namespace show

@@ -1,7 +1,8 @@
 #pragma once
 // The texts the windows show, in the run's language, and the product's title: one table for the
-// whole run, which every window reads through LangText. The start (src/app) fills it when it
-// determines the product and reads the language's texts; until then every text is empty.
+// whole run. The program hands it to each window it makes, which reads its texts from it; code
+// that is no window reads it through LangText. The start (src/app) fills it when it determines
+// the product and reads the language's texts; until then every text is empty.
 #include <QHash>
 #include <QString>
 

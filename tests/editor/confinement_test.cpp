@@ -120,7 +120,9 @@ TEST_F(ConfinementTest, NoRoutineThatDeletesRenamesOrOverwritesReachesOutOfItsFo
          }},
         {"encoder-folder clean-up", aside,
          [](const QString& f) {
-             TMainForm main;
+             print::ReportWindows printWindows;
+             AudioInformation audioWindows;
+             TMainForm main({printWindows, audioWindows});
              main.EncoderFolder = f;
              TDVDForm dvd(main.showHost());
              dvd.CleanEncoderFolder();

@@ -62,7 +62,7 @@ TEST_F(DialogsTest, TheTipWindowStopsAtTheLastTip)
 TEST_F(DialogsTest, TipsCanBeSwitchedOffAndOnAgain)
 {
     QFile::remove(hostProgram("NoTip.ini"));
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     // Opening the sample show brings the tips; the user switches them off.
     dialogs.modalScript.push_back([](QDialog& d) {
         auto& t = static_cast<TTipForm&>(d);
@@ -85,7 +85,7 @@ TEST_F(DialogsTest, TipsCanBeSwitchedOffAndOnAgain)
 
 TEST_F(DialogsTest, TheShowChooserAsksForASelection)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     TOpenForm& chooser = form->openForm();
     chooser.Mode = 1;
     chooser.FormActivate();

@@ -19,6 +19,11 @@
 class EditorTest : public testsupport::WorldTest {
 protected:
     testsupport::ScriptedDialogs dialogs;
+    // The report and the audio information window the main window is made with, as the start-up
+    // makes them.
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    show::OutputWindows outputWindows() { return {printWindows, audioWindows}; }
 
     void SetUp() override
     {
@@ -26,9 +31,6 @@ protected:
         // The tips would come up after every open; the cases that want them delete the marker.
         world.writeHostFile("program/NoTip.ini", {});
         useLanguage("GERMAN");
-        // The report and the audio information window, as the start-up installs them.
-        InstallPrintWindows();
-        InstallAudioWindows();
     }
     void TearDown() override { platform::setModulePathOverride(QString()); }
 

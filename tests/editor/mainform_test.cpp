@@ -47,7 +47,7 @@ class MainFormTest : public EditorTest {
 protected:
     std::unique_ptr<TMainForm> form;
 
-    void create() { form = std::make_unique<TMainForm>(); }
+    void create() { form = std::make_unique<TMainForm>(outputWindows()); }
     void TearDown() override
     {
         form.reset();
@@ -527,7 +527,7 @@ TEST_F(MainFormTest, HelpThatCannotOpenSaysWhereTheHelpFileIs)
 
 TEST_F(MainFormTest, StartUpMakesTheEditorsWindowsInItsOrder)
 {
-    RegisterEditorWindows();
+    RegisterEditorWindows(outputWindows(), util::TextTable::instance());
     auto windows = CreateApplicationWindows();
     auto* main = qobject_cast<TMainForm*>(windows[0].get());
     ASSERT_NE(main, nullptr);

@@ -46,7 +46,7 @@ protected:
     // The window with the sample show Quorbel_0001 (five pictures) open.
     void openSampleShow()
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         form->BeispielBitBtnClick();
         ASSERT_EQ(form->QuorbelListBox->Count(), 5);
         dialogs.clear();

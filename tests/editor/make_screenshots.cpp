@@ -7,6 +7,8 @@
 #include "editor/anweisungform.h"
 #include "editor/exportform.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "editor/makewizard.h"
 #include "platform/drives.h"
 #include "platform/folders.h"
@@ -36,7 +38,9 @@ int main(int argc, char** argv)
     DetermineProductInfo();
     ReloadWindowsInfo();
     for (const char* player : {"Quorbel-Player.exe", "Quorbelix-Player.exe"}) platform::ProgramTable::instance().set(player, "true");
-    TMainForm form;
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    TMainForm form({printWindows, audioWindows});
     TMakeWizzard wizard;
     TExportForm exportForm;
     TAnweisungForm instructions;

@@ -281,7 +281,8 @@ TEST_F(MakeTest, PcTargetWithoutATitleStopsAtItsMessage)
 TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 {
     openSampleShow();
-    THTMLForm gallery(form->showHost()); // as the start-up makes it
+    THTMLForm gallery(form->showHost()); // as the start-up makes it and hands it over
+    form->runWindows.gallery = &gallery;
     const QString opened = recordStarts("open"); // the gallery shows its pages in the browser
     for (bool write : {false, true}) {
         SCOPED_TRACE(write);
@@ -316,7 +317,8 @@ TEST_F(MakeTest, HtmlTargetShowsItsInstructionsOnlyWhenTheGalleryWrotePages)
 TEST_F(MakeTest, DvdTargetLeavesTheWorkToTheVideoWizard)
 {
     openSampleShow();
-    TDVDWizardForm videoWizard(form->showHost()); // as the start-up makes it
+    TDVDWizardForm videoWizard(form->showHost()); // as the start-up makes it and hands it over
+    form->runWindows.videoWizard = &videoWizard;
     form->FullscreenCheckBox->setChecked(false);
     const QString generator = sha256(hostProgram("Generator.ini"));
 
@@ -345,4 +347,43 @@ TEST_F(MakeTest, DvdTargetLeavesTheWorkToTheVideoWizard)
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(crudini(hostProgram("Generator.ini"), "Fullscreen"), "FALSE");
     EXPECT_EQ(crudini(hostD("Quorbel/Settings.ini"), "Fullscreen"), "FALSE");
+}
+
+// The video wizard answers the make wizard it was opened from, whichever window made that one:
+// Back leaves it open, Cancel closes it with the video wizard.
+TEST_F(MakeTest, TheVideoWizardAnswersTheMakeWizardItWasOpenedFrom)
+{
+    openSampleShow();
+    TDVDWizardForm videoWizard(form->showHost()); // as the start-up makes it and hands it over
+    form->runWindows.videoWizard = &videoWizard;
+    struct Case {
+        const char* button;
+        void (TDVDWizardForm::*click)();
+        int makeResult;
+    };
+    const Case cases[] = {
+        {"back", &TDVDWizardForm::ZurueckBitBtnClick, -1},
+        {"cancel", &TDVDWizardForm::AbortBitBtnClick, QDialog::Rejected},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        int makeResult = -2;
+        dialogs.modalScript.push_back([&makeResult](QDialog& d) {
+            auto& make = static_cast<TMakeWizzard&>(d);
+            make.setResult(-1); // open, no answer yet
+            make.DVDRadioButton->setChecked(true);
+            make.WeiterBitBtn->click();
+            makeResult = make.result();
+            return int(platform::mrCancel);
+        });
+        dialogs.modalScript.push_back([&c](QDialog& d) {
+            (static_cast<TDVDWizardForm&>(d).*c.click)();
+            return d.result();
+        });
+        selectPage(editor::MakePage);
+        EXPECT_EQ(dialogs.modalForms, QStringList({"MakeWizzard", "DVDWizardForm"}));
+        EXPECT_EQ(makeResult, c.makeResult);
+        EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+        dialogs.clear();
+    }
 }

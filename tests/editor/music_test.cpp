@@ -40,7 +40,7 @@ protected:
         EditorTest::SetUp();
         sources = world.hostC() + "/music";
         QDir().mkpath(sources);
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         writeAll(hostD("Quorbel/Quorbel_0003/Quorbel.ini"), "[QUORBEL]\r\nTitel=Music\r\nTime=3\r\n");
         form->OpenShow("Quorbel_0003");
         dialogs.clear();

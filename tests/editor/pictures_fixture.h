@@ -46,7 +46,7 @@ protected:
     // The window with a new, empty show titled "Holiday" on the pictures page.
     void createWithNewShow()
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         form->resize(1280, 1000);
         form->show();
         dialogs.modalScript.push_back([](QDialog& d) {

@@ -215,7 +215,7 @@ TEST_F(PicturesTest, ACaptionTypedAndAPictureMovedSurviveReopeningTheShow)
 
     const QString folder = form->ShowFolder;
     form.reset(); // closing the window
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     form->OpenShow(folder);
     EXPECT_EQ(showLines(), QStringList({"c.jpg", "a.jpg", "b.jpg | Sunset"}));
 }
@@ -415,7 +415,7 @@ TEST_F(PicturesTest, OpeningAShowMakesMissingThumbnailsAndDropsThoseOfEarlierEdi
     writeAll(hostD("Quorbel/Quorbel_0003/Quorbel.ini"), "[QUORBEL]\r\nTitel=Old\r\nTime=3\r\n");
     writeAll(hostD("Quorbel/Quorbel_0003/Pictures.ini"), "a.jpg | one\r\nb.jpg\r\n");
     writeAll(hostD("Quorbel/Quorbel_0003/_THUMB_1a.jpg"), "an earlier edit");
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     form->OpenShow("Quorbel_0003");
     EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_a.jpg") + "'"), "105x70");
     EXPECT_EQ(testsupport::runHost("identify -format %wx%h '" + showHost("_THUMB_b.jpg") + "'"), "47x70");

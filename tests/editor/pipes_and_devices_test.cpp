@@ -10,7 +10,7 @@ using platform::MessageKind;
 TEST_F(PicturesTest, APipeWhereAFileIsExpectedNeitherBlocksNorPassesForAFile)
 {
     if (!haveTools()) GTEST_SKIP() << "ImageMagick is not installed";
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     const QString show = hostD("Quorbel/Quorbel_0005");
     writeAll(show + "/Quorbel.ini", "[QUORBEL]\r\nTitel=Pipes\r\nTime=3\r\n");
     makeJpeg(show + "/real.jpg", 40, 30);

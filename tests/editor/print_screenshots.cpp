@@ -3,6 +3,8 @@
 // photographs the print size dialog and the print selection with some pictures ticked.
 #include "controls/htmlchecklist.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "editor/printselectform.h"
 #include "editor/printsizewizard.h"
 #include "output/print/qrlistform.h"
@@ -25,7 +27,9 @@ int main(int argc, char** argv)
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
     testsupport::runFromProgramDir(programDir);
-    TMainForm form;
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    TMainForm form({printWindows, audioWindows});
     form.BeispielBitBtnClick();
     TPrintSizeWizard wizard;
     wizard.RadioButton_Frei->click();

@@ -66,7 +66,7 @@ protected:
 
 TEST_F(PrintTest, TheSizeDialogSetsThePrintWidth)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     TPrintSizeWizard wizard;
     EXPECT_EQ(wizard.PrintWidth, 495);
     EXPECT_EQ(wizard.windowTitle(), LangText(6600));
@@ -102,7 +102,7 @@ TEST_F(PrintTest, TheSizeDialogSetsThePrintWidth)
 
 TEST_F(PrintTest, DeletingTheFreeWidthComplainsPerKeystrokeThatLeavesNoNumber)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     TPrintSizeWizard wizard;
     wizard.RadioButton_Frei->click();
     wizard.Edit1->setText("15");
@@ -120,7 +120,7 @@ TEST_F(PrintTest, DeletingTheFreeWidthComplainsPerKeystrokeThatLeavesNoNumber)
 
 TEST_F(PrintTest, CaptionsAreTakenOnlyWithOk)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     TPrintSizeWizard wizard;
     wizard.TextCheckBox->setChecked(true);
     wizard.AbortBitBtn->click();
@@ -192,7 +192,7 @@ TEST_F(PrintTest, ASelectionThatCannotBeWrittenIsReported)
 
 TEST_F(PrintTest, AnEmptyShowOrNoDefaultPrinterStopsThePrint)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     {
         // The page alone: the user's change to it would refuse the empty show by itself.
         const QSignalBlocker block(form->PageControl1);
@@ -212,7 +212,7 @@ TEST_F(PrintTest, AnEmptyShowOrNoDefaultPrinterStopsThePrint)
 
 TEST_F(PrintTest, ThePrinterNameIsThatOfTheCurrentIndex)
 {
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     struct Case {
         const char* what;
         print::PrinterList list;

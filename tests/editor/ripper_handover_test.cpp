@@ -36,7 +36,7 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         writeAll(hostD("Quorbel/Quorbel_0003/Quorbel.ini"), "[QUORBEL]\r\nTitel=Rip\r\nTime=3\r\n");
         form->OpenShow("Quorbel_0003");
         dialogs.clear();

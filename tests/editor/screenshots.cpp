@@ -3,6 +3,8 @@
 // shows each of the four pages in turn and photographs the screen with ImageMagick's import.
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "support/screenshots.h"
 
 #include <QApplication>
@@ -22,7 +24,9 @@ int main(int argc, char** argv)
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
     testsupport::runFromProgramDir(programDir);
-    TMainForm form;
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    TMainForm form({printWindows, audioWindows});
     form.show();
     settle(800);
     shoot(out + "/main_start.png");

@@ -146,7 +146,7 @@ TEST_F(StagingTest, AFullDiskNamesEveryFileItLeftOut)
 {
     testsupport::SmallDisk disk(hostD(), "2m"); // room for the sample shows, not for the player
     if (!disk.ready()) GTEST_SKIP() << disk.why();
-    TMainForm form;
+    TMainForm form(outputWindows());
     QStringList errors;
     for (const auto& m : dialogs.messages)
         if (m.kind == platform::MessageKind::Error) errors << m.text;

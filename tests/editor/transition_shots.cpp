@@ -3,6 +3,8 @@
 // under a real X server; transition_shots.sh sets the world up.
 #include "app/productinfo.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "imaging/piximage.h"
 #include "platform/drives.h"
 #include "platform/folders.h"
@@ -58,7 +60,9 @@ int main(int argc, char** argv)
     platform::setModulePathOverride(platform::toWindowsPath(programDir) + "\\quorbel_pro");
     DetermineProductInfo();
     ReloadWindowsInfo();
-    TMainForm form;
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    TMainForm form({printWindows, audioWindows});
     form.show();
     form.BeispielBitBtnClick();
     form.PageControl1->setCurrentIndex(2);

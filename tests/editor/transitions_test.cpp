@@ -27,7 +27,7 @@ protected:
         one.save(hostProgram("Preview1.jpg"), "JPG");
         two.save(hostProgram("Preview2.jpg"), "JPG");
     }
-    void create() { form = std::make_unique<TMainForm>(); }
+    void create() { form = std::make_unique<TMainForm>(outputWindows()); }
     void TearDown() override
     {
         form.reset();

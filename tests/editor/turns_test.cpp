@@ -144,7 +144,7 @@ TEST_F(PicturesTest, AnUncaptionedPictureShowsAndStoresItsNameAlone)
     const QByteArray stored = readAll(showHost("Pictures.ini"));
     EXPECT_EQ(stored, "orient6.jpg\r\nbeach.jpg | Sand\r\n");
     form.reset();
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(outputWindows());
     form->OpenShow(folder);
     EXPECT_EQ(showLines(), QStringList({"orient6.jpg", "beach.jpg | Sand"}));
     ASSERT_TRUE(form->SavePictureList());

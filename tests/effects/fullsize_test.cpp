@@ -3,7 +3,6 @@
 // turns, the effect tree and sharpen reached from it, and writes that fail.
 #include "editing_fixture.h"
 
-#include "app/windowregistry.h"
 #include "effects/ui/fullsizeform.h"
 #include "platform/process.h"
 #include "support/filesizelimit.h"
@@ -151,7 +150,7 @@ TEST_F(ViewerTest, EditPictureOpensTheViewerWithThePictureFittedAndEveryButtonLe
         EXPECT_TRUE(dialogs.messages[0].text.startsWith(
             "Unable to start internet browser! Make sure you have it properly set-up on your system!\nThe help could not be opened"));
     });
-    EXPECT_FALSE(WindowRegistry::find<TFullsizeForm>()->isVisible());
+    EXPECT_FALSE(form->fullsizeForm().isVisible());
 
     // A click on the preview opens it too, while the edit button is on.
     dialogs.modalScript.push_back([](QDialog&) { return int(platform::mrCancel); });

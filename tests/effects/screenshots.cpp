@@ -5,6 +5,8 @@
 // ImageMagick's import each time.
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "imaging/piximage.h"
 #include "effects/ui/fullsizeform.h"
 #include "effects/ui/painteffectsform.h"
@@ -26,7 +28,9 @@ int main(int argc, char** argv)
     const QString programDir = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
     testsupport::runFromProgramDir(programDir);
-    TMainForm form;
+    print::ReportWindows printWindows;
+    AudioInformation audioWindows;
+    TMainForm form({printWindows, audioWindows});
     form.show();
     settle(500);
     form.BeispielBitBtnClick();

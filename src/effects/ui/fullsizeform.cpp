@@ -50,7 +50,7 @@ int scaledDown(std::int64_t value, std::int64_t numerator, std::int64_t denomina
 
 } // namespace
 
-TFullsizeForm::TFullsizeForm(QWidget* parent) : QDialog(parent)
+TFullsizeForm::TFullsizeForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("FullsizeForm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -188,12 +188,12 @@ void TFullsizeForm::FormCreate()
         {CutBitBtn, 3004}, {SharpenBitBtn, 3005}, {EffekteBitBtn, 3006}, {UndoBitBtn, 3007},
         {PrintBitBtn, 3008}, {HelpBitBtn, 3009}, {CloseBitBtn, 3010},
     };
-    for (const auto& [b, n] : captions) b->setText(LangText(n));
+    for (const auto& [b, n] : captions) b->setText(texts_.text(n));
     const std::pair<QToolButton*, int> hints[] = {
         {SpeedButton6, 603}, {SpeedButton5, 604}, {SpeedButton7, 605}, {SpeedButton9, 606}, {SpeedButton10, 607},
     };
-    for (const auto& [b, n] : hints) b->setToolTip(LangText(n));
-    setWindowTitle(util::TextTable::instance().title());
+    for (const auto& [b, n] : hints) b->setToolTip(texts_.text(n));
+    setWindowTitle(texts_.title());
 }
 
 // ---- activation and the main picture ----
@@ -492,7 +492,7 @@ bool TFullsizeForm::CropToFloater()
 void TFullsizeForm::CutBitBtnClick()
 {
     if (markedRect().isEmpty()) {
-        platform::showInformation(LangText(3011));
+        platform::showInformation(texts_.text(3011));
         return;
     }
     effectsui::PictureEditHost* host = hostForEdit();
@@ -503,7 +503,7 @@ void TFullsizeForm::CutBitBtnClick()
         // What this window shows is not the picture (nor a rectangle of it): the picture is
         // shown again, to be marked afresh.
         TakeOverMainPicture();
-        platform::showInformation(LangText(3011));
+        platform::showInformation(texts_.text(3011));
         return;
     }
     // The picture as it stands, to put back when the cut cannot be written.

@@ -6,6 +6,7 @@
 // afterwards; the crop is the viewer's own: the user marks a rectangle with the mouse, may pick
 // it up as a floater, and the crop button cuts the picture to it and writes the file.
 #include "returnactivation.h"
+#include "util/texttable.h"
 
 #include <QDialog>
 #include <QRect>
@@ -27,7 +28,7 @@ class PictureEditHost;
 class TFullsizeForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TFullsizeForm(QWidget* parent = nullptr);
+    explicit TFullsizeForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TFullsizeForm() override;
 
     QWidget* Panel1; // the buttons on the left
@@ -121,4 +122,5 @@ private:
     // The file the viewer shows: the selected picture when the main picture was last taken over.
     QString picture_;
     effectsui::ReturnActivation activation_;
+    const util::TextTable& texts_; // the texts this window shows
 };

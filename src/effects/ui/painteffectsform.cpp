@@ -53,7 +53,7 @@ void showFitted(QLabel* box, const QImage& image)
 
 } // namespace
 
-TPainterEffectsF::TPainterEffectsF(QWidget* owner) : QDialog(nullptr)
+TPainterEffectsF::TPainterEffectsF(QWidget* owner, const util::TextTable& texts) : QDialog(nullptr), texts_(texts)
 {
     // The owner (the drawing control) frees the dialog; the window itself is top-level.
     Q_UNUSED(owner);
@@ -150,15 +150,15 @@ void TPainterEffectsF::buildTree()
 
 void TPainterEffectsF::FormCreate()
 {
-    Label9->setText(LangText(2000));
-    Label1->setText(LangText(2001));
-    Label2->setText(LangText(2002));
-    Label6->setText(LangText(2003));
-    Label7->setText(LangText(2004));
-    SaveBitBtn->setText(LangText(2005));
-    AbortBitBtn->setText(LangText(2006));
-    Label8->setText(LangText(2007));
-    ZuruecksetzenButton->setText(LangText(2011));
+    Label9->setText(texts_.text(2000));
+    Label1->setText(texts_.text(2001));
+    Label2->setText(texts_.text(2002));
+    Label6->setText(texts_.text(2003));
+    Label7->setText(texts_.text(2004));
+    SaveBitBtn->setText(texts_.text(2005));
+    AbortBitBtn->setText(texts_.text(2006));
+    Label8->setText(texts_.text(2007));
+    ZuruecksetzenButton->setText(texts_.text(2011));
     writeTrackLabels();
 }
 
@@ -204,9 +204,9 @@ bool TPainterEffectsF::SelectEffect(const QString& path)
 
 void TPainterEffectsF::writeTrackLabels()
 {
-    HelligkeitLabel->setText(LangText(2008) + QStringLiteral(": ") + QString::number(HelligkeitTrackBar->value()));
-    KontrastLabel->setText(LangText(2009) + QStringLiteral(": ") + QString::number(KontrastTrackBar->value()));
-    FarbeLabel->setText(LangText(2010) + QStringLiteral(": ") + QString::number(FarbeTrackBar->value() - 250));
+    HelligkeitLabel->setText(texts_.text(2008) + QStringLiteral(": ") + QString::number(HelligkeitTrackBar->value()));
+    KontrastLabel->setText(texts_.text(2009) + QStringLiteral(": ") + QString::number(KontrastTrackBar->value()));
+    FarbeLabel->setText(texts_.text(2010) + QStringLiteral(": ") + QString::number(FarbeTrackBar->value() - 250));
 }
 
 void TPainterEffectsF::ShowPreview(const QImage& image)

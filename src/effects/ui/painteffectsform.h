@@ -4,6 +4,7 @@
 // small copy of the picture beside the unchanged picture, and saved over the picture file.
 // Shown without a modal loop; the drawing control that runs the effects owns it.
 #include "returnactivation.h"
+#include "util/texttable.h"
 
 #include <QDialog>
 
@@ -18,7 +19,7 @@ class TvelDrawImage;
 class TPainterEffectsF : public QDialog {
     Q_OBJECT
 public:
-    explicit TPainterEffectsF(QWidget* owner = nullptr);
+    explicit TPainterEffectsF(QWidget* owner = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TPainterEffectsF() override;
 
     QWidget* HelligkeitPanel;
@@ -106,4 +107,5 @@ private:
     QImage preview_;
     QImage original_;
     effectsui::ReturnActivation activation_;
+    const util::TextTable& texts_; // the texts this window shows
 };

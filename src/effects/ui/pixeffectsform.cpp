@@ -24,12 +24,12 @@ namespace {
 
 QString percentText(const QString& prefix, int value) { return prefix + QString::number(value) + QStringLiteral("%"); }
 
-// A channel's label: its name in the chosen language, then the bar's value.
-QString channelText(int textNumber, int value) { return percentText(LangText(textNumber) + QStringLiteral(": "), value); }
+// A channel's label: its name, then the bar's value.
+QString channelText(const QString& name, int value) { return percentText(name + QStringLiteral(": "), value); }
 
 } // namespace
 
-TPixEffectsForm::TPixEffectsForm(QWidget* parent) : QDialog(parent)
+TPixEffectsForm::TPixEffectsForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("PixEffectsForm"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -101,19 +101,19 @@ TPixEffectsForm::~TPixEffectsForm()
 
 void TPixEffectsForm::FormCreate()
 {
-    Label1->setText(LangText(1503));
-    Label2->setText(LangText(1504));
-    Label3->setText(LangText(1507));
-    RedLabel->setText(LangText(1508));
-    GreenLabel->setText(LangText(1509));
-    BlueLabel->setText(LangText(1510));
-    ZuruecksetzenButton->setText(LangText(1511));
-    Label7->setText(LangText(1500));
-    Label4->setText(LangText(1501));
-    Label5->setText(LangText(1502));
-    Button1->setText(LangText(1505));
-    SaveBitBtn->setText(LangText(2005));
-    AbortBitBtn->setText(LangText(2006));
+    Label1->setText(texts_.text(1503));
+    Label2->setText(texts_.text(1504));
+    Label3->setText(texts_.text(1507));
+    RedLabel->setText(texts_.text(1508));
+    GreenLabel->setText(texts_.text(1509));
+    BlueLabel->setText(texts_.text(1510));
+    ZuruecksetzenButton->setText(texts_.text(1511));
+    Label7->setText(texts_.text(1500));
+    Label4->setText(texts_.text(1501));
+    Label5->setText(texts_.text(1502));
+    Button1->setText(texts_.text(1505));
+    SaveBitBtn->setText(texts_.text(2005));
+    AbortBitBtn->setText(texts_.text(2006));
 }
 
 void TPixEffectsForm::showEvent(QShowEvent* event)
@@ -162,7 +162,7 @@ void TPixEffectsForm::FormActivate()
         SharpenPanel->setVisible(true);
         setBar(SharpenTrackBar, 0);
         SharpenValue = 0;
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+        SharpenLabel->setText(texts_.text(1506) + QStringLiteral(" 0%"));
     }
 }
 
@@ -217,11 +217,11 @@ void TPixEffectsForm::barChange(QSlider* bar)
 void TPixEffectsForm::showBarValues()
 {
     if (Mode == QLatin1String("RGB")) {
-        RedLabel->setText(channelText(1508, RedTrackBar->value()));
-        GreenLabel->setText(channelText(1509, GreenTrackBar->value()));
-        BlueLabel->setText(channelText(1510, BlueTrackBar->value()));
+        RedLabel->setText(channelText(texts_.text(1508), RedTrackBar->value()));
+        GreenLabel->setText(channelText(texts_.text(1509), GreenTrackBar->value()));
+        BlueLabel->setText(channelText(texts_.text(1510), BlueTrackBar->value()));
     } else if (Mode == QLatin1String("SHARPEN")) {
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
+        SharpenLabel->setText(texts_.text(1506) + QStringLiteral(" ") + QString::number(SharpenTrackBar->value()) + QStringLiteral("%"));
     }
 }
 
@@ -268,7 +268,7 @@ void TPixEffectsForm::ApplyEffectPreview()
     } else if (Mode == QLatin1String("SHARPEN")) {
         previewLoaded_ = restartPreview();
         SharpenValue = SharpenTrackBar->value();
-        SharpenLabel->setText(LangText(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
+        SharpenLabel->setText(texts_.text(1506) + QStringLiteral(" ") + QString::number(SharpenValue) + QStringLiteral("%"));
         if (!previewLoaded_) return;
         try {
             if (PixImage1->Sharpen(SharpenValue) != 1) previewLoaded_ = false;
@@ -294,7 +294,7 @@ void TPixEffectsForm::Button1Click()
     keyStep_ = false;
     setBar(SharpenTrackBar, 0);
     SharpenValue = 0;
-    SharpenLabel->setText(LangText(1506) + QStringLiteral(" 0%"));
+    SharpenLabel->setText(texts_.text(1506) + QStringLiteral(" 0%"));
     PreviewPending = true;
     SharpenTrackBarChange();
 }

@@ -2,6 +2,8 @@
 // TPixEffectsForm: the modal colour-balance and sharpen dialog. The original and a preview side
 // by side; the red, green and blue bars weaken their channels ("RGB"), or one bar sharpens or
 // softens the picture ("SHARPEN"); the preview is what is saved over the picture file.
+#include "util/texttable.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -15,7 +17,7 @@ class TPixImage;
 class TPixEffectsForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TPixEffectsForm(QWidget* parent = nullptr);
+    explicit TPixEffectsForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TPixEffectsForm() override;
 
     QLabel* Label1;
@@ -84,4 +86,5 @@ private:
     bool previewLoaded_ = false;
     // The picture the dialog was shown for.
     QString picture_;
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -3,51 +3,44 @@
 #include "checkaudioform.h"
 
 #include "app/startup.h"
-#include "show/outputwindows.h"
 
 namespace {
-
-class AudioInformation final : public show::AudioWindows {
-public:
-    QWidget* RunWindow() override { return TCheckAudioForm::instance(); }
-    QWidget* NewWindow(QWidget* owner) override { return new TCheckAudioForm(owner); }
-
-    show::AudioFacts Analyse(QWidget* window, const QString& file) override
-    {
-        TCheckAudioForm& check = form(window);
-        check.FileName = file;
-        check.AnalyseFile();
-        return {check.SampleRateHz, check.StereoMark};
-    }
-
-    void ShowFile(QWidget* window, const QString& file) override
-    {
-        TCheckAudioForm& info = form(window);
-        info.FileName = file;
-        if (info.isVisible()) {
-            // Showing an open window again does not run its show event: analyse here.
-            info.AnalyseFile();
-            info.raise();
-            info.activateWindow();
-        } else {
-            info.show();
-        }
-    }
-
-private:
-    static TCheckAudioForm& form(QWidget* window) { return *static_cast<TCheckAudioForm*>(window); }
-};
-
+TCheckAudioForm& checkForm(QWidget* window) { return *static_cast<TCheckAudioForm*>(window); }
 } // namespace
 
-void InstallAudioWindows()
+QWidget* AudioInformation::RunWindow() { return runWindow_; }
+
+void AudioInformation::UseRunWindow(TCheckAudioForm* form) { runWindow_ = form; }
+
+QWidget* AudioInformation::NewWindow(QWidget* owner) { return new TCheckAudioForm(owner, texts_); }
+
+show::AudioFacts AudioInformation::Analyse(QWidget* window, const QString& file)
 {
-    static AudioInformation windows;
-    show::setAudioWindows(&windows);
+    TCheckAudioForm& check = checkForm(window);
+    check.FileName = file;
+    check.AnalyseFile();
+    return {check.SampleRateHz, check.StereoMark};
 }
 
-void RegisterAudioWindows()
+void AudioInformation::ShowFile(QWidget* window, const QString& file)
 {
-    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [] { return std::make_unique<TCheckAudioForm>(); });
-    InstallAudioWindows();
+    TCheckAudioForm& info = checkForm(window);
+    info.FileName = file;
+    if (info.isVisible()) {
+        // Showing an open window again does not run its show event: analyse here.
+        info.AnalyseFile();
+        info.raise();
+        info.activateWindow();
+    } else {
+        info.show();
+    }
+}
+
+void RegisterAudioWindows(AudioInformation& windows, const util::TextTable& texts)
+{
+    RegisterWindowMaker(QStringLiteral("CheckAudioForm"), [&windows, &texts] {
+        auto form = std::make_unique<TCheckAudioForm>(nullptr, texts);
+        windows.UseRunWindow(form.get());
+        return form;
+    });
 }

@@ -46,7 +46,7 @@ QLineEdit* addWaveRow(QFrame* panel, int row, const QString& caption, const char
 
 } // namespace
 
-TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
+TCheckAudioForm::TCheckAudioForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("CheckAudioForm"));
     setWindowTitle(QStringLiteral("Audio Info"));
@@ -100,7 +100,7 @@ TCheckAudioForm::TCheckAudioForm(QWidget* parent) : QDialog(parent)
 void TCheckAudioForm::FormCreate()
 {
     Image1->setPixmap(LoadWizardPicture());
-    CloseButton->setText(LangText(6400));
+    CloseButton->setText(texts_.text(6400));
 }
 
 void TCheckAudioForm::showEvent(QShowEvent* event)

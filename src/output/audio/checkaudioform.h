@@ -4,6 +4,7 @@
 // without a modal loop from the music page, or used through FileName and AnalyseFile unseen.
 #include "output/audio/audioinfo.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 #include <QDialog>
 
@@ -15,7 +16,7 @@ class QPushButton;
 class TCheckAudioForm : public QDialog, public RegisteredWindow<TCheckAudioForm> {
     Q_OBJECT
 public:
-    explicit TCheckAudioForm(QWidget* parent = nullptr);
+    explicit TCheckAudioForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
 
     QString FileName;
 
@@ -59,4 +60,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -4,7 +4,7 @@
 #include "app/wizardpicture.h"
 
 
-TWaveForm::TWaveForm(QWidget* parent) : QDialog(parent)
+TWaveForm::TWaveForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("WaveForm"));
     setFixedSize(420, 260);
@@ -38,7 +38,7 @@ TWaveForm::TWaveForm(QWidget* parent) : QDialog(parent)
 void TWaveForm::FormCreate()
 {
     Image1->setPixmap(LoadWizardPicture());
-    Label2->setText(LangText(5000));
+    Label2->setText(texts_.text(5000));
 }
 
 void TWaveForm::FormActivate()

@@ -8,11 +8,12 @@
 #include <functional>
 
 #include "output/audio/soundtrack.h"
+#include "util/texttable.h"
 
 class TWaveForm : public QDialog, private SoundtrackObserver {
     Q_OBJECT
 public:
-    explicit TWaveForm(QWidget* parent = nullptr);
+    explicit TWaveForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
 
     QStringList InputFiles; // Windows paths, in play order
     QString OutputFile;
@@ -44,4 +45,5 @@ private:
     void positionChanged(const QString& text) override;
     void logLine(const QString& line) override;
     void memoLine(const QString& line) override;
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -4,36 +4,32 @@
 #include "qrlistform.h"
 
 #include "app/startup.h"
-#include "show/outputwindows.h"
 
-namespace {
+namespace print {
 
-class ReportWindows final : public show::PrintWindows {
-public:
-    QString CurrentPrinterName() const override { return print::CurrentPrinterName(); }
+QString ReportWindows::CurrentPrinterName() const { return print::CurrentPrinterName(); }
 
-    void PrintReport(QWidget* owner, int printSize, std::function<show::ShowContext()> show) override
-    {
-        print::TQRListForm* report = print::TQRListForm::instance();
-        if (!report) report = new print::TQRListForm(owner); // the owner's, gone with it
-        report->PrintSize = printSize;
-        report->ShowContext = std::move(show);
-        report->Preview();
-        report->FinishPrint();
-        report->ShowContext = nullptr;
-    }
-};
+void ReportWindows::UseRunWindow(TQRListForm* report) { report_ = report; }
 
-} // namespace
-
-void InstallPrintWindows()
+void ReportWindows::PrintReport(QWidget* owner, int printSize, std::function<show::ShowContext()> show)
 {
-    static ReportWindows windows;
-    show::setPrintWindows(&windows);
+    // Without the start-up's window, one of the owner's, gone with it and kept until then.
+    if (!report_) report_ = new TQRListForm(owner, texts_);
+    TQRListForm* report = report_;
+    report->PrintSize = printSize;
+    report->ShowContext = std::move(show);
+    report->Preview();
+    report->FinishPrint();
+    report->ShowContext = nullptr;
 }
 
-void RegisterPrintWindows()
+} // namespace print
+
+void RegisterPrintWindows(print::ReportWindows& windows, const util::TextTable& texts)
 {
-    RegisterWindowMaker(QStringLiteral("QRListForm"), [] { return std::make_unique<print::TQRListForm>(); });
-    InstallPrintWindows();
+    RegisterWindowMaker(QStringLiteral("QRListForm"), [&windows, &texts] {
+        auto report = std::make_unique<print::TQRListForm>(nullptr, texts);
+        windows.UseRunWindow(report.get());
+        return report;
+    });
 }

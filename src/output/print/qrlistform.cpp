@@ -38,7 +38,7 @@ void TQuickRep::SetupPrinter(QPrinter& printer) const
     printer.setDocName(ReportTitle);
 }
 
-TQRListForm::TQRListForm(QWidget* parent) : QDialog(parent)
+TQRListForm::TQRListForm(QWidget* parent, const util::TextTable& texts) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("QRListForm"));
     PixImage1 = new imaging::TPixImage(this);

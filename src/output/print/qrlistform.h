@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QPainter;
 class QPaintDevice;
@@ -63,7 +64,7 @@ struct TQuickRep {
 class TQRListForm : public QDialog, public RegisteredWindow<TQRListForm> {
     Q_OBJECT
 public:
-    explicit TQRListForm(QWidget* parent = nullptr);
+    explicit TQRListForm(QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TQRListForm() override;
 
     int PrintSize = 495;
@@ -126,6 +127,7 @@ private:
     QStringList skipped_;
     QStringList madeCopies_;   // the copies this print wrote (full paths)
     bool errorShown_ = false;
+    const util::TextTable& texts_; // the texts this window shows
 };
 
 } // namespace print

@@ -44,7 +44,7 @@ namespace {
 QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
 } // namespace
 
-TDVDForm::TDVDForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
+TDVDForm::TDVDForm(show::ShowHost& host, QWidget* parent, const util::TextTable& texts) : QDialog(parent), host_(host), texts_(texts)
 {
     setObjectName(QStringLiteral("DVDForm"));
     setWindowTitle(QStringLiteral("Video creator"));
@@ -68,7 +68,7 @@ TDVDForm::TDVDForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), hos
     CloseBitBtn->setObjectName(QStringLiteral("CloseBitBtn"));
     AbortBitBtn = new QPushButton(this);
     AbortBitBtn->setObjectName(QStringLiteral("AbortBitBtn"));
-    WaveForm1 = new TWaveForm(this);
+    WaveForm1 = new TWaveForm(this, texts_);
 
     layout->addWidget(StatusLabel);
     layout->addWidget(WorkingLabel);
@@ -104,11 +104,11 @@ void TDVDForm::FormCreate()
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         ProgressBar1->setFixedWidth(qMax(100, screen->geometry().width() - 20));
-    StatusLabel->setText(LangText(2400));
-    WorkingLabel->setText(LangText(2401));
-    VideoBitBtn->setText(LangText(2402));
-    CloseBitBtn->setText(LangText(2403));
-    AbortBitBtn->setText(LangText(2404));
+    StatusLabel->setText(texts_.text(2400));
+    WorkingLabel->setText(texts_.text(2401));
+    VideoBitBtn->setText(texts_.text(2402));
+    CloseBitBtn->setText(texts_.text(2403));
+    AbortBitBtn->setText(texts_.text(2404));
     makeClosingPictures();
 }
 
@@ -568,7 +568,7 @@ bool TDVDForm::WriteAviVideo()
         bitmaps.push_back(std::move(bitmap));
         AppendVideoLog(QStringLiteral("     AviWriter1.Bitmaps.Add: ") + platform::fileInfo(file).value_or(platform::DirEntry{}).name);
         ProgressStep();
-        memo(u' ' + LangText(12002) + u' ' + QString::number(bitmaps.size()) + u' ' + LangText(12003));
+        memo(u' ' + texts_.text(12002) + u' ' + QString::number(bitmaps.size()) + u' ' + texts_.text(12003));
     }
     const QString wav = e + QStringLiteral("Input.wav");
     if (platform::fileExists(wav)) {
@@ -613,9 +613,9 @@ void TDVDForm::EndOfRun()
     VideoBitBtn->setEnabled(true);
     AbortBitBtn->setEnabled(false);
     memo(QStringLiteral(" "));
-    memo(LangText(12007));
-    StatusLabel->setText(LangText(12007));
-    AppendVideoLog(LangText(12007));
+    memo(texts_.text(12007));
+    StatusLabel->setText(texts_.text(12007));
+    AppendVideoLog(texts_.text(12007));
     ProgressBar1->setValue(100);
     PercentLabel->clear();
     WorkingLabel->hide();
@@ -632,8 +632,8 @@ void TDVDForm::FailureCleanUp()
     CloseBitBtn->setEnabled(true);
     VideoBitBtn->setEnabled(false);
     AbortBitBtn->setEnabled(false);
-    memo(LangText(12008));
-    AppendVideoLog(LangText(12008));
+    memo(texts_.text(12008));
+    AppendVideoLog(texts_.text(12008));
     ProgressBar1->setValue(0);
     PercentLabel->setText(QStringLiteral("0%"));
     WorkingLabel->hide();
@@ -646,15 +646,15 @@ void TDVDForm::WrongFormatFailure(const QString& track)
     memo(QStringLiteral("wrong Samplerate / or not Stereo"));
     AppendVideoLog(QStringLiteral("wrong Samplerate / or not Stereo"));
     const QString name = platform::fileInfo(track) ? platform::fileInfo(track)->name : track.mid(track.lastIndexOf(u'\\') + 1);
-    platform::showInformation(LangText(10012) + u' ' + name.toUpper() + u' ' + LangText(10013) + QStringLiteral("\r\r")
-                              + LangText(10014) + QStringLiteral("\r\r") + LangText(10015));
+    platform::showInformation(texts_.text(10012) + u' ' + name.toUpper() + u' ' + texts_.text(10013) + QStringLiteral("\r\r")
+                              + texts_.text(10014) + QStringLiteral("\r\r") + texts_.text(10015));
     FailureCleanUp();
 }
 
 void TDVDForm::AbortBitBtnClick()
 {
     memo(QStringLiteral(" "));
-    memo(LangText(12001));
+    memo(texts_.text(12001));
     CleanEncoderFolder();
     host_.ShowInstructions(video::VideoInstructions(video::VideoOutcome::Aborted));
     AbortRequested = true;

@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "show/showcontext.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -31,7 +32,7 @@ class TDVDForm : public QDialog, public RegisteredWindow<TDVDForm> {
     Q_OBJECT
 public:
     // host: the window that holds the show, which outlives this one.
-    explicit TDVDForm(show::ShowHost& host, QWidget* parent = nullptr);
+    explicit TDVDForm(show::ShowHost& host, QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~TDVDForm() override;
 
     // ---- run state, set by the wizard ----
@@ -133,4 +134,5 @@ private:
 
     double seconds_ = 0;
     int jpegCount_ = 0;
+    const util::TextTable& texts_; // the texts this window shows
 };

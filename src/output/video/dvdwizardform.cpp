@@ -22,7 +22,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TDVDWizardForm::TDVDWizardForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
+TDVDWizardForm::TDVDWizardForm(show::ShowHost& host, QWidget* parent, const util::TextTable& texts) : QDialog(parent), host_(host), texts_(texts)
 {
     setObjectName(QStringLiteral("DVDWizardForm"));
     auto named = [this](auto* widget, const char* name) {
@@ -90,7 +90,7 @@ TDVDWizardForm::TDVDWizardForm(show::ShowHost& host, QWidget* parent) : QDialog(
 QDialog* TDVDWizardForm::makeWizard() const
 {
     if (MakeWizard) return MakeWizard;
-    return WindowRegistry::named<QDialog>(QStringLiteral("MakeWizzard"));
+    return host_.MakeWizard();
 }
 
 void TDVDWizardForm::FormCreate()
@@ -100,18 +100,18 @@ void TDVDWizardForm::FormCreate()
         QPixmap pixmap;
         if (pixmap.loadFromData(*banner)) Image1->setPixmap(pixmap);
     }
-    QuestionLabel->setText(LangText(5200));
-    VCDRadioButton->setText(LangText(5201));
-    SVCDRadioButton->setText(LangText(5202));
-    NanoVCDRadioButton->setText(LangText(5203));
-    NanoSVCDRadioButton->setText(LangText(5204));
-    SizeLabel->setText(LangText(5205));
-    FreeDiskLabel->setText(LangText(5206));
-    setWindowTitle(LangText(5207));
-    ZurueckBitBtn->setText(LangText(6000));
-    HilfeBitBtn->setText(LangText(6001));
-    AbortBitBtn->setText(LangText(6002));
-    WeiterBitBtn->setText(LangText(6003));
+    QuestionLabel->setText(texts_.text(5200));
+    VCDRadioButton->setText(texts_.text(5201));
+    SVCDRadioButton->setText(texts_.text(5202));
+    NanoVCDRadioButton->setText(texts_.text(5203));
+    NanoSVCDRadioButton->setText(texts_.text(5204));
+    SizeLabel->setText(texts_.text(5205));
+    FreeDiskLabel->setText(texts_.text(5206));
+    setWindowTitle(texts_.text(5207));
+    ZurueckBitBtn->setText(texts_.text(6000));
+    HilfeBitBtn->setText(texts_.text(6001));
+    AbortBitBtn->setText(texts_.text(6002));
+    WeiterBitBtn->setText(texts_.text(6003));
 }
 
 void TDVDWizardForm::showEvent(QShowEvent* event)
@@ -152,7 +152,8 @@ void TDVDWizardForm::StartVideo(const QString& modeName)
         return;
     }
     if (EstimateShowSize()) {
-        TDVDForm* form = TDVDForm::instance();
+        TDVDForm* form = VideoWindow;
+        if (!form) return; // no video window was handed over: nothing to make the video
         form->Pal = PalRadioButton->isChecked();
         form->showMaximized();
         form->ModeName = modeName;
@@ -167,7 +168,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
     const bool vcd = VCDRadioButton->isChecked(), svcd = SVCDRadioButton->isChecked();
     const bool nvcd = NanoVCDRadioButton->isChecked(), nsvcd = NanoSVCDRadioButton->isChecked();
     if (!vcd && !svcd && !nvcd && !nsvcd) {
-        platform::showInformation(LangText(10027));
+        platform::showInformation(texts_.text(10027));
         return;
     }
     // A video that cannot fit is not started: the page stays, and says by how much.
@@ -179,8 +180,7 @@ void TDVDWizardForm::WeiterBitBtnClick()
     hide();
     if (QDialog* make = makeWizard()) make->done(QDialog::Accepted); // closes when control returns to it
     if (QWidget* window = host_.HostWindow()) window->repaint();
-    TDVDForm* form = TDVDForm::instance();
-    if (form) {
+    if (TDVDForm* form = VideoWindow) {
         form->HighQuality = nvcd || nsvcd;
         StartVideo(vcd || nvcd ? QStringLiteral("VCD") : QStringLiteral("SVCD"));
     }

@@ -3,9 +3,13 @@
 // the estimated size of the video beside the free space of the target drive, and starts the
 // video run.
 #include <QDialog>
+#include <QPointer>
 
 #include "output/video/videoestimate.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
+
+class TDVDForm;
 
 class QButtonGroup;
 class QGroupBox;
@@ -21,7 +25,7 @@ class TDVDWizardForm : public QDialog, public RegisteredWindow<TDVDWizardForm> {
     Q_OBJECT
 public:
     // host: the window that holds the show, which outlives this one.
-    explicit TDVDWizardForm(show::ShowHost& host, QWidget* parent = nullptr);
+    explicit TDVDWizardForm(show::ShowHost& host, QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
 
     QLabel* Image1;
     QLabel* QuestionLabel;    // text 5200
@@ -47,9 +51,11 @@ public:
 
     video::DriveInfo DriveInfo;
 
-    // The make wizard, closed with this page: the one set here, else the start-up's window
-    // "MakeWizzard" when it is a dialog.
-    QDialog* MakeWizard = nullptr;
+    // The make wizard, closed with this page: the one set here, else the one the show host shows.
+    QPointer<QDialog> MakeWizard;
+    // The video window that makes the video this page starts, handed over where the page is made;
+    // without it no video is started.
+    QPointer<TDVDForm> VideoWindow;
 
     void FormCreate();
     void FormActivate();
@@ -67,4 +73,5 @@ protected:
 
 private:
     show::ShowHost& host_;
+    const util::TextTable& texts_; // the texts this window shows
 };

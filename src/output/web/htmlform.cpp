@@ -41,7 +41,7 @@ QLineEdit* digitsEdit(QWidget* parent, int digits)
 
 } // namespace
 
-THTMLForm::THTMLForm(show::ShowHost& host, QWidget* parent) : QDialog(parent), host_(host)
+THTMLForm::THTMLForm(show::ShowHost& host, QWidget* parent, const util::TextTable& texts) : QDialog(parent), host_(host), texts_(texts)
 {
     setObjectName(QStringLiteral("HTMLForm"));
     setWindowTitle(QStringLiteral("HTML"));
@@ -147,21 +147,21 @@ QString THTMLForm::SettingsPath() const
 void THTMLForm::FormCreate()
 {
     Image1->setPixmap(LoadWizardPicture());
-    Label16->setText(LangText(3500));
-    GroupBox1->setTitle(LangText(3501));
-    Label1->setText(LangText(3502));
-    Label2->setText(LangText(3503));
-    Label3->setText(LangText(3504));
-    TextCheckBox->setText(LangText(3505));
-    FileNameCheckBox->setText(LangText(3506));
-    RahmenCheckBox->setText(LangText(3507));
-    GroupBox2->setTitle(LangText(3508));
-    BKGColorButton->setText(LangText(3509));
-    TextcolorButton->setText(LangText(3510));
-    KonvertLabel->setText(LangText(3511));
-    BitBtn1->setText(LangText(3512));
-    BitBtn2->setText(LangText(3513));
-    BitBtn3->setText(LangText(3514));
+    Label16->setText(texts_.text(3500));
+    GroupBox1->setTitle(texts_.text(3501));
+    Label1->setText(texts_.text(3502));
+    Label2->setText(texts_.text(3503));
+    Label3->setText(texts_.text(3504));
+    TextCheckBox->setText(texts_.text(3505));
+    FileNameCheckBox->setText(texts_.text(3506));
+    RahmenCheckBox->setText(texts_.text(3507));
+    GroupBox2->setTitle(texts_.text(3508));
+    BKGColorButton->setText(texts_.text(3509));
+    TextcolorButton->setText(texts_.text(3510));
+    KonvertLabel->setText(texts_.text(3511));
+    BitBtn1->setText(texts_.text(3512));
+    BitBtn2->setText(texts_.text(3513));
+    BitBtn3->setText(texts_.text(3514));
 }
 
 void THTMLForm::showEvent(QShowEvent* event)

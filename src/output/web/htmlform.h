@@ -3,6 +3,7 @@
 // program directory's "gallery" folder and the one that opens the FTP upload window.
 #include "gallerysettings.h"
 #include "app/windowregistry.h"
+#include "util/texttable.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -28,7 +29,7 @@ class THTMLForm : public QDialog, public RegisteredWindow<THTMLForm> {
     Q_PROPERTY(bool PagesWritten MEMBER PagesWritten)
 public:
     // host: the window that holds the show, which outlives this one.
-    explicit THTMLForm(show::ShowHost& host, QWidget* parent = nullptr);
+    explicit THTMLForm(show::ShowHost& host, QWidget* parent = nullptr, const util::TextTable& texts = util::TextTable::instance());
     ~THTMLForm() override;
 
     // True once the pages were written completely since the window last came up; the make
@@ -91,4 +92,5 @@ private:
     show::ShowHost& host_;
     void showSettings();
     bool writing_ = false;
+    const util::TextTable& texts_; // the texts this window shows
 };

@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 
-void RegisterWebWindows(const std::function<show::ShowHost&()>& host)
+void RegisterWebWindows(const std::function<show::ShowHost&()>& host, const util::TextTable& texts)
 {
-    RegisterWindowMaker(QStringLiteral("HTMLForm"), [host] { return std::make_unique<THTMLForm>(host()); });
+    RegisterWindowMaker(QStringLiteral("HTMLForm"), [host, &texts] { return std::make_unique<THTMLForm>(host(), nullptr, texts); });
 }

@@ -49,7 +49,7 @@ protected:
     // The main window, a transition list and two key frames: red to blue, 64 × 48.
     void makeWorld(const QStringList& effectLines)
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         ASSERT_TRUE(platform::forceDirectories(form->EncoderFolder));
         ASSERT_TRUE(platform::writeTextLines(form->ProgramDir + "Effects.ini", effectLines));
         for (const auto& [name, colour] : {std::pair{"inp0003_Key.jpg", Qt::red}, std::pair{"inp0004_Key.jpg", Qt::blue}}) {

@@ -73,6 +73,7 @@ protected:
     {
         instructions = std::make_unique<TAnweisungForm>();
         instructions->Prepare("earlier heading", "earlier text", burningGuide, true);
+        if (form) form->runWindows.instructions = instructions.get(); // handed over as at start-up
     }
 
     static bool haveTools()
@@ -104,7 +105,7 @@ protected:
     // seconds per picture as given, transitions off.
     void createShow(const QString& seconds = "1")
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(outputWindows());
         dialogs.modalScript.push_back([](QDialog& d) {
             static_cast<TNewForm&>(d).Edit1->setText("Holiday");
             return int(platform::mrOk);

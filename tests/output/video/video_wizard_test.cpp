@@ -162,6 +162,7 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
     createShow("1");
     wizard = std::make_unique<TDVDWizardForm>(form->showHost());
+    wizard->VideoWindow = dvd.get(); // as the start-up hands it over
     QDialog make;
     make.setResult(-1);
     wizard->MakeWizard = &make;
@@ -255,4 +256,21 @@ TEST_F(VideoWizardTest, NextStartsTheRunOrExplainsWhyNot)
     wizard->AbortBitBtnClick();
     EXPECT_EQ(make.result(), int(QDialog::Rejected));
     EXPECT_EQ(wizard->result(), int(QDialog::Rejected));
+}
+
+// The page starts the video window it was handed and no other: without one, a start with room
+// enough saves the picture list and makes nothing, even while another video window is open.
+TEST_F(VideoWizardTest, WithoutAVideoWindowHandedOverNoVideoIsStarted)
+{
+    if (!haveTools()) GTEST_SKIP() << "convert, sox, lame, ffprobe or ffmpeg missing";
+    createShow("1");
+    wizard = std::make_unique<TDVDWizardForm>(form->showHost());
+    ASSERT_TRUE(platform::writeTextLines(showWin("Pictures.ini"), {"stale.jpg | old"}));
+    wizard->StartVideo("SVCD");
+    EXPECT_EQ(platform::readTextLines(showWin("Pictures.ini")).value_or(QStringList()),
+              QStringList({"beach.jpg | Beach", "tower.jpg | Tower", "small.jpg | "}));
+    EXPECT_EQ(dvd->ModeName, "VCD");
+    EXPECT_FALSE(dvd->isVisible());
+    EXPECT_FALSE(QFile::exists(hostProgram("Quorbel.log")));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
 }

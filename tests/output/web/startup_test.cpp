@@ -14,8 +14,8 @@ class WebStartupTest : public EditorTest {};
 
 TEST_F(WebStartupTest, TheGalleryWindowIsMadeInItsPlace)
 {
-    TMainForm main; // the show host, made first as at start-up
-    RegisterWebWindows([&main]() -> show::ShowHost& { return main.showHost(); });
+    TMainForm main(outputWindows()); // the show host, made first as at start-up
+    RegisterWebWindows([&main]() -> show::ShowHost& { return main.showHost(); }, util::TextTable::instance());
     const auto windows = CreateApplicationWindows();
     auto* html = WindowRegistry::named<THTMLForm>(QStringLiteral("HTMLForm"));
     ASSERT_NE(html, nullptr);

@@ -49,7 +49,7 @@ protected:
         }
         writeAll(folder + "/Pictures.ini", lines);
         writeAll(folder + "/Quorbel.ini", "[QUORBEL]\r\nTitel=" + platform::toWindows1252(title) + "\r\nTime=3\r\n");
-        mainForm = std::make_unique<TMainForm>();
+        mainForm = std::make_unique<TMainForm>(outputWindows());
         mainForm->OpenShow("Quorbel_0005");
     }
 
