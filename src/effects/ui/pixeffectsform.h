@@ -4,12 +4,17 @@
 // softens the picture ("SHARPEN"); the preview is what is saved over the picture file.
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class QSlider;
 class QTimer;
 namespace imaging {
 class TPixImage;
+}
+namespace sdk {
+struct SdkBitmapHandle;
 }
 
 class TPixEffectsForm : public QDialog {
@@ -72,6 +77,11 @@ private:
     bool loadInto(imaging::TPixImage* image);
     // The preview image back to the unchanged picture; false when there is none.
     bool restartPreview();
+    // RGB: both panes take the picture at their own size, where the colour mix gives what it
+    // gives the whole picture, scaled; the whole picture is kept for the save.
+    void previewAtPaneSize();
+    // The bars' colour mix on the image; false (reported) when it failed.
+    bool mixColours(imaging::TPixImage* image);
     void setBar(QSlider* bar, int value);
 
     QTimer* settleTimer_ = nullptr;
@@ -84,4 +94,6 @@ private:
     bool previewLoaded_ = false;
     // The picture the dialog was shown for.
     QString picture_;
+    // The picture as read at the opening while the panes show it smaller (RGB); else empty.
+    std::unique_ptr<sdk::SdkBitmapHandle> whole_;
 };
