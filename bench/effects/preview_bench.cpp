@@ -112,7 +112,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--width") && i + 1 < argc) W = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--height") && i + 1 < argc) H = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
+        else if (!std::strcmp(argv[i], "--only") && i + 1 < argc)
+            only = argv[++i];
     }
     QApplication app(argc, argv);
     const Bitmap24 full = makeBenchPicture(W, H);
@@ -123,83 +124,83 @@ int main(int argc, char** argv)
 
     // ---- the effects dialog: each effect of the tree ----
     {
-    TvelDrawImage art;
-    TPainterEffectsF* d = art.EffectsDialog();
-    d->HelligkeitPanel->setVisible(false);
-    d->EffectPanel->setVisible(true);
-    d->show();
-    auto startPreview = [&] {
-        art.SetPicture(Bitmap24(199, smallHeight));
-        art.BeginPreview(full);
-    };
-    struct Case {
-        const char* path;
-        int amount;
-    };
-    const Case cases[] = {
-        {"Posterize", 60},     {"Gaussian Blur", 6},    {"Split Blur", 12},    {"Noise/Color", 120}, {"Smooth", 10},
-        {"Mosaic", 20},        {"Twist", 20},           {"Fisheye", 60},       {"Wave/Normal", 60},  {"Rotate", 30},
-        {"Split Light", 3},    {"Wings/Wavy", 150},     {"Emboss", 50},        {"Colors/Red", 150},  {"Colors/XBlue", 150},
-        {"Squeeze/Round", 120}, {"Split/Waste", 120},   {"Shear", 40},         {"Plasma", 40},       {"MandelBrot", 50},
-        {"Triangles", 40},     {"Ripple/Tooth", 40},    {"Texturize/Tile", 40}, {"Map", 40},         {"Solarize", 128},
-    };
-    for (const Case& c : cases) {
-        if (!only.empty() && only != c.path) continue;
-        if (!d->SelectEffect(QString::fromLatin1(c.path))) continue;
-        d->extrabar->blockSignals(true);
-        d->extrabar->setValue(10);
-        d->extrabar->blockSignals(false);
-        startPreview();
-        const double preview = best(3, [&] {
-            d->EBar->blockSignals(true);
-            d->EBar->setRange(0, 400);
-            d->EBar->setValue(0);
-            d->EBar->blockSignals(false);
-            const auto t0 = Clock::now();
-            d->EBar->setValue(c.amount);
-            art.WaitForPreview();
-            return ms(t0, Clock::now());
-        });
-        // The anchor: the effect as a save computes it, on a copy of the full picture, one thread.
-        const effectsui::EffectEntry* effect = effectsui::FindEffect(d->SelectedFxId());
-        effectsui::EffectArgs args;
-        args.amount = d->EBar->value();
-        args.extra = d->extrabar->value();
-        args.cx = d->cxbar->value();
-        args.cy = d->cybar->value();
-        args.splitLightTable = art.SplitLightTable;
-        const double anchor = best(1, [&] {
-            const auto t0 = Clock::now();
-            Bitmap24 b = full;
-            effect->run(b, args);
-            return ms(t0, Clock::now());
-        });
-        row(c.path, preview, anchor);
-    }
+        TvelDrawImage art;
+        TPainterEffectsF* d = art.EffectsDialog();
+        d->HelligkeitPanel->setVisible(false);
+        d->EffectPanel->setVisible(true);
+        d->show();
+        auto startPreview = [&] {
+            art.SetPicture(Bitmap24(199, smallHeight));
+            art.BeginPreview(full);
+        };
+        struct Case {
+            const char* path;
+            int amount;
+        };
+        const Case cases[] = {
+            {"Posterize", 60},      {"Gaussian Blur", 6}, {"Split Blur", 12},     {"Noise/Color", 120}, {"Smooth", 10},
+            {"Mosaic", 20},         {"Twist", 20},        {"Fisheye", 60},        {"Wave/Normal", 60},  {"Rotate", 30},
+            {"Split Light", 3},     {"Wings/Wavy", 150},  {"Emboss", 50},         {"Colors/Red", 150},  {"Colors/XBlue", 150},
+            {"Squeeze/Round", 120}, {"Split/Waste", 120}, {"Shear", 40},          {"Plasma", 40},       {"MandelBrot", 50},
+            {"Triangles", 40},      {"Ripple/Tooth", 40}, {"Texturize/Tile", 40}, {"Map", 40},          {"Solarize", 128},
+        };
+        for (const Case& c : cases) {
+            if (!only.empty() && only != c.path) continue;
+            if (!d->SelectEffect(QString::fromLatin1(c.path))) continue;
+            d->extrabar->blockSignals(true);
+            d->extrabar->setValue(10);
+            d->extrabar->blockSignals(false);
+            startPreview();
+            const double preview = best(3, [&] {
+                d->EBar->blockSignals(true);
+                d->EBar->setRange(0, 400);
+                d->EBar->setValue(0);
+                d->EBar->blockSignals(false);
+                const auto t0 = Clock::now();
+                d->EBar->setValue(c.amount);
+                art.WaitForPreview();
+                return ms(t0, Clock::now());
+            });
+            // The anchor: the effect as a save computes it, on a copy of the full picture, one thread.
+            const effectsui::EffectEntry* effect = effectsui::FindEffect(d->SelectedFxId());
+            effectsui::EffectArgs args;
+            args.amount = d->EBar->value();
+            args.extra = d->extrabar->value();
+            args.cx = d->cxbar->value();
+            args.cy = d->cybar->value();
+            args.splitLightTable = art.SplitLightTable;
+            const double anchor = best(1, [&] {
+                const auto t0 = Clock::now();
+                Bitmap24 b = full;
+                effect->run(b, args);
+                return ms(t0, Clock::now());
+            });
+            row(c.path, preview, anchor);
+        }
 
-    // ---- the brightness slider ----
-    if (only.empty() || only == "Brightness") {
-        d->HelligkeitPanel->setVisible(true);
-        d->EffectPanel->setVisible(false);
-        startPreview();
-        d->PreviewEnabled = true;
-        int step = 0;
-        const double brightness = best(5, [&] {
-            const auto t0 = Clock::now();
-            d->HelligkeitTrackBar->setValue(40 + (step++ % 2) * 11);
-            return ms(t0, Clock::now());
-        });
-        const double brightnessFull = best(1, [&] {
-            const auto t0 = Clock::now();
-            Bitmap24 b = full;
-            effects::TvelPaintFX::Lightness(b, 40);
-            effects::TvelPaintFX::Saturation(b, 255);
-            effects::TvelPaintFX::Contrast(b, 0);
-            return ms(t0, Clock::now());
-        });
-        row("Brightness slider", brightness, brightnessFull);
-    }
-    d->hide();
+        // ---- the brightness slider ----
+        if (only.empty() || only == "Brightness") {
+            d->HelligkeitPanel->setVisible(true);
+            d->EffectPanel->setVisible(false);
+            startPreview();
+            d->PreviewEnabled = true;
+            int step = 0;
+            const double brightness = best(5, [&] {
+                const auto t0 = Clock::now();
+                d->HelligkeitTrackBar->setValue(40 + (step++ % 2) * 11);
+                return ms(t0, Clock::now());
+            });
+            const double brightnessFull = best(1, [&] {
+                const auto t0 = Clock::now();
+                Bitmap24 b = full;
+                effects::TvelPaintFX::Lightness(b, 40);
+                effects::TvelPaintFX::Saturation(b, 255);
+                effects::TvelPaintFX::Contrast(b, 0);
+                return ms(t0, Clock::now());
+            });
+            row("Brightness slider", brightness, brightnessFull);
+        }
+        d->hide();
     } // the effects dialog is gone before the colour dialog opens (a return to it reads its picture)
 
     // ---- the colour dialog: an arrow key on the red bar ----

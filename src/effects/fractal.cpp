@@ -24,8 +24,8 @@ void TvelPaintFX::DrawMandelJulia(Bitmap24& bitmap, int maxIterations, double le
     DrawMandelJuliaRows(bitmap, maxIterations, left, top, right, bottom, mandelbrot, 0, bitmap.height());
 }
 
-void TvelPaintFX::DrawMandelJuliaRows(Bitmap24& bitmap, int maxIterations, double left, double top, double right,
-                                      double bottom, bool mandelbrot, int firstRow, int endRow)
+void TvelPaintFX::DrawMandelJuliaRows(Bitmap24& bitmap, int maxIterations, double left, double top, double right, double bottom,
+                                      bool mandelbrot, int firstRow, int endRow)
 {
     if (bitmap.empty()) return;
     Bgr colours[16];

@@ -36,7 +36,8 @@ Bitmap24 photo(int w, int h)
             const double r = std::hypot(x - w * 0.35, y - h * 0.55) / (h * 0.5);
             const int disc = int(230 * std::max(0.0, 1.0 - r));
             auto clamp = [](int v) { return std::uint8_t(std::clamp(v, 0, 255)); };
-            b.setPixel(x, y, Bgr{clamp(x * 255 / w + grain), clamp(disc + grain), clamp(((x / 37) % 2) * 90 + y * 120 / h + grain)});
+            b.setPixel(x, y,
+                       Bgr{clamp(x * 255 / w + grain), clamp(disc + grain), clamp(((x / 37) % 2) * 90 + y * 120 / h + grain)});
         }
     return b;
 }
@@ -46,7 +47,8 @@ EffectArgs argsFor(int amount, int extra)
     EffectArgs a;
     a.amount = amount;
     a.extra = extra;
-    for (int i = 0; i < 256; ++i) a.splitLightTable[std::size_t(i)] = std::uint8_t(std::lround(std::sin(i / 255.0 * 1.5707963) * 255));
+    for (int i = 0; i < 256; ++i)
+        a.splitLightTable[std::size_t(i)] = std::uint8_t(std::lround(std::sin(i / 255.0 * 1.5707963) * 255));
     return a;
 }
 
@@ -60,9 +62,9 @@ TEST(EffectBands, EveryBandedEffectGivesTheBytesOfOneThread)
     // Heights that split into bands of uneven length; Mosaic's blocks smaller than a band,
     // larger than one, and larger than the picture; Plasma displacing across band edges.
     const Case cases[] = {
-        {54, 40, 0},  {7, 5, 0},    {9, 2, 0},     {9, 7, 0},    {9, 30, 0},   {9, 500, 0}, {16, 3, 0},
+        {54, 40, 0},  {7, 5, 0},     {9, 2, 0},     {9, 7, 0},    {9, 30, 0},    {9, 500, 0},   {16, 3, 0},
         {25, 0, 0},   {26, 200, 60}, {27, 200, 60}, {28, 90, 10}, {29, 200, 60}, {30, 150, 20}, {31, 255, 0},
-        {42, 40, 10}, {42, 100, 37}, {42, 5, 300},  {53, 100, 0}, {0, 80, 0},   {0, -90, 0}, {1, 400, 0},
+        {42, 40, 10}, {42, 100, 37}, {42, 5, 300},  {53, 100, 0}, {0, 80, 0},    {0, -90, 0},   {1, 400, 0},
         {2, 60, 0},   {2, -120, 0},  {43, 50, 40},  {43, 0, 100}, {44, 70, 20},
     };
     std::set<int> covered;
@@ -99,10 +101,12 @@ TEST(EffectBands, AStopLeavesNoResult)
         SCOPED_TRACE(fxId);
         const EffectEntry& effect = *effectsui::FindEffect(fxId);
         Bitmap24 dest;
-        EXPECT_FALSE(effectsui::RunEffect(effect, picture, dest, args, [] { return true; }, 4));
+        EXPECT_FALSE(effectsui::RunEffect(
+            effect, picture, dest, args, [] { return true; }, 4));
         // A stop that comes while the bands run.
         std::atomic<int> asked{0};
-        const bool ran = effectsui::RunEffect(effect, picture, dest, args, [&] { return ++asked > 2; }, 2);
+        const bool ran = effectsui::RunEffect(
+            effect, picture, dest, args, [&] { return ++asked > 2; }, 2);
         EXPECT_EQ(ran, effect.bands == Bands::None);
     }
 }
@@ -152,7 +156,8 @@ TEST(SmallCopyPreview, ScalingDownKeepsTheTones)
     struct Case {
         int w, h, toW, toH;
     };
-    const Case cases[] = {{5120, 2880, 199, 112}, {1280, 720, 199, 112}, {400, 300, 232, 174}, {7, 5, 3, 2}, {199, 112, 199, 112}};
+    const Case cases[] = {
+        {5120, 2880, 199, 112}, {1280, 720, 199, 112}, {400, 300, 232, 174}, {7, 5, 3, 2}, {199, 112, 199, 112}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " to " << c.toW << "x" << c.toH);
         const Bitmap24 small = effectsui::ScaledDown(Bitmap24(c.w, c.h, Bgr{37, 128, 250}), c.toW, c.toH);

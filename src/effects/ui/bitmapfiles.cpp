@@ -80,7 +80,9 @@ effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int hei
     if (bitmap.empty() || width <= 0 || height <= 0) return {};
     // The engine's area average, as the colour dialog's panes are made.
     sdk::SdkBitmapHandle handle;
-    if (toHandle(bitmap, handle) != sdk::PX_SUCCESS || sdk::PX_SizeBitmap(&handle, width, height, sdk::sizeFiltered) != sdk::PX_SUCCESS) return {};
+    if (toHandle(bitmap, handle) != sdk::PX_SUCCESS ||
+        sdk::PX_SizeBitmap(&handle, width, height, sdk::sizeFiltered) != sdk::PX_SUCCESS)
+        return {};
     return fromHandle(handle);
 }
 

@@ -176,16 +176,16 @@ void TPixEffectsForm::previewAtPaneSize()
 {
     if (!originalLoaded_ || !previewLoaded_ || !PixImage2->HasImage()) return;
     sdk::SdkBitmapHandle* picture = PixImage2->Bitmap();
-    const QSize size = QSize(picture->Width, picture->Height)
-                           .scaled(QSize(std::max(1, PixImage1->ClientWidth()), std::max(1, PixImage1->ClientHeight())),
-                                   Qt::KeepAspectRatio)
-                           .expandedTo(QSize(1, 1));
+    const QSize size =
+        QSize(picture->Width, picture->Height)
+            .scaled(QSize(std::max(1, PixImage1->ClientWidth()), std::max(1, PixImage1->ClientHeight())), Qt::KeepAspectRatio)
+            .expandedTo(QSize(1, 1));
     // A picture no larger than the pane is previewed as it is.
     if (size.width() >= picture->Width || size.height() >= picture->Height) return;
     auto whole = std::make_unique<sdk::SdkBitmapHandle>();
     sdk::SdkBitmapHandle small;
-    if (sdk::PX_CopyBitmap(whole.get(), picture) != sdk::PX_SUCCESS || sdk::PX_CopyBitmap(&small, picture) != sdk::PX_SUCCESS
-        || sdk::PX_SizeBitmap(&small, size.width(), size.height(), sdk::sizeFiltered) != sdk::PX_SUCCESS)
+    if (sdk::PX_CopyBitmap(whole.get(), picture) != sdk::PX_SUCCESS || sdk::PX_CopyBitmap(&small, picture) != sdk::PX_SUCCESS ||
+        sdk::PX_SizeBitmap(&small, size.width(), size.height(), sdk::sizeFiltered) != sdk::PX_SUCCESS)
         return; // then the panes keep the whole picture
     try {
         PixImage2->SetBitmap(&small);
@@ -358,7 +358,8 @@ void TPixEffectsForm::SaveBitBtnClick()
         }
         if (!mixed) {
             previewLoaded_ = restartPreview() && mixColours(PixImage1);
-            platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
+            platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") +
+                                             PixImage1->GetLastErrorText(),
                                          QStringLiteral("Error"));
             return;
         }
