@@ -407,6 +407,11 @@ void TvelPaintFX::SplitRound(const Bitmap24& source, Bitmap24& dest, int a, int 
 
 void TvelPaintFX::Plasma(const Bitmap24& first, const Bitmap24& second, Bitmap24& dest, int p, int t)
 {
+    PlasmaRows(first, second, dest, p, t, 0, dest.height());
+}
+
+void TvelPaintFX::PlasmaRows(const Bitmap24& first, const Bitmap24& second, Bitmap24& dest, int p, int t, int top, int bottom)
+{
     if (first.empty()) return;
     if (p < 5) p = 5;
     if (t < 10) t = 10;
@@ -418,7 +423,7 @@ void TvelPaintFX::Plasma(const Bitmap24& first, const Bitmap24& second, Bitmap24
     const int w = first.width(), h = first.height();
     const int wr = std::min({w, second.width(), dest.width()});
     const int hr = std::min({h, second.height(), dest.height()});
-    for (int y = 0; y < hr; ++y) {
+    for (int y = std::max(0, top); y < std::min(hr, bottom); ++y) {
         for (int x = 0; x < wr; ++x) {
             const int k = second.pixelPtr(x, y)[0];
             const std::int64_t sx = std::int64_t(x) + DX[k], sy = std::int64_t(y) + DY[k];

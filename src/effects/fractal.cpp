@@ -2,6 +2,8 @@
 #include "effects/arith.h"
 #include "effects/paintfx.h"
 
+#include <algorithm>
+
 namespace effects {
 
 ColorRef TvelPaintFX::MandelPalette(int index)
@@ -19,6 +21,12 @@ ColorRef TvelPaintFX::MandelPalette(int index)
 void TvelPaintFX::DrawMandelJulia(Bitmap24& bitmap, int maxIterations, double left, double top, double right,
                                   double bottom, bool mandelbrot)
 {
+    DrawMandelJuliaRows(bitmap, maxIterations, left, top, right, bottom, mandelbrot, 0, bitmap.height());
+}
+
+void TvelPaintFX::DrawMandelJuliaRows(Bitmap24& bitmap, int maxIterations, double left, double top, double right, double bottom,
+                                      bool mandelbrot, int firstRow, int endRow)
+{
     if (bitmap.empty()) return;
     Bgr colours[16];
     for (int i = 0; i < 16; ++i) colours[i] = bgrOf(ColorToRGB(MandelPalette(i)));
@@ -29,7 +37,7 @@ void TvelPaintFX::DrawMandelJulia(Bitmap24& bitmap, int maxIterations, double le
     const double perColour = n / 16.0;
     const double juliaCx = 0.0, juliaCy = 1.0;
 
-    for (int y = 0; y < h; ++y) {
+    for (int y = std::max(0, firstRow); y < std::min(h, endRow); ++y) {
         const double py = top + y * yStep;
         std::uint8_t* p = bitmap.row(y);
         for (int x = 0; x < w; ++x, p += 3) {

@@ -107,6 +107,11 @@ public:
     // unchanged. A one-row source or another mode: nothing.
     static void SplitRound(const Bitmap24& source, Bitmap24& dest, int amount, int mode);
     static void Plasma(const Bitmap24& first, const Bitmap24& second, Bitmap24& dest, int amount, int turbulence);
+    // Plasma's work on the destination's rows top .. bottom - 1 alone (clamped into it), each left
+    // as the whole run leaves it. The sources are only read, so with sources other than the
+    // destination, bands of rows may run at once.
+    static void PlasmaRows(const Bitmap24& first, const Bitmap24& second, Bitmap24& dest, int amount, int turbulence, int top,
+                           int bottom);
 
     // ---- fractal generator ----------------------------------------------------------------
     // The 16 colours (index 15 and any other index: white), as colour integers.
@@ -114,6 +119,10 @@ public:
     // Replaces the picture with a Mandelbrot (true) or Julia (false) set.
     static void DrawMandelJulia(Bitmap24& bitmap, int maxIterations, double left, double top, double right,
                                 double bottom, bool mandelbrot);
+    // Its rows firstRow .. endRow - 1 alone (clamped into the bitmap), each as the whole drawing
+    // leaves it; bands of rows of one bitmap may be drawn at once.
+    static void DrawMandelJuliaRows(Bitmap24& bitmap, int maxIterations, double left, double top, double right, double bottom,
+                                    bool mandelbrot, int firstRow, int endRow);
 };
 
 } // namespace effects

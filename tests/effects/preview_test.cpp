@@ -162,7 +162,7 @@ TEST_F(PreviewTest, OfSeveralQuickChangesTheLastOneIsShown)
     EXPECT_EQ(form->Art->RangeBitmap, expected);
     // A tone change is shown at once, and a result still on its way does not replace it.
     dialog().EBar->setValue(30);
-    ASSERT_TRUE(dialog().SelectEffect("Split Light"));
+    ASSERT_TRUE(dialog().SelectEffect("Ripple")); // contrast
     dialog().EBar->setValue(4);
     EXPECT_FALSE(form->Art->PreviewPending());
     const QImage tone = dialog().PreviewImage();
@@ -170,4 +170,45 @@ TEST_F(PreviewTest, OfSeveralQuickChangesTheLastOneIsShown)
     form->Art->WaitForPreview();
     EXPECT_EQ(dialog().PreviewImage(), tone);
     dialog().AbortBitBtnClick();
+}
+
+// The colour dialog mixes the colours of the picture at its panes' size; what it shows is the
+// saved picture (mixed at full size) scaled to that size.
+TEST_F(PreviewTest, TheColourDialogPreviewsWhatSaveWritesAtItsPanesSize)
+{
+    if (!haveChecks()) GTEST_SKIP();
+    showWithPicture(1280, 720, "-seed 5 plasma:fractal -blur 0x1");
+    struct Case {
+        int red, green, blue;
+    };
+    const Case cases[] = {{50, 100, 100}, {100, 10, 70}, {35, 80, 20}, {100, 100, 100}};
+    std::vector<QImage> previews;
+    QStringList saved;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.red << " " << c.green << " " << c.blue);
+        dialogs.modalScript.push_back([&](QDialog& d) {
+            auto& f = static_cast<TPixEffectsForm&>(d);
+            f.FormActivate();
+            f.RedTrackBar->setValue(c.red);
+            f.GreenTrackBar->setValue(c.green);
+            f.BlueTrackBar->setValue(c.blue);
+            EXPECT_FALSE(f.PreviewPending);
+            previews.push_back(imageOf(f.PixImage1));
+            f.SaveBitBtnClick();
+            return f.result();
+        });
+        form->RGBBitBtnClick();
+        ASSERT_TRUE(dialogs.modalScript.empty());
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('|').toStdString();
+        // Shown at the pane's size, saved whole.
+        EXPECT_LE(previews.back().width(), 232);
+        EXPECT_EQ(identify("%wx%h", showHost("pic.jpg")), "1280x720");
+        saved << world.root() + QString("/rgb%1.jpg").arg(saved.size());
+        QFile::remove(saved.back());
+        ASSERT_TRUE(QFile::copy(showHost("pic.jpg"), saved.back()));
+        writeAll(showHost("pic.jpg"), readAll(original));
+        form->ClearUndo();
+    }
+    const std::vector<QImage> scaled = scaledByMagick(saved, previews.front().size());
+    for (std::size_t i = 0; i < previews.size(); ++i) EXPECT_GE(psnr(previews[i], scaled[i]), 30.0) << i;
 }

@@ -2,11 +2,33 @@
 
 #include "sdk/bitmap.h"
 #include "sdk/errors.h"
+#include "sdk/operations.h"
 #include "sdk/pictureio.h"
 
 #include <cstring>
 
 namespace effectsui {
+
+namespace {
+
+// The engine's bitmap of the same pixels; the engine's result.
+int toHandle(const effects::Bitmap24& bitmap, sdk::SdkBitmapHandle& handle)
+{
+    const int result = sdk::PX_InitBitmap(&handle, bitmap.width(), bitmap.height(), 24);
+    if (result != sdk::PX_SUCCESS) return result;
+    for (int y = 0; y < bitmap.height(); ++y) std::memcpy(handle.row(y), bitmap.row(y), bitmap.stride());
+    return result;
+}
+
+// The pixels of a 24-bit engine bitmap.
+effects::Bitmap24 fromHandle(const sdk::SdkBitmapHandle& handle)
+{
+    effects::Bitmap24 out(handle.Width, handle.Height);
+    for (int y = 0; y < handle.Height; ++y) std::memcpy(out.row(y), handle.row(y), out.stride());
+    return out;
+}
+
+} // namespace
 
 int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap)
 {
@@ -21,9 +43,7 @@ int LoadBitmapFile(const QString& fileName, effects::Bitmap24& bitmap)
         result = sdk::PX_ConvertBitmap(&page, 24);
         if (result != sdk::PX_SUCCESS) return result;
     }
-    effects::Bitmap24 out(page.Width, page.Height);
-    for (int y = 0; y < page.Height; ++y) std::memcpy(out.row(y), page.row(y), out.stride());
-    bitmap = std::move(out);
+    bitmap = fromHandle(page);
     return sdk::PX_SUCCESS;
 }
 
@@ -31,9 +51,8 @@ int SaveBitmapAsJpeg(const QString& fileName, const effects::Bitmap24& bitmap, i
 {
     if (bitmap.empty()) return sdk::PXERR_BADBITMAP;
     sdk::SdkBitmapHandle handle;
-    int result = sdk::PX_InitBitmap(&handle, bitmap.width(), bitmap.height(), 24);
+    const int result = toHandle(bitmap, handle);
     if (result != sdk::PX_SUCCESS) return result;
-    for (int y = 0; y < bitmap.height(); ++y) std::memcpy(handle.row(y), bitmap.row(y), bitmap.stride());
     return sdk::PX_SaveBitmap(fileName, &handle, sdk::fmtJPEG, 24, qualityFactor);
 }
 
@@ -59,7 +78,12 @@ effects::Bitmap24 FromImage(const QImage& image)
 effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height)
 {
     if (bitmap.empty() || width <= 0 || height <= 0) return {};
-    return FromImage(ToImage(bitmap).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // The engine's area average, as the colour dialog's panes are made.
+    sdk::SdkBitmapHandle handle;
+    if (toHandle(bitmap, handle) != sdk::PX_SUCCESS ||
+        sdk::PX_SizeBitmap(&handle, width, height, sdk::sizeFiltered) != sdk::PX_SUCCESS)
+        return {};
+    return fromHandle(handle);
 }
 
 } // namespace effectsui

@@ -22,7 +22,8 @@ QImage ToImage(const effects::Bitmap24& bitmap);
 effects::Bitmap24 FromImage(const QImage& image);
 
 // The bitmap made smaller, each pixel the average of the pixels it covers (as a viewer shows a
-// large picture small); an empty bitmap or size gives an empty one. Safe on any thread.
+// large picture small); an empty bitmap or size, or too little memory, gives an empty one. Safe
+// on any thread.
 effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height);
 
 } // namespace effectsui

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -39,6 +40,22 @@ enum class ExtraRole {
     AtLeastTen,
 };
 
+// How an effect's work on the whole picture splits into bands of rows that run at once, each
+// band's rows coming out as the whole run leaves them.
+enum class Bands {
+    // Not at all: rows read rows the effect has already changed, or the picture shares one random
+    // sequence or one running state.
+    None,
+    // Each pixel from itself alone: a band runs the routine on a copy of its rows.
+    Pixels,
+    // Blocks of `amount` rows from the top: bands begin at multiples of the amount.
+    Blocks,
+    // Each row from itself and the unchanged row below it: a band's copy carries that row too.
+    RowBelow,
+    // Each row from the unchanged picture anywhere: the entry's band routine writes the rows.
+    Source,
+};
+
 struct EffectEntry {
     int fxId;
     // The node's caption path in the tree ("Wave/Normal"); empty for the effects the tree leaves
@@ -54,6 +71,10 @@ struct EffectEntry {
     bool blendsClipboard;
     // Works on the range in place; touches nothing but the range and the random generator.
     void (*run)(effects::Bitmap24& range, const EffectArgs& args);
+    Bands bands = Bands::None;
+    // Bands::Source: rows top .. bottom - 1 of dest (a copy of source) as run() leaves them.
+    void (*runBand)(const effects::Bitmap24& source, effects::Bitmap24& dest, const EffectArgs& args, int top,
+                    int bottom) = nullptr;
 };
 
 // Every effect, in the order of the tree's nodes; those the tree leaves out come last.
@@ -63,6 +84,13 @@ const EffectEntry* FindEffect(int fxId);
 // The effect number a group node of the tree carries: 0 (contrast) for "Ripple" and
 // "Texturize", -1 (no effect) for the other groups.
 int GroupNodeFxId(const QString& caption);
+
+// The effect on a copy of source, left in dest; source stays as it is. Effects that split into
+// bands run on worker threads (threads 0: one per core) and give the bytes a run on one thread
+// gives; the others run here. stop is asked before each band: once it says true, no band starts
+// and the result is false (dest then holds no result).
+bool RunEffect(const EffectEntry& effect, const effects::Bitmap24& source, effects::Bitmap24& dest, const EffectArgs& args,
+               const std::function<bool()>& stop = {}, int threads = 0);
 
 // Passes times, every byte of the bitmap through the split-light table.
 void SplitLightBytes(effects::Bitmap24& bitmap, const std::array<std::uint8_t, 256>& table, int passes);

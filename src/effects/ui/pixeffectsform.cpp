@@ -5,6 +5,8 @@
 
 #include "imaging/piximage.h"
 #include "platform/dialogs.h"
+#include "sdk/bitmap.h"
+#include "sdk/errors.h"
 #include "sdk/operations.h"
 #include "util/texttable.h"
 
@@ -13,6 +15,8 @@
 #include <QTimer>
 #include <QPushButton>
 #include <QSlider>
+
+#include <algorithm>
 
 using effectsui::button;
 using effectsui::panel;
@@ -151,9 +155,11 @@ void TPixEffectsForm::FormActivate()
     mouseHeld_ = false;
     previewLoaded_ = loadInto(PixImage1);
     originalLoaded_ = loadInto(PixImage2);
+    whole_.reset();
     RGBPanel->setVisible(false);
     SharpenPanel->setVisible(false);
     if (Mode == QLatin1String("RGB")) {
+        previewAtPaneSize();
         RGBPanel->setVisible(true);
         for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar}) setBar(bar, 100);
         RedValue = GreenValue = BlueValue = 100;
@@ -163,6 +169,45 @@ void TPixEffectsForm::FormActivate()
         setBar(SharpenTrackBar, 0);
         SharpenValue = 0;
         SharpenLabel->setText(texts_.text(1506) + QStringLiteral(" 0%"));
+    }
+}
+
+void TPixEffectsForm::previewAtPaneSize()
+{
+    if (!originalLoaded_ || !previewLoaded_ || !PixImage2->HasImage()) return;
+    sdk::SdkBitmapHandle* picture = PixImage2->Bitmap();
+    const QSize size =
+        QSize(picture->Width, picture->Height)
+            .scaled(QSize(std::max(1, PixImage1->ClientWidth()), std::max(1, PixImage1->ClientHeight())), Qt::KeepAspectRatio)
+            .expandedTo(QSize(1, 1));
+    // A picture no larger than the pane is previewed as it is.
+    if (size.width() >= picture->Width || size.height() >= picture->Height) return;
+    auto whole = std::make_unique<sdk::SdkBitmapHandle>();
+    sdk::SdkBitmapHandle small;
+    if (sdk::PX_CopyBitmap(whole.get(), picture) != sdk::PX_SUCCESS || sdk::PX_CopyBitmap(&small, picture) != sdk::PX_SUCCESS ||
+        sdk::PX_SizeBitmap(&small, size.width(), size.height(), sdk::sizeFiltered) != sdk::PX_SUCCESS)
+        return; // then the panes keep the whole picture
+    try {
+        PixImage2->SetBitmap(&small);
+        PixImage1->SetBitmap(&small);
+    } catch (const std::exception& e) {
+        platform::showError(QString::fromUtf8(e.what()));
+    }
+    originalLoaded_ = PixImage2->HasImage();
+    previewLoaded_ = PixImage1->HasImage();
+    whole_ = std::move(whole);
+}
+
+bool TPixEffectsForm::mixColours(imaging::TPixImage* image)
+{
+    const sdk::PxBalance red{RedValue / 100.0, 0, 0};
+    const sdk::PxBalance green{0, GreenValue / 100.0, 0};
+    const sdk::PxBalance blue{0, 0, BlueValue / 100.0};
+    try {
+        return image->BalanceColors(&red, &green, &blue) == 1;
+    } catch (const std::exception& e) {
+        platform::showError(QString::fromUtf8(e.what()));
+        return false;
     }
 }
 
@@ -254,17 +299,7 @@ void TPixEffectsForm::ApplyEffectPreview()
         BlueValue = BlueTrackBar->value();
         showBarValues();
         PreviewPending = false;
-        previewLoaded_ = restartPreview();
-        if (!previewLoaded_) return;
-        const sdk::PxBalance red{RedValue / 100.0, 0, 0};
-        const sdk::PxBalance green{0, GreenValue / 100.0, 0};
-        const sdk::PxBalance blue{0, 0, BlueValue / 100.0};
-        try {
-            if (PixImage1->BalanceColors(&red, &green, &blue) != 1) previewLoaded_ = false;
-        } catch (const std::exception& e) {
-            previewLoaded_ = false;
-            platform::showError(QString::fromUtf8(e.what()));
-        }
+        previewLoaded_ = restartPreview() && mixColours(PixImage1);
     } else if (Mode == QLatin1String("SHARPEN")) {
         previewLoaded_ = restartPreview();
         SharpenValue = SharpenTrackBar->value();
@@ -311,6 +346,23 @@ void TPixEffectsForm::SaveBitBtnClick()
         platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") + PixImage1->GetLastErrorText(),
                                      QStringLiteral("Error"));
         return;
+    }
+    // The panes show the picture at their size: the save mixes the whole picture the same way.
+    if (whole_) {
+        bool mixed = false;
+        try {
+            PixImage1->SetBitmap(whole_.get());
+            mixed = PixImage1->HasImage() && mixColours(PixImage1);
+        } catch (const std::exception&) {
+            mixed = false;
+        }
+        if (!mixed) {
+            previewLoaded_ = restartPreview() && mixColours(PixImage1);
+            platform::showErrorCaptioned(QStringLiteral("An error occured in your application, \n") +
+                                             PixImage1->GetLastErrorText(),
+                                         QStringLiteral("Error"));
+            return;
+        }
     }
     if (!host->SelectPicture(picture_)) return;
     if (!host->PushUndo()) return;

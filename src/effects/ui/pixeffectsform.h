@@ -6,12 +6,17 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class QSlider;
 class QTimer;
 namespace imaging {
 class TPixImage;
+}
+namespace sdk {
+struct SdkBitmapHandle;
 }
 
 class TPixEffectsForm : public QDialog {
@@ -74,6 +79,11 @@ private:
     bool loadInto(imaging::TPixImage* image);
     // The preview image back to the unchanged picture; false when there is none.
     bool restartPreview();
+    // RGB: both panes take the picture at their own size, where the colour mix gives what it
+    // gives the whole picture, scaled; the whole picture is kept for the save.
+    void previewAtPaneSize();
+    // The bars' colour mix on the image; false (reported) when it failed.
+    bool mixColours(imaging::TPixImage* image);
     void setBar(QSlider* bar, int value);
 
     QTimer* settleTimer_ = nullptr;
@@ -87,4 +97,6 @@ private:
     // The picture the dialog was shown for.
     QString picture_;
     const util::TextTable& texts_; // the texts this window shows
+    // The picture as read at the opening while the panes show it smaller (RGB); else empty.
+    std::unique_ptr<sdk::SdkBitmapHandle> whole_;
 };

@@ -239,19 +239,21 @@ bool TvelDrawImage::ApplyEffect(int fxId)
         return true;
     }
     // The full picture, worked on by a copy of the effect off the GUI thread and scaled down to
-    // the small copy's size: what a save will write, as the preview shows it. Random effects
+    // the small copy's size: what a save will write, as the preview shows it. Effects that split
+    // into bands of rows run on several threads, with the bytes one thread gives. Random effects
     // draw the numbers a save made now would draw (each thread has its own generator).
     previewPool_.setMaxThreadCount(1);
     const std::shared_ptr<const Bitmap24> source = previewSource_;
     const int width = picture_.width(), height = picture_.height();
     const std::uint32_t seed = effects::RandSeed();
     previewPool_.start([this, source, request, effect, args = std::move(args), seed, width, height] {
-        // A newer request makes this one moot before it begins.
-        if (previewRequest_.load() != request) return;
+        // A newer request makes this one moot: it stops before its next band.
+        auto superseded = [this, request] { return previewRequest_.load() != request; };
+        if (superseded()) return;
         effects::SetRandSeed(seed);
-        Bitmap24 full = *source;
-        effect->run(full, args);
-        if (previewRequest_.load() != request) return;
+        Bitmap24 full;
+        if (!effectsui::RunEffect(*effect, *source, full, args, superseded)) return;
+        if (superseded()) return;
         Bitmap24 small = effectsui::ScaledDown(full, width, height);
         QMetaObject::invokeMethod(
             this, [this, request, small = std::move(small)]() mutable { previewArrived(request, std::move(small)); },
