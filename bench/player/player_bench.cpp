@@ -181,17 +181,18 @@ void report(const char* name, const Result& r)
 {
     std::vector<double> rates, gaps;
     double worstRate = 1e9;
-    // The first change is the window coming up; the gaps are between the changes to pictures
-    // 2 to 20, each measured from the change before it.
-    const size_t count = std::min<size_t>(r.changes.size(), PhotoCount);
+    // The first changes are the window coming up with the first picture (a player may show its
+    // window before the picture); the gaps are taken from the change after those on, each
+    // measured from the change before it.
+    const size_t count = std::min<size_t>(r.changes.size(), PhotoCount + 1);
     for (size_t i = 0; i < count; ++i) {
         const Change& c = r.changes[i];
         if (c.distinct > 2 && c.end > c.start) {
             const double rate = (c.distinct - 1) / (c.end - c.start);
             rates.push_back(rate);
-            if (i > 0) worstRate = std::min(worstRate, rate);
+            worstRate = std::min(worstRate, rate);
         }
-        if (i > 0) gaps.push_back(c.start - r.changes[i - 1].start - Seconds);
+        if (i > 1) gaps.push_back(c.start - r.changes[i - 1].start - Seconds);
     }
     std::vector<double> sorted = gaps;
     std::sort(sorted.begin(), sorted.end());
