@@ -12,9 +12,10 @@
 // PNGs made JPEGs), used in turn until there are 20, else drawn here.
 //
 //   bench/player/player_bench.sh build
+#include "../photos.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -216,15 +217,6 @@ void report(const char* name, const Result& r)
                 r.seconds > 0 ? 100 * r.usage.cpu / r.seconds : 0.0, r.usage.peakKb / 1024);
 }
 
-// The 5120 x 2880 wallpapers, JPEG and PNG, in name order.
-QStringList wallpapers()
-{
-    QStringList found;
-    QDirIterator it("/usr/share/wallpapers", {"5120x2880.jpg", "5120x2880.png"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) found << it.next();
-    found.sort();
-    return found;
-}
 
 } // namespace
 
@@ -252,7 +244,7 @@ int main(int argc, char** argv)
         return 1;
 
     QStringList sources;
-    for (const QString& w : wallpapers()) {
+    for (const QString& w : bench::wallpapers()) {
         if (w.endsWith(".jpg")) {
             sources << w;
             continue;
