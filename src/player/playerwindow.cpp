@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <chrono>
+
 namespace player {
 
 namespace {
@@ -33,6 +35,19 @@ qint64 steadyMilliseconds()
     return since.elapsed();
 }
 
+// The picture fitted into target (only made smaller, keeping its proportions). Only a regular file
+// is read (a pipe would hold the player still); one that cannot be read gives a null image.
+QImage readFitted(const QString& file, QSize target)
+{
+    const auto device = platform::openFile(file, QIODevice::ReadOnly);
+    QImageReader reader(device.get());
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > target.width() || size.height() > target.height()))
+        reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
 } // namespace
 
 PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
@@ -42,6 +57,10 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     setWindowTitle(plan_.shows.isEmpty() ? QStringLiteral("Player") : plan_.shows.first().title);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(plan_.settings.fullscreen ? Qt::BlankCursor : Qt::ArrowCursor);
+    // The hold and the transition's steps keep to the millisecond (a coarse timer may end a hold
+    // a twentieth early or late).
+    clock_.setTimerType(Qt::PreciseTimer);
+    effectTimer_.setTimerType(Qt::PreciseTimer);
     clock_.setSingleShot(true);
     connect(&clock_, &QTimer::timeout, this, [this] { step(1); });
     hintTimer_.setSingleShot(true);
@@ -89,17 +108,10 @@ void PlayerWindow::showPicture()
     const QImage from = effectTimer_.isActive() ? frame_ : lastFrame_;
     effectTimer_.stop();
     const Show& show = plan_.shows[show_];
-    // Only a regular file is read (a pipe would hold the player still); nullptr reads nothing.
-    const auto file = platform::openFile(show.folder + show.pictures[picture_].file, QIODevice::ReadOnly);
-    QImageReader reader(file.get());
-    reader.setAutoTransform(false);
-    const QSize size = reader.size();
     const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
-    if (size.isValid() && (size.width() > target.width() || size.height() > target.height()))
-        reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio));
-    image_ = reader.read(); // a picture that cannot be read leaves an empty frame with its caption
+    image_ = takePicture({show_, picture_}, target); // one that cannot be read leaves an empty frame with its caption
     // The picture comes in with its transition, one percent of the way per step.
-    lastFrame_ = QImage(this->size().isEmpty() ? QSize(1024, 768) : this->size(), QImage::Format_RGB32);
+    lastFrame_ = QImage(target, QImage::Format_RGB32);
     {
         QPainter p(&lastFrame_);
         render(p);
@@ -118,10 +130,59 @@ void PlayerWindow::showPicture()
         effectDelay_ = std::max(1, t.delay);
         effectStart_ = transitionClock_();
         effectTimer_.start(effectDelay_);
+        transitionStep(); // the first step comes with the first paint, not one delay later
     }
     update();
     if (musicShow_ != show_) startMusic();
     if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
+    readAhead(target);
+}
+
+std::optional<PlayerWindow::Position> PlayerWindow::positionAfter(int direction) const
+{
+    int show = show_, picture = picture_ + direction;
+    if (picture < 0) {
+        if (show == 0) picture = 0;
+        else {
+            --show;
+            picture = static_cast<int>(plan_.shows[show].pictures.size()) - 1;
+        }
+    } else if (picture >= plan_.shows[show].pictures.size()) {
+        picture = 0;
+        ++show;
+        if (show >= plan_.shows.size()) {
+            if (plan_.settings.stopAtEnd) return std::nullopt;
+            show = 0;
+        }
+    }
+    return Position{show, picture};
+}
+
+QImage PlayerWindow::takePicture(Position at, QSize size)
+{
+    if (ahead_.image.valid() && ahead_.at == at && ahead_.size == size) return ahead_.image.get();
+    ++readAtTurn_;
+    const Show& show = plan_.shows[at.show];
+    return readFitted(show.folder + show.pictures[at.picture].file, size);
+}
+
+void PlayerWindow::readAhead(QSize size)
+{
+    const std::optional<Position> next = positionAfter(1);
+    if (!next || (ahead_.image.valid() && ahead_.at == *next && ahead_.size == size)) return;
+    const Show& show = plan_.shows[next->show];
+    const QString file = show.folder + show.pictures[next->picture].file;
+    ahead_.at = *next;
+    ahead_.size = size;
+    // A read still under way is waited for here, when the one it was for has been passed by.
+    ahead_.image = std::async(std::launch::async, [file, size] { return readFitted(file, size); });
+}
+
+bool PlayerWindow::nextPictureReady() const
+{
+    const std::optional<Position> next = positionAfter(1);
+    return next && ahead_.image.valid() && ahead_.at == *next
+           && ahead_.image.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 void PlayerWindow::setTransitionClock(Clock clock)
@@ -175,26 +236,13 @@ void PlayerWindow::step(int direction)
         return;
     }
     clock_.stop();
-    int show = show_, picture = picture_ + direction;
-    if (picture < 0) {
-        if (show == 0) picture = 0;
-        else {
-            --show;
-            picture = static_cast<int>(plan_.shows[show].pictures.size()) - 1;
-        }
-    } else if (picture >= plan_.shows[show].pictures.size()) {
-        picture = 0;
-        ++show;
-        if (show >= plan_.shows.size()) {
-            if (plan_.settings.stopAtEnd) {
-                finish();
-                return;
-            }
-            show = 0;
-        }
+    const std::optional<Position> next = positionAfter(direction);
+    if (!next) {
+        finish();
+        return;
     }
-    show_ = show;
-    picture_ = picture;
+    show_ = next->show;
+    picture_ = next->picture;
     showPicture();
 }
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <future>
+#include <optional>
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -32,6 +34,11 @@ public:
     // one of its own); an empty one restores the steady clock.
     using Clock = std::function<qint64()>;
     void setTransitionClock(Clock clock);
+    // True once the picture the clock shows next has been read and fitted to the window ahead of
+    // its turn, on a worker thread.
+    bool nextPictureReady() const;
+    // The pictures that had to be read at their turn instead (the first one always is).
+    int picturesReadAtTheirTurn() const { return readAtTurn_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,6 +46,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    struct Position {
+        int show = 0, picture = 0;
+        bool operator==(const Position&) const = default;
+    };
+    // Where a step in direction leads from the current picture; nothing when it ends the shows.
+    std::optional<Position> positionAfter(int direction) const;
+    // The picture of the position fitted into size: the one read ahead when it is that, else read now.
+    QImage takePicture(Position at, QSize size);
+    // Starts reading the picture after the current one on a worker thread.
+    void readAhead(QSize size);
     void showPicture();
     // Draws the current picture with its texts, as it stands once its transition has ended.
     void render(QPainter& p);
@@ -53,6 +70,13 @@ private:
     bool ended_ = false;
     bool hint_ = true;
     QImage image_;
+    // The picture read ahead: its position, the size it was fitted into, and the image to come.
+    struct Ahead {
+        Position at{-1, -1};
+        QSize size;
+        std::future<QImage> image;
+    } ahead_;
+    int readAtTurn_ = 0;
     QImage lastFrame_;   // the current picture's whole frame, where the next transition starts
     QImage frame_;       // the frame shown while a transition runs
     QImage target_;

@@ -9,6 +9,8 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace sdk {
@@ -124,6 +126,32 @@ std::vector<std::uint8_t> thresholds(const PxEffectShape& shape, int w, int h, i
     return t;
 }
 
+using ThresholdMap = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+// The thresholds of the shape last asked for: every step of a transition paints with the same
+// map, and working one out costs a pass over every pixel with divisions.
+ThresholdMap sharedThresholds(const PxEffectShape& shape, int w, int h, int grain)
+{
+    struct Key {
+        PxEffectKind kind;
+        int variant, w, h, grain;
+        bool operator==(const Key&) const = default;
+    };
+    static std::mutex mutex;
+    static Key last{};
+    static ThresholdMap map;
+    const Key wanted{shape.kind, shape.variant, w, h, grain};
+    {
+        const std::lock_guard lock(mutex);
+        if (map && last == wanted) return map;
+    }
+    ThresholdMap made = std::make_shared<const std::vector<std::uint8_t>>(thresholds(shape, w, h, grain));
+    const std::lock_guard lock(mutex);
+    last = wanted;
+    map = made;
+    return made;
+}
+
 void waitMs(int ms)
 {
     if (ms <= 0) return;
@@ -140,13 +168,14 @@ public:
           wand_(platform::colorToQColor(params.wandColor).rgb() | 0xFF000000u)
     {
         if (shape_.kind != PxEffectKind::Fade && shape_.kind != PxEffectKind::Push && shape_.kind != PxEffectKind::None)
-            thr_ = thresholds(shape_, rect_.width(), rect_.height(), params_.grain);
+            thr_ = sharedThresholds(shape_, rect_.width(), rect_.height(), params_.grain);
     }
 
     // Draws the frame as it stands at percent, coming from percent `from`.
     void step(int from, int percent)
     {
         const int w = rect_.width(), h = rect_.height();
+        const std::uint8_t* thr = thr_ ? thr_->data() : nullptr;
         for (int y = 0; y < h; ++y) {
             auto* out = reinterpret_cast<QRgb*>(frame_.scanLine(rect_.top() + y)) + rect_.left();
             const auto* in = reinterpret_cast<const QRgb*>(target_.constScanLine(rect_.top() + y)) + rect_.left();
@@ -170,7 +199,7 @@ public:
                     break;
                 }
                 default: {
-                    const int t = thr_[static_cast<std::size_t>(y) * w + x];
+                    const int t = thr[static_cast<std::size_t>(y) * w + x];
                     if (t <= from || t > percent) continue;
                     source = in[x];
                     break;
@@ -227,7 +256,7 @@ private:
     PxEffectParams params_;
     PxEffectShape shape_;
     QRgb key_, wand_;
-    std::vector<std::uint8_t> thr_;
+    ThresholdMap thr_;
 };
 
 bool usable(const QImage* frame, const QImage& target)

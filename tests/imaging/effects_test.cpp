@@ -4,6 +4,7 @@
 #include "fixture.h"
 #include "platform/rounding.h"
 #include "sdk/effectpaint.h"
+#include "sdk/errors.h"
 
 #include <gtest/gtest.h>
 #include <utility>
@@ -260,6 +261,35 @@ TEST(EffectCodes, EveryValidCodeHasAShapeAndOnlyNoneDrawsAtOnce)
     for (int code = 1001; code <= 16035; ++code)
         if (sdk::isEffectCode(code)) { EXPECT_NE(sdk::effectShape(code).kind, sdk::PxEffectKind::None) << code; }
     for (int code : {999, 1002, 2555, 16036}) EXPECT_FALSE(sdk::isEffectCode(code)) << code;
+}
+
+// Each step of a transition paints with the reveal map of its own shape and size, whatever was
+// painted before it: a wipe at half way shows the new picture on its leading half only.
+TEST(EffectPaint, AWipeAtHalfWayRevealsItsOwnLeadingHalfWhateverWasPaintedBefore)
+{
+    struct Case {
+        int code, width, height;
+    };
+    const Case cases[] = {{2000, 64, 48}, {2002, 64, 48}, {2000, 32, 48}, {2000, 64, 48}, {2002, 64, 40}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.code << " " << c.width << "x" << c.height);
+        QImage frame(c.width, c.height, QImage::Format_RGB32), target(c.width, c.height, QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        target.fill(Qt::white);
+        sdk::PxEffectParams params;
+        params.effect = c.code;
+        for (unsigned percent = 1; percent <= 50; ++percent)
+            ASSERT_EQ(sdk::PX_EfxPaintBitmap(&frame, target, frame.rect(), params, percent, 100), sdk::PX_SUCCESS);
+        const bool acrossX = c.code == 2000; // 2000 wipes from the left, 2002 from the top
+        int wrong = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const int at = acrossX ? x : y, length = acrossX ? c.width : c.height;
+                const bool revealed = 1 + at * 100 / length <= 50;
+                wrong += (frame.pixel(x, y) == qRgb(255, 255, 255)) != revealed;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 } // namespace

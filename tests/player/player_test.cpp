@@ -282,6 +282,52 @@ TEST_F(PlayerTest, APictureComesInStepByStepAndEndsAsTheWholePicture)
     EXPECT_EQ(w.grab().toImage(), whole);
 }
 
+// While a picture stands, the one after it is read and fitted to the window on a worker thread,
+// so that its turn comes without a read; a step back, or a window that changed its size since,
+// reads the picture at its turn.
+TEST_F(PlayerTest, TheNextPictureIsReadAheadOfItsTurn)
+{
+    makeRoot();
+    Plan plan = ReadPlan(Root, {});
+    plan.settings.manuell = true;
+    plan.escapeText.clear();
+    for (Show& show : plan.shows)
+        for (Picture& picture : show.pictures) picture.transition = 0;
+    PlayerWindow w(plan);
+    w.start();
+    const QImage first = w.grab().toImage();
+    EXPECT_EQ(w.picturesReadAtTheirTurn(), 1);
+    auto stepWhenReady = [](PlayerWindow& window, Qt::Key key) {
+        EXPECT_TRUE(QTest::qWaitFor([&window] { return window.nextPictureReady(); }, 60000));
+        QTest::keyClick(&window, key);
+    };
+    // A whole round of the three pictures of both shows, back to the first.
+    for (int i = 0; i < 3; ++i) stepWhenReady(w, Qt::Key_Right);
+    EXPECT_EQ(w.showIndex(), 0);
+    EXPECT_EQ(w.pictureIndex(), 0);
+    EXPECT_EQ(w.picturesReadAtTheirTurn(), 1);
+    EXPECT_EQ(w.grab().toImage(), first);
+
+    stepWhenReady(w, Qt::Key_Right);
+    stepWhenReady(w, Qt::Key_Left);
+    EXPECT_EQ(w.pictureIndex(), 0);
+    EXPECT_EQ(w.picturesReadAtTheirTurn(), 2);
+
+    EXPECT_TRUE(QTest::qWaitFor([&w] { return w.nextPictureReady(); }, 60000));
+    w.resize(w.width() / 2, w.height() / 2);
+    QTest::keyClick(&w, Qt::Key_Right);
+    EXPECT_EQ(w.picturesReadAtTheirTurn(), 3);
+
+    // After the last picture of a show that ends there is nothing to read.
+    plan.settings.stopAtEnd = true;
+    PlayerWindow last(plan);
+    last.start();
+    for (int i = 0; i < 2; ++i) stepWhenReady(last, Qt::Key_Right);
+    EXPECT_EQ(last.showIndex(), 1);
+    QTest::qWait(50);
+    EXPECT_FALSE(last.nextPictureReady());
+}
+
 // Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
 // documents folder; otherwise, or while nothing is staged, the shows beside it.
 TEST_F(PlayerTest, AsTheScreensaverItPlaysTheStagedShows)

@@ -44,10 +44,11 @@ protected:
         form = std::make_unique<THTMLForm>(mainForm->showHost());
         form->FormActivate();
     }
-    // The opener runs detached: give it a moment to leave its trace.
+    // The opener runs detached: give it a moment to leave its trace. The shell makes the file
+    // before it writes the line, so wait for the line's end, not for the file.
     QString opened(int waitMs = 60000) const
     {
-        std::ignore = QTest::qWaitFor([&] { return QFile::exists(openerLog); }, waitMs);
+        std::ignore = QTest::qWaitFor([&] { return readAll(openerLog).endsWith('\n'); }, waitMs);
         return QString::fromUtf8(readAll(openerLog)).trimmed();
     }
     QByteArray page(const QString& name) const { return readAll(galleryHost(name)); }
