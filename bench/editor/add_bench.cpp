@@ -8,6 +8,8 @@
 #include "benchworld.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,7 +51,9 @@ int main(int argc, char** argv)
         for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
     picture.save(root + "/p.jpg", "JPEG", 90);
 
-    TMainForm form;
+    print::ReportWindows printWindows; // the report and audio windows, as the start-up makes them
+    AudioInformation audioWindows;
+    TMainForm form(show::OutputWindows{printWindows, audioWindows});
     form.resize(1280, 1000);
     form.show();
     QCoreApplication::processEvents();

@@ -20,6 +20,8 @@
 #include "app/productinfo.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "platform/drives.h"
 #include "platform/folders.h"
 #include "util/windowsinfo.h"
@@ -166,7 +168,9 @@ int main(int argc, char** argv)
     std::printf("%d cores, load average before: %s, platform %s\n", cores, qPrintable(loadAverage()),
                 qPrintable(QGuiApplication::platformName()));
 
-    TMainForm form;
+    print::ReportWindows printWindows; // the report and audio windows, as the start-up makes them
+    AudioInformation audioWindows;
+    TMainForm form(show::OutputWindows{printWindows, audioWindows});
     form.resize(1280, 1000);
     form.show();
     QCoreApplication::processEvents();

@@ -3,6 +3,8 @@
 #include "app/language.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "imaging/piximage.h"
 #include "support/screenshots.h"
 
@@ -21,7 +23,9 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[3]);
     testsupport::runFromProgramDir(programDir);
     LoadLanguageTable();
-    TMainForm form;
+    print::ReportWindows printWindows; // the report and audio windows, as the start-up makes them
+    AudioInformation audioWindows;
+    TMainForm form(show::OutputWindows{printWindows, audioWindows});
     form.show();
     settle(300);
     form.PageControl1->setVisible(true);

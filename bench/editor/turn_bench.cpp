@@ -11,6 +11,8 @@
 #include "benchworld.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "editor/thumbnails.h"
 #include "sdk/losslessturn.h"
 #include "sdk/pictureio.h"
@@ -77,7 +79,9 @@ int main(int argc, char** argv)
     const QString out = root + "/jpegtran.jpg";
     const double jpegtran = best(runs, [&] { run("jpegtran", {"-rotate", "90", "-copy", "all", "-outfile", out, photo}); });
 
-    TMainForm form;
+    print::ReportWindows printWindows; // the report and audio windows, as the start-up makes them
+    AudioInformation audioWindows;
+    TMainForm form(show::OutputWindows{printWindows, audioWindows});
     form.resize(1280, 1000);
     form.show();
     QCoreApplication::processEvents();

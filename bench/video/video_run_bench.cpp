@@ -19,6 +19,8 @@
 #include "app/language.h"
 #include "controls/htmlistbox.h"
 #include "editor/mainform.h"
+#include "output/audio/audiowindows.h"
+#include "output/print/printwindows.h"
 #include "output/video/dvdform.h"
 #include "platform/drives.h"
 #include "output/video/videoframes.h"
@@ -172,7 +174,9 @@ int main(int argc, char** argv)
     testsupport::runFromProgramDir(root + "/program");
     LoadLanguageTable();
 
-    TMainForm form;
+    print::ReportWindows printWindows; // the report and audio windows, as the start-up makes them
+    AudioInformation audioWindows;
+    TMainForm form(show::OutputWindows{printWindows, audioWindows});
     TDVDForm dvd(form.showHost());
     form.ShowTitle = "Bench";
     form.ShowFolder = form.NextShowFolderName();
