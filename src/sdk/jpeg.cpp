@@ -44,6 +44,16 @@ int densityToDpi(int unit, int density)
     return 96;
 }
 
+// The picture's resolution in dots per inch, as its JFIF header gives it (96 without one).
+struct Dpi {
+    int x = 96, y = 96;
+};
+Dpi jfifDpi(const jpeg_decompress_struct& cinfo)
+{
+    if (!cinfo.saw_JFIF_marker) return {};
+    return {densityToDpi(cinfo.density_unit, cinfo.X_density), densityToDpi(cinfo.density_unit, cinfo.Y_density)};
+}
+
 // Destroys the decompressor however the function is left.
 struct DecompressGuard {
     jpeg_decompress_struct* cinfo;
@@ -189,13 +199,9 @@ int decodeDcOnly(const QByteArray& data, j_decompress_ptr cinfo, PageSink& sink,
     if (!readJpegDcSamples(data, maxScans, &dc) || int(dc.planes.size()) != comps ||
         dc.widthBlocks != int(cinfo->output_width) || dc.heightBlocks != int(cinfo->output_height))
         return -1;
-    int xres = 96, yres = 96;
-    if (cinfo->saw_JFIF_marker) {
-        xres = densityToDpi(cinfo->density_unit, cinfo->X_density);
-        yres = densityToDpi(cinfo->density_unit, cinfo->Y_density);
-    }
+    const Dpi dpi = jfifDpi(*cinfo);
     const int width = dc.widthBlocks, height = dc.heightBlocks;
-    int r = sink.beginPage(width, height, xres, yres);
+    int r = sink.beginPage(width, height, dpi.x, dpi.y);
     if (r != PX_SUCCESS) return r;
     static const YccTables tables;
     SdkBitmapHandle& page = sink.page();
@@ -317,11 +323,8 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
         jpeg_calc_output_dimensions(&cinfo);
         const int direct = decodeDcOnly(data, &cinfo, sink, outBpp, kMaxScans);
         if (direct != -1) return direct;
-    }
-    if (scale == 8 && cinfo.progressive_mode) {
-        // A component decoded at one pixel a block needs its DC coefficients alone: the scans of
-        // its AC coefficients are left out of the stream.
-        jpeg_calc_output_dimensions(&cinfo);
+        // Else libjpeg decodes it. A component decoded at one pixel a block needs its DC
+        // coefficients alone: the scans of its AC coefficients are left out of the stream.
         std::vector<int> dcOnlyComponents;
         for (int c = 0; c < cinfo.num_components; ++c)
             if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnlyComponents.push_back(cinfo.comp_info[c].component_id);
@@ -337,12 +340,8 @@ int jpegDecode(const QByteArray& data, PageSink& sink, const PxLoadOptions& opti
         }
     }
     jpeg_calc_output_dimensions(&cinfo);
-    int xres = 96, yres = 96;
-    if (cinfo.saw_JFIF_marker) {
-        xres = densityToDpi(cinfo.density_unit, cinfo.X_density);
-        yres = densityToDpi(cinfo.density_unit, cinfo.Y_density);
-    }
-    int r = sink.beginPage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), xres, yres);
+    const Dpi dpi = jfifDpi(cinfo);
+    int r = sink.beginPage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), dpi.x, dpi.y);
     if (r != PX_SUCCESS) return r;
     started = true;
     jpeg_start_decompress(&cinfo);
@@ -679,12 +678,8 @@ private:
         else cinfo_.out_color_space = JCS_EXT_BGR;
         if (cinfo_.progressive_mode) cinfo_.buffered_image = TRUE;
         jpeg_calc_output_dimensions(&cinfo_);
-        int xres = 96, yres = 96;
-        if (cinfo_.saw_JFIF_marker) {
-            xres = densityToDpi(cinfo_.density_unit, cinfo_.X_density);
-            yres = densityToDpi(cinfo_.density_unit, cinfo_.Y_density);
-        }
-        const int r = sink_.beginPage(static_cast<int>(cinfo_.output_width), static_cast<int>(cinfo_.output_height), xres, yres);
+        const Dpi dpi = jfifDpi(cinfo_);
+        const int r = sink_.beginPage(static_cast<int>(cinfo_.output_width), static_cast<int>(cinfo_.output_height), dpi.x, dpi.y);
         if (r != PX_SUCCESS) {
             finish(r);
             return true;
