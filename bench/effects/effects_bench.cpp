@@ -1,7 +1,9 @@
 // Each effect family on a 24-megapixel bitmap made here, single-threaded, against the ImageMagick
 // operation a user would use instead, in one run; prints the times, the ratios and the targets.
+// Then the distortions that work out rows ahead on threads, in place on 5120 x 2880, on one
+// thread against the default count, with their ratio (--threads-only: that part alone).
 //
-//   build/bench/effects/effects_bench [--no-magick] [--width W --height H]
+//   build/bench/effects/effects_bench [--no-magick] [--width W --height H] [--threads-only]
 //
 // ImageMagick runs with one thread (MAGICK_THREAD_LIMIT=1) and with memory limits of its own
 // (a policy file in a temporary folder) so that it never falls back to a disk cache; its time
@@ -103,6 +105,50 @@ void add(const std::string& what, double ours, const std::string& op, double mag
     std::fflush(stdout);
 }
 
+double loadAverage()
+{
+    double load = -1;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+        std::fclose(f);
+    }
+    return load;
+}
+
+// FishEye, Twist and Rotate in place (as the effects dialog runs them) on one thread and on the
+// default count; the bytes must be the same.
+int threadedDistortions()
+{
+    const int w = 5120, h = 2880;
+    const Bitmap24 picture = makeBenchPicture(w, h);
+    std::printf("\nDistortions in place on %d x %d: one thread against the default count (load average %.2f)\n", w, h,
+                loadAverage());
+    std::printf("  %-22s %12s %12s %8s\n", "routine", "1 thread ms", "default ms", "ratio");
+    struct Case {
+        const char* name;
+        std::function<void(Bitmap24&, int)> run;
+    };
+    const Case cases[] = {
+        {"Twist 20", [](Bitmap24& b, int t) { TvelPaintFX::Twist(b, b, 20, t); }},
+        {"FishEye 0.6", [](Bitmap24& b, int t) { TvelPaintFX::FishEye(b, b, 0.6, t); }},
+        {"Rotate 30", [&](Bitmap24& b, int t) { TvelPaintFX::Rotate(b, b, w / 2, h / 2, 30.0, t); }},
+    };
+    int failures = 0;
+    for (const Case& c : cases) {
+        Bitmap24 one = picture, many = picture;
+        c.run(one, 1);
+        c.run(many, 0);
+        const bool same = one == many;
+        if (!same) ++failures;
+        const double t1 = timeOurs(picture, [&](Bitmap24& b) { c.run(b, 1); }, 2) * 1e3;
+        const double tn = timeOurs(picture, [&](Bitmap24& b) { c.run(b, 0); }, 3) * 1e3;
+        std::printf("  %-22s %12.1f %12.1f %8.3f%s\n", c.name, t1, tn, tn / t1, same ? "" : "   BYTES DIFFER");
+        std::fflush(stdout);
+    }
+    std::printf("  (load average %.2f at the end)\n", loadAverage());
+    return failures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -111,6 +157,7 @@ int main(int argc, char** argv)
         if (!std::strcmp(argv[i], "--no-magick")) useMagick = false;
         else if (!std::strcmp(argv[i], "--width") && i + 1 < argc) W = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--height") && i + 1 < argc) H = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--threads-only")) return threadedDistortions();
     }
     if (useMagick && std::system("command -v convert >/dev/null 2>&1") != 0) {
         std::printf("ImageMagick's convert not found: timing our effects only\n");
@@ -182,12 +229,12 @@ int main(int argc, char** argv)
     std::printf("\nDistortions (target: faster than ImageMagick)\n");
     {
         const double sw = magick("-swirl 180");
-        double t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Twist(b, b, 20); }, 1);
+        double t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Twist(b, b, 20, 1); }, 1);
         add("Twist 20 (swirl-like)", t, "-swirl 180", sw, "faster", !useMagick || t < sw);
         const double im = magick("-implode 0.5");
-        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::FishEye(b, b, 0.5); }, 1);
+        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::FishEye(b, b, 0.5, 1); }, 1);
         add("FishEye 0.5 (implode-like)", t, "-implode 0.5", im, "faster", !useMagick || t < im);
-        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Rotate(b, b, W / 2, H / 2, 30.0); }, 1);
+        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Rotate(b, b, W / 2, H / 2, 30.0, 1); }, 1);
         add("Rotate 30", t, "", 0, "", true);
         t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Wave(b, 40, 0, 0); }, 1);
         add("Wave 40", t, "", 0, "", true);
@@ -212,5 +259,6 @@ int main(int argc, char** argv)
     int missed = 0;
     for (const Row& r : rows) missed += r.met ? 0 : 1;
     std::printf("\n%s\n", missed ? "Some targets were NOT met." : "Every target met.");
-    return missed ? 1 : 0;
+    const int threadFailures = threadedDistortions();
+    return missed || threadFailures ? 1 : 0;
 }

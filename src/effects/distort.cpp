@@ -7,6 +7,7 @@
 // write outside a bitmap.
 #include "effects/arith.h"
 #include "effects/paintfx.h"
+#include "effects/rowpipeline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,13 +31,9 @@ float TvelPaintFX::ArcTan2(float dx, float dy)
 
 namespace {
 
-// Bilinear sampling with wrap-around (FishEye and Twist) of the source at a real point.
-//
-// A row is done in two steps: first every destination pixel's four source pixels and weights
-// (arithmetic only, no pixel is read), then the reads and writes in order, left to right. The
-// second step reads the present contents, so with one bitmap later pixels still see the ones
-// already written; splitting the steps only lets the processor fetch the scattered source
-// pixels ahead (they are prefetched a few pixels in advance).
+// Bilinear sampling with wrap-around (FishEye and Twist) of the source at a real point: tap()
+// gives a destination pixel's four source pixels and weights (arithmetic only, no pixel is read),
+// apply() reads them and writes the pixel.
 class WrapSampler {
 public:
     struct Tap {
@@ -94,23 +91,6 @@ public:
         __builtin_prefetch(base + t.p10);
     }
 
-    // One destination row: taps for every column from `point(x, sx, sy)`, then the samples.
-    template <typename Point>
-    void row(std::uint8_t* out, int width, Point point)
-    {
-        taps_.resize(std::size_t(width));
-        for (int x = 0; x < width; ++x) {
-            float sx, sy;
-            point(x, sx, sy);
-            taps_[std::size_t(x)] = tap(sx, sy);
-        }
-        constexpr int ahead = 12;
-        for (int x = 0; x < width; ++x, out += 3) {
-            if (x + ahead < width) prefetch(taps_[std::size_t(x + ahead)]);
-            apply(taps_[std::size_t(x)], out);
-        }
-    }
-
 private:
     // Round of a sum in 0 .. 2^31, halves to even, without branches on the data.
     static int roundNonNegative(double s)
@@ -152,60 +132,228 @@ private:
 
     const Bitmap24& src_;
     std::int64_t w_, h_;
-    std::vector<Tap> taps_;
 };
+
+// The rows of a distortion, worked out ahead (detail::RunRowPipeline). A worker first takes the
+// row's arithmetic: an `Item` (where to read, with what weights) for each pixel the routine
+// samples. Then, in place, a pixel whose source pixels each lie either at or after it in
+// row-major order (not written yet) or in a row already finished (written for good) reads what
+// the one-thread run reads: the worker works it out ahead into `values`. The others read pixels
+// of the rows in flight and wait in `pending`, in order, for the finish on the calling thread.
+// With separate bitmaps every pixel is worked out ahead, into the destination.
+template <typename Item>
+struct AheadRow {
+    std::vector<Item> items;           // the sampled pixels, left to right
+    std::vector<int> xs;               // the column of each
+    std::vector<std::uint8_t> values;  // 3 x width: the pixels worked out ahead, in place
+    std::vector<int> pending;          // indices in items
+
+    explicit AheadRow(int width) : values(std::size_t(width) * 3)
+    {
+        items.reserve(std::size_t(width));
+        xs.reserve(std::size_t(width));
+        pending.reserve(std::size_t(width));
+    }
+    void clear()
+    {
+        items.clear();
+        xs.clear();
+        pending.clear();
+    }
+    void add(int x, const Item& item)
+    {
+        xs.push_back(x);
+        items.push_back(item);
+    }
+};
+
+// The rows in flight at once: memory for a few rows a thread, bounded.
+constexpr int kRowsAhead = 32;
+// Source pixels are prefetched this many samples ahead.
+constexpr std::size_t kPrefetchAhead = 12;
+
+template <typename Item>
+std::vector<AheadRow<Item>> aheadRows(int width, int height)
+{
+    std::vector<AheadRow<Item>> rows;
+    const int n = std::min(height, kRowsAhead);
+    rows.reserve(std::size_t(n));
+    for (int i = 0; i < n; ++i) rows.emplace_back(width);  // each with its own reserve (a copy has none)
+    return rows;
+}
+
+// Whether a source pixel at byte offset p holds, while row y is worked out ahead, what it holds
+// when the one-thread run reaches the pixel at offset q of row y: written for good (a row the
+// pipeline has finished: those before y - kRowsAhead + 1) or not written yet (at or after q).
+struct Settled {
+    std::size_t finished;  // bytes of the rows finished
+
+    Settled(int y, std::size_t stride) : finished(y >= kRowsAhead ? std::size_t(y - kRowsAhead + 1) * stride : 0) {}
+    bool operator()(std::size_t p, std::size_t q) const { return p < finished || p >= q; }
+};
+
+// The worker's second step on row y of the destination: the samples that can be taken ahead, into
+// `out` (the row's values in place, else the destination row); settled(item, q) tells whether
+// the item's four source pixels are each Settled for the pixel at offset q.
+template <typename Item, typename Apply, typename Prefetch, typename IsSettled>
+void sampleAhead(AheadRow<Item>& row, int y, std::size_t stride, bool inPlace, std::uint8_t* out, Apply apply, Prefetch prefetch,
+                 IsSettled settled)
+{
+    const Settled at(y, stride);
+    const std::size_t rowOffset = std::size_t(y) * stride;
+    const std::size_t n = row.items.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kPrefetchAhead < n) prefetch(row.items[i + kPrefetchAhead]);
+        const std::size_t x = std::size_t(row.xs[i]);
+        if (!inPlace || settled(row.items[i], at, rowOffset + x * 3))
+            apply(row.items[i], out + x * 3);
+        else
+            row.pending.push_back(int(i));
+    }
+}
+
+// Writes a row done ahead in place into `out`, strictly left to right: the runs of values worked
+// out ahead, and each pending pixel by apply(item, pixel) in its place.
+template <typename Item, typename Apply, typename Prefetch>
+void finishRow(const AheadRow<Item>& row, int width, std::uint8_t* out, Apply apply, Prefetch prefetch)
+{
+    const std::size_t n = row.pending.size();
+    const std::uint8_t* values = row.values.data();
+    std::size_t from = 0;  // the next pixel to write
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k + kPrefetchAhead < n) prefetch(row.items[std::size_t(row.pending[k + kPrefetchAhead])]);
+        const std::size_t i = std::size_t(row.pending[k]);
+        const std::size_t x = std::size_t(row.xs[i]);
+        if (x > from) std::memcpy(out + from * 3, values + from * 3, (x - from) * 3);
+        apply(row.items[i], out + x * 3);
+        from = x + 1;
+    }
+    if (std::size_t(width) > from) std::memcpy(out + from * 3, values + from * 3, (std::size_t(width) - from) * 3);
+}
 
 // Every destination pixel, row by row and left to right, sampled at the source point that
 // `polar(dx, dy, r, sx, sy)` gives for its offset (dx, dy) from the centre (cx, cy) and its
-// distance r from it; the centre itself samples the centre.
-template <typename Polar>
-void radialMap(const Bitmap24& source, Bitmap24& dest, float cx, float cy, Polar polar)
+// distance r from it; the centre itself samples the centre. rowPolar(y) gives the polar function
+// of row y, called for its pixels from the left; whatever it carries from pixel to pixel must
+// start as the pixels before the row leave it.
+template <typename RowPolar>
+void radialMap(const Bitmap24& source, Bitmap24& dest, float cx, float cy, int threads, RowPolar rowPolar)
 {
-    WrapSampler sampler(source);
+    using Tap = WrapSampler::Tap;
+    const WrapSampler sampler(source);
     const int wd = dest.width(), hd = dest.height();
-    for (int y = 0; y < hd; ++y) {
-        const float dy = float(y) - cy;
-        sampler.row(dest.row(y), wd, [&](int x, float& sx, float& sy) {
-            const float dx = float(x) - cx;
-            const float r = std::sqrt(dx * dx + dy * dy);
-            sx = cx;
-            sy = cy;
-            if (r != 0.0f) polar(dx, dy, r, sx, sy);
+    const bool inPlace = source.bits() == dest.bits();
+    std::vector<AheadRow<Tap>> rows = aheadRows<Tap>(wd, hd);
+    auto apply = [&](const Tap& t, std::uint8_t* out) { sampler.apply(t, out); };
+    auto prefetch = [&](const Tap& t) { sampler.prefetch(t); };
+    detail::RunRowPipeline(
+        hd, detail::ThreadsFor(threads), int(rows.size()),
+        [&](int y, int slot) {
+            AheadRow<Tap>& row = rows[std::size_t(slot)];
+            row.clear();
+            auto polar = rowPolar(y);
+            const float dy = float(y) - cy;
+            for (int x = 0; x < wd; ++x) {
+                const float dx = float(x) - cx;
+                const float r = std::sqrt(dx * dx + dy * dy);
+                float sx = cx, sy = cy;
+                if (r != 0.0f) polar(dx, dy, r, sx, sy);
+                row.add(x, sampler.tap(sx, sy));
+            }
+            sampleAhead(row, y, dest.stride(), inPlace, inPlace ? row.values.data() : dest.row(y), apply, prefetch,
+                        [](const Tap& t, const Settled& at, std::size_t q) {
+                            return at(t.p00, q) && at(t.p01, q) && at(t.p10, q) && at(t.p11, q);
+                        });
+        },
+        [&](int y, int slot) {
+            if (inPlace) finishRow(rows[std::size_t(slot)], wd, dest.row(y), apply, prefetch);
         });
+}
+
+// FishEye's m, kept from pixel to pixel: set anew at a pixel at distance r (not 0) unless r is
+// the focal length f or the ratio comes out 0. True when it was set.
+bool fishStep(float f, float r, float& m)
+{
+    if (f != 0.0f && r != f) {
+        const float ratio = 1.0f / (1.0f - r / f) - 1.0f;
+        if (ratio != 0.0f) {
+            m = ratio * f / 2.0f;
+            return true;
+        }
     }
+    return false;
 }
 
 } // namespace
 
-void TvelPaintFX::FishEye(const Bitmap24& source, Bitmap24& dest, double amount)
+void TvelPaintFX::FishEye(const Bitmap24& source, Bitmap24& dest, double amount, int threads)
 {
     if (source.empty() || dest.empty()) return;
     const float cx = float(source.width()) / 2.0f, cy = float(source.height()) / 2.0f;
     const float f = float(amount * dest.width());
-    float ratio = 0.0f, m = 0.0f;  // kept from pixel to pixel, as the rule says
-    radialMap(source, dest, cx, cy, [&](float dx, float dy, float r, float& sx, float& sy) {
-        if (f != 0.0f && r != f) {
-            ratio = 1.0f / (1.0f - r / f) - 1.0f;
-            if (ratio != 0.0f) m = ratio * f / 2.0f;
+    // m as each row starts: as the last pixel that set it left it (0 before any). Found from the
+    // right of each row before, usually at its last pixel.
+    const int wd = dest.width(), hd = dest.height();
+    std::vector<float> rowStart(std::size_t(hd), 0.0f);
+    float carried = 0.0f;
+    for (int y = 0; y < hd && f != 0.0f; ++y) {
+        rowStart[std::size_t(y)] = carried;
+        const float dy = float(y) - cy;
+        for (int x = wd - 1; x >= 0; --x) {
+            const float dx = float(x) - cx;
+            const float r = std::sqrt(dx * dx + dy * dy);
+            if (r != 0.0f && fishStep(f, r, carried)) break;
         }
-        sx = dx * m / r + cx;
-        sy = dy * m / r + cy;
+    }
+    radialMap(source, dest, cx, cy, threads, [&](int y) {
+        return [f, cx, cy, m = rowStart[std::size_t(y)]](float dx, float dy, float r, float& sx, float& sy) mutable {
+            fishStep(f, r, m);
+            sx = dx * m / r + cx;
+            sy = dy * m / r + cy;
+        };
     });
 }
 
-void TvelPaintFX::Twist(const Bitmap24& source, Bitmap24& dest, int amount)
+void TvelPaintFX::Twist(const Bitmap24& source, Bitmap24& dest, int amount, int threads)
 {
     if (amount == 0 || source.empty() || dest.empty()) return;
     const float cx = float(source.width() - 1) / 2.0f, cy = float(source.height() - 1) / 2.0f;
     const float a = float(amount);
-    radialMap(source, dest, cx, cy, [&](float dx, float dy, float r, float& sx, float& sy) {
-        const float w = ArcTan2(dx, dy) - r / a + kPiF / 2.0f;
-        sx = r * std::cos(w) + cx;
-        sy = r * std::sin(w) + cy;
+    radialMap(source, dest, cx, cy, threads, [&](int) {
+        return [a, cx, cy](float dx, float dy, float r, float& sx, float& sy) {
+            const float w = ArcTan2(dx, dy) - r / a + kPiF / 2.0f;
+            sx = r * std::cos(w) + cx;
+            sy = r * std::sin(w) + cy;
+        };
     });
 }
 
-void TvelPaintFX::Rotate(const Bitmap24& source, Bitmap24& dest, int x0, int y0, double angle)
+namespace {
+
+// Rotate's bilinear sample: pCE, pC2E (the pixel to its right), pCE2 (below), pC2E2 at the
+// fractions fx and fy. All four are read before `d` is written: `d` may be one of them.
+inline void rotateSample(const std::uint8_t* pCE, const std::uint8_t* pC2E, const std::uint8_t* pCE2,
+                         const std::uint8_t* pC2E2, double fx, double fy, std::uint8_t* d)
+{
+    int out[3];
+    for (int k = 0; k < 3; ++k) {
+        const double top = fx * (pC2E[k] - pCE[k]) + pCE[k];
+        const double bottom = fx * (pC2E2[k] - pCE2[k]) + pCE2[k];
+        out[k] = ClampByte(fastRound(top + fy * (bottom - top)));
+    }
+    d[0] = std::uint8_t(out[0]);
+    d[1] = std::uint8_t(out[1]);
+    d[2] = std::uint8_t(out[2]);
+}
+
+struct RotateTap {
+    std::size_t pCE, pC2E, pCE2, pC2E2;  // byte offsets in the source
+    double fx, fy;
+};
+
+} // namespace
+
+void TvelPaintFX::Rotate(const Bitmap24& source, Bitmap24& dest, int x0, int y0, double angle, int threads)
 {
     if (source.empty() || dest.empty()) return;
     const int ws = source.width(), hs = source.height();
@@ -213,35 +361,51 @@ void TvelPaintFX::Rotate(const Bitmap24& source, Bitmap24& dest, int x0, int y0,
     const double e = -angle * kPi / 180.0;
     const double s = std::sin(e), c = std::cos(e);
     const int gx = (wd - ws) / 2, gy = (hd - hs) / 2;
-    for (int i = 0; i < hd; ++i) {
-        const double v = 2.0 * i - 2.0 * y0 + 1.0;
-        for (int j = 0; j < wd; ++j) {
-            const double u = 2.0 * j - 2.0 * x0 + 1.0;
-            const double X = (c * u - s * v - 1.0) / 2.0 + x0 - gx;
-            const double Y = (s * u + c * v - 1.0) / 2.0 + y0 - gy;
-            if (!(X >= -1.0 && X < ws + 1.0 && Y >= -1.0 && Y < hs + 1.0)) continue;
-            const int C = fastRound(X);
-            if (C < 0 || C >= ws) continue;
-            const int E = fastRound(Y);
-            if (E < 0 || E >= hs) continue;
-            const int E2 = ClampInt(E + 1, 0, hs - 1), C2 = ClampInt(C + 1, 0, ws - 1);
-            const double fx = X - C, fy = Y - E;
-            const std::uint8_t* pCE = source.pixelPtr(C, E);
-            const std::uint8_t* pC2E = source.pixelPtr(C2, E);
-            const std::uint8_t* pCE2 = source.pixelPtr(C, E2);
-            const std::uint8_t* pC2E2 = source.pixelPtr(C2, E2);
-            int out[3];
-            for (int k = 0; k < 3; ++k) {
-                const double top = fx * (pC2E[k] - pCE[k]) + pCE[k];
-                const double bottom = fx * (pC2E2[k] - pCE2[k]) + pCE2[k];
-                out[k] = ClampByte(fastRound(top + fy * (bottom - top)));
+    const bool inPlace = source.bits() == dest.bits();
+    const std::uint8_t* const base = source.bits();
+    std::vector<AheadRow<RotateTap>> rows = aheadRows<RotateTap>(wd, hd);
+    auto apply = [&](const RotateTap& t, std::uint8_t* d) {
+        rotateSample(base + t.pCE, base + t.pC2E, base + t.pCE2, base + t.pC2E2, t.fx, t.fy, d);
+    };
+    auto prefetch = [&](const RotateTap& t) {
+        __builtin_prefetch(base + t.pCE);
+        __builtin_prefetch(base + t.pCE2);
+    };
+    detail::RunRowPipeline(
+        hd, detail::ThreadsFor(threads), int(rows.size()),
+        [&](int i, int slot) {
+            AheadRow<RotateTap>& row = rows[std::size_t(slot)];
+            row.clear();
+            std::uint8_t* const out = inPlace ? row.values.data() : dest.row(i);
+            const std::size_t q0 = std::size_t(i) * dest.stride();
+            const std::size_t stride = source.stride();
+            const double v = 2.0 * i - 2.0 * y0 + 1.0;
+            for (int j = 0; j < wd; ++j) {
+                const double u = 2.0 * j - 2.0 * x0 + 1.0;
+                const double X = (c * u - s * v - 1.0) / 2.0 + x0 - gx;
+                const double Y = (s * u + c * v - 1.0) / 2.0 + y0 - gy;
+                bool inside = X >= -1.0 && X < ws + 1.0 && Y >= -1.0 && Y < hs + 1.0;
+                const int C = inside ? fastRound(X) : 0;
+                inside = inside && C >= 0 && C < ws;
+                const int E = inside ? fastRound(Y) : 0;
+                inside = inside && E >= 0 && E < hs;
+                if (!inside) {
+                    // Left as it is: in place, its present value is the one to keep.
+                    if (inPlace) std::memcpy(out + std::size_t(j) * 3, base + q0 + std::size_t(j) * 3, 3);
+                    continue;
+                }
+                const int E2 = ClampInt(E + 1, 0, hs - 1), C2 = ClampInt(C + 1, 0, ws - 1);
+                row.add(j, RotateTap{std::size_t(E) * stride + std::size_t(C) * 3, std::size_t(E) * stride + std::size_t(C2) * 3,
+                                     std::size_t(E2) * stride + std::size_t(C) * 3,
+                                     std::size_t(E2) * stride + std::size_t(C2) * 3, X - C, Y - E});
             }
-            std::uint8_t* d = dest.pixelPtr(j, i);
-            d[0] = std::uint8_t(out[0]);
-            d[1] = std::uint8_t(out[1]);
-            d[2] = std::uint8_t(out[2]);
-        }
-    }
+            sampleAhead(row, i, dest.stride(), inPlace, out, apply, prefetch, [](const RotateTap& t, const Settled& at, std::size_t q) {
+                return at(t.pCE, q) && at(t.pC2E, q) && at(t.pCE2, q) && at(t.pC2E2, q);
+            });
+        },
+        [&](int i, int slot) {
+            if (inPlace) finishRow(rows[std::size_t(slot)], wd, dest.row(i), apply, prefetch);
+        });
 }
 
 void TvelPaintFX::Wave(Bitmap24& bitmap, int r, int q, int mode)

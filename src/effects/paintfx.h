@@ -83,11 +83,14 @@ public:
     // dx = 0 gives +pi/2 when dy > 0, else -pi/2; otherwise arctan(dy / dx), plus pi when dx < 0.
     // Single precision.
     static float ArcTan2(float dx, float dy);
-    static void FishEye(const Bitmap24& source, Bitmap24& dest, double amount);
+    // FishEye, Twist and Rotate work out what they can on `threads` threads (0: one per
+    // processor; the calling thread counts) and write the pixels in the order above, so the bytes
+    // are the same whatever the count, in place as well.
+    static void FishEye(const Bitmap24& source, Bitmap24& dest, double amount, int threads = 0);
     // amount 0: nothing.
-    static void Twist(const Bitmap24& source, Bitmap24& dest, int amount);
+    static void Twist(const Bitmap24& source, Bitmap24& dest, int amount, int threads = 0);
     // Angle in degrees; (centreX, centreY) the centre in the source.
-    static void Rotate(const Bitmap24& source, Bitmap24& dest, int centreX, int centreY, double angle);
+    static void Rotate(const Bitmap24& source, Bitmap24& dest, int centreX, int centreY, double angle, int threads = 0);
     // Mode 0 (normal), 1 (extra), 2 (inference, with factor); other modes count as 0.
     // height <= 0: nothing.
     static void Wave(Bitmap24& bitmap, int height, int factor, int mode);

@@ -224,6 +224,36 @@ void Twist(const Bitmap24& src, Bitmap24& dst, int a)
         }
 }
 
+// Each destination pixel, row by row: the source point (X, Y) turned back about (x0, y0); skipped
+// unless Round(X), Round(Y) lie in the source; bilinear between (C, E) and the pixels right of and
+// below it (clamped), rounded halves to even.
+void Rotate(const Bitmap24& src, Bitmap24& dst, int x0, int y0, double angle)
+{
+    const int ws = src.width(), hs = src.height(), wd = dst.width(), hd = dst.height();
+    if (ws == 0 || hs == 0 || wd == 0 || hd == 0) return;
+    const double e = -angle * 3.14159265358979323846 / 180.0;
+    const double s = std::sin(e), c = std::cos(e);
+    const int gx = (wd - ws) / 2, gy = (hd - hs) / 2;
+    for (int i = 0; i < hd; ++i)
+        for (int j = 0; j < wd; ++j) {
+            const double u = 2.0 * j - 2.0 * x0 + 1.0, v = 2.0 * i - 2.0 * y0 + 1.0;
+            const double X = (c * u - s * v - 1.0) / 2.0 + x0 - gx;
+            const double Y = (s * u + c * v - 1.0) / 2.0 + y0 - gy;
+            if (!(X >= -1.0 && X < ws + 1.0 && Y >= -1.0 && Y < hs + 1.0)) continue;
+            const int C = roundHalfEven(X), E = roundHalfEven(Y);
+            if (C < 0 || C >= ws || E < 0 || E >= hs) continue;
+            const int C2 = std::min(C + 1, ws - 1), E2 = std::min(E + 1, hs - 1);
+            const double fx = X - C, fy = Y - E;
+            int out[3];
+            for (int k = 0; k < 3; ++k) {
+                const double top = fx * (src.pixelPtr(C2, E)[k] - src.pixelPtr(C, E)[k]) + src.pixelPtr(C, E)[k];
+                const double bottom = fx * (src.pixelPtr(C2, E2)[k] - src.pixelPtr(C, E2)[k]) + src.pixelPtr(C, E2)[k];
+                out[k] = ClampByte(roundHalfEven(top + fy * (bottom - top)));
+            }
+            for (int k = 0; k < 3; ++k) dst.pixelPtr(j, i)[k] = std::uint8_t(out[k]);
+        }
+}
+
 namespace {
 
 struct Contrib {

@@ -24,6 +24,7 @@ void Mosaic(Bitmap24& b, int s);
 void MapEffect(Bitmap24& b, int a);
 void FishEye(const Bitmap24& src, Bitmap24& dst, double k);
 void Twist(const Bitmap24& src, Bitmap24& dst, int a);
+void Rotate(const Bitmap24& src, Bitmap24& dst, int x0, int y0, double angle);
 void Resample(const Bitmap24& src, Bitmap24& dst, effects::ResampleFilter filter, float support);
 
 } // namespace fx_ref
