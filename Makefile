@@ -31,13 +31,13 @@ sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DQUORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
 # The tests of the work that runs on worker threads (the ordered work pool, thumbnails, the video
-# run, the effects' bands and previews, the player reading ahead), in a tree built with
-# ThreadSanitizer. Qt's own frames are not instrumented and are left out of the reports; any report
-# fails its test. Every test program of the tree carries tests/support/tsan_clone.cpp, which keeps
-# the checker's view of the programs a test starts.
+# run, the effects' bands and previews, the distortions' rows worked out ahead, the player reading
+# ahead), in a tree built with ThreadSanitizer. Qt's own frames are not instrumented and are left
+# out of the reports; any report fails its test. Every test program of the tree carries
+# tests/support/tsan_clone.cpp, which keeps the checker's view of the programs a test starts.
 # The tools that draw the program's pictures and sample shows at build time run checked as well.
 TSAN_TESTS = tests/util/util_tests tests/editor/editor_pictures_tests tests/output/video/video_run_tests \
-    tests/effects/effectsui_tests tests/player/player_tests
+    tests/effects/effectsui_tests tests/effects/effects_tests tests/player/player_tests
 TSAN_RUN = TSAN_OPTIONS=ignore_noninstrumented_modules=1:halt_on_error=1:exitcode=66
 tsan: deps
 	@cmake -S . -B build-tsan -G Ninja -DQUORBEL_TSAN=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null

@@ -1,9 +1,11 @@
 #pragma once
-// The effects benches' picture: photograph-like (gradients, soft shapes and grain), made here.
+// The effects benches' picture: photograph-like (gradients, soft shapes and grain), made here; and
+// the load average they print beside their figures.
 #include "effects/bitmap.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 
 inline effects::Bitmap24 makeBenchPicture(int w, int h)
@@ -23,4 +25,15 @@ inline effects::Bitmap24 makeBenchPicture(int w, int h)
         }
     }
     return b;
+}
+
+// The last minute's load average (-1 when it cannot be read).
+inline double loadAverage()
+{
+    double load = -1;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+        std::fclose(f);
+    }
+    return load;
 }

@@ -105,16 +105,6 @@ void add(const std::string& what, double ours, const std::string& op, double mag
     std::fflush(stdout);
 }
 
-double loadAverage()
-{
-    double load = -1;
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
-        std::fclose(f);
-    }
-    return load;
-}
-
 // FishEye, Twist and Rotate in place (as the effects dialog runs them) on one thread and on the
 // default count; the bytes must be the same.
 int threadedDistortions()

@@ -49,16 +49,6 @@ double best(int runs, const std::function<double()>& once)
     return t;
 }
 
-double loadAverage()
-{
-    double load = -1;
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
-        std::fclose(f);
-    }
-    return load;
-}
-
 int within = 0, count = 0;
 
 void row(const char* what, double preview, double before, double anchor)
@@ -186,10 +176,20 @@ int main(int argc, char** argv)
             args.cx = d->cxbar->value();
             args.cy = d->cybar->value();
             args.splitLightTable = art.SplitLightTable;
+            // FishEye, Twist and Rotate take a thread count (the table's routine runs them on all):
+            // their anchor is the one-thread run, as the table's routine calls them.
+            std::function<void(Bitmap24&)> oneThread = [&](Bitmap24& b) { effect->run(b, args); };
+            const std::string path = c.path;
+            if (path == "Twist")
+                oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::Twist(b, b, args.amount, 1); };
+            else if (path == "Fisheye")
+                oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::FishEye(b, b, args.amount / 100.0, 1); };
+            else if (path == "Rotate")
+                oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::Rotate(b, b, args.cx, args.cy, args.amount, 1); };
             const double anchor = best(1, [&] {
                 const auto t0 = Clock::now();
                 Bitmap24 b = full;
-                effect->run(b, args);
+                oneThread(b);
                 return ms(t0, Clock::now());
             });
             const double before = best(1, [&] { return previewTheOldWay(full, *effect, args, 199, smallHeight); });
