@@ -167,8 +167,10 @@ struct AheadRow {
     }
 };
 
-// The rows in flight at once: memory for a few rows a thread, bounded.
+// The rows in flight at once: a few rows a thread, and at most kAheadBytes of them (a very wide
+// picture has fewer).
 constexpr int kRowsAhead = 32;
+constexpr std::size_t kAheadBytes = std::size_t(64) << 20;
 // Source pixels are prefetched this many samples ahead.
 constexpr std::size_t kPrefetchAhead = 12;
 
@@ -176,7 +178,8 @@ template <typename Item>
 std::vector<AheadRow<Item>> aheadRows(int width, int height)
 {
     std::vector<AheadRow<Item>> rows;
-    const int n = std::min(height, kRowsAhead);
+    const std::size_t rowBytes = std::size_t(width) * (sizeof(Item) + 2 * sizeof(int) + 3);
+    const int n = int(std::clamp<std::size_t>(kAheadBytes / std::max<std::size_t>(rowBytes, 1), 1, std::size_t(std::min(height, kRowsAhead))));
     rows.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i) rows.emplace_back(width);  // each with its own reserve (a copy has none)
     return rows;
@@ -184,7 +187,8 @@ std::vector<AheadRow<Item>> aheadRows(int width, int height)
 
 // Whether a source pixel at byte offset p holds, while row y is worked out ahead, what it holds
 // when the one-thread run reaches the pixel at offset q of row y: written for good (a row the
-// pipeline has finished: those before y - kRowsAhead + 1) or not written yet (at or after q).
+// pipeline has finished: those before y - kRowsAhead + 1, as no more rows are in flight) or not
+// written yet (at or after q).
 struct Settled {
     std::size_t finished;  // bytes of the rows finished
 

@@ -101,3 +101,19 @@ TEST(ThreadedDistortions, DefaultCountGivesTheOneThreadBytes)
         EXPECT_EQ(many, one) << c.name;
     }
 }
+
+// A very wide picture has fewer rows in flight than a tall one (their memory is bounded): the
+// ring of rows wraps sooner, the bytes stay the same.
+TEST(ThreadedDistortions, AVeryWidePictureKeepsTheBytes)
+{
+    const Bitmap24 picture = noise(300000, 5, 3);
+    Bitmap24 mine = picture, ref = picture;
+    TvelPaintFX::Twist(mine, mine, 7, 3);
+    fx_ref::Twist(ref, ref, 7);
+    EXPECT_EQ(mine, ref) << "twist";
+    mine = picture;
+    ref = picture;
+    TvelPaintFX::Rotate(mine, mine, 150000, 2, 0.001, 3);
+    fx_ref::Rotate(ref, ref, 150000, 2, 0.001);
+    EXPECT_EQ(mine, ref) << "rotate";
+}
