@@ -104,16 +104,41 @@ void resampleRow(const std::uint8_t* s, std::uint8_t* d, const std::vector<Taps>
     }
 }
 
-// One row of the vertical pass: n bytes of d from the rows t names (row(k) gives source row k).
+// Working rows of the vertical pass: the running sums and the byte sums of rows of one weight.
+struct ColumnSums {
+    explicit ColumnSums(std::size_t n) : acc(n), bytes(n) {}
+    std::vector<std::int32_t> acc;
+    std::vector<std::uint16_t> bytes;
+};
+
+// One row of the vertical pass: the row's bytes of d from the rows t names (row(k) gives source
+// row k). The sum is exact in integers, so rows of equal weight (the whole pixels inside an
+// area) are first added bytewise and then weighted once; 257 rows of bytes fit 16 bits, and a
+// weight (at most 2 kOne) times such a sum fits 32.
 template <typename RowAt>
-void resampleColumn(RowAt row, const Taps& t, std::uint8_t* d, std::vector<std::int32_t>& acc)
+void resampleColumn(RowAt row, const Taps& t, std::uint8_t* d, ColumnSums& work)
 {
-    std::fill(acc.begin(), acc.end(), 0);
-    const std::size_t n = acc.size();
-    for (std::size_t k = 0; k < t.weights.size(); ++k) {
-        const std::uint8_t* s = row(t.first + static_cast<int>(k));
+    std::int32_t* acc = work.acc.data();
+    std::uint16_t* bytes = work.bytes.data();
+    const std::size_t n = work.acc.size();
+    std::fill(acc, acc + n, 0);
+    const std::size_t taps = t.weights.size();
+    for (std::size_t k = 0; k < taps;) {
         const std::int32_t w = t.weights[k];
-        for (std::size_t i = 0; i < n; ++i) acc[i] += w * s[i];
+        std::size_t end = k + 1;
+        while (end < taps && t.weights[end] == w && end - k < 257) ++end;
+        const std::uint8_t* s = row(t.first + static_cast<int>(k));
+        if (end == k + 1) {
+            for (std::size_t i = 0; i < n; ++i) acc[i] += w * s[i];
+        } else {
+            for (std::size_t i = 0; i < n; ++i) bytes[i] = s[i];
+            for (std::size_t j = k + 1; j < end; ++j) {
+                s = row(t.first + static_cast<int>(j));
+                for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint16_t>(bytes[i] + s[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i) acc[i] += w * bytes[i];
+        }
+        k = end;
     }
     for (std::size_t i = 0; i < n; ++i) d[i] = roundFixed(acc[i]);
 }
@@ -132,9 +157,9 @@ void resampleRows(const SdkBitmapHandle& src, SdkBitmapHandle& dst, const std::v
 void resampleColumns(const SdkBitmapHandle& src, SdkBitmapHandle& dst, const std::vector<Taps>& taps, int bpp,
                      StatusReporter& status, std::int64_t base)
 {
-    std::vector<std::int32_t> acc(static_cast<std::size_t>(dst.Width) * bpp);
+    ColumnSums work(static_cast<std::size_t>(dst.Width) * bpp);
     for (int y = 0; y < dst.Height; ++y) {
-        resampleColumn([&](int k) { return src.row(k); }, taps[static_cast<std::size_t>(y)], dst.row(y), acc);
+        resampleColumn([&](int k) { return src.row(k); }, taps[static_cast<std::size_t>(y)], dst.row(y), work);
         if ((y & 15) == 0 && !status.update(base + y)) return;
     }
 }
@@ -380,9 +405,9 @@ void PxResampler::Rows(const std::uint8_t* source, std::ptrdiff_t sourceLine, in
     if (!p.rowsFirst) {
         // Each row of the result from one vertical row over the source, then across.
         std::vector<std::uint8_t> mid(static_cast<std::size_t>(p.sourceWidth) * bpp);
-        std::vector<std::int32_t> acc(mid.size());
+        ColumnSums work(mid.size());
         for (int y = top; y < bottom; ++y) {
-            resampleColumn(sourceRow, p.tapsY[static_cast<std::size_t>(y)], mid.data(), acc);
+            resampleColumn(sourceRow, p.tapsY[static_cast<std::size_t>(y)], mid.data(), work);
             resampleRow(mid.data(), target + (y - top) * targetLine, p.tapsX, bpp);
         }
         return;
@@ -397,10 +422,10 @@ void PxResampler::Rows(const std::uint8_t* source, std::ptrdiff_t sourceLine, in
     const std::size_t line = p.tapsX.size() * static_cast<std::size_t>(bpp);
     std::vector<std::uint8_t> mid(line * static_cast<std::size_t>(hi - lo + 1));
     for (int k = lo; k <= hi; ++k) resampleRow(sourceRow(k), mid.data() + static_cast<std::size_t>(k - lo) * line, p.tapsX, bpp);
-    std::vector<std::int32_t> acc(line);
+    ColumnSums work(line);
     auto midRow = [&](int k) { return mid.data() + static_cast<std::size_t>(k - lo) * line; };
     for (int y = top; y < bottom; ++y)
-        resampleColumn(midRow, p.tapsY[static_cast<std::size_t>(y)], target + (y - top) * targetLine, acc);
+        resampleColumn(midRow, p.tapsY[static_cast<std::size_t>(y)], target + (y - top) * targetLine, work);
 }
 
 int PX_RotateBitmap(SdkBitmapHandle* bitmap, int angle, int flags, std::int32_t fillColor)

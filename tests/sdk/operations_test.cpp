@@ -203,6 +203,12 @@ TEST(Size, BandsOfThePlannedResamplingGiveTheWholeBytes)
                     << "bands of " << band << ", row " << y;
         }
     }
+    // Hundreds of whole rows in one pixel of the result, white: the sums do not wrap.
+    for (auto [h, toH] : {std::pair{1300, 1}, {2000, 7}, {514, 2}}) {
+        SdkBitmapHandle white = makeBitmap(5, h, [](int, int) { return 0xFFFFFFu; });
+        ASSERT_EQ(PX_SizeBitmap(&white, 2, toH, sizeFiltered), PX_SUCCESS);
+        for (int y = 0; y < toH; ++y) EXPECT_EQ(pixel(white, 1, y), 0xFFFFFFu) << h << " rows, row " << y;
+    }
     EXPECT_FALSE(PxResampler(0, 5, 3, 3, sizeFiltered).valid());
     EXPECT_FALSE(PxResampler(5, 5, 3, -1, sizeFiltered).valid());
     EXPECT_FALSE(PxResampler(5, 5, 3, 3, 3).valid());
