@@ -83,7 +83,12 @@ effects::Bitmap24 FromImage(const QImage& image)
 effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height, int threads)
 {
     if (bitmap.empty() || width <= 0 || height <= 0 || !sdk::sizeAllowed(width, height, 24)) return {};
-    if (width == bitmap.width() && height == bitmap.height()) return bitmap;
+    if (width == bitmap.width() && height == bitmap.height()) {
+        effects::Bitmap24 same = bitmap; // its pixels alone, as any other size gives
+        same.transparent = false;
+        same.transparentColor = effects::clBlack;
+        return same;
+    }
     // The engine's area average, as the colour dialog's panes are made, read straight from the
     // bitmap's rows; bands of rows of the result on worker threads, each with the bytes one
     // thread gives.
