@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <numbers>
 
 namespace sdk {
@@ -86,24 +88,67 @@ std::vector<Taps> buildTaps(int src, int dst, int flags)
     return out;
 }
 
+// One row of the horizontal pass: d gets taps.size() pixels from the row s.
+void resampleRow(const std::uint8_t* s, std::uint8_t* d, const std::vector<Taps>& taps, int bpp)
+{
+    for (std::size_t x = 0; x < taps.size(); ++x) {
+        const Taps& t = taps[x];
+        // Weights sum to kOne (each at most 2 kOne in size), so 32 bits hold every sum.
+        std::int32_t sum[4] = {0, 0, 0, 0};
+        const std::uint8_t* p = s + static_cast<std::size_t>(t.first) * bpp;
+        for (int w : t.weights) {
+            for (int c = 0; c < bpp; ++c) sum[c] += w * p[c];
+            p += bpp;
+        }
+        for (int c = 0; c < bpp; ++c) d[x * bpp + c] = roundFixed(sum[c]);
+    }
+}
+
+// Working rows of the vertical pass: the running sums and the byte sums of rows of one weight.
+struct ColumnSums {
+    explicit ColumnSums(std::size_t n) : acc(n), bytes(n) {}
+    std::vector<std::int32_t> acc;
+    std::vector<std::uint16_t> bytes;
+};
+
+// One row of the vertical pass: the row's bytes of d from the rows t names (row(k) gives source
+// row k). The sum is exact in integers, so rows of equal weight (the whole pixels inside an
+// area) are first added bytewise and then weighted once; 257 rows of bytes fit 16 bits, and a
+// weight (at most 2 kOne) times such a sum fits 32.
+template <typename RowAt>
+void resampleColumn(RowAt row, const Taps& t, std::uint8_t* d, ColumnSums& work)
+{
+    std::int32_t* acc = work.acc.data();
+    std::uint16_t* bytes = work.bytes.data();
+    const std::size_t n = work.acc.size();
+    std::fill(acc, acc + n, 0);
+    const std::size_t taps = t.weights.size();
+    for (std::size_t k = 0; k < taps;) {
+        const std::int32_t w = t.weights[k];
+        std::size_t end = k + 1;
+        while (end < taps && t.weights[end] == w && end - k < 257) ++end;
+        const std::uint8_t* s = row(t.first + static_cast<int>(k));
+        if (end == k + 1) {
+            for (std::size_t i = 0; i < n; ++i) acc[i] += w * s[i];
+        } else {
+            for (std::size_t i = 0; i < n; ++i) bytes[i] = s[i];
+            for (std::size_t j = k + 1; j < end; ++j) {
+                s = row(t.first + static_cast<int>(j));
+                for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint16_t>(bytes[i] + s[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i) acc[i] += w * bytes[i];
+        }
+        k = end;
+    }
+    for (std::size_t i = 0; i < n; ++i) d[i] = roundFixed(acc[i]);
+}
+
 // One resampling pass along x (horizontal) from src into dst, which has src's height.
 void resampleRows(const SdkBitmapHandle& src, SdkBitmapHandle& dst, const std::vector<Taps>& taps, int bpp,
                   StatusReporter& status, std::int64_t base)
 {
     for (int y = 0; y < dst.Height; ++y) {
-        const std::uint8_t* s = src.row(y);
-        std::uint8_t* d = dst.row(y);
-        for (int x = 0; x < dst.Width; ++x) {
-            const Taps& t = taps[static_cast<std::size_t>(x)];
-            // Weights sum to kOne (each at most 2 kOne in size), so 32 bits hold every sum.
-            std::int32_t sum[4] = {0, 0, 0, 0};
-            const std::uint8_t* p = s + static_cast<std::size_t>(t.first) * bpp;
-            for (int w : t.weights) {
-                for (int c = 0; c < bpp; ++c) sum[c] += w * p[c];
-                p += bpp;
-            }
-            for (int c = 0; c < bpp; ++c) d[static_cast<std::size_t>(x) * bpp + c] = roundFixed(sum[c]);
-        }
+        resampleRow(src.row(y), dst.row(y), taps, bpp);
         if ((y & 63) == 0 && !status.update(base + y)) return;
     }
 }
@@ -112,20 +157,27 @@ void resampleRows(const SdkBitmapHandle& src, SdkBitmapHandle& dst, const std::v
 void resampleColumns(const SdkBitmapHandle& src, SdkBitmapHandle& dst, const std::vector<Taps>& taps, int bpp,
                      StatusReporter& status, std::int64_t base)
 {
-    const std::size_t n = static_cast<std::size_t>(dst.Width) * bpp;
-    std::vector<std::int32_t> acc(n);
+    ColumnSums work(static_cast<std::size_t>(dst.Width) * bpp);
     for (int y = 0; y < dst.Height; ++y) {
-        const Taps& t = taps[static_cast<std::size_t>(y)];
-        std::fill(acc.begin(), acc.end(), 0);
-        for (std::size_t k = 0; k < t.weights.size(); ++k) {
-            const std::uint8_t* s = src.row(t.first + static_cast<int>(k));
-            const std::int32_t w = t.weights[k];
-            for (std::size_t i = 0; i < n; ++i) acc[i] += w * s[i];
-        }
-        std::uint8_t* d = dst.row(y);
-        for (std::size_t i = 0; i < n; ++i) d[i] = roundFixed(acc[i]);
+        resampleColumn([&](int k) { return src.row(k); }, taps[static_cast<std::size_t>(y)], dst.row(y), work);
         if ((y & 15) == 0 && !status.update(base + y)) return;
     }
+}
+
+// Whether the horizontal pass goes first: the cheaper order. The vertical pass runs over whole
+// rows and costs about a quarter of the horizontal one per tap and sample.
+bool horizontalFirst(int srcHeight, int srcWidth, const std::vector<Taps>& tapsX, const std::vector<Taps>& tapsY)
+{
+    auto averageTaps = [](const std::vector<Taps>& taps) {
+        std::int64_t n = 0;
+        for (const Taps& t : taps) n += static_cast<std::int64_t>(t.weights.size());
+        return static_cast<double>(n) / static_cast<double>(taps.size());
+    };
+    const double tx = averageTaps(tapsX), ty = averageTaps(tapsY);
+    const double width = static_cast<double>(tapsX.size()), height = static_cast<double>(tapsY.size());
+    const double rowsCost = 4.0 * srcHeight * width * tx + height * width * ty;
+    const double columnsCost = height * srcWidth * ty + 4.0 * height * width * tx;
+    return rowsCost <= columnsCost;
 }
 
 int allocateLike(SdkBitmapHandle& out, const SdkBitmapHandle& like, int width, int height)
@@ -298,17 +350,7 @@ int PX_SizeBitmap(SdkBitmapHandle* bitmap, int width, int height, int flags)
     const int bpp = src.bytesPerPixel();
     const std::vector<Taps> tapsX = buildTaps(src.Width, width, flags);
     const std::vector<Taps> tapsY = buildTaps(src.Height, height, flags);
-    // Two passes, in the cheaper order: the vertical pass runs over whole rows and costs about a
-    // quarter of the horizontal one per tap and sample.
-    auto averageTaps = [](const std::vector<Taps>& taps) {
-        std::int64_t n = 0;
-        for (const Taps& t : taps) n += static_cast<std::int64_t>(t.weights.size());
-        return static_cast<double>(n) / static_cast<double>(taps.size());
-    };
-    const double tx = averageTaps(tapsX), ty = averageTaps(tapsY);
-    const double horizontalFirst = 4.0 * src.Height * width * tx + static_cast<double>(height) * width * ty;
-    const double verticalFirst = static_cast<double>(height) * src.Width * ty + 4.0 * height * width * tx;
-    const bool rowsFirst = horizontalFirst <= verticalFirst;
+    const bool rowsFirst = horizontalFirst(src.Height, src.Width, tapsX, tapsY);
     const std::int64_t firstRows = rowsFirst ? src.Height : height;
     StatusReporter status(firstRows + height);
     if (width == src.Width && height == src.Height) {
@@ -331,6 +373,59 @@ int PX_SizeBitmap(SdkBitmapHandle* bitmap, int width, int height, int flags)
     zeroPadding(dst);
     *bitmap = std::move(dst);
     return PX_SUCCESS;
+}
+
+struct PxResampler::Plan {
+    int sourceWidth = 0;
+    std::vector<Taps> tapsX, tapsY;
+    bool rowsFirst = false;
+};
+
+PxResampler::PxResampler(int sourceWidth, int sourceHeight, int width, int height, int flags)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0) return;
+    if (flags != sizeNearest && flags != sizeBilinear && flags != sizeFiltered) return;
+    auto plan = std::make_unique<Plan>();
+    plan->sourceWidth = sourceWidth;
+    plan->tapsX = buildTaps(sourceWidth, width, flags);
+    plan->tapsY = buildTaps(sourceHeight, height, flags);
+    plan->rowsFirst = horizontalFirst(sourceHeight, sourceWidth, plan->tapsX, plan->tapsY);
+    plan_ = std::move(plan);
+}
+
+PxResampler::~PxResampler() = default;
+
+void PxResampler::Rows(const std::uint8_t* source, std::ptrdiff_t sourceLine, int bytesPerPixel, std::uint8_t* target,
+                       std::ptrdiff_t targetLine, int top, int bottom) const
+{
+    if (!plan_ || top >= bottom) return;
+    const Plan& p = *plan_;
+    const int bpp = bytesPerPixel;
+    auto sourceRow = [&](int k) { return source + k * sourceLine; };
+    if (!p.rowsFirst) {
+        // Each row of the result from one vertical row over the source, then across.
+        std::vector<std::uint8_t> mid(static_cast<std::size_t>(p.sourceWidth) * bpp);
+        ColumnSums work(mid.size());
+        for (int y = top; y < bottom; ++y) {
+            resampleColumn(sourceRow, p.tapsY[static_cast<std::size_t>(y)], mid.data(), work);
+            resampleRow(mid.data(), target + (y - top) * targetLine, p.tapsX, bpp);
+        }
+        return;
+    }
+    // The source rows the band's taps reach, resampled across, then down.
+    int lo = std::numeric_limits<int>::max(), hi = -1;
+    for (int y = top; y < bottom; ++y) {
+        const Taps& t = p.tapsY[static_cast<std::size_t>(y)];
+        lo = std::min(lo, t.first);
+        hi = std::max(hi, t.first + static_cast<int>(t.weights.size()) - 1);
+    }
+    const std::size_t line = p.tapsX.size() * static_cast<std::size_t>(bpp);
+    std::vector<std::uint8_t> mid(line * static_cast<std::size_t>(hi - lo + 1));
+    for (int k = lo; k <= hi; ++k) resampleRow(sourceRow(k), mid.data() + static_cast<std::size_t>(k - lo) * line, p.tapsX, bpp);
+    ColumnSums work(line);
+    auto midRow = [&](int k) { return mid.data() + static_cast<std::size_t>(k - lo) * line; };
+    for (int y = top; y < bottom; ++y)
+        resampleColumn(midRow, p.tapsY[static_cast<std::size_t>(y)], target + (y - top) * targetLine, work);
 }
 
 int PX_RotateBitmap(SdkBitmapHandle* bitmap, int angle, int flags, std::int32_t fillColor)

@@ -3,6 +3,10 @@
 // callback and, when it asks to stop, give PXERR_ABORTED with the bitmap unchanged.
 #include "sdk/bitmap.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
 namespace sdk {
 
 // Resampling of PX_SizeBitmap.
@@ -12,6 +16,28 @@ constexpr int sizeFiltered = 4; // area average when shrinking, bicubic when enl
 
 // Resamples the bitmap to exactly width x height. The region is dropped.
 int PX_SizeBitmap(SdkBitmapHandle* bitmap, int width, int height, int flags);
+
+// The resampling of PX_SizeBitmap from pixels a caller holds, planned once for one source size
+// and one target size: any band of the target's rows comes out with the bytes PX_SizeBitmap gives
+// those rows, so bands may be made on several threads at once. No status callback.
+class PxResampler {
+public:
+    // Sizes above 0 and flags PX_SizeBitmap takes, else valid() is false.
+    PxResampler(int sourceWidth, int sourceHeight, int width, int height, int flags);
+    ~PxResampler();
+    PxResampler(const PxResampler&) = delete;
+    PxResampler& operator=(const PxResampler&) = delete;
+    bool valid() const { return plan_ != nullptr; }
+    // Rows top .. bottom - 1 (within 0 .. height) of the result, bytesPerPixel 1, 3 or 4: the
+    // source's rows lie sourceLine bytes apart, row top of the result goes to target and each
+    // next one targetLine bytes further. Safe to call from several threads at once.
+    void Rows(const std::uint8_t* source, std::ptrdiff_t sourceLine, int bytesPerPixel, std::uint8_t* target,
+              std::ptrdiff_t targetLine, int top, int bottom) const;
+
+private:
+    struct Plan;
+    std::unique_ptr<const Plan> plan_;
+};
 
 // Rotation flags.
 constexpr int rotateKeepAll = 1; // the bitmap grows to hold the whole turned picture

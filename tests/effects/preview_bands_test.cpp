@@ -6,6 +6,8 @@
 #include "effects/ui/effecttable.h"
 #include "effects/ui/painteffectsform.h"
 #include "effects/ui/veldrawimage.h"
+#include "sdk/bitmap.h"
+#include "sdk/operations.h"
 
 #include <QScrollBar>
 
@@ -14,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 using effects::Bgr;
@@ -65,7 +68,8 @@ TEST(EffectBands, EveryBandedEffectGivesTheBytesOfOneThread)
         {54, 40, 0},  {7, 5, 0},     {9, 2, 0},     {9, 7, 0},    {9, 30, 0},    {9, 500, 0},   {16, 3, 0},
         {25, 0, 0},   {26, 200, 60}, {27, 200, 60}, {28, 90, 10}, {29, 200, 60}, {30, 150, 20}, {31, 255, 0},
         {42, 40, 10}, {42, 100, 37}, {42, 5, 300},  {53, 100, 0}, {0, 80, 0},    {0, -90, 0},   {1, 400, 0},
-        {2, 60, 0},   {2, -120, 0},  {43, 50, 40},  {43, 0, 100}, {44, 70, 20},
+        {2, 60, 0},   {2, -120, 0},  {43, 50, 40},  {43, 0, 100}, {44, 70, 20}, {41, 0, 0},   {41, 37, 0},
+        {41, 100, 0},
     };
     std::set<int> covered;
     for (const Bitmap24& picture : {photo(67, 201), photo(130, 97), photo(9, 1)}) {
@@ -181,6 +185,29 @@ TEST(SmallCopyPreview, ScalingDownKeepsTheTones)
     }
     EXPECT_TRUE(effectsui::ScaledDown(Bitmap24(), 10, 10).empty());
     EXPECT_TRUE(effectsui::ScaledDown(full, 0, 10).empty());
+}
+
+// The small copy made in bands of rows on worker threads has the bytes of the engine's area
+// average on one thread: shrinking both ways or one way, to a single pixel, rows fewer than the
+// threads, and a size larger than the picture.
+TEST(SmallCopyPreview, TheBandedShrinkGivesTheBytesOfOneThread)
+{
+    struct Case {
+        int w, h, toW, toH;
+    };
+    const Case cases[] = {{1600, 900, 199, 112}, {517, 291, 199, 113}, {300, 7, 1, 1}, {45, 33, 45, 5},
+                          {640, 20, 9, 2},       {1, 1, 1, 1},         {13, 9, 40, 29}, {150, 101, 160, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " to " << c.toW << "x" << c.toH);
+        const Bitmap24 full = photo(c.w, c.h);
+        sdk::SdkBitmapHandle handle;
+        ASSERT_EQ(sdk::PX_InitBitmap(&handle, c.w, c.h, 24), sdk::PX_SUCCESS);
+        for (int y = 0; y < c.h; ++y) std::memcpy(handle.row(y), full.row(y), full.stride());
+        ASSERT_EQ(sdk::PX_SizeBitmap(&handle, c.toW, c.toH, sdk::sizeFiltered), sdk::PX_SUCCESS);
+        Bitmap24 expected(c.toW, c.toH);
+        for (int y = 0; y < c.toH; ++y) std::memcpy(expected.row(y), handle.row(y), expected.stride());
+        for (int threads : {1, 3, 8}) EXPECT_EQ(effectsui::ScaledDown(full, c.toW, c.toH, threads), expected) << threads << " threads";
+    }
 }
 
 // The effects dialog previewing a large picture: a bar moved quickly through several values ends

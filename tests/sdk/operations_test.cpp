@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
@@ -165,6 +166,52 @@ TEST(Size, ResamplingValues)
     ASSERT_EQ(PX_SizeBitmap(&step, 16, 1, sizeFiltered), PX_SUCCESS);
     EXPECT_EQ(pixel(step, 0, 0), 0u);
     EXPECT_EQ(pixel(step, 15, 0), 0xFFFFFFu);
+}
+
+// The planned resampling gives PX_SizeBitmap's bytes for any split of the result into bands of
+// rows: shrinking, enlarging, one direction of each, single rows and columns, both pass orders.
+TEST(Size, BandsOfThePlannedResamplingGiveTheWholeBytes)
+{
+    struct Case {
+        int srcW, srcH, w, h, flags;
+    };
+    const Case cases[] = {
+        {517, 293, 199, 112, sizeFiltered}, // shrinking: the vertical pass first
+        {400, 61, 7, 59, sizeFiltered},     // the horizontal pass first
+        {97, 61, 1, 1, sizeFiltered},       {1, 1, 5, 3, sizeFiltered},   {33, 1, 7, 1, sizeFiltered},
+        {1, 45, 1, 8, sizeFiltered},        {13, 11, 40, 29, sizeFiltered}, // larger than the source
+        {40, 31, 13, 90, sizeFiltered},     {50, 37, 23, 17, sizeBilinear}, {50, 37, 23, 17, sizeNearest},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH << " to " << c.w << "x" << c.h << " flags " << c.flags);
+        const SdkBitmapHandle source = makeBitmap(c.srcW, c.srcH, [](int x, int y) {
+            return std::uint32_t((x * 37 + y * 11) & 0xFF) | std::uint32_t((x * y + 5) & 0xFF) << 8 |
+                   std::uint32_t(((x ^ y) * 29) & 0xFF) << 16;
+        });
+        SdkBitmapHandle whole = copyOf(source);
+        ASSERT_EQ(PX_SizeBitmap(&whole, c.w, c.h, c.flags), PX_SUCCESS);
+        const PxResampler resampler(c.srcW, c.srcH, c.w, c.h, c.flags);
+        ASSERT_TRUE(resampler.valid());
+        const std::size_t line = std::size_t(c.w) * 3;
+        for (int band : {1, 2, 5, c.h}) {
+            std::vector<std::uint8_t> out(line * std::size_t(c.h), 0xEE);
+            for (int top = 0; top < c.h; top += band)
+                resampler.Rows(source.row(0), source.BytesPerLine, 3, out.data() + std::size_t(top) * line,
+                               std::ptrdiff_t(line), top, std::min(c.h, top + band));
+            for (int y = 0; y < c.h; ++y)
+                ASSERT_EQ(std::memcmp(out.data() + std::size_t(y) * line, whole.row(y), line), 0)
+                    << "bands of " << band << ", row " << y;
+        }
+    }
+    // Hundreds of whole rows in one pixel of the result, white: the sums do not wrap.
+    for (auto [h, toH] : {std::pair{1300, 1}, {2000, 7}, {514, 2}}) {
+        SdkBitmapHandle white = makeBitmap(5, h, [](int, int) { return 0xFFFFFFu; });
+        ASSERT_EQ(PX_SizeBitmap(&white, 2, toH, sizeFiltered), PX_SUCCESS);
+        for (int y = 0; y < toH; ++y) EXPECT_EQ(pixel(white, 1, y), 0xFFFFFFu) << h << " rows, row " << y;
+    }
+    EXPECT_FALSE(PxResampler(0, 5, 3, 3, sizeFiltered).valid());
+    EXPECT_FALSE(PxResampler(5, 5, 3, -1, sizeFiltered).valid());
+    EXPECT_FALSE(PxResampler(5, 5, 3, 3, 3).valid());
 }
 
 TEST(StatusCallback, ReportsEachPercentOnceAndAStopLeavesThePictureAlone)

@@ -5,6 +5,11 @@
 #include "sdk/operations.h"
 #include "sdk/pictureio.h"
 
+#include "util/orderedwork.h"
+
+#include <QThread>
+
+#include <algorithm>
 #include <cstring>
 
 namespace effectsui {
@@ -75,15 +80,37 @@ effects::Bitmap24 FromImage(const QImage& image)
     return out;
 }
 
-effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height)
+effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height, int threads)
 {
-    if (bitmap.empty() || width <= 0 || height <= 0) return {};
-    // The engine's area average, as the colour dialog's panes are made.
-    sdk::SdkBitmapHandle handle;
-    if (toHandle(bitmap, handle) != sdk::PX_SUCCESS ||
-        sdk::PX_SizeBitmap(&handle, width, height, sdk::sizeFiltered) != sdk::PX_SUCCESS)
-        return {};
-    return fromHandle(handle);
+    if (bitmap.empty() || width <= 0 || height <= 0 || !sdk::sizeAllowed(width, height, 24)) return {};
+    if (width == bitmap.width() && height == bitmap.height()) {
+        effects::Bitmap24 same = bitmap; // its pixels alone, as any other size gives
+        same.transparent = false;
+        same.transparentColor = effects::clBlack;
+        return same;
+    }
+    // The engine's area average, as the colour dialog's panes are made, read straight from the
+    // bitmap's rows; bands of rows of the result on worker threads, each with the bytes one
+    // thread gives.
+    const sdk::PxResampler resampler(bitmap.width(), bitmap.height(), width, height, sdk::sizeFiltered);
+    if (!resampler.valid()) return {};
+    effects::Bitmap24 out(width, height);
+    const auto line = static_cast<std::ptrdiff_t>(out.stride());
+    auto band = [&](int top, int bottom) {
+        resampler.Rows(bitmap.bits(), static_cast<std::ptrdiff_t>(bitmap.stride()), 3, out.row(top), line, top, bottom);
+    };
+    const int workers = std::min(height, threads > 0 ? threads : QThread::idealThreadCount());
+    if (workers <= 1) {
+        band(0, height);
+        return out;
+    }
+    // A few bands a thread, so that one held up does not hold up the rest.
+    const int rows = std::max(1, height / (2 * workers));
+    const int count = (height + rows - 1) / rows;
+    util::OrderedWork work(
+        count, [&](int i) { band(i * rows, std::min(height, (i + 1) * rows)); }, workers);
+    for (int i = 0; i < count; ++i) work.take(i);
+    return out;
 }
 
 } // namespace effectsui

@@ -23,7 +23,8 @@ effects::Bitmap24 FromImage(const QImage& image);
 
 // The bitmap made smaller, each pixel the average of the pixels it covers (as a viewer shows a
 // large picture small); an empty bitmap or size, or too little memory, gives an empty one. Safe
-// on any thread.
-effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height);
+// on any thread. Bands of rows run on worker threads (threads 0: one per core) and give the bytes
+// of one thread.
+effects::Bitmap24 ScaledDown(const effects::Bitmap24& bitmap, int width, int height, int threads = 0);
 
 } // namespace effectsui

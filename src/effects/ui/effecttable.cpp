@@ -102,7 +102,11 @@ const EffectEntry kEffects[] = {
     {38, "Squeeze/Double Round", AmountRange{0, 255, 0}, unused, false, false, squeeze<13>},
     {39, "Split/Round", AmountRange{0, 255, 0}, unused, false, false, squeeze<14>},
     {40, "Split/Waste", AmountRange{0, 255, 0}, unused, false, false, squeeze<15>},
-    {41, "Shear", AmountRange{0, 100, 0}, unused, false, false, [](Bitmap24& r, const EffectArgs& a) { TvelDrawImage::Shear(r, a.amount); }},
+    {41, "Shear", AmountRange{0, 100, 0}, unused, false, false, [](Bitmap24& r, const EffectArgs& a) { TvelDrawImage::Shear(r, a.amount); },
+     Bands::Source,
+     [](const Bitmap24& source, Bitmap24& dest, const EffectArgs& a, int top, int bottom) {
+         TvelDrawImage::ShearRows(source, dest, a.amount, top, bottom);
+     }},
     // Two copies of the range are the sources.
     {42, "Plasma", AmountRange{1, 100, 1}, ExtraRole::AtLeastTen, false, false,
      [](Bitmap24& r, const EffectArgs& a) {
@@ -193,7 +197,11 @@ bool RunEffect(const EffectEntry& effect, const Bitmap24& source, Bitmap24& dest
         rows = block >= h ? h : std::max(1, rows / block) * block;
     }
     const int count = (h + rows - 1) / rows;
-    dest = Bitmap24(source.width(), h);
+    // Every row of dest is written: a dest of the right size (a caller's working copy kept from
+    // the last run) is used as it is.
+    if (dest.width() != source.width() || dest.height() != h) dest = Bitmap24(source.width(), h);
+    dest.transparent = false;
+    dest.transparentColor = effects::clBlack;
     util::OrderedWork work(
         count,
         [&](int i) {

@@ -83,8 +83,7 @@ TPixEffectsForm::TPixEffectsForm(QWidget* parent, const util::TextTable& texts) 
 
     settleTimer_ = new QTimer(this);
     settleTimer_->setSingleShot(true);
-    settleTimer_->setInterval(KeySettleMs);
-    connect(settleTimer_, &QTimer::timeout, this, &TPixEffectsForm::ApplyEffectPreview);
+    connect(settleTimer_, &QTimer::timeout, this, &TPixEffectsForm::stepsSettled);
     for (QSlider* bar : {RedTrackBar, GreenTrackBar, BlueTrackBar, SharpenTrackBar}) {
         bar->setCursor(Qt::PointingHandCursor);
         bar->installEventFilter(this);
@@ -227,15 +226,14 @@ bool TPixEffectsForm::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress:
     case QEvent::Wheel:
-        // Keys (also held down) and the wheel change a bar in steps; the preview follows once
-        // the steps have stopped. The bar takes the event right after this, so the mark lasts
-        // until the event loop turns.
+        // Keys (also held down) and the wheel change a bar in steps (see stepChange). The bar
+        // takes the event right after this, so the mark lasts until the event loop turns.
         keyStep_ = true;
         QTimer::singleShot(0, this, [this] { keyStep_ = false; });
-        if (PreviewPending) settleTimer_->start();
+        if (PreviewPending && !quickPreview()) settleTimer_->start(KeySettleMs);
         break;
     case QEvent::KeyRelease:
-        if (PreviewPending) settleTimer_->start();
+        if (PreviewPending && !quickPreview()) settleTimer_->start(KeySettleMs);
         break;
     default:
         break;
@@ -243,20 +241,43 @@ bool TPixEffectsForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-// Every change of a bar shows its value at once. The preview (the whole picture read and
-// filtered again) follows when the change ends: when the mouse button that holds the bar comes
-// up, when the keys or the wheel have stopped for a moment, or at once for a single change
-// (the reset buttons). A save first brings it up to date.
+// Every change of a bar shows its value at once. The preview follows when the change ends: when
+// the mouse button that holds the bar comes up, at once for a single change (the reset buttons),
+// and for keys and the wheel as stepChange says. A save first brings it up to date.
 void TPixEffectsForm::barChange(QSlider* bar)
 {
     PreviewPending = true;
     showBarValues();
     if (bar->isSliderDown() || mouseHeld_) return;
     if (keyStep_) {
-        settleTimer_->start();
+        stepChange();
         return;
     }
     ApplyEffectPreview();
+}
+
+bool TPixEffectsForm::quickPreview() const { return Mode == QLatin1String("RGB"); }
+
+// The colour mix of the panes costs next to nothing: the first step of a burst is shown at once,
+// the steps that come within the next frame are gathered and the last of them is shown when the
+// frame ends, so a held key shows its steps as they come and never queues work. Sharpening
+// filters the whole picture: it waits until the keys or the wheel have rested.
+void TPixEffectsForm::stepChange()
+{
+    if (!quickPreview()) {
+        settleTimer_->start(KeySettleMs);
+        return;
+    }
+    if (settleTimer_->isActive()) return; // gathered into the frame's end
+    ApplyEffectPreview();
+    settleTimer_->start(KeyFrameMs);
+}
+
+void TPixEffectsForm::stepsSettled()
+{
+    if (!PreviewPending) return; // the burst is over
+    ApplyEffectPreview();
+    if (quickPreview()) settleTimer_->start(KeyFrameMs); // the next steps wait for this frame's end
 }
 
 void TPixEffectsForm::showBarValues()

@@ -66,8 +66,11 @@ public:
     void Button1Click();
     void SaveBitBtnClick();
 
-    // How long the keys or the wheel must rest before the preview follows them.
+    // Sharpening: how long the keys or the wheel must rest before the preview follows them.
     static constexpr int KeySettleMs = 150;
+    // The colour mix: steps of keys or the wheel that come within this long of a preview shown
+    // are gathered into one, shown when it ends (a frame).
+    static constexpr int KeyFrameMs = 16;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -85,7 +88,13 @@ private:
     // The bars' colour mix on the image; false (reported) when it failed.
     bool mixColours(imaging::TPixImage* image);
     void setBar(QSlider* bar, int value);
+    // Whether a preview costs so little that a step of the keys shows at once (the colour mix).
+    bool quickPreview() const;
+    // A key or wheel step changed a bar; the timer gathers the steps after it.
+    void stepChange();
+    void stepsSettled();
 
+    // Running while steps of keys or the wheel are gathered.
     QTimer* settleTimer_ = nullptr;
     bool mouseHeld_ = false; // the left button is down on a bar
     bool keyStep_ = false;   // a key or wheel event is changing a bar

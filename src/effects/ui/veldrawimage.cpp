@@ -16,6 +16,7 @@
 #include <QScrollBar>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 using effects::Bitmap24;
@@ -33,6 +34,8 @@ TvelDrawImage::TvelDrawImage(QWidget* owner) : QWidget(owner), toolBox_(std::mak
     BuildToolList();
     effectsDialog_ = new TPainterEffectsF(this);
     effectsDialog_->SetEffectsForm(this);
+    // One preview at a time: the worker's jobs share the working copy.
+    previewPool_.setMaxThreadCount(1);
     Loaded();
 }
 
@@ -56,6 +59,10 @@ void TvelDrawImage::Loaded()
 void TvelDrawImage::SetPicture(Bitmap24 picture)
 {
     // A picture of the caller's ends the preview: a result still on its way is dropped.
+    if (previewSource_) {
+        // The working copy of the full picture goes with it (after the work that uses it).
+        previewPool_.start([this] { previewWork_ = Bitmap24(); });
+    }
     previewSource_.reset();
     ++previewRequest_;
     picture_ = std::move(picture);
@@ -122,20 +129,30 @@ void TvelDrawImage::CopyPictureToRange()
 
 void TvelDrawImage::Shear(Bitmap24& bitmap, int amount)
 {
-    const int w = bitmap.width();
-    const int h = bitmap.height();
+    if (bitmap.empty()) return;
+    Bitmap24 sheared(bitmap.width(), bitmap.height());
+    ShearRows(bitmap, sheared, amount, 0, bitmap.height());
+    bitmap = std::move(sheared);
+}
+
+void TvelDrawImage::ShearRows(const Bitmap24& source, Bitmap24& dest, int amount, int top, int bottom)
+{
+    const int w = source.width();
+    const int h = source.height();
     if (w <= 0 || h <= 0) return;
-    Bitmap24 sheared(w, h);
     const double factor = w / (amount / 100.0 * h + w);
-    for (int y = 0; y < h; ++y) {
+    for (int y = top; y < bottom; ++y) {
         const int offset = platform::roundHalfEven(amount / 100.0 * y);
+        const std::uint8_t* from = source.row(y);
+        std::uint8_t* to = dest.row(y);
+        // Pixels no source pixel lands on stay black.
+        std::memset(to, 0, dest.stride());
         for (int x = 0; x < w; ++x) {
             const int target = platform::roundHalfEven((offset + x) * factor);
             if (target < 0 || target >= w) continue;
-            sheared.setPixel(target, y, bitmap.pixel(x, y));
+            std::memcpy(to + std::size_t(target) * 3, from + std::size_t(x) * 3, 3);
         }
     }
-    bitmap = std::move(sheared);
 }
 
 void TvelDrawImage::SplitLight(int passes) { effectsui::SplitLightBytes(RangeBitmap, SplitLightTable, passes); }
@@ -242,7 +259,6 @@ bool TvelDrawImage::ApplyEffect(int fxId)
     // the small copy's size: what a save will write, as the preview shows it. Effects that split
     // into bands of rows run on several threads, with the bytes one thread gives. Random effects
     // draw the numbers a save made now would draw (each thread has its own generator).
-    previewPool_.setMaxThreadCount(1);
     const std::shared_ptr<const Bitmap24> source = previewSource_;
     const int width = picture_.width(), height = picture_.height();
     const std::uint32_t seed = effects::RandSeed();
@@ -251,10 +267,11 @@ bool TvelDrawImage::ApplyEffect(int fxId)
         auto superseded = [this, request] { return previewRequest_.load() != request; };
         if (superseded()) return;
         effects::SetRandSeed(seed);
-        Bitmap24 full;
-        if (!effectsui::RunEffect(*effect, *source, full, args, superseded)) return;
+        // The working copy is kept from one request to the next: its memory is not asked for
+        // (and cleared by the system) anew on each change.
+        if (!effectsui::RunEffect(*effect, *source, previewWork_, args, superseded)) return;
         if (superseded()) return;
-        Bitmap24 small = effectsui::ScaledDown(full, width, height);
+        Bitmap24 small = effectsui::ScaledDown(previewWork_, width, height);
         QMetaObject::invokeMethod(
             this, [this, request, small = std::move(small)]() mutable { previewArrived(request, std::move(small)); },
             Qt::QueuedConnection);

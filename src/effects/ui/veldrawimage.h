@@ -99,6 +99,9 @@ public:
     void ClearRange(effects::ColorRef colour);
     // Rows shifted right in proportion to their depth, squeezed back into the width (0..100).
     static void Shear(effects::Bitmap24& bitmap, int amount);
+    // Rows top .. bottom - 1 of dest (source's size) as Shear leaves them; each row of the
+    // result comes from the same row of source alone.
+    static void ShearRows(const effects::Bitmap24& source, effects::Bitmap24& dest, int amount, int top, int bottom);
     // Passes times every byte of the range through the split-light table.
     void SplitLight(int passes);
     // Resizes source into target (whose size the caller sets) with the Mitchell filter.
@@ -163,6 +166,9 @@ private:
     // Number of the latest preview request; a result of an older one is dropped.
     std::atomic<std::uint64_t> previewRequest_{0};
     std::uint64_t previewShown_ = 0;
+    // The full picture as the effect of the request under way leaves it; only the preview's
+    // worker touches it.
+    effects::Bitmap24 previewWork_;
     // One preview at a time; declared last, so it is gone (its work finished) before the rest.
     QThreadPool previewPool_;
 };
