@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace sdk {
 
@@ -43,18 +44,6 @@ int frameMarker(const QByteArray& data)
 
 bool isProgressive(int marker) { return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE; }
 
-int transformOp(PxTurn turn)
-{
-    switch (turn) {
-    case PxTurn::Right90: return TJXOP_ROT90;
-    case PxTurn::Half: return TJXOP_ROT180;
-    case PxTurn::Left90: return TJXOP_ROT270;
-    case PxTurn::MirrorLeftRight: return TJXOP_HFLIP;
-    case PxTurn::MirrorTopBottom: return TJXOP_VFLIP;
-    }
-    return TJXOP_NONE;
-}
-
 struct TjHandle {
     tjhandle h = tjInitTransform();
     ~TjHandle()
@@ -62,8 +51,6 @@ struct TjHandle {
         if (h) tjDestroy(h);
     }
 };
-
-// ---- Huffman tables made for the picture ----
 
 bool isJfifOrAdobe(const jpeg_saved_marker_ptr m, const j_compress_ptr dst)
 {
@@ -76,16 +63,59 @@ bool isJfifOrAdobe(const jpeg_saved_marker_ptr m, const j_compress_ptr dst)
     return false;
 }
 
-// The state of one pass: on the heap, so that nothing the library changes lives in a local that
-// a longjmp would leave undefined.
-struct OptimisePass {
+JDIMENSION roundUp(JDIMENSION n, int multiple) { return (n + JDIMENSION(multiple) - 1) / JDIMENSION(multiple) * JDIMENSION(multiple); }
+
+bool transposes(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Left90; }
+
+// Whether the turn reverses the source's columns or its rows (which must then be whole MCUs).
+bool reversesColumns(PxTurn turn) { return turn == PxTurn::Left90 || turn == PxTurn::Half || turn == PxTurn::MirrorLeftRight; }
+bool reversesRows(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Half || turn == PxTurn::MirrorTopBottom; }
+
+// One block of the turned picture from its block in the source. Coefficients are in natural
+// order, row v (vertical frequency) by column u; a mirrored axis flips the sign of the odd
+// frequencies along it.
+void turnBlock(const JCOEF* from, JCOEF* to, PxTurn turn)
+{
+    switch (turn) {
+    case PxTurn::Right90: // transposed, then mirrored left to right
+        for (int v = 0; v < DCTSIZE; ++v)
+            for (int u = 0; u < DCTSIZE; ++u) {
+                const JCOEF c = from[u * DCTSIZE + v];
+                to[v * DCTSIZE + u] = (u & 1) ? JCOEF(-c) : c;
+            }
+        return;
+    case PxTurn::Left90: // transposed, then mirrored top to bottom
+        for (int v = 0; v < DCTSIZE; ++v)
+            for (int u = 0; u < DCTSIZE; ++u) {
+                const JCOEF c = from[u * DCTSIZE + v];
+                to[v * DCTSIZE + u] = (v & 1) ? JCOEF(-c) : c;
+            }
+        return;
+    case PxTurn::Half:
+    case PxTurn::MirrorLeftRight:
+    case PxTurn::MirrorTopBottom:
+        for (int v = 0; v < DCTSIZE; ++v)
+            for (int u = 0; u < DCTSIZE; ++u) {
+                const bool odd = turn == PxTurn::Half ? ((u + v) & 1) : turn == PxTurn::MirrorLeftRight ? (u & 1) : (v & 1);
+                const JCOEF c = from[v * DCTSIZE + u];
+                to[v * DCTSIZE + u] = odd ? JCOEF(-c) : c;
+            }
+        return;
+    }
+}
+
+// The state of one turn: on the heap, so that nothing the library changes lives in a local that
+// a longjmp would leave undefined. The source's blocks are read once, moved into the turned
+// picture's arrays and written with Huffman tables made for them, as an optimising encoder does.
+struct TurnPass {
     jpeg_decompress_struct src{};
     jpeg_compress_struct dst{};
     detail::JpegErrorManager srcErr{};
     detail::JpegErrorManager dstErr{};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    ~OptimisePass()
+    jvirt_barray_ptr* turnedBlocks = nullptr;
+    ~TurnPass()
     {
         jpeg_destroy_compress(&dst);
         jpeg_destroy_decompress(&src);
@@ -93,11 +123,64 @@ struct OptimisePass {
     }
 };
 
-// Writes the same blocks with Huffman tables made for them; every marker is kept.
-bool optimiseHuffmanTables(const QByteArray& in, QByteArray* out)
+// Moves every block of the source's components into the turned picture's arrays.
+void moveBlocks(TurnPass& p, jvirt_barray_ptr* source, PxTurn turn)
 {
-    const auto pass = std::make_unique<OptimisePass>();
-    OptimisePass& p = *pass;
+    const auto common = reinterpret_cast<j_common_ptr>(&p.src);
+    for (int ci = 0; ci < p.src.num_components; ++ci) {
+        const jpeg_component_info& c = p.src.comp_info[ci];
+        const JDIMENSION w = c.width_in_blocks, h = c.height_in_blocks;          // the source's blocks
+        const JDIMENSION tw = transposes(turn) ? h : w, th = transposes(turn) ? w : h; // the turned ones
+        const JDIMENSION rows = roundUp(th, transposes(turn) ? c.h_samp_factor : c.v_samp_factor);
+        // Every row is written in order (the encoder reads the padding rows too); blocks past the
+        // picture's edge are padding the encoder replaces.
+        for (JDIMENSION y = 0; y < rows; ++y) {
+            JBLOCKROW out = (*p.src.mem->access_virt_barray)(common, p.turnedBlocks[ci], y, 1, TRUE)[0];
+            const JDIMENSION padded = roundUp(tw, transposes(turn) ? c.v_samp_factor : c.h_samp_factor);
+            if (y >= th) {
+                std::memset(out, 0, padded * sizeof(JBLOCK));
+                continue;
+            }
+            JBLOCKROW straight = nullptr; // the source row of a turn that keeps rows as rows
+            if (!transposes(turn)) {
+                const JDIMENSION sy = reversesRows(turn) ? h - 1 - y : y;
+                straight = (*p.src.mem->access_virt_barray)(common, source[ci], sy, 1, FALSE)[0];
+            }
+            for (JDIMENSION x = 0; x < tw; ++x) {
+                const JCOEF* from = nullptr;
+                if (transposes(turn)) {
+                    const JDIMENSION sx = turn == PxTurn::Left90 ? w - 1 - y : y;
+                    const JDIMENSION sy = turn == PxTurn::Right90 ? h - 1 - x : x;
+                    from = (*p.src.mem->access_virt_barray)(common, source[ci], sy, 1, FALSE)[0][sx];
+                } else {
+                    from = straight[reversesColumns(turn) ? w - 1 - x : x];
+                }
+                turnBlock(from, out[x], turn);
+            }
+            if (padded > tw) std::memset(out + tw, 0, (padded - tw) * sizeof(JBLOCK));
+        }
+    }
+}
+
+// The turned picture's frame: width and height, sampling, quantisation tables and pixel
+// aspect are transposed for a quarter turn.
+void transposeFrame(j_compress_ptr dst)
+{
+    std::swap(dst->image_width, dst->image_height);
+    std::swap(dst->X_density, dst->Y_density);
+    for (int ci = 0; ci < dst->num_components; ++ci) std::swap(dst->comp_info[ci].h_samp_factor, dst->comp_info[ci].v_samp_factor);
+    for (JQUANT_TBL* table : dst->quant_tbl_ptrs) {
+        if (!table) continue;
+        for (int i = 0; i < DCTSIZE; ++i)
+            for (int j = 0; j < i; ++j) std::swap(table->quantval[i * DCTSIZE + j], table->quantval[j * DCTSIZE + i]);
+    }
+}
+
+// The turn of a JPEG whose size allows it (checked by the caller); false when the data is broken.
+bool turnBlocks(const QByteArray& in, PxTurn turn, bool progressive, QByteArray* out)
+{
+    const auto pass = std::make_unique<TurnPass>();
+    TurnPass& p = *pass;
     detail::installJpegErrors(p.srcErr.pub);
     detail::installJpegErrors(p.dstErr.pub);
     p.src.err = &p.srcErr.pub;
@@ -110,11 +193,31 @@ bool optimiseHuffmanTables(const QByteArray& in, QByteArray* out)
     jpeg_save_markers(&p.src, JPEG_COM, 0xFFFF);
     for (int m = 0; m < 16; ++m) jpeg_save_markers(&p.src, JPEG_APP0 + m, 0xFFFF);
     jpeg_read_header(&p.src, TRUE);
-    jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&p.src);
+    // The reversed axis must hold whole MCUs (the caller's check, made again on the frame as
+    // this decoder reads it).
+    const unsigned mcuWidth = unsigned(p.src.max_h_samp_factor) * DCTSIZE, mcuHeight = unsigned(p.src.max_v_samp_factor) * DCTSIZE;
+    if ((reversesColumns(turn) && p.src.image_width % mcuWidth != 0) || (reversesRows(turn) && p.src.image_height % mcuHeight != 0))
+        return false;
+    // The turned picture's arrays, made with the source's before its blocks are read.
+    p.turnedBlocks = static_cast<jvirt_barray_ptr*>((*p.src.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&p.src), JPOOL_IMAGE, sizeof(jvirt_barray_ptr) * std::size_t(p.src.num_components)));
+    for (int ci = 0; ci < p.src.num_components; ++ci) {
+        const jpeg_component_info& c = p.src.comp_info[ci];
+        const int hs = transposes(turn) ? c.v_samp_factor : c.h_samp_factor;
+        const int vs = transposes(turn) ? c.h_samp_factor : c.v_samp_factor;
+        const JDIMENSION tw = transposes(turn) ? c.height_in_blocks : c.width_in_blocks;
+        const JDIMENSION th = transposes(turn) ? c.width_in_blocks : c.height_in_blocks;
+        p.turnedBlocks[ci] = (*p.src.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&p.src), JPOOL_IMAGE, FALSE,
+                                                                roundUp(tw, hs), roundUp(th, vs), JDIMENSION(vs));
+    }
+    jvirt_barray_ptr* source = jpeg_read_coefficients(&p.src);
     jpeg_copy_critical_parameters(&p.src, &p.dst);
+    if (transposes(turn)) transposeFrame(&p.dst);
+    if (progressive) jpeg_simple_progression(&p.dst);
     p.dst.optimize_coding = TRUE;
+    moveBlocks(p, source, turn);
     jpeg_mem_dest(&p.dst, &p.buffer, &p.size);
-    jpeg_write_coefficients(&p.dst, coefficients);
+    jpeg_write_coefficients(&p.dst, p.turnedBlocks);
     for (jpeg_saved_marker_ptr m = p.src.marker_list; m; m = m->next)
         if (!isJfifOrAdobe(m, &p.dst)) jpeg_write_marker(&p.dst, m->marker, m->data, m->data_length);
     jpeg_finish_compress(&p.dst);
@@ -157,21 +260,8 @@ int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out)
     if (std::int64_t(width) * height > maxPixels) return PXERR_NOMEMORY;
     if (!PerfectTurn(turn, width, height, tjMCUWidth[subsampling], tjMCUHeight[subsampling])) return PXERR_UNSUPPORTED;
 
-    tjtransform transform{};
-    transform.op = transformOp(turn);
-    transform.options = TJXOPT_PERFECT | (isProgressive(marker) ? TJXOPT_PROGRESSIVE : 0);
-    unsigned char* turned = nullptr;
-    unsigned long turnedSize = 0;
-    const int r = tjTransform(tj.h, data, length, 1, &turned, &turnedSize, &transform, 0);
-    const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(turned, tjFree);
-    if (r != 0 || !turned || turnedSize == 0) return PXERR_BADFORMAT;
-    QByteArray result(reinterpret_cast<const char*>(turned), qsizetype(turnedSize));
-    // The transform writes the standard tables; a source whose own tables fit it better keeps
-    // its size through tables made for the turned picture.
-    if (!isProgressive(marker) && result.size() > jpeg.size()) {
-        QByteArray optimised;
-        if (optimiseHuffmanTables(result, &optimised) && optimised.size() < result.size()) result = std::move(optimised);
-    }
+    QByteArray result;
+    if (!turnBlocks(jpeg, turn, isProgressive(marker), &result) || result.isEmpty()) return PXERR_BADFORMAT;
     *out = std::move(result);
     return PX_SUCCESS;
 }

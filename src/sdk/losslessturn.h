@@ -21,9 +21,9 @@ enum class PxTurn : int {
 bool PerfectTurn(PxTurn turn, int width, int height, int mcuWidth, int mcuHeight);
 
 // Turns the JPEG data into out. Every marker of the source (EXIF, ICC profile, comments) is kept;
-// a progressive source stays progressive. Where the moved blocks' standard Huffman tables would
-// make the file larger than the source, the tables are made for the picture, as an optimising
-// encoder does, so the file keeps its size.
+// a progressive source stays progressive. The blocks are read once, moved and written with
+// Huffman tables made for them, as an optimising encoder does, so the file keeps its size however
+// often it is turned.
 // PX_SUCCESS; PXERR_UNSUPPORTED when the data is no JPEG this transform takes or its size allows
 // no perfect transform (out is then empty); PXERR_NOMEMORY for a picture above maxPixels;
 // PXERR_BADFORMAT when the data is broken.
