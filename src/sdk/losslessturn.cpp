@@ -14,6 +14,13 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include <QThread>
 
 namespace sdk {
 
@@ -65,42 +72,75 @@ bool isJfifOrAdobe(const jpeg_saved_marker_ptr m, const j_compress_ptr dst)
 
 JDIMENSION roundUp(JDIMENSION n, int multiple) { return (n + JDIMENSION(multiple) - 1) / JDIMENSION(multiple) * JDIMENSION(multiple); }
 
-bool transposes(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Left90; }
+constexpr bool transposes(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Left90; }
 
 // Whether the turn reverses the source's columns or its rows (which must then be whole MCUs).
-bool reversesColumns(PxTurn turn) { return turn == PxTurn::Left90 || turn == PxTurn::Half || turn == PxTurn::MirrorLeftRight; }
-bool reversesRows(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Half || turn == PxTurn::MirrorTopBottom; }
+constexpr bool reversesColumns(PxTurn turn) { return turn == PxTurn::Left90 || turn == PxTurn::Half || turn == PxTurn::MirrorLeftRight; }
+constexpr bool reversesRows(PxTurn turn) { return turn == PxTurn::Right90 || turn == PxTurn::Half || turn == PxTurn::MirrorTopBottom; }
 
 // One block of the turned picture from its block in the source. Coefficients are in natural
 // order, row v (vertical frequency) by column u; a mirrored axis flips the sign of the odd
 // frequencies along it.
-void turnBlock(const JCOEF* from, JCOEF* to, PxTurn turn)
+template <PxTurn turn>
+inline void turnBlock(const JCOEF* from, JCOEF* to)
+{
+    for (int v = 0; v < DCTSIZE; ++v)
+        for (int u = 0; u < DCTSIZE; ++u) {
+            const JCOEF c = transposes(turn) ? from[u * DCTSIZE + v] : from[v * DCTSIZE + u];
+            const bool odd = turn == PxTurn::Right90 || turn == PxTurn::MirrorLeftRight ? (u & 1)
+                             : turn == PxTurn::Left90 || turn == PxTurn::MirrorTopBottom ? (v & 1)
+                                                                                         : ((u + v) & 1);
+            to[v * DCTSIZE + u] = odd ? JCOEF(-c) : c;
+        }
+}
+
+// The rows of one component, before and after the turn, as the memory manager hands them out.
+struct ComponentRows {
+    std::vector<JBLOCKROW> source; // h rows of w blocks
+    std::vector<JBLOCKROW> turned; // every row of the turned array, padding included
+    JDIMENSION w = 0, h = 0;       // the source's blocks
+    JDIMENSION tw = 0, th = 0;     // the turned picture's blocks
+    JDIMENSION padded = 0;         // blocks in a turned row, padding included
+};
+
+// Fills rows [first, last) of the turned component. Touches nothing but the blocks, so that
+// bands of rows can be filled on several threads. A quarter turn fills eight rows at a time from
+// eight neighbouring blocks of each source row, so that the source is read along its rows.
+template <PxTurn turn>
+void moveRowsOf(const ComponentRows& c, JDIMENSION first, JDIMENSION last)
+{
+    constexpr JDIMENSION group = 8;
+    for (JDIMENSION y = first; y < last;) {
+        if (y >= c.th) { // blocks past the picture's edge are padding the encoder replaces
+            std::memset(c.turned[y], 0, c.padded * sizeof(JBLOCK));
+            ++y;
+            continue;
+        }
+        const JDIMENSION end = std::min({y + (transposes(turn) ? group : 1), last, c.th});
+        if constexpr (transposes(turn)) {
+            for (JDIMENSION x = 0; x < c.tw; ++x) {
+                const JBLOCKROW in = c.source[turn == PxTurn::Right90 ? c.h - 1 - x : x];
+                for (JDIMENSION row = y; row < end; ++row)
+                    turnBlock<turn>(in[turn == PxTurn::Left90 ? c.w - 1 - row : row], c.turned[row][x]);
+            }
+        } else {
+            const JBLOCKROW in = c.source[reversesRows(turn) ? c.h - 1 - y : y];
+            for (JDIMENSION x = 0; x < c.tw; ++x) turnBlock<turn>(in[reversesColumns(turn) ? c.w - 1 - x : x], c.turned[y][x]);
+        }
+        for (JDIMENSION row = y; row < end; ++row)
+            if (c.padded > c.tw) std::memset(c.turned[row] + c.tw, 0, (c.padded - c.tw) * sizeof(JBLOCK));
+        y = end;
+    }
+}
+
+void moveRows(const ComponentRows& c, PxTurn turn, JDIMENSION first, JDIMENSION last)
 {
     switch (turn) {
-    case PxTurn::Right90: // transposed, then mirrored left to right
-        for (int v = 0; v < DCTSIZE; ++v)
-            for (int u = 0; u < DCTSIZE; ++u) {
-                const JCOEF c = from[u * DCTSIZE + v];
-                to[v * DCTSIZE + u] = (u & 1) ? JCOEF(-c) : c;
-            }
-        return;
-    case PxTurn::Left90: // transposed, then mirrored top to bottom
-        for (int v = 0; v < DCTSIZE; ++v)
-            for (int u = 0; u < DCTSIZE; ++u) {
-                const JCOEF c = from[u * DCTSIZE + v];
-                to[v * DCTSIZE + u] = (v & 1) ? JCOEF(-c) : c;
-            }
-        return;
-    case PxTurn::Half:
-    case PxTurn::MirrorLeftRight:
-    case PxTurn::MirrorTopBottom:
-        for (int v = 0; v < DCTSIZE; ++v)
-            for (int u = 0; u < DCTSIZE; ++u) {
-                const bool odd = turn == PxTurn::Half ? ((u + v) & 1) : turn == PxTurn::MirrorLeftRight ? (u & 1) : (v & 1);
-                const JCOEF c = from[v * DCTSIZE + u];
-                to[v * DCTSIZE + u] = odd ? JCOEF(-c) : c;
-            }
-        return;
+    case PxTurn::Right90: return moveRowsOf<PxTurn::Right90>(c, first, last);
+    case PxTurn::Half: return moveRowsOf<PxTurn::Half>(c, first, last);
+    case PxTurn::Left90: return moveRowsOf<PxTurn::Left90>(c, first, last);
+    case PxTurn::MirrorLeftRight: return moveRowsOf<PxTurn::MirrorLeftRight>(c, first, last);
+    case PxTurn::MirrorTopBottom: return moveRowsOf<PxTurn::MirrorTopBottom>(c, first, last);
     }
 }
 
@@ -112,54 +152,65 @@ struct TurnPass {
     jpeg_compress_struct dst{};
     detail::JpegErrorManager srcErr{};
     detail::JpegErrorManager dstErr{};
-    unsigned char* buffer = nullptr;
+    QByteArray first;               // where the turned file is written while it fits
+    unsigned char* buffer = nullptr; // the encoder's output: first's data, or a larger one of its own
     unsigned long size = 0;
     jvirt_barray_ptr* turnedBlocks = nullptr;
+    std::vector<ComponentRows> components;
     ~TurnPass()
     {
         jpeg_destroy_compress(&dst);
         jpeg_destroy_decompress(&src);
-        std::free(buffer);
+        if (buffer != reinterpret_cast<const unsigned char*>(first.constData())) std::free(buffer);
     }
 };
 
-// Moves every block of the source's components into the turned picture's arrays.
-void moveBlocks(TurnPass& p, jvirt_barray_ptr* source, PxTurn turn)
+// Takes the rows of every component from the memory manager (every turned row written in
+// order, as it asks). They are kept in the pass, not in locals that a longjmp would skip.
+void takeRows(TurnPass& p, jvirt_barray_ptr* source, PxTurn turn)
 {
     const auto common = reinterpret_cast<j_common_ptr>(&p.src);
+    p.components.resize(std::size_t(p.src.num_components));
     for (int ci = 0; ci < p.src.num_components; ++ci) {
-        const jpeg_component_info& c = p.src.comp_info[ci];
-        const JDIMENSION w = c.width_in_blocks, h = c.height_in_blocks;          // the source's blocks
-        const JDIMENSION tw = transposes(turn) ? h : w, th = transposes(turn) ? w : h; // the turned ones
-        const JDIMENSION rows = roundUp(th, transposes(turn) ? c.h_samp_factor : c.v_samp_factor);
-        // Every row is written in order (the encoder reads the padding rows too); blocks past the
-        // picture's edge are padding the encoder replaces.
-        for (JDIMENSION y = 0; y < rows; ++y) {
-            JBLOCKROW out = (*p.src.mem->access_virt_barray)(common, p.turnedBlocks[ci], y, 1, TRUE)[0];
-            const JDIMENSION padded = roundUp(tw, transposes(turn) ? c.v_samp_factor : c.h_samp_factor);
-            if (y >= th) {
-                std::memset(out, 0, padded * sizeof(JBLOCK));
-                continue;
-            }
-            JBLOCKROW straight = nullptr; // the source row of a turn that keeps rows as rows
-            if (!transposes(turn)) {
-                const JDIMENSION sy = reversesRows(turn) ? h - 1 - y : y;
-                straight = (*p.src.mem->access_virt_barray)(common, source[ci], sy, 1, FALSE)[0];
-            }
-            for (JDIMENSION x = 0; x < tw; ++x) {
-                const JCOEF* from = nullptr;
-                if (transposes(turn)) {
-                    const JDIMENSION sx = turn == PxTurn::Left90 ? w - 1 - y : y;
-                    const JDIMENSION sy = turn == PxTurn::Right90 ? h - 1 - x : x;
-                    from = (*p.src.mem->access_virt_barray)(common, source[ci], sy, 1, FALSE)[0][sx];
-                } else {
-                    from = straight[reversesColumns(turn) ? w - 1 - x : x];
-                }
-                turnBlock(from, out[x], turn);
-            }
-            if (padded > tw) std::memset(out + tw, 0, (padded - tw) * sizeof(JBLOCK));
-        }
+        const jpeg_component_info& info = p.src.comp_info[ci];
+        ComponentRows& c = p.components[std::size_t(ci)];
+        c.w = info.width_in_blocks;
+        c.h = info.height_in_blocks;
+        c.tw = transposes(turn) ? c.h : c.w;
+        c.th = transposes(turn) ? c.w : c.h;
+        c.padded = roundUp(c.tw, transposes(turn) ? info.v_samp_factor : info.h_samp_factor);
+        const JDIMENSION rows = roundUp(c.th, transposes(turn) ? info.h_samp_factor : info.v_samp_factor);
+        c.source.reserve(c.h);
+        c.turned.reserve(rows);
+        for (JDIMENSION y = 0; y < c.h; ++y) c.source.push_back((*p.src.mem->access_virt_barray)(common, source[ci], y, 1, FALSE)[0]);
+        for (JDIMENSION y = 0; y < rows; ++y)
+            c.turned.push_back((*p.src.mem->access_virt_barray)(common, p.turnedBlocks[ci], y, 1, TRUE)[0]);
     }
+}
+
+// Moves every block into the turned picture's rows, in bands on up to four threads: the first
+// touch of the new arrays' memory is most of the work. No library call is made here.
+void moveBlocks(const std::vector<ComponentRows>& components, PxTurn turn)
+{
+    std::size_t mostRows = 1;
+    for (const ComponentRows& c : components) mostRows = std::max(mostRows, c.turned.size());
+    const unsigned bands = unsigned(std::clamp<std::size_t>(std::size_t(std::max(1, QThread::idealThreadCount())), 1, std::min<std::size_t>(4, mostRows)));
+    const auto band = [&components, turn, bands](unsigned k) {
+        for (const ComponentRows& c : components) {
+            const std::uint64_t rows = c.turned.size();
+            moveRows(c, turn, JDIMENSION(rows * k / bands), JDIMENSION(rows * (k + 1) / bands));
+        }
+    };
+    std::vector<std::thread> helpers;
+    unsigned k = 1;
+    try {
+        for (; k < bands; ++k) helpers.emplace_back(band, k);
+    } catch (const std::system_error&) {
+        // No thread to spare: the bands not handed out are moved here.
+    }
+    band(0);
+    for (unsigned rest = k; rest < bands; ++rest) band(rest);
+    for (std::thread& t : helpers) t.join();
 }
 
 // The turned picture's frame: width and height, sampling, quantisation tables and pixel
@@ -215,14 +266,26 @@ bool turnBlocks(const QByteArray& in, PxTurn turn, bool progressive, QByteArray*
     if (transposes(turn)) transposeFrame(&p.dst);
     if (progressive) jpeg_simple_progression(&p.dst);
     p.dst.optimize_coding = TRUE;
-    moveBlocks(p, source, turn);
+    takeRows(p, source, turn);
+    moveBlocks(p.components, turn);
+    // The turned file is about the source's size: written where it stays, not grown by doubling.
+    p.first.resize(in.size() + in.size() / 8 + 65536);
+    p.buffer = reinterpret_cast<unsigned char*>(p.first.data());
+    p.size = static_cast<unsigned long>(p.first.size());
     jpeg_mem_dest(&p.dst, &p.buffer, &p.size);
     jpeg_write_coefficients(&p.dst, p.turnedBlocks);
     for (jpeg_saved_marker_ptr m = p.src.marker_list; m; m = m->next)
         if (!isJfifOrAdobe(m, &p.dst)) jpeg_write_marker(&p.dst, m->marker, m->data, m->data_length);
     jpeg_finish_compress(&p.dst);
     jpeg_finish_decompress(&p.src);
-    *out = QByteArray(reinterpret_cast<const char*>(p.buffer), qsizetype(p.size));
+    if (p.buffer == reinterpret_cast<const unsigned char*>(p.first.constData())) {
+        p.first.truncate(qsizetype(p.size));
+        *out = std::move(p.first);
+        p.first = QByteArray();
+        p.buffer = nullptr;
+    } else {
+        *out = QByteArray(reinterpret_cast<const char*>(p.buffer), qsizetype(p.size));
+    }
     return true;
 }
 
@@ -266,8 +329,9 @@ int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out)
     return PX_SUCCESS;
 }
 
-int PX_LosslessTurnFile(const QString& fileName, PxTurn turn)
+int PX_LosslessTurnFile(const QString& fileName, PxTurn turn, QByteArray* written)
 {
+    if (written) written->clear();
     if (fileName.isEmpty()) return PXERR_BADFILENAME;
     if (!platform::fileExists(fileName)) return PXERR_FILENOTFOUND;
     if (!platform::isRegularFile(fileName)) return PXERR_OPEN;
@@ -277,7 +341,9 @@ int PX_LosslessTurnFile(const QString& fileName, PxTurn turn)
     QByteArray turned;
     const int r = PX_LosslessTurnMemory(*bytes, turn, &turned);
     if (r != PX_SUCCESS) return r;
-    return platform::writeFileReplacing(fileName, turned) ? PX_SUCCESS : PXERR_WRITE;
+    if (!platform::writeFileReplacing(fileName, turned)) return PXERR_WRITE;
+    if (written) *written = std::move(turned);
+    return PX_SUCCESS;
 }
 
 } // namespace sdk

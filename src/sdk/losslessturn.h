@@ -30,8 +30,8 @@ bool PerfectTurn(PxTurn turn, int width, int height, int mcuWidth, int mcuHeight
 int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out);
 
 // The same over a file (a Windows path): read, turned, and written over it only when the whole new
-// file is written. Failures as above, and PXERR_FILENOTFOUND, PXERR_READ, PXERR_WRITE; on any
-// failure the file is as it was.
-int PX_LosslessTurnFile(const QString& fileName, PxTurn turn);
+// file is on the disk. Failures as above, and PXERR_FILENOTFOUND, PXERR_READ, PXERR_WRITE; on any
+// failure the file is as it was. written (when given) receives the bytes the file now holds.
+int PX_LosslessTurnFile(const QString& fileName, PxTurn turn, QByteArray* written = nullptr);
 
 } // namespace sdk
