@@ -901,6 +901,10 @@ void TMainForm::TransformPicture(const QString& operation)
             if (!done) failure = PixImage2->GetLastErrorText();
         } else if (lossless == sdk::PXERR_UNSUPPORTED) {
             done = turnDecoded(operation, failure);
+        } else if (lossless == sdk::PXERR_WRITE) {
+            // The host's reason (a full disk) is what the user can act on.
+            failure = QStringLiteral("%1 %2 (%3): the picture stays as it was.")
+                          .arg(sdk::ErrorCodeMessage(lossless), SelectedPicture, platform::lastFileError());
         } else {
             failure = sdk::ErrorCodeMessage(lossless);
         }
