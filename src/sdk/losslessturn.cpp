@@ -157,19 +157,30 @@ struct TurnPass {
     unsigned long size = 0;
     jvirt_barray_ptr* turnedBlocks = nullptr;
     std::vector<ComponentRows> components;
+    PxTurn turn = PxTurn::Right90;
+    bool turnedRowsTaken = false;
+    jpeg_progress_mgr progress{};
+    std::vector<std::thread> prefaulting; // touching the turned arrays' memory while the blocks are read
+    void joinPrefaulting()
+    {
+        for (std::thread& t : prefaulting) t.join();
+        prefaulting.clear();
+    }
     ~TurnPass()
     {
+        joinPrefaulting(); // before the arrays they touch go
         jpeg_destroy_compress(&dst);
         jpeg_destroy_decompress(&src);
         if (buffer != reinterpret_cast<const unsigned char*>(first.constData())) std::free(buffer);
     }
 };
 
-// Takes the rows of every component from the memory manager (every turned row written in
+// Takes the turned picture's rows of every component from the memory manager (each written in
 // order, as it asks). They are kept in the pass, not in locals that a longjmp would skip.
-void takeRows(TurnPass& p, jvirt_barray_ptr* source, PxTurn turn)
+void takeTurnedRows(TurnPass& p)
 {
     const auto common = reinterpret_cast<j_common_ptr>(&p.src);
+    const PxTurn turn = p.turn;
     p.components.resize(std::size_t(p.src.num_components));
     for (int ci = 0; ci < p.src.num_components; ++ci) {
         const jpeg_component_info& info = p.src.comp_info[ci];
@@ -180,11 +191,49 @@ void takeRows(TurnPass& p, jvirt_barray_ptr* source, PxTurn turn)
         c.th = transposes(turn) ? c.w : c.h;
         c.padded = roundUp(c.tw, transposes(turn) ? info.v_samp_factor : info.h_samp_factor);
         const JDIMENSION rows = roundUp(c.th, transposes(turn) ? info.h_samp_factor : info.v_samp_factor);
-        c.source.reserve(c.h);
         c.turned.reserve(rows);
-        for (JDIMENSION y = 0; y < c.h; ++y) c.source.push_back((*p.src.mem->access_virt_barray)(common, source[ci], y, 1, FALSE)[0]);
         for (JDIMENSION y = 0; y < rows; ++y)
             c.turned.push_back((*p.src.mem->access_virt_barray)(common, p.turnedBlocks[ci], y, 1, TRUE)[0]);
+    }
+    p.turnedRowsTaken = true;
+}
+
+// Called by the decoder as it reads the source's blocks, first once the arrays exist: the turned
+// arrays' memory, not touched yet, is touched on other threads meanwhile, so that the move later
+// finds it mapped. The rows are taken here, on the decoder's thread; the threads make no
+// library call.
+void prefaultTurnedArrays(j_common_ptr cinfo)
+{
+    TurnPass& p = *static_cast<TurnPass*>(cinfo->client_data);
+    if (p.turnedRowsTaken) return;
+    takeTurnedRows(p);
+    const unsigned helpers = unsigned(std::clamp(QThread::idealThreadCount() - 1, 1, 3));
+    char* const output = p.first.data(); // where the turned file will be encoded
+    const auto outputSize = std::size_t(p.first.size());
+    try {
+        for (unsigned k = 0; k < helpers; ++k)
+            p.prefaulting.emplace_back([&components = p.components, k, helpers, output, outputSize] {
+                for (const ComponentRows& c : components) {
+                    const std::uint64_t rows = c.turned.size();
+                    for (auto y = std::size_t(rows * k / helpers); y < std::size_t(rows * (k + 1) / helpers); ++y)
+                        std::memset(c.turned[y], 0, c.padded * sizeof(JBLOCK));
+                }
+                if (k + 1 == helpers) std::memset(output, 0, outputSize);
+            });
+    } catch (const std::system_error&) {
+        // No thread to spare: the rows not handed out are touched when the blocks are moved.
+    }
+}
+
+// Takes the source's rows (and the turned ones, unless taken while the blocks were read).
+void takeRows(TurnPass& p, jvirt_barray_ptr* source)
+{
+    if (!p.turnedRowsTaken) takeTurnedRows(p);
+    const auto common = reinterpret_cast<j_common_ptr>(&p.src);
+    for (int ci = 0; ci < p.src.num_components; ++ci) {
+        ComponentRows& c = p.components[std::size_t(ci)];
+        c.source.reserve(c.h);
+        for (JDIMENSION y = 0; y < c.h; ++y) c.source.push_back((*p.src.mem->access_virt_barray)(common, source[ci], y, 1, FALSE)[0]);
     }
 }
 
@@ -261,15 +310,21 @@ bool turnBlocks(const QByteArray& in, PxTurn turn, bool progressive, QByteArray*
         p.turnedBlocks[ci] = (*p.src.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&p.src), JPOOL_IMAGE, FALSE,
                                                                 roundUp(tw, hs), roundUp(th, vs), JDIMENSION(vs));
     }
+    // The turned file is about the source's size: encoded where it stays, not grown by doubling.
+    p.first.resize(in.size() + in.size() / 8 + 65536);
+    p.turn = turn;
+    p.src.client_data = &p;
+    p.progress.progress_monitor = prefaultTurnedArrays;
+    p.src.progress = &p.progress;
     jvirt_barray_ptr* source = jpeg_read_coefficients(&p.src);
+    p.src.progress = nullptr;
+    p.joinPrefaulting();
     jpeg_copy_critical_parameters(&p.src, &p.dst);
     if (transposes(turn)) transposeFrame(&p.dst);
     if (progressive) jpeg_simple_progression(&p.dst);
     p.dst.optimize_coding = TRUE;
-    takeRows(p, source, turn);
+    takeRows(p, source);
     moveBlocks(p.components, turn);
-    // The turned file is about the source's size: written where it stays, not grown by doubling.
-    p.first.resize(in.size() + in.size() / 8 + 65536);
     p.buffer = reinterpret_cast<unsigned char*>(p.first.data());
     p.size = static_cast<unsigned long>(p.first.size());
     jpeg_mem_dest(&p.dst, &p.buffer, &p.size);
