@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 #include <algorithm>
 #include <cstdint>
@@ -206,11 +207,19 @@ void prefaultTurnedArrays(j_common_ptr cinfo)
 {
     TurnPass& p = *static_cast<TurnPass*>(cinfo->client_data);
     if (p.turnedRowsTaken) return;
-    takeTurnedRows(p);
+    try {
+        takeTurnedRows(p);
+    } catch (const std::bad_alloc&) {
+        // Nothing thrown through the library's frames: the rows are taken again after the read.
+        p.components.clear();
+        p.turnedRowsTaken = false;
+        return;
+    }
     const unsigned helpers = unsigned(std::clamp(QThread::idealThreadCount() - 1, 1, 3));
     char* const output = p.first.data(); // where the turned file will be encoded
     const auto outputSize = std::size_t(p.first.size());
     try {
+        p.prefaulting.reserve(helpers);
         for (unsigned k = 0; k < helpers; ++k)
             p.prefaulting.emplace_back([&components = p.components, k, helpers, output, outputSize] {
                 for (const ComponentRows& c : components) {
@@ -220,8 +229,9 @@ void prefaultTurnedArrays(j_common_ptr cinfo)
                 }
                 if (k + 1 == helpers) std::memset(output, 0, outputSize);
             });
-    } catch (const std::system_error&) {
-        // No thread to spare: the rows not handed out are touched when the blocks are moved.
+    } catch (const std::exception&) {
+        // No thread to spare (nothing is thrown through the library's frames): the rows not
+        // handed out are touched when the blocks are moved.
     }
 }
 
@@ -251,6 +261,7 @@ void moveBlocks(const std::vector<ComponentRows>& components, PxTurn turn)
         }
     };
     std::vector<std::thread> helpers;
+    helpers.reserve(bands);
     unsigned k = 1;
     try {
         for (; k < bands; ++k) helpers.emplace_back(band, k);
@@ -379,7 +390,11 @@ int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out)
     if (!PerfectTurn(turn, width, height, tjMCUWidth[subsampling], tjMCUHeight[subsampling])) return PXERR_UNSUPPORTED;
 
     QByteArray result;
-    if (!turnBlocks(jpeg, turn, isProgressive(marker), &result) || result.isEmpty()) return PXERR_BADFORMAT;
+    try {
+        if (!turnBlocks(jpeg, turn, isProgressive(marker), &result) || result.isEmpty()) return PXERR_BADFORMAT;
+    } catch (const std::bad_alloc&) {
+        return PXERR_NOMEMORY;
+    }
     *out = std::move(result);
     return PX_SUCCESS;
 }

@@ -25,7 +25,8 @@ bool PerfectTurn(PxTurn turn, int width, int height, int mcuWidth, int mcuHeight
 // Huffman tables made for them, as an optimising encoder does, so the file keeps its size however
 // often it is turned.
 // PX_SUCCESS; PXERR_UNSUPPORTED when the data is no JPEG this transform takes or its size allows
-// no perfect transform (out is then empty); PXERR_NOMEMORY for a picture above maxPixels;
+// no perfect transform (out is then empty); PXERR_NOMEMORY for a picture above maxPixels or when
+// memory runs out;
 // PXERR_BADFORMAT when the data is broken.
 int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out);
 
