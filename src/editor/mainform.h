@@ -545,8 +545,11 @@ private:
     // image control's error text in failure.
     bool turnDecoded(const QString& operation, QString& failure);
     // The thumbnail half of RefreshThumbnail: a new numbered thumbnail for the selected show
-    // picture and its item; false when no show picture is selected.
-    bool refreshThumbnailItem();
+    // picture and its item; false when no show picture is selected. make (when given) writes the
+    // thumbnail at its place instead of the thumbnail maker.
+    bool refreshThumbnailItem(const std::function<bool(const QString& target)>& make = {});
+    // Runs make with the thumbnail progress in the status bar and the hourglass; its result.
+    bool showingThumbnailProgress(const std::function<bool()>& make);
     // The preview half, when the preview already holds the selected picture's bitmap.
     void previewHoldsSelectedPicture();
     void noteShowSelection();

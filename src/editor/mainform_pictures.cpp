@@ -41,6 +41,8 @@
 #include <QToolButton>
 
 #include <exception>
+#include <future>
+#include <system_error>
 #include <optional>
 
 namespace {
@@ -617,6 +619,11 @@ bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bo
 {
     editor::ThumbnailMaker& maker = thumbnailMaker();
     if (!force && maker.IsCurrent(picture, maker.Target(picture, cache), cache)) return true;
+    return showingThumbnailProgress([&] { return maker.Make(picture, height, true, cache); });
+}
+
+bool TMainForm::showingThumbnailProgress(const std::function<bool()>& make)
+{
     const int percent = editor::ProgressPercent(ProgressDone, ProgressTotal);
     StatusBar1->showMessage(texts_.text(14000) + u' ' + QString::number(percent) + u' ' + texts_.text(14001));
     PicProgressBar->setValue(std::clamp(percent, 0, 100));
@@ -625,7 +632,7 @@ bool TMainForm::MakeThumbnail(const QString& picture, int height, bool force, bo
     bool made;
     {
         platform::HourglassCursor hourglass;
-        made = maker.Make(picture, height, true, cache);
+        made = make();
     }
     StatusBar1->showMessage(QStringLiteral("Fertig"));
     return made;
@@ -722,7 +729,7 @@ void TMainForm::RefreshThumbnail()
     PreviewPicture(SelectedPicture, false, true);
 }
 
-bool TMainForm::refreshThumbnailItem()
+bool TMainForm::refreshThumbnailItem(const std::function<bool(const QString& target)>& make)
 {
     const int index = QuorbelListBox->ItemIndex();
     if (index < 0 || index >= QuorbelListBox->Count() || SelectedPicture.isEmpty()) return false;
@@ -732,7 +739,9 @@ bool TMainForm::refreshThumbnailItem()
     int k = 1;
     while (platform::fileExists(folder + ThumbPrefix + QString::number(k) + name)) ++k;
     const QString numbered = folder + ThumbPrefix + QString::number(k) + name;
-    if (MakeThumbnail(SelectedPicture, 70, true, false) && !platform::copyFile(folder + ThumbPrefix + name, numbered))
+    const QString thumbnail = folder + ThumbPrefix + name;
+    const bool made = make ? showingThumbnailProgress([&] { return make(thumbnail); }) : MakeThumbnail(SelectedPicture, 70, true, false);
+    if (made && !platform::copyFile(thumbnail, numbered))
         platform::showError(QStringLiteral("Unable to write %1: %2").arg(numbered, platform::lastFileError()));
     QuorbelListBox->Items().setStrings(index, show::PictureItem(numbered, show::PictureLine({name, caption})));
     savePictureListIfStored();
@@ -867,18 +876,35 @@ void TMainForm::TransformPicture(const QString& operation)
     bool done = false;
     bool pushed = false;
     QString failure;
+    std::future<QByteArray> thumbnail;
     if (!PushUndo()) {
         failure = platform::lastFileError();
     } else {
         pushed = true;
         // A JPEG whose blocks allow it is turned without decoding: it loses nothing. Any other
         // picture is decoded, turned and written anew.
-        const int lossless = sdk::PX_LosslessTurnFile(SelectedPicture, *turn);
+        QByteArray written;
+        const int lossless = sdk::PX_LosslessTurnFile(SelectedPicture, *turn, &written);
         if (lossless == sdk::PX_SUCCESS) {
+            // The thumbnail is made from the bytes just written, on another thread while the
+            // preview decodes them; it is put in place only once the turn stands.
+            try {
+                thumbnail = std::async(std::launch::async, [written] {
+                    QByteArray jpeg;
+                    editor::RenderThumbnailJpeg(written, 70, &jpeg);
+                    return jpeg;
+                });
+            } catch (const std::system_error&) {
+                // No thread to spare: the thumbnail is made from the file afterwards.
+            }
             done = loadPreview(SelectedPicture);
             if (!done) failure = PixImage2->GetLastErrorText();
         } else if (lossless == sdk::PXERR_UNSUPPORTED) {
             done = turnDecoded(operation, failure);
+        } else if (lossless == sdk::PXERR_WRITE) {
+            // The host's reason (a full disk) is what the user can act on.
+            failure = QStringLiteral("%1 %2 (%3): the picture stays as it was.")
+                          .arg(sdk::ErrorCodeMessage(lossless), SelectedPicture, platform::lastFileError());
         } else {
             failure = sdk::ErrorCodeMessage(lossless);
         }
@@ -905,8 +931,16 @@ void TMainForm::TransformPicture(const QString& operation)
                                      QStringLiteral("Error"));
         return;
     }
-    // The preview holds what was written: only the thumbnail is made from the file.
-    if (refreshThumbnailItem()) previewHoldsSelectedPicture();
+    // The preview holds what was written; so does the thumbnail made meanwhile.
+    std::function<bool(const QString&)> madeMeanwhile;
+    if (thumbnail.valid())
+        madeMeanwhile = [&thumbnail](const QString& target) {
+            const QByteArray jpeg = thumbnail.get();
+            return !jpeg.isEmpty()
+                   && platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(),
+                                                   platform::WriteSync::Rebuildable);
+        };
+    if (refreshThumbnailItem(madeMeanwhile)) previewHoldsSelectedPicture();
     SelectShowItem(RememberedIndex);
 }
 

@@ -34,56 +34,41 @@ int ThumbnailWidth(int pictureWidth, int pictureHeight, int height)
 namespace {
 
 // The engine alone: no widget and no state shared between threads.
-ThumbnailResult renderThumbnail(const QString& picture, int height, const QString& target,
-                                const std::function<bool()>& stop)
+
+// How a picture's bytes are decoded for a thumbnail of the given height: a JPEG at the smallest
+// reduction that still covers the thumbnail, a PNG row by row into a small copy, so that the
+// detail a 70-pixel copy drops is never held. Failed or TooLarge (result) when the header tells
+// no picture or one too large to hold; the header is read before anything is allocated.
+bool reducedLoad(const QByteArray& data, int height, sdk::PxLoadOptions* options, int* width, std::int64_t* cost,
+                 ThumbnailResult* result)
 {
     using namespace sdk;
-    const qint64 fileBytes = platform::fileSize(picture);
-    if (fileBytes <= 0 || fileBytes > maxPictureBytes) return ThumbnailResult::Failed;
-    // The file's bytes are held first; the share grows to what decoding them takes before a pixel
-    // is decoded. Whoever waits for memory holds none meanwhile, so the workers never wait on
-    // each other in a ring.
-    util::BudgetShare share(ThumbnailMemory());
-    std::int64_t want = fileBytes;
-    QByteArray data;
-    PxLoadOptions options;
-    int w = 0;
-    for (int attempt = 0;; ++attempt) {
-        if (attempt == 3) return ThumbnailResult::Failed; // the file keeps changing under us
-        const auto grant = share.hold(want, stop);
-        if (grant == util::MemoryBudget::Grant::TooLarge) return ThumbnailResult::TooLarge;
-        if (grant == util::MemoryBudget::Grant::Stopped) return ThumbnailResult::Stopped;
-        auto bytes = platform::readFile(picture, std::max<std::int64_t>(share.bytes(), 1));
-        if (!bytes || bytes->isEmpty()) return ThumbnailResult::Failed;
-        data = std::move(*bytes);
-        // The header first: a picture too large to hold is refused before anything is allocated.
-        PxFileInfo info;
-        if (PX_FileInfoMemory(data, &info, 1) != PX_SUCCESS || info.Width <= 0 || info.Height <= 0)
-            return ThumbnailResult::Failed;
-        if (std::int64_t(info.Width) * info.Height > maxPixels) return ThumbnailResult::TooLarge;
-        w = std::max(1, ThumbnailWidth(info.Width, info.Height, height));
-        // A JPEG is decoded at the smallest reduction that still covers the thumbnail and a PNG
-        // row by row into a small copy: the detail a 70-pixel copy drops is never held.
-        options.Page = 1;
-        options.MaxPages = 1;
-        options.ReduceWidth = w;
-        options.ReduceHeight = height;
-        const std::int64_t cost = PX_LoadMemoryCost(data, 24, options);
-        if (cost < 0) return ThumbnailResult::Failed;
-        const std::int64_t need = std::int64_t(data.size()) + cost;
-        if (need > ThumbnailMemory().total()) return ThumbnailResult::TooLarge;
-        if (share.tryHold(need)) break;
-        // Not free now: the bytes go, and the whole share is waited for holding nothing.
-        data.clear();
-        share.release();
-        want = need;
+    *result = ThumbnailResult::Failed;
+    PxFileInfo info;
+    if (PX_FileInfoMemory(data, &info, 1) != PX_SUCCESS || info.Width <= 0 || info.Height <= 0) return false;
+    if (std::int64_t(info.Width) * info.Height > maxPixels) {
+        *result = ThumbnailResult::TooLarge;
+        return false;
     }
+    *width = std::max(1, ThumbnailWidth(info.Width, info.Height, height));
+    options->Page = 1;
+    options->MaxPages = 1;
+    options->ReduceWidth = *width;
+    options->ReduceHeight = height;
+    *cost = PX_LoadMemoryCost(data, 24, *options);
+    return *cost >= 0;
+}
+
+// The framed thumbnail of the picture's bytes, encoded in memory; the bytes are dropped as soon
+// as they are decoded.
+ThumbnailResult framedThumbnail(QByteArray data, const sdk::PxLoadOptions& options, int w, int height, QByteArray* jpeg)
+{
+    using namespace sdk;
     SdkBitmapHandle page;
     const int loaded = PX_LoadMemory(data, &page, 0, nullptr, options);
     data.clear();
     if ((loaded != PX_SUCCESS && loaded != PXERR_STOPPED) || !page.allocated()) return ThumbnailResult::Failed;
     if (PX_SizeBitmap(&page, w, height, 4) != PX_SUCCESS) return ThumbnailResult::Failed;
-
     // The frame: a light shadow, a silver border and a raised inner band, drawn over the picture.
     PxShapeStyle style;
     style.ShapeType = shapeRectangle;
@@ -114,10 +99,48 @@ ThumbnailResult renderThumbnail(const QString& picture, int height, const QStrin
         if (PX_FillBitmap(&page, platform::clWhite) != PX_SUCCESS) return ThumbnailResult::Failed;
     }
     PX_FreeBitmapRgn(&page);
-    // Encoded in memory and written in one piece, without waiting for the disk: a thumbnail is
-    // made again when it is missing or empty, and many are written at once.
+    if (PX_SaveMemory(jpeg, &page, JpegFormat, 24, 2) != PX_SUCCESS || jpeg->isEmpty()) return ThumbnailResult::Failed;
+    return ThumbnailResult::Made;
+}
+
+ThumbnailResult renderThumbnail(const QString& picture, int height, const QString& target,
+                                const std::function<bool()>& stop)
+{
+    using namespace sdk;
+    const qint64 fileBytes = platform::fileSize(picture);
+    if (fileBytes <= 0 || fileBytes > maxPictureBytes) return ThumbnailResult::Failed;
+    // The file's bytes are held first; the share grows to what decoding them takes before a pixel
+    // is decoded. Whoever waits for memory holds none meanwhile, so the workers never wait on
+    // each other in a ring.
+    util::BudgetShare share(ThumbnailMemory());
+    std::int64_t want = fileBytes;
+    QByteArray data;
+    PxLoadOptions options;
+    int w = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 3) return ThumbnailResult::Failed; // the file keeps changing under us
+        const auto grant = share.hold(want, stop);
+        if (grant == util::MemoryBudget::Grant::TooLarge) return ThumbnailResult::TooLarge;
+        if (grant == util::MemoryBudget::Grant::Stopped) return ThumbnailResult::Stopped;
+        auto bytes = platform::readFile(picture, std::max<std::int64_t>(share.bytes(), 1));
+        if (!bytes || bytes->isEmpty()) return ThumbnailResult::Failed;
+        data = std::move(*bytes);
+        std::int64_t cost = 0;
+        ThumbnailResult refused = ThumbnailResult::Failed;
+        if (!reducedLoad(data, height, &options, &w, &cost, &refused)) return refused;
+        const std::int64_t need = std::int64_t(data.size()) + cost;
+        if (need > ThumbnailMemory().total()) return ThumbnailResult::TooLarge;
+        if (share.tryHold(need)) break;
+        // Not free now: the bytes go, and the whole share is waited for holding nothing.
+        data.clear();
+        share.release();
+        want = need;
+    }
+    // Written in one piece, without waiting for the disk: a thumbnail is made again when it is
+    // missing or empty, and many are written at once.
     QByteArray jpeg;
-    if (PX_SaveMemory(&jpeg, &page, JpegFormat, 24, 2) != PX_SUCCESS || jpeg.isEmpty()) return ThumbnailResult::Failed;
+    const ThumbnailResult framed = framedThumbnail(std::move(data), options, w, height, &jpeg);
+    if (framed != ThumbnailResult::Made) return framed;
     if (!platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(), platform::WriteSync::Rebuildable))
         return ThumbnailResult::Failed;
     return ThumbnailResult::Made;
@@ -138,6 +161,26 @@ ThumbnailResult RenderThumbnail(const QString& picture, int height, const QStrin
         return renderThumbnail(picture, height, target, stop);
     } catch (const std::exception&) {
         return ThumbnailResult::Failed; // out of memory on the way: no thumbnail, like any other failure
+    }
+}
+
+ThumbnailResult RenderThumbnailJpeg(const QByteArray& picture, int height, QByteArray* jpeg)
+{
+    jpeg->clear();
+    try {
+        // The caller holds the bytes; the share is what decoding them takes.
+        sdk::PxLoadOptions options;
+        int w = 0;
+        std::int64_t cost = 0;
+        ThumbnailResult refused = ThumbnailResult::Failed;
+        if (picture.isEmpty() || !reducedLoad(picture, height, &options, &w, &cost, &refused)) return refused;
+        util::BudgetShare share(ThumbnailMemory());
+        const auto grant = share.hold(cost);
+        if (grant == util::MemoryBudget::Grant::TooLarge) return ThumbnailResult::TooLarge;
+        if (grant == util::MemoryBudget::Grant::Stopped) return ThumbnailResult::Stopped;
+        return framedThumbnail(picture, options, w, height, jpeg);
+    } catch (const std::exception&) {
+        return ThumbnailResult::Failed;
     }
 }
 

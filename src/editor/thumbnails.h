@@ -4,6 +4,7 @@
 // white. Show thumbnails lie beside their picture as "_THUMB_" + name (after an edit also the
 // numbered "_THUMB_" + k + name); source thumbnails lie in the program directory's "thumbs\"
 // cache (picturelist.h names them).
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +43,10 @@ constexpr std::int64_t ThumbnailMemoryBytes = std::int64_t(1) << 30;
 // ends a wait for memory.
 ThumbnailResult RenderThumbnail(const QString& picture, int height, const QString& target,
                                 const std::function<bool()>& stop = {});
+
+// The thumbnail of a picture held in memory (the bytes just written to its file), encoded into
+// jpeg rather than written; the same engine and rules as RenderThumbnail. Thread-safe as it is.
+ThumbnailResult RenderThumbnailJpeg(const QByteArray& picture, int height, QByteArray* jpeg);
 
 // The percentage shown while thumbnails are made: done / total x 100, halves to even, 0 without a total.
 int ProgressPercent(int done, int total);

@@ -690,7 +690,10 @@ bool writeFileReplacing(const QString& path, const QByteArray& data, FileAccess 
     ReplacingWriter w(path, access, inside, sync);
     if (!w.open()) return false;
     if (w.device()->write(data) != data.size()) {
+        // The host's reason (a full disk) is the error to tell; the old file stays.
+        const QString why = w.errorString();
         w.cancel();
+        setError(why.isEmpty() ? QStringLiteral("Write failed") : why);
         return false;
     }
     return w.commit();

@@ -21,17 +21,18 @@ enum class PxTurn : int {
 bool PerfectTurn(PxTurn turn, int width, int height, int mcuWidth, int mcuHeight);
 
 // Turns the JPEG data into out. Every marker of the source (EXIF, ICC profile, comments) is kept;
-// a progressive source stays progressive. Where the moved blocks' standard Huffman tables would
-// make the file larger than the source, the tables are made for the picture, as an optimising
-// encoder does, so the file keeps its size.
+// a progressive source stays progressive. The blocks are read once, moved and written with
+// Huffman tables made for them, as an optimising encoder does, so the file keeps its size however
+// often it is turned.
 // PX_SUCCESS; PXERR_UNSUPPORTED when the data is no JPEG this transform takes or its size allows
-// no perfect transform (out is then empty); PXERR_NOMEMORY for a picture above maxPixels;
+// no perfect transform (out is then empty); PXERR_NOMEMORY for a picture above maxPixels or when
+// memory runs out;
 // PXERR_BADFORMAT when the data is broken.
 int PX_LosslessTurnMemory(const QByteArray& jpeg, PxTurn turn, QByteArray* out);
 
 // The same over a file (a Windows path): read, turned, and written over it only when the whole new
-// file is written. Failures as above, and PXERR_FILENOTFOUND, PXERR_READ, PXERR_WRITE; on any
-// failure the file is as it was.
-int PX_LosslessTurnFile(const QString& fileName, PxTurn turn);
+// file is on the disk. Failures as above, and PXERR_FILENOTFOUND, PXERR_READ, PXERR_WRITE; on any
+// failure the file is as it was. written (when given) receives the bytes the file now holds.
+int PX_LosslessTurnFile(const QString& fileName, PxTurn turn, QByteArray* written = nullptr);
 
 } // namespace sdk

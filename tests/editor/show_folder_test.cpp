@@ -3,6 +3,10 @@
 // added at once find their names through one listing of the folder.
 #include "pictures_fixture.h"
 #include "support/readonlymount.h"
+#include "support/smalldisk.h"
+
+#include <QFile>
+#include <optional>
 
 #include <QTest>
 
@@ -11,14 +15,14 @@ namespace {
 class ShowFolderTest : public PicturesTest {
 protected:
     // A show "Quorbel_0005" on disk holding the given pictures.
-    void makeStoredShow(const QStringList& pictures)
+    void makeStoredShow(const QStringList& pictures, int width = 60, int height = 40)
     {
         const QString dir = hostD("Quorbel/Quorbel_0005");
         QDir().mkpath(dir);
         writeAll(dir + "/Quorbel.ini", "[QUORBEL]\r\nTitel=Stored\r\nTime=3\r\n");
         QByteArray lines;
         for (const QString& p : pictures) {
-            makeJpeg(dir + "/" + p, 60, 40);
+            makeJpeg(dir + "/" + p, width, height);
             lines += p.toLatin1() + " | " + p.left(1).toLatin1() + "\r\n";
         }
         writeAll(dir + "/Pictures.ini", lines);
@@ -68,6 +72,74 @@ TEST_F(ShowFolderTest, ATurnInAReadOnlyShowFolderSaysTheFolderCannotBeWritten)
     EXPECT_FALSE(text.contains("Not able to open file")) << text.toStdString();
     EXPECT_EQ(readAll(hostD("Quorbel/Quorbel_0005/a.jpg")), before);
     EXPECT_EQ(form->UndoDepth, 0);
+}
+
+TEST_F(ShowFolderTest, ATurnThatCannotBeWrittenLeavesThePictureAndTheUndoStoreAsTheyWere)
+{
+    if (!haveTools()) GTEST_SKIP();
+    // 64 x 48 is turned without decoding, 60 x 40 (whose rows split its blocks) decoded and encoded.
+    const struct {
+        const char* name;
+        int width, height;
+        bool readOnly; // else the disk is full
+        const char* says;
+    } cases[] = {
+        {"full disk, lossless", 64, 48, false, "Error writing file D:\\Quorbel\\Quorbel_0005\\a.jpg ("},
+        {"full disk, decoded", 60, 40, false, "Error writing file"},
+        {"read-only folder, lossless", 64, 48, true, "The show folder D:\\Quorbel\\Quorbel_0005\\ cannot be written (Read-only file system)"},
+        {"read-only folder, decoded", 60, 40, true, "The show folder D:\\Quorbel\\Quorbel_0005\\ cannot be written (Read-only file system)"},
+    };
+    const QString dir = hostD("Quorbel/Quorbel_0005");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::SmallDisk disk(dir, "256k");
+        if (!disk.ready()) GTEST_SKIP() << disk.why();
+        makeStoredShow({"a.jpg"}, c.width, c.height);
+        createWithNewShow();
+        form->OpenShow("Quorbel_0005");
+        clickShowItem(0);
+        // A turn that is written: the undo store holds the picture as it was before it.
+        form->SpeedButton5Click();
+        ASSERT_EQ(form->UndoDepth, 1);
+        const QByteArray original = readAll(hostProgram("UNDO_1.jpg"));
+        const QByteArray turned = readAll(dir + "/a.jpg");
+        ASSERT_FALSE(original.isEmpty());
+        ASSERT_NE(turned, original);
+
+        std::optional<testsupport::ReadOnlyMount> readOnly;
+        if (c.readOnly) {
+            readOnly.emplace(dir);
+            if (!readOnly->ready()) GTEST_SKIP() << readOnly->why();
+        } else {
+            QFile filler(dir + "/filler");
+            ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray page(4096, 'x');
+            while (filler.write(page) == page.size()) {
+            }
+            ASSERT_TRUE(filler.write("x", 1) != 1); // nothing more fits
+        }
+        dialogs.clear();
+        form->SpeedButton5Click();
+        ASSERT_EQ(dialogs.messageTexts().size(), 1);
+        EXPECT_TRUE(dialogs.messageTexts()[0].contains(c.says)) << dialogs.messageTexts()[0].toStdString();
+        EXPECT_FALSE(dialogs.messageTexts()[0].contains("()")) << "the host's reason is missing"; // it is in the user's language
+        // The picture, the undo store and the folder are as they were.
+        EXPECT_EQ(readAll(dir + "/a.jpg"), turned);
+        EXPECT_EQ(form->UndoDepth, 1);
+        EXPECT_EQ(readAll(hostProgram("UNDO_1.jpg")), original);
+        EXPECT_FALSE(QFile::exists(hostProgram("UNDO_2.jpg")));
+        EXPECT_TRUE(QDir(dir).entryList({".~write*"}, QDir::Files | QDir::Hidden).isEmpty());
+
+        // Once the folder takes files again, the undo gives back the original bytes.
+        readOnly.reset();
+        QFile::remove(dir + "/filler");
+        dialogs.clear();
+        form->UndoBitBtnClick();
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messageTexts().join('\n').toStdString();
+        EXPECT_EQ(readAll(dir + "/a.jpg"), original);
+        EXPECT_EQ(form->UndoDepth, 0);
+        form.reset();
+    }
 }
 
 TEST_F(ShowFolderTest, AShowFolderDeletedWhileOpenIsNotMadeAgainByAdding)
