@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMediaPlayer>
 #include <QPainter>
 #include <QScreen>
@@ -21,6 +22,17 @@
 namespace player {
 
 namespace {
+
+// The timings of each picture's turn, for the bench (QT_LOGGING_RULES="quorbel.player.timing.debug=true"):
+// when the hold ended and when its timer fired, whether the picture read ahead was ready, the work
+// of the turn, and the first paint; on the wall's clock in milliseconds, as a screen capture stamps
+// its frames.
+Q_LOGGING_CATEGORY(timingLog, "quorbel.player.timing", QtWarningMsg)
+
+double wallMilliseconds()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
 
 // The room kept free between the screen's edges and the texts.
 constexpr int TextMargin = 10;
@@ -62,7 +74,11 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     clock_.setTimerType(Qt::PreciseTimer);
     effectTimer_.setTimerType(Qt::PreciseTimer);
     clock_.setSingleShot(true);
-    connect(&clock_, &QTimer::timeout, this, [this] { step(1); });
+    connect(&clock_, &QTimer::timeout, this, [this] {
+        if (timingLog().isDebugEnabled())
+            qCDebug(timingLog, "hold %d ended %.3f fired %.3f", turn_, holdEnd_, wallMilliseconds());
+        step(1);
+    });
     hintTimer_.setSingleShot(true);
     hintTimer_.setInterval(4000);
     connect(&hintTimer_, &QTimer::timeout, this, [this] {
@@ -109,13 +125,24 @@ void PlayerWindow::showPicture()
     effectTimer_.stop();
     const Show& show = plan_.shows[show_];
     const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
+    const bool timed = timingLog().isDebugEnabled();
+    double times[4] = {};
+    const char* ahead = "";
+    if (timed) {
+        ++turn_;
+        times[0] = wallMilliseconds();
+        const bool wasReadAhead = ahead_.image.valid() && ahead_.at == Position{show_, picture_} && ahead_.size == target;
+        ahead = !wasReadAhead ? "none" : ahead_.image.wait_for(std::chrono::seconds(0)) == std::future_status::ready ? "ready" : "pending";
+    }
     image_ = takePicture({show_, picture_}, target); // one that cannot be read leaves an empty frame with its caption
+    if (timed) times[1] = wallMilliseconds();
     // The picture comes in with its transition, one percent of the way per step.
     lastFrame_ = QImage(target, QImage::Format_RGB32);
     {
         QPainter p(&lastFrame_);
         render(p);
     }
+    if (timed) times[2] = wallMilliseconds();
     const int line = show.pictures[picture_].transition;
     if (line > 0 && plan_.transitions[line - 1]) {
         const Transition& t = *plan_.transitions[line - 1];
@@ -134,8 +161,17 @@ void PlayerWindow::showPicture()
     }
     update();
     if (musicShow_ != show_) startMusic();
-    if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
+    if (!plan_.settings.manuell) {
+        clock_.start(show.seconds * 1000);
+        if (timed) holdEnd_ = wallMilliseconds() + show.seconds * 1000;
+    }
     readAhead(target);
+    if (timed) {
+        times[3] = wallMilliseconds();
+        paintPending_ = true;
+        qCDebug(timingLog, "turn %d at %.3f picture %d.%d ahead %s take %.1f frame %.1f step %.1f", turn_, times[0],
+                show_, picture_, ahead, times[1] - times[0], times[2] - times[1], times[3] - times[2]);
+    }
 }
 
 std::optional<PlayerWindow::Position> PlayerWindow::positionAfter(int direction) const
@@ -175,7 +211,12 @@ void PlayerWindow::readAhead(QSize size)
     ahead_.at = *next;
     ahead_.size = size;
     // A read still under way is waited for here, when the one it was for has been passed by.
-    ahead_.image = std::async(std::launch::async, [file, size] { return readFitted(file, size); });
+    ahead_.image = std::async(std::launch::async, [file, size, turn = turn_ + 1] {
+        const double begin = timingLog().isDebugEnabled() ? wallMilliseconds() : 0;
+        QImage image = readFitted(file, size);
+        if (begin > 0) qCDebug(timingLog, "read %d done %.3f took %.1f", turn, wallMilliseconds(), wallMilliseconds() - begin);
+        return image;
+    });
 }
 
 bool PlayerWindow::nextPictureReady() const
@@ -258,12 +299,16 @@ void PlayerWindow::finish()
 
 void PlayerWindow::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    if (effectTimer_.isActive() && frame_.size() == size()) {
-        p.drawImage(0, 0, frame_);
-        return;
+    const double begin = paintPending_ ? wallMilliseconds() : 0;
+    {
+        QPainter p(this);
+        if (effectTimer_.isActive() && frame_.size() == size()) p.drawImage(0, 0, frame_);
+        else render(p);
     }
-    render(p);
+    if (paintPending_) {
+        paintPending_ = false;
+        qCDebug(timingLog, "paint %d at %.3f took %.1f", turn_, begin, wallMilliseconds() - begin);
+    }
 }
 
 void PlayerWindow::render(QPainter& p)

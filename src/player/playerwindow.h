@@ -77,6 +77,10 @@ private:
         std::future<QImage> image;
     } ahead_;
     int readAtTurn_ = 0;
+    // The timings' log (see timingLog): the turn's number, when its hold ends, a first paint to come.
+    int turn_ = 0;
+    double holdEnd_ = 0;
+    bool paintPending_ = false;
     QImage lastFrame_;   // the current picture's whole frame, where the next transition starts
     QImage frame_;       // the frame shown while a transition runs
     QImage target_;
