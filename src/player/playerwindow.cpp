@@ -73,6 +73,16 @@ void drawPicture(QPainter& p, const QImage& image, const QColor& background)
     p.drawImage(where, image);
 }
 
+// What the effect painter is given for a transition.
+sdk::PxEffectParams effectOf(const Transition& t)
+{
+    sdk::PxEffectParams params;
+    params.effect = t.effect;
+    params.grain = t.grain;
+    params.wandSize = t.wandSize;
+    return params;
+}
+
 } // namespace
 
 PlayerWindow::Prepared PlayerWindow::prepare(const QString& file, QSize size, const QColor& background)
@@ -114,6 +124,9 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     audio_ = new QAudioOutput(this);
     music_->setAudioOutput(audio_);
     connect(music_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        // A track that played (to its end or into its buffer) ends a run of failures.
+        if (status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::EndOfMedia) unplayable_ = 0;
+        if (status == QMediaPlayer::InvalidMedia) ++unplayable_;
         if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia) playNextTrack();
     });
 }
@@ -171,13 +184,8 @@ void PlayerWindow::showPicture()
         drawTexts(p);
     }
     if (timed) times[2] = wallMilliseconds();
-    const int line = show.pictures[picture_].transition;
-    if (line > 0 && plan_.transitions[line - 1]) {
-        const Transition& t = *plan_.transitions[line - 1];
-        effect_ = sdk::PxEffectParams{};
-        effect_.effect = t.effect;
-        effect_.grain = t.grain;
-        effect_.wandSize = t.wandSize;
+    if (const std::optional<Transition> t = transitionOf({show_, picture_})) {
+        effect_ = effectOf(*t);
         target_ = lastFrame_;
         if (!frameShown) frame_ = from.size() == target_.size() ? from.convertToFormat(QImage::Format_RGB32) : QImage();
         from = QImage(); // the transition draws into frame_ without a copy when nothing else holds it
@@ -186,7 +194,7 @@ void PlayerWindow::showPicture()
             frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
         }
         percent_ = 0;
-        effectDelay_ = std::max(1, t.delay);
+        effectDelay_ = std::max(1, t->delay);
         effectStart_ = transitionClock_();
         effectTimer_.start(effectDelay_);
         transitionStep(); // the first step comes with the first paint, not one delay later
@@ -247,12 +255,22 @@ void PlayerWindow::readAhead(QSize size)
     ahead_.size = size;
     // A read still under way is waited for here, when the one it was for has been passed by.
     const QColor background = platform::colorToQColor(plan_.settings.bkgColor);
-    ahead_.image = std::async(std::launch::async, [file, size, background, turn = turn_ + 1] {
+    const std::optional<Transition> transition = transitionOf(*next);
+    ahead_.image = std::async(std::launch::async, [file, size, background, transition, turn = turn_ + 1] {
         const double begin = timingLog().isDebugEnabled() ? wallMilliseconds() : 0;
         Prepared prepared = prepare(file, size, background);
+        // The first step of its transition need not lay out the transition's shape.
+        if (transition) sdk::prepareEffect(size, effectOf(*transition));
         if (begin > 0) qCDebug(timingLog, "read %d done %.3f took %.1f", turn, wallMilliseconds(), wallMilliseconds() - begin);
         return prepared;
     });
+}
+
+std::optional<Transition> PlayerWindow::transitionOf(Position at) const
+{
+    const int line = plan_.shows[at.show].pictures[at.picture].transition;
+    if (line > 0 && plan_.transitions[line - 1]) return plan_.transitions[line - 1];
+    return std::nullopt;
 }
 
 bool PlayerWindow::nextPictureReady() const
@@ -295,6 +313,7 @@ void PlayerWindow::startMusic()
 {
     musicShow_ = show_;
     track_ = -1;
+    unplayable_ = 0;
     music_->stop();
     playNextTrack();
 }
@@ -303,7 +322,9 @@ void PlayerWindow::playNextTrack()
 {
     if (musicShow_ < 0 || musicShow_ >= plan_.shows.size()) return;
     const Show& show = plan_.shows[musicShow_];
-    if (show.audio.isEmpty()) return;
+    // When every track has failed in a row the show stays silent: trying them round and round would
+    // keep the player from its pictures.
+    if (show.audio.isEmpty() || unplayable_ >= show.audio.size()) return;
     // A track that is no regular file (a pipe would hold the player still) is passed over.
     for (qsizetype tries = show.audio.size(); tries > 0; --tries) {
         track_ = (track_ + 1) % static_cast<int>(show.audio.size());

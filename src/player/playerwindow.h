@@ -61,6 +61,8 @@ private:
     static Prepared prepare(const QString& file, QSize size, const QColor& background);
     // The picture of the position prepared for size: the one read ahead when it is that, else now.
     Prepared takePicture(Position at, QSize size);
+    // The transition the picture of the position comes in with, if any.
+    std::optional<Transition> transitionOf(Position at) const;
     // Starts reading the picture after the current one on a worker thread.
     void readAhead(QSize size);
     void showPicture();
@@ -105,6 +107,7 @@ private:
     QTimer hintTimer_;
     int track_ = -1;
     int musicShow_ = -1;
+    int unplayable_ = 0; // the tracks in a row that could not be played
     QMediaPlayer* music_ = nullptr;
     QAudioOutput* audio_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMediaPlayer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSet>
@@ -420,6 +421,28 @@ TEST_F(PlayerTest, ATransitionStepShowsTheEffectFromTheFrameOnTheScreen)
     EXPECT_EQ(w.showIndex(), 0);
     EXPECT_EQ(differences(at(60), expected(cWhole, bWhole, 60)), QRect());
     EXPECT_NE(cWhole, aWhole);
+}
+
+// A show whose tracks all fail to play stays silent once each has been tried: trying them round
+// and round would keep the player from its pictures.
+TEST_F(PlayerTest, TracksThatCannotPlayAreTriedOnceEach)
+{
+    makeRoot(); // the first show's three tracks are no sound
+    Plan plan = ReadPlan(Root, {});
+    plan.settings.manuell = true;
+    ASSERT_EQ(plan.shows[0].audio.size(), 3);
+    PlayerWindow w(plan);
+    auto* music = w.findChild<QMediaPlayer*>();
+    ASSERT_TRUE(music);
+    int tried = 0, failed = 0;
+    // Heard after the player's own handler, which tries the next track.
+    QObject::connect(music, &QMediaPlayer::sourceChanged, &w, [&tried] { ++tried; });
+    QObject::connect(music, &QMediaPlayer::mediaStatusChanged, &w,
+                     [&failed](QMediaPlayer::MediaStatus status) { failed += status == QMediaPlayer::InvalidMedia; });
+    w.start();
+    EXPECT_TRUE(QTest::qWaitFor([&failed] { return failed >= 3; }, 60000));
+    EXPECT_EQ(tried, 3);
+    EXPECT_EQ(failed, 3);
 }
 
 // Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
