@@ -7,7 +7,11 @@
 //    standing still and the next standing still);
 //  - the gap: how much later than the seconds per picture each picture's first changed frame
 //    came after the one before (what decoding and scaling at its turn would add);
-//  - the CPU seconds and the peak resident memory of the player (and of feh).
+//  - the CPU seconds and the peak resident memory of the player (and of feh);
+//  - from the player's own timings log (quorbel.player.timing), each turn after a hold: how late
+//    its timer fired, whether the picture read ahead was ready, the turn's work, the end of its
+//    first paint after the hold's end, and how much later the capture saw the change (the
+//    capture stamps its frames on the wall's clock, as the log does).
 // The photos are the 5120 x 2880 wallpapers of plasma-workspace-wallpapers when installed (the
 // PNGs made JPEGs), used in turn until there are 20, else drawn here.
 //
@@ -20,10 +24,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <cstdio>
 #include <unistd.h>
@@ -137,6 +143,7 @@ struct Result {
     std::vector<Change> changes;
     Usage usage;
     double seconds = 0;
+    QString log; // what the player wrote to its standard error
 };
 
 // Captures the screen while program plays, then ends it.
@@ -148,14 +155,16 @@ Result capture(const QString& name, const QString& program, const QStringList& a
     const double length = PhotoCount * Seconds + 3.0;
     QProcess grab;
     grab.setProcessChannelMode(QProcess::ForwardedChannels);
+    // The frames keep the capture's stamps, the wall's clock in milliseconds.
     grab.start("ffmpeg", {"-nostdin", "-v", "error", "-y", "-f", "x11grab", "-framerate", QString::number(CaptureRate), "-video_size",
-                          "1920x1080", "-i", qEnvironmentVariable("DISPLAY"), "-t", QString::number(length), "-fps_mode",
-                          "passthrough", "-enc_time_base", "1:1000", "-f", "framecrc", sums});
+                          "1920x1080", "-t", QString::number(length), "-i", qEnvironmentVariable("DISPLAY"), "-copyts",
+                          "-fps_mode", "passthrough", "-enc_time_base", "1:1000", "-f", "framecrc", sums});
     if (!grab.waitForStarted()) return r;
     QThread::msleep(500);
     QProcess player;
     player.setProcessEnvironment(env);
-    player.setProcessChannelMode(QProcess::ForwardedChannels);
+    player.setStandardOutputFile(QProcess::nullDevice());
+    player.setStandardErrorFile(work + "/" + name + ".log");
     QElapsedTimer t;
     t.start();
     player.start(program, args);
@@ -175,7 +184,87 @@ Result capture(const QString& name, const QString& program, const QStringList& a
     }
     r.changes = changesOf(readFrames(sums));
     r.ok = grab.exitCode() == 0 && !r.changes.empty();
+    QFile log(work + "/" + name + ".log");
+    if (log.open(QIODevice::ReadOnly)) r.log = QString::fromLocal8Bit(log.readAll());
     return r;
+}
+
+// One turn after a hold, from the player's timings log (milliseconds on the wall's clock).
+struct Turn {
+    int number = 0;
+    double holdEnd = 0, fired = 0, paintEnd = 0, readDone = 0;
+    double take = 0, frame = 0, step = 0, paint = 0; // the turn's work: the picture taken, its frame drawn, the rest
+    QString ahead;
+};
+
+std::vector<Turn> turnsOf(const QString& log)
+{
+    std::map<int, Turn> turns;
+    static const QRegularExpression hold("hold (\\d+) ended ([\\d.]+) fired ([\\d.]+)"),
+        turn("turn (\\d+) at [\\d.]+ picture \\S+ ahead (\\w+) take ([\\d.]+) frame ([\\d.]+) step ([\\d.]+)"),
+        paint("paint (\\d+) at ([\\d.]+) took ([\\d.]+)"), read("read (\\d+) done ([\\d.]+)");
+    for (const QString& line : log.split('\n')) {
+        if (const auto m = hold.match(line); m.hasMatch()) {
+            Turn& t = turns[m.captured(1).toInt() + 1];
+            t.holdEnd = m.captured(2).toDouble();
+            t.fired = m.captured(3).toDouble();
+        } else if (const auto m = turn.match(line); m.hasMatch()) {
+            Turn& t = turns[m.captured(1).toInt()];
+            t.ahead = m.captured(2);
+            t.take = m.captured(3).toDouble();
+            t.frame = m.captured(4).toDouble();
+            t.step = m.captured(5).toDouble();
+        } else if (const auto m = paint.match(line); m.hasMatch()) {
+            Turn& t = turns[m.captured(1).toInt()];
+            t.paint = m.captured(3).toDouble();
+            t.paintEnd = m.captured(2).toDouble() + t.paint;
+        } else if (const auto m = read.match(line); m.hasMatch()) {
+            turns[m.captured(1).toInt()].readDone = m.captured(2).toDouble();
+        }
+    }
+    std::vector<Turn> list;
+    for (auto& [number, t] : turns) {
+        t.number = number;
+        if (t.holdEnd > 0 && t.paintEnd > 0) list.push_back(t);
+    }
+    return list;
+}
+
+// The player's own account of each turn after a hold, and when the capture saw it.
+void reportTurns(const Result& r)
+{
+    const std::vector<Turn> turns = turnsOf(r.log);
+    if (turns.empty()) return;
+    const double frameMs = 1000.0 / CaptureRate;
+    std::vector<double> painted, seen;
+    std::printf("       the player's own timings (ms after the hold's end: timer fired, first paint done; capture: first changed frame after that paint)\n");
+    for (const Turn& t : turns) {
+        const double paintAfter = t.paintEnd - t.holdEnd;
+        painted.push_back(paintAfter);
+        // The first frame the capture stamped after the paint began that shows a change.
+        double capture = -1;
+        for (const Change& c : r.changes)
+            if (c.start * 1000 >= t.paintEnd - t.paint && c.start * 1000 < t.paintEnd + 1000) {
+                capture = c.start * 1000 - t.holdEnd;
+                break;
+            }
+        if (capture >= 0) seen.push_back(capture);
+        const bool late = paintAfter > frameMs || capture > 2 * frameMs;
+        if (late || qEnvironmentVariableIsSet("PLAYER_BENCH_TURNS"))
+            std::printf("       turn %2d%s fired %+.1f, read ahead %s (%s), work %.1f (take %.1f, frame %.1f, rest %.1f), "
+                        "paint %.1f, painted %+.1f, captured %+.1f\n",
+                        t.number, late ? " LATE" : "", t.fired - t.holdEnd, qPrintable(t.ahead),
+                        t.readDone > 0 ? qPrintable(QString("done %1 before the hold's end").arg(t.holdEnd - t.readDone, 0, 'f', 0)) : "-",
+                        t.take + t.frame + t.step, t.take, t.frame, t.step, t.paint, paintAfter, capture);
+    }
+    std::vector<double> sortedPainted = painted, sortedSeen = seen;
+    std::sort(sortedPainted.begin(), sortedPainted.end());
+    std::sort(sortedSeen.begin(), sortedSeen.end());
+    const long paintedLate = std::count_if(painted.begin(), painted.end(), [frameMs](double d) { return d > frameMs; });
+    std::printf("       first paint after the hold's end: median %.1f ms, worst %.1f ms; %ld of %zu beyond one frame\n",
+                median(painted), sortedPainted.back(), paintedLate, painted.size());
+    if (!seen.empty())
+        std::printf("       captured after the hold's end: median %.1f ms, worst %.1f ms\n", median(seen), sortedSeen.back());
 }
 
 void report(const char* name, const Result& r)
@@ -215,6 +304,7 @@ void report(const char* name, const Result& r)
     for (double g : gaps) std::printf(" %.0f", g * 1000);
     std::printf("\n       CPU %.2f s in %.1f s (%.0f%% of a core), peak RSS %ld MB\n", r.usage.cpu, r.seconds,
                 r.seconds > 0 ? 100 * r.usage.cpu / r.seconds : 0.0, r.usage.peakKb / 1024);
+    reportTurns(r);
 }
 
 
@@ -276,6 +366,7 @@ int main(int argc, char** argv)
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QUORBEL_DRIVES", QString("C=%1/c;D=%1/d;Z=/").arg(root));
+    env.insert("QT_LOGGING_RULES", "quorbel.player.timing.debug=true");
     const Result ours = capture("ours", showRoot + "/Quorbel-Player.exe", {}, env, root);
     QStringList fehArgs{"--fullscreen", "--auto-zoom", "--hide-pointer", "--no-menus", "--slideshow-delay", QString::number(Seconds)};
     const Result feh = capture("feh", "feh", fehArgs + photos, QProcessEnvironment::systemEnvironment(), root);

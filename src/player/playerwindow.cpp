@@ -11,16 +11,29 @@
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMediaPlayer>
 #include <QPainter>
 #include <QScreen>
 #include <QUrl>
 
 #include <chrono>
+#include <utility>
 
 namespace player {
 
 namespace {
+
+// The timings of each picture's turn, for the bench (QT_LOGGING_RULES="quorbel.player.timing.debug=true"):
+// when the hold ended and when its timer fired, whether the picture read ahead was ready, the work
+// of the turn, and the first paint; on the wall's clock in milliseconds, as a screen capture stamps
+// its frames.
+Q_LOGGING_CATEGORY(timingLog, "quorbel.player.timing", QtWarningMsg)
+
+double wallMilliseconds()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
 
 // The room kept free between the screen's edges and the texts.
 constexpr int TextMargin = 10;
@@ -48,7 +61,40 @@ QImage readFitted(const QString& file, QSize target)
     return reader.read();
 }
 
+// The picture centred on the background, fitted into the painter's device.
+void drawPicture(QPainter& p, const QImage& image, const QColor& background)
+{
+    const QRect area(QPoint(0, 0), QSize(p.device()->width(), p.device()->height()));
+    p.fillRect(area, background);
+    if (image.isNull()) return;
+    const QSize fitted = image.size().scaled(area.size(), Qt::KeepAspectRatio);
+    const QRect where(QPoint((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2), fitted);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(where, image);
+}
+
+// What the effect painter is given for a transition.
+sdk::PxEffectParams effectOf(const Transition& t)
+{
+    sdk::PxEffectParams params;
+    params.effect = t.effect;
+    params.grain = t.grain;
+    params.wandSize = t.wandSize;
+    return params;
+}
+
 } // namespace
+
+PlayerWindow::Prepared PlayerWindow::prepare(const QString& file, QSize size, const QColor& background)
+{
+    Prepared prepared;
+    prepared.image = readFitted(file, size);
+    // Drawn here, on the thread that reads, so that the picture's turn only adds its texts.
+    prepared.frame = QImage(size, QImage::Format_RGB32);
+    QPainter p(&prepared.frame);
+    drawPicture(p, prepared.image, background);
+    return prepared;
+}
 
 PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     : QWidget(parent), plan_(std::move(plan)), transitionClock_(steadyMilliseconds)
@@ -62,7 +108,11 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     clock_.setTimerType(Qt::PreciseTimer);
     effectTimer_.setTimerType(Qt::PreciseTimer);
     clock_.setSingleShot(true);
-    connect(&clock_, &QTimer::timeout, this, [this] { step(1); });
+    connect(&clock_, &QTimer::timeout, this, [this] {
+        if (timingLog().isDebugEnabled())
+            qCDebug(timingLog, "hold %d ended %.3f fired %.3f", turn_, holdEnd_, wallMilliseconds());
+        step(1);
+    });
     hintTimer_.setSingleShot(true);
     hintTimer_.setInterval(4000);
     connect(&hintTimer_, &QTimer::timeout, this, [this] {
@@ -74,6 +124,9 @@ PlayerWindow::PlayerWindow(Plan plan, QWidget* parent)
     audio_ = new QAudioOutput(this);
     music_->setAudioOutput(audio_);
     connect(music_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        // A track that played (to its end or into its buffer) ends a run of failures.
+        if (status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::EndOfMedia) unplayable_ = 0;
+        if (status == QMediaPlayer::InvalidMedia) ++unplayable_;
         if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia) playNextTrack();
     });
 }
@@ -104,38 +157,64 @@ void PlayerWindow::start()
 
 void PlayerWindow::showPicture()
 {
-    // A transition starts from what is on the screen: the frame of the one running, if any.
-    const QImage from = effectTimer_.isActive() ? frame_ : lastFrame_;
+    // A transition starts from what is on the screen: the frame of the one running, if any. A
+    // transition that ran to its end left its frame as the whole picture, so that frame serves.
+    const bool frameShown = effectTimer_.isActive() || frameIsLast_;
     effectTimer_.stop();
+    frameIsLast_ = false;
     const Show& show = plan_.shows[show_];
     const QSize target = this->size().isEmpty() ? QSize(1024, 768) : this->size();
-    image_ = takePicture({show_, picture_}, target); // one that cannot be read leaves an empty frame with its caption
-    // The picture comes in with its transition, one percent of the way per step.
-    lastFrame_ = QImage(target, QImage::Format_RGB32);
-    {
-        QPainter p(&lastFrame_);
-        render(p);
+    const bool timed = timingLog().isDebugEnabled();
+    double times[4] = {};
+    const char* ahead = "";
+    if (timed) {
+        ++turn_;
+        times[0] = wallMilliseconds();
+        const bool wasReadAhead = ahead_.image.valid() && ahead_.at == Position{show_, picture_} && ahead_.size == target;
+        ahead = !wasReadAhead ? "none" : ahead_.image.wait_for(std::chrono::seconds(0)) == std::future_status::ready ? "ready" : "pending";
     }
-    const int line = show.pictures[picture_].transition;
-    if (line > 0 && plan_.transitions[line - 1]) {
-        const Transition& t = *plan_.transitions[line - 1];
-        effect_ = sdk::PxEffectParams{};
-        effect_.effect = t.effect;
-        effect_.grain = t.grain;
-        effect_.wandSize = t.wandSize;
+    // One that cannot be read leaves an empty frame with its caption.
+    Prepared prepared = takePicture({show_, picture_}, target);
+    if (timed) times[1] = wallMilliseconds();
+    image_ = std::move(prepared.image);
+    // The picture comes in with its transition, one percent of the way per step.
+    QImage from = std::exchange(lastFrame_, std::move(prepared.frame));
+    if (hasTexts()) {
+        QPainter p(&lastFrame_);
+        drawTexts(p);
+    }
+    if (timed) times[2] = wallMilliseconds();
+    if (const std::optional<Transition> t = transitionOf({show_, picture_})) {
+        effect_ = effectOf(*t);
         target_ = lastFrame_;
-        frame_ = from.size() == target_.size() ? from.convertToFormat(QImage::Format_RGB32) : QImage(target_.size(), QImage::Format_RGB32);
-        if (from.size() != target_.size()) frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
+        if (!frameShown) frame_ = from.size() == target_.size() ? from.convertToFormat(QImage::Format_RGB32) : QImage();
+        from = QImage(); // the transition draws into frame_ without a copy when nothing else holds it
+        if (frame_.size() != target_.size()) {
+            frame_ = QImage(target_.size(), QImage::Format_RGB32);
+            frame_.fill(platform::colorToQColor(plan_.settings.bkgColor));
+        }
         percent_ = 0;
-        effectDelay_ = std::max(1, t.delay);
+        effectDelay_ = std::max(1, t->delay);
         effectStart_ = transitionClock_();
         effectTimer_.start(effectDelay_);
         transitionStep(); // the first step comes with the first paint, not one delay later
+        // The clock counts from the first step on: a shape new to the effect takes a while to lay out.
+        effectStart_ = transitionClock_();
     }
-    update();
+    // Painted now, not when the event loop comes round to it: the turn is due on the screen.
+    if (timed) times[3] = wallMilliseconds();
+    paintPending_ = timed;
+    repaint();
     if (musicShow_ != show_) startMusic();
-    if (!plan_.settings.manuell) clock_.start(show.seconds * 1000);
+    if (!plan_.settings.manuell) {
+        clock_.start(show.seconds * 1000);
+        if (timed) holdEnd_ = wallMilliseconds() + show.seconds * 1000;
+    }
     readAhead(target);
+    if (timed) {
+        qCDebug(timingLog, "turn %d at %.3f picture %d.%d ahead %s take %.1f frame %.1f step %.1f", turn_, times[0],
+                show_, picture_, ahead, times[1] - times[0], times[2] - times[1], times[3] - times[2]);
+    }
 }
 
 std::optional<PlayerWindow::Position> PlayerWindow::positionAfter(int direction) const
@@ -158,12 +237,12 @@ std::optional<PlayerWindow::Position> PlayerWindow::positionAfter(int direction)
     return Position{show, picture};
 }
 
-QImage PlayerWindow::takePicture(Position at, QSize size)
+PlayerWindow::Prepared PlayerWindow::takePicture(Position at, QSize size)
 {
     if (ahead_.image.valid() && ahead_.at == at && ahead_.size == size) return ahead_.image.get();
     ++readAtTurn_;
     const Show& show = plan_.shows[at.show];
-    return readFitted(show.folder + show.pictures[at.picture].file, size);
+    return prepare(show.folder + show.pictures[at.picture].file, size, platform::colorToQColor(plan_.settings.bkgColor));
 }
 
 void PlayerWindow::readAhead(QSize size)
@@ -175,7 +254,23 @@ void PlayerWindow::readAhead(QSize size)
     ahead_.at = *next;
     ahead_.size = size;
     // A read still under way is waited for here, when the one it was for has been passed by.
-    ahead_.image = std::async(std::launch::async, [file, size] { return readFitted(file, size); });
+    const QColor background = platform::colorToQColor(plan_.settings.bkgColor);
+    const std::optional<Transition> transition = transitionOf(*next);
+    ahead_.image = std::async(std::launch::async, [file, size, background, transition, turn = turn_ + 1] {
+        const double begin = timingLog().isDebugEnabled() ? wallMilliseconds() : 0;
+        Prepared prepared = prepare(file, size, background);
+        // The first step of its transition need not lay out the transition's shape.
+        if (transition) sdk::prepareEffect(size, effectOf(*transition));
+        if (begin > 0) qCDebug(timingLog, "read %d done %.3f took %.1f", turn, wallMilliseconds(), wallMilliseconds() - begin);
+        return prepared;
+    });
+}
+
+std::optional<Transition> PlayerWindow::transitionOf(Position at) const
+{
+    const int line = plan_.shows[at.show].pictures[at.picture].transition;
+    if (line > 0 && plan_.transitions[line - 1]) return plan_.transitions[line - 1];
+    return std::nullopt;
 }
 
 bool PlayerWindow::nextPictureReady() const
@@ -192,16 +287,25 @@ void PlayerWindow::setTransitionClock(Clock clock)
 
 void PlayerWindow::transitionStep()
 {
-    if (frame_.size() != target_.size()) percent_ = 100;
+    bool whole = true; // the frame shows the picture whole once the last percent is drawn
+    if (frame_.size() != target_.size()) {
+        percent_ = 100;
+        whole = false;
+    }
     // The percents that are due by the clock, so that a busy moment delays nothing after it.
     const int due = static_cast<int>(std::min<qint64>(100, (transitionClock_() - effectStart_) / effectDelay_ + 1));
     while (percent_ < due) {
         ++percent_;
         // Pass p of 100 draws exactly percent p.
-        if (sdk::PX_EfxPaintBitmap(&frame_, target_, frame_.rect(), effect_, static_cast<unsigned>(percent_), 100) != 1)
+        if (sdk::PX_EfxPaintBitmap(&frame_, target_, frame_.rect(), effect_, static_cast<unsigned>(percent_), 100) != 1) {
             percent_ = 100;
+            whole = false;
+        }
     }
-    if (percent_ >= 100) effectTimer_.stop();
+    if (percent_ >= 100) {
+        effectTimer_.stop();
+        frameIsLast_ = whole;
+    }
     update();
 }
 
@@ -209,6 +313,7 @@ void PlayerWindow::startMusic()
 {
     musicShow_ = show_;
     track_ = -1;
+    unplayable_ = 0;
     music_->stop();
     playNextTrack();
 }
@@ -217,7 +322,9 @@ void PlayerWindow::playNextTrack()
 {
     if (musicShow_ < 0 || musicShow_ >= plan_.shows.size()) return;
     const Show& show = plan_.shows[musicShow_];
-    if (show.audio.isEmpty()) return;
+    // When every track has failed in a row the show stays silent: trying them round and round would
+    // keep the player from its pictures.
+    if (show.audio.isEmpty() || unplayable_ >= show.audio.size()) return;
     // A track that is no regular file (a pipe would hold the player still) is passed over.
     for (qsizetype tries = show.audio.size(); tries > 0; --tries) {
         track_ = (track_ + 1) % static_cast<int>(show.audio.size());
@@ -258,35 +365,51 @@ void PlayerWindow::finish()
 
 void PlayerWindow::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    if (effectTimer_.isActive() && frame_.size() == size()) {
-        p.drawImage(0, 0, frame_);
-        return;
+    const double begin = paintPending_ ? wallMilliseconds() : 0;
+    {
+        QPainter p(this);
+        if (effectTimer_.isActive() && frame_.size() == size()) p.drawImage(0, 0, frame_);
+        else render(p);
     }
-    render(p);
+    if (paintPending_) {
+        paintPending_ = false;
+        qCDebug(timingLog, "paint %d at %.3f took %.1f", turn_, begin, wallMilliseconds() - begin);
+    }
 }
 
 void PlayerWindow::render(QPainter& p)
 {
-    const QRect area(QPoint(0, 0), QSize(p.device()->width(), p.device()->height()));
-    const int areaWidth = area.width(), areaHeight = area.height();
+    if (ended_ || plan_.shows.isEmpty()) {
+        const QRect area(QPoint(0, 0), QSize(p.device()->width(), p.device()->height()));
+        p.fillRect(area, platform::colorToQColor(plan_.settings.bkgColor));
+        QFont font = p.font();
+        font.setPixelSize(std::max(14, area.height() / 28));
+        p.setFont(font);
+        p.setPen(platform::colorToQColor(plan_.settings.textColor));
+        p.drawText(area, Qt::AlignCenter, plan_.shows.isEmpty() ? plan_.noShowText : plan_.endText);
+        return;
+    }
+    drawPicture(p, image_, platform::colorToQColor(plan_.settings.bkgColor));
+    drawTexts(p);
+}
+
+bool PlayerWindow::hasTexts() const
+{
     const Settings& s = plan_.settings;
-    p.fillRect(area, platform::colorToQColor(s.bkgColor));
+    return (s.pictureText && !plan_.shows[show_].pictures[picture_].caption.isEmpty()) || s.fileName
+           || (hint_ && !plan_.escapeText.isEmpty());
+}
+
+void PlayerWindow::drawTexts(QPainter& p)
+{
+    const int areaWidth = p.device()->width(), areaHeight = p.device()->height();
+    const Settings& s = plan_.settings;
     const QColor text = platform::colorToQColor(s.textColor);
     QFont font = p.font();
     font.setPixelSize(std::max(14, areaHeight / 28));
     p.setFont(font);
     p.setPen(text);
-    if (ended_ || plan_.shows.isEmpty()) {
-        p.drawText(area, Qt::AlignCenter, plan_.shows.isEmpty() ? plan_.noShowText : plan_.endText);
-        return;
-    }
-    if (!image_.isNull()) {
-        const QSize fitted = image_.size().scaled(area.size(), Qt::KeepAspectRatio);
-        const QRect where(QPoint((areaWidth - fitted.width()) / 2, (areaHeight - fitted.height()) / 2), fitted);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(where, image_);
-    }
+    if (!image_.isNull()) p.setRenderHint(QPainter::SmoothPixmapTransform);
     const Show& show = plan_.shows[show_];
     const Picture& picture = show.pictures[picture_];
     const int line = p.fontMetrics().height();

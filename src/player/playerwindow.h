@@ -52,13 +52,25 @@ private:
     };
     // Where a step in direction leads from the current picture; nothing when it ends the shows.
     std::optional<Position> positionAfter(int direction) const;
-    // The picture of the position fitted into size: the one read ahead when it is that, else read now.
-    QImage takePicture(Position at, QSize size);
+    // A picture fitted into a size, and its frame of that size: the picture on the background,
+    // without the texts.
+    struct Prepared {
+        QImage image;
+        QImage frame;
+    };
+    static Prepared prepare(const QString& file, QSize size, const QColor& background);
+    // The picture of the position prepared for size: the one read ahead when it is that, else now.
+    Prepared takePicture(Position at, QSize size);
+    // The transition the picture of the position comes in with, if any.
+    std::optional<Transition> transitionOf(Position at) const;
     // Starts reading the picture after the current one on a worker thread.
     void readAhead(QSize size);
     void showPicture();
     // Draws the current picture with its texts, as it stands once its transition has ended.
     void render(QPainter& p);
+    // The caption, the file name and the hint over the picture, those that show.
+    bool hasTexts() const;
+    void drawTexts(QPainter& p);
     void transitionStep();
     void startMusic();
     void playNextTrack();
@@ -74,11 +86,16 @@ private:
     struct Ahead {
         Position at{-1, -1};
         QSize size;
-        std::future<QImage> image;
+        std::future<Prepared> image;
     } ahead_;
     int readAtTurn_ = 0;
+    // The timings' log (see timingLog): the turn's number, when its hold ends, a first paint to come.
+    int turn_ = 0;
+    double holdEnd_ = 0;
+    bool paintPending_ = false;
     QImage lastFrame_;   // the current picture's whole frame, where the next transition starts
     QImage frame_;       // the frame shown while a transition runs
+    bool frameIsLast_ = false; // frame_ shows lastFrame_ exactly (its transition ran to the end)
     QImage target_;
     sdk::PxEffectParams effect_;
     int percent_ = 100;
@@ -90,6 +107,7 @@ private:
     QTimer hintTimer_;
     int track_ = -1;
     int musicShow_ = -1;
+    int unplayable_ = 0; // the tracks in a row that could not be played
     QMediaPlayer* music_ = nullptr;
     QAudioOutput* audio_ = nullptr;
 };

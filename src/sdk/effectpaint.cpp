@@ -128,8 +128,15 @@ std::vector<std::uint8_t> thresholds(const PxEffectShape& shape, int w, int h, i
 
 using ThresholdMap = std::shared_ptr<const std::vector<std::uint8_t>>;
 
-// The thresholds of the shape last asked for: every step of a transition paints with the same
-// map, and working one out costs a pass over every pixel with divisions.
+// The kinds that reveal by a map of thresholds.
+bool revealsByMap(PxEffectKind kind)
+{
+    return kind != PxEffectKind::Fade && kind != PxEffectKind::Push && kind != PxEffectKind::None;
+}
+
+// The thresholds of the shapes last asked for: every step of a transition paints with the same
+// map, and working one out costs a pass over every pixel with divisions. A few are kept, so that
+// the map of the next transition can be worked out ahead while one runs.
 ThresholdMap sharedThresholds(const PxEffectShape& shape, int w, int h, int grain)
 {
     struct Key {
@@ -137,18 +144,29 @@ ThresholdMap sharedThresholds(const PxEffectShape& shape, int w, int h, int grai
         int variant, w, h, grain;
         bool operator==(const Key&) const = default;
     };
+    struct Kept {
+        Key key;
+        ThresholdMap map;
+    };
+    constexpr std::size_t KeptMaps = 3;
     static std::mutex mutex;
-    static Key last{};
-    static ThresholdMap map;
+    static std::vector<Kept> kept; // the one asked for last at the back
     const Key wanted{shape.kind, shape.variant, w, h, grain};
+    auto find = [&wanted]() -> ThresholdMap {
+        const auto it = std::find_if(kept.begin(), kept.end(), [&wanted](const Kept& k) { return k.key == wanted; });
+        if (it == kept.end()) return nullptr;
+        std::rotate(it, it + 1, kept.end());
+        return kept.back().map;
+    };
     {
         const std::lock_guard lock(mutex);
-        if (map && last == wanted) return map;
+        if (ThresholdMap map = find()) return map;
     }
     ThresholdMap made = std::make_shared<const std::vector<std::uint8_t>>(thresholds(shape, w, h, grain));
     const std::lock_guard lock(mutex);
-    last = wanted;
-    map = made;
+    if (ThresholdMap map = find()) return map; // worked out meanwhile on another thread
+    if (kept.size() == KeptMaps) kept.erase(kept.begin());
+    kept.push_back({wanted, made});
     return made;
 }
 
@@ -167,8 +185,7 @@ public:
           key_(platform::colorToQColor(params.transparentColor).rgb() | 0xFF000000u),
           wand_(platform::colorToQColor(params.wandColor).rgb() | 0xFF000000u)
     {
-        if (shape_.kind != PxEffectKind::Fade && shape_.kind != PxEffectKind::Push && shape_.kind != PxEffectKind::None)
-            thr_ = sharedThresholds(shape_, rect_.width(), rect_.height(), params_.grain);
+        if (revealsByMap(shape_.kind)) thr_ = sharedThresholds(shape_, rect_.width(), rect_.height(), params_.grain);
     }
 
     // Draws the frame as it stands at percent, coming from percent `from`.
@@ -302,6 +319,12 @@ PxEffectShape effectShape(int code)
         ++index;
     }
     return {};
+}
+
+void prepareEffect(QSize size, const PxEffectParams& params)
+{
+    const PxEffectShape shape = effectShape(params.effect);
+    if (revealsByMap(shape.kind) && !size.isEmpty()) sharedThresholds(shape, size.width(), size.height(), params.grain);
 }
 
 int PX_EfxPaintBitmap(QImage* frame, const QImage& target, const QRect& rect, const PxEffectParams& params,

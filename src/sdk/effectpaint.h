@@ -38,6 +38,10 @@ struct PxEffectParams {
 int PX_EfxPaintBitmap(QImage* frame, const QImage& target, const QRect& rect, const PxEffectParams& params,
                       unsigned pass, unsigned passes);
 
+// Works out ahead what painting effect over a rect of size takes (the reveal map of its shape), so
+// that the first step of a transition about to start need not wait for it. Safe on any thread.
+void prepareEffect(QSize size, const PxEffectParams& params);
+
 // The transition background: a gradient (style a gradient code) or a pattern (style 0..7: solid,
 // transparent, horizontal, vertical, down diagonal, up diagonal, cross, diagonal cross) of the two
 // colours, revealed over frame inside rect with effect like PX_EfxPaintBitmap.

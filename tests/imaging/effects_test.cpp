@@ -7,6 +7,7 @@
 #include "sdk/errors.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -265,21 +266,16 @@ TEST(EffectCodes, EveryValidCodeHasAShapeAndOnlyNoneDrawsAtOnce)
 
 // Each step of a transition paints with the reveal map of its own shape and size, whatever was
 // painted before it: a wipe at half way shows the new picture on its leading half only.
+// Transitions painted in turns, with the maps of others worked out ahead between their steps (a
+// player lays out the next transition while one runs), keep their own maps as well.
 TEST(EffectPaint, AWipeAtHalfWayRevealsItsOwnLeadingHalfWhateverWasPaintedBefore)
 {
     struct Case {
         int code, width, height;
     };
     const Case cases[] = {{2000, 64, 48}, {2002, 64, 48}, {2000, 32, 48}, {2000, 64, 48}, {2002, 64, 40}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.code << " " << c.width << "x" << c.height);
-        QImage frame(c.width, c.height, QImage::Format_RGB32), target(c.width, c.height, QImage::Format_RGB32);
-        frame.fill(Qt::black);
-        target.fill(Qt::white);
-        sdk::PxEffectParams params;
-        params.effect = c.code;
-        for (unsigned percent = 1; percent <= 50; ++percent)
-            ASSERT_EQ(sdk::PX_EfxPaintBitmap(&frame, target, frame.rect(), params, percent, 100), sdk::PX_SUCCESS);
+    // The pixels of a frame the wipe of c has not revealed at half way, or has revealed beyond it.
+    auto wrongAtHalfWay = [](const Case& c, const QImage& frame) {
         const bool acrossX = c.code == 2000; // 2000 wipes from the left, 2002 from the top
         int wrong = 0;
         for (int y = 0; y < c.height; ++y)
@@ -288,8 +284,38 @@ TEST(EffectPaint, AWipeAtHalfWayRevealsItsOwnLeadingHalfWhateverWasPaintedBefore
                 const bool revealed = 1 + at * 100 / length <= 50;
                 wrong += (frame.pixel(x, y) == qRgb(255, 255, 255)) != revealed;
             }
-        EXPECT_EQ(wrong, 0);
+        return wrong;
+    };
+    auto start = [](const Case& c, QImage& frame, QImage& target, sdk::PxEffectParams& params) {
+        frame = QImage(c.width, c.height, QImage::Format_RGB32);
+        target = QImage(c.width, c.height, QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        target.fill(Qt::white);
+        params.effect = c.code;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.code << " " << c.width << "x" << c.height);
+        QImage frame, target;
+        sdk::PxEffectParams params;
+        start(c, frame, target, params);
+        for (unsigned percent = 1; percent <= 50; ++percent)
+            ASSERT_EQ(sdk::PX_EfxPaintBitmap(&frame, target, frame.rect(), params, percent, 100), sdk::PX_SUCCESS);
+        EXPECT_EQ(wrongAtHalfWay(c, frame), 0);
     }
+
+    constexpr int n = static_cast<int>(std::size(cases));
+    QImage frames[n], targets[n];
+    sdk::PxEffectParams params[n];
+    for (int i = 0; i < n; ++i) start(cases[i], frames[i], targets[i], params[i]);
+    for (unsigned percent = 1; percent <= 50; ++percent)
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(sdk::PX_EfxPaintBitmap(&frames[i], targets[i], frames[i].rect(), params[i], percent, 100), sdk::PX_SUCCESS);
+            const Case& next = cases[(i + 1 + percent) % n];
+            sdk::PxEffectParams ahead;
+            ahead.effect = next.code;
+            sdk::prepareEffect(QSize(next.width, next.height), ahead);
+        }
+    for (int i = 0; i < n; ++i) EXPECT_EQ(wrongAtHalfWay(cases[i], frames[i]), 0) << "in turns, case " << i;
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "player/playerwindow.h"
 #include "player/playplan.h"
+#include "platform/colors.h"
+#include "sdk/effectpaint.h"
 #include "support/fixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMediaPlayer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSet>
@@ -326,6 +329,120 @@ TEST_F(PlayerTest, TheNextPictureIsReadAheadOfItsTurn)
     EXPECT_EQ(last.showIndex(), 1);
     QTest::qWait(50);
     EXPECT_FALSE(last.nextPictureReady());
+}
+
+// Each step of a transition shows exactly what the effect draws, percent by percent, from the
+// frame on the screen to the picture's whole frame (the picture with its texts as it stands once
+// still): from the background at the start, from a picture that stood still, from a picture still
+// coming in, and from a picture shown at once.
+TEST_F(PlayerTest, ATransitionStepShowsTheEffectFromTheFrameOnTheScreen)
+{
+    makeRoot();
+    // Three different pictures, narrower than the window so that the background shows beside them.
+    for (const auto& [file, hue] : {std::pair{"Quorbel_0001/b.jpg", 0}, std::pair{"Quorbel_0001/a.jpg", 120},
+                                    std::pair{"Quorbel_0002/c.jpg", 240}}) {
+        QImage img(320, 240, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) img.setPixelColor(x, y, QColor::fromHsv(hue, 55 + x * 200 / 320, 55 + y * 200 / 240));
+        ASSERT_TRUE(img.save(host(file), "PNG"));
+    }
+    Plan plan = ReadPlan(Root, {});
+    plan.settings.manuell = true;
+    plan.settings.fileName = true;
+    plan.escapeText.clear();
+    for (Show& show : plan.shows) show.audio.clear(); // the tracks' trials would hold the clock's steps back
+    // A wipe with its wand; the last picture is shown at once.
+    plan.transitions = {ParseTransition("2000;8;4;1;3")};
+    ASSERT_TRUE(plan.transitions[0]);
+    plan.shows[0].pictures[0].transition = plan.shows[0].pictures[1].transition = 1;
+    plan.shows[1].pictures[0].transition = 0;
+    const int delay = 8;
+    sdk::PxEffectParams effect;
+    effect.effect = 2000;
+    effect.grain = 4;
+    effect.wandSize = 3;
+    auto expected = [&effect](QImage from, const QImage& to, int percent) {
+        for (int p = 1; p <= percent; ++p) sdk::PX_EfxPaintBitmap(&from, to, from.rect(), effect, static_cast<unsigned>(p), 100);
+        return from;
+    };
+    // Where two frames differ (nothing when they are the same).
+    auto differences = [](const QImage& a, const QImage& b) {
+        if (a.size() != b.size()) return QRect(QPoint(0, 0), a.size().expandedTo(b.size()));
+        QRect d;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixel(x, y) != b.pixel(x, y)) d |= QRect(x, y, 1, 1);
+        return d;
+    };
+
+    PlayerWindow w(plan);
+    qint64 now = 0, start = 0;
+    w.setTransitionClock([&now] { return now; });
+    auto screen = [&w] { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    // The screen once the clock has come to percent (more than the first, which the turn shows).
+    auto at = [&](int percent) {
+        const QImage first = screen();
+        now = start + (percent - 1) * delay;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screen() != first; }, 60000));
+        EXPECT_TRUE(w.inTransition());
+        return screen();
+    };
+    auto whole = [&] {
+        now = start + 100 * delay;
+        EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.inTransition(); }, 60000));
+        return screen();
+    };
+    auto turn = [&](Qt::Key key) {
+        start = now;
+        QTest::keyClick(&w, key);
+    };
+    w.start();
+    const QImage b60 = at(60), bWhole = whole();
+    QImage background(bWhole.size(), QImage::Format_RGB32);
+    background.fill(platform::colorToQColor(plan.settings.bkgColor));
+    EXPECT_EQ(differences(b60, expected(background, bWhole, 60)), QRect());
+
+    turn(Qt::Key_Right);
+    const QImage a40 = at(40);
+    turn(Qt::Key_Left); // back to b while a comes in
+    const QImage b30 = at(30);
+    EXPECT_EQ(differences(b30, expected(a40, bWhole, 30)), QRect());
+    EXPECT_EQ(differences(whole(), bWhole), QRect());
+
+    turn(Qt::Key_Right);
+    const QImage a99 = at(99), aWhole = whole();
+    EXPECT_EQ(differences(a40, expected(bWhole, aWhole, 40)), QRect());
+    EXPECT_EQ(differences(a99, expected(bWhole, aWhole, 99)), QRect());
+
+    turn(Qt::Key_Right);
+    EXPECT_FALSE(w.inTransition());
+    const QImage cWhole = screen();
+    turn(Qt::Key_Right); // round to b, from c, which came without a transition
+    EXPECT_EQ(w.showIndex(), 0);
+    EXPECT_EQ(differences(at(60), expected(cWhole, bWhole, 60)), QRect());
+    EXPECT_NE(cWhole, aWhole);
+}
+
+// A show whose tracks all fail to play stays silent once each has been tried: trying them round
+// and round would keep the player from its pictures.
+TEST_F(PlayerTest, TracksThatCannotPlayAreTriedOnceEach)
+{
+    makeRoot(); // the first show's three tracks are no sound
+    Plan plan = ReadPlan(Root, {});
+    plan.settings.manuell = true;
+    ASSERT_EQ(plan.shows[0].audio.size(), 3);
+    PlayerWindow w(plan);
+    auto* music = w.findChild<QMediaPlayer*>();
+    ASSERT_TRUE(music);
+    int tried = 0, failed = 0;
+    // Heard after the player's own handler, which tries the next track.
+    QObject::connect(music, &QMediaPlayer::sourceChanged, &w, [&tried] { ++tried; });
+    QObject::connect(music, &QMediaPlayer::mediaStatusChanged, &w,
+                     [&failed](QMediaPlayer::MediaStatus status) { failed += status == QMediaPlayer::InvalidMedia; });
+    w.start();
+    EXPECT_TRUE(QTest::qWaitFor([&failed] { return failed >= 3; }, 60000));
+    EXPECT_EQ(tried, 3);
+    EXPECT_EQ(failed, 3);
 }
 
 // Started as the screensaver ("/s"), the installed copy plays the shows staged for it in the
