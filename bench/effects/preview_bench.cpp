@@ -95,7 +95,7 @@ void split(TPainterEffectsF& dialog, const Bitmap24& full, const effectsui::Effe
     const auto t4 = Clock::now();
     std::printf("%-26s copy %s, effect %.1f%s, shrink %.1f, show %.1f ms\n", "  of it:",
                 banded ? "in the bands" : QByteArray::number(ms(t0, t1), 'f', 1).constData(), ms(t1, t2),
-                banded ? " (bands)" : " (one thread)", ms(t2, t3), ms(t3, t4));
+                banded ? " (bands)" : " (whole picture)", ms(t2, t3), ms(t3, t4));
     std::fflush(stdout);
 }
 
