@@ -122,6 +122,8 @@ int threadedDistortions()
         {"Twist 20", [](Bitmap24& b, int t) { TvelPaintFX::Twist(b, b, 20, t); }},
         {"FishEye 0.6", [](Bitmap24& b, int t) { TvelPaintFX::FishEye(b, b, 0.6, t); }},
         {"Rotate 30", [&](Bitmap24& b, int t) { TvelPaintFX::Rotate(b, b, w / 2, h / 2, 30.0, t); }},
+        {"WingsWavy 10, 150", [](Bitmap24& b, int t) { TvelPaintFX::WingsWavy(b, b, 10.0, 150, t); }},
+        {"WingsTouche 10, 150", [](Bitmap24& b, int t) { TvelPaintFX::WingsTouche(b, b, 10.0, 150, t); }},
     };
     int failures = 0;
     for (const Case& c : cases) {
@@ -228,7 +230,7 @@ int main(int argc, char** argv)
         add("Rotate 30", t, "", 0, "", true);
         t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::Wave(b, 40, 0, 0); }, 1);
         add("Wave 40", t, "", 0, "", true);
-        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::WingsWavy(b, b, 30.0, 200); }, 1);
+        t = timeOurs(picture, [](Bitmap24& b) { TvelPaintFX::WingsWavy(b, b, 30.0, 200, 1); }, 1);
         add("WingsWavy 30, 200", t, "", 0, "", true);
     }
 

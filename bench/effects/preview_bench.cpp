@@ -201,7 +201,7 @@ int main(int argc, char** argv)
             args.cx = d->cxbar->value();
             args.cy = d->cybar->value();
             args.splitLightTable = art.SplitLightTable;
-            // FishEye, Twist and Rotate take a thread count (the table's routine runs them on all):
+            // FishEye, Twist, Rotate and Wings/Wavy take a thread count (the table's routine runs them on all):
             // their anchor is the one-thread run, as the table's routine calls them.
             std::function<void(Bitmap24&)> oneThread = [&](Bitmap24& b) { effect->run(b, args); };
             const std::string path = c.path;
@@ -211,6 +211,8 @@ int main(int argc, char** argv)
                 oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::FishEye(b, b, args.amount / 100.0, 1); };
             else if (path == "Rotate")
                 oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::Rotate(b, b, args.cx, args.cy, args.amount, 1); };
+            else if (path == "Wings/Wavy")
+                oneThread = [&](Bitmap24& b) { effects::TvelPaintFX::WingsWavy(b, b, args.extra, args.amount, 1); };
             const double anchor = best(1, [&] {
                 const auto t0 = Clock::now();
                 Bitmap24 b = full;

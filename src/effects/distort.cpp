@@ -443,7 +443,7 @@ namespace {
 
 enum class WingsKind { Deep, Down, Up, Fold, Touche, Flyer, Flipover, Wavy };
 
-void wings(const Bitmap24& source, Bitmap24& dest, double x, int a, WingsKind kind)
+void wings(const Bitmap24& source, Bitmap24& dest, double x, int a, WingsKind kind, int threads)
 {
     if (x == 0.0 || std::isnan(x) || a == 0 || source.empty()) return;
     if (&dest != &source) dest = source;  // sized like the source, with its pixels
@@ -480,49 +480,81 @@ void wings(const Bitmap24& source, Bitmap24& dest, double x, int a, WingsKind ki
         return t < limit ? t : -1;
     };
 
+    // Row k's arithmetic (worked out ahead): for each pixel n, the byte offset in the destination
+    // it is written to, or -1 when it is not. The copies themselves are made on the calling thread
+    // in the order of the one-thread loop: in place, a source pixel may be one written before.
     const bool reverse = kind == WingsKind::Touche;
-    for (int k = 0; k < h; ++k) {
-        const int i = reverse ? h - 1 - k : k;
-        const double b = rowTerm(i);
-        const double xb = x * b;
-        for (int n = 0; n < w; ++n) {
-            const int d = reverse ? w - 1 - n : n;
-            const double ed = e[std::size_t(d)];
-            double rowExpr, colExpr;
-            switch (kind) {
-            case WingsKind::Down:
-                rowExpr = i + xb - ed;
-                colExpr = d + ed - xb;
-                break;
-            case WingsKind::Up:
-                rowExpr = i - xb + ed;
-                colExpr = d - ed + xb;
-                break;
-            default:
-                rowExpr = i + xb + ed;
-                colExpr = d + xb + ed;
-                break;
+    const std::size_t dstride = dest.stride(), sstride = source.stride();
+    const std::size_t rowBytes = std::size_t(w) * sizeof(std::int64_t);
+    const int slots = int(std::clamp<std::size_t>(kAheadBytes / std::max<std::size_t>(rowBytes, 1), 1,
+                                                  std::size_t(std::min(h, kRowsAhead))));
+    auto targets = std::vector<std::vector<std::int64_t>>(std::size_t(slots), std::vector<std::int64_t>(std::size_t(w)));
+    std::uint8_t* const out = dest.bits();
+    const std::uint8_t* const in = source.bits();
+    detail::RunRowPipeline(
+        h, detail::ThreadsFor(threads), slots,
+        [&](int k, int slot) {
+            std::int64_t* const to = targets[std::size_t(slot)].data();
+            const int i = reverse ? h - 1 - k : k;
+            const double b = rowTerm(i);
+            const double xb = x * b;
+            for (int n = 0; n < w; ++n) {
+                const int d = reverse ? w - 1 - n : n;
+                const double ed = e[std::size_t(d)];
+                double rowExpr, colExpr;
+                switch (kind) {
+                case WingsKind::Down:
+                    rowExpr = i + xb - ed;
+                    colExpr = d + ed - xb;
+                    break;
+                case WingsKind::Up:
+                    rowExpr = i - xb + ed;
+                    colExpr = d - ed + xb;
+                    break;
+                default:
+                    rowExpr = i + xb + ed;
+                    colExpr = d + xb + ed;
+                    break;
+                }
+                to[n] = -1;
+                const int row = target(rowExpr, h);
+                if (row < 0) continue;
+                const int col = target(colExpr, w);
+                if (col < 0) continue;
+                to[n] = std::int64_t(std::size_t(row) * dstride + std::size_t(col) * 3);
             }
-            const int row = target(rowExpr, h);
-            if (row < 0) continue;
-            const int col = target(colExpr, w);
-            if (col < 0) continue;
-            // The source pixel as it is now: with one bitmap, possibly one already written.
-            std::memmove(dest.pixelPtr(col, row), source.pixelPtr(d, i), 3);
-        }
-    }
+        },
+        [&](int k, int slot) {
+            const std::int64_t* const to = targets[std::size_t(slot)].data();
+            const int i = reverse ? h - 1 - k : k;
+            const std::uint8_t* const from = in + std::size_t(i) * sstride;
+            for (int n = 0; n < w; ++n) {
+                if (to[n] < 0) continue;
+                const int d = reverse ? w - 1 - n : n;
+                // The source pixel as it is now: with one bitmap, possibly one already written.
+                std::memmove(out + to[n], from + std::size_t(d) * 3, 3);
+            }
+        });
 }
 
 } // namespace
 
-void TvelPaintFX::WingsDeep(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Deep); }
-void TvelPaintFX::WingsDown(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Down); }
-void TvelPaintFX::WingsUp(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Up); }
-void TvelPaintFX::WingsFold(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Fold); }
-void TvelPaintFX::WingsTouche(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Touche); }
-void TvelPaintFX::WingsFlyer(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flyer); }
-void TvelPaintFX::WingsFlipover(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flipover); }
-void TvelPaintFX::WingsWavy(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Wavy); }
+void TvelPaintFX::WingsDeep(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Deep, 0); }
+void TvelPaintFX::WingsDeep(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Deep, t); }
+void TvelPaintFX::WingsDown(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Down, 0); }
+void TvelPaintFX::WingsDown(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Down, t); }
+void TvelPaintFX::WingsUp(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Up, 0); }
+void TvelPaintFX::WingsUp(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Up, t); }
+void TvelPaintFX::WingsFold(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Fold, 0); }
+void TvelPaintFX::WingsFold(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Fold, t); }
+void TvelPaintFX::WingsTouche(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Touche, 0); }
+void TvelPaintFX::WingsTouche(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Touche, t); }
+void TvelPaintFX::WingsFlyer(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flyer, 0); }
+void TvelPaintFX::WingsFlyer(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Flyer, t); }
+void TvelPaintFX::WingsFlipover(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flipover, 0); }
+void TvelPaintFX::WingsFlipover(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Flipover, t); }
+void TvelPaintFX::WingsWavy(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Wavy, 0); }
+void TvelPaintFX::WingsWavy(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Wavy, t); }
 
 void TvelPaintFX::Squeeze(const Bitmap24& source, Bitmap24& dest, int a, int mode)
 {

@@ -317,4 +317,63 @@ void Resample(const Bitmap24& src, Bitmap24& dst, effects::ResampleFilter filter
             }
 }
 
+// The wings, as the rule reads: kind 0..7 is Deep, Down, Up, Fold, Touche, Flyer, Flipover, Wavy.
+// Every pixel (d, i), rows top down (Touche: bottom up, right to left), goes to (|colExpr|,
+// |rowExpr|) rounded when that lies inside; with one bitmap a pixel read may be one written
+// before.
+void Wings(const Bitmap24& src, Bitmap24& dst, double x, int a, int kind)
+{
+    if (x == 0.0 || std::isnan(x) || a == 0 || src.empty()) return;
+    if (&dst != &src) dst = src;
+    const int w = dst.width(), h = dst.height();
+    const bool touche = kind == 4;
+    for (int k = 0; k < h; ++k) {
+        const int i = touche ? h - 1 - k : k;
+        const double m = i % a;
+        double b;
+        if (kind == 3 || kind == 6)
+            b = std::sin(m / x);
+        else if (kind == 7)
+            b = std::sin(m / x) * std::cos(1.5 * m / x);
+        else
+            b = std::cos(m / x);
+        for (int l = 0; l < w; ++l) {
+            const int d = touche ? w - 1 - l : l;
+            const double n = d % a;
+            double e;
+            if (kind == 3)
+                e = -x * std::cos(n / x);
+            else if (kind == 5)
+                e = -std::tan(n / x) / x;
+            else if (kind == 6)
+                e = -std::tan(n / x) / (x * x);
+            else if (kind == 7)
+                e = -x * std::sin(2 * n / x) * std::cos(n / x);
+            else
+                e = -x * std::sin(n / x);
+            const double xb = x * b;
+            double r, c;
+            if (kind == 1) {
+                r = i + xb - e;
+                c = d + e - xb;
+            } else if (kind == 2) {
+                r = i - xb + e;
+                c = d - e + xb;
+            } else {
+                r = i + xb + e;
+                c = d + xb + e;
+            }
+            r = std::fabs(r);
+            c = std::fabs(c);
+            if (!(r < double(h))) continue;
+            const int row = roundHalfEven(r);
+            if (row >= h) continue;
+            if (!(c < double(w))) continue;
+            const int col = roundHalfEven(c);
+            if (col >= w) continue;
+            dst.setPixel(col, row, src.pixel(d, i));
+        }
+    }
+}
+
 } // namespace fx_ref

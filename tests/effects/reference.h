@@ -25,6 +25,7 @@ void MapEffect(Bitmap24& b, int a);
 void FishEye(const Bitmap24& src, Bitmap24& dst, double k);
 void Twist(const Bitmap24& src, Bitmap24& dst, int a);
 void Rotate(const Bitmap24& src, Bitmap24& dst, int x0, int y0, double angle);
+void Wings(const Bitmap24& src, Bitmap24& dst, double x, int a, int kind);
 void Resample(const Bitmap24& src, Bitmap24& dst, effects::ResampleFilter filter, float support);
 
 } // namespace fx_ref

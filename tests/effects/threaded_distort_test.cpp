@@ -1,4 +1,4 @@
-// FishEye, Twist and Rotate work out rows ahead on threads and write in order on the calling
+// FishEye, Twist, Rotate and the wings work out rows ahead on threads and write in order on the calling
 // thread: whatever the thread count, the bytes must be those of the plain one-pixel-at-a-time
 // versions, in place above all (later pixels read the ones written before them) and with
 // separate bitmaps. The sizes reach past the rows in flight (32) and end off their multiples.
@@ -53,6 +53,20 @@ std::vector<Case> cases(int w, int h)
         out.push_back({"Rotate " + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.angle),
                        [r](const Bitmap24& s, Bitmap24& d, int t) { TvelPaintFX::Rotate(s, d, r.x, r.y, r.angle, t); },
                        [r](const Bitmap24& s, Bitmap24& d) { fx_ref::Rotate(s, d, r.x, r.y, r.angle); }});
+    // The wings, in the reference's order of kinds: the bar's period 1..400 and the extra bar's
+    // scale 1..300, with a fraction and a negative scale beside them.
+    using WingsFn = void (*)(const Bitmap24&, Bitmap24&, double, int, int);
+    const WingsFn wings[] = {&TvelPaintFX::WingsDeep,   &TvelPaintFX::WingsDown,  &TvelPaintFX::WingsUp,
+                             &TvelPaintFX::WingsFold,   &TvelPaintFX::WingsTouche, &TvelPaintFX::WingsFlyer,
+                             &TvelPaintFX::WingsFlipover, &TvelPaintFX::WingsWavy};
+    for (int kind = 0; kind < 8; ++kind)
+        for (int a : {1, 3, 40, 150, 400})
+            for (double x : {1.0, 10.0, 150.0, 300.0, 0.5, -7.0}) {
+                const WingsFn f = wings[kind];
+                out.push_back({"Wings " + std::to_string(kind) + " x " + std::to_string(x) + " a " + std::to_string(a),
+                               [f, x, a](const Bitmap24& s, Bitmap24& d, int t) { f(s, d, x, a, t); },
+                               [kind, x, a](const Bitmap24& s, Bitmap24& d) { fx_ref::Wings(s, d, x, a, kind); }});
+            }
     return out;
 }
 
