@@ -936,9 +936,7 @@ void TMainForm::TransformPicture(const QString& operation)
     if (thumbnail.valid())
         madeMeanwhile = [&thumbnail](const QString& target) {
             const QByteArray jpeg = thumbnail.get();
-            return !jpeg.isEmpty()
-                   && platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(),
-                                                   platform::WriteSync::Rebuildable);
+            return !jpeg.isEmpty() && editor::WriteThumbnail(target, jpeg);
         };
     if (refreshThumbnailItem(madeMeanwhile)) previewHoldsSelectedPicture();
     SelectShowItem(RememberedIndex);

@@ -136,14 +136,10 @@ ThumbnailResult renderThumbnail(const QString& picture, int height, const QStrin
         share.release();
         want = need;
     }
-    // Written in one piece, without waiting for the disk: a thumbnail is made again when it is
-    // missing or empty, and many are written at once.
     QByteArray jpeg;
     const ThumbnailResult framed = framedThumbnail(std::move(data), options, w, height, &jpeg);
     if (framed != ThumbnailResult::Made) return framed;
-    if (!platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(), platform::WriteSync::Rebuildable))
-        return ThumbnailResult::Failed;
-    return ThumbnailResult::Made;
+    return WriteThumbnail(target, jpeg) ? ThumbnailResult::Made : ThumbnailResult::Failed;
 }
 
 } // namespace
@@ -182,6 +178,12 @@ ThumbnailResult RenderThumbnailJpeg(const QByteArray& picture, int height, QByte
     } catch (const std::exception&) {
         return ThumbnailResult::Failed;
     }
+}
+
+bool WriteThumbnail(const QString& target, const QByteArray& jpeg)
+{
+    // Many are written at once: none waits for the disk.
+    return platform::writeFileReplacing(target, jpeg, platform::FileAccess::AsBefore, QString(), platform::WriteSync::Rebuildable);
 }
 
 int ProgressPercent(int done, int total)

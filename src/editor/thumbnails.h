@@ -48,6 +48,10 @@ ThumbnailResult RenderThumbnail(const QString& picture, int height, const QStrin
 // jpeg rather than written; the same engine and rules as RenderThumbnail. Thread-safe as it is.
 ThumbnailResult RenderThumbnailJpeg(const QByteArray& picture, int height, QByteArray* jpeg);
 
+// Writes an encoded thumbnail to its place in one piece, without waiting for the disk (a thumbnail
+// is made again when it is missing or empty); false when it could not be written.
+bool WriteThumbnail(const QString& target, const QByteArray& jpeg);
+
 // The percentage shown while thumbnails are made: done / total x 100, halves to even, 0 without a total.
 int ProgressPercent(int done, int total);
 

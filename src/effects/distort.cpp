@@ -174,12 +174,17 @@ constexpr std::size_t kAheadBytes = std::size_t(64) << 20;
 // Source pixels are prefetched this many samples ahead.
 constexpr std::size_t kPrefetchAhead = 12;
 
+// How many rows of rowBytes each may be in flight for a picture of the given height.
+int rowsInFlight(std::size_t rowBytes, int height)
+{
+    return int(std::clamp<std::size_t>(kAheadBytes / std::max<std::size_t>(rowBytes, 1), 1, std::size_t(std::min(height, kRowsAhead))));
+}
+
 template <typename Item>
 std::vector<AheadRow<Item>> aheadRows(int width, int height)
 {
     std::vector<AheadRow<Item>> rows;
-    const std::size_t rowBytes = std::size_t(width) * (sizeof(Item) + 2 * sizeof(int) + 3);
-    const int n = int(std::clamp<std::size_t>(kAheadBytes / std::max<std::size_t>(rowBytes, 1), 1, std::size_t(std::min(height, kRowsAhead))));
+    const int n = rowsInFlight(std::size_t(width) * (sizeof(Item) + 2 * sizeof(int) + 3), height);
     rows.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i) rows.emplace_back(width);  // each with its own reserve (a copy has none)
     return rows;
@@ -485,9 +490,7 @@ void wings(const Bitmap24& source, Bitmap24& dest, double x, int a, WingsKind ki
     // in the order of the one-thread loop: in place, a source pixel may be one written before.
     const bool reverse = kind == WingsKind::Touche;
     const std::size_t dstride = dest.stride(), sstride = source.stride();
-    const std::size_t rowBytes = std::size_t(w) * sizeof(std::int64_t);
-    const int slots = int(std::clamp<std::size_t>(kAheadBytes / std::max<std::size_t>(rowBytes, 1), 1,
-                                                  std::size_t(std::min(h, kRowsAhead))));
+    const int slots = rowsInFlight(std::size_t(w) * sizeof(std::int64_t), h);
     auto targets = std::vector<std::vector<std::int64_t>>(std::size_t(slots), std::vector<std::int64_t>(std::size_t(w)));
     std::uint8_t* const out = dest.bits();
     const std::uint8_t* const in = source.bits();
@@ -539,21 +542,13 @@ void wings(const Bitmap24& source, Bitmap24& dest, double x, int a, WingsKind ki
 
 } // namespace
 
-void TvelPaintFX::WingsDeep(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Deep, 0); }
 void TvelPaintFX::WingsDeep(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Deep, t); }
-void TvelPaintFX::WingsDown(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Down, 0); }
 void TvelPaintFX::WingsDown(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Down, t); }
-void TvelPaintFX::WingsUp(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Up, 0); }
 void TvelPaintFX::WingsUp(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Up, t); }
-void TvelPaintFX::WingsFold(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Fold, 0); }
 void TvelPaintFX::WingsFold(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Fold, t); }
-void TvelPaintFX::WingsTouche(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Touche, 0); }
 void TvelPaintFX::WingsTouche(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Touche, t); }
-void TvelPaintFX::WingsFlyer(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flyer, 0); }
 void TvelPaintFX::WingsFlyer(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Flyer, t); }
-void TvelPaintFX::WingsFlipover(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Flipover, 0); }
 void TvelPaintFX::WingsFlipover(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Flipover, t); }
-void TvelPaintFX::WingsWavy(const Bitmap24& s, Bitmap24& d, double x, int a) { wings(s, d, x, a, WingsKind::Wavy, 0); }
 void TvelPaintFX::WingsWavy(const Bitmap24& s, Bitmap24& d, double x, int a, int t) { wings(s, d, x, a, WingsKind::Wavy, t); }
 
 void TvelPaintFX::Squeeze(const Bitmap24& source, Bitmap24& dest, int a, int mode)

@@ -95,25 +95,16 @@ public:
     // height <= 0: nothing.
     static void Wave(Bitmap24& bitmap, int height, int factor, int mode);
     // The eight wings. The destination first becomes a copy of the source. Scale 0 or period 0: nothing.
-    // Like FishEye, they work out what they can on `threads` threads (the overloads without it: one
-    // per processor; the effect table takes those by address) and copy the pixels in the order of
-    // one thread, so the bytes are the same whatever the count.
-    static void WingsDeep(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsDeep(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsDown(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsDown(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsUp(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsUp(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsFold(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsFold(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsTouche(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsTouche(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsFlyer(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsFlyer(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsFlipover(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsFlipover(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
-    static void WingsWavy(const Bitmap24& source, Bitmap24& dest, double scale, int period);
-    static void WingsWavy(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads);
+    // Like FishEye, they work out what they can on `threads` threads and copy the pixels in the
+    // order of one thread, so the bytes are the same whatever the count.
+    static void WingsDeep(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsDown(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsUp(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsFold(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsTouche(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsFlyer(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsFlipover(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
+    static void WingsWavy(const Bitmap24& source, Bitmap24& dest, double scale, int period, int threads = 0);
     // Modes 7..13 (Horizontal, Top, Bottom, Diamond, Waste, Round, Double Round). A one-row source
     // or another mode: nothing. A negative amount counts as 0.
     static void Squeeze(const Bitmap24& source, Bitmap24& dest, int amount, int mode);

@@ -25,10 +25,10 @@ constexpr Bands pixels = Bands::Pixels;
 
 std::uint32_t unsignedAmount(const EffectArgs& a) { return std::uint32_t(std::max(0, a.amount)); }
 
-template <void (*Wings)(const Bitmap24&, Bitmap24&, double, int)>
+template <void (*Wings)(const Bitmap24&, Bitmap24&, double, int, int)>
 void wings(Bitmap24& r, const EffectArgs& a)
 {
-    Wings(r, r, a.extra, a.amount);
+    Wings(r, r, a.extra, a.amount, 0);
 }
 
 template <void (*Filter)(Bitmap24&, int, int)>
